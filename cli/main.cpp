@@ -1,0 +1,66 @@
+#include "cli/CliCommands.h"
+#include "model/UDMQuellow.h"
+#include "model/UPrompts.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace {
+
+/// Messages go to standard error, one per line, in the order the model shows them.
+/// Questions are answered No: nothing is ever overwritten on a question's behalf.
+class TStderrPrompts final : public quellow::TPrompts
+{
+public:
+    void ShowMessage(const std::string &text) override { std::cerr << text << '\n'; }
+    bool Confirm(const std::string &text) override
+    {
+        std::cerr << text << " (answered No)\n";
+        return false;
+    }
+};
+
+const char *const usage =
+    "Usage: quellow-cli COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Runs the Quellow rainfall-runoff model without a display.\n"
+    "\n"
+    "Commands:\n"
+    "  run FILE.inp\n"
+    "      Runs the input file (analysis or prediction, as its second line says) and writes\n"
+    "      FILE.out beside it; an analysis also writes the trend file FILE.dat.\n"
+    "      Every message of the run goes to standard error, one per line, in order.\n"
+    "      Exit status 0 when the output file was written, 1 otherwise.\n"
+    "  chart FILE.out --kind N -o IMAGE.bmp|IMAGE.png [--describe]\n"
+    "      Draws chart kind N (1 to 8) of an output file into a 623 x 465 image.\n"
+    "      With --describe, prints the chart's layout as one JSON object instead.\n"
+    "  alfa KA KB D U P L\n"
+    "      The alpha calculator of a drainage system: conductivities above and below the\n"
+    "      drains, depth, wet perimeter, drainable porosity and drain spacing.\n"
+    "  --help\n"
+    "      Shows this text.\n";
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    TStderrPrompts prompts;
+    quellow::SetPrompts(&prompts);
+    quellow::DMQuellow.DataModuleCreate();
+
+    const std::string command = argc > 1 ? argv[1] : "";
+    const quellow::cli::TArgs args(argv + (argc > 1 ? 2 : 1), argv + argc);
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (command == "run")
+        return quellow::cli::RunCommand(args);
+    if (command == "chart")
+        return quellow::cli::ChartCommand(args);
+    if (command == "alfa")
+        return quellow::cli::AlfaCommand(args);
+    std::fputs(usage, stderr);
+    return 2;
+}

@@ -1,0 +1,26 @@
+#include "graphics/UChartFonts.h"
+
+#include <QFontInfo>
+
+namespace quellow::UChartFonts {
+
+QFont ChartFont(int pointSize, bool bold)
+{
+    QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+QString ResolvedFamily()
+{
+    return QFontInfo(ChartFont(10)).family();
+}
+
+bool HasArialMetrics()
+{
+    const QString family = ResolvedFamily();
+    return family == QLatin1String("Arial") || family == QLatin1String("Liberation Sans");
+}
+
+} // namespace quellow::UChartFonts

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellow {
+
+/// Largest text file any reader takes in whole (input, output, trend files are far smaller).
+inline constexpr std::size_t MaxTextFileBytes = 8u << 20;
+
+enum class TReadStatus {
+    Ok,
+    CannotOpen, ///< missing, a folder, no permission
+    TooLarge,   ///< larger than the limit
+    Binary      ///< holds NUL bytes: not a text file
+};
+
+/// Splits text into lines. A line ends with CR LF, LF or a lone CR; the line end is not kept.
+/// A last line without a line end counts; a final line end does not start another line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+/// Reads a whole text file into lines (see SplitLines), refusing files over maxBytes
+/// without reading them whole. lines is only assigned on success.
+TReadStatus ReadTextFile(const std::string &path, std::vector<std::string> &lines,
+                         std::size_t maxBytes = MaxTextFileBytes);
+
+/// Reads a whole file into a string, with the same checks as ReadTextFile.
+TReadStatus ReadWholeFile(const std::string &path, std::string &content,
+                          std::size_t maxBytes = MaxTextFileBytes);
+
+/// Writes content to path atomically: a temporary file in the same folder, flushed, then
+/// renamed over the old file. On failure the old file is untouched, the temporary file is
+/// removed, and false is returned.
+bool WriteFileAtomically(const std::string &path, std::string_view content);
+
+/// path with the extension of its last component replaced by ext (which includes the dot);
+/// a path without extension gets ext appended.
+std::string ChangeFileExt(const std::string &path, std::string_view ext);
+
+/// True when path names an existing regular file.
+bool FileExists(const std::string &path);
+
+} // namespace quellow

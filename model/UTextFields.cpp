@@ -1,0 +1,175 @@
+#include "model/UTextFields.h"
+
+#include "model/UDMQuellow.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quellow {
+
+namespace {
+
+const bool registered = (RegisterStateReset([] { DecimalSeparator = '.'; }), true);
+
+std::string format(const char *pattern, int width, int decimals, double value)
+{
+    char buffer[512];
+    const int n = std::snprintf(buffer, sizeof buffer, pattern, width, decimals, value);
+    if (n >= 0 && static_cast<std::size_t>(n) < sizeof buffer)
+        return std::string(buffer, static_cast<std::size_t>(n));
+    std::string big(static_cast<std::size_t>(n) + 1, '\0');
+    std::snprintf(big.data(), big.size(), pattern, width, decimals, value);
+    big.resize(static_cast<std::size_t>(n));
+    return big;
+}
+
+/// Mantissa with the given decimals and 'E', exponent sign and at least expDigits digits.
+std::string scientific(double value, int decimals, int expDigits)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*E", decimals, value);
+    std::string text(buffer);
+    const std::size_t e = text.find('E');
+    if (e == std::string::npos) // not finite; never written by the runs
+        return text;
+    const char sign = text[e + 1];
+    std::string digits = text.substr(e + 2);
+    while (static_cast<int>(digits.size()) < expDigits)
+        digits.insert(digits.begin(), '0');
+    return text.substr(0, e + 1) + sign + digits;
+}
+
+} // namespace
+
+std::string Fixed(double value, int width, int decimals)
+{
+    return format("%*.*f", width, decimals, value);
+}
+
+std::string Sci(double value, int width)
+{
+    const int decimals = width - 9 < 1 ? 1 : width - 9;
+    std::string text = scientific(value, decimals, 4);
+    if (!text.empty() && text[0] != '-')
+        text.insert(text.begin(), ' ');
+    return text;
+}
+
+std::string E5(double value)
+{
+    std::string text = scientific(value, 4, 3);
+    while (text.size() < 10)
+        text.insert(text.begin(), ' ');
+    return text;
+}
+
+std::string Choice(double value, int width, int decimals)
+{
+    return value >= 1 ? Fixed(value, width, decimals) : Sci(value, width);
+}
+
+std::string FixedLocale(double value, int width, int decimals)
+{
+    std::string text = Fixed(value, width, decimals);
+    for (char &c : text)
+        if (c == '.')
+            c = DecimalSeparator;
+    return text;
+}
+
+bool ParseReal(std::string_view token, double &value)
+{
+    if (!token.empty() && token.front() == '+')
+        token.remove_prefix(1);
+    if (token.empty() || token.front() == '+')
+        return false;
+    // from_chars would take "inf" and "nan"; a number starts with a digit, a sign or a point.
+    const char first = token.front() == '-' && token.size() > 1 ? token[1] : token.front();
+    if (!(first == '.' || (first >= '0' && first <= '9')))
+        return false;
+    double result = 0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), result);
+    if (error != std::errc() || end != token.data() + token.size() || !std::isfinite(result))
+        return false;
+    value = result;
+    return true;
+}
+
+bool ParseRealAnySeparator(std::string_view token, double &value)
+{
+    if (token.find(',') == std::string_view::npos)
+        return ParseReal(token, value);
+    std::string copy(token);
+    for (char &c : copy)
+        if (c == ',')
+            c = '.';
+    return ParseReal(copy, value);
+}
+
+bool ParseInt(std::string_view token, int &value)
+{
+    if (!token.empty() && token.front() == '+')
+        token.remove_prefix(1);
+    if (token.empty() || token.front() == '+')
+        return false;
+    int result = 0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), result);
+    if (error != std::errc() || end != token.data() + token.size())
+        return false;
+    value = result;
+    return true;
+}
+
+std::string_view Trim(std::string_view s)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+void TLineScanner::SkipChars(std::size_t count)
+{
+    mRest.remove_prefix(count < mRest.size() ? count : mRest.size());
+}
+
+std::string_view TLineScanner::ReadChars(std::size_t count)
+{
+    const std::string_view taken = mRest.substr(0, count);
+    SkipChars(count);
+    return taken;
+}
+
+std::string_view TLineScanner::NextToken()
+{
+    std::size_t i = 0;
+    while (i < mRest.size() && (mRest[i] == ' ' || mRest[i] == '\t'))
+        ++i;
+    std::size_t j = i;
+    while (j < mRest.size() && mRest[j] != ' ' && mRest[j] != '\t')
+        ++j;
+    const std::string_view token = mRest.substr(i, j - i);
+    mRest.remove_prefix(j);
+    return token;
+}
+
+bool TLineScanner::ReadReal(double &value)
+{
+    return ParseReal(NextToken(), value);
+}
+
+bool TLineScanner::ReadInt(int &value)
+{
+    return ParseInt(NextToken(), value);
+}
+
+std::string_view TLineScanner::RestTrimmed() const
+{
+    return Trim(mRest);
+}
+
+} // namespace quellow

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quellow needs to build, test and run. Skips apt-get when all
+# of them are present already. Run as root (or with sudo available).
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev
+          libbenchmark-dev fonts-liberation xvfb xauth xdotool imagemagick
+          clang libclang-rt-14-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "All packages present."
+    exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"

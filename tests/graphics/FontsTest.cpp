@@ -1,0 +1,22 @@
+#include "graphics/UChartFonts.h"
+
+#include <QFontMetrics>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace quellow;
+
+// The chart layout places labels by Arial's widths; a wider fallback face breaks it.
+TEST(ChartFonts, ArialMetricsAreInstalled)
+{
+    ASSERT_TRUE(UChartFonts::HasArialMetrics())
+        << "the chart font resolved to " << UChartFonts::ResolvedFamily().toStdString()
+        << "; install fonts-liberation";
+    QImage image(623, 465, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    const QFontMetrics metrics(UChartFonts::ChartFont(10), &image);
+    EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("Discharge/runoff (mm/t)")), 136);
+    EXPECT_EQ(metrics.height() > 0, true);
+}
