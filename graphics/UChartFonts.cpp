@@ -1,13 +1,14 @@
 #include "graphics/UChartFonts.h"
 
 #include <QFontInfo>
+#include <QStringList>
 
 namespace quellow::UChartFonts {
 
 QFont ChartFont(int pointSize, bool bold)
 {
     QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setFamilies(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }

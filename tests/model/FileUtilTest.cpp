@@ -108,7 +108,8 @@ TEST_F(FileUtil, LoadTextFileOfAnEmptyFileGivesNoLines)
 
 TEST_F(FileUtil, LoadTextFileOfAMissingFileShowsTheMessage)
 {
-    DMQuellow.LoadTextFile(dir.File("three.out"));
+    WriteBytes(dir.File("three.out"), "a\r\nb\r\nc\r\n");
+    ASSERT_TRUE(DMQuellow.LoadTextFile(dir.File("three.out")));
     const std::string path = dir.File("none.out");
     EXPECT_FALSE(DMQuellow.LoadTextFile(path));
     ASSERT_EQ(prompts.Messages.size(), 1u);
@@ -116,6 +117,7 @@ TEST_F(FileUtil, LoadTextFileOfAMissingFileShowsTheMessage)
               "The file \"" + path +
                   "\" could not be opened.  It may be damaged,  not created due to inadequate "
                   "input data,  in use by another program.");
+    EXPECT_EQ(DMQuellow.NrOfLines, 3);
 }
 
 TEST_F(FileUtil, ProgramErrorAndConfirmGoThroughThePrompts)

