@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QWidget>
+
+namespace quellow {
+
+/// The "Comment on shape of the curve" window: a non-modal text window, created at start-up and only shown or hidden.
+class TCommentForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TCommentForm(QWidget *parent = nullptr);
+};
+
+} // namespace quellow

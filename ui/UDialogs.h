@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/UPrompts.h"
+
+#include <QString>
+
+namespace quellow {
+
+/// What a file dialog shows: Qt filter text ("Input files (*.inp)"), default extension without
+/// the dot ("inp"), starting folder and title.
+struct TFileDialogSpec
+{
+    QString Filter;
+    QString DefaultExt;
+    QString Folder;
+    QString Title;
+};
+
+/// Everything the windows ask of a person, beyond the model's messages and questions:
+/// file dialogs and the pauses of the run sequence. The program implements it with Qt
+/// dialogs (UQtDialogs), the window tests with a script, so that no test ever blocks.
+class TDialogs : public TPrompts
+{
+public:
+    /// The chosen file's full path; empty when cancelled.
+    virtual QString OpenFileName(const TFileDialogSpec &spec) = 0;
+    /// The chosen file's full path (default extension added); empty when cancelled.
+    virtual QString SaveFileName(const TFileDialogSpec &spec) = 0;
+    /// Waits ms milliseconds while keeping the windows painted.
+    virtual void Pause(int ms) = 0;
+};
+
+/// The installed dialogs (installed by main() or a test; also installed as the model's prompts).
+TDialogs &Dialogs();
+void SetDialogs(TDialogs *dialogs);
+
+} // namespace quellow

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QWidget>
+
+namespace quellow {
+
+/// The "Start help" window: a non-modal text window, created at start-up and only shown or hidden.
+class THelpForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit THelpForm(QWidget *parent = nullptr);
+};
+
+} // namespace quellow
