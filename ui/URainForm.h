@@ -147,6 +147,8 @@ private:
     void TabChanged(int index);
     void RunTabHandler(int index);
 
+    enum class TPasteResult { Done, Unreadable, TooManyRows };
+    TPasteResult PasteCells(int col, int row, const QString &text);
     bool SaveRun();
     bool CollectRows();
     bool ReadPredictionBoxes();

@@ -500,7 +500,10 @@ void TRainForm::StringGrid1SetEditText(int col, int row, const QString &text)
 {
     if (text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('\r')) ||
         text.contains(QLatin1Char('\n'))) {
-        if (!HandlePasteMultiCell(col, row, text)) {
+        const TPasteResult result = PasteCells(col, row, text);
+        if (result != TPasteResult::Done) {
+            if (result == TPasteResult::Unreadable)
+                message(PasteFailed);
             ShowTab(TTab::Input);
             return;
         }
@@ -513,10 +516,15 @@ void TRainForm::StringGrid1SetEditText(int col, int row, const QString &text)
 
 bool TRainForm::HandlePasteMultiCell(int col, int row, const QString &text)
 {
+    return PasteCells(col, row, text) == TPasteResult::Done;
+}
+
+TRainForm::TPasteResult TRainForm::PasteCells(int col, int row, const QString &text)
+{
     auto &dm = DMQuellow;
     const int columns = mGrid->columnCount();
     if (col < 0 || row < 0 || col >= columns)
-        return false;
+        return TPasteResult::Unreadable;
 
     // Lines of the text: CR LF, LF and a lone CR each end one; a last line without a line
     // break counts when it holds anything.
@@ -540,7 +548,7 @@ bool TRainForm::HandlePasteMultiCell(int col, int row, const QString &text)
     const int pastedRows = static_cast<int>(lines.size());
     if (row + pastedRows > MaxData) {
         message(MaxDataMessage);
-        return false;
+        return TPasteResult::TooManyRows;
     }
 
     if (mGrid->rowCount() < row + pastedRows)
@@ -597,12 +605,12 @@ bool TRainForm::HandlePasteMultiCell(int col, int row, const QString &text)
     for (int r = 0; r < rows; ++r) {
         int time = 0;
         if (!ParseInt(CellText(0, r).trimmed().toStdString(), time))
-            return false;
+            return TPasteResult::Unreadable;
         double rain = 0, escape = 0, runoff = 0;
         if (!StringToFloat(CellText(1, r), rain) || !StringToFloat(CellText(2, r), escape))
-            return false;
+            return TPasteResult::Unreadable;
         if (dm.Analysis && !StringToFloat(CellText(3, r), runoff))
-            return false;
+            return TPasteResult::Unreadable;
         dm.Time[r] = time;
         dm.Rain[r] = rain;
         dm.Escape[r] = escape;
@@ -615,7 +623,7 @@ bool TRainForm::HandlePasteMultiCell(int col, int row, const QString &text)
     ApplyLayout(dm.Analysis);
     SetOption(dm.Analysis);
     PreviousCount = rows;
-    return true;
+    return TPasteResult::Done;
 }
 
 // ---- Number of data, options, "Clear all" --------------------------------------------------------
