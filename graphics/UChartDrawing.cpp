@@ -86,11 +86,17 @@ public:
             mPainter.fillRect(QRect(l, t, r - l, b - t), mBrush);
     }
 
-    /// A polyline from the first point through the others; the last point is not painted.
+    /// A polyline from the first point through the others; each segment paints its first
+    /// pixel and leaves its last, so the last point of the polyline is not painted.
     void Lines(const QPolygon &points)
     {
         if (points.size() < 2)
             return;
+        if (mPen.width() <= 1) {
+            for (int i = 1; i < points.size(); ++i)
+                thinLine(points[i - 1], points[i]);
+            return;
+        }
         bool moves = false;
         for (int i = 1; i < points.size() && !moves; ++i)
             moves = points[i] != points[0];
@@ -126,7 +132,41 @@ public:
     int TextHeight() const { return QFontMetrics(mFont, &mImage).height(); }
 
     /// Keeps what follows inside the plot panel (l, t, r, b as for FillRect).
-    void Clip(int l, int t, int r, int b) { mPainter.setClipRect(QRect(l, t, r - l, b - t)); }
+    void Clip(int l, int t, int r, int b)
+    {
+        mClip = QRect(l, t, r - l, b - t);
+        mPainter.setClipRect(mClip);
+    }
+
+private:
+    /// One-pixel line from a to b without b, pixel by pixel in the direction of drawing
+    /// (QPainter would leave out the first pixel of a line drawn leftwards or upwards).
+    /// A dotted pen paints three pixels and skips three.
+    void thinLine(QPoint a, QPoint b)
+    {
+        const QRgb colour = mPen.color().rgb();
+        const bool dotted = mPen.style() != Qt::SolidLine;
+        const QRect area = mClip.intersected(mImage.rect());
+        int x = a.x(), y = a.y();
+        const int dx = std::abs(b.x() - x), dy = std::abs(b.y() - y);
+        const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
+        long long err = static_cast<long long>(dx) - dy;
+        for (long long step = 0; x != b.x() || y != b.y(); ++step) {
+            if ((!dotted || step % 6 < 3) && area.contains(x, y))
+                reinterpret_cast<QRgb *>(mImage.scanLine(y))[x] = colour;
+            const long long e2 = 2 * err;
+            if (e2 > -dy) {
+                err -= dy;
+                x += sx;
+            }
+            if (e2 < dx) {
+                err += dx;
+                y += sy;
+            }
+        }
+    }
+
+public:
 
 private:
     QImage &mImage;
@@ -135,6 +175,7 @@ private:
     QColor mFontColour;
     QColor mBrush = Silver;
     QPen mPen;
+    QRect mClip = QRect(0, 0, ChartWidth, ChartHeight);
 };
 
 /// Paints the chart that PrepareChart() has just computed.
