@@ -1,13 +1,70 @@
 #include "cli/CliCommands.h"
+#include "model/UDMQuellow.h"
+#include "model/UFileUtil.h"
+#include "model/UInputFile.h"
+#include "model/UPrediction.h"
+#include "model/UPrompts.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace quellow::cli {
 
-int RunCommand(const TArgs &)
+namespace {
+
+/// Runs a prediction input file; the sub-mode comes from its second line.
+int RunPredictionFile(const std::string &path, bool drainage)
 {
-    std::cerr << "quellow-cli run: not built yet\n";
-    return 2;
+    DMQuellow.FileName = path;
+    DMQuellow.ModeTag = " Pre";
+    DMQuellow.Analysis = false;
+    DMQuellow.Drainage = drainage;
+    UPrediction::RunPrediction();
+    return UPrediction::State.PredFailed ? 1 : 0;
+}
+
+/// Runs an analysis input file.
+int RunAnalysisFile(const std::string &path)
+{
+    Prompts().ShowMessage("The file \"" + path +
+                          "\" is an analysis input file; quellow-cli cannot run analyses yet.");
+    return 1;
+}
+
+} // namespace
+
+int RunCommand(const TArgs &args)
+{
+    const char *const usage = "Usage: quellow-cli run FILE.inp\n"
+                              "Runs the input file and writes FILE.out beside it.\n";
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << usage;
+        return 0;
+    }
+    if (args.size() != 1 || args[0].empty()) {
+        std::cerr << usage;
+        return 2;
+    }
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(args[0], error);
+    const std::string path = error ? args[0] : absolute.lexically_normal().string();
+
+    // The second line names the mode; the run itself reads the file again by line position.
+    std::vector<std::string> lines;
+    if (!LoadInputLines(path, lines))
+        return 1;
+    switch (ModeOfLine(lines.size() > 1 ? lines[1] : std::string())) {
+    case TInputMode::Analysis:
+        return RunAnalysisFile(path);
+    case TInputMode::PredictionRunoff:
+        return RunPredictionFile(path, false);
+    case TInputMode::PredictionDrainage:
+        return RunPredictionFile(path, true);
+    case TInputMode::Unknown:
+        break;
+    }
+    Prompts().ShowMessage(NotAnInputFileMessage(path));
+    return 1;
 }
 
 } // namespace quellow::cli

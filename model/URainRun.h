@@ -1,7 +1,20 @@
 #pragma once
 
-#include <string>
+#include "model/URunShared.h"
 
+#include <array>
+#include <string>
+#include <vector>
+
+/// The analysis run: from a measured series of time, rain, escape rate and runoff it derives
+/// the response factor alpha of the main reservoir from the recession steps, regresses alpha
+/// on the runoff above and at-or-below a runoff divide, reconstructs the runoff with the
+/// result and writes the analysis output file and the trend file.
+///
+/// Units: rain, escape rate, recharge and runoff in mm per time unit (mm/t); time in the
+/// user's own unit (t); storages in mm; alpha per time unit (1/t).
+/// Every per-row array of the run is indexed from 1 (row 1 = first data row) up to MaxSteps;
+/// element 0 is unused.
 namespace quellow::URainRun {
 
 /// Trend lines of measured runoff against recharge over all rows of the last analysis:
@@ -29,5 +42,166 @@ bool WriteTrendFile();
 bool ReadTrendFile();
 /// The same from a named trend file.
 bool ReadTrendFile(const std::string &path);
+
+/// Per-row arrays of the run, indexed 1..MaxSteps (element 0 unused).
+using TRowReals = std::vector<double>;
+
+/// The divide fractions of the five trials of the divide search (trial k uses element k-1).
+inline constexpr std::array<double, 5> TrialFractions = {0.3, 0.4, 0.5, 0.6, 0.7};
+
+/// Trials of the divide search are runs 1..5; FinalRun is the run that files the results.
+inline constexpr int FinalRun = 6;
+
+/// The whole state of the analysis run. It survives between runs: the five trials and the
+/// final run of one divide search reuse it, and each run recomputes everything from the input
+/// file except TrialResult, which collects the trials' sums of squares.
+/// The runoff divide and R square are model values (ModelValues.Divide, ModelValues.RSquare);
+/// RunHalted is the data module's (DMQuellow.RunHalted).
+struct TState
+{
+    TState();
+
+    // ---- Read from the input file --------------------------------------------------------
+    int DataCount = 0;       ///< number of data rows read (N); the window shows it as the number of data
+    double MaxSto = 0;       ///< maximum dead storage (mm)
+    double IniSto = 0;       ///< initial dead storage (mm); 0 is run (and reported) as 0.1 * MaxSto
+    double MaxEsc = 0;       ///< maximum escape rate (mm/t); reported only
+    std::string TimeUnit;    ///< unit of the time column ("--" when the file has no units line)
+    std::string DepthUnit;   ///< unit of the depth columns ("--" when the file has no units line)
+    std::vector<int> SerialNo;           ///< serial number of each row as read, 1..N
+    std::vector<std::string> SerialText; ///< the serial number as text, at most 7 characters
+    TRowReals StepTime; ///< time at the end of step i (t)
+    TRowReals EscRate;  ///< escape rate of step i as read (mm/t); the rain is in RainArr
+    TRowReals RunMeas;  ///< measured runoff of step i (mm/t), raised to at least 0.001
+
+    // ---- First reservoir -----------------------------------------------------------------
+    TRowReals Rech;   ///< recharge of step i (mm/t) leaving the dead storage
+    TRowReals StoDef; ///< dead-storage deficit after step i (mm)
+    TRowReals ActSto; ///< actual dead storage after step i (mm)
+
+    // ---- Recession selection and alpha ----------------------------------------------------
+    std::vector<char> Selected; ///< row i is a recession data point (never row 1)
+    TRowReals AlphaUp;   ///< measured alpha (1/t) of a selected row with RunMeas[i] > Divide
+    TRowReals AlphaLow;  ///< measured alpha (1/t) of a selected row with RunMeas[i] <= Divide
+    TRowReals AlphaRegr; ///< alpha of the regressed function at a selected row (1/t)
+    int UpperCount = 0;    ///< alpha values measured above the divide
+    int LowerCount = 0;    ///< alpha values measured at or below the divide
+    int SelectedCount = 0; ///< selected rows among 2..N after both passes
+    double MeanRun = 0;    ///< mean measured runoff over rows 1..N (mm/t)
+
+    // ---- Regressions of alpha on runoff (alpha = A * runoff + C per range) ----------------
+    double AUp = 0, CUp = 0;   ///< above the divide
+    double ALow = 0, CLow = 0; ///< at or below the divide
+    /// Quadratic alpha = Q[0] * runoff^2 + Q[1] * runoff + Q[2] of each range; kept apart from
+    /// the prediction's A1 and A2.
+    std::array<double, 3> QuadUp{}, QuadLow{};
+    bool QuadUpFitted = false;  ///< QuadUp could be fitted (three or more distinct runoffs)
+    bool QuadLowFitted = false; ///< QuadLow could be fitted
+    int UpperRegCount = 0; ///< points of the upper regression
+    int LowerRegCount = 0; ///< points of the lower regression
+
+    // ---- Reconstruction --------------------------------------------------------------------
+    TRowReals AlphaCalc; ///< alpha used for step i of the reconstruction (row 1: 0)
+    TRowReals RunCalc;   ///< calculated runoff at the end of step i (mm/t); RunCalc[1] = RunMeas[1]
+    double SSE = 0;      ///< sum over rows 2..N of (RunMeas - RunCalc)^2
+
+    // ---- Divide search ---------------------------------------------------------------------
+    double DivideFraction = 0; ///< where the divide lies within the runoff range (0.3 .. 0.7)
+    int RunCounter = 0;        ///< trial number 1..5; stays 5 in the final run
+    std::array<double, 6> TrialResult{}; ///< SSE of trial k at index k (1..5); index 0 unused
+
+    // ---- Run-state flags -------------------------------------------------------------------
+    bool RunOK = false;            ///< the runoff and time ranges were computed and vary
+    bool NoDryData = false;        ///< no alpha value could be measured at all
+    bool TimeOrderError = false;   ///< a negative time step was met
+    bool StorageOK = false;        ///< the maximum storage is above 0
+    bool TooFewLowRain = false;    ///< final run: fewer than three selected rows
+    bool LimitedData = false;      ///< final run: few first-pass alpha values
+    bool NonPositiveSlope = false; ///< AUp <= 0 or ALow <= 0
+    bool FewLowRainWarned = false; ///< final run: a few-data warning was shown
+    bool Silent = false;           ///< a trial of the divide search: no warnings, no files
+    bool FileError = false;        ///< the input file could not be read (or has more than
+                                   ///< MaxSteps rows), or a result file could not be written
+    bool OutputWritten = false;    ///< this run wrote the trend file and the output file
+};
+inline TState State;
+
+// ---- The run and its steps --------------------------------------------------------------
+
+/// One analysis run over the input file named by DMQuellow.FileName: DetermineAlpha, then,
+/// when it ended without a stopping condition, Reconstruct and (unless Silent)
+/// WriteAnalysisOutput. The outcome is in the flags of State.
+void AnalysisRun();
+
+/// Reads the input file, computes the recharge, the trend lines (and, unless Silent, writes
+/// the trend file), selects the recession rows, measures alpha and regresses it on the runoff
+/// of each range, with every check and message of the determination. The divide is
+/// RunMin + (RunMax - RunMin) * State.DivideFraction.
+void DetermineAlpha();
+
+/// Least-squares trend lines of RunMeas on Rech over rows 1..N into Trend (the linear one
+/// always, the quadratic one when three or more distinct recharge values exist). TrendValid
+/// is false when the recharge sums to exactly 0; a Silent run only sets TrendValid.
+void TrendRegression();
+
+/// Range of a regression: upper (RunMeas > Divide) or lower (RunMeas <= Divide).
+enum class TRange { Upper, Lower };
+
+/// Regresses the measured alpha of the selected rows of one range on their runoff: slope and
+/// constant of the linear function (AUp/CUp or ALow/CLow) and the quadratic one (QuadUp or
+/// QuadLow). No points: slope 0 and constant 0; all runoffs equal: slope 0 and constant the
+/// mean alpha; fewer than three distinct runoffs: quadratic not fitted (coefficients 0).
+void RangeRegression(TRange range);
+
+/// Runs the main reservoir over rows 2..N with the linear alpha functions, starting from the
+/// measured runoff of row 1: RunCalc[i] = RunCalc[i-1]*E + (1-E)*Rech[i], E = exp(-alpha*dt),
+/// alpha evaluated at RunCalc[i-1] (0.01 where it would be negative). Fills AlphaCalc,
+/// RunCalc, SSE and TrialResult[RunCounter]; unless Silent also MeanRun and
+/// ModelValues.RSquare = 1 - 0.5 * SSE / SST, kept within [0.01, 0.99].
+void Reconstruct();
+
+/// Text of the analysis output file for the current results (CR LF line ends);
+/// inputName is the name shown on line 5.
+std::string AnalysisOutputText(const std::string &inputName);
+
+/// Writes the analysis output file: DMQuellow.FileName with the extension ".out", replaced
+/// atomically; afterwards DMQuellow.FileName has the extension ".inp". Returns false (with a
+/// message) when the file could not be written.
+bool WriteAnalysisOutput();
+
+/// Standard deviation of the regressed from the measured alpha over the selected rows,
+/// sqrt(SSA / (N - 2)) (1/t), and of the calculated from the measured runoff,
+/// sqrt(SSE / (N - 1)) (mm/t), as the output file reports them.
+double AlphaStandardDeviation();
+double RunoffStandardDeviation();
+
+// ---- The runoff-divide search ------------------------------------------------------------
+
+/// What a window adds between the runs of the divide search (progress lines, pauses).
+class TSearchHooks
+{
+public:
+    virtual ~TSearchHooks() = default;
+    /// Called after each run that completed: run = 1..5 for the trials, FinalRun (6) after
+    /// the final run (which has then written its files and shown its general warning).
+    /// A trial is only reported when the search goes on from it.
+    virtual void AfterRun(int run) { (void)run; }
+};
+
+/// The runoff-divide search over the input file named by DMQuellow.FileName: five Silent
+/// trials with the divide at 0.3, 0.4, 0.5, 0.6 and 0.7 of the runoff range, the choice of
+/// the first trial whose result is below every other trial's result plus 0.001, and the final
+/// run with that fraction, which shows the warnings and writes FILE.dat and FILE.out.
+/// The search ends after the first trial when a fault that every trial would meet again is
+/// found (unreadable file, no variation, negative time step, maximum storage <= 0, no dry
+/// data); nothing is written then.
+/// After a final run that was not stopped, the general warning "Quellow may not give a
+/// satisfactory solution owing to particular, uncommon, data or anomalies." is shown when
+/// LimitedData or NonPositiveSlope is set and FewLowRainWarned is not.
+/// Returns true exactly when the final run wrote the output file (results may be filed).
+bool DivideSearch(TSearchHooks *hooks = nullptr);
+
+/// The trial (1..5) that the choice rule picks from TrialResult[1..5].
+int ChooseTrial(const std::array<double, 6> &trialResult);
 
 } // namespace quellow::URainRun

@@ -1,0 +1,46 @@
+#include "FuzzSupport.h"
+
+#include "model/UDMQuellow.h"
+#include "model/UPrompts.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace quellow::fuzz {
+
+namespace {
+
+const std::string &folder()
+{
+    static const std::string path = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quellow-fuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        return pattern;
+    }();
+    return path;
+}
+
+} // namespace
+
+void FreshState()
+{
+    SetPrompts(nullptr);
+    ResetAllState();
+}
+
+std::string InputFile(const std::uint8_t *data, std::size_t size, const std::string &ext)
+{
+    const std::string path = folder() + "/input" + ext;
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        std::abort();
+    if (size > 0)
+        std::fwrite(data, 1, size, f);
+    std::fclose(f);
+    return path;
+}
+
+} // namespace quellow::fuzz

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quellow::fuzz {
+
+/// Puts the program in its start state with messages dropped (readers report through prompts).
+void FreshState();
+
+/// Writes the fuzz input to a file of this process (in a private temporary folder) with the
+/// given extension and returns its path. The folder is reused for the whole run.
+std::string InputFile(const std::uint8_t *data, std::size_t size, const std::string &ext);
+
+} // namespace quellow::fuzz

@@ -1,0 +1,16 @@
+// The trend file reader, and the line splitting every reader shares.
+#include "FuzzSupport.h"
+
+#include "model/UFileUtil.h"
+#include "model/URainRun.h"
+
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace quellow;
+    fuzz::FreshState();
+    SplitLines(std::string_view(reinterpret_cast<const char *>(data), size));
+    URainRun::ReadTrendFile(fuzz::InputFile(data, size, ".dat"));
+    return 0;
+}
