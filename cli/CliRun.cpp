@@ -38,9 +38,14 @@ int RunAnalysisFile(const std::string &path)
 
 int RunCommand(const TArgs &args)
 {
-    if (args.size() != 1 || args[0].empty() || args[0] == "--help" || args[0] == "-h") {
-        std::cerr << "Usage: quellow-cli run FILE.inp\n"
-                     "Runs the input file and writes FILE.out beside it.\n";
+    const char *const usage = "Usage: quellow-cli run FILE.inp\n"
+                              "Runs the input file and writes FILE.out beside it.\n";
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << usage;
+        return 0;
+    }
+    if (args.size() != 1 || args[0].empty()) {
+        std::cerr << usage;
         return 2;
     }
     std::error_code error;

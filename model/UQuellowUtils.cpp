@@ -1,0 +1,613 @@
+#include "model/UQuellowUtils.h"
+
+#include "model/UDMQuellow.h"
+#include "model/UPrompts.h"
+#include "model/URainRun.h"
+#include "model/UTextFields.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+
+namespace quellow::UQuellowUtils {
+
+namespace {
+
+const bool registered = (RegisterStateReset([] { Chart = {}; }), true);
+
+/// Start values of the extremes: no maximum below 0, no minimum above ten million.
+constexpr double MaxStart = 0;
+constexpr double MinStart = 10000000;
+
+/// Values beyond this (data units) cannot be placed on an axis.
+constexpr double LargestValue = 1e9;
+
+/// Pixels are kept within this range, far outside the bitmap, so that a trend running off
+/// the chart cannot overflow.
+constexpr double PixelLimit = 1000000;
+
+struct TExtremes
+{
+    double Min = MinStart;
+    double Max = MaxStart;
+    void Take(double v)
+    {
+        if (v > Max)
+            Max = v;
+        if (v < Min)
+            Min = v;
+    }
+};
+
+/// Scale factor of an axis from its maximum: below 0.01 gives 1000, between 0.01 and 0.1
+/// gives 100, between 0.1 and 1 gives 10, anything else (the bounds included) 1.
+int factorFor(double maximum)
+{
+    if (maximum < 0.01)
+        return 1000;
+    if (maximum > 0.01 && maximum < 0.1)
+        return 100;
+    if (maximum > 0.1 && maximum < 1)
+        return 10;
+    return 1;
+}
+
+/// One ladder row: axis maxima below Bound use Step.
+struct TLadderRow
+{
+    double Bound;
+    int Step;
+    int VerticalDecimals;
+    int HorizontalDecimals;
+};
+
+constexpr TLadderRow LadderRows[] = {
+    {25, 4, 1, 1},         {50, 5, 1, 0},         {100, 10, 0, 0},      {250, 25, 0, 0},
+    {500, 50, 0, 0},       {1000, 100, 0, 0},     {2500, 250, 0, 0},    {5000, 500, 0, 0},
+    {10000, 1000, 0, 0},   {25000, 2500, 0, 0},   {50000, 5000, 0, 0},  {100000, 10000, 0, 0},
+};
+
+std::size_t rowCount()
+{
+    return static_cast<std::size_t>(DMQuellow.NrOfData > 0 ? DMQuellow.NrOfData : 0);
+}
+
+std::string pick(int factor, const char *one, const char *ten, const char *hundred,
+                 const char *thousand)
+{
+    const char *text = factor == 10 ? ten : factor == 100 ? hundred : factor == 1000 ? thousand : one;
+    return text && *text ? text : one;
+}
+
+std::string tickLabel(double value, int decimals)
+{
+    // A value a rounding error below zero would read "-0.0".
+    if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals))
+        value = 0;
+    return FixedLocale(value, decimals + 2, decimals);
+}
+
+void appendJsonString(std::string &out, const std::string &text)
+{
+    out += '"';
+    for (const char c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned char>(c));
+                out += buffer;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+void appendJsonStrings(std::string &out, const std::vector<std::string> &texts)
+{
+    out += '[';
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i)
+            out += ',';
+        appendJsonString(out, texts[i]);
+    }
+    out += ']';
+}
+
+std::string shortest(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace
+
+std::int64_t RoundEven(double value)
+{
+    if (!(value > -9e18))
+        return static_cast<std::int64_t>(-9e18);
+    if (value > 9e18)
+        return static_cast<std::int64_t>(9e18);
+    return static_cast<std::int64_t>(std::nearbyint(value));
+}
+
+TAxisEnds Ladder(double maximum, double minimum, bool vertical)
+{
+    TAxisEnds ends;
+    if (vertical && maximum < 1) {
+        ends.Low = RoundEven(minimum - 0.05);
+        ends.High = RoundEven(maximum + 0.05);
+        ends.Intervals = static_cast<int>(ends.High - ends.Low);
+        if (ends.Intervals > 10)
+            ends.Intervals /= 2;
+        ends.Decimals = 2;
+        return ends;
+    }
+    if (maximum < 10) {
+        ends.Low = RoundEven(minimum - 0.5);
+        ends.High = RoundEven(maximum + 0.5);
+        const std::int64_t span = ends.High - ends.Low;
+        ends.Intervals = static_cast<int>(std::min<std::int64_t>(span, 1000000000));
+        if (vertical && ends.Intervals > 10)
+            ends.Intervals /= 2;
+        ends.Decimals = 1;
+        return ends;
+    }
+    std::int64_t step = 0;
+    int decimals = 0;
+    for (const TLadderRow &row : LadderRows) {
+        if (maximum < row.Bound) {
+            step = row.Step;
+            decimals = vertical ? row.VerticalDecimals : row.HorizontalDecimals;
+            break;
+        }
+    }
+    if (step == 0) {
+        // Beyond 100000 the steps go on as 25000, 50000, 100000, 250000, ...: a tenth of the
+        // first bound of the 1 - 2.5 - 5 pattern that exceeds the maximum.
+        double bound = 250000;
+        for (int k = 0; !(maximum < bound) && k < 60; ++k)
+            bound *= (k % 3 == 0) ? 2 : (k % 3 == 1) ? 2 : 2.5;
+        step = static_cast<std::int64_t>(bound / 10);
+    }
+    const double s = static_cast<double>(step);
+    ends.Low = step * RoundEven((minimum - s / 2) / s);
+    ends.High = step * RoundEven((maximum + s / 2) / s);
+    ends.Intervals = static_cast<int>(std::min<std::int64_t>((ends.High - ends.Low) / step, 1000000000));
+    ends.Decimals = decimals;
+    return ends;
+}
+
+void ComputeAxes(int kind)
+{
+    const std::size_t n = rowCount();
+    const TDMQuellow &dm = DMQuellow;
+    TExtremes x, y1, y2, y3, y4, y5;
+    for (std::size_t i = 0; i < n; ++i) {
+        x.Take(dm.PlotX[i]);
+        y1.Take(dm.PlotY1[i]);
+        y2.Take(dm.PlotY2[i]);
+        y3.Take(dm.PlotY3[i]);
+        y4.Take(dm.PlotY4[i]);
+        if (kind == 5)
+            y5.Take(dm.PlotY5[i]);
+    }
+
+    TChartState &c = Chart;
+    c.XMin = x.Min;
+    c.XMax = x.Max;
+    c.YMin = y1.Min;
+    c.YMax = y1.Max;
+    switch (kind) {
+    case 1:
+    case 7:
+        c.YMin = std::min(y3.Min, y4.Min);
+        c.YMax = std::max(y3.Max, y4.Max);
+        break;
+    case 3:
+        c.YMin = std::min(y1.Min, y2.Min);
+        c.YMax = std::max(y1.Max, y2.Max);
+        break;
+    case 4:
+        c.YMin = y3.Min;
+        c.YMax = y3.Max;
+        break;
+    case 5:
+        c.YMin = y5.Min;
+        c.YMax = y5.Max;
+        break;
+    case 6:
+        c.YMin = std::max(0.0, std::min(y2.Min, y3.Min));
+        c.YMax = std::max(y2.Max, y3.Max);
+        break;
+    case 8:
+        c.YMin = y4.Min;
+        c.YMax = y4.Max;
+        c.XMin = y1.Min;
+        c.XMax = y1.Max;
+        break;
+    default:
+        break;
+    }
+    if (kind == 7) {
+        c.XMin = c.YMin;
+        c.XMax = c.YMax;
+        c.EqualLow = c.YMin;
+        c.EqualHigh = c.YMax;
+    }
+
+    // A vertical range without span.
+    if (c.YMin == 0 && c.YMax == 0) {
+        c.YMax = 1;
+    } else if (c.YMin == c.YMax) {
+        c.YMin = 0;
+        c.YMax += 1;
+    }
+
+    c.XFactor = 1;
+    c.YFactor = 1;
+    c.YMax *= 1.1;
+    if (c.YMin >= 0) {
+        c.YFactor = factorFor(c.YMax);
+        c.YMin *= c.YFactor;
+        c.YMax *= c.YFactor;
+    }
+    const TAxisEnds vertical = Ladder(c.YMax, c.YMin, true);
+    c.YBottom = vertical.Low;
+    c.YTop = vertical.High;
+    c.YIntervals = vertical.Intervals;
+    c.YDecimals = vertical.Decimals;
+    if (c.YBottom == c.YTop)
+        c.YTop = c.YBottom + 1;
+
+    if (c.XMin > 0) {
+        c.XFactor = factorFor(c.XMax);
+        c.XMin *= c.XFactor;
+        c.XMax *= c.XFactor;
+    }
+    const TAxisEnds horizontal = Ladder(c.XMax, c.XMin, false);
+    c.XLeft = horizontal.Low;
+    c.XRight = horizontal.High;
+    c.XIntervals = horizontal.Intervals;
+    c.XDecimals = horizontal.Decimals;
+    if (c.XLeft == c.XRight)
+        c.XRight = c.XLeft + 1;
+
+    if (c.YIntervals > 10) {
+        c.YIntervals = 10;
+        ++c.YDecimals;
+    }
+    if (c.XIntervals > 10) {
+        c.XIntervals = 10;
+        ++c.XDecimals;
+    }
+    if (c.YIntervals < 4) {
+        c.YIntervals = 4;
+        if (c.YDecimals == 0)
+            c.YDecimals = 1;
+    }
+    if (c.XIntervals < 4) {
+        c.XIntervals = 4;
+        ++c.XDecimals;
+    }
+}
+
+void SortByX()
+{
+    TDMQuellow &dm = DMQuellow;
+    const std::size_t n = rowCount();
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return dm.PlotX[a] < dm.PlotX[b]; });
+    for (DataArrayR *column : {&dm.PlotX, &dm.PlotY1, &dm.PlotY2, &dm.PlotY3, &dm.PlotY4}) {
+        DataArrayR sorted(column->begin(), column->end());
+        for (std::size_t i = 0; i < n; ++i)
+            sorted[i] = (*column)[order[i]];
+        *column = std::move(sorted);
+    }
+}
+
+void ComputeTrend()
+{
+    const TDMQuellow &dm = DMQuellow;
+    const std::size_t n = rowCount();
+    TChartState &c = Chart;
+
+    double rainMax = MaxStart;
+    for (std::size_t i = 0; i < n; ++i)
+        rainMax = std::max(rainMax, dm.PlotY1[i]);
+
+    // Without spread in the recharge there is no least-squares line. The values are tested
+    // themselves: the centred sum of squares of equal values carries rounding noise.
+    bool spread = false;
+    for (std::size_t i = 1; i < n && !spread; ++i)
+        spread = dm.PlotY2[i] != dm.PlotY2[0];
+    c.LineValid = false;
+    c.LineSlope = c.LineMeanX = c.LineX0 = c.LineY0 = c.LineX1 = c.LineY1 = 0;
+    if (spread) {
+        double sx = 0, sy = 0, sxx = 0, sxy = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double xv = dm.PlotY2[i];
+            const double yv = dm.PlotY4[i];
+            sx += xv;
+            sy += yv;
+            sxx += xv * xv;
+            sxy += xv * yv;
+        }
+        const double count = static_cast<double>(n);
+        const double dxx = sxx - sx * sx / count;
+        if (dxx > 0) {
+            c.LineMeanX = sx / count;
+            c.LineSlope = (sxy - sx * sy / count) / dxx;
+            const double meanY = sy / count;
+            c.LineX0 = 0;
+            c.LineX1 = rainMax;
+            c.LineY0 = meanY + (c.LineX0 - c.LineMeanX) * c.LineSlope;
+            c.LineY1 = meanY + (c.LineX1 - c.LineMeanX) * c.LineSlope;
+            c.LineValid = true;
+        }
+    }
+
+    const URainRun::TTrend &trend = URainRun::Trend;
+    for (int k = 0; k <= 10; ++k) {
+        const double xv = k * rainMax / 10;
+        c.QuadX[k] = xv;
+        c.QuadY[k] = trend.TrendQA * xv * xv + trend.TrendQB * xv + trend.TrendQC;
+    }
+}
+
+int MapX(double value)
+{
+    const TChartState &c = Chart;
+    const double span = static_cast<double>(c.XRight - c.XLeft);
+    double offset = (value * c.XFactor - static_cast<double>(c.XLeft)) * c.XLength / span;
+    offset = std::clamp(offset, -PixelLimit, PixelLimit);
+    return OriginX + static_cast<int>(RoundEven(offset));
+}
+
+int MapY(double value)
+{
+    const TChartState &c = Chart;
+    const double span = static_cast<double>(c.YTop - c.YBottom);
+    double offset = (value * c.YFactor - static_cast<double>(c.YBottom)) * c.YLength / span;
+    offset = std::clamp(offset, -PixelLimit, PixelLimit);
+    return OriginY - static_cast<int>(RoundEven(offset)) - DataLift;
+}
+
+void ComputePixels(int kind)
+{
+    const TDMQuellow &dm = DMQuellow;
+    const std::size_t n = rowCount();
+    TChartState &c = Chart;
+    c.PixelX.assign(n, 0);
+    c.PixelY1.assign(n, 0);
+    c.PixelY2.assign(n, 0);
+    c.PixelY3.assign(n, 0);
+    c.PixelY4.assign(n, 0);
+    c.PixelY5.assign(kind == 5 ? n : 0, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        c.PixelX[i] = MapX(dm.PlotX[i]);
+        c.PixelY1[i] = kind == 8 ? MapX(dm.PlotY2[i]) : MapY(dm.PlotY1[i]);
+        c.PixelY2[i] = MapY(dm.PlotY2[i]);
+        c.PixelY3[i] = MapY(dm.PlotY3[i]);
+        c.PixelY4[i] = MapY(dm.PlotY4[i]);
+        if (kind == 5)
+            c.PixelY5[i] = MapY(dm.PlotY5[i]);
+    }
+    if (kind == 8) {
+        for (int k = 0; k <= 10; ++k) {
+            c.QuadPixelX[k] = MapX(c.QuadX[k]);
+            c.QuadPixelY[k] = MapY(c.QuadY[k]);
+        }
+    }
+}
+
+void SetAxisTexts(int kind)
+{
+    TChartState &c = Chart;
+    const int yf = c.YFactor;
+    const int xf = c.XFactor;
+    switch (kind) {
+    case 1:
+        c.YCaption = pick(yf, "Discharge/runoff (mm/t)", "Discharge or runoff * 10",
+                          "Discharge or runoff * 100", "Discharge or runoff * 1000");
+        c.Legend1 = " o  observed";
+        c.Legend2 = "--- calculated";
+        break;
+    case 5:
+        if (DMQuellow.Drainage)
+            c.YCaption = pick(yf, "Water table height (predicted, m)", "Water table height (m) * 10",
+                              "Water table height (m) * 100", nullptr);
+        else
+            c.YCaption = pick(yf, " Reservoir storage predicted (mmm)", " Reservoir storage (mm) * 10",
+                              " Reservoir storage (mm) * 100", nullptr);
+        break;
+    case 6:
+        c.YCaption = pick(yf, "Alpha value", "Alpha * 10", "Alpha * 100", "Alpha * 1000");
+        c.XCaption = pick(xf, "Discharge/Runoff (mm/t)", "Discharge or Runoff * 10",
+                          "Discharge or Runoff * 100", "Discharge or Runoff * 1000");
+        c.Legend1 = " o   observed";
+        c.Legend2 = "---  calculated";
+        break;
+    case 7:
+        c.YCaption = pick(yf, "Runoff calculated (mm/t)", "Runoff calculated * 10",
+                          "Runoff calculated * 100", "Runoff calculated * 1000");
+        c.XCaption = pick(xf, "Runoff observed", "Runoff observed * 10", "Runoff observed * 100",
+                          "Runoff observed * 1000");
+        c.Legend1 = " ---  Obs = Calc";
+        break;
+    case 8:
+        c.YCaption = "Discharge observed";
+        c.XCaption = "Recharge calculated";
+        c.Legend1 = " o   observed";
+        c.Legend2 = "---  trend line";
+        c.Legend3 = "---  quadr. trend";
+        break;
+    default:
+        break;
+    }
+    if (kind >= 1 && kind <= 5)
+        c.XCaption = pick(xf, "Time", "Time * 10", "Time * 100", "Time * 1000");
+}
+
+double TickValueY(int k)
+{
+    const TChartState &c = Chart;
+    return static_cast<double>(c.YTop) -
+           static_cast<double>(k) / c.YIntervals * static_cast<double>(c.YTop - c.YBottom);
+}
+
+double TickValueX(int k)
+{
+    const TChartState &c = Chart;
+    return static_cast<double>(c.XLeft) +
+           static_cast<double>((c.XRight - c.XLeft) * k) / c.XIntervals;
+}
+
+std::string TickLabelY(int k)
+{
+    return tickLabel(TickValueY(k), Chart.YDecimals);
+}
+
+std::string TickLabelX(int k)
+{
+    return tickLabel(TickValueX(k), Chart.XDecimals);
+}
+
+std::vector<std::string> TickLabelsY()
+{
+    std::vector<std::string> labels;
+    for (int k = 0; k <= Chart.YIntervals; ++k)
+        labels.push_back(TickLabelY(k));
+    return labels;
+}
+
+std::vector<std::string> TickLabelsX()
+{
+    std::vector<std::string> labels;
+    for (int k = 0; k <= Chart.XIntervals; ++k)
+        labels.push_back(TickLabelX(k));
+    return labels;
+}
+
+std::vector<std::string> Legends(int kind)
+{
+    const TChartState &c = Chart;
+    switch (kind) {
+    case 1:
+    case 6:
+        return {c.Legend1, c.Legend2};
+    case 3:
+    case 4:
+        return {" Rain/irrigation in mm/t", " Recharge in mm/t"};
+    case 7:
+        return {c.Legend1};
+    case 8: {
+        std::vector<std::string> legends{c.Legend1};
+        if (c.LineValid)
+            legends.push_back(c.Legend2);
+        if (URainRun::Trend.TrendValid)
+            legends.push_back(c.Legend3);
+        return legends;
+    }
+    default:
+        return {};
+    }
+}
+
+std::string RSquareText(double rSquare)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", rSquare);
+    std::string text = buffer;
+    for (char &ch : text)
+        if (ch == '.')
+            ch = DecimalSeparator;
+    return "R square = " + text;
+}
+
+bool PrepareChart(int kind)
+{
+    if (kind < 1 || kind > 8) {
+        Prompts().ShowMessage("There is no graph of kind " + std::to_string(kind) + ".");
+        return false;
+    }
+    const TDMQuellow &dm = DMQuellow;
+    const std::size_t n = rowCount();
+    bool complete = n > 0;
+    for (const DataArrayR *column : {&dm.PlotX, &dm.PlotY1, &dm.PlotY2, &dm.PlotY3, &dm.PlotY4})
+        complete = complete && column->size() >= n;
+    if (kind == 5)
+        complete = complete && dm.PlotY5.size() >= n;
+    if (!complete) {
+        Prompts().ShowMessage("There are no data rows for this graph. Read an output file first.");
+        return false;
+    }
+    bool placeable = true;
+    for (std::size_t i = 0; i < n && placeable; ++i) {
+        for (double v : {dm.PlotX[i], dm.PlotY1[i], dm.PlotY2[i], dm.PlotY3[i], dm.PlotY4[i],
+                         kind == 5 ? dm.PlotY5[i] : 0.0})
+            placeable = placeable && std::fabs(v) <= LargestValue;
+    }
+    if (!placeable) {
+        Prompts().ShowMessage("The values of this graph are too large to draw (beyond 1E9).");
+        return false;
+    }
+    ComputeAxes(kind);
+    if (kind == 6)
+        SortByX();
+    if (kind == 8)
+        ComputeTrend();
+    ComputePixels(kind);
+    SetAxisTexts(kind);
+    return true;
+}
+
+std::string DescribeChart(int kind)
+{
+    const TChartState &c = Chart;
+    std::string out = "{";
+    const auto number = [&](const char *key, long long value) {
+        out += '"';
+        out += key;
+        out += "\":" + std::to_string(value) + ',';
+    };
+    number("XFactor", c.XFactor);
+    number("YFactor", c.YFactor);
+    number("XLeft", c.XLeft);
+    number("XRight", c.XRight);
+    number("YBottom", c.YBottom);
+    number("YTop", c.YTop);
+    number("XIntervals", c.XIntervals);
+    number("YIntervals", c.YIntervals);
+    number("XDecimals", c.XDecimals);
+    number("YDecimals", c.YDecimals);
+    out += "\"YLabels\":";
+    appendJsonStrings(out, TickLabelsY());
+    out += ",\"XLabels\":";
+    appendJsonStrings(out, TickLabelsX());
+    out += ",\"XCaption\":";
+    appendJsonString(out, c.XCaption);
+    out += ",\"YCaption\":";
+    appendJsonString(out, c.YCaption);
+    out += ",\"Legends\":";
+    appendJsonStrings(out, Legends(kind));
+    out += ",\"NrOfData\":" + std::to_string(DMQuellow.NrOfData);
+    out += ",\"RSquare\":" + shortest(ModelValues.RSquare);
+    out += "}";
+    return out;
+}
+
+} // namespace quellow::UQuellowUtils
