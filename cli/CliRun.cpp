@@ -4,6 +4,7 @@
 #include "model/UInputFile.h"
 #include "model/UPrediction.h"
 #include "model/UPrompts.h"
+#include "model/URainRun.h"
 
 #include <filesystem>
 #include <iostream>
@@ -23,12 +24,14 @@ int RunPredictionFile(const std::string &path, bool drainage)
     return UPrediction::State.PredFailed ? 1 : 0;
 }
 
-/// Runs an analysis input file.
+/// Runs an analysis input file: the runoff-divide search, which writes FILE.dat and FILE.out.
 int RunAnalysisFile(const std::string &path)
 {
-    Prompts().ShowMessage("The file \"" + path +
-                          "\" is an analysis input file; quellow-cli cannot run analyses yet.");
-    return 1;
+    DMQuellow.FileName = path;
+    DMQuellow.ModeTag = " Ana";
+    DMQuellow.Analysis = true;
+    DMQuellow.Drainage = false;
+    return URainRun::DivideSearch() ? 0 : 1;
 }
 
 } // namespace
