@@ -56,6 +56,19 @@ TEST_P(ExampleDataTest, WritingWhatWasReadGivesTheSameBytes)
     EXPECT_EQ(text, original);
 }
 
+// Every example runs to an output file through quellow-cli, as the README shows.
+TEST_P(ExampleDataTest, RunsToAnOutputFile)
+{
+    test::TTempDir dir;
+    const std::string copy = dir.File(GetParam());
+    test::WriteBytes(copy, test::ReadBytes(ExamplePath(GetParam())));
+    const std::string command =
+        std::string("\"") + QUELLOW_CLI + "\" run \"" + copy + "\" > /dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    const std::string output = test::ReadBytes(fs::path(copy).replace_extension(".out").string());
+    EXPECT_GT(output.size(), 1000u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Data, ExampleDataTest, ::testing::ValuesIn(ExampleFiles()),
                          [](const auto &info) {
                              std::string name = info.param.substr(0, info.param.size() - 4);
