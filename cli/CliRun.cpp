@@ -4,6 +4,7 @@
 #include "model/UInputFile.h"
 #include "model/UPrediction.h"
 #include "model/UPrompts.h"
+#include "model/URainRun.h"
 
 #include <filesystem>
 #include <iostream>
@@ -23,21 +24,28 @@ int RunPredictionFile(const std::string &path, bool drainage)
     return UPrediction::State.PredFailed ? 1 : 0;
 }
 
-/// Runs an analysis input file.
+/// Runs an analysis input file: the runoff-divide search, which writes FILE.dat and FILE.out.
 int RunAnalysisFile(const std::string &path)
 {
-    Prompts().ShowMessage("The file \"" + path +
-                          "\" is an analysis input file; quellow-cli cannot run analyses yet.");
-    return 1;
+    DMQuellow.FileName = path;
+    DMQuellow.ModeTag = " Ana";
+    DMQuellow.Analysis = true;
+    DMQuellow.Drainage = false;
+    return URainRun::DivideSearch() ? 0 : 1;
 }
 
 } // namespace
 
 int RunCommand(const TArgs &args)
 {
-    if (args.size() != 1 || args[0].empty() || args[0] == "--help" || args[0] == "-h") {
-        std::cerr << "Usage: quellow-cli run FILE.inp\n"
-                     "Runs the input file and writes FILE.out beside it.\n";
+    const char *const usage = "Usage: quellow-cli run FILE.inp\n"
+                              "Runs the input file and writes FILE.out beside it.\n";
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << usage;
+        return 0;
+    }
+    if (args.size() != 1 || args[0].empty()) {
+        std::cerr << usage;
         return 2;
     }
     std::error_code error;

@@ -42,6 +42,15 @@ std::string SerialField(int serial)
     return buffer;
 }
 
+/// A title or path with a line break would shift every later line of the file.
+std::string OneLine(std::string text)
+{
+    for (char &c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
+
 bool allFinite(std::initializer_list<double> values)
 {
     for (double v : values)
@@ -137,10 +146,10 @@ bool InputFileText(const TDMQuellow &dm, const TModelValues &values, std::string
     line(" Input data for Quellow program");
     line(ModeLine(dm));
     line("");
-    line(dm.Title1);
-    line(dm.Title2);
+    line(OneLine(dm.Title1));
+    line(OneLine(dm.Title2));
     line("");
-    line(" Filename: " + dm.FileName);
+    line(" Filename: " + OneLine(dm.FileName));
     line(" Maximum dead storage: " + Choice(dm.MaxStor, 8, 2));
     line(" Initial dead storage: " + Choice(dm.InitStor, 8, 2));
     line(" Max.escape/time unit: " + Choice(dm.MaxEscape, 8, 2));

@@ -175,8 +175,8 @@ int distinctUpToThree(const std::vector<double> &x)
 
 /// The fits of y on x: linear y = a*x + c, and quadratic y = q[0]*x^2 + q[1]*x + q[2] from the
 /// centred normal equations. Degenerate cases are recognised from the data: no points gives
-/// a = c = 0; equal x values give a = 0, c = mean(y); fewer than three distinct x values leave
-/// the quadratic unfitted (all coefficients 0).
+/// a = c = 0; equal x values give a = 0, c = mean(y); equal y values give the level line
+/// y = y[0]; fewer than three distinct x values leave the quadratic unfitted (coefficients 0).
 struct TFit
 {
     double a = 0, c = 0;
@@ -201,6 +201,13 @@ TFit leastSquares(const std::vector<double> &x, const std::vector<double> &y)
     const int distinct = distinctUpToThree(x);
     if (distinct < 2) {
         fit.c = my;
+        return fit;
+    }
+    if (std::all_of(y.begin(), y.end(), [&y](double v) { return v == y.front(); })) {
+        // A level set of points: exactly level lines, without the rounding noise of the sums.
+        fit.c = y.front();
+        fit.q = {0, 0, y.front()};
+        fit.quadratic = distinct >= 3;
         return fit;
     }
     // Centred sums, taken about the means for accuracy.
@@ -490,12 +497,9 @@ void DetermineAlpha()
     if (!computeRecharge())
         return;
 
+    // The trend file is written with the output file, once the run has completed: a run that
+    // stops leaves no files behind.
     TrendRegression();
-    if (!s.Silent && !WriteTrendFile()) {
-        message(cannotOpenText(ChangeFileExt(DMQuellow.FileName, ".dat")));
-        s.FileError = true;
-        return;
-    }
 
     // First selection pass: falling runoff without recharge.
     for (int i = 2; i <= n; ++i)
@@ -609,10 +613,12 @@ void Reconstruct()
     double sst = 0;
     for (int i = 1; i <= n; ++i)
         sst += (s.RunMeas[i] - s.MeanRun) * (s.RunMeas[i] - s.MeanRun);
+    // Reported within [0.01, 0.99]: a closer fit never reports a larger R square than a perfect
+    // one, nor a poorer fit a smaller one than a useless one.
     double rSquare = 1 - 0.5 * sse / sst;
-    if (!(rSquare > 0)) // also catches a NaN
+    if (!(rSquare > 0.01)) // also catches a NaN
         rSquare = 0.01;
-    if (rSquare >= 1)
+    if (rSquare > 0.99)
         rSquare = 0.99;
     ModelValues.RSquare = rSquare;
 }
@@ -718,10 +724,15 @@ void AnalysisRun()
         !s.StorageOK || s.FileError)
         return;
     Reconstruct();
-    if (!s.Silent) {
-        s.OutputWritten = WriteAnalysisOutput();
-        s.FileError = !s.OutputWritten;
+    if (s.Silent)
+        return;
+    if (!WriteTrendFile()) {
+        message(cannotOpenText(ChangeFileExt(DMQuellow.FileName, ".dat")));
+        s.FileError = true;
+        return;
     }
+    s.OutputWritten = WriteAnalysisOutput();
+    s.FileError = !s.OutputWritten;
 }
 
 int ChooseTrial(const std::array<double, 6> &trialResult)

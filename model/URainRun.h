@@ -129,13 +129,14 @@ inline TState State;
 // ---- The run and its steps --------------------------------------------------------------
 
 /// One analysis run over the input file named by DMQuellow.FileName: DetermineAlpha, then,
-/// when it ended without a stopping condition, Reconstruct and (unless Silent)
-/// WriteAnalysisOutput. The outcome is in the flags of State.
+/// when it ended without a stopping condition, Reconstruct and (unless Silent) the trend file
+/// (WriteTrendFile) and the output file (WriteAnalysisOutput). A run that stops writes
+/// neither file. The outcome is in the flags of State.
 void AnalysisRun();
 
-/// Reads the input file, computes the recharge, the trend lines (and, unless Silent, writes
-/// the trend file), selects the recession rows, measures alpha and regresses it on the runoff
-/// of each range, with every check and message of the determination. The divide is
+/// Reads the input file, computes the recharge and the trend lines, selects the recession
+/// rows, measures alpha and regresses it on the runoff of each range, with every check and
+/// message of the determination. The divide is
 /// RunMin + (RunMax - RunMin) * State.DivideFraction.
 void DetermineAlpha();
 

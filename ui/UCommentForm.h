@@ -4,7 +4,8 @@
 
 namespace quellow {
 
-/// The "Comment on shape of the curve" window: a non-modal text window, created at start-up and only shown or hidden.
+/// The "Comment on shape of the curve" window: why a fit can be poor. A non-modal text window,
+/// created at start-up and only shown or hidden.
 class TCommentForm : public QWidget
 {
     Q_OBJECT

@@ -4,7 +4,8 @@
 
 namespace quellow {
 
-/// The "Start help" window: a non-modal text window, created at start-up and only shown or hidden.
+/// The "Start help" window: units, pasting data and calibration advice. A non-modal text
+/// window, created at start-up and only shown or hidden.
 class THelpForm : public QWidget
 {
     Q_OBJECT

@@ -162,6 +162,12 @@ TEST_F(InputFile, WritesThePredictionLayoutWithE5AndChoiceFields)
     std::string again;
     ASSERT_TRUE(InputFileText(dm, ModelValues, again));
     EXPECT_EQ(again, text);
+
+    // A line break in a title would shift every later line: it is written as a blank.
+    dm.Title2 = "two\r\nlines";
+    ASSERT_TRUE(InputFileText(dm, ModelValues, again));
+    EXPECT_EQ(SplitLines(again).size(), SplitLines(text).size());
+    EXPECT_EQ(SplitLines(again)[4], "two  lines");
 }
 
 TEST_F(InputFile, ModeLineFollowsModeTagAndDrainage)

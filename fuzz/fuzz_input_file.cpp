@@ -1,0 +1,22 @@
+// The input file reader (both modes and the older prediction layout), file to data module,
+// and the writer on whatever the reader accepted: a file read back must write again.
+#include "FuzzSupport.h"
+
+#include "model/UDMQuellow.h"
+#include "model/UInputFile.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace quellow;
+    fuzz::FreshState();
+    DMQuellow.FileName = fuzz::InputFile(data, size, ".inp");
+    if (DMQuellow.ReadInputFile()) {
+        std::string text;
+        // Every value the reader accepts is finite, so the writer must manage it.
+        if (!InputFileText(DMQuellow, ModelValues, text))
+            std::abort();
+    }
+    return 0;
+}

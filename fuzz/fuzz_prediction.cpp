@@ -1,0 +1,14 @@
+// The prediction run's own reader, the routing and the output writer, file to file.
+#include "FuzzSupport.h"
+
+#include "model/UDMQuellow.h"
+#include "model/UPrediction.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace quellow;
+    fuzz::FreshState();
+    DMQuellow.FileName = fuzz::InputFile(data, size, ".inp");
+    UPrediction::RunPrediction();
+    return 0;
+}

@@ -1,0 +1,149 @@
+#include "model/UAlfaCalc.h"
+
+#include "model/UDMQuellow.h"
+#include "model/UTextFields.h"
+
+#include <cmath>
+
+namespace quellow::UAlfaCalc {
+
+namespace {
+
+const bool registered = (RegisterStateReset([] { State = {}; }), true);
+
+bool allFinite(std::initializer_list<double> values)
+{
+    for (double v : values)
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool ReadNumber(std::string_view text, double &value)
+{
+    return ParseRealAnySeparator(Trim(text), value);
+}
+
+std::string ConversionMessage(std::string_view text)
+{
+    return "'" + std::string(text) + "' is not a valid floating point value";
+}
+
+TExitResult ExitCheck(TInput input, double value)
+{
+    State.Value[input] = value;
+    const auto reject = [&](const char *message, bool setZero) {
+        if (setZero)
+            State.Value[input] = 0;
+        return TExitResult{false, message};
+    };
+    switch (input) {
+    case Ka:
+        if (value < 0)
+            return reject("Ka should be greater than zero", true);
+        break;
+    case Kb:
+        if (value < 0)
+            return reject("Kb should be greater than zero", true);
+        break;
+    case D:
+        if (value <= 0)
+            return reject("D should be greater than zero", true);
+        break;
+    case U:
+        if (value <= 0)
+            return reject("U should be greater than zero", true);
+        break;
+    case P:
+        if (value <= 0)
+            return reject("P should be greater than zero", false);
+        if (value < 1)
+            return reject("P should be greater than 1%", false);
+        if (value > 30)
+            return reject("P should be less than 30%", false);
+        break;
+    case L:
+        if (value <= 0)
+            return reject("L should be greater than zero", false);
+        break;
+    }
+    CheckInputs();
+    return {};
+}
+
+void CheckInputs()
+{
+    const auto &v = State.Value;
+    State.InputsValid = v[Ka] > 0 && v[Kb] > 0 && v[D] > 0 && v[U] > 0 && v[P] > 1 && v[P] < 30
+                        && v[L] > 0;
+}
+
+void ClearResults()
+{
+    State.A = 0;
+    State.B = 0;
+}
+
+bool Calculate(std::string &message)
+{
+    CheckInputs();
+    if (!State.InputsValid) {
+        message = MsgIncorrect;
+        return false;
+    }
+    const auto &v = State.Value;
+    const double p = v[P] / 100;
+    const double spacing2 = v[L] * v[L];
+    const double a = 4 * v[Ka] / (p * spacing2);
+    const double x = 6.284 * v[D] / v[L];
+    double f = 0;
+    if (x > 1) {
+        const double e1 = std::exp(-2 * x);
+        const double e3 = std::exp(-6 * x);
+        const double e5 = std::exp(-10 * x);
+        f = 4 * e1 / (1 - e1) + 4 * e3 / (3 * (1 - e3)) + 4 * e5 / (5 * (1 - e5));
+    } else {
+        f = std::log(0.5 * x / 3.142) + 9.872164 / (4 * x);
+    }
+    // A drain perimeter that is large against the spacing makes the denominator zero or
+    // negative: there is no equivalent depth then, and no sound result.
+    const double denominator = std::log(v[L] / v[U]) + f;
+    if (!allFinite({a, x, f, denominator}) || !(denominator > 0)) {
+        message = MsgIncorrect;
+        return false;
+    }
+    const double d = (3.142 * v[L] / 8) / denominator;
+    const double b = 8 * v[Kb] * d / (p * spacing2);
+    if (!allFinite({d, b})) {
+        message = MsgIncorrect;
+        return false;
+    }
+    State.A = a;
+    State.B = b;
+    State.X = x;
+    State.F = f;
+    State.EqDepth = d;
+    DMQuellow.Porosity = v[P];
+    DMQuellow.Drainage = true;
+    message = MsgDone;
+    return true;
+}
+
+std::string AText()
+{
+    return FixedLocale(State.A, 6, 3);
+}
+
+std::string BText()
+{
+    return FixedLocale(State.B, 6, 3);
+}
+
+std::string PorosityText()
+{
+    return FixedLocale(State.Value[P], 5, 1);
+}
+
+} // namespace quellow::UAlfaCalc

@@ -1,0 +1,151 @@
+#include "ui/UCommentForm.h"
+#include "ui/UHelpForm.h"
+#include "ui/UIntroPages.h"
+#include "ui/USvgPicture.h"
+#include "model/UDMQuellow.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace quellow {
+
+namespace {
+
+QPushButton *buttonWithText(QWidget *page, const QString &text)
+{
+    for (auto *button : page->findChildren<QPushButton *>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+QStringList lines(QWidget *parent, const char *memo)
+{
+    auto *edit = parent->findChild<QPlainTextEdit *>(QString::fromLatin1(memo));
+    return edit ? edit->toPlainText().split(QLatin1Char('\n')) : QStringList{};
+}
+
+} // namespace
+
+class TextPagesTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    /// Which of the five memos of the Intro tab are shown.
+    static QStringList shownMemos(QWidget *page)
+    {
+        QStringList shown;
+        for (const char *name : {"IntroMemo", "FirstMemo", "SecondMemo", "AlphaMemo", "HeadMemo"})
+            if (!page->findChild<QWidget *>(QString::fromLatin1(name))->isHidden())
+                shown << QString::fromLatin1(name);
+        return shown;
+    }
+
+private slots:
+    void init() { ResetAllState(); }
+
+    void detailButtonsShowOneMemo_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("memo");
+        QTest::newRow("first") << "1st (pre) reservoir" << "FirstMemo";
+        QTest::newRow("second") << "2nd (main) reservoir" << "SecondMemo";
+        QTest::newRow("alpha") << "Alpha (response) function" << "AlphaMemo";
+        QTest::newRow("head") << "Water level (head)" << "HeadMemo";
+    }
+    void detailButtonsShowOneMemo()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, memo);
+        QWidget page;
+        UIntroPages::BuildIntroPage(&page);
+        page.show();
+        QCOMPARE(shownMemos(&page), QStringList{"IntroMemo"});
+        QPushButton *detail = buttonWithText(&page, button);
+        QVERIFY(detail);
+        detail->click();
+        QCOMPARE(shownMemos(&page), QStringList{memo});
+        buttonWithText(&page, QStringLiteral("Back"))->click();
+        QCOMPARE(shownMemos(&page), QStringList{"IntroMemo"});
+    }
+
+    void showIntroductionHidesTheDetails()
+    {
+        QWidget page;
+        UIntroPages::BuildIntroPage(&page);
+        buttonWithText(&page, QStringLiteral("2nd (main) reservoir"))->click();
+        UIntroPages::ShowIntroduction(&page);
+        QCOMPARE(shownMemos(&page), QStringList{"IntroMemo"});
+    }
+
+    void memosHoldTheirFixedLines()
+    {
+        QWidget page;
+        UIntroPages::BuildIntroPage(&page);
+        const QStringList intro = lines(&page, "IntroMemo");
+        QCOMPARE(intro.first(), QStringLiteral("INTRODUCTION TO THE Quellow PROGRAM"));
+        QVERIFY(page.findChild<QPlainTextEdit *>(QStringLiteral("IntroMemo"))->isReadOnly());
+        QVERIFY(!page.findChild<QPlainTextEdit *>(QStringLiteral("HeadMemo"))->isReadOnly());
+
+        const QStringList first = lines(&page, "FirstMemo");
+        QCOMPARE(first.mid(0, 2), (QStringList{"CONVERSION OF RAINFALL INTO RECHARGE THROUGH THE",
+                                               "FIRST RESERVOIR"}));
+        for (const char *line : {"StoDef = MaxSto + ActEsc*t - ActSto (mm)",
+                                 "ActEsc = R * MaxEsc (mm/t)", "Rech = Rain - StoDef/Delta (mm/t)",
+                                 "ActSto2 = ActSto1 +  (Rain - Rech - ActEsc)*Delta"})
+            QVERIFY2(first.contains(QString::fromLatin1(line)), line);
+
+        const QStringList second = lines(&page, "SecondMemo");
+        QCOMPARE(second.mid(0, 2), (QStringList{"CALCULATING RUNOFF FROM THE SECOND RESERVOIR",
+                                                "USING THE RECHARGE COMING FROM THE FIRST"}));
+        QVERIFY(second.contains(
+            QStringLiteral("Run2 = Run1*Exp(-Alpha*Delta2) + Rech2*[1-Exp(-Alpha*Delta2)]")));
+
+        const QStringList alpha = lines(&page, "AlphaMemo");
+        QCOMPARE(alpha.first(), QStringLiteral("DETERMING THE ALPHA FUNCTION FROM RAINFALL-RUNOFF DATA"));
+        QVERIFY(alpha.contains(QStringLiteral("Alpha2 = -[Ln(Run1/Run2)]/Delta2")));
+        QVERIFY(alpha.contains(
+            QStringLiteral("Alpha2=C,  Alpha2 = A*Run1+C,  or  Alpha2 = A*Run1^2+B*Run1+C")));
+
+        const QStringList head = lines(&page, "HeadMemo");
+        QCOMPARE(head.first(), QStringLiteral("DETERMINING THE WATER LEVEL (HEAD)"));
+        QVERIFY(head.contains(QStringLiteral("Head2 = Head1 + 100*(Rech-Run)/EffPor")));
+    }
+
+    void figurePage()
+    {
+        QWidget page;
+        UIntroPages::BuildFigurePage(&page);
+        QCOMPARE(lines(&page, "RefMemo").first(), QStringLiteral("  For the equations used see web page:"));
+        auto *picture = page.findChild<TSvgPicture *>(QStringLiteral("FigureImage"));
+        QVERIFY(picture && picture->isValid());
+    }
+
+    void startHelp()
+    {
+        THelpForm help;
+        QCOMPARE(help.windowTitle(), QStringLiteral("Start help"));
+        QVERIFY(help.isWindow());
+        const QStringList text = lines(&help, "HelpMemo");
+        QCOMPARE(text.first(), QStringLiteral(" START HELP"));
+        QVERIFY(text.contains(QStringLiteral("  RunOff = 24 x 1000  X / Y")));
+        QVERIFY(text.contains(QStringLiteral("  RunOff = 60 x 60 x 24 X / (1000  Y)")));
+        QCOMPARE(help.findChild<QPlainTextEdit *>(QStringLiteral("HelpMemo"))->verticalScrollBarPolicy(),
+                 Qt::ScrollBarAlwaysOn);
+    }
+
+    void comment()
+    {
+        TCommentForm comment;
+        QCOMPARE(comment.windowTitle(), QStringLiteral("Comment on shape of the curve"));
+        QVERIFY(lines(&comment, "CommentMemo").join(QLatin1Char(' ')).contains(
+            QStringLiteral("For this, contact the author.")));
+    }
+};
+
+} // namespace quellow
+
+QTEST_MAIN(quellow::TextPagesTest)
+#include "TextPagesTest.moc"
