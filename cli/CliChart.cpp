@@ -1,13 +1,109 @@
 #include "cli/CliCommands.h"
 
+#include "graphics/UChartDrawing.h"
+#include "model/UDMQuellow.h"
+#include "model/UQuellowUtils.h"
+#include "model/UTextFields.h"
+
+#include <QGuiApplication>
+
 #include <iostream>
+#include <memory>
 
 namespace quellow::cli {
 
-int ChartCommand(const TArgs &)
+namespace {
+
+const char *const chartUsage =
+    "Usage: quellow-cli chart FILE.out --kind N -o IMAGE.bmp|IMAGE.png [--describe]\n"
+    "  Kinds of an analysis output: 1 runoff in time, 3 rain and recharge, 6 alpha and runoff,\n"
+    "  7 observed against calculated runoff, 8 recharge against runoff (needs FILE.dat).\n"
+    "  Kinds of a prediction output: 2 runoff in time, 4 rain and recharge, 5 water table or\n"
+    "  storage in time.\n"
+    "  --describe prints the chart's layout as one JSON object; the image is then written only\n"
+    "  when -o is given.\n";
+
+int usageError(const std::string &text)
 {
-    std::cerr << "quellow-cli chart: not built yet\n";
+    std::cerr << "quellow-cli chart: " << text << "\n" << chartUsage;
     return 2;
+}
+
+/// Qt's own notes (a missing runtime folder and the like) would mix with the messages of the
+/// chart; only its serious errors are passed on.
+void qtMessages(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << text.toStdString() << '\n';
+}
+
+/// Text needs a QGuiApplication; without a display it runs on the offscreen platform.
+std::unique_ptr<QGuiApplication> makeApplication()
+{
+    if (QGuiApplication::instance())
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(qtMessages);
+    static int argc = 1;
+    static char name[] = "quellow-cli";
+    static char *argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+} // namespace
+
+int ChartCommand(const TArgs &args)
+{
+    std::string input, output;
+    int kind = 0;
+    bool describe = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (arg == "--describe") {
+            describe = true;
+        } else if (arg == "--kind" || arg == "-o") {
+            if (i + 1 >= args.size())
+                return usageError(arg + " needs a value");
+            const std::string &value = args[++i];
+            if (arg == "-o") {
+                output = value;
+            } else if (!ParseInt(value, kind) || kind < 1 || kind > 8) {
+                return usageError("the kind must be a number from 1 to 8, not \"" + value + "\"");
+            }
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << chartUsage;
+            return 0;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usageError("unknown option " + arg);
+        } else if (input.empty()) {
+            input = arg;
+        } else {
+            return usageError("more than one output file given");
+        }
+    }
+    if (input.empty())
+        return usageError("no output file given");
+    if (kind == 0)
+        return usageError("no --kind given");
+    if (output.empty() && !describe)
+        return usageError("no image file given (-o)");
+
+    const auto application = makeApplication();
+    DMQuellow.OutFileName = input;
+    QImage image = UChartDrawing::NewChartImage();
+    if (!UChartDrawing::MakeChart(kind, image, UChartDrawing::TChartSource::FilesOnly))
+        return 1;
+    if (!output.empty()) {
+        std::string error;
+        if (!UChartDrawing::SaveChartImage(image, output, error)) {
+            std::cerr << error << '\n';
+            return 1;
+        }
+    }
+    if (describe)
+        std::cout << UQuellowUtils::DescribeChart(kind) << '\n';
+    return 0;
 }
 
 } // namespace quellow::cli

@@ -10,6 +10,7 @@ QFont ChartFont(int pointSize, bool bold)
     QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
     font.setFamilies(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setStyleStrategy(QFont::NoAntialias);
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 
