@@ -42,14 +42,15 @@ TEST_F(OutputRoundTrip, PredictionReadsBackWhatTheRunWrote)
 {
     for (const bool drainage : {true, false}) {
         ResetAllState();
-        const std::string input = example(
-            dir, drainage ? "Example-prediction-drainage.inp" : "Example-prediction-runoff.inp");
+        const std::string input = example(dir, drainage ? "Example-prediction-drainage.inp"
+                                                        : "Example-prediction-runoff.inp");
         DMQuellow.FileName = input;
         DMQuellow.Analysis = false;
         DMQuellow.ModeTag = " Pre";
         DMQuellow.Drainage = drainage;
         UPrediction::RunPrediction();
-        ASSERT_FALSE(UPrediction::State.PredFailed) << (prompts.Messages.empty() ? "" : prompts.Messages[0]);
+        ASSERT_FALSE(UPrediction::State.PredFailed)
+            << (prompts.Messages.empty() ? "" : prompts.Messages[0]);
         const TModelValues model = ModelValues;
         const UPrediction::TState &run = UPrediction::State;
         const int n = run.NrOfPred;
