@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include <sys/wait.h>
+
 namespace quellow {
 namespace {
 
