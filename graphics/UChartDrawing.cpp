@@ -60,10 +60,13 @@ public:
 
     void SetFont(int points, const QColor &colour)
     {
-        mFont = UChartFonts::ChartFont(points);
+        SetFontSize(points);
         mFontColour = colour;
     }
-    void SetFontSize(int points) { mFont = UChartFonts::ChartFont(points); }
+    void SetFontSize(int points)
+    {
+        mFont = points == 8 ? mFont8 : points == 10 ? mFont10 : UChartFonts::ChartFont(points);
+    }
     void SetFontColour(const QColor &colour) { mFontColour = colour; }
     void SetBrush(const QColor &colour) { mBrush = colour; }
     void SetPen(const QColor &colour, int width = 1, bool dotted = false)
@@ -123,7 +126,10 @@ public:
         mPainter.setPen(mFontColour);
         mPainter.drawText(QPoint(x, y + metrics.ascent()), text);
     }
-    void TextOut(int x, int y, const std::string &text) { TextOut(x, y, QString::fromStdString(text)); }
+    void TextOut(int x, int y, const std::string &text)
+    {
+        TextOut(x, y, QString::fromStdString(text));
+    }
 
     int TextWidth(const QString &text) const
     {
@@ -167,10 +173,11 @@ private:
     }
 
 public:
-
 private:
     QImage &mImage;
     QPainter mPainter;
+    const QFont mFont8 = UChartFonts::ChartFont(8);
+    const QFont mFont10 = UChartFonts::ChartFont(10);
     QFont mFont;
     QColor mFontColour;
     QColor mBrush = Silver;
@@ -360,8 +367,7 @@ void paintChart(int kind, QImage &image)
             canvas.TextOut(95, 105, c.Legend3);
         canvas.SetFontColour(White);
         if (c.LineValid)
-            canvas.Line(Q::MapX(c.LineX0), Q::MapY(c.LineY0), Q::MapX(c.LineX1),
-                        Q::MapY(c.LineY1));
+            canvas.Line(Q::MapX(c.LineX0), Q::MapY(c.LineY0), Q::MapX(c.LineX1), Q::MapY(c.LineY1));
         if (quadratic) {
             canvas.SetPenColour(Yellow);
             QPolygon curve;
@@ -428,8 +434,8 @@ bool MakeChart(int kind, QImage &image, TChartSource source)
 bool SaveChartImage(const QImage &image, const std::string &path, std::string &error)
 {
     std::string ext;
-    if (const auto dot = path.find_last_of('.'); dot != std::string::npos &&
-                                                 path.find_first_of("/\\", dot) == std::string::npos)
+    if (const auto dot = path.find_last_of('.');
+        dot != std::string::npos && path.find_first_of("/\\", dot) == std::string::npos)
         ext = path.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
@@ -442,7 +448,8 @@ bool SaveChartImage(const QImage &image, const std::string &path, std::string &e
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, format) ||
-        !WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+        !WriteFileAtomically(
+            path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         error = "The graph could not be saved in \"" + path + "\".";
         return false;
     }

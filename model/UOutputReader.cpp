@@ -19,7 +19,8 @@ enum class TTableKind { Reconstruction, Prediction, Regression };
 /// A line "begins with" a marker when its first four characters are the marker.
 bool beginsWith(const std::string &line, std::string_view marker)
 {
-    return line.size() >= marker.size() && std::string_view(line).substr(0, marker.size()) == marker;
+    return line.size() >= marker.size() &&
+           std::string_view(line).substr(0, marker.size()) == marker;
 }
 
 /// Index of the first line at or after from that begins with marker; lines.size() if none.
@@ -110,8 +111,7 @@ std::string CannotOpenMessage(const std::string &name)
            "input data, or in use by another program.";
 }
 
-bool ParseHeader(const LineSet &lines, const std::string &name, THeader &header,
-                 std::string &error)
+bool ParseHeader(const LineSet &lines, const std::string &name, THeader &header, std::string &error)
 {
     // An analysis output has its first rule on line 15, a prediction output its table title
     // on line 16; anything else is not an output file of this program.
@@ -122,7 +122,8 @@ bool ParseHeader(const LineSet &lines, const std::string &name, THeader &header,
         result.OutTag = lines[14].substr(0, 4);
         const std::string_view line16(lines[15]);
         result.Prediction = line16.substr(0, 10) == "PREDICTION";
-        result.Drainage = result.Prediction && line16.size() >= 14 && line16.substr(10, 4) == " dra";
+        result.Drainage =
+            result.Prediction && line16.size() >= 14 && line16.substr(10, 4) == " dra";
     }
     if (lines.size() < 16 || (result.OutTag != "----" && !result.Prediction)) {
         error = "The file " + quoted(name) +
@@ -179,8 +180,8 @@ bool ParseTable(const LineSet &lines, int kind, const std::string &name, TTable 
         return false;
     }
     if (end == first) {
-        error = "The file " + quoted(name) + " has no rows in its " + tableName(tableKind) +
-                "." + cannotDraw;
+        error = "The file " + quoted(name) + " has no rows in its " + tableName(tableKind) + "." +
+                cannotDraw;
         return false;
     }
 

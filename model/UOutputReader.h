@@ -38,10 +38,10 @@ struct TTable
     DataArrayI Serial;
     DataArrayR PlotX, PlotY1, PlotY2, PlotY3, PlotY4, PlotY5;
     std::int32_t NrOfData = 0;
-    std::optional<double> RSquare;      ///< kinds 1 and 7 (0 when the number is unreadable)
-    std::optional<bool> Quadratic;      ///< kind 6
-    std::optional<bool> Drainage;       ///< kind 5
-    std::optional<TFunction> Function;  ///< kind 5, when lines 12 to 14 are readable
+    std::optional<double> RSquare;     ///< kinds 1 and 7 (0 when the number is unreadable)
+    std::optional<bool> Quadratic;     ///< kind 6
+    std::optional<bool> Drainage;      ///< kind 5
+    std::optional<TFunction> Function; ///< kind 5, when lines 12 to 14 are readable
 };
 
 /// "The file "<name>"could not be opened. ..." as the graphs show it.

@@ -64,9 +64,9 @@ struct TLadderRow
 };
 
 constexpr TLadderRow LadderRows[] = {
-    {25, 4, 1, 1},         {50, 5, 1, 0},         {100, 10, 0, 0},      {250, 25, 0, 0},
-    {500, 50, 0, 0},       {1000, 100, 0, 0},     {2500, 250, 0, 0},    {5000, 500, 0, 0},
-    {10000, 1000, 0, 0},   {25000, 2500, 0, 0},   {50000, 5000, 0, 0},  {100000, 10000, 0, 0},
+    {25, 4, 1, 1},       {50, 5, 1, 0},       {100, 10, 0, 0},     {250, 25, 0, 0},
+    {500, 50, 0, 0},     {1000, 100, 0, 0},   {2500, 250, 0, 0},   {5000, 500, 0, 0},
+    {10000, 1000, 0, 0}, {25000, 2500, 0, 0}, {50000, 5000, 0, 0}, {100000, 10000, 0, 0},
 };
 
 std::size_t rowCount()
@@ -77,7 +77,10 @@ std::size_t rowCount()
 std::string pick(int factor, const char *one, const char *ten, const char *hundred,
                  const char *thousand)
 {
-    const char *text = factor == 10 ? ten : factor == 100 ? hundred : factor == 1000 ? thousand : one;
+    const char *text = factor == 10     ? ten
+                       : factor == 100  ? hundred
+                       : factor == 1000 ? thousand
+                                        : one;
     return text && *text ? text : one;
 }
 
@@ -184,7 +187,8 @@ TAxisEnds Ladder(double maximum, double minimum, bool vertical)
     const double s = static_cast<double>(step);
     ends.Low = step * RoundEven((minimum - s / 2) / s);
     ends.High = step * RoundEven((maximum + s / 2) / s);
-    ends.Intervals = static_cast<int>(std::min<std::int64_t>((ends.High - ends.Low) / step, 1000000000));
+    ends.Intervals =
+        static_cast<int>(std::min<std::int64_t>((ends.High - ends.Low) / step, 1000000000));
     ends.Decimals = decimals;
     return ends;
 }
@@ -428,11 +432,13 @@ void SetAxisTexts(int kind)
         break;
     case 5:
         if (DMQuellow.Drainage)
-            c.YCaption = pick(yf, "Water table height (predicted, m)", "Water table height (m) * 10",
-                              "Water table height (m) * 100", nullptr);
+            c.YCaption =
+                pick(yf, "Water table height (predicted, m)", "Water table height (m) * 10",
+                     "Water table height (m) * 100", nullptr);
         else
-            c.YCaption = pick(yf, " Reservoir storage predicted (mmm)", " Reservoir storage (mm) * 10",
-                              " Reservoir storage (mm) * 100", nullptr);
+            c.YCaption =
+                pick(yf, " Reservoir storage predicted (mmm)", " Reservoir storage (mm) * 10",
+                     " Reservoir storage (mm) * 100", nullptr);
         break;
     case 6:
         c.YCaption = pick(yf, "Alpha value", "Alpha * 10", "Alpha * 100", "Alpha * 1000");

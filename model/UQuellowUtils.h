@@ -26,12 +26,13 @@ inline constexpr int DataLift = 5;
 /// All state of one chart; each chart overwrites the previous one.
 struct TChartState
 {
-    double XMin = 0, XMax = 0, YMin = 0, YMax = 0; ///< data extremes, in axis units after the factor step
-    int XFactor = 0, YFactor = 0;                  ///< 1, 10, 100 or 1000
+    double XMin = 0, XMax = 0, YMin = 0,
+           YMax = 0;              ///< data extremes, in axis units after the factor step
+    int XFactor = 0, YFactor = 0; ///< 1, 10, 100 or 1000
     std::int64_t XLeft = 0, XRight = 0, YBottom = 0, YTop = 0; ///< axis ends, axis units
-    int XIntervals = 0, YIntervals = 0; ///< 4 to 10
-    int XDecimals = 0, YDecimals = 0;   ///< decimals of the tick labels
-    int XLength = 500, YLength = 320;   ///< pixel lengths of the axes
+    int XIntervals = 0, YIntervals = 0;                        ///< 4 to 10
+    int XDecimals = 0, YDecimals = 0;                          ///< decimals of the tick labels
+    int XLength = 500, YLength = 320;                          ///< pixel lengths of the axes
     std::string XCaption, YCaption;
     std::string Legend1, Legend2, Legend3;
     std::vector<int> PixelX, PixelY1, PixelY2, PixelY3, PixelY4, PixelY5;

@@ -57,7 +57,8 @@ protected:
         dm.PlotY5 = V(x.size(), 0.0);
     }
 
-    bool makeFromFile(const std::string &name, int kind, TChartSource source = TChartSource::Session)
+    bool makeFromFile(const std::string &name, int kind,
+                      TChartSource source = TChartSource::Session)
     {
         DMQuellow.OutFileName = TestData(name);
         return MakeChart(kind, image, source);
@@ -144,7 +145,7 @@ TEST_F(ChartDrawing, QuadraticTrendOnlyWhenValid)
 
     URainRun::Trend.TrendValid = true;
     ASSERT_TRUE(makeFromFile("analysis-small.out", 8));
-    EXPECT_GT(countIn(image, Yellow, 95, 105, 200, 120), 20); // legend
+    EXPECT_GT(countIn(image, Yellow, 95, 105, 200, 120), 20);  // legend
     EXPECT_GT(countIn(image, Yellow, 71, 130, 600, 389), 100); // curve
     // The curve starts at recharge 0, the trend's constant 2.0: y = 390 - 64 - 5.
     EXPECT_EQ(at(image, 70, 321), Yellow);
@@ -175,7 +176,9 @@ TEST_F(ChartDrawing, OnlyTheSegmentCrossingTheDivideIsDotted)
     ASSERT_TRUE(ShowGraphics(6, image));
     const auto &c = UQuellowUtils::Chart;
     const int y = c.PixelY3[0];
-    const auto whiteRun = [&](int from, int to) { return countIn(image, White, from, y, to, y + 1); };
+    const auto whiteRun = [&](int from, int to) {
+        return countIn(image, White, from, y, to, y + 1);
+    };
     EXPECT_EQ(whiteRun(c.PixelX[0], c.PixelX[1]), c.PixelX[1] - c.PixelX[0]);
     const int dotted = c.PixelX[2] - c.PixelX[1];
     EXPECT_LT(whiteRun(c.PixelX[1], c.PixelX[2]), dotted * 2 / 3);
@@ -285,12 +288,14 @@ TEST_F(ChartDrawing, SavedBitmapIs24BitAt96Dpi)
     EXPECT_EQ(u32(22), 465u);
     EXPECT_EQ(u32(28) & 0xffff, 24u);
     EXPECT_EQ(u32(38), 3780u);
-    EXPECT_EQ(QImage(QString::fromStdString(dir.File("chart.bmp"))).convertToFormat(QImage::Format_RGB32),
-              image);
+    EXPECT_EQ(
+        QImage(QString::fromStdString(dir.File("chart.bmp"))).convertToFormat(QImage::Format_RGB32),
+        image);
 
     ASSERT_TRUE(SaveChartImage(image, dir.File("chart.PNG"), error)) << error;
-    EXPECT_EQ(QImage(QString::fromStdString(dir.File("chart.PNG"))).convertToFormat(QImage::Format_RGB32),
-              image);
+    EXPECT_EQ(
+        QImage(QString::fromStdString(dir.File("chart.PNG"))).convertToFormat(QImage::Format_RGB32),
+        image);
     EXPECT_FALSE(SaveChartImage(image, dir.File("chart.jpg"), error));
     EXPECT_EQ(error, "The graph file \"" + dir.File("chart.jpg") + "\" must end in .bmp or .png.");
     EXPECT_FALSE(SaveChartImage(image, dir.File("no/such/folder/chart.bmp"), error));

@@ -18,8 +18,7 @@ protected:
     void SetUp() override { ResetAllState(); }
 
     /// Reads kind from a copy of a test file changed by edit.
-    template <typename Edit>
-    bool readEdited(const std::string &source, int kind, Edit edit)
+    template <typename Edit> bool readEdited(const std::string &source, int kind, Edit edit)
     {
         std::string bytes = ReadBytes(TestData(source));
         edit(bytes);
@@ -129,18 +128,17 @@ TEST_F(OutputReader, RegressionTableForTheAlphaChart)
     EXPECT_EQ(dm.NrOfData, 8);
     EXPECT_EQ(dm.Serial, (std::vector<std::int32_t>{4, 5, 6, 8, 9, 10, 11, 12}));
     EXPECT_EQ(dm.PlotX, (V{3.2, 2.6, 2.1, 2.4, 1.9, 1.6, 1.4, 1.2})); // measured runoff
-    EXPECT_EQ(dm.PlotY1, (V{4, 5, 6, 8, 9, 10, 11, 12}));           // time
+    EXPECT_EQ(dm.PlotY1, (V{4, 5, 6, 8, 9, 10, 11, 12}));             // time
     EXPECT_EQ(dm.PlotY4, dm.PlotY1);
-    EXPECT_EQ(dm.PlotY2[0], 0.248);  // measured alpha
-    EXPECT_EQ(dm.PlotY3[7], 0.146);  // regressed alpha
+    EXPECT_EQ(dm.PlotY2[0], 0.248); // measured alpha
+    EXPECT_EQ(dm.PlotY3[7], 0.146); // regressed alpha
     EXPECT_FALSE(dm.Quadratic);
 }
 
 TEST_F(OutputReader, AlphaFunctionOtherThanTwoLinesIsQuadratic)
 {
-    ASSERT_TRUE(readEdited("analysis-small.out", 6, [](std::string &b) {
-        b.replace(b.find("if Discharge >"), 2, "IF");
-    }));
+    ASSERT_TRUE(readEdited("analysis-small.out", 6,
+                           [](std::string &b) { b.replace(b.find("if Discharge >"), 2, "IF"); }));
     EXPECT_TRUE(DMQuellow.Quadratic);
 }
 
@@ -150,7 +148,7 @@ TEST_F(OutputReader, PredictionTableForWaterTable)
     ASSERT_TRUE(DMQuellow.ReadOutputFile(5));
     const TDMQuellow &dm = DMQuellow;
     EXPECT_EQ(dm.NrOfData, 5);
-    EXPECT_EQ(dm.PlotX, (V{0, 1, 2, 3, 4}));           // time
+    EXPECT_EQ(dm.PlotX, (V{0, 1, 2, 3, 4}));            // time
     EXPECT_EQ(dm.PlotY1, (V{1.2, 2.1, 1.8, 1.9, 1.6})); // runoff
     EXPECT_EQ(dm.PlotY2, (V{0, 12.5, 0, 3.25, 0}));     // recharge
     EXPECT_EQ(dm.PlotY3, (V{5, 20, 0, 8, 0}));          // rain
@@ -237,9 +235,8 @@ TEST_F(OutputReader, TruncatedOrCorruptTablesAreRefused)
 {
     presetColumns();
     // Cut inside the reconstruction rows: no closing rule.
-    EXPECT_FALSE(readEdited("analysis-small.out", 1, [](std::string &b) {
-        b.resize(b.find(" 7        7.00"));
-    }));
+    EXPECT_FALSE(readEdited("analysis-small.out", 1,
+                            [](std::string &b) { b.resize(b.find(" 7        7.00")); }));
     EXPECT_NE(prompts.Messages.back().find("ends inside its reconstruction table"),
               std::string::npos);
     // Cut right after the title: the search stops at the end of the file.
@@ -248,9 +245,8 @@ TEST_F(OutputReader, TruncatedOrCorruptTablesAreRefused)
     }));
     EXPECT_NE(prompts.Messages.back().find("ends inside its prediction table"), std::string::npos);
     // A damaged number.
-    EXPECT_FALSE(readEdited("prediction-drainage.out", 2, [](std::string &b) {
-        b.replace(b.find("12.50"), 5, "12,50");
-    }));
+    EXPECT_FALSE(readEdited("prediction-drainage.out", 2,
+                            [](std::string &b) { b.replace(b.find("12.50"), 5, "12,50"); }));
     EXPECT_EQ(prompts.Messages.back(), "The file \"" + DMQuellow.OutFileName +
                                            "\" has an unreadable number on line 22. The graph "
                                            "cannot be drawn.");
@@ -263,7 +259,8 @@ TEST_F(OutputReader, ATableWithoutRowsIsRefused)
     EXPECT_FALSE(readEdited("prediction-runoff.out", 4, [](std::string &b) {
         const auto first = b.find("   1      0.00");
         b.erase(first, b.find("---------------------------------------------------------------\r\n",
-                              first) - first);
+                              first) -
+                           first);
     }));
     EXPECT_NE(prompts.Messages.back().find("has no rows in its prediction table"),
               std::string::npos);
@@ -273,9 +270,8 @@ TEST_F(OutputReader, ATableWithoutRowsIsRefused)
 TEST_F(OutputReader, UnreadableRSquareCountsAsZero)
 {
     ModelValues.RSquare = 0.5;
-    ASSERT_TRUE(readEdited("analysis-small.out", 7, [](std::string &b) {
-        b.replace(b.find("   0.930"), 8, "  ******");
-    }));
+    ASSERT_TRUE(readEdited("analysis-small.out", 7,
+                           [](std::string &b) { b.replace(b.find("   0.930"), 8, "  ******"); }));
     EXPECT_EQ(ModelValues.RSquare, 0.0);
     // The observed runoff still becomes the x column.
     EXPECT_EQ(DMQuellow.PlotX, DMQuellow.PlotY4);

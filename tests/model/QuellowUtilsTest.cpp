@@ -57,7 +57,8 @@ TEST_F(ChartEngine, RunoffUpTo7Point3AgainstAYear)
     EXPECT_EQ(Chart.YBottom, 0);
     EXPECT_EQ(Chart.YTop, 9);
     EXPECT_EQ(Chart.YIntervals, 9);
-    EXPECT_EQ(TickLabelsY(), (S{"9.0", "8.0", "7.0", "6.0", "5.0", "4.0", "3.0", "2.0", "1.0", "0.0"}));
+    EXPECT_EQ(TickLabelsY(),
+              (S{"9.0", "8.0", "7.0", "6.0", "5.0", "4.0", "3.0", "2.0", "1.0", "0.0"}));
     EXPECT_EQ(Chart.XFactor, 1);
     EXPECT_EQ(Chart.XLeft, 0);
     EXPECT_EQ(Chart.XRight, 400);
@@ -248,8 +249,8 @@ TEST_F(ChartEngine, PixelsSitFivePixelsAboveTheTickScale)
     Chart.XRight = 1000; // 0.5 pixel per unit
     Chart.YTop = 640;
     EXPECT_EQ(MapX(0), 70);
-    EXPECT_EQ(MapX(1), 70);  // 0.5 -> 0
-    EXPECT_EQ(MapX(3), 72);  // 1.5 -> 2
+    EXPECT_EQ(MapX(1), 70); // 0.5 -> 0
+    EXPECT_EQ(MapX(3), 72); // 1.5 -> 2
     EXPECT_EQ(MapX(1000), 570);
     EXPECT_EQ(MapY(0), 385);
     EXPECT_EQ(MapY(1), 385); // 0.5 -> 0

@@ -1,0 +1,99 @@
+// Reading a 1500-row analysis output and drawing its runoff chart (kind 1), as one "Go" on the
+// Graphics tab does: header, reconstruction table, chart engine and painting.
+
+#include "graphics/UChartDrawing.h"
+#include "model/UDMQuellow.h"
+#include "model/UFileUtil.h"
+#include "model/UTextFields.h"
+
+#include <QGuiApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using namespace quellow;
+
+/// An analysis output of rows reconstruction rows (and a regression table of every fifth
+/// row) in the output layout, with a season of showers and recessions.
+std::string analysisOutput(int rows)
+{
+    const std::string rule44(44, '-'), rule64(64, '-');
+    const auto serial = [](int n) {
+        return " " + std::to_string(n) + (n < 10 ? "  " : n < 100 ? " " : "");
+    };
+    std::string text = "RESULTS OF Quellow PROGRAM\r\n\r\nBenchmark catchment\r\nDaily data\r\n"
+                       "Name of input file used: bench.inp\r\n\r\n"
+                       "Maximum dead storage:   50.00 mm\r\nInitial dead storage:   10.00 mm\r\n"
+                       "Max. escape/time unit:   4.00 --\r\n\r\n"
+                       "REGRESSION: alpha = A * runoff + C\r\n"
+                       "if Discharge > 2.00 then A =  0.0500  C =  0.1000\r\n"
+                       "if Discharge < 2.00 then A =  0.0800  C =  0.0500\r\n\r\n" +
+                       rule44 +
+                       "\r\nSerial    Time     Runoff    Alpha     Alpha\r\n"
+                       " No.               maes.     meas.     regr.\r\n"
+                       "          --       --\r\n" +
+                       rule44 + "\r\n";
+    double runoff = 1;
+    std::string reconstruction;
+    for (int i = 1; i <= rows; ++i) {
+        const double rain = (i % 17 == 0) ? 25.0 : (i % 5 == 0) ? 3.0 : 0.0;
+        const double recharge = rain * 0.6;
+        runoff = runoff * std::exp(-0.15) + recharge * (1 - std::exp(-0.15));
+        reconstruction += serial(i) + Fixed(i, 10, 2) + Fixed(rain, 10, 2) +
+                          Fixed(recharge, 10, 2) + Fixed(runoff * 1.05, 10, 2) +
+                          Fixed(0.15, 10, 3) + Fixed(runoff, 10, 2) + "\r\n";
+        if (i % 5 == 0)
+            text += serial(i) + Fixed(i, 10, 2) + Fixed(runoff, 10, 3) + Fixed(0.15, 10, 3) +
+                    Fixed(0.16, 10, 4) + "\r\n";
+    }
+    text += rule44 +
+            "\r\nStand. dev. of calc. from meas. alpha: 0.031\r\n\r\n\r\n"
+            "RECONSTRUCTION:\r\n" +
+            rule64 +
+            "\r\nSerial    Time      Rain    Recharge   Runoff    Alpha    Runoff\r\n"
+            " No.                         calc.     meas.     calc.    calc. \r\n"
+            "          --        --        --        --                  --\r\n" +
+            rule64 + "\r\n" + reconstruction + rule64 +
+            "\r\nStand. dev. of calc. from meas. runoff:   0.125\r\n"
+            "Coefficient of explanation R square is:   0.930\r\n\r\n";
+    return text;
+}
+
+void ReadAndDrawRunoffChart(benchmark::State &state)
+{
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "quellow-chart-bench.out").string();
+    WriteFileAtomically(path, analysisOutput(1500));
+    DMQuellow.OutFileName = path;
+    QImage image = UChartDrawing::NewChartImage();
+    for (auto _ : state) {
+        if (!UChartDrawing::MakeChart(1, image)) {
+            state.SkipWithError("the chart could not be drawn");
+            break;
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(ReadAndDrawRunoffChart)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
