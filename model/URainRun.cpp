@@ -6,6 +6,7 @@
 #include "model/UTextFields.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <string_view>
@@ -78,24 +79,36 @@ std::string unitText(std::string_view field)
     return text;
 }
 
-/// Reads the input file by line position into State, DMQuellow.Title1/Title2 and RainArr.
-/// Shows the reason and returns false when the file cannot be read.
-bool readInputFile()
+/// The input file as read: what a run takes from it before it changes anything.
+struct TInput
 {
-    TState &s = State;
-    const std::string &name = DMQuellow.FileName;
-    std::vector<std::string> lines;
-    if (ReadTextFile(name, lines) != TReadStatus::Ok) {
-        message(cannotOpenText(name));
-        return false;
-    }
+    std::string Content; ///< the bytes the values below were read from
+    std::string Title1, Title2, TimeUnit, DepthUnit;
+    double MaxSto = 0, IniSto = 0, MaxEsc = 0;
+    struct TRowValues
+    {
+        int serial;
+        double time, rain, escape, runoff;
+    };
+    std::vector<TRowValues> Rows;
+};
+
+/// The file of the previous run. The six runs of a search read the same bytes; they are
+/// parsed once.
+TInput lastInput;
+const bool inputRegistered = (RegisterStateReset([] { lastInput = TInput(); }), true);
+
+/// Parses the lines of an input file by line position. Shows the reason and returns false
+/// when they cannot be read as an analysis input file.
+bool parseInput(const std::vector<std::string> &lines, const std::string &name, TInput &input)
+{
     if (lines.size() < 14) {
         message(corruptText(name));
         return false;
     }
-    DMQuellow.Title1 = lines[3];
-    DMQuellow.Title2 = lines[4];
-    double *const parameters[3] = {&s.MaxSto, &s.IniSto, &s.MaxEsc};
+    input.Title1 = lines[3];
+    input.Title2 = lines[4];
+    double *const parameters[3] = {&input.MaxSto, &input.IniSto, &input.MaxEsc};
     for (int k = 0; k < 3; ++k) {
         TLineScanner line(lines[7 + static_cast<std::size_t>(k)]);
         line.SkipChars(23);
@@ -110,46 +123,78 @@ bool readInputFile()
     const std::string_view timeField = unitsLine.ReadChars(22);
     const std::string_view depthField = unitsLine.ReadChars(11);
     if (timeField == " ---------------------") {
-        s.TimeUnit = "--";
-        s.DepthUnit = "--";
+        input.TimeUnit = "--";
+        input.DepthUnit = "--";
     } else {
-        s.TimeUnit = unitText(timeField);
-        s.DepthUnit = unitText(depthField);
-        if (s.TimeUnit == "SerialTimeR")
-            s.TimeUnit = "t";
-        if (s.DepthUnit == "ainR")
-            s.DepthUnit = "depth/t";
+        input.TimeUnit = unitText(timeField);
+        input.DepthUnit = unitText(depthField);
+        if (input.TimeUnit == "SerialTimeR")
+            input.TimeUnit = "t";
+        if (input.DepthUnit == "ainR")
+            input.DepthUnit = "depth/t";
         first = 15; // the rule under the units line
     }
 
-    int count = 0;
+    input.Rows.clear();
+    input.Rows.reserve(lines.size() - std::min(lines.size(), first));
     for (std::size_t k = first; k < lines.size(); ++k) {
         TLineScanner line(lines[k]);
         if (line.AtEnd())
             continue; // a blank line carries no row
-        if (count == MaxSteps) {
+        if (input.Rows.size() == static_cast<std::size_t>(MaxSteps)) {
             message(tooManyRowsText());
             return false;
         }
-        const int i = count + 1;
-        int serial = 0;
-        double values[4];
-        bool ok = line.ReadInt(serial);
-        for (double &value : values)
-            ok = ok && line.ReadReal(value);
-        if (!ok) {
+        TInput::TRowValues row{};
+        if (!(line.ReadInt(row.serial) && line.ReadReal(row.time) && line.ReadReal(row.rain) &&
+              line.ReadReal(row.escape) && line.ReadReal(row.runoff))) {
             message(corruptText(name));
             return false;
         }
-        s.SerialNo[i] = serial;
-        s.SerialText[i] = std::to_string(serial).substr(0, 7);
-        s.StepTime[i] = values[0];
-        RainArr[i] = values[1];
-        s.EscRate[i] = values[2];
-        s.RunMeas[i] = values[3];
-        count = i;
+        input.Rows.push_back(row);
     }
-    s.DataCount = count;
+    return true;
+}
+
+/// Reads the input file named by DMQuellow.FileName into State, the data module's titles and
+/// RainArr. Shows the reason and returns false when the file cannot be read.
+bool readInputFile()
+{
+    const std::string &name = DMQuellow.FileName;
+    std::string content;
+    if (ReadWholeFile(name, content) != TReadStatus::Ok) {
+        message(cannotOpenText(name));
+        return false;
+    }
+    if (content != lastInput.Content || lastInput.Content.empty()) {
+        TInput input;
+        if (!parseInput(SplitLines(content), name, input))
+            return false;
+        input.Content = std::move(content);
+        lastInput = std::move(input);
+    }
+
+    TState &s = State;
+    DMQuellow.Title1 = lastInput.Title1;
+    DMQuellow.Title2 = lastInput.Title2;
+    s.MaxSto = lastInput.MaxSto;
+    s.IniSto = lastInput.IniSto;
+    s.MaxEsc = lastInput.MaxEsc;
+    s.TimeUnit = lastInput.TimeUnit;
+    s.DepthUnit = lastInput.DepthUnit;
+    int i = 0;
+    for (const TInput::TRowValues &row : lastInput.Rows) {
+        ++i;
+        if (s.SerialNo[i] != row.serial || s.SerialText[i].empty()) {
+            s.SerialNo[i] = row.serial;
+            s.SerialText[i] = std::to_string(row.serial).substr(0, 7);
+        }
+        s.StepTime[i] = row.time;
+        RainArr[i] = row.rain;
+        s.EscRate[i] = row.escape;
+        s.RunMeas[i] = row.runoff;
+    }
+    s.DataCount = i;
     return true;
 }
 
@@ -371,15 +416,36 @@ int padDepth4(std::size_t u)
     return u == 10 ? 9 : 0;
 }
 
-std::string serialField(int i)
+/// Appends Fixed(value, width, decimals): the same text, without the cost of printf for the
+/// thousands of fields of a long series.
+void appendFixed(std::string &out, double value, int width, int decimals)
+{
+    char buffer[400];
+    if (std::isfinite(value)) {
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                          std::chars_format::fixed, decimals);
+        if (result.ec == std::errc()) {
+            const auto length = static_cast<int>(result.ptr - buffer);
+            if (length < width)
+                out.append(static_cast<std::size_t>(width - length), ' ');
+            out.append(buffer, static_cast<std::size_t>(length));
+            return;
+        }
+    }
+    out += Fixed(value, width, decimals);
+}
+
+/// Appends the serial field of row i: a blank, the serial text and blanks up to four characters
+/// for serial numbers below 100.
+void appendSerial(std::string &out, int i)
 {
     const TState &s = State;
-    std::string text = " " + s.SerialText[i];
+    out += ' ';
+    out += s.SerialText[i];
     if (s.SerialNo[i] < 10)
-        text += "  ";
+        out += "  ";
     else if (s.SerialNo[i] < 100)
-        text += " ";
-    return text;
+        out += ' ';
 }
 
 double measuredAlpha(int i)
@@ -677,10 +743,16 @@ std::string AnalysisOutputText(const std::string &inputName)
     const std::size_t t = s.TimeUnit.size(), u = s.DepthUnit.size();
     line(spaces(10) + s.TimeUnit + spaces(padTime1(t)) + s.DepthUnit);
     line(rule44);
-    for (int i = 2; i <= n; ++i)
-        if (s.Selected[i])
-            line(serialField(i) + Fixed(s.StepTime[i], 10, 2) + Fixed(s.RunMeas[i], 10, 3) +
-                 Fixed(measuredAlpha(i), 10, 3) + Fixed(s.AlphaRegr[i], 10, 4));
+    for (int i = 2; i <= n; ++i) {
+        if (!s.Selected[i])
+            continue;
+        appendSerial(text, i);
+        appendFixed(text, s.StepTime[i], 10, 2);
+        appendFixed(text, s.RunMeas[i], 10, 3);
+        appendFixed(text, measuredAlpha(i), 10, 3);
+        appendFixed(text, s.AlphaRegr[i], 10, 4);
+        text += "\r\n";
+    }
     line(rule44);
     line("Stand. dev. of calc. from meas. alpha:" + Fixed(AlphaStandardDeviation(), 6, 3));
     line("");
@@ -693,10 +765,16 @@ std::string AnalysisOutputText(const std::string &inputName)
          s.DepthUnit + spaces(padDepth3(u)) + s.DepthUnit + spaces(padDepth4(u)) + s.DepthUnit);
     line(rule64);
     s.AlphaCalc[1] = 0;
-    for (int i = 1; i <= n; ++i)
-        line(serialField(i) + Fixed(s.StepTime[i], 10, 2) + Fixed(RainArr[i], 10, 2) +
-             Fixed(s.Rech[i], 10, 2) + Fixed(s.RunMeas[i], 10, 2) + Fixed(s.AlphaCalc[i], 10, 3) +
-             Fixed(s.RunCalc[i], 10, 2));
+    for (int i = 1; i <= n; ++i) {
+        appendSerial(text, i);
+        appendFixed(text, s.StepTime[i], 10, 2);
+        appendFixed(text, RainArr[i], 10, 2);
+        appendFixed(text, s.Rech[i], 10, 2);
+        appendFixed(text, s.RunMeas[i], 10, 2);
+        appendFixed(text, s.AlphaCalc[i], 10, 3);
+        appendFixed(text, s.RunCalc[i], 10, 2);
+        text += "\r\n";
+    }
     line(rule64);
     line("Stand. dev. of calc. from meas. runoff:" + Fixed(RunoffStandardDeviation(), 8, 3));
     line("Coefficient of explanation R square is:" + Fixed(ModelValues.RSquare, 8, 3));

@@ -119,6 +119,13 @@ TEST_F(ChartEngine, NegativeMinimumKeepsFactorOneAndHalvesTheIntervals)
     EXPECT_EQ(Chart.YTop, 9);
     EXPECT_EQ(Chart.YIntervals, 6);
     EXPECT_EQ(TickLabelsY(), (S{"9.0", "6.8", "4.7", "2.5", "0.3", "-1.8", "-4.0"}));
+
+    // A maximum below 1 on the vertical axis: ends Round(m - 0.05), Round(M + 0.05), two decimals.
+    kind2({0, 1, 2}, {-0.6, 0.8, 0});
+    ASSERT_TRUE(PrepareChart(2));
+    EXPECT_EQ(Chart.YBottom, -1);
+    EXPECT_EQ(Chart.YTop, 1);
+    EXPECT_EQ(TickLabelsY(), (S{"1.00", "0.50", "0.00", "-0.50", "-1.00"}));
 }
 
 TEST_F(ChartEngine, SmallPositiveHorizontalRangeGetsTheFactorHundred)
