@@ -45,7 +45,7 @@ const QString OutputStatus =
                    "\"Data\" or to inspect any other output file.");
 
 constexpr int WindowWidth = 675;
-constexpr int WindowHeight = 620;
+constexpr int WindowHeight = 580;
 
 } // namespace
 

@@ -223,7 +223,7 @@ private:
     QLabel *mTryMemo = nullptr;
     QLabel *mAlfaMemo = nullptr;
     QPushButton *mAlfaButton = nullptr;
-    QLabel *mInputImage = nullptr;
+    QWidget *mInputImage = nullptr;
     QPlainTextEdit *mWaitMemo = nullptr;
 
     // Output sheet

@@ -7,6 +7,7 @@
 #include "ui/UAlfaForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UHelpForm.h"
+#include "ui/USvgPicture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -119,7 +120,7 @@ void TRainForm::CreateInputSheet(QWidget *page)
         QStringLiteral("Determine alpha from rainfall and runoff data and reconstruct runoff"));
     mOptionComboBox->addItem(
         QStringLiteral("Predict discharge or runoff from rainfall given the alpha function"));
-    mOptionComboBox->setGeometry(76, 60, 380, 22);
+    mOptionComboBox->setGeometry(76, 60, 394, 22);
     label(page, "Nr. of Data", 8, 90);
     mNrOfDataEdit = edit(page, "NrOfDataEdit", "20", 76, 86, 50);
     mFileLabel = label(page, "File", 140, 90);
@@ -129,7 +130,7 @@ void TRainForm::CreateInputSheet(QWidget *page)
 
     mWaitMemo = new QPlainTextEdit(page);
     mWaitMemo->setObjectName(QStringLiteral("WaitMemo"));
-    mWaitMemo->setGeometry(466, 8, 192, 100);
+    mWaitMemo->setGeometry(478, 8, 180, 116);
     mWaitMemo->setReadOnly(true);
     mWaitMemo->setFocusPolicy(Qt::NoFocus);
     mWaitMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -186,25 +187,25 @@ void TRainForm::CreateInputSheet(QWidget *page)
     mStarLabel = label(page, "*) see Start help", 0, 0);
     mStarLabel->setObjectName(QStringLiteral("StarLabel"));
 
-    mInputImage = new QLabel(page);
+    mInputImage = new TSvgPicture(QStringLiteral(":/pictures/Reservoirs.svg"), page);
     mInputImage->setObjectName(QStringLiteral("InputImage"));
-    mInputImage->setGeometry(4, GridTop, 140, 140);
-    mInputImage->setAlignment(Qt::AlignCenter);
+    mInputImage->setMinimumSize(0, 0);
+    mInputImage->setGeometry(4, GridTop, 140, 90);
 
     mFirstGroup = new QGroupBox(QStringLiteral("First reservoir (see Figure)"), page);
     mFirstGroup->setObjectName(QStringLiteral("FirstGroupBox"));
-    mFirstGroup->resize(216, 84);
+    mFirstGroup->resize(166, 78);
     label(mFirstGroup, "Maximum storage", 8, 26);
-    mMaxStorEdit = edit(mFirstGroup, "MaxStorEdit", "100", 120, 22, 60);
+    mMaxStorEdit = edit(mFirstGroup, "MaxStorEdit", "100", 108, 22, 50);
     label(mFirstGroup, "Initial storage", 8, 52);
-    mInitStorEdit = edit(mFirstGroup, "InitStorEdit", "80", 120, 48, 60);
+    mInitStorEdit = edit(mFirstGroup, "InitStorEdit", "80", 108, 48, 50);
     // The maximum escape rate is given per row in the grid; its box is kept but never shown.
-    mEscapeEdit = edit(mFirstGroup, "EscapeEdit", "2", 120, 74, 60);
+    mEscapeEdit = edit(mFirstGroup, "EscapeEdit", "2", 108, 74, 50);
     mEscapeEdit->hide();
 
     mAlphaGroupBox = new QGroupBox(QStringLiteral("Alpha characteristics"), page);
     mAlphaGroupBox->setObjectName(QStringLiteral("AlphaGroupBox"));
-    mAlphaGroupBox->setGeometry(300, 238, 358, 128);
+    mAlphaGroupBox->setGeometry(300, 250, 358, 128);
     label(mAlphaGroupBox, "Alpha=A*runoff+B", 8, 24);
     label(mAlphaGroupBox, "Ruoff divide (RD)", 176, 24);
     mDivideEdit = edit(mAlphaGroupBox, "DivideEdit", "0", 284, 20, 66);
@@ -221,19 +222,18 @@ void TRainForm::CreateInputSheet(QWidget *page)
 
     mPredictGroupBox = new QGroupBox(QStringLiteral("Initialize"), page);
     mPredictGroupBox->setObjectName(QStringLiteral("PredictGroupBox"));
-    mPredictGroupBox->setGeometry(476, 148, 182, 84);
+    mPredictGroupBox->setGeometry(472, 148, 186, 92);
     label(mPredictGroupBox, "Initial runoff", 8, 22);
-    mInitRunEdit = edit(mPredictGroupBox, "InitRunEdit", "0", 124, 18, 50);
+    mInitRunEdit = edit(mPredictGroupBox, "InitRunEdit", "0", 134, 18, 46);
     label(mPredictGroupBox, "Initial water level", 8, 44);
-    mInitLevelEdit = edit(mPredictGroupBox, "InitLevelEdit", "0", 124, 40, 50);
-    label(mPredictGroupBox, "Drainable porosity (%)", 8, 66, 114);
-    mPorosityEdit = edit(mPredictGroupBox, "PorosityEdit", "5", 124, 62, 50);
-    mPredictGroupBox->resize(182, 92);
+    mInitLevelEdit = edit(mPredictGroupBox, "InitLevelEdit", "0", 134, 40, 46);
+    label(mPredictGroupBox, "Drainable porosity (%)", 8, 66);
+    mPorosityEdit = edit(mPredictGroupBox, "PorosityEdit", "5", 134, 62, 46);
 
     mTryMemo = new QLabel(
         QStringLiteral("Try various values of\ninitial storage to find\nthe best result."), page);
     mTryMemo->setObjectName(QStringLiteral("TryMemo"));
-    mTryMemo->setGeometry(440, 270, 216, 52);
+    mTryMemo->setGeometry(440, 262, 216, 52);
     mTryMemo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     mAlfaMemo = new QLabel(QStringLiteral("To calculate the A and B values for a\n"
@@ -241,11 +241,11 @@ void TRainForm::CreateInputSheet(QWidget *page)
                                           "pipes or ditches use button AlfaCalc"),
                            page);
     mAlfaMemo->setObjectName(QStringLiteral("AlfaMemo"));
-    mAlfaMemo->setGeometry(300, 376, 250, 52);
+    mAlfaMemo->setGeometry(300, 388, 250, 52);
     mAlfaMemo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     mAlfaButton = new QPushButton(QStringLiteral("AlfaCalc"), page);
     mAlfaButton->setObjectName(QStringLiteral("AlfaButton"));
-    mAlfaButton->setGeometry(566, 384, 90, 26);
+    mAlfaButton->setGeometry(566, 396, 90, 26);
     mAlfaMemo->hide();
     mAlfaButton->hide();
     connect(mAlfaButton, &QPushButton::clicked, this, [this] {
