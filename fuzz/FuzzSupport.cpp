@@ -18,6 +18,10 @@ const std::string &folder()
         std::string pattern = (std::filesystem::temp_directory_path() / "quellow-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
+        std::atexit([] {
+            std::error_code error;
+            std::filesystem::remove_all(folder(), error);
+        });
         return pattern;
     }();
     return path;
