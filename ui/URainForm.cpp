@@ -1,11 +1,441 @@
 #include "ui/URainForm.h"
 
+#include "model/UDMQuellow.h"
+#include "model/UTextFields.h"
+#include "ui/UAlfaForm.h"
+#include "ui/UCommentForm.h"
+#include "ui/UDialogs.h"
+#include "ui/UFinishForm.h"
+#include "ui/UHelpForm.h"
+#include "ui/UIntroPages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <array>
+#include <charconv>
+#include <exception>
+
 namespace quellow {
 
-TRainForm::TRainForm(QWidget *parent) : QMainWindow(parent)
+namespace {
+
+const QString IntroStatus = QStringLiteral("Click on the Input tab to proceed.");
+const QString InputStatus = QStringLiteral(
+    "Enter data or use \"Open input\" to see examples under \"Data\" or to edit existing files. "
+    "Thereafter use \"Save/Run\".");
+const QString OutputStatus =
+    QStringLiteral("The output file can be inspected. Use \"Open output\" to see examples under "
+                   "\"Data\" or to inspect any other output file.");
+
+constexpr int WindowWidth = 675;
+constexpr int WindowHeight = 580;
+
+} // namespace
+
+bool StringToFloat(const QString &text, double &value)
 {
+    const std::string token = text.trimmed().toStdString();
+    // One kind of separator only: a full stop or a comma, whichever the locale uses.
+    return ParseRealAnySeparator(token, value);
+}
+
+QString FloatToStr(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0");
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    QString text = QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
+    if (DecimalSeparator != '.')
+        text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator));
+    return text;
+}
+
+TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
+{
+    setObjectName(QStringLiteral("RainForm"));
     setWindowTitle(QStringLiteral("Quellow, rainfall runoff relations"));
-    resize(675, 560);
+
+    mTabs = new QTabWidget(this);
+    mTabs->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(mTabs);
+
+    auto addPage = [this](const char *name, const char *caption) {
+        auto *page = new QWidget;
+        page->setObjectName(QLatin1String(name));
+        mTabs->addTab(page, QLatin1String(caption));
+        return page;
+    };
+    mIntroTabSheet = addPage("IntroTabSheet", "  Intro  ");
+    mFigureTabSheet = addPage("FigureTabSheet", " Figure ");
+    mInputTabSheet = addPage("InputTabSheet", "  Input  ");
+    mOutputTabSheet = addPage("OutputTabSheet", "  Output  ");
+    mGraphicsTabSheet = addPage("GraphicsTabSheet", " Graphics ");
+
+    UIntroPages::BuildIntroPage(mIntroTabSheet);
+    UIntroPages::BuildFigurePage(mFigureTabSheet);
+    CreateInputSheet(mInputTabSheet);
+    CreateOutputSheet(mOutputTabSheet);
+    BuildGraphicsPage(mGraphicsTabSheet);
+    CreateMenus();
+
+    FormCreate();
+    connect(mTabs, &QTabWidget::currentChanged, this, &TRainForm::TabChanged);
+}
+
+TRainForm::~TRainForm() = default;
+
+void TRainForm::FormCreate()
+{
+    // Runs before the data module exists: no model data is touched here.
+    mTabs->setCurrentWidget(mIntroTabSheet);
+
+    StartFolder = QDir::currentPath();
+    DialogFolders.InputOpen = StartFolder;
+    DialogFolders.InputSave = StartFolder;
+    DialogFolders.OutputOpen = StartFolder;
+    DialogFolders.GraphOpen = QDir::currentPath();
+    DialogFolders.GraphSave = QDir::currentPath();
+
+    DataShown = false;
+    ResultsReady = false;
+    GraphSourceReady = false;
+
+    mFileLabel->hide();
+    mFileNameEdit->hide();
+
+    resize(WindowWidth, WindowHeight);
+    int left = 100;
+    int width = WindowWidth;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const int screenWidth = screen->availableGeometry().width();
+        if (screenWidth > WindowWidth) {
+            width = WindowWidth;
+        } else if (screenWidth < width) {
+            left = 10;
+            width = screenWidth - 10;
+        }
+        const int screenHeight = screen->availableGeometry().height();
+        resize(width, qMin(WindowHeight, screenHeight - 40));
+        move(left, qMax(0, qMin(60, screenHeight - height() - 40)));
+    }
+
+    SavedDecimalSeparator = DecimalSeparator;
+}
+
+void TRainForm::CreateMenus()
+{
+    auto makeAction = [this](const char *name, const char *caption) {
+        auto *action = new QAction(QLatin1String(caption), this);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+
+    QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    fileMenu->setObjectName(QStringLiteral("FileMenu"));
+    mInputOpenAction = makeAction("InputOpenAction", "Open &Input");
+    mOutputOpenAction = makeAction("OutputOpenAction", "Open &Output");
+    mGraphOpenAction = makeAction("GraphOpenAction", "Open &Graph");
+    mInputSaveAction = makeAction("InputSaveAction", "Save i&Nput");
+    mGraphSaveAction = makeAction("GraphSaveAction", "Save g&Raph");
+    mExitAction = makeAction("ExitAction", "Program e&Xit");
+    fileMenu->addActions({mInputOpenAction, mOutputOpenAction, mGraphOpenAction, mInputSaveAction,
+                          mGraphSaveAction, mExitAction});
+    connect(mInputOpenAction, &QAction::triggered, this, &TRainForm::InputOpenActionExecute);
+    connect(mOutputOpenAction, &QAction::triggered, this, &TRainForm::OutputOpenActionExecute);
+    connect(mGraphOpenAction, &QAction::triggered, this, &TRainForm::GraphOpenActionExecute);
+    connect(mInputSaveAction, &QAction::triggered, this, &TRainForm::InputSaveActionExecute);
+    connect(mGraphSaveAction, &QAction::triggered, this, &TRainForm::GraphSaveActionExecute);
+    connect(mExitAction, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    editMenu->setObjectName(QStringLiteral("EditMenu"));
+    auto *copy = makeAction("EditCopyAction", "&Copy");
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    auto *cut = makeAction("EditCutAction", "Cu&t");
+    cut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    auto *paste = makeAction("EditPasteAction", "&Paste");
+    paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    editMenu->addActions({copy, cut, paste});
+    // Delete has a key but no menu entry.
+    auto *del = makeAction("EditDeleteAction", "&Delete");
+    del->setShortcut(QKeySequence(Qt::Key_Delete));
+    addAction(del);
+    connect(copy, &QAction::triggered, this, &TRainForm::EditCopy);
+    connect(cut, &QAction::triggered, this, &TRainForm::EditCut);
+    connect(paste, &QAction::triggered, this, &TRainForm::EditPaste);
+    connect(del, &QAction::triggered, this, &TRainForm::EditDelete);
+}
+
+void TRainForm::CreateOutputSheet(QWidget *page)
+{
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    mOutputMemo = new QPlainTextEdit(page);
+    mOutputMemo->setObjectName(QStringLiteral("OutputMemo"));
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSize(9);
+    font.setBold(true);
+    mOutputMemo->setFont(font);
+    mOutputMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mOutputMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mOutputMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(mOutputMemo);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    mViewGraphButton = new QPushButton(QStringLiteral("View graph"), page);
+    mViewGraphButton->setObjectName(QStringLiteral("ViewGraphButton"));
+    mViewGraphButton->hide();
+    mOutputOpenButton = new QPushButton(QStringLiteral("Open &Output"), page);
+    mOutputOpenButton->setObjectName(QStringLiteral("OutputOpenButton"));
+    buttons->addWidget(mViewGraphButton);
+    buttons->addWidget(mOutputOpenButton);
+    layout->addLayout(buttons);
+    connect(mViewGraphButton, &QPushButton::clicked, this, &TRainForm::ViewGraphButtonClick);
+    connect(mOutputOpenButton, &QPushButton::clicked, this, &TRainForm::OutputOpenActionExecute);
+}
+
+// ---- Tabs ------------------------------------------------------------------------------------
+
+void TRainForm::ShowTab(TTab tab)
+{
+    mTabs->setCurrentIndex(static_cast<int>(tab));
+}
+
+TRainForm::TTab TRainForm::CurrentTab() const
+{
+    return static_cast<TTab>(mTabs->currentIndex());
+}
+
+void TRainForm::showEvent(QShowEvent *event)
+{
+    TBaseForm::showEvent(event);
+    if (!mShownOnce) {
+        // The opening tab's handler runs when the window first appears, after the data
+        // module and the other windows exist.
+        mShownOnce = true;
+        RunTabHandler(mTabs->currentIndex());
+    }
+}
+
+void TRainForm::TabChanged(int index)
+{
+    RunTabHandler(index);
+}
+
+void TRainForm::RunTabHandler(int index)
+{
+    switch (static_cast<TTab>(index)) {
+    case TTab::Intro:
+        IntroTabSheetShow();
+        break;
+    case TTab::Figure:
+        break;
+    case TTab::Input:
+        InputTabSheetShow();
+        break;
+    case TTab::Output:
+        OutputTabSheetShow();
+        break;
+    case TTab::Graphics:
+        GraphicsTabSheetShow();
+        break;
+    }
+}
+
+void TRainForm::HideCommentWindow()
+{
+    if (mCommentForm)
+        mCommentForm->hide();
+    if (auto *button = findChild<QPushButton *>(QStringLiteral("CommentButton")))
+        button->setEnabled(false);
+}
+
+void TRainForm::IntroTabSheetShow()
+{
+    const bool analysis = mOptionComboBox->currentIndex() == 0;
+    DMQuellow.Analysis = analysis;
+    DMQuellow.ModeTag = analysis ? " Ana" : " Pre";
+    ShowAlfaCalc(!analysis);
+    ShowStatus(IntroStatus);
+    mInputSaveAction->setEnabled(false);
+    mGraphSaveAction->setEnabled(false);
+    UIntroPages::ShowIntroduction(mIntroTabSheet);
+    HideCommentWindow();
+    GraphSourceReady = false;
+    if (DMQuellow.MaxStor == 0)
+        DMQuellow.MaxStor = 50;
+    if (DMQuellow.InitStor == 0)
+        DMQuellow.InitStor = 50;
+    if (DMQuellow.MaxEscape == 0)
+        DMQuellow.MaxEscape = 0.1;
+}
+
+void TRainForm::InputTabSheetShow()
+{
+    ShowStatus(InputStatus);
+    mInputSaveAction->setEnabled(true);
+    mGraphSaveAction->setEnabled(false);
+    GraphSourceReady = false;
+    HideCommentWindow();
+    if (!DataShown)
+        ResetInputSheet();
+}
+
+void TRainForm::OutputTabSheetShow()
+{
+    mViewGraphButton->setVisible(ResultsReady);
+    mInputSaveAction->setEnabled(false);
+    mGraphSaveAction->setEnabled(false);
+    GraphSourceReady = false;
+    HideCommentWindow();
+    ShowStatus(OutputStatus);
+}
+
+// ---- Closing ---------------------------------------------------------------------------------
+
+void TRainForm::closeEvent(QCloseEvent *event)
+{
+    // The main window never closes itself: the finish window ends the program.
+    event->ignore();
+    if (mFinishForm) {
+        mFinishForm->show();
+        mFinishForm->raise();
+        mFinishForm->activateWindow();
+    }
+}
+
+// ---- Shared operations ---------------------------------------------------------------------
+
+void TRainForm::SetDialogFolders(const QString &folder)
+{
+    DialogFolders.InputOpen = folder;
+    DialogFolders.InputSave = folder;
+    DialogFolders.OutputOpen = folder;
+    DialogFolders.GraphSave = folder;
+    DialogFolders.GraphOpen = folder;
+}
+
+void TRainForm::Guarded(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const std::exception &error) {
+        Dialogs().ShowMessage(error.what());
+    }
+}
+
+// ---- Edit menu -------------------------------------------------------------------------------
+
+QString TRainForm::SelectedCellsText() const
+{
+    const QModelIndexList selected = mGrid->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) {
+        const QModelIndex current = mGrid->currentIndex();
+        return current.isValid() ? CellText(current.column(), current.row()) : QString();
+    }
+    int top = selected.first().row(), bottom = top, left = selected.first().column(), right = left;
+    for (const QModelIndex &index : selected) {
+        top = qMin(top, index.row());
+        bottom = qMax(bottom, index.row());
+        left = qMin(left, index.column());
+        right = qMax(right, index.column());
+    }
+    if (top == bottom && left == right)
+        return CellText(left, top);
+    // A block copies as a spreadsheet does: cells split by tabs, rows ended by line breaks.
+    QString text;
+    for (int row = top; row <= bottom; ++row) {
+        for (int col = left; col <= right; ++col) {
+            if (col > left)
+                text += QLatin1Char('\t');
+            text += CellText(col, row);
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+void TRainForm::EditCopy()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus))
+        edit->copy();
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus))
+        memo->copy();
+    else if (focus == mGrid)
+        QApplication::clipboard()->setText(SelectedCellsText());
+}
+
+void TRainForm::EditCut()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus)) {
+        edit->cut();
+    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus)) {
+        memo->cut();
+    } else if (focus == mGrid) {
+        QApplication::clipboard()->setText(SelectedCellsText());
+        EditDelete();
+    }
+}
+
+void TRainForm::EditPaste()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus)) {
+        edit->paste();
+    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus)) {
+        memo->paste();
+    } else if (focus == mGrid) {
+        const QModelIndex current = mGrid->currentIndex();
+        if (!current.isValid())
+            return;
+        const QString text = QApplication::clipboard()->text();
+        if (!text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
+            !text.contains(QLatin1Char('\n')))
+            SetCellText(current.column(), current.row(), text);
+        StringGrid1SetEditText(current.column(), current.row(), text);
+    }
+}
+
+void TRainForm::EditDelete()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus)) {
+        edit->del();
+    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus)) {
+        memo->textCursor().deleteChar();
+    } else if (focus == mGrid) {
+        QModelIndexList cells = mGrid->selectionModel()->selectedIndexes();
+        if (cells.isEmpty() && mGrid->currentIndex().isValid())
+            cells.append(mGrid->currentIndex());
+        if (cells.isEmpty())
+            return;
+        for (const QModelIndex &index : cells)
+            SetCellText(index.column(), index.row(), QString());
+        StringGrid1SetEditText(cells.first().column(), cells.first().row(), QString());
+    }
 }
 
 } // namespace quellow

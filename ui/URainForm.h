@@ -1,16 +1,235 @@
 #pragma once
 
-#include <QMainWindow>
+#include "ui/UBaseForm.h"
+
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class QWidget;
 
 namespace quellow {
 
-/// The main window.
-class TRainForm : public QMainWindow
+class TAlfaForm;
+class TCommentForm;
+class TFinishForm;
+class THelpForm;
+
+/// The locale's decimal separator as it was at start-up.
+inline char SavedDecimalSeparator = '.';
+
+/// Reads a number typed by the user: with the locale's decimal separator and, failing that,
+/// with the other of '.' and ',', so 2.5 and 2,5 are both read whatever the locale.
+/// Blanks around the number are ignored. False when the text is no finite number.
+bool StringToFloat(const QString &text, double &value);
+
+/// The shortest decimal text of a value, with the locale's decimal separator (as the boxes
+/// and grid cells show numbers).
+QString FloatToStr(double value);
+
+/// Folders of the five file dialogs.
+struct TDialogFolders
+{
+    QString InputOpen;
+    QString InputSave;
+    QString OutputOpen;
+    QString GraphSave;
+    QString GraphOpen;
+};
+
+/// The main window: tabs Intro, Figure, Input, Output and Graphics, the File and Edit menus,
+/// "Open input" and Save/Run, and the input sheet.
+class TRainForm : public TBaseForm
 {
     Q_OBJECT
 
 public:
     explicit TRainForm(QWidget *parent = nullptr);
+    ~TRainForm() override;
+
+    /// The windows created after the main window at start-up.
+    void SetFinishForm(TFinishForm *form) { mFinishForm = form; }
+    void SetHelpForm(THelpForm *form) { mHelpForm = form; }
+    void SetCommentForm(TCommentForm *form) { mCommentForm = form; }
+    void SetAlfaForm(TAlfaForm *form) { mAlfaForm = form; }
+
+    // ---- Window state ----------------------------------------------------------------------
+    bool DataShown = false;        ///< the grid holds loaded, pasted or typed data
+    bool RunStopped = false;       ///< the save dialog was cancelled or a run asked to stop
+    bool ResultsReady = false;     ///< a Save/Run filed results since start-up
+    bool Pasting = false;          ///< the number-of-data check runs for a grid edit
+    bool GraphSourceReady = false; ///< an output file is ready for the graph panels
+    int PreviousCount = 0;         ///< number of data rows before the latest change
+    int ValidCount = 0;            ///< complete rows found by the latest Save/Run
+    QString StartFolder;           ///< the working folder at start-up
+    std::uint8_t GraphKind = 1;    ///< the chart last chosen, 1 to 8
+    TDialogFolders DialogFolders;
+
+    // ---- Shared operations -----------------------------------------------------------------
+    /// Points all five file dialogs at folder.
+    void SetDialogFolders(const QString &folder);
+    /// The file-name question of Save/Run; true when the data may be written to FileName.
+    bool AskInputFileName();
+    /// One run in the current mode (the analysis run is one trial of the divide search).
+    void RunModel();
+    /// True when the complete rows have increasing times, no negative rain and, in analysis
+    /// mode, no negative runoff.
+    bool CheckInputData();
+
+    // ---- Actions ---------------------------------------------------------------------------
+    void InputOpenActionExecute();
+    void InputSaveActionExecute();
+    void OutputOpenActionExecute();
+    void GraphOpenActionExecute();
+    void GraphSaveActionExecute();
+    void ViewGraphButtonClick();
+
+    // ---- Tabs ------------------------------------------------------------------------------
+    enum class TTab { Intro, Figure, Input, Output, Graphics };
+    void ShowTab(TTab tab);
+    TTab CurrentTab() const;
+    void IntroTabSheetShow();
+    void InputTabSheetShow();
+    void OutputTabSheetShow();
+    void GraphicsTabSheetShow();
+
+    // ---- Input sheet -----------------------------------------------------------------------
+    /// Refreshes the sheet from the model data.
+    void FillInputSheet();
+    /// The cell editor changed the text of cell (col, row).
+    void StringGrid1SetEditText(int col, int row, const QString &text);
+    /// Spreads a text copied from a spreadsheet (tabs, line breaks) over the grid from cell
+    /// (col, row) and takes the rows into the model. False when a cell cannot be read.
+    bool HandlePasteMultiCell(int col, int row, const QString &text);
+    void NrOfDataEditExit();
+    void OptionComboBoxChange();
+    void OptionComboBoxExit();
+    void ClearButtonClick();
+    void MaxStorEditExit();
+    void InitStorEditExit();
+    void EscapeEditExit();
+    void A1coeffEditExit();
+    void A2coeffEditExit();
+    void B1valueEditExit();
+    void B2valueEditExit();
+    void DivideEditExit();
+    void InitRunEditExit();
+    void InitLevelEditExit();
+    void PorosityEditExit();
+
+    /// Text of a grid cell; empty outside the grid.
+    QString CellText(int col, int row) const;
+    void SetCellText(int col, int row, const QString &text);
+
+signals:
+    /// Emitted when a Save/Run has ended, whatever its outcome.
+    void RunFinished();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void CreateMenus();
+    void CreateInputSheet(QWidget *page);
+    void CreateOutputSheet(QWidget *page);
+    void BuildGraphicsPage(QWidget *page);
+    void TabChanged(int index);
+    void RunTabHandler(int index);
+
+    enum class TPasteResult { Done, Unreadable, TooManyRows };
+    TPasteResult PasteCells(int col, int row, const QString &text);
+    bool SaveRun();
+    bool CollectRows();
+    bool ReadPredictionBoxes();
+    void FileResults();
+    void ApplyLayout(bool analysis);
+    void ResetInputSheet();
+    void SizeModelArrays(int rows);
+    void SetOption(bool analysis);
+    void ShowAlfaCalc(bool show);
+    void HideCommentWindow();
+    void AddProgress(const QString &line);
+    void ClearProgress(bool hide);
+    void CheckBox(QLineEdit *box, const char *unreadable, const QString &unreadableReset,
+                  const std::function<bool(double, QString &, QString &)> &range,
+                  double &modelValue);
+    void Guarded(const std::function<void()> &action);
+
+    void EditCopy();
+    void EditCut();
+    void EditPaste();
+    void EditDelete();
+    QString SelectedCellsText() const;
+
+    TFinishForm *mFinishForm = nullptr;
+    THelpForm *mHelpForm = nullptr;
+    TCommentForm *mCommentForm = nullptr;
+    TAlfaForm *mAlfaForm = nullptr;
+    bool mShownOnce = false;
+    int mShownTab = -1;
+
+    QTabWidget *mTabs = nullptr;
+    QWidget *mIntroTabSheet = nullptr;
+    QWidget *mFigureTabSheet = nullptr;
+    QWidget *mInputTabSheet = nullptr;
+    QWidget *mOutputTabSheet = nullptr;
+    QWidget *mGraphicsTabSheet = nullptr;
+
+    QAction *mInputOpenAction = nullptr;
+    QAction *mOutputOpenAction = nullptr;
+    QAction *mGraphOpenAction = nullptr;
+    QAction *mInputSaveAction = nullptr;
+    QAction *mGraphSaveAction = nullptr;
+    QAction *mExitAction = nullptr;
+
+    // Input sheet
+    QLabel *mFileLabel = nullptr;
+    QLineEdit *mFileNameEdit = nullptr;
+    QLineEdit *mTitle1Edit = nullptr;
+    QLineEdit *mTitle2Edit = nullptr;
+    QComboBox *mOptionComboBox = nullptr;
+    QLineEdit *mNrOfDataEdit = nullptr;
+    QTableWidget *mGrid = nullptr;
+    QLabel *mTimeLabel = nullptr;
+    QLabel *mRainLabel = nullptr;
+    QLabel *mEvapLabel = nullptr;
+    QLabel *mRunoffLabel = nullptr;
+    QLabel *mStarLabel = nullptr;
+    QGroupBox *mFirstGroup = nullptr;
+    QLineEdit *mMaxStorEdit = nullptr;
+    QLineEdit *mInitStorEdit = nullptr;
+    QLineEdit *mEscapeEdit = nullptr;
+    QGroupBox *mAlphaGroupBox = nullptr;
+    QLineEdit *mDivideEdit = nullptr;
+    QLineEdit *mA1coeffEdit = nullptr;
+    QLineEdit *mB1valueEdit = nullptr;
+    QLineEdit *mA2CoeffEdit = nullptr;
+    QLineEdit *mB2ValueEdit = nullptr;
+    QGroupBox *mPredictGroupBox = nullptr;
+    QLineEdit *mInitRunEdit = nullptr;
+    QLineEdit *mInitLevelEdit = nullptr;
+    QLineEdit *mPorosityEdit = nullptr;
+    QLabel *mTryMemo = nullptr;
+    QLabel *mAlfaMemo = nullptr;
+    QPushButton *mAlfaButton = nullptr;
+    QWidget *mInputImage = nullptr;
+    QPlainTextEdit *mWaitMemo = nullptr;
+
+    // Output sheet
+    QPlainTextEdit *mOutputMemo = nullptr;
+    QPushButton *mOutputOpenButton = nullptr;
+    QPushButton *mViewGraphButton = nullptr;
 };
 
 } // namespace quellow

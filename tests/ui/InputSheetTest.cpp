@@ -1,0 +1,540 @@
+// The input sheet: the fresh sheet, pasting blocks from a spreadsheet, the number of data,
+// the options list, "Clear all" and the checks of the boxes.
+#include "TScriptedDialogs.h"
+#include "UiTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace quellow;
+using namespace quellow::test;
+
+class InputSheetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ResetForTest(); }
+
+    void freshSheetHasFifteenZeroRowsInAnalysisLayout();
+    void headingsLineUpWithTheirColumns();
+    void pasteOfThirtyLinesFillsThirtyRows();
+    void pasteThroughTheCellEditor();
+    void pasteKeepsBothDecimalSeparators_data();
+    void pasteKeepsBothDecimalSeparators();
+    void pasteLineBreaksOfEveryKind();
+    void pasteFailsOnCellsThatAreNoNumbers_data();
+    void pasteFailsOnCellsThatAreNoNumbers();
+    void pasteOfFewerRowsAsksToKeepTheOriginalNumber();
+    void pasteOfFiveRowsIntoFreshSheet();
+    void pasteIntoALaterColumn();
+    void numberOfDataLimits_data();
+    void numberOfDataLimits();
+    void raisingNumberOfDataAddsZeroRowsAndKeepsTyping();
+    void loweringNumberOfDataOnlyTellsHow();
+    void boxChecks_data();
+    void boxChecks();
+    void escapeRateMayBeNegativeInPrediction();
+    void optionsSwitchTheLayout();
+    void clearAllEmptiesTheSheet();
+    void gridCopyGivesSpreadsheetText();
+};
+
+void InputSheetTest::freshSheetHasFifteenZeroRowsInAnalysisLayout()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    QTableWidget *grid = Grid(form);
+    QCOMPARE(grid->rowCount(), 15);
+    QCOMPARE(grid->columnCount(), 4);
+    for (int row = 0; row < 15; ++row)
+        for (int col = 0; col < 4; ++col)
+            QCOMPARE(form.CellText(col, row), QStringLiteral("0"));
+    QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("15"));
+    QCOMPARE(DMQuellow.NrOfData, 15);
+    QVERIFY(DMQuellow.Analysis);
+    QCOMPARE(DMQuellow.ModeTag, std::string(" Ana"));
+    QVERIFY(!form.DataShown);
+    QVERIFY(form.findChild<QGroupBox *>("AlphaGroupBox")->isHidden());
+    QVERIFY(form.findChild<QGroupBox *>("PredictGroupBox")->isHidden());
+    QVERIFY(!form.findChild<QLabel *>("RunoffLabel")->isHidden());
+    QVERIFY(form.findChild<QLineEdit *>("EscapeEdit")->isHidden());
+    QVERIFY(form.findChild<QLineEdit *>("FileNameEdit")->isHidden());
+    // The Intro tab put the model's start values in place.
+    QCOMPARE(DMQuellow.MaxStor, 50.0);
+    QCOMPARE(DMQuellow.InitStor, 50.0);
+    QCOMPARE(DMQuellow.MaxEscape, 0.1);
+    QVERIFY(dialogs.Messages.isEmpty());
+}
+
+void InputSheetTest::headingsLineUpWithTheirColumns()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.resize(675, 620);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    OpenFreshSheet(form);
+    QTableWidget *grid = Grid(form);
+    const char *headings[] = {"TimeLabel", "RainLabel", "EvapLabel", "RunoffLabel"};
+    for (int option : {0, 1}) {
+        form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(option);
+        dialogs.Messages.clear();
+        for (int col = 0; col < grid->columnCount(); ++col) {
+            auto *heading = form.findChild<QLabel *>(headings[col]);
+            const int columnLeft =
+                grid->viewport()->mapTo(grid->parentWidget(), QPoint(grid->columnViewportPosition(col), 0)).x();
+            QVERIFY2(qAbs(heading->x() - columnLeft) <= 4, headings[col]);
+            QVERIFY(heading->x() + heading->width() <= columnLeft + grid->columnWidth(col) + 16);
+        }
+    }
+}
+
+void InputSheetTest::pasteOfThirtyLinesFillsThirtyRows()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    QCOMPARE(Grid(form)->rowCount(), 30);
+    QCOMPARE(DMQuellow.NrOfData, 30);
+    QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("30"));
+    QVERIFY(DMQuellow.Analysis);
+    QCOMPARE(form.findChild<QComboBox *>("OptionComboBox")->currentIndex(), 0);
+    QVERIFY(form.DataShown);
+    QCOMPARE(form.PreviousCount, 30);
+    QCOMPARE(form.CellText(0, 29), QStringLiteral("30"));
+    QCOMPARE(form.CellText(1, 1), QStringLiteral("20"));
+    QCOMPARE(form.CellText(2, 2), QStringLiteral("0.2"));
+    QCOMPARE(form.CellText(3, 0), QStringLiteral("0.97"));
+    QCOMPARE(DMQuellow.Time[29], 30.0);
+    QCOMPARE(DMQuellow.Rain[2], 15.0);
+    QCOMPARE(DMQuellow.Escape[2], 0.2);
+    QCOMPARE(DMQuellow.Runoff[29], 0.61);
+    QVERIFY(dialogs.Messages.isEmpty());
+    QVERIFY(dialogs.Questions.isEmpty());
+}
+
+void InputSheetTest::pasteThroughTheCellEditor()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    OpenFreshSheet(form);
+    QTableWidget *grid = Grid(form);
+    grid->setFocus();
+    grid->setCurrentCell(0, 0);
+    auto *editor = grid->findChild<QLineEdit *>("GridCellEditor");
+    if (!editor) {
+        grid->editItem(grid->item(0, 0));
+        editor = grid->findChild<QLineEdit *>("GridCellEditor");
+    }
+    QVERIFY(editor);
+    QApplication::clipboard()->setText(FileText(DataPath("sheet-analysis.tsv")));
+    editor->selectAll();
+    editor->paste();
+    QCOMPARE(grid->rowCount(), 30);
+    QCOMPARE(DMQuellow.Runoff[1], 3.86);
+    // The editor now holds the first pasted value, which it writes back when it closes.
+    QCOMPARE(editor->text(), QStringLiteral("1"));
+    grid->setCurrentCell(5, 1);
+    QCOMPARE(form.CellText(0, 0), QStringLiteral("1"));
+    QVERIFY(dialogs.Messages.isEmpty());
+}
+
+void InputSheetTest::pasteKeepsBothDecimalSeparators_data()
+{
+    QTest::addColumn<char>("separator");
+    QTest::newRow("point locale") << '.';
+    QTest::newRow("comma locale") << ',';
+}
+
+void InputSheetTest::pasteKeepsBothDecimalSeparators()
+{
+    QFETCH(char, separator);
+    DecimalSeparator = separator;
+    SavedDecimalSeparator = separator;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    QString text;
+    for (int row = 1; row <= 15; ++row)
+        text += QStringLiteral("%1\t2.5\t0,25\t1.5E1 mm\r\n").arg(row);
+    form.StringGrid1SetEditText(0, 0, text);
+    QVERIFY(dialogs.Messages.isEmpty());
+    QCOMPARE(DMQuellow.Rain[0], 2.5);
+    QCOMPARE(DMQuellow.Escape[14], 0.25);
+    QCOMPARE(DMQuellow.Runoff[7], 15.0);
+    QCOMPARE(form.CellText(1, 0), QStringLiteral("2.5"));
+    QCOMPARE(form.CellText(3, 0), QStringLiteral("1.5E1"));
+}
+
+void InputSheetTest::pasteLineBreaksOfEveryKind()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    // LF only, a lone CR, and a last line without a line break.
+    QString text;
+    for (int row = 1; row <= 12; ++row)
+        text += QStringLiteral("%1\t1\t0.1\t2\n").arg(row);
+    text += QStringLiteral("13\t1\t0.1\t2\r14\t1\t0.1\t2\r\n15\t3\t0.2\t4");
+    dialogs.Answers = {false};
+    form.StringGrid1SetEditText(0, 0, text);
+    QVERIFY(dialogs.Messages.isEmpty());
+    QVERIFY(dialogs.Questions.isEmpty());
+    QCOMPARE(Grid(form)->rowCount(), 15);
+    QCOMPARE(DMQuellow.Time[12], 13.0);
+    QCOMPARE(DMQuellow.Time[13], 14.0);
+    QCOMPARE(DMQuellow.Runoff[14], 4.0);
+}
+
+void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::newRow("fractional time") << QStringLiteral("1.5\t1\t0.1\t2");
+    QTest::newRow("rain in words") << QStringLiteral("2\tnone\t0.1\t2");
+    QTest::newRow("both separators") << QStringLiteral("2\t1,234.5\t0.1\t2");
+    QTest::newRow("missing runoff") << QStringLiteral("2\t1\t0.1\t");
+}
+
+void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers()
+{
+    QFETCH(QString, line);
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    form.ShowTab(TRainForm::TTab::Intro);
+    QString text;
+    for (int row = 0; row < 15; ++row)
+        text += (row == 6 ? line : QStringLiteral("%1\t1\t0.1\t2").arg(row + 1)) + QStringLiteral("\r\n");
+    form.StringGrid1SetEditText(0, 0, text);
+    QCOMPARE(dialogs.Messages,
+             QStringList{"An insufficient number of data has been pasted more data are needed."});
+    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
+}
+
+void InputSheetTest::pasteOfFewerRowsAsksToKeepTheOriginalNumber()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    QString text;
+    for (int row = 1; row <= 20; ++row)
+        text += QStringLiteral("%1\t9\t0.3\t7\r\n").arg(row * 10);
+
+    dialogs.Answers = {true};
+    form.StringGrid1SetEditText(0, 0, text);
+    QCOMPARE(dialogs.Questions,
+             QStringList{"The number of data is less than the original number. Do you want to "
+                         "maintain the original number?"});
+    // Kept: rows 21 to 30 still hold what they had.
+    QCOMPARE(Grid(form)->rowCount(), 30);
+    QCOMPARE(DMQuellow.NrOfData, 30);
+    QCOMPARE(DMQuellow.Time[19], 200.0);
+    QCOMPARE(DMQuellow.Time[20], 21.0);
+    QCOMPARE(DMQuellow.Runoff[29], 0.61);
+    QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("30"));
+
+    dialogs.Answers = {false};
+    form.StringGrid1SetEditText(0, 0, text);
+    QCOMPARE(dialogs.Questions.size(), 2);
+    QCOMPARE(Grid(form)->rowCount(), 20);
+    QCOMPARE(DMQuellow.NrOfData, 20);
+    QCOMPARE(form.PreviousCount, 20);
+    QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("20"));
+    QVERIFY(dialogs.Messages.isEmpty());
+}
+
+void InputSheetTest::pasteOfFiveRowsIntoFreshSheet()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.Answers = {false};
+    form.StringGrid1SetEditText(0, 0, QStringLiteral("1\t0\t0.1\t1\r\n2\t0\t0.1\t1\r\n3\t0\t0.1\t1\r\n"
+                                                     "4\t0\t0.1\t1\r\n5\t0\t0.1\t1\r\n"));
+    QCOMPARE(dialogs.Questions.size(), 1);
+    QCOMPARE(dialogs.Messages, QStringList{" The minimum number of data is 12"});
+    QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("12"));
+    QCOMPARE(Grid(form)->rowCount(), 5);
+    QCOMPARE(DMQuellow.NrOfData, 5);
+}
+
+void InputSheetTest::pasteIntoALaterColumn()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    // One column of runoff pasted into the runoff column from row 2 on; a fifth value on a
+    // line has no column to go to.
+    QString text;
+    for (int row = 2; row < 30; ++row)
+        text += QStringLiteral("%1\t99\r\n").arg(row / 10.0);
+    form.StringGrid1SetEditText(3, 2, text);
+    QVERIFY(dialogs.Messages.isEmpty());
+    QCOMPARE(Grid(form)->rowCount(), 30);
+    QCOMPARE(DMQuellow.Runoff[1], 3.86);
+    QCOMPARE(DMQuellow.Runoff[2], 0.2);
+    QCOMPARE(DMQuellow.Runoff[29], 2.9);
+    QCOMPARE(Grid(form)->columnCount(), 4);
+}
+
+void InputSheetTest::numberOfDataLimits_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("boxAfter");
+    QTest::newRow("11") << "11" << " The minimum number of data is 12" << "12";
+    QTest::newRow("1501") << "1501"
+                          << " The maximum number of data is 1500. Not enough? Contact the author."
+                          << "1500";
+    QTest::newRow("text") << "twenty" << "The number of data is not a valid integer" << "twenty";
+    QTest::newRow("fraction") << "20.5" << "The number of data is not a valid integer" << "20.5";
+}
+
+void InputSheetTest::numberOfDataLimits()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, boxAfter);
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    auto *box = form.findChild<QLineEdit *>("NrOfDataEdit");
+    box->setText(typed);
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(box, &leave);
+    QCOMPARE(dialogs.Messages, QStringList{message});
+    QCOMPARE(box->text(), boxAfter);
+    QCOMPARE(Grid(form)->rowCount(), 15);
+    QCOMPARE(DMQuellow.NrOfData, 15);
+}
+
+void InputSheetTest::raisingNumberOfDataAddsZeroRowsAndKeepsTyping()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    form.SetCellText(1, 3, QStringLiteral("7,5"));
+    form.StringGrid1SetEditText(1, 3, QStringLiteral("7,5"));
+    auto *box = form.findChild<QLineEdit *>("NrOfDataEdit");
+    box->setText(QStringLiteral("20"));
+    form.NrOfDataEditExit();
+    QCOMPARE(dialogs.Messages.first(), QStringLiteral(" Add data in the last cells at the end of the column"));
+    QCOMPARE(Grid(form)->rowCount(), 20);
+    QCOMPARE(DMQuellow.NrOfData, 20);
+    QCOMPARE(form.PreviousCount, 20);
+    QCOMPARE(form.CellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(form.CellText(3, 19), QStringLiteral("0"));
+    QCOMPARE(static_cast<int>(DMQuellow.Time.size()), 20);
+}
+
+void InputSheetTest::loweringNumberOfDataOnlyTellsHow()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    auto *box = form.findChild<QLineEdit *>("NrOfDataEdit");
+    box->setText(QStringLiteral("25"));
+    form.NrOfDataEditExit();
+    QCOMPARE(dialogs.Messages, QStringList{" To remove data make the relevant data cells empty"});
+    QCOMPARE(Grid(form)->rowCount(), 30);
+    QCOMPARE(DMQuellow.NrOfData, 30);
+}
+
+namespace {
+
+double *modelValueOf(const QString &box)
+{
+    if (box == "MaxStorEdit") return &DMQuellow.MaxStor;
+    if (box == "InitStorEdit") return &DMQuellow.InitStor;
+    if (box == "EscapeEdit") return &DMQuellow.MaxEscape;
+    if (box == "A1coeffEdit") return &ModelValues.A1;
+    if (box == "A2CoeffEdit") return &ModelValues.A2;
+    if (box == "B1valueEdit") return &ModelValues.B1;
+    if (box == "B2ValueEdit") return &ModelValues.B2;
+    if (box == "DivideEdit") return &ModelValues.Divide;
+    if (box == "InitRunEdit") return &DMQuellow.InitRun;
+    if (box == "InitLevelEdit") return &DMQuellow.InitLevel;
+    if (box == "PorosityEdit") return &DMQuellow.Porosity;
+    return nullptr;
+}
+
+} // namespace
+
+void InputSheetTest::boxChecks_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("boxAfter");
+    QTest::addColumn<double>("modelAfter"); // -777: unchanged
+
+    const double same = -777;
+#define row(name) QTest::newRow(name)
+    row("max storage unreadable") << "MaxStorEdit" << "lots" << "The maximum storage is not a valid real" << "0" << same;
+    row("max storage negative") << "MaxStorEdit" << "-1" << "The maximum storage must be >= 0" << "0" << 0.0;
+    row("max storage comma") << "MaxStorEdit" << "12,5" << "" << "12,5" << 12.5;
+    row("max storage zero") << "MaxStorEdit" << "0" << "" << "0" << 0.0;
+    row("init storage unreadable") << "InitStorEdit" << "" << "The initial storage is not a valid real" << "0" << same;
+    row("init storage negative") << "InitStorEdit" << "-0.1" << "The initial storage must be >= 0" << "0" << 0.0;
+    row("escape unreadable") << "EscapeEdit" << "x" << "The escape rate is not a valid real" << "0" << same;
+    row("escape negative in analysis") << "EscapeEdit" << "-2" << "The escape rate must be >= 0" << "0" << 0.0;
+    row("A1 unreadable") << "A1coeffEdit" << "a" << "The A1 coefficient is not a valid real" << "0" << same;
+    row("A1 negative") << "A1coeffEdit" << "-0.5" << "" << "-0.5" << -0.5;
+    row("A2 unreadable") << "A2CoeffEdit" << "a" << "The A2 coefficient is not a valid real" << "0" << same;
+    row("B1 unreadable") << "B1valueEdit" << "b" << "The B1 value is not a valid real" << "0" << same;
+    row("B2 unreadable") << "B2ValueEdit" << "1.2.3" << "The B2 value is not a valid real" << "0" << same;
+    row("B2 exponent") << "B2ValueEdit" << "2e-3" << "" << "2e-3" << 0.002;
+    row("divide unreadable") << "DivideEdit" << "d" << "The divide is not a valid real" << "0" << same;
+    row("divide negative") << "DivideEdit" << "-1" << "The divide must be >= 0" << " 0" << 0.0;
+    row("initial runoff unreadable") << "InitRunEdit" << "r" << "The initial runoff is not a valid real" << "0" << same;
+    row("initial runoff negative") << "InitRunEdit" << "-3" << "The initial runoff must be >= 0" << "0" << 0.0;
+    row("initial level unreadable") << "InitLevelEdit" << "l" << "The initial level is not a valid real" << "0" << same;
+    row("initial level negative") << "InitLevelEdit" << "-3" << "The initial level must be >= 0" << "0" << 0.0;
+    row("porosity unreadable") << "PorosityEdit" << "p" << "The porosity is not a valid real" << "0" << same;
+    row("porosity negative") << "PorosityEdit" << "-1" << "The porosity must be >= 0" << " 5" << 5.0;
+    row("porosity 150") << "PorosityEdit" << "150" << "The porosity must be < 100%" << " 5" << 5.0;
+    row("porosity 100") << "PorosityEdit" << "100" << "" << "100" << 100.0;
+    row("porosity 0") << "PorosityEdit" << "0" << "" << "0" << 0.0;
+    row("porosity nan") << "PorosityEdit" << "nan" << "The porosity is not a valid real" << "0" << same;
+#undef row
+}
+
+void InputSheetTest::boxChecks()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, boxAfter);
+    QFETCH(double, modelAfter);
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    double *model = modelValueOf(box);
+    QVERIFY(model);
+    *model = 33;
+    auto *edit = form.findChild<QLineEdit *>(box);
+    QVERIFY(edit);
+    edit->setText(typed);
+    // Leaving the box runs its check.
+    QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(edit, &leave);
+    QCOMPARE(dialogs.Messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(edit->text(), boxAfter);
+    QCOMPARE(*model, modelAfter == -777 ? 33.0 : modelAfter);
+
+    // Leaving the window is not leaving the box.
+    dialogs.Messages.clear();
+    edit->setText(typed);
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(edit, &away);
+    QVERIFY(dialogs.Messages.isEmpty());
+}
+
+void InputSheetTest::escapeRateMayBeNegativeInPrediction()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
+    auto *edit = form.findChild<QLineEdit *>("EscapeEdit");
+    edit->setText(QStringLiteral("-0.4"));
+    form.EscapeEditExit();
+    QVERIFY(dialogs.Messages.isEmpty());
+    QCOMPARE(DMQuellow.MaxEscape, -0.4);
+}
+
+void InputSheetTest::optionsSwitchTheLayout()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    auto *options = form.findChild<QComboBox *>("OptionComboBox");
+    options->setCurrentIndex(1);
+    QVERIFY(!DMQuellow.Analysis);
+    QCOMPARE(DMQuellow.ModeTag, std::string(" Pre"));
+    QVERIFY(form.DataShown);
+    QCOMPARE(Grid(form)->columnCount(), 3);
+    QVERIFY(!form.findChild<QGroupBox *>("AlphaGroupBox")->isHidden());
+    QVERIFY(!form.findChild<QGroupBox *>("PredictGroupBox")->isHidden());
+    QVERIFY(form.findChild<QLabel *>("RunoffLabel")->isHidden());
+    // A porosity of 0 shows as 10.
+    QCOMPARE(form.findChild<QLineEdit *>("PorosityEdit")->text(), QStringLiteral("10"));
+    QVERIFY(form.findChild<QPushButton *>("AlfaButton")->isHidden());
+    form.OptionComboBoxExit();
+    QVERIFY(!form.findChild<QPushButton *>("AlfaButton")->isHidden());
+    QVERIFY(dialogs.Messages.isEmpty());
+
+    // Back to analysis: the sheet shows the model's rows, whose last runoff is 0.
+    options->setCurrentIndex(0);
+    QVERIFY(DMQuellow.Analysis);
+    QCOMPARE(Grid(form)->columnCount(), 4);
+    QCOMPARE(dialogs.Messages, QStringList{"Please check the runoff data."});
+    form.OptionComboBoxExit();
+    QVERIFY(form.findChild<QPushButton *>("AlfaButton")->isHidden());
+}
+
+void InputSheetTest::clearAllEmptiesTheSheet()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    form.findChild<QLineEdit *>("Title1Edit")->setText(QStringLiteral("Catchment"));
+    form.findChild<QLineEdit *>("EscapeEdit")->clear();
+    form.ClearButtonClick();
+    for (const char *name : {"A1coeffEdit", "A2CoeffEdit", "B1valueEdit", "B2ValueEdit",
+                             "InitRunEdit", "InitLevelEdit", "MaxStorEdit", "InitStorEdit",
+                             "Title1Edit", "Title2Edit"})
+        QVERIFY2(form.findChild<QLineEdit *>(name)->text().isEmpty(), name);
+    QCOMPARE(form.findChild<QLineEdit *>("PorosityEdit")->text(), QStringLiteral(" 5 "));
+    QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("15"));
+    // The hidden escape box holds the model's maximum escape rate, so Save/Run can read it.
+    QCOMPARE(form.findChild<QLineEdit *>("EscapeEdit")->text(), QStringLiteral("0.1"));
+    QCOMPARE(Grid(form)->rowCount(), 15);
+    QCOMPARE(form.CellText(0, 14), QStringLiteral("0"));
+    QCOMPARE(form.CellText(2, 0), QStringLiteral("0"));
+    QCOMPARE(form.CellText(3, 0), QStringLiteral("0.97"));
+    QVERIFY(!form.DataShown);
+    QCOMPARE(DMQuellow.NrOfData, 15);
+    QVERIFY(dialogs.Messages.isEmpty());
+}
+
+void InputSheetTest::gridCopyGivesSpreadsheetText()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    QTableWidget *grid = Grid(form);
+    grid->setFocus();
+    QApplication::processEvents();
+    grid->closePersistentEditor(grid->currentItem());
+    grid->setFocus();
+    grid->setRangeSelected(QTableWidgetSelectionRange(1, 0, 2, 3), true);
+    if (QApplication::focusWidget() != grid)
+        QSKIP("the grid cannot take the focus on this platform");
+    form.findChild<QAction *>("EditCopyAction")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("2\t20\t0.1\t3.86\r\n3\t15\t0.2\t6.22\r\n"));
+}
+
+QTEST_MAIN(InputSheetTest)
+#include "InputSheetTest.moc"

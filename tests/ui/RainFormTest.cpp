@@ -1,0 +1,250 @@
+// The main window: tabs and their handlers, menus, closing through the finish window, and
+// the reading and showing of numbers.
+#include "TScriptedDialogs.h"
+#include "UiTestSupport.h"
+
+#include "ui/UCommentForm.h"
+#include "ui/UFinishForm.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace quellow;
+using namespace quellow::test;
+
+class RainFormTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ResetForTest(); }
+
+    void windowTitleAndTabCaptions();
+    void menusHoldTheirActionsInOrder();
+    void introTabHandler();
+    void inputTabHandler();
+    void outputTabHandler();
+    void tabHandlersHideTheCommentWindow();
+    void closingShowsTheFinishWindow();
+    void finishWindowEndsTheProgram();
+    void stringToFloatReadsBothSeparators_data();
+    void stringToFloatReadsBothSeparators();
+    void floatToStrUsesTheShortestForm();
+};
+
+void RainFormTest::windowTitleAndTabCaptions()
+{
+    TRainForm form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Quellow, rainfall runoff relations"));
+    auto *tabs = form.findChild<QTabWidget *>("PageControl1");
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i)
+        captions << tabs->tabText(i);
+    QCOMPARE(captions, (QStringList{"  Intro  ", " Figure ", "  Input  ", "  Output  ", " Graphics "}));
+    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Intro);
+    QVERIFY(form.findChild<QWidget *>("GraphicsTabSheet"));
+}
+
+void RainFormTest::menusHoldTheirActionsInOrder()
+{
+    TRainForm form;
+    const QList<QAction *> menus = form.menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
+    QStringList file;
+    for (QAction *action : menus[0]->menu()->actions())
+        file << action->text();
+    QCOMPARE(file, (QStringList{"Open &Input", "Open &Output", "Open &Graph", "Save i&Nput",
+                                "Save g&Raph", "Program e&Xit"}));
+    QStringList edit;
+    QStringList keys;
+    for (QAction *action : menus[1]->menu()->actions()) {
+        edit << action->text();
+        keys << action->shortcut().toString();
+    }
+    QCOMPARE(edit, (QStringList{"&Copy", "Cu&t", "&Paste"}));
+    QCOMPARE(keys, (QStringList{"Ctrl+C", "Ctrl+X", "Ctrl+V"}));
+    auto *del = form.findChild<QAction *>("EditDeleteAction");
+    QVERIFY(del);
+    QCOMPARE(del->shortcut(), QKeySequence(Qt::Key_Delete));
+    QVERIFY(!menus[1]->menu()->actions().contains(del));
+}
+
+void RainFormTest::introTabHandler()
+{
+    TRainForm form;
+    DMQuellow.MaxStor = 0;
+    DMQuellow.InitStor = 7;
+    DMQuellow.MaxEscape = 0;
+    form.GraphSourceReady = true;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // The opening tab's handler runs when the window appears.
+    QCOMPARE(form.StatusText(), QStringLiteral("Click on the Input tab to proceed."));
+    QVERIFY(!form.findChild<QAction *>("InputSaveAction")->isEnabled());
+    QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
+    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(DMQuellow.Analysis);
+    QCOMPARE(DMQuellow.ModeTag, std::string(" Ana"));
+    QCOMPARE(DMQuellow.MaxStor, 50.0);
+    QCOMPARE(DMQuellow.InitStor, 7.0);
+    QCOMPARE(DMQuellow.MaxEscape, 0.1);
+    QVERIFY(form.findChild<QPushButton *>("AlfaButton")->isHidden());
+}
+
+void RainFormTest::inputTabHandler()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.IntroTabSheetShow();
+    form.GraphSourceReady = true;
+    form.ShowTab(TRainForm::TTab::Input);
+    QCOMPARE(form.StatusText(),
+             QStringLiteral("Enter data or use \"Open input\" to see examples under \"Data\" or to "
+                            "edit existing files. Thereafter use \"Save/Run\"."));
+    QVERIFY(form.findChild<QAction *>("InputSaveAction")->isEnabled());
+    QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
+    QVERIFY(!form.GraphSourceReady);
+    QCOMPARE(Grid(form)->rowCount(), 15);
+
+    // Coming back with data on the sheet keeps them.
+    PasteFile(form, "sheet-analysis.tsv");
+    form.ShowTab(TRainForm::TTab::Figure);
+    form.ShowTab(TRainForm::TTab::Input);
+    QCOMPARE(Grid(form)->rowCount(), 30);
+}
+
+void RainFormTest::outputTabHandler()
+{
+    TRainForm form;
+    form.IntroTabSheetShow();
+    form.ShowTab(TRainForm::TTab::Input);
+    form.GraphSourceReady = true;
+    form.ShowTab(TRainForm::TTab::Output);
+    QCOMPARE(form.StatusText(),
+             QStringLiteral("The output file can be inspected. Use \"Open output\" to see examples "
+                            "under \"Data\" or to inspect any other output file."));
+    QVERIFY(!form.findChild<QAction *>("InputSaveAction")->isEnabled());
+    QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
+    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
+
+    form.ResultsReady = true;
+    form.ShowTab(TRainForm::TTab::Intro);
+    form.ShowTab(TRainForm::TTab::Output);
+    QVERIFY(!form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
+    QVERIFY(form.findChild<QPlainTextEdit *>("OutputMemo")->font().fixedPitch());
+    QVERIFY(form.findChild<QPlainTextEdit *>("OutputMemo")->font().bold());
+}
+
+void RainFormTest::tabHandlersHideTheCommentWindow()
+{
+    TRainForm form;
+    TCommentForm comment;
+    form.SetCommentForm(&comment);
+    auto *button = new QPushButton(QStringLiteral("Comment"), &form);
+    button->setObjectName(QStringLiteral("CommentButton"));
+    for (auto tab : {TRainForm::TTab::Input, TRainForm::TTab::Output, TRainForm::TTab::Intro}) {
+        comment.show();
+        button->setEnabled(true);
+        form.ShowTab(tab);
+        QVERIFY(comment.isHidden());
+        QVERIFY(!button->isEnabled());
+    }
+}
+
+void RainFormTest::closingShowsTheFinishWindow()
+{
+    TRainForm form;
+    TFinishForm finish;
+    form.SetFinishForm(&finish);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QVERIFY(finish.isVisible());
+    QCOMPARE(finish.StatusText(), QStringLiteral("Click on the Finish button to end program"));
+
+    finish.hide();
+    form.findChild<QAction *>("ExitAction")->trigger();
+    QVERIFY(form.isVisible());
+    QVERIFY(finish.isVisible());
+}
+
+void RainFormTest::finishWindowEndsTheProgram()
+{
+    TFinishForm finish;
+    QSignalSpy finished(&finish, &TFinishForm::Finished);
+    QCOMPARE(finish.windowTitle(), QStringLiteral("Quellow finish"));
+    QVERIFY(finish.findChild<QPlainTextEdit *>()->toPlainText().startsWith(
+        QStringLiteral(" Thank you for using Quellow")));
+    finish.show();
+    finish.findChild<QPushButton *>("FinishButton")->click();
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!finish.isVisible());
+
+    // Closing the window itself ends the program too.
+    TFinishForm other;
+    QSignalSpy otherFinished(&other, &TFinishForm::Finished);
+    other.show();
+    other.close();
+    QCOMPARE(otherFinished.count(), 1);
+}
+
+void RainFormTest::stringToFloatReadsBothSeparators_data()
+{
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<double>("value");
+    for (char separator : {'.', ','}) {
+        const QByteArray locale = separator == '.' ? "point " : "comma ";
+        QTest::newRow(locale + "2.5") << separator << "2.5" << true << 2.5;
+        QTest::newRow(locale + "2,5") << separator << "2,5" << true << 2.5;
+        QTest::newRow(locale + "blanks") << separator << " 5 " << true << 5.0;
+        QTest::newRow(locale + "exponent") << separator << "-1.5e-3" << true << -0.0015;
+        QTest::newRow(locale + "empty") << separator << "" << false << 0.0;
+        QTest::newRow(locale + "word") << separator << "five" << false << 0.0;
+        QTest::newRow(locale + "both") << separator << "1,234.5" << false << 0.0;
+        QTest::newRow(locale + "two points") << separator << "1.2.3" << false << 0.0;
+        QTest::newRow(locale + "nan") << separator << "nan" << false << 0.0;
+        QTest::newRow(locale + "inf") << separator << "inf" << false << 0.0;
+        QTest::newRow(locale + "overflow") << separator << "1e999" << false << 0.0;
+    }
+}
+
+void RainFormTest::stringToFloatReadsBothSeparators()
+{
+    QFETCH(char, separator);
+    QFETCH(QString, text);
+    QFETCH(bool, readable);
+    QFETCH(double, value);
+    DecimalSeparator = separator;
+    double read = -99;
+    QCOMPARE(StringToFloat(text, read), readable);
+    if (readable)
+        QCOMPARE(read, value);
+}
+
+void RainFormTest::floatToStrUsesTheShortestForm()
+{
+    QCOMPARE(FloatToStr(0.1), QStringLiteral("0.1"));
+    QCOMPARE(FloatToStr(100), QStringLiteral("100"));
+    QCOMPARE(FloatToStr(-2.25), QStringLiteral("-2.25"));
+    QCOMPARE(FloatToStr(0), QStringLiteral("0"));
+    DecimalSeparator = ',';
+    QCOMPARE(FloatToStr(0.1), QStringLiteral("0,1"));
+    double back = 0;
+    QVERIFY(StringToFloat(FloatToStr(1.0 / 3), back));
+    QCOMPARE(back, 1.0 / 3);
+}
+
+QTEST_MAIN(RainFormTest)
+#include "RainFormTest.moc"

@@ -1,0 +1,496 @@
+// "Open input" and Save/Run from the sheet to the Output tab: the files written, the runs,
+// the progress lines, and every way the action stops.
+#include "TScriptedDialogs.h"
+#include "UiTestSupport.h"
+
+#include "model/UFileUtil.h"
+#include "model/UPrediction.h"
+#include "model/URainRun.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quellow;
+using namespace quellow::test;
+
+namespace {
+
+/// Runs quellow-cli on an input file; true when it wrote its output.
+bool RunCli(const QString &input)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(QUELLOW_CLI), {QStringLiteral("run"), input});
+    return cli.waitForFinished(60000) && cli.exitStatus() == QProcess::NormalExit &&
+           cli.exitCode() == 0;
+}
+
+QLineEdit *Box(TRainForm &form, const char *name)
+{
+    return form.findChild<QLineEdit *>(QLatin1String(name));
+}
+
+/// A prediction sheet: the prediction option, the pasted series and the alpha function.
+void PreparePrediction(TRainForm &form)
+{
+    OpenFreshSheet(form);
+    form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
+    PasteFile(form, "sheet-prediction.tsv");
+    Box(form, "A1coeffEdit")->setText(QStringLiteral("0.05"));
+    Box(form, "B1valueEdit")->setText(QStringLiteral("0,1"));
+    Box(form, "A2CoeffEdit")->setText(QStringLiteral("0.08"));
+    Box(form, "B2ValueEdit")->setText(QStringLiteral("0.05"));
+    Box(form, "DivideEdit")->setText(QStringLiteral("2"));
+    Box(form, "InitRunEdit")->setText(QStringLiteral("1"));
+    Box(form, "InitLevelEdit")->setText(QStringLiteral("0"));
+    Box(form, "PorosityEdit")->setText(QStringLiteral("5"));
+}
+
+} // namespace
+
+class SaveRunTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ResetForTest(); }
+
+    void predictionFromSheetToOutputTab();
+    void analysisFromSheetToOutputTab();
+    void openedDrainageFileRunsAsTheCommandLineDoes();
+    void failuresStopInOrder_data();
+    void failuresStopInOrder();
+    void unreadablePredictionBoxStopsBeforeWriting();
+    void declinedOverwriteKeepsTheFile();
+    void incompleteRowsAreRemovedFromFileAndSheet();
+    void failedPredictionDoesNotHideALaterAnalysis();
+    void saveRunAfterClearAllStillReadsTheEscapeBox();
+    void openInputFillsTheSheet_data();
+    void openInputFillsTheSheet();
+    void openInputFailures();
+    void corruptInputFileChangesNothing();
+};
+
+void SaveRunTest::predictionFromSheetToOutputTab()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    PreparePrediction(form);
+    const QString input = dir.filePath(QStringLiteral("pred.inp"));
+    dialogs.SaveNames = {input};
+    auto *wait = form.findChild<QPlainTextEdit *>("WaitMemo");
+    QStringList progress;
+    dialogs.OnPause = [&] { progress << wait->toPlainText(); };
+    QSignalSpy finished(&form, &TRainForm::RunFinished);
+
+    form.findChild<QPushButton *>("SaveRunButton")->click();
+
+    QCOMPARE(finished.count(), 1);
+    const QString output = dir.filePath(QStringLiteral("pred.out"));
+    QCOMPARE(dialogs.Messages, QStringList{"The input is saved in " + input + " ;" +
+                                           " Calculations were done and the output is saved in  " +
+                                           output});
+    QCOMPARE(dialogs.SaveDialogs.size(), 1);
+    QCOMPARE(dialogs.SaveDialogs[0].Filter, QStringLiteral("Input files (*.inp)"));
+    QCOMPARE(dialogs.SaveDialogs[0].DefaultExt, QStringLiteral("inp"));
+
+    // The input file: the prediction head and the rows as the sheet held them.
+    const QStringList lines = FileText(input).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines[1], QStringLiteral(" Prediction runoff"));
+    QCOMPARE(lines[11], QStringLiteral(" A1 coefficient : 5.0000E-002"));
+    QCOMPARE(lines[12], QStringLiteral(" Value of B1 is : 1.0000E-001"));
+    QCOMPARE(lines[15], QStringLiteral(" Effective porosity (%) :    5.00"));
+    QCOMPARE(lines[18], QStringLiteral(" Runoff division     :     2.00"));
+    QCOMPARE(lines[23], QStringLiteral("    1         1.00  0.0E+0000  1.0E-0001"));
+    QCOMPARE(lines[24], QStringLiteral("    2         2.00      20.00  1.0E-0001"));
+    QCOMPARE(lines[52], QStringLiteral("   30        30.00  0.0E+0000  2.0E-0001"));
+    QCOMPARE(lines.size(), 23 + 30 + 1);
+
+    // The progress box, as it looked at each pause, and hidden at the end.
+    QCOMPARE(progress, (QStringList{
+                           " Saving data .....",
+                           " Saving data .....\n Progress 25% ....\n Calculating .....",
+                           " Saving data .....\n Progress 25% ....\n Calculating .....\n Progress 75% ....",
+                           " Saving data .....\n Progress 25% ....\n Calculating .....\n Progress 75% ....\n Filing results ..",
+                       }));
+    QVERIFY(wait->isHidden());
+    QVERIFY(dialogs.Pauses == QList<int>(4, 500));
+
+    // The Output tab shows the output file.
+    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    const QByteArray written = FileBytes(output);
+    QVERIFY(!written.isEmpty());
+    QCOMPARE(form.findChild<QPlainTextEdit *>("OutputMemo")->toPlainText() + "\n",
+             QString::fromUtf8(written).replace("\r\n", "\n"));
+    QVERIFY(!form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
+    QVERIFY(form.ResultsReady);
+    QVERIFY(form.GraphSourceReady);
+    QCOMPARE(DMQuellow.OutFileName, output.toStdString());
+    QCOMPARE(form.DialogFolders.InputSave, dir.path());
+
+    // The command-line tool writes the same output from the same input file.
+    QFile::remove(output);
+    QVERIFY(RunCli(input));
+    QCOMPARE(FileBytes(output), written);
+}
+
+void SaveRunTest::analysisFromSheetToOutputTab()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    DMQuellow.MaxStor = 3;
+    DMQuellow.InitStor = 0.5;
+    const QString input = dir.filePath(QStringLiteral("ana.inp"));
+    dialogs.SaveNames = {input};
+    auto *wait = form.findChild<QPlainTextEdit *>("WaitMemo");
+    QStringList progress;
+    dialogs.OnPause = [&] { progress << wait->toPlainText(); };
+
+    form.findChild<QAction *>("InputSaveAction")->trigger();
+
+    const QString output = dir.filePath(QStringLiteral("ana.out"));
+    QVERIFY2(dialogs.Messages.contains("The input is saved in " + input + " ;" +
+                                       " Calculations were done and the output is saved in  " +
+                                       output),
+             qPrintable(dialogs.Messages.join('|')));
+    const QStringList lines = FileText(input).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines[1], QStringLiteral(" Analysis and reconstruction"));
+    QCOMPARE(lines[7], QStringLiteral(" Maximum dead storage:     3.00"));
+    QCOMPARE(lines[8], QStringLiteral(" Initial dead storage:  5.0E-0001"));
+    QCOMPARE(lines[14], QStringLiteral("    1         1.00  0.0E+0000  1.0E-0001  9.7E-0001"));
+    QCOMPARE(lines[15], QStringLiteral("    2         2.00      20.00  1.0E-0001       3.86"));
+    QCOMPARE(lines.size(), 14 + 30 + 1);
+
+    // Five trials and the final run, each followed by its pause; trials 2 to 5 add a line.
+    const QString head = QStringLiteral(" Saving data .....\n Progress 25% ....");
+    QCOMPARE(progress, (QStringList{
+                           " Saving data .....",
+                           head,
+                           head,
+                           head + "\n Progress 40% ....",
+                           head + "\n Progress 40% ....\n Progress 60% ....",
+                           head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....",
+                           head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....\n Progress 90% ....",
+                           head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....\n Progress 90% ....\n Filing results ..",
+                       }));
+    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(Box(form, "NrOfDataEdit")->text(), QStringLiteral("30"));
+    const QByteArray written = FileBytes(output);
+    QVERIFY(written.startsWith("RESULTS OF Quellow PROGRAM"));
+    QCOMPARE(form.findChild<QPlainTextEdit *>("OutputMemo")->toPlainText().section('\n', 0, 0),
+             QStringLiteral("RESULTS OF Quellow PROGRAM"));
+
+    // The same input file gives the same output through the model alone and, when it runs
+    // analyses, through the command-line tool.
+    QFile::remove(output);
+    ResetAllState();
+    DMQuellow.FileName = input.toStdString();
+    QVERIFY(URainRun::DivideSearch());
+    QCOMPARE(FileBytes(output), written);
+    QFile::remove(output);
+    if (RunCli(input))
+        QCOMPARE(FileBytes(output), written);
+}
+
+void SaveRunTest::openedDrainageFileRunsAsTheCommandLineDoes()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {ExamplePath("Example-prediction-drainage.inp")};
+    form.InputOpenActionExecute();
+    QVERIFY(DMQuellow.Drainage);
+    const QString input = dir.filePath(QStringLiteral("drain.inp"));
+    dialogs.SaveNames = {input};
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QCOMPARE(dialogs.Messages.size(), 1);
+    QVERIFY(dialogs.Messages[0].startsWith("The input is saved in "));
+    QCOMPARE(FileText(input).section("\r\n", 1, 1), QStringLiteral(" Prediction drainage"));
+    const QByteArray written = FileBytes(dir.filePath(QStringLiteral("drain.out")));
+    QVERIFY(!written.isEmpty());
+    QFile::remove(dir.filePath(QStringLiteral("drain.out")));
+    QVERIFY(RunCli(input));
+    QCOMPARE(FileBytes(dir.filePath(QStringLiteral("drain.out"))), written);
+}
+
+void SaveRunTest::failuresStopInOrder_data()
+{
+    QTest::addColumn<int>("mode"); // 0 analysis, 1 prediction
+    QTest::addColumn<QString>("escapeBox");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("saveDialogs");
+
+    const QString notSaved = QStringLiteral("The input data were not saved");
+    const QString badData = QStringLiteral("The input data were not saved due to input errors like "
+                                           "negative values or a non-sequential time series");
+    const QString notReal = QStringLiteral("Not all data values in the inputfile are real");
+    QTest::newRow("negative escape rate, before the dialog")
+        << 0 << "-0.1" << false << 0 << 0 << "1" << "The maximum escape rate cannot be negative." << 0;
+    QTest::newRow("unreadable escape box")
+        << 0 << "" << false << 0 << 0 << "1" << "The escape rate is not a valid real" << 0;
+    QTest::newRow("negative escape rate passes in prediction")
+        << 1 << "-0.1" << true << 0 << 0 << "1" << notSaved << 1;
+    QTest::newRow("cancelled dialog") << 0 << "2" << true << 0 << 0 << "1" << notSaved << 1;
+    QTest::newRow("unreadable cell") << 0 << "2" << false << 4 << 1 << "wet" << notReal << 1;
+    QTest::newRow("empty runoff cell") << 0 << "2" << false << 4 << 3 << "" << notReal << 1;
+    QTest::newRow("equal times") << 0 << "2" << false << 4 << 0 << "4" << badData << 1;
+    QTest::newRow("falling times") << 1 << "2" << false << 9 << 0 << "3" << badData << 1;
+    QTest::newRow("negative rain") << 1 << "2" << false << 9 << 1 << "-1" << badData << 1;
+    QTest::newRow("negative runoff") << 0 << "2" << false << 9 << 3 << "-0.5" << badData << 1;
+}
+
+void SaveRunTest::failuresStopInOrder()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, escapeBox);
+    QFETCH(bool, cancel);
+    QFETCH(int, row);
+    QFETCH(int, col);
+    QFETCH(QString, cell);
+    QFETCH(QString, message);
+    QFETCH(int, saveDialogs);
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    if (mode == 1)
+        PreparePrediction(form);
+    else {
+        OpenFreshSheet(form);
+        PasteFile(form, "sheet-analysis.tsv");
+    }
+    Box(form, "EscapeEdit")->setText(escapeBox);
+    form.SetCellText(col, row, cell);
+    const QString input = dir.filePath(QStringLiteral("x.inp"));
+    dialogs.SaveNames = {cancel ? QString() : input};
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QCOMPARE(dialogs.Messages, QStringList{message});
+    QCOMPARE(dialogs.SaveDialogs.size(), saveDialogs);
+    QVERIFY(!QFile::exists(input));
+    QVERIFY(dialogs.Pauses.isEmpty());
+    QVERIFY(form.findChild<QPlainTextEdit *>("WaitMemo")->isHidden());
+}
+
+void SaveRunTest::unreadablePredictionBoxStopsBeforeWriting()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    PreparePrediction(form);
+    Box(form, "InitLevelEdit")->setText(QStringLiteral("high"));
+    ModelValues.A1 = 0.7;
+    dialogs.SaveNames = {dir.filePath(QStringLiteral("x.inp"))};
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QCOMPARE(dialogs.Messages, QStringList{"The initial level is not a valid real"});
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.inp"))));
+    QCOMPARE(ModelValues.A1, 0.7);
+
+    // The number-of-data box is read too.
+    Box(form, "InitLevelEdit")->setText(QStringLiteral("0"));
+    Box(form, "NrOfDataEdit")->setText(QStringLiteral("many"));
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QCOMPARE(dialogs.Messages, QStringList{"The number of data is not a valid integer"});
+    QCOMPARE(dialogs.SaveDialogs.size(), 1);
+}
+
+void SaveRunTest::declinedOverwriteKeepsTheFile()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    PreparePrediction(form);
+    const QString input = dir.filePath(QStringLiteral("old.inp"));
+    WriteFileBytes(input, "keep me\r\n");
+    dialogs.SaveNames = {input};
+    dialogs.Answers = {false};
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QCOMPARE(dialogs.Questions, QStringList{"The file already exists, overwrite?"});
+    QCOMPARE(dialogs.Messages, QStringList{"The input data were not saved"});
+    QCOMPARE(FileBytes(input), QByteArray("keep me\r\n"));
+
+    dialogs.SaveNames = {input};
+    dialogs.Answers = {true};
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QVERIFY(FileBytes(input).startsWith(" Input data for Quellow program\r\n"));
+}
+
+void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    PreparePrediction(form);
+    form.SetCellText(1, 4, QString());  // row 5: no rain
+    form.SetCellText(2, 9, QStringLiteral(" "));  // row 10: no escape rate
+    const QString input = dir.filePath(QStringLiteral("gaps.inp"));
+    dialogs.SaveNames = {input};
+    form.InputSaveActionExecute();
+
+    const QStringList lines = FileText(input).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 23 + 28 + 1);
+    QCOMPARE(lines[23 + 3], QStringLiteral("    4         4.00       4.00  1.0E-0001"));
+    QCOMPARE(lines[23 + 4], QStringLiteral("    5         6.00  0.0E+0000  2.0E-0001"));
+    QCOMPARE(lines[23 + 27], QStringLiteral("   28        30.00  0.0E+0000  2.0E-0001"));
+
+    QCOMPARE(Grid(form)->rowCount(), 28);
+    QCOMPARE(Box(form, "NrOfDataEdit")->text(), QStringLiteral("28"));
+    QCOMPARE(form.CellText(0, 4), QStringLiteral("6"));
+    QCOMPARE(form.CellText(0, 8), QStringLiteral("11"));
+    QCOMPARE(form.CellText(0, 27), QStringLiteral("30"));
+    QCOMPARE(DMQuellow.NrOfData, 28);
+    QCOMPARE(DMQuellow.Time[4], 6.0);
+    QCOMPARE(form.ValidCount, 28);
+}
+
+void SaveRunTest::failedPredictionDoesNotHideALaterAnalysis()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    DMQuellow.MaxStor = 3;
+    DMQuellow.InitStor = 0.5;
+    UPrediction::State.PredFailed = true;
+    const QString input = dir.filePath(QStringLiteral("ana.inp"));
+    dialogs.SaveNames = {input};
+    form.InputSaveActionExecute();
+    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QVERIFY(form.ResultsReady);
+}
+
+void SaveRunTest::saveRunAfterClearAllStillReadsTheEscapeBox()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    form.ClearButtonClick();
+    PasteFile(form, "sheet-analysis.tsv");
+    DMQuellow.MaxStor = 3;
+    DMQuellow.InitStor = 0.5;
+    dialogs.SaveNames = {dir.filePath(QStringLiteral("a.inp"))};
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("a.out"))));
+    QVERIFY(!dialogs.Messages.contains("The escape rate is not a valid real"));
+}
+
+void SaveRunTest::openInputFillsTheSheet_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("analysis");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("firstRow");
+    QTest::newRow("analysis") << DataPath("input-analysis.inp") << true << 3
+                              << "0.5|0|0.1|2.5";
+    QTest::newRow("prediction") << ExamplePath("Example-prediction-drainage.inp") << false << -1
+                                << "";
+}
+
+void SaveRunTest::openInputFillsTheSheet()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, analysis);
+    QFETCH(int, rows);
+    QFETCH(QString, firstRow);
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    form.ShowTab(TRainForm::TTab::Intro);
+    dialogs.OpenNames = {path};
+    form.InputOpenActionExecute();
+
+    QCOMPARE(dialogs.OpenDialogs.size(), 1);
+    QCOMPARE(dialogs.OpenDialogs[0].Filter, QStringLiteral("Input files (*.inp)"));
+    QCOMPARE(DMQuellow.Analysis, analysis);
+    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
+    QVERIFY(form.DataShown);
+    QCOMPARE(Grid(form)->columnCount(), analysis ? 4 : 3);
+    QCOMPARE(Grid(form)->rowCount(), DMQuellow.NrOfData);
+    if (rows >= 0)
+        QCOMPARE(DMQuellow.NrOfData, rows);
+    QCOMPARE(Box(form, "NrOfDataEdit")->text(), QString::number(DMQuellow.NrOfData));
+    QCOMPARE(Box(form, "FileNameEdit")->text(), path);
+    QVERIFY(!Box(form, "FileNameEdit")->isHidden());
+    QCOMPARE(Box(form, "Title1Edit")->text(), QString::fromStdString(DMQuellow.Title1));
+    QCOMPARE(Box(form, "MaxStorEdit")->text(), FloatToStr(DMQuellow.MaxStor));
+    QCOMPARE(Box(form, "EscapeEdit")->text(), FloatToStr(DMQuellow.MaxEscape));
+    QCOMPARE(form.DialogFolders.InputOpen, QFileInfo(path).absolutePath());
+    QCOMPARE(form.findChild<QWidget *>("AlphaGroupBox")->isHidden(), analysis);
+    QCOMPARE(form.findChild<QPushButton *>("AlfaButton")->isHidden(), !DMQuellow.Drainage);
+    if (analysis) {
+        QStringList cells;
+        for (int col = 0; col < 4; ++col)
+            cells << form.CellText(col, 0);
+        QCOMPARE(cells.join('|'), firstRow);
+        QVERIFY(!form.findChild<QLabel *>("TryMemo")->isHidden());
+    } else {
+        QCOMPARE(Box(form, "A1coeffEdit")->text(), FloatToStr(ModelValues.A1));
+        QCOMPARE(Box(form, "PorosityEdit")->text(), FloatToStr(DMQuellow.Porosity));
+        QCOMPARE(form.CellText(0, 0), FloatToStr(DMQuellow.Time[0]));
+        QCOMPARE(form.CellText(2, DMQuellow.NrOfData - 1),
+                 FloatToStr(DMQuellow.Escape[DMQuellow.NrOfData - 1]));
+    }
+}
+
+void SaveRunTest::openInputFailures()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {QString(), QStringLiteral("/nonexistent/folder/none.inp")};
+    form.InputOpenActionExecute();
+    form.InputOpenActionExecute();
+    QCOMPARE(dialogs.Messages, (QStringList{"No input file was selected",
+                                            "File does not exist, please select another one,"}));
+    QVERIFY(!form.DataShown);
+}
+
+void SaveRunTest::corruptInputFileChangesNothing()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    const std::string fileBefore = DMQuellow.FileName;
+    QByteArray bytes = FileBytes(DataPath("input-analysis.inp"));
+    bytes.replace("12.50", "1x.50");
+    const QString corrupt = dir.filePath(QStringLiteral("corrupt.inp"));
+    WriteFileBytes(corrupt, bytes);
+    dialogs.OpenNames = {corrupt};
+    form.InputOpenActionExecute();
+    QCOMPARE(dialogs.Messages.size(), 1);
+    QVERIFY(dialogs.Messages[0].contains("corrupt"));
+    QCOMPARE(DMQuellow.FileName, fileBefore);
+    QCOMPARE(DMQuellow.NrOfData, 30);
+    QCOMPARE(DMQuellow.Runoff[29], 0.61);
+    QCOMPARE(Grid(form)->rowCount(), 30);
+    QVERIFY(Box(form, "FileNameEdit")->isHidden());
+}
+
+QTEST_MAIN(SaveRunTest)
+#include "SaveRunTest.moc"

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ui/UDialogs.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+namespace quellow::test {
+
+/// The window tests' dialogs: records every message and question, answers questions and file
+/// dialogs from a script (No / cancelled when the script is empty), and pauses only process
+/// events. Nothing ever waits for a person. Installs itself on construction.
+class TScriptedDialogs final : public TDialogs
+{
+public:
+    TScriptedDialogs() { SetDialogs(this); }
+    ~TScriptedDialogs() override { SetDialogs(nullptr); }
+    TScriptedDialogs(const TScriptedDialogs &) = delete;
+    TScriptedDialogs &operator=(const TScriptedDialogs &) = delete;
+
+    void ShowMessage(const std::string &text) override
+    {
+        Messages.append(QString::fromStdString(text));
+    }
+    bool Confirm(const std::string &text) override
+    {
+        Questions.append(QString::fromStdString(text));
+        if (Answers.empty())
+            return false;
+        const bool answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    QString OpenFileName(const TFileDialogSpec &spec) override
+    {
+        OpenDialogs.append(spec);
+        return take(OpenNames);
+    }
+    QString SaveFileName(const TFileDialogSpec &spec) override
+    {
+        SaveDialogs.append(spec);
+        return take(SaveNames);
+    }
+    void Pause(int ms) override
+    {
+        Pauses.append(ms);
+        if (OnPause)
+            OnPause();
+        QCoreApplication::processEvents();
+    }
+
+    QStringList Messages;
+    QStringList Questions;
+    std::deque<bool> Answers;
+    std::deque<QString> OpenNames; ///< answers of the open dialog; empty string = cancelled
+    std::deque<QString> SaveNames; ///< answers of the save dialog; empty string = cancelled
+    QList<TFileDialogSpec> OpenDialogs;
+    QList<TFileDialogSpec> SaveDialogs;
+    QList<int> Pauses;
+    std::function<void()> OnPause; ///< called at each pause, before events are processed
+
+private:
+    static QString take(std::deque<QString> &names)
+    {
+        if (names.empty())
+            return {};
+        QString name = names.front();
+        names.pop_front();
+        return name;
+    }
+};
+
+} // namespace quellow::test

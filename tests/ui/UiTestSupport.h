@@ -1,0 +1,69 @@
+#pragma once
+
+#include "model/UDMQuellow.h"
+#include "model/UTextFields.h"
+#include "ui/URainForm.h"
+
+#include <QFile>
+#include <QString>
+#include <QTableWidget>
+
+namespace quellow::test {
+
+/// The sheet as a person first sees it: the Intro tab shown at start-up, then the Input tab.
+inline void OpenFreshSheet(TRainForm &form)
+{
+    form.IntroTabSheetShow();
+    form.ShowTab(TRainForm::TTab::Input);
+}
+
+inline QString DataPath(const char *name)
+{
+    return QStringLiteral(QUELLOW_TEST_DATA "/") + QLatin1String(name);
+}
+
+inline QString ExamplePath(const char *name)
+{
+    return QStringLiteral(QUELLOW_SOURCE_DIR "/Data/") + QLatin1String(name);
+}
+
+inline QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+inline void WriteFileBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+inline QString FileText(const QString &path)
+{
+    return QString::fromUtf8(FileBytes(path));
+}
+
+/// Pastes the text of a data file into cell (col, row) as the cell editor reports it.
+inline void PasteFile(TRainForm &form, const char *name, int col = 0, int row = 0)
+{
+    form.StringGrid1SetEditText(col, row, FileText(DataPath(name)));
+}
+
+inline QTableWidget *Grid(TRainForm &form)
+{
+    return form.findChild<QTableWidget *>(QStringLiteral("StringGrid1"));
+}
+
+/// Every state a test may touch, back to a program's start.
+inline void ResetForTest()
+{
+    ResetAllState();
+    DecimalSeparator = '.';
+    SavedDecimalSeparator = '.';
+}
+
+} // namespace quellow::test

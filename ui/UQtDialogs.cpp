@@ -1,0 +1,82 @@
+#include "ui/UQtDialogs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QThread>
+
+namespace quellow {
+
+namespace {
+
+QWidget *dialogParent()
+{
+    return QApplication::activeWindow();
+}
+
+QString caption()
+{
+    return QApplication::applicationDisplayName();
+}
+
+} // namespace
+
+void TQtDialogs::ShowMessage(const std::string &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption(), QString::fromStdString(text), QMessageBox::Ok,
+                    dialogParent());
+    box.exec();
+}
+
+bool TQtDialogs::Confirm(const std::string &text)
+{
+    QMessageBox box(QMessageBox::Question, caption(), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    // Closing the box any other way than with Yes counts as No.
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString TQtDialogs::OpenFileName(const TFileDialogSpec &spec)
+{
+    QFileDialog dialog(dialogParent(), spec.Title, spec.Folder, spec.Filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!spec.DefaultExt.isEmpty())
+        dialog.setDefaultSuffix(spec.DefaultExt);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString TQtDialogs::SaveFileName(const TFileDialogSpec &spec)
+{
+    QFileDialog dialog(dialogParent(), spec.Title, spec.Folder, spec.Filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The overwrite question is asked by the caller, with its own text.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!spec.DefaultExt.isEmpty())
+        dialog.setDefaultSuffix(spec.DefaultExt);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void TQtDialogs::Pause(int ms)
+{
+    // The window stays blocked for the user but keeps painting.
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        const qint64 left = ms - clock.elapsed();
+        if (left <= 0)
+            break;
+        QThread::msleep(static_cast<unsigned long>(qMin<qint64>(left, 10)));
+    }
+}
+
+} // namespace quellow

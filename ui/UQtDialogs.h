@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ui/UDialogs.h"
+
+namespace quellow {
+
+/// The program's dialogs: Qt message boxes, yes/no questions and file dialogs, and pauses that
+/// keep the windows painted while refusing user input.
+class TQtDialogs final : public TDialogs
+{
+public:
+    void ShowMessage(const std::string &text) override;
+    bool Confirm(const std::string &text) override;
+    QString OpenFileName(const TFileDialogSpec &spec) override;
+    QString SaveFileName(const TFileDialogSpec &spec) override;
+    void Pause(int ms) override;
+};
+
+} // namespace quellow
