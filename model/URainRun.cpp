@@ -406,25 +406,6 @@ int padDepth4(std::size_t u)
     return u == 10 ? 9 : 0;
 }
 
-/// Appends Fixed(value, width, decimals): the same text, without the cost of printf for the
-/// thousands of fields of a long series.
-void appendFixed(std::string &out, double value, int width, int decimals)
-{
-    char buffer[400];
-    if (std::isfinite(value)) {
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                          std::chars_format::fixed, decimals);
-        if (result.ec == std::errc()) {
-            const auto length = static_cast<int>(result.ptr - buffer);
-            if (length < width)
-                out.append(static_cast<std::size_t>(width - length), ' ');
-            out.append(buffer, static_cast<std::size_t>(length));
-            return;
-        }
-    }
-    out += Fixed(value, width, decimals);
-}
-
 /// Appends the serial field of row i: a blank, the serial text and blanks up to four characters
 /// for serial numbers below 100.
 void appendSerial(std::string &out, int i)
@@ -737,10 +718,10 @@ std::string AnalysisOutputText(const std::string &inputName)
         if (!s.Selected[i])
             continue;
         appendSerial(text, i);
-        appendFixed(text, s.StepTime[i], 10, 2);
-        appendFixed(text, s.RunMeas[i], 10, 3);
-        appendFixed(text, measuredAlpha(i), 10, 3);
-        appendFixed(text, s.AlphaRegr[i], 10, 4);
+        AppendFixed(text, s.StepTime[i], 10, 2);
+        AppendFixed(text, s.RunMeas[i], 10, 3);
+        AppendFixed(text, measuredAlpha(i), 10, 3);
+        AppendFixed(text, s.AlphaRegr[i], 10, 4);
         text += "\r\n";
     }
     line(rule44);
@@ -757,12 +738,12 @@ std::string AnalysisOutputText(const std::string &inputName)
     s.AlphaCalc[1] = 0;
     for (int i = 1; i <= n; ++i) {
         appendSerial(text, i);
-        appendFixed(text, s.StepTime[i], 10, 2);
-        appendFixed(text, RainArr[i], 10, 2);
-        appendFixed(text, s.Rech[i], 10, 2);
-        appendFixed(text, s.RunMeas[i], 10, 2);
-        appendFixed(text, s.AlphaCalc[i], 10, 3);
-        appendFixed(text, s.RunCalc[i], 10, 2);
+        AppendFixed(text, s.StepTime[i], 10, 2);
+        AppendFixed(text, RainArr[i], 10, 2);
+        AppendFixed(text, s.Rech[i], 10, 2);
+        AppendFixed(text, s.RunMeas[i], 10, 2);
+        AppendFixed(text, s.AlphaCalc[i], 10, 3);
+        AppendFixed(text, s.RunCalc[i], 10, 2);
         text += "\r\n";
     }
     line(rule64);
