@@ -2,6 +2,7 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UInputFile.h"
 #include "model/UPrompts.h"
 #include "model/UTextFields.h"
 
@@ -43,17 +44,6 @@ std::string equalRunoffText(int count)
     return std::string("There are ") + std::to_string(count) + " instances of zero recharge linked" +
            " to equal runoff. This hampers the determination of an" +
            " effective response factor (alpha). Please correct.";
-}
-
-std::string cannotOpenText(const std::string &name)
-{
-    return "The file \"" + name + "\"could not be opened. It may be " +
-           "damaged or in use by another program.";
-}
-
-std::string corruptText(const std::string &name)
-{
-    return "Real numbers in the inputfile \"" + name + "\" are corrupt";
 }
 
 std::string tooManyRowsText()
@@ -103,7 +93,7 @@ const bool inputRegistered = (RegisterStateReset([] { lastInput = TInput(); }), 
 bool parseInput(const std::vector<std::string> &lines, const std::string &name, TInput &input)
 {
     if (lines.size() < 14) {
-        message(corruptText(name));
+        message(CorruptNumbersText(name));
         return false;
     }
     input.Title1 = lines[3];
@@ -113,7 +103,7 @@ bool parseInput(const std::vector<std::string> &lines, const std::string &name, 
         TLineScanner line(lines[7 + static_cast<std::size_t>(k)]);
         line.SkipChars(23);
         if (!line.ReadReal(*parameters[k])) {
-            message(corruptText(name));
+            message(CorruptNumbersText(name));
             return false;
         }
     }
@@ -148,7 +138,7 @@ bool parseInput(const std::vector<std::string> &lines, const std::string &name, 
         TInput::TRowValues row{};
         if (!(line.ReadInt(row.serial) && line.ReadReal(row.time) && line.ReadReal(row.rain) &&
               line.ReadReal(row.escape) && line.ReadReal(row.runoff))) {
-            message(corruptText(name));
+            message(CorruptNumbersText(name));
             return false;
         }
         input.Rows.push_back(row);
@@ -163,7 +153,7 @@ bool readInputFile()
     const std::string &name = DMQuellow.FileName;
     std::string content;
     if (ReadWholeFile(name, content) != TReadStatus::Ok) {
-        message(cannotOpenText(name));
+        message(CannotOpenText(name));
         return false;
     }
     if (content != lastInput.Content || lastInput.Content.empty()) {
@@ -787,7 +777,7 @@ bool WriteAnalysisOutput()
     const std::string outName = ChangeFileExt(DMQuellow.FileName, ".out");
     DMQuellow.FileName = ChangeFileExt(DMQuellow.FileName, ".inp");
     if (!WriteFileAtomically(outName, AnalysisOutputText(DMQuellow.FileName))) {
-        message(cannotOpenText(outName));
+        message(CannotOpenText(outName));
         return false;
     }
     return true;
@@ -805,7 +795,7 @@ void AnalysisRun()
     if (s.Silent)
         return;
     if (!WriteTrendFile()) {
-        message(cannotOpenText(ChangeFileExt(DMQuellow.FileName, ".dat")));
+        message(CannotOpenText(ChangeFileExt(DMQuellow.FileName, ".dat")));
         s.FileError = true;
         return;
     }
