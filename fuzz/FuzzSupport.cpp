@@ -14,12 +14,17 @@ namespace {
 
 const std::string &folder()
 {
-    static const std::string path = [] {
+    // Never destroyed, so the exit handler below can still use it.
+    static const std::string &path = *new std::string([] {
         std::string pattern = (std::filesystem::temp_directory_path() / "quellow-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
+        std::atexit([] {
+            std::error_code error;
+            std::filesystem::remove_all(folder(), error);
+        });
         return pattern;
-    }();
+    }());
     return path;
 }
 

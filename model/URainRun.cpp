@@ -2,6 +2,7 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UInputFile.h"
 #include "model/UPrompts.h"
 #include "model/UTextFields.h"
 
@@ -43,17 +44,6 @@ std::string equalRunoffText(int count)
     return std::string("There are ") + std::to_string(count) + " instances of zero recharge linked" +
            " to equal runoff. This hampers the determination of an" +
            " effective response factor (alpha). Please correct.";
-}
-
-std::string cannotOpenText(const std::string &name)
-{
-    return "The file \"" + name + "\"could not be opened. It may be " +
-           "damaged or in use by another program.";
-}
-
-std::string corruptText(const std::string &name)
-{
-    return "Real numbers in the inputfile \"" + name + "\" are corrupt";
 }
 
 std::string tooManyRowsText()
@@ -103,7 +93,7 @@ const bool inputRegistered = (RegisterStateReset([] { lastInput = TInput(); }), 
 bool parseInput(const std::vector<std::string> &lines, const std::string &name, TInput &input)
 {
     if (lines.size() < 14) {
-        message(corruptText(name));
+        message(CorruptNumbersText(name));
         return false;
     }
     input.Title1 = lines[3];
@@ -113,7 +103,7 @@ bool parseInput(const std::vector<std::string> &lines, const std::string &name, 
         TLineScanner line(lines[7 + static_cast<std::size_t>(k)]);
         line.SkipChars(23);
         if (!line.ReadReal(*parameters[k])) {
-            message(corruptText(name));
+            message(CorruptNumbersText(name));
             return false;
         }
     }
@@ -148,7 +138,7 @@ bool parseInput(const std::vector<std::string> &lines, const std::string &name, 
         TInput::TRowValues row{};
         if (!(line.ReadInt(row.serial) && line.ReadReal(row.time) && line.ReadReal(row.rain) &&
               line.ReadReal(row.escape) && line.ReadReal(row.runoff))) {
-            message(corruptText(name));
+            message(CorruptNumbersText(name));
             return false;
         }
         input.Rows.push_back(row);
@@ -163,7 +153,7 @@ bool readInputFile()
     const std::string &name = DMQuellow.FileName;
     std::string content;
     if (ReadWholeFile(name, content) != TReadStatus::Ok) {
-        message(cannotOpenText(name));
+        message(CannotOpenText(name));
         return false;
     }
     if (content != lastInput.Content || lastInput.Content.empty()) {
@@ -414,25 +404,6 @@ int padDepth4(std::size_t u)
     if (u >= 2 && u <= 9)
         return 20 - static_cast<int>(u);
     return u == 10 ? 9 : 0;
-}
-
-/// Appends Fixed(value, width, decimals): the same text, without the cost of printf for the
-/// thousands of fields of a long series.
-void appendFixed(std::string &out, double value, int width, int decimals)
-{
-    char buffer[400];
-    if (std::isfinite(value)) {
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                          std::chars_format::fixed, decimals);
-        if (result.ec == std::errc()) {
-            const auto length = static_cast<int>(result.ptr - buffer);
-            if (length < width)
-                out.append(static_cast<std::size_t>(width - length), ' ');
-            out.append(buffer, static_cast<std::size_t>(length));
-            return;
-        }
-    }
-    out += Fixed(value, width, decimals);
 }
 
 /// Appends the serial field of row i: a blank, the serial text and blanks up to four characters
@@ -747,10 +718,10 @@ std::string AnalysisOutputText(const std::string &inputName)
         if (!s.Selected[i])
             continue;
         appendSerial(text, i);
-        appendFixed(text, s.StepTime[i], 10, 2);
-        appendFixed(text, s.RunMeas[i], 10, 3);
-        appendFixed(text, measuredAlpha(i), 10, 3);
-        appendFixed(text, s.AlphaRegr[i], 10, 4);
+        AppendFixed(text, s.StepTime[i], 10, 2);
+        AppendFixed(text, s.RunMeas[i], 10, 3);
+        AppendFixed(text, measuredAlpha(i), 10, 3);
+        AppendFixed(text, s.AlphaRegr[i], 10, 4);
         text += "\r\n";
     }
     line(rule44);
@@ -767,12 +738,12 @@ std::string AnalysisOutputText(const std::string &inputName)
     s.AlphaCalc[1] = 0;
     for (int i = 1; i <= n; ++i) {
         appendSerial(text, i);
-        appendFixed(text, s.StepTime[i], 10, 2);
-        appendFixed(text, RainArr[i], 10, 2);
-        appendFixed(text, s.Rech[i], 10, 2);
-        appendFixed(text, s.RunMeas[i], 10, 2);
-        appendFixed(text, s.AlphaCalc[i], 10, 3);
-        appendFixed(text, s.RunCalc[i], 10, 2);
+        AppendFixed(text, s.StepTime[i], 10, 2);
+        AppendFixed(text, RainArr[i], 10, 2);
+        AppendFixed(text, s.Rech[i], 10, 2);
+        AppendFixed(text, s.RunMeas[i], 10, 2);
+        AppendFixed(text, s.AlphaCalc[i], 10, 3);
+        AppendFixed(text, s.RunCalc[i], 10, 2);
         text += "\r\n";
     }
     line(rule64);
@@ -787,7 +758,7 @@ bool WriteAnalysisOutput()
     const std::string outName = ChangeFileExt(DMQuellow.FileName, ".out");
     DMQuellow.FileName = ChangeFileExt(DMQuellow.FileName, ".inp");
     if (!WriteFileAtomically(outName, AnalysisOutputText(DMQuellow.FileName))) {
-        message(cannotOpenText(outName));
+        message(CannotOpenText(outName));
         return false;
     }
     return true;
@@ -805,7 +776,7 @@ void AnalysisRun()
     if (s.Silent)
         return;
     if (!WriteTrendFile()) {
-        message(cannotOpenText(ChangeFileExt(DMQuellow.FileName, ".dat")));
+        message(CannotOpenText(ChangeFileExt(DMQuellow.FileName, ".dat")));
         s.FileError = true;
         return;
     }

@@ -14,6 +14,8 @@ inline char DecimalSeparator = '.';
 /// fixed(w,d): fixed point, d decimals, full stop, right-aligned in w characters; a value that
 /// needs more room is written in full.
 std::string Fixed(double value, int width, int decimals);
+/// Appends Fixed(value, width, decimals) to out, without a temporary string.
+void AppendFixed(std::string &out, double value, int width, int decimals);
 
 /// sci(w): blank or minus, one digit, full stop, max(w - 9, 1) digits, 'E', exponent sign and
 /// four exponent digits; w characters wide when w >= 10, else 10. 0.5 in sci(12) is

@@ -22,12 +22,23 @@ seeds_for() {
 }
 
 status=0
+# Files the harnesses write go to memory when there is a memory file system.
+[ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 for harness in build-fuzz/fuzz_*; do
     [ -x "$harness" ] || continue
     name=$(basename "$harness")
     corpus=build-fuzz/corpus/$name
     mkdir -p "$corpus" "fuzz/regressions/$name"
-    seeds_for "$name" | while read -r f; do cp -n "$f" "$corpus/" 2>/dev/null || true; done
+    seeds_for "$name" | while read -r f; do
+        if [ "$name" = fuzz_output_reader ]; then
+            # The first byte chooses the graph kind: one seed per kind.
+            for k in 0 1 2 3 4 5 6 7; do
+                { printf "\\$(printf %03o $((48 + k)))"; cat "$f"; } >"$corpus/$k-$(basename "$f")"
+            done
+        else
+            cp -n "$f" "$corpus/" 2>/dev/null || true
+        fi
+    done
     # Known crashers first: each must now pass.
     known=("fuzz/regressions/$name"/*)
     if [ ${#known[@]} -gt 0 ]; then

@@ -1,6 +1,7 @@
 #include "ui/URainForm.h"
 
 #include "model/UDMQuellow.h"
+#include "model/UQuellowUtils.h"
 #include "model/UTextFields.h"
 #include "ui/UAlfaForm.h"
 #include "ui/UCommentForm.h"
@@ -121,6 +122,9 @@ void TRainForm::FormCreate()
 
     mFileLabel->hide();
     mFileNameEdit->hide();
+
+    UQuellowUtils::Chart.XLength = 500;
+    UQuellowUtils::Chart.YLength = 320;
 
     resize(WindowWidth, WindowHeight);
     int left = 100;

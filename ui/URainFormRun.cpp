@@ -276,6 +276,8 @@ void TRainForm::RunModel()
 void TRainForm::InputSaveActionExecute()
 {
     Guarded([this] { SaveRun(); });
+    // Whatever ended the action, the progress box does not stay behind.
+    ClearProgress(true);
     emit RunFinished();
 }
 

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -440,6 +441,17 @@ TEST_F(AnalysisRun, MissingInputFileIsReportedOnce)
     EXPECT_EQ(prompts.Messages[0], "The file \"" + dir.File("none.inp") +
                                        "\"could not be opened. It may be damaged or in use by "
                                        "another program.");
+}
+
+TEST_F(AnalysisRun, OutputThatCannotBeWrittenIsReportedAndNotAnnounced)
+{
+    std::filesystem::create_directory(dir.File("case.out"));
+    EXPECT_FALSE(Search(ReadBytes(TestData("analysis-two-ranges.inp"))));
+    EXPECT_EQ(prompts.Messages, std::vector<std::string>{"The file \"" + dir.File("case.out") +
+                                                         "\"could not be opened. It may be "
+                                                         "damaged or in use by another program."});
+    EXPECT_FALSE(run::State.OutputWritten);
+    EXPECT_EQ(hooks.Runs, (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
 TEST_F(AnalysisRun, StaleFinalRunFlagsDoNotStopTheNextSearch)

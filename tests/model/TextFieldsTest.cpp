@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+
 using namespace quellow;
 
 namespace {
@@ -126,6 +129,33 @@ TEST_F(TextFields, ScannerSkipsLabelsAndReadsTokens)
     shortLine.SkipChars(23);
     EXPECT_EQ(shortLine.Rest(), "");
     EXPECT_EQ(TLineScanner("PREDICTION drainage:").ReadChars(10), "PREDICTION");
+}
+
+} // namespace
+
+namespace {
+
+// Fixed takes a faster road than printf; both must give the same text for every value.
+TEST(TextFieldsAgainstPrintf, FixedMatchesPrintfOnAWideRangeOfValues)
+{
+    unsigned seed = 2024;
+    char expected[512];
+    for (int n = 0; n < 200000; ++n) {
+        seed = seed * 1103515245u + 12345u;
+        const double magnitude = std::pow(10.0, static_cast<int>(seed >> 8) % 16 - 6);
+        double value = (static_cast<double>(seed % 100000) / 997.0) * magnitude;
+        if (seed & 1)
+            value = -value;
+        const int decimals = static_cast<int>((seed >> 4) % 6);
+        const int width = static_cast<int>((seed >> 12) % 12);
+        std::snprintf(expected, sizeof expected, "%*.*f", width, decimals, value);
+        ASSERT_EQ(Fixed(value, width, decimals), expected) << value;
+    }
+    for (const double tricky : {0.005, 0.015, 0.125, 2.675, -0.0049, -0.0, 1e300, -1e-300})
+        for (int decimals = 0; decimals <= 5; ++decimals) {
+            std::snprintf(expected, sizeof expected, "%*.*f", 10, decimals, tricky);
+            EXPECT_EQ(Fixed(tricky, 10, decimals), expected) << tricky;
+        }
 }
 
 } // namespace

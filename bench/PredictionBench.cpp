@@ -1,0 +1,55 @@
+// A 501-step prediction from input file to output file: the run's own reader, the dead-storage
+// balance, the routing and the atomic write of the output file.
+#include "bench/BenchData.h"
+#include "model/UDMQuellow.h"
+#include "model/UFileUtil.h"
+#include "model/UPrediction.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using namespace quellow;
+
+void BM_Prediction501Steps(benchmark::State &state, const std::filesystem::path &base,
+                           bool drainage)
+{
+    std::error_code error;
+    if (!std::filesystem::is_directory(base, error)) {
+        state.SkipWithError("no such folder");
+        return;
+    }
+    const std::filesystem::path folder = base / "quellow-prediction-bench";
+    std::filesystem::create_directories(folder, error);
+    const std::string input = (folder / "bench.inp").string();
+    if (!WriteFileAtomically(input, bench::PredictionInputText(501, drainage))) {
+        state.SkipWithError("cannot write the input file");
+        return;
+    }
+    for (auto _ : state) {
+        ResetAllState();
+        DMQuellow.FileName = input;
+        UPrediction::RunPrediction();
+        if (UPrediction::State.PredFailed) {
+            state.SkipWithError("the prediction failed");
+            break;
+        }
+    }
+    std::filesystem::remove_all(folder, error);
+}
+BENCHMARK_CAPTURE(BM_Prediction501Steps, RunoffTempFolder, std::filesystem::temp_directory_path(),
+                  false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Prediction501Steps, RunoffMemoryFolder, std::filesystem::path("/dev/shm"),
+                  false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Prediction501Steps, DrainageMemoryFolder, std::filesystem::path("/dev/shm"),
+                  true)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

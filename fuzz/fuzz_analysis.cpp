@@ -1,0 +1,15 @@
+// The whole divide search on one input file: five silent trials and the final run, with the
+// analysis run's own reader, the regressions, the reconstruction and both output files.
+#include "FuzzSupport.h"
+
+#include "model/UDMQuellow.h"
+#include "model/URainRun.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace quellow;
+    fuzz::FreshState();
+    DMQuellow.FileName = fuzz::InputFile(data, size, ".inp");
+    URainRun::DivideSearch();
+    return 0;
+}

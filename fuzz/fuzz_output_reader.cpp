@@ -1,0 +1,20 @@
+// The output file reader: the header scan and the table of every graph kind, and the chart
+// computations on whatever the reader accepted.
+#include "FuzzSupport.h"
+
+#include "model/UDMQuellow.h"
+#include "model/UQuellowUtils.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace quellow;
+    if (size == 0)
+        return 0;
+    fuzz::FreshState();
+    const int kind = 1 + data[0] % 8;
+    DMQuellow.OutFileName = fuzz::InputFile(data + 1, size - 1, ".out");
+    DMQuellow.ReadOutputHeader();
+    if (DMQuellow.ReadOutputFile(kind))
+        UQuellowUtils::PrepareChart(kind);
+    return 0;
+}
