@@ -14,6 +14,12 @@ namespace quellow {
 std::vector<std::string> SplitLines(std::string_view text)
 {
     std::vector<std::string> lines;
+    // Counting first keeps a long file from doubling the vector while it grows.
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        count +=
+            text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
+    lines.reserve(count);
     std::size_t start = 0;
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -35,6 +41,11 @@ TReadStatus ReadWholeFile(const std::string &path, std::string &content, std::si
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return TReadStatus::CannotOpen;
+    // A file that says it is too large is refused before a byte is read; the loop below
+    // still stops at the limit should the file grow meanwhile.
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > maxBytes)
+        return TReadStatus::TooLarge;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return TReadStatus::CannotOpen;

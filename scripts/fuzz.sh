@@ -15,13 +15,14 @@ seeds_for() {
     case "$1" in
         fuzz_trend_file) files=(tests/data/*.dat) ;;
         fuzz_output_reader) files=(tests/data/*.out Data/*.out) ;;
-        fuzz_paste) files=(tests/data/*.txt) ;;
+        fuzz_paste) files=(tests/data/*.txt tests/data/*.tsv) ;;
         *) files=(tests/data/*.inp Data/*.inp) ;;
     esac
     for f in "${files[@]}"; do echo "$f"; done
 }
 
 status=0
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 # Files the harnesses write go to memory when there is a memory file system.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 for harness in build-fuzz/fuzz_*; do
