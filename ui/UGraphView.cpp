@@ -45,11 +45,10 @@ QImage TGraphView::ScaleForScreen(const QImage &image, QSize logicalSize, qreal 
     } else if (target.width() >= image.width() && target.height() >= image.height()) {
         // Enlarge pixel for pixel by the next whole factor, then smoothly down to the target
         // (nothing to smooth when the factor is whole).
-        const int factor = static_cast<int>(
-            std::ceil(qMax(double(target.width()) / image.width(),
-                           double(target.height()) / image.height()) - 1e-9));
-        result = image.scaled(image.size() * factor, Qt::IgnoreAspectRatio,
-                              Qt::FastTransformation);
+        const int factor = static_cast<int>(std::ceil(
+            qMax(double(target.width()) / image.width(), double(target.height()) / image.height()) -
+            1e-9));
+        result = image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         if (result.size() != target)
             result = result.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     } else {

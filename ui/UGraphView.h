@@ -34,7 +34,7 @@ protected:
 
 private:
     QImage mImage;
-    QImage mScaled;         ///< mImage as last painted; rebuilt when size or ratio change
+    QImage mScaled; ///< mImage as last painted; rebuilt when size or ratio change
     QSize mScaledSize;
     qreal mScaledRatio = 0;
 };

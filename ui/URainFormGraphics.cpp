@@ -25,7 +25,8 @@ namespace {
 const QString GraphicsStatus = QStringLiteral(
     "Graphics presentations of output data can be seen and saved. Use \"Make graph\" to open an "
     "output file and make the graphs.");
-const QString OutputOpenedStatus = QStringLiteral("The output file can be imported into spreadsheets");
+const QString OutputOpenedStatus =
+    QStringLiteral("The output file can be imported into spreadsheets");
 
 const char *const NoOutputSelected = "No output file selected";
 const char *const OutputMissing = "File does not exist, please select another one,";
@@ -289,9 +290,9 @@ void TRainForm::ViewGraphButtonClick()
 bool TRainForm::OpenOutputFile()
 {
     auto &dm = DMQuellow;
-    const QString path = Dialogs().OpenFileName({QStringLiteral("Output files (*.out)"),
-                                                 QStringLiteral("out"), DialogFolders.OutputOpen,
-                                                 QStringLiteral("Open output file")});
+    const QString path =
+        Dialogs().OpenFileName({QStringLiteral("Output files (*.out)"), QStringLiteral("out"),
+                                DialogFolders.OutputOpen, QStringLiteral("Open output file")});
     if (path.isEmpty()) {
         message(NoOutputSelected);
         return false;
@@ -361,6 +362,11 @@ void TRainForm::OutputOpenForGraphicsExecute()
 void TRainForm::GraphOpenActionExecute()
 {
     auto &dm = DMQuellow;
+    // What a picture that cannot be read leaves on view: the tab as it was.
+    const bool analysisPanel = !mPanel1->isHidden();
+    const bool predictionPanel = !mPanel3->isHidden();
+    const bool selectEnabled = mSelectButton->isEnabled();
+    const bool saveEnabled = mGraphSaveAction->isEnabled();
     mGraphSaveAction->setEnabled(false);
     ShowPanels(false, false);
     mSelectButton->setEnabled(false);
@@ -382,6 +388,9 @@ void TRainForm::GraphOpenActionExecute()
     QImage picture;
     if (!reader.read(&picture)) {
         message("The graph file \"" + dm.FileName + "\" could not be read as a picture.");
+        ShowPanels(analysisPanel, predictionPanel);
+        mSelectButton->setEnabled(selectEnabled);
+        mGraphSaveAction->setEnabled(saveEnabled);
         return;
     }
     SetDialogFolders(folderOf(path));

@@ -127,7 +127,8 @@ void GraphFilesTest::openOutputShowsTheFileOnTheOutputTab()
     // "View graph" offers the prediction charts of the file opened.
     Button(form, "ViewGraphButton")->click();
     QVERIFY(Shown(form, "Panel3"));
-    QCOMPARE(Child<QRadioButton>(form, "RadioButton4")->text(), QStringLiteral("Watertable in time"));
+    QCOMPARE(Child<QRadioButton>(form, "RadioButton4")->text(),
+             QStringLiteral("Watertable in time"));
 
     // The same from the File menu while the Output tab is in front: the lines of the new file.
     form.ShowTab(TRainForm::TTab::Output);
@@ -136,9 +137,10 @@ void GraphFilesTest::openOutputShowsTheFileOnTheOutputTab()
     Child<QAction>(form, "OutputOpenAction")->trigger();
     QCOMPARE(Child<QPlainTextEdit>(form, "OutputMemo")->toPlainText().section('\n', 2, 2),
              QStringLiteral("Test catchment P"));
-    QCOMPARE(form.StatusText(), QStringLiteral("The output file can be inspected. Use \"Open output\" "
-                                               "to see examples under \"Data\" or to inspect any "
-                                               "other output file."));
+    QCOMPARE(form.StatusText(),
+             QStringLiteral("The output file can be inspected. Use \"Open output\" "
+                            "to see examples under \"Data\" or to inspect any "
+                            "other output file."));
 }
 
 void GraphFilesTest::openOutputFailuresKeepThePreviousLines()
@@ -196,7 +198,8 @@ void GraphFilesTest::makeGraphOffersThePanelOfTheFile_data()
     QTest::addColumn<bool>("analysis");
     QTest::addColumn<QString>("fourth");
     QTest::newRow("analysis") << "Example-analysis.out" << true << "Watertable in time";
-    QTest::newRow("prediction, drainage") << "prediction-drainage.out" << false << "Watertable in time";
+    QTest::newRow("prediction, drainage")
+        << "prediction-drainage.out" << false << "Watertable in time";
     QTest::newRow("prediction, runoff") << "prediction-runoff.out" << false << "Reservoir storage";
 }
 
@@ -224,7 +227,8 @@ void GraphFilesTest::makeGraphOffersThePanelOfTheFile()
     QVERIFY(!Button(form, "SelectButton")->isEnabled());
     QVERIFY(form.GraphSourceReady);
     QVERIFY(form.ResultsReady);
-    QCOMPARE(form.StatusText(), QStringLiteral("The output file can be imported into spreadsheets"));
+    QCOMPARE(form.StatusText(),
+             QStringLiteral("The output file can be imported into spreadsheets"));
     QCOMPARE(Child<QPlainTextEdit>(form, "OutputMemo")->toPlainText().section('\n', 0, 0),
              QStringLiteral("RESULTS OF Quellow PROGRAM"));
     QCOMPARE(QString::fromStdString(DMQuellow.OutFileName), path);
@@ -282,8 +286,8 @@ void GraphFilesTest::saveGraphWritesTheChartAsBmp()
     view.Dialogs.Messages.clear();
     view.Dialogs.SaveNames = {view.Dir.filePath(QStringLiteral("plain"))};
     Button(view.Form, "SaveGraphButton")->click();
-    QCOMPARE(view.Dialogs.Messages,
-             QStringList{"The graph was saved in  " + view.Dir.filePath(QStringLiteral("plain.bmp"))});
+    QCOMPARE(view.Dialogs.Messages, QStringList{"The graph was saved in  " +
+                                                view.Dir.filePath(QStringLiteral("plain.bmp"))});
     QCOMPARE(FileBytes(view.Dir.filePath(QStringLiteral("plain.bmp"))), bytes);
 }
 
@@ -349,7 +353,8 @@ void GraphFilesTest::saveGraphThatCannotBeWrittenSaysSo()
     const QString path = notAFolder + QStringLiteral("/chart.bmp");
     view.Dialogs.SaveNames = {path};
     Button(view.Form, "SaveGraphButton")->click();
-    QCOMPARE(view.Dialogs.Messages, QStringList{"The graph could not be saved in \"" + path + "\"."});
+    QCOMPARE(view.Dialogs.Messages,
+             QStringList{"The graph could not be saved in \"" + path + "\"."});
     QVERIFY(Shown(view.Form, "GraphImage"));
     QVERIFY(Button(view.Form, "SaveGraphButton")->isEnabled());
     QCOMPARE(view.Form.DialogFolders.GraphSave, view.Dir.path());
@@ -412,7 +417,30 @@ void GraphFilesTest::openGraphFailures()
     TChartOnView view;
     TRainForm &form = view.Form;
 
+    // A file that is no picture: a message naming it, the tab as it was.
+    const QString text = view.Dir.filePath(QStringLiteral("notes.bmp"));
+    WriteFileBytes(text, QByteArray("BM but no bitmap\r\n"));
+    const QString folder = form.DialogFolders.GraphOpen;
+    view.Dialogs.OpenNames = {text};
+    Button(form, "SeeGraphButton")->click();
+    QCOMPARE(view.Dialogs.Messages,
+             QStringList{"The graph file \"" + text + "\" could not be read as a picture."});
+    QVERIFY(!Shown(form, "PictureImage"));
+    QVERIFY(Shown(form, "GraphImage"));
+    QVERIFY(Button(form, "SaveGraphButton")->isEnabled());
+    QVERIFY(Button(form, "SelectButton")->isEnabled());
+    QCOMPARE(form.DialogFolders.GraphOpen, folder);
+    QCOMPARE(FileBytes(text), QByteArray("BM but no bitmap\r\n"));
+
+    // The same with the choice on view: the panel stays.
+    Button(form, "SelectButton")->click();
+    view.Dialogs.OpenNames = {text};
+    Button(form, "SeeGraphButton")->click();
+    QVERIFY(Shown(form, "Panel3"));
+    QVERIFY(!Button(form, "SelectButton")->isEnabled());
+
     // Cancelled: the panels are gone and nothing can be saved or selected.
+    view.Dialogs.Messages.clear();
     Button(form, "SeeGraphButton")->click();
     QCOMPARE(view.Dialogs.Messages, QStringList{"No graphics file selected"});
     QVERIFY(!Shown(form, "Panel3"));
@@ -427,19 +455,6 @@ void GraphFilesTest::openGraphFailures()
     QCOMPARE(view.Dialogs.Messages, QStringList{"File does not exist, please select another one"});
     QCOMPARE(QString::fromStdString(DMQuellow.FileName), missing);
     QVERIFY(!Shown(form, "PictureImage"));
-
-    // A file that is no picture: a message naming it, the tab as it was.
-    view.Dialogs.Messages.clear();
-    const QString text = view.Dir.filePath(QStringLiteral("notes.bmp"));
-    WriteFileBytes(text, QByteArray("BM but no bitmap\r\n"));
-    const QString folder = form.DialogFolders.GraphOpen;
-    view.Dialogs.OpenNames = {text};
-    Button(form, "SeeGraphButton")->click();
-    QCOMPARE(view.Dialogs.Messages,
-             QStringList{"The graph file \"" + text + "\" could not be read as a picture."});
-    QVERIFY(!Shown(form, "PictureImage"));
-    QCOMPARE(form.DialogFolders.GraphOpen, folder);
-    QCOMPARE(FileBytes(text), QByteArray("BM but no bitmap\r\n"));
 }
 
 void GraphFilesTest::openGraphFromTheMenuOnTheInputTab()

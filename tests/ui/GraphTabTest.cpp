@@ -157,12 +157,15 @@ void GraphTabTest::viewGraphAfterAnAnalysis()
     QVERIFY(Shown(form, "Panel1"));
     QVERIFY(!Shown(form, "Panel3"));
     QVERIFY(!Button(form, "SelectButton")->isEnabled());
-    QCOMPARE(Child<QRadioButton>(form, "RunoffRadioButton")->text(), QStringLiteral("Runoff in time"));
+    QCOMPARE(Child<QRadioButton>(form, "RunoffRadioButton")->text(),
+             QStringLiteral("Runoff in time"));
     QCOMPARE(Child<QRadioButton>(form, "RechRadioButton")->text(), QStringLiteral("Rain/Recharge"));
-    QCOMPARE(Child<QRadioButton>(form, "AlphaRadioButton")->text(), QStringLiteral("Alpha and runoff"));
+    QCOMPARE(Child<QRadioButton>(form, "AlphaRadioButton")->text(),
+             QStringLiteral("Alpha and runoff"));
     QCOMPARE(Child<QRadioButton>(form, "CalcObsRadioButton")->text(),
              QStringLiteral("Observed-calculated"));
-    QCOMPARE(Child<QRadioButton>(form, "RainRunRadioButton")->text(), QStringLiteral("Recharge-Runoff"));
+    QCOMPARE(Child<QRadioButton>(form, "RainRunRadioButton")->text(),
+             QStringLiteral("Recharge-Runoff"));
     QVERIFY(Child<QRadioButton>(form, "RunoffRadioButton")->isChecked());
     QCOMPARE(Button(form, "GoButton1")->text(), QStringLiteral("Go"));
     QVERIFY(Button(form, "GoButton1")->font().bold());
@@ -172,8 +175,10 @@ void GraphTabTest::viewGraphAfterPredictions_data()
 {
     QTest::addColumn<QString>("example");
     QTest::addColumn<QString>("fourth");
-    QTest::newRow("drainage") << "Example-prediction-drainage.inp" << "Watertable in time";
-    QTest::newRow("runoff") << "Example-prediction-runoff.inp" << "Reservoir storage";
+    QTest::newRow("drainage") << "Example-prediction-drainage.inp"
+                              << "Watertable in time";
+    QTest::newRow("runoff") << "Example-prediction-runoff.inp"
+                            << "Reservoir storage";
 }
 
 void GraphTabTest::viewGraphAfterPredictions()
@@ -205,14 +210,22 @@ void GraphTabTest::everyGoDrawsTheChartOfTheDrawingCode_data()
     QTest::addColumn<int>("kind");
     const QString analysis = QStringLiteral("Example-analysis.out");
     const QString drainage = QStringLiteral("prediction-drainage.out");
-    QTest::newRow("runoff in time") << analysis << "RunoffRadioButton" << "GoButton1" << 1;
-    QTest::newRow("rain/recharge") << analysis << "RechRadioButton" << "GoButton1" << 3;
-    QTest::newRow("alpha and runoff") << analysis << "AlphaRadioButton" << "GoButton1" << 6;
-    QTest::newRow("observed-calculated") << analysis << "CalcObsRadioButton" << "GoButton1" << 7;
-    QTest::newRow("recharge-runoff") << analysis << "RainRunRadioButton" << "GoButton1" << 8;
-    QTest::newRow("predicted runoff") << drainage << "RadioButton3" << "GoButton3" << 2;
-    QTest::newRow("prediction rain/recharge") << drainage << "RadioButton5" << "GoButton3" << 4;
-    QTest::newRow("water table") << drainage << "RadioButton4" << "GoButton3" << 5;
+    QTest::newRow("runoff in time") << analysis << "RunoffRadioButton"
+                                    << "GoButton1" << 1;
+    QTest::newRow("rain/recharge") << analysis << "RechRadioButton"
+                                   << "GoButton1" << 3;
+    QTest::newRow("alpha and runoff") << analysis << "AlphaRadioButton"
+                                      << "GoButton1" << 6;
+    QTest::newRow("observed-calculated") << analysis << "CalcObsRadioButton"
+                                         << "GoButton1" << 7;
+    QTest::newRow("recharge-runoff") << analysis << "RainRunRadioButton"
+                                     << "GoButton1" << 8;
+    QTest::newRow("predicted runoff") << drainage << "RadioButton3"
+                                      << "GoButton3" << 2;
+    QTest::newRow("prediction rain/recharge") << drainage << "RadioButton5"
+                                              << "GoButton3" << 4;
+    QTest::newRow("water table") << drainage << "RadioButton4"
+                                 << "GoButton3" << 5;
 }
 
 void GraphTabTest::everyGoDrawsTheChartOfTheDrawingCode()
