@@ -60,6 +60,18 @@ QString TQtDialogs::SaveFileName(const TFileDialogSpec &spec)
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!spec.DefaultExt.isEmpty())
         dialog.setDefaultSuffix(spec.DefaultExt);
+    // With several filters a name typed without extension takes that of the chosen filter
+    // ("Image files (*.bmp)" gives .bmp, "PNG images (*.png)" .png).
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        const int star = filter.indexOf(QStringLiteral("*."));
+        if (star < 0)
+            return;
+        int end = star + 2;
+        while (end < filter.size() && filter[end].isLetterOrNumber())
+            ++end;
+        if (end > star + 2)
+            dialog.setDefaultSuffix(filter.mid(star + 2, end - star - 2));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

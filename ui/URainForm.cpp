@@ -90,12 +90,13 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     mOutputTabSheet = addPage("OutputTabSheet", "  Output  ");
     mGraphicsTabSheet = addPage("GraphicsTabSheet", " Graphics ");
 
+    // The actions first: the buttons of the pages run them.
+    CreateMenus();
     UIntroPages::BuildIntroPage(mIntroTabSheet);
     UIntroPages::BuildFigurePage(mFigureTabSheet);
     CreateInputSheet(mInputTabSheet);
     CreateOutputSheet(mOutputTabSheet);
     BuildGraphicsPage(mGraphicsTabSheet);
-    CreateMenus();
 
     FormCreate();
     connect(mTabs, &QTabWidget::currentChanged, this, &TRainForm::TabChanged);

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 class QTabWidget;
 class QTableWidget;
 class QWidget;
@@ -21,6 +22,7 @@ namespace quellow {
 class TAlfaForm;
 class TCommentForm;
 class TFinishForm;
+class TGraphView;
 class THelpForm;
 
 /// The locale's decimal separator as it was at start-up.
@@ -230,6 +232,49 @@ private:
     QPlainTextEdit *mOutputMemo = nullptr;
     QPushButton *mOutputOpenButton = nullptr;
     QPushButton *mViewGraphButton = nullptr;
+
+    // ---- Graphics tab ----------------------------------------------------------------------
+public:
+    /// Offers the charts of the output file named by OutFileName, or nothing without a source.
+    void ShowGraphicsTab();
+    void GoButton1Click();
+    void GoButton3Click();
+    void SelectButtonClick();
+    void CommentButtonClick();
+    /// "Make graph": opens an output file and offers its charts.
+    void OutputOpenForGraphicsExecute();
+
+private:
+    /// Draws chart kind from the output file; true when it is on view.
+    bool GoTail(int kind);
+    void FillOutputMemo();
+    /// The steps shared by "Open output" and "Make graph": the dialog, the file check and the
+    /// loading. False when the dialog was cancelled.
+    bool OpenOutputFile();
+    void ShowPanels(bool analysis, bool prediction);
+
+    /// The output file opened by "Open output" or "Make graph": its charts take the trend
+    /// and the runoff divide from the files, since no run of this session wrote them.
+    QString mOpenedOutput;
+    QAction *mOutputOpenForGraphics = nullptr;
+    TGraphView *mGraphImage = nullptr;
+    TGraphView *mPictureImage = nullptr;
+    QPushButton *mSeeGraphButton = nullptr;
+    QPushButton *mMakeGraphButton = nullptr;
+    QPushButton *mSaveGraphButton = nullptr;
+    QPushButton *mSelectButton = nullptr;
+    QPushButton *mCommentButton = nullptr;
+    QWidget *mPanel1 = nullptr;
+    QWidget *mPanel3 = nullptr;
+    QRadioButton *mRunoffRadioButton = nullptr;
+    QRadioButton *mRechRadioButton = nullptr;
+    QRadioButton *mAlphaRadioButton = nullptr;
+    QRadioButton *mCalcObsRadioButton = nullptr;
+    QRadioButton *mRainRunRadioButton = nullptr;
+    QRadioButton *mRadioButton3 = nullptr;
+    QRadioButton *mRadioButton4 = nullptr;
+    QRadioButton *mRadioButton5 = nullptr;
+    // ---- end of Graphics tab ---------------------------------------------------------------
 };
 
 } // namespace quellow
