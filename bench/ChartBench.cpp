@@ -1,7 +1,10 @@
 // Reading a 1500-row analysis output and drawing its runoff chart (kind 1), as one "Go" on the
 // Graphics tab does: header, reconstruction table, chart engine and painting.
 
+#include "bench/BenchData.h"
 #include "graphics/UChartDrawing.h"
+#include "model/UPrediction.h"
+#include "model/URainRun.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "model/UTextFields.h"
@@ -82,6 +85,57 @@ void ReadAndDrawRunoffChart(benchmark::State &state)
     std::filesystem::remove(path);
 }
 BENCHMARK(ReadAndDrawRunoffChart)->Unit(benchmark::kMillisecond);
+
+/// Output files of real runs: the divide search on 1500 analysis rows and a 501-step
+/// prediction, written once into a folder of their own.
+struct TRunOutputs
+{
+    std::string Analysis;
+    std::string Prediction;
+};
+
+const TRunOutputs &runOutputs()
+{
+    static const TRunOutputs outputs = [] {
+        const auto folder = std::filesystem::temp_directory_path() / "quellow-chart-bench-runs";
+        std::filesystem::create_directories(folder);
+        TRunOutputs paths;
+        const std::string analysisInput = (folder / "analysis.inp").string();
+        const std::string predictionInput = (folder / "prediction.inp").string();
+        WriteFileAtomically(analysisInput, bench::AnalysisInputText(1500));
+        WriteFileAtomically(predictionInput, bench::PredictionInputText(501, true));
+        ResetAllState();
+        DMQuellow.FileName = analysisInput;
+        URainRun::DivideSearch();
+        DMQuellow.FileName = predictionInput;
+        UPrediction::RunPrediction();
+        paths.Analysis = ChangeFileExt(analysisInput, ".out");
+        paths.Prediction = ChangeFileExt(predictionInput, ".out");
+        return paths;
+    }();
+    return outputs;
+}
+
+/// One "Go" on the Graphics tab for each chart kind: the analysis kinds read the 1500-row
+/// output (kind 8 also its trend file), the prediction kinds the 501-step output.
+void ReadAndDrawEachKind(benchmark::State &state)
+{
+    const int kind = static_cast<int>(state.range(0));
+    const bool prediction = kind == 2 || kind == 4 || kind == 5;
+    const TRunOutputs &outputs = runOutputs();
+    DMQuellow.OutFileName = prediction ? outputs.Prediction : outputs.Analysis;
+    DMQuellow.FileName = ChangeFileExt(DMQuellow.OutFileName, ".inp");
+    QImage image = UChartDrawing::NewChartImage();
+    for (auto _ : state) {
+        if (!UChartDrawing::MakeChart(kind, image)) {
+            state.SkipWithError("the chart could not be drawn");
+            break;
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetLabel(prediction ? "501-step prediction" : "1500-row analysis");
+}
+BENCHMARK(ReadAndDrawEachKind)->DenseRange(1, 8)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <optional>
 
 namespace quellow::UChartDrawing {
 
@@ -65,7 +66,14 @@ public:
     }
     void SetFontSize(int points)
     {
+        if (points == mFontPoints)
+            return;
+        mFontPoints = points;
         mFont = points == 8 ? mFont8 : points == 10 ? mFont10 : UChartFonts::ChartFont(points);
+        // Measuring with a fresh QFontMetrics per text was most of the time of a chart of
+        // 1500 bullets: keep one per font.
+        mMetrics.emplace(mFont, &mImage);
+        mPainter.setFont(mFont);
     }
     void SetFontColour(const QColor &colour) { mFontColour = colour; }
     void SetBrush(const QColor &colour) { mBrush = colour; }
@@ -120,22 +128,55 @@ public:
 
     void TextOut(int x, int y, const QString &text)
     {
-        const QFontMetrics metrics(mFont, &mImage);
-        mPainter.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), mBrush);
-        mPainter.setFont(mFont);
-        mPainter.setPen(mFontColour);
-        mPainter.drawText(QPoint(x, y + metrics.ascent()), text);
+        if (text.size() == 1) {
+            // Charts draw their points as one-character texts by the thousand: paint the
+            // character once on its background and copy it from there on.
+            const QImage &stamp = characterStamp(text);
+            mPainter.drawImage(QPoint(x, y), stamp);
+            return;
+        }
+        paintText(mPainter, x, y, text);
     }
     void TextOut(int x, int y, const std::string &text)
     {
         TextOut(x, y, QString::fromStdString(text));
     }
 
+    /// Text with its top-left corner at (x, y) on a background of the brush colour.
+    void paintText(QPainter &painter, int x, int y, const QString &text) const
+    {
+        painter.fillRect(QRect(x, y, mMetrics->horizontalAdvance(text), mMetrics->height()),
+                         mBrush);
+        painter.setFont(mFont);
+        painter.setPen(mFontColour);
+        painter.drawText(QPoint(x, y + mMetrics->ascent()), text);
+    }
+
+    const QImage &characterStamp(const QString &text)
+    {
+        if (mStamp.isNull() || text != mStampText || mFontPoints != mStampPoints ||
+            mFontColour != mStampColour || mBrush != mStampBrush) {
+            mStamp = QImage(std::max(1, mMetrics->horizontalAdvance(text)),
+                            std::max(1, mMetrics->height()), mImage.format());
+            mStamp.setDotsPerMeterX(mImage.dotsPerMeterX());
+            mStamp.setDotsPerMeterY(mImage.dotsPerMeterY());
+            QPainter painter(&mStamp);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setRenderHint(QPainter::TextAntialiasing, false);
+            paintText(painter, 0, 0, text);
+            mStampText = text;
+            mStampPoints = mFontPoints;
+            mStampColour = mFontColour;
+            mStampBrush = mBrush;
+        }
+        return mStamp;
+    }
+
     int TextWidth(const QString &text) const
     {
-        return QFontMetrics(mFont, &mImage).horizontalAdvance(text);
+        return mMetrics->horizontalAdvance(text);
     }
-    int TextHeight() const { return QFontMetrics(mFont, &mImage).height(); }
+    int TextHeight() const { return mMetrics->height(); }
 
     /// Keeps what follows inside the plot panel (l, t, r, b as for FillRect).
     void Clip(int l, int t, int r, int b)
@@ -179,6 +220,13 @@ private:
     const QFont mFont8 = UChartFonts::ChartFont(8);
     const QFont mFont10 = UChartFonts::ChartFont(10);
     QFont mFont;
+    int mFontPoints = 0;
+    std::optional<QFontMetrics> mMetrics;
+    QImage mStamp;
+    QString mStampText;
+    int mStampPoints = 0;
+    QColor mStampColour;
+    QColor mStampBrush;
     QColor mFontColour;
     QColor mBrush = Silver;
     QPen mPen;
