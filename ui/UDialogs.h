@@ -23,9 +23,9 @@ class TDialogs : public TPrompts
 {
 public:
     /// The chosen file's full path; empty when cancelled.
-    virtual QString OpenFileName(const TFileDialogSpec &spec) = 0;
+    virtual QString OpenFileName(const TFileDialogSpec &request) = 0;
     /// The chosen file's full path (default extension added); empty when cancelled.
-    virtual QString SaveFileName(const TFileDialogSpec &spec) = 0;
+    virtual QString SaveFileName(const TFileDialogSpec &request) = 0;
     /// Waits ms milliseconds while keeping the windows painted.
     virtual void Pause(int ms) = 0;
 };

@@ -247,8 +247,8 @@ void BuildIntroPage(QWidget *page)
     QFont small(QStringLiteral("Arial"));
     small.setStyleHint(QFont::SansSerif);
     small.setPointSize(8);
-    for (const TMemoSpec &spec : detailMemos) {
-        auto *memo = makeMemo(page, spec.name, spec.text, spec.colour);
+    for (const TMemoSpec &request : detailMemos) {
+        auto *memo = makeMemo(page, request.name, request.text, request.colour);
         memo->setFont(small);
         memo->hide();
         memos->addWidget(memo, 0, 0);

@@ -39,27 +39,27 @@ bool TQtDialogs::Confirm(const std::string &text)
     return box.exec() == QMessageBox::Yes;
 }
 
-QString TQtDialogs::OpenFileName(const TFileDialogSpec &spec)
+QString TQtDialogs::OpenFileName(const TFileDialogSpec &request)
 {
-    QFileDialog dialog(dialogParent(), spec.Title, spec.Folder, spec.Filter);
+    QFileDialog dialog(dialogParent(), request.Title, request.Folder, request.Filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!spec.DefaultExt.isEmpty())
-        dialog.setDefaultSuffix(spec.DefaultExt);
+    if (!request.DefaultExt.isEmpty())
+        dialog.setDefaultSuffix(request.DefaultExt);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
 
-QString TQtDialogs::SaveFileName(const TFileDialogSpec &spec)
+QString TQtDialogs::SaveFileName(const TFileDialogSpec &request)
 {
-    QFileDialog dialog(dialogParent(), spec.Title, spec.Folder, spec.Filter);
+    QFileDialog dialog(dialogParent(), request.Title, request.Folder, request.Filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The overwrite question is asked by the caller, with its own text.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!spec.DefaultExt.isEmpty())
-        dialog.setDefaultSuffix(spec.DefaultExt);
+    if (!request.DefaultExt.isEmpty())
+        dialog.setDefaultSuffix(request.DefaultExt);
     // With several filters a name typed without extension takes that of the chosen filter
     // ("Image files (*.bmp)" gives .bmp, "PNG images (*.png)" .png).
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,

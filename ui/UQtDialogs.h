@@ -11,8 +11,8 @@ class TQtDialogs final : public TDialogs
 public:
     void ShowMessage(const std::string &text) override;
     bool Confirm(const std::string &text) override;
-    QString OpenFileName(const TFileDialogSpec &spec) override;
-    QString SaveFileName(const TFileDialogSpec &spec) override;
+    QString OpenFileName(const TFileDialogSpec &request) override;
+    QString SaveFileName(const TFileDialogSpec &request) override;
     void Pause(int ms) override;
 };
 

@@ -35,14 +35,14 @@ public:
         Answers.pop_front();
         return answer;
     }
-    QString OpenFileName(const TFileDialogSpec &spec) override
+    QString OpenFileName(const TFileDialogSpec &request) override
     {
-        OpenDialogs.append(spec);
+        OpenDialogs.append(request);
         return take(OpenNames);
     }
-    QString SaveFileName(const TFileDialogSpec &spec) override
+    QString SaveFileName(const TFileDialogSpec &request) override
     {
-        SaveDialogs.append(spec);
+        SaveDialogs.append(request);
         return take(SaveNames);
     }
     void Pause(int ms) override
