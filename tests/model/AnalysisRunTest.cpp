@@ -635,6 +635,25 @@ TEST_F(AnalysisRun, CliRunsAnAnalysisFileToOutputAndTrendFiles)
     EXPECT_EQ(ReadBytes(dir.File("Example-analysis.dat")), ReadBytes(TestData("Example-analysis.dat")));
 }
 
+TEST_F(AnalysisRun, CliWritesTheDivideWithTheSeparatorOfItsLocale)
+{
+    const std::string input = dir.File("Example-analysis.inp");
+    WriteBytes(input, ReadBytes(std::string(QUELLOW_SOURCE_DIR) + "/Data/Example-analysis.inp"));
+    const std::string command = "LC_ALL=de_DE.UTF-8 " + Quoted(QUELLOW_CLI) + " run " +
+                                Quoted(input) + " 2>" + Quoted(dir.File("stderr.txt"));
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::vector<std::string> lines = Lines(ReadBytes(dir.File("Example-analysis.out")));
+    std::vector<std::string> golden = Lines(GoldenOutput("Example-analysis.out", input));
+    ASSERT_EQ(lines.size(), golden.size());
+    EXPECT_EQ(lines[11], "if Discharge > 5,19 then A =  0.0048  C =  0.0710");
+    EXPECT_EQ(lines[12], "if Discharge < 5,19 then A =  0.0055  C =  0.0580");
+    golden[11] = lines[11];
+    golden[12] = lines[12];
+    EXPECT_EQ(lines, golden);
+    // The trend file has no divide: full stops only.
+    EXPECT_EQ(ReadBytes(dir.File("Example-analysis.dat")), ReadBytes(TestData("Example-analysis.dat")));
+}
+
 TEST_F(AnalysisRun, CliReportsAStoppedAnalysisOnStandardErrorAndFails)
 {
     const std::string input = dir.File("case.inp");
