@@ -498,6 +498,24 @@ TEST_F(AnalysisRun, ZeroTimeStepRowIsDroppedAndNotCounted)
     EXPECT_EQ(std::count(listed.begin(), listed.end(), 4), 1);
 }
 
+TEST_F(AnalysisRun, RangeWithTwoDistinctRunoffsRegressesLinearly)
+{
+    // Four lower-range points at runoffs 2, 1, 2, 1: no parabola goes through two runoffs, so
+    // the regressed alpha is the straight line, the mean measured alpha at each runoff.
+    const std::vector<double> rain = {10, 0, 0, 0, 0, 10, 0, 0, 0, 0, 10, 0};
+    const std::vector<double> runoff = {20, 18, 16, 2, 1, 20, 17, 15, 2, 1, 19, 2};
+    ASSERT_TRUE(Search(AnalysisInput(Daily(rain, runoff), 5, 5, 0)));
+    const run::TState &s = run::State;
+    ASSERT_EQ(s.LowerRegCount, 4);
+    EXPECT_EQ(s.UpperRegCount, 4);
+    EXPECT_NEAR(s.AlphaRegr[4], (std::log(16.0 / 2) + std::log(15.0 / 2)) / 2, 1e-12);
+    EXPECT_NEAR(s.AlphaRegr[9], s.AlphaRegr[4], 1e-12);
+    EXPECT_NEAR(s.AlphaRegr[5], std::log(2.0), 1e-12);
+    EXPECT_NEAR(s.AlphaRegr[10], std::log(2.0), 1e-12);
+    // The upper range has four distinct runoffs: its parabola is used.
+    EXPECT_NEAR(s.AlphaRegr[2], s.QuadUp[0] * 18 * 18 + s.QuadUp[1] * 18 + s.QuadUp[2], 1e-12);
+}
+
 TEST_F(AnalysisRun, ElevenDryStepsLeaveTheEleventhOutOfTheFirstPass)
 {
     // One storm, then a long recession: the first pass keeps ten dry steps.
