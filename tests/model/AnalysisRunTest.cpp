@@ -516,6 +516,28 @@ TEST_F(AnalysisRun, RangeWithTwoDistinctRunoffsRegressesLinearly)
     EXPECT_NEAR(s.AlphaRegr[2], s.QuadUp[0] * 18 * 18 + s.QuadUp[1] * 18 + s.QuadUp[2], 1e-12);
 }
 
+TEST_F(AnalysisRun, RowAtTheDivideBelongsToTheLowerRange)
+{
+    // Runoff from 1 to 3 and the fraction 0.5: the divide is exactly 2.
+    const std::vector<double> rain = {10, 0, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0};
+    const std::vector<double> runoff = {3, 2.5, 2, 1.5, 1.2, 1, 3, 2.4, 2, 1.6, 1.3, 1.1};
+    WriteBytes(dir.File("case.inp"), AnalysisInput(Daily(rain, runoff), 5, 5, 0));
+    DMQuellow.FileName = dir.File("case.inp");
+    run::State.DivideFraction = 0.5;
+    run::State.RunCounter = 5;
+    run::AnalysisRun();
+    ASSERT_TRUE(run::State.OutputWritten);
+    EXPECT_EQ(ModelValues.Divide, 2.0);
+    EXPECT_EQ(run::State.UpperCount, 2);
+    EXPECT_EQ(run::State.LowerCount, 7);
+    EXPECT_EQ(run::State.AlphaUp[3], 0.0);
+    const auto lines = Lines(ReadBytes(dir.File("case.out")));
+    EXPECT_EQ(lines[11].substr(0, 19), "if Discharge > 2.00");
+    // Rows 3 and 9 fall to 2 from 2.5 and 2.4: alpha ln 1.25 = 0.223 and ln 1.2 = 0.182.
+    EXPECT_EQ(lines[20].substr(0, 34), " 3        3.00     2.000     0.223");
+    EXPECT_EQ(lines[25].substr(0, 34), " 9        9.00     2.000     0.182");
+}
+
 TEST_F(AnalysisRun, ElevenDryStepsLeaveTheEleventhOutOfTheFirstPass)
 {
     // One storm, then a long recession: the first pass keeps ten dry steps.
