@@ -659,10 +659,16 @@ void TRainForm::NrOfDataEditExit()
                 cells.append(CellText(col, row));
             typed.append(cells);
         }
-        const int old = static_cast<int>(dm.Serial.size());
         SizeModelArrays(count);
-        for (int row = qMax(old, 0); row < count; ++row)
+        // The arrays may still hold rows that Save/Run took out of the sheet: the added rows
+        // are cleared, whatever was there before.
+        for (int row = qMax(PreviousCount, 0); row < count; ++row) {
             dm.Serial[row] = row + 1;
+            dm.Time[row] = 0;
+            dm.Rain[row] = 0;
+            dm.Escape[row] = 0;
+            dm.Runoff[row] = 0;
+        }
         dm.NrOfData = count;
         FillInputSheet();
         for (int row = 0; row < typed.size(); ++row)
@@ -682,6 +688,9 @@ void TRainForm::OptionComboBoxChange()
     mGrid->setColumnCount(dm.Analysis ? 4 : 3);
     dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
     FillInputSheet();
+    // A choice made with the mouse leaves the focus in the list, and a click on a tab does not
+    // take it away: the button that belongs to the mode comes with the choice itself.
+    ShowAlfaCalc(!dm.Analysis);
 }
 
 void TRainForm::OptionComboBoxExit()
