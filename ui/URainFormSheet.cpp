@@ -75,10 +75,27 @@ public:
         const QPersistentModelIndex cell(index);
         TRainForm *form = mForm;
         QObject::connect(editor, &QLineEdit::textEdited, editor, [form, cell](const QString &text) {
-            if (cell.isValid())
-                form->StringGrid1SetEditText(cell.column(), cell.row(), text);
+            if (!cell.isValid())
+                return;
+            // The cell holds what its editor shows at every moment, so an action started while
+            // the editor is still open (a menu, a shortcut) reads what was typed. A pasted block
+            // is spread over the cells by the form instead.
+            if (!text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
+                !text.contains(QLatin1Char('\n')))
+                form->SetCellText(cell.column(), cell.row(), text);
+            form->StringGrid1SetEditText(cell.column(), cell.row(), text);
         });
         return editor;
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        // A cell that changes because its own editor changed it leaves the editor alone (its
+        // cursor and selection stay where the typing is).
+        if (auto *line = qobject_cast<QLineEdit *>(editor);
+            line && line->text() == index.data(Qt::EditRole).toString())
+            return;
+        QStyledItemDelegate::setEditorData(editor, index);
     }
 
 private:
