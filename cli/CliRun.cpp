@@ -56,6 +56,15 @@ int RunCommand(const TArgs &args)
     std::vector<std::string> lines;
     if (!LoadInputLines(path, lines))
         return 1;
+    // The run reads the current layout only; an older prediction file is brought up to date by
+    // opening it in the program and saving it again.
+    if (IsOutdatedPredictionLayout(lines)) {
+        Prompts().ShowMessage(OutdatedLayoutText());
+        Prompts().ShowMessage("The file \"" + path +
+                              "\" was not run: open it in Quellow, complete the alpha function "
+                              "and save it to run it.");
+        return 1;
+    }
     switch (ModeOfLine(lines.size() > 1 ? lines[1] : std::string())) {
     case TInputMode::Analysis:
         return RunAnalysisFile(path);

@@ -1,6 +1,9 @@
 #include "cli/CliCommands.h"
 #include "model/UDMQuellow.h"
 #include "model/UPrompts.h"
+#include "model/UTextFields.h"
+
+#include <QLocale>
 
 #include <cstdio>
 #include <iostream>
@@ -48,6 +51,9 @@ int main(int argc, char **argv)
     TStderrPrompts prompts;
     quellow::SetPrompts(&prompts);
     quellow::DMQuellow.DataModuleCreate();
+    // The same separator as the window under the same locale: the divide of an analysis
+    // output is written with it, so both write the same file.
+    quellow::DecimalSeparator = QLocale::system().decimalPoint() == QStringLiteral(",") ? ',' : '.';
 
     const std::string command = argc > 1 ? argv[1] : "";
     const quellow::cli::TArgs args(argv + (argc > 1 ? 2 : 1), argv + argc);

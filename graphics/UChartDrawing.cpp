@@ -119,11 +119,30 @@ public:
     }
     void Line(int x0, int y0, int x1, int y1) { Lines(QPolygon{QPoint(x0, y0), QPoint(x1, y1)}); }
 
+    /// The pixels of the box whose centres lie in the inscribed ellipse: those next to a pixel
+    /// outside it form the outline, in the pen colour, the others the inside, in the brush
+    /// colour. (QPainter turns the small point circles into squares.)
     void Ellipse(int l, int t, int r, int b)
     {
-        mPainter.setPen(mPen);
-        mPainter.setBrush(mBrush);
-        mPainter.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+        if (r <= l || b <= t)
+            return;
+        const double cx = 0.5 * (l + r), cy = 0.5 * (t + b);
+        const double ax = 0.5 * (r - l), ay = 0.5 * (b - t);
+        const auto inside = [&](int x, int y) {
+            if (x < l || x >= r || y < t || y >= b)
+                return false;
+            const double dx = (x + 0.5 - cx) / ax, dy = (y + 0.5 - cy) / ay;
+            return dx * dx + dy * dy <= 1.0;
+        };
+        const QRect area = mClip.intersected(mImage.rect());
+        const QRgb pen = mPen.color().rgb(), brush = mBrush.rgb();
+        for (int y = std::max(t, area.top()); y < b && y <= area.bottom(); ++y)
+            for (int x = std::max(l, area.left()); x < r && x <= area.right(); ++x)
+                if (inside(x, y)) {
+                    const bool edge = !inside(x - 1, y) || !inside(x + 1, y) ||
+                                      !inside(x, y - 1) || !inside(x, y + 1);
+                    reinterpret_cast<QRgb *>(mImage.scanLine(y))[x] = edge ? pen : brush;
+                }
     }
 
     void TextOut(int x, int y, const QString &text)

@@ -111,6 +111,25 @@ std::string CorruptNumbersText(const std::string &path)
     return "Real numbers in the inputfile \"" + path + "\" are corrupt";
 }
 
+std::string OutdatedLayoutText()
+{
+    return OutdatedWarning;
+}
+
+bool IsOutdatedPredictionLayout(const std::vector<std::string> &lines)
+{
+    // Lines 14 to 17 of the older layout: porosity, initial runoff, initial level, empty line;
+    // in the current layout line 17 holds the initial runoff.
+    constexpr std::size_t a2Line = 13;
+    constexpr std::size_t emptyLine = 16;
+    double value = 0;
+    return lines.size() > emptyLine && ModeOfLine(lines[1]) != TInputMode::Analysis &&
+           ModeOfLine(lines[1]) != TInputMode::Unknown &&
+           !LabelledReal(lines, a2Line, AlphaLabel, value) &&
+           LabelledReal(lines, a2Line, AlphaLabel + OutdatedPorositySkip, value) &&
+           Trim(lines[emptyLine]).empty();
+}
+
 std::string NotAnInputFileMessage(const std::string &path)
 {
     return "The file \"" + path +

@@ -43,6 +43,14 @@ std::string CannotOpenText(const std::string &path);
 /// The message for a number that cannot be read (shown through ShowProgramError).
 std::string CorruptNumbersText(const std::string &path);
 
+/// The warning for a prediction file of the older layout (no A2, B2 and runoff division).
+std::string OutdatedLayoutText();
+
+/// True when the lines are a prediction file of the older layout: where A2 is looked for
+/// stands the porosity line (no number after 18 characters, one after 26), and line 17 is
+/// the empty line before the table.
+bool IsOutdatedPredictionLayout(const std::vector<std::string> &lines);
+
 /// Reads the lines of an input file into dm and values, which the caller passes as copies and
 /// takes over only when true is returned. fileName is named in the messages. Warnings (escape
 /// rates, outdated layout, negative evaporation) are shown as they are met; a failure shows

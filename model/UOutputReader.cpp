@@ -165,8 +165,11 @@ bool ParseTable(const LineSet &lines, int kind, const std::string &name, TTable 
     std::size_t title = findMarker(lines, 0, markerOf(tableKind));
     // The first rule of a prediction output comes after its "PREDICTION" line: that file has
     // no regression table.
-    if (tableKind == TTableKind::Regression && findMarker(lines, 0, "PRED") < title)
-        title = lines.size();
+    if (tableKind == TTableKind::Regression && findMarker(lines, 0, "PRED") < title) {
+        error = "The file " + quoted(name) +
+                " holds prediction results and has no regression table." + cannotDraw;
+        return false;
+    }
     if (title == lines.size()) {
         error = "The file " + quoted(name) + " has no " + tableName(tableKind) +
                 " (no line beginning with \"" + markerOf(tableKind) + "\")." + cannotDraw;

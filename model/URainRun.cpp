@@ -602,6 +602,8 @@ void DetermineAlpha()
     RangeRegression(TRange::Upper);
     RangeRegression(TRange::Lower);
     s.NonPositiveSlope = s.AUp <= 0 || s.ALow <= 0;
+    // Three or more points give the parabola; a range whose points lie at fewer than three
+    // runoffs has none (its coefficients would all be 0) and keeps the straight line.
     const double divide = ModelValues.Divide;
     for (int i = 2; i <= n; ++i) {
         if (!s.Selected[i])

@@ -28,6 +28,8 @@ std::string format(const char *pattern, int width, int decimals, double value)
 /// Mantissa with the given decimals and 'E', exponent sign and at least expDigits digits.
 std::string scientific(double value, int decimals, int expDigits)
 {
+    if (value == 0)
+        value = 0.0; // a negative zero is a zero: no minus sign
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*E", decimals, value);
     std::string text(buffer);

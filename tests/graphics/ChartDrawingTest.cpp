@@ -118,7 +118,8 @@ TEST_F(ChartDrawing, ObservedPointsAreAquaCirclesAtTheNextTime)
     EXPECT_EQ(UQuellowUtils::Chart.PixelX[1], x);
     EXPECT_EQ(UQuellowUtils::Chart.PixelY4[0], y);
     EXPECT_EQ(at(image, x - 2, y), Aqua);
-    EXPECT_EQ(at(image, x + 1, y + 1), Aqua);
+    EXPECT_EQ(at(image, x - 1, y + 1), Aqua);
+    EXPECT_EQ(at(image, x + 1, y + 1), DarkBlue); // a corner of the box, outside the circle
     EXPECT_EQ(at(image, x + 2, y), DarkBlue); // the box (x-2, y-2, x+2, y+2) leaves its edge
     // The calculated line of row 0 starts in the circle (same value) and paints its first pixel.
     EXPECT_EQ(at(image, x, y), White);
@@ -126,6 +127,28 @@ TEST_F(ChartDrawing, ObservedPointsAreAquaCirclesAtTheNextTime)
     EXPECT_EQ(countIn(image, Aqua, UQuellowUtils::Chart.PixelX[11] - 2, 100, 600, 389), 0);
     // R square 0.93 is shown, in white at (445, 60).
     EXPECT_GT(countIn(image, White, 445, 60, 540, 75), 20);
+}
+
+TEST_F(ChartDrawing, PointCirclesAreInscribedInTheirFourPixelBox)
+{
+    // Measured runoff 1 on every row, calculated runoff far above it: the circles stand alone.
+    setRows({0, 1, 2, 3, 4}, {}, {}, {9, 9, 9, 9, 9}, {1, 1, 1, 1, 1});
+    ASSERT_TRUE(ShowGraphics(1, image));
+    const auto &c = UQuellowUtils::Chart;
+    const int x = c.PixelX[2], y = c.PixelY4[1];
+    // The box (x-2, y-2, x+2, y+2) covers x-2..x+1 and y-2..y+1: an aqua ring without its
+    // corners around a dark-blue inside, nothing outside the box.
+    const char *const expected[] = {"......", //
+                                    "..AA..", //
+                                    ".A..A.", //
+                                    ".A..A.", //
+                                    "..AA..", //
+                                    "......"};
+    for (int row = 0; row < 6; ++row)
+        for (int col = 0; col < 6; ++col)
+            EXPECT_EQ(at(image, x - 3 + col, y - 3 + row),
+                      expected[row][col] == 'A' ? Aqua : DarkBlue)
+                << "column " << col - 3 << ", row " << row - 3;
 }
 
 TEST_F(ChartDrawing, RSquareOfOneHalfIsNotShown)

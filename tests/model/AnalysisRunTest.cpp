@@ -498,6 +498,46 @@ TEST_F(AnalysisRun, ZeroTimeStepRowIsDroppedAndNotCounted)
     EXPECT_EQ(std::count(listed.begin(), listed.end(), 4), 1);
 }
 
+TEST_F(AnalysisRun, RangeWithTwoDistinctRunoffsRegressesLinearly)
+{
+    // Four lower-range points at runoffs 2, 1, 2, 1: no parabola goes through two runoffs, so
+    // the regressed alpha is the straight line, the mean measured alpha at each runoff.
+    const std::vector<double> rain = {10, 0, 0, 0, 0, 10, 0, 0, 0, 0, 10, 0};
+    const std::vector<double> runoff = {20, 18, 16, 2, 1, 20, 17, 15, 2, 1, 19, 2};
+    ASSERT_TRUE(Search(AnalysisInput(Daily(rain, runoff), 5, 5, 0)));
+    const run::TState &s = run::State;
+    ASSERT_EQ(s.LowerRegCount, 4);
+    EXPECT_EQ(s.UpperRegCount, 4);
+    EXPECT_NEAR(s.AlphaRegr[4], (std::log(16.0 / 2) + std::log(15.0 / 2)) / 2, 1e-12);
+    EXPECT_NEAR(s.AlphaRegr[9], s.AlphaRegr[4], 1e-12);
+    EXPECT_NEAR(s.AlphaRegr[5], std::log(2.0), 1e-12);
+    EXPECT_NEAR(s.AlphaRegr[10], std::log(2.0), 1e-12);
+    // The upper range has four distinct runoffs: its parabola is used.
+    EXPECT_NEAR(s.AlphaRegr[2], s.QuadUp[0] * 18 * 18 + s.QuadUp[1] * 18 + s.QuadUp[2], 1e-12);
+}
+
+TEST_F(AnalysisRun, RowAtTheDivideBelongsToTheLowerRange)
+{
+    // Runoff from 1 to 3 and the fraction 0.5: the divide is exactly 2.
+    const std::vector<double> rain = {10, 0, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0};
+    const std::vector<double> runoff = {3, 2.5, 2, 1.5, 1.2, 1, 3, 2.4, 2, 1.6, 1.3, 1.1};
+    WriteBytes(dir.File("case.inp"), AnalysisInput(Daily(rain, runoff), 5, 5, 0));
+    DMQuellow.FileName = dir.File("case.inp");
+    run::State.DivideFraction = 0.5;
+    run::State.RunCounter = 5;
+    run::AnalysisRun();
+    ASSERT_TRUE(run::State.OutputWritten);
+    EXPECT_EQ(ModelValues.Divide, 2.0);
+    EXPECT_EQ(run::State.UpperCount, 2);
+    EXPECT_EQ(run::State.LowerCount, 7);
+    EXPECT_EQ(run::State.AlphaUp[3], 0.0);
+    const auto lines = Lines(ReadBytes(dir.File("case.out")));
+    EXPECT_EQ(lines[11].substr(0, 19), "if Discharge > 2.00");
+    // Rows 3 and 9 fall to 2 from 2.5 and 2.4: alpha ln 1.25 = 0.223 and ln 1.2 = 0.182.
+    EXPECT_EQ(lines[20].substr(0, 34), " 3        3.00     2.000     0.223");
+    EXPECT_EQ(lines[25].substr(0, 34), " 9        9.00     2.000     0.182");
+}
+
 TEST_F(AnalysisRun, ElevenDryStepsLeaveTheEleventhOutOfTheFirstPass)
 {
     // One storm, then a long recession: the first pass keeps ten dry steps.
@@ -632,6 +672,25 @@ TEST_F(AnalysisRun, CliRunsAnAnalysisFileToOutputAndTrendFiles)
     EXPECT_EQ(ReadBytes(errors), "");
     EXPECT_EQ(ReadBytes(dir.File("Example-analysis.out")),
               GoldenOutput("Example-analysis.out", input));
+    EXPECT_EQ(ReadBytes(dir.File("Example-analysis.dat")), ReadBytes(TestData("Example-analysis.dat")));
+}
+
+TEST_F(AnalysisRun, CliWritesTheDivideWithTheSeparatorOfItsLocale)
+{
+    const std::string input = dir.File("Example-analysis.inp");
+    WriteBytes(input, ReadBytes(std::string(QUELLOW_SOURCE_DIR) + "/Data/Example-analysis.inp"));
+    const std::string command = "LC_ALL=de_DE.UTF-8 " + Quoted(QUELLOW_CLI) + " run " +
+                                Quoted(input) + " 2>" + Quoted(dir.File("stderr.txt"));
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::vector<std::string> lines = Lines(ReadBytes(dir.File("Example-analysis.out")));
+    std::vector<std::string> golden = Lines(GoldenOutput("Example-analysis.out", input));
+    ASSERT_EQ(lines.size(), golden.size());
+    EXPECT_EQ(lines[11], "if Discharge > 5,19 then A =  0.0048  C =  0.0710");
+    EXPECT_EQ(lines[12], "if Discharge < 5,19 then A =  0.0055  C =  0.0580");
+    golden[11] = lines[11];
+    golden[12] = lines[12];
+    EXPECT_EQ(lines, golden);
+    // The trend file has no divide: full stops only.
     EXPECT_EQ(ReadBytes(dir.File("Example-analysis.dat")), ReadBytes(TestData("Example-analysis.dat")));
 }
 

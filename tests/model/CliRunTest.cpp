@@ -74,6 +74,38 @@ TEST_F(CliRun, MessagesGoToStandardErrorOnePerLineAndNoOutputIsWritten)
                           "program.\n");
 }
 
+TEST_F(CliRun, AnOutdatedPredictionFileIsNamedAsSuchNotAsCorrupt)
+{
+    // The older layout: the porosity line follows the B1 line, no runoff division.
+    WriteBytes(dir.File("old.inp"),
+               " Input data for Quellow program\r\n Prediction drainage\r\n\r\nOld\r\nFile\r\n"
+               "\r\n Filename: old.inp\r\n Maximum dead storage:    50.00\r\n"
+               " Initial dead storage:    50.00\r\n Max.escape/time unit:     1.00\r\n"
+               " Linear reservoir function : Alpha = A * Runoff + B\r\n"
+               " A1 coefficient : 5.0000E-002\r\n Value of B1 is : 1.0000E-001\r\n"
+               " Effective porosity (%) :    4.00\r\n Initial runoff rate :     1.50\r\n"
+               " Initial water level :    20.00\r\n\r\n"
+               " ------------------------------------------\r\n"
+               " Serial    T i m e   Rainfall   Escape rate\r\n"
+               " ------------------------------------------\r\n"
+               "    1  1.00  2.00  0.10\r\n    2  2.00  3.00  0.20\r\n");
+    EXPECT_EQ(Cli("run old.inp"), 1);
+    EXPECT_EQ(errors, "This is an outdated input file. Please make the necessary adjustments for "
+                      "the Alpha characteristics.\nThe file \"" +
+                          dir.File("old.inp") +
+                          "\" was not run: open it in Quellow, complete the alpha function and "
+                          "save it to run it.\n");
+    EXPECT_FALSE(FileExists(dir.File("old.out")));
+
+    // A corrupt A2 in the current layout is still a corrupt number.
+    std::string text = ReadBytes(TestData("pred-runoff.inp"));
+    text.replace(text.find("5.0000E-002"), 11, "5.O000E-002");
+    WriteBytes(dir.File("bad.inp"), text);
+    EXPECT_EQ(Cli("run bad.inp"), 1);
+    EXPECT_EQ(errors, "A program error occurred.Real numbers in the inputfile \"" +
+                          dir.File("bad.inp") + "\" are corrupt\n");
+}
+
 TEST_F(CliRun, RefusesWhatItCannotRun)
 {
     WriteBytes(dir.File("a.inp"), ReadBytes(TestData("input-analysis.inp")));

@@ -227,7 +227,9 @@ TEST_F(OutputReader, KindsOfTheOtherModeFindNoTable)
     EXPECT_FALSE(DMQuellow.ReadOutputFile(2));
     expectColumnsUnchanged();
     ASSERT_EQ(prompts.Messages.size(), 3u);
-    EXPECT_NE(prompts.Messages[1].find("has no regression table"), std::string::npos);
+    EXPECT_EQ(prompts.Messages[1], "The file \"" + TestData("prediction-drainage.out") +
+                                       "\" holds prediction results and has no regression "
+                                       "table. The graph cannot be drawn.");
     EXPECT_NE(prompts.Messages[2].find("(no line beginning with \"PRED\")"), std::string::npos);
 }
 

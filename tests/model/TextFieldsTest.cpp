@@ -52,6 +52,10 @@ TEST_F(TextFields, ChoiceSwitchesToScientificBelowOne)
     EXPECT_EQ(Choice(0.99, 8, 2), " 9.9E-0001");
     EXPECT_EQ(Choice(0, 8, 2), " 0.0E+0000");
     EXPECT_EQ(Choice(-3, 10, 2), "-3.0E+0000");
+    // "-0.00" pasted from a spreadsheet is a zero: no minus sign.
+    EXPECT_EQ(Choice(-0.0, 8, 2), " 0.0E+0000");
+    EXPECT_EQ(Choice(-0.0, 12, 2), " 0.000E+0000");
+    EXPECT_EQ(E5(-0.0), "0.0000E+000");
     EXPECT_EQ(Choice(12.5, 12, 2), "       12.50");
 }
 
