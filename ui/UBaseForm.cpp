@@ -9,6 +9,11 @@ TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
     auto *bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(false);
+    // The hints are long sentences: a size smaller than the window's text keeps the longest of
+    // them whole across the main window's width.
+    QFont font = bar->font();
+    font.setPointSizeF(qMin(font.pointSizeF(), 8.0));
+    bar->setFont(font);
     setStatusBar(bar);
 }
 

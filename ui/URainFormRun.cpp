@@ -104,6 +104,9 @@ void TRainForm::InputOpenActionExecute()
 
         mTitle1Edit->setText(QString::fromStdString(dm.Title1));
         mTitle2Edit->setText(QString::fromStdString(dm.Title2));
+        // Long titles and paths show their beginning, not their end.
+        for (QLineEdit *box : {mTitle1Edit, mTitle2Edit, mFileNameEdit})
+            box->setCursorPosition(0);
         mNrOfDataEdit->setText(QString::number(dm.NrOfData));
         mMaxStorEdit->setText(FloatToStr(dm.MaxStor));
         mInitStorEdit->setText(FloatToStr(dm.InitStor));

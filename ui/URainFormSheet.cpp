@@ -75,10 +75,27 @@ public:
         const QPersistentModelIndex cell(index);
         TRainForm *form = mForm;
         QObject::connect(editor, &QLineEdit::textEdited, editor, [form, cell](const QString &text) {
-            if (cell.isValid())
-                form->StringGrid1SetEditText(cell.column(), cell.row(), text);
+            if (!cell.isValid())
+                return;
+            // The cell holds what its editor shows at every moment, so an action started while
+            // the editor is still open (a menu, a shortcut) reads what was typed. A pasted block
+            // is spread over the cells by the form instead.
+            if (!text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
+                !text.contains(QLatin1Char('\n')))
+                form->SetCellText(cell.column(), cell.row(), text);
+            form->StringGrid1SetEditText(cell.column(), cell.row(), text);
         });
         return editor;
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        // A cell that changes because its own editor changed it leaves the editor alone (its
+        // cursor and selection stay where the typing is).
+        if (auto *line = qobject_cast<QLineEdit *>(editor);
+            line && line->text() == index.data(Qt::EditRole).toString())
+            return;
+        QStyledItemDelegate::setEditorData(editor, index);
     }
 
 private:
@@ -659,10 +676,16 @@ void TRainForm::NrOfDataEditExit()
                 cells.append(CellText(col, row));
             typed.append(cells);
         }
-        const int old = static_cast<int>(dm.Serial.size());
         SizeModelArrays(count);
-        for (int row = qMax(old, 0); row < count; ++row)
+        // The arrays may still hold rows that Save/Run took out of the sheet: the added rows
+        // are cleared, whatever was there before.
+        for (int row = qMax(PreviousCount, 0); row < count; ++row) {
             dm.Serial[row] = row + 1;
+            dm.Time[row] = 0;
+            dm.Rain[row] = 0;
+            dm.Escape[row] = 0;
+            dm.Runoff[row] = 0;
+        }
         dm.NrOfData = count;
         FillInputSheet();
         for (int row = 0; row < typed.size(); ++row)
@@ -682,6 +705,9 @@ void TRainForm::OptionComboBoxChange()
     mGrid->setColumnCount(dm.Analysis ? 4 : 3);
     dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
     FillInputSheet();
+    // A choice made with the mouse leaves the focus in the list, and a click on a tab does not
+    // take it away: the button that belongs to the mode comes with the choice itself.
+    ShowAlfaCalc(!dm.Analysis);
 }
 
 void TRainForm::OptionComboBoxExit()

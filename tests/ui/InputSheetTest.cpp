@@ -28,6 +28,7 @@ private slots:
     void headingsLineUpWithTheirColumns();
     void pasteOfThirtyLinesFillsThirtyRows();
     void pasteThroughTheCellEditor();
+    void typedTextIsInTheCellAtOnce();
     void pasteKeepsBothDecimalSeparators_data();
     void pasteKeepsBothDecimalSeparators();
     void pasteLineBreaksOfEveryKind();
@@ -149,6 +150,35 @@ void InputSheetTest::pasteThroughTheCellEditor()
     QCOMPARE(editor->text(), QStringLiteral("1"));
     grid->setCurrentCell(5, 1);
     QCOMPARE(form.CellText(0, 0), QStringLiteral("1"));
+    QVERIFY(dialogs.Messages.isEmpty());
+}
+
+void InputSheetTest::typedTextIsInTheCellAtOnce()
+{
+    // Save/Run from the File menu leaves the cell editor open: what it shows must already be
+    // what the sheet holds.
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    OpenFreshSheet(form);
+    QTableWidget *grid = Grid(form);
+    grid->setFocus();
+    grid->setCurrentCell(2, 1);
+    QApplication::processEvents();
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->model()->index(2, 1)));
+    QVERIFY(editor);
+    QCOMPARE(editor->objectName(), QStringLiteral("GridCellEditor"));
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("7.25"));
+    QCOMPARE(editor->text(), QStringLiteral("7.25"));
+    QCOMPARE(form.CellText(1, 2), QStringLiteral("7.25"));
+    // Typing in the middle stays in the middle.
+    editor->setCursorPosition(0);
+    QTest::keyClicks(editor, QStringLiteral("12"));
+    QCOMPARE(editor->text(), QStringLiteral("127.25"));
+    QCOMPARE(form.CellText(1, 2), QStringLiteral("127.25"));
+    QVERIFY(form.DataShown);
     QVERIFY(dialogs.Messages.isEmpty());
 }
 
@@ -475,7 +505,9 @@ void InputSheetTest::optionsSwitchTheLayout()
     QVERIFY(form.findChild<QLabel *>("RunoffLabel")->isHidden());
     // A porosity of 0 shows as 10.
     QCOMPARE(form.findChild<QLineEdit *>("PorosityEdit")->text(), QStringLiteral("10"));
-    QVERIFY(form.findChild<QPushButton *>("AlfaButton")->isHidden());
+    // The calculator's button comes with the choice, before the list is left.
+    QVERIFY(!form.findChild<QPushButton *>("AlfaButton")->isHidden());
+    QVERIFY(!form.findChild<QLabel *>("AlfaMemo")->isHidden());
     form.OptionComboBoxExit();
     QVERIFY(!form.findChild<QPushButton *>("AlfaButton")->isHidden());
     QVERIFY(dialogs.Messages.isEmpty());
@@ -485,6 +517,7 @@ void InputSheetTest::optionsSwitchTheLayout()
     QVERIFY(DMQuellow.Analysis);
     QCOMPARE(Grid(form)->columnCount(), 4);
     QCOMPARE(dialogs.Messages, QStringList{"Please check the runoff data."});
+    QVERIFY(form.findChild<QPushButton *>("AlfaButton")->isHidden());
     form.OptionComboBoxExit();
     QVERIFY(form.findChild<QPushButton *>("AlfaButton")->isHidden());
 }

@@ -7,11 +7,14 @@
 #include "ui/UFinishForm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -31,6 +34,7 @@ private slots:
     void inputTabHandler();
     void outputTabHandler();
     void tabHandlersHideTheCommentWindow();
+    void statusTextsFitTheWindow();
     void closingShowsTheFinishWindow();
     void finishWindowEndsTheProgram();
     void stringToFloatReadsBothSeparators_data();
@@ -142,6 +146,31 @@ void RainFormTest::outputTabHandler()
     QVERIFY(!form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
     QVERIFY(form.findChild<QPlainTextEdit *>("OutputMemo")->font().fixedPitch());
     QVERIFY(form.findChild<QPlainTextEdit *>("OutputMemo")->font().bold());
+}
+
+void RainFormTest::statusTextsFitTheWindow()
+{
+    // The program's own font, as its main routine sets it.
+    const QFont previous = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("Arial"), 9));
+    TScriptedDialogs dialogs;
+    {
+        TRainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.width(), 675);
+        QStatusBar *bar = form.statusBar();
+        for (const TRainForm::TTab tab :
+             {TRainForm::TTab::Intro, TRainForm::TTab::Input, TRainForm::TTab::Output,
+              TRainForm::TTab::Graphics}) {
+            form.ShowTab(tab);
+            const QString text = form.StatusText();
+            QVERIFY(!text.isEmpty());
+            QVERIFY2(QFontMetrics(bar->font()).horizontalAdvance(text) <= bar->width() - 12,
+                     qPrintable(text));
+        }
+    }
+    QApplication::setFont(previous);
 }
 
 void RainFormTest::tabHandlersHideTheCommentWindow()

@@ -356,6 +356,20 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
     QCOMPARE(DMQuellow.NrOfData, 28);
     QCOMPARE(DMQuellow.Time[4], 6.0);
     QCOMPARE(form.ValidCount, 28);
+
+    // Rows added afterwards start empty of data, not with what the removed rows left behind.
+    dialogs.Messages.clear();
+    Box(form, "NrOfDataEdit")->setText(QStringLiteral("30"));
+    form.NrOfDataEditExit();
+    QCOMPARE(dialogs.Messages.first(),
+             QStringLiteral(" Add data in the last cells at the end of the column"));
+    QCOMPARE(Grid(form)->rowCount(), 30);
+    QCOMPARE(form.CellText(0, 27), QStringLiteral("30"));
+    for (int row = 28; row < 30; ++row)
+        for (int col = 0; col < 3; ++col)
+            QCOMPARE(form.CellText(col, row), QStringLiteral("0"));
+    QCOMPARE(DMQuellow.Time[28], 0.0);
+    QCOMPARE(DMQuellow.Rain[29], 0.0);
 }
 
 void SaveRunTest::failedPredictionDoesNotHideALaterAnalysis()
@@ -430,6 +444,11 @@ void SaveRunTest::openInputFillsTheSheet()
     QCOMPARE(Box(form, "FileNameEdit")->text(), path);
     QVERIFY(!Box(form, "FileNameEdit")->isHidden());
     QCOMPARE(Box(form, "Title1Edit")->text(), QString::fromStdString(DMQuellow.Title1));
+    // A title longer than its box shows its beginning.
+    QVERIFY(!DMQuellow.Title1.empty());
+    QCOMPARE(Box(form, "Title1Edit")->cursorPosition(), 0);
+    QCOMPARE(Box(form, "Title2Edit")->cursorPosition(), 0);
+    QCOMPARE(Box(form, "FileNameEdit")->cursorPosition(), 0);
     QCOMPARE(Box(form, "MaxStorEdit")->text(), FloatToStr(DMQuellow.MaxStor));
     QCOMPARE(Box(form, "EscapeEdit")->text(), FloatToStr(DMQuellow.MaxEscape));
     QCOMPARE(form.DialogFolders.InputOpen, QFileInfo(path).absolutePath());
