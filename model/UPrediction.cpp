@@ -137,6 +137,11 @@ void ReadPredictionLines(const std::vector<std::string> &lines, const std::strin
                                                   : ParseReal(escape, row.Escape);
         if (!read)
             return corrupt();
+        if (!WithinRunRange(row.Time, row.Rain, row.Escape)) {
+            Fail("The input file \"" + fileName +
+                 "\" holds values beyond 1E9 (in magnitude). The hydrograph cannot be made");
+            return;
+        }
         rows.push_back(row);
     }
 

@@ -46,6 +46,12 @@ std::string equalRunoffText(int count)
            " effective response factor (alpha). Please correct.";
 }
 
+std::string tooLargeText(const std::string &name)
+{
+    return "The input file \"" + name + "\" holds values beyond 1E9 (in magnitude)." +
+           " Rainfall-Runoff analysis cannot be made";
+}
+
 std::string tooManyRowsText()
 {
     return "The input file holds more than " + std::to_string(MaxSteps) +
@@ -139,6 +145,10 @@ bool parseInput(const std::vector<std::string> &lines, const std::string &name, 
         if (!(line.ReadInt(row.serial) && line.ReadReal(row.time) && line.ReadReal(row.rain) &&
               line.ReadReal(row.escape) && line.ReadReal(row.runoff))) {
             message(CorruptNumbersText(name));
+            return false;
+        }
+        if (!WithinRunRange(row.time, row.rain, row.escape, row.runoff)) {
+            message(tooLargeText(name));
             return false;
         }
         input.Rows.push_back(row);

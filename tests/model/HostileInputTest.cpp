@@ -135,3 +135,69 @@ TEST_F(HostileInput, AnOutputFileOfAMillionRowsForACHart)
 }
 
 } // namespace
+
+#include "model/UDMQuellow.h"
+#include "model/UPrediction.h"
+#include "model/URainRun.h"
+
+namespace {
+
+using namespace quellow;
+
+class AbsurdValues : public ::testing::Test
+{
+protected:
+    void SetUp() override { ResetAllState(); }
+    TTempDir dir;
+    TRecordingPrompts prompts;
+
+    /// A copy of an example input with one value of its first data row replaced.
+    std::string exampleWith(const std::string &example, const std::string &from,
+                            const std::string &to)
+    {
+        std::string text = ReadBytes(std::string(QUELLOW_SOURCE_DIR) + "/Data/" + example);
+        const std::size_t row = text.find("\r\n    1 ");
+        const std::size_t at = text.find(from, row);
+        EXPECT_NE(at, std::string::npos);
+        text.replace(at, from.size(), to);
+        const std::string path = dir.File(example);
+        WriteBytes(path, text);
+        return path;
+    }
+};
+
+// Values far beyond any catchment overflow the sums of squares: the run refuses them rather
+// than writing "inf" into the output.
+TEST_F(AbsurdValues, AnAnalysisWithAnAbsurdRunoffIsRefused)
+{
+    DMQuellow.FileName = exampleWith("Example-analysis.inp", "8.18", "1.0E+0300");
+    EXPECT_FALSE(URainRun::DivideSearch());
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0], "The input file \"" + DMQuellow.FileName +
+                                       "\" holds values beyond 1E9 (in magnitude)."
+                                       " Rainfall-Runoff analysis cannot be made");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Example-analysis.out")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Example-analysis.dat")));
+}
+
+TEST_F(AbsurdValues, APredictionWithAnAbsurdRainIsRefused)
+{
+    DMQuellow.FileName = exampleWith("Example-prediction-runoff.inp", "1.50", "2.0E+0012");
+    UPrediction::RunPrediction();
+    EXPECT_TRUE(UPrediction::State.PredFailed);
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0], "The input file \"" + DMQuellow.FileName +
+                                       "\" holds values beyond 1E9 (in magnitude)."
+                                       " The hydrograph cannot be made");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Example-prediction-runoff.out")));
+}
+
+TEST_F(AbsurdValues, LargeButSensibleValuesStillRun)
+{
+    DMQuellow.FileName = exampleWith("Example-prediction-runoff.inp", "1.50", "900000.00");
+    UPrediction::RunPrediction();
+    EXPECT_FALSE(UPrediction::State.PredFailed);
+    EXPECT_TRUE(prompts.Messages.empty());
+}
+
+} // namespace
