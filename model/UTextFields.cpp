@@ -30,12 +30,18 @@ std::string scientific(double value, int decimals, int expDigits)
 {
     if (value == 0)
         value = 0.0; // a negative zero is a zero: no minus sign
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*E", decimals, value);
-    std::string text(buffer);
-    const std::size_t e = text.find('E');
-    if (e == std::string::npos) // not finite; never written by the runs
-        return text;
+    char buffer[400];
+    // to_chars, not printf: a window toolkit sets the C library's numeric locale from the
+    // user's settings, and a file field always has a full stop.
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::scientific, decimals);
+    if (!std::isfinite(value) || result.ec != std::errc()) {
+        std::snprintf(buffer, sizeof buffer, "%.*E", decimals, value);
+        return buffer; // not finite; never written by the runs
+    }
+    std::string text(buffer, result.ptr);
+    const std::size_t e = text.find('e');
+    text[e] = 'E';
     const char sign = text[e + 1];
     std::string digits = text.substr(e + 2);
     while (static_cast<int>(digits.size()) < expDigits)
