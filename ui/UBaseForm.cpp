@@ -1,5 +1,6 @@
 #include "ui/UBaseForm.h"
 
+#include <QEvent>
 #include <QStatusBar>
 
 namespace quellow {
@@ -21,6 +22,13 @@ void TBaseForm::ShowStatus(const QString &text)
 {
     statusBar()->showMessage(text);
     statusBar()->repaint();
+}
+
+bool TBaseForm::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
 }
 
 QString TBaseForm::StatusText() const

@@ -16,6 +16,10 @@ public:
     void ShowStatus(const QString &text);
     /// The text on the status bar.
     QString StatusText() const;
+
+protected:
+    /// The status bar shows the window's hint only: passing over a menu does not wipe it.
+    bool event(QEvent *event) override;
 };
 
 } // namespace quellow

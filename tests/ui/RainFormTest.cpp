@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusTipEvent>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -169,6 +170,12 @@ void RainFormTest::statusTextsFitTheWindow()
             QVERIFY2(QFontMetrics(bar->font()).horizontalAdvance(text) <= bar->width() - 12,
                      qPrintable(text));
         }
+        // Passing over the items of a menu leaves the hint where it is.
+        QStatusTipEvent passing{QString()};
+        QApplication::sendEvent(&form, &passing);
+        QCOMPARE(form.StatusText(),
+                 QStringLiteral("Graphics presentations of output data can be seen and saved. Use "
+                                "\"Make graph\" to open an output file and make the graphs."));
     }
     QApplication::setFont(previous);
 }
