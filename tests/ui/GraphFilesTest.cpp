@@ -18,24 +18,6 @@ using namespace quellow::test;
 
 namespace {
 
-template <typename T> T *Child(TRainForm &form, const char *name)
-{
-    auto *result = form.findChild<T *>(QLatin1String(name));
-    if (!result)
-        qFatal("no control %s", name);
-    return result;
-}
-
-QPushButton *Button(TRainForm &form, const char *name)
-{
-    return Child<QPushButton>(form, name);
-}
-
-bool Shown(TRainForm &form, const char *name)
-{
-    return !Child<QWidget>(form, name)->isHidden();
-}
-
 QString Copy(const QTemporaryDir &dir, const char *name)
 {
     const QString target = dir.filePath(QLatin1String(name));

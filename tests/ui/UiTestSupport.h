@@ -5,12 +5,33 @@
 #include "ui/URainForm.h"
 
 #include <QFile>
+#include <QPushButton>
 #include <QString>
 #include <QTableWidget>
 
 namespace quellow::test {
 
 /// The sheet as a person first sees it: the Intro tab shown at start-up, then the Input tab.
+/// The control of the form with that object name; the test stops when there is none.
+template <typename T> T *Child(TRainForm &form, const char *name)
+{
+    auto *result = form.findChild<T *>(QLatin1String(name));
+    if (!result)
+        qFatal("no control %s", name);
+    return result;
+}
+
+inline QPushButton *Button(TRainForm &form, const char *name)
+{
+    return Child<QPushButton>(form, name);
+}
+
+/// True when the control is not hidden (whether its window is on screen or not).
+inline bool Shown(TRainForm &form, const char *name)
+{
+    return !Child<QWidget>(form, name)->isHidden();
+}
+
 inline void OpenFreshSheet(TRainForm &form)
 {
     form.IntroTabSheetShow();
