@@ -6,6 +6,7 @@
 #include "ui/URainForm.h"
 
 #include <QApplication>
+#include <QEvent>
 
 #include <memory>
 
@@ -29,5 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 2),
                                            static_cast<qsizetype>(size - 2));
     form->HandlePasteMultiCell(data[0] % 5, data[1] % 40, text);
+    form.reset();
+    // Without an event loop, objects handed to deleteLater() would pile up run after run.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }
