@@ -32,6 +32,16 @@ void ResetAllState()
         reset();
 }
 
+void TDMQuellow::ResizeRows(std::size_t rows)
+{
+    Serial.resize(rows);
+    Time.resize(rows);
+    Rain.resize(rows);
+    Escape.resize(rows);
+    Runoff.resize(rows);
+    Remove.resize(rows);
+}
+
 void TDMQuellow::DataModuleCreate()
 {
     std::error_code error;

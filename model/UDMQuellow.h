@@ -64,6 +64,10 @@ public:
     bool RunHalted = false;
     bool Quadratic = false;
 
+    /// Sets the length of the per-row input arrays (Serial, Time, Rain, Escape, Runoff, Remove);
+    /// enlarging keeps the existing elements and fills new ones with 0 or false.
+    void ResizeRows(std::size_t rows);
+
     /// Creation event: FileName := the current working directory.
     void DataModuleCreate();
 

@@ -89,12 +89,7 @@ std::size_t EndOfRows(const std::vector<std::string> &lines, std::size_t first)
 
 void GrowRows(TDMQuellow &dm, std::size_t k)
 {
-    dm.Serial.resize(k);
-    dm.Time.resize(k);
-    dm.Rain.resize(k);
-    dm.Escape.resize(k);
-    dm.Runoff.resize(k);
-    dm.Remove.resize(k);
+    dm.ResizeRows(k);
     dm.Remove[k - 1] = false;
 }
 

@@ -390,13 +390,7 @@ void TRainForm::ShowAlfaCalc(bool show)
 
 void TRainForm::SizeModelArrays(int rows)
 {
-    const auto n = static_cast<std::size_t>(qMax(rows, 0));
-    DMQuellow.Time.resize(n);
-    DMQuellow.Rain.resize(n);
-    DMQuellow.Escape.resize(n);
-    DMQuellow.Runoff.resize(n);
-    DMQuellow.Remove.resize(n);
-    DMQuellow.Serial.resize(n);
+    DMQuellow.ResizeRows(static_cast<std::size_t>(qMax(rows, 0)));
 }
 
 void TRainForm::ResetInputSheet()
