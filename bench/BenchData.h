@@ -53,17 +53,18 @@ inline std::string AnalysisInputText(int rows)
 /// Prediction input text (runoff or drainage sub-mode) of rows daily steps.
 inline std::string PredictionInputText(int rows, bool drainage)
 {
-    std::string text = std::string(" Input data for Quellow program\r\n") +
-                       (drainage ? " Prediction drainage\r\n" : " Prediction runoff\r\n") +
-                       "\r\nBenchmark catchment\r\nDaily steps, mm/day\r\n\r\n Filename: bench.inp\r\n"
-                       " Maximum dead storage:    25.00\r\n Initial dead storage:    12.00\r\n"
-                       " Max.escape/time unit:     4.00\r\n"
-                       " Linear reservoir function : Alpha = A * Runoff + B\r\n"
-                       " A1 coefficient : 6.0000E-003\r\n Value of B1 is : 5.0000E-002\r\n"
-                       " A2 coefficient : 1.1000E-002\r\n Value of B2 is : 3.0000E-002\r\n"
-                       " Effective porosity (%) :    5.00\r\n"
-                       " Initial runoff rate :     2.00\r\n Initial water level :     0.50\r\n"
-                       " Runoff division     :     8.00\r\n\r\n";
+    std::string text =
+        std::string(" Input data for Quellow program\r\n") +
+        (drainage ? " Prediction drainage\r\n" : " Prediction runoff\r\n") +
+        "\r\nBenchmark catchment\r\nDaily steps, mm/day\r\n\r\n Filename: bench.inp\r\n"
+        " Maximum dead storage:    25.00\r\n Initial dead storage:    12.00\r\n"
+        " Max.escape/time unit:     4.00\r\n"
+        " Linear reservoir function : Alpha = A * Runoff + B\r\n"
+        " A1 coefficient : 6.0000E-003\r\n Value of B1 is : 5.0000E-002\r\n"
+        " A2 coefficient : 1.1000E-002\r\n Value of B2 is : 3.0000E-002\r\n"
+        " Effective porosity (%) :    5.00\r\n"
+        " Initial runoff rate :     2.00\r\n Initial water level :     0.50\r\n"
+        " Runoff division     :     8.00\r\n\r\n";
     const std::string rule = " " + std::string(42, '-') + "\r\n";
     text += rule + " Serial    T i m e   Rainfall   Escape rate\r\n" + rule;
     unsigned seed = 4711;

@@ -43,8 +43,8 @@ void BM_CliRun(benchmark::State &state, const std::filesystem::path &base, bool 
     const std::filesystem::path folder = base / "quellow-cli-bench";
     std::filesystem::create_directories(folder, error);
     const std::string input = (folder / "bench.inp").string();
-    const std::string text = analysis ? bench::AnalysisInputText(1500)
-                                      : bench::PredictionInputText(501, false);
+    const std::string text =
+        analysis ? bench::AnalysisInputText(1500) : bench::PredictionInputText(501, false);
     if (!WriteFileAtomically(input, text)) {
         state.SkipWithError("cannot write the input file");
         return;

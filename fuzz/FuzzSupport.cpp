@@ -16,7 +16,8 @@ const std::string &folder()
 {
     // Never destroyed, so the exit handler below can still use it.
     static const std::string &path = *new std::string([] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quellow-fuzz-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "quellow-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
         std::atexit([] {

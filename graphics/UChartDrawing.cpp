@@ -139,8 +139,8 @@ public:
         for (int y = std::max(t, area.top()); y < b && y <= area.bottom(); ++y)
             for (int x = std::max(l, area.left()); x < r && x <= area.right(); ++x)
                 if (inside(x, y)) {
-                    const bool edge = !inside(x - 1, y) || !inside(x + 1, y) ||
-                                      !inside(x, y - 1) || !inside(x, y + 1);
+                    const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) ||
+                                      !inside(x, y + 1);
                     reinterpret_cast<QRgb *>(mImage.scanLine(y))[x] = edge ? pen : brush;
                 }
     }
@@ -191,10 +191,7 @@ public:
         return mStamp;
     }
 
-    int TextWidth(const QString &text) const
-    {
-        return mMetrics->horizontalAdvance(text);
-    }
+    int TextWidth(const QString &text) const { return mMetrics->horizontalAdvance(text); }
     int TextHeight() const { return mMetrics->height(); }
 
     /// Keeps what follows inside the plot panel (l, t, r, b as for FillRect).

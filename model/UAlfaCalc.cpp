@@ -76,8 +76,8 @@ TExitResult ExitCheck(TInput input, double value)
 void CheckInputs()
 {
     const auto &v = State.Value;
-    State.InputsValid = v[Ka] > 0 && v[Kb] > 0 && v[D] > 0 && v[U] > 0 && v[P] > 1 && v[P] < 30
-                        && v[L] > 0;
+    State.InputsValid =
+        v[Ka] > 0 && v[Kb] > 0 && v[D] > 0 && v[U] > 0 && v[P] > 1 && v[P] < 30 && v[L] > 0;
 }
 
 void ClearResults()

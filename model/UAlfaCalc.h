@@ -30,11 +30,11 @@ inline constexpr int InputCount = 6;
 struct TState
 {
     std::array<double, InputCount> Value{}; ///< the inputs, all 0 when the window opens
-    double A = 0;       ///< slope of the response function (result)
-    double B = 0;       ///< constant of the response function (per day, result)
-    double X = 0;       ///< relative depth x of the last calculation
-    double F = 0;       ///< F(x) of the last calculation
-    double EqDepth = 0; ///< equivalent depth d (m) of the last calculation
+    double A = 0;                           ///< slope of the response function (result)
+    double B = 0;                           ///< constant of the response function (per day, result)
+    double X = 0;                           ///< relative depth x of the last calculation
+    double F = 0;                           ///< F(x) of the last calculation
+    double EqDepth = 0;                     ///< equivalent depth d (m) of the last calculation
     bool InputsValid = false;
 };
 inline TState State;

@@ -17,10 +17,10 @@ using RemoveSet = std::vector<bool>;          ///< one flag per data row
 /// alpha = A1*Q + B1 when Q > Divide, else A2*Q + B2 (per time unit).
 struct TModelValues
 {
-    double A1 = 0; ///< slope above the runoff division
-    double B1 = 0; ///< constant above the runoff division
-    double A2 = 0; ///< slope at or below the runoff division
-    double B2 = 0; ///< constant at or below the runoff division
+    double A1 = 0;      ///< slope above the runoff division
+    double B1 = 0;      ///< constant above the runoff division
+    double A2 = 0;      ///< slope at or below the runoff division
+    double B2 = 0;      ///< constant at or below the runoff division
     double Divide = 0;  ///< the runoff division (mm/t)
     double RSquare = 0; ///< coefficient of explanation of the last analysis or output file read
 };
@@ -46,9 +46,9 @@ public:
     DataArrayR PlotY2;
     DataArrayR PlotY3;
     DataArrayR PlotY4;
-    DataArrayR Time;   ///< time at each row, user's time unit
-    DataArrayR Rain;   ///< rainfall per row (mm/t)
-    DataArrayR Runoff; ///< measured runoff per row (mm/t), analysis only
+    DataArrayR Time;      ///< time at each row, user's time unit
+    DataArrayR Rain;      ///< rainfall per row (mm/t)
+    DataArrayR Runoff;    ///< measured runoff per row (mm/t), analysis only
     double MaxStor = 0;   ///< maximum dead storage (mm)
     double InitStor = 0;  ///< initial dead storage (mm)
     double MaxEscape = 0; ///< maximum escape rate (mm/t); stands in for a missing row value

@@ -147,7 +147,7 @@ TInputMode ModeOfLine(const std::string &line2)
     if (tag != " Pre")
         return TInputMode::Unknown;
     return line2.size() >= 15 && line2.compare(12, 3, "dra") == 0 ? TInputMode::PredictionDrainage
-                                                                   : TInputMode::PredictionRunoff;
+                                                                  : TInputMode::PredictionRunoff;
 }
 
 bool InputFileText(const TDMQuellow &dm, const TModelValues &values, std::string &text)

@@ -123,9 +123,8 @@ void ReadPredictionLines(const std::vector<std::string> &lines, const std::strin
     for (std::size_t index = next; index < end; ++index) {
         if (rows.size() == static_cast<std::size_t>(MaxPredSteps)) {
             Fail("The input file \"" + fileName + "\" holds more than " +
-                 std::to_string(MaxPredSteps) +
-                 " time steps. A prediction can handle at most " + std::to_string(MaxPredSteps) +
-                 " steps; please split the series.");
+                 std::to_string(MaxPredSteps) + " time steps. A prediction can handle at most " +
+                 std::to_string(MaxPredSteps) + " steps; please split the series.");
             return;
         }
         TLineScanner line(lines[index]);
@@ -294,10 +293,10 @@ std::string PredictionOutputText(const std::string &inputPath)
     line("");
     line(DMQuellow.Drainage ? "PREDICTION drainage:" : "PREDICTION runoff:");
     line(hyphens);
-    line(DMQuellow.Drainage
-             ? "Serial    Time   Rain/Irr  Recharge    Alpha     Runoff    Head"
-             : "Serial    Time   Rain/Irr  Recharge    Alpha     Runoff   Storage");
-    line("        " "   t       mm/t      mm/t       --        mm/t      mm ");
+    line(DMQuellow.Drainage ? "Serial    Time   Rain/Irr  Recharge    Alpha     Runoff    Head"
+                            : "Serial    Time   Rain/Irr  Recharge    Alpha     Runoff   Storage");
+    line("        "
+         "   t       mm/t      mm/t       --        mm/t      mm ");
     line(hyphens);
     text.reserve(text.size() + static_cast<std::size_t>(State.NrOfPred) * 66 + 66);
     for (int i = 1; i <= State.NrOfPred; ++i) {

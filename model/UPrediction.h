@@ -29,8 +29,8 @@ struct TState
     std::vector<double> PDeadStor = std::vector<double>(MaxPredSteps + 1, 0.0); ///< mm, end of step
     std::vector<double> PRecharge = std::vector<double>(MaxPredSteps + 1, 0.0); ///< mm/t
     std::vector<double> PAlpha = std::vector<double>(MaxPredSteps + 1, 0.0);    ///< 1/t; step 1: 0
-    std::vector<double> PLevel = std::vector<double>(MaxPredSteps + 1, 0.0); ///< head or storage
-    std::vector<double> RunoffCalc = std::vector<double>(MaxSteps + 1, 0.0); ///< mm/t, 1..1501
+    std::vector<double> PLevel = std::vector<double>(MaxPredSteps + 1, 0.0);    ///< head or storage
+    std::vector<double> RunoffCalc = std::vector<double>(MaxSteps + 1, 0.0);    ///< mm/t, 1..1501
 };
 inline TState State;
 

@@ -24,7 +24,8 @@ const char *const NoRunoffVariationText =
     "There is no variation in runoff values. Rainfall-Runoff analysis cannot be made";
 const char *const NoTimeVariationText =
     "There is no variation in time Rainfall-Runoff analysis cannot be made";
-const char *const TimeOrderText = "Incorrect time sequence encountered. Please correct the input file";
+const char *const TimeOrderText =
+    "Incorrect time sequence encountered. Please correct the input file";
 const char *const MaxStorageText = "The Maximum Storage must be > 0";
 const char *const NoDryDataText = "There are no zero rainfalls. The program cannot be run. Use the "
                                   "QuellowT model instead.";
@@ -32,8 +33,9 @@ const char *const TooFewLowRainText = "The number of data with little rainfall i
                                       "determine the reaction factor.The program halts";
 const char *const LimitedLowRainText = "The number of data with little rainfall is limited. The "
                                        "data fit may not be very close.";
-const char *const FewLowerRangeText = "The number of data with little rainfall in the lower "
-                                      "discharge range is small. The data fit may not be very close.";
+const char *const FewLowerRangeText =
+    "The number of data with little rainfall in the lower "
+    "discharge range is small. The data fit may not be very close.";
 const char *const TrendVertexText = "The quadratic trend of the relation between rainfall and "
                                     "runoff data shows an inconsistency. See output graphics";
 const char *const GeneralWarningText = "Quellow may not give a satisfactory solution owing to "
@@ -41,7 +43,8 @@ const char *const GeneralWarningText = "Quellow may not give a satisfactory solu
 
 std::string equalRunoffText(int count)
 {
-    return std::string("There are ") + std::to_string(count) + " instances of zero recharge linked" +
+    return std::string("There are ") + std::to_string(count) +
+           " instances of zero recharge linked" +
            " to equal runoff. This hampers the determination of an" +
            " effective response factor (alpha). Please correct.";
 }
@@ -401,14 +404,20 @@ std::string spaces(int count)
     return std::string(static_cast<std::size_t>(std::max(count, 0)), ' ');
 }
 
-int padTime1(std::size_t t) { return t >= 1 && t <= 8 ? 9 - static_cast<int>(t) : 0; }
+int padTime1(std::size_t t)
+{
+    return t >= 1 && t <= 8 ? 9 - static_cast<int>(t) : 0;
+}
 int padTime2(std::size_t t)
 {
     if (t >= 1 && t <= 6)
         return 10 - static_cast<int>(t);
     return t == 7 ? 2 : t == 8 ? 1 : 0;
 }
-int padDepth3(std::size_t u) { return u >= 1 && u <= 9 ? 10 - static_cast<int>(u) : 0; }
+int padDepth3(std::size_t u)
+{
+    return u >= 1 && u <= 9 ? 10 - static_cast<int>(u) : 0;
+}
 int padDepth4(std::size_t u)
 {
     if (u >= 2 && u <= 9)
@@ -443,8 +452,7 @@ TState::TState()
       StoDef(MaxSteps + 1, 0.0), ActSto(MaxSteps + 1, 0.0), Selected(MaxSteps + 1, 0),
       AlphaUp(MaxSteps + 1, 0.0), AlphaLow(MaxSteps + 1, 0.0), AlphaRegr(MaxSteps + 1, 0.0),
       AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0)
-{
-}
+{}
 
 void TrendRegression()
 {
@@ -576,8 +584,7 @@ void DetermineAlpha()
                 ++equal;
         if (equal > 1)
             message(equalRunoffText(equal));
-        s.LimitedData =
-            s.UpperCount + s.LowerCount < 4 || s.LowerCount < 2 || s.UpperCount < 2;
+        s.LimitedData = s.UpperCount + s.LowerCount < 4 || s.LowerCount < 2 || s.UpperCount < 2;
     }
 
     // Second, relaxed pass: little recharge against the preceding runoff.
@@ -620,11 +627,11 @@ void DetermineAlpha()
             continue;
         const double q = s.RunMeas[i];
         if (q > divide)
-            s.AlphaRegr[i] = s.UpperRegCount >= 3 && s.QuadUpFitted ? quadratic(s.QuadUp, q)
-                                                                   : s.AUp * q + s.CUp;
+            s.AlphaRegr[i] =
+                s.UpperRegCount >= 3 && s.QuadUpFitted ? quadratic(s.QuadUp, q) : s.AUp * q + s.CUp;
         else
             s.AlphaRegr[i] = s.LowerRegCount >= 3 && s.QuadLowFitted ? quadratic(s.QuadLow, q)
-                                                                    : s.ALow * q + s.CLow;
+                                                                     : s.ALow * q + s.CLow;
     }
     if (!s.Silent)
         checkTrendVertex();
@@ -641,7 +648,8 @@ void Reconstruct()
         s.Rech[2] = s.Rech[1];
     for (int i = 2; i <= n; ++i) {
         const double previous = s.RunCalc[i - 1];
-        double alpha = s.RunMeas[i] > divide ? s.AUp * previous + s.CUp : s.ALow * previous + s.CLow;
+        double alpha =
+            s.RunMeas[i] > divide ? s.AUp * previous + s.CUp : s.ALow * previous + s.CLow;
         if (alpha < 0)
             alpha = 0.01;
         s.AlphaCalc[i] = alpha;
@@ -715,10 +723,10 @@ std::string AnalysisOutputText(const std::string &inputName)
     line("");
     line("REGRESSION: alpha = A * runoff + C");
     const std::string divide = FixedLocale(ModelValues.Divide, 5, 2);
-    line("if Discharge >" + divide + " then A = " + Fixed(s.AUp, 7, 4) + "  C = " +
-         Fixed(s.CUp, 7, 4));
-    line("if Discharge <" + divide + " then A = " + Fixed(s.ALow, 7, 4) + "  C = " +
-         Fixed(s.CLow, 7, 4));
+    line("if Discharge >" + divide + " then A = " + Fixed(s.AUp, 7, 4) +
+         "  C = " + Fixed(s.CUp, 7, 4));
+    line("if Discharge <" + divide + " then A = " + Fixed(s.ALow, 7, 4) +
+         "  C = " + Fixed(s.CLow, 7, 4));
     line("");
     line(rule44);
     line("Serial    Time     Runoff    Alpha     Alpha");

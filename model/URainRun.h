@@ -62,17 +62,17 @@ struct TState
     TState();
 
     // ---- Read from the input file --------------------------------------------------------
-    int DataCount = 0;       ///< number of data rows read (N); the window shows it as the number of data
-    double MaxSto = 0;       ///< maximum dead storage (mm)
-    double IniSto = 0;       ///< initial dead storage (mm); 0 is run (and reported) as 0.1 * MaxSto
-    double MaxEsc = 0;       ///< maximum escape rate (mm/t); reported only
-    std::string TimeUnit;    ///< unit of the time column ("--" when the file has no units line)
-    std::string DepthUnit;   ///< unit of the depth columns ("--" when the file has no units line)
-    std::vector<int> SerialNo;           ///< serial number of each row as read, 1..N
+    int DataCount = 0; ///< number of data rows read (N); the window shows it as the number of data
+    double MaxSto = 0; ///< maximum dead storage (mm)
+    double IniSto = 0; ///< initial dead storage (mm); 0 is run (and reported) as 0.1 * MaxSto
+    double MaxEsc = 0; ///< maximum escape rate (mm/t); reported only
+    std::string TimeUnit;      ///< unit of the time column ("--" when the file has no units line)
+    std::string DepthUnit;     ///< unit of the depth columns ("--" when the file has no units line)
+    std::vector<int> SerialNo; ///< serial number of each row as read, 1..N
     std::vector<std::string> SerialText; ///< the serial number as text, at most 7 characters
-    TRowReals StepTime; ///< time at the end of step i (t)
-    TRowReals EscRate;  ///< escape rate of step i as read (mm/t); the rain is in RainArr
-    TRowReals RunMeas;  ///< measured runoff of step i (mm/t), raised to at least 0.001
+    TRowReals StepTime;                  ///< time at the end of step i (t)
+    TRowReals EscRate; ///< escape rate of step i as read (mm/t); the rain is in RainArr
+    TRowReals RunMeas; ///< measured runoff of step i (mm/t), raised to at least 0.001
 
     // ---- First reservoir -----------------------------------------------------------------
     TRowReals Rech;   ///< recharge of step i (mm/t) leaving the dead storage
@@ -81,9 +81,9 @@ struct TState
 
     // ---- Recession selection and alpha ----------------------------------------------------
     std::vector<char> Selected; ///< row i is a recession data point (never row 1)
-    TRowReals AlphaUp;   ///< measured alpha (1/t) of a selected row with RunMeas[i] > Divide
-    TRowReals AlphaLow;  ///< measured alpha (1/t) of a selected row with RunMeas[i] <= Divide
-    TRowReals AlphaRegr; ///< alpha of the regressed function at a selected row (1/t)
+    TRowReals AlphaUp;          ///< measured alpha (1/t) of a selected row with RunMeas[i] > Divide
+    TRowReals AlphaLow;    ///< measured alpha (1/t) of a selected row with RunMeas[i] <= Divide
+    TRowReals AlphaRegr;   ///< alpha of the regressed function at a selected row (1/t)
     int UpperCount = 0;    ///< alpha values measured above the divide
     int LowerCount = 0;    ///< alpha values measured at or below the divide
     int SelectedCount = 0; ///< selected rows among 2..N after both passes
@@ -97,8 +97,8 @@ struct TState
     std::array<double, 3> QuadUp{}, QuadLow{};
     bool QuadUpFitted = false;  ///< QuadUp could be fitted (three or more distinct runoffs)
     bool QuadLowFitted = false; ///< QuadLow could be fitted
-    int UpperRegCount = 0; ///< points of the upper regression
-    int LowerRegCount = 0; ///< points of the lower regression
+    int UpperRegCount = 0;      ///< points of the upper regression
+    int LowerRegCount = 0;      ///< points of the lower regression
 
     // ---- Reconstruction --------------------------------------------------------------------
     TRowReals AlphaCalc; ///< alpha used for step i of the reconstruction (row 1: 0)

@@ -12,8 +12,7 @@ inline constexpr int MaxSteps = 1501;
 inline constexpr double MaxRunValue = 1e9;
 
 /// True when every value lies within +-MaxRunValue.
-template <typename... Values>
-bool WithinRunRange(Values... values)
+template <typename... Values> bool WithinRunRange(Values... values)
 {
     return ((values <= MaxRunValue && values >= -MaxRunValue) && ...);
 }

@@ -8,6 +8,9 @@ scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
+echo "== Format"
+scripts/check-format.sh
+
 echo "== Build and test"
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j"$jobs"

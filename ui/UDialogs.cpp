@@ -1,6 +1,5 @@
 #include "ui/UDialogs.h"
 
-
 namespace quellow {
 
 namespace {

@@ -209,9 +209,8 @@ const std::array<TMemoSpec, 4> detailMemos{{
     {"HeadMemo", headText, "#f4ebfa"},
 }};
 
-const std::array<const char *, 4> detailCaptions{
-    "1st (pre) reservoir", "2nd (main) reservoir", "Alpha (response) function",
-    "Water level (head)"};
+const std::array<const char *, 4> detailCaptions{"1st (pre) reservoir", "2nd (main) reservoir",
+                                                 "Alpha (response) function", "Water level (head)"};
 
 QPlainTextEdit *makeMemo(QWidget *parent, const char *name, const char *text, const char *colour)
 {
@@ -264,7 +263,8 @@ void BuildIntroPage(QWidget *page)
         auto *button = new QPushButton(QString::fromLatin1(detailCaptions[i]), details);
         button->setObjectName(QStringLiteral("DetailButton%1").arg(i + 1));
         const char *memo = detailMemos[i].name;
-        QObject::connect(button, &QPushButton::clicked, page, [page, memo] { showOnly(page, memo); });
+        QObject::connect(button, &QPushButton::clicked, page,
+                         [page, memo] { showOnly(page, memo); });
         buttons->addWidget(button);
     }
     side->addWidget(details);

@@ -118,14 +118,15 @@ void TRainForm::InputOpenActionExecute()
     });
 }
 
-// ---- Save / Run ----------------------------------------------------------------------------------
+// ---- Save / Run
+// ----------------------------------------------------------------------------------
 
 bool TRainForm::AskInputFileName()
 {
     RunStopped = false;
-    const QString name = Dialogs().SaveFileName({QStringLiteral("Input files (*.inp)"),
-                                                 QStringLiteral("inp"), DialogFolders.InputSave,
-                                                 QString()});
+    const QString name =
+        Dialogs().SaveFileName({QStringLiteral("Input files (*.inp)"), QStringLiteral("inp"),
+                                DialogFolders.InputSave, QString()});
     if (name.isEmpty()) {
         RunStopped = true;
         return false;
@@ -235,8 +236,11 @@ void TRainForm::RunModel()
         // trials 2 to 5 their progress line.
         TProgressHooks hooks([this](int done) {
             Dialogs().Pause(ProgressPause);
-            static const char *const lines[] = {nullptr, nullptr, " Progress 40% ....",
-                                                " Progress 60% ....", " Progress 75% ....",
+            static const char *const lines[] = {nullptr,
+                                                nullptr,
+                                                " Progress 40% ....",
+                                                " Progress 60% ....",
+                                                " Progress 75% ....",
                                                 " Progress 90% ...."};
             if (done >= 2 && done <= 5)
                 AddProgress(QLatin1String(lines[done]));
@@ -376,8 +380,8 @@ bool TRainForm::SaveRun()
     RunModel();
 
     const auto &run = URainRun::State;
-    const bool file = run.StorageOK && !UPrediction::State.PredFailed && !dm.RunHalted &&
-                      !RunStopped;
+    const bool file =
+        run.StorageOK && !UPrediction::State.PredFailed && !dm.RunHalted && !RunStopped;
     if (!file) {
         ClearProgress(true);
         dm.RunHalted = false;

@@ -51,7 +51,8 @@ struct TSheetLayout
 constexpr TSheetLayout AnalysisLayout{150, 282, 4, {440, 150}, {440, 172}};
 constexpr TSheetLayout PredictionLayout{72, 219, 3, {300, 128}, {300, 148}};
 
-const char *const PasteFailed = "An insufficient number of data has been pasted more data are needed.";
+const char *const PasteFailed =
+    "An insufficient number of data has been pasted more data are needed.";
 const char *const MaxDataMessage =
     " The maximum number of data is 1500. Not enough? Contact the author.";
 
@@ -152,8 +153,8 @@ void TRainForm::CreateInputSheet(QWidget *page)
     mWaitMemo->setFocusPolicy(Qt::NoFocus);
     mWaitMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mWaitMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    mWaitMemo->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background: #0000c0; color: yellow; font-weight: bold; }"));
+    mWaitMemo->setStyleSheet(QStringLiteral(
+        "QPlainTextEdit { background: #0000c0; color: yellow; font-weight: bold; }"));
     mWaitMemo->hide();
 
     mGrid = new QTableWidget(FreshRows, 4, page);
@@ -176,8 +177,8 @@ void TRainForm::CreateInputSheet(QWidget *page)
     connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         mGrid->setFocus(Qt::OtherFocusReason);
         QMenu menu(this);
-        for (const char *name : {"EditCopyAction", "EditCutAction", "EditPasteAction",
-                                 "EditDeleteAction"})
+        for (const char *name :
+             {"EditCopyAction", "EditCutAction", "EditPasteAction", "EditDeleteAction"})
             if (auto *action = findChild<QAction *>(QLatin1String(name)))
                 menu.addAction(action);
         menu.exec(mGrid->viewport()->mapToGlobal(pos));
@@ -547,7 +548,8 @@ TRainForm::TPasteResult TRainForm::PasteCells(int col, int row, const QString &t
             if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) {
                 lines.append(current);
                 current.clear();
-                if (ch == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                if (ch == QLatin1Char('\r') && i + 1 < text.size() &&
+                    text.at(i + 1) == QLatin1Char('\n'))
                     ++i;
             } else {
                 current += ch;
@@ -571,8 +573,8 @@ TRainForm::TPasteResult TRainForm::PasteCells(int col, int row, const QString &t
         QString kept;
         for (const QChar ch : cell) {
             const bool afterDigit = !kept.isEmpty() && kept.back().isDigit();
-            const bool afterExponent =
-                !kept.isEmpty() && (kept.back() == QLatin1Char('e') || kept.back() == QLatin1Char('E'));
+            const bool afterExponent = !kept.isEmpty() && (kept.back() == QLatin1Char('e') ||
+                                                           kept.back() == QLatin1Char('E'));
             if (ch.isDigit() || ch == QLatin1Char('-') || ch == QLatin1Char('.') ||
                 ch == QLatin1Char(','))
                 kept += ch;
@@ -637,7 +639,8 @@ TRainForm::TPasteResult TRainForm::PasteCells(int col, int row, const QString &t
     return TPasteResult::Done;
 }
 
-// ---- Number of data, options, "Clear all" --------------------------------------------------------
+// ---- Number of data, options, "Clear all"
+// --------------------------------------------------------
 
 void TRainForm::NrOfDataEditExit()
 {
@@ -736,7 +739,8 @@ void TRainForm::ClearButtonClick()
     DataShown = false;
 }
 
-// ---- Checks of the boxes ---------------------------------------------------------------------------
+// ---- Checks of the boxes
+// ---------------------------------------------------------------------------
 
 void TRainForm::CheckBox(QLineEdit *box, const char *unreadable, const QString &unreadableReset,
                          const std::function<bool(double, QString &, QString &)> &range,
@@ -839,21 +843,22 @@ void TRainForm::InitLevelEditExit()
 
 void TRainForm::PorosityEditExit()
 {
-    CheckBox(mPorosityEdit, "The porosity is not a valid real", QStringLiteral("0"),
-             [](double value, QString &failure, QString &reset) {
-                 if (value < 0) {
-                     failure = QStringLiteral("The porosity must be >= 0");
-                     reset = QStringLiteral(" 5");
-                     return false;
-                 }
-                 if (value > 100) {
-                     failure = QStringLiteral("The porosity must be < 100%");
-                     reset = QStringLiteral(" 5");
-                     return false;
-                 }
-                 return true;
-             },
-             DMQuellow.Porosity);
+    CheckBox(
+        mPorosityEdit, "The porosity is not a valid real", QStringLiteral("0"),
+        [](double value, QString &failure, QString &reset) {
+            if (value < 0) {
+                failure = QStringLiteral("The porosity must be >= 0");
+                reset = QStringLiteral(" 5");
+                return false;
+            }
+            if (value > 100) {
+                failure = QStringLiteral("The porosity must be < 100%");
+                reset = QStringLiteral(" 5");
+                return false;
+            }
+            return true;
+        },
+        DMQuellow.Porosity);
 }
 
 } // namespace quellow

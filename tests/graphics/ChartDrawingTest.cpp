@@ -120,7 +120,7 @@ TEST_F(ChartDrawing, ObservedPointsAreAquaCirclesAtTheNextTime)
     EXPECT_EQ(at(image, x - 2, y), Aqua);
     EXPECT_EQ(at(image, x - 1, y + 1), Aqua);
     EXPECT_EQ(at(image, x + 1, y + 1), DarkBlue); // a corner of the box, outside the circle
-    EXPECT_EQ(at(image, x + 2, y), DarkBlue); // the box (x-2, y-2, x+2, y+2) leaves its edge
+    EXPECT_EQ(at(image, x + 2, y), DarkBlue);     // the box (x-2, y-2, x+2, y+2) leaves its edge
     // The calculated line of row 0 starts in the circle (same value) and paints its first pixel.
     EXPECT_EQ(at(image, x, y), White);
     // The last two measured values have no circle: nothing aqua right of row 10's time.

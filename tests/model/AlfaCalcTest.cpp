@@ -34,7 +34,8 @@ TEST_F(AlfaCalcTest, DeepLayerUsesTheSeriesBranch)
     Enter({1, 1, 5, 1, 10, 20});
     std::string message;
     ASSERT_TRUE(Calculate(message));
-    EXPECT_EQ(message, "The calculations were done and the values are entered in the input tabsheet.");
+    EXPECT_EQ(message,
+              "The calculations were done and the values are entered in the input tabsheet.");
     EXPECT_NEAR(State.X, 1.571, 1e-12);
     EXPECT_NEAR(State.F, 0.18069352, 1e-7);
     EXPECT_NEAR(State.EqDepth, 2.4729052, 1e-6);
@@ -80,7 +81,8 @@ struct TRefusal
 };
 
 class AlfaCalcRefusalTest : public AlfaCalcTest, public ::testing::WithParamInterface<TRefusal>
-{};
+{
+};
 
 TEST_P(AlfaCalcRefusalTest, ChangesNothing)
 {
@@ -144,7 +146,8 @@ struct TExitRow
 };
 
 class AlfaExitCheckTest : public AlfaCalcTest, public ::testing::WithParamInterface<TExitRow>
-{};
+{
+};
 
 TEST_P(AlfaExitCheckTest, RejectsWithItsMessage)
 {
@@ -168,8 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TExitRow{"PZero", P, 0, "P should be greater than zero", 0},
                       TExitRow{"PNegative", P, -4, "P should be greater than zero", -4},
                       TExitRow{"PBelowOne", P, 0.5, "P should be greater than 1%", 0.5},
-                      TExitRow{"POnePasses", P, 1, "", 1},
-                      TExitRow{"PThirtyPasses", P, 30, "", 30},
+                      TExitRow{"POnePasses", P, 1, "", 1}, TExitRow{"PThirtyPasses", P, 30, "", 30},
                       TExitRow{"PAboveThirty", P, 30.5, "P should be less than 30%", 30.5},
                       TExitRow{"LZero", L, 0, "L should be greater than zero", 0},
                       TExitRow{"LNegative", L, -20, "L should be greater than zero", -20},

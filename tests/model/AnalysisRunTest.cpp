@@ -217,8 +217,8 @@ TEST_F(AnalysisRun, ChooseTrialTakesTheFirstWithinOneThousandth)
 
 TEST_F(AnalysisRun, AlphaTableListsExactlySelectedRowsAndRSquareIsBounded)
 {
-    for (const std::string name : {"analysis-two-ranges", "analysis-relaxed",
-                                   "analysis-close-trials"}) {
+    for (const std::string name :
+         {"analysis-two-ranges", "analysis-relaxed", "analysis-close-trials"}) {
         ResetAllState();
         ASSERT_TRUE(Search(ReadBytes(TestData(name + ".inp")), name + ".inp")) << name;
         const std::vector<int> listed = AlphaTableSerials(ReadBytes(dir.File(name + ".out")));
@@ -243,8 +243,8 @@ TEST_F(AnalysisRun, RSquareIsClampedAtBothEnds)
               std::string::npos);
     // A clean halving recession is reproduced exactly.
     ResetAllState();
-    ASSERT_TRUE(Search(AnalysisInput(Daily(rain, {64, 32, 16, 8, 4, 2, 1, 0.5, 0.25, 0.125,
-                                                  0.0625, 0.03125}))));
+    ASSERT_TRUE(Search(
+        AnalysisInput(Daily(rain, {64, 32, 16, 8, 4, 2, 1, 0.5, 0.25, 0.125, 0.0625, 0.03125}))));
     EXPECT_DOUBLE_EQ(ModelValues.RSquare, 0.99);
 }
 
@@ -253,10 +253,11 @@ TEST_F(AnalysisRun, RSquareIsClampedAtBothEnds)
 TEST_F(AnalysisRun, NoVariationInRunoffStopsAfterTheFirstTrial)
 {
     // Runoff 0 is read as 0.001 throughout.
-    EXPECT_FALSE(Search(AnalysisInput(Daily(std::vector<double>(12, 0.0),
-                                            std::vector<double>(12, 0.0)))));
-    EXPECT_EQ(prompts.Messages, std::vector<std::string>{"There is no variation in runoff values. "
-                                                         "Rainfall-Runoff analysis cannot be made"});
+    EXPECT_FALSE(
+        Search(AnalysisInput(Daily(std::vector<double>(12, 0.0), std::vector<double>(12, 0.0)))));
+    EXPECT_EQ(prompts.Messages,
+              std::vector<std::string>{"There is no variation in runoff values. "
+                                       "Rainfall-Runoff analysis cannot be made"});
     EXPECT_TRUE(DMQuellow.RunHalted);
     EXPECT_FALSE(run::State.RunOK);
     EXPECT_TRUE(hooks.Runs.empty());
@@ -266,13 +267,14 @@ TEST_F(AnalysisRun, NoVariationInRunoffStopsAfterTheFirstTrial)
 
 TEST_F(AnalysisRun, NoVariationInTimeStopsAfterTheFirstTrial)
 {
-    std::vector<TRow> rows = Daily(std::vector<double>(12, 0.0),
-                                   {9, 8, 7, 6, 5, 4, 3, 2, 1, 2, 3, 4});
+    std::vector<TRow> rows =
+        Daily(std::vector<double>(12, 0.0), {9, 8, 7, 6, 5, 4, 3, 2, 1, 2, 3, 4});
     for (TRow &row : rows)
         row.time = 5;
     EXPECT_FALSE(Search(AnalysisInput(rows)));
-    EXPECT_EQ(prompts.Messages, std::vector<std::string>{
-                                    "There is no variation in time Rainfall-Runoff analysis cannot be made"});
+    EXPECT_EQ(prompts.Messages,
+              std::vector<std::string>{
+                  "There is no variation in time Rainfall-Runoff analysis cannot be made"});
     EXPECT_TRUE(DMQuellow.RunHalted);
     EXPECT_FALSE(OutputExists());
 }
@@ -280,12 +282,13 @@ TEST_F(AnalysisRun, NoVariationInTimeStopsAfterTheFirstTrial)
 TEST_F(AnalysisRun, NegativeTimeStepIsReportedOnceAndKeepsTheOldOutput)
 {
     WriteBytes(dir.File("case.out"), "old results\r\n");
-    std::vector<TRow> rows = Daily(std::vector<double>(12, 0.0),
-                                   {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1});
+    std::vector<TRow> rows =
+        Daily(std::vector<double>(12, 0.0), {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1});
     rows[5].time = 3.5;
     EXPECT_FALSE(Search(AnalysisInput(rows)));
-    EXPECT_EQ(prompts.Messages, std::vector<std::string>{
-                                    "Incorrect time sequence encountered. Please correct the input file"});
+    EXPECT_EQ(prompts.Messages,
+              std::vector<std::string>{
+                  "Incorrect time sequence encountered. Please correct the input file"});
     EXPECT_TRUE(run::State.TimeOrderError);
     EXPECT_TRUE(hooks.Runs.empty());
     EXPECT_EQ(ReadBytes(dir.File("case.out")), "old results\r\n");
@@ -294,7 +297,8 @@ TEST_F(AnalysisRun, NegativeTimeStepIsReportedOnceAndKeepsTheOldOutput)
 
 TEST_F(AnalysisRun, ZeroMaximumStorageIsReportedOnce)
 {
-    const auto rows = Daily(std::vector<double>(12, 0.0), {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1});
+    const auto rows =
+        Daily(std::vector<double>(12, 0.0), {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1});
     EXPECT_FALSE(Search(AnalysisInput(rows, 0, 0)));
     EXPECT_EQ(prompts.Messages, std::vector<std::string>{"The Maximum Storage must be > 0"});
     EXPECT_FALSE(run::State.StorageOK);
@@ -303,7 +307,8 @@ TEST_F(AnalysisRun, ZeroMaximumStorageIsReportedOnce)
 
 TEST_F(AnalysisRun, NoDryDataIsReportedOnce)
 {
-    const auto rows = Daily(std::vector<double>(12, 50.0), {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1});
+    const auto rows =
+        Daily(std::vector<double>(12, 50.0), {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1});
     EXPECT_FALSE(Search(AnalysisInput(rows)));
     EXPECT_EQ(prompts.Messages,
               std::vector<std::string>{"There are no zero rainfalls. The program cannot be run. "
@@ -357,9 +362,10 @@ TEST_F(AnalysisRun, FewRowsInTheLowerRangeWarn)
     // The dry recession lies above every possible divide (at most 1 + 0.7 * 9 = 7.3).
     const std::vector<double> runoff = {2, 10, 9.8, 9.6, 9.4, 9.2, 3, 2.5, 2, 1.5, 3, 1};
     EXPECT_TRUE(Search(AnalysisInput(Daily(RainExcept(12, {3, 4, 5, 6}), runoff), 5, 5, 0)));
-    EXPECT_EQ(prompts.Messages,
-              std::vector<std::string>{"The number of data with little rainfall in the lower "
-                                       "discharge range is small. The data fit may not be very close."});
+    EXPECT_EQ(
+        prompts.Messages,
+        std::vector<std::string>{"The number of data with little rainfall in the lower "
+                                 "discharge range is small. The data fit may not be very close."});
     EXPECT_EQ(run::State.LowerCount, 0);
     EXPECT_TRUE(run::State.FewLowRainWarned);
     EXPECT_TRUE(OutputExists());
@@ -375,7 +381,7 @@ TEST_F(AnalysisRun, TwoEqualRunoffPairsWarnWithTheirCount)
 
     ResetAllState();
     prompts.Messages.clear();
-    runoff[3] = 3;   // rows 3 and 4
+    runoff[3] = 3;    // rows 3 and 4
     runoff[10] = 3.4; // rows 10 and 11
     ASSERT_TRUE(Search(AnalysisInput(Daily(rain, runoff), 20, 10, 1)));
     ASSERT_FALSE(prompts.Messages.empty());
@@ -386,10 +392,10 @@ TEST_F(AnalysisRun, TwoEqualRunoffPairsWarnWithTheirCount)
 
 TEST_F(AnalysisRun, TrendVertexInsideTheRainRangeWarns)
 {
-    const std::vector<double> rain = {0, 25, 14, 0, 0, 0, 0, 0, 28, 0,
-                                      0, 0, 0, 0, 0, 35, 0, 0, 5, 0};
-    const std::vector<double> runoff = {3.04, 6.17, 6.81, 4.88, 3.78, 2.79, 2.1, 1.8, 4.98, 3.95,
-                                        2.9, 2.43, 1.84, 1.46, 1.19, 5.41, 4.05, 3.16, 2.42, 1.88};
+    const std::vector<double> rain = {0, 25, 14, 0, 0, 0,  0, 0, 28, 0,
+                                      0, 0,  0,  0, 0, 35, 0, 0, 5,  0};
+    const std::vector<double> runoff = {3.04, 6.17, 6.81, 4.88, 3.78, 2.79, 2.1,  1.8,  4.98, 3.95,
+                                        2.9,  2.43, 1.84, 1.46, 1.19, 5.41, 4.05, 3.16, 2.42, 1.88};
     std::vector<TRow> rows = Daily(rain, runoff);
     for (TRow &row : rows)
         row.escape = 1;
@@ -424,8 +430,8 @@ TEST_F(AnalysisRun, MoreThan1501RowsAreRefusedWithoutOutput)
 
 TEST_F(AnalysisRun, UnreadableRowIsReportedOnce)
 {
-    std::string text = AnalysisInput(Daily(std::vector<double>(12, 0.0),
-                                           {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1}));
+    std::string text = AnalysisInput(
+        Daily(std::vector<double>(12, 0.0), {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1}));
     text.replace(text.find("1.5"), 3, "1x5");
     EXPECT_FALSE(Search(text));
     EXPECT_EQ(prompts.Messages, std::vector<std::string>{"Real numbers in the inputfile \"" +
@@ -624,8 +630,8 @@ TEST_F(AnalysisRun, UnitsLineOfOlderFilesGivesTimeAndDepthUnits)
     const auto lines = Lines(ReadBytes(dir.File("case.out")));
     EXPECT_EQ(lines[8], "Max. escape/time unit:   1.00 depth/t");
     EXPECT_EQ(lines[17], "          t        depth/t");
-    const std::size_t units2 = std::find(lines.begin(), lines.end(), "RECONSTRUCTION:") -
-                               lines.begin() + 4;
+    const std::size_t units2 =
+        std::find(lines.begin(), lines.end(), "RECONSTRUCTION:") - lines.begin() + 4;
     EXPECT_EQ(lines[units2], std::string(10, ' ') + "t" + std::string(9, ' ') + "depth/t" +
                                  std::string(3, ' ') + "depth/t" + std::string(3, ' ') + "depth/t" +
                                  std::string(13, ' ') + "depth/t");
@@ -667,12 +673,14 @@ TEST_F(AnalysisRun, CliRunsAnAnalysisFileToOutputAndTrendFiles)
     const std::string input = dir.File("Example-analysis.inp");
     WriteBytes(input, ReadBytes(std::string(QUELLOW_SOURCE_DIR) + "/Data/Example-analysis.inp"));
     const std::string errors = dir.File("stderr.txt");
-    const std::string command = Quoted(QUELLOW_CLI) + " run " + Quoted(input) + " 2>" + Quoted(errors);
+    const std::string command =
+        Quoted(QUELLOW_CLI) + " run " + Quoted(input) + " 2>" + Quoted(errors);
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(ReadBytes(errors), "");
     EXPECT_EQ(ReadBytes(dir.File("Example-analysis.out")),
               GoldenOutput("Example-analysis.out", input));
-    EXPECT_EQ(ReadBytes(dir.File("Example-analysis.dat")), ReadBytes(TestData("Example-analysis.dat")));
+    EXPECT_EQ(ReadBytes(dir.File("Example-analysis.dat")),
+              ReadBytes(TestData("Example-analysis.dat")));
 }
 
 TEST_F(AnalysisRun, CliWritesTheDivideWithTheSeparatorOfItsLocale)
@@ -691,16 +699,19 @@ TEST_F(AnalysisRun, CliWritesTheDivideWithTheSeparatorOfItsLocale)
     golden[12] = lines[12];
     EXPECT_EQ(lines, golden);
     // The trend file has no divide: full stops only.
-    EXPECT_EQ(ReadBytes(dir.File("Example-analysis.dat")), ReadBytes(TestData("Example-analysis.dat")));
+    EXPECT_EQ(ReadBytes(dir.File("Example-analysis.dat")),
+              ReadBytes(TestData("Example-analysis.dat")));
 }
 
 TEST_F(AnalysisRun, CliReportsAStoppedAnalysisOnStandardErrorAndFails)
 {
     const std::string input = dir.File("case.inp");
-    const auto rows = Daily(std::vector<double>(12, 50.0), {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1});
+    const auto rows =
+        Daily(std::vector<double>(12, 50.0), {9, 8, 7, 6, 5, 4, 3, 2, 1.5, 1.2, 1.1, 1});
     WriteBytes(input, AnalysisInput(rows));
     const std::string errors = dir.File("stderr.txt");
-    const std::string command = Quoted(QUELLOW_CLI) + " run " + Quoted(input) + " 2>" + Quoted(errors);
+    const std::string command =
+        Quoted(QUELLOW_CLI) + " run " + Quoted(input) + " 2>" + Quoted(errors);
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);

@@ -128,9 +128,9 @@ TEST(ExampleDataConverter, MakesTheCommittedFiles)
     if (raw.empty() || std::system("python3 --version > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "source data or python3 not found";
     test::TTempDir dir;
-    const std::string command = "python3 \"" + std::string(QUELLOW_SOURCE_DIR)
-                                + "/scripts/convert-example-data.py\" --raw \"" + raw.string()
-                                + "\" --out \"" + dir.Path() + "\" > /dev/null";
+    const std::string command = "python3 \"" + std::string(QUELLOW_SOURCE_DIR) +
+                                "/scripts/convert-example-data.py\" --raw \"" + raw.string() +
+                                "\" --out \"" + dir.Path() + "\" > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const char *name : {"Catchment-wet-season.inp", "Catchment-dry-season.inp"})
         EXPECT_EQ(test::ReadBytes(dir.File(name)), test::ReadBytes(ExamplePath(name))) << name;

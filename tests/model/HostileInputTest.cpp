@@ -76,12 +76,13 @@ protected:
     }
 };
 
-const char *const analysisHead = " Input data for Quellow program\r\n Analysis and reconstruction\r\n"
-                                 "\r\nT\r\nT\r\n\r\n Filename: x\r\n"
-                                 " Maximum dead storage:     50.00\r\n"
-                                 " Initial dead storage:     10.00\r\n"
-                                 " Max.escape/time unit:      4.00\r\n\r\n"
-                                 " -\r\n  Serial\r\n -\r\n";
+const char *const analysisHead =
+    " Input data for Quellow program\r\n Analysis and reconstruction\r\n"
+    "\r\nT\r\nT\r\n\r\n Filename: x\r\n"
+    " Maximum dead storage:     50.00\r\n"
+    " Initial dead storage:     10.00\r\n"
+    " Max.escape/time unit:      4.00\r\n\r\n"
+    " -\r\n  Serial\r\n -\r\n";
 
 TEST_F(HostileInput, AGigabyteInputFile)
 {

@@ -27,14 +27,26 @@ std::string Crlf(std::initializer_list<std::string> lines)
 /// Head of a prediction file (lines 1 to 23) of the current layout.
 std::string PredictionHead(const std::string &mode = " Prediction runoff")
 {
-    return Crlf({" Input data for Quellow program", mode, "", "Area", "Units", "",
-                 " Filename: x.inp", " Maximum dead storage:    50.00",
-                 " Initial dead storage:    50.00", " Max.escape/time unit:  1.0E-0001",
+    return Crlf({" Input data for Quellow program",
+                 mode,
+                 "",
+                 "Area",
+                 "Units",
+                 "",
+                 " Filename: x.inp",
+                 " Maximum dead storage:    50.00",
+                 " Initial dead storage:    50.00",
+                 " Max.escape/time unit:  1.0E-0001",
                  " Linear reservoir function : Alpha = A * Runoff + B",
-                 " A1 coefficient : 5.0000E-002", " Value of B1 is : 1.0000E-001",
-                 " A2 coefficient : 2.0000E-002", " Value of B2 is : 3.0000E-002",
-                 " Effective porosity (%) :    5.00", " Initial runoff rate :     1.50",
-                 " Initial water level :    20.00", " Runoff division     :     0.70", "",
+                 " A1 coefficient : 5.0000E-002",
+                 " Value of B1 is : 1.0000E-001",
+                 " A2 coefficient : 2.0000E-002",
+                 " Value of B2 is : 3.0000E-002",
+                 " Effective porosity (%) :    5.00",
+                 " Initial runoff rate :     1.50",
+                 " Initial water level :    20.00",
+                 " Runoff division     :     0.70",
+                 "",
                  " ------------------------------------------",
                  " Serial    T i m e   Rainfall   Escape rate",
                  " ------------------------------------------"});
@@ -252,9 +264,9 @@ TEST_F(InputFile, ReadsThePredictionLayout)
 
 TEST_F(InputFile, AnalysisRowWithFourNumbersTakesTheLastAsRunoffAndWarnsOnce)
 {
-    ASSERT_TRUE(Read(AnalysisHead() + Crlf({"    1  1.00  2.00  0.30",
-                                            "    2  2.00  0.00  0.40  0.50",
-                                            "    3  3.00  1.00  0.20"})));
+    ASSERT_TRUE(
+        Read(AnalysisHead() + Crlf({"    1  1.00  2.00  0.30", "    2  2.00  0.00  0.40  0.50",
+                                    "    3  3.00  1.00  0.20"})));
     const auto &dm = DMQuellow;
     EXPECT_EQ(dm.NrOfData, 3);
     EXPECT_EQ(dm.Runoff, (DataArrayR{0.3, 0.5, 0.2}));
@@ -272,8 +284,8 @@ TEST_F(InputFile, PredictionRowWithoutEscapeTakesTheMaximumAndWarnsOnce)
 
 TEST_F(InputFile, NegativeEvaporationInAnAnalysisIsReportedOnce)
 {
-    ASSERT_TRUE(Read(AnalysisHead() + Crlf({"    1  1.00  2.00  -0.30  1.00",
-                                            "    2  2.00  0.00  -0.40  1.00"})));
+    ASSERT_TRUE(Read(AnalysisHead() +
+                     Crlf({"    1  1.00  2.00  -0.30  1.00", "    2  2.00  0.00  -0.40  1.00"})));
     EXPECT_EQ(DMQuellow.NrOfData, 2);
     EXPECT_EQ(prompts.Messages,
               std::vector<std::string>{
@@ -287,17 +299,28 @@ TEST_F(InputFile, OutdatedPredictionLayoutIsReadWithA2ZeroAndB2DivideKept)
     ModelValues.A2 = 9;
     ModelValues.B2 = 0.25;
     ModelValues.Divide = 1.75;
-    const std::string text =
-        Crlf({" Input data for Quellow program", " Prediction drainage", "", "Old", "File", "",
-              " Filename: old.inp", " Maximum dead storage:    50.00",
-              " Initial dead storage:    50.00", " Max.escape/time unit:     1.00",
-              " Linear reservoir function : Alpha = A * Runoff + B",
-              " A1 coefficient : 5.0000E-002", " Value of B1 is : 1.0000E-001",
-              " Effective porosity (%) :    4.00", " Initial runoff rate :     1.50",
-              " Initial water level :    20.00", "", " ------------------------------------------",
-              " Serial    T i m e   Rainfall   Escape rate",
-              " ------------------------------------------", "    1  1.00  2.00  0.10",
-              "    2  2.00  3.00  0.20"});
+    const std::string text = Crlf({" Input data for Quellow program",
+                                   " Prediction drainage",
+                                   "",
+                                   "Old",
+                                   "File",
+                                   "",
+                                   " Filename: old.inp",
+                                   " Maximum dead storage:    50.00",
+                                   " Initial dead storage:    50.00",
+                                   " Max.escape/time unit:     1.00",
+                                   " Linear reservoir function : Alpha = A * Runoff + B",
+                                   " A1 coefficient : 5.0000E-002",
+                                   " Value of B1 is : 1.0000E-001",
+                                   " Effective porosity (%) :    4.00",
+                                   " Initial runoff rate :     1.50",
+                                   " Initial water level :    20.00",
+                                   "",
+                                   " ------------------------------------------",
+                                   " Serial    T i m e   Rainfall   Escape rate",
+                                   " ------------------------------------------",
+                                   "    1  1.00  2.00  0.10",
+                                   "    2  2.00  3.00  0.20"});
     ASSERT_TRUE(Read(text));
     EXPECT_EQ(prompts.Messages,
               std::vector<std::string>{"This is an outdated input file. Please make the necessary "
@@ -346,8 +369,8 @@ TEST_F(InputFile, HandEditedFilesReadLikeTheProgramsOwn)
 TEST_F(InputFile, TheNumberAtTheEndOfARowTakesTheLocaleSeparatorToo)
 {
     DecimalSeparator = ',';
-    ASSERT_TRUE(Read(AnalysisHead() + Crlf({"    1  1.00  2.00  0.30  2,5",
-                                            "    2  2.00  0.00  0.40  1.25"})));
+    ASSERT_TRUE(Read(AnalysisHead() +
+                     Crlf({"    1  1.00  2.00  0.30  2,5", "    2  2.00  0.00  0.40  1.25"})));
     EXPECT_EQ(DMQuellow.Runoff, (DataArrayR{2.5, 1.25}));
     DecimalSeparator = '.';
     EXPECT_FALSE(Read(AnalysisHead() + Crlf({"    1  1.00  2.00  0.30  2,5"})));

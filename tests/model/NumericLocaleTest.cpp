@@ -27,8 +27,8 @@ protected:
             if (std::setlocale(LC_NUMERIC, name))
                 return;
         // None installed: build one beside the test, where the definitions are at hand.
-        const std::string build = "localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") +
-                                  "' >/dev/null 2>&1";
+        const std::string build =
+            "localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
         if (std::system(build.c_str()) == 0) {
             setenv("LOCPATH", dir.Path().c_str(), 1);
             if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
@@ -69,7 +69,8 @@ TEST_F(CommaNumericLocale, FilesKeepTheFullStop)
     expected.replace(expected.find("analysis-relaxed.inp"), 20, input);
     EXPECT_EQ(ReadBytes(input), expected);
     ASSERT_TRUE(URainRun::DivideSearch());
-    EXPECT_EQ(ReadBytes(dir.File("analysis-relaxed.dat")), ReadBytes(TestData("analysis-relaxed.dat")));
+    EXPECT_EQ(ReadBytes(dir.File("analysis-relaxed.dat")),
+              ReadBytes(TestData("analysis-relaxed.dat")));
 }
 
 } // namespace

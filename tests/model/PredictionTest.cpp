@@ -129,7 +129,7 @@ TEST_F(Prediction, UnitTextIsNormalised)
 {
     const std::string base = ReadBytes(TestData("pred-drainage.inp"));
     const std::vector<std::pair<std::string, std::string>> units = {
-        {"", ""}, {" mm", "mm/t"}, {" c m", "cm/t"}, {" dm.", "dm/t"},
+        {"", ""},      {" mm", "mm/t"},       {" c m", "cm/t"}, {" dm.", "dm/t"},
         {" m", "m/t"}, {" mm/day", "mm/day"}, {" inch", "inch"}};
     for (const auto &[written, expected] : units) {
         std::string text = base;
@@ -200,12 +200,11 @@ TEST_F(Prediction, NoMaximumStorageOrNoPorosityIsRefused)
     P::RunPrediction();
     EXPECT_TRUE(P::State.PredFailed);
     const std::string path = dir.File("run.inp");
-    EXPECT_EQ(prompts.Messages,
-              (std::vector<std::string>{
-                  "The maximum dead storage in the input file \"" + path +
-                      "\" must be larger than 0 for a prediction.",
-                  "The effective porosity in the input file \"" + path +
-                      "\" must be larger than 0 for a drainage prediction."}));
+    EXPECT_EQ(prompts.Messages, (std::vector<std::string>{
+                                    "The maximum dead storage in the input file \"" + path +
+                                        "\" must be larger than 0 for a prediction.",
+                                    "The effective porosity in the input file \"" + path +
+                                        "\" must be larger than 0 for a drainage prediction."}));
     EXPECT_FALSE(FileExists(dir.File("run.out")));
 
     // Porosity plays no part in the runoff sub-mode.
@@ -304,8 +303,13 @@ TEST_F(Prediction, BadFilesStopTheRunWithAMessageAndNoOutput)
     std::string nan = good;
     nan.replace(nan.find("1.0000E-001"), 11, "nan");
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"corrupt.inp", corrupt}, {"nan.inp", nan}, {"cut.inp", good.substr(0, 300)},
-        {"binary.inp", std::string("\x7f" "ELF\0\1\2", 7)}, {"empty.inp", ""}};
+        {"corrupt.inp", corrupt},
+        {"nan.inp", nan},
+        {"cut.inp", good.substr(0, 300)},
+        {"binary.inp", std::string("\x7f"
+                                   "ELF\0\1\2",
+                                   7)},
+        {"empty.inp", ""}};
     for (const auto &[name, text] : files)
         WriteBytes(dir.File(name), text);
     const std::string corruptText = "A program error occurred.Real numbers in the inputfile \"";

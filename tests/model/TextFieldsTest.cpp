@@ -80,8 +80,8 @@ TEST_F(TextFields, ParseRealTakesOnlyFiniteNumbersWithAFullStop)
     EXPECT_TRUE(ParseReal("5.0E-0001", v));
     EXPECT_DOUBLE_EQ(v, 0.5);
     v = 7;
-    for (const char *bad : {"nan", "NaN", "inf", "-inf", "infinity", "1e999", "1,5", "", "+",
-                            "-", "2x", "++1", "0x10", "1.5.2"}) {
+    for (const char *bad : {"nan", "NaN", "inf", "-inf", "infinity", "1e999", "1,5", "", "+", "-",
+                            "2x", "++1", "0x10", "1.5.2"}) {
         EXPECT_FALSE(ParseReal(bad, v)) << bad;
         EXPECT_EQ(v, 7) << bad;
     }

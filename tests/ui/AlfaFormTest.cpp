@@ -91,10 +91,13 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<QString>("porosity");
-        QTest::newRow("series branch") << QStringList{"1", "1", "5", "1", "10", "20"}
-                                       << " 0.100" << " 0.495" << " 10.0";
-        QTest::newRow("logarithmic branch") << QStringList{"0.5", "0,5", "1", "0.5", "5", "30"}
-                                            << " 0.044" << " 0.084" << "  5.0";
+        QTest::newRow("series branch") << QStringList{"1", "1", "5", "1", "10", "20"} << " 0.100"
+                                       << " 0.495"
+                                       << " 10.0";
+        QTest::newRow("logarithmic branch")
+            << QStringList{"0.5", "0,5", "1", "0.5", "5", "30"} << " 0.044"
+            << " 0.084"
+            << "  5.0";
     }
     void workedExamples()
     {
@@ -127,17 +130,28 @@ private slots:
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("Ka negative") << QByteArray("Edit1") << "-1" << "Ka should be greater than zero";
-        QTest::newRow("Ka zero") << QByteArray("Edit1") << "0" << "";
-        QTest::newRow("Kb negative") << QByteArray("Edit2") << "-0,2" << "Kb should be greater than zero";
-        QTest::newRow("D zero") << QByteArray("Edit3") << "0" << "D should be greater than zero";
-        QTest::newRow("U negative") << QByteArray("Edit4") << "-1" << "U should be greater than zero";
-        QTest::newRow("P zero") << QByteArray("Edit5") << "0" << "P should be greater than zero";
-        QTest::newRow("P half") << QByteArray("Edit5") << "0.5" << "P should be greater than 1%";
-        QTest::newRow("P one") << QByteArray("Edit5") << "1" << "";
-        QTest::newRow("P thirty") << QByteArray("Edit5") << "30" << "";
-        QTest::newRow("P above thirty") << QByteArray("Edit5") << "31" << "P should be less than 30%";
-        QTest::newRow("L zero") << QByteArray("Edit6") << "0" << "L should be greater than zero";
+        QTest::newRow("Ka negative") << QByteArray("Edit1") << "-1"
+                                     << "Ka should be greater than zero";
+        QTest::newRow("Ka zero") << QByteArray("Edit1") << "0"
+                                 << "";
+        QTest::newRow("Kb negative") << QByteArray("Edit2") << "-0,2"
+                                     << "Kb should be greater than zero";
+        QTest::newRow("D zero") << QByteArray("Edit3") << "0"
+                                << "D should be greater than zero";
+        QTest::newRow("U negative") << QByteArray("Edit4") << "-1"
+                                    << "U should be greater than zero";
+        QTest::newRow("P zero") << QByteArray("Edit5") << "0"
+                                << "P should be greater than zero";
+        QTest::newRow("P half") << QByteArray("Edit5") << "0.5"
+                                << "P should be greater than 1%";
+        QTest::newRow("P one") << QByteArray("Edit5") << "1"
+                               << "";
+        QTest::newRow("P thirty") << QByteArray("Edit5") << "30"
+                                  << "";
+        QTest::newRow("P above thirty") << QByteArray("Edit5") << "31"
+                                        << "P should be less than 30%";
+        QTest::newRow("L zero") << QByteArray("Edit6") << "0"
+                                << "L should be greater than zero";
     }
     void exitChecks()
     {
@@ -177,7 +191,8 @@ private slots:
         QTest::addColumn<QStringList>("values");
         QTest::newRow("P = 30") << QStringList{"1", "1", "5", "1", "30", "20"};
         QTest::newRow("Ka = 0") << QStringList{"0", "1", "5", "1", "10", "20"};
-        QTest::newRow("perimeter wider than spacing") << QStringList{"1", "1", "5", "30", "10", "20"};
+        QTest::newRow("perimeter wider than spacing")
+            << QStringList{"1", "1", "5", "30", "10", "20"};
     }
     void refusedCalculationEntersNothing()
     {
@@ -213,7 +228,8 @@ private slots:
             QCOMPARE(box("Edit8")->text(), QString());
             QCOMPARE(UAlfaCalc::State.A, 0.0);
             // Put the value back as it was.
-            QTest::keyClick(box(QStringLiteral("Edit%1").arg(i).toLatin1().constData()), Qt::Key_Backspace);
+            QTest::keyClick(box(QStringLiteral("Edit%1").arg(i).toLatin1().constData()),
+                            Qt::Key_Backspace);
         }
     }
 

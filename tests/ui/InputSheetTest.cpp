@@ -93,7 +93,9 @@ void InputSheetTest::headingsLineUpWithTheirColumns()
         for (int col = 0; col < grid->columnCount(); ++col) {
             auto *heading = form.findChild<QLabel *>(headings[col]);
             const int columnLeft =
-                grid->viewport()->mapTo(grid->parentWidget(), QPoint(grid->columnViewportPosition(col), 0)).x();
+                grid->viewport()
+                    ->mapTo(grid->parentWidget(), QPoint(grid->columnViewportPosition(col), 0))
+                    .x();
             QVERIFY2(qAbs(heading->x() - columnLeft) <= 4, headings[col]);
             QVERIFY(heading->x() + heading->width() <= columnLeft + grid->columnWidth(col) + 16);
         }
@@ -247,7 +249,8 @@ void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers()
     form.ShowTab(TRainForm::TTab::Intro);
     QString text;
     for (int row = 0; row < 15; ++row)
-        text += (row == 6 ? line : QStringLiteral("%1\t1\t0.1\t2").arg(row + 1)) + QStringLiteral("\r\n");
+        text += (row == 6 ? line : QStringLiteral("%1\t1\t0.1\t2").arg(row + 1)) +
+                QStringLiteral("\r\n");
     form.StringGrid1SetEditText(0, 0, text);
     QCOMPARE(dialogs.Messages,
              QStringList{"An insufficient number of data has been pasted more data are needed."});
@@ -293,8 +296,9 @@ void InputSheetTest::pasteOfFiveRowsIntoFreshSheet()
     TRainForm form;
     OpenFreshSheet(form);
     dialogs.Answers = {false};
-    form.StringGrid1SetEditText(0, 0, QStringLiteral("1\t0\t0.1\t1\r\n2\t0\t0.1\t1\r\n3\t0\t0.1\t1\r\n"
-                                                     "4\t0\t0.1\t1\r\n5\t0\t0.1\t1\r\n"));
+    form.StringGrid1SetEditText(0, 0,
+                                QStringLiteral("1\t0\t0.1\t1\r\n2\t0\t0.1\t1\r\n3\t0\t0.1\t1\r\n"
+                                               "4\t0\t0.1\t1\r\n5\t0\t0.1\t1\r\n"));
     QCOMPARE(dialogs.Questions.size(), 1);
     QCOMPARE(dialogs.Messages, QStringList{" The minimum number of data is 12"});
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("12"));
@@ -327,12 +331,18 @@ void InputSheetTest::numberOfDataLimits_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("boxAfter");
-    QTest::newRow("11") << "11" << " The minimum number of data is 12" << "12";
+    QTest::newRow("11") << "11"
+                        << " The minimum number of data is 12"
+                        << "12";
     QTest::newRow("1501") << "1501"
                           << " The maximum number of data is 1500. Not enough? Contact the author."
                           << "1500";
-    QTest::newRow("text") << "twenty" << "The number of data is not a valid integer" << "twenty";
-    QTest::newRow("fraction") << "20.5" << "The number of data is not a valid integer" << "20.5";
+    QTest::newRow("text") << "twenty"
+                          << "The number of data is not a valid integer"
+                          << "twenty";
+    QTest::newRow("fraction") << "20.5"
+                              << "The number of data is not a valid integer"
+                              << "20.5";
 }
 
 void InputSheetTest::numberOfDataLimits()
@@ -363,7 +373,8 @@ void InputSheetTest::raisingNumberOfDataAddsZeroRowsAndKeepsTyping()
     auto *box = form.findChild<QLineEdit *>("NrOfDataEdit");
     box->setText(QStringLiteral("20"));
     form.NrOfDataEditExit();
-    QCOMPARE(dialogs.Messages.first(), QStringLiteral(" Add data in the last cells at the end of the column"));
+    QCOMPARE(dialogs.Messages.first(),
+             QStringLiteral(" Add data in the last cells at the end of the column"));
     QCOMPARE(Grid(form)->rowCount(), 20);
     QCOMPARE(DMQuellow.NrOfData, 20);
     QCOMPARE(form.PreviousCount, 20);
@@ -390,17 +401,28 @@ namespace {
 
 double *modelValueOf(const QString &box)
 {
-    if (box == "MaxStorEdit") return &DMQuellow.MaxStor;
-    if (box == "InitStorEdit") return &DMQuellow.InitStor;
-    if (box == "EscapeEdit") return &DMQuellow.MaxEscape;
-    if (box == "A1coeffEdit") return &ModelValues.A1;
-    if (box == "A2CoeffEdit") return &ModelValues.A2;
-    if (box == "B1valueEdit") return &ModelValues.B1;
-    if (box == "B2ValueEdit") return &ModelValues.B2;
-    if (box == "DivideEdit") return &ModelValues.Divide;
-    if (box == "InitRunEdit") return &DMQuellow.InitRun;
-    if (box == "InitLevelEdit") return &DMQuellow.InitLevel;
-    if (box == "PorosityEdit") return &DMQuellow.Porosity;
+    if (box == "MaxStorEdit")
+        return &DMQuellow.MaxStor;
+    if (box == "InitStorEdit")
+        return &DMQuellow.InitStor;
+    if (box == "EscapeEdit")
+        return &DMQuellow.MaxEscape;
+    if (box == "A1coeffEdit")
+        return &ModelValues.A1;
+    if (box == "A2CoeffEdit")
+        return &ModelValues.A2;
+    if (box == "B1valueEdit")
+        return &ModelValues.B1;
+    if (box == "B2ValueEdit")
+        return &ModelValues.B2;
+    if (box == "DivideEdit")
+        return &ModelValues.Divide;
+    if (box == "InitRunEdit")
+        return &DMQuellow.InitRun;
+    if (box == "InitLevelEdit")
+        return &DMQuellow.InitLevel;
+    if (box == "PorosityEdit")
+        return &DMQuellow.Porosity;
     return nullptr;
 }
 
@@ -416,32 +438,110 @@ void InputSheetTest::boxChecks_data()
 
     const double same = -777;
 #define row(name) QTest::newRow(name)
-    row("max storage unreadable") << "MaxStorEdit" << "lots" << "The maximum storage is not a valid real" << "0" << same;
-    row("max storage negative") << "MaxStorEdit" << "-1" << "The maximum storage must be >= 0" << "0" << 0.0;
-    row("max storage comma") << "MaxStorEdit" << "12,5" << "" << "12,5" << 12.5;
-    row("max storage zero") << "MaxStorEdit" << "0" << "" << "0" << 0.0;
-    row("init storage unreadable") << "InitStorEdit" << "" << "The initial storage is not a valid real" << "0" << same;
-    row("init storage negative") << "InitStorEdit" << "-0.1" << "The initial storage must be >= 0" << "0" << 0.0;
-    row("escape unreadable") << "EscapeEdit" << "x" << "The escape rate is not a valid real" << "0" << same;
-    row("escape negative in analysis") << "EscapeEdit" << "-2" << "The escape rate must be >= 0" << "0" << 0.0;
-    row("A1 unreadable") << "A1coeffEdit" << "a" << "The A1 coefficient is not a valid real" << "0" << same;
-    row("A1 negative") << "A1coeffEdit" << "-0.5" << "" << "-0.5" << -0.5;
-    row("A2 unreadable") << "A2CoeffEdit" << "a" << "The A2 coefficient is not a valid real" << "0" << same;
-    row("B1 unreadable") << "B1valueEdit" << "b" << "The B1 value is not a valid real" << "0" << same;
-    row("B2 unreadable") << "B2ValueEdit" << "1.2.3" << "The B2 value is not a valid real" << "0" << same;
-    row("B2 exponent") << "B2ValueEdit" << "2e-3" << "" << "2e-3" << 0.002;
-    row("divide unreadable") << "DivideEdit" << "d" << "The divide is not a valid real" << "0" << same;
-    row("divide negative") << "DivideEdit" << "-1" << "The divide must be >= 0" << " 0" << 0.0;
-    row("initial runoff unreadable") << "InitRunEdit" << "r" << "The initial runoff is not a valid real" << "0" << same;
-    row("initial runoff negative") << "InitRunEdit" << "-3" << "The initial runoff must be >= 0" << "0" << 0.0;
-    row("initial level unreadable") << "InitLevelEdit" << "l" << "The initial level is not a valid real" << "0" << same;
-    row("initial level negative") << "InitLevelEdit" << "-3" << "The initial level must be >= 0" << "0" << 0.0;
-    row("porosity unreadable") << "PorosityEdit" << "p" << "The porosity is not a valid real" << "0" << same;
-    row("porosity negative") << "PorosityEdit" << "-1" << "The porosity must be >= 0" << " 5" << 5.0;
-    row("porosity 150") << "PorosityEdit" << "150" << "The porosity must be < 100%" << " 5" << 5.0;
-    row("porosity 100") << "PorosityEdit" << "100" << "" << "100" << 100.0;
-    row("porosity 0") << "PorosityEdit" << "0" << "" << "0" << 0.0;
-    row("porosity nan") << "PorosityEdit" << "nan" << "The porosity is not a valid real" << "0" << same;
+    row("max storage unreadable") << "MaxStorEdit"
+                                  << "lots"
+                                  << "The maximum storage is not a valid real"
+                                  << "0" << same;
+    row("max storage negative") << "MaxStorEdit"
+                                << "-1"
+                                << "The maximum storage must be >= 0"
+                                << "0" << 0.0;
+    row("max storage comma") << "MaxStorEdit"
+                             << "12,5"
+                             << ""
+                             << "12,5" << 12.5;
+    row("max storage zero") << "MaxStorEdit"
+                            << "0"
+                            << ""
+                            << "0" << 0.0;
+    row("init storage unreadable") << "InitStorEdit"
+                                   << ""
+                                   << "The initial storage is not a valid real"
+                                   << "0" << same;
+    row("init storage negative") << "InitStorEdit"
+                                 << "-0.1"
+                                 << "The initial storage must be >= 0"
+                                 << "0" << 0.0;
+    row("escape unreadable") << "EscapeEdit"
+                             << "x"
+                             << "The escape rate is not a valid real"
+                             << "0" << same;
+    row("escape negative in analysis") << "EscapeEdit"
+                                       << "-2"
+                                       << "The escape rate must be >= 0"
+                                       << "0" << 0.0;
+    row("A1 unreadable") << "A1coeffEdit"
+                         << "a"
+                         << "The A1 coefficient is not a valid real"
+                         << "0" << same;
+    row("A1 negative") << "A1coeffEdit"
+                       << "-0.5"
+                       << ""
+                       << "-0.5" << -0.5;
+    row("A2 unreadable") << "A2CoeffEdit"
+                         << "a"
+                         << "The A2 coefficient is not a valid real"
+                         << "0" << same;
+    row("B1 unreadable") << "B1valueEdit"
+                         << "b"
+                         << "The B1 value is not a valid real"
+                         << "0" << same;
+    row("B2 unreadable") << "B2ValueEdit"
+                         << "1.2.3"
+                         << "The B2 value is not a valid real"
+                         << "0" << same;
+    row("B2 exponent") << "B2ValueEdit"
+                       << "2e-3"
+                       << ""
+                       << "2e-3" << 0.002;
+    row("divide unreadable") << "DivideEdit"
+                             << "d"
+                             << "The divide is not a valid real"
+                             << "0" << same;
+    row("divide negative") << "DivideEdit"
+                           << "-1"
+                           << "The divide must be >= 0"
+                           << " 0" << 0.0;
+    row("initial runoff unreadable") << "InitRunEdit"
+                                     << "r"
+                                     << "The initial runoff is not a valid real"
+                                     << "0" << same;
+    row("initial runoff negative") << "InitRunEdit"
+                                   << "-3"
+                                   << "The initial runoff must be >= 0"
+                                   << "0" << 0.0;
+    row("initial level unreadable") << "InitLevelEdit"
+                                    << "l"
+                                    << "The initial level is not a valid real"
+                                    << "0" << same;
+    row("initial level negative") << "InitLevelEdit"
+                                  << "-3"
+                                  << "The initial level must be >= 0"
+                                  << "0" << 0.0;
+    row("porosity unreadable") << "PorosityEdit"
+                               << "p"
+                               << "The porosity is not a valid real"
+                               << "0" << same;
+    row("porosity negative") << "PorosityEdit"
+                             << "-1"
+                             << "The porosity must be >= 0"
+                             << " 5" << 5.0;
+    row("porosity 150") << "PorosityEdit"
+                        << "150"
+                        << "The porosity must be < 100%"
+                        << " 5" << 5.0;
+    row("porosity 100") << "PorosityEdit"
+                        << "100"
+                        << ""
+                        << "100" << 100.0;
+    row("porosity 0") << "PorosityEdit"
+                      << "0"
+                      << ""
+                      << "0" << 0.0;
+    row("porosity nan") << "PorosityEdit"
+                        << "nan"
+                        << "The porosity is not a valid real"
+                        << "0" << same;
 #undef row
 }
 
@@ -531,9 +631,9 @@ void InputSheetTest::clearAllEmptiesTheSheet()
     form.findChild<QLineEdit *>("Title1Edit")->setText(QStringLiteral("Catchment"));
     form.findChild<QLineEdit *>("EscapeEdit")->clear();
     form.ClearButtonClick();
-    for (const char *name : {"A1coeffEdit", "A2CoeffEdit", "B1valueEdit", "B2ValueEdit",
-                             "InitRunEdit", "InitLevelEdit", "MaxStorEdit", "InitStorEdit",
-                             "Title1Edit", "Title2Edit"})
+    for (const char *name :
+         {"A1coeffEdit", "A2CoeffEdit", "B1valueEdit", "B2ValueEdit", "InitRunEdit",
+          "InitLevelEdit", "MaxStorEdit", "InitStorEdit", "Title1Edit", "Title2Edit"})
         QVERIFY2(form.findChild<QLineEdit *>(name)->text().isEmpty(), name);
     QCOMPARE(form.findChild<QLineEdit *>("PorosityEdit")->text(), QStringLiteral(" 5 "));
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("15"));

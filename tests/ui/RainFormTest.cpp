@@ -51,7 +51,8 @@ void RainFormTest::windowTitleAndTabCaptions()
     QStringList captions;
     for (int i = 0; i < tabs->count(); ++i)
         captions << tabs->tabText(i);
-    QCOMPARE(captions, (QStringList{"  Intro  ", " Figure ", "  Input  ", "  Output  ", " Graphics "}));
+    QCOMPARE(captions,
+             (QStringList{"  Intro  ", " Figure ", "  Input  ", "  Output  ", " Graphics "}));
     QCOMPARE(form.CurrentTab(), TRainForm::TTab::Intro);
     QVERIFY(form.findChild<QWidget *>("GraphicsTabSheet"));
 }
@@ -161,9 +162,8 @@ void RainFormTest::statusTextsFitTheWindow()
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.width(), 675);
         QStatusBar *bar = form.statusBar();
-        for (const TRainForm::TTab tab :
-             {TRainForm::TTab::Intro, TRainForm::TTab::Input, TRainForm::TTab::Output,
-              TRainForm::TTab::Graphics}) {
+        for (const TRainForm::TTab tab : {TRainForm::TTab::Intro, TRainForm::TTab::Input,
+                                          TRainForm::TTab::Output, TRainForm::TTab::Graphics}) {
             form.ShowTab(tab);
             const QString text = form.StatusText();
             QVERIFY(!text.isEmpty());

@@ -96,9 +96,9 @@ void SaveRunTest::predictionFromSheetToOutputTab()
 
     QCOMPARE(finished.count(), 1);
     const QString output = dir.filePath(QStringLiteral("pred.out"));
-    QCOMPARE(dialogs.Messages, QStringList{"The input is saved in " + input + " ;" +
-                                           " Calculations were done and the output is saved in  " +
-                                           output});
+    QCOMPARE(dialogs.Messages,
+             QStringList{"The input is saved in " + input + " ;" +
+                         " Calculations were done and the output is saved in  " + output});
     QCOMPARE(dialogs.SaveDialogs.size(), 1);
     QCOMPARE(dialogs.SaveDialogs[0].Filter, QStringLiteral("Input files (*.inp)"));
     QCOMPARE(dialogs.SaveDialogs[0].DefaultExt, QStringLiteral("inp"));
@@ -116,12 +116,14 @@ void SaveRunTest::predictionFromSheetToOutputTab()
     QCOMPARE(lines.size(), 23 + 30 + 1);
 
     // The progress box, as it looked at each pause, and hidden at the end.
-    QCOMPARE(progress, (QStringList{
-                           " Saving data .....",
-                           " Saving data .....\n Progress 25% ....\n Calculating .....",
-                           " Saving data .....\n Progress 25% ....\n Calculating .....\n Progress 75% ....",
-                           " Saving data .....\n Progress 25% ....\n Calculating .....\n Progress 75% ....\n Filing results ..",
-                       }));
+    QCOMPARE(progress,
+             (QStringList{
+                 " Saving data .....",
+                 " Saving data .....\n Progress 25% ....\n Calculating .....",
+                 " Saving data .....\n Progress 25% ....\n Calculating .....\n Progress 75% ....",
+                 " Saving data .....\n Progress 25% ....\n Calculating .....\n Progress 75% ....\n "
+                 "Filing results ..",
+             }));
     QVERIFY(wait->isHidden());
     QVERIFY(dialogs.Pauses == QList<int>(4, 500));
 
@@ -175,16 +177,20 @@ void SaveRunTest::analysisFromSheetToOutputTab()
 
     // Five trials and the final run, each followed by its pause; trials 2 to 5 add a line.
     const QString head = QStringLiteral(" Saving data .....\n Progress 25% ....");
-    QCOMPARE(progress, (QStringList{
-                           " Saving data .....",
-                           head,
-                           head,
-                           head + "\n Progress 40% ....",
-                           head + "\n Progress 40% ....\n Progress 60% ....",
-                           head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....",
-                           head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....\n Progress 90% ....",
-                           head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....\n Progress 90% ....\n Filing results ..",
-                       }));
+    QCOMPARE(
+        progress,
+        (QStringList{
+            " Saving data .....",
+            head,
+            head,
+            head + "\n Progress 40% ....",
+            head + "\n Progress 40% ....\n Progress 60% ....",
+            head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....",
+            head +
+                "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....\n Progress 90% ....",
+            head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....\n Progress 90% "
+                   "....\n Filing results ..",
+        }));
     QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
     QCOMPARE(Box(form, "NrOfDataEdit")->text(), QStringLiteral("30"));
     const QByteArray written = FileBytes(output);
@@ -237,9 +243,10 @@ void SaveRunTest::failuresStopInOrder_data()
                                            "negative values or a non-sequential time series");
     const QString notReal = QStringLiteral("Not all data values in the inputfile are real");
     QTest::newRow("negative escape rate, before the dialog")
-        << 0 << "-0.1" << false << 0 << 0 << "1" << "The maximum escape rate cannot be negative." << 0;
-    QTest::newRow("unreadable escape box")
-        << 0 << "" << false << 0 << 0 << "1" << "The escape rate is not a valid real" << 0;
+        << 0 << "-0.1" << false << 0 << 0 << "1"
+        << "The maximum escape rate cannot be negative." << 0;
+    QTest::newRow("unreadable escape box") << 0 << "" << false << 0 << 0 << "1"
+                                           << "The escape rate is not a valid real" << 0;
     QTest::newRow("negative escape rate passes in prediction")
         << 1 << "-0.1" << true << 0 << 0 << "1" << notSaved << 1;
     QTest::newRow("cancelled dialog") << 0 << "2" << true << 0 << 0 << "1" << notSaved << 1;
@@ -336,8 +343,8 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
     TScriptedDialogs dialogs;
     TRainForm form;
     PreparePrediction(form);
-    form.SetCellText(1, 4, QString());  // row 5: no rain
-    form.SetCellText(2, 9, QStringLiteral(" "));  // row 10: no escape rate
+    form.SetCellText(1, 4, QString());           // row 5: no rain
+    form.SetCellText(2, 9, QStringLiteral(" ")); // row 10: no escape rate
     const QString input = dir.filePath(QStringLiteral("gaps.inp"));
     dialogs.SaveNames = {input};
     form.InputSaveActionExecute();
@@ -412,8 +419,7 @@ void SaveRunTest::openInputFillsTheSheet_data()
     QTest::addColumn<bool>("analysis");
     QTest::addColumn<int>("rows");
     QTest::addColumn<QString>("firstRow");
-    QTest::newRow("analysis") << DataPath("input-analysis.inp") << true << 3
-                              << "0.5|0|0.1|2.5";
+    QTest::newRow("analysis") << DataPath("input-analysis.inp") << true << 3 << "0.5|0|0.1|2.5";
     QTest::newRow("prediction") << ExamplePath("Example-prediction-drainage.inp") << false << -1
                                 << "";
 }

@@ -50,10 +50,14 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("memo");
-        QTest::newRow("first") << "1st (pre) reservoir" << "FirstMemo";
-        QTest::newRow("second") << "2nd (main) reservoir" << "SecondMemo";
-        QTest::newRow("alpha") << "Alpha (response) function" << "AlphaMemo";
-        QTest::newRow("head") << "Water level (head)" << "HeadMemo";
+        QTest::newRow("first") << "1st (pre) reservoir"
+                               << "FirstMemo";
+        QTest::newRow("second") << "2nd (main) reservoir"
+                                << "SecondMemo";
+        QTest::newRow("alpha") << "Alpha (response) function"
+                               << "AlphaMemo";
+        QTest::newRow("head") << "Water level (head)"
+                              << "HeadMemo";
     }
     void detailButtonsShowOneMemo()
     {
@@ -104,7 +108,8 @@ private slots:
             QStringLiteral("Run2 = Run1*Exp(-Alpha*Delta2) + Rech2*[1-Exp(-Alpha*Delta2)]")));
 
         const QStringList alpha = lines(&page, "AlphaMemo");
-        QCOMPARE(alpha.first(), QStringLiteral("DETERMING THE ALPHA FUNCTION FROM RAINFALL-RUNOFF DATA"));
+        QCOMPARE(alpha.first(),
+                 QStringLiteral("DETERMING THE ALPHA FUNCTION FROM RAINFALL-RUNOFF DATA"));
         QVERIFY(alpha.contains(QStringLiteral("Alpha2 = -[Ln(Run1/Run2)]/Delta2")));
         QVERIFY(alpha.contains(
             QStringLiteral("Alpha2=C,  Alpha2 = A*Run1+C,  or  Alpha2 = A*Run1^2+B*Run1+C")));
@@ -118,7 +123,8 @@ private slots:
     {
         QWidget page;
         UIntroPages::BuildFigurePage(&page);
-        QCOMPARE(lines(&page, "RefMemo").first(), QStringLiteral("  For the equations used see web page:"));
+        QCOMPARE(lines(&page, "RefMemo").first(),
+                 QStringLiteral("  For the equations used see web page:"));
         auto *picture = page.findChild<TSvgPicture *>(QStringLiteral("FigureImage"));
         QVERIFY(picture && picture->isValid());
     }
@@ -132,16 +138,18 @@ private slots:
         QCOMPARE(text.first(), QStringLiteral(" START HELP"));
         QVERIFY(text.contains(QStringLiteral("  RunOff = 24 x 1000  X / Y")));
         QVERIFY(text.contains(QStringLiteral("  RunOff = 60 x 60 x 24 X / (1000  Y)")));
-        QCOMPARE(help.findChild<QPlainTextEdit *>(QStringLiteral("HelpMemo"))->verticalScrollBarPolicy(),
-                 Qt::ScrollBarAlwaysOn);
+        QCOMPARE(
+            help.findChild<QPlainTextEdit *>(QStringLiteral("HelpMemo"))->verticalScrollBarPolicy(),
+            Qt::ScrollBarAlwaysOn);
     }
 
     void comment()
     {
         TCommentForm comment;
         QCOMPARE(comment.windowTitle(), QStringLiteral("Comment on shape of the curve"));
-        QVERIFY(lines(&comment, "CommentMemo").join(QLatin1Char(' ')).contains(
-            QStringLiteral("For this, contact the author.")));
+        QVERIFY(lines(&comment, "CommentMemo")
+                    .join(QLatin1Char(' '))
+                    .contains(QStringLiteral("For this, contact the author.")));
     }
 };
 
