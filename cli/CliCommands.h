@@ -11,5 +11,6 @@ using TArgs = std::vector<std::string>;
 int RunCommand(const TArgs &args);   ///< quellow-cli run FILE.inp
 int ChartCommand(const TArgs &args); ///< quellow-cli chart FILE.out --kind N -o FILE.bmp
 int AlfaCommand(const TArgs &args);  ///< quellow-cli alfa KA KB D U P L
+int CalibrateCommand(const TArgs &args); ///< quellow-cli calibrate FILE.inp [options]
 
 } // namespace quellow::cli

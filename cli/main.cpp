@@ -41,6 +41,9 @@ const char *const usage =
     "  alfa KA KB D U P L\n"
     "      The alpha calculator of a drainage system: conductivities above and below the\n"
     "      drains, depth, wet perimeter, drainable porosity and drain spacing.\n"
+    "  calibrate FILE.inp [-o OUT.inp] [--json] [--evaluations N] [--threads N]\n"
+    "      Calibrates the first reservoir of an analysis file and writes and runs the\n"
+    "      calibrated input file (default FILE-calibrated.inp).\n"
     "  --help\n"
     "      Shows this text.\n";
 
@@ -67,6 +70,8 @@ int main(int argc, char **argv)
         return quellow::cli::ChartCommand(args);
     if (command == "alfa")
         return quellow::cli::AlfaCommand(args);
+    if (command == "calibrate")
+        return quellow::cli::CalibrateCommand(args);
     std::fputs(usage, stderr);
     return 2;
 }

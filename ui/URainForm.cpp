@@ -179,6 +179,7 @@ void TRainForm::CreateMenus()
     auto *paste = makeAction("EditPasteAction", "&Paste");
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addActions({copy, cut, paste});
+    editMenu->addAction(CreateCalibrateAction());
     // Delete has a key but no menu entry.
     auto *del = makeAction("EditDeleteAction", "&Delete");
     del->setShortcut(QKeySequence(Qt::Key_Delete));

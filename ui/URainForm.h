@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -18,6 +19,13 @@ class QTableWidget;
 class QWidget;
 
 namespace quellow {
+
+namespace URainRun {
+struct TAnalysisInput;
+}
+namespace UCalibration {
+struct TParameters;
+}
 
 class TAlfaForm;
 class TCommentForm;
@@ -93,6 +101,8 @@ public:
     void GraphOpenActionExecute();
     void GraphSaveActionExecute();
     void ViewGraphButtonClick();
+    /// Calibrates the first reservoir on the sheet's complete rows (analysis mode).
+    void CalibrateActionExecute();
 
     // ---- Tabs ------------------------------------------------------------------------------
     enum class TTab { Intro, Figure, Input, Output, Graphics };
@@ -167,6 +177,16 @@ private:
                   const std::function<bool(double, QString &, QString &)> &range,
                   double &modelValue);
     void Guarded(const std::function<void()> &action);
+
+    // Calibrate (URainFormCalibrate.cpp)
+    QAction *CreateCalibrateAction();
+    void CreateCalibrateButton(QWidget *page, int buttonTop);
+    void ShowCalibrateControls(bool analysis);
+    bool SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows);
+    void ApplyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
+                          const UCalibration::TParameters &best);
+    QPushButton *mCalibrateButton = nullptr;
+    QAction *mCalibrateAction = nullptr;
 
     void EditCopy();
     void EditCut();

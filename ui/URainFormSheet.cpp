@@ -283,6 +283,7 @@ void TRainForm::CreateInputSheet(QWidget *page)
     auto *help = button("HelpButton", "Start help, units", 106, 130);
     auto *open = button("OpenInputButton", " Open input", 420, 110);
     auto *save = button("SaveRunButton", " Save / Run", 540, 118);
+    CreateCalibrateButton(page, ButtonTop);
     QFont bold = save->font();
     bold.setBold(true);
     save->setFont(bold);
@@ -373,6 +374,7 @@ void TRainForm::ApplyLayout(bool analysis)
     mStarLabel->move(layout.Star);
     mFirstGroup->move(layout.FirstGroup);
     mTryMemo->setVisible(analysis);
+    ShowCalibrateControls(analysis);
     if (!analysis)
         mInputImage->hide();
 }
