@@ -9,11 +9,10 @@
 #include "model/UTextFields.h"
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
+#include "ui/UInputSheetPage.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 
 namespace quellow {
 
@@ -36,24 +35,6 @@ QAction *TRainForm::CreateCalibrateAction()
     return mCalibrateAction;
 }
 
-void TRainForm::CreateCalibrateButton(QWidget *page, int buttonTop)
-{
-    mCalibrateButton = new QPushButton(QStringLiteral("Calibrate"), page);
-    mCalibrateButton->setObjectName(QStringLiteral("CalibrateButton"));
-    mCalibrateButton->setGeometry(300, buttonTop, 100, 28);
-    mCalibrateButton->setToolTip(
-        QStringLiteral("Finds the storages and the escape rate factor that fit the runoff best"));
-    connect(mCalibrateButton, &QPushButton::clicked, this, &TRainForm::CalibrateActionExecute);
-}
-
-void TRainForm::ShowCalibrateControls(bool analysis)
-{
-    if (mCalibrateButton)
-        mCalibrateButton->setVisible(analysis);
-    if (mCalibrateAction)
-        mCalibrateAction->setEnabled(analysis);
-}
-
 void TRainForm::CalibrateActionExecute()
 {
     Guarded([this] {
@@ -72,33 +53,21 @@ void TRainForm::CalibrateActionExecute()
 
 bool TRainForm::SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows)
 {
-    if (mOptionComboBox->currentIndex() != 0 || !DMQuellow.Analysis)
+    if (!mInputSheet->analysisChosen() || !DMQuellow.Analysis)
         return false;
-    int boxCount = 0;
-    if (!ParseInt(mNrOfDataEdit->text().trimmed().toStdString(), boxCount)) {
-        message("The number of data is not a valid integer");
+    if (!mInputSheet->checkDataCount() || !mInputSheet->checkMaxEscape())
         return false;
-    }
-    double maxEscape = 0;
-    if (!StringToFloat(mEscapeEdit->text(), maxEscape)) {
-        message("The escape rate is not a valid real");
-        return false;
-    }
-    if (maxEscape < 0) {
-        message("The maximum escape rate cannot be negative.");
-        return false;
-    }
-    // The rows are collected and checked as Save/Run does, into the model, which is then put
-    // back: until "Apply" nothing changes.
+    // The rows are read and checked as Save/Run does, into the model, which is then put back:
+    // until "Apply" nothing changes.
     const TDMQuellow saved = DMQuellow;
-    const int savedValid = ValidCount;
-    const bool collected = CollectRows();
-    const bool sound = collected && CheckInputData();
+    const int savedValid = mInputSheet->ValidCount;
+    const bool read = mInputSheet->readRows();
+    const bool sound = read && CheckInputData();
     const TDMQuellow sheet = DMQuellow;
-    const int valid = ValidCount;
+    const int valid = mInputSheet->ValidCount;
     DMQuellow = saved;
-    ValidCount = savedValid;
-    if (!collected)
+    mInputSheet->ValidCount = savedValid;
+    if (!read)
         return false;
     if (!sound) {
         message("The data cannot be calibrated due to input errors like negative values or a "
@@ -106,7 +75,8 @@ bool TRainForm::SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<
         return false;
     }
     if (valid > MaxData) {
-        message(" The maximum number of data is 1500. Not enough? Contact the author.");
+        message(" The maximum number of data is 1500. Not enough? Split the series into parts of "
+                "at most 1500 data.");
         return false;
     }
     for (int i = 0; i < sheet.NrOfData; ++i)
@@ -128,13 +98,15 @@ void TRainForm::ApplyCalibration(const URainRun::TAnalysisInput &input,
     auto &dm = DMQuellow;
     dm.MaxStor = best.MaxStor;
     dm.InitStor = best.InitStor;
-    mMaxStorEdit->setText(FloatToStr(best.MaxStor));
-    mInitStorEdit->setText(FloatToStr(best.InitStor));
+    if (auto *box = mInputSheet->findChild<QLineEdit *>(QStringLiteral("MaxStorEdit")))
+        box->setText(FloatToStr(best.MaxStor));
+    if (auto *box = mInputSheet->findChild<QLineEdit *>(QStringLiteral("InitStorEdit")))
+        box->setText(FloatToStr(best.InitStor));
     // Each escape rate as the calibrated input file holds it, so that Save/Run writes it again.
     const URainRun::TAnalysisInput calibrated = UCalibration::CalibratedInput(input, best);
     for (std::size_t k = 0; k < gridRows.size() && k < calibrated.Rows.size(); ++k)
-        SetCellText(2, gridRows[k], FloatToStr(calibrated.Rows[k].Escape));
-    DataShown = true;
+        mInputSheet->SetCellText(2, gridRows[k], FloatToStr(calibrated.Rows[k].Escape));
+    mInputSheet->DataShown = true;
 }
 
 } // namespace quellow
