@@ -1,3 +1,4 @@
+#include "QuellowVersion.h"
 #include "model/UDMQuellow.h"
 #include "model/UTextFields.h"
 #include "ui/UAlfaForm.h"
@@ -10,10 +11,17 @@
 #include <QApplication>
 #include <QLocale>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char **argv)
 {
     using namespace quellow;
 
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("quellow " QUELLOW_VERSION "\n", stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quellow rainfall runoff relations"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quellow rainfall runoff relations"));
