@@ -1,5 +1,7 @@
 #include "model/UFileUtil.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -76,47 +78,64 @@ TReadStatus ReadTextFile(const std::string &path, std::vector<std::string> &line
     return status;
 }
 
-bool WriteFileAtomically(const std::string &path, std::string_view content)
+namespace {
+
+/// Creates a new, empty file beside target under a name no other writer uses (process id and a
+/// counter; a name left by an earlier process is skipped), with the mode 0666 that the umask
+/// then narrows as for any new file. path receives the name.
+int createTemporaryFile(const std::filesystem::path &target, std::string &path)
 {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::is_directory(path, error))
-        return false;
-    const fs::path target(path);
-    fs::path folder = target.parent_path();
+    static std::atomic<unsigned long> counter{0};
+    std::filesystem::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return false;
-    bool ok = true;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, ".%ld.%lu", static_cast<long>(::getpid()),
+                      counter.fetch_add(1));
+        path = (folder / ("." + target.filename().string() + suffix)).string();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, std::string_view content)
+{
     const char *p = content.data();
     std::size_t left = content.size();
-    while (ok && left > 0) {
+    while (left > 0) {
         const ssize_t written = ::write(fd, p, left);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            ok = false;
-            break;
+            return false;
         }
         p += written;
         left -= static_cast<std::size_t>(written);
     }
-    if (ok && ::fsync(fd) != 0)
-        ok = false;
+    return true;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string &path, std::string_view content)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return false;
+    std::string temporary;
+    const int fd = createTemporaryFile(path, temporary);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
     if (::close(fd) != 0)
         ok = false;
-    if (ok) {
-        // Keep the usual permissions of a new file rather than mkstemp's 0600.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(pattern.c_str(), 0666 & ~mask);
-        ok = std::rename(pattern.c_str(), path.c_str()) == 0;
-    }
+    if (ok)
+        ok = std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok)
-        ::unlink(pattern.c_str());
+        ::unlink(temporary.c_str());
     return ok;
 }
 

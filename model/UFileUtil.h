@@ -32,7 +32,8 @@ TReadStatus ReadWholeFile(const std::string &path, std::string &content,
 
 /// Writes content to path atomically: a temporary file in the same folder, flushed, then
 /// renamed over the old file. On failure the old file is untouched, the temporary file is
-/// removed, and false is returned.
+/// removed, and false is returned. The new file gets the permissions of any new file (0666
+/// less the umask). Safe to call from several threads at once: no process-wide state is touched.
 bool WriteFileAtomically(const std::string &path, std::string_view content);
 
 /// path with the extension of its last component replaced by ext (which includes the dot);

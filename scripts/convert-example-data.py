@@ -5,10 +5,16 @@ Each example is one season of daily values: time in days (1, 2, 3 ...), rain, po
 evaporation as the escape rate, and the measured runoff, all in mm per day, written in the
 program's own input file layout (CR LF line ends, fixed-width number fields).
 
-Usage: scripts/convert-example-data.py [--raw FOLDER] [--out FOLDER]
-  --raw  folder holding spotpy-hymod/hymod_input.csv (default: the first shared/data/raw
-         found in a folder above the project)
-  --out  folder to write the .inp files to (default: Data/ of the project)
+With --windows it writes instead the calendar-year windows on which the calibration is
+tested (tests/data/windows/): the GR4J example years 1991, 1992 and 1991-1992 and the
+catchment years 2013 to 2016, each with the start values MaxStor 50 mm and InitStor 25 mm.
+
+Usage: scripts/convert-example-data.py [--raw FOLDER] [--out FOLDER] [--windows]
+  --raw      folder holding spotpy-hymod/hymod_input.csv and rrmpg-gr4j/gr4j_example_data.csv
+             (default: the first shared/data/raw found in a folder above the project)
+  --out      folder to write the .inp files to (default: Data/ of the project, or
+             tests/data/windows/ with --windows)
+  --windows  write the calibration windows
 
 Python 3 standard library only.
 """
@@ -43,6 +49,23 @@ EXAMPLES = [
         "title2": "Time in days; rain, potential evaporation (escape) and runoff in mm/day",
     },
 ]
+
+# Calendar-year windows for the calibration tests: (file, source, first day, last day).
+# The GR4J example series ends on 30 December 1992, so 1992 holds 365 days as well.
+WINDOW_TITLE2 = "Time in days; rain, potential evaporation (escape) and runoff in mm/day"
+WINDOWS = [
+    ("gr4j-1991.inp", "gr4j", datetime.date(1991, 1, 1), datetime.date(1991, 12, 31)),
+    ("gr4j-1992.inp", "gr4j", datetime.date(1992, 1, 1), datetime.date(1992, 12, 30)),
+    ("gr4j-1991-1992.inp", "gr4j", datetime.date(1991, 1, 1), datetime.date(1992, 12, 30)),
+    ("hymod-2013.inp", "hymod", datetime.date(2013, 1, 1), datetime.date(2013, 12, 31)),
+    ("hymod-2014.inp", "hymod", datetime.date(2014, 1, 1), datetime.date(2014, 12, 31)),
+    ("hymod-2015.inp", "hymod", datetime.date(2015, 1, 1), datetime.date(2015, 12, 31)),
+    ("hymod-2016.inp", "hymod", datetime.date(2016, 1, 1), datetime.date(2016, 12, 31)),
+]
+WINDOW_SOURCES = {
+    "gr4j": "GR4J example catchment (tests/data/windows/README)",
+    "hymod": "catchment of 1.783 km2 (tests/data/windows/README)",
+}
 
 MAX_ROWS = 1500
 HYPHENS = " " + "-" * 49
@@ -93,6 +116,23 @@ def read_hymod(raw):
     return rows
 
 
+def read_gr4j(raw):
+    """Daily rows of the RRMPG GR4J example: date m/d/yyyy, prec (mm/d), etp (mm/d),
+    qobs (mm/d), qsim_excel (not used)."""
+    rows = {}
+    path = os.path.join(raw, "rrmpg-gr4j", "gr4j_example_data.csv")
+    with open(path, newline="") as handle:
+        reader = csv.reader(handle)
+        next(reader)
+        for record in reader:
+            if not record:
+                continue
+            month, day, year = (int(part) for part in record[0].split("/"))
+            rows[datetime.date(year, month, day)] = (
+                float(record[1]), float(record[2]), float(record[3]))
+    return rows
+
+
 # ---- Writing an input file -------------------------------------------------------------------
 
 def season(rows, first, last):
@@ -134,6 +174,25 @@ def input_file_text(example, days):
     return "".join(line + "\r\n" for line in lines)
 
 
+def write_windows(raw, out):
+    sources = {"gr4j": read_gr4j(raw), "hymod": read_hymod(raw)}
+    os.makedirs(out, exist_ok=True)
+    for name, source, first, last in WINDOWS:
+        days = season(sources[source], first, last)
+        example = {
+            "file": name,
+            "max_stor": 50.0,
+            "init_stor": 25.0,
+            "title1": "%s to %s: %s" % (first.isoformat(), last.isoformat(),
+                                         WINDOW_SOURCES[source]),
+            "title2": WINDOW_TITLE2,
+        }
+        with open(os.path.join(out, name), "w", newline="", encoding="ascii") as handle:
+            handle.write(input_file_text(example, days))
+        print("%s: %d days" % (name, len(days)))
+    return 0
+
+
 def default_raw_folder(project):
     folder = project
     while True:
@@ -150,10 +209,15 @@ def main(argv):
     project = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--raw", default=default_raw_folder(project))
-    parser.add_argument("--out", default=os.path.join(project, "Data"))
+    parser.add_argument("--out")
+    parser.add_argument("--windows", action="store_true")
     args = parser.parse_args(argv)
     if not args.raw:
         parser.error("no shared/data/raw folder found above the project: give --raw")
+    if args.windows:
+        return write_windows(args.raw, args.out or os.path.join(project, "tests", "data",
+                                                                 "windows"))
+    args.out = args.out or os.path.join(project, "Data")
 
     rows = read_hymod(args.raw)
     os.makedirs(args.out, exist_ok=True)

@@ -4,12 +4,29 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quellow;
 using namespace quellow::test;
+
+namespace {
+std::atomic<int> umaskCalls{0};
+}
+
+// Counts every umask call made from this program (the core is linked in statically), then
+// does what the C library's would.
+extern "C" mode_t umask(mode_t mask)
+{
+    ++umaskCalls;
+    return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
 
 namespace {
 
@@ -71,6 +88,70 @@ TEST_F(FileUtil, FailedAtomicWriteKeepsTheOldFile)
         ::chmod(dir.Path().c_str(), 0755);
     }
     EXPECT_EQ(ReadBytes(path), "old");
+}
+
+/// Sets the process umask for one test and restores it, without counting as a call.
+class TUmask
+{
+public:
+    explicit TUmask(mode_t mask) : mOld(static_cast<mode_t>(::syscall(SYS_umask, mask))) {}
+    ~TUmask() { ::syscall(SYS_umask, mOld); }
+
+private:
+    mode_t mOld;
+};
+
+mode_t permissions(const std::string &path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
+}
+
+TEST_F(FileUtil, AtomicWriteGivesTheModeOfAnyNewFileAndLeavesTheUmaskAlone)
+{
+    TUmask mask(027);
+    const std::string path = dir.File("a.out");
+    const int callsBefore = umaskCalls;
+    ASSERT_TRUE(WriteFileAtomically(path, "x"));
+    EXPECT_EQ(permissions(path), 0640u);
+    ::chmod(path.c_str(), 0600); // a replaced file gets the new file's mode, as before
+    ASSERT_TRUE(WriteFileAtomically(path, "y"));
+    EXPECT_EQ(permissions(path), 0640u);
+    // The umask is the whole process's: setting it, even for a moment, widens the files that
+    // other threads create meanwhile.
+    EXPECT_EQ(umaskCalls, callsBefore);
+}
+
+// Batch runs write from several threads, into one folder and now and then into one file.
+TEST_F(FileUtil, AtomicWritesOnManyThreadsKeepTheirOwnContent)
+{
+    constexpr int Threads = 4, Files = 40;
+    std::atomic<int> failed{0};
+    std::vector<std::thread> writers;
+    for (int t = 0; t < Threads; ++t)
+        writers.emplace_back([&, t] {
+            for (int i = 0; i < Files; ++i) {
+                const std::string path = dir.File(std::to_string(t) + "_" + std::to_string(i));
+                if (!WriteFileAtomically(path, path) ||
+                    !WriteFileAtomically(dir.File("shared.out"), path))
+                    ++failed;
+            }
+        });
+    for (auto &writer : writers)
+        writer.join();
+    EXPECT_EQ(failed, 0);
+    for (int t = 0; t < Threads; ++t)
+        for (int i = 0; i < Files; ++i) {
+            const std::string path = dir.File(std::to_string(t) + "_" + std::to_string(i));
+            EXPECT_EQ(ReadBytes(path), path);
+        }
+    EXPECT_EQ(ReadBytes(dir.File("shared.out")).rfind(dir.File(""), 0), 0u);
+    int entries = 0;
+    for ([[maybe_unused]] auto &e : std::filesystem::directory_iterator(dir.Path()))
+        ++entries;
+    EXPECT_EQ(entries, Threads * Files + 1); // no temporary file is left
 }
 
 TEST_F(FileUtil, ChangeFileExtReplacesOnlyTheLastExtension)

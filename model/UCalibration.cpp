@@ -1,0 +1,426 @@
+#include "model/UCalibration.h"
+
+#include "model/UTextFields.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <numeric>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+namespace quellow::UCalibration {
+
+TParameters AsWritten(const TParameters &parameters)
+{
+    // The storages go through the very field the input file holds them in.
+    auto written = [](double value) {
+        double read = 0;
+        return ParseReal(Trim(Choice(value, 8, 2)), read) ? read : value;
+    };
+    return {written(parameters.MaxStor), written(parameters.InitStor),
+            std::round(parameters.EscapeFactor * 1000) / 1000};
+}
+
+bool Admissible(const TFit &fit)
+{
+    return !fit.Stopped && fit.VolumeRatio >= MinVolumeRatio && fit.VolumeRatio <= MaxVolumeRatio;
+}
+
+int ThreadCount(const TOptions &options)
+{
+    if (options.Threads > 0)
+        return options.Threads;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+namespace {
+
+/// A point of the unit cube: log of the maximum storage, initial storage as a share of the
+/// maximum, escape factor as a share of its largest value.
+using TPoint = std::array<double, 3>;
+
+TPoint clamped(TPoint x)
+{
+    for (double &v : x)
+        v = std::clamp(v, 0.0, 1.0);
+    return x;
+}
+
+TParameters decode(const TPoint &x)
+{
+    const double maxStor = MinMaxStor * std::pow(MaxMaxStor / MinMaxStor, x[0]);
+    return AsWritten({maxStor, x[1] * maxStor, x[2] * MaxFactor});
+}
+
+TPoint encode(const TParameters &p)
+{
+    const double maxStor = std::clamp(p.MaxStor, MinMaxStor, MaxMaxStor);
+    return clamped({std::log(maxStor / MinMaxStor) / std::log(MaxMaxStor / MinMaxStor),
+                    p.MaxStor > 0 ? p.InitStor / p.MaxStor : 0, p.EscapeFactor / MaxFactor});
+}
+
+/// What the search minimises: -R square for an admissible set; above every admissible set the
+/// sets that fail the guard, the more the farther they lie from it (so a local search finds its
+/// way back); above those the analyses that stop.
+double cost(const TFit &fit)
+{
+    if (fit.Stopped)
+        return 100;
+    if (Admissible(fit))
+        return -fit.RSquare;
+    const double ratio = std::max(fit.VolumeRatio, 1e-9);
+    const double bound = ratio < MinVolumeRatio ? MinVolumeRatio : MaxVolumeRatio;
+    return 1 + std::min(std::abs(std::log(ratio / bound)), 50.0);
+}
+
+struct TCandidate
+{
+    double Cost = std::numeric_limits<double>::infinity();
+    TParameters Parameters;
+    TFit Fit;
+};
+
+/// a replaces b only when strictly better: among equals the first found stays.
+void keepBetter(TCandidate &best, const TCandidate &c)
+{
+    if (c.Cost < best.Cost)
+        best = c;
+}
+
+/// Runs tasks on the threads, counts the evaluations and reports progress.
+class TRunner
+{
+public:
+    TRunner(const TEvaluate &evaluate, const TOptions &options)
+        : mEvaluate(evaluate), mOptions(options), mThreads(ThreadCount(options))
+    {}
+
+    bool cancelled() const
+    {
+        return mOptions.Cancel && mOptions.Cancel->load(std::memory_order_relaxed);
+    }
+
+    int done() const { return mDone.load(); }
+
+    TFit evaluate(const TParameters &p, int worker)
+    {
+        if (cancelled())
+            return {};
+        TFit fit;
+        try {
+            fit = mEvaluate(p, worker);
+        } catch (...) {
+            fit = TFit{};
+        }
+        report(++mDone);
+        return fit;
+    }
+
+    /// task(i, worker) for i = 0..count-1, spread over the threads.
+    template <typename Task> void forEach(int count, const Task &task)
+    {
+        std::atomic<int> next{0};
+        auto work = [&](int worker) {
+            for (int i = next++; i < count; i = next++)
+                task(i, worker);
+        };
+        const int helpers = std::min(mThreads, count) - 1;
+        std::vector<std::thread> threads;
+        threads.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
+        for (int w = 1; w <= helpers; ++w)
+            threads.emplace_back(work, w);
+        work(0);
+        for (auto &t : threads)
+            t.join();
+    }
+
+private:
+    void report(int done)
+    {
+        if (!mOptions.Progress)
+            return;
+        std::lock_guard lock(mProgressMutex);
+        const int step = std::max(1, mOptions.Evaluations / 100);
+        if (done >= mReported + step || done >= mOptions.Evaluations) {
+            mReported = std::max(mReported, done);
+            mOptions.Progress(std::min(mReported, mOptions.Evaluations), mOptions.Evaluations);
+        }
+    }
+
+    const TEvaluate &mEvaluate;
+    const TOptions &mOptions;
+    const int mThreads;
+    std::atomic<int> mDone{0};
+    std::mutex mProgressMutex;
+    int mReported = 0;
+};
+
+/// One local search (Nelder-Mead or the polish) with its own budget and cache of the sets it
+/// has seen; it runs on one thread at a time.
+class TLocal
+{
+public:
+    TLocal(TRunner &runner, int budget, int worker)
+        : mRunner(runner), mBudget(budget), mWorker(worker)
+    {}
+
+    bool exhausted() const
+    {
+        return mEvaluated >= mBudget || mRequests >= 4 * mBudget || mRunner.cancelled();
+    }
+
+    double at(const TPoint &x)
+    {
+        ++mRequests;
+        const TParameters p = decode(clamped(x));
+        const auto key = std::make_tuple(p.MaxStor, p.InitStor, p.EscapeFactor);
+        auto found = mCache.find(key);
+        if (found == mCache.end()) {
+            ++mEvaluated;
+            const TFit fit = mRunner.evaluate(p, mWorker);
+            found = mCache.emplace(key, cost(fit)).first;
+            keepBetter(mBest, {found->second, p, fit});
+        }
+        return found->second;
+    }
+
+    void nelderMead(TPoint start, double size);
+    void polish(TPoint start);
+
+    const TCandidate &best() const { return mBest; }
+
+private:
+    void nelderMeadOnce(std::array<TPoint, 4> &simplex, std::array<double, 4> &value);
+
+    TRunner &mRunner;
+    const int mBudget;
+    const int mWorker;
+    int mEvaluated = 0;
+    int mRequests = 0;
+    std::map<std::tuple<double, double, double>, double> mCache;
+    TCandidate mBest;
+};
+
+TPoint along(const TPoint &from, const TPoint &to, double t)
+{
+    TPoint x;
+    for (int k = 0; k < 3; ++k)
+        x[k] = from[k] + t * (to[k] - from[k]);
+    return clamped(x);
+}
+
+double spread(const std::array<TPoint, 4> &simplex)
+{
+    double largest = 0;
+    for (int i = 1; i < 4; ++i)
+        for (int k = 0; k < 3; ++k)
+            largest = std::max(largest, std::abs(simplex[i][k] - simplex[0][k]));
+    return largest;
+}
+
+/// Nelder-Mead until the simplex has shrunk below the rounding of the parameters.
+void TLocal::nelderMeadOnce(std::array<TPoint, 4> &s, std::array<double, 4> &f)
+{
+    while (!exhausted() && spread(s) > 2e-4) {
+        std::array<int, 4> order;
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return f[a] < f[b]; });
+        std::array<TPoint, 4> sorted;
+        std::array<double, 4> values;
+        for (int i = 0; i < 4; ++i) {
+            sorted[i] = s[order[i]];
+            values[i] = f[order[i]];
+        }
+        s = sorted;
+        f = values;
+        TPoint centre{};
+        for (int i = 0; i < 3; ++i)
+            for (int k = 0; k < 3; ++k)
+                centre[k] += s[i][k] / 3;
+        const TPoint reflected = along(centre, s[3], -1);
+        const double fr = at(reflected);
+        if (fr < f[0]) {
+            const TPoint expanded = along(centre, s[3], -2);
+            const double fe = at(expanded);
+            s[3] = fe < fr ? expanded : reflected;
+            f[3] = std::min(fe, fr);
+        } else if (fr < f[2]) {
+            s[3] = reflected;
+            f[3] = fr;
+        } else {
+            const TPoint contracted = along(centre, fr < f[3] ? reflected : s[3], 0.5);
+            const double fc = at(contracted);
+            if (fc < std::min(fr, f[3])) {
+                s[3] = contracted;
+                f[3] = fc;
+            } else {
+                for (int i = 1; i < 4; ++i) {
+                    s[i] = along(s[0], s[i], 0.5);
+                    f[i] = at(s[i]);
+                }
+            }
+        }
+    }
+}
+
+/// Nelder-Mead from start, restarted with a smaller simplex around its best point while the
+/// budget lasts (the surface has plateaus and steps on which a simplex collapses early).
+void TLocal::nelderMead(TPoint start, double size)
+{
+    for (int restart = 0; restart < 6 && !exhausted(); ++restart) {
+        std::array<TPoint, 4> s{start, start, start, start};
+        std::array<double, 4> f{};
+        for (int k = 0; k < 3; ++k)
+            s[k + 1][k] += s[k + 1][k] + size <= 1 ? size : -size;
+        for (int i = 0; i < 4; ++i)
+            f[i] = at(s[i]);
+        nelderMeadOnce(s, f);
+        start = encode(mBest.Parameters);
+        size = std::max(size * 0.5, 0.01);
+    }
+}
+
+/// Coordinate search: steps along each axis, halved when a sweep finds nothing better.
+void TLocal::polish(TPoint x)
+{
+    double fx = at(x);
+    for (double step = 0.02; step > 2e-4 && !exhausted();) {
+        bool moved = false;
+        for (int k = 0; k < 3 && !exhausted(); ++k)
+            for (double sign : {1.0, -1.0}) {
+                TPoint y = x;
+                y[k] = std::clamp(y[k] + sign * step, 0.0, 1.0);
+                const double fy = at(y);
+                if (fy < fx) {
+                    x = y;
+                    fx = fy;
+                    moved = true;
+                    break;
+                }
+            }
+        if (!moved)
+            step *= 0.5;
+    }
+}
+
+/// Quasi-random point i (from 1) of the Halton sequence in bases 2, 3 and 5.
+TPoint halton(int i)
+{
+    TPoint x{};
+    const std::array<int, 3> bases{2, 3, 5};
+    for (int k = 0; k < 3; ++k) {
+        double f = 1, r = 0;
+        for (int n = i; n > 0; n /= bases[k]) {
+            f /= bases[k];
+            r += f * (n % bases[k]);
+        }
+        x[k] = r;
+    }
+    return x;
+}
+
+struct TBudget
+{
+    int Scan = 0;   ///< quasi-random points
+    int Starts = 0; ///< local searches from the best of them (the start values add one)
+    int Local = 0;  ///< evaluations of each local search
+    int Polish = 0;
+};
+
+TBudget split(int evaluations)
+{
+    TBudget b;
+    b.Scan = std::clamp(evaluations / 6, std::min(evaluations / 2, 30), 500);
+    b.Polish = evaluations / 12;
+    const int rest = evaluations - b.Scan - b.Polish;
+    b.Starts = std::clamp(rest / 60 - 1, 0, 8);
+    b.Local = rest / (b.Starts + 1);
+    return b;
+}
+
+/// The best scan points as start points of the local searches: the lowest costs, the earlier
+/// point first among equals, each at least a little apart from those already chosen.
+std::vector<TPoint> startPoints(const std::vector<TPoint> &points, const std::vector<double> &costs,
+                                int count)
+{
+    std::vector<int> order(points.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return costs[a] < costs[b]; });
+    std::vector<TPoint> chosen;
+    for (int i : order) {
+        if (static_cast<int>(chosen.size()) >= count || costs[i] >= 100)
+            break;
+        const bool apart = std::all_of(chosen.begin(), chosen.end(), [&](const TPoint &c) {
+            double d = 0;
+            for (int k = 0; k < 3; ++k)
+                d = std::max(d, std::abs(c[k] - points[i][k]));
+            return d > 0.03;
+        });
+        if (apart)
+            chosen.push_back(points[i]);
+    }
+    return chosen;
+}
+
+} // namespace
+
+TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptions &given)
+{
+    TOptions options = given;
+    options.Evaluations = std::max(options.Evaluations, MinEvaluations);
+    TRunner runner(evaluate, options);
+    TResult result;
+    result.Start = start;
+    result.StartFit = runner.evaluate(start, 0);
+    TCandidate best;
+    keepBetter(best, {cost(result.StartFit), start, result.StartFit});
+
+    const TBudget budget = split(options.Evaluations - 1);
+    std::vector<TPoint> points(static_cast<std::size_t>(budget.Scan));
+    std::vector<TCandidate> scanned(points.size());
+    runner.forEach(budget.Scan, [&](int i, int worker) {
+        points[i] = halton(i + 1);
+        const TParameters p = decode(points[i]);
+        const TFit fit = runner.evaluate(p, worker);
+        scanned[i] = {cost(fit), p, fit};
+    });
+    std::vector<double> costs;
+    for (const TCandidate &c : scanned) {
+        keepBetter(best, c);
+        costs.push_back(c.Cost);
+    }
+
+    std::vector<TPoint> starts{encode(start)};
+    for (const TPoint &p : startPoints(points, costs, budget.Starts))
+        starts.push_back(p);
+    std::vector<TCandidate> locals(starts.size());
+    runner.forEach(static_cast<int>(starts.size()), [&](int i, int worker) {
+        TLocal local(runner, budget.Local, worker);
+        local.nelderMead(starts[i], i == 0 ? 0.15 : 0.06);
+        locals[i] = local.best();
+    });
+    for (const TCandidate &c : locals)
+        keepBetter(best, c);
+
+    TLocal polish(runner, budget.Polish, 0);
+    polish.polish(encode(best.Parameters));
+    keepBetter(best, polish.best());
+
+    result.Evaluations = runner.done();
+    if (runner.cancelled())
+        result.Outcome = TOutcome::Cancelled;
+    else if (Admissible(best.Fit)) {
+        result.Outcome = TOutcome::Calibrated;
+        result.Best = best.Parameters;
+        result.BestFit = best.Fit;
+    } else
+        result.Outcome = TOutcome::NoAdmissibleSet;
+    return result;
+}
+
+} // namespace quellow::UCalibration

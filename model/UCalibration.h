@@ -1,0 +1,95 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+/// Calibration of the first reservoir: the maximum dead storage, the initial dead storage and
+/// a factor on every row's escape rate that give the complete analysis (divide search and final
+/// run) its highest R square, among the parameter sets whose recharge volume is plausible.
+///
+/// The search is a multi-start one: quasi-random points over the whole parameter box, then
+/// Nelder-Mead from the best of them and from the start values, then a coordinate polish of
+/// the best point. Independent evaluations and independent local searches may run on several
+/// threads; their results are combined in a fixed order, so the outcome depends on the input
+/// and the options only, never on the number of threads or their timing.
+namespace quellow::UCalibration {
+
+// ---- The parameter box and the guard -------------------------------------------------------
+
+inline constexpr double MinMaxStor = 1;       ///< smallest maximum dead storage searched (mm)
+inline constexpr double MaxMaxStor = 500;     ///< largest maximum dead storage searched (mm)
+inline constexpr double MaxFactor = 3;        ///< largest escape factor searched
+inline constexpr double MinVolumeRatio = 0.5; ///< recharge volume / measured runoff volume
+inline constexpr double MaxVolumeRatio = 2;
+inline constexpr int DefaultEvaluations = 3000;
+/// Fewer evaluations than this are not a search.
+inline constexpr int MinEvaluations = 50;
+
+/// Parameters of the first reservoir.
+struct TParameters
+{
+    double MaxStor = 50;     ///< maximum dead storage (mm)
+    double InitStor = 25;    ///< initial dead storage (mm); 0 runs as 0.1 * MaxStor
+    double EscapeFactor = 1; ///< factor on every row's escape rate as read
+};
+
+/// The parameters as a run sees them after a Save/Run: both storages as the input file writes
+/// them (two decimals from 1 up, two significant digits below), the factor to 0.001.
+TParameters AsWritten(const TParameters &parameters);
+
+/// What a complete analysis with one parameter set gives.
+struct TFit
+{
+    bool Stopped = true;    ///< the analysis stopped: no results
+    double RSquare = 0;     ///< coefficient of explanation, unrounded
+    double NSE = 0;         ///< Nash-Sutcliffe efficiency of the reconstruction
+    double KGE = 0;         ///< Kling-Gupta efficiency (2009 form)
+    double VolumeRatio = 0; ///< recharge volume / measured runoff volume
+    double Divide = 0;      ///< runoff divide of the final run (mm/t)
+};
+
+/// A set is admissible when its analysis completes and its recharge volume lies between 0.5
+/// and 2 times the measured runoff volume: outside, a high R square comes from the rain hardly
+/// reaching the main reservoir (or from far more water than ran off), not from a good model.
+bool Admissible(const TFit &fit);
+
+/// Evaluates one parameter set (already as written). worker (0 .. threads-1) names the thread
+/// that calls: calls with different workers may run at the same time, calls with the same
+/// worker never do, so per-worker scratch needs no lock.
+using TEvaluate = std::function<TFit(const TParameters &parameters, int worker)>;
+
+struct TOptions
+{
+    int Evaluations = DefaultEvaluations; ///< budget of the search, at least MinEvaluations
+    int Threads = 0;                      ///< 0: as many as the machine has cores
+    /// Called now and then with the evaluations done and the budget, from the search's
+    /// threads, one call at a time; done never decreases.
+    std::function<void(int done, int total)> Progress;
+    /// The search stops soon after this becomes true (nullptr: never).
+    const std::atomic<bool> *Cancel = nullptr;
+};
+
+/// Number of threads the search uses for options.Threads (0: hardware, at least 1).
+int ThreadCount(const TOptions &options);
+
+enum class TOutcome {
+    Calibrated,      ///< Best holds the best admissible set found
+    Cancelled,       ///< stopped on request; no result
+    NoAdmissibleSet, ///< every set evaluated stopped or failed the guard
+};
+
+struct TResult
+{
+    TOutcome Outcome = TOutcome::NoAdmissibleSet;
+    TParameters Start; ///< the start values, as given
+    TParameters Best;  ///< the best admissible set, as written (Calibrated only)
+    TFit StartFit;
+    TFit BestFit;
+    int Evaluations = 0; ///< evaluations made (requests answered from the cache not counted)
+};
+
+/// The multi-start search from start. The start values are evaluated as given (and compete
+/// when admissible); every other set as written.
+TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptions &options);
+
+} // namespace quellow::UCalibration
