@@ -8,6 +8,7 @@
 #include "ui/UDialogs.h"
 #include "ui/UFinishForm.h"
 #include "ui/UHelpForm.h"
+#include "ui/UInputSheetPage.h"
 #include "ui/UIntroPages.h"
 
 #include <QAction>
@@ -86,7 +87,9 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     };
     mIntroTabSheet = addPage("IntroTabSheet", "  Intro  ");
     mFigureTabSheet = addPage("FigureTabSheet", " Figure ");
-    mInputTabSheet = addPage("InputTabSheet", "  Input  ");
+    mInputSheet = new TInputSheetPage;
+    mInputTabSheet = mInputSheet;
+    mTabs->addTab(mInputSheet, QStringLiteral("  Input  "));
     mOutputTabSheet = addPage("OutputTabSheet", "  Output  ");
     mGraphicsTabSheet = addPage("GraphicsTabSheet", " Graphics ");
 
@@ -94,7 +97,7 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     CreateMenus();
     UIntroPages::BuildIntroPage(mIntroTabSheet);
     UIntroPages::BuildFigurePage(mFigureTabSheet);
-    CreateInputSheet(mInputTabSheet);
+    CreateInputSheet();
     CreateOutputSheet(mOutputTabSheet);
     BuildGraphicsPage(mGraphicsTabSheet);
 
@@ -116,12 +119,8 @@ void TRainForm::FormCreate()
     DialogFolders.GraphOpen = QDir::currentPath();
     DialogFolders.GraphSave = QDir::currentPath();
 
-    DataShown = false;
     ResultsReady = false;
     GraphSourceReady = false;
-
-    mFileLabel->hide();
-    mFileNameEdit->hide();
 
     UQuellowUtils::Chart.XLength = 500;
     UQuellowUtils::Chart.YLength = 320;
@@ -187,6 +186,27 @@ void TRainForm::CreateMenus()
     connect(cut, &QAction::triggered, this, &TRainForm::EditCut);
     connect(paste, &QAction::triggered, this, &TRainForm::EditPaste);
     connect(del, &QAction::triggered, this, &TRainForm::EditDelete);
+}
+
+void TRainForm::CreateInputSheet()
+{
+    connect(mInputSheet, &TInputSheetPage::showRequested, this, [this] { ShowTab(TTab::Input); });
+    connect(mInputSheet, &TInputSheetPage::openInputRequested, this,
+            &TRainForm::InputOpenActionExecute);
+    connect(mInputSheet, &TInputSheetPage::saveRunRequested, this,
+            &TRainForm::InputSaveActionExecute);
+    connect(mInputSheet, &TInputSheetPage::helpRequested, this, [this] {
+        if (mHelpForm) {
+            mHelpForm->show();
+            mHelpForm->raise();
+        }
+    });
+    connect(mInputSheet, &TInputSheetPage::alfaCalcRequested, this, [this] {
+        if (mAlfaForm) {
+            mAlfaForm->show();
+            mAlfaForm->raise();
+        }
+    });
 }
 
 void TRainForm::CreateOutputSheet(QWidget *page)
@@ -278,10 +298,10 @@ void TRainForm::HideCommentWindow()
 
 void TRainForm::IntroTabSheetShow()
 {
-    const bool analysis = mOptionComboBox->currentIndex() == 0;
+    const bool analysis = mInputSheet->analysisChosen();
     DMQuellow.Analysis = analysis;
     DMQuellow.ModeTag = analysis ? " Ana" : " Pre";
-    ShowAlfaCalc(!analysis);
+    mInputSheet->ShowAlfaCalc(!analysis);
     ShowStatus(IntroStatus);
     mInputSaveAction->setEnabled(false);
     mGraphSaveAction->setEnabled(false);
@@ -303,8 +323,8 @@ void TRainForm::InputTabSheetShow()
     mGraphSaveAction->setEnabled(false);
     GraphSourceReady = false;
     HideCommentWindow();
-    if (!DataShown)
-        ResetInputSheet();
+    if (!mInputSheet->DataShown)
+        mInputSheet->ResetInputSheet();
 }
 
 void TRainForm::OutputTabSheetShow()
@@ -352,35 +372,6 @@ void TRainForm::Guarded(const std::function<void()> &action)
 
 // ---- Edit menu -------------------------------------------------------------------------------
 
-QString TRainForm::SelectedCellsText() const
-{
-    const QModelIndexList selected = mGrid->selectionModel()->selectedIndexes();
-    if (selected.isEmpty()) {
-        const QModelIndex current = mGrid->currentIndex();
-        return current.isValid() ? CellText(current.column(), current.row()) : QString();
-    }
-    int top = selected.first().row(), bottom = top, left = selected.first().column(), right = left;
-    for (const QModelIndex &index : selected) {
-        top = qMin(top, index.row());
-        bottom = qMax(bottom, index.row());
-        left = qMin(left, index.column());
-        right = qMax(right, index.column());
-    }
-    if (top == bottom && left == right)
-        return CellText(left, top);
-    // A block copies as a spreadsheet does: cells split by tabs, rows ended by line breaks.
-    QString text;
-    for (int row = top; row <= bottom; ++row) {
-        for (int col = left; col <= right; ++col) {
-            if (col > left)
-                text += QLatin1Char('\t');
-            text += CellText(col, row);
-        }
-        text += QStringLiteral("\r\n");
-    }
-    return text;
-}
-
 void TRainForm::EditCopy()
 {
     QWidget *focus = QApplication::focusWidget();
@@ -388,8 +379,8 @@ void TRainForm::EditCopy()
         edit->copy();
     else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus))
         memo->copy();
-    else if (focus == mGrid)
-        QApplication::clipboard()->setText(SelectedCellsText());
+    else if (mInputSheet->gridHasFocus())
+        QApplication::clipboard()->setText(mInputSheet->selectedCellsText());
 }
 
 void TRainForm::EditCut()
@@ -399,8 +390,8 @@ void TRainForm::EditCut()
         edit->cut();
     } else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus)) {
         memo->cut();
-    } else if (focus == mGrid) {
-        QApplication::clipboard()->setText(SelectedCellsText());
+    } else if (mInputSheet->gridHasFocus()) {
+        QApplication::clipboard()->setText(mInputSheet->selectedCellsText());
         EditDelete();
     }
 }
@@ -412,15 +403,8 @@ void TRainForm::EditPaste()
         edit->paste();
     } else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus)) {
         memo->paste();
-    } else if (focus == mGrid) {
-        const QModelIndex current = mGrid->currentIndex();
-        if (!current.isValid())
-            return;
-        const QString text = QApplication::clipboard()->text();
-        if (!text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\r')) &&
-            !text.contains(QLatin1Char('\n')))
-            SetCellText(current.column(), current.row(), text);
-        StringGrid1SetEditText(current.column(), current.row(), text);
+    } else if (mInputSheet->gridHasFocus()) {
+        mInputSheet->pasteAtCurrentCell(QApplication::clipboard()->text());
     }
 }
 
@@ -431,15 +415,8 @@ void TRainForm::EditDelete()
         edit->del();
     } else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus)) {
         memo->textCursor().deleteChar();
-    } else if (focus == mGrid) {
-        QModelIndexList cells = mGrid->selectionModel()->selectedIndexes();
-        if (cells.isEmpty() && mGrid->currentIndex().isValid())
-            cells.append(mGrid->currentIndex());
-        if (cells.isEmpty())
-            return;
-        for (const QModelIndex &index : cells)
-            SetCellText(index.column(), index.row(), QString());
-        StringGrid1SetEditText(cells.first().column(), cells.first().row(), QString());
+    } else if (mInputSheet->gridHasFocus()) {
+        mInputSheet->deleteSelectedCells();
     }
 }
 

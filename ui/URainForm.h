@@ -6,15 +6,10 @@
 #include <functional>
 
 class QAction;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
-class QTableWidget;
 class QWidget;
 
 namespace quellow {
@@ -24,6 +19,7 @@ class TCommentForm;
 class TFinishForm;
 class TGraphView;
 class THelpForm;
+class TInputSheetPage;
 
 /// The locale's decimal separator as it was at start-up.
 inline char SavedDecimalSeparator = '.';
@@ -64,13 +60,9 @@ public:
     void SetAlfaForm(TAlfaForm *form) { mAlfaForm = form; }
 
     // ---- Window state ----------------------------------------------------------------------
-    bool DataShown = false;        ///< the grid holds loaded, pasted or typed data
     bool RunStopped = false;       ///< the save dialog was cancelled or a run asked to stop
     bool ResultsReady = false;     ///< a Save/Run filed results since start-up
-    bool Pasting = false;          ///< the number-of-data check runs for a grid edit
     bool GraphSourceReady = false; ///< an output file is ready for the graph panels
-    int PreviousCount = 0;         ///< number of data rows before the latest change
-    int ValidCount = 0;            ///< complete rows found by the latest Save/Run
     QString StartFolder;           ///< the working folder at start-up
     std::uint8_t GraphKind = 1;    ///< the chart last chosen, 1 to 8
     TDialogFolders DialogFolders;
@@ -103,33 +95,8 @@ public:
     void OutputTabSheetShow();
     void GraphicsTabSheetShow();
 
-    // ---- Input sheet -----------------------------------------------------------------------
-    /// Refreshes the sheet from the model data.
-    void FillInputSheet();
-    /// The cell editor changed the text of cell (col, row).
-    void StringGrid1SetEditText(int col, int row, const QString &text);
-    /// Spreads a text copied from a spreadsheet (tabs, line breaks) over the grid from cell
-    /// (col, row) and takes the rows into the model. False when a cell cannot be read.
-    bool HandlePasteMultiCell(int col, int row, const QString &text);
-    void NrOfDataEditExit();
-    void OptionComboBoxChange();
-    void OptionComboBoxExit();
-    void ClearButtonClick();
-    void MaxStorEditExit();
-    void InitStorEditExit();
-    void EscapeEditExit();
-    void A1coeffEditExit();
-    void A2coeffEditExit();
-    void B1valueEditExit();
-    void B2valueEditExit();
-    void DivideEditExit();
-    void InitRunEditExit();
-    void InitLevelEditExit();
-    void PorosityEditExit();
-
-    /// Text of a grid cell; empty outside the grid.
-    QString CellText(int col, int row) const;
-    void SetCellText(int col, int row, const QString &text);
+    /// The Input tab's page (the sheet's state, grid and boxes).
+    TInputSheetPage *InputSheet() const { return mInputSheet; }
 
 signals:
     /// Emitted when a Save/Run has ended, whatever its outcome.
@@ -138,41 +105,26 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
     void CreateMenus();
-    void CreateInputSheet(QWidget *page);
+    void CreateInputSheet();
     void CreateOutputSheet(QWidget *page);
     void BuildGraphicsPage(QWidget *page);
     void TabChanged(int index);
     void RunTabHandler(int index);
 
-    enum class TPasteResult { Done, Unreadable, TooManyRows };
-    TPasteResult PasteCells(int col, int row, const QString &text);
     bool SaveRun();
-    bool CollectRows();
-    bool ReadPredictionBoxes();
+    bool compactRows();
     void FileResults();
-    void ApplyLayout(bool analysis);
-    void ResetInputSheet();
-    void SizeModelArrays(int rows);
-    void SetOption(bool analysis);
-    void ShowAlfaCalc(bool show);
     void HideCommentWindow();
-    void AddProgress(const QString &line);
-    void ClearProgress(bool hide);
-    void CheckBox(QLineEdit *box, const char *unreadable, const QString &unreadableReset,
-                  const std::function<bool(double, QString &, QString &)> &range,
-                  double &modelValue);
     void Guarded(const std::function<void()> &action);
 
     void EditCopy();
     void EditCut();
     void EditPaste();
     void EditDelete();
-    QString SelectedCellsText() const;
 
     TFinishForm *mFinishForm = nullptr;
     THelpForm *mHelpForm = nullptr;
@@ -195,38 +147,7 @@ private:
     QAction *mGraphSaveAction = nullptr;
     QAction *mExitAction = nullptr;
 
-    // Input sheet
-    QLabel *mFileLabel = nullptr;
-    QLineEdit *mFileNameEdit = nullptr;
-    QLineEdit *mTitle1Edit = nullptr;
-    QLineEdit *mTitle2Edit = nullptr;
-    QComboBox *mOptionComboBox = nullptr;
-    QLineEdit *mNrOfDataEdit = nullptr;
-    QTableWidget *mGrid = nullptr;
-    QLabel *mTimeLabel = nullptr;
-    QLabel *mRainLabel = nullptr;
-    QLabel *mEvapLabel = nullptr;
-    QLabel *mRunoffLabel = nullptr;
-    QLabel *mStarLabel = nullptr;
-    QGroupBox *mFirstGroup = nullptr;
-    QLineEdit *mMaxStorEdit = nullptr;
-    QLineEdit *mInitStorEdit = nullptr;
-    QLineEdit *mEscapeEdit = nullptr;
-    QGroupBox *mAlphaGroupBox = nullptr;
-    QLineEdit *mDivideEdit = nullptr;
-    QLineEdit *mA1coeffEdit = nullptr;
-    QLineEdit *mB1valueEdit = nullptr;
-    QLineEdit *mA2CoeffEdit = nullptr;
-    QLineEdit *mB2ValueEdit = nullptr;
-    QGroupBox *mPredictGroupBox = nullptr;
-    QLineEdit *mInitRunEdit = nullptr;
-    QLineEdit *mInitLevelEdit = nullptr;
-    QLineEdit *mPorosityEdit = nullptr;
-    QLabel *mTryMemo = nullptr;
-    QLabel *mAlfaMemo = nullptr;
-    QPushButton *mAlfaButton = nullptr;
-    QWidget *mInputImage = nullptr;
-    QPlainTextEdit *mWaitMemo = nullptr;
+    TInputSheetPage *mInputSheet = nullptr;
 
     // Output sheet
     QPlainTextEdit *mOutputMemo = nullptr;

@@ -10,6 +10,7 @@
 #include "model/UTextFields.h"
 #include "ui/UCommentForm.h"
 #include "ui/UDialogs.h"
+#include "ui/UInputSheetPage.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -50,22 +51,6 @@ private:
 
 } // namespace
 
-// ---- Progress box ----------------------------------------------------------------------------
-
-void TRainForm::AddProgress(const QString &line)
-{
-    mWaitMemo->show();
-    mWaitMemo->appendPlainText(line);
-    mWaitMemo->repaint();
-}
-
-void TRainForm::ClearProgress(bool hide)
-{
-    mWaitMemo->clear();
-    if (hide)
-        mWaitMemo->hide();
-}
-
 // ---- Open input --------------------------------------------------------------------------------
 
 void TRainForm::InputOpenActionExecute()
@@ -90,31 +75,9 @@ void TRainForm::InputOpenActionExecute()
             dm.FileName = previousName;
             return;
         }
-        ApplyLayout(dm.Analysis);
-        ShowAlfaCalc(!dm.Analysis);
-
-        mNrOfDataEdit->setText(QString::number(dm.NrOfData));
-        ShowAlfaCalc(dm.Drainage);
-
-        mFileNameEdit->setText(name);
-        mFileLabel->show();
-        mFileNameEdit->show();
-        mInputImage->hide();
         HideCommentWindow();
-
-        mTitle1Edit->setText(QString::fromStdString(dm.Title1));
-        mTitle2Edit->setText(QString::fromStdString(dm.Title2));
-        // Long titles and paths show their beginning, not their end.
-        for (QLineEdit *box : {mTitle1Edit, mTitle2Edit, mFileNameEdit})
-            box->setCursorPosition(0);
-        mNrOfDataEdit->setText(QString::number(dm.NrOfData));
-        mMaxStorEdit->setText(FloatToStr(dm.MaxStor));
-        mInitStorEdit->setText(FloatToStr(dm.InitStor));
-        mEscapeEdit->setText(FloatToStr(dm.MaxEscape));
-
-        DataShown = true;
         SetDialogFolders(folderOf(path));
-        FillInputSheet();
+        mInputSheet->showOpenedFile(name);
     });
 }
 
@@ -156,73 +119,6 @@ bool TRainForm::CheckInputData()
     return true;
 }
 
-bool TRainForm::CollectRows()
-{
-    auto &dm = DMQuellow;
-    dm.Title1 = mTitle1Edit->text().toStdString();
-    dm.Title2 = mTitle2Edit->text().toStdString();
-    SizeModelArrays(qMax(dm.NrOfData, mGrid->rowCount()) + 1);
-
-    ValidCount = 0;
-    for (int i = 0; i < dm.NrOfData; ++i) {
-        const bool complete = !CellText(0, i).trimmed().isEmpty() &&
-                              !CellText(1, i).trimmed().isEmpty() &&
-                              !CellText(2, i).trimmed().isEmpty();
-        if (!complete) {
-            dm.Remove[i] = true;
-            continue;
-        }
-        double time = 0, rain = 0, escape = 0, runoff = 0;
-        if (!StringToFloat(CellText(0, i), time) || !StringToFloat(CellText(1, i), rain) ||
-            !StringToFloat(CellText(2, i), escape) ||
-            (dm.Analysis && !StringToFloat(CellText(3, i), runoff))) {
-            message("Not all data values in the inputfile are real");
-            return false;
-        }
-        dm.Time[i] = time;
-        dm.Rain[i] = rain;
-        dm.Escape[i] = escape;
-        if (dm.Analysis)
-            dm.Runoff[i] = runoff;
-        dm.Remove[i] = false;
-        ++ValidCount;
-    }
-    return true;
-}
-
-bool TRainForm::ReadPredictionBoxes()
-{
-    auto &dm = DMQuellow;
-    struct TBox
-    {
-        QLineEdit *Edit;
-        const char *Unreadable;
-        double *Value;
-    };
-    const TBox boxes[] = {
-        {mA1coeffEdit, "The A1 coefficient is not a valid real", &ModelValues.A1},
-        {mA2CoeffEdit, "The A2 coefficient is not a valid real", &ModelValues.A2},
-        {mB1valueEdit, "The B1 value is not a valid real", &ModelValues.B1},
-        {mB2ValueEdit, "The B2 value is not a valid real", &ModelValues.B2},
-        {mDivideEdit, "The divide is not a valid real", &ModelValues.Divide},
-        {mInitRunEdit, "The initial runoff is not a valid real", &dm.InitRun},
-        {mInitLevelEdit, "The initial level is not a valid real", &dm.InitLevel},
-        {mPorosityEdit, "The porosity is not a valid real", &dm.Porosity},
-    };
-    // Every box is read before any value is taken over.
-    double values[std::size(boxes)] = {};
-    for (std::size_t k = 0; k < std::size(boxes); ++k) {
-        if (!StringToFloat(boxes[k].Edit->text(), values[k])) {
-            message(boxes[k].Unreadable);
-            boxes[k].Edit->setFocus(Qt::OtherFocusReason);
-            return false;
-        }
-    }
-    for (std::size_t k = 0; k < std::size(boxes); ++k)
-        *boxes[k].Value = values[k];
-    return true;
-}
-
 void TRainForm::RunModel()
 {
     auto &dm = DMQuellow;
@@ -243,11 +139,11 @@ void TRainForm::RunModel()
                                                 " Progress 75% ....",
                                                 " Progress 90% ...."};
             if (done >= 2 && done <= 5)
-                AddProgress(QLatin1String(lines[done]));
+                mInputSheet->addProgress(QLatin1String(lines[done]));
         });
         const bool written = URainRun::DivideSearch(&hooks);
         if (run.DataCount > 0)
-            mNrOfDataEdit->setText(QString::number(run.DataCount));
+            mInputSheet->showDataCount(run.DataCount);
         if (!written || !run.RunOK || run.NoDryData || run.TooFewLowRain || dm.RunHalted)
             RunStopped = true;
         else
@@ -273,9 +169,9 @@ void TRainForm::RunModel()
         RunStopped = true;
         return;
     }
-    AddProgress(QStringLiteral(" Calculating ....."));
+    mInputSheet->addProgress(QStringLiteral(" Calculating ....."));
     Dialogs().Pause(ProgressPause);
-    AddProgress(QStringLiteral(" Progress 75% ...."));
+    mInputSheet->addProgress(QStringLiteral(" Progress 75% ...."));
     Dialogs().Pause(ProgressPause);
     RunStopped = false;
 }
@@ -284,7 +180,7 @@ void TRainForm::InputSaveActionExecute()
 {
     Guarded([this] { SaveRun(); });
     // Whatever ended the action, the progress box does not stay behind.
-    ClearProgress(true);
+    mInputSheet->clearProgress(true);
     emit RunFinished();
 }
 
@@ -294,22 +190,10 @@ bool TRainForm::SaveRun()
     // Each Save/Run judges its own prediction: a failure of an earlier one does not count.
     UPrediction::State.PredFailed = false;
 
-    int boxCount = 0;
-    if (!ParseInt(mNrOfDataEdit->text().trimmed().toStdString(), boxCount)) {
-        message("The number of data is not a valid integer");
+    if (!mInputSheet->checkDataCount())
         return false;
-    }
-    if (mOptionComboBox->currentIndex() == 0) {
-        double maxEscape = 0;
-        if (!StringToFloat(mEscapeEdit->text(), maxEscape)) {
-            message("The escape rate is not a valid real");
-            return false;
-        }
-        if (maxEscape < 0) {
-            message("The maximum escape rate cannot be negative.");
-            return false;
-        }
-    }
+    if (mInputSheet->analysisChosen() && !mInputSheet->checkMaxEscape())
+        return false;
 
     if (!AskInputFileName() || RunStopped) {
         message("The input data were not saved");
@@ -317,29 +201,73 @@ bool TRainForm::SaveRun()
     }
     const std::string inputName = dm.FileName;
 
-    if (!CollectRows())
+    if (!mInputSheet->readRows())
         return false;
     if (!CheckInputData()) {
+        mInputSheet->selectFirstFaultyCell();
         message("The input data were not saved due to input errors like negative values or a "
                 "non-sequential time series");
         return false;
     }
     // No complete row: nothing worth writing, and the sheet keeps what it shows.
-    if (ValidCount == 0) {
+    const int validCount = mInputSheet->ValidCount;
+    if (validCount == 0) {
         message("The input data were not saved");
         return false;
     }
-    if (ValidCount > MaxData) {
+    if (validCount > MaxData) {
         message(" The maximum number of data is 1500. Not enough? Contact the author.");
         return false;
     }
-    if (!dm.Analysis && !ReadPredictionBoxes())
+    if (!mInputSheet->readBoxes())
         return false;
 
     if (!dm.WriteInputFile())
         return false;
 
-    // The model keeps the complete rows only, in their order, as the file does.
+    // The model and the sheet keep the complete rows only, in their order, as the file does.
+    const bool anyRemoved = compactRows();
+    mInputSheet->showValidRows(validCount, anyRemoved);
+
+    mInputSheet->clearProgress(false);
+    mInputSheet->addProgress(QStringLiteral(" Saving data ....."));
+    Dialogs().Pause(ProgressPause);
+    mInputSheet->addProgress(QStringLiteral(" Progress 25% ...."));
+
+    RunModel();
+
+    const auto &run = URainRun::State;
+    const bool file =
+        run.StorageOK && !UPrediction::State.PredFailed && !dm.RunHalted && !RunStopped;
+    if (!file) {
+        mInputSheet->clearProgress(true);
+        dm.RunHalted = false;
+        dm.FileName = inputName;
+        ShowTab(TTab::Input);
+        return false;
+    }
+
+    const std::string outputName = ChangeFileExt(inputName, ".out");
+    dm.FileName = outputName;
+    if (!dm.LoadTextFile(outputName)) {
+        mInputSheet->clearProgress(true);
+        return false;
+    }
+    mInputSheet->addProgress(QStringLiteral(" Filing results .."));
+    Dialogs().Pause(ProgressPause);
+    mInputSheet->clearProgress(true);
+
+    message("The input is saved in " + inputName + " ;" +
+            " Calculations were done and the output is saved in  " + outputName);
+
+    FileResults();
+    return true;
+}
+
+bool TRainForm::compactRows()
+{
+    auto &dm = DMQuellow;
+    const int validCount = mInputSheet->ValidCount;
     const int rowsRead = dm.NrOfData;
     bool anyRemoved = false;
     int kept = 0;
@@ -354,57 +282,11 @@ bool TRainForm::SaveRun()
         dm.Runoff[kept] = dm.Runoff[i];
         ++kept;
     }
-    dm.NrOfData = ValidCount;
-    SizeModelArrays(ValidCount + 1);
-    for (int i = 0; i <= ValidCount; ++i)
+    dm.NrOfData = validCount;
+    dm.ResizeRows(static_cast<std::size_t>(validCount) + 1);
+    for (int i = 0; i <= validCount; ++i)
         dm.Remove[i] = false;
-
-    mNrOfDataEdit->setText(QString::number(ValidCount));
-    mGrid->setRowCount(ValidCount);
-    if (anyRemoved) {
-        for (int row = 0; row < ValidCount; ++row) {
-            SetCellText(0, row, FloatToStr(dm.Time[row]));
-            SetCellText(1, row, FloatToStr(dm.Rain[row]));
-            SetCellText(2, row, FloatToStr(dm.Escape[row]));
-            if (dm.Analysis)
-                SetCellText(3, row, FloatToStr(dm.Runoff[row]));
-        }
-    }
-    PreviousCount = ValidCount;
-
-    ClearProgress(false);
-    AddProgress(QStringLiteral(" Saving data ....."));
-    Dialogs().Pause(ProgressPause);
-    AddProgress(QStringLiteral(" Progress 25% ...."));
-
-    RunModel();
-
-    const auto &run = URainRun::State;
-    const bool file =
-        run.StorageOK && !UPrediction::State.PredFailed && !dm.RunHalted && !RunStopped;
-    if (!file) {
-        ClearProgress(true);
-        dm.RunHalted = false;
-        dm.FileName = inputName;
-        ShowTab(TTab::Input);
-        return false;
-    }
-
-    const std::string outputName = ChangeFileExt(inputName, ".out");
-    dm.FileName = outputName;
-    if (!dm.LoadTextFile(outputName)) {
-        ClearProgress(true);
-        return false;
-    }
-    AddProgress(QStringLiteral(" Filing results .."));
-    Dialogs().Pause(ProgressPause);
-    ClearProgress(true);
-
-    message("The input is saved in " + inputName + " ;" +
-            " Calculations were done and the output is saved in  " + outputName);
-
-    FileResults();
-    return true;
+    return anyRemoved;
 }
 
 void TRainForm::FileResults()

@@ -59,12 +59,12 @@ void InputSheetTest::freshSheetHasFifteenZeroRowsInAnalysisLayout()
     QCOMPARE(grid->columnCount(), 4);
     for (int row = 0; row < 15; ++row)
         for (int col = 0; col < 4; ++col)
-            QCOMPARE(form.CellText(col, row), QStringLiteral("0"));
+            QCOMPARE(Sheet(form)->CellText(col, row), QStringLiteral("0"));
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("15"));
     QCOMPARE(DMQuellow.NrOfData, 15);
     QVERIFY(DMQuellow.Analysis);
     QCOMPARE(DMQuellow.ModeTag, std::string(" Ana"));
-    QVERIFY(!form.DataShown);
+    QVERIFY(!Sheet(form)->DataShown);
     QVERIFY(form.findChild<QGroupBox *>("AlphaGroupBox")->isHidden());
     QVERIFY(form.findChild<QGroupBox *>("PredictGroupBox")->isHidden());
     QVERIFY(!form.findChild<QLabel *>("RunoffLabel")->isHidden());
@@ -113,12 +113,12 @@ void InputSheetTest::pasteOfThirtyLinesFillsThirtyRows()
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("30"));
     QVERIFY(DMQuellow.Analysis);
     QCOMPARE(form.findChild<QComboBox *>("OptionComboBox")->currentIndex(), 0);
-    QVERIFY(form.DataShown);
-    QCOMPARE(form.PreviousCount, 30);
-    QCOMPARE(form.CellText(0, 29), QStringLiteral("30"));
-    QCOMPARE(form.CellText(1, 1), QStringLiteral("20"));
-    QCOMPARE(form.CellText(2, 2), QStringLiteral("0.2"));
-    QCOMPARE(form.CellText(3, 0), QStringLiteral("0.97"));
+    QVERIFY(Sheet(form)->DataShown);
+    QCOMPARE(Sheet(form)->PreviousCount, 30);
+    QCOMPARE(Sheet(form)->CellText(0, 29), QStringLiteral("30"));
+    QCOMPARE(Sheet(form)->CellText(1, 1), QStringLiteral("20"));
+    QCOMPARE(Sheet(form)->CellText(2, 2), QStringLiteral("0.2"));
+    QCOMPARE(Sheet(form)->CellText(3, 0), QStringLiteral("0.97"));
     QCOMPARE(DMQuellow.Time[29], 30.0);
     QCOMPARE(DMQuellow.Rain[2], 15.0);
     QCOMPARE(DMQuellow.Escape[2], 0.2);
@@ -151,7 +151,7 @@ void InputSheetTest::pasteThroughTheCellEditor()
     // The editor now holds the first pasted value, which it writes back when it closes.
     QCOMPARE(editor->text(), QStringLiteral("1"));
     grid->setCurrentCell(5, 1);
-    QCOMPARE(form.CellText(0, 0), QStringLiteral("1"));
+    QCOMPARE(Sheet(form)->CellText(0, 0), QStringLiteral("1"));
     QVERIFY(dialogs.Messages.isEmpty());
 }
 
@@ -174,13 +174,13 @@ void InputSheetTest::typedTextIsInTheCellAtOnce()
     editor->selectAll();
     QTest::keyClicks(editor, QStringLiteral("7.25"));
     QCOMPARE(editor->text(), QStringLiteral("7.25"));
-    QCOMPARE(form.CellText(1, 2), QStringLiteral("7.25"));
+    QCOMPARE(Sheet(form)->CellText(1, 2), QStringLiteral("7.25"));
     // Typing in the middle stays in the middle.
     editor->setCursorPosition(0);
     QTest::keyClicks(editor, QStringLiteral("12"));
     QCOMPARE(editor->text(), QStringLiteral("127.25"));
-    QCOMPARE(form.CellText(1, 2), QStringLiteral("127.25"));
-    QVERIFY(form.DataShown);
+    QCOMPARE(Sheet(form)->CellText(1, 2), QStringLiteral("127.25"));
+    QVERIFY(Sheet(form)->DataShown);
     QVERIFY(dialogs.Messages.isEmpty());
 }
 
@@ -202,13 +202,13 @@ void InputSheetTest::pasteKeepsBothDecimalSeparators()
     QString text;
     for (int row = 1; row <= 15; ++row)
         text += QStringLiteral("%1\t2.5\t0,25\t1.5E1 mm\r\n").arg(row);
-    form.StringGrid1SetEditText(0, 0, text);
+    Sheet(form)->StringGrid1SetEditText(0, 0, text);
     QVERIFY(dialogs.Messages.isEmpty());
     QCOMPARE(DMQuellow.Rain[0], 2.5);
     QCOMPARE(DMQuellow.Escape[14], 0.25);
     QCOMPARE(DMQuellow.Runoff[7], 15.0);
-    QCOMPARE(form.CellText(1, 0), QStringLiteral("2.5"));
-    QCOMPARE(form.CellText(3, 0), QStringLiteral("1.5E1"));
+    QCOMPARE(Sheet(form)->CellText(1, 0), QStringLiteral("2.5"));
+    QCOMPARE(Sheet(form)->CellText(3, 0), QStringLiteral("1.5E1"));
 }
 
 void InputSheetTest::pasteLineBreaksOfEveryKind()
@@ -222,7 +222,7 @@ void InputSheetTest::pasteLineBreaksOfEveryKind()
         text += QStringLiteral("%1\t1\t0.1\t2\n").arg(row);
     text += QStringLiteral("13\t1\t0.1\t2\r14\t1\t0.1\t2\r\n15\t3\t0.2\t4");
     dialogs.Answers = {false};
-    form.StringGrid1SetEditText(0, 0, text);
+    Sheet(form)->StringGrid1SetEditText(0, 0, text);
     QVERIFY(dialogs.Messages.isEmpty());
     QVERIFY(dialogs.Questions.isEmpty());
     QCOMPARE(Grid(form)->rowCount(), 15);
@@ -251,7 +251,7 @@ void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers()
     for (int row = 0; row < 15; ++row)
         text += (row == 6 ? line : QStringLiteral("%1\t1\t0.1\t2").arg(row + 1)) +
                 QStringLiteral("\r\n");
-    form.StringGrid1SetEditText(0, 0, text);
+    Sheet(form)->StringGrid1SetEditText(0, 0, text);
     QCOMPARE(dialogs.Messages,
              QStringList{"An insufficient number of data has been pasted more data are needed."});
     QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
@@ -268,7 +268,7 @@ void InputSheetTest::pasteOfFewerRowsAsksToKeepTheOriginalNumber()
         text += QStringLiteral("%1\t9\t0.3\t7\r\n").arg(row * 10);
 
     dialogs.Answers = {true};
-    form.StringGrid1SetEditText(0, 0, text);
+    Sheet(form)->StringGrid1SetEditText(0, 0, text);
     QCOMPARE(dialogs.Questions,
              QStringList{"The number of data is less than the original number. Do you want to "
                          "maintain the original number?"});
@@ -281,11 +281,11 @@ void InputSheetTest::pasteOfFewerRowsAsksToKeepTheOriginalNumber()
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("30"));
 
     dialogs.Answers = {false};
-    form.StringGrid1SetEditText(0, 0, text);
+    Sheet(form)->StringGrid1SetEditText(0, 0, text);
     QCOMPARE(dialogs.Questions.size(), 2);
     QCOMPARE(Grid(form)->rowCount(), 20);
     QCOMPARE(DMQuellow.NrOfData, 20);
-    QCOMPARE(form.PreviousCount, 20);
+    QCOMPARE(Sheet(form)->PreviousCount, 20);
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("20"));
     QVERIFY(dialogs.Messages.isEmpty());
 }
@@ -296,9 +296,10 @@ void InputSheetTest::pasteOfFiveRowsIntoFreshSheet()
     TRainForm form;
     OpenFreshSheet(form);
     dialogs.Answers = {false};
-    form.StringGrid1SetEditText(0, 0,
-                                QStringLiteral("1\t0\t0.1\t1\r\n2\t0\t0.1\t1\r\n3\t0\t0.1\t1\r\n"
-                                               "4\t0\t0.1\t1\r\n5\t0\t0.1\t1\r\n"));
+    Sheet(form)->StringGrid1SetEditText(
+        0, 0,
+        QStringLiteral("1\t0\t0.1\t1\r\n2\t0\t0.1\t1\r\n3\t0\t0.1\t1\r\n"
+                       "4\t0\t0.1\t1\r\n5\t0\t0.1\t1\r\n"));
     QCOMPARE(dialogs.Questions.size(), 1);
     QCOMPARE(dialogs.Messages, QStringList{" The minimum number of data is 12"});
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("12"));
@@ -317,7 +318,7 @@ void InputSheetTest::pasteIntoALaterColumn()
     QString text;
     for (int row = 2; row < 30; ++row)
         text += QStringLiteral("%1\t99\r\n").arg(row / 10.0);
-    form.StringGrid1SetEditText(3, 2, text);
+    Sheet(form)->StringGrid1SetEditText(3, 2, text);
     QVERIFY(dialogs.Messages.isEmpty());
     QCOMPARE(Grid(form)->rowCount(), 30);
     QCOMPARE(DMQuellow.Runoff[1], 3.86);
@@ -368,18 +369,18 @@ void InputSheetTest::raisingNumberOfDataAddsZeroRowsAndKeepsTyping()
     TScriptedDialogs dialogs;
     TRainForm form;
     OpenFreshSheet(form);
-    form.SetCellText(1, 3, QStringLiteral("7,5"));
-    form.StringGrid1SetEditText(1, 3, QStringLiteral("7,5"));
+    Sheet(form)->SetCellText(1, 3, QStringLiteral("7,5"));
+    Sheet(form)->StringGrid1SetEditText(1, 3, QStringLiteral("7,5"));
     auto *box = form.findChild<QLineEdit *>("NrOfDataEdit");
     box->setText(QStringLiteral("20"));
-    form.NrOfDataEditExit();
+    LeaveBox(form, "NrOfDataEdit");
     QCOMPARE(dialogs.Messages.first(),
              QStringLiteral(" Add data in the last cells at the end of the column"));
     QCOMPARE(Grid(form)->rowCount(), 20);
     QCOMPARE(DMQuellow.NrOfData, 20);
-    QCOMPARE(form.PreviousCount, 20);
-    QCOMPARE(form.CellText(1, 3), QStringLiteral("7,5"));
-    QCOMPARE(form.CellText(3, 19), QStringLiteral("0"));
+    QCOMPARE(Sheet(form)->PreviousCount, 20);
+    QCOMPARE(Sheet(form)->CellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(Sheet(form)->CellText(3, 19), QStringLiteral("0"));
     QCOMPARE(static_cast<int>(DMQuellow.Time.size()), 20);
 }
 
@@ -391,7 +392,7 @@ void InputSheetTest::loweringNumberOfDataOnlyTellsHow()
     PasteFile(form, "sheet-analysis.tsv");
     auto *box = form.findChild<QLineEdit *>("NrOfDataEdit");
     box->setText(QStringLiteral("25"));
-    form.NrOfDataEditExit();
+    LeaveBox(form, "NrOfDataEdit");
     QCOMPARE(dialogs.Messages, QStringList{" To remove data make the relevant data cells empty"});
     QCOMPARE(Grid(form)->rowCount(), 30);
     QCOMPARE(DMQuellow.NrOfData, 30);
@@ -584,7 +585,7 @@ void InputSheetTest::escapeRateMayBeNegativeInPrediction()
     form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
     auto *edit = form.findChild<QLineEdit *>("EscapeEdit");
     edit->setText(QStringLiteral("-0.4"));
-    form.EscapeEditExit();
+    LeaveBox(form, "EscapeEdit");
     QVERIFY(dialogs.Messages.isEmpty());
     QCOMPARE(DMQuellow.MaxEscape, -0.4);
 }
@@ -598,7 +599,7 @@ void InputSheetTest::optionsSwitchTheLayout()
     options->setCurrentIndex(1);
     QVERIFY(!DMQuellow.Analysis);
     QCOMPARE(DMQuellow.ModeTag, std::string(" Pre"));
-    QVERIFY(form.DataShown);
+    QVERIFY(Sheet(form)->DataShown);
     QCOMPARE(Grid(form)->columnCount(), 3);
     QVERIFY(!form.findChild<QGroupBox *>("AlphaGroupBox")->isHidden());
     QVERIFY(!form.findChild<QGroupBox *>("PredictGroupBox")->isHidden());
@@ -608,7 +609,7 @@ void InputSheetTest::optionsSwitchTheLayout()
     // The calculator's button comes with the choice, before the list is left.
     QVERIFY(!form.findChild<QPushButton *>("AlfaButton")->isHidden());
     QVERIFY(!form.findChild<QLabel *>("AlfaMemo")->isHidden());
-    form.OptionComboBoxExit();
+    LeaveBox(form, "OptionComboBox");
     QVERIFY(!form.findChild<QPushButton *>("AlfaButton")->isHidden());
     QVERIFY(dialogs.Messages.isEmpty());
 
@@ -618,7 +619,7 @@ void InputSheetTest::optionsSwitchTheLayout()
     QCOMPARE(Grid(form)->columnCount(), 4);
     QCOMPARE(dialogs.Messages, QStringList{"Please check the runoff data."});
     QVERIFY(form.findChild<QPushButton *>("AlfaButton")->isHidden());
-    form.OptionComboBoxExit();
+    LeaveBox(form, "OptionComboBox");
     QVERIFY(form.findChild<QPushButton *>("AlfaButton")->isHidden());
 }
 
@@ -630,7 +631,7 @@ void InputSheetTest::clearAllEmptiesTheSheet()
     PasteFile(form, "sheet-analysis.tsv");
     form.findChild<QLineEdit *>("Title1Edit")->setText(QStringLiteral("Catchment"));
     form.findChild<QLineEdit *>("EscapeEdit")->clear();
-    form.ClearButtonClick();
+    Button(form, "ClearButton")->click();
     for (const char *name :
          {"A1coeffEdit", "A2CoeffEdit", "B1valueEdit", "B2ValueEdit", "InitRunEdit",
           "InitLevelEdit", "MaxStorEdit", "InitStorEdit", "Title1Edit", "Title2Edit"})
@@ -640,10 +641,10 @@ void InputSheetTest::clearAllEmptiesTheSheet()
     // The hidden escape box holds the model's maximum escape rate, so Save/Run can read it.
     QCOMPARE(form.findChild<QLineEdit *>("EscapeEdit")->text(), QStringLiteral("0.1"));
     QCOMPARE(Grid(form)->rowCount(), 15);
-    QCOMPARE(form.CellText(0, 14), QStringLiteral("0"));
-    QCOMPARE(form.CellText(2, 0), QStringLiteral("0"));
-    QCOMPARE(form.CellText(3, 0), QStringLiteral("0.97"));
-    QVERIFY(!form.DataShown);
+    QCOMPARE(Sheet(form)->CellText(0, 14), QStringLiteral("0"));
+    QCOMPARE(Sheet(form)->CellText(2, 0), QStringLiteral("0"));
+    QCOMPARE(Sheet(form)->CellText(3, 0), QStringLiteral("0.97"));
+    QVERIFY(!Sheet(form)->DataShown);
     QCOMPARE(DMQuellow.NrOfData, 15);
     QVERIFY(dialogs.Messages.isEmpty());
 }

@@ -278,7 +278,7 @@ void SaveRunTest::failuresStopInOrder()
         PasteFile(form, "sheet-analysis.tsv");
     }
     Box(form, "EscapeEdit")->setText(escapeBox);
-    form.SetCellText(col, row, cell);
+    Sheet(form)->SetCellText(col, row, cell);
     const QString input = dir.filePath(QStringLiteral("x.inp"));
     dialogs.SaveNames = {cancel ? QString() : input};
     dialogs.Messages.clear();
@@ -343,8 +343,8 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
     TScriptedDialogs dialogs;
     TRainForm form;
     PreparePrediction(form);
-    form.SetCellText(1, 4, QString());           // row 5: no rain
-    form.SetCellText(2, 9, QStringLiteral(" ")); // row 10: no escape rate
+    Sheet(form)->SetCellText(1, 4, QString());           // row 5: no rain
+    Sheet(form)->SetCellText(2, 9, QStringLiteral(" ")); // row 10: no escape rate
     const QString input = dir.filePath(QStringLiteral("gaps.inp"));
     dialogs.SaveNames = {input};
     form.InputSaveActionExecute();
@@ -357,24 +357,24 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
 
     QCOMPARE(Grid(form)->rowCount(), 28);
     QCOMPARE(Box(form, "NrOfDataEdit")->text(), QStringLiteral("28"));
-    QCOMPARE(form.CellText(0, 4), QStringLiteral("6"));
-    QCOMPARE(form.CellText(0, 8), QStringLiteral("11"));
-    QCOMPARE(form.CellText(0, 27), QStringLiteral("30"));
+    QCOMPARE(Sheet(form)->CellText(0, 4), QStringLiteral("6"));
+    QCOMPARE(Sheet(form)->CellText(0, 8), QStringLiteral("11"));
+    QCOMPARE(Sheet(form)->CellText(0, 27), QStringLiteral("30"));
     QCOMPARE(DMQuellow.NrOfData, 28);
     QCOMPARE(DMQuellow.Time[4], 6.0);
-    QCOMPARE(form.ValidCount, 28);
+    QCOMPARE(Sheet(form)->ValidCount, 28);
 
     // Rows added afterwards start empty of data, not with what the removed rows left behind.
     dialogs.Messages.clear();
     Box(form, "NrOfDataEdit")->setText(QStringLiteral("30"));
-    form.NrOfDataEditExit();
+    LeaveBox(form, "NrOfDataEdit");
     QCOMPARE(dialogs.Messages.first(),
              QStringLiteral(" Add data in the last cells at the end of the column"));
     QCOMPARE(Grid(form)->rowCount(), 30);
-    QCOMPARE(form.CellText(0, 27), QStringLiteral("30"));
+    QCOMPARE(Sheet(form)->CellText(0, 27), QStringLiteral("30"));
     for (int row = 28; row < 30; ++row)
         for (int col = 0; col < 3; ++col)
-            QCOMPARE(form.CellText(col, row), QStringLiteral("0"));
+            QCOMPARE(Sheet(form)->CellText(col, row), QStringLiteral("0"));
     QCOMPARE(DMQuellow.Time[28], 0.0);
     QCOMPARE(DMQuellow.Rain[29], 0.0);
 }
@@ -402,7 +402,7 @@ void SaveRunTest::saveRunAfterClearAllStillReadsTheEscapeBox()
     TScriptedDialogs dialogs;
     TRainForm form;
     OpenFreshSheet(form);
-    form.ClearButtonClick();
+    Button(form, "ClearButton")->click();
     PasteFile(form, "sheet-analysis.tsv");
     DMQuellow.MaxStor = 3;
     DMQuellow.InitStor = 0.5;
@@ -441,7 +441,7 @@ void SaveRunTest::openInputFillsTheSheet()
     QCOMPARE(dialogs.OpenDialogs[0].Filter, QStringLiteral("Input files (*.inp)"));
     QCOMPARE(DMQuellow.Analysis, analysis);
     QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
-    QVERIFY(form.DataShown);
+    QVERIFY(Sheet(form)->DataShown);
     QCOMPARE(Grid(form)->columnCount(), analysis ? 4 : 3);
     QCOMPARE(Grid(form)->rowCount(), DMQuellow.NrOfData);
     if (rows >= 0)
@@ -463,14 +463,14 @@ void SaveRunTest::openInputFillsTheSheet()
     if (analysis) {
         QStringList cells;
         for (int col = 0; col < 4; ++col)
-            cells << form.CellText(col, 0);
+            cells << Sheet(form)->CellText(col, 0);
         QCOMPARE(cells.join('|'), firstRow);
         QVERIFY(!form.findChild<QLabel *>("TryMemo")->isHidden());
     } else {
         QCOMPARE(Box(form, "A1coeffEdit")->text(), FloatToStr(ModelValues.A1));
         QCOMPARE(Box(form, "PorosityEdit")->text(), FloatToStr(DMQuellow.Porosity));
-        QCOMPARE(form.CellText(0, 0), FloatToStr(DMQuellow.Time[0]));
-        QCOMPARE(form.CellText(2, DMQuellow.NrOfData - 1),
+        QCOMPARE(Sheet(form)->CellText(0, 0), FloatToStr(DMQuellow.Time[0]));
+        QCOMPARE(Sheet(form)->CellText(2, DMQuellow.NrOfData - 1),
                  FloatToStr(DMQuellow.Escape[DMQuellow.NrOfData - 1]));
     }
 }
@@ -485,7 +485,7 @@ void SaveRunTest::openInputFailures()
     form.InputOpenActionExecute();
     QCOMPARE(dialogs.Messages, (QStringList{"No input file was selected",
                                             "File does not exist, please select another one,"}));
-    QVERIFY(!form.DataShown);
+    QVERIFY(!Sheet(form)->DataShown);
 }
 
 void SaveRunTest::corruptInputFileChangesNothing()

@@ -2,9 +2,12 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UTextFields.h"
+#include "ui/UInputSheetPage.h"
 #include "ui/URainForm.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFocusEvent>
 #include <QPushButton>
 #include <QString>
 #include <QTableWidget>
@@ -68,10 +71,23 @@ inline QString FileText(const QString &path)
     return QString::fromUtf8(FileBytes(path));
 }
 
+/// The Input tab's page.
+inline TInputSheetPage *Sheet(TRainForm &form)
+{
+    return form.InputSheet();
+}
+
+/// Leaves a box of the form with the Tab key, which runs its check.
+inline void LeaveBox(TRainForm &form, const char *name)
+{
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(Child<QWidget>(form, name), &leave);
+}
+
 /// Pastes the text of a data file into cell (col, row) as the cell editor reports it.
 inline void PasteFile(TRainForm &form, const char *name, int col = 0, int row = 0)
 {
-    form.StringGrid1SetEditText(col, row, FileText(DataPath(name)));
+    Sheet(form)->StringGrid1SetEditText(col, row, FileText(DataPath(name)));
 }
 
 inline QTableWidget *Grid(TRainForm &form)

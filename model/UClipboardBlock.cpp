@@ -1,0 +1,104 @@
+#include "model/UClipboardBlock.h"
+
+#include "model/UTextFields.h"
+
+#include <cctype>
+
+namespace quellow::UClipboardBlock {
+
+namespace {
+
+bool isDigit(char ch)
+{
+    return std::isdigit(static_cast<unsigned char>(ch)) != 0;
+}
+
+bool isExponent(char ch)
+{
+    return ch == 'e' || ch == 'E';
+}
+
+/// Splits one line at its tabs.
+std::vector<std::string> cellsOf(std::string_view line)
+{
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        cells.push_back(NumberPart(line.substr(start, tab - start)));
+        if (tab == std::string_view::npos)
+            return cells;
+        start = tab + 1;
+    }
+}
+
+} // namespace
+
+bool IsBlock(std::string_view text)
+{
+    return text.find_first_of("\t\r\n") != std::string_view::npos;
+}
+
+std::string NumberPart(std::string_view cell)
+{
+    std::string kept;
+    for (const char ch : cell) {
+        const bool afterDigit = !kept.empty() && isDigit(kept.back());
+        const bool afterExponent = !kept.empty() && isExponent(kept.back());
+        if (isDigit(ch) || ch == '-' || ch == '.' || ch == ',')
+            kept += ch;
+        else if (isExponent(ch) && afterDigit)
+            kept += ch;
+        else if (ch == '+' && afterExponent)
+            kept += ch;
+    }
+    return kept;
+}
+
+TBlock Parse(std::string_view text)
+{
+    TBlock block;
+    block.EndsWithTab = !text.empty() && text.back() == '\t';
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch != '\r' && ch != '\n')
+            continue;
+        block.Lines.push_back(cellsOf(text.substr(start, i - start)));
+        if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        block.Lines.push_back(cellsOf(text.substr(start)));
+    return block;
+}
+
+void Spread(const TBlock &block, int col, int row, int columns, const TPutCell &put)
+{
+    const int lineCount = static_cast<int>(block.Lines.size());
+    for (int k = 0; k < lineCount; ++k) {
+        const std::vector<std::string> &cells = block.Lines[static_cast<std::size_t>(k)];
+        const int cellCount = static_cast<int>(cells.size());
+        for (int j = 0; j < cellCount && col + j < columns; ++j) {
+            if (block.EndsWithTab && k == lineCount - 1 && j == cellCount - 1)
+                break;
+            put(col + j, row + k, cells[static_cast<std::size_t>(j)]);
+        }
+    }
+}
+
+bool ReadRow(const std::string &time, const std::string &rain, const std::string &escape,
+             const std::string &runoff, bool analysis, TSheetRow &row)
+{
+    TSheetRow read;
+    if (!ParseInt(Trim(time), read.Time) || !ParseRealAnySeparator(Trim(rain), read.Rain) ||
+        !ParseRealAnySeparator(Trim(escape), read.Escape))
+        return false;
+    if (analysis && !ParseRealAnySeparator(Trim(runoff), read.Runoff))
+        return false;
+    row = read;
+    return true;
+}
+
+} // namespace quellow::UClipboardBlock

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QPoint>
+
+namespace quellow::UInputSheetLayout {
+
+constexpr int MinData = 12;
+constexpr int MaxData = 1500;
+constexpr int FreshRows = 15;
+constexpr int ColumnWidth = 64;
+constexpr int RowHeight = 20;
+
+// Places on the sheet, in pixels from the tab's left and top edges.
+constexpr int HeadingTop = 114;
+constexpr int HeadingHeight = 32;
+constexpr int GridTop = 148;
+constexpr int GridHeight = FreshRows * RowHeight + 4;
+constexpr int ButtonTop = GridTop + GridHeight + 10;
+
+/// Where the grid and its neighbours go in one mode.
+struct TSheetLayout
+{
+    int GridLeft;
+    int GridWidth;
+    int Columns;
+    QPoint Star;
+    QPoint FirstGroup;
+};
+constexpr TSheetLayout AnalysisLayout{150, 282, 4, {440, 150}, {440, 172}};
+constexpr TSheetLayout PredictionLayout{72, 219, 3, {300, 128}, {300, 148}};
+
+constexpr const char *PasteFailed =
+    "An insufficient number of data has been pasted more data are needed.";
+constexpr const char *MaxDataMessage =
+    " The maximum number of data is 1500. Not enough? Contact the author.";
+
+} // namespace quellow::UInputSheetLayout

@@ -1,0 +1,688 @@
+// The Input tab: its controls and layouts, the refill from the data module, the number of
+// data, the options list, "Clear all", and the rules of the boxes that serve both the checks
+// on leaving a box and the reading for Save/Run.
+#include "ui/UInputSheetPage.h"
+
+#include "model/UDMQuellow.h"
+#include "model/UTextFields.h"
+#include "ui/UDialogs.h"
+#include "ui/UInputSheetLayout.h"
+#include "ui/URainForm.h"
+#include "ui/USvgPicture.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <exception>
+
+namespace quellow {
+
+using namespace UInputSheetLayout;
+
+// ---- Rules of the boxes ----------------------------------------------------------------------
+
+/// When a box's value is read by Save/Run.
+enum class TBoxUse { Always, Prediction };
+
+/// One box of the sheet: what its check says and resets when the box is left, and which model
+/// value it sets. Save/Run reads the boxes with the same rules.
+struct TBoxRule
+{
+    const char *Name;          ///< objectName of the box
+    const char *Unreadable;    ///< message for a text that is no number (box reset to "0")
+    const char *Negative;      ///< message for a value below 0; nullptr: any value passes
+    const char *NegativeReset; ///< box text after a negative value (also the model value)
+    const char *AboveHundred;  ///< message for a value above 100; nullptr: no upper limit
+    bool RangeInAnalysisOnly;  ///< the range test applies in analysis mode only
+    TBoxUse Use;               ///< when Save/Run reads the box
+    double &(*Target)();       ///< the model value behind the box
+};
+
+namespace {
+
+const TBoxRule BoxRules[] = {
+    {"MaxStorEdit", "The maximum storage is not a valid real", "The maximum storage must be >= 0",
+     "0", nullptr, false, TBoxUse::Always, []() -> double & { return DMQuellow.MaxStor; }},
+    {"InitStorEdit", "The initial storage is not a valid real", "The initial storage must be >= 0",
+     "0", nullptr, false, TBoxUse::Always, []() -> double & { return DMQuellow.InitStor; }},
+    // A negative escape rate is another source of water: possible in a prediction only.
+    {"EscapeEdit", "The escape rate is not a valid real", "The escape rate must be >= 0", "0",
+     nullptr, true, TBoxUse::Always, []() -> double & { return DMQuellow.MaxEscape; }},
+    {"A1coeffEdit", "The A1 coefficient is not a valid real", nullptr, nullptr, nullptr, false,
+     TBoxUse::Prediction, []() -> double & { return ModelValues.A1; }},
+    {"A2CoeffEdit", "The A2 coefficient is not a valid real", nullptr, nullptr, nullptr, false,
+     TBoxUse::Prediction, []() -> double & { return ModelValues.A2; }},
+    {"B1valueEdit", "The B1 value is not a valid real", nullptr, nullptr, nullptr, false,
+     TBoxUse::Prediction, []() -> double & { return ModelValues.B1; }},
+    {"B2ValueEdit", "The B2 value is not a valid real", nullptr, nullptr, nullptr, false,
+     TBoxUse::Prediction, []() -> double & { return ModelValues.B2; }},
+    {"DivideEdit", "The divide is not a valid real", "The divide must be >= 0", " 0", nullptr,
+     false, TBoxUse::Prediction, []() -> double & { return ModelValues.Divide; }},
+    {"InitRunEdit", "The initial runoff is not a valid real", "The initial runoff must be >= 0",
+     "0", nullptr, false, TBoxUse::Prediction, []() -> double & { return DMQuellow.InitRun; }},
+    {"InitLevelEdit", "The initial level is not a valid real", "The initial level must be >= 0",
+     "0", nullptr, false, TBoxUse::Prediction, []() -> double & { return DMQuellow.InitLevel; }},
+    {"PorosityEdit", "The porosity is not a valid real", "The porosity must be >= 0", " 5",
+     "The porosity must be < 100%", false, TBoxUse::Prediction,
+     []() -> double & { return DMQuellow.Porosity; }},
+};
+
+const TBoxRule *ruleOf(const QObject *box)
+{
+    for (const TBoxRule &rule : BoxRules)
+        if (box->objectName() == QLatin1String(rule.Name))
+            return &rule;
+    return nullptr;
+}
+
+/// The range test of a rule: the failure message, or nullptr when the value passes.
+const char *rangeFailure(const TBoxRule &rule, double value)
+{
+    if (rule.RangeInAnalysisOnly && !DMQuellow.Analysis)
+        return nullptr;
+    if (rule.Negative && value < 0)
+        return rule.Negative;
+    if (rule.AboveHundred && value > 100)
+        return rule.AboveHundred;
+    return nullptr;
+}
+
+void message(const char *text)
+{
+    Dialogs().ShowMessage(text);
+}
+
+QLabel *label(QWidget *parent, const char *text, int x, int y)
+{
+    auto *result = new QLabel(QLatin1String(text), parent);
+    result->adjustSize();
+    result->move(x, y);
+    return result;
+}
+
+QLineEdit *edit(QWidget *parent, const char *name, const char *text, int x, int y, int w)
+{
+    auto *result = new QLineEdit(QLatin1String(text), parent);
+    result->setObjectName(QLatin1String(name));
+    result->setGeometry(x, y, w, 22);
+    return result;
+}
+
+QLabel *note(QWidget *parent, const char *name, const char *text, const QRect &place)
+{
+    auto *result = new QLabel(QLatin1String(text), parent);
+    result->setObjectName(QLatin1String(name));
+    result->setGeometry(place);
+    result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return result;
+}
+
+} // namespace
+
+// ---- Building the sheet ----------------------------------------------------------------------
+
+TInputSheetPage::TInputSheetPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("InputTabSheet"));
+    createBoxes();
+    createGrid();
+    createHeadings();
+    createGroups();
+    createNotes();
+    createButtons();
+    watchBoxes();
+    mFileLabel->hide();
+    mFileNameEdit->hide();
+    ApplyLayout(true);
+}
+
+TInputSheetPage::~TInputSheetPage() = default;
+
+void TInputSheetPage::createBoxes()
+{
+    label(this, "Title1", 8, 12);
+    mTitle1Edit = edit(this, "Title1Edit", "", 76, 8, 380);
+    label(this, "Title2", 8, 38);
+    mTitle2Edit = edit(this, "Title2Edit", "", 76, 34, 380);
+    label(this, "Options", 8, 64);
+    mOptionComboBox = new QComboBox(this);
+    mOptionComboBox->setObjectName(QStringLiteral("OptionComboBox"));
+    mOptionComboBox->addItem(
+        QStringLiteral("Determine alpha from rainfall and runoff data and reconstruct runoff"));
+    mOptionComboBox->addItem(
+        QStringLiteral("Predict discharge or runoff from rainfall given the alpha function"));
+    mOptionComboBox->setGeometry(76, 60, 394, 22);
+    label(this, "Nr. of Data", 8, 90);
+    mNrOfDataEdit = edit(this, "NrOfDataEdit", "20", 76, 86, 50);
+    mFileLabel = label(this, "File", 140, 90);
+    mFileLabel->setObjectName(QStringLiteral("FileLabel"));
+    mFileNameEdit = edit(this, "FileNameEdit", "", 170, 86, 286);
+    mFileNameEdit->setReadOnly(true);
+
+    mWaitMemo = new QPlainTextEdit(this);
+    mWaitMemo->setObjectName(QStringLiteral("WaitMemo"));
+    mWaitMemo->setGeometry(478, 8, 180, 116);
+    mWaitMemo->setReadOnly(true);
+    mWaitMemo->setFocusPolicy(Qt::NoFocus);
+    mWaitMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mWaitMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mWaitMemo->setStyleSheet(QStringLiteral(
+        "QPlainTextEdit { background: #0000c0; color: yellow; font-weight: bold; }"));
+    mWaitMemo->hide();
+    connect(mOptionComboBox, &QComboBox::currentIndexChanged, this,
+            &TInputSheetPage::OptionComboBoxChange);
+}
+
+void TInputSheetPage::createHeadings()
+{
+    mTimeLabel = new QLabel(QStringLiteral("Time"), this);
+    mTimeLabel->setObjectName(QStringLiteral("TimeLabel"));
+    mTimeLabel->setToolTip(QStringLiteral("Give time in units (hr, day), not dates"));
+    mRainLabel = new QLabel(QStringLiteral("Rain"), this);
+    mRainLabel->setObjectName(QStringLiteral("RainLabel"));
+    mEvapLabel = new QLabel(QStringLiteral("Max, escape rate  *)"), this);
+    mEvapLabel->setObjectName(QStringLiteral("EvapLabel"));
+    mRunoffLabel = new QLabel(QStringLiteral("Runoff"), this);
+    mRunoffLabel->setObjectName(QStringLiteral("RunoffLabel"));
+    for (QLabel *heading : {mTimeLabel, mRainLabel, mEvapLabel, mRunoffLabel}) {
+        if (heading != mTimeLabel)
+            heading->setToolTip(QStringLiteral("Use mm per time unit"));
+        heading->setWordWrap(true);
+        heading->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+        QFont font = heading->font();
+        font.setBold(true);
+        heading->setFont(font);
+    }
+    mStarLabel = label(this, "*) see Start help", 0, 0);
+    mStarLabel->setObjectName(QStringLiteral("StarLabel"));
+
+    mInputImage = new TSvgPicture(QStringLiteral(":/pictures/Reservoirs.svg"), this);
+    mInputImage->setObjectName(QStringLiteral("InputImage"));
+    mInputImage->setMinimumSize(0, 0);
+    mInputImage->setGeometry(4, GridTop, 140, 90);
+}
+
+void TInputSheetPage::createGroups()
+{
+    mFirstGroup = new QGroupBox(QStringLiteral("First reservoir (see Figure)"), this);
+    mFirstGroup->setObjectName(QStringLiteral("FirstGroupBox"));
+    mFirstGroup->resize(166, 78);
+    label(mFirstGroup, "Maximum storage", 8, 26);
+    mMaxStorEdit = edit(mFirstGroup, "MaxStorEdit", "100", 108, 22, 50);
+    label(mFirstGroup, "Initial storage", 8, 52);
+    mInitStorEdit = edit(mFirstGroup, "InitStorEdit", "80", 108, 48, 50);
+    // The maximum escape rate is given per row in the grid; its box is kept but never shown.
+    mEscapeEdit = edit(mFirstGroup, "EscapeEdit", "2", 108, 74, 50);
+    mEscapeEdit->hide();
+
+    mAlphaGroupBox = new QGroupBox(QStringLiteral("Alpha characteristics"), this);
+    mAlphaGroupBox->setObjectName(QStringLiteral("AlphaGroupBox"));
+    mAlphaGroupBox->setGeometry(300, 250, 358, 128);
+    label(mAlphaGroupBox, "Alpha=A*runoff+B", 8, 24);
+    label(mAlphaGroupBox, "Ruoff divide (RD)", 176, 24);
+    mDivideEdit = edit(mAlphaGroupBox, "DivideEdit", "0", 284, 20, 66);
+    label(mAlphaGroupBox, "Runoff>RD", 72, 48);
+    label(mAlphaGroupBox, "Runoff<Rd", 250, 48);
+    label(mAlphaGroupBox, "A1 value", 8, 70);
+    mA1coeffEdit = edit(mAlphaGroupBox, "A1coeffEdit", "", 72, 66, 100);
+    label(mAlphaGroupBox, "B1 value", 8, 98);
+    mB1valueEdit = edit(mAlphaGroupBox, "B1valueEdit", "", 72, 94, 100);
+    label(mAlphaGroupBox, "A2 value", 186, 70);
+    mA2CoeffEdit = edit(mAlphaGroupBox, "A2CoeffEdit", "", 250, 66, 100);
+    label(mAlphaGroupBox, "B2 value", 186, 98);
+    mB2ValueEdit = edit(mAlphaGroupBox, "B2ValueEdit", "", 250, 94, 100);
+
+    mPredictGroupBox = new QGroupBox(QStringLiteral("Initialize"), this);
+    mPredictGroupBox->setObjectName(QStringLiteral("PredictGroupBox"));
+    mPredictGroupBox->setGeometry(472, 148, 186, 92);
+    label(mPredictGroupBox, "Initial runoff", 8, 22);
+    mInitRunEdit = edit(mPredictGroupBox, "InitRunEdit", "0", 134, 18, 46);
+    label(mPredictGroupBox, "Initial water level", 8, 44);
+    mInitLevelEdit = edit(mPredictGroupBox, "InitLevelEdit", "0", 134, 40, 46);
+    label(mPredictGroupBox, "Drainable porosity (%)", 8, 66);
+    mPorosityEdit = edit(mPredictGroupBox, "PorosityEdit", "5", 134, 62, 46);
+}
+
+void TInputSheetPage::createNotes()
+{
+    mTryMemo =
+        note(this, "TryMemo", "Try various values of\ninitial storage to find\nthe best result.",
+             QRect(440, 262, 216, 52));
+    mAlfaMemo = note(this, "AlfaMemo",
+                     "To calculate the A and B values for a\nsubsurface drainage system with\n"
+                     "pipes or ditches use button AlfaCalc",
+                     QRect(300, 388, 250, 52));
+    mAlfaButton = new QPushButton(QStringLiteral("AlfaCalc"), this);
+    mAlfaButton->setObjectName(QStringLiteral("AlfaButton"));
+    mAlfaButton->setGeometry(566, 396, 90, 26);
+    mAlfaMemo->hide();
+    mAlfaButton->hide();
+    connect(mAlfaButton, &QPushButton::clicked, this, &TInputSheetPage::alfaCalcRequested);
+}
+
+void TInputSheetPage::createButtons()
+{
+    auto button = [this](const char *name, const char *caption, int x, int w) {
+        auto *result = new QPushButton(QLatin1String(caption), this);
+        result->setObjectName(QLatin1String(name));
+        result->setGeometry(x, ButtonTop, w, 28);
+        return result;
+    };
+    auto *clear = button("ClearButton", "Clear all", 8, 90);
+    auto *help = button("HelpButton", "Start help, units", 106, 130);
+    auto *open = button("OpenInputButton", " Open input", 420, 110);
+    auto *save = button("SaveRunButton", " Save / Run", 540, 118);
+    QFont bold = save->font();
+    bold.setBold(true);
+    save->setFont(bold);
+    connect(clear, &QPushButton::clicked, this, &TInputSheetPage::ClearButtonClick);
+    connect(help, &QPushButton::clicked, this, &TInputSheetPage::helpRequested);
+    connect(open, &QPushButton::clicked, this, &TInputSheetPage::openInputRequested);
+    connect(save, &QPushButton::clicked, this, &TInputSheetPage::saveRunRequested);
+}
+
+void TInputSheetPage::watchBoxes()
+{
+    // The checks of the boxes run when the user leaves them.
+    mNrOfDataEdit->installEventFilter(this);
+    mOptionComboBox->installEventFilter(this);
+    for (const TBoxRule &rule : BoxRules)
+        boxOf(rule)->installEventFilter(this);
+}
+
+QLineEdit *TInputSheetPage::boxOf(const TBoxRule &rule) const
+{
+    return findChild<QLineEdit *>(QLatin1String(rule.Name));
+}
+
+bool TInputSheetPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::FocusOut)
+        return QWidget::eventFilter(watched, event);
+    // Leaving the window, opening a menu or a context menu does not leave the box.
+    const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+        reason == Qt::MenuBarFocusReason)
+        return false;
+    try {
+        if (watched == mNrOfDataEdit)
+            NrOfDataEditExit();
+        else if (watched == mOptionComboBox)
+            OptionComboBoxExit();
+        else if (const TBoxRule *rule = ruleOf(watched))
+            boxExit(*rule);
+    } catch (const std::exception &error) {
+        Dialogs().ShowMessage(error.what());
+    }
+    return false;
+}
+
+// ---- Layouts -------------------------------------------------------------------------------
+
+void TInputSheetPage::ApplyLayout(bool analysis)
+{
+    const TSheetLayout &layout = analysis ? AnalysisLayout : PredictionLayout;
+    mGrid->setColumnCount(layout.Columns);
+    for (int col = 0; col < layout.Columns; ++col)
+        mGrid->setColumnWidth(col, ColumnWidth);
+    mGrid->setGeometry(layout.GridLeft, GridTop, layout.GridWidth, GridHeight);
+
+    // Each heading starts where its column starts.
+    const int inner = layout.GridLeft + mGrid->frameWidth();
+    QLabel *headings[] = {mTimeLabel, mRainLabel, mEvapLabel, mRunoffLabel};
+    for (int col = 0; col < 4; ++col) {
+        const int width = col == 2 ? ColumnWidth + 14 : ColumnWidth;
+        headings[col]->setGeometry(inner + col * ColumnWidth + 3, HeadingTop, width - 4,
+                                   HeadingHeight);
+    }
+    mRunoffLabel->setVisible(analysis);
+
+    mAlphaGroupBox->setVisible(!analysis);
+    mPredictGroupBox->setVisible(!analysis);
+    mStarLabel->move(layout.Star);
+    mFirstGroup->move(layout.FirstGroup);
+    mTryMemo->setVisible(analysis);
+    if (!analysis)
+        mInputImage->hide();
+}
+
+void TInputSheetPage::SetOption(bool analysis)
+{
+    const QSignalBlocker blocker(mOptionComboBox);
+    mOptionComboBox->setCurrentIndex(analysis ? 0 : 1);
+}
+
+bool TInputSheetPage::analysisChosen() const
+{
+    return mOptionComboBox->currentIndex() == 0;
+}
+
+void TInputSheetPage::ShowAlfaCalc(bool show)
+{
+    mAlfaButton->setVisible(show);
+    mAlfaMemo->setVisible(show);
+}
+
+void TInputSheetPage::showDataCount(int count)
+{
+    mNrOfDataEdit->setText(QString::number(count));
+}
+
+void TInputSheetPage::SizeModelArrays(int rows)
+{
+    DMQuellow.ResizeRows(static_cast<std::size_t>(qMax(rows, 0)));
+}
+
+void TInputSheetPage::ResetInputSheet()
+{
+    mFileLabel->hide();
+    mFileNameEdit->hide();
+    DMQuellow.Analysis = true;
+    DMQuellow.ModeTag = " Ana";
+    DMQuellow.Drainage = false;
+    SetOption(true);
+    DMQuellow.NrOfData = FreshRows;
+    PreviousCount = FreshRows;
+    mGrid->setColumnCount(4);
+    mGrid->setRowCount(FreshRows);
+    SizeModelArrays(FreshRows + 1);
+    ShowAlfaCalc(false);
+    ApplyLayout(true);
+    FillInputSheet();
+}
+
+// ---- Refilling the sheet ---------------------------------------------------------------------
+
+void TInputSheetPage::fillReservoirBoxes()
+{
+    mMaxStorEdit->setText(FloatToStr(DMQuellow.MaxStor));
+    mInitStorEdit->setText(FloatToStr(DMQuellow.InitStor));
+    mEscapeEdit->setText(FloatToStr(DMQuellow.MaxEscape));
+}
+
+void TInputSheetPage::fillPredictionBoxes()
+{
+    auto &dm = DMQuellow;
+    mA1coeffEdit->setText(FloatToStr(ModelValues.A1));
+    mA2CoeffEdit->setText(FloatToStr(ModelValues.A2));
+    mB1valueEdit->setText(FloatToStr(ModelValues.B1));
+    mB2ValueEdit->setText(FloatToStr(ModelValues.B2));
+    mInitRunEdit->setText(FloatToStr(dm.InitRun));
+    mInitLevelEdit->setText(FloatToStr(dm.InitLevel));
+    if (dm.Porosity == 0)
+        dm.Porosity = 10;
+    mPorosityEdit->setText(FloatToStr(dm.Porosity));
+    mDivideEdit->setText(FloatToStr(ModelValues.Divide));
+}
+
+void TInputSheetPage::fillCellsFromModel(int rows)
+{
+    const auto &dm = DMQuellow;
+    for (int row = 0; row < rows; ++row) {
+        mGrid->setRowHeight(row, RowHeight);
+        SetCellText(0, row, FloatToStr(dm.Time[row]));
+        SetCellText(1, row, FloatToStr(dm.Rain[row]));
+        SetCellText(2, row, FloatToStr(dm.Escape[row]));
+        if (dm.Analysis)
+            SetCellText(3, row, FloatToStr(dm.Runoff[row]));
+    }
+}
+
+void TInputSheetPage::fillZeroCells(int rows, int columns)
+{
+    for (int row = 0; row < rows; ++row) {
+        mGrid->setRowHeight(row, RowHeight);
+        for (int col = 0; col < columns; ++col)
+            SetCellText(col, row, QStringLiteral("0"));
+    }
+}
+
+void TInputSheetPage::FillInputSheet()
+{
+    auto &dm = DMQuellow;
+    const int rows = qMax(dm.NrOfData, 0);
+    showDataCount(rows);
+    mGrid->setRowCount(rows);
+    // The model arrays keep at least one element per row, whatever the mode.
+    if (static_cast<int>(dm.Time.size()) < rows)
+        SizeModelArrays(rows);
+
+    if (DataShown) {
+        fillReservoirBoxes();
+        SetOption(dm.Analysis);
+        ApplyLayout(dm.Analysis);
+        if (dm.Analysis) {
+            ShowAlfaCalc(false);
+            mTryMemo->show();
+        }
+    } else {
+        ApplyLayout(dm.Analysis);
+    }
+    if (!dm.Analysis)
+        fillPredictionBoxes();
+
+    for (int row = 0; row < rows; ++row)
+        dm.Remove[row] = false;
+    if (DataShown)
+        fillCellsFromModel(rows);
+    else
+        fillZeroCells(rows, mGrid->columnCount());
+
+    if (DataShown && dm.Analysis && rows > 0 && dm.Runoff[rows - 1] == 0)
+        message("Please check the runoff data.");
+
+    PreviousCount = rows;
+    ValidCount = rows;
+    if (DataShown)
+        emit showRequested();
+}
+
+void TInputSheetPage::showOpenedFile(const QString &fileName)
+{
+    const auto &dm = DMQuellow;
+    ApplyLayout(dm.Analysis);
+    showDataCount(dm.NrOfData);
+    ShowAlfaCalc(dm.Drainage);
+    mFileNameEdit->setText(fileName);
+    mFileLabel->show();
+    mFileNameEdit->show();
+    mInputImage->hide();
+    mTitle1Edit->setText(QString::fromStdString(dm.Title1));
+    mTitle2Edit->setText(QString::fromStdString(dm.Title2));
+    // Long titles and paths show their beginning, not their end.
+    for (QLineEdit *box : {mTitle1Edit, mTitle2Edit, mFileNameEdit})
+        box->setCursorPosition(0);
+    fillReservoirBoxes();
+    DataShown = true;
+    FillInputSheet();
+}
+
+// ---- Number of data, options, "Clear all" ----------------------------------------------------
+
+void TInputSheetPage::NrOfDataEditExit()
+{
+    int count = 0;
+    if (!ParseInt(mNrOfDataEdit->text().trimmed().toStdString(), count)) {
+        message("The number of data is not a valid integer");
+        return;
+    }
+    if (count < MinData) {
+        message(" The minimum number of data is 12");
+        mNrOfDataEdit->setText(QStringLiteral("12"));
+        return;
+    }
+    if (count > MaxData) {
+        message(MaxDataMessage);
+        mNrOfDataEdit->setText(QStringLiteral("1500"));
+        return;
+    }
+    if (Pasting)
+        return;
+    if (count > PreviousCount) {
+        message(" Add data in the last cells at the end of the column");
+        addZeroRows(count);
+    } else if (count < PreviousCount) {
+        message(" To remove data make the relevant data cells empty");
+    }
+}
+
+void TInputSheetPage::addZeroRows(int count)
+{
+    auto &dm = DMQuellow;
+    // The rows already on the sheet keep what was typed into them; new rows start at 0.
+    const int kept = qMin(PreviousCount, mGrid->rowCount());
+    QList<QStringList> typed;
+    for (int row = 0; row < kept; ++row) {
+        QStringList cells;
+        for (int col = 0; col < mGrid->columnCount(); ++col)
+            cells.append(CellText(col, row));
+        typed.append(cells);
+    }
+    SizeModelArrays(count);
+    // The arrays may still hold rows that Save/Run took out of the sheet: the added rows
+    // are cleared, whatever was there before.
+    for (int row = qMax(PreviousCount, 0); row < count; ++row) {
+        dm.Serial[row] = row + 1;
+        dm.Time[row] = 0;
+        dm.Rain[row] = 0;
+        dm.Escape[row] = 0;
+        dm.Runoff[row] = 0;
+    }
+    dm.NrOfData = count;
+    FillInputSheet();
+    for (int row = 0; row < typed.size(); ++row)
+        for (int col = 0; col < typed.at(row).size(); ++col)
+            SetCellText(col, row, typed.at(row).at(col));
+}
+
+void TInputSheetPage::OptionComboBoxChange()
+{
+    auto &dm = DMQuellow;
+    mInputImage->hide();
+    dm.Analysis = analysisChosen();
+    DataShown = true;
+    mGrid->setColumnCount(dm.Analysis ? 4 : 3);
+    dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
+    FillInputSheet();
+    // A choice made with the mouse leaves the focus in the list, and a click on a tab does not
+    // take it away: the button that belongs to the mode comes with the choice itself.
+    ShowAlfaCalc(!dm.Analysis);
+}
+
+void TInputSheetPage::OptionComboBoxExit()
+{
+    const bool analysis = analysisChosen();
+    DMQuellow.ModeTag = analysis ? " Ana" : " Pre";
+    ShowAlfaCalc(!analysis);
+}
+
+void TInputSheetPage::ClearButtonClick()
+{
+    auto &dm = DMQuellow;
+    for (QLineEdit *box : {mA1coeffEdit, mA2CoeffEdit, mB1valueEdit, mB2ValueEdit, mInitRunEdit,
+                           mInitLevelEdit, mMaxStorEdit, mInitStorEdit, mTitle1Edit, mTitle2Edit})
+        box->clear();
+    // The hidden escape box keeps a number, so that Save/Run can still read it.
+    mEscapeEdit->setText(FloatToStr(dm.MaxEscape));
+    mPorosityEdit->setText(QStringLiteral(" 5 "));
+    showDataCount(FreshRows);
+    mGrid->setRowCount(FreshRows);
+    ApplyLayout(dm.Analysis);
+    SetOption(dm.Analysis);
+    fillZeroCells(FreshRows, 3);
+    // The rows Save/Run reads are the rows on the sheet.
+    dm.NrOfData = FreshRows;
+    PreviousCount = FreshRows;
+    SizeModelArrays(FreshRows + 1);
+    DataShown = false;
+}
+
+// ---- Checks of the boxes -----------------------------------------------------------------------
+
+void TInputSheetPage::boxExit(const TBoxRule &rule)
+{
+    QLineEdit *box = boxOf(rule);
+    double value = 0;
+    if (!StringToFloat(box->text(), value)) {
+        message(rule.Unreadable);
+        box->setText(QStringLiteral("0"));
+        return;
+    }
+    if (const char *failure = rangeFailure(rule, value)) {
+        message(failure);
+        box->setText(QLatin1String(rule.NegativeReset));
+        StringToFloat(box->text(), rule.Target());
+        return;
+    }
+    rule.Target() = value;
+}
+
+bool TInputSheetPage::checkDataCount()
+{
+    int count = 0;
+    if (ParseInt(mNrOfDataEdit->text().trimmed().toStdString(), count))
+        return true;
+    message("The number of data is not a valid integer");
+    return false;
+}
+
+bool TInputSheetPage::checkMaxEscape()
+{
+    double maxEscape = 0;
+    if (!StringToFloat(mEscapeEdit->text(), maxEscape)) {
+        message("The escape rate is not a valid real");
+        return false;
+    }
+    if (maxEscape < 0) {
+        message("The maximum escape rate cannot be negative.");
+        return false;
+    }
+    return true;
+}
+
+bool TInputSheetPage::readBoxes()
+{
+    if (DMQuellow.Analysis)
+        return true;
+    // Every box is read before any value is taken over.
+    double values[std::size(BoxRules)] = {};
+    for (std::size_t k = 0; k < std::size(BoxRules); ++k) {
+        const TBoxRule &rule = BoxRules[k];
+        if (rule.Use != TBoxUse::Prediction)
+            continue;
+        if (!StringToFloat(boxOf(rule)->text(), values[k])) {
+            message(rule.Unreadable);
+            boxOf(rule)->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+    }
+    for (std::size_t k = 0; k < std::size(BoxRules); ++k)
+        if (BoxRules[k].Use == TBoxUse::Prediction)
+            BoxRules[k].Target() = values[k];
+    return true;
+}
+
+// ---- Progress box ----------------------------------------------------------------------------
+
+void TInputSheetPage::addProgress(const QString &line)
+{
+    mWaitMemo->show();
+    mWaitMemo->appendPlainText(line);
+    mWaitMemo->repaint();
+}
+
+void TInputSheetPage::clearProgress(bool hide)
+{
+    mWaitMemo->clear();
+    if (hide)
+        mWaitMemo->hide();
+}
+
+} // namespace quellow

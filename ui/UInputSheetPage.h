@@ -1,0 +1,182 @@
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace quellow {
+
+struct TBoxRule;
+
+/// The Input tab: titles, the option (analysis or prediction), the number of data, the
+/// reservoir and alpha boxes, and the grid of the series with its paste. The main window
+/// drives it through the operations below (fill from the data module, read for Save/Run,
+/// the Edit menu on the grid); what the user does on the sheet it handles itself.
+class TInputSheetPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TInputSheetPage(QWidget *parent = nullptr);
+    ~TInputSheetPage() override;
+
+    // ---- Sheet state -----------------------------------------------------------------------
+    bool DataShown = false; ///< the grid holds loaded, pasted or typed data
+    bool Pasting = false;   ///< the number-of-data check runs for a grid edit
+    int PreviousCount = 0;  ///< number of data rows before the latest change
+    int ValidCount = 0;     ///< complete rows found by the latest Save/Run
+
+    // ---- Filling the sheet -----------------------------------------------------------------
+    /// Refreshes the sheet from the model data.
+    void FillInputSheet();
+    /// The empty analysis sheet of a fresh start (the Input tab shown without data).
+    void ResetInputSheet();
+    /// Shows what "Open input" read: the file name, titles, boxes and rows.
+    void showOpenedFile(const QString &fileName);
+    /// The option chosen in the list: true for analysis.
+    bool analysisChosen() const;
+    /// The calculator button and its note.
+    void ShowAlfaCalc(bool show);
+    /// Puts a number into the number-of-data box.
+    void showDataCount(int count);
+
+    // ---- Reading the sheet for Save/Run ------------------------------------------------------
+    /// The number-of-data box must hold a whole number.
+    bool checkDataCount();
+    /// Analysis mode: the maximum escape rate box must hold a number that is not negative.
+    bool checkMaxEscape();
+    /// Titles and the complete rows of the grid into the model (incomplete rows are marked in
+    /// Remove). False, with a message and the offending cell selected, when a cell is no number.
+    bool readRows();
+    /// Selects the first cell that fails the input data check of the rows read.
+    void selectFirstFaultyCell();
+    /// The reservoir boxes, and in prediction mode the alpha and start boxes, into the model.
+    /// False, with a message naming the box, when one holds no acceptable number.
+    bool readBoxes();
+    /// The grid after the rows were compacted: count rows, refilled from the model when rows
+    /// were taken out.
+    void showValidRows(int count, bool refill);
+
+    // ---- Progress box ----------------------------------------------------------------------
+    void addProgress(const QString &line);
+    void clearProgress(bool hide);
+
+    // ---- Grid and Edit menu ----------------------------------------------------------------
+    /// Text of a grid cell; empty outside the grid.
+    QString CellText(int col, int row) const;
+    void SetCellText(int col, int row, const QString &text);
+    /// True when the grid itself (not a cell editor) has the keyboard focus.
+    bool gridHasFocus() const;
+    /// The selected cells as a spreadsheet copies them: tabs between cells, CR LF after rows.
+    QString selectedCellsText() const;
+    /// A text pasted at the current cell, as one cell or spread over the grid.
+    void pasteAtCurrentCell(const QString &text);
+    /// Empties the selected cells.
+    void deleteSelectedCells();
+    /// Spreads a text copied from a spreadsheet (tabs, line breaks) over the grid from cell
+    /// (col, row) and takes the rows into the model. False when a cell cannot be read.
+    bool HandlePasteMultiCell(int col, int row, const QString &text);
+    /// What the cell editor reports for cell (col, row): a typed text or a pasted block.
+    void StringGrid1SetEditText(int col, int row, const QString &text);
+
+signals:
+    /// The sheet wants to be in front (after a refill with data or a failed paste).
+    void showRequested();
+    /// "Open input" and " Save / Run" on the sheet.
+    void openInputRequested();
+    void saveRunRequested();
+    /// "Start help, units" and "AlfaCalc".
+    void helpRequested();
+    void alfaCalcRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    enum class TPasteResult { Done, Unreadable, TooManyRows };
+    struct TTypedCells;
+
+    // Building
+    void createBoxes();
+    void createGrid();
+    void createHeadings();
+    void createGroups();
+    void createNotes();
+    void createButtons();
+    void watchBoxes();
+
+    // Layout and filling
+    void ApplyLayout(bool analysis);
+    void SetOption(bool analysis);
+    void SizeModelArrays(int rows);
+    void fillReservoirBoxes();
+    void fillPredictionBoxes();
+    void fillCellsFromModel(int rows);
+    void fillZeroCells(int rows, int columns);
+    void warnOfZeroLastRunoff();
+    TTypedCells takeCells() const;
+    void restoreCells(const TTypedCells &cells);
+
+    // Handlers
+    void NrOfDataEditExit();
+    void OptionComboBoxChange();
+    void OptionComboBoxExit();
+    void ClearButtonClick();
+    void boxExit(const TBoxRule &rule);
+    void gridContextMenu(const QPoint &pos);
+
+    // Paste in steps
+    TPasteResult PasteCells(int col, int row, const QString &text);
+    int takePastedRowCount(int row, int pastedRows);
+    bool readPastedRows(int rows);
+    void addZeroRows(int count);
+    void queuePaste(int col, int row, const QString &text);
+
+    // Save/Run reading
+    bool readBox(const TBoxRule &rule, double &value, bool atSave);
+    void selectCell(int col, int row);
+
+    QLineEdit *boxOf(const TBoxRule &rule) const;
+
+    QLabel *mFileLabel = nullptr;
+    QLineEdit *mFileNameEdit = nullptr;
+    QLineEdit *mTitle1Edit = nullptr;
+    QLineEdit *mTitle2Edit = nullptr;
+    QComboBox *mOptionComboBox = nullptr;
+    QLineEdit *mNrOfDataEdit = nullptr;
+    QTableWidget *mGrid = nullptr;
+    QLabel *mTimeLabel = nullptr;
+    QLabel *mRainLabel = nullptr;
+    QLabel *mEvapLabel = nullptr;
+    QLabel *mRunoffLabel = nullptr;
+    QLabel *mStarLabel = nullptr;
+    QGroupBox *mFirstGroup = nullptr;
+    QLineEdit *mMaxStorEdit = nullptr;
+    QLineEdit *mInitStorEdit = nullptr;
+    QLineEdit *mEscapeEdit = nullptr;
+    QGroupBox *mAlphaGroupBox = nullptr;
+    QLineEdit *mDivideEdit = nullptr;
+    QLineEdit *mA1coeffEdit = nullptr;
+    QLineEdit *mB1valueEdit = nullptr;
+    QLineEdit *mA2CoeffEdit = nullptr;
+    QLineEdit *mB2ValueEdit = nullptr;
+    QGroupBox *mPredictGroupBox = nullptr;
+    QLineEdit *mInitRunEdit = nullptr;
+    QLineEdit *mInitLevelEdit = nullptr;
+    QLineEdit *mPorosityEdit = nullptr;
+    QLabel *mTryMemo = nullptr;
+    QLabel *mAlfaMemo = nullptr;
+    QPushButton *mAlfaButton = nullptr;
+    QWidget *mInputImage = nullptr;
+    QPlainTextEdit *mWaitMemo = nullptr;
+    /// The runoff column while the prediction layout hides it: it comes back with analysis.
+    QStringList mHiddenRunoff;
+};
+
+} // namespace quellow
