@@ -215,6 +215,9 @@ void TRainForm::CreateOutputSheet(QWidget *page)
     layout->setContentsMargins(4, 4, 4, 4);
     mOutputMemo = new QPlainTextEdit(page);
     mOutputMemo->setObjectName(QStringLiteral("OutputMemo"));
+    // The output is shown as the file holds it: it can be selected and copied, not edited.
+    mOutputMemo->setReadOnly(true);
+    mOutputMemo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);

@@ -236,8 +236,13 @@ bool TRainForm::GoTail(int kind)
 {
     // Every "Go" reads the output file anew. When it cannot be read, its message has been
     // shown and nothing is drawn: the panel stays for another choice.
+    // The alpha chart always takes the divide written in its output file: the model's divide
+    // may have changed since (a prediction box, a prediction file opened later). Drawing a
+    // chart leaves the model's divide as it was.
     const bool fromFiles =
-        !mOpenedOutput.isEmpty() && QString::fromStdString(DMQuellow.OutFileName) == mOpenedOutput;
+        kind == 6 || (!mOpenedOutput.isEmpty() &&
+                      QString::fromStdString(DMQuellow.OutFileName) == mOpenedOutput);
+    const double modelDivide = ModelValues.Divide;
     QImage image = UChartDrawing::NewChartImage();
     bool drawn = false;
     Guarded([&] {
@@ -245,6 +250,7 @@ bool TRainForm::GoTail(int kind)
                                          fromFiles ? UChartDrawing::TChartSource::FilesOnly
                                                    : UChartDrawing::TChartSource::Session);
     });
+    ModelValues.Divide = modelDivide;
     if (!drawn)
         return false;
     GraphKind = static_cast<std::uint8_t>(kind);

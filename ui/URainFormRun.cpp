@@ -216,7 +216,8 @@ bool TRainForm::SaveRun()
         return false;
     }
     if (validCount > MaxData) {
-        message(" The maximum number of data is 1500. Not enough? Contact the author.");
+        message(" The maximum number of data is 1500. Not enough? Split the series into parts of "
+                "at most 1500 data.");
         return false;
     }
     if (!mInputSheet->readBoxes())

@@ -85,6 +85,7 @@ private slots:
     void everyGoDrawsTheChartOfTheDrawingCode_data();
     void everyGoDrawsTheChartOfTheDrawingCode();
     void rechargeRunoffEnablesCommentAndSelectTakesItBack();
+    void alphaChartKeepsTheDivideOfItsFile();
     void showingTheTabAgainDropsTheChart();
     void unreadableOutputDrawsNothing();
     void radioChoicesSurviveAndPanelsExcludeEachOtherOnly();
@@ -250,6 +251,29 @@ void GraphTabTest::everyGoDrawsTheChartOfTheDrawingCode()
         for (int x = 71; x < 570; ++x)
             painted += shown.pixelColor(x, y) != QColor(0, 0, 139);
     QVERIFY2(painted > 100, qPrintable(QString::number(painted)));
+}
+
+void GraphTabTest::alphaChartKeepsTheDivideOfItsFile()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    RunAnalysis(form, dialogs, dir);
+    Button(form, "ViewGraphButton")->click();
+    Child<QRadioButton>(form, "AlphaRadioButton")->setChecked(true);
+    Button(form, "GoButton1")->click();
+    const QImage first = View(form, "GraphImage")->Image();
+    QVERIFY(!first.isNull());
+
+    // A divide typed later (a prediction box, another file) does not move the chart's
+    // dotted segment, and drawing does not change the model's divide.
+    for (const double later : {0.0, 1e6}) {
+        ModelValues.Divide = later;
+        Button(form, "SelectButton")->click();
+        Button(form, "GoButton1")->click();
+        QVERIFY(View(form, "GraphImage")->Image() == first);
+        QCOMPARE(ModelValues.Divide, later);
+    }
 }
 
 void GraphTabTest::rechargeRunoffEnablesCommentAndSelectTakesItBack()

@@ -5,9 +5,11 @@
 
 #include "ui/UCommentForm.h"
 #include "ui/UFinishForm.h"
+#include "ui/UStartup.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +20,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -38,6 +41,9 @@ private slots:
     void statusTextsFitTheWindow();
     void closingShowsTheFinishWindow();
     void finishWindowEndsTheProgram();
+    void finishEndsTheEventLoopWithStatusZero();
+    void captionsCarryNoApplicationName();
+    void outputTextIsReadOnlyButCopyable();
     void stringToFloatReadsBothSeparators_data();
     void stringToFloatReadsBothSeparators();
     void floatToStrUsesTheShortestForm();
@@ -232,6 +238,61 @@ void RainFormTest::finishWindowEndsTheProgram()
     other.show();
     other.close();
     QCOMPARE(otherFinished.count(), 1);
+}
+
+void RainFormTest::finishEndsTheEventLoopWithStatusZero()
+{
+    // As the program runs: the main window refuses to close, and "Finish" must end the
+    // process anyway.
+    TRainForm form;
+    TFinishForm finish;
+    form.SetFinishForm(&finish);
+    EndProgramOnFinish(finish);
+    form.show();
+    QTimer::singleShot(0, &form, [&] {
+        form.findChild<QAction *>("ExitAction")->trigger();
+        QVERIFY(finish.isVisible());
+        finish.findChild<QPushButton *>("FinishButton")->click();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(watchdog.isActive());
+}
+
+void RainFormTest::captionsCarryNoApplicationName()
+{
+    // The platform appends the display name to every caption; there must be none.
+    const QFont font = QApplication::font();
+    const char separator = DecimalSeparator;
+    SetUpApplication();
+    QCOMPARE(QApplication::applicationName(), QStringLiteral("Quellow rainfall runoff relations"));
+    QVERIFY(QGuiApplication::applicationDisplayName().isEmpty());
+    QVERIFY(!QApplication::quitOnLastWindowClosed());
+    QApplication::setFont(font);
+    DecimalSeparator = separator;
+}
+
+void RainFormTest::outputTextIsReadOnlyButCopyable()
+{
+    TRainForm form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.ShowTab(TRainForm::TTab::Output);
+    auto *memo = form.findChild<QPlainTextEdit *>("OutputMemo");
+    memo->setPlainText(QStringLiteral("RESULTS\nline two"));
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, QStringLiteral("xy"));
+    QTest::keyClick(memo, Qt::Key_Backspace);
+    QCOMPARE(memo->toPlainText(), QStringLiteral("RESULTS\nline two"));
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->clear();
+    form.findChild<QAction *>("EditCopyAction")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("RESULTS\nline two"));
 }
 
 void RainFormTest::stringToFloatReadsBothSeparators_data()
