@@ -41,6 +41,10 @@ const char *const usage =
     "  alfa KA KB D U P L\n"
     "      The alpha calculator of a drainage system: conductivities above and below the\n"
     "      drains, depth, wet perimeter, drainable porosity and drain spacing.\n"
+    "  import FILE.csv --mode analysis|prediction -o OUT.inp [OPTIONS]\n"
+    "      Makes an input file from a dated series (quellow-cli import --help).\n"
+    "  convert IN.inp -o OUT.inp\n"
+    "      Writes any input file the program opens in the current layout.\n"
     "  --help\n"
     "      Shows this text.\n";
 
@@ -67,6 +71,10 @@ int main(int argc, char **argv)
         return quellow::cli::ChartCommand(args);
     if (command == "alfa")
         return quellow::cli::AlfaCommand(args);
+    if (command == "import")
+        return quellow::cli::ImportCommand(args);
+    if (command == "convert")
+        return quellow::cli::ConvertCommand(args);
     std::fputs(usage, stderr);
     return 2;
 }
