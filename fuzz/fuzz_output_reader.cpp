@@ -15,6 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     DMQuellow.OutFileName = fuzz::InputFile(data + 1, size - 1, ".out");
     DMQuellow.ReadOutputHeader();
     if (DMQuellow.ReadOutputFile(kind))
-        UQuellowUtils::PrepareChart(kind);
+        UQuellowUtils::prepareChart(kind);
     return 0;
 }

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     using namespace quellow;
     fuzz::FreshState();
-    SplitLines(std::string_view(reinterpret_cast<const char *>(data), size));
+    splitLines(std::string_view(reinterpret_cast<const char *>(data), size));
     URainRun::ReadTrendFile(fuzz::InputFile(data, size, ".dat"));
     return 0;
 }
