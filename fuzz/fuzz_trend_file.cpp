@@ -1,4 +1,5 @@
 // The trend file reader, and the line splitting every reader shares.
+// Seeds: tests/data/*.dat
 #include "FuzzSupport.h"
 
 #include "model/UFileUtil.h"
