@@ -1,11 +1,13 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
 #include "model/UDMQuellow.h"
+#include "model/UFileUtil.h"
 #include "model/UInputFile.h"
 #include "model/UPrediction.h"
 #include "model/UPrompts.h"
 #include "model/URainRun.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -31,12 +33,17 @@ std::string fullPath(const std::string &file)
     return error ? file : absolute.lexically_normal().string();
 }
 
-void runAnalysis(const std::string &path, TPrompts &prompts, TFileResult &result)
+/// The analysis of the file text content, read once.
+void runAnalysis(const std::string &path, const std::string &content, TPrompts &prompts,
+                 TFileResult &result)
 {
+    URainRun::TAnalysisInput input;
+    if (!URainRun::ParseAnalysisInput(content, path, input, &prompts))
+        return;
     URainRun::TState s;
     s.FileName = path;
     s.Messages = &prompts;
-    result.Ok = URainRun::DivideSearch(s);
+    result.Ok = URainRun::DivideSearch(s, input);
     result.Rows = s.DataCount;
     result.MaxStor = s.MaxSto;
     result.InitStor = s.IniSto;
@@ -64,6 +71,17 @@ void runPrediction(const std::string &path, bool drainage, TPrompts &prompts, TF
     result.InitStor = s.PInitStor;
 }
 
+/// The second line of a text (a line ends with CR LF, LF or a lone CR).
+std::string secondLine(std::string_view text)
+{
+    const std::size_t end1 = text.find_first_of("\r\n");
+    if (end1 == std::string_view::npos)
+        return {};
+    const std::size_t start = text.compare(end1, 2, "\r\n") == 0 ? end1 + 2 : end1 + 1;
+    const std::size_t end2 = std::min(text.find_first_of("\r\n", start), text.size());
+    return std::string(text.substr(start, end2 - start));
+}
+
 /// Runs one input file as the mode on its second line says. Touches no shared state, so
 /// several files may run on threads at once.
 TFileResult runInputFile(const std::string &file, TPrompts &prompts)
@@ -71,33 +89,33 @@ TFileResult runInputFile(const std::string &file, TPrompts &prompts)
     TFileResult result;
     result.File = file;
     const std::string path = fullPath(file);
-    // The second line names the mode; the run itself reads the file again.
+    std::string content;
     std::vector<std::string> lines;
-    if (!LoadInputLines(path, lines, &prompts))
-        return result;
-    // The run reads the current layout only; an older prediction file is brought up to date by
-    // opening it in the program and saving it again.
-    if (IsOutdatedPredictionLayout(lines)) {
-        prompts.ShowMessage(OutdatedLayoutText());
-        prompts.ShowMessage("The file \"" + path +
-                            "\" was not run: open it in Quellow, complete the alpha function "
-                            "and save it to run it.");
+    if (ReadWholeFile(path, content) != TReadStatus::Ok) {
+        LoadInputLines(path, lines, &prompts); // says why
         return result;
     }
-    switch (ModeOfLine(lines.size() > 1 ? lines[1] : std::string())) {
-    case TInputMode::Analysis:
+    // The second line names the mode.
+    const TInputMode mode = ModeOfLine(secondLine(content));
+    if (mode == TInputMode::Analysis) {
         result.Mode = "analysis";
-        runAnalysis(path, prompts, result);
+        runAnalysis(path, content, prompts, result);
         return result;
-    case TInputMode::PredictionRunoff:
-    case TInputMode::PredictionDrainage: {
-        const bool drainage = ModeOfLine(lines[1]) == TInputMode::PredictionDrainage;
+    }
+    if (mode == TInputMode::PredictionRunoff || mode == TInputMode::PredictionDrainage) {
+        // The run reads the current layout only; an older prediction file is brought up to
+        // date by opening it in the program and saving it again.
+        if (IsOutdatedPredictionLayout(SplitLines(content))) {
+            prompts.ShowMessage(OutdatedLayoutText());
+            prompts.ShowMessage("The file \"" + path +
+                                "\" was not run: open it in Quellow, complete the alpha "
+                                "function and save it to run it.");
+            return result;
+        }
+        const bool drainage = mode == TInputMode::PredictionDrainage;
         result.Mode = drainage ? "prediction drainage" : "prediction runoff";
         runPrediction(path, drainage, prompts, result);
         return result;
-    }
-    case TInputMode::Unknown:
-        break;
     }
     prompts.ShowMessage(NotAnInputFileMessage(path));
     return result;

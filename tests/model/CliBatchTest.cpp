@@ -181,4 +181,31 @@ TEST_F(CliBatch, JsonOfOneRunAndBadRequests)
               std::string::npos);
 }
 
+// The mode is taken from the second line whatever the line ends; the output is the same.
+TEST_F(CliBatch, ModeAndOutputWhateverTheLineEnds)
+{
+    for (const std::string name : {"pred-drainage", "analysis-relaxed"}) {
+        const std::string crlf = ReadBytes(dir.File(name + ".inp"));
+        ASSERT_EQ(Cli("run " + name + ".inp"), 0);
+        const std::string expected = ReadBytes(dir.File(name + ".out"));
+        std::string lf, cr;
+        for (char c : crlf) {
+            if (c != '\r')
+                lf += c;
+            if (c != '\n')
+                cr += c;
+        }
+        for (const std::string &text : {lf, cr}) {
+            WriteBytes(dir.File(name + ".inp"), text);
+            std::filesystem::remove(dir.File(name + ".out"));
+            EXPECT_EQ(Cli("run " + name + ".inp --json"), 0) << name << err;
+            EXPECT_NE(out.find(name[0] == 'p' ? "\"mode\":\"prediction drainage\""
+                                              : "\"mode\":\"analysis\""),
+                      std::string::npos)
+                << out;
+            EXPECT_EQ(ReadBytes(dir.File(name + ".out")), expected) << name;
+        }
+    }
+}
+
 } // namespace
