@@ -226,6 +226,12 @@ void TRainForm::CreateGraphicsPage()
     });
 }
 
+void TRainForm::SetAlfaForm(TAlfaForm *form)
+{
+    mAlfaForm = form;
+    connect(form, &TAlfaForm::ResultsCalculated, mInputSheet, &TInputSheetPage::enterAlfaResults);
+}
+
 void TRainForm::SetCommentForm(TCommentForm *form)
 {
     mCommentForm = form;

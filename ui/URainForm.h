@@ -58,7 +58,8 @@ public:
     void SetFinishForm(TFinishForm *form) { mFinishForm = form; }
     void SetHelpForm(THelpForm *form) { mHelpForm = form; }
     void SetCommentForm(TCommentForm *form);
-    void SetAlfaForm(TAlfaForm *form) { mAlfaForm = form; }
+    /// The calculator's results go into the input sheet's boxes.
+    void SetAlfaForm(TAlfaForm *form);
 
     // ---- Window state ----------------------------------------------------------------------
     bool RunStopped = false;   ///< the save dialog was cancelled or a run asked to stop
