@@ -7,6 +7,7 @@
 #include <string>
 
 class QAction;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -130,6 +131,8 @@ private:
     /// go onto the Output tab and the file becomes the charts' source. False when cancelled.
     bool openOutput();
     void fillOutputMemo();
+    /// The fit line above the output: the final analysis run's measures, or nothing.
+    void showFitMeasures(bool analysisRun);
     void HideCommentWindow();
     void Guarded(const std::function<void()> &action);
 
@@ -163,6 +166,7 @@ private:
     QAction *mOutputOpenForGraphics = nullptr;
 
     // Output sheet
+    QLabel *mFitLabel = nullptr;
     QPlainTextEdit *mOutputMemo = nullptr;
     QPushButton *mOutputOpenButton = nullptr;
     QPushButton *mViewGraphButton = nullptr;
