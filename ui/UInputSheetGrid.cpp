@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
@@ -26,7 +27,12 @@ void message(const char *text)
     Dialogs().ShowMessage(text);
 }
 
-/// The grid's cell editor reports every change of its text, typed or pasted.
+} // namespace
+
+/// The grid's cell editor reports every change of its text, typed or pasted. A pasted block
+/// never stays in the editor: the editor closes with the cell's own text, and the block is
+/// spread over the grid once the editor's signal has returned, so that no message box opens
+/// while the editor is still at work (it would commit the raw block and be destroyed under it).
 class TGridDelegate final : public QStyledItemDelegate
 {
 public:
@@ -39,18 +45,12 @@ public:
         auto *editor = new QLineEdit(parent);
         editor->setObjectName(QStringLiteral("GridCellEditor"));
         editor->setFrame(false);
+        auto *self = const_cast<TGridDelegate *>(this);
+        self->mEditor = editor;
         const QPersistentModelIndex cell(index);
-        TInputSheetPage *page = mPage;
-        QObject::connect(editor, &QLineEdit::textEdited, editor, [page, cell](const QString &text) {
-            if (!cell.isValid())
-                return;
-            // The cell holds what its editor shows at every moment, so an action started while
-            // the editor is still open (a menu, a shortcut) reads what was typed. A pasted block
-            // is spread over the cells by the sheet instead.
-            if (!UClipboardBlock::IsBlock(text.toStdString()))
-                page->SetCellText(cell.column(), cell.row(), text);
-            page->StringGrid1SetEditText(cell.column(), cell.row(), text);
-        });
+        QObject::connect(
+            editor, &QLineEdit::textEdited, editor,
+            [self, editor, cell](const QString &text) { self->editorEdited(editor, cell, text); });
         return editor;
     }
 
@@ -64,15 +64,81 @@ public:
         QStyledItemDelegate::setEditorData(editor, index);
     }
 
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        if (auto *line = qobject_cast<QLineEdit *>(editor);
+            line && UClipboardBlock::IsBlock(line->text().toStdString()))
+            return;
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+    /// Closes the open cell editor, keeping what it shows in its cell.
+    void closeOpenEditor()
+    {
+        if (!mEditor || !mEditor->isVisible())
+            return;
+        QLineEdit *editor = mEditor;
+        mEditor = nullptr;
+        emit commitData(editor);
+        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+
 private:
+    void editorEdited(QLineEdit *editor, const QPersistentModelIndex &cell, const QString &text)
+    {
+        if (!cell.isValid())
+            return;
+        const int col = cell.column();
+        const int row = cell.row();
+        if (!UClipboardBlock::IsBlock(text.toStdString())) {
+            // The cell holds what its editor shows at every moment, so an action started while
+            // the editor is still open (a menu, a shortcut) reads what was typed.
+            mPage->SetCellText(col, row, text);
+            mPage->StringGrid1SetEditText(col, row, text);
+            return;
+        }
+        {
+            const QSignalBlocker blocker(editor);
+            editor->setText(cell.data(Qt::EditRole).toString());
+        }
+        mEditor = nullptr;
+        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+        QMetaObject::invokeMethod(
+            mPage, [page = mPage, col, row, text] { page->StringGrid1SetEditText(col, row, text); },
+            Qt::QueuedConnection);
+    }
+
     TInputSheetPage *mPage;
+    QPointer<QLineEdit> mEditor;
+};
+
+namespace {
+
+/// The grid: Tab and Shift+Tab stop at its first and last cell instead of wrapping round.
+class TSheetGrid final : public QTableWidget
+{
+public:
+    TSheetGrid(int rows, int columns, QWidget *parent) : QTableWidget(rows, columns, parent) {}
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
+    {
+        const QModelIndex current = currentIndex();
+        const bool atEnd = current.row() == rowCount() - 1 && current.column() == columnCount() - 1;
+        const bool atStart = current.row() == 0 && current.column() == 0;
+        if (current.isValid() &&
+            ((action == MoveNext && atEnd) || (action == MovePrevious && atStart)))
+            return {};
+        return QTableWidget::moveCursor(action, modifiers);
+    }
 };
 
 } // namespace
 
 void TInputSheetPage::createGrid()
 {
-    mGrid = new QTableWidget(FreshRows, 4, this);
+    mGrid = new TSheetGrid(FreshRows, 4, this);
     mGrid->setObjectName(QStringLiteral("StringGrid1"));
     mGrid->horizontalHeader()->hide();
     mGrid->verticalHeader()->hide();
@@ -87,7 +153,8 @@ void TInputSheetPage::createGrid()
     // The cell editor is always on: moving to a cell opens it with the text selected.
     mGrid->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    mGrid->setItemDelegate(new TGridDelegate(this, mGrid));
+    mDelegate = new TGridDelegate(this, mGrid);
+    mGrid->setItemDelegate(mDelegate);
     mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mGrid, &QWidget::customContextMenuRequested, this, &TInputSheetPage::gridContextMenu);
 }
@@ -121,6 +188,11 @@ void TInputSheetPage::SetCellText(int col, int row, const QString &text)
         item->setText(text);
     else
         mGrid->setItem(row, col, new QTableWidgetItem(text));
+}
+
+void TInputSheetPage::closeCellEditor()
+{
+    mDelegate->closeOpenEditor();
 }
 
 void TInputSheetPage::selectCell(int col, int row)
@@ -259,6 +331,7 @@ QString TInputSheetPage::selectedCellsText() const
 
 void TInputSheetPage::pasteAtCurrentCell(const QString &text)
 {
+    closeCellEditor();
     const QModelIndex current = mGrid->currentIndex();
     if (!current.isValid())
         return;
@@ -269,6 +342,7 @@ void TInputSheetPage::pasteAtCurrentCell(const QString &text)
 
 void TInputSheetPage::deleteSelectedCells()
 {
+    closeCellEditor();
     QModelIndexList cells = mGrid->selectionModel()->selectedIndexes();
     if (cells.isEmpty() && mGrid->currentIndex().isValid())
         cells.append(mGrid->currentIndex());

@@ -13,6 +13,7 @@ class QTableWidget;
 namespace quellow {
 
 struct TBoxRule;
+class TGridDelegate;
 
 /// The Input tab: titles, the option (analysis or prediction), the number of data, the
 /// reservoir and alpha boxes, and the grid of the series with its paste. The main window
@@ -141,6 +142,7 @@ private:
     // Save/Run reading
     bool readBox(const TBoxRule &rule, double &value, bool atSave);
     void selectCell(int col, int row);
+    void closeCellEditor();
 
     QLineEdit *boxOf(const TBoxRule &rule) const;
 
@@ -151,6 +153,7 @@ private:
     QComboBox *mOptionComboBox = nullptr;
     QLineEdit *mNrOfDataEdit = nullptr;
     QTableWidget *mGrid = nullptr;
+    TGridDelegate *mDelegate = nullptr;
     QLabel *mTimeLabel = nullptr;
     QLabel *mRainLabel = nullptr;
     QLabel *mEvapLabel = nullptr;
