@@ -228,8 +228,7 @@ bool TInputSheetPage::HandlePasteMultiCell(int col, int row, const QString &text
 TInputSheetPage::TPasteResult TInputSheetPage::PasteCells(int col, int row, const QString &text)
 {
     auto &dm = DMQuellow;
-    const int columns = mGrid->columnCount();
-    if (col < 0 || row < 0 || col >= columns)
+    if (col < 0 || row < 0 || col >= mGrid->columnCount())
         return TPasteResult::Unreadable;
     const UClipboardBlock::TBlock block = UClipboardBlock::Parse(text.toStdString());
     const int pastedRows = static_cast<int>(block.Lines.size());
@@ -237,8 +236,10 @@ TInputSheetPage::TPasteResult TInputSheetPage::PasteCells(int col, int row, cons
         message(MaxDataMessage);
         return TPasteResult::TooManyRows;
     }
+    takePastedMode(col + UClipboardBlock::Width(block));
     if (mGrid->rowCount() < row + pastedRows)
         mGrid->setRowCount(row + pastedRows);
+    const int columns = mGrid->columnCount();
     UClipboardBlock::Spread(block, col, row, columns,
                             [this](int c, int r, const std::string &cell) {
                                 SetCellText(c, r, QString::fromStdString(cell));
@@ -254,6 +255,18 @@ TInputSheetPage::TPasteResult TInputSheetPage::PasteCells(int col, int row, cons
     SetOption(dm.Analysis);
     PreviousCount = rows;
     return TPasteResult::Done;
+}
+
+void TInputSheetPage::takePastedMode(int width)
+{
+    // Three columns of time, rain and escape rate are a prediction; a fourth, the runoff,
+    // makes an analysis. Fewer columns fill part of the sheet in its present mode.
+    if (width < 3)
+        return;
+    const bool analysis = width > 3;
+    setGridColumns(analysis ? 4 : 3);
+    ShowAlfaCalc(!analysis);
+    mInputImage->hide();
 }
 
 int TInputSheetPage::takePastedRowCount(int row, int pastedRows)
@@ -372,25 +385,55 @@ bool TInputSheetPage::readRows()
             dm.Remove[i] = true;
             continue;
         }
-        double time = 0, rain = 0, escape = 0, runoff = 0;
-        if (!StringToFloat(CellText(0, i), time) || !StringToFloat(CellText(1, i), rain) ||
-            !StringToFloat(CellText(2, i), escape) ||
-            (dm.Analysis && !StringToFloat(CellText(3, i), runoff))) {
-            message("Not all data values in the inputfile are real");
-            return false;
+        double values[4] = {};
+        const int columns = dm.Analysis ? 4 : 3;
+        for (int col = 0; col < columns; ++col) {
+            if (!StringToFloat(CellText(col, i), values[col])) {
+                message("Not all data values in the inputfile are real");
+                selectCell(col, i);
+                return false;
+            }
         }
-        dm.Time[i] = time;
-        dm.Rain[i] = rain;
-        dm.Escape[i] = escape;
+        dm.Time[i] = values[0];
+        dm.Rain[i] = values[1];
+        dm.Escape[i] = values[2];
         if (dm.Analysis)
-            dm.Runoff[i] = runoff;
+            dm.Runoff[i] = values[3];
         dm.Remove[i] = false;
         ++ValidCount;
     }
     return true;
 }
 
-void TInputSheetPage::selectFirstFaultyCell() {}
+TSheetCell firstFaultyCell()
+{
+    const auto &dm = DMQuellow;
+    const int rows = qMin<int>(dm.NrOfData, static_cast<int>(dm.Time.size()));
+    int previous = -1;
+    for (int i = 0; i < rows; ++i) {
+        if (i < static_cast<int>(dm.Remove.size()) && dm.Remove[i])
+            continue;
+        if (previous >= 0 && !(dm.Time[previous] < dm.Time[i]))
+            return {0, i};
+        if (dm.Rain[i] < 0)
+            return {1, i};
+        // A negative escape rate is another source of water, which the analysis cannot
+        // handle; a prediction may use it.
+        if (dm.Analysis && dm.Escape[i] < 0)
+            return {2, i};
+        if (dm.Analysis && dm.Runoff[i] < 0)
+            return {3, i};
+        previous = i;
+    }
+    return {};
+}
+
+void TInputSheetPage::selectFirstFaultyCell()
+{
+    const TSheetCell cell = firstFaultyCell();
+    if (cell.Col >= 0)
+        selectCell(cell.Col, cell.Row);
+}
 
 void TInputSheetPage::showValidRows(int count, bool refill)
 {

@@ -110,6 +110,7 @@ private:
     void FormCreate();
     void CreateMenus();
     void CreateInputSheet();
+    void showInputTab();
     void CreateOutputSheet(QWidget *page);
     void BuildGraphicsPage(QWidget *page);
     void TabChanged(int index);

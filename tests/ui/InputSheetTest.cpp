@@ -70,7 +70,8 @@ void InputSheetTest::freshSheetHasFifteenZeroRowsInAnalysisLayout()
     QVERIFY(form.findChild<QGroupBox *>("AlphaGroupBox")->isHidden());
     QVERIFY(form.findChild<QGroupBox *>("PredictGroupBox")->isHidden());
     QVERIFY(!form.findChild<QLabel *>("RunoffLabel")->isHidden());
-    QVERIFY(form.findChild<QLineEdit *>("EscapeEdit")->isHidden());
+    // The maximum escape rate that Save/Run checks is on view.
+    QVERIFY(!form.findChild<QLineEdit *>("EscapeEdit")->isHidden());
     QVERIFY(form.findChild<QLineEdit *>("FileNameEdit")->isHidden());
     // The Intro tab put the model's start values in place.
     QCOMPARE(DMQuellow.MaxStor, 50.0);
@@ -148,7 +149,8 @@ void InputSheetTest::pasteThroughTheCellEditor_data()
         << FileText(DataPath("sheet-analysis.tsv")) << false << 30 << "1" << QStringList();
     QTest::newRow("over 1500 lines")
         << tooLong << false << 30 << "1"
-        << QStringList{" The maximum number of data is 1500. Not enough? Contact the author."};
+        << QStringList{" The maximum number of data is 1500. Not enough? Split the series into "
+                       "parts of at most 1500 data."};
 }
 
 void InputSheetTest::pasteThroughTheCellEditor()
@@ -401,7 +403,8 @@ void InputSheetTest::numberOfDataLimits_data()
                         << " The minimum number of data is 12"
                         << "12";
     QTest::newRow("1501") << "1501"
-                          << " The maximum number of data is 1500. Not enough? Contact the author."
+                          << " The maximum number of data is 1500. Not enough? Split the series "
+                             "into parts of at most 1500 data."
                           << "1500";
     QTest::newRow("text") << "twenty"
                           << "The number of data is not a valid integer"
@@ -703,7 +706,7 @@ void InputSheetTest::clearAllEmptiesTheSheet()
         QVERIFY2(form.findChild<QLineEdit *>(name)->text().isEmpty(), name);
     QCOMPARE(form.findChild<QLineEdit *>("PorosityEdit")->text(), QStringLiteral(" 5 "));
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("15"));
-    // The hidden escape box holds the model's maximum escape rate, so Save/Run can read it.
+    // The escape box holds the model's maximum escape rate, so Save/Run can read it.
     QCOMPARE(form.findChild<QLineEdit *>("EscapeEdit")->text(), QStringLiteral("0.1"));
     QCOMPARE(Grid(form)->rowCount(), 15);
     QCOMPARE(Sheet(form)->CellText(0, 14), QStringLiteral("0"));
