@@ -24,7 +24,7 @@ const char *const commentText =
     "2. The runoff is delayed (a time lag), as happens in large watersheds, where the water "
     "takes a long time to travel to the outlet. Shifting the runoff data backward by one or "
     "more time steps may help (see the hints in the start help). Perhaps a version of the "
-    "model that estimates the time lag can help. For this, contact the author.\n"
+    "model that estimates the time lag can help; this program does not estimate it.\n"
     "\n"
     "Otherwise the model cannot explain the anomaly, and the data should be examined for "
     "other influences, such as storage in lakes or reservoirs, irrigation, or errors in the "

@@ -15,9 +15,10 @@ QWidget *dialogParent()
     return QApplication::activeWindow();
 }
 
+/// Message boxes carry the program's title; the windows carry their own captions alone.
 QString caption()
 {
-    return QApplication::applicationDisplayName();
+    return QApplication::applicationName();
 }
 
 } // namespace

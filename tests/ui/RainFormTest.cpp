@@ -3,11 +3,15 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "ui/UGraphicsPage.h"
+
 #include "ui/UCommentForm.h"
 #include "ui/UFinishForm.h"
+#include "ui/UStartup.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +22,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -38,6 +43,9 @@ private slots:
     void statusTextsFitTheWindow();
     void closingShowsTheFinishWindow();
     void finishWindowEndsTheProgram();
+    void finishEndsTheEventLoopWithStatusZero();
+    void captionsCarryNoApplicationName();
+    void outputTextIsReadOnlyButCopyable();
     void stringToFloatReadsBothSeparators_data();
     void stringToFloatReadsBothSeparators();
     void floatToStrUsesTheShortestForm();
@@ -89,14 +97,14 @@ void RainFormTest::introTabHandler()
     DMQuellow.MaxStor = 0;
     DMQuellow.InitStor = 7;
     DMQuellow.MaxEscape = 0;
-    form.GraphSourceReady = true;
+    form.GraphicsPage()->SourceReady = true;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // The opening tab's handler runs when the window appears.
     QCOMPARE(form.StatusText(), QStringLiteral("Click on the Input tab to proceed."));
     QVERIFY(!form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(!form.GraphicsPage()->SourceReady);
     QVERIFY(DMQuellow.Analysis);
     QCOMPARE(DMQuellow.ModeTag, std::string(" Ana"));
     QCOMPARE(DMQuellow.MaxStor, 50.0);
@@ -110,14 +118,14 @@ void RainFormTest::inputTabHandler()
     TScriptedDialogs dialogs;
     TRainForm form;
     form.IntroTabSheetShow();
-    form.GraphSourceReady = true;
+    form.GraphicsPage()->SourceReady = true;
     form.ShowTab(TRainForm::TTab::Input);
     QCOMPARE(form.StatusText(),
              QStringLiteral("Enter data or use \"Open input\" to see examples under \"Data\" or to "
                             "edit existing files. Thereafter use \"Save/Run\"."));
     QVERIFY(form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(!form.GraphicsPage()->SourceReady);
     QCOMPARE(Grid(form)->rowCount(), 15);
 
     // Coming back with data on the sheet keeps them.
@@ -132,14 +140,14 @@ void RainFormTest::outputTabHandler()
     TRainForm form;
     form.IntroTabSheetShow();
     form.ShowTab(TRainForm::TTab::Input);
-    form.GraphSourceReady = true;
+    form.GraphicsPage()->SourceReady = true;
     form.ShowTab(TRainForm::TTab::Output);
     QCOMPARE(form.StatusText(),
              QStringLiteral("The output file can be inspected. Use \"Open output\" to see examples "
                             "under \"Data\" or to inspect any other output file."));
     QVERIFY(!form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(!form.GraphicsPage()->SourceReady);
     QVERIFY(form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
 
     form.ResultsReady = true;
@@ -185,8 +193,7 @@ void RainFormTest::tabHandlersHideTheCommentWindow()
     TRainForm form;
     TCommentForm comment;
     form.SetCommentForm(&comment);
-    auto *button = new QPushButton(QStringLiteral("Comment"), &form);
-    button->setObjectName(QStringLiteral("CommentButton"));
+    auto *button = Button(form, "CommentButton");
     for (auto tab : {TRainForm::TTab::Input, TRainForm::TTab::Output, TRainForm::TTab::Intro}) {
         comment.show();
         button->setEnabled(true);
@@ -232,6 +239,61 @@ void RainFormTest::finishWindowEndsTheProgram()
     other.show();
     other.close();
     QCOMPARE(otherFinished.count(), 1);
+}
+
+void RainFormTest::finishEndsTheEventLoopWithStatusZero()
+{
+    // As the program runs: the main window refuses to close, and "Finish" must end the
+    // process anyway.
+    TRainForm form;
+    TFinishForm finish;
+    form.SetFinishForm(&finish);
+    EndProgramOnFinish(finish);
+    form.show();
+    QTimer::singleShot(0, &form, [&] {
+        form.findChild<QAction *>("ExitAction")->trigger();
+        QVERIFY(finish.isVisible());
+        finish.findChild<QPushButton *>("FinishButton")->click();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(watchdog.isActive());
+}
+
+void RainFormTest::captionsCarryNoApplicationName()
+{
+    // The platform appends the display name to every caption; there must be none.
+    const QFont font = QApplication::font();
+    const char separator = DecimalSeparator;
+    SetUpApplication();
+    QCOMPARE(QApplication::applicationName(), QStringLiteral("Quellow rainfall runoff relations"));
+    QVERIFY(QGuiApplication::applicationDisplayName().isEmpty());
+    QVERIFY(!QApplication::quitOnLastWindowClosed());
+    QApplication::setFont(font);
+    DecimalSeparator = separator;
+}
+
+void RainFormTest::outputTextIsReadOnlyButCopyable()
+{
+    TRainForm form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.ShowTab(TRainForm::TTab::Output);
+    auto *memo = form.findChild<QPlainTextEdit *>("OutputMemo");
+    memo->setPlainText(QStringLiteral("RESULTS\nline two"));
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, QStringLiteral("xy"));
+    QTest::keyClick(memo, Qt::Key_Backspace);
+    QCOMPARE(memo->toPlainText(), QStringLiteral("RESULTS\nline two"));
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->clear();
+    form.findChild<QAction *>("EditCopyAction")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("RESULTS\nline two"));
 }
 
 void RainFormTest::stringToFloatReadsBothSeparators_data()

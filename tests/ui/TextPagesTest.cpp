@@ -3,6 +3,12 @@
 #include "ui/UIntroPages.h"
 #include "ui/USvgPicture.h"
 #include "model/UDMQuellow.h"
+#include "model/UPrediction.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cmath>
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -116,7 +122,35 @@ private slots:
 
         const QStringList head = lines(&page, "HeadMemo");
         QCOMPARE(head.first(), QStringLiteral("DETERMINING THE WATER LEVEL (HEAD)"));
-        QVERIFY(head.contains(QStringLiteral("Head2 = Head1 + 100*(Rech-Run)/EffPor")));
+        QVERIFY(
+            head.contains(QStringLiteral("Head2 = Head1*Exp(-Alpha*Delta2) + "
+                                         "[1-Exp(-Alpha*Delta2)]*100*Rech2/(0.8*EffPor*Alpha)")));
+        QVERIFY(head.contains(QStringLiteral("Sto2 = Sto1 + Rech2 - Run2")));
+    }
+
+    // The head page's equations, step by step, give the levels a prediction computes.
+    void headPageReproducesThePrediction()
+    {
+        QTemporaryDir dir;
+        const QString input = dir.filePath(QStringLiteral("drainage.inp"));
+        QVERIFY(QFile::copy(
+            QStringLiteral(QUELLOW_SOURCE_DIR "/Data/Example-prediction-drainage.inp"), input));
+        DMQuellow.FileName = input.toStdString();
+        QVERIFY(DMQuellow.ReadInputFile());
+        UPrediction::RunPrediction();
+        const auto &s = UPrediction::State;
+        QVERIFY(!s.PredFailed);
+        QVERIFY(DMQuellow.Drainage);
+        QVERIFY(s.NrOfPred > 10);
+        const double effPor = 100 * s.PPorosity;
+        for (int j = 2; j <= s.NrOfPred; ++j) {
+            const double alpha = s.PAlpha[j];
+            const double e = std::exp(-alpha * (s.PTime[j] - s.PTime[j - 1]));
+            const double head =
+                s.PLevel[j - 1] * e + (1 - e) * 100 * s.PRecharge[j] / (0.8 * effPor * alpha);
+            QVERIFY2(std::abs(head - s.PLevel[j]) <= 1e-9 * (1 + std::abs(head)),
+                     qPrintable(QStringLiteral("step %1").arg(j)));
+        }
     }
 
     void figurePage()
@@ -149,7 +183,12 @@ private slots:
         QCOMPARE(comment.windowTitle(), QStringLiteral("Comment on shape of the curve"));
         QVERIFY(lines(&comment, "CommentMemo")
                     .join(QLatin1Char(' '))
-                    .contains(QStringLiteral("For this, contact the author.")));
+                    .contains(QStringLiteral("a version of the model that estimates the time "
+                                             "lag can help")));
+        // No text points at a person or an address that is not there.
+        QVERIFY(!lines(&comment, "CommentMemo")
+                     .join(QLatin1Char(' '))
+                     .contains(QStringLiteral("author"), Qt::CaseInsensitive));
     }
 };
 

@@ -1,0 +1,445 @@
+#include "model/UCsvImport.h"
+#include "model/UDMQuellow.h"
+#include "tests/support/TRecordingPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+using namespace quellow;
+using namespace quellow::UCsvImport;
+using namespace quellow::test;
+
+namespace {
+
+/// A series of n rows: row i has the date of day i from 2015-11-01 (as format gives it),
+/// rain i/4, escape 0.5 and runoff 10 + i, fields joined by delimiter.
+std::string Series(int n, char delimiter, const std::function<std::string(int)> &date,
+                   bool decimalComma = false, const std::string &header = "date,rain,etp,q")
+{
+    std::string text;
+    if (!header.empty()) {
+        std::string h = header;
+        for (char &c : h)
+            if (c == ',')
+                c = delimiter;
+        text += h + "\n";
+    }
+    for (int i = 0; i < n; ++i) {
+        char values[96];
+        std::snprintf(values, sizeof values, "%c%.2f%c0.5%c%d\n", delimiter, i / 4.0, delimiter,
+                      delimiter, 10 + i);
+        std::string rest = values;
+        if (decimalComma)
+            for (char &c : rest)
+                if (c == '.')
+                    c = ',';
+        text += date(i) + rest;
+    }
+    return text;
+}
+
+/// Day i after 2015-11-01 as year, month, day (November has 30 days; enough for the tests).
+void Day(int i, int &y, int &m, int &d)
+{
+    static const int lengths[] = {30, 31, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    y = 2015, m = 11, d = 1 + i;
+    for (int k = 0; d > lengths[k]; ++k) {
+        d -= lengths[k];
+        if (++m > 12)
+            m = 1, ++y;
+    }
+}
+
+std::string Iso(int i)
+{
+    int y, m, d;
+    Day(i, y, m, d);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
+    return text;
+}
+
+std::string Dotted(int i)
+{
+    int y, m, d;
+    Day(i, y, m, d);
+    char text[48];
+    std::snprintf(text, sizeof text, "%02d.%02d.%04d", d, m, y);
+    return text;
+}
+
+std::string Us(int i)
+{
+    int y, m, d;
+    Day(i, y, m, d);
+    char text[48];
+    std::snprintf(text, sizeof text, "%d/%d/%04d", m, d, y);
+    return text;
+}
+
+struct TImported
+{
+    bool Ok = false;
+    std::string Error;
+    TCsvTable Table;
+    TImportResult Result;
+};
+
+TImported Import(const std::string &text, TImportOptions options = {})
+{
+    TImported out;
+    out.Ok = ReadCsvText(text, out.Table, out.Error, options.Missing) &&
+             ImportSeries(out.Table, options, out.Result, out.Error);
+    return out;
+}
+
+bool HasNote(const TImportResult &result, const std::string &part)
+{
+    for (const auto &note : result.Notes)
+        if (note.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+// ---- Forms of the file ----------------------------------------------------------------------
+
+struct TForm
+{
+    const char *Name;
+    char Delimiter;
+    bool DecimalComma;
+    std::function<std::string(int)> Date;
+    TDateOrder Order;
+};
+
+class CsvForms : public ::testing::TestWithParam<TForm>
+{
+};
+
+TEST_P(CsvForms, ReadDelimiterDecimalAndDates)
+{
+    const TForm &form = GetParam();
+    const auto in = Import(Series(70, form.Delimiter, form.Date, form.DecimalComma));
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Table.Delimiter, form.Delimiter);
+    EXPECT_EQ(in.Table.DecimalComma, form.DecimalComma);
+    EXPECT_TRUE(in.Table.HasHeader);
+    EXPECT_EQ(in.Result.Order, form.Order);
+    ASSERT_EQ(in.Result.Time.size(), 70u);
+    // 30 November to 1 December and 31 December to 1 January are one day apart.
+    for (int i = 0; i < 70; ++i) {
+        EXPECT_EQ(in.Result.Time[i], i) << i;
+        EXPECT_EQ(in.Result.Rain[i], i / 4.0);
+        EXPECT_EQ(in.Result.Escape[i], 0.5);
+        EXPECT_EQ(in.Result.Runoff[i], 10 + i);
+    }
+    EXPECT_EQ(in.Result.TimeUnit, "days");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, CsvForms,
+    ::testing::Values(TForm{"CommaIso", ',', false, Iso, TDateOrder::Ymd},
+                      TForm{"SemicolonDotted", ';', false, Dotted, TDateOrder::Dmy},
+                      TForm{"SemicolonDecimalComma", ';', true, Dotted, TDateOrder::Dmy},
+                      TForm{"TabUs", '\t', false, Us, TDateOrder::Mdy},
+                      TForm{"TabDecimalComma", '\t', true, Iso, TDateOrder::Ymd},
+                      TForm{"BlanksIso", ' ', false, Iso, TDateOrder::Ymd},
+                      TForm{"BlanksDecimalComma", ' ', true, Dotted, TDateOrder::Dmy},
+                      TForm{"CommaUs", ',', false, Us, TDateOrder::Mdy}),
+    [](const auto &info) { return info.param.Name; });
+
+TEST(CsvImport, FileWithoutHeaderTakesColumnsInOrder)
+{
+    const auto in = Import(Series(14, ',', Iso, false, ""));
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_FALSE(in.Table.HasHeader);
+    EXPECT_EQ(in.Result.Columns, (std::array<int, 4>{0, 1, 2, 3}));
+    EXPECT_EQ(in.Result.Runoff[13], 23);
+}
+
+TEST(CsvImport, ColumnsAreFoundByNameOrGiven)
+{
+    // A simulated runoff before the observed one, the date last: names decide.
+    std::string text = "qsim;evap;P;Q;Date\n";
+    for (int i = 0; i < 12; ++i)
+        text += "9;0,1;" + std::to_string(i) + ";" + std::to_string(20 + i) + ";" + Iso(i) + "\n";
+    auto in = Import(text);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Columns, (std::array<int, 4>{4, 2, 1, 3}));
+    EXPECT_EQ(in.Result.Escape[0], 0.1);
+
+    TImportOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseColumnList("5,3,2,1", in.Table, true, options.Columns, error)) << error;
+    in = Import(text, options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Runoff[0], 9);
+    ASSERT_TRUE(ParseColumnList("date,p,EVAP,qsim", in.Table, true, options.Columns, error));
+    EXPECT_EQ(options.Columns, (std::array<int, 4>{4, 2, 1, 0}));
+    EXPECT_FALSE(ParseColumnList("date,rain,escape,flow", in.Table, true, options.Columns, error));
+    EXPECT_EQ(error, "--columns: the file has no column \"rain\" (rain).");
+}
+
+TEST(CsvImport, DatesWithTimeOfDayGiveSubDailySteps)
+{
+    // Six-hourly steps fit days with two decimals; hourly ones do not and go to hours.
+    std::string sixHourly = "when,rain,esc,runoff\n", hourly = sixHourly, minutes = sixHourly;
+    for (int i = 0; i < 16; ++i) {
+        char line[96];
+        std::snprintf(line, sizeof line, "2016-02-28T%02d:00,1,0.1,2\n", i * 6 % 24);
+        if (i >= 4)
+            std::snprintf(line, sizeof line, "2016-%s %02d:00:00,1,0.1,2\n",
+                          i < 8    ? "02-29"
+                          : i < 12 ? "03-01"
+                                   : "03-02",
+                          i * 6 % 24);
+        sixHourly += line;
+        std::snprintf(line, sizeof line, "29.02.2016 %d:%02d,1,0.1,2\n", 10 + i / 6, i % 6 * 10);
+        minutes += line;
+        std::snprintf(line, sizeof line, "02/29/2016 %02d:30,1,0.1,2\n", i);
+        hourly += line;
+    }
+    auto in = Import(sixHourly);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.TimeUnit, "days");
+    EXPECT_EQ(in.Result.Time[5], 1.25); // 29 February, a leap day, counts
+    EXPECT_EQ(in.Result.Time[15], 3.75);
+    in = Import(hourly);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.TimeUnit, "hours");
+    EXPECT_EQ(in.Result.Time[15], 15);
+    EXPECT_TRUE(HasNote(in.Result, "escape rates and runoff must be per hour"));
+    in = Import(minutes);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.TimeUnit, "minutes");
+    EXPECT_EQ(in.Result.Time[7], 70);
+}
+
+TEST(CsvImport, AmbiguousDatesAreSaidAndCanBeChosen)
+{
+    // Every day and month is at most 12: read as month/day/year unless told otherwise.
+    std::string text = "date,rain,escape,runoff\n";
+    for (int i = 1; i <= 12; ++i)
+        text += "01/" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "/2020,1,0,1\n";
+    auto in = Import(text);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Order, TDateOrder::Mdy);
+    EXPECT_TRUE(in.Result.OrderAmbiguous);
+    EXPECT_TRUE(HasNote(in.Result, "no date tells day and month apart; choose day.month.year"));
+    EXPECT_EQ(in.Result.Time[11], 11);
+    TImportOptions options;
+    options.Order = TDateOrder::Dmy; // 1 January, 1 February, ... 1 December 2020
+    in = Import(text, options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_FALSE(in.Result.OrderAmbiguous);
+    EXPECT_EQ(in.Result.Time[1], 31);
+    EXPECT_EQ(in.Result.Time[11], 335);
+    // A day above 12 settles it; asking the other order then fails on that date.
+    in = Import(Series(14, ',', Dotted));
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_FALSE(in.Result.OrderAmbiguous);
+    options.Order = TDateOrder::Mdy;
+    in = Import(Series(14, ',', Dotted), options);
+    EXPECT_FALSE(in.Ok);
+    EXPECT_EQ(in.Error,
+              "The date \"13.11.2015\" in line 14 is no date when read as month/day/year.");
+}
+
+// ---- Missing values, gaps and the period taken ----------------------------------------------
+
+TEST(CsvImport, MissingMarkersAreNeverNumbers)
+{
+    const char *const markers[] = {"", "NA", "NaN", "nan", "N/A", "-999", "-9999", "-999.0", "x"};
+    for (const char *marker : markers) {
+        std::string text = "date;rain;escape;runoff\n";
+        for (int i = 0; i < 30; ++i)
+            text += Dotted(i) + ";1;0,2;" + (i == 10 ? std::string(marker) : "3") + "\n";
+        TImportOptions options;
+        options.Missing = "x";
+        const auto in = Import(text, options);
+        ASSERT_TRUE(in.Ok) << marker << ": " << in.Error;
+        ASSERT_EQ(in.Result.Gaps.size(), 1u) << marker;
+        EXPECT_EQ(GapText(in.Table, in.Result, in.Result.Gaps[0]), "runoff: 11.11.2015 (1 row)");
+        EXPECT_EQ(in.Result.Time.size(), 19u) << marker; // rows 11 to 29
+    }
+    // -99 is a value, and a word is refused rather than taken for a gap.
+    EXPECT_TRUE(IsMissing("-9999.00", "", false));
+    EXPECT_FALSE(IsMissing("-99", "", false));
+    const auto in = Import("date,rain,escape,runoff\n2015-01-01,1,0,abc\n");
+    EXPECT_EQ(in.Error, "\"abc\" in line 2, column 'runoff' (runoff) is not a number.");
+}
+
+TEST(CsvImport, GapsAreListedAndTheLongestStretchTaken)
+{
+    std::string text = "date,rain,escape,runoff\n";
+    for (int i = 0; i < 60; ++i) {
+        const bool rainGap = i == 3 || i == 4;
+        const bool runoffGap = i >= 20 && i < 23;
+        text += Iso(i) + "," + (rainGap ? "" : "1") + ",0.1," + (runoffGap ? "NA" : "2") + "\n";
+    }
+    auto in = Import(text);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    ASSERT_EQ(in.Result.Gaps.size(), 2u);
+    EXPECT_EQ(GapText(in.Table, in.Result, in.Result.Gaps[0]),
+              "rain: 2015-11-04 to 2015-11-05 (2 rows)");
+    EXPECT_EQ(GapText(in.Table, in.Result, in.Result.Gaps[1]),
+              "runoff: 2015-11-21 to 2015-11-23 (3 rows)");
+    EXPECT_EQ(in.Result.First, 23u);
+    EXPECT_EQ(in.Result.Last, 59u);
+    EXPECT_TRUE(HasNote(in.Result, "Imported the longest gap-free stretch: 2015-11-24 to "
+                                   "2015-12-30 (37 rows)."));
+    EXPECT_EQ(in.Result.Time.front(), 0);
+
+    // A prediction needs no runoff: its gaps do not count.
+    TImportOptions options;
+    options.Analysis = false;
+    in = Import(text, options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Gaps.size(), 1u);
+    EXPECT_EQ(in.Result.First, 5u);
+
+    // A period given is taken as it is, unless it has gaps.
+    options = {};
+    options.From = "2015-11-06";
+    options.To = "2015-11-20";
+    in = Import(text, options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.First, 5u);
+    EXPECT_EQ(in.Result.Last, 19u);
+    options.To = "2015-11-21";
+    in = Import(text, options);
+    EXPECT_FALSE(in.Ok);
+    EXPECT_EQ(in.Error, "The period 2015-11-06 to 2015-11-21 has gaps: runoff: 2015-11-21 to "
+                        "2015-11-23 (3 rows). Choose a period without gaps.");
+    options.From = "2016-06-01";
+    options.To = "";
+    EXPECT_EQ(Import(text, options).Error,
+              "The period 2016-06-01 to end holds no rows of the file.");
+}
+
+TEST(CsvImport, RowsBeyondTheRunsLimitAreNotCutSilently)
+{
+    std::string text = "date,rain,escape,runoff\n";
+    for (int i = 0; i < 1600; ++i)
+        text += std::to_string(1 + i % 28) + "." + std::to_string(1 + i / 28 % 12) + "." +
+                std::to_string(2000 + i / 336) + ",1,0.1,2\n";
+    auto in = Import(text);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Time.size(), 1501u);
+    EXPECT_TRUE(HasNote(in.Result, "is longer than an analysis takes at most 1501 rows: the "
+                                   "first 1501 rows were imported"));
+    TImportOptions options;
+    options.Analysis = false;
+    in = Import(text, options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Time.size(), 501u);
+    options.From = "1.1.2000";
+    options.To = "28.12.2001";
+    in = Import(text, options);
+    EXPECT_EQ(in.Error, "The period 1.1.2000 to 28.12.2001 holds 672 rows; a prediction takes at "
+                        "most 501 rows. Choose a shorter period.");
+    options.MaxRows = 1500; // the window's sheet
+    options.Analysis = true;
+    options.From = options.To = "";
+    EXPECT_EQ(Import(text, options).Result.Time.size(), 1500u);
+}
+
+// ---- Hostile files ----------------------------------------------------------------------------
+
+TEST(CsvImport, HostileTextsGetAClearMessage)
+{
+    const std::string ok = Series(14, ',', Iso);
+    std::string outOfOrder = ok, repeated = ok;
+    outOfOrder.replace(outOfOrder.find("2015-11-05"), 10, "2015-11-09");
+    repeated.replace(repeated.find("2015-11-05"), 10, "2015-11-04");
+    std::string allMissing = "date,rain,escape,runoff\n";
+    for (int i = 0; i < 20; ++i)
+        allMissing += Iso(i) + ",NA,,nan\n";
+    // The sample that finds the delimiter is the first hundred lines; later ones are checked.
+    const std::string mixed = Series(110, ';', Dotted) + "20.02.2016,1,0.5,3\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "The file holds no rows."},
+        {"date,rain\n", "The file holds a header line but no rows."},
+        {"rain,escape,runoff\n1,2,3\n4,5,6\n",
+         "No column holds dates (such as 2015-11-01, 01.11.2015 or 11/1/2015) in line 2: the "
+         "time of each row must be a date."},
+        {"date,rain,escape,runoff\n2015-11-01,1,2,3\n2015-13-01,1,2,3\n",
+         "The date \"2015-13-01\" in line 3 is no date when read as year-month-day."},
+        {"date,rain,escape,runoff\n2015-11-01,1,2,3\nyesterday,1,2,3\n",
+         "The date \"yesterday\" in line 3 cannot be read: dates are taken as 2015-11-01, "
+         "01.11.2015 or 11/1/2015, with or without a time of day (13:30)."},
+        {outOfOrder, "Dates out of order or repeated: line 7 (2015-11-06) comes after line 6 "
+                     "(2015-11-09). The rows must follow each other in time, one row per date."},
+        {repeated, "Dates out of order or repeated: line 6 (2015-11-04) repeats the date of line "
+                   "5 (2015-11-04). The rows must follow each other in time, one row per date."},
+        {allMissing, "No row has all of its values: there is no period without gaps to import."},
+        {mixed, "Line 112 has 1 fields where line 2 has 4: mixed delimiters or a broken line."},
+        {"a;b,c\n1;2,3\n4,5;6\n7;8;9\n",
+         "No delimiter (comma, semicolon, tab or blanks) splits the lines into the same number "
+         "of fields: mixed delimiters, or not a table of values."},
+        {"date,rain,escape,runoff\n2015-11-01,-1,2,3\n",
+         "The value -1 in line 2, column 'rain' (rain) is negative."},
+        {Series(8, ',', Iso), "The period 2015-11-01 to 2015-11-08 holds only 8 rows; at least "
+                              "12 are needed."},
+        {"date\tp\te\tq\n" + std::string(70000, '1') + "\n",
+         "Line 2 is longer than 65536 characters: this is not a table of values."},
+    };
+    for (const auto &[text, message] : cases) {
+        const auto in = Import(text);
+        EXPECT_FALSE(in.Ok) << message;
+        EXPECT_EQ(in.Error, message);
+    }
+}
+
+TEST(CsvImport, HostileFilesAreRefusedBeforeTheyAreRead)
+{
+    TTempDir dir;
+    TCsvTable table;
+    std::string error;
+    // A 1 GB file (sparse: nothing is written) is refused by its size.
+    const std::string big = dir.File("big.csv");
+    WriteBytes(big, "date,rain\n");
+    std::filesystem::resize_file(big, std::uintmax_t{1} << 30);
+    EXPECT_FALSE(ReadCsvFile(big, table, error));
+    EXPECT_EQ(error,
+              "The file \"" + big + "\" is larger than 64 MB: too large for a series to import.");
+    const std::string binary = dir.File("garbage.csv");
+    WriteBytes(binary, std::string("\x7f"
+                                   "ELF\x02\x01\x01\0\0\0",
+                                   10) +
+                           "date,rain\n");
+    EXPECT_FALSE(ReadCsvFile(binary, table, error));
+    EXPECT_EQ(error, "The file \"" + binary + "\" is not a text file.");
+    EXPECT_FALSE(ReadCsvFile(dir.File("none.csv"), table, error));
+    EXPECT_EQ(error, "The file \"" + dir.File("none.csv") + "\" could not be opened.");
+    // Garbage without NUL bytes: no delimiter splits it evenly.
+    WriteBytes(binary, "\xff\xfe\x81,\x90\x91\n\x82\x83\n;;\x84,\n");
+    EXPECT_FALSE(ReadCsvFile(binary, table, error));
+    EXPECT_NE(error.find("mixed delimiters, or not a table of values"), std::string::npos);
+}
+
+TEST(CsvImport, DataModuleAndDischargeFactor)
+{
+    const auto in = Import(Series(14, ';', Dotted));
+    ASSERT_TRUE(in.Ok);
+    TDMQuellow dm;
+    dm.Drainage = true;
+    FillDataModule(in.Result, true, dm);
+    EXPECT_EQ(dm.NrOfData, 14);
+    EXPECT_EQ(dm.ModeTag, " Ana");
+    EXPECT_FALSE(dm.Drainage);
+    EXPECT_EQ(dm.Serial[13], 14);
+    EXPECT_EQ(dm.Remove, std::vector<bool>(14, false));
+    EXPECT_EQ(dm.Runoff[13], 23);
+    EXPECT_EQ(dm.MaxEscape, 0.5);
+    // 1.783 km2: l/s to mm/day; m3/s a thousand times more; hours 24 times less.
+    EXPECT_NEAR(DischargeFactor(1.783, false, 86400), 0.048458, 5e-7);
+    EXPECT_NEAR(DischargeFactor(1.783, true, 86400), 48.458, 5e-4);
+    EXPECT_NEAR(DischargeFactor(1.783, false, 3600), 0.048458 / 24, 1e-7);
+    EXPECT_EQ(DischargeFactor(0, false, 86400), 0);
+}
+
+} // namespace
