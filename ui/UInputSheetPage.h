@@ -13,6 +13,8 @@ class QTableWidget;
 
 namespace quellow {
 
+struct TAlfaResults;
+
 struct TBoxRule;
 class TGridDelegate;
 
@@ -57,6 +59,8 @@ public:
     bool analysisChosen() const;
     /// The calculator button and its note.
     void ShowAlfaCalc(bool show);
+    /// The alpha calculator's results into the alpha and porosity boxes.
+    void enterAlfaResults(const TAlfaResults &results);
     /// Puts a number into the number-of-data box.
     void showDataCount(int count);
 
