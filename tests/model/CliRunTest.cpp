@@ -1,9 +1,11 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/URainRun.h"
 #include "tests/support/TRecordingPrompts.h"
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <sys/wait.h>
 
@@ -126,6 +128,59 @@ TEST_F(CliRun, RefusesWhatItCannotRun)
     EXPECT_NE(errors.find("Usage: quellow-cli run FILE.inp"), std::string::npos);
     EXPECT_EQ(Cli("run " + dir.Path()), 1);
     EXPECT_NE(errors.find("could not be opened"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+/// The shortest text of a double, as the JSON output writes it.
+std::string shortest(double value)
+{
+    char buffer[64];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+TEST_F(CliRun, JsonGivesTheFiguresOfTheAnalysisAtFullPrecision)
+{
+    const std::string input = Copy("analysis-two-ranges.inp");
+    URainRun::TAnalysisInput read;
+    ASSERT_TRUE(URainRun::ParseAnalysisInput(ReadBytes(input), input, read, nullptr));
+    URainRun::TState s;
+    const URainRun::TEvaluation e = URainRun::Evaluate(read, s);
+    ASSERT_FALSE(e.Stopped);
+
+    EXPECT_EQ(Cli("run analysis-two-ranges.inp"), 0);
+    const std::string plain = ReadBytes(dir.File("analysis-two-ranges.out"));
+    ASSERT_FALSE(plain.empty());
+    EXPECT_EQ(Cli("run --json analysis-two-ranges.inp"), 0);
+    const std::string json = ReadBytes(dir.File("stdout.txt"));
+    EXPECT_EQ(json.substr(0, 10 + input.size() + 1), "{\"file\": \"" + input + "\"");
+    EXPECT_NE(json.find("\"mode\": \"analysis\", \"status\": \"ok\", \"rows\": " +
+                        std::to_string(s.DataCount) + ", \"r_square\": " + shortest(e.RSquare) +
+                        ", \"nse\": " + shortest(e.Fit.NSE) + ", \"kge\": " + shortest(e.Fit.KGE) +
+                        ", \"volume_error\": " + shortest(e.Fit.VolumeError) +
+                        ", \"volume_ratio\": " + shortest(e.VolumeRatio) +
+                        ", \"divide\": " + shortest(e.Divide)),
+              std::string::npos)
+        << json;
+    EXPECT_EQ(json.back(), '\n');
+    // The files are those of a run without --json.
+    EXPECT_EQ(ReadBytes(dir.File("analysis-two-ranges.out")), plain);
+}
+
+TEST_F(CliRun, JsonReportsAFailedRunAndEscapesTheName)
+{
+    // A name with a quotation mark; a series without variation stops the analysis.
+    std::string text = ReadBytes(TestData("analysis-two-ranges.inp"));
+    WriteBytes(dir.File("a\"b.inp"), text.substr(0, text.find("    1 ")));
+    EXPECT_EQ(Cli("run 'a\"b.inp' --json"), 1);
+    const std::string json = ReadBytes(dir.File("stdout.txt"));
+    EXPECT_NE(json.find("a\\\"b.inp\", \"mode\": \"analysis\", \"status\": \"failed\", "
+                        "\"rows\": 0}\n"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(errors, "");
 }
 
 } // namespace
