@@ -16,6 +16,7 @@ seeds_for() {
         fuzz_trend_file) files=(tests/data/*.dat) ;;
         fuzz_output_reader) files=(tests/data/*.out Data/*.out) ;;
         fuzz_paste) files=(tests/data/*.txt tests/data/*.tsv) ;;
+        fuzz_csv_import) files=(tests/data/*.csv) ;;
         *) files=(tests/data/*.inp Data/*.inp) ;;
     esac
     for f in "${files[@]}"; do echo "$f"; done
