@@ -80,6 +80,8 @@ public:
 
     // ---- Actions ---------------------------------------------------------------------------
     void InputOpenActionExecute();
+    /// File > "Import series...": a series file through the import dialog onto the sheet.
+    void ImportSeriesActionExecute();
     void InputSaveActionExecute();
     void OutputOpenActionExecute();
     void GraphOpenActionExecute();
