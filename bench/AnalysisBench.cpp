@@ -51,6 +51,44 @@ BENCHMARK_CAPTURE(BM_DivideSearch1500Rows, TempFolder, std::filesystem::temp_dir
 BENCHMARK_CAPTURE(BM_DivideSearch1500Rows, MemoryFolder, std::filesystem::path("/dev/shm"))
     ->Unit(benchmark::kMillisecond);
 
+/// The complete divide search of 1500 rows in memory, as a calibration evaluates it: no files,
+/// no messages, a reused scratch state.
+void BM_Evaluate1500Rows(benchmark::State &state)
+{
+    URainRun::TAnalysisInput input;
+    if (!URainRun::ParseAnalysisInput(bench::AnalysisInputText(1500), "bench.inp", input,
+                                      nullptr)) {
+        state.SkipWithError("cannot read the input");
+        return;
+    }
+    URainRun::TState scratch;
+    URainRun::TEvaluation result;
+    for (auto _ : state) {
+        result = URainRun::Evaluate(input, scratch);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetLabel("six runs, R square " + Fixed(result.RSquare, 4, 3));
+}
+BENCHMARK(BM_Evaluate1500Rows)->Unit(benchmark::kMicrosecond);
+
+/// Calibration parameters applied to 1500 rows, as each evaluation of a calibration does.
+void BM_ApplyCalibration1500Rows(benchmark::State &state)
+{
+    URainRun::TAnalysisInput input, applied;
+    if (!URainRun::ParseAnalysisInput(bench::AnalysisInputText(1500), "bench.inp", input,
+                                      nullptr)) {
+        state.SkipWithError("cannot read the input");
+        return;
+    }
+    double factor = 0.5;
+    for (auto _ : state) {
+        factor = factor < 2.5 ? factor + 0.001 : 0.5;
+        URainRun::ApplyCalibration(input, {40, 20, factor}, applied);
+        benchmark::DoNotOptimize(applied.Rows.data());
+    }
+}
+BENCHMARK(BM_ApplyCalibration1500Rows)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

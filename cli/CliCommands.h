@@ -7,9 +7,14 @@ namespace quellow::cli {
 
 using TArgs = std::vector<std::string>;
 
+/// The program that draws charts, in the folder of quellow-cli.
+inline constexpr const char *ChartProgramName = "quellow-cli-chart";
+
 /// Each command gets the arguments after its name and returns the exit status.
-int RunCommand(const TArgs &args);     ///< quellow-cli run FILE.inp
-int ChartCommand(const TArgs &args);   ///< quellow-cli chart FILE.out --kind N -o FILE.bmp
+int RunCommand(const TArgs &args); ///< quellow-cli run FILE.inp
+/// quellow-cli chart FILE.out --kind N -o FILE.bmp: in quellow-cli it hands the arguments on to
+/// the chart program, in which it draws.
+int ChartCommand(const TArgs &args);
 int AlfaCommand(const TArgs &args);    ///< quellow-cli alfa KA KB D U P L
 int ImportCommand(const TArgs &args);  ///< quellow-cli import FILE.csv --mode M -o OUT.inp
 int ConvertCommand(const TArgs &args); ///< quellow-cli convert IN.inp -o OUT.inp

@@ -1,28 +1,14 @@
+#include "QuellowVersion.h"
 #include "cli/CliCommands.h"
+#include "cli/CliLocale.h"
+#include "cli/CliPrompts.h"
 #include "model/UDMQuellow.h"
-#include "model/UPrompts.h"
 #include "model/UTextFields.h"
 
-#include <QLocale>
-
 #include <cstdio>
-#include <iostream>
 #include <string>
 
 namespace {
-
-/// Messages go to standard error, one per line, in the order the model shows them.
-/// Questions are answered No: nothing is ever overwritten on a question's behalf.
-class TStderrPrompts final : public quellow::TPrompts
-{
-public:
-    void ShowMessage(const std::string &text) override { std::cerr << text << '\n'; }
-    bool Confirm(const std::string &text) override
-    {
-        std::cerr << text << " (answered No)\n";
-        return false;
-    }
-};
 
 const char *const usage =
     "Usage: quellow-cli COMMAND [ARGUMENTS]\n"
@@ -46,23 +32,29 @@ const char *const usage =
     "  convert IN.inp -o OUT.inp\n"
     "      Writes any input file the program opens in the current layout.\n"
     "  --help\n"
-    "      Shows this text.\n";
+    "      Shows this text.\n"
+    "  --version\n"
+    "      Shows the version.\n";
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    TStderrPrompts prompts;
+    quellow::cli::TStderrPrompts prompts;
     quellow::SetPrompts(&prompts);
     quellow::DMQuellow.DataModuleCreate();
     // The same separator as the window under the same locale: the divide of an analysis
     // output is written with it, so both write the same file.
-    quellow::DecimalSeparator = QLocale::system().decimalPoint() == QStringLiteral(",") ? ',' : '.';
+    quellow::DecimalSeparator = quellow::cli::SystemDecimalSeparator();
 
     const std::string command = argc > 1 ? argv[1] : "";
     const quellow::cli::TArgs args(argv + (argc > 1 ? 2 : 1), argv + argc);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(usage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::fputs("quellow-cli " QUELLOW_VERSION "\n", stdout);
         return 0;
     }
     if (command == "run")

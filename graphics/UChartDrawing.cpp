@@ -34,9 +34,8 @@ const QColor Aqua(0, 255, 255);
 const QColor SkyBlue(166, 202, 240);
 const QColor Yellow(255, 255, 0);
 
-/// The footer names the program's home page after this text (none is published yet).
-const QString FooterText = QStringLiteral("Quellow program at ");
-const QString FooterAddress;
+/// The footer names the program; it points at no address, as none is published.
+const QString FooterText = QStringLiteral("Quellow program");
 
 const QString Bullet = QString(QChar(0x2022));
 
@@ -56,15 +55,15 @@ public:
     {
         mPainter.setRenderHint(QPainter::Antialiasing, false);
         mPainter.setRenderHint(QPainter::TextAntialiasing, false);
-        SetFont(10, Black);
+        setFont(10, Black);
     }
 
-    void SetFont(int points, const QColor &colour)
+    void setFont(int points, const QColor &colour)
     {
-        SetFontSize(points);
+        setFontSize(points);
         mFontColour = colour;
     }
-    void SetFontSize(int points)
+    void setFontSize(int points)
     {
         if (points == mFontPoints)
             return;
@@ -75,23 +74,23 @@ public:
         mMetrics.emplace(mFont, &mImage);
         mPainter.setFont(mFont);
     }
-    void SetFontColour(const QColor &colour) { mFontColour = colour; }
-    void SetBrush(const QColor &colour) { mBrush = colour; }
-    void SetPen(const QColor &colour, int width = 1, bool dotted = false)
+    void setFontColour(const QColor &colour) { mFontColour = colour; }
+    void setBrush(const QColor &colour) { mBrush = colour; }
+    void setPen(const QColor &colour, int width = 1, bool dotted = false)
     {
         mPen = QPen(colour, width, dotted ? Qt::CustomDashLine : Qt::SolidLine, Qt::FlatCap,
                     Qt::MiterJoin);
         if (dotted)
             mPen.setDashPattern({3, 3});
     }
-    void SetPenWidth(int width) { SetPen(mPen.color(), width, mPen.style() != Qt::SolidLine); }
-    void SetPenColour(const QColor &colour)
+    void setPenWidth(int width) { setPen(mPen.color(), width, mPen.style() != Qt::SolidLine); }
+    void setPenColour(const QColor &colour)
     {
-        SetPen(colour, mPen.width(), mPen.style() != Qt::SolidLine);
+        setPen(colour, mPen.width(), mPen.style() != Qt::SolidLine);
     }
-    void SetPenDotted(bool dotted) { SetPen(mPen.color(), mPen.width(), dotted); }
+    void setPenDotted(bool dotted) { setPen(mPen.color(), mPen.width(), dotted); }
 
-    void FillRect(int l, int t, int r, int b)
+    void fillRect(int l, int t, int r, int b)
     {
         if (r > l && b > t)
             mPainter.fillRect(QRect(l, t, r - l, b - t), mBrush);
@@ -99,7 +98,7 @@ public:
 
     /// A polyline from the first point through the others; each segment paints its first
     /// pixel and leaves its last, so the last point of the polyline is not painted.
-    void Lines(const QPolygon &points)
+    void lines(const QPolygon &points)
     {
         if (points.size() < 2)
             return;
@@ -117,12 +116,12 @@ public:
         mPainter.setBrush(Qt::NoBrush);
         mPainter.drawPolyline(points);
     }
-    void Line(int x0, int y0, int x1, int y1) { Lines(QPolygon{QPoint(x0, y0), QPoint(x1, y1)}); }
+    void line(int x0, int y0, int x1, int y1) { lines(QPolygon{QPoint(x0, y0), QPoint(x1, y1)}); }
 
     /// The pixels of the box whose centres lie in the inscribed ellipse: those next to a pixel
     /// outside it form the outline, in the pen colour, the others the inside, in the brush
     /// colour. (QPainter turns the small point circles into squares.)
-    void Ellipse(int l, int t, int r, int b)
+    void ellipse(int l, int t, int r, int b)
     {
         if (r <= l || b <= t)
             return;
@@ -145,7 +144,7 @@ public:
                 }
     }
 
-    void TextOut(int x, int y, const QString &text)
+    void textOut(int x, int y, const QString &text)
     {
         if (text.size() == 1) {
             // Charts draw their points as one-character texts by the thousand: paint the
@@ -156,9 +155,9 @@ public:
         }
         paintText(mPainter, x, y, text);
     }
-    void TextOut(int x, int y, const std::string &text)
+    void textOut(int x, int y, const std::string &text)
     {
-        TextOut(x, y, QString::fromStdString(text));
+        textOut(x, y, QString::fromStdString(text));
     }
 
     /// Text with its top-left corner at (x, y) on a background of the brush colour.
@@ -191,11 +190,11 @@ public:
         return mStamp;
     }
 
-    int TextWidth(const QString &text) const { return mMetrics->horizontalAdvance(text); }
-    int TextHeight() const { return mMetrics->height(); }
+    int textWidth(const QString &text) const { return mMetrics->horizontalAdvance(text); }
+    int textHeight() const { return mMetrics->height(); }
 
     /// Keeps what follows inside the plot panel (l, t, r, b as for FillRect).
-    void Clip(int l, int t, int r, int b)
+    void clip(int l, int t, int r, int b)
     {
         mClip = QRect(l, t, r - l, b - t);
         mPainter.setClipRect(mClip);
@@ -229,8 +228,6 @@ private:
         }
     }
 
-public:
-private:
     QImage &mImage;
     QPainter mPainter;
     const QFont mFont8 = UChartFonts::ChartFont(8);
@@ -249,197 +246,277 @@ private:
     QRect mClip = QRect(0, 0, ChartWidth, ChartHeight);
 };
 
-/// Paints the chart that PrepareChart() has just computed.
-void paintChart(int kind, QImage &image)
+/// A text of the chart's head and where it goes.
+enum class THeadText { YCaption, Legend1, Legend2, RSquare, Discharge, Rain, Recharge };
+struct TPlacedText
+{
+    THeadText Text;
+    int X, Y;
+    QColor Colour;
+};
+
+QString headText(THeadText text)
+{
+    const Q::TChartState &c = Q::Chart;
+    switch (text) {
+    case THeadText::YCaption:
+        return QString::fromStdString(c.YCaption);
+    case THeadText::Legend1:
+        return QString::fromStdString(c.Legend1);
+    case THeadText::Legend2:
+        return QString::fromStdString(c.Legend2);
+    case THeadText::RSquare:
+        return QString::fromStdString(Q::RSquareText(ModelValues.RSquare));
+    case THeadText::Discharge:
+        return QStringLiteral("Discharge (predicted) in mm/t");
+    case THeadText::Rain:
+        return QStringLiteral(" Rain/irrigation in mm/t");
+    case THeadText::Recharge:
+        return QStringLiteral(" Recharge in mm/t");
+    }
+    return {};
+}
+
+using TRowPainter = void (*)(TCanvas &canvas, int row);
+using TChartPainter = void (*)(TCanvas &canvas);
+
+/// What one graph kind draws besides the frame and the ticks. The recharge-runoff chart
+/// places its legends after its points (paintTrendChart).
+struct TKindDrawing
+{
+    int XCaptionX;                 ///< left end of the horizontal caption
+    std::vector<TPlacedText> Head; ///< in order of drawing, 8 points
+    TRowPainter Bar = nullptr;     ///< rows 0 .. n - 3, before the series
+    TRowPainter Row = nullptr;     ///< rows 0 .. n - 3
+    TChartPainter After = nullptr; ///< once, after the rows
+};
+
+/// The recharge bar of a row lies under the rain outline: analysis charts draw the value of
+/// row i at the time of row i + 1, prediction charts at the time of row i.
+void rechargeBar(TCanvas &canvas, int i, int shift)
+{
+    const Q::TChartState &c = Q::Chart;
+    canvas.setBrush(SkyBlue);
+    if (c.PixelY2[i] + 5 < 390)
+        canvas.fillRect(c.PixelX[i + shift], c.PixelY2[i], c.PixelX[i + shift + 1], 389);
+}
+
+void analysisRunoffRow(TCanvas &canvas, int i)
+{
+    const Q::TChartState &c = Q::Chart;
+    const auto &x = c.PixelX;
+    canvas.setFont(10, Aqua);
+    canvas.setPenColour(Aqua);
+    canvas.ellipse(x[i + 1] - 2, c.PixelY4[i] - 2, x[i + 1] + 2, c.PixelY4[i] + 2);
+    canvas.setPenColour(White);
+    canvas.line(x[i + 1], c.PixelY3[i], x[i + 2], c.PixelY3[i + 1]);
+}
+
+void predictedRunoffRow(TCanvas &canvas, int i)
+{
+    const Q::TChartState &c = Q::Chart;
+    canvas.line(c.PixelX[i], c.PixelY1[i], c.PixelX[i + 1], c.PixelY1[i + 1]);
+}
+
+/// The open outline of a rain bar from the time of row i + shift to the next, standing on
+/// the line y = base.
+void rainOutline(TCanvas &canvas, int i, int shift, const std::vector<int> &rain, int base)
+{
+    const auto &x = Q::Chart.PixelX;
+    if (rain[i] + 5 < 390)
+        canvas.lines(QPolygon{QPoint(x[i + shift], base), QPoint(x[i + shift], rain[i]),
+                              QPoint(x[i + shift + 1], rain[i]), QPoint(x[i + shift + 1], base)});
+}
+
+void analysisRainRow(TCanvas &canvas, int i)
+{
+    canvas.setPenWidth(2);
+    rainOutline(canvas, i, 1, Q::Chart.PixelY1, 388);
+}
+
+void predictedRainRow(TCanvas &canvas, int i)
+{
+    rainOutline(canvas, i, 0, Q::Chart.PixelY3, 389);
+}
+
+void headOrStorageRow(TCanvas &canvas, int i)
+{
+    const Q::TChartState &c = Q::Chart;
+    canvas.line(c.PixelX[i], c.PixelY5[i], c.PixelX[i + 1], c.PixelY5[i + 1]);
+}
+
+void observedCalculatedRow(TCanvas &canvas, int i)
+{
+    const Q::TChartState &c = Q::Chart;
+    canvas.setFont(10, Aqua);
+    canvas.textOut(c.PixelX[i], c.PixelY3[i] - 5, Bullet);
+}
+
+/// Every measured alpha gets its circle; the regression segment that crosses the divide
+/// between the two linear pieces is dotted.
+void paintAlphaChart(TCanvas &canvas)
 {
     const TDMQuellow &dm = DMQuellow;
     const Q::TChartState &c = Q::Chart;
     const int n = dm.NrOfData;
-    const auto &px = c.PixelX;
-    TCanvas canvas(image);
-
-    // Frame.
-    canvas.SetFont(10, Black);
-    canvas.SetBrush(Silver);
-    canvas.FillRect(0, 0, ChartWidth, ChartHeight);
-    canvas.TextOut(105, 5, dm.Title1);
-    canvas.SetFontSize(8);
-    canvas.TextOut(20, 450, FooterText + FooterAddress);
-    canvas.SetBrush(DarkBlue);
-    canvas.FillRect(20, 19, 605, 445);
-    canvas.SetPen(White);
-    canvas.SetFontColour(White);
-    canvas.TextOut(105, 20, dm.Title2);
-    canvas.Line(70, 390, 70, 70);
-    canvas.Line(70, 390, 570, 390);
-    canvas.TextOut(kind <= 5 ? 510 : 470, 415, c.XCaption);
-
-    // Captions, legends and the R square of the kind.
-    const bool showRSquare = ModelValues.RSquare > 0.5;
-    const std::string rSquare = Q::RSquareText(ModelValues.RSquare);
-    switch (kind) {
-    case 1:
-        canvas.TextOut(82, 60, c.YCaption);
-        if (showRSquare)
-            canvas.TextOut(445, 60, rSquare);
-        canvas.SetFontColour(Aqua);
-        canvas.TextOut(95, 75, c.Legend1);
-        canvas.SetFontColour(White);
-        canvas.TextOut(95, 90, c.Legend2);
-        break;
-    case 2:
-        canvas.TextOut(80, 50, QStringLiteral("Discharge (predicted) in mm/t"));
-        break;
-    case 3:
-    case 4:
-        canvas.TextOut(85, 60, QStringLiteral(" Rain/irrigation in mm/t"));
-        canvas.SetFontColour(SkyBlue);
-        canvas.TextOut(86, 75, QStringLiteral(" Recharge in mm/t"));
-        canvas.SetFontColour(White);
-        break;
-    case 5:
-        canvas.TextOut(86, 60, c.YCaption);
-        break;
-    case 6:
-        canvas.TextOut(82, 60, c.YCaption);
-        canvas.SetFontColour(Aqua);
-        canvas.TextOut(86, 75, c.Legend1);
-        canvas.SetFontColour(White);
-        canvas.TextOut(86, 90, c.Legend2);
-        break;
-    case 7:
-        canvas.TextOut(82, 60, c.YCaption);
-        canvas.TextOut(95, 75, c.Legend1);
-        if (showRSquare)
-            canvas.TextOut(445, 60, rSquare);
-        break;
-    case 8:
-        canvas.TextOut(82, 60, c.YCaption);
-        break;
-    default:
-        break;
+    const auto circle = [&](int i) {
+        canvas.ellipse(c.PixelX[i] - 2, c.PixelY2[i] - 2, c.PixelX[i] + 2, c.PixelY2[i] + 2);
+    };
+    const double divide = ModelValues.Divide;
+    if (n == 1) {
+        canvas.setFont(10, Aqua);
+        canvas.setPenColour(Aqua);
+        circle(0);
     }
+    for (int i = 0; i <= n - 2; ++i) {
+        canvas.setFont(10, Aqua);
+        // Solid even after a dotted segment, so that no circle comes out broken.
+        canvas.setPen(Aqua);
+        circle(i);
+        if (i == n - 2)
+            circle(i + 1);
+        canvas.setPenColour(White);
+        if (!dm.Quadratic)
+            canvas.setPenDotted(!(dm.PlotX[i] >= divide) && dm.PlotX[i + 1] > divide);
+        canvas.line(c.PixelX[i], c.PixelY3[i], c.PixelX[i + 1], c.PixelY3[i + 1]);
+    }
+}
 
-    // Ticks and their labels.
+void paintLineOfEquality(TCanvas &canvas)
+{
+    const Q::TChartState &c = Q::Chart;
+    canvas.line(Q::MapX(c.EqualLow), Q::MapY(c.EqualLow), Q::MapX(c.EqualHigh),
+                Q::MapY(c.EqualHigh));
+}
+
+/// The points, the legends, the linear trend and, when the last analysis gave one, the
+/// quadratic trend.
+void paintTrendChart(TCanvas &canvas)
+{
+    const Q::TChartState &c = Q::Chart;
+    canvas.setFont(8, White);
+    for (int i = 0; i < DMQuellow.NrOfData; ++i)
+        canvas.textOut(c.PixelY1[i], c.PixelY4[i] - 5, Bullet);
+    const bool quadratic = URainRun::Trend.TrendValid;
+    canvas.textOut(95, 75, c.Legend1);
+    if (c.LineValid)
+        canvas.textOut(95, 90, c.Legend2);
+    canvas.setFontColour(Yellow);
+    if (quadratic)
+        canvas.textOut(95, 105, c.Legend3);
+    canvas.setFontColour(White);
+    if (c.LineValid)
+        canvas.line(Q::MapX(c.LineX0), Q::MapY(c.LineY0), Q::MapX(c.LineX1), Q::MapY(c.LineY1));
+    if (quadratic) {
+        canvas.setPenColour(Yellow);
+        QPolygon curve;
+        for (int k = 0; k <= 10; ++k)
+            curve << QPoint(c.QuadPixelX[k], c.QuadPixelY[k]);
+        canvas.lines(curve);
+    }
+}
+
+using T = THeadText;
+const TKindDrawing KindDrawings[] = {
+    {}, // no kind 0
+    {510,
+     {{T::YCaption, 82, 60, White},
+      {T::RSquare, 445, 60, White},
+      {T::Legend1, 95, 75, Aqua},
+      {T::Legend2, 95, 90, White}},
+     nullptr,
+     analysisRunoffRow},
+    {510, {{T::Discharge, 80, 50, White}}, nullptr, predictedRunoffRow},
+    {510,
+     {{T::Rain, 85, 60, White}, {T::Recharge, 86, 75, SkyBlue}},
+     [](TCanvas &canvas, int i) { rechargeBar(canvas, i, 1); },
+     analysisRainRow},
+    {510,
+     {{T::Rain, 85, 60, White}, {T::Recharge, 86, 75, SkyBlue}},
+     [](TCanvas &canvas, int i) { rechargeBar(canvas, i, 0); },
+     predictedRainRow},
+    {510, {{T::YCaption, 86, 60, White}}, nullptr, headOrStorageRow},
+    {470,
+     {{T::YCaption, 82, 60, White}, {T::Legend1, 86, 75, Aqua}, {T::Legend2, 86, 90, White}},
+     nullptr,
+     nullptr,
+     paintAlphaChart},
+    {470,
+     {{T::YCaption, 82, 60, White}, {T::Legend1, 95, 75, White}, {T::RSquare, 445, 60, White}},
+     nullptr,
+     observedCalculatedRow,
+     paintLineOfEquality},
+    {470, {{T::YCaption, 82, 60, White}}, nullptr, nullptr, paintTrendChart},
+};
+
+/// Background, titles, footer, plot panel, axes and the horizontal caption.
+void paintFrame(TCanvas &canvas, const TKindDrawing &drawing)
+{
+    canvas.setFont(10, Black);
+    canvas.setBrush(Silver);
+    canvas.fillRect(0, 0, ChartWidth, ChartHeight);
+    canvas.textOut(105, 5, DMQuellow.Title1);
+    canvas.setFontSize(8);
+    canvas.textOut(20, 450, FooterText);
+    canvas.setBrush(DarkBlue);
+    canvas.fillRect(20, 19, 605, 445);
+    canvas.setPen(White);
+    canvas.setFontColour(White);
+    canvas.textOut(105, 20, DMQuellow.Title2);
+    canvas.line(70, 390, 70, 70);
+    canvas.line(70, 390, 570, 390);
+    canvas.textOut(drawing.XCaptionX, 415, Q::Chart.XCaption);
+}
+
+/// Captions, legends and (above one half) the R square of the kind.
+void paintHead(TCanvas &canvas, const TKindDrawing &drawing)
+{
+    for (const TPlacedText &text : drawing.Head) {
+        if (text.Text == THeadText::RSquare && !(ModelValues.RSquare > 0.5))
+            continue;
+        canvas.setFontColour(text.Colour);
+        canvas.textOut(text.X, text.Y, headText(text.Text));
+    }
+    canvas.setFontColour(White);
+}
+
+/// Ticks and their labels; a vertical label ends 6 pixels left of its tick, centred on it.
+void paintTicks(TCanvas &canvas)
+{
+    const Q::TChartState &c = Q::Chart;
     for (int k = 0; k <= c.YIntervals; ++k) {
         const int y = roundEven(static_cast<double>(k) / c.YIntervals * 320 + 70);
-        canvas.Line(70, y, 66, y);
+        canvas.line(70, y, 66, y);
         const QString label = QString::fromStdString(Q::TickLabelY(k));
-        canvas.TextOut(70 - canvas.TextWidth(label) - 6, y - roundEven(canvas.TextHeight() * 0.5),
+        canvas.textOut(70 - canvas.textWidth(label) - 6, y - roundEven(canvas.textHeight() * 0.5),
                        label);
     }
     for (int k = 0; k <= c.XIntervals; ++k) {
         const int x = roundEven(static_cast<double>(k) / c.XIntervals * 500 + 70);
-        canvas.Line(x, 390, x, 395);
-        canvas.TextOut(roundEven(static_cast<double>(k) / c.XIntervals * 500 + 62), 400,
+        canvas.line(x, 390, x, 395);
+        canvas.textOut(roundEven(static_cast<double>(k) / c.XIntervals * 500 + 62), 400,
                        Q::TickLabelX(k));
     }
+}
 
+/// Paints the chart that PrepareChart() has just computed.
+void paintChart(int kind, QImage &image)
+{
+    const TKindDrawing &drawing = KindDrawings[kind];
+    const int n = DMQuellow.NrOfData;
+    TCanvas canvas(image);
+    paintFrame(canvas, drawing);
+    paintHead(canvas, drawing);
+    paintTicks(canvas);
     // The data stay on the plot panel: a trend that runs off the scale does not cross the
     // titles or the margin.
-    canvas.Clip(20, 19, 605, 445);
-
-    // Recharge bars, under the rain outlines.
-    if (kind == 3 || kind == 4) {
-        for (int i = 0; i <= n - 3; ++i) {
-            canvas.SetBrush(SkyBlue);
-            if (c.PixelY2[i] + 5 < 390) {
-                if (kind == 3)
-                    canvas.FillRect(px[i + 1], c.PixelY2[i], px[i + 2], 389);
-                else
-                    canvas.FillRect(px[i], c.PixelY2[i], px[i + 1], 389);
-            }
-        }
-    }
-
-    // The series. Analysis charts draw the value of row i at the time of row i + 1.
-    for (int i = 0; i <= n - 3; ++i) {
-        switch (kind) {
-        case 1:
-            canvas.SetFont(10, Aqua);
-            canvas.SetPenColour(Aqua);
-            canvas.Ellipse(px[i + 1] - 2, c.PixelY4[i] - 2, px[i + 1] + 2, c.PixelY4[i] + 2);
-            canvas.SetPenColour(White);
-            canvas.Line(px[i + 1], c.PixelY3[i], px[i + 2], c.PixelY3[i + 1]);
-            break;
-        case 2:
-            canvas.Line(px[i], c.PixelY1[i], px[i + 1], c.PixelY1[i + 1]);
-            break;
-        case 3:
-            canvas.SetPenWidth(2);
-            if (c.PixelY1[i] + 5 < 390)
-                canvas.Lines(QPolygon{QPoint(px[i + 1], 388), QPoint(px[i + 1], c.PixelY1[i]),
-                                      QPoint(px[i + 2], c.PixelY1[i]), QPoint(px[i + 2], 388)});
-            break;
-        case 4:
-            if (c.PixelY3[i] + 5 < 390)
-                canvas.Lines(QPolygon{QPoint(px[i], 389), QPoint(px[i], c.PixelY3[i]),
-                                      QPoint(px[i + 1], c.PixelY3[i]), QPoint(px[i + 1], 389)});
-            break;
-        case 5:
-            canvas.Line(px[i], c.PixelY5[i], px[i + 1], c.PixelY5[i + 1]);
-            break;
-        case 7:
-            canvas.SetFont(10, Aqua);
-            canvas.TextOut(px[i], c.PixelY3[i] - 5, Bullet);
-            break;
-        default:
-            break;
-        }
-    }
-
-    if (kind == 6) {
-        // Every measured alpha gets its circle; the regression segment that crosses the
-        // divide between the two linear pieces is dotted.
-        const auto circle = [&](int i) {
-            canvas.Ellipse(px[i] - 2, c.PixelY2[i] - 2, px[i] + 2, c.PixelY2[i] + 2);
-        };
-        const double divide = ModelValues.Divide;
-        if (n == 1) {
-            canvas.SetFont(10, Aqua);
-            canvas.SetPenColour(Aqua);
-            circle(0);
-        }
-        for (int i = 0; i <= n - 2; ++i) {
-            canvas.SetFont(10, Aqua);
-            // Solid even after a dotted segment, so that no circle comes out broken.
-            canvas.SetPen(Aqua);
-            circle(i);
-            if (i == n - 2)
-                circle(i + 1);
-            canvas.SetPenColour(White);
-            if (!dm.Quadratic)
-                canvas.SetPenDotted(!(dm.PlotX[i] >= divide) && dm.PlotX[i + 1] > divide);
-            canvas.Line(px[i], c.PixelY3[i], px[i + 1], c.PixelY3[i + 1]);
-        }
-    }
-
-    if (kind == 7)
-        canvas.Line(Q::MapX(c.EqualLow), Q::MapY(c.EqualLow), Q::MapX(c.EqualHigh),
-                    Q::MapY(c.EqualHigh));
-
-    if (kind == 8) {
-        canvas.SetFont(8, White);
-        for (int i = 0; i < n; ++i)
-            canvas.TextOut(c.PixelY1[i], c.PixelY4[i] - 5, Bullet);
-        const bool quadratic = URainRun::Trend.TrendValid;
-        canvas.TextOut(95, 75, c.Legend1);
-        if (c.LineValid)
-            canvas.TextOut(95, 90, c.Legend2);
-        canvas.SetFontColour(Yellow);
-        if (quadratic)
-            canvas.TextOut(95, 105, c.Legend3);
-        canvas.SetFontColour(White);
-        if (c.LineValid)
-            canvas.Line(Q::MapX(c.LineX0), Q::MapY(c.LineY0), Q::MapX(c.LineX1), Q::MapY(c.LineY1));
-        if (quadratic) {
-            canvas.SetPenColour(Yellow);
-            QPolygon curve;
-            for (int k = 0; k <= 10; ++k)
-                curve << QPoint(c.QuadPixelX[k], c.QuadPixelY[k]);
-            canvas.Lines(curve);
-        }
-    }
+    canvas.clip(20, 19, 605, 445);
+    for (TRowPainter painter : {drawing.Bar, drawing.Row})
+        if (painter)
+            for (int i = 0; i <= n - 3; ++i)
+                painter(canvas, i);
+    if (drawing.After)
+        drawing.After(canvas);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "model/UTextFields.h"
 
 #include <cmath>
+#include <limits>
 
 namespace quellow::UAlfaCalc {
 
@@ -31,43 +32,46 @@ std::string ConversionMessage(std::string_view text)
     return "'" + std::string(text) + "' is not a valid floating point value";
 }
 
+namespace {
+
+/// One check of a box's exit: the value is refused when it is below Low (or at Low when
+/// Strict), or above High.
+struct TExitRule
+{
+    TInput Input;
+    double Low, High;
+    bool Strict;
+    const char *Message;
+};
+
+constexpr double NoLimit = std::numeric_limits<double>::infinity();
+
+/// In order: the first rule that refuses a value gives the message.
+constexpr TExitRule ExitRules[] = {
+    {Ka, 0, NoLimit, false, "Ka should be greater than zero"},
+    {Kb, 0, NoLimit, false, "Kb should be greater than zero"},
+    {D, 0, NoLimit, true, "D should be greater than zero"},
+    {U, 0, NoLimit, true, "U should be greater than zero"},
+    {P, 0, NoLimit, true, "P should be greater than zero"},
+    {P, 1, NoLimit, false, "P should be greater than 1%"},
+    {P, -NoLimit, 30, false, "P should be less than 30%"},
+    {L, 0, NoLimit, true, "L should be greater than zero"},
+};
+
+} // namespace
+
 TExitResult ExitCheck(TInput input, double value)
 {
     State.Value[input] = value;
-    const auto reject = [&](const char *message, bool setZero) {
-        if (setZero)
+    for (const TExitRule &rule : ExitRules) {
+        const bool refused = rule.Strict ? value <= rule.Low : value < rule.Low;
+        if (rule.Input != input || !(refused || value > rule.High))
+            continue;
+        // A refused conductivity, depth or perimeter counts as 0; porosity and spacing keep
+        // what was typed.
+        if (input == Ka || input == Kb || input == D || input == U)
             State.Value[input] = 0;
-        return TExitResult{false, message};
-    };
-    switch (input) {
-    case Ka:
-        if (value < 0)
-            return reject("Ka should be greater than zero", true);
-        break;
-    case Kb:
-        if (value < 0)
-            return reject("Kb should be greater than zero", true);
-        break;
-    case D:
-        if (value <= 0)
-            return reject("D should be greater than zero", true);
-        break;
-    case U:
-        if (value <= 0)
-            return reject("U should be greater than zero", true);
-        break;
-    case P:
-        if (value <= 0)
-            return reject("P should be greater than zero", false);
-        if (value < 1)
-            return reject("P should be greater than 1%", false);
-        if (value > 30)
-            return reject("P should be less than 30%", false);
-        break;
-    case L:
-        if (value <= 0)
-            return reject("L should be greater than zero", false);
-        break;
+        return TExitResult{false, rule.Message};
     }
     CheckInputs();
     return {};

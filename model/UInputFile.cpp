@@ -219,21 +219,28 @@ bool InputFileText(const TDMQuellow &dm, const TModelValues &values, std::string
 
 bool LoadInputLines(const std::string &path, std::vector<std::string> &lines)
 {
+    return LoadInputLines(path, lines, &Prompts());
+}
+
+bool LoadInputLines(const std::string &path, std::vector<std::string> &lines, TPrompts *prompts)
+{
+    const auto refuse = [prompts](const std::string &text) {
+        if (prompts)
+            prompts->ShowMessage(text);
+        return false;
+    };
     switch (ReadTextFile(path, lines)) {
     case TReadStatus::Ok:
         return true;
     case TReadStatus::CannotOpen:
-        Prompts().ShowMessage(CannotOpenText(path));
-        return false;
+        return refuse(CannotOpenText(path));
     case TReadStatus::TooLarge:
-        Prompts().ShowMessage("The file \"" + path +
-                              "\" is too large for an input file (more than 8 MB). It may be "
-                              "damaged or not an input file.");
-        return false;
+        return refuse("The file \"" + path +
+                      "\" is too large for an input file (more than 8 MB). It may be "
+                      "damaged or not an input file.");
     case TReadStatus::Binary:
-        Prompts().ShowMessage("The file \"" + path +
-                              "\" is not a text file. It may be damaged or not an input file.");
-        return false;
+        return refuse("The file \"" + path +
+                      "\" is not a text file. It may be damaged or not an input file.");
     }
     return false;
 }

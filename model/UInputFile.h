@@ -7,6 +7,8 @@
 
 namespace quellow {
 
+class TPrompts;
+
 /// The input file (".inp") in memory. TDMQuellow::WriteInputFile and ReadInputFile are thin
 /// wrappers around these; the analysis and prediction runs read the same layout by line position.
 ///
@@ -33,6 +35,8 @@ TInputMode ModeOfLine(const std::string &line2);
 /// Loads the lines of the input file path through ReadTextFile. On failure shows the message
 /// (missing, a folder, too large, not a text file) and returns false.
 bool LoadInputLines(const std::string &path, std::vector<std::string> &lines);
+/// The same with the message shown through prompts (nullptr: not shown).
+bool LoadInputLines(const std::string &path, std::vector<std::string> &lines, TPrompts *prompts);
 
 /// The message for a file whose second line begins with neither " Ana" nor " Pre".
 std::string NotAnInputFileMessage(const std::string &path);

@@ -4,6 +4,8 @@
 #include "model/UPrompts.h"
 #include "model/UTextFields.h"
 
+#include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace quellow {
@@ -13,8 +15,6 @@ namespace UOutputReader {
 namespace {
 
 constexpr std::string_view RSquareLabel = "Coefficient of explanation R square is: ";
-
-enum class TTableKind { Reconstruction, Prediction, Regression };
 
 /// A line "begins with" a marker when its first four characters are the marker.
 bool beginsWith(const std::string &line, std::string_view marker)
@@ -37,30 +37,52 @@ std::string quoted(const std::string &name)
     return "\"" + name + "\"";
 }
 
-const char *tableName(TTableKind table)
+/// Where one table of an output file stands and which graph column each number of its rows
+/// goes to. The rows start a fixed number of lines after the line beginning with the marker
+/// and end at the next line beginning with "----".
+struct TTableLayout
 {
-    switch (table) {
-    case TTableKind::Reconstruction:
-        return "reconstruction table";
-    case TTableKind::Prediction:
-        return "prediction table";
-    case TTableKind::Regression:
-        return "regression table";
-    }
-    return "table";
-}
+    const char *Name;
+    std::string_view Marker;
+    std::size_t HeadLines; ///< lines from the marker line to the first row
+    int Values;            ///< reals after the serial number
+    /// Column of each real (nullptr: read and not kept).
+    std::array<DataArrayR TTable::*, 6> Columns;
+    bool HasPlotY5;
+};
 
-const char *markerOf(TTableKind table)
+/// time, rain, recharge, measured runoff, calculated alpha (not kept), calculated runoff
+constexpr TTableLayout Reconstruction{
+    "reconstruction table",
+    "RECO",
+    6,
+    6,
+    {&TTable::PlotX, &TTable::PlotY1, &TTable::PlotY2, &TTable::PlotY4, nullptr, &TTable::PlotY3},
+    false};
+/// time, rain/irrigation, recharge, alpha, runoff, head or storage
+constexpr TTableLayout Prediction{"prediction table",
+                                  "PRED",
+                                  5,
+                                  6,
+                                  {&TTable::PlotX, &TTable::PlotY3, &TTable::PlotY2,
+                                   &TTable::PlotY4, &TTable::PlotY1, &TTable::PlotY5},
+                                  true};
+/// time, measured runoff, measured alpha, regressed alpha (the time goes to PlotY4 as well)
+constexpr TTableLayout Regression{
+    "regression table",
+    "----",
+    5,
+    4,
+    {&TTable::PlotY1, &TTable::PlotX, &TTable::PlotY2, &TTable::PlotY3, nullptr, nullptr},
+    false};
+
+/// The table graph kind 1..8 reads; nullptr for any other kind.
+const TTableLayout *layoutOf(int kind)
 {
-    switch (table) {
-    case TTableKind::Reconstruction:
-        return "RECO";
-    case TTableKind::Prediction:
-        return "PRED";
-    case TTableKind::Regression:
-        return "----";
-    }
-    return "";
+    static constexpr const TTableLayout *layouts[] = {
+        nullptr,     &Reconstruction, &Prediction,     &Reconstruction, &Prediction,
+        &Prediction, &Regression,     &Reconstruction, &Reconstruction};
+    return kind >= 1 && kind <= 8 ? layouts[kind] : nullptr;
 }
 
 /// Reads serial and count reals of one table row. Further tokens are ignored.
@@ -135,109 +157,76 @@ bool ParseHeader(const LineSet &lines, const std::string &name, THeader &header,
     return true;
 }
 
-bool ParseTable(const LineSet &lines, int kind, const std::string &name, TTable &table,
-                std::string &error)
-{
-    TTableKind tableKind;
-    switch (kind) {
-    case 1:
-    case 3:
-    case 7:
-    case 8:
-        tableKind = TTableKind::Reconstruction;
-        break;
-    case 2:
-    case 4:
-    case 5:
-        tableKind = TTableKind::Prediction;
-        break;
-    case 6:
-        tableKind = TTableKind::Regression;
-        break;
-    default:
-        error = "There is no graph of kind " + std::to_string(kind) + ".";
-        return false;
-    }
-    const std::string cannotDraw = " The graph cannot be drawn.";
+namespace {
 
-    // The table title (or first rule) is followed by a fixed number of head lines; the rows
-    // end at the next line beginning with "----".
-    std::size_t title = findMarker(lines, 0, markerOf(tableKind));
+const std::string CannotDraw = " The graph cannot be drawn.";
+
+/// Finds the rows of layout's table: first is the index of the first row, end that of the
+/// closing rule.
+bool locateRows(const LineSet &lines, const TTableLayout &layout, const std::string &name,
+                std::size_t &first, std::size_t &end, std::string &error)
+{
+    const std::size_t title = findMarker(lines, 0, layout.Marker);
     // The first rule of a prediction output comes after its "PREDICTION" line: that file has
     // no regression table.
-    if (tableKind == TTableKind::Regression && findMarker(lines, 0, "PRED") < title) {
+    if (&layout == &Regression && findMarker(lines, 0, "PRED") < title) {
         error = "The file " + quoted(name) +
-                " holds prediction results and has no regression table." + cannotDraw;
+                " holds prediction results and has no regression table." + CannotDraw;
         return false;
     }
+    const std::string table = layout.Name;
     if (title == lines.size()) {
-        error = "The file " + quoted(name) + " has no " + tableName(tableKind) +
-                " (no line beginning with \"" + markerOf(tableKind) + "\")." + cannotDraw;
+        error = "The file " + quoted(name) + " has no " + table + " (no line beginning with \"" +
+                std::string(layout.Marker) + "\")." + CannotDraw;
         return false;
     }
-    const std::size_t first = title + (tableKind == TTableKind::Reconstruction ? 6 : 5);
-    const std::size_t end = findMarker(lines, first < lines.size() ? first : lines.size(), "----");
+    first = title + layout.HeadLines;
+    end = findMarker(lines, std::min(first, lines.size()), "----");
     if (first > lines.size() || end == lines.size()) {
-        error = "The file " + quoted(name) + " ends inside its " + tableName(tableKind) +
-                "; it may be incomplete." + cannotDraw;
+        error = "The file " + quoted(name) + " ends inside its " + table +
+                "; it may be incomplete." + CannotDraw;
         return false;
     }
     if (end == first) {
-        error = "The file " + quoted(name) + " has no rows in its " + tableName(tableKind) + "." +
-                cannotDraw;
+        error = "The file " + quoted(name) + " has no rows in its " + table + "." + CannotDraw;
         return false;
     }
+    return true;
+}
 
-    TTable result;
+/// Reads the rows first .. end - 1 into the columns of layout.
+bool readRows(const LineSet &lines, const TTableLayout &layout, std::size_t first, std::size_t end,
+              const std::string &name, TTable &table, std::string &error)
+{
     const std::size_t rows = end - first;
-    const int count = tableKind == TTableKind::Regression ? 4 : 6;
-    result.Serial.resize(rows);
-    result.PlotX.resize(rows);
-    result.PlotY1.resize(rows);
-    result.PlotY2.resize(rows);
-    result.PlotY3.resize(rows);
-    result.PlotY4.resize(rows);
-    if (tableKind == TTableKind::Prediction)
-        result.PlotY5.resize(rows);
+    table.Serial.resize(rows);
+    for (DataArrayR TTable::*column :
+         {&TTable::PlotX, &TTable::PlotY1, &TTable::PlotY2, &TTable::PlotY3, &TTable::PlotY4})
+        (table.*column).resize(rows);
+    if (layout.HasPlotY5)
+        table.PlotY5.resize(rows);
     for (std::size_t n = 0; n < rows; ++n) {
         int serial = 0;
         double v[6] = {};
-        if (!readRow(lines[first + n], serial, v, count)) {
+        if (!readRow(lines[first + n], serial, v, layout.Values)) {
             error = "The file " + quoted(name) + " has an unreadable number on line " +
-                    std::to_string(first + n + 1) + "." + cannotDraw;
+                    std::to_string(first + n + 1) + "." + CannotDraw;
             return false;
         }
-        result.Serial[n] = serial;
-        switch (tableKind) {
-        case TTableKind::Reconstruction:
-            // time, rain, recharge, measured runoff, calculated alpha (not kept), calculated runoff
-            result.PlotX[n] = v[0];
-            result.PlotY1[n] = v[1];
-            result.PlotY2[n] = v[2];
-            result.PlotY4[n] = v[3];
-            result.PlotY3[n] = v[5];
-            break;
-        case TTableKind::Prediction:
-            // time, rain/irrigation, recharge, alpha, runoff, head or storage
-            result.PlotX[n] = v[0];
-            result.PlotY3[n] = v[1];
-            result.PlotY2[n] = v[2];
-            result.PlotY4[n] = v[3];
-            result.PlotY1[n] = v[4];
-            result.PlotY5[n] = v[5];
-            break;
-        case TTableKind::Regression:
-            // time, measured runoff, measured alpha, regressed alpha
-            result.PlotY1[n] = v[0];
-            result.PlotX[n] = v[1];
-            result.PlotY2[n] = v[2];
-            result.PlotY3[n] = v[3];
-            result.PlotY4[n] = v[0];
-            break;
-        }
+        table.Serial[n] = serial;
+        for (int k = 0; k < layout.Values; ++k)
+            if (layout.Columns[k])
+                (table.*layout.Columns[k])[n] = v[k];
     }
-    result.NrOfData = static_cast<std::int32_t>(rows);
+    if (&layout == &Regression)
+        table.PlotY4 = table.PlotY1;
+    table.NrOfData = static_cast<std::int32_t>(rows);
+    return true;
+}
 
+/// What graph kind takes from the file besides the rows; end is the closing rule's index.
+void readKindValues(const LineSet &lines, int kind, std::size_t end, TTable &table)
+{
     if (kind == 1 || kind == 7) {
         // Two lines after the closing rule: the R square line, a 40-character label and
         // the number. An unreadable number counts as 0.
@@ -248,17 +237,35 @@ bool ParseTable(const LineSet &lines, int kind, const std::string &name, TTable 
             if (!line.ReadReal(rSquare))
                 rSquare = 0;
         }
-        result.RSquare = rSquare;
+        table.RSquare = rSquare;
     }
     if (kind == 7)
-        result.PlotX = result.PlotY4;
+        table.PlotX = table.PlotY4;
     if (kind == 6)
-        result.Quadratic = !(lines.size() >= 12 && beginsWith(lines[11], "if"));
+        table.Quadratic = !(lines.size() >= 12 && beginsWith(lines[11], "if"));
     if (kind == 5) {
-        const std::string_view line(lines[title]);
-        result.Drainage = line.size() >= 14 && line.substr(10, 4) == " dra";
-        result.Function = readFunction(lines);
+        const std::string_view line(lines[findMarker(lines, 0, Prediction.Marker)]);
+        table.Drainage = line.size() >= 14 && line.substr(10, 4) == " dra";
+        table.Function = readFunction(lines);
     }
+}
+
+} // namespace
+
+bool ParseTable(const LineSet &lines, int kind, const std::string &name, TTable &table,
+                std::string &error)
+{
+    const TTableLayout *layout = layoutOf(kind);
+    if (!layout) {
+        error = "There is no graph of kind " + std::to_string(kind) + ".";
+        return false;
+    }
+    std::size_t first = 0, end = 0;
+    TTable result;
+    if (!locateRows(lines, *layout, name, first, end, error) ||
+        !readRows(lines, *layout, first, end, name, result, error))
+        return false;
+    readKindValues(lines, kind, end, result);
     table = std::move(result);
     return true;
 }
@@ -331,7 +338,7 @@ bool TDMQuellow::ReadOutputFile(int kind)
     PlotY2 = std::move(table.PlotY2);
     PlotY3 = std::move(table.PlotY3);
     PlotY4 = std::move(table.PlotY4);
-    if (kind == 2 || kind == 4 || kind == 5)
+    if (!table.PlotY5.empty()) // a prediction table
         PlotY5 = std::move(table.PlotY5);
     NrOfData = table.NrOfData;
     if (table.RSquare)

@@ -77,11 +77,7 @@ std::size_t rowCount()
 std::string pick(int factor, const char *one, const char *ten, const char *hundred,
                  const char *thousand)
 {
-    const char *text = factor == 10     ? ten
-                       : factor == 100  ? hundred
-                       : factor == 1000 ? thousand
-                                        : one;
-    return text && *text ? text : one;
+    return factor == 10 ? ten : factor == 100 ? hundred : factor == 1000 ? thousand : one;
 }
 
 std::string tickLabel(double value, int decimals)
@@ -193,64 +189,106 @@ TAxisEnds Ladder(double maximum, double minimum, bool vertical)
     return ends;
 }
 
-void ComputeAxes(int kind)
-{
-    const std::size_t n = rowCount();
-    const TDMQuellow &dm = DMQuellow;
-    TExtremes x, y1, y2, y3, y4, y5;
-    for (std::size_t i = 0; i < n; ++i) {
-        x.Take(dm.PlotX[i]);
-        y1.Take(dm.PlotY1[i]);
-        y2.Take(dm.PlotY2[i]);
-        y3.Take(dm.PlotY3[i]);
-        y4.Take(dm.PlotY4[i]);
-        if (kind == 5)
-            y5.Take(dm.PlotY5[i]);
-    }
+namespace {
 
-    TChartState &c = Chart;
-    c.XMin = x.Min;
-    c.XMax = x.Max;
-    c.YMin = y1.Min;
-    c.YMax = y1.Max;
+/// The extremes of every graph column over all rows (PlotY5 for kind 5 only).
+struct TColumnExtremes
+{
+    TExtremes X, Y1, Y2, Y3, Y4, Y5;
+};
+
+TColumnExtremes columnExtremes(int kind)
+{
+    const TDMQuellow &dm = DMQuellow;
+    TColumnExtremes e;
+    for (std::size_t i = 0, n = rowCount(); i < n; ++i) {
+        e.X.Take(dm.PlotX[i]);
+        e.Y1.Take(dm.PlotY1[i]);
+        e.Y2.Take(dm.PlotY2[i]);
+        e.Y3.Take(dm.PlotY3[i]);
+        e.Y4.Take(dm.PlotY4[i]);
+        if (kind == 5)
+            e.Y5.Take(dm.PlotY5[i]);
+    }
+    return e;
+}
+
+TExtremes joined(const TExtremes &a, const TExtremes &b)
+{
+    return {std::min(a.Min, b.Min), std::max(a.Max, b.Max)};
+}
+
+/// The data ranges kind plots: the vertical one from the series drawn upwards, the horizontal
+/// one from PlotX, except kind 7 (the vertical range again) and kind 8 (the rain, although the
+/// points are placed by the recharge).
+void takeRanges(int kind, const TColumnExtremes &e, TChartState &c)
+{
+    TExtremes vertical = e.Y1, horizontal = e.X;
     switch (kind) {
     case 1:
     case 7:
-        c.YMin = std::min(y3.Min, y4.Min);
-        c.YMax = std::max(y3.Max, y4.Max);
+        vertical = joined(e.Y3, e.Y4);
         break;
     case 3:
-        c.YMin = std::min(y1.Min, y2.Min);
-        c.YMax = std::max(y1.Max, y2.Max);
+        vertical = joined(e.Y1, e.Y2);
         break;
     case 4:
-        c.YMin = y3.Min;
-        c.YMax = y3.Max;
+        vertical = e.Y3;
         break;
     case 5:
-        c.YMin = y5.Min;
-        c.YMax = y5.Max;
+        vertical = e.Y5;
         break;
     case 6:
-        c.YMin = std::max(0.0, std::min(y2.Min, y3.Min));
-        c.YMax = std::max(y2.Max, y3.Max);
+        vertical = joined(e.Y2, e.Y3);
+        vertical.Min = std::max(0.0, vertical.Min);
         break;
     case 8:
-        c.YMin = y4.Min;
-        c.YMax = y4.Max;
-        c.XMin = y1.Min;
-        c.XMax = y1.Max;
-        break;
-    default:
+        vertical = e.Y4;
+        horizontal = e.Y1;
         break;
     }
     if (kind == 7) {
-        c.XMin = c.YMin;
-        c.XMax = c.YMax;
-        c.EqualLow = c.YMin;
-        c.EqualHigh = c.YMax;
+        horizontal = vertical;
+        c.EqualLow = vertical.Min;
+        c.EqualHigh = vertical.Max;
     }
+    c.YMin = vertical.Min;
+    c.YMax = vertical.Max;
+    c.XMin = horizontal.Min;
+    c.XMax = horizontal.Max;
+}
 
+/// One axis from its data range: the scale factor (the vertical axis admits a minimum of 0,
+/// the horizontal one only positive minima), the ladder, a guard against equal ends, and the
+/// limits of 4 to 10 intervals with the decimals they bring.
+void scaleAxis(bool vertical, double &minimum, double &maximum, int &factor, TAxisEnds &ends)
+{
+    factor = 1;
+    if (vertical ? minimum >= 0 : minimum > 0) {
+        factor = factorFor(maximum);
+        minimum *= factor;
+        maximum *= factor;
+    }
+    ends = Ladder(maximum, minimum, vertical);
+    if (ends.Low == ends.High)
+        ends.High = ends.Low + 1;
+    if (ends.Intervals > 10) {
+        ends.Intervals = 10;
+        ++ends.Decimals;
+    }
+    if (ends.Intervals < 4) {
+        ends.Intervals = 4;
+        if (!vertical || ends.Decimals == 0)
+            ++ends.Decimals;
+    }
+}
+
+} // namespace
+
+void ComputeAxes(int kind)
+{
+    TChartState &c = Chart;
+    takeRanges(kind, columnExtremes(kind), c);
     // A vertical range without span.
     if (c.YMin == 0 && c.YMax == 0) {
         c.YMax = 1;
@@ -258,53 +296,18 @@ void ComputeAxes(int kind)
         c.YMin = 0;
         c.YMax += 1;
     }
-
-    c.XFactor = 1;
-    c.YFactor = 1;
     c.YMax *= 1.1;
-    if (c.YMin >= 0) {
-        c.YFactor = factorFor(c.YMax);
-        c.YMin *= c.YFactor;
-        c.YMax *= c.YFactor;
-    }
-    const TAxisEnds vertical = Ladder(c.YMax, c.YMin, true);
+    TAxisEnds vertical, horizontal;
+    scaleAxis(true, c.YMin, c.YMax, c.YFactor, vertical);
+    scaleAxis(false, c.XMin, c.XMax, c.XFactor, horizontal);
     c.YBottom = vertical.Low;
     c.YTop = vertical.High;
     c.YIntervals = vertical.Intervals;
     c.YDecimals = vertical.Decimals;
-    if (c.YBottom == c.YTop)
-        c.YTop = c.YBottom + 1;
-
-    if (c.XMin > 0) {
-        c.XFactor = factorFor(c.XMax);
-        c.XMin *= c.XFactor;
-        c.XMax *= c.XFactor;
-    }
-    const TAxisEnds horizontal = Ladder(c.XMax, c.XMin, false);
     c.XLeft = horizontal.Low;
     c.XRight = horizontal.High;
     c.XIntervals = horizontal.Intervals;
     c.XDecimals = horizontal.Decimals;
-    if (c.XLeft == c.XRight)
-        c.XRight = c.XLeft + 1;
-
-    if (c.YIntervals > 10) {
-        c.YIntervals = 10;
-        ++c.YDecimals;
-    }
-    if (c.XIntervals > 10) {
-        c.XIntervals = 10;
-        ++c.XDecimals;
-    }
-    if (c.YIntervals < 4) {
-        c.YIntervals = 4;
-        if (c.YDecimals == 0)
-            c.YDecimals = 1;
-    }
-    if (c.XIntervals < 4) {
-        c.XIntervals = 4;
-        ++c.XDecimals;
-    }
 }
 
 void SortByX()
@@ -433,12 +436,12 @@ void SetAxisTexts(int kind)
     case 5:
         if (DMQuellow.Drainage)
             c.YCaption =
-                pick(yf, "Water table height (predicted, m)", "Water table height (m) * 10",
-                     "Water table height (m) * 100", nullptr);
+                pick(yf, "Water table height (predicted, mm)", "Water table height (mm) * 10",
+                     "Water table height (mm) * 100", "Water table height (mm) * 1000");
         else
             c.YCaption =
-                pick(yf, " Reservoir storage predicted (mmm)", " Reservoir storage (mm) * 10",
-                     " Reservoir storage (mm) * 100", nullptr);
+                pick(yf, " Reservoir storage predicted (mm)", " Reservoir storage (mm) * 10",
+                     " Reservoir storage (mm) * 100", " Reservoir storage (mm) * 1000");
         break;
     case 6:
         c.YCaption = pick(yf, "Alpha value", "Alpha * 10", "Alpha * 100", "Alpha * 1000");

@@ -32,6 +32,11 @@ bool WriteTrendFile()
     return WriteFileAtomically(ChangeFileExt(DMQuellow.FileName, ".dat"), TrendFileText(Trend));
 }
 
+bool WriteTrendFile(const TState &s)
+{
+    return WriteFileAtomically(ChangeFileExt(s.FileName, ".dat"), TrendFileText(s.Trend));
+}
+
 bool ReadTrendFile()
 {
     return ReadTrendFile(ChangeFileExt(DMQuellow.FileName, ".dat"));

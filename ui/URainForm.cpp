@@ -7,6 +7,7 @@
 #include "ui/UCommentForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UFinishForm.h"
+#include "ui/UGraphicsPage.h"
 #include "ui/UHelpForm.h"
 #include "ui/UInputSheetPage.h"
 #include "ui/UIntroPages.h"
@@ -91,7 +92,8 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     mInputTabSheet = mInputSheet;
     mTabs->addTab(mInputSheet, QStringLiteral("  Input  "));
     mOutputTabSheet = addPage("OutputTabSheet", "  Output  ");
-    mGraphicsTabSheet = addPage("GraphicsTabSheet", " Graphics ");
+    mGraphicsPage = new TGraphicsPage(DialogFolders);
+    mTabs->addTab(mGraphicsPage, QStringLiteral(" Graphics "));
 
     // The actions first: the buttons of the pages run them.
     CreateMenus();
@@ -99,7 +101,7 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     UIntroPages::BuildFigurePage(mFigureTabSheet);
     CreateInputSheet();
     CreateOutputSheet(mOutputTabSheet);
-    BuildGraphicsPage(mGraphicsTabSheet);
+    CreateGraphicsPage();
 
     FormCreate();
     connect(mTabs, &QTabWidget::currentChanged, this, &TRainForm::TabChanged);
@@ -120,7 +122,7 @@ void TRainForm::FormCreate()
     DialogFolders.GraphSave = QDir::currentPath();
 
     ResultsReady = false;
-    GraphSourceReady = false;
+    mGraphicsPage->SourceReady = false;
 
     UQuellowUtils::Chart.XLength = 500;
     UQuellowUtils::Chart.YLength = 320;
@@ -156,17 +158,15 @@ void TRainForm::CreateMenus()
     fileMenu->setObjectName(QStringLiteral("FileMenu"));
     mInputOpenAction = makeAction("InputOpenAction", "Open &Input");
     mOutputOpenAction = makeAction("OutputOpenAction", "Open &Output");
-    mGraphOpenAction = makeAction("GraphOpenAction", "Open &Graph");
+    mGraphOpenAction = mGraphicsPage->GraphOpenAction();
     mInputSaveAction = makeAction("InputSaveAction", "Save i&Nput");
-    mGraphSaveAction = makeAction("GraphSaveAction", "Save g&Raph");
+    mGraphSaveAction = mGraphicsPage->GraphSaveAction();
     mExitAction = makeAction("ExitAction", "Program e&Xit");
     fileMenu->addActions({mInputOpenAction, mOutputOpenAction, mGraphOpenAction, mInputSaveAction,
                           mGraphSaveAction, mExitAction});
     connect(mInputOpenAction, &QAction::triggered, this, &TRainForm::InputOpenActionExecute);
     connect(mOutputOpenAction, &QAction::triggered, this, &TRainForm::OutputOpenActionExecute);
-    connect(mGraphOpenAction, &QAction::triggered, this, &TRainForm::GraphOpenActionExecute);
     connect(mInputSaveAction, &QAction::triggered, this, &TRainForm::InputSaveActionExecute);
-    connect(mGraphSaveAction, &QAction::triggered, this, &TRainForm::GraphSaveActionExecute);
     connect(mExitAction, &QAction::triggered, this, &QWidget::close);
     auto *importAction = makeAction("ImportSeriesAction", "Import series...");
     fileMenu->insertAction(mOutputOpenAction, importAction);
@@ -210,6 +210,29 @@ void TRainForm::CreateInputSheet()
             mAlfaForm->raise();
         }
     });
+}
+
+void TRainForm::CreateGraphicsPage()
+{
+    // "Make graph" opens the output file as "Open output" does, for the charts.
+    mOutputOpenForGraphics = new QAction(QStringLiteral("Open &Graph"), this);
+    mOutputOpenForGraphics->setObjectName(QStringLiteral("OutputOpenForGraphics"));
+    connect(mOutputOpenForGraphics, &QAction::triggered, this,
+            &TRainForm::OutputOpenForGraphicsExecute);
+    connect(mGraphicsPage, &TGraphicsPage::makeGraphRequested, mOutputOpenForGraphics,
+            &QAction::trigger);
+    connect(mGraphicsPage, &TGraphicsPage::statusChanged, this, &TRainForm::ShowStatus);
+    connect(mGraphicsPage, &TGraphicsPage::folderChosen, this, &TRainForm::SetDialogFolders);
+    connect(mGraphicsPage, &TGraphicsPage::showRequested, this, [this] {
+        if (CurrentTab() != TTab::Graphics)
+            ShowTab(TTab::Graphics);
+    });
+}
+
+void TRainForm::SetCommentForm(TCommentForm *form)
+{
+    mCommentForm = form;
+    mGraphicsPage->SetCommentForm(form);
 }
 
 void TRainForm::CreateOutputSheet(QWidget *page)
@@ -296,10 +319,7 @@ void TRainForm::RunTabHandler(int index)
 
 void TRainForm::HideCommentWindow()
 {
-    if (mCommentForm)
-        mCommentForm->hide();
-    if (auto *button = findChild<QPushButton *>(QStringLiteral("CommentButton")))
-        button->setEnabled(false);
+    mGraphicsPage->hideComment();
 }
 
 void TRainForm::IntroTabSheetShow()
@@ -313,7 +333,7 @@ void TRainForm::IntroTabSheetShow()
     mGraphSaveAction->setEnabled(false);
     UIntroPages::ShowIntroduction(mIntroTabSheet);
     HideCommentWindow();
-    GraphSourceReady = false;
+    mGraphicsPage->SourceReady = false;
     if (DMQuellow.MaxStor == 0)
         DMQuellow.MaxStor = 50;
     if (DMQuellow.InitStor == 0)
@@ -327,10 +347,16 @@ void TRainForm::InputTabSheetShow()
     ShowStatus(InputStatus);
     mInputSaveAction->setEnabled(true);
     mGraphSaveAction->setEnabled(false);
-    GraphSourceReady = false;
+    mGraphicsPage->SourceReady = false;
     HideCommentWindow();
     if (!mInputSheet->DataShown)
         mInputSheet->ResetInputSheet();
+}
+
+void TRainForm::GraphicsTabSheetShow()
+{
+    mInputSaveAction->setEnabled(false);
+    mGraphicsPage->GraphicsTabSheetShow();
 }
 
 void TRainForm::OutputTabSheetShow()
@@ -338,7 +364,7 @@ void TRainForm::OutputTabSheetShow()
     mViewGraphButton->setVisible(ResultsReady);
     mInputSaveAction->setEnabled(false);
     mGraphSaveAction->setEnabled(false);
-    GraphSourceReady = false;
+    mGraphicsPage->SourceReady = false;
     HideCommentWindow();
     ShowStatus(OutputStatus);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class QAction;
 class QPlainTextEdit;
@@ -17,7 +18,7 @@ namespace quellow {
 class TAlfaForm;
 class TCommentForm;
 class TFinishForm;
-class TGraphView;
+class TGraphicsPage;
 class THelpForm;
 class TInputSheetPage;
 
@@ -56,15 +57,13 @@ public:
     /// The windows created after the main window at start-up.
     void SetFinishForm(TFinishForm *form) { mFinishForm = form; }
     void SetHelpForm(THelpForm *form) { mHelpForm = form; }
-    void SetCommentForm(TCommentForm *form) { mCommentForm = form; }
+    void SetCommentForm(TCommentForm *form);
     void SetAlfaForm(TAlfaForm *form) { mAlfaForm = form; }
 
     // ---- Window state ----------------------------------------------------------------------
-    bool RunStopped = false;       ///< the save dialog was cancelled or a run asked to stop
-    bool ResultsReady = false;     ///< a Save/Run filed results since start-up
-    bool GraphSourceReady = false; ///< an output file is ready for the graph panels
-    QString StartFolder;           ///< the working folder at start-up
-    std::uint8_t GraphKind = 1;    ///< the chart last chosen, 1 to 8
+    bool RunStopped = false;   ///< the save dialog was cancelled or a run asked to stop
+    bool ResultsReady = false; ///< a Save/Run filed results since start-up
+    QString StartFolder;       ///< the working folder at start-up
     TDialogFolders DialogFolders;
 
     // ---- Shared operations -----------------------------------------------------------------
@@ -84,8 +83,8 @@ public:
     void ImportSeriesActionExecute();
     void InputSaveActionExecute();
     void OutputOpenActionExecute();
-    void GraphOpenActionExecute();
-    void GraphSaveActionExecute();
+    /// "Make graph" on the Graphics tab: opens an output file and offers its charts.
+    void OutputOpenForGraphicsExecute();
     void ViewGraphButtonClick();
 
     // ---- Tabs ------------------------------------------------------------------------------
@@ -99,6 +98,8 @@ public:
 
     /// The Input tab's page (the sheet's state, grid and boxes).
     TInputSheetPage *InputSheet() const { return mInputSheet; }
+    /// The Graphics tab's page (the chart choice, the chart, the graph files).
+    TGraphicsPage *GraphicsPage() const { return mGraphicsPage; }
 
 signals:
     /// Emitted when a Save/Run has ended, whatever its outcome.
@@ -113,13 +114,23 @@ private:
     void CreateMenus();
     void CreateInputSheet();
     void CreateOutputSheet(QWidget *page);
-    void BuildGraphicsPage(QWidget *page);
+    void CreateGraphicsPage();
     void TabChanged(int index);
     void RunTabHandler(int index);
 
+    // Save/Run in its steps: validate the sheet, write the file and compact the rows, run,
+    // file the results.
     bool SaveRun();
+    bool validateSheet();
     bool compactRows();
-    void FileResults();
+    bool runWithProgress(const std::string &inputName);
+    bool FileResults(const std::string &inputName);
+    void runAnalysis();
+    void runPrediction();
+    /// "Open output" and "Make graph": the dialog, the file check and the loading; the lines
+    /// go onto the Output tab and the file becomes the charts' source. False when cancelled.
+    bool openOutput();
+    void fillOutputMemo();
     void HideCommentWindow();
     void Guarded(const std::function<void()> &action);
 
@@ -140,7 +151,6 @@ private:
     QWidget *mFigureTabSheet = nullptr;
     QWidget *mInputTabSheet = nullptr;
     QWidget *mOutputTabSheet = nullptr;
-    QWidget *mGraphicsTabSheet = nullptr;
 
     QAction *mInputOpenAction = nullptr;
     QAction *mOutputOpenAction = nullptr;
@@ -150,54 +160,13 @@ private:
     QAction *mExitAction = nullptr;
 
     TInputSheetPage *mInputSheet = nullptr;
+    TGraphicsPage *mGraphicsPage = nullptr;
+    QAction *mOutputOpenForGraphics = nullptr;
 
     // Output sheet
     QPlainTextEdit *mOutputMemo = nullptr;
     QPushButton *mOutputOpenButton = nullptr;
     QPushButton *mViewGraphButton = nullptr;
-
-    // ---- Graphics tab ----------------------------------------------------------------------
-public:
-    /// Offers the charts of the output file named by OutFileName, or nothing without a source.
-    void ShowGraphicsTab();
-    void GoButton1Click();
-    void GoButton3Click();
-    void SelectButtonClick();
-    void CommentButtonClick();
-    /// "Make graph": opens an output file and offers its charts.
-    void OutputOpenForGraphicsExecute();
-
-private:
-    /// Draws chart kind from the output file; true when it is on view.
-    bool GoTail(int kind);
-    void FillOutputMemo();
-    /// The steps shared by "Open output" and "Make graph": the dialog, the file check and the
-    /// loading. False when the dialog was cancelled.
-    bool OpenOutputFile();
-    void ShowPanels(bool analysis, bool prediction);
-
-    /// The output file opened by "Open output" or "Make graph": its charts take the trend
-    /// and the runoff divide from the files, since no run of this session wrote them.
-    QString mOpenedOutput;
-    QAction *mOutputOpenForGraphics = nullptr;
-    TGraphView *mGraphImage = nullptr;
-    TGraphView *mPictureImage = nullptr;
-    QPushButton *mSeeGraphButton = nullptr;
-    QPushButton *mMakeGraphButton = nullptr;
-    QPushButton *mSaveGraphButton = nullptr;
-    QPushButton *mSelectButton = nullptr;
-    QPushButton *mCommentButton = nullptr;
-    QWidget *mPanel1 = nullptr;
-    QWidget *mPanel3 = nullptr;
-    QRadioButton *mRunoffRadioButton = nullptr;
-    QRadioButton *mRechRadioButton = nullptr;
-    QRadioButton *mAlphaRadioButton = nullptr;
-    QRadioButton *mCalcObsRadioButton = nullptr;
-    QRadioButton *mRainRunRadioButton = nullptr;
-    QRadioButton *mRadioButton3 = nullptr;
-    QRadioButton *mRadioButton4 = nullptr;
-    QRadioButton *mRadioButton5 = nullptr;
-    // ---- end of Graphics tab ---------------------------------------------------------------
 };
 
 } // namespace quellow

@@ -10,6 +10,7 @@
 #include "model/UTextFields.h"
 #include "ui/UCommentForm.h"
 #include "ui/UDialogs.h"
+#include "ui/UGraphicsPage.h"
 #include "ui/UInputSheetPage.h"
 
 #include <QComboBox>
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableWidget>
 
 namespace quellow {
@@ -121,36 +121,40 @@ bool TRainForm::CheckInputData()
 
 void TRainForm::RunModel()
 {
+    if (DMQuellow.Analysis)
+        runAnalysis();
+    else
+        runPrediction();
+}
+
+void TRainForm::runAnalysis()
+{
+    auto &run = URainRun::State;
+    mGraphicsPage->setLevelCaption(true);
+    // Five silent trials and the final run; each completed run gets its pause, the trials 2
+    // to 5 their progress line.
+    TProgressHooks hooks([this](int done) {
+        Dialogs().Pause(ProgressPause);
+        static const char *const lines[] = {nullptr,
+                                            nullptr,
+                                            " Progress 40% ....",
+                                            " Progress 60% ....",
+                                            " Progress 75% ....",
+                                            " Progress 90% ...."};
+        if (done >= 2 && done <= 5)
+            mInputSheet->addProgress(QLatin1String(lines[done]));
+    });
+    const bool written = URainRun::DivideSearch(&hooks);
+    if (run.DataCount > 0)
+        mInputSheet->showDataCount(run.DataCount);
+    RunStopped =
+        !written || !run.RunOK || run.NoDryData || run.TooFewLowRain || DMQuellow.RunHalted;
+}
+
+void TRainForm::runPrediction()
+{
     auto &dm = DMQuellow;
     auto &run = URainRun::State;
-    auto *radioButton4 = findChild<QRadioButton *>(QStringLiteral("RadioButton4"));
-
-    if (dm.Analysis) {
-        if (radioButton4)
-            radioButton4->setText(QStringLiteral("Watertable in time"));
-        // Five silent trials and the final run; each completed run gets its pause, the
-        // trials 2 to 5 their progress line.
-        TProgressHooks hooks([this](int done) {
-            Dialogs().Pause(ProgressPause);
-            static const char *const lines[] = {nullptr,
-                                                nullptr,
-                                                " Progress 40% ....",
-                                                " Progress 60% ....",
-                                                " Progress 75% ....",
-                                                " Progress 90% ...."};
-            if (done >= 2 && done <= 5)
-                mInputSheet->addProgress(QLatin1String(lines[done]));
-        });
-        const bool written = URainRun::DivideSearch(&hooks);
-        if (run.DataCount > 0)
-            mInputSheet->showDataCount(run.DataCount);
-        if (!written || !run.RunOK || run.NoDryData || run.TooFewLowRain || dm.RunHalted)
-            RunStopped = true;
-        else
-            RunStopped = false;
-        return;
-    }
-
     // A prediction is judged by its own outcome only: flags of an earlier analysis do not
     // count here.
     run.RunOK = false;
@@ -160,9 +164,7 @@ void TRainForm::RunModel()
     run.NonPositiveSlope = false;
     dm.RunHalted = false;
     run.StorageOK = true;
-    if (radioButton4)
-        radioButton4->setText(dm.Drainage ? QStringLiteral("Watertable in time")
-                                          : QStringLiteral("Reservoir storage"));
+    mGraphicsPage->setLevelCaption(dm.Drainage);
     UPrediction::RunPrediction();
     run.RunOK = !UPrediction::State.PredFailed;
     if (UPrediction::State.PredFailed) {
@@ -186,21 +188,31 @@ void TRainForm::InputSaveActionExecute()
 
 bool TRainForm::SaveRun()
 {
-    auto &dm = DMQuellow;
     // Each Save/Run judges its own prediction: a failure of an earlier one does not count.
     UPrediction::State.PredFailed = false;
+    if (!validateSheet())
+        return false;
+    const std::string inputName = DMQuellow.FileName;
+    if (!DMQuellow.WriteInputFile())
+        return false;
+    // The model and the sheet keep the complete rows only, in their order, as the file does.
+    const bool anyRemoved = compactRows();
+    mInputSheet->showValidRows(mInputSheet->ValidCount, anyRemoved);
+    if (!runWithProgress(inputName))
+        return false;
+    return FileResults(inputName);
+}
 
+bool TRainForm::validateSheet()
+{
     if (!mInputSheet->checkDataCount())
         return false;
     if (mInputSheet->analysisChosen() && !mInputSheet->checkMaxEscape())
         return false;
-
     if (!AskInputFileName() || RunStopped) {
         message("The input data were not saved");
         return false;
     }
-    const std::string inputName = dm.FileName;
-
     if (!mInputSheet->readRows())
         return false;
     if (!CheckInputData()) {
@@ -220,49 +232,7 @@ bool TRainForm::SaveRun()
                 "at most 1500 data.");
         return false;
     }
-    if (!mInputSheet->readBoxes())
-        return false;
-
-    if (!dm.WriteInputFile())
-        return false;
-
-    // The model and the sheet keep the complete rows only, in their order, as the file does.
-    const bool anyRemoved = compactRows();
-    mInputSheet->showValidRows(validCount, anyRemoved);
-
-    mInputSheet->clearProgress(false);
-    mInputSheet->addProgress(QStringLiteral(" Saving data ....."));
-    Dialogs().Pause(ProgressPause);
-    mInputSheet->addProgress(QStringLiteral(" Progress 25% ...."));
-
-    RunModel();
-
-    const auto &run = URainRun::State;
-    const bool file =
-        run.StorageOK && !UPrediction::State.PredFailed && !dm.RunHalted && !RunStopped;
-    if (!file) {
-        mInputSheet->clearProgress(true);
-        dm.RunHalted = false;
-        dm.FileName = inputName;
-        ShowTab(TTab::Input);
-        return false;
-    }
-
-    const std::string outputName = ChangeFileExt(inputName, ".out");
-    dm.FileName = outputName;
-    if (!dm.LoadTextFile(outputName)) {
-        mInputSheet->clearProgress(true);
-        return false;
-    }
-    mInputSheet->addProgress(QStringLiteral(" Filing results .."));
-    Dialogs().Pause(ProgressPause);
-    mInputSheet->clearProgress(true);
-
-    message("The input is saved in " + inputName + " ;" +
-            " Calculations were done and the output is saved in  " + outputName);
-
-    FileResults();
-    return true;
+    return mInputSheet->readBoxes();
 }
 
 bool TRainForm::compactRows()
@@ -290,23 +260,54 @@ bool TRainForm::compactRows()
     return anyRemoved;
 }
 
-void TRainForm::FileResults()
+bool TRainForm::runWithProgress(const std::string &inputName)
 {
     auto &dm = DMQuellow;
-    mOutputMemo->clear();
-    QStringList lines;
-    const int count = qMin<int>(dm.NrOfLines, static_cast<int>(dm.OutLines.size()));
-    lines.reserve(count);
-    for (int i = 0; i < count; ++i)
-        lines.append(QString::fromStdString(dm.OutLines[i]));
-    mOutputMemo->setPlainText(lines.join(QLatin1Char('\n')));
+    mInputSheet->clearProgress(false);
+    mInputSheet->addProgress(QStringLiteral(" Saving data ....."));
+    Dialogs().Pause(ProgressPause);
+    mInputSheet->addProgress(QStringLiteral(" Progress 25% ...."));
+
+    RunModel();
+
+    const auto &run = URainRun::State;
+    const bool file =
+        run.StorageOK && !UPrediction::State.PredFailed && !dm.RunHalted && !RunStopped;
+    if (file)
+        return true;
+    mInputSheet->clearProgress(true);
+    dm.RunHalted = false;
+    dm.FileName = inputName;
+    ShowTab(TTab::Input);
+    return false;
+}
+
+bool TRainForm::FileResults(const std::string &inputName)
+{
+    auto &dm = DMQuellow;
+    const std::string outputName = ChangeFileExt(inputName, ".out");
+    dm.FileName = outputName;
+    if (!dm.LoadTextFile(outputName)) {
+        mInputSheet->clearProgress(true);
+        return false;
+    }
+    mInputSheet->addProgress(QStringLiteral(" Filing results .."));
+    Dialogs().Pause(ProgressPause);
+    mInputSheet->clearProgress(true);
+
+    message("The input is saved in " + inputName + " ;" +
+            " Calculations were done and the output is saved in  " + outputName);
+
+    fillOutputMemo();
     dm.OutFileName = dm.FileName;
+    mGraphicsPage->setOpenedOutput(QString());
     SetDialogFolders(folderOf(dm.OutFileName));
     mOutputMemo->show();
     ResultsReady = true;
     ShowTab(TTab::Output);
     // Showing the Output tab clears the flag; the output just filed is ready for the graphs.
-    GraphSourceReady = true;
+    mGraphicsPage->SourceReady = true;
+    return true;
 }
 
 } // namespace quellow

@@ -1,3 +1,4 @@
+#include "QuellowVersion.h"
 #include "model/UDMQuellow.h"
 #include "ui/UAlfaForm.h"
 #include "ui/UCommentForm.h"
@@ -9,10 +10,17 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char **argv)
 {
     using namespace quellow;
 
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("quellow " QUELLOW_VERSION "\n", stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     SetUpApplication();
 

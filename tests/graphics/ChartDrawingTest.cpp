@@ -5,7 +5,11 @@
 #include "model/URainRun.h"
 #include "tests/support/TRecordingPrompts.h"
 
+#include "graphics/UChartFonts.h"
+
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +111,24 @@ TEST_F(ChartDrawing, FrameAxesAndTicks)
     // A tick label ends 6 pixels left of its tick.
     EXPECT_GT(countIn(image, White, 40, 380, 64, 398), 0);
     EXPECT_EQ(countIn(image, White, 64, 380, 66, 398), 0);
+}
+
+// The footer names the program and ends there: it points at no address.
+TEST_F(ChartDrawing, FooterNamesTheProgramOnly)
+{
+    ASSERT_TRUE(makeFromFile("analysis-small.out", 1));
+    QImage expected = NewChartImage();
+    {
+        QPainter painter(&expected);
+        const QFont font = UChartFonts::ChartFont(8);
+        painter.setFont(font);
+        painter.setPen(QColor(0, 0, 0));
+        painter.drawText(QPoint(20, 450 + QFontMetrics(font, &expected).ascent()),
+                         QStringLiteral("Quellow program"));
+    }
+    // Below the plot panel, from the footer's start to the right edge.
+    EXPECT_EQ(image.copy(20, 446, 603, 19), expected.copy(20, 446, 603, 19));
+    EXPECT_GT(countIn(image, 0, 20, 446, 120, 465), 0); // black text is there at all
 }
 
 TEST_F(ChartDrawing, ObservedPointsAreAquaCirclesAtTheNextTime)

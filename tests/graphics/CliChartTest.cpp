@@ -79,7 +79,7 @@ TEST_F(CliChart, DescribeReportsTheLayout)
               "\"XIntervals\":4,\"YIntervals\":4,\"XDecimals\":1,\"YDecimals\":1,"
               "\"YLabels\":[\"2.0\",\"1.5\",\"1.0\",\"0.5\",\"0.0\"],"
               "\"XLabels\":[\"0.0\",\"1.0\",\"2.0\",\"3.0\",\"4.0\"],"
-              "\"XCaption\":\"Time\",\"YCaption\":\"Water table height (predicted, m)\","
+              "\"XCaption\":\"Time\",\"YCaption\":\"Water table height (predicted, mm)\","
               "\"Legends\":[],\"NrOfData\":5,\"RSquare\":0}\n");
 }
 

@@ -239,12 +239,20 @@ TEST_F(ChartEngine, KindsTakeTheirOwnRanges)
     ASSERT_TRUE(PrepareChart(5));
     EXPECT_EQ(Chart.YFactor, 1);
     EXPECT_EQ(Chart.YTop, 2); // 1.045 + 0.5
-    EXPECT_EQ(Chart.YCaption, "Water table height (predicted, m)");
+    EXPECT_EQ(Chart.YCaption, "Water table height (predicted, mm)");
     DMQuellow.Drainage = false;
     DMQuellow.PlotY5 = {0.001, 0.002, 0.003};
     ASSERT_TRUE(PrepareChart(5));
     EXPECT_EQ(Chart.YFactor, 1000);
-    EXPECT_EQ(Chart.YCaption, " Reservoir storage predicted (mmm)"); // no text of its own
+    EXPECT_EQ(Chart.YCaption, " Reservoir storage (mm) * 1000");
+    // Head and storage are in mm: every caption says so.
+    DMQuellow.PlotY5 = {70.19, 210.3, 1250};
+    ASSERT_TRUE(PrepareChart(5));
+    EXPECT_EQ(Chart.YCaption, " Reservoir storage predicted (mm)");
+    DMQuellow.Drainage = true;
+    DMQuellow.PlotY5 = {0.2, 0.5, 0.8};
+    ASSERT_TRUE(PrepareChart(5));
+    EXPECT_EQ(Chart.YCaption, "Water table height (mm) * 10");
 }
 
 TEST_F(ChartEngine, PixelsSitFivePixelsAboveTheTickScale)

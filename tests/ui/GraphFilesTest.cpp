@@ -3,6 +3,8 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "ui/UGraphicsPage.h"
+
 #include "ui/UGraphView.h"
 
 #include <QAction>
@@ -101,7 +103,7 @@ void GraphFilesTest::openOutputShowsTheFileOnTheOutputTab()
     QVERIFY(Shown(form, "ViewGraphButton"));
     QVERIFY(!Button(form, "CommentButton")->isEnabled());
     // The Output tab's own handler ran: the graphs wait for "View graph".
-    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(!form.GraphicsPage()->SourceReady);
     // Every dialog now starts in the file's folder.
     QCOMPARE(form.DialogFolders.GraphSave, dir.path());
     QCOMPARE(form.DialogFolders.InputOpen, dir.path());
@@ -207,7 +209,7 @@ void GraphFilesTest::makeGraphOffersThePanelOfTheFile()
     QCOMPARE(Shown(form, "Panel3"), !analysis);
     QCOMPARE(Child<QRadioButton>(form, "RadioButton4")->text(), fourth);
     QVERIFY(!Button(form, "SelectButton")->isEnabled());
-    QVERIFY(form.GraphSourceReady);
+    QVERIFY(form.GraphicsPage()->SourceReady);
     QVERIFY(form.ResultsReady);
     QCOMPARE(form.StatusText(),
              QStringLiteral("The output file can be imported into spreadsheets"));

@@ -3,6 +3,8 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "ui/UGraphicsPage.h"
+
 #include "graphics/UChartDrawing.h"
 #include "ui/UCommentForm.h"
 #include "ui/UGraphView.h"
@@ -86,6 +88,7 @@ private slots:
     void everyGoDrawsTheChartOfTheDrawingCode();
     void rechargeRunoffEnablesCommentAndSelectTakesItBack();
     void alphaChartKeepsTheDivideOfItsFile();
+    void goSitsAtOnePlaceAndButtonTextsFit();
     void showingTheTabAgainDropsTheChart();
     void unreadableOutputDrawsNothing();
     void radioChoicesSurviveAndPanelsExcludeEachOtherOnly();
@@ -230,7 +233,7 @@ void GraphTabTest::everyGoDrawsTheChartOfTheDrawingCode()
     Button(form, qPrintable(go))->click();
 
     QVERIFY2(dialogs.Messages.isEmpty(), qPrintable(dialogs.Messages.join('|')));
-    QCOMPARE(int(form.GraphKind), kind);
+    QCOMPARE(int(form.GraphicsPage()->GraphKind), kind);
     QVERIFY(Shown(form, "GraphImage"));
     QVERIFY(!Shown(form, "Panel1"));
     QVERIFY(!Shown(form, "Panel3"));
@@ -274,6 +277,27 @@ void GraphTabTest::alphaChartKeepsTheDivideOfItsFile()
         QVERIFY(View(form, "GraphImage")->Image() == first);
         QCOMPARE(ModelValues.Divide, later);
     }
+}
+
+void GraphTabTest::goSitsAtOnePlaceAndButtonTextsFit()
+{
+    TRainForm form;
+    auto *page = Child<QWidget>(form, "GraphicsTabSheet");
+    QPushButton *go1 = Button(form, "GoButton1");
+    QPushButton *go3 = Button(form, "GoButton3");
+    QCOMPARE(go1->mapTo(page, QPoint()), go3->mapTo(page, QPoint()));
+    QCOMPARE(go1->size(), go3->size());
+
+    // Right to left along the bottom row: each text has its room, no button covers another.
+    int right = page->width() + 10000;
+    for (const char *name : {"SeeGraphButton", "MakeGraphButton", "SaveGraphButton", "SelectButton",
+                             "CommentButton"}) {
+        QPushButton *button = Button(form, name);
+        QVERIFY2(button->width() >= button->sizeHint().width(), name);
+        QVERIFY2(button->geometry().right() < right, name);
+        right = button->geometry().left();
+    }
+    QVERIFY(go1->width() >= go1->sizeHint().width());
 }
 
 void GraphTabTest::rechargeRunoffEnablesCommentAndSelectTakesItBack()

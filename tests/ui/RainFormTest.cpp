@@ -3,6 +3,8 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "ui/UGraphicsPage.h"
+
 #include "ui/UCommentForm.h"
 #include "ui/UFinishForm.h"
 #include "ui/UStartup.h"
@@ -95,14 +97,14 @@ void RainFormTest::introTabHandler()
     DMQuellow.MaxStor = 0;
     DMQuellow.InitStor = 7;
     DMQuellow.MaxEscape = 0;
-    form.GraphSourceReady = true;
+    form.GraphicsPage()->SourceReady = true;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // The opening tab's handler runs when the window appears.
     QCOMPARE(form.StatusText(), QStringLiteral("Click on the Input tab to proceed."));
     QVERIFY(!form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(!form.GraphicsPage()->SourceReady);
     QVERIFY(DMQuellow.Analysis);
     QCOMPARE(DMQuellow.ModeTag, std::string(" Ana"));
     QCOMPARE(DMQuellow.MaxStor, 50.0);
@@ -116,14 +118,14 @@ void RainFormTest::inputTabHandler()
     TScriptedDialogs dialogs;
     TRainForm form;
     form.IntroTabSheetShow();
-    form.GraphSourceReady = true;
+    form.GraphicsPage()->SourceReady = true;
     form.ShowTab(TRainForm::TTab::Input);
     QCOMPARE(form.StatusText(),
              QStringLiteral("Enter data or use \"Open input\" to see examples under \"Data\" or to "
                             "edit existing files. Thereafter use \"Save/Run\"."));
     QVERIFY(form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(!form.GraphicsPage()->SourceReady);
     QCOMPARE(Grid(form)->rowCount(), 15);
 
     // Coming back with data on the sheet keeps them.
@@ -138,14 +140,14 @@ void RainFormTest::outputTabHandler()
     TRainForm form;
     form.IntroTabSheetShow();
     form.ShowTab(TRainForm::TTab::Input);
-    form.GraphSourceReady = true;
+    form.GraphicsPage()->SourceReady = true;
     form.ShowTab(TRainForm::TTab::Output);
     QCOMPARE(form.StatusText(),
              QStringLiteral("The output file can be inspected. Use \"Open output\" to see examples "
                             "under \"Data\" or to inspect any other output file."));
     QVERIFY(!form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphSourceReady);
+    QVERIFY(!form.GraphicsPage()->SourceReady);
     QVERIFY(form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
 
     form.ResultsReady = true;
@@ -191,8 +193,7 @@ void RainFormTest::tabHandlersHideTheCommentWindow()
     TRainForm form;
     TCommentForm comment;
     form.SetCommentForm(&comment);
-    auto *button = new QPushButton(QStringLiteral("Comment"), &form);
-    button->setObjectName(QStringLiteral("CommentButton"));
+    auto *button = Button(form, "CommentButton");
     for (auto tab : {TRainForm::TTab::Input, TRainForm::TTab::Output, TRainForm::TTab::Intro}) {
         comment.show();
         button->setEnabled(true);

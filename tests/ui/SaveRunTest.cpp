@@ -3,6 +3,8 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "ui/UGraphicsPage.h"
+
 #include "model/UFileUtil.h"
 #include "model/UPrediction.h"
 #include "model/URainRun.h"
@@ -135,7 +137,7 @@ void SaveRunTest::predictionFromSheetToOutputTab()
              QString::fromUtf8(written).replace("\r\n", "\n"));
     QVERIFY(!form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
     QVERIFY(form.ResultsReady);
-    QVERIFY(form.GraphSourceReady);
+    QVERIFY(form.GraphicsPage()->SourceReady);
     QCOMPARE(DMQuellow.OutFileName, output.toStdString());
     QCOMPARE(form.DialogFolders.InputSave, dir.path());
 

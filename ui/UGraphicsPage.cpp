@@ -1,6 +1,6 @@
-// The Graphics tab of the main window: the chart choice per output mode, the chart and the
-// picture on view, and the actions that open output files and open and save graph files.
-#include "ui/URainForm.h"
+// The Graphics tab: the chart choice per output mode, the chart and the picture on view, and
+// the graph files opened and saved from it.
+#include "ui/UGraphicsPage.h"
 
 #include "graphics/UChartDrawing.h"
 #include "model/UDMQuellow.h"
@@ -8,15 +8,16 @@
 #include "ui/UCommentForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UGraphView.h"
+#include "ui/URainForm.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImageReader>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStringList>
+
+#include <exception>
 
 namespace quellow {
 
@@ -25,11 +26,7 @@ namespace {
 const QString GraphicsStatus = QStringLiteral(
     "Graphics presentations of output data can be seen and saved. Use \"Make graph\" to open an "
     "output file and make the graphs.");
-const QString OutputOpenedStatus =
-    QStringLiteral("The output file can be imported into spreadsheets");
 
-const char *const NoOutputSelected = "No output file selected";
-const char *const OutputMissing = "File does not exist, please select another one,";
 const char *const NoGraphSelected = "No graphics file selected";
 const char *const GraphMissing = "File does not exist, please select another one";
 const char *const GraphNotSaved = "The graph was not saved";
@@ -42,6 +39,11 @@ const QString StorageCaption = QStringLiteral("Reservoir storage");
 // Places on the tab, in pixels from its left and top edges.
 constexpr QRect ChartPlace(16, 0, UChartDrawing::ChartWidth, UChartDrawing::ChartHeight);
 constexpr int ButtonTop = 479;
+constexpr int ButtonRowRight = 640;
+constexpr int ButtonGap = 10;
+// Both selection panels lie at one place, so "Go" is at the same spot on either.
+constexpr QRect PanelPlace(144, 104, 225, 201);
+constexpr QRect GoPlace(72, 162, 81, 27);
 
 void message(const std::string &text)
 {
@@ -53,23 +55,35 @@ QString folderOf(const QString &path)
     return QFileInfo(path).absolutePath();
 }
 
-QPushButton *button(QWidget *parent, const char *name, const char *caption, QRect place)
+QPushButton *button(QWidget *parent, const char *name, const char *caption)
 {
     auto *result = new QPushButton(QLatin1String(caption), parent);
     result->setObjectName(QLatin1String(name));
-    result->setGeometry(place);
     return result;
 }
 
+/// Places a row of buttons from the right: each at its given left edge and width, unless its
+/// text needs more room, and never over its right-hand neighbour.
+void placeButtonRow(std::initializer_list<std::pair<QPushButton *, QRect>> row)
+{
+    int right = ButtonRowRight;
+    for (const auto &[btn, place] : row) {
+        const int width = qMax(place.width(), btn->sizeHint().width());
+        const int left = qMin(place.left(), right - width);
+        btn->setGeometry(left, place.top(), width, place.height());
+        right = left - ButtonGap;
+    }
+}
+
 /// A selection panel: a frame "Select graph" around radio buttons and a bold "Go" button.
-QWidget *panel(QWidget *page, const char *name, const char *frameName, QRect place)
+QWidget *panel(QWidget *page, const char *name, const char *frameName)
 {
     auto *result = new QWidget(page);
     result->setObjectName(QLatin1String(name));
-    result->setGeometry(place);
+    result->setGeometry(PanelPlace);
     auto *frame = new QGroupBox(QStringLiteral("Select graph"), result);
     frame->setObjectName(QLatin1String(frameName));
-    frame->setGeometry(0, 0, place.width(), place.height());
+    frame->setGeometry(0, 0, PanelPlace.width(), PanelPlace.height());
     result->hide();
     return result;
 }
@@ -85,7 +99,7 @@ QRadioButton *radio(QWidget *panel, const char *name, const char *caption, int t
     return result;
 }
 
-QPushButton *goButton(QWidget *panel, const char *name, QRect place)
+QPushButton *goButton(QWidget *panel, const char *name)
 {
     auto *frame = panel->findChild<QGroupBox *>();
     auto *result = new QPushButton(QStringLiteral("Go"), frame);
@@ -93,7 +107,7 @@ QPushButton *goButton(QWidget *panel, const char *name, QRect place)
     QFont font = result->font();
     font.setBold(true);
     result->setFont(font);
-    result->setGeometry(place);
+    result->setGeometry(GoPlace);
     return result;
 }
 
@@ -101,90 +115,115 @@ QPushButton *goButton(QWidget *panel, const char *name, QRect place)
 
 // ---- Building the tab ------------------------------------------------------------------------
 
-void TRainForm::BuildGraphicsPage(QWidget *page)
+TGraphicsPage::TGraphicsPage(TDialogFolders &folders, QWidget *parent)
+    : QWidget(parent), mFolders(folders)
 {
-    QFont font = page->font();
+    setObjectName(QStringLiteral("GraphicsTabSheet"));
+    QFont font = this->font();
     font.setPixelSize(13);
-    page->setFont(font);
+    setFont(font);
 
-    mGraphImage = new TGraphView(page);
+    mGraphImage = new TGraphView(this);
     mGraphImage->setObjectName(QStringLiteral("GraphImage"));
     mGraphImage->setGeometry(ChartPlace);
     mGraphImage->hide();
     // A picture opened from a file lies where the chart lies, so a saved chart opened again
     // looks exactly as it did when drawn.
-    mPictureImage = new TGraphView(page);
+    mPictureImage = new TGraphView(this);
     mPictureImage->setObjectName(QStringLiteral("PictureImage"));
     mPictureImage->setGeometry(ChartPlace);
     mPictureImage->hide();
 
-    mSeeGraphButton = button(page, "SeeGraphButton", "Open graph", {551, ButtonTop, 89, 25});
-    mMakeGraphButton = button(page, "MakeGraphButton", "Make graph", {447, ButtonTop, 89, 25});
-    mSaveGraphButton = button(page, "SaveGraphButton", "Save graph", {343, ButtonTop, 89, 25});
-    mSelectButton = button(page, "SelectButton", "Select graph", {232, ButtonTop, 91, 25});
+    createButtons();
+    createPanels();
+}
+
+void TGraphicsPage::createButtons()
+{
+    mGraphOpenAction = new QAction(QStringLiteral("Open &Graph"), this);
+    mGraphOpenAction->setObjectName(QStringLiteral("GraphOpenAction"));
+    mGraphSaveAction = new QAction(QStringLiteral("Save g&Raph"), this);
+    mGraphSaveAction->setObjectName(QStringLiteral("GraphSaveAction"));
+
+    mSeeGraphButton = button(this, "SeeGraphButton", "Open graph");
+    mMakeGraphButton = button(this, "MakeGraphButton", "Make graph");
+    mSaveGraphButton = button(this, "SaveGraphButton", "Save graph");
+    mSelectButton = button(this, "SelectButton", "Select graph");
     mSelectButton->setEnabled(false);
-    mCommentButton = button(page, "CommentButton", "Comment", {136, ButtonTop + 1, 75, 25});
+    mCommentButton = button(this, "CommentButton", "Comment");
     mCommentButton->setEnabled(false);
+    placeButtonRow({{mSeeGraphButton, {551, ButtonTop, 89, 25}},
+                    {mMakeGraphButton, {447, ButtonTop, 89, 25}},
+                    {mSaveGraphButton, {343, ButtonTop, 89, 25}},
+                    {mSelectButton, {232, ButtonTop, 91, 25}},
+                    {mCommentButton, {136, ButtonTop + 1, 75, 25}}});
 
-    mPanel1 = panel(page, "Panel1", "RadioGroup1", {144, 104, 225, 201});
-    mRunoffRadioButton = radio(mPanel1, "RunoffRadioButton", "Runoff in time", 24);
-    mRunoffRadioButton->setChecked(true);
-    mRechRadioButton = radio(mPanel1, "RechRadioButton", "Rain/Recharge", 50);
-    mAlphaRadioButton = radio(mPanel1, "AlphaRadioButton", "Alpha and runoff", 76);
-    mCalcObsRadioButton = radio(mPanel1, "CalcObsRadioButton", "Observed-calculated", 102);
-    mRainRunRadioButton = radio(mPanel1, "RainRunRadioButton", "Recharge-Runoff", 128);
-    auto *go1 = goButton(mPanel1, "GoButton1", {72, 162, 81, 27});
-
-    mPanel3 = panel(page, "Panel3", "RadioGroup3", {176, 144, 209, 121});
-    mRadioButton3 = radio(mPanel3, "RadioButton3", "Runoff in time", 22);
-    mRadioButton3->setChecked(true);
-    mRadioButton4 = radio(mPanel3, "RadioButton4", "Watertable in time", 46);
-    mRadioButton5 = radio(mPanel3, "RadioButton5", "Rain/Recharge", 70);
-    auto *go3 = goButton(mPanel3, "GoButton3", {150, 90, 51, 25});
-
-    mOutputOpenForGraphics = new QAction(QStringLiteral("Open &Graph"), this);
-    mOutputOpenForGraphics->setObjectName(QStringLiteral("OutputOpenForGraphics"));
-
-    connect(go1, &QPushButton::clicked, this, &TRainForm::GoButton1Click);
-    connect(go3, &QPushButton::clicked, this, &TRainForm::GoButton3Click);
-    connect(mSelectButton, &QPushButton::clicked, this, &TRainForm::SelectButtonClick);
-    connect(mCommentButton, &QPushButton::clicked, this, &TRainForm::CommentButtonClick);
-    connect(mOutputOpenForGraphics, &QAction::triggered, this,
-            &TRainForm::OutputOpenForGraphicsExecute);
-    connect(mMakeGraphButton, &QPushButton::clicked, mOutputOpenForGraphics, &QAction::trigger);
-    // The menu's actions exist already; the buttons run them and follow their state.
+    connect(mGraphOpenAction, &QAction::triggered, this, &TGraphicsPage::GraphOpenActionExecute);
+    connect(mGraphSaveAction, &QAction::triggered, this, &TGraphicsPage::GraphSaveActionExecute);
+    connect(mSelectButton, &QPushButton::clicked, this, &TGraphicsPage::SelectButtonClick);
+    connect(mCommentButton, &QPushButton::clicked, this, &TGraphicsPage::CommentButtonClick);
+    connect(mMakeGraphButton, &QPushButton::clicked, this, &TGraphicsPage::makeGraphRequested);
+    // The buttons run the menu's actions and follow their state.
     connect(mSeeGraphButton, &QPushButton::clicked, mGraphOpenAction, &QAction::trigger);
     connect(mSaveGraphButton, &QPushButton::clicked, mGraphSaveAction, &QAction::trigger);
     connect(mGraphSaveAction, &QAction::enabledChanged, mSaveGraphButton, &QWidget::setEnabled);
     mSaveGraphButton->setEnabled(mGraphSaveAction->isEnabled());
 }
 
+void TGraphicsPage::createPanels()
+{
+    mPanel1 = panel(this, "Panel1", "RadioGroup1");
+    mRunoffRadioButton = radio(mPanel1, "RunoffRadioButton", "Runoff in time", 24);
+    mRunoffRadioButton->setChecked(true);
+    mRechRadioButton = radio(mPanel1, "RechRadioButton", "Rain/Recharge", 50);
+    mAlphaRadioButton = radio(mPanel1, "AlphaRadioButton", "Alpha and runoff", 76);
+    mCalcObsRadioButton = radio(mPanel1, "CalcObsRadioButton", "Observed-calculated", 102);
+    mRainRunRadioButton = radio(mPanel1, "RainRunRadioButton", "Recharge-Runoff", 128);
+    mGoButton1 = goButton(mPanel1, "GoButton1");
+
+    mPanel3 = panel(this, "Panel3", "RadioGroup3");
+    mRadioButton3 = radio(mPanel3, "RadioButton3", "Runoff in time", 24);
+    mRadioButton3->setChecked(true);
+    mRadioButton4 = radio(mPanel3, "RadioButton4", "Watertable in time", 50);
+    mRadioButton5 = radio(mPanel3, "RadioButton5", "Rain/Recharge", 76);
+    mGoButton3 = goButton(mPanel3, "GoButton3");
+
+    connect(mGoButton1, &QPushButton::clicked, this, &TGraphicsPage::GoButton1Click);
+    connect(mGoButton3, &QPushButton::clicked, this, &TGraphicsPage::GoButton3Click);
+}
+
 // ---- Choosing a chart ------------------------------------------------------------------------
 
-void TRainForm::GraphicsTabSheetShow()
+void TGraphicsPage::hideComment()
 {
-    ShowStatus(GraphicsStatus);
-    mInputSaveAction->setEnabled(false);
+    if (mCommentForm)
+        mCommentForm->hide();
+    mCommentButton->setEnabled(false);
+}
+
+void TGraphicsPage::GraphicsTabSheetShow()
+{
+    emit statusChanged(GraphicsStatus);
     mGraphSaveAction->setEnabled(false);
     mSeeGraphButton->show();
     mGraphImage->hide();
     mPictureImage->hide();
-    HideCommentWindow();
+    hideComment();
     ShowGraphicsTab();
 }
 
-void TRainForm::ShowPanels(bool analysis, bool prediction)
+void TGraphicsPage::ShowPanels(bool analysis, bool prediction)
 {
     mPanel1->setVisible(analysis);
     mPanel3->setVisible(prediction);
 }
 
-void TRainForm::ShowGraphicsTab()
+void TGraphicsPage::ShowGraphicsTab()
 {
     mGraphSaveAction->setEnabled(false);
     // No chart is on view while a panel or nothing is offered.
     mSelectButton->setEnabled(false);
-    if (GraphSourceReady && DMQuellow.ReadOutputHeader()) {
+    if (SourceReady && DMQuellow.ReadOutputHeader()) {
         // An analysis output has its dashes on line 15, a prediction output has not.
         const bool analysis = DMQuellow.OutTag == "----";
         ShowPanels(analysis, !analysis);
@@ -194,12 +233,34 @@ void TRainForm::ShowGraphicsTab()
     }
     mSeeGraphButton->show();
     if (!DMQuellow.Analysis)
-        mRadioButton4->setText(DMQuellow.Drainage ? WatertableCaption : StorageCaption);
+        setLevelCaption(DMQuellow.Drainage);
 }
 
-void TRainForm::GoButton1Click()
+void TGraphicsPage::setLevelCaption(bool drainage)
 {
-    HideCommentWindow();
+    mRadioButton4->setText(drainage ? WatertableCaption : StorageCaption);
+}
+
+void TGraphicsPage::prepareViewGraph()
+{
+    SourceReady = true;
+    mSelectButton->setEnabled(false);
+    mPictureImage->hide();
+}
+
+void TGraphicsPage::offerOpenedOutput(const QString &path)
+{
+    mOpenedOutput = path;
+    mGraphImage->hide();
+    mPictureImage->hide();
+    SourceReady = true;
+    hideComment();
+    ShowGraphicsTab();
+}
+
+void TGraphicsPage::GoButton1Click()
+{
+    hideComment();
     int kind = 0;
     if (mRunoffRadioButton->isChecked())
         kind = 1;
@@ -218,7 +279,7 @@ void TRainForm::GoButton1Click()
         mCommentButton->setEnabled(true);
 }
 
-void TRainForm::GoButton3Click()
+void TGraphicsPage::GoButton3Click()
 {
     int kind = 0;
     if (mRadioButton3->isChecked())
@@ -232,24 +293,25 @@ void TRainForm::GoButton3Click()
     GoTail(kind);
 }
 
-bool TRainForm::GoTail(int kind)
+bool TGraphicsPage::GoTail(int kind)
 {
     // Every "Go" reads the output file anew. When it cannot be read, its message has been
-    // shown and nothing is drawn: the panel stays for another choice.
-    // The alpha chart always takes the divide written in its output file: the model's divide
-    // may have changed since (a prediction box, a prediction file opened later). Drawing a
-    // chart leaves the model's divide as it was.
+    // shown and nothing is drawn: the panel stays for another choice. The alpha chart always
+    // takes the divide written in its file: the model's divide may have changed since (a
+    // prediction box, a prediction file opened later), and drawing leaves it as it was.
     const bool fromFiles =
         kind == 6 || (!mOpenedOutput.isEmpty() &&
                       QString::fromStdString(DMQuellow.OutFileName) == mOpenedOutput);
     const double modelDivide = ModelValues.Divide;
     QImage image = UChartDrawing::NewChartImage();
     bool drawn = false;
-    Guarded([&] {
+    try {
         drawn = UChartDrawing::MakeChart(kind, image,
                                          fromFiles ? UChartDrawing::TChartSource::FilesOnly
                                                    : UChartDrawing::TChartSource::Session);
-    });
+    } catch (const std::exception &error) {
+        message(error.what());
+    }
     ModelValues.Divide = modelDivide;
     if (!drawn)
         return false;
@@ -263,15 +325,15 @@ bool TRainForm::GoTail(int kind)
     return true;
 }
 
-void TRainForm::SelectButtonClick()
+void TGraphicsPage::SelectButtonClick()
 {
     mGraphImage->hide();
     mSelectButton->setEnabled(false);
-    HideCommentWindow();
+    hideComment();
     ShowGraphicsTab();
 }
 
-void TRainForm::CommentButtonClick()
+void TGraphicsPage::CommentButtonClick()
 {
     if (!mCommentForm)
         return;
@@ -280,92 +342,9 @@ void TRainForm::CommentButtonClick()
     mCommentForm->activateWindow();
 }
 
-void TRainForm::ViewGraphButtonClick()
-{
-    GraphSourceReady = true;
-    mSelectButton->setEnabled(false);
-    mPictureImage->hide();
-    if (CurrentTab() == TTab::Graphics)
-        GraphicsTabSheetShow();
-    else
-        ShowTab(TTab::Graphics);
-}
-
-// ---- Output files ----------------------------------------------------------------------------
-
-bool TRainForm::OpenOutputFile()
-{
-    auto &dm = DMQuellow;
-    const QString path =
-        Dialogs().OpenFileName({QStringLiteral("Output files (*.out)"), QStringLiteral("out"),
-                                DialogFolders.OutputOpen, QStringLiteral("Open output file")});
-    if (path.isEmpty()) {
-        message(NoOutputSelected);
-        return false;
-    }
-    dm.FileName = path.toStdString();
-    // A missing or unreadable file leaves the lines loaded before; the charts of the file
-    // named report the failed read themselves.
-    if (FileExists(dm.FileName))
-        dm.LoadTextFile(dm.FileName);
-    else
-        message(OutputMissing);
-    ShowStatus(OutputOpenedStatus);
-    return true;
-}
-
-void TRainForm::FillOutputMemo()
-{
-    const auto &dm = DMQuellow;
-    const int count = qMin<int>(dm.NrOfLines, static_cast<int>(dm.OutLines.size()));
-    QStringList lines;
-    lines.reserve(count);
-    for (int i = 0; i < count; ++i)
-        lines.append(QString::fromStdString(dm.OutLines[i]));
-    mOutputMemo->clear();
-    mOutputMemo->setPlainText(lines.join(QLatin1Char('\n')));
-}
-
-void TRainForm::OutputOpenActionExecute()
-{
-    if (!OpenOutputFile())
-        return;
-    auto &dm = DMQuellow;
-    FillOutputMemo();
-    dm.OutFileName = dm.FileName;
-    mOpenedOutput = QString::fromStdString(dm.OutFileName);
-    SetDialogFolders(folderOf(mOpenedOutput));
-    ResultsReady = true;
-    mViewGraphButton->show();
-    mSeeGraphButton->show();
-    HideCommentWindow();
-    if (CurrentTab() == TTab::Output)
-        OutputTabSheetShow();
-    else
-        ShowTab(TTab::Output);
-}
-
-void TRainForm::OutputOpenForGraphicsExecute()
-{
-    if (!OpenOutputFile())
-        return;
-    auto &dm = DMQuellow;
-    FillOutputMemo();
-    dm.OutFileName = dm.FileName;
-    mOpenedOutput = QString::fromStdString(dm.OutFileName);
-    SetDialogFolders(folderOf(mOpenedOutput));
-    mGraphImage->hide();
-    mPictureImage->hide();
-    ResultsReady = true;
-    mViewGraphButton->show();
-    GraphSourceReady = true;
-    HideCommentWindow();
-    ShowGraphicsTab();
-}
-
 // ---- Graph files -----------------------------------------------------------------------------
 
-void TRainForm::GraphOpenActionExecute()
+void TGraphicsPage::GraphOpenActionExecute()
 {
     auto &dm = DMQuellow;
     // What a picture that cannot be read leaves on view: the tab as it was.
@@ -379,7 +358,7 @@ void TRainForm::GraphOpenActionExecute()
 
     const QString path = Dialogs().OpenFileName(
         {QStringLiteral("Graph files (*.bmp *.png);;Bitmap files (*.bmp);;PNG images (*.png)"),
-         QStringLiteral("bmp"), DialogFolders.GraphOpen, QStringLiteral("Open graph")});
+         QStringLiteral("bmp"), mFolders.GraphOpen, QStringLiteral("Open graph")});
     if (path.isEmpty()) {
         message(NoGraphSelected);
         return;
@@ -399,10 +378,10 @@ void TRainForm::GraphOpenActionExecute()
         mGraphSaveAction->setEnabled(saveEnabled);
         return;
     }
-    SetDialogFolders(folderOf(path));
+    emit folderChosen(folderOf(path));
 
-    if (CurrentTab() != TTab::Graphics)
-        ShowTab(TTab::Graphics);
+    // From another tab the page comes to the front first (its show handler runs then).
+    emit showRequested();
     // A picture is shown alone: no choice, nothing to save again.
     ShowPanels(false, false);
     mSelectButton->setEnabled(false);
@@ -410,17 +389,17 @@ void TRainForm::GraphOpenActionExecute()
     mGraphImage->hide();
     mPictureImage->SetImage(picture);
     mPictureImage->show();
-    HideCommentWindow();
+    hideComment();
 }
 
-void TRainForm::GraphSaveActionExecute()
+void TGraphicsPage::GraphSaveActionExecute()
 {
     // Only a chart drawn here can be saved.
     if (!mGraphSaveAction->isEnabled() || mGraphImage->Image().isNull())
         return;
     QString path = Dialogs().SaveFileName(
         {QStringLiteral("Image files (*.bmp);;PNG images (*.png)"), QStringLiteral("bmp"),
-         DialogFolders.GraphSave, QStringLiteral("Save graph")});
+         mFolders.GraphSave, QStringLiteral("Save graph")});
     if (path.isEmpty()) {
         message(GraphNotSaved);
         return;
@@ -436,7 +415,7 @@ void TRainForm::GraphSaveActionExecute()
         return;
     }
     message(GraphSaved + name);
-    SetDialogFolders(folderOf(path));
+    emit folderChosen(folderOf(path));
 }
 
 } // namespace quellow

@@ -1,0 +1,33 @@
+# Installation and the Debian package: cmake --install puts the programs in bin/, the desktop
+# entry, its icon and the input file type under share/, and the examples under
+# share/quellow/examples; cpack --config CPackConfig.cmake builds the .deb.
+include(GNUInstallDirs)
+
+install(TARGETS quellow quellow-cli quellow-cli-chart RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES packaging/quellow.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES packaging/quellow.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES packaging/quellow-input.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(DIRECTORY Data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quellow/examples
+        FILES_MATCHING PATTERN "*.inp" PATTERN "README" PATTERN "LICENSE*")
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quellow)
+set(CPACK_PACKAGE_VENDOR "The Quellow developers")
+set(CPACK_PACKAGE_CONTACT "The Quellow developers <quellow@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "rainfall-runoff relations with two reservoirs in series")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quellow relates the rainfall on a catchment to its runoff with a dead-storage reservoir \
+and a main reservoir in series: it derives the main reservoir's response from measured series, \
+reconstructs the runoff, predicts runoff or water tables and draws the charts. The package \
+holds the window (quellow) and the command-line tool (quellow-cli).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+# The libraries come from the programs themselves (dpkg-shlibdeps); the charts are laid out for
+# the metrics of the fonts that fonts-liberation brings.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+include(CPack)

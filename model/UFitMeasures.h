@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+
+namespace quellow {
+
+/// How closely a calculated series follows a measured one, beside R square.
+struct TFitMeasures
+{
+    double NSE = 0;         ///< Nash-Sutcliffe efficiency: 1 - sum (o - s)^2 / sum (o - mean o)^2
+    double KGE = 0;         ///< Kling-Gupta efficiency, 2009 form (below)
+    double VolumeError = 0; ///< 100 * (sum s - sum o) / sum o (%)
+    bool Valid = false;     ///< at least two values, and the measured ones vary
+};
+
+/// The fit of simulated[k] against observed[k], k = 0..count-1:
+///   NSE = 1 - sum (o - s)^2 / sum (o - mean o)^2;
+///   KGE = 1 - sqrt((r - 1)^2 + (alpha - 1)^2 + (beta - 1)^2), r the linear correlation,
+///         alpha = sd(s) / sd(o), beta = mean(s) / mean(o);
+///   volume error = 100 * (sum s - sum o) / sum o.
+/// Fewer than two values or measured values without variation give Valid false (all 0). A
+/// simulated series without variation has r = 0. A measured sum of 0 gives a volume error of 0.
+TFitMeasures FitMeasures(const double *simulated, const double *observed, std::size_t count);
+
+} // namespace quellow

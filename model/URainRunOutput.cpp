@@ -1,0 +1,176 @@
+// The analysis output file: the regression, the alpha table of the selected rows and the
+// reconstruction, as fixed-width text with CR LF line ends.
+#include "model/URainRun.h"
+
+#include "model/UFileUtil.h"
+#include "model/UInputFile.h"
+#include "model/UPrompts.h"
+#include "model/UTextFields.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace quellow::URainRun {
+
+namespace {
+
+std::string spaces(int count)
+{
+    return std::string(static_cast<std::size_t>(std::max(count, 0)), ' ');
+}
+
+int padTime1(std::size_t t)
+{
+    return t >= 1 && t <= 8 ? 9 - static_cast<int>(t) : 0;
+}
+int padTime2(std::size_t t)
+{
+    if (t >= 1 && t <= 6)
+        return 10 - static_cast<int>(t);
+    return t == 7 ? 2 : t == 8 ? 1 : 0;
+}
+int padDepth3(std::size_t u)
+{
+    return u >= 1 && u <= 9 ? 10 - static_cast<int>(u) : 0;
+}
+int padDepth4(std::size_t u)
+{
+    if (u >= 2 && u <= 9)
+        return 20 - static_cast<int>(u);
+    return u == 10 ? 9 : 0;
+}
+
+/// Appends the serial field of row i: a blank, the serial number (at most 7 characters) and
+/// blanks up to four characters for serial numbers below 100.
+void appendSerial(std::string &out, const TState &s, int i)
+{
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, s.SerialNo[i]);
+    out += ' ';
+    out.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(result.ptr - buffer), 7));
+    if (s.SerialNo[i] < 10)
+        out += "  ";
+    else if (s.SerialNo[i] < 100)
+        out += ' ';
+}
+
+double measuredAlpha(const TState &s, int i)
+{
+    return s.RunMeas[i] > s.Divide ? s.AlphaUp[i] : s.AlphaLow[i];
+}
+
+void appendAlphaTable(std::string &text, const TState &s)
+{
+    for (int i = 2; i <= s.DataCount; ++i) {
+        if (!s.Selected[i])
+            continue;
+        appendSerial(text, s, i);
+        AppendFixed(text, s.StepTime[i], 10, 2);
+        AppendFixed(text, s.RunMeas[i], 10, 3);
+        AppendFixed(text, measuredAlpha(s, i), 10, 3);
+        AppendFixed(text, s.AlphaRegr[i], 10, 4);
+        text += "\r\n";
+    }
+}
+
+void appendReconstruction(std::string &text, const TState &s)
+{
+    for (int i = 1; i <= s.DataCount; ++i) {
+        appendSerial(text, s, i);
+        AppendFixed(text, s.StepTime[i], 10, 2);
+        AppendFixed(text, s.Rain[i], 10, 2);
+        AppendFixed(text, s.Rech[i], 10, 2);
+        AppendFixed(text, s.RunMeas[i], 10, 2);
+        AppendFixed(text, s.AlphaCalc[i], 10, 3);
+        AppendFixed(text, s.RunCalc[i], 10, 2);
+        text += "\r\n";
+    }
+}
+
+} // namespace
+
+double AlphaStandardDeviation(const TState &s)
+{
+    double ssa = 0;
+    for (int i = 2; i <= s.DataCount; ++i)
+        if (s.Selected[i]) {
+            const double deviation = measuredAlpha(s, i) - s.AlphaRegr[i];
+            ssa += deviation * deviation;
+        }
+    if (ssa <= 0)
+        ssa = 0.001;
+    return std::sqrt(ssa / (s.DataCount - 2));
+}
+
+double RunoffStandardDeviation(const TState &s)
+{
+    return std::sqrt(s.SSE / (s.DataCount - 1));
+}
+
+std::string AnalysisOutputText(const TState &s, const std::string &inputName)
+{
+    const std::string rule44(44, '-');
+    const std::string rule64(64, '-');
+    std::string text;
+    text.reserve(static_cast<std::size_t>(s.DataCount) * 130 + 2000);
+    const auto line = [&text](const std::string &content) {
+        text += content;
+        text += "\r\n";
+    };
+    line("RESULTS OF Quellow PROGRAM");
+    line("");
+    line(s.Title1);
+    line(s.Title2);
+    line("Name of input file used: " + inputName);
+    line("");
+    line("Maximum dead storage:  " + Fixed(s.MaxSto, 6, 2) + " mm");
+    line("Initial dead storage:  " + Fixed(s.IniSto, 6, 2) + " mm");
+    line("Max. escape/time unit: " + Fixed(s.MaxEsc, 6, 2) + " " + s.DepthUnit);
+    line("");
+    line("REGRESSION: alpha = A * runoff + C");
+    const std::string divide = FixedLocale(s.Divide, 5, 2);
+    line("if Discharge >" + divide + " then A = " + Fixed(s.AUp, 7, 4) +
+         "  C = " + Fixed(s.CUp, 7, 4));
+    line("if Discharge <" + divide + " then A = " + Fixed(s.ALow, 7, 4) +
+         "  C = " + Fixed(s.CLow, 7, 4));
+    line("");
+    line(rule44);
+    line("Serial    Time     Runoff    Alpha     Alpha");
+    line(" No.               maes.     meas.     regr.");
+    const std::size_t t = s.TimeUnit.size(), u = s.DepthUnit.size();
+    line(spaces(10) + s.TimeUnit + spaces(padTime1(t)) + s.DepthUnit);
+    line(rule44);
+    appendAlphaTable(text, s);
+    line(rule44);
+    line("Stand. dev. of calc. from meas. alpha:" + Fixed(AlphaStandardDeviation(s), 6, 3));
+    line("");
+    line("");
+    line("RECONSTRUCTION:");
+    line(rule64);
+    line("Serial    Time      Rain    Recharge   Runoff    Alpha    Runoff");
+    line(" No.                         calc.     meas.     calc.    calc. ");
+    line(spaces(10) + s.TimeUnit + spaces(padTime2(t)) + s.DepthUnit + spaces(padDepth3(u)) +
+         s.DepthUnit + spaces(padDepth3(u)) + s.DepthUnit + spaces(padDepth4(u)) + s.DepthUnit);
+    line(rule64);
+    appendReconstruction(text, s);
+    line(rule64);
+    line("Stand. dev. of calc. from meas. runoff:" + Fixed(RunoffStandardDeviation(s), 8, 3));
+    line("Coefficient of explanation R square is:" + Fixed(s.RSquare, 8, 3));
+    line("");
+    return text;
+}
+
+bool WriteAnalysisOutput(TState &s)
+{
+    const std::string outName = ChangeFileExt(s.FileName, ".out");
+    s.FileName = ChangeFileExt(s.FileName, ".inp");
+    if (!WriteFileAtomically(outName, AnalysisOutputText(s, s.FileName))) {
+        if (s.Messages)
+            s.Messages->ShowMessage(CannotOpenText(outName));
+        return false;
+    }
+    return true;
+}
+
+} // namespace quellow::URainRun

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch folder and checks what a user gets: the three programs in
+# bin/, the desktop entry with its icon and input file type, the examples, and programs that run
+# from there (the chart program found beside quellow-cli). With --deb it also builds the Debian
+# package and checks its control fields and contents.
+# Usage: InstallTest.sh BUILD_DIR SOURCE_DIR VERSION [--deb]
+set -euo pipefail
+build=$1 source=$2 version=$3 deb=${4:-}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+prefix=$scratch/usr
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in bin/quellow bin/quellow-cli bin/quellow-cli-chart share/applications/quellow.desktop \
+         share/icons/hicolor/scalable/apps/quellow.svg share/mime/packages/quellow-input.xml \
+         share/quellow/examples/Example-analysis.inp share/quellow/examples/README \
+         share/doc/quellow/README.md; do
+    [ -f "$prefix/$f" ] || fail "$f not installed"
+done
+[ -x "$prefix/bin/quellow-cli-chart" ] || fail "the chart program is not executable"
+# Only the input files of the examples, not outputs of a run in the source tree.
+[ -z "$(find "$prefix/share/quellow/examples" -name '*.out' -o -name '*.dat')" ] ||
+    fail "outputs installed among the examples"
+
+# The desktop entry starts an installed program, names the installed icon and the file type
+# that the type definition declares.
+entry=$prefix/share/applications/quellow.desktop
+[ "$(sed -n 1p "$entry")" = "[Desktop Entry]" ] || fail "desktop entry header"
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+[ -x "$prefix/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
+[ "$(sed -n 's/^Icon=//p' "$entry")" = quellow ] || fail "icon name"
+mime=$(sed -n 's/^MimeType=\(.*\);$/\1/p' "$entry")
+grep -q "<mime-type type=\"$mime\">" "$prefix/share/mime/packages/quellow-input.xml" ||
+    fail "MimeType=$mime is not declared"
+grep -q '<glob pattern="\*.inp"/>' "$prefix/share/mime/packages/quellow-input.xml" ||
+    fail "the .inp pattern is not declared"
+
+# The installed programs: versions, a run of an example and a chart of its output.
+[ "$("$prefix/bin/quellow-cli" --version)" = "quellow-cli $version" ] || fail "quellow-cli --version"
+[ "$("$prefix/bin/quellow" --version)" = "quellow $version" ] || fail "quellow --version"
+work=$scratch/work
+mkdir "$work"
+cp "$prefix/share/quellow/examples/Example-analysis.inp" "$work/"
+LC_ALL=C "$prefix/bin/quellow-cli" run "$work/Example-analysis.inp" 2>/dev/null
+sed 's#^Name of input file used: .*\r$#Name of input file used: Example-analysis.inp\r#' \
+    "$work/Example-analysis.out" | cmp - "$source/tests/data/Example-analysis.out" ||
+    fail "the installed quellow-cli wrote another output"
+cmp "$work/Example-analysis.dat" "$source/tests/data/Example-analysis.dat" ||
+    fail "the installed quellow-cli wrote another trend file"
+QT_QPA_PLATFORM=offscreen "$prefix/bin/quellow-cli" chart "$work/Example-analysis.out" --kind 1 \
+    -o "$work/chart.bmp" 2>/dev/null || fail "the installed chart command failed"
+[ "$(head -c 2 "$work/chart.bmp")" = BM ] || fail "the chart is not a bitmap"
+
+[ "$deb" = --deb ] || exit 0
+(cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
+package=$(ls "$scratch"/package/quellow_"$version"_*.deb)
+depends=$(dpkg-deb -f "$package" Depends)
+for d in fonts-liberation libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libstdc++6 libc6; do
+    grep -q "\(^\|, \)$d\( \|,\|$\)" <<<"$depends" || fail "Depends lacks $d: $depends"
+done
+[ "$(dpkg-deb -f "$package" Package)" = quellow ] || fail "package name"
+[ "$(dpkg-deb -f "$package" Version)" = "$version" ] || fail "package version"
+contents=$(dpkg-deb -c "$package")
+for f in ./usr/bin/quellow ./usr/bin/quellow-cli ./usr/bin/quellow-cli-chart \
+         ./usr/share/applications/quellow.desktop ./usr/share/mime/packages/quellow-input.xml \
+         ./usr/share/icons/hicolor/scalable/apps/quellow.svg \
+         ./usr/share/quellow/examples/Example-analysis.inp; do
+    grep -q " $f\$" <<<"$contents" || fail "$f not in the package"
+done
+echo "installed tree and package checked"

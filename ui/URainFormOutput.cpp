@@ -1,0 +1,90 @@
+// The Output tab of the main window: output files opened for reading or for the charts, the
+// output shown, and "View graph".
+#include "ui/URainForm.h"
+
+#include "model/UDMQuellow.h"
+#include "model/UFileUtil.h"
+#include "ui/UDialogs.h"
+#include "ui/UGraphicsPage.h"
+
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+
+namespace quellow {
+
+namespace {
+
+const QString OutputOpenedStatus =
+    QStringLiteral("The output file can be imported into spreadsheets");
+
+} // namespace
+
+void TRainForm::fillOutputMemo()
+{
+    const auto &dm = DMQuellow;
+    const int count = qMin<int>(dm.NrOfLines, static_cast<int>(dm.OutLines.size()));
+    QStringList lines;
+    lines.reserve(count);
+    for (int i = 0; i < count; ++i)
+        lines.append(QString::fromStdString(dm.OutLines[i]));
+    mOutputMemo->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+bool TRainForm::openOutput()
+{
+    auto &dm = DMQuellow;
+    const QString path =
+        Dialogs().OpenFileName({QStringLiteral("Output files (*.out)"), QStringLiteral("out"),
+                                DialogFolders.OutputOpen, QStringLiteral("Open output file")});
+    if (path.isEmpty()) {
+        Dialogs().ShowMessage("No output file selected");
+        return false;
+    }
+    dm.FileName = path.toStdString();
+    // A missing or unreadable file leaves the lines loaded before; the charts of the file
+    // named report the failed read themselves.
+    if (FileExists(dm.FileName))
+        dm.LoadTextFile(dm.FileName);
+    else
+        Dialogs().ShowMessage("File does not exist, please select another one,");
+    ShowStatus(OutputOpenedStatus);
+
+    fillOutputMemo();
+    dm.OutFileName = dm.FileName;
+    // No run of this session wrote the file: its charts take trend and divide from the files.
+    mGraphicsPage->setOpenedOutput(path);
+    SetDialogFolders(QFileInfo(path).absolutePath());
+    ResultsReady = true;
+    mViewGraphButton->show();
+    return true;
+}
+
+void TRainForm::OutputOpenActionExecute()
+{
+    if (!openOutput())
+        return;
+    HideCommentWindow();
+    if (CurrentTab() == TTab::Output)
+        OutputTabSheetShow();
+    else
+        ShowTab(TTab::Output);
+}
+
+void TRainForm::OutputOpenForGraphicsExecute()
+{
+    if (openOutput())
+        mGraphicsPage->offerOpenedOutput(QString::fromStdString(DMQuellow.OutFileName));
+}
+
+void TRainForm::ViewGraphButtonClick()
+{
+    mGraphicsPage->prepareViewGraph();
+    if (CurrentTab() == TTab::Graphics)
+        GraphicsTabSheetShow();
+    else
+        ShowTab(TTab::Graphics);
+}
+
+} // namespace quellow
