@@ -1,3 +1,4 @@
+#include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
@@ -6,6 +7,7 @@
 #include "model/UPrompts.h"
 #include "model/URainRun.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -13,70 +15,139 @@ namespace quellow::cli {
 
 namespace {
 
-/// Runs a prediction input file; the sub-mode comes from its second line.
-int RunPredictionFile(const std::string &path, bool drainage)
+const char *const runUsage =
+    "Usage: quellow-cli run FILE.inp [--json]\n"
+    "       quellow-cli run FILE.inp|FOLDER ... [--threads N] [--csv SUMMARY.csv] [--json]\n"
+    "Runs each input file and writes FILE.out beside it (an analysis also FILE.dat).\n"
+    "One file: its messages on standard error; --json prints its figures as one JSON object.\n"
+    "Several files or a folder (its *.inp files): spread over N threads (default: one per\n"
+    "core), messages on standard error as one block per file, and a summary table on\n"
+    "standard output (a JSON array with --json) and as CSV in SUMMARY.csv with --csv.\n"
+    "Exit status 0 when every output file was written.\n";
+
+/// The full path of the file, as the output file names it.
+std::string fullPath(const std::string &file)
 {
-    DMQuellow.FileName = path;
-    DMQuellow.ModeTag = " Pre";
-    DMQuellow.Analysis = false;
-    DMQuellow.Drainage = drainage;
-    UPrediction::RunPrediction();
-    return UPrediction::State.PredFailed ? 1 : 0;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    return error ? file : absolute.lexically_normal().string();
 }
 
-/// Runs an analysis input file: the runoff-divide search, which writes FILE.dat and FILE.out.
-int RunAnalysisFile(const std::string &path)
+/// The analysis of the file text content, read once.
+void runAnalysis(const std::string &path, const std::string &content, TPrompts &prompts,
+                 TFileResult &result)
 {
-    DMQuellow.FileName = path;
-    DMQuellow.ModeTag = " Ana";
-    DMQuellow.Analysis = true;
-    DMQuellow.Drainage = false;
-    return URainRun::DivideSearch() ? 0 : 1;
+    URainRun::TAnalysisInput input;
+    if (!URainRun::ParseAnalysisInput(content, path, input, &prompts))
+        return;
+    URainRun::TState s;
+    s.FileName = path;
+    s.Messages = &prompts;
+    result.Ok = URainRun::DivideSearch(s, input);
+    result.Rows = s.DataCount;
+    result.MaxStor = s.MaxSto;
+    result.InitStor = s.IniSto;
+    result.Fitted = result.Ok;
+    if (result.Ok) {
+        result.RSquare = s.RSquare;
+        result.NSE = s.Fit.NSE;
+        result.KGE = s.Fit.KGE;
+        result.VolumeError = s.Fit.VolumeError;
+        result.Divide = s.Divide;
+    }
+}
+
+void runPrediction(const std::string &path, bool drainage, TPrompts &prompts, TFileResult &result)
+{
+    UPrediction::TState s;
+    s.FileName = path;
+    s.Messages = &prompts;
+    s.Drainage = drainage;
+    s.Values = ModelValues; // the values of a fresh start, as a single run has them
+    UPrediction::RunPrediction(s);
+    result.Ok = !s.PredFailed;
+    result.Rows = s.NrOfPred;
+    result.MaxStor = s.PMaxStor;
+    result.InitStor = s.PInitStor;
+}
+
+/// The second line of a text (a line ends with CR LF, LF or a lone CR).
+std::string secondLine(std::string_view text)
+{
+    const std::size_t end1 = text.find_first_of("\r\n");
+    if (end1 == std::string_view::npos)
+        return {};
+    const std::size_t start = text.compare(end1, 2, "\r\n") == 0 ? end1 + 2 : end1 + 1;
+    const std::size_t end2 = std::min(text.find_first_of("\r\n", start), text.size());
+    return std::string(text.substr(start, end2 - start));
+}
+
+/// Runs one input file as the mode on its second line says. Touches no shared state, so
+/// several files may run on threads at once.
+TFileResult runInputFile(const std::string &file, TPrompts &prompts)
+{
+    TFileResult result;
+    result.File = file;
+    const std::string path = fullPath(file);
+    std::string content;
+    std::vector<std::string> lines;
+    if (ReadWholeFile(path, content) != TReadStatus::Ok) {
+        LoadInputLines(path, lines, &prompts); // says why
+        return result;
+    }
+    // The second line names the mode.
+    const TInputMode mode = ModeOfLine(secondLine(content));
+    if (mode == TInputMode::Analysis) {
+        result.Mode = "analysis";
+        runAnalysis(path, content, prompts, result);
+        return result;
+    }
+    if (mode == TInputMode::PredictionRunoff || mode == TInputMode::PredictionDrainage) {
+        // The run reads the current layout only; an older prediction file is brought up to
+        // date by opening it in the program and saving it again.
+        if (IsOutdatedPredictionLayout(SplitLines(content))) {
+            prompts.ShowMessage(OutdatedLayoutText());
+            prompts.ShowMessage("The file \"" + path +
+                                "\" was not run: open it in Quellow, complete the alpha "
+                                "function and save it to run it.");
+            return result;
+        }
+        const bool drainage = mode == TInputMode::PredictionDrainage;
+        result.Mode = drainage ? "prediction drainage" : "prediction runoff";
+        runPrediction(path, drainage, prompts, result);
+        return result;
+    }
+    prompts.ShowMessage(NotAnInputFileMessage(path));
+    return result;
 }
 
 } // namespace
 
 int RunCommand(const TArgs &args)
 {
-    const char *const usage = "Usage: quellow-cli run FILE.inp\n"
-                              "Runs the input file and writes FILE.out beside it.\n";
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << usage;
+        std::cout << runUsage;
         return 0;
     }
-    if (args.size() != 1 || args[0].empty()) {
-        std::cerr << usage;
+    TBatchOptions options;
+    if (!ParseBatchOptions(args, "run", options) || options.Inputs.empty()) {
+        std::cerr << runUsage;
         return 2;
     }
     std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(args[0], error);
-    const std::string path = error ? args[0] : absolute.lexically_normal().string();
-
-    // The second line names the mode; the run itself reads the file again by line position.
-    std::vector<std::string> lines;
-    if (!LoadInputLines(path, lines))
-        return 1;
-    // The run reads the current layout only; an older prediction file is brought up to date by
-    // opening it in the program and saving it again.
-    if (IsOutdatedPredictionLayout(lines)) {
-        Prompts().ShowMessage(OutdatedLayoutText());
-        Prompts().ShowMessage("The file \"" + path +
-                              "\" was not run: open it in Quellow, complete the alpha function "
-                              "and save it to run it.");
-        return 1;
+    if (!options.Batch && !std::filesystem::is_directory(options.Inputs[0], error)) {
+        // One file: its messages as they come, as the window shows them one after another.
+        TMessageLog log(true);
+        TFileResult result = runInputFile(options.Inputs[0], log);
+        result.Messages = std::move(log.Lines);
+        if (options.Json)
+            std::cout << ResultJson(result) << '\n';
+        return result.Ok ? 0 : 1;
     }
-    switch (ModeOfLine(lines.size() > 1 ? lines[1] : std::string())) {
-    case TInputMode::Analysis:
-        return RunAnalysisFile(path);
-    case TInputMode::PredictionRunoff:
-        return RunPredictionFile(path, false);
-    case TInputMode::PredictionDrainage:
-        return RunPredictionFile(path, true);
-    case TInputMode::Unknown:
-        break;
-    }
-    Prompts().ShowMessage(NotAnInputFileMessage(path));
-    return 1;
+    std::vector<std::string> files;
+    if (!ExpandInputs(options.Inputs, files))
+        return 2;
+    return ReportBatch(RunFiles(files, options.Threads, runInputFile), options);
 }
 
 } // namespace quellow::cli

@@ -1,0 +1,296 @@
+#include "cli/CliBatch.h"
+#include "model/UFileUtil.h"
+#include "model/UTextFields.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+namespace quellow::cli {
+
+namespace fs = std::filesystem;
+
+void TMessageLog::ShowMessage(const std::string &text)
+{
+    if (mEcho)
+        std::cerr << text << '\n';
+    Lines.push_back(text);
+}
+
+bool TMessageLog::Confirm(const std::string &text)
+{
+    ShowMessage(text + " (answered No)");
+    return false;
+}
+
+bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOptions &options)
+{
+    const std::string prefix = "quellow-cli " + command + ": ";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--json") {
+            options.Json = true;
+        } else if (arg == "--threads" && hasValue) {
+            if (!ParseInt(args[++i], options.Threads) || options.Threads < 1 ||
+                options.Threads > 256) {
+                std::cerr << prefix << "--threads needs a whole number from 1 to 256.\n";
+                return false;
+            }
+            options.Batch = true;
+        } else if (arg == "--csv" && hasValue) {
+            options.CsvFile = args[++i];
+            options.Batch = true;
+        } else if (arg.empty() || arg[0] == '-') {
+            std::cerr << prefix << (arg.empty() ? "an empty file name" : "unknown option " + arg)
+                      << ".\n";
+            return false;
+        } else {
+            options.Inputs.push_back(arg);
+        }
+    }
+    options.Batch = options.Batch || options.Inputs.size() > 1;
+    return true;
+}
+
+bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::string> &files)
+{
+    for (const std::string &input : inputs) {
+        std::error_code error;
+        if (!fs::is_directory(input, error)) {
+            files.push_back(input); // a missing file gets its row and message from the job
+            continue;
+        }
+        std::vector<std::string> found;
+        for (const fs::directory_entry &entry : fs::directory_iterator(input, error))
+            if (entry.path().extension() == ".inp" && entry.is_regular_file(error))
+                found.push_back((fs::path(input) / entry.path().filename()).string());
+        if (error || found.empty()) {
+            std::cerr << "The folder \"" << input << "\" holds no input files (*.inp).\n";
+            return false;
+        }
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return true;
+}
+
+namespace {
+
+/// The messages of one file as one block, each line naming the file.
+void writeBlock(const TFileResult &result)
+{
+    std::string block;
+    for (const std::string &line : result.Messages)
+        block += result.File + ": " + line + '\n';
+    if (!block.empty()) {
+        std::fwrite(block.data(), 1, block.size(), stderr);
+        std::fflush(stderr);
+    }
+}
+
+TFileResult runGuarded(const TFileJob &job, const std::string &file)
+{
+    TMessageLog log;
+    TFileResult result;
+    try {
+        result = job(file, log);
+    } catch (const std::exception &error) {
+        result = TFileResult{};
+        log.ShowMessage(std::string("The file could not be processed: ") + error.what());
+    }
+    result.File = file;
+    result.Messages = std::move(log.Lines);
+    return result;
+}
+
+} // namespace
+
+std::vector<TFileResult> RunFiles(const std::vector<std::string> &files, int threads,
+                                  const TFileJob &job)
+{
+    const std::size_t count = files.size();
+    std::vector<TFileResult> results(count);
+    std::vector<char> done(count, 0);
+    std::size_t written = 0; // blocks are written in the order of the files
+    std::mutex mutex;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++) {
+            TFileResult result = runGuarded(job, files[i]);
+            const std::lock_guard lock(mutex);
+            results[i] = std::move(result);
+            done[i] = 1;
+            while (written < count && done[written])
+                writeBlock(results[written++]);
+        }
+    };
+    std::size_t workers = threads > 0 ? static_cast<std::size_t>(threads)
+                                      : std::max(1u, std::thread::hardware_concurrency());
+    workers = std::min(workers, count);
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < workers; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread &thread : pool)
+        thread.join();
+    return results;
+}
+
+namespace {
+
+/// The shortest text that reads back as value, with a full stop whatever the locale.
+std::string number(double value)
+{
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
+std::string optionalNumber(const std::optional<double> &value)
+{
+    return value ? number(*value) : std::string();
+}
+
+std::string csvField(const std::string &text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string jsonText(const std::string &text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + '"';
+}
+
+std::string jsonNumber(bool present, double value)
+{
+    return present ? number(value) : std::string("null");
+}
+
+std::string joinedMessages(const TFileResult &result)
+{
+    std::string text;
+    for (const std::string &line : result.Messages)
+        text += (text.empty() ? "" : " | ") + line;
+    return text;
+}
+
+std::string statusText(const TFileResult &result)
+{
+    return result.Ok ? "ok" : "failed";
+}
+
+} // namespace
+
+std::string SummaryCsv(const std::vector<TFileResult> &results)
+{
+    std::string csv = "file,mode,rows,r_square,nse,kge,volume_error,divide,max_storage,"
+                      "initial_storage,escape_factor,status,message\r\n";
+    for (const TFileResult &r : results) {
+        const auto fit = [&](double value) { return r.Fitted ? number(value) : std::string(); };
+        csv += csvField(r.File) + ',' + r.Mode + ',' + (r.Mode.empty() ? "" : number(r.Rows)) +
+               ',' + fit(r.RSquare) + ',' + fit(r.NSE) + ',' + fit(r.KGE) + ',' +
+               fit(r.VolumeError) + ',' + fit(r.Divide) + ',' + optionalNumber(r.MaxStor) + ',' +
+               optionalNumber(r.InitStor) + ',' + optionalNumber(r.EscapeFactor) + ',' +
+               statusText(r) + ',' + csvField(joinedMessages(r)) + "\r\n";
+    }
+    return csv;
+}
+
+std::string ResultJson(const TFileResult &r)
+{
+    std::string json =
+        "{\"file\":" + jsonText(r.File) + ",\"mode\":" + jsonText(r.Mode) +
+        ",\"rows\":" + std::to_string(r.Rows) + ",\"status\":" + jsonText(statusText(r)) +
+        ",\"RSquare\":" + jsonNumber(r.Fitted, r.RSquare) +
+        ",\"NSE\":" + jsonNumber(r.Fitted, r.NSE) + ",\"KGE\":" + jsonNumber(r.Fitted, r.KGE) +
+        ",\"VolumeError\":" + jsonNumber(r.Fitted, r.VolumeError) +
+        ",\"Divide\":" + jsonNumber(r.Fitted, r.Divide) +
+        ",\"MaxStor\":" + jsonNumber(r.MaxStor.has_value(), r.MaxStor.value_or(0)) +
+        ",\"InitStor\":" + jsonNumber(r.InitStor.has_value(), r.InitStor.value_or(0));
+    if (r.EscapeFactor)
+        json += ",\"EscapeFactor\":" + number(*r.EscapeFactor);
+    json += ",\"messages\":[";
+    for (std::size_t i = 0; i < r.Messages.size(); ++i)
+        json += (i ? "," : "") + jsonText(r.Messages[i]);
+    return json + "]}";
+}
+
+namespace {
+
+std::string summaryTable(const std::vector<TFileResult> &results)
+{
+    int width = 4;
+    for (const TFileResult &r : results)
+        width = std::max(width, static_cast<int>(std::min<std::size_t>(r.File.size(), 60)));
+    char line[512];
+    std::snprintf(line, sizeof line, "%-*s  %-19s %5s %8s %8s %8s %9s %8s  %s\n", width, "file",
+                  "mode", "rows", "R square", "NSE", "KGE", "volume %", "divide", "status");
+    std::string table = line;
+    int failed = 0;
+    for (const TFileResult &r : results) {
+        failed += !r.Ok;
+        const std::string rows = r.Mode.empty() ? "" : std::to_string(r.Rows);
+        if (r.Fitted)
+            std::snprintf(line, sizeof line, "%-*s  %-19s %5s %8.4f %8.4f %8.4f %9.2f %8.3f  %s\n",
+                          width, r.File.c_str(), r.Mode.c_str(), rows.c_str(), r.RSquare, r.NSE,
+                          r.KGE, r.VolumeError, r.Divide, statusText(r).c_str());
+        else
+            std::snprintf(line, sizeof line, "%-*s  %-19s %5s %8s %8s %8s %9s %8s  %s\n", width,
+                          r.File.c_str(), r.Mode.c_str(), rows.c_str(), "-", "-", "-", "-", "-",
+                          statusText(r).c_str());
+        table += line;
+    }
+    std::snprintf(line, sizeof line, "%zu files: %zu succeeded, %d failed\n", results.size(),
+                  results.size() - static_cast<std::size_t>(failed), failed);
+    return table + line;
+}
+
+} // namespace
+
+int ReportBatch(const std::vector<TFileResult> &results, const TBatchOptions &options)
+{
+    if (options.Json) {
+        std::string json = "[";
+        for (std::size_t i = 0; i < results.size(); ++i)
+            json += (i ? ",\n " : "") + ResultJson(results[i]);
+        std::cout << json << "]\n";
+    } else {
+        std::cout << summaryTable(results);
+    }
+    std::cout.flush();
+    bool all = std::all_of(results.begin(), results.end(), [](auto &r) { return r.Ok; });
+    if (!options.CsvFile.empty() && !WriteFileAtomically(options.CsvFile, SummaryCsv(results))) {
+        std::cerr << "The summary file \"" << options.CsvFile << "\" could not be written.\n";
+        all = false;
+    }
+    return all ? 0 : 1;
+}
+
+} // namespace quellow::cli

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "cli/CliCommands.h"
+#include "model/UPrompts.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quellow::cli {
+
+/// Collects the messages of one file; with echo they also go to standard error as they come.
+class TMessageLog final : public TPrompts
+{
+public:
+    explicit TMessageLog(bool echo = false) : mEcho(echo) {}
+    void ShowMessage(const std::string &text) override;
+    bool Confirm(const std::string &text) override;
+    std::vector<std::string> Lines;
+
+private:
+    bool mEcho;
+};
+
+/// One row of a batch's summary: what a run or a calibration of one file gave.
+struct TFileResult
+{
+    std::string File;    ///< as given on the command line, or folder/name
+    std::string Mode;    ///< "analysis", "prediction runoff", "prediction drainage" or empty
+    int Rows = 0;        ///< data rows of the file
+    bool Ok = false;     ///< the file's outputs were written
+    bool Fitted = false; ///< the figures below hold (an analysis that ran)
+    double RSquare = 0, NSE = 0, KGE = 0, VolumeError = 0, Divide = 0;
+    std::optional<double> MaxStor, InitStor, EscapeFactor;
+    std::vector<std::string> Messages;
+};
+
+/// The work done on one file; its messages go to the given prompts.
+using TFileJob = std::function<TFileResult(const std::string &file, TPrompts &prompts)>;
+
+/// Options every batch command takes beside its files.
+struct TBatchOptions
+{
+    std::vector<std::string> Inputs; ///< files and folders as given
+    int Threads = 0;                 ///< 0: one per core
+    std::string CsvFile;             ///< the summary as CSV, when given
+    bool Json = false;               ///< the summary as JSON on standard output
+    bool Batch = false;              ///< a batch was asked for (several inputs, a folder, --csv)
+};
+
+/// Takes --threads N, --csv FILE and --json out of args; the rest are inputs. False (with a
+/// line on standard error) for a bad value or an unknown option.
+bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOptions &options);
+
+/// The files of the inputs: a folder gives its *.inp files, sorted by name. False (with a line
+/// on standard error) when an input is neither a file nor a folder, or a folder holds none.
+bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::string> &files);
+
+/// Runs job on every file, spread over threads. Each file's messages are written to standard
+/// error as one block, in the order of the files, whatever the thread count. A job that throws
+/// gives a failed row; the others go on.
+std::vector<TFileResult> RunFiles(const std::vector<std::string> &files, int threads,
+                                  const TFileJob &job);
+
+/// The summary: a table (or JSON) on standard output and the CSV file when asked for.
+/// Returns the exit status: 0 when every file succeeded, 1 otherwise.
+int ReportBatch(const std::vector<TFileResult> &results, const TBatchOptions &options);
+
+/// The CSV text of a summary (RFC 4180: CR LF, quoted fields where needed).
+std::string SummaryCsv(const std::vector<TFileResult> &results);
+/// One JSON object for a file's row (one line).
+std::string ResultJson(const TFileResult &result);
+
+} // namespace quellow::cli
