@@ -47,7 +47,7 @@ QString q(const std::string &text)
 
 } // namespace
 
-TAlfaForm::TAlfaForm(QWidget *mainWindow) : QWidget(nullptr, Qt::Window), mMainWindow(mainWindow)
+TAlfaForm::TAlfaForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("AlfaForm"));
     setWindowTitle(QStringLiteral("Calculator rection factors drainage systm"));
@@ -193,21 +193,10 @@ void TAlfaForm::Button1Click()
     const QString b = q(BText());
     mAEdit->setText(a);
     mBEdit->setText(b);
-    SetMainWindowBox("A1coeffEdit", a);
-    SetMainWindowBox("A2CoeffEdit", QStringLiteral(" 0"));
-    SetMainWindowBox("B1valueEdit", b);
-    SetMainWindowBox("B2ValueEdit", QStringLiteral(" 0"));
-    SetMainWindowBox("PorosityEdit", q(PorosityText()));
-    SetMainWindowBox("DivideEdit", QStringLiteral(" 0"));
+    // A divide of 0 puts every runoff above it: the first pair applies throughout.
+    const QString zero = QStringLiteral(" 0");
+    emit ResultsCalculated({a, zero, b, zero, zero, q(PorosityText())});
     Dialogs().ShowMessage(message);
-}
-
-void TAlfaForm::SetMainWindowBox(const char *objectName, const QString &text)
-{
-    if (!mMainWindow)
-        return;
-    if (auto *box = mMainWindow->findChild<QLineEdit *>(QString::fromLatin1(objectName)))
-        box->setText(text);
 }
 
 } // namespace quellow

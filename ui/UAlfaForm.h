@@ -9,16 +9,25 @@ class QPushButton;
 
 namespace quellow {
 
+/// What the calculator enters into the input sheet's boxes, as the boxes show it.
+struct TAlfaResults
+{
+    QString A1, A2, B1, B2, Divide, Porosity;
+};
+
 /// The alpha calculator of a pipe or ditch drainage system: a non-modal window that derives the
-/// linear response function Alfa = A.Q + B from six properties of the drainage system and
-/// enters the results into the main window's boxes (found by their object names) and into
-/// the data module.
+/// linear response function Alfa = A.Q + B from six properties of the drainage system, sets
+/// the data module's porosity and drainage mode, and hands the box texts over by a signal.
 class TAlfaForm : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TAlfaForm(QWidget *mainWindow = nullptr);
+    explicit TAlfaForm(QWidget *parent = nullptr);
+
+signals:
+    /// "Calculate" succeeded: the texts for the input sheet's alpha and porosity boxes.
+    void ResultsCalculated(const quellow::TAlfaResults &results);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -30,10 +39,6 @@ private:
     void ClearResults();
     /// "Calculate".
     void Button1Click();
-    /// Puts text into the main window's box objectName, when there is one.
-    void SetMainWindowBox(const char *objectName, const QString &text);
-
-    QWidget *mMainWindow;
     std::array<QLineEdit *, 6> mInputs{};
     QLineEdit *mAEdit = nullptr;
     QLineEdit *mBEdit = nullptr;

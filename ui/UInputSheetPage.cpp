@@ -3,6 +3,8 @@
 // on leaving a box and the reading for Save/Run.
 #include "ui/UInputSheetPage.h"
 
+#include "ui/UAlfaForm.h"
+
 #include "model/UDMQuellow.h"
 #include "model/UTextFields.h"
 #include "ui/UDialogs.h"
@@ -368,6 +370,16 @@ void TInputSheetPage::ShowAlfaCalc(bool show)
 {
     mAlfaButton->setVisible(show);
     mAlfaMemo->setVisible(show);
+}
+
+void TInputSheetPage::enterAlfaResults(const TAlfaResults &results)
+{
+    mA1coeffEdit->setText(results.A1);
+    mA2CoeffEdit->setText(results.A2);
+    mB1valueEdit->setText(results.B1);
+    mB2ValueEdit->setText(results.B2);
+    mDivideEdit->setText(results.Divide);
+    mPorosityEdit->setText(results.Porosity);
 }
 
 void TInputSheetPage::showDataCount(int count)

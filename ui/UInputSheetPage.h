@@ -12,6 +12,8 @@ class QTableWidget;
 
 namespace quellow {
 
+struct TAlfaResults;
+
 struct TBoxRule;
 
 /// The Input tab: titles, the option (analysis or prediction), the number of data, the
@@ -43,6 +45,8 @@ public:
     bool analysisChosen() const;
     /// The calculator button and its note.
     void ShowAlfaCalc(bool show);
+    /// The alpha calculator's results into the alpha and porosity boxes.
+    void enterAlfaResults(const TAlfaResults &results);
     /// Puts a number into the number-of-data box.
     void showDataCount(int count);
 

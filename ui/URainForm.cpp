@@ -229,6 +229,12 @@ void TRainForm::CreateGraphicsPage()
     });
 }
 
+void TRainForm::SetAlfaForm(TAlfaForm *form)
+{
+    mAlfaForm = form;
+    connect(form, &TAlfaForm::ResultsCalculated, mInputSheet, &TInputSheetPage::enterAlfaResults);
+}
+
 void TRainForm::SetCommentForm(TCommentForm *form)
 {
     mCommentForm = form;
@@ -239,6 +245,12 @@ void TRainForm::CreateOutputSheet(QWidget *page)
 {
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
+    // The fit of an analysis done in this session, above the file's text (not in the file).
+    mFitLabel = new QLabel(page);
+    mFitLabel->setObjectName(QStringLiteral("FitLabel"));
+    mFitLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    mFitLabel->hide();
+    layout->addWidget(mFitLabel);
     mOutputMemo = new QPlainTextEdit(page);
     mOutputMemo->setObjectName(QStringLiteral("OutputMemo"));
     // The output is shown as the file holds it: it can be selected and copied, not edited.

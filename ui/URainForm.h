@@ -7,6 +7,7 @@
 #include <string>
 
 class QAction;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -58,7 +59,8 @@ public:
     void SetFinishForm(TFinishForm *form) { mFinishForm = form; }
     void SetHelpForm(THelpForm *form) { mHelpForm = form; }
     void SetCommentForm(TCommentForm *form);
-    void SetAlfaForm(TAlfaForm *form) { mAlfaForm = form; }
+    /// The calculator's results go into the input sheet's boxes.
+    void SetAlfaForm(TAlfaForm *form);
 
     // ---- Window state ----------------------------------------------------------------------
     bool RunStopped = false;   ///< the save dialog was cancelled or a run asked to stop
@@ -131,6 +133,8 @@ private:
     /// go onto the Output tab and the file becomes the charts' source. False when cancelled.
     bool openOutput();
     void fillOutputMemo();
+    /// The fit line above the output: the final analysis run's measures, or nothing.
+    void showFitMeasures(bool analysisRun);
     void HideCommentWindow();
     void Guarded(const std::function<void()> &action);
 
@@ -164,6 +168,7 @@ private:
     QAction *mOutputOpenForGraphics = nullptr;
 
     // Output sheet
+    QLabel *mFitLabel = nullptr;
     QPlainTextEdit *mOutputMemo = nullptr;
     QPushButton *mOutputOpenButton = nullptr;
     QPushButton *mViewGraphButton = nullptr;

@@ -4,10 +4,13 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/URainRun.h"
+#include "model/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/UGraphicsPage.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
@@ -32,6 +35,24 @@ void TRainForm::fillOutputMemo()
     mOutputMemo->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
+void TRainForm::showFitMeasures(bool analysisRun)
+{
+    const TFitMeasures &fit = URainRun::State.Fit;
+    if (!analysisRun || !fit.Valid) {
+        mFitLabel->clear();
+        mFitLabel->hide();
+        return;
+    }
+    const auto number = [](double value, int decimals) {
+        QString text = QString::number(value, 'f', decimals);
+        return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator));
+    };
+    mFitLabel->setText(
+        QStringLiteral("NSE %1    KGE %2    Volume error %3 %")
+            .arg(number(fit.NSE, 3), number(fit.KGE, 3), number(fit.VolumeError, 1)));
+    mFitLabel->show();
+}
+
 bool TRainForm::openOutput()
 {
     auto &dm = DMQuellow;
@@ -52,6 +73,7 @@ bool TRainForm::openOutput()
     ShowStatus(OutputOpenedStatus);
 
     fillOutputMemo();
+    showFitMeasures(false);
     dm.OutFileName = dm.FileName;
     // No run of this session wrote the file: its charts take trend and divide from the files.
     mGraphicsPage->setOpenedOutput(path);

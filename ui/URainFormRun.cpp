@@ -299,6 +299,7 @@ bool TRainForm::FileResults(const std::string &inputName)
             " Calculations were done and the output is saved in  " + outputName);
 
     fillOutputMemo();
+    showFitMeasures(dm.Analysis);
     dm.OutFileName = dm.FileName;
     mGraphicsPage->setOpenedOutput(QString());
     SetDialogFolders(folderOf(dm.OutFileName));

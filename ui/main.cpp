@@ -33,7 +33,7 @@ int main(int argc, char **argv)
     DMQuellow.DataModuleCreate();
     THelpForm helpForm;
     TCommentForm commentForm;
-    TAlfaForm alfaForm(&rainForm);
+    TAlfaForm alfaForm;
 
     rainForm.SetFinishForm(&finishForm);
     rainForm.SetHelpForm(&helpForm);

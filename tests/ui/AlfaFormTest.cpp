@@ -1,6 +1,7 @@
 #include "model/UAlfaCalc.h"
 #include "model/UDMQuellow.h"
 #include "ui/UAlfaForm.h"
+#include "ui/URainForm.h"
 #include "ui/UDialogs.h"
 #include "ui/USvgPicture.h"
 
@@ -29,7 +30,7 @@ class AlfaFormTest : public QObject
 
 private:
     TScriptedDialogs mDialogs;
-    QWidget *mMain = nullptr;
+    TRainForm *mMain = nullptr;
     TAlfaForm *mForm = nullptr;
 
     QLineEdit *box(const char *name) const
@@ -60,14 +61,13 @@ private slots:
         ResetAllState();
         SetDialogs(&mDialogs);
         mDialogs.Messages.clear();
-        // The boxes of the main window's input sheet that the calculator fills.
-        mMain = new QWidget;
+        // The main window's input sheet takes what the calculator hands over.
+        mMain = new TRainForm;
         for (const char *name : {"A1coeffEdit", "A2CoeffEdit", "B1valueEdit", "B2ValueEdit",
-                                 "PorosityEdit", "DivideEdit"}) {
-            auto *edit = new QLineEdit(QStringLiteral("9"), mMain);
-            edit->setObjectName(QString::fromLatin1(name));
-        }
-        mForm = new TAlfaForm(mMain);
+                                 "PorosityEdit", "DivideEdit"})
+            mMain->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(QStringLiteral("9"));
+        mForm = new TAlfaForm;
+        mMain->SetAlfaForm(mForm);
     }
     void cleanup()
     {

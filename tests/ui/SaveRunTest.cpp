@@ -17,9 +17,14 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <array>
+#include <cmath>
+#include <vector>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -67,6 +72,7 @@ private slots:
 
     void predictionFromSheetToOutputTab();
     void analysisFromSheetToOutputTab();
+    void fitLineShowsTheAnalysisJustRun();
     void openedDrainageFileRunsAsTheCommandLineDoes();
     void failuresStopInOrder_data();
     void failuresStopInOrder();
@@ -145,6 +151,79 @@ void SaveRunTest::predictionFromSheetToOutputTab()
     QFile::remove(output);
     QVERIFY(RunCli(input));
     QCOMPARE(FileBytes(output), written);
+}
+
+namespace {
+
+/// NSE, KGE and the volume error (%) of the reconstruction table of an analysis output,
+/// rows 2 to N, from the file's own columns.
+std::array<double, 3> fitOfOutputFile(const QString &path)
+{
+    const QStringList lines = FileText(path).split(QStringLiteral("\r\n"));
+    std::vector<double> meas, calc;
+    const int title = lines.indexOf(QStringLiteral("RECONSTRUCTION:"));
+    for (int i = title + 7; i < lines.size() && !lines[i].startsWith(QLatin1String("---")); ++i) {
+        const QStringList f = lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (f.size() == 7) {
+            meas.push_back(f[4].toDouble());
+            calc.push_back(f[6].toDouble());
+        }
+    }
+    const double n = static_cast<double>(meas.size());
+    double mo = 0, ms = 0;
+    for (std::size_t k = 0; k < meas.size(); ++k) {
+        mo += meas[k] / n;
+        ms += calc[k] / n;
+    }
+    double sse = 0, sso = 0, sss = 0, sos = 0;
+    for (std::size_t k = 0; k < meas.size(); ++k) {
+        sse += (meas[k] - calc[k]) * (meas[k] - calc[k]);
+        sso += (meas[k] - mo) * (meas[k] - mo);
+        sss += (calc[k] - ms) * (calc[k] - ms);
+        sos += (meas[k] - mo) * (calc[k] - ms);
+    }
+    const double r = sos / std::sqrt(sso * sss);
+    const double a = std::sqrt(sss / sso);
+    const double b = ms / mo;
+    const double kge = 1 - std::sqrt((r - 1) * (r - 1) + (a - 1) * (a - 1) + (b - 1) * (b - 1));
+    return {1 - sse / sso, kge, 100 * (ms - mo) / mo};
+}
+
+} // namespace
+
+void SaveRunTest::fitLineShowsTheAnalysisJustRun()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    const QString input = dir.filePath(QStringLiteral("ana.inp"));
+    dialogs.SaveNames = {input};
+    form.InputSaveActionExecute();
+    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+
+    // One line above the output text, NSE, KGE and volume error, none of it in the file.
+    auto *fit = form.findChild<QLabel *>("FitLabel");
+    QVERIFY(!fit->isHidden());
+    const QRegularExpression shape(QStringLiteral(
+        "^NSE (-?\\d+\\.\\d{3})    KGE (-?\\d+\\.\\d{3})    Volume error (-?\\d+\\.\\d) %$"));
+    const QRegularExpressionMatch match = shape.match(fit->text());
+    QVERIFY2(match.hasMatch(), qPrintable(fit->text()));
+    const QString output = dir.filePath(QStringLiteral("ana.out"));
+    const auto expected = fitOfOutputFile(output);
+    QVERIFY2(std::abs(match.captured(1).toDouble() - expected[0]) < 0.01, qPrintable(fit->text()));
+    QVERIFY2(std::abs(match.captured(2).toDouble() - expected[1]) < 0.01, qPrintable(fit->text()));
+    QVERIFY2(std::abs(match.captured(3).toDouble() - expected[2]) < 0.2, qPrintable(fit->text()));
+    QVERIFY(!FileText(output).contains(QStringLiteral("NSE")));
+    QVERIFY(form.findChild<QPlainTextEdit *>("OutputMemo")
+                ->toPlainText()
+                .startsWith(QStringLiteral("RESULTS")));
+
+    // An output file opened later is not the analysis just run: no fit line.
+    dialogs.OpenNames = {output};
+    form.OutputOpenActionExecute();
+    QVERIFY(fit->isHidden());
 }
 
 void SaveRunTest::analysisFromSheetToOutputTab()
