@@ -48,12 +48,12 @@ std::string analysisOutput(int rows)
         const double rain = (i % 17 == 0) ? 25.0 : (i % 5 == 0) ? 3.0 : 0.0;
         const double recharge = rain * 0.6;
         runoff = runoff * std::exp(-0.15) + recharge * (1 - std::exp(-0.15));
-        reconstruction += serial(i) + Fixed(i, 10, 2) + Fixed(rain, 10, 2) +
-                          Fixed(recharge, 10, 2) + Fixed(runoff * 1.05, 10, 2) +
-                          Fixed(0.15, 10, 3) + Fixed(runoff, 10, 2) + "\r\n";
+        reconstruction += serial(i) + fixed(i, 10, 2) + fixed(rain, 10, 2) +
+                          fixed(recharge, 10, 2) + fixed(runoff * 1.05, 10, 2) +
+                          fixed(0.15, 10, 3) + fixed(runoff, 10, 2) + "\r\n";
         if (i % 5 == 0)
-            text += serial(i) + Fixed(i, 10, 2) + Fixed(runoff, 10, 3) + Fixed(0.15, 10, 3) +
-                    Fixed(0.16, 10, 4) + "\r\n";
+            text += serial(i) + fixed(i, 10, 2) + fixed(runoff, 10, 3) + fixed(0.15, 10, 3) +
+                    fixed(0.16, 10, 4) + "\r\n";
     }
     text += rule44 +
             "\r\nStand. dev. of calc. from meas. alpha: 0.031\r\n\r\n\r\n"
@@ -72,11 +72,11 @@ void ReadAndDrawRunoffChart(benchmark::State &state)
 {
     const std::string path =
         (std::filesystem::temp_directory_path() / "quellow-chart-bench.out").string();
-    WriteFileAtomically(path, analysisOutput(1500));
+    writeFileAtomically(path, analysisOutput(1500));
     DMQuellow.OutFileName = path;
-    QImage image = UChartDrawing::NewChartImage();
+    QImage image = UChartDrawing::newChartImage();
     for (auto _ : state) {
-        if (!UChartDrawing::MakeChart(1, image)) {
+        if (!UChartDrawing::makeChart(1, image)) {
             state.SkipWithError("the chart could not be drawn");
             break;
         }
@@ -102,15 +102,15 @@ const TRunOutputs &runOutputs()
         TRunOutputs paths;
         const std::string analysisInput = (folder / "analysis.inp").string();
         const std::string predictionInput = (folder / "prediction.inp").string();
-        WriteFileAtomically(analysisInput, bench::AnalysisInputText(1500));
-        WriteFileAtomically(predictionInput, bench::PredictionInputText(501, true));
+        writeFileAtomically(analysisInput, bench::AnalysisInputText(1500));
+        writeFileAtomically(predictionInput, bench::PredictionInputText(501, true));
         ResetAllState();
         DMQuellow.FileName = analysisInput;
         URainRun::DivideSearch();
         DMQuellow.FileName = predictionInput;
         UPrediction::RunPrediction();
-        paths.Analysis = ChangeFileExt(analysisInput, ".out");
-        paths.Prediction = ChangeFileExt(predictionInput, ".out");
+        paths.Analysis = changeFileExt(analysisInput, ".out");
+        paths.Prediction = changeFileExt(predictionInput, ".out");
         return paths;
     }();
     return outputs;
@@ -124,10 +124,10 @@ void ReadAndDrawEachKind(benchmark::State &state)
     const bool prediction = kind == 2 || kind == 4 || kind == 5;
     const TRunOutputs &outputs = runOutputs();
     DMQuellow.OutFileName = prediction ? outputs.Prediction : outputs.Analysis;
-    DMQuellow.FileName = ChangeFileExt(DMQuellow.OutFileName, ".inp");
-    QImage image = UChartDrawing::NewChartImage();
+    DMQuellow.FileName = changeFileExt(DMQuellow.OutFileName, ".inp");
+    QImage image = UChartDrawing::newChartImage();
     for (auto _ : state) {
-        if (!UChartDrawing::MakeChart(kind, image)) {
+        if (!UChartDrawing::makeChart(kind, image)) {
             state.SkipWithError("the chart could not be drawn");
             break;
         }

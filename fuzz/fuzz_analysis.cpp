@@ -1,5 +1,6 @@
 // The whole divide search on one input file: five silent trials and the final run, with the
 // analysis run's own reader, the regressions, the reconstruction and both output files.
+// Seeds: tests/data/*.inp Data/*.inp
 #include "FuzzSupport.h"
 
 #include "model/UDMQuellow.h"

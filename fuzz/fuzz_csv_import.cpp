@@ -1,5 +1,7 @@
 // The series import: any text is split into a table and read as a series in each mode and
 // date order; whatever it accepts must fill the data module and write as an input file.
+// Seeds: tests/data/*.csv
+// Seed prefixes: 0 1 2 3 4 5 6 7
 #include "FuzzSupport.h"
 
 #include "model/UCsvImport.h"

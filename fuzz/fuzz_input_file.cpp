@@ -1,5 +1,6 @@
 // The input file reader (both modes and the older prediction layout), file to data module,
 // and the writer on whatever the reader accepted: a file read back must write again.
+// Seeds: tests/data/*.inp Data/*.inp
 #include "FuzzSupport.h"
 
 #include "model/UDMQuellow.h"

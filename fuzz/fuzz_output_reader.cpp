@@ -1,5 +1,7 @@
 // The output file reader: the header scan and the table of every graph kind, and the chart
-// computations on whatever the reader accepted.
+// computations on whatever the reader accepted. The first byte chooses the graph kind.
+// Seeds: tests/data/*.out Data/*.out
+// Seed prefixes: 0 1 2 3 4 5 6 7
 #include "FuzzSupport.h"
 
 #include "model/UDMQuellow.h"
@@ -15,6 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     DMQuellow.OutFileName = fuzz::InputFile(data + 1, size - 1, ".out");
     DMQuellow.ReadOutputHeader();
     if (DMQuellow.ReadOutputFile(kind))
-        UQuellowUtils::PrepareChart(kind);
+        UQuellowUtils::prepareChart(kind);
     return 0;
 }

@@ -1,6 +1,7 @@
 // The paste of a clipboard block into the input sheet: any text a clipboard may hold, spread
 // over a sheet of 15 rows at any cell and read back row by row as the sheet does. The first
 // two bytes choose the cell (and the first one the mode); the rest is the clipboard text.
+// Seeds: tests/data/*.txt tests/data/*.tsv
 #include "FuzzSupport.h"
 
 #include "model/UClipboardBlock.h"

@@ -1,4 +1,5 @@
 // The prediction run's own reader, the routing and the output writer, file to file.
+// Seeds: tests/data/*.inp Data/*.inp
 #include "FuzzSupport.h"
 
 #include "model/UDMQuellow.h"

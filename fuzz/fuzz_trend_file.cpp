@@ -1,4 +1,5 @@
 // The trend file reader, and the line splitting every reader shares.
+// Seeds: tests/data/*.dat
 #include "FuzzSupport.h"
 
 #include "model/UFileUtil.h"
@@ -10,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     using namespace quellow;
     fuzz::FreshState();
-    SplitLines(std::string_view(reinterpret_cast<const char *>(data), size));
+    splitLines(std::string_view(reinterpret_cast<const char *>(data), size));
     URainRun::ReadTrendFile(fuzz::InputFile(data, size, ".dat"));
     return 0;
 }

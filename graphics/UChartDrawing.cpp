@@ -41,7 +41,7 @@ const QString Bullet = QString(QChar(0x2022));
 
 int roundEven(double value)
 {
-    return static_cast<int>(Q::RoundEven(value));
+    return static_cast<int>(Q::roundEven(value));
 }
 
 /// A small canvas with the drawing rules the chart layout was made for: a filled rectangle
@@ -68,7 +68,7 @@ public:
         if (points == mFontPoints)
             return;
         mFontPoints = points;
-        mFont = points == 8 ? mFont8 : points == 10 ? mFont10 : UChartFonts::ChartFont(points);
+        mFont = points == 8 ? mFont8 : points == 10 ? mFont10 : UChartFonts::chartFont(points);
         // Measuring with a fresh QFontMetrics per text was most of the time of a chart of
         // 1500 bullets: keep one per font.
         mMetrics.emplace(mFont, &mImage);
@@ -230,8 +230,8 @@ private:
 
     QImage &mImage;
     QPainter mPainter;
-    const QFont mFont8 = UChartFonts::ChartFont(8);
-    const QFont mFont10 = UChartFonts::ChartFont(10);
+    const QFont mFont8 = UChartFonts::chartFont(8);
+    const QFont mFont10 = UChartFonts::chartFont(10);
     QFont mFont;
     int mFontPoints = 0;
     std::optional<QFontMetrics> mMetrics;
@@ -266,7 +266,7 @@ QString headText(THeadText text)
     case THeadText::Legend2:
         return QString::fromStdString(c.Legend2);
     case THeadText::RSquare:
-        return QString::fromStdString(Q::RSquareText(ModelValues.RSquare));
+        return QString::fromStdString(Q::rSquareText(ModelValues.RSquare));
     case THeadText::Discharge:
         return QStringLiteral("Discharge (predicted) in mm/t");
     case THeadText::Rain:
@@ -385,8 +385,8 @@ void paintAlphaChart(TCanvas &canvas)
 void paintLineOfEquality(TCanvas &canvas)
 {
     const Q::TChartState &c = Q::Chart;
-    canvas.line(Q::MapX(c.EqualLow), Q::MapY(c.EqualLow), Q::MapX(c.EqualHigh),
-                Q::MapY(c.EqualHigh));
+    canvas.line(Q::mapX(c.EqualLow), Q::mapY(c.EqualLow), Q::mapX(c.EqualHigh),
+                Q::mapY(c.EqualHigh));
 }
 
 /// The points, the legends, the linear trend and, when the last analysis gave one, the
@@ -406,7 +406,7 @@ void paintTrendChart(TCanvas &canvas)
         canvas.textOut(95, 105, c.Legend3);
     canvas.setFontColour(White);
     if (c.LineValid)
-        canvas.line(Q::MapX(c.LineX0), Q::MapY(c.LineY0), Q::MapX(c.LineX1), Q::MapY(c.LineY1));
+        canvas.line(Q::mapX(c.LineX0), Q::mapY(c.LineY0), Q::mapX(c.LineX1), Q::mapY(c.LineY1));
     if (quadratic) {
         canvas.setPenColour(Yellow);
         QPolygon curve;
@@ -487,7 +487,7 @@ void paintTicks(TCanvas &canvas)
     for (int k = 0; k <= c.YIntervals; ++k) {
         const int y = roundEven(static_cast<double>(k) / c.YIntervals * 320 + 70);
         canvas.line(70, y, 66, y);
-        const QString label = QString::fromStdString(Q::TickLabelY(k));
+        const QString label = QString::fromStdString(Q::tickLabelY(k));
         canvas.textOut(70 - canvas.textWidth(label) - 6, y - roundEven(canvas.textHeight() * 0.5),
                        label);
     }
@@ -495,11 +495,11 @@ void paintTicks(TCanvas &canvas)
         const int x = roundEven(static_cast<double>(k) / c.XIntervals * 500 + 70);
         canvas.line(x, 390, x, 395);
         canvas.textOut(roundEven(static_cast<double>(k) / c.XIntervals * 500 + 62), 400,
-                       Q::TickLabelX(k));
+                       Q::tickLabelX(k));
     }
 }
 
-/// Paints the chart that PrepareChart() has just computed.
+/// Paints the chart that prepareChart() has just computed.
 void paintChart(int kind, QImage &image)
 {
     const TKindDrawing &drawing = KindDrawings[kind];
@@ -521,7 +521,7 @@ void paintChart(int kind, QImage &image)
 
 } // namespace
 
-QImage NewChartImage()
+QImage newChartImage()
 {
     QImage image(ChartWidth, ChartHeight, QImage::Format_RGB32);
     image.setDotsPerMeterX(3780);
@@ -532,24 +532,24 @@ QImage NewChartImage()
 
 bool ShowGraphics(int kind, QImage &image)
 {
-    if (!Q::PrepareChart(kind))
+    if (!Q::prepareChart(kind))
         return false;
     if (image.width() != ChartWidth || image.height() != ChartHeight ||
         image.format() != QImage::Format_RGB32)
-        image = NewChartImage();
+        image = newChartImage();
     image.setDotsPerMeterX(3780);
     image.setDotsPerMeterY(3780);
     paintChart(kind, image);
     return true;
 }
 
-bool MakeChart(int kind, QImage &image, TChartSource source)
+bool makeChart(int kind, QImage &image, TChartSource source)
 {
     TDMQuellow &dm = DMQuellow;
     if (!dm.ReadOutputHeader())
         return false;
     if (kind == 8) {
-        const std::string trendName = ChangeFileExt(dm.OutFileName, ".dat");
+        const std::string trendName = changeFileExt(dm.OutFileName, ".dat");
         if (!URainRun::ReadTrendFile(trendName)) {
             Prompts().ShowMessage("The trend file \"" + trendName +
                                   "\" could not be read. The recharge-runoff graph needs the "
@@ -565,14 +565,14 @@ bool MakeChart(int kind, QImage &image, TChartSource source)
         return false;
     if (kind == 6 && source == TChartSource::FilesOnly) {
         LineSet lines;
-        if (ReadTextFile(dm.OutFileName, lines) == TReadStatus::Ok)
-            if (const auto divide = UOutputReader::ParseAnalysisDivide(lines))
+        if (readTextFile(dm.OutFileName, lines) == TReadStatus::Ok)
+            if (const auto divide = UOutputReader::parseAnalysisDivide(lines))
                 ModelValues.Divide = *divide;
     }
     return ShowGraphics(kind, image);
 }
 
-bool SaveChartImage(const QImage &image, const std::string &path, std::string &error)
+bool saveChartImage(const QImage &image, const std::string &path, std::string &error)
 {
     std::string ext;
     if (const auto dot = path.find_last_of('.');
@@ -589,7 +589,7 @@ bool SaveChartImage(const QImage &image, const std::string &path, std::string &e
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, format) ||
-        !WriteFileAtomically(
+        !writeFileAtomically(
             path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         error = "The graph could not be saved in \"" + path + "\".";
         return false;

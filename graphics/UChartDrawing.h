@@ -21,7 +21,7 @@ enum class TChartSource {
 };
 
 /// A chart bitmap: 623 x 465, 96 dots per inch, silver.
-QImage NewChartImage();
+QImage newChartImage();
 
 /// Runs the chart engine for graph kind 1..8 on the graph columns of the data module and
 /// paints the chart into image (made anew unless it is a chart bitmap already). Returns false,
@@ -33,10 +33,26 @@ bool ShowGraphics(int kind, QImage &image);
 /// the output file named by DMQuellow.OutFileName (for kind 8 first the trend file beside it)
 /// and draws the chart. Returns false, after one clear message, when no chart can be drawn;
 /// the image is then unchanged.
-bool MakeChart(int kind, QImage &image, TChartSource source = TChartSource::Session);
+bool makeChart(int kind, QImage &image, TChartSource source = TChartSource::Session);
 
 /// Writes a chart bitmap as a BMP or PNG file, chosen by the extension, replacing an old
 /// file only when the new one is complete. Returns false with a message in error otherwise.
-bool SaveChartImage(const QImage &image, const std::string &path, std::string &error);
+bool saveChartImage(const QImage &image, const std::string &path, std::string &error);
+
+// ---- Former names -------------------------------------------------------------------------
+// Callers in other units still use these; each forwards to its new name and goes once the last
+// caller has moved.
+inline QImage NewChartImage()
+{
+    return newChartImage();
+}
+inline bool MakeChart(int kind, QImage &image, TChartSource source = TChartSource::Session)
+{
+    return makeChart(kind, image, source);
+}
+inline bool SaveChartImage(const QImage &image, const std::string &path, std::string &error)
+{
+    return saveChartImage(image, path, error);
+}
 
 } // namespace quellow::UChartDrawing

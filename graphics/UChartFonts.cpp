@@ -5,7 +5,7 @@
 
 namespace quellow::UChartFonts {
 
-QFont ChartFont(int pointSize, bool bold)
+QFont chartFont(int pointSize, bool bold)
 {
     QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
     font.setFamilies(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
@@ -14,14 +14,14 @@ QFont ChartFont(int pointSize, bool bold)
     return font;
 }
 
-QString ResolvedFamily()
+QString resolvedFamily()
 {
-    return QFontInfo(ChartFont(10)).family();
+    return QFontInfo(chartFont(10)).family();
 }
 
-bool HasArialMetrics()
+bool hasArialMetrics()
 {
-    const QString family = ResolvedFamily();
+    const QString family = resolvedFamily();
     return family == QLatin1String("Arial") || family == QLatin1String("Liberation Sans");
 }
 

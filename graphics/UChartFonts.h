@@ -6,13 +6,13 @@
 namespace quellow::UChartFonts {
 
 /// The chart face: Arial, or a face with Arial's metrics where Arial is missing.
-QFont ChartFont(int pointSize, bool bold = false);
+QFont chartFont(int pointSize, bool bold = false);
 
-/// The family the font system really gives for ChartFont(); the chart layout assumes
+/// The family the font system really gives for chartFont(); the chart layout assumes
 /// "Arial" or "Liberation Sans".
-QString ResolvedFamily();
+QString resolvedFamily();
 
-/// True when ResolvedFamily() has Arial's metrics.
-bool HasArialMetrics();
+/// True when resolvedFamily() has Arial's metrics.
+bool hasArialMetrics();
 
 } // namespace quellow::UChartFonts

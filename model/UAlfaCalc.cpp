@@ -24,10 +24,10 @@ bool allFinite(std::initializer_list<double> values)
 
 bool ReadNumber(std::string_view text, double &value)
 {
-    return ParseRealAnySeparator(Trim(text), value);
+    return parseRealAnySeparator(trim(text), value);
 }
 
-std::string ConversionMessage(std::string_view text)
+std::string conversionMessage(std::string_view text)
 {
     return "'" + std::string(text) + "' is not a valid floating point value";
 }
@@ -60,7 +60,7 @@ constexpr TExitRule ExitRules[] = {
 
 } // namespace
 
-TExitResult ExitCheck(TInput input, double value)
+TExitResult exitCheck(TInput input, double value)
 {
     State.Value[input] = value;
     for (const TExitRule &rule : ExitRules) {
@@ -90,7 +90,7 @@ void ClearResults()
     State.B = 0;
 }
 
-bool Calculate(std::string &message)
+bool calculate(std::string &message)
 {
     CheckInputs();
     if (!State.InputsValid) {
@@ -135,19 +135,19 @@ bool Calculate(std::string &message)
     return true;
 }
 
-std::string AText()
+std::string aText()
 {
-    return FixedLocale(State.A, 6, 3);
+    return fixedLocale(State.A, 6, 3);
 }
 
-std::string BText()
+std::string bText()
 {
-    return FixedLocale(State.B, 6, 3);
+    return fixedLocale(State.B, 6, 3);
 }
 
-std::string PorosityText()
+std::string porosityText()
 {
-    return FixedLocale(State.Value[P], 5, 1);
+    return fixedLocale(State.Value[P], 5, 1);
 }
 
 } // namespace quellow::UAlfaCalc

@@ -50,7 +50,7 @@ inline constexpr const char *MsgDone =
 bool ReadNumber(std::string_view text, double &value);
 
 /// The message shown for a text that is no number.
-std::string ConversionMessage(std::string_view text);
+std::string conversionMessage(std::string_view text);
 
 /// What the exit check of one box decided.
 struct TExitResult
@@ -63,7 +63,7 @@ struct TExitResult
 /// rejects negative conductivities, non-positive D, U and L and a porosity outside 1 .. 30 %.
 /// A rejected Ka, Kb, D or U is set back to 0; a rejected P or L keeps the value typed (the
 /// window empties the box in every rejected case). An accepted value runs CheckInputs().
-TExitResult ExitCheck(TInput input, double value);
+TExitResult exitCheck(TInput input, double value);
 
 /// InputsValid := Ka > 0, Kb > 0, D > 0, U > 0, 1 < P < 30 and L > 0.
 void CheckInputs();
@@ -75,12 +75,40 @@ void ClearResults();
 /// CheckInputs() does not accept the inputs, when the drain perimeter is so large against the
 /// spacing that ln(L/U) + F is not positive, or when a result would not be a finite number.
 /// On success sets A, B, X, F, EqDepth, the data module's Porosity (P in %) and Drainage.
-bool Calculate(std::string &message);
+bool calculate(std::string &message);
 
 /// The texts the window shows and enters into the input sheet: A and B as "%6.3f", P as
 /// "%5.1f", with the locale's decimal separator.
-std::string AText();
-std::string BText();
-std::string PorosityText();
+std::string aText();
+std::string bText();
+std::string porosityText();
+
+// ---- Former names -------------------------------------------------------------------------
+// Callers in other units still use these; each forwards to its new name and goes once the last
+// caller has moved.
+inline std::string ConversionMessage(std::string_view text)
+{
+    return conversionMessage(text);
+}
+inline TExitResult ExitCheck(TInput input, double value)
+{
+    return exitCheck(input, value);
+}
+inline bool Calculate(std::string &message)
+{
+    return calculate(message);
+}
+inline std::string AText()
+{
+    return aText();
+}
+inline std::string BText()
+{
+    return bText();
+}
+inline std::string PorosityText()
+{
+    return porosityText();
+}
 
 } // namespace quellow::UAlfaCalc

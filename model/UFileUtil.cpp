@@ -13,7 +13,7 @@
 
 namespace quellow {
 
-std::vector<std::string> SplitLines(std::string_view text)
+std::vector<std::string> splitLines(std::string_view text)
 {
     std::vector<std::string> lines;
     // Counting first keeps a long file from doubling the vector while it grows.
@@ -38,7 +38,7 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
-TReadStatus ReadWholeFile(const std::string &path, std::string &content, std::size_t maxBytes)
+TReadStatus readWholeFile(const std::string &path, std::string &content, std::size_t maxBytes)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
@@ -68,13 +68,13 @@ TReadStatus ReadWholeFile(const std::string &path, std::string &content, std::si
     return TReadStatus::Ok;
 }
 
-TReadStatus ReadTextFile(const std::string &path, std::vector<std::string> &lines,
+TReadStatus readTextFile(const std::string &path, std::vector<std::string> &lines,
                          std::size_t maxBytes)
 {
     std::string content;
-    const TReadStatus status = ReadWholeFile(path, content, maxBytes);
+    const TReadStatus status = readWholeFile(path, content, maxBytes);
     if (status == TReadStatus::Ok)
-        lines = SplitLines(content);
+        lines = splitLines(content);
     return status;
 }
 
@@ -120,7 +120,7 @@ bool writeAll(int fd, std::string_view content)
 
 } // namespace
 
-bool WriteFileAtomically(const std::string &path, std::string_view content)
+bool writeFileAtomically(const std::string &path, std::string_view content)
 {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
@@ -139,7 +139,7 @@ bool WriteFileAtomically(const std::string &path, std::string_view content)
     return ok;
 }
 
-std::string ChangeFileExt(const std::string &path, std::string_view ext)
+std::string changeFileExt(const std::string &path, std::string_view ext)
 {
     const std::size_t slash = path.find_last_of("/\\");
     const std::size_t dot = path.find_last_of('.');
@@ -147,7 +147,7 @@ std::string ChangeFileExt(const std::string &path, std::string_view ext)
     return (hasExt ? path.substr(0, dot) : path) + std::string(ext);
 }
 
-bool FileExists(const std::string &path)
+bool fileExists(const std::string &path)
 {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);

@@ -19,28 +19,58 @@ enum class TReadStatus {
 
 /// Splits text into lines. A line ends with CR LF, LF or a lone CR; the line end is not kept.
 /// A last line without a line end counts; a final line end does not start another line.
-std::vector<std::string> SplitLines(std::string_view text);
+std::vector<std::string> splitLines(std::string_view text);
 
-/// Reads a whole text file into lines (see SplitLines), refusing files over maxBytes
+/// Reads a whole text file into lines (see splitLines), refusing files over maxBytes
 /// without reading them whole. lines is only assigned on success.
-TReadStatus ReadTextFile(const std::string &path, std::vector<std::string> &lines,
+TReadStatus readTextFile(const std::string &path, std::vector<std::string> &lines,
                          std::size_t maxBytes = MaxTextFileBytes);
 
-/// Reads a whole file into a string, with the same checks as ReadTextFile.
-TReadStatus ReadWholeFile(const std::string &path, std::string &content,
+/// Reads a whole file into a string, with the same checks as readTextFile.
+TReadStatus readWholeFile(const std::string &path, std::string &content,
                           std::size_t maxBytes = MaxTextFileBytes);
 
 /// Writes content to path atomically: a temporary file in the same folder, flushed, then
 /// renamed over the old file. On failure the old file is untouched, the temporary file is
 /// removed, and false is returned. The new file gets the permissions of any new file (0666
 /// less the umask). Safe to call from several threads at once: no process-wide state is touched.
-bool WriteFileAtomically(const std::string &path, std::string_view content);
+bool writeFileAtomically(const std::string &path, std::string_view content);
 
 /// path with the extension of its last component replaced by ext (which includes the dot);
 /// a path without extension gets ext appended.
-std::string ChangeFileExt(const std::string &path, std::string_view ext);
+std::string changeFileExt(const std::string &path, std::string_view ext);
 
 /// True when path names an existing regular file.
-bool FileExists(const std::string &path);
+bool fileExists(const std::string &path);
+
+// ---- Former names -------------------------------------------------------------------------
+// Callers in other units still use these; each forwards to its new name and goes once the last
+// caller has moved.
+inline std::vector<std::string> SplitLines(std::string_view text)
+{
+    return splitLines(text);
+}
+inline TReadStatus ReadTextFile(const std::string &path, std::vector<std::string> &lines,
+                                std::size_t maxBytes = MaxTextFileBytes)
+{
+    return readTextFile(path, lines, maxBytes);
+}
+inline TReadStatus ReadWholeFile(const std::string &path, std::string &content,
+                                 std::size_t maxBytes = MaxTextFileBytes)
+{
+    return readWholeFile(path, content, maxBytes);
+}
+inline bool WriteFileAtomically(const std::string &path, std::string_view content)
+{
+    return writeFileAtomically(path, content);
+}
+inline std::string ChangeFileExt(const std::string &path, std::string_view ext)
+{
+    return changeFileExt(path, ext);
+}
+inline bool FileExists(const std::string &path)
+{
+    return fileExists(path);
+}
 
 } // namespace quellow

@@ -89,10 +89,10 @@ const TTableLayout *layoutOf(int kind)
 bool readRow(const std::string &line, int &serial, double *values, int count)
 {
     TLineScanner scanner(line);
-    if (!scanner.ReadInt(serial))
+    if (!scanner.readInt(serial))
         return false;
     for (int k = 0; k < count; ++k)
-        if (!scanner.ReadReal(values[k]))
+        if (!scanner.readReal(values[k]))
             return false;
     return true;
 }
@@ -104,36 +104,36 @@ std::optional<TFunction> readFunction(const LineSet &lines)
         return std::nullopt;
     TFunction f;
     TLineScanner line12(lines[11]);
-    line12.SkipChars(4);
-    if (!line12.ReadReal(f.A1))
+    line12.skipChars(4);
+    if (!line12.readReal(f.A1))
         return std::nullopt;
-    line12.SkipChars(5);
-    if (!line12.ReadReal(f.B1))
+    line12.skipChars(5);
+    if (!line12.readReal(f.B1))
         return std::nullopt;
     TLineScanner line13(lines[12]);
-    line13.SkipChars(4);
-    if (!line13.ReadReal(f.A2))
+    line13.skipChars(4);
+    if (!line13.readReal(f.A2))
         return std::nullopt;
-    line13.SkipChars(5);
-    if (!line13.ReadReal(f.B2))
+    line13.skipChars(5);
+    if (!line13.readReal(f.B2))
         return std::nullopt;
     TLineScanner line14(lines[13]);
-    line14.SkipChars(15);
-    if (!line14.ReadReal(f.Divide))
+    line14.skipChars(15);
+    if (!line14.readReal(f.Divide))
         return std::nullopt;
     return f;
 }
 
 } // namespace
 
-std::string CannotOpenMessage(const std::string &name)
+std::string cannotOpenMessage(const std::string &name)
 {
     return "The file \"" + name + "\"could not be opened." +
            " It may be damaged,  not created due to inadequate" +
            "input data, or in use by another program.";
 }
 
-bool ParseHeader(const LineSet &lines, const std::string &name, THeader &header, std::string &error)
+bool parseHeader(const LineSet &lines, const std::string &name, THeader &header, std::string &error)
 {
     // An analysis output has its first rule on line 15, a prediction output its table title
     // on line 16; anything else is not an output file of this program.
@@ -233,8 +233,8 @@ void readKindValues(const LineSet &lines, int kind, std::size_t end, TTable &tab
         double rSquare = 0;
         if (end + 2 < lines.size()) {
             TLineScanner line(lines[end + 2]);
-            line.SkipChars(RSquareLabel.size());
-            if (!line.ReadReal(rSquare))
+            line.skipChars(RSquareLabel.size());
+            if (!line.readReal(rSquare))
                 rSquare = 0;
         }
         table.RSquare = rSquare;
@@ -252,7 +252,7 @@ void readKindValues(const LineSet &lines, int kind, std::size_t end, TTable &tab
 
 } // namespace
 
-bool ParseTable(const LineSet &lines, int kind, const std::string &name, TTable &table,
+bool parseTable(const LineSet &lines, int kind, const std::string &name, TTable &table,
                 std::string &error)
 {
     const TTableLayout *layout = layoutOf(kind);
@@ -270,15 +270,15 @@ bool ParseTable(const LineSet &lines, int kind, const std::string &name, TTable 
     return true;
 }
 
-std::optional<double> ParseAnalysisDivide(const LineSet &lines)
+std::optional<double> parseAnalysisDivide(const LineSet &lines)
 {
     constexpr std::string_view label = "if Discharge >";
     if (lines.size() < 12 || !beginsWith(lines[11], label))
         return std::nullopt;
     TLineScanner line(lines[11]);
-    line.SkipChars(label.size());
+    line.skipChars(label.size());
     double divide = 0;
-    if (!ParseRealAnySeparator(line.NextToken(), divide))
+    if (!parseRealAnySeparator(line.nextToken(), divide))
         return std::nullopt;
     return divide;
 }
@@ -291,8 +291,8 @@ namespace {
 /// cannot be read.
 bool readOutputLines(const std::string &name, LineSet &lines)
 {
-    if (ReadTextFile(name, lines) != TReadStatus::Ok) {
-        Prompts().ShowMessage(UOutputReader::CannotOpenMessage(name));
+    if (readTextFile(name, lines) != TReadStatus::Ok) {
+        Prompts().ShowMessage(UOutputReader::cannotOpenMessage(name));
         return false;
     }
     return true;
@@ -307,7 +307,7 @@ bool TDMQuellow::ReadOutputHeader()
         return false;
     UOutputReader::THeader header;
     std::string error;
-    if (!UOutputReader::ParseHeader(lines, OutFileName, header, error)) {
+    if (!UOutputReader::parseHeader(lines, OutFileName, header, error)) {
         Prompts().ShowMessage(error);
         return false;
     }
@@ -328,7 +328,7 @@ bool TDMQuellow::ReadOutputFile(int kind)
         return false;
     UOutputReader::TTable table;
     std::string error;
-    if (!UOutputReader::ParseTable(lines, kind, OutFileName, table, error)) {
+    if (!UOutputReader::parseTable(lines, kind, OutFileName, table, error)) {
         Prompts().ShowMessage(error);
         return false;
     }

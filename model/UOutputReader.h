@@ -45,21 +45,21 @@ struct TTable
 };
 
 /// "The file "<name>"could not be opened. ..." as the graphs show it.
-std::string CannotOpenMessage(const std::string &name);
+std::string cannotOpenMessage(const std::string &name);
 
 /// Reads the head of an output file from its lines. On failure error holds the message
 /// (naming the file as name) and header is unchanged.
-bool ParseHeader(const LineSet &lines, const std::string &name, THeader &header,
+bool parseHeader(const LineSet &lines, const std::string &name, THeader &header,
                  std::string &error);
 
 /// Reads the table that graph kind 1..8 needs. Stops at the end of the lines rather than
 /// search on; a missing marker line, an unfinished table, a table without rows or an
 /// unreadable number gives false with the message in error, and table is then unchanged.
-bool ParseTable(const LineSet &lines, int kind, const std::string &name, TTable &table,
+bool parseTable(const LineSet &lines, int kind, const std::string &name, TTable &table,
                 std::string &error);
 
 /// The runoff divide an analysis output gives on its line 12 ("if Discharge >" and the
 /// divide with two decimals and the writer's decimal separator).
-std::optional<double> ParseAnalysisDivide(const LineSet &lines);
+std::optional<double> parseAnalysisDivide(const LineSet &lines);
 
 } // namespace quellow::UOutputReader

@@ -32,7 +32,7 @@ struct TExtremes
 {
     double Min = MinStart;
     double Max = MaxStart;
-    void Take(double v)
+    void take(double v)
     {
         if (v > Max)
             Max = v;
@@ -85,7 +85,7 @@ std::string tickLabel(double value, int decimals)
     // A value a rounding error below zero would read "-0.0".
     if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals))
         value = 0;
-    return FixedLocale(value, decimals + 2, decimals);
+    return fixedLocale(value, decimals + 2, decimals);
 }
 
 void appendJsonString(std::string &out, const std::string &text)
@@ -132,7 +132,7 @@ std::string shortest(double value)
 
 } // namespace
 
-std::int64_t RoundEven(double value)
+std::int64_t roundEven(double value)
 {
     if (!(value > -9e18))
         return static_cast<std::int64_t>(-9e18);
@@ -141,12 +141,12 @@ std::int64_t RoundEven(double value)
     return static_cast<std::int64_t>(std::nearbyint(value));
 }
 
-TAxisEnds Ladder(double maximum, double minimum, bool vertical)
+TAxisEnds ladder(double maximum, double minimum, bool vertical)
 {
     TAxisEnds ends;
     if (vertical && maximum < 1) {
-        ends.Low = RoundEven(minimum - 0.05);
-        ends.High = RoundEven(maximum + 0.05);
+        ends.Low = roundEven(minimum - 0.05);
+        ends.High = roundEven(maximum + 0.05);
         ends.Intervals = static_cast<int>(ends.High - ends.Low);
         if (ends.Intervals > 10)
             ends.Intervals /= 2;
@@ -154,8 +154,8 @@ TAxisEnds Ladder(double maximum, double minimum, bool vertical)
         return ends;
     }
     if (maximum < 10) {
-        ends.Low = RoundEven(minimum - 0.5);
-        ends.High = RoundEven(maximum + 0.5);
+        ends.Low = roundEven(minimum - 0.5);
+        ends.High = roundEven(maximum + 0.5);
         const std::int64_t span = ends.High - ends.Low;
         ends.Intervals = static_cast<int>(std::min<std::int64_t>(span, 1000000000));
         if (vertical && ends.Intervals > 10)
@@ -181,8 +181,8 @@ TAxisEnds Ladder(double maximum, double minimum, bool vertical)
         step = static_cast<std::int64_t>(bound / 10);
     }
     const double s = static_cast<double>(step);
-    ends.Low = step * RoundEven((minimum - s / 2) / s);
-    ends.High = step * RoundEven((maximum + s / 2) / s);
+    ends.Low = step * roundEven((minimum - s / 2) / s);
+    ends.High = step * roundEven((maximum + s / 2) / s);
     ends.Intervals =
         static_cast<int>(std::min<std::int64_t>((ends.High - ends.Low) / step, 1000000000));
     ends.Decimals = decimals;
@@ -202,13 +202,13 @@ TColumnExtremes columnExtremes(int kind)
     const TDMQuellow &dm = DMQuellow;
     TColumnExtremes e;
     for (std::size_t i = 0, n = rowCount(); i < n; ++i) {
-        e.X.Take(dm.PlotX[i]);
-        e.Y1.Take(dm.PlotY1[i]);
-        e.Y2.Take(dm.PlotY2[i]);
-        e.Y3.Take(dm.PlotY3[i]);
-        e.Y4.Take(dm.PlotY4[i]);
+        e.X.take(dm.PlotX[i]);
+        e.Y1.take(dm.PlotY1[i]);
+        e.Y2.take(dm.PlotY2[i]);
+        e.Y3.take(dm.PlotY3[i]);
+        e.Y4.take(dm.PlotY4[i]);
         if (kind == 5)
-            e.Y5.Take(dm.PlotY5[i]);
+            e.Y5.take(dm.PlotY5[i]);
     }
     return e;
 }
@@ -269,7 +269,7 @@ void scaleAxis(bool vertical, double &minimum, double &maximum, int &factor, TAx
         minimum *= factor;
         maximum *= factor;
     }
-    ends = Ladder(maximum, minimum, vertical);
+    ends = ladder(maximum, minimum, vertical);
     if (ends.Low == ends.High)
         ends.High = ends.Low + 1;
     if (ends.Intervals > 10) {
@@ -375,22 +375,22 @@ void ComputeTrend()
     }
 }
 
-int MapX(double value)
+int mapX(double value)
 {
     const TChartState &c = Chart;
     const double span = static_cast<double>(c.XRight - c.XLeft);
     double offset = (value * c.XFactor - static_cast<double>(c.XLeft)) * c.XLength / span;
     offset = std::clamp(offset, -PixelLimit, PixelLimit);
-    return OriginX + static_cast<int>(RoundEven(offset));
+    return OriginX + static_cast<int>(roundEven(offset));
 }
 
-int MapY(double value)
+int mapY(double value)
 {
     const TChartState &c = Chart;
     const double span = static_cast<double>(c.YTop - c.YBottom);
     double offset = (value * c.YFactor - static_cast<double>(c.YBottom)) * c.YLength / span;
     offset = std::clamp(offset, -PixelLimit, PixelLimit);
-    return OriginY - static_cast<int>(RoundEven(offset)) - DataLift;
+    return OriginY - static_cast<int>(roundEven(offset)) - DataLift;
 }
 
 void ComputePixels(int kind)
@@ -405,18 +405,18 @@ void ComputePixels(int kind)
     c.PixelY4.assign(n, 0);
     c.PixelY5.assign(kind == 5 ? n : 0, 0);
     for (std::size_t i = 0; i < n; ++i) {
-        c.PixelX[i] = MapX(dm.PlotX[i]);
-        c.PixelY1[i] = kind == 8 ? MapX(dm.PlotY2[i]) : MapY(dm.PlotY1[i]);
-        c.PixelY2[i] = MapY(dm.PlotY2[i]);
-        c.PixelY3[i] = MapY(dm.PlotY3[i]);
-        c.PixelY4[i] = MapY(dm.PlotY4[i]);
+        c.PixelX[i] = mapX(dm.PlotX[i]);
+        c.PixelY1[i] = kind == 8 ? mapX(dm.PlotY2[i]) : mapY(dm.PlotY1[i]);
+        c.PixelY2[i] = mapY(dm.PlotY2[i]);
+        c.PixelY3[i] = mapY(dm.PlotY3[i]);
+        c.PixelY4[i] = mapY(dm.PlotY4[i]);
         if (kind == 5)
-            c.PixelY5[i] = MapY(dm.PlotY5[i]);
+            c.PixelY5[i] = mapY(dm.PlotY5[i]);
     }
     if (kind == 8) {
         for (int k = 0; k <= 10; ++k) {
-            c.QuadPixelX[k] = MapX(c.QuadX[k]);
-            c.QuadPixelY[k] = MapY(c.QuadY[k]);
+            c.QuadPixelX[k] = mapX(c.QuadX[k]);
+            c.QuadPixelY[k] = mapY(c.QuadY[k]);
         }
     }
 }
@@ -471,47 +471,47 @@ void SetAxisTexts(int kind)
         c.XCaption = pick(xf, "Time", "Time * 10", "Time * 100", "Time * 1000");
 }
 
-double TickValueY(int k)
+double tickValueY(int k)
 {
     const TChartState &c = Chart;
     return static_cast<double>(c.YTop) -
            static_cast<double>(k) / c.YIntervals * static_cast<double>(c.YTop - c.YBottom);
 }
 
-double TickValueX(int k)
+double tickValueX(int k)
 {
     const TChartState &c = Chart;
     return static_cast<double>(c.XLeft) +
            static_cast<double>((c.XRight - c.XLeft) * k) / c.XIntervals;
 }
 
-std::string TickLabelY(int k)
+std::string tickLabelY(int k)
 {
-    return tickLabel(TickValueY(k), Chart.YDecimals);
+    return tickLabel(tickValueY(k), Chart.YDecimals);
 }
 
-std::string TickLabelX(int k)
+std::string tickLabelX(int k)
 {
-    return tickLabel(TickValueX(k), Chart.XDecimals);
+    return tickLabel(tickValueX(k), Chart.XDecimals);
 }
 
-std::vector<std::string> TickLabelsY()
+std::vector<std::string> tickLabelsY()
 {
     std::vector<std::string> labels;
     for (int k = 0; k <= Chart.YIntervals; ++k)
-        labels.push_back(TickLabelY(k));
+        labels.push_back(tickLabelY(k));
     return labels;
 }
 
-std::vector<std::string> TickLabelsX()
+std::vector<std::string> tickLabelsX()
 {
     std::vector<std::string> labels;
     for (int k = 0; k <= Chart.XIntervals; ++k)
-        labels.push_back(TickLabelX(k));
+        labels.push_back(tickLabelX(k));
     return labels;
 }
 
-std::vector<std::string> Legends(int kind)
+std::vector<std::string> legends(int kind)
 {
     const TChartState &c = Chart;
     switch (kind) {
@@ -536,7 +536,7 @@ std::vector<std::string> Legends(int kind)
     }
 }
 
-std::string RSquareText(double rSquare)
+std::string rSquareText(double rSquare)
 {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.15g", rSquare);
@@ -547,7 +547,7 @@ std::string RSquareText(double rSquare)
     return "R square = " + text;
 }
 
-bool PrepareChart(int kind)
+bool prepareChart(int kind)
 {
     if (kind < 1 || kind > 8) {
         Prompts().ShowMessage("There is no graph of kind " + std::to_string(kind) + ".");
@@ -584,7 +584,7 @@ bool PrepareChart(int kind)
     return true;
 }
 
-std::string DescribeChart(int kind)
+std::string describeChart(int kind)
 {
     const TChartState &c = Chart;
     std::string out = "{";
@@ -604,15 +604,15 @@ std::string DescribeChart(int kind)
     number("XDecimals", c.XDecimals);
     number("YDecimals", c.YDecimals);
     out += "\"YLabels\":";
-    appendJsonStrings(out, TickLabelsY());
+    appendJsonStrings(out, tickLabelsY());
     out += ",\"XLabels\":";
-    appendJsonStrings(out, TickLabelsX());
+    appendJsonStrings(out, tickLabelsX());
     out += ",\"XCaption\":";
     appendJsonString(out, c.XCaption);
     out += ",\"YCaption\":";
     appendJsonString(out, c.YCaption);
     out += ",\"Legends\":";
-    appendJsonStrings(out, Legends(kind));
+    appendJsonStrings(out, legends(kind));
     out += ",\"NrOfData\":" + std::to_string(DMQuellow.NrOfData);
     out += ",\"RSquare\":" + shortest(ModelValues.RSquare);
     out += "}";

@@ -58,12 +58,12 @@ struct TAxisEnds
 };
 
 /// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -0.5 -> 0).
-std::int64_t RoundEven(double value);
+std::int64_t roundEven(double value);
 
 /// The ladder: axis ends, intervals and decimals for an axis maximum M and minimum m (axis
 /// units). The vertical axis has a first row for M below 1; above 100000 the ladder goes on
 /// with steps on the 1 - 2.5 - 5 pattern and no decimals. Intervals are not yet limited.
-TAxisEnds Ladder(double maximum, double minimum, bool vertical);
+TAxisEnds ladder(double maximum, double minimum, bool vertical);
 
 /// Extremes, factors, axis ends, intervals and decimals of graph kind 1..8.
 void ComputeAxes(int kind);
@@ -80,33 +80,45 @@ void SetAxisTexts(int kind);
 
 /// Pixel of a value drawn against the horizontal / vertical axis (data units). The vertical
 /// position lies DataLift pixels above the tick scale.
-int MapX(double value);
-int MapY(double value);
+int mapX(double value);
+int mapY(double value);
 
 /// Value of vertical tick k (0 at the top) and horizontal tick k (0 at the left).
-double TickValueY(int k);
-double TickValueX(int k);
+double tickValueY(int k);
+double tickValueX(int k);
 /// Tick label: the value in decimals + 2 characters with the axis's decimals and the locale's
 /// decimal separator.
-std::string TickLabelY(int k);
-std::string TickLabelX(int k);
+std::string tickLabelY(int k);
+std::string tickLabelX(int k);
 /// Tick labels top to bottom / left to right.
-std::vector<std::string> TickLabelsY();
-std::vector<std::string> TickLabelsX();
+std::vector<std::string> tickLabelsY();
+std::vector<std::string> tickLabelsX();
 
 /// The legend texts kind shows, in order of drawing.
-std::vector<std::string> Legends(int kind);
+std::vector<std::string> legends(int kind);
 
 /// "R square = " and the value in the shortest form with up to 15 significant digits.
-std::string RSquareText(double rSquare);
+std::string rSquareText(double rSquare);
 
 /// Runs the engine for one chart in the drawing's order (axes; sort for kind 6; trend for
 /// kind 8; pixels; texts). Refuses, with a message, an unknown kind, a chart without rows
 /// or with values too large to place; the chart state is then left as it was.
-bool PrepareChart(int kind);
+bool prepareChart(int kind);
 
 /// The JSON object that describes the prepared chart of kind (axis values, labels, captions,
 /// legends, NrOfData, RSquare), one line.
-std::string DescribeChart(int kind);
+std::string describeChart(int kind);
+
+// ---- Former names -------------------------------------------------------------------------
+// Callers in other units still use these; each forwards to its new name and goes once the last
+// caller has moved.
+inline std::vector<std::string> Legends(int kind)
+{
+    return legends(kind);
+}
+inline std::string DescribeChart(int kind)
+{
+    return describeChart(kind);
+}
 
 } // namespace quellow::UQuellowUtils

@@ -51,7 +51,7 @@ std::string scientific(double value, int decimals, int expDigits)
 
 } // namespace
 
-void AppendFixed(std::string &out, double value, int width, int decimals)
+void appendFixed(std::string &out, double value, int width, int decimals)
 {
     // to_chars gives printf's "%.*f" text without its cost, which shows in the thousands of
     // fields of a long series.
@@ -70,14 +70,14 @@ void AppendFixed(std::string &out, double value, int width, int decimals)
     out += format("%*.*f", width, decimals, value);
 }
 
-std::string Fixed(double value, int width, int decimals)
+std::string fixed(double value, int width, int decimals)
 {
     std::string text;
-    AppendFixed(text, value, width, decimals);
+    appendFixed(text, value, width, decimals);
     return text;
 }
 
-std::string Sci(double value, int width)
+std::string sci(double value, int width)
 {
     const int decimals = width - 9 < 1 ? 1 : width - 9;
     std::string text = scientific(value, decimals, 4);
@@ -86,7 +86,7 @@ std::string Sci(double value, int width)
     return text;
 }
 
-std::string E5(double value)
+std::string e5(double value)
 {
     std::string text = scientific(value, 4, 3);
     while (text.size() < 10)
@@ -94,21 +94,21 @@ std::string E5(double value)
     return text;
 }
 
-std::string Choice(double value, int width, int decimals)
+std::string choice(double value, int width, int decimals)
 {
-    return value >= 1 ? Fixed(value, width, decimals) : Sci(value, width);
+    return value >= 1 ? fixed(value, width, decimals) : sci(value, width);
 }
 
-std::string FixedLocale(double value, int width, int decimals)
+std::string fixedLocale(double value, int width, int decimals)
 {
-    std::string text = Fixed(value, width, decimals);
+    std::string text = fixed(value, width, decimals);
     for (char &c : text)
         if (c == '.')
             c = DecimalSeparator;
     return text;
 }
 
-bool ParseReal(std::string_view token, double &value)
+bool parseReal(std::string_view token, double &value)
 {
     if (!token.empty() && token.front() == '+')
         token.remove_prefix(1);
@@ -126,18 +126,18 @@ bool ParseReal(std::string_view token, double &value)
     return true;
 }
 
-bool ParseRealAnySeparator(std::string_view token, double &value)
+bool parseRealAnySeparator(std::string_view token, double &value)
 {
     if (token.find(',') == std::string_view::npos)
-        return ParseReal(token, value);
+        return parseReal(token, value);
     std::string copy(token);
     for (char &c : copy)
         if (c == ',')
             c = '.';
-    return ParseReal(copy, value);
+    return parseReal(copy, value);
 }
 
-bool ParseInt(std::string_view token, int &value)
+bool parseInt(std::string_view token, int &value)
 {
     if (!token.empty() && token.front() == '+')
         token.remove_prefix(1);
@@ -151,7 +151,7 @@ bool ParseInt(std::string_view token, int &value)
     return true;
 }
 
-std::string_view Trim(std::string_view s)
+std::string_view trim(std::string_view s)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!s.empty() && blank(s.front()))
@@ -161,19 +161,19 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-void TLineScanner::SkipChars(std::size_t count)
+void TLineScanner::skipChars(std::size_t count)
 {
     mRest.remove_prefix(count < mRest.size() ? count : mRest.size());
 }
 
-std::string_view TLineScanner::ReadChars(std::size_t count)
+std::string_view TLineScanner::readChars(std::size_t count)
 {
     const std::string_view taken = mRest.substr(0, count);
-    SkipChars(count);
+    skipChars(count);
     return taken;
 }
 
-std::string_view TLineScanner::NextToken()
+std::string_view TLineScanner::nextToken()
 {
     std::size_t i = 0;
     while (i < mRest.size() && (mRest[i] == ' ' || mRest[i] == '\t'))
@@ -186,19 +186,19 @@ std::string_view TLineScanner::NextToken()
     return token;
 }
 
-bool TLineScanner::ReadReal(double &value)
+bool TLineScanner::readReal(double &value)
 {
-    return ParseReal(NextToken(), value);
+    return parseReal(nextToken(), value);
 }
 
-bool TLineScanner::ReadInt(int &value)
+bool TLineScanner::readInt(int &value)
 {
-    return ParseInt(NextToken(), value);
+    return parseInt(nextToken(), value);
 }
 
-std::string_view TLineScanner::RestTrimmed() const
+std::string_view TLineScanner::restTrimmed() const
 {
-    return Trim(mRest);
+    return trim(mRest);
 }
 
 } // namespace quellow

@@ -13,36 +13,36 @@ inline char DecimalSeparator = '.';
 
 /// fixed(w,d): fixed point, d decimals, full stop, right-aligned in w characters; a value that
 /// needs more room is written in full.
-std::string Fixed(double value, int width, int decimals);
-/// Appends Fixed(value, width, decimals) to out, without a temporary string.
-void AppendFixed(std::string &out, double value, int width, int decimals);
+std::string fixed(double value, int width, int decimals);
+/// Appends fixed(value, width, decimals) to out, without a temporary string.
+void appendFixed(std::string &out, double value, int width, int decimals);
 
 /// sci(w): blank or minus, one digit, full stop, max(w - 9, 1) digits, 'E', exponent sign and
 /// four exponent digits; w characters wide when w >= 10, else 10. 0.5 in sci(12) is
 /// " 5.000E-0001".
-std::string Sci(double value, int width);
+std::string sci(double value, int width);
 
 /// e5: like printf "%10.5e" with a capital E and at least three exponent digits, always with a
 /// full stop: 0.00125 gives "1.2500E-003".
-std::string E5(double value);
+std::string e5(double value);
 
-/// choice(w,d): Fixed(value, w, d) when value >= 1, otherwise Sci(value, w).
-std::string Choice(double value, int width, int decimals);
+/// choice(w,d): fixed(value, w, d) when value >= 1, otherwise sci(value, w).
+std::string choice(double value, int width, int decimals);
 
 /// "%w.df" with the locale's DecimalSeparator in place of the full stop.
-std::string FixedLocale(double value, int width, int decimals);
+std::string fixedLocale(double value, int width, int decimals);
 
 // ---- Reading numbers -----------------------------------------------------------------------
 
 /// Reads a whole token as a finite real with a full stop ("+1.5", "-2", "3e-2", ".5").
 /// Anything else ("nan", "inf", "1e999", "1,5", "", "2x") is refused.
-bool ParseReal(std::string_view token, double &value);
+bool parseReal(std::string_view token, double &value);
 
 /// Reads a real whose decimal separator may be a full stop or a comma.
-bool ParseRealAnySeparator(std::string_view token, double &value);
+bool parseRealAnySeparator(std::string_view token, double &value);
 
 /// Reads a whole token as a 32-bit integer ("+3", "-12"); anything else is refused.
-bool ParseInt(std::string_view token, int &value);
+bool parseInt(std::string_view token, int &value);
 
 /// Walks one line of a text file the way the readers do: fixed numbers of label characters,
 /// then blank-delimited tokens (blanks and tabs).
@@ -52,24 +52,74 @@ public:
     explicit TLineScanner(std::string_view line) : mRest(line) {}
 
     /// Skips up to count characters.
-    void SkipChars(std::size_t count);
+    void skipChars(std::size_t count);
     /// Takes up to count characters.
-    std::string_view ReadChars(std::size_t count);
+    std::string_view readChars(std::size_t count);
     /// Skips blanks and tabs, then takes the characters up to the next blank or tab.
-    std::string_view NextToken();
-    /// NextToken() read as a real / integer; false when missing or unreadable.
-    bool ReadReal(double &value);
-    bool ReadInt(int &value);
+    std::string_view nextToken();
+    /// nextToken() read as a real / integer; false when missing or unreadable.
+    bool readReal(double &value);
+    bool readInt(int &value);
     /// What is left of the line, and the same without surrounding blanks and tabs.
-    std::string_view Rest() const { return mRest; }
-    std::string_view RestTrimmed() const;
-    bool AtEnd() const { return RestTrimmed().empty(); }
+    std::string_view rest() const { return mRest; }
+    std::string_view restTrimmed() const;
+    bool atEnd() const { return restTrimmed().empty(); }
+
+    // Former names, see the end of this file.
+    void SkipChars(std::size_t count) { skipChars(count); }
+    std::string_view ReadChars(std::size_t count) { return readChars(count); }
+    std::string_view NextToken() { return nextToken(); }
+    bool ReadReal(double &value) { return readReal(value); }
+    bool ReadInt(int &value) { return readInt(value); }
+    std::string_view Rest() const { return rest(); }
+    std::string_view RestTrimmed() const { return restTrimmed(); }
+    bool AtEnd() const { return atEnd(); }
 
 private:
     std::string_view mRest;
 };
 
 /// s without leading and trailing blanks and tabs.
-std::string_view Trim(std::string_view s);
+std::string_view trim(std::string_view s);
+
+// ---- Former names -------------------------------------------------------------------------
+// Callers in other units still use these; each forwards to its new name and goes once the last
+// caller has moved.
+inline std::string Fixed(double value, int width, int decimals)
+{
+    return fixed(value, width, decimals);
+}
+inline void AppendFixed(std::string &out, double value, int width, int decimals)
+{
+    appendFixed(out, value, width, decimals);
+}
+inline std::string E5(double value)
+{
+    return e5(value);
+}
+inline std::string Choice(double value, int width, int decimals)
+{
+    return choice(value, width, decimals);
+}
+inline std::string FixedLocale(double value, int width, int decimals)
+{
+    return fixedLocale(value, width, decimals);
+}
+inline bool ParseReal(std::string_view token, double &value)
+{
+    return parseReal(token, value);
+}
+inline bool ParseRealAnySeparator(std::string_view token, double &value)
+{
+    return parseRealAnySeparator(token, value);
+}
+inline bool ParseInt(std::string_view token, int &value)
+{
+    return parseInt(token, value);
+}
+inline std::string_view Trim(std::string_view s)
+{
+    return trim(s);
+}
 
 } // namespace quellow

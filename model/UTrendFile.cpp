@@ -19,17 +19,17 @@ std::string TrendFileText(const TTrend &trend)
 {
     std::string text;
     text += "Linear: Runoff = A * Rain + C\r\n";
-    text += "A= " + Fixed(trend.TrendA, 7, 4) + " C= " + Fixed(trend.TrendC, 7, 4) + "\r\n";
+    text += "A= " + fixed(trend.TrendA, 7, 4) + " C= " + fixed(trend.TrendC, 7, 4) + "\r\n";
     text += "\r\n";
     text += "Quadratic: Runoff = A * RainSq +  B * Rain + C\r\n";
-    text += "A= " + Fixed(trend.TrendQA, 8, 5) + " B= " + Fixed(trend.TrendQB, 8, 5) +
-            " C= " + Fixed(trend.TrendQC, 8, 5) + "\r\n";
+    text += "A= " + fixed(trend.TrendQA, 8, 5) + " B= " + fixed(trend.TrendQB, 8, 5) +
+            " C= " + fixed(trend.TrendQC, 8, 5) + "\r\n";
     return text;
 }
 
 bool WriteTrendFile()
 {
-    return WriteFileAtomically(ChangeFileExt(DMQuellow.FileName, ".dat"), TrendFileText(Trend));
+    return writeFileAtomically(changeFileExt(DMQuellow.FileName, ".dat"), TrendFileText(Trend));
 }
 
 bool WriteTrendFile(const TState &s)
@@ -39,19 +39,19 @@ bool WriteTrendFile(const TState &s)
 
 bool ReadTrendFile()
 {
-    return ReadTrendFile(ChangeFileExt(DMQuellow.FileName, ".dat"));
+    return ReadTrendFile(changeFileExt(DMQuellow.FileName, ".dat"));
 }
 
 bool ReadTrendFile(const std::string &path)
 {
     std::vector<std::string> lines;
-    if (ReadTextFile(path, lines) != TReadStatus::Ok || lines.size() < 5)
+    if (readTextFile(path, lines) != TReadStatus::Ok || lines.size() < 5)
         return false;
     TLineScanner line(lines[4]);
     double values[3];
     for (double &value : values) {
-        line.SkipChars(3);
-        if (!line.ReadReal(value))
+        line.skipChars(3);
+        if (!line.readReal(value))
             return false;
     }
     Trend.TrendQA = values[0];

@@ -10,16 +10,22 @@ CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/
 cmake --build build-fuzz -j"$(nproc)"
 
 shopt -s nullglob
+# A harness names its seed files in a comment line of its source, "// Seeds: GLOB ...", and
+# may ask for each seed to be given once behind every one of some leading bytes,
+# "// Seed prefixes: 0 1 2" (for a harness whose first byte chooses what to do). A harness
+# without a seed line starts from the input files.
+harness_line() {
+    { sed -n "s|^// $2: *||p" "fuzz/$1.cpp" 2>/dev/null || true; } | head -1
+}
 seeds_for() {
-    local files
-    case "$1" in
-        fuzz_trend_file) files=(tests/data/*.dat) ;;
-        fuzz_output_reader) files=(tests/data/*.out Data/*.out) ;;
-        fuzz_paste) files=(tests/data/*.txt tests/data/*.tsv) ;;
-        fuzz_csv_import) files=(tests/data/*.csv) ;;
-        *) files=(tests/data/*.inp Data/*.inp) ;;
-    esac
-    for f in "${files[@]}"; do echo "$f"; done
+    local globs files
+    globs=$(harness_line "$1" Seeds)
+    [ -n "$globs" ] || globs="tests/data/*.inp Data/*.inp"
+    # shellcheck disable=SC2206 # the globs are meant to expand here
+    files=($globs)
+    for f in "${files[@]}"; do
+        if [ -f "$f" ]; then echo "$f"; fi
+    done
 }
 
 status=0
@@ -32,9 +38,9 @@ for harness in build-fuzz/fuzz_*; do
     corpus=build-fuzz/corpus/$name
     mkdir -p "$corpus" "fuzz/regressions/$name"
     seeds_for "$name" | while read -r f; do
-        if [ "$name" = fuzz_output_reader ]; then
-            # The first byte chooses the graph kind: one seed per kind.
-            for k in 0 1 2 3 4 5 6 7; do
+        prefixes=$(harness_line "$name" "Seed prefixes")
+        if [ -n "$prefixes" ]; then
+            for k in $prefixes; do
                 { printf "\\$(printf %03o $((48 + k)))"; cat "$f"; } >"$corpus/$k-$(basename "$f")"
             done
         else

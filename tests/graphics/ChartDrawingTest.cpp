@@ -65,11 +65,11 @@ protected:
                       TChartSource source = TChartSource::Session)
     {
         DMQuellow.OutFileName = TestData(name);
-        return MakeChart(kind, image, source);
+        return makeChart(kind, image, source);
     }
 
     TRecordingPrompts prompts;
-    QImage image = NewChartImage();
+    QImage image = newChartImage();
 };
 
 TEST_F(ChartDrawing, BitmapIs623By465At96Dpi)
@@ -81,7 +81,7 @@ TEST_F(ChartDrawing, BitmapIs623By465At96Dpi)
     QImage other(10, 10, QImage::Format_RGB32);
     ASSERT_TRUE(makeFromFile("analysis-small.out", 1));
     DMQuellow.OutFileName = TestData("analysis-small.out");
-    ASSERT_TRUE(MakeChart(1, other));
+    ASSERT_TRUE(makeChart(1, other));
     EXPECT_EQ(other.size(), QSize(623, 465));
     EXPECT_EQ(other, image);
 }
@@ -117,10 +117,10 @@ TEST_F(ChartDrawing, FrameAxesAndTicks)
 TEST_F(ChartDrawing, FooterNamesTheProgramOnly)
 {
     ASSERT_TRUE(makeFromFile("analysis-small.out", 1));
-    QImage expected = NewChartImage();
+    QImage expected = newChartImage();
     {
         QPainter painter(&expected);
-        const QFont font = UChartFonts::ChartFont(8);
+        const QFont font = UChartFonts::chartFont(8);
         painter.setFont(font);
         painter.setPen(QColor(0, 0, 0));
         painter.drawText(QPoint(20, 450 + QFontMetrics(font, &expected).ascent()),
@@ -264,7 +264,7 @@ TEST_F(ChartDrawing, TenRowsOfObservedCalculatedDrawEightBullets)
             EXPECT_EQ(bullets, 0) << i;
     }
     // The line of equality runs from (1, 1) to (10, 10).
-    EXPECT_EQ(at(image, UQuellowUtils::MapX(1), UQuellowUtils::MapY(1)), White);
+    EXPECT_EQ(at(image, UQuellowUtils::mapX(1), UQuellowUtils::mapY(1)), White);
 }
 
 TEST_F(ChartDrawing, RainBarsSkipValuesAtTheBottomOfTheScale)
@@ -300,12 +300,12 @@ TEST_F(ChartDrawing, FailuresLeaveTheImageAndSayWhy)
     const QImage before = image;
     TTempDir dir;
     DMQuellow.OutFileName = dir.File("gone.out");
-    EXPECT_FALSE(MakeChart(1, image));
+    EXPECT_FALSE(makeChart(1, image));
     // A copy of the output file without its trend file.
     const std::string copy = dir.File("copy.out");
     WriteBytes(copy, ReadBytes(TestData("analysis-small.out")));
     DMQuellow.OutFileName = copy;
-    EXPECT_FALSE(MakeChart(8, image));
+    EXPECT_FALSE(makeChart(8, image));
     EXPECT_FALSE(makeFromFile("prediction-drainage.out", 1));
     EXPECT_EQ(image, before);
     ASSERT_EQ(prompts.Messages.size(), 3u);
@@ -319,7 +319,7 @@ TEST_F(ChartDrawing, SavedBitmapIs24BitAt96Dpi)
     ASSERT_TRUE(makeFromFile("analysis-small.out", 1));
     TTempDir dir;
     std::string error;
-    ASSERT_TRUE(SaveChartImage(image, dir.File("chart.bmp"), error)) << error;
+    ASSERT_TRUE(saveChartImage(image, dir.File("chart.bmp"), error)) << error;
     const std::string bytes = ReadBytes(dir.File("chart.bmp"));
     ASSERT_GE(bytes.size(), 54u);
     const auto u32 = [&](std::size_t at) {
@@ -337,13 +337,13 @@ TEST_F(ChartDrawing, SavedBitmapIs24BitAt96Dpi)
         QImage(QString::fromStdString(dir.File("chart.bmp"))).convertToFormat(QImage::Format_RGB32),
         image);
 
-    ASSERT_TRUE(SaveChartImage(image, dir.File("chart.PNG"), error)) << error;
+    ASSERT_TRUE(saveChartImage(image, dir.File("chart.PNG"), error)) << error;
     EXPECT_EQ(
         QImage(QString::fromStdString(dir.File("chart.PNG"))).convertToFormat(QImage::Format_RGB32),
         image);
-    EXPECT_FALSE(SaveChartImage(image, dir.File("chart.jpg"), error));
+    EXPECT_FALSE(saveChartImage(image, dir.File("chart.jpg"), error));
     EXPECT_EQ(error, "The graph file \"" + dir.File("chart.jpg") + "\" must end in .bmp or .png.");
-    EXPECT_FALSE(SaveChartImage(image, dir.File("no/such/folder/chart.bmp"), error));
+    EXPECT_FALSE(saveChartImage(image, dir.File("no/such/folder/chart.bmp"), error));
 }
 
 } // namespace

@@ -64,8 +64,8 @@ TEST_F(CliChart, DrawsTheSameBitmapAsTheGraphicsTab)
     EXPECT_EQ(result.Err, "");
 
     DMQuellow.OutFileName = TestData("analysis-small.out");
-    QImage expected = UChartDrawing::NewChartImage();
-    ASSERT_TRUE(UChartDrawing::MakeChart(1, expected));
+    QImage expected = UChartDrawing::newChartImage();
+    ASSERT_TRUE(UChartDrawing::makeChart(1, expected));
     EXPECT_EQ(QImage(QString::fromStdString(bmp)).convertToFormat(QImage::Format_RGB32), expected);
 }
 

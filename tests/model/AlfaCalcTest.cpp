@@ -25,7 +25,7 @@ protected:
     static void Enter(const std::array<double, InputCount> &values)
     {
         for (int i = 0; i < InputCount; ++i)
-            ASSERT_TRUE(ExitCheck(static_cast<TInput>(i), values[i]).Accepted) << "input " << i;
+            ASSERT_TRUE(exitCheck(static_cast<TInput>(i), values[i]).Accepted) << "input " << i;
     }
 };
 
@@ -33,7 +33,7 @@ TEST_F(AlfaCalcTest, DeepLayerUsesTheSeriesBranch)
 {
     Enter({1, 1, 5, 1, 10, 20});
     std::string message;
-    ASSERT_TRUE(Calculate(message));
+    ASSERT_TRUE(calculate(message));
     EXPECT_EQ(message,
               "The calculations were done and the values are entered in the input tabsheet.");
     EXPECT_NEAR(State.X, 1.571, 1e-12);
@@ -41,9 +41,9 @@ TEST_F(AlfaCalcTest, DeepLayerUsesTheSeriesBranch)
     EXPECT_NEAR(State.EqDepth, 2.4729052, 1e-6);
     EXPECT_NEAR(State.A, 0.1, 1e-12);
     EXPECT_NEAR(State.B, 0.49458105, 1e-7);
-    EXPECT_EQ(AText(), " 0.100");
-    EXPECT_EQ(BText(), " 0.495");
-    EXPECT_EQ(PorosityText(), " 10.0");
+    EXPECT_EQ(aText(), " 0.100");
+    EXPECT_EQ(bText(), " 0.495");
+    EXPECT_EQ(porosityText(), " 10.0");
     EXPECT_EQ(DMQuellow.Porosity, 10.0);
     EXPECT_TRUE(DMQuellow.Drainage);
 }
@@ -52,13 +52,13 @@ TEST_F(AlfaCalcTest, ShallowLayerUsesTheLogarithmicBranch)
 {
     Enter({0.5, 0.5, 1, 0.5, 5, 30});
     std::string message;
-    ASSERT_TRUE(Calculate(message));
+    ASSERT_TRUE(calculate(message));
     EXPECT_NEAR(State.X, 0.20946667, 1e-7);
     EXPECT_NEAR(State.F, 8.3813026, 1e-6);
     EXPECT_NEAR(State.EqDepth, 0.94443998, 1e-7);
-    EXPECT_EQ(AText(), " 0.044");
-    EXPECT_EQ(BText(), " 0.084");
-    EXPECT_EQ(PorosityText(), "  5.0");
+    EXPECT_EQ(aText(), " 0.044");
+    EXPECT_EQ(bText(), " 0.084");
+    EXPECT_EQ(porosityText(), "  5.0");
     EXPECT_EQ(DMQuellow.Porosity, 5.0);
 }
 
@@ -66,10 +66,10 @@ TEST_F(AlfaCalcTest, TextsFollowTheLocaleSeparator)
 {
     Enter({1, 1, 5, 1, 10, 20});
     std::string message;
-    ASSERT_TRUE(Calculate(message));
+    ASSERT_TRUE(calculate(message));
     DecimalSeparator = ',';
-    EXPECT_EQ(AText(), " 0,100");
-    EXPECT_EQ(PorosityText(), " 10,0");
+    EXPECT_EQ(aText(), " 0,100");
+    EXPECT_EQ(porosityText(), " 10,0");
 }
 
 // ---- Refusals of "Calculate" -------------------------------------------------------------
@@ -89,13 +89,13 @@ TEST_P(AlfaCalcRefusalTest, ChangesNothing)
     // A previous good calculation stays as it was.
     Enter({1, 1, 5, 1, 10, 20});
     std::string message;
-    ASSERT_TRUE(Calculate(message));
+    ASSERT_TRUE(calculate(message));
     DMQuellow.Drainage = false;
     DMQuellow.Porosity = 7;
 
     for (int i = 0; i < InputCount; ++i)
-        ExitCheck(static_cast<TInput>(i), GetParam().values[i]);
-    EXPECT_FALSE(Calculate(message));
+        exitCheck(static_cast<TInput>(i), GetParam().values[i]);
+    EXPECT_FALSE(calculate(message));
     EXPECT_EQ(message, "One or more data values are incorrect");
     EXPECT_NEAR(State.A, 0.1, 1e-12);
     EXPECT_NEAR(State.B, 0.49458105, 1e-7);
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(AlfaCalcTest, NothingEnteredIsRefused)
 {
     std::string message;
-    EXPECT_FALSE(Calculate(message));
+    EXPECT_FALSE(calculate(message));
     EXPECT_EQ(message, "One or more data values are incorrect");
 }
 
@@ -128,7 +128,7 @@ TEST_F(AlfaCalcTest, ClearResultsZeroesAAndB)
 {
     Enter({1, 1, 5, 1, 10, 20});
     std::string message;
-    ASSERT_TRUE(Calculate(message));
+    ASSERT_TRUE(calculate(message));
     ClearResults();
     EXPECT_EQ(State.A, 0);
     EXPECT_EQ(State.B, 0);
@@ -153,7 +153,7 @@ TEST_P(AlfaExitCheckTest, RejectsWithItsMessage)
 {
     const TExitRow &row = GetParam();
     State.Value[row.input] = 99; // an earlier value
-    const TExitResult result = ExitCheck(row.input, row.value);
+    const TExitResult result = exitCheck(row.input, row.value);
     EXPECT_EQ(result.Accepted, std::string(row.message).empty());
     EXPECT_EQ(result.Message, row.message);
     EXPECT_EQ(State.Value[row.input], row.stored);
@@ -182,12 +182,12 @@ TEST_F(AlfaCalcTest, AcceptedValueUpdatesInputsValid)
 {
     Enter({1, 1, 5, 1, 10, 20});
     EXPECT_TRUE(State.InputsValid);
-    ExitCheck(P, 30); // passes the box check, not the calculation's
+    exitCheck(P, 30); // passes the box check, not the calculation's
     EXPECT_FALSE(State.InputsValid);
-    ExitCheck(P, 12);
+    exitCheck(P, 12);
     EXPECT_TRUE(State.InputsValid);
     // A rejected value leaves InputsValid as the last accepted value left it.
-    ExitCheck(P, 50);
+    exitCheck(P, 50);
     EXPECT_TRUE(State.InputsValid);
 }
 
@@ -207,7 +207,7 @@ TEST_F(AlfaCalcTest, ReadNumberTakesEitherSeparator)
         EXPECT_FALSE(ReadNumber(bad, value)) << bad;
         EXPECT_EQ(value, 7) << bad;
     }
-    EXPECT_EQ(ConversionMessage("abc"), "'abc' is not a valid floating point value");
+    EXPECT_EQ(conversionMessage("abc"), "'abc' is not a valid floating point value");
 }
 
 // ---- quellow-cli alfa ----------------------------------------------------------------------

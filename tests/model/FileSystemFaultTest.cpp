@@ -45,7 +45,7 @@ TEST_F(FileSystemFaults, AFullDiskKeepsTheOldFileAndLeavesNoTemporaryFile)
     WriteBytes(path, "previous results\r\n");
     {
         TFileSizeLimit limit(1000);
-        EXPECT_FALSE(WriteFileAtomically(path, std::string(5000, 'x')));
+        EXPECT_FALSE(writeFileAtomically(path, std::string(5000, 'x')));
     }
     EXPECT_EQ(ReadBytes(path), "previous results\r\n");
     int entries = 0;
@@ -69,7 +69,7 @@ TEST_F(FileSystemFaults, AnOutputNameTakenByAFolderIsNeitherWrittenNorLoaded)
 {
     const std::string path = dir.File("run.out");
     std::filesystem::create_directory(path);
-    EXPECT_FALSE(WriteFileAtomically(path, "x"));
+    EXPECT_FALSE(writeFileAtomically(path, "x"));
     EXPECT_FALSE(DMQuellow.LoadTextFile(path));
     EXPECT_TRUE(std::filesystem::is_directory(path));
 }

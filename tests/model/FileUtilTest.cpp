@@ -41,24 +41,24 @@ protected:
 TEST_F(FileUtil, SplitLinesTakesEveryLineEnd)
 {
     using V = std::vector<std::string>;
-    EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitLines("a\r\n"), (V{"a"}));
-    EXPECT_EQ(SplitLines(""), V{});
-    EXPECT_EQ(SplitLines("\r\n\r\n"), (V{"", ""}));
-    EXPECT_EQ(SplitLines("last"), (V{"last"}));
+    EXPECT_EQ(splitLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines("a\r\n"), (V{"a"}));
+    EXPECT_EQ(splitLines(""), V{});
+    EXPECT_EQ(splitLines("\r\n\r\n"), (V{"", ""}));
+    EXPECT_EQ(splitLines("last"), (V{"last"}));
 }
 
 TEST_F(FileUtil, ReadTextFileRefusesWhatIsNoTextFile)
 {
     std::vector<std::string> lines{"kept"};
-    EXPECT_EQ(ReadTextFile(dir.File("missing.inp"), lines), TReadStatus::CannotOpen);
-    EXPECT_EQ(ReadTextFile(dir.Path(), lines), TReadStatus::CannotOpen);
+    EXPECT_EQ(readTextFile(dir.File("missing.inp"), lines), TReadStatus::CannotOpen);
+    EXPECT_EQ(readTextFile(dir.Path(), lines), TReadStatus::CannotOpen);
     WriteBytes(dir.File("bin"), std::string("ab\0cd", 5));
-    EXPECT_EQ(ReadTextFile(dir.File("bin"), lines), TReadStatus::Binary);
+    EXPECT_EQ(readTextFile(dir.File("bin"), lines), TReadStatus::Binary);
     WriteBytes(dir.File("big"), std::string(5000, 'x'));
-    EXPECT_EQ(ReadTextFile(dir.File("big"), lines, 4096), TReadStatus::TooLarge);
+    EXPECT_EQ(readTextFile(dir.File("big"), lines, 4096), TReadStatus::TooLarge);
     EXPECT_EQ(lines, std::vector<std::string>{"kept"});
-    EXPECT_EQ(ReadTextFile(dir.File("big"), lines), TReadStatus::Ok);
+    EXPECT_EQ(readTextFile(dir.File("big"), lines), TReadStatus::Ok);
     EXPECT_EQ(lines.size(), 1u);
 }
 
@@ -66,7 +66,7 @@ TEST_F(FileUtil, AtomicWriteReplacesAndLeavesNoTemporaryFile)
 {
     const std::string path = dir.File("a.out");
     WriteBytes(path, "old");
-    ASSERT_TRUE(WriteFileAtomically(path, "new\r\n"));
+    ASSERT_TRUE(writeFileAtomically(path, "new\r\n"));
     EXPECT_EQ(ReadBytes(path), "new\r\n");
     int entries = 0;
     for ([[maybe_unused]] auto &e : std::filesystem::directory_iterator(dir.Path()))
@@ -79,12 +79,12 @@ TEST_F(FileUtil, FailedAtomicWriteKeepsTheOldFile)
     const std::string path = dir.File("a.out");
     WriteBytes(path, "old");
     std::filesystem::create_directory(dir.File("folder.out"));
-    EXPECT_FALSE(WriteFileAtomically(dir.File("folder.out"), "x"));
+    EXPECT_FALSE(writeFileAtomically(dir.File("folder.out"), "x"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.out")));
-    EXPECT_FALSE(WriteFileAtomically(dir.File("nofolder/a.out"), "x"));
+    EXPECT_FALSE(writeFileAtomically(dir.File("nofolder/a.out"), "x"));
     if (::geteuid() != 0) { // root writes into read-only folders anyway
         ::chmod(dir.Path().c_str(), 0555);
-        EXPECT_FALSE(WriteFileAtomically(path, "new"));
+        EXPECT_FALSE(writeFileAtomically(path, "new"));
         ::chmod(dir.Path().c_str(), 0755);
     }
     EXPECT_EQ(ReadBytes(path), "old");
@@ -114,10 +114,10 @@ TEST_F(FileUtil, AtomicWriteGivesTheModeOfAnyNewFileAndLeavesTheUmaskAlone)
     TUmask mask(027);
     const std::string path = dir.File("a.out");
     const int callsBefore = umaskCalls;
-    ASSERT_TRUE(WriteFileAtomically(path, "x"));
+    ASSERT_TRUE(writeFileAtomically(path, "x"));
     EXPECT_EQ(permissions(path), 0640u);
     ::chmod(path.c_str(), 0600); // a replaced file gets the new file's mode, as before
-    ASSERT_TRUE(WriteFileAtomically(path, "y"));
+    ASSERT_TRUE(writeFileAtomically(path, "y"));
     EXPECT_EQ(permissions(path), 0640u);
     // The umask is the whole process's: setting it, even for a moment, widens the files that
     // other threads create meanwhile.
@@ -134,8 +134,8 @@ TEST_F(FileUtil, AtomicWritesOnManyThreadsKeepTheirOwnContent)
         writers.emplace_back([&, t] {
             for (int i = 0; i < Files; ++i) {
                 const std::string path = dir.File(std::to_string(t) + "_" + std::to_string(i));
-                if (!WriteFileAtomically(path, path) ||
-                    !WriteFileAtomically(dir.File("shared.out"), path))
+                if (!writeFileAtomically(path, path) ||
+                    !writeFileAtomically(dir.File("shared.out"), path))
                     ++failed;
             }
         });
@@ -156,10 +156,10 @@ TEST_F(FileUtil, AtomicWritesOnManyThreadsKeepTheirOwnContent)
 
 TEST_F(FileUtil, ChangeFileExtReplacesOnlyTheLastExtension)
 {
-    EXPECT_EQ(ChangeFileExt("/x/y.inp", ".out"), "/x/y.out");
-    EXPECT_EQ(ChangeFileExt("/x/y.txt.inp", ".out"), "/x/y.txt.out");
-    EXPECT_EQ(ChangeFileExt("/a.b/c", ".out"), "/a.b/c.out");
-    EXPECT_EQ(ChangeFileExt("/x/y.dat", ".inp"), "/x/y.inp");
+    EXPECT_EQ(changeFileExt("/x/y.inp", ".out"), "/x/y.out");
+    EXPECT_EQ(changeFileExt("/x/y.txt.inp", ".out"), "/x/y.txt.out");
+    EXPECT_EQ(changeFileExt("/a.b/c", ".out"), "/a.b/c.out");
+    EXPECT_EQ(changeFileExt("/x/y.dat", ".inp"), "/x/y.inp");
 }
 
 TEST_F(FileUtil, LoadTextFileReplacesTheLines)

@@ -52,11 +52,11 @@ TEST_F(CommaNumericLocale, FilesKeepTheFullStop)
     std::snprintf(probe, sizeof probe, "%.1f", 0.5);
     ASSERT_EQ(std::string(probe), "0,5") << "the locale was not taken";
 
-    EXPECT_EQ(Sci(0.5, 10), " 5.0E-0001");
-    EXPECT_EQ(Sci(-0.25, 10), "-2.5E-0001");
-    EXPECT_EQ(E5(0.00125), "1.2500E-003");
-    EXPECT_EQ(Choice(0.1, 10, 2), " 1.0E-0001");
-    EXPECT_EQ(Choice(12.5, 10, 2), "     12.50");
+    EXPECT_EQ(sci(0.5, 10), " 5.0E-0001");
+    EXPECT_EQ(sci(-0.25, 10), "-2.5E-0001");
+    EXPECT_EQ(e5(0.00125), "1.2500E-003");
+    EXPECT_EQ(choice(0.1, 10, 2), " 1.0E-0001");
+    EXPECT_EQ(choice(12.5, 10, 2), "     12.50");
 
     // The input file as the window writes it (fields below 1 in scientific notation), read
     // back and run.

@@ -296,11 +296,11 @@ TEST_F(OutputReader, AnalysisDivideTakesEitherSeparator)
 {
     LineSet lines(13);
     lines[11] = "if Discharge > 2.00 then A =  0.0500  C =  0.1000";
-    EXPECT_EQ(UOutputReader::ParseAnalysisDivide(lines), 2.0);
+    EXPECT_EQ(UOutputReader::parseAnalysisDivide(lines), 2.0);
     lines[11] = "if Discharge > 0,35 then A =  0.0500  C =  0.1000";
-    EXPECT_EQ(UOutputReader::ParseAnalysisDivide(lines), 0.35);
+    EXPECT_EQ(UOutputReader::parseAnalysisDivide(lines), 0.35);
     lines[11] = "A1 =   0.02000 B1 =   0.10000";
-    EXPECT_FALSE(UOutputReader::ParseAnalysisDivide(lines).has_value());
+    EXPECT_FALSE(UOutputReader::parseAnalysisDivide(lines).has_value());
 }
 
 } // namespace
