@@ -148,10 +148,32 @@ TEST_F(CliBatch, CsvSummaryRowsAndFields)
     char divide[48];
     std::snprintf(divide, sizeof divide, "if Discharge > %.2f then", std::stod(fields[7]));
     EXPECT_NE(output.find(divide), std::string::npos) << divide;
-    EXPECT_GT(std::stod(fields[4]), -1.0); // NSE
-    EXPECT_LE(std::stod(fields[4]), 1.0);
-    EXPECT_LE(std::stod(fields[5]), 1.0); // KGE
-    EXPECT_EQ(fields[8], "5");            // maximum storage as the file holds it
+    // NSE and volume error again from the reconstruction table (two decimals), rows 2..N.
+    std::vector<double> measured, calculated;
+    std::size_t at = output.find("\r\n 2 ", output.find("RECONSTRUCTION:"));
+    for (; at != std::string::npos && output.compare(at + 2, 2, "--") != 0;
+         at = output.find("\r\n", at + 2)) {
+        double serial, time, rain, recharge, meas, alpha, calc;
+        if (std::sscanf(output.c_str() + at + 2, "%lf %lf %lf %lf %lf %lf %lf", &serial, &time,
+                        &rain, &recharge, &meas, &alpha, &calc) == 7) {
+            measured.push_back(meas);
+            calculated.push_back(calc);
+        }
+    }
+    ASSERT_EQ(measured.size(), 19u);
+    double sumMeas = 0, sumCalc = 0, squares = 0, spread = 0;
+    for (std::size_t i = 0; i < measured.size(); ++i) {
+        sumMeas += measured[i];
+        sumCalc += calculated[i];
+        squares += (measured[i] - calculated[i]) * (measured[i] - calculated[i]);
+    }
+    for (double m : measured)
+        spread += (m - sumMeas / measured.size()) * (m - sumMeas / measured.size());
+    EXPECT_NEAR(std::stod(fields[4]), 1 - squares / spread, 0.005);               // NSE
+    EXPECT_NEAR(std::stod(fields[6]), 100 * (sumCalc - sumMeas) / sumMeas, 0.25); // volume %
+    EXPECT_LE(std::stod(fields[5]), 1.0);                                         // KGE
+    EXPECT_NE(fields[5], fields[4]);
+    EXPECT_EQ(fields[8], "5"); // maximum storage as the file holds it
 }
 
 TEST_F(CliBatch, JsonOfOneRunAndBadRequests)
