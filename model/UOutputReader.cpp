@@ -97,30 +97,34 @@ bool readRow(const std::string &line, int &serial, double *values, int count)
     return true;
 }
 
+/// The coefficients of a prediction output: line index, label characters skipped before the
+/// number (counted from the end of the previous number on the same line), field.
+struct TFunctionField
+{
+    std::size_t Line;
+    std::size_t Label;
+    double TFunction::*Value;
+};
+constexpr TFunctionField FunctionFields[] = {
+    {11, 4, &TFunction::A1}, {11, 5, &TFunction::B1},      {12, 4, &TFunction::A2},
+    {12, 5, &TFunction::B2}, {13, 15, &TFunction::Divide},
+};
+
 /// Reads the five coefficients of lines 12 to 14 of a prediction output.
 std::optional<TFunction> readFunction(const LineSet &lines)
 {
     if (lines.size() < 14)
         return std::nullopt;
     TFunction f;
-    TLineScanner line12(lines[11]);
-    line12.skipChars(4);
-    if (!line12.readReal(f.A1))
-        return std::nullopt;
-    line12.skipChars(5);
-    if (!line12.readReal(f.B1))
-        return std::nullopt;
-    TLineScanner line13(lines[12]);
-    line13.skipChars(4);
-    if (!line13.readReal(f.A2))
-        return std::nullopt;
-    line13.skipChars(5);
-    if (!line13.readReal(f.B2))
-        return std::nullopt;
-    TLineScanner line14(lines[13]);
-    line14.skipChars(15);
-    if (!line14.readReal(f.Divide))
-        return std::nullopt;
+    std::optional<TLineScanner> line;
+    std::size_t lineIndex = 0;
+    for (const TFunctionField &field : FunctionFields) {
+        if (!line || field.Line != lineIndex)
+            line.emplace(lines[lineIndex = field.Line]);
+        line->skipChars(field.Label);
+        if (!line->readReal(f.*field.Value))
+            return std::nullopt;
+    }
     return f;
 }
 

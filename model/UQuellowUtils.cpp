@@ -326,47 +326,56 @@ void SortByX()
     }
 }
 
-void ComputeTrend()
+namespace {
+
+/// The least-squares line of measured runoff (PlotY4) on recharge (PlotY2), drawn from a
+/// recharge of 0 to the largest rain. Without spread in the recharge there is no line: the
+/// values are tested themselves, as the centred sum of squares of equal values carries
+/// rounding noise.
+void computeLinearTrend(double rainMax, TChartState &c)
 {
     const TDMQuellow &dm = DMQuellow;
     const std::size_t n = rowCount();
-    TChartState &c = Chart;
-
-    double rainMax = MaxStart;
-    for (std::size_t i = 0; i < n; ++i)
-        rainMax = std::max(rainMax, dm.PlotY1[i]);
-
-    // Without spread in the recharge there is no least-squares line. The values are tested
-    // themselves: the centred sum of squares of equal values carries rounding noise.
+    c.LineValid = false;
+    c.LineSlope = c.LineMeanX = c.LineX0 = c.LineY0 = c.LineX1 = c.LineY1 = 0;
     bool spread = false;
     for (std::size_t i = 1; i < n && !spread; ++i)
         spread = dm.PlotY2[i] != dm.PlotY2[0];
-    c.LineValid = false;
-    c.LineSlope = c.LineMeanX = c.LineX0 = c.LineY0 = c.LineX1 = c.LineY1 = 0;
-    if (spread) {
-        double sx = 0, sy = 0, sxx = 0, sxy = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double xv = dm.PlotY2[i];
-            const double yv = dm.PlotY4[i];
-            sx += xv;
-            sy += yv;
-            sxx += xv * xv;
-            sxy += xv * yv;
-        }
-        const double count = static_cast<double>(n);
-        const double dxx = sxx - sx * sx / count;
-        if (dxx > 0) {
-            c.LineMeanX = sx / count;
-            c.LineSlope = (sxy - sx * sy / count) / dxx;
-            const double meanY = sy / count;
-            c.LineX0 = 0;
-            c.LineX1 = rainMax;
-            c.LineY0 = meanY + (c.LineX0 - c.LineMeanX) * c.LineSlope;
-            c.LineY1 = meanY + (c.LineX1 - c.LineMeanX) * c.LineSlope;
-            c.LineValid = true;
-        }
+    if (!spread)
+        return;
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double xv = dm.PlotY2[i];
+        const double yv = dm.PlotY4[i];
+        sx += xv;
+        sy += yv;
+        sxx += xv * xv;
+        sxy += xv * yv;
     }
+    const double count = static_cast<double>(n);
+    const double dxx = sxx - sx * sx / count;
+    if (!(dxx > 0))
+        return;
+    c.LineMeanX = sx / count;
+    c.LineSlope = (sxy - sx * sy / count) / dxx;
+    const double meanY = sy / count;
+    c.LineX0 = 0;
+    c.LineX1 = rainMax;
+    c.LineY0 = meanY + (c.LineX0 - c.LineMeanX) * c.LineSlope;
+    c.LineY1 = meanY + (c.LineX1 - c.LineMeanX) * c.LineSlope;
+    c.LineValid = true;
+}
 
+} // namespace
+
+void ComputeTrend()
+{
+    const TDMQuellow &dm = DMQuellow;
+    TChartState &c = Chart;
+    double rainMax = MaxStart;
+    for (std::size_t i = 0, n = rowCount(); i < n; ++i)
+        rainMax = std::max(rainMax, dm.PlotY1[i]);
+    computeLinearTrend(rainMax, c);
     const URainRun::TTrend &trend = URainRun::Trend;
     for (int k = 0; k <= 10; ++k) {
         const double xv = k * rainMax / 10;
