@@ -109,6 +109,10 @@ int CalibrateBatchCommand(const TArgs &arguments)
     int evaluations = UCalibration::DefaultEvaluations;
     TBatchOptions options;
     for (const std::string &arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::cout << batchUsage;
+            return 0;
+        }
         if (arg == "-o") {
             std::cerr << "quellow-cli calibrate: -o names the output of one file; several "
                          "files are written as FILE-calibrated.inp each.\n";
