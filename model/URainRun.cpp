@@ -193,6 +193,8 @@ bool prepare(TState &s)
         timeMax = std::max(timeMax, s.StepTime[i]);
         timeMin = std::min(timeMin, s.StepTime[i]);
     }
+    s.RunMin = runMin;
+    s.RunMax = runMax;
     s.Divide = runMin + (runMax - runMin) * s.DivideFraction;
     s.RunOK = true;
     s.RunHalted = false;
@@ -290,6 +292,7 @@ void measureSelected(TState &s, bool limitDrySpells)
             s.Selected[i] = false;
             continue;
         }
+        s.MeasuredAlpha[i] = alpha;
         if (s.RunMeas[i] > s.Divide) {
             s.AlphaUp[i] = alpha;
             ++s.UpperCount;
@@ -300,22 +303,48 @@ void measureSelected(TState &s, bool limitDrySpells)
     }
 }
 
+/// The first pass of a run before over the same input, which does not depend on the divide:
+/// the rows it selected and their measured alpha, sorted into the ranges of this divide.
+void keepFirstPass(TState &s)
+{
+    std::copy(s.FirstPass.begin(), s.FirstPass.end(), s.Selected.begin());
+    s.UpperCount = 0;
+    s.LowerCount = 0;
+    for (int i = 2; i <= s.DataCount; ++i) {
+        if (!s.Selected[i])
+            continue;
+        if (s.RunMeas[i] > s.Divide) {
+            s.AlphaUp[i] = s.MeasuredAlpha[i];
+            ++s.UpperCount;
+        } else {
+            s.AlphaLow[i] = s.MeasuredAlpha[i];
+            ++s.LowerCount;
+        }
+    }
+}
+
 /// First selection pass: falling runoff without recharge, dry spells limited. Also the mean
-/// runoff. Returns false (no dry data) when no alpha could be measured.
-bool selectRecessions(TState &s)
+/// runoff. With kept, the first pass of the run before is taken over (keepFirstPass).
+/// Returns false (no dry data) when no alpha could be measured.
+bool selectRecessions(TState &s, bool kept)
 {
     const int n = s.DataCount;
-    for (int i = 2; i <= n; ++i)
-        s.Selected[i] = s.Rech[i] < 0.001;
-    for (int i = 2; i <= n; ++i)
-        if (s.Selected[i] && s.RunMeas[i] >= s.RunMeas[i - 1])
-            s.Selected[i] = false;
-    s.Selected[n] = false;
-    double sumRun = 0;
-    for (int i = 1; i <= n; ++i)
-        sumRun += s.RunMeas[i];
-    s.MeanRun = sumRun / n;
-    measureSelected(s, true);
+    if (kept) {
+        keepFirstPass(s);
+    } else {
+        for (int i = 2; i <= n; ++i)
+            s.Selected[i] = s.Rech[i] < 0.001;
+        for (int i = 2; i <= n; ++i)
+            if (s.Selected[i] && s.RunMeas[i] >= s.RunMeas[i - 1])
+                s.Selected[i] = false;
+        s.Selected[n] = false;
+        double sumRun = 0;
+        for (int i = 1; i <= n; ++i)
+            sumRun += s.RunMeas[i];
+        s.MeanRun = sumRun / n;
+        measureSelected(s, true);
+        std::copy(s.Selected.begin(), s.Selected.end(), s.FirstPass.begin());
+    }
     s.NoDryData = s.UpperCount + s.LowerCount == 0;
     if (s.NoDryData)
         stop(s, TStop::NoDryData, NoDryDataText);
@@ -504,7 +533,8 @@ TState::TState()
       EscRate(MaxSteps + 1, 0.0), RunMeas(MaxSteps + 1, 0.0), Rech(MaxSteps + 1, 0.0),
       StoDef(MaxSteps + 1, 0.0), ActSto(MaxSteps + 1, 0.0), Selected(MaxSteps + 1, 0),
       AlphaUp(MaxSteps + 1, 0.0), AlphaLow(MaxSteps + 1, 0.0), AlphaRegr(MaxSteps + 1, 0.0),
-      AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0)
+      AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0), FirstPass(MaxSteps + 1, 0),
+      MeasuredAlpha(MaxSteps + 1, 0.0)
 {
     RegrX.reserve(MaxSteps);
     RegrY.reserve(MaxSteps);
@@ -577,22 +607,32 @@ void RangeRegression(TState &s, TRange range)
 
 namespace {
 
-/// DetermineAlpha; with keptRecharge the first reservoir of the previous run of the same input
-/// is taken as it was computed (it does not depend on the divide), only the step that the
-/// reconstruction raised is put back.
-void determineAlpha(TState &s, const TAnalysisInput &input, bool keptRecharge)
+/// The start of a run of the same input as the run before, which did not stop before its
+/// recharge: the values taken over, the raised runoff and the first reservoir do not depend on
+/// the divide and are kept; only the step that the reconstruction raised is put back.
+void keepFirstReservoir(TState &s)
 {
-    takeOver(s, input);
-    if (!prepare(s))
-        return;
-    if (keptRecharge)
-        s.Rech[2] = s.RechargeStep2;
-    else if (!computeRecharge(s))
-        return;
+    s.FileError = false;
+    s.Stop = TStop::None;
+    s.Divide = s.RunMin + (s.RunMax - s.RunMin) * s.DivideFraction;
+    s.Rech[2] = s.RechargeStep2;
+}
+
+/// DetermineAlpha; with kept the run starts from the input, first reservoir and first pass of
+/// the run before (keepFirstReservoir, keepFirstPass).
+void determineAlpha(TState &s, const TAnalysisInput &input, bool kept)
+{
+    if (kept) {
+        keepFirstReservoir(s);
+    } else {
+        takeOver(s, input);
+        if (!prepare(s) || !computeRecharge(s))
+            return;
+    }
     // The trend file is written with the output file, once the run has completed: a run that
     // stops leaves no files behind.
     TrendRegression(s);
-    if (!selectRecessions(s))
+    if (!selectRecessions(s, kept))
         return;
     judgeFirstPass(s);
     relaxSelection(s);
@@ -602,10 +642,10 @@ void determineAlpha(TState &s, const TAnalysisInput &input, bool keptRecharge)
     checkTrendVertex(s);
 }
 
-void analysisRun(TState &s, const TAnalysisInput &input, bool keptRecharge)
+void analysisRun(TState &s, const TAnalysisInput &input, bool kept)
 {
     s.OutputWritten = false;
-    determineAlpha(s, input, keptRecharge);
+    determineAlpha(s, input, kept);
     if (s.Stopped())
         return;
     Reconstruct(s);
