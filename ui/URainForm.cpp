@@ -172,6 +172,9 @@ void TRainForm::CreateMenus()
     connect(mOutputOpenAction, &QAction::triggered, this, &TRainForm::OutputOpenActionExecute);
     connect(mInputSaveAction, &QAction::triggered, this, &TRainForm::InputSaveActionExecute);
     connect(mExitAction, &QAction::triggered, this, &QWidget::close);
+    auto *importAction = makeAction("ImportSeriesAction", "Import series...");
+    fileMenu->insertAction(mOutputOpenAction, importAction);
+    connect(importAction, &QAction::triggered, this, &TRainForm::ImportSeriesActionExecute);
 
     QMenu *editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
     editMenu->setObjectName(QStringLiteral("EditMenu"));

@@ -81,6 +81,8 @@ public:
 
     // ---- Actions ---------------------------------------------------------------------------
     void InputOpenActionExecute();
+    /// File > "Import series...": a series file through the import dialog onto the sheet.
+    void ImportSeriesActionExecute();
     void InputSaveActionExecute();
     void OutputOpenActionExecute();
     /// "Make graph" on the Graphics tab: opens an output file and offers its charts.
