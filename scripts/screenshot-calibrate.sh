@@ -53,5 +53,5 @@ for _ in $(seq 200); do
     sleep 0.1
 done
 sleep 1
-import -window root docs/calibrate.png
+import -window root -crop 700x625+0+0 +repage docs/calibrate.png
 echo "docs/calibrate.png written"
