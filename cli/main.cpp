@@ -35,6 +35,12 @@ const char *const usage =
     "      Makes an input file from a dated series (quellow-cli import --help).\n"
     "  convert IN.inp -o OUT.inp\n"
     "      Writes any input file the program opens in the current layout.\n"
+    "  calibrate FILE.inp [-o OUT.inp] [--json] [--evaluations N] [--threads N]\n"
+    "      Calibrates the first reservoir of an analysis file and writes and runs the\n"
+    "      calibrated input file (default FILE-calibrated.inp).\n"
+    "  calibrate FILE.inp|FOLDER ... [--threads N] [--evaluations N] [--csv SUMMARY.csv]\n"
+    "      Calibrates many files (a folder: its *.inp files) on N threads and prints a\n"
+    "      summary table (CSV with --csv, JSON with --json).\n"
     "  --help\n"
     "      Shows this text.\n"
     "  --version\n"
@@ -71,6 +77,8 @@ int main(int argc, char **argv)
         return quellow::cli::ImportCommand(args);
     if (command == "convert")
         return quellow::cli::ConvertCommand(args);
+    if (command == "calibrate")
+        return quellow::cli::CalibrateCommand(args);
     std::fputs(usage, stderr);
     return 2;
 }

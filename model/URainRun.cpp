@@ -653,6 +653,57 @@ void analysisRun(TState &s, const TAnalysisInput &input, bool kept)
         fileResults(s);
 }
 
+/// The linear alpha functions of one trial of the divide search.
+struct TTrialLine
+{
+    bool Run = false; ///< the trial reached its reconstruction
+    double Divide = 0, AUp = 0, CUp = 0, ALow = 0, CLow = 0;
+};
+
+/// Reconstruct of every trial that ran, side by side: the trials are independent, so their
+/// exponentials need not wait for each other. Each trial's arithmetic is that of Reconstruct,
+/// so its sum of squares is the same to the last bit; the per-row arrays and SSE get the last
+/// trial's, as after trials run one after the other.
+void reconstructTrials(TState &s, const std::array<TTrialLine, 5> &lines)
+{
+    int last = -1;
+    for (int t = 0; t < 5; ++t)
+        if (lines[static_cast<std::size_t>(t)].Run)
+            last = t;
+    if (last < 0)
+        return;
+    std::array<double, 5> previous{}, sse{};
+    previous.fill(s.RunMeas[1]);
+    s.RunCalc[1] = s.RunMeas[1];
+    s.AlphaCalc[1] = 0;
+    if (s.Rech[1] > s.Rech[2])
+        s.Rech[2] = s.Rech[1];
+    for (int i = 2; i <= s.DataCount; ++i) {
+        const double q = s.RunMeas[i], dt = s.StepTime[i] - s.StepTime[i - 1], r = s.Rech[i];
+        for (std::size_t t = 0; t < 5; ++t) {
+            const TTrialLine &l = lines[t];
+            if (!l.Run)
+                continue;
+            double alpha =
+                q > l.Divide ? l.AUp * previous[t] + l.CUp : l.ALow * previous[t] + l.CLow;
+            if (alpha < 0)
+                alpha = 0.01;
+            const double e = std::exp(-alpha * dt);
+            previous[t] = previous[t] * e + (1 - e) * r;
+            const double deviation = q - previous[t];
+            sse[t] += deviation * deviation;
+            if (static_cast<int>(t) == last) {
+                s.AlphaCalc[i] = alpha;
+                s.RunCalc[i] = previous[t];
+            }
+        }
+    }
+    for (std::size_t t = 0; t < 5; ++t)
+        if (lines[t].Run)
+            s.TrialResult[t + 1] = sse[t];
+    s.SSE = sse[static_cast<std::size_t>(last)];
+}
+
 } // namespace
 
 void DetermineAlpha(TState &s, const TAnalysisInput &input)
@@ -729,17 +780,21 @@ bool DivideSearch(TState &s, const TAnalysisInput &input, TSearchHooks *hooks)
     s.FewLowRainWarned = false;
     s.LimitedData = false;
     s.OutputWritten = false;
+    std::array<TTrialLine, 5> lines{};
     for (int k = 1; k <= 5; ++k) {
         s.DivideFraction = TrialFractions[static_cast<std::size_t>(k - 1)];
         s.RunCounter = k;
         s.Silent = true;
-        analysisRun(s, input, k > 1);
+        determineAlpha(s, input, k > 1);
         // These faults come back in every trial: report them once and stop.
         if (k == 1 && s.StoppedForGood())
             return false;
-        if (hooks)
-            hooks->AfterRun(k);
+        if (!s.Stopped())
+            lines[static_cast<std::size_t>(k - 1)] = {true, s.Divide, s.AUp, s.CUp, s.ALow, s.CLow};
     }
+    reconstructTrials(s, lines);
+    for (int k = 1; k <= 5 && hooks; ++k)
+        hooks->AfterRun(k);
     s.DivideFraction = TrialFractions[static_cast<std::size_t>(ChooseTrial(s.TrialResult) - 1)];
     s.Silent = false;
     analysisRun(s, input, true);

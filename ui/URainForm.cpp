@@ -185,6 +185,10 @@ void TRainForm::CreateMenus()
     auto *paste = makeAction("EditPasteAction", "&Paste");
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addActions({copy, cut, paste});
+    editMenu->addAction(CreateCalibrateAction());
+    // Only an analysis can be calibrated.
+    connect(editMenu, &QMenu::aboutToShow, this,
+            [this] { mCalibrateAction->setEnabled(mInputSheet->analysisChosen()); });
     // Delete has a key but no menu entry.
     auto *del = makeAction("EditDeleteAction", "&Delete");
     del->setShortcut(QKeySequence(Qt::Key_Delete));
@@ -217,6 +221,8 @@ void TRainForm::CreateInputSheet()
             &TRainForm::InputOpenActionExecute);
     connect(mInputSheet, &TInputSheetPage::saveRunRequested, this,
             &TRainForm::InputSaveActionExecute);
+    connect(mInputSheet, &TInputSheetPage::calibrateRequested, this,
+            &TRainForm::CalibrateActionExecute);
     connect(mInputSheet, &TInputSheetPage::helpRequested, this, [this] {
         if (mHelpForm) {
             mHelpForm->show();
@@ -293,6 +299,8 @@ void TRainForm::CreateOutputSheet(QWidget *page)
     mViewGraphButton->hide();
     mOutputOpenButton = new QPushButton(QStringLiteral("Open &Output"), page);
     mOutputOpenButton->setObjectName(QStringLiteral("OutputOpenButton"));
+    LeaveTextRoom(*mViewGraphButton);
+    LeaveTextRoom(*mOutputOpenButton);
     buttons->addWidget(mViewGraphButton);
     buttons->addWidget(mOutputOpenButton);
     layout->addLayout(buttons);

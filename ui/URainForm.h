@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -15,6 +16,13 @@ class QTabWidget;
 class QWidget;
 
 namespace quellow {
+
+namespace URainRun {
+struct TAnalysisInput;
+}
+namespace UCalibration {
+struct TParameters;
+}
 
 class TAlfaForm;
 class TCommentForm;
@@ -88,6 +96,8 @@ public:
     /// "Make graph" on the Graphics tab: opens an output file and offers its charts.
     void OutputOpenForGraphicsExecute();
     void ViewGraphButtonClick();
+    /// Calibrates the first reservoir on the sheet's complete rows (analysis mode).
+    void CalibrateActionExecute();
 
     // ---- Tabs ------------------------------------------------------------------------------
     enum class TTab { Intro, Figure, Input, Output, Graphics };
@@ -138,6 +148,13 @@ private:
     void showFitMeasures(bool analysisRun);
     void HideCommentWindow();
     void Guarded(const std::function<void()> &action);
+
+    // Calibrate (URainFormCalibrate.cpp)
+    QAction *CreateCalibrateAction();
+    bool SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows);
+    void ApplyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
+                          const UCalibration::TParameters &best);
+    QAction *mCalibrateAction = nullptr;
 
     void EditCopy();
     void EditCut();
