@@ -451,3 +451,35 @@ TEST(CsvImport, DataModuleAndDischargeFactor)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CsvImport, BoundariesOfOrderStretchAndPeriod)
+{
+    // Only the 13th tells the day comes first.
+    std::string text = "date,rain,escape,runoff\n";
+    for (int m = 1; m <= 12; ++m)
+        text += "13/" + std::to_string(m) + "/2020,1,0,1\n";
+    auto in = Import(text);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Order, TDateOrder::Dmy);
+    // Two gap-free stretches of the same length: the first is taken.
+    std::string ties = "date,rain,escape,runoff\n";
+    for (int i = 0; i < 25; ++i)
+        ties += Iso(i) + ",1,0.1," + (i == 12 ? "NA" : "2") + "\n";
+    in = Import(ties);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.First, 0u);
+    // A last date without a time of day takes the whole day.
+    std::string hourly = "date,rain,escape,runoff\n";
+    for (int h = 0; h < 48; ++h)
+        hourly += std::string(h < 24 ? "2020-01-01 " : "2020-01-02 ") + std::to_string(h % 24) +
+                  ":00,1,0,1\n";
+    TImportOptions options;
+    options.To = "2020-01-01";
+    in = Import(hourly, options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Time.size(), 24u);
+}
+
+} // namespace
