@@ -12,20 +12,21 @@ make_block() {
 }
 
 # Opens the wet-season example (121 rows) unless $2 is "again", pastes the clipboard into the
-# first cell's editor and answers the questions and messages with key $1.
+# first cell's editor, answers the first question with key $1 and every later message with Return.
 paste_into_first_cell() {
     [ "${2:-}" = again ] || open_input "$work/Catchment-wet-season.inp"
     click_main "${InputTab[@]}"
     click_main "${FirstCell[@]}"
     xdotool key ctrl+v
     sleep 0.5
-    local quiet=0 id
+    local quiet=0 id answer=$1
     for _ in $(seq 100); do
         alive || fail "the program ended after a paste answered with $1"
         id=$(find_window "^$BoxName\$")
         if [ -n "$id" ]; then
             xdotool windowactivate --sync "$id" 2>/dev/null
-            xdotool key "$1"
+            xdotool key "$answer"
+            answer=Return # the question comes first; later boxes are messages with OK
             quiet=0
             sleep 0.3
             continue
@@ -43,7 +44,7 @@ make_block 30 1 | xclip -selection clipboard -i
 paste_into_first_cell Return
 save_run "$work/paste-yes.inp"
 [ "$(data_rows "$work/paste-yes.inp" 15)" -eq 121 ] || fail "paste-yes.inp does not hold 121 rows"
-grep -q '^    1         1.00      1.50' "$work/paste-yes.inp" || fail "paste-yes.inp does not start with the pasted row"
+grep -q "^    1         1.00       1.50  5.0E-0001  5.0E-0001" "$work/paste-yes.inp" || fail "paste-yes.inp does not start with the pasted row"
 
 step "paste: 3 rows, taking the pasted number of rows (No)"
 make_block 3 1 | xclip -selection clipboard -i

@@ -189,10 +189,7 @@ open_input "$work/Example-prediction-drainage.inp"
 save_run "$work/pred.inp"
 same_as_cli "$work/pred.inp"
 
-# The paste cases need the cell editor's paste to be safe; QUELLOW_SYSTEM_PASTE=1 runs them.
-if [ "${QUELLOW_SYSTEM_PASTE:-0}" = 1 ]; then
-    . "$here/paste-cases.sh"
-fi
+. "$here/paste-cases.sh"
 
 step "finish: Program eXit, then Finish ends the process with status 0 within a second"
 file_menu x
