@@ -74,6 +74,18 @@ TBlock Parse(std::string_view text)
     return block;
 }
 
+int Width(const TBlock &block)
+{
+    std::size_t width = 0;
+    for (const std::vector<std::string> &cells : block.Lines)
+        for (std::size_t j = cells.size(); j > width; --j)
+            if (!cells[j - 1].empty()) {
+                width = j;
+                break;
+            }
+    return static_cast<int>(width);
+}
+
 void Spread(const TBlock &block, int col, int row, int columns, const TPutCell &put)
 {
     const int lineCount = static_cast<int>(block.Lines.size());

@@ -30,6 +30,10 @@ struct TBlock
 /// Splits a clipboard text into lines and cells.
 TBlock Parse(std::string_view text);
 
+/// The number of columns the block fills: up to the last cell that holds anything, on its
+/// widest line.
+int Width(const TBlock &block);
+
 /// Called for each grid cell the block writes: column and row (0-based) and the new text.
 using TPutCell = std::function<void(int col, int row, const std::string &text)>;
 

@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libhowardhinnant-date-dev fonts-liberation xvfb xauth xdotool imagemagick
-          x11-utils clang libclang-rt-14-dev clang-format dpkg-dev file)
+          libbenchmark-dev libhowardhinnant-date-dev fonts-liberation xvfb xauth xdotool xclip
+          openbox imagemagick x11-utils clang libclang-rt-14-dev clang-format dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

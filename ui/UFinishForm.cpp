@@ -40,6 +40,9 @@ void TFinishForm::showEvent(QShowEvent *event)
 {
     TBaseForm::showEvent(event);
     ShowStatus(QStringLiteral("Click on the Finish button to end program"));
+    // Enter ends the program as a click on "Finish" does.
+    if (auto *button = findChild<QPushButton *>(QStringLiteral("FinishButton")))
+        button->setFocus(Qt::OtherFocusReason);
 }
 
 void TFinishForm::closeEvent(QCloseEvent *event)

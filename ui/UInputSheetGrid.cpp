@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
@@ -26,7 +27,12 @@ void message(const char *text)
     Dialogs().ShowMessage(text);
 }
 
-/// The grid's cell editor reports every change of its text, typed or pasted.
+} // namespace
+
+/// The grid's cell editor reports every change of its text, typed or pasted. A pasted block
+/// never stays in the editor: the editor closes with the cell's own text, and the block is
+/// spread over the grid once the editor's signal has returned, so that no message box opens
+/// while the editor is still at work (it would commit the raw block and be destroyed under it).
 class TGridDelegate final : public QStyledItemDelegate
 {
 public:
@@ -39,18 +45,12 @@ public:
         auto *editor = new QLineEdit(parent);
         editor->setObjectName(QStringLiteral("GridCellEditor"));
         editor->setFrame(false);
+        auto *self = const_cast<TGridDelegate *>(this);
+        self->mEditor = editor;
         const QPersistentModelIndex cell(index);
-        TInputSheetPage *page = mPage;
-        QObject::connect(editor, &QLineEdit::textEdited, editor, [page, cell](const QString &text) {
-            if (!cell.isValid())
-                return;
-            // The cell holds what its editor shows at every moment, so an action started while
-            // the editor is still open (a menu, a shortcut) reads what was typed. A pasted block
-            // is spread over the cells by the sheet instead.
-            if (!UClipboardBlock::IsBlock(text.toStdString()))
-                page->SetCellText(cell.column(), cell.row(), text);
-            page->StringGrid1SetEditText(cell.column(), cell.row(), text);
-        });
+        QObject::connect(
+            editor, &QLineEdit::textEdited, editor,
+            [self, editor, cell](const QString &text) { self->editorEdited(editor, cell, text); });
         return editor;
     }
 
@@ -64,15 +64,81 @@ public:
         QStyledItemDelegate::setEditorData(editor, index);
     }
 
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        if (auto *line = qobject_cast<QLineEdit *>(editor);
+            line && UClipboardBlock::IsBlock(line->text().toStdString()))
+            return;
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+    /// Closes the open cell editor, keeping what it shows in its cell.
+    void closeOpenEditor()
+    {
+        if (!mEditor || !mEditor->isVisible())
+            return;
+        QLineEdit *editor = mEditor;
+        mEditor = nullptr;
+        emit commitData(editor);
+        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+
 private:
+    void editorEdited(QLineEdit *editor, const QPersistentModelIndex &cell, const QString &text)
+    {
+        if (!cell.isValid())
+            return;
+        const int col = cell.column();
+        const int row = cell.row();
+        if (!UClipboardBlock::IsBlock(text.toStdString())) {
+            // The cell holds what its editor shows at every moment, so an action started while
+            // the editor is still open (a menu, a shortcut) reads what was typed.
+            mPage->SetCellText(col, row, text);
+            mPage->StringGrid1SetEditText(col, row, text);
+            return;
+        }
+        {
+            const QSignalBlocker blocker(editor);
+            editor->setText(cell.data(Qt::EditRole).toString());
+        }
+        mEditor = nullptr;
+        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+        QMetaObject::invokeMethod(
+            mPage, [page = mPage, col, row, text] { page->StringGrid1SetEditText(col, row, text); },
+            Qt::QueuedConnection);
+    }
+
     TInputSheetPage *mPage;
+    QPointer<QLineEdit> mEditor;
+};
+
+namespace {
+
+/// The grid: Tab and Shift+Tab stop at its first and last cell instead of wrapping round.
+class TSheetGrid final : public QTableWidget
+{
+public:
+    TSheetGrid(int rows, int columns, QWidget *parent) : QTableWidget(rows, columns, parent) {}
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
+    {
+        const QModelIndex current = currentIndex();
+        const bool atEnd = current.row() == rowCount() - 1 && current.column() == columnCount() - 1;
+        const bool atStart = current.row() == 0 && current.column() == 0;
+        if (current.isValid() &&
+            ((action == MoveNext && atEnd) || (action == MovePrevious && atStart)))
+            return {};
+        return QTableWidget::moveCursor(action, modifiers);
+    }
 };
 
 } // namespace
 
 void TInputSheetPage::createGrid()
 {
-    mGrid = new QTableWidget(FreshRows, 4, this);
+    mGrid = new TSheetGrid(FreshRows, 4, this);
     mGrid->setObjectName(QStringLiteral("StringGrid1"));
     mGrid->horizontalHeader()->hide();
     mGrid->verticalHeader()->hide();
@@ -87,7 +153,8 @@ void TInputSheetPage::createGrid()
     // The cell editor is always on: moving to a cell opens it with the text selected.
     mGrid->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    mGrid->setItemDelegate(new TGridDelegate(this, mGrid));
+    mDelegate = new TGridDelegate(this, mGrid);
+    mGrid->setItemDelegate(mDelegate);
     mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mGrid, &QWidget::customContextMenuRequested, this, &TInputSheetPage::gridContextMenu);
 }
@@ -123,6 +190,11 @@ void TInputSheetPage::SetCellText(int col, int row, const QString &text)
         mGrid->setItem(row, col, new QTableWidgetItem(text));
 }
 
+void TInputSheetPage::closeCellEditor()
+{
+    mDelegate->closeOpenEditor();
+}
+
 void TInputSheetPage::selectCell(int col, int row)
 {
     mGrid->setCurrentCell(row, col);
@@ -156,8 +228,7 @@ bool TInputSheetPage::HandlePasteMultiCell(int col, int row, const QString &text
 TInputSheetPage::TPasteResult TInputSheetPage::PasteCells(int col, int row, const QString &text)
 {
     auto &dm = DMQuellow;
-    const int columns = mGrid->columnCount();
-    if (col < 0 || row < 0 || col >= columns)
+    if (col < 0 || row < 0 || col >= mGrid->columnCount())
         return TPasteResult::Unreadable;
     const UClipboardBlock::TBlock block = UClipboardBlock::Parse(text.toStdString());
     const int pastedRows = static_cast<int>(block.Lines.size());
@@ -165,8 +236,10 @@ TInputSheetPage::TPasteResult TInputSheetPage::PasteCells(int col, int row, cons
         message(MaxDataMessage);
         return TPasteResult::TooManyRows;
     }
+    takePastedMode(col + UClipboardBlock::Width(block));
     if (mGrid->rowCount() < row + pastedRows)
         mGrid->setRowCount(row + pastedRows);
+    const int columns = mGrid->columnCount();
     UClipboardBlock::Spread(block, col, row, columns,
                             [this](int c, int r, const std::string &cell) {
                                 SetCellText(c, r, QString::fromStdString(cell));
@@ -182,6 +255,18 @@ TInputSheetPage::TPasteResult TInputSheetPage::PasteCells(int col, int row, cons
     SetOption(dm.Analysis);
     PreviousCount = rows;
     return TPasteResult::Done;
+}
+
+void TInputSheetPage::takePastedMode(int width)
+{
+    // Three columns of time, rain and escape rate are a prediction; a fourth, the runoff,
+    // makes an analysis. Fewer columns fill part of the sheet in its present mode.
+    if (width < 3)
+        return;
+    const bool analysis = width > 3;
+    setGridColumns(analysis ? 4 : 3);
+    ShowAlfaCalc(!analysis);
+    mInputImage->hide();
 }
 
 int TInputSheetPage::takePastedRowCount(int row, int pastedRows)
@@ -259,6 +344,7 @@ QString TInputSheetPage::selectedCellsText() const
 
 void TInputSheetPage::pasteAtCurrentCell(const QString &text)
 {
+    closeCellEditor();
     const QModelIndex current = mGrid->currentIndex();
     if (!current.isValid())
         return;
@@ -269,6 +355,7 @@ void TInputSheetPage::pasteAtCurrentCell(const QString &text)
 
 void TInputSheetPage::deleteSelectedCells()
 {
+    closeCellEditor();
     QModelIndexList cells = mGrid->selectionModel()->selectedIndexes();
     if (cells.isEmpty() && mGrid->currentIndex().isValid())
         cells.append(mGrid->currentIndex());
@@ -298,25 +385,55 @@ bool TInputSheetPage::readRows()
             dm.Remove[i] = true;
             continue;
         }
-        double time = 0, rain = 0, escape = 0, runoff = 0;
-        if (!StringToFloat(CellText(0, i), time) || !StringToFloat(CellText(1, i), rain) ||
-            !StringToFloat(CellText(2, i), escape) ||
-            (dm.Analysis && !StringToFloat(CellText(3, i), runoff))) {
-            message("Not all data values in the inputfile are real");
-            return false;
+        double values[4] = {};
+        const int columns = dm.Analysis ? 4 : 3;
+        for (int col = 0; col < columns; ++col) {
+            if (!StringToFloat(CellText(col, i), values[col])) {
+                message("Not all data values in the inputfile are real");
+                selectCell(col, i);
+                return false;
+            }
         }
-        dm.Time[i] = time;
-        dm.Rain[i] = rain;
-        dm.Escape[i] = escape;
+        dm.Time[i] = values[0];
+        dm.Rain[i] = values[1];
+        dm.Escape[i] = values[2];
         if (dm.Analysis)
-            dm.Runoff[i] = runoff;
+            dm.Runoff[i] = values[3];
         dm.Remove[i] = false;
         ++ValidCount;
     }
     return true;
 }
 
-void TInputSheetPage::selectFirstFaultyCell() {}
+TSheetCell firstFaultyCell()
+{
+    const auto &dm = DMQuellow;
+    const int rows = qMin<int>(dm.NrOfData, static_cast<int>(dm.Time.size()));
+    int previous = -1;
+    for (int i = 0; i < rows; ++i) {
+        if (i < static_cast<int>(dm.Remove.size()) && dm.Remove[i])
+            continue;
+        if (previous >= 0 && !(dm.Time[previous] < dm.Time[i]))
+            return {0, i};
+        if (dm.Rain[i] < 0)
+            return {1, i};
+        // A negative escape rate is another source of water, which the analysis cannot
+        // handle; a prediction may use it.
+        if (dm.Analysis && dm.Escape[i] < 0)
+            return {2, i};
+        if (dm.Analysis && dm.Runoff[i] < 0)
+            return {3, i};
+        previous = i;
+    }
+    return {};
+}
+
+void TInputSheetPage::selectFirstFaultyCell()
+{
+    const TSheetCell cell = firstFaultyCell();
+    if (cell.Col >= 0)
+        selectCell(cell.Col, cell.Row);
+}
 
 void TInputSheetPage::showValidRows(int count, bool refill)
 {

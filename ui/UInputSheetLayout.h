@@ -16,6 +16,10 @@ constexpr int HeadingHeight = 32;
 constexpr int GridTop = 148;
 constexpr int GridHeight = FreshRows * RowHeight + 4;
 constexpr int ButtonTop = GridTop + GridHeight + 10;
+/// The size of the Input tab in the main window of the default size: the grid and the titles
+/// take what a larger window adds.
+constexpr int PageWidth = 671;
+constexpr int PageHeight = 515;
 
 /// Where the grid and its neighbours go in one mode.
 struct TSheetLayout
@@ -32,6 +36,7 @@ constexpr TSheetLayout PredictionLayout{72, 219, 3, {300, 128}, {300, 148}};
 constexpr const char *PasteFailed =
     "An insufficient number of data has been pasted more data are needed.";
 constexpr const char *MaxDataMessage =
-    " The maximum number of data is 1500. Not enough? Contact the author.";
+    " The maximum number of data is 1500. Not enough? Split the series into parts of at most "
+    "1500 data.";
 
 } // namespace quellow::UInputSheetLayout

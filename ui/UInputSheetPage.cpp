@@ -215,18 +215,21 @@ void TInputSheetPage::createGroups()
 {
     mFirstGroup = new QGroupBox(QStringLiteral("First reservoir (see Figure)"), this);
     mFirstGroup->setObjectName(QStringLiteral("FirstGroupBox"));
-    mFirstGroup->resize(166, 78);
+    mFirstGroup->resize(166, 110);
     label(mFirstGroup, "Maximum storage", 8, 26);
     mMaxStorEdit = edit(mFirstGroup, "MaxStorEdit", "100", 108, 22, 50);
     label(mFirstGroup, "Initial storage", 8, 52);
     mInitStorEdit = edit(mFirstGroup, "InitStorEdit", "80", 108, 48, 50);
-    // The maximum escape rate is given per row in the grid; its box is kept but never shown.
-    mEscapeEdit = edit(mFirstGroup, "EscapeEdit", "2", 108, 74, 50);
-    mEscapeEdit->hide();
+    // The maximum escape rate goes into the input file, fills rows without an escape rate and
+    // is checked by Save/Run: it is shown, so that it can be seen and mended.
+    auto *escapeLabel = label(mFirstGroup, "Maximum escape rate", 8, 74);
+    escapeLabel->setWordWrap(true);
+    escapeLabel->setGeometry(8, 74, 96, 30);
+    mEscapeEdit = edit(mFirstGroup, "EscapeEdit", "2", 108, 78, 50);
 
     mAlphaGroupBox = new QGroupBox(QStringLiteral("Alpha characteristics"), this);
     mAlphaGroupBox->setObjectName(QStringLiteral("AlphaGroupBox"));
-    mAlphaGroupBox->setGeometry(300, 250, 358, 128);
+    mAlphaGroupBox->setGeometry(300, 262, 358, 128);
     label(mAlphaGroupBox, "Alpha=A*runoff+B", 8, 24);
     label(mAlphaGroupBox, "Ruoff divide (RD)", 176, 24);
     mDivideEdit = edit(mAlphaGroupBox, "DivideEdit", "0", 284, 20, 66);
@@ -256,14 +259,14 @@ void TInputSheetPage::createNotes()
 {
     mTryMemo =
         note(this, "TryMemo", "Try various values of\ninitial storage to find\nthe best result.",
-             QRect(440, 262, 216, 52));
+             QRect(440, 292, 216, 52));
     mAlfaMemo = note(this, "AlfaMemo",
                      "To calculate the A and B values for a\nsubsurface drainage system with\n"
                      "pipes or ditches use button AlfaCalc",
-                     QRect(300, 388, 250, 52));
+                     QRect(300, 394, 250, 52));
     mAlfaButton = new QPushButton(QStringLiteral("AlfaCalc"), this);
     mAlfaButton->setObjectName(QStringLiteral("AlfaButton"));
-    mAlfaButton->setGeometry(566, 396, 90, 26);
+    mAlfaButton->setGeometry(566, 402, 90, 26);
     mAlfaMemo->hide();
     mAlfaButton->hide();
     connect(mAlfaButton, &QPushButton::clicked, this, &TInputSheetPage::alfaCalcRequested);
@@ -281,6 +284,7 @@ void TInputSheetPage::createButtons()
     auto *help = button("HelpButton", "Start help, units", 106, 130);
     auto *open = button("OpenInputButton", " Open input", 420, 110);
     auto *save = button("SaveRunButton", " Save / Run", 540, 118);
+    mButtons = {clear, help, open, save};
     QFont bold = save->font();
     bold.setBold(true);
     save->setFont(bold);
@@ -334,7 +338,9 @@ void TInputSheetPage::ApplyLayout(bool analysis)
     mGrid->setColumnCount(layout.Columns);
     for (int col = 0; col < layout.Columns; ++col)
         mGrid->setColumnWidth(col, ColumnWidth);
-    mGrid->setGeometry(layout.GridLeft, GridTop, layout.GridWidth, GridHeight);
+    mGridLeft = layout.GridLeft;
+    mGridWidth = layout.GridWidth;
+    placeGridAndButtons();
 
     // Each heading starts where its column starts.
     const int inner = layout.GridLeft + mGrid->frameWidth();
@@ -353,6 +359,30 @@ void TInputSheetPage::ApplyLayout(bool analysis)
     mTryMemo->setVisible(analysis);
     if (!analysis)
         mInputImage->hide();
+}
+
+void TInputSheetPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Titles, file name and progress box take the width beyond the sheet's own.
+    const int wider = qMax(0, width() - PageWidth);
+    mTitle1Edit->resize(380 + wider, mTitle1Edit->height());
+    mTitle2Edit->resize(380 + wider, mTitle2Edit->height());
+    mFileNameEdit->resize(286 + wider, mFileNameEdit->height());
+    mWaitMemo->move(478 + wider, mWaitMemo->y());
+    placeGridAndButtons();
+}
+
+void TInputSheetPage::placeGridAndButtons()
+{
+    // The grid takes the height beyond the sheet's own in whole rows, and never shows more
+    // rows than it has (at least the fifteen of a fresh sheet); the buttons stay under it.
+    const int extraRows = qMax(0, height() - PageHeight) / RowHeight;
+    const int shownRows = qBound(FreshRows, mGrid->rowCount(), FreshRows + extraRows);
+    mGrid->setGeometry(mGridLeft, GridTop, mGridWidth, shownRows * RowHeight + 4);
+    const int buttonTop = ButtonTop + extraRows * RowHeight;
+    for (QPushButton *button : mButtons)
+        button->move(button->x(), buttonTop);
 }
 
 void TInputSheetPage::SetOption(bool analysis)
@@ -458,6 +488,11 @@ void TInputSheetPage::fillZeroCells(int rows, int columns)
 
 void TInputSheetPage::FillInputSheet()
 {
+    fillSheet(nullptr);
+}
+
+void TInputSheetPage::fillSheet(const TCellTexts *kept)
+{
     auto &dm = DMQuellow;
     const int rows = qMax(dm.NrOfData, 0);
     showDataCount(rows);
@@ -465,17 +500,14 @@ void TInputSheetPage::FillInputSheet()
     // The model arrays keep at least one element per row, whatever the mode.
     if (static_cast<int>(dm.Time.size()) < rows)
         SizeModelArrays(rows);
-
-    if (DataShown) {
-        fillReservoirBoxes();
+    // The boxes show the values a run uses, with or without data on the sheet.
+    fillReservoirBoxes();
+    if (DataShown)
         SetOption(dm.Analysis);
-        ApplyLayout(dm.Analysis);
-        if (dm.Analysis) {
-            ShowAlfaCalc(false);
-            mTryMemo->show();
-        }
-    } else {
-        ApplyLayout(dm.Analysis);
+    ApplyLayout(dm.Analysis);
+    if (DataShown && dm.Analysis) {
+        ShowAlfaCalc(false);
+        mTryMemo->show();
     }
     if (!dm.Analysis)
         fillPredictionBoxes();
@@ -486,14 +518,65 @@ void TInputSheetPage::FillInputSheet()
         fillCellsFromModel(rows);
     else
         fillZeroCells(rows, mGrid->columnCount());
-
-    if (DataShown && dm.Analysis && rows > 0 && dm.Runoff[rows - 1] == 0)
-        message("Please check the runoff data.");
+    if (kept)
+        restoreCells(*kept);
+    if (DataShown && dm.Analysis)
+        warnOfZeroLastRunoff();
 
     PreviousCount = rows;
     ValidCount = rows;
+    placeGridAndButtons();
     if (DataShown)
         emit showRequested();
+}
+
+void TInputSheetPage::warnOfZeroLastRunoff()
+{
+    const int last = mGrid->rowCount() - 1;
+    double runoff = -1;
+    if (last >= 0 && StringToFloat(CellText(3, last), runoff) && runoff == 0)
+        message("Please check the runoff data.");
+}
+
+TInputSheetPage::TCellTexts TInputSheetPage::takeCells() const
+{
+    TCellTexts cells;
+    for (int row = 0; row < mGrid->rowCount(); ++row) {
+        QStringList texts;
+        for (int col = 0; col < mGrid->columnCount(); ++col)
+            texts.append(CellText(col, row));
+        cells.append(texts);
+    }
+    return cells;
+}
+
+void TInputSheetPage::restoreCells(const TCellTexts &cells)
+{
+    for (int row = 0; row < cells.size(); ++row)
+        for (int col = 0; col < cells.at(row).size(); ++col)
+            SetCellText(col, row, cells.at(row).at(col));
+}
+
+void TInputSheetPage::setGridColumns(int columns)
+{
+    const int before = mGrid->columnCount();
+    if (columns == before)
+        return;
+    // The runoff column waits while the prediction layout hides it.
+    if (before == 4) {
+        mHiddenRunoff.clear();
+        for (int row = 0; row < mGrid->rowCount(); ++row)
+            mHiddenRunoff.append(CellText(3, row));
+    }
+    mGrid->setColumnCount(columns);
+    if (columns == 4) {
+        for (int row = 0; row < mGrid->rowCount(); ++row)
+            SetCellText(3, row,
+                        row < mHiddenRunoff.size() && !mHiddenRunoff.at(row).isEmpty()
+                            ? mHiddenRunoff.at(row)
+                            : QStringLiteral("0"));
+        mHiddenRunoff.clear();
+    }
 }
 
 void TInputSheetPage::showOpenedFile(const QString &fileName)
@@ -548,19 +631,10 @@ void TInputSheetPage::NrOfDataEditExit()
 void TInputSheetPage::addZeroRows(int count)
 {
     auto &dm = DMQuellow;
-    // The rows already on the sheet keep what was typed into them; new rows start at 0.
-    const int kept = qMin(PreviousCount, mGrid->rowCount());
-    QList<QStringList> typed;
-    for (int row = 0; row < kept; ++row) {
-        QStringList cells;
-        for (int col = 0; col < mGrid->columnCount(); ++col)
-            cells.append(CellText(col, row));
-        typed.append(cells);
-    }
+    // The rows on the sheet keep what was typed into them; new rows start at 0.
+    const TCellTexts typed = takeCells();
     SizeModelArrays(count);
-    // The arrays may still hold rows that Save/Run took out of the sheet: the added rows
-    // are cleared, whatever was there before.
-    for (int row = qMax(PreviousCount, 0); row < count; ++row) {
+    for (int row = qMax(static_cast<int>(typed.size()), 0); row < count; ++row) {
         dm.Serial[row] = row + 1;
         dm.Time[row] = 0;
         dm.Rain[row] = 0;
@@ -568,10 +642,7 @@ void TInputSheetPage::addZeroRows(int count)
         dm.Runoff[row] = 0;
     }
     dm.NrOfData = count;
-    FillInputSheet();
-    for (int row = 0; row < typed.size(); ++row)
-        for (int col = 0; col < typed.at(row).size(); ++col)
-            SetCellText(col, row, typed.at(row).at(col));
+    fillSheet(&typed);
 }
 
 void TInputSheetPage::OptionComboBoxChange()
@@ -580,9 +651,12 @@ void TInputSheetPage::OptionComboBoxChange()
     mInputImage->hide();
     dm.Analysis = analysisChosen();
     DataShown = true;
-    mGrid->setColumnCount(dm.Analysis ? 4 : 3);
+    // What the sheet shows stays: values typed since the last Save/Run are not replaced by
+    // the model's.
+    setGridColumns(dm.Analysis ? 4 : 3);
+    const TCellTexts typed = takeCells();
     dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
-    FillInputSheet();
+    fillSheet(&typed);
     // A choice made with the mouse leaves the focus in the list, and a click on a tab does not
     // take it away: the button that belongs to the mode comes with the choice itself.
     ShowAlfaCalc(!dm.Analysis);
@@ -601,7 +675,7 @@ void TInputSheetPage::ClearButtonClick()
     for (QLineEdit *box : {mA1coeffEdit, mA2CoeffEdit, mB1valueEdit, mB2ValueEdit, mInitRunEdit,
                            mInitLevelEdit, mMaxStorEdit, mInitStorEdit, mTitle1Edit, mTitle2Edit})
         box->clear();
-    // The hidden escape box keeps a number, so that Save/Run can still read it.
+    // The escape box keeps the model's number: it fills rows without an escape rate.
     mEscapeEdit->setText(FloatToStr(dm.MaxEscape));
     mPorosityEdit->setText(QStringLiteral(" 5 "));
     showDataCount(FreshRows);
@@ -609,9 +683,12 @@ void TInputSheetPage::ClearButtonClick()
     ApplyLayout(dm.Analysis);
     SetOption(dm.Analysis);
     fillZeroCells(FreshRows, 3);
-    // The rows Save/Run reads are the rows on the sheet.
+    // The rows Save/Run reads are the rows on the sheet; no earlier row may come back from the
+    // model or from a hidden runoff column.
+    mHiddenRunoff.clear();
     dm.NrOfData = FreshRows;
     PreviousCount = FreshRows;
+    dm.ResizeRows(0);
     SizeModelArrays(FreshRows + 1);
     DataShown = false;
 }
@@ -620,20 +697,12 @@ void TInputSheetPage::ClearButtonClick()
 
 void TInputSheetPage::boxExit(const TBoxRule &rule)
 {
-    QLineEdit *box = boxOf(rule);
+    // An unreadable text leaves the model value as it was; a value out of range sets it to
+    // the box's reset value.
     double value = 0;
-    if (!StringToFloat(box->text(), value)) {
-        message(rule.Unreadable);
-        box->setText(QStringLiteral("0"));
-        return;
-    }
-    if (const char *failure = rangeFailure(rule, value)) {
-        message(failure);
-        box->setText(QLatin1String(rule.NegativeReset));
-        StringToFloat(box->text(), rule.Target());
-        return;
-    }
-    rule.Target() = value;
+    const bool readable = StringToFloat(boxOf(rule)->text(), value);
+    if (readBox(rule, value, false) || readable)
+        rule.Target() = value;
 }
 
 bool TInputSheetPage::checkDataCount()
@@ -650,10 +719,34 @@ bool TInputSheetPage::checkMaxEscape()
     double maxEscape = 0;
     if (!StringToFloat(mEscapeEdit->text(), maxEscape)) {
         message("The escape rate is not a valid real");
+        mEscapeEdit->setFocus(Qt::OtherFocusReason);
         return false;
     }
     if (maxEscape < 0) {
         message("The maximum escape rate cannot be negative.");
+        mEscapeEdit->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
+bool TInputSheetPage::readBox(const TBoxRule &rule, double &value, bool atSave)
+{
+    QLineEdit *box = boxOf(rule);
+    if (!StringToFloat(box->text(), value)) {
+        message(rule.Unreadable);
+        if (atSave)
+            box->setFocus(Qt::OtherFocusReason);
+        else
+            box->setText(QStringLiteral("0"));
+        return false;
+    }
+    if (const char *failure = rangeFailure(rule, value)) {
+        message(failure);
+        box->setText(QLatin1String(rule.NegativeReset));
+        StringToFloat(box->text(), value);
+        if (atSave)
+            box->setFocus(Qt::OtherFocusReason);
         return false;
     }
     return true;
@@ -661,22 +754,17 @@ bool TInputSheetPage::checkMaxEscape()
 
 bool TInputSheetPage::readBoxes()
 {
-    if (DMQuellow.Analysis)
-        return true;
-    // Every box is read before any value is taken over.
+    // The boxes a run uses are read as they stand, whether they were left or not; every box
+    // is read before any value is taken over.
     double values[std::size(BoxRules)] = {};
-    for (std::size_t k = 0; k < std::size(BoxRules); ++k) {
-        const TBoxRule &rule = BoxRules[k];
-        if (rule.Use != TBoxUse::Prediction)
-            continue;
-        if (!StringToFloat(boxOf(rule)->text(), values[k])) {
-            message(rule.Unreadable);
-            boxOf(rule)->setFocus(Qt::OtherFocusReason);
-            return false;
-        }
-    }
+    auto used = [](const TBoxRule &rule) {
+        return rule.Use == TBoxUse::Always || !DMQuellow.Analysis;
+    };
     for (std::size_t k = 0; k < std::size(BoxRules); ++k)
-        if (BoxRules[k].Use == TBoxUse::Prediction)
+        if (used(BoxRules[k]) && !readBox(BoxRules[k], values[k], true))
+            return false;
+    for (std::size_t k = 0; k < std::size(BoxRules); ++k)
+        if (used(BoxRules[k]))
             BoxRules[k].Target() = values[k];
     return true;
 }

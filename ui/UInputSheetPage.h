@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 class QComboBox;
@@ -15,6 +16,19 @@ namespace quellow {
 struct TAlfaResults;
 
 struct TBoxRule;
+class TGridDelegate;
+
+/// A cell of the grid; Col is -1 for none.
+struct TSheetCell
+{
+    int Col = -1;
+    int Row = -1;
+};
+
+/// The first cell of the rows read into the model (those not marked in Remove) that fails the
+/// input data check: a time not above the time of the row before, a negative rain, and in
+/// analysis mode a negative escape rate or runoff.
+TSheetCell firstFaultyCell();
 
 /// The Input tab: titles, the option (analysis or prediction), the number of data, the
 /// reservoir and alpha boxes, and the grid of the series with its paste. The main window
@@ -101,10 +115,12 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     enum class TPasteResult { Done, Unreadable, TooManyRows };
-    struct TTypedCells;
+    /// The texts of the grid, row by row.
+    using TCellTexts = QList<QStringList>;
 
     // Building
     void createBoxes();
@@ -121,11 +137,14 @@ private:
     void SizeModelArrays(int rows);
     void fillReservoirBoxes();
     void fillPredictionBoxes();
+    void fillSheet(const TCellTexts *kept);
     void fillCellsFromModel(int rows);
     void fillZeroCells(int rows, int columns);
     void warnOfZeroLastRunoff();
-    TTypedCells takeCells() const;
-    void restoreCells(const TTypedCells &cells);
+    TCellTexts takeCells() const;
+    void restoreCells(const TCellTexts &cells);
+    void setGridColumns(int columns);
+    void placeGridAndButtons();
 
     // Handlers
     void NrOfDataEditExit();
@@ -138,6 +157,7 @@ private:
     // Paste in steps
     TPasteResult PasteCells(int col, int row, const QString &text);
     int takePastedRowCount(int row, int pastedRows);
+    void takePastedMode(int width);
     bool readPastedRows(int rows);
     void addZeroRows(int count);
     void queuePaste(int col, int row, const QString &text);
@@ -145,6 +165,7 @@ private:
     // Save/Run reading
     bool readBox(const TBoxRule &rule, double &value, bool atSave);
     void selectCell(int col, int row);
+    void closeCellEditor();
 
     QLineEdit *boxOf(const TBoxRule &rule) const;
 
@@ -155,6 +176,7 @@ private:
     QComboBox *mOptionComboBox = nullptr;
     QLineEdit *mNrOfDataEdit = nullptr;
     QTableWidget *mGrid = nullptr;
+    TGridDelegate *mDelegate = nullptr;
     QLabel *mTimeLabel = nullptr;
     QLabel *mRainLabel = nullptr;
     QLabel *mEvapLabel = nullptr;
@@ -179,6 +201,9 @@ private:
     QPushButton *mAlfaButton = nullptr;
     QWidget *mInputImage = nullptr;
     QPlainTextEdit *mWaitMemo = nullptr;
+    QList<QPushButton *> mButtons; ///< the buttons under the grid
+    int mGridLeft = 0;
+    int mGridWidth = 0;
     /// The runoff column while the prediction layout hides it: it comes back with analysis.
     QStringList mHiddenRunoff;
 };

@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -63,8 +64,11 @@ QString FloatToStr(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    // The shortest text that reads back as the same value, never in exponent form (a time of
+    // 1e+05 would no longer read as a whole number).
+    std::array<char, 400> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed);
     QString text = QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
     if (DecimalSeparator != '.')
         text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator));
@@ -188,9 +192,24 @@ void TRainForm::CreateMenus()
     connect(del, &QAction::triggered, this, &TRainForm::EditDelete);
 }
 
+void TRainForm::showInputTab()
+{
+    // The sheet asks for its tab from a box check, and a box is also left while the tab
+    // widget switches to another page: the tab bar then already shows the new tab while the
+    // old page is still current. Switching back at that moment would leave the bar and the
+    // page out of step, so the switch back waits until the first one is done.
+    const auto *bar = mTabs->findChild<QTabBar *>();
+    if (bar && mTabs->widget(bar->currentIndex()) != mTabs->currentWidget()) {
+        QMetaObject::invokeMethod(
+            this, [this] { ShowTab(TTab::Input); }, Qt::QueuedConnection);
+        return;
+    }
+    ShowTab(TTab::Input);
+}
+
 void TRainForm::CreateInputSheet()
 {
-    connect(mInputSheet, &TInputSheetPage::showRequested, this, [this] { ShowTab(TTab::Input); });
+    connect(mInputSheet, &TInputSheetPage::showRequested, this, &TRainForm::showInputTab);
     connect(mInputSheet, &TInputSheetPage::openInputRequested, this,
             &TRainForm::InputOpenActionExecute);
     connect(mInputSheet, &TInputSheetPage::saveRunRequested, this,

@@ -113,6 +113,7 @@ private:
     void FormCreate();
     void CreateMenus();
     void CreateInputSheet();
+    void showInputTab();
     void CreateOutputSheet(QWidget *page);
     void CreateGraphicsPage();
     void TabChanged(int index);

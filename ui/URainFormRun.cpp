@@ -11,6 +11,7 @@
 #include "ui/UCommentForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UGraphicsPage.h"
+#include "ui/UInputSheetLayout.h"
 #include "ui/UInputSheetPage.h"
 
 #include <QComboBox>
@@ -102,21 +103,7 @@ bool TRainForm::AskInputFileName()
 
 bool TRainForm::CheckInputData()
 {
-    const auto &dm = DMQuellow;
-    const int rows = qMin<int>(dm.NrOfData, static_cast<int>(dm.Time.size()));
-    int previous = -1;
-    for (int i = 0; i < rows; ++i) {
-        if (i < static_cast<int>(dm.Remove.size()) && dm.Remove[i])
-            continue;
-        if (previous >= 0 && !(dm.Time[previous] < dm.Time[i]))
-            return false;
-        if (dm.Rain[i] < 0)
-            return false;
-        if (dm.Analysis && dm.Runoff[i] < 0)
-            return false;
-        previous = i;
-    }
-    return true;
+    return firstFaultyCell().Col < 0;
 }
 
 void TRainForm::RunModel()
@@ -228,8 +215,7 @@ bool TRainForm::validateSheet()
         return false;
     }
     if (validCount > MaxData) {
-        message(" The maximum number of data is 1500. Not enough? Split the series into parts of "
-                "at most 1500 data.");
+        message(UInputSheetLayout::MaxDataMessage);
         return false;
     }
     return mInputSheet->readBoxes();

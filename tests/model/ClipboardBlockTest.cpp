@@ -98,3 +98,13 @@ TEST(ClipboardBlock, RowsAreReadAsThePasteReadsThem)
     EXPECT_EQ(row.Time, 4);
     EXPECT_DOUBLE_EQ(row.Escape, -0.5);
 }
+
+TEST(ClipboardBlock, WidthCountsUpToTheLastFilledCellOfTheWidestLine)
+{
+    EXPECT_EQ(Width(Parse("1\t0\t0.1\r\n2\t0\t0.1\r\n")), 3);
+    EXPECT_EQ(Width(Parse("1\t0\t0.1\r\n2\t0\t0.1\t5\r\n")), 4);
+    // Closing tabs and empty cells at the end of a line add nothing.
+    EXPECT_EQ(Width(Parse("1\t0\t0.1\t\t\r\n")), 3);
+    EXPECT_EQ(Width(Parse("\r\n\r\n")), 0);
+    EXPECT_EQ(Width(Parse("x\ty\r\n")), 0);
+}

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -45,8 +46,9 @@ void RunAnalysis(TRainForm &form, TScriptedDialogs &dialogs, const QTemporaryDir
 {
     OpenFreshSheet(form);
     PasteFile(form, "sheet-analysis.tsv");
-    DMQuellow.MaxStor = 3;
-    DMQuellow.InitStor = 0.5;
+    // What the storage boxes show is what the run uses.
+    form.findChild<QLineEdit *>("MaxStorEdit")->setText(QStringLiteral("3"));
+    form.findChild<QLineEdit *>("InitStorEdit")->setText(QStringLiteral("0.5"));
     dialogs.SaveNames = {dir.filePath(QStringLiteral("ana.inp"))};
     form.InputSaveActionExecute();
 }

@@ -27,7 +27,9 @@ private slots:
     void freshSheetHasFifteenZeroRowsInAnalysisLayout();
     void headingsLineUpWithTheirColumns();
     void pasteOfThirtyLinesFillsThirtyRows();
+    void pasteThroughTheCellEditor_data();
     void pasteThroughTheCellEditor();
+    void tabStopsAtTheLastCell();
     void typedTextIsInTheCellAtOnce();
     void pasteKeepsBothDecimalSeparators_data();
     void pasteKeepsBothDecimalSeparators();
@@ -68,7 +70,8 @@ void InputSheetTest::freshSheetHasFifteenZeroRowsInAnalysisLayout()
     QVERIFY(form.findChild<QGroupBox *>("AlphaGroupBox")->isHidden());
     QVERIFY(form.findChild<QGroupBox *>("PredictGroupBox")->isHidden());
     QVERIFY(!form.findChild<QLabel *>("RunoffLabel")->isHidden());
-    QVERIFY(form.findChild<QLineEdit *>("EscapeEdit")->isHidden());
+    // The maximum escape rate that Save/Run checks is on view.
+    QVERIFY(!form.findChild<QLineEdit *>("EscapeEdit")->isHidden());
     QVERIFY(form.findChild<QLineEdit *>("FileNameEdit")->isHidden());
     // The Intro tab put the model's start values in place.
     QCOMPARE(DMQuellow.MaxStor, 50.0);
@@ -127,7 +130,70 @@ void InputSheetTest::pasteOfThirtyLinesFillsThirtyRows()
     QVERIFY(dialogs.Questions.isEmpty());
 }
 
+void InputSheetTest::pasteThroughTheCellEditor_data()
+{
+    QTest::addColumn<QString>("block");
+    QTest::addColumn<bool>("keepRows");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("firstCell");
+    QTest::addColumn<QStringList>("messages");
+    QString twenty;
+    for (int row = 1; row <= 20; ++row)
+        twenty += QStringLiteral("%1\t9\t0.3\t7\r\n").arg(row * 10);
+    QString tooLong;
+    for (int row = 1; row <= 1501; ++row)
+        tooLong += QStringLiteral("%1\t0\t0.1\t1\r\n").arg(row);
+    QTest::newRow("fewer rows, kept") << twenty << true << 30 << "10" << QStringList();
+    QTest::newRow("fewer rows, dropped") << twenty << false << 20 << "10" << QStringList();
+    QTest::newRow("same first value")
+        << FileText(DataPath("sheet-analysis.tsv")) << false << 30 << "1" << QStringList();
+    QTest::newRow("over 1500 lines")
+        << tooLong << false << 30 << "1"
+        << QStringList{" The maximum number of data is 1500. Not enough? Split the series into "
+                       "parts of at most 1500 data."};
+}
+
 void InputSheetTest::pasteThroughTheCellEditor()
+{
+    QFETCH(QString, block);
+    QFETCH(bool, keepRows);
+    QFETCH(int, rows);
+    QFETCH(QString, firstCell);
+    QFETCH(QStringList, messages);
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    QTableWidget *grid = Grid(form);
+    grid->setFocus();
+    grid->setCurrentCell(0, 0);
+    QApplication::processEvents();
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->model()->index(0, 0)));
+    QVERIFY(editor);
+    // No question or message may open while the cell editor is still at work.
+    bool editorOpenAtPrompt = false;
+    dialogs.OnPrompt = [&] {
+        for (QLineEdit *open : grid->findChildren<QLineEdit *>("GridCellEditor"))
+            editorOpenAtPrompt = editorOpenAtPrompt || open->isVisible();
+    };
+    dialogs.Answers = {keepRows};
+    QApplication::clipboard()->setText(block);
+    editor->selectAll();
+    editor->paste();
+    QApplication::processEvents();
+    QVERIFY(!editorOpenAtPrompt);
+    QCOMPARE(grid->rowCount(), rows);
+    QCOMPARE(Sheet(form)->CellText(0, 0), firstCell);
+    QCOMPARE(dialogs.Messages, messages);
+    // The raw block is never committed into the cell, whatever happens next.
+    grid->setCurrentCell(5, 1);
+    QApplication::processEvents();
+    QCOMPARE(Sheet(form)->CellText(0, 0), firstCell);
+}
+
+void InputSheetTest::tabStopsAtTheLastCell()
 {
     TScriptedDialogs dialogs;
     TRainForm form;
@@ -135,24 +201,25 @@ void InputSheetTest::pasteThroughTheCellEditor()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     OpenFreshSheet(form);
     QTableWidget *grid = Grid(form);
+    Sheet(form)->SetCellText(0, 0, QStringLiteral("5"));
     grid->setFocus();
-    grid->setCurrentCell(0, 0);
-    auto *editor = grid->findChild<QLineEdit *>("GridCellEditor");
-    if (!editor) {
-        grid->editItem(grid->item(0, 0));
-        editor = grid->findChild<QLineEdit *>("GridCellEditor");
-    }
+    grid->setCurrentCell(14, 3);
+    QApplication::processEvents();
+    QWidget *editor = grid->indexWidget(grid->model()->index(14, 3));
     QVERIFY(editor);
-    QApplication::clipboard()->setText(FileText(DataPath("sheet-analysis.tsv")));
-    editor->selectAll();
-    editor->paste();
-    QCOMPARE(grid->rowCount(), 30);
-    QCOMPARE(DMQuellow.Runoff[1], 3.86);
-    // The editor now holds the first pasted value, which it writes back when it closes.
-    QCOMPARE(editor->text(), QStringLiteral("1"));
-    grid->setCurrentCell(5, 1);
-    QCOMPARE(Sheet(form)->CellText(0, 0), QStringLiteral("1"));
-    QVERIFY(dialogs.Messages.isEmpty());
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QApplication::processEvents();
+    QCOMPARE(grid->currentRow(), 14);
+    QCOMPARE(grid->currentColumn(), 3);
+    QVERIFY(!grid->indexWidget(grid->model()->index(0, 0)));
+    QCOMPARE(Sheet(form)->CellText(0, 0), QStringLiteral("5"));
+    // Tab inside the grid still moves on.
+    grid->setCurrentCell(3, 3);
+    QApplication::processEvents();
+    QTest::keyClick(grid->indexWidget(grid->model()->index(3, 3)), Qt::Key_Tab);
+    QApplication::processEvents();
+    QCOMPARE(grid->currentRow(), 4);
+    QCOMPARE(grid->currentColumn(), 0);
 }
 
 void InputSheetTest::typedTextIsInTheCellAtOnce()
@@ -336,7 +403,8 @@ void InputSheetTest::numberOfDataLimits_data()
                         << " The minimum number of data is 12"
                         << "12";
     QTest::newRow("1501") << "1501"
-                          << " The maximum number of data is 1500. Not enough? Contact the author."
+                          << " The maximum number of data is 1500. Not enough? Split the series "
+                             "into parts of at most 1500 data."
                           << "1500";
     QTest::newRow("text") << "twenty"
                           << "The number of data is not a valid integer"
@@ -638,7 +706,7 @@ void InputSheetTest::clearAllEmptiesTheSheet()
         QVERIFY2(form.findChild<QLineEdit *>(name)->text().isEmpty(), name);
     QCOMPARE(form.findChild<QLineEdit *>("PorosityEdit")->text(), QStringLiteral(" 5 "));
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("15"));
-    // The hidden escape box holds the model's maximum escape rate, so Save/Run can read it.
+    // The escape box holds the model's maximum escape rate, so Save/Run can read it.
     QCOMPARE(form.findChild<QLineEdit *>("EscapeEdit")->text(), QStringLiteral("0.1"));
     QCOMPARE(Grid(form)->rowCount(), 15);
     QCOMPARE(Sheet(form)->CellText(0, 14), QStringLiteral("0"));

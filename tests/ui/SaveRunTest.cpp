@@ -233,8 +233,9 @@ void SaveRunTest::analysisFromSheetToOutputTab()
     TRainForm form;
     OpenFreshSheet(form);
     PasteFile(form, "sheet-analysis.tsv");
-    DMQuellow.MaxStor = 3;
-    DMQuellow.InitStor = 0.5;
+    // What the storage boxes show is what the run uses.
+    form.findChild<QLineEdit *>("MaxStorEdit")->setText(QStringLiteral("3"));
+    form.findChild<QLineEdit *>("InitStorEdit")->setText(QStringLiteral("0.5"));
     const QString input = dir.filePath(QStringLiteral("ana.inp"));
     dialogs.SaveNames = {input};
     auto *wait = form.findChild<QPlainTextEdit *>("WaitMemo");
@@ -467,8 +468,9 @@ void SaveRunTest::failedPredictionDoesNotHideALaterAnalysis()
     TRainForm form;
     OpenFreshSheet(form);
     PasteFile(form, "sheet-analysis.tsv");
-    DMQuellow.MaxStor = 3;
-    DMQuellow.InitStor = 0.5;
+    // What the storage boxes show is what the run uses.
+    form.findChild<QLineEdit *>("MaxStorEdit")->setText(QStringLiteral("3"));
+    form.findChild<QLineEdit *>("InitStorEdit")->setText(QStringLiteral("0.5"));
     UPrediction::State.PredFailed = true;
     const QString input = dir.filePath(QStringLiteral("ana.inp"));
     dialogs.SaveNames = {input};
@@ -485,8 +487,9 @@ void SaveRunTest::saveRunAfterClearAllStillReadsTheEscapeBox()
     OpenFreshSheet(form);
     Button(form, "ClearButton")->click();
     PasteFile(form, "sheet-analysis.tsv");
-    DMQuellow.MaxStor = 3;
-    DMQuellow.InitStor = 0.5;
+    // What the storage boxes show is what the run uses.
+    form.findChild<QLineEdit *>("MaxStorEdit")->setText(QStringLiteral("3"));
+    form.findChild<QLineEdit *>("InitStorEdit")->setText(QStringLiteral("0.5"));
     dialogs.SaveNames = {dir.filePath(QStringLiteral("a.inp"))};
     dialogs.Messages.clear();
     form.InputSaveActionExecute();

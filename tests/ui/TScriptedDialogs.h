@@ -24,10 +24,14 @@ public:
 
     void ShowMessage(const std::string &text) override
     {
+        if (OnPrompt)
+            OnPrompt();
         Messages.append(QString::fromStdString(text));
     }
     bool Confirm(const std::string &text) override
     {
+        if (OnPrompt)
+            OnPrompt();
         Questions.append(QString::fromStdString(text));
         if (Answers.empty())
             return false;
@@ -61,7 +65,8 @@ public:
     QList<TFileDialogSpec> OpenDialogs;
     QList<TFileDialogSpec> SaveDialogs;
     QList<int> Pauses;
-    std::function<void()> OnPause; ///< called at each pause, before events are processed
+    std::function<void()> OnPause;  ///< called at each pause, before events are processed
+    std::function<void()> OnPrompt; ///< called as each message or question opens
 
 private:
     static QString take(std::deque<QString> &names)

@@ -1,0 +1,209 @@
+#!/usr/bin/env bash
+# The program as a person uses it: the real quellow binary on a virtual X display with a window
+# manager, driven with the keyboard and the mouse (xdotool) and a clipboard filled by xclip.
+# Checks the files written, the captions and that "Finish" ends the process with status 0.
+#
+#   run-system-test.sh QUELLOW QUELLOW_CLI SOURCE_DIR
+#
+# Exit status 0 when every case passes, 1 on the first failure, 77 when a tool is missing.
+set -u
+
+here=$(dirname "$(realpath "$0")")
+quellow=$(realpath "$1")
+cli=$(realpath "$2")
+source_dir=$(realpath "$3")
+
+for tool in Xvfb openbox xdotool xclip xprop; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "$work/quellow.log" ] && sed 's/^/  quellow: /' "$work/quellow.log" | tail -20
+    exit 1
+}
+step() { echo "-- $*"; }
+
+# ---- Display and window manager: a display number nobody else uses ---------------------------
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -1 "$work/display")"
+export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+unset WAYLAND_DISPLAY
+
+openbox >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+
+# ---- Helpers ---------------------------------------------------------------------------------
+
+MainName='Quellow, rainfall runoff relations'
+BoxName='Quellow rainfall runoff relations'
+
+# The id of the first visible window whose name matches the extended regular expression, or
+# nothing.
+find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+
+# Waits up to $2 seconds (default 20) for a visible window named $1; prints its id.
+wait_window() {
+    local id
+    for _ in $(seq $((${2:-20} * 10))); do
+        id=$(find_window "$1")
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+alive() { kill -0 "$app" 2>/dev/null; }
+
+focus_main() {
+    main=$(wait_window "^$MainName\$") || fail "the main window is not shown"
+    xdotool windowactivate --sync "$main" 2>/dev/null
+}
+
+# File menu item by its underlined letter.
+file_menu() {
+    focus_main
+    xdotool key --clearmodifiers alt+f
+    sleep 0.3
+    xdotool key "$1"
+}
+
+# Answers the file dialog named $1 with the path $2.
+answer_file_dialog() {
+    local id
+    id=$(wait_window "^$1\$") || fail "no \"$1\" dialog"
+    xdotool windowactivate --sync "$id" 2>/dev/null
+    xdotool type --delay 2 "$2"
+    xdotool key Return
+}
+
+# Clicks at a place in the main window (pixels from its inside top left).
+click_main() {
+    focus_main
+    xdotool mousemove --window "$main" "$1" "$2" click 1
+    sleep 0.3
+}
+
+# Answers the program's message boxes with key $1 (Return: OK or the default Yes) until the
+# file $2 exists and no box has come for two seconds; at most $3 seconds. Counts in $boxes.
+answer_boxes_until_file() {
+    local key=$1 file=$2 limit=${3:-60} quiet=0 id
+    boxes=0
+    for _ in $(seq $((limit * 10))); do
+        alive || fail "the program ended while a run was going on"
+        id=$(find_window "^$BoxName\$")
+        if [ -n "$id" ]; then
+            xdotool windowactivate --sync "$id" 2>/dev/null
+            xdotool key "$key"
+            boxes=$((boxes + 1))
+            quiet=0
+            sleep 0.2
+            continue
+        fi
+        quiet=$((quiet + 1))
+        [ -e "$file" ] && [ $quiet -ge 20 ] && return 0
+        sleep 0.1
+    done
+    fail "$file was not written within $limit seconds"
+}
+
+# Save/Run to $1; waits for the output file beside it.
+save_run() {
+    rm -f "${1%.inp}.out"
+    file_menu n
+    answer_file_dialog 'Save As' "$1"
+    answer_boxes_until_file Return "${1%.inp}.out" 90
+}
+
+open_input() {
+    file_menu i
+    answer_file_dialog 'Open' "$1"
+    sleep 0.5
+}
+
+# The output of the window and of quellow-cli for the same input file agree, apart from the
+# line naming the input file.
+same_as_cli() {
+    local inp=$1 ref="$work/cli/$(basename "$1")"
+    mkdir -p "$work/cli"
+    cp "$inp" "$ref"
+    "$cli" run "$ref" 2>/dev/null
+    cmp -s <(sed 5d "${inp%.inp}.out") <(sed 5d "${ref%.inp}.out") ||
+        fail "$(basename "${inp%.inp}.out") differs from what quellow-cli writes:
+$(diff <(sed 5d "${inp%.inp}.out") <(sed 5d "${ref%.inp}.out") | head -10)"
+    grep -q $'\r$' "${inp%.inp}.out" || fail "the output file has no CR LF line ends"
+}
+
+data_rows() { tail -n +"$2" "$1" | grep -c '^ *[0-9]'; }
+
+# ---- Start -----------------------------------------------------------------------------------
+
+cd "$work" || exit 1
+cp "$source_dir"/Data/*.inp .
+"$quellow" >"$work/quellow.log" 2>&1 &
+app=$!
+pids+=($app)
+
+step "start-up: the main window with its own caption"
+main=$(wait_window "^$MainName\$" 30) || fail "the main window did not appear"
+[ "$(xdotool getwindowname "$main")" = "$MainName" ] || fail "caption: $(xdotool getwindowname "$main")"
+
+step "analysis: open an example, Save/Run"
+open_input "$work/Catchment-wet-season.inp"
+save_run "$work/ana.inp"
+same_as_cli "$work/ana.inp"
+[ -s "$work/ana.dat" ] || fail "the trend file ana.dat is missing"
+
+step "chart: View graph, Go, Save graph as PNG"
+click_main 542 545 # "View graph" on the Output tab
+click_main 258 324 # "Go" of the chart choice
+file_menu r
+answer_file_dialog 'Save graph' "$work/chart.png"
+answer_boxes_until_file Return "$work/chart.png" 20
+[ "$(head -c 8 chart.png | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "chart.png is no PNG"
+[ "$(od -An -tu1 -j16 -N8 chart.png | tr -s ' ')" = " 0 0 2 111 0 0 1 209" ] ||
+    fail "chart.png is not 623 x 465"
+
+step "prediction: open a drainage example, Save/Run"
+open_input "$work/Example-prediction-drainage.inp"
+save_run "$work/pred.inp"
+same_as_cli "$work/pred.inp"
+
+# The paste cases need the cell editor's paste to be safe; QUELLOW_SYSTEM_PASTE=1 runs them.
+if [ "${QUELLOW_SYSTEM_PASTE:-0}" = 1 ]; then
+    . "$here/paste-cases.sh"
+fi
+
+step "finish: Program eXit, then Finish ends the process with status 0 within a second"
+file_menu x
+finish=$(wait_window '^Quellow finish$') || fail "the finish window did not appear"
+alive || fail "the program ended before Finish"
+xdotool windowactivate --sync "$finish" 2>/dev/null
+xdotool key Return
+for _ in $(seq 10); do alive || break; sleep 0.1; done
+alive && fail "the program still runs a second after Finish"
+wait "$app"
+status=$?
+[ $status -eq 0 ] || fail "exit status $status after Finish"
+
+echo "PASS"
