@@ -15,8 +15,9 @@ int RunCommand(const TArgs &args); ///< quellow-cli run FILE.inp
 /// quellow-cli chart FILE.out --kind N -o FILE.bmp: in quellow-cli it hands the arguments on to
 /// the chart program, in which it draws.
 int ChartCommand(const TArgs &args);
-int AlfaCommand(const TArgs &args);    ///< quellow-cli alfa KA KB D U P L
-int ImportCommand(const TArgs &args);  ///< quellow-cli import FILE.csv --mode M -o OUT.inp
-int ConvertCommand(const TArgs &args); ///< quellow-cli convert IN.inp -o OUT.inp
+int AlfaCommand(const TArgs &args);      ///< quellow-cli alfa KA KB D U P L
+int ImportCommand(const TArgs &args);    ///< quellow-cli import FILE.csv --mode M -o OUT.inp
+int ConvertCommand(const TArgs &args);   ///< quellow-cli convert IN.inp -o OUT.inp
+int CalibrateCommand(const TArgs &args); ///< quellow-cli calibrate FILE.inp [options]
 
 } // namespace quellow::cli

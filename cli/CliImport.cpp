@@ -149,9 +149,7 @@ void setParameters(const TImportArgs &a, const UCsvImport::TImportResult &result
 {
     const std::string name = std::filesystem::path(a.Csv).filename().string();
     dm.Title1 = a.Title1.empty() ? name : a.Title1;
-    dm.Title2 = a.Title2.empty() ? "Imported from " + name + "; time in " + result.TimeUnit +
-                                       ", units as in the file"
-                                 : a.Title2;
+    dm.Title2 = a.Title2.empty() ? UCsvImport::ImportedTitle2(name, result) : a.Title2;
     dm.MaxStor = numberOr(a, "--max-storage", 50);
     dm.InitStor = numberOr(a, "--initial-storage", 50);
     dm.Drainage = !a.Options.Analysis && a.Drainage;

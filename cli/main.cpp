@@ -35,6 +35,9 @@ const char *const usage =
     "      Makes an input file from a dated series (quellow-cli import --help).\n"
     "  convert IN.inp -o OUT.inp\n"
     "      Writes any input file the program opens in the current layout.\n"
+    "  calibrate FILE.inp [-o OUT.inp] [--json] [--evaluations N] [--threads N]\n"
+    "      Calibrates the first reservoir of an analysis file and writes and runs the\n"
+    "      calibrated input file (default FILE-calibrated.inp).\n"
     "  --help\n"
     "      Shows this text.\n"
     "  --version\n"
@@ -71,6 +74,8 @@ int main(int argc, char **argv)
         return quellow::cli::ImportCommand(args);
     if (command == "convert")
         return quellow::cli::ConvertCommand(args);
+    if (command == "calibrate")
+        return quellow::cli::CalibrateCommand(args);
     std::fputs(usage, stderr);
     return 2;
 }

@@ -189,7 +189,7 @@ public:
         return found->second;
     }
 
-    void nelderMead(TPoint start, double size);
+    void nelderMead(TPoint start, double size, unsigned seed);
     void polish(TPoint start);
 
     const TCandidate &best() const { return mBest; }
@@ -223,10 +223,11 @@ double spread(const std::array<TPoint, 4> &simplex)
     return largest;
 }
 
-/// Nelder-Mead until the simplex has shrunk below the rounding of the parameters.
+/// Nelder-Mead until the simplex is small: on a surface this rugged a small simplex only
+/// walks between neighbouring steps, and the budget is better spent on a new start nearby.
 void TLocal::nelderMeadOnce(std::array<TPoint, 4> &s, std::array<double, 4> &f)
 {
-    while (!exhausted() && spread(s) > 2e-4) {
+    while (!exhausted() && spread(s) > 0.003) {
         std::array<int, 4> order;
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return f[a] < f[b]; });
@@ -268,11 +269,13 @@ void TLocal::nelderMeadOnce(std::array<TPoint, 4> &s, std::array<double, 4> &f)
     }
 }
 
-/// Nelder-Mead from start, restarted with a smaller simplex around its best point while the
-/// budget lasts (the surface has plateaus and steps on which a simplex collapses early).
-void TLocal::nelderMead(TPoint start, double size)
+/// Nelder-Mead from start, then again and again from points near the best one found so far
+/// while the budget lasts: the surface has plateaus and steps on which a simplex collapses
+/// early. The jumps are pseudo-random with a fixed seed per search.
+void TLocal::nelderMead(TPoint start, double size, unsigned seed)
 {
-    for (int restart = 0; restart < 6 && !exhausted(); ++restart) {
+    const double jumps[] = {0.12, 0.06, 0.03};
+    for (int restart = 0; !exhausted(); ++restart) {
         std::array<TPoint, 4> s{start, start, start, start};
         std::array<double, 4> f{};
         for (int k = 0; k < 3; ++k)
@@ -280,8 +283,14 @@ void TLocal::nelderMead(TPoint start, double size)
         for (int i = 0; i < 4; ++i)
             f[i] = at(s[i]);
         nelderMeadOnce(s, f);
+        const double jump = jumps[restart % 3];
         start = encode(mBest.Parameters);
-        size = std::max(size * 0.5, 0.01);
+        for (double &v : start) {
+            seed = seed * 1103515245u + 12345u;
+            v += jump * (2.0 * ((seed >> 8) & 0xffff) / 65535.0 - 1.0);
+        }
+        start = clamped(start);
+        size = jump / 2;
     }
 }
 
@@ -324,6 +333,17 @@ TPoint halton(int i)
     return x;
 }
 
+/// Scan point i: the Halton point stretched a little beyond the box and clamped, so that
+/// about one point in twenty lies on each face. Optima often lie there: a full dead storage
+/// at the start (InitStor = MaxStor), the largest storage, no escape at all.
+TPoint scanPoint(int i)
+{
+    TPoint x = halton(i);
+    for (double &v : x)
+        v = 1.1 * v - 0.05;
+    return clamped(x);
+}
+
 struct TBudget
 {
     int Scan = 0;   ///< quasi-random points
@@ -344,7 +364,9 @@ TBudget split(int evaluations)
 }
 
 /// The best scan points as start points of the local searches: the lowest costs, the earlier
-/// point first among equals, each at least a little apart from those already chosen.
+/// point first among equals, each far from those already chosen (0.3 of the box on some
+/// axis), so that the local searches explore different regions: the best scan points of a
+/// rugged surface crowd into one region, and the best set often lies in another.
 std::vector<TPoint> startPoints(const std::vector<TPoint> &points, const std::vector<double> &costs,
                                 int count)
 {
@@ -359,7 +381,7 @@ std::vector<TPoint> startPoints(const std::vector<TPoint> &points, const std::ve
             double d = 0;
             for (int k = 0; k < 3; ++k)
                 d = std::max(d, std::abs(c[k] - points[i][k]));
-            return d > 0.03;
+            return d > 0.3;
         });
         if (apart)
             chosen.push_back(points[i]);
@@ -384,7 +406,7 @@ TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptio
     std::vector<TPoint> points(static_cast<std::size_t>(budget.Scan));
     std::vector<TCandidate> scanned(points.size());
     runner.forEach(budget.Scan, [&](int i, int worker) {
-        points[i] = halton(i + 1);
+        points[i] = scanPoint(i + 1);
         const TParameters p = decode(points[i]);
         const TFit fit = runner.evaluate(p, worker);
         scanned[i] = {cost(fit), p, fit};
@@ -401,7 +423,7 @@ TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptio
     std::vector<TCandidate> locals(starts.size());
     runner.forEach(static_cast<int>(starts.size()), [&](int i, int worker) {
         TLocal local(runner, budget.Local, worker);
-        local.nelderMead(starts[i], i == 0 ? 0.15 : 0.06);
+        local.nelderMead(starts[i], i == 0 ? 0.15 : 0.06, 7919u * static_cast<unsigned>(i + 1));
         locals[i] = local.best();
     });
     for (const TCandidate &c : locals)

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -34,6 +35,18 @@ std::string lower(std::string_view s)
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+/// A product of a value and a factor without the noise of binary fractions (9.5 * 0.1 is
+/// 0.9500000000000001): twelve significant digits.
+double roundProduct(double value)
+{
+    char buffer[64];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 12).ptr;
+    double rounded = value;
+    std::from_chars(buffer, end, rounded);
+    return rounded;
 }
 
 std::string lineText(std::size_t line)
@@ -661,7 +674,8 @@ bool readValues(const TCsvTable &table, const TImportOptions &options, const TIm
                 error = "\"" + field + "\"" + where + " is not a number.";
                 return false;
             }
-            v *= options.Scale[role];
+            if (options.Scale[role] != 1)
+                v = roundProduct(v * options.Scale[role]);
             if (!(std::fabs(v) <= LargestValue) || (role != RoleEscape && v < 0)) {
                 error = "The value " + field + where +
                         (v < 0 ? " is negative." : " is too large for a run.");
@@ -947,6 +961,11 @@ void FillDataModule(const TImportResult &result, bool analysis, TDMQuellow &dm)
     }
     dm.NrOfData = static_cast<std::int32_t>(n);
     dm.MaxEscape = result.MaxEscape;
+}
+
+std::string ImportedTitle2(const std::string &fileName, const TImportResult &result)
+{
+    return "Imported from " + fileName + "; time in " + result.TimeUnit + ", units as in the file";
 }
 
 double DischargeFactor(double areaKm2, bool cubicMetres, double unitSeconds)

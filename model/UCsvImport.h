@@ -128,6 +128,9 @@ std::string GapText(const TCsvTable &table, const TImportResult &result, const T
 /// and MaxEscape. Titles and parameters are the caller's.
 void FillDataModule(const TImportResult &result, bool analysis, TDMQuellow &dm);
 
+/// The second title of an imported series: where it came from, its time unit and units.
+std::string ImportedTitle2(const std::string &fileName, const TImportResult &result);
+
 /// Factor from a discharge in l/s (m3/s when cubicMetres) to mm per time unit over a
 /// catchment of areaKm2, for a time unit of unitSeconds (86400 for a day).
 double DischargeFactor(double areaKm2, bool cubicMetres, double unitSeconds);

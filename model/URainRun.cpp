@@ -193,6 +193,8 @@ bool prepare(TState &s)
         timeMax = std::max(timeMax, s.StepTime[i]);
         timeMin = std::min(timeMin, s.StepTime[i]);
     }
+    s.RunMin = runMin;
+    s.RunMax = runMax;
     s.Divide = runMin + (runMax - runMin) * s.DivideFraction;
     s.RunOK = true;
     s.RunHalted = false;
@@ -290,6 +292,7 @@ void measureSelected(TState &s, bool limitDrySpells)
             s.Selected[i] = false;
             continue;
         }
+        s.MeasuredAlpha[i] = alpha;
         if (s.RunMeas[i] > s.Divide) {
             s.AlphaUp[i] = alpha;
             ++s.UpperCount;
@@ -300,22 +303,48 @@ void measureSelected(TState &s, bool limitDrySpells)
     }
 }
 
+/// The first pass of a run before over the same input, which does not depend on the divide:
+/// the rows it selected and their measured alpha, sorted into the ranges of this divide.
+void keepFirstPass(TState &s)
+{
+    std::copy(s.FirstPass.begin(), s.FirstPass.end(), s.Selected.begin());
+    s.UpperCount = 0;
+    s.LowerCount = 0;
+    for (int i = 2; i <= s.DataCount; ++i) {
+        if (!s.Selected[i])
+            continue;
+        if (s.RunMeas[i] > s.Divide) {
+            s.AlphaUp[i] = s.MeasuredAlpha[i];
+            ++s.UpperCount;
+        } else {
+            s.AlphaLow[i] = s.MeasuredAlpha[i];
+            ++s.LowerCount;
+        }
+    }
+}
+
 /// First selection pass: falling runoff without recharge, dry spells limited. Also the mean
-/// runoff. Returns false (no dry data) when no alpha could be measured.
-bool selectRecessions(TState &s)
+/// runoff. With kept, the first pass of the run before is taken over (keepFirstPass).
+/// Returns false (no dry data) when no alpha could be measured.
+bool selectRecessions(TState &s, bool kept)
 {
     const int n = s.DataCount;
-    for (int i = 2; i <= n; ++i)
-        s.Selected[i] = s.Rech[i] < 0.001;
-    for (int i = 2; i <= n; ++i)
-        if (s.Selected[i] && s.RunMeas[i] >= s.RunMeas[i - 1])
-            s.Selected[i] = false;
-    s.Selected[n] = false;
-    double sumRun = 0;
-    for (int i = 1; i <= n; ++i)
-        sumRun += s.RunMeas[i];
-    s.MeanRun = sumRun / n;
-    measureSelected(s, true);
+    if (kept) {
+        keepFirstPass(s);
+    } else {
+        for (int i = 2; i <= n; ++i)
+            s.Selected[i] = s.Rech[i] < 0.001;
+        for (int i = 2; i <= n; ++i)
+            if (s.Selected[i] && s.RunMeas[i] >= s.RunMeas[i - 1])
+                s.Selected[i] = false;
+        s.Selected[n] = false;
+        double sumRun = 0;
+        for (int i = 1; i <= n; ++i)
+            sumRun += s.RunMeas[i];
+        s.MeanRun = sumRun / n;
+        measureSelected(s, true);
+        std::copy(s.Selected.begin(), s.Selected.end(), s.FirstPass.begin());
+    }
     s.NoDryData = s.UpperCount + s.LowerCount == 0;
     if (s.NoDryData)
         stop(s, TStop::NoDryData, NoDryDataText);
@@ -504,7 +533,8 @@ TState::TState()
       EscRate(MaxSteps + 1, 0.0), RunMeas(MaxSteps + 1, 0.0), Rech(MaxSteps + 1, 0.0),
       StoDef(MaxSteps + 1, 0.0), ActSto(MaxSteps + 1, 0.0), Selected(MaxSteps + 1, 0),
       AlphaUp(MaxSteps + 1, 0.0), AlphaLow(MaxSteps + 1, 0.0), AlphaRegr(MaxSteps + 1, 0.0),
-      AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0)
+      AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0), FirstPass(MaxSteps + 1, 0),
+      MeasuredAlpha(MaxSteps + 1, 0.0)
 {
     RegrX.reserve(MaxSteps);
     RegrY.reserve(MaxSteps);
@@ -577,22 +607,32 @@ void RangeRegression(TState &s, TRange range)
 
 namespace {
 
-/// DetermineAlpha; with keptRecharge the first reservoir of the previous run of the same input
-/// is taken as it was computed (it does not depend on the divide), only the step that the
-/// reconstruction raised is put back.
-void determineAlpha(TState &s, const TAnalysisInput &input, bool keptRecharge)
+/// The start of a run of the same input as the run before, which did not stop before its
+/// recharge: the values taken over, the raised runoff and the first reservoir do not depend on
+/// the divide and are kept; only the step that the reconstruction raised is put back.
+void keepFirstReservoir(TState &s)
 {
-    takeOver(s, input);
-    if (!prepare(s))
-        return;
-    if (keptRecharge)
-        s.Rech[2] = s.RechargeStep2;
-    else if (!computeRecharge(s))
-        return;
+    s.FileError = false;
+    s.Stop = TStop::None;
+    s.Divide = s.RunMin + (s.RunMax - s.RunMin) * s.DivideFraction;
+    s.Rech[2] = s.RechargeStep2;
+}
+
+/// DetermineAlpha; with kept the run starts from the input, first reservoir and first pass of
+/// the run before (keepFirstReservoir, keepFirstPass).
+void determineAlpha(TState &s, const TAnalysisInput &input, bool kept)
+{
+    if (kept) {
+        keepFirstReservoir(s);
+    } else {
+        takeOver(s, input);
+        if (!prepare(s) || !computeRecharge(s))
+            return;
+    }
     // The trend file is written with the output file, once the run has completed: a run that
     // stops leaves no files behind.
     TrendRegression(s);
-    if (!selectRecessions(s))
+    if (!selectRecessions(s, kept))
         return;
     judgeFirstPass(s);
     relaxSelection(s);
@@ -602,15 +642,66 @@ void determineAlpha(TState &s, const TAnalysisInput &input, bool keptRecharge)
     checkTrendVertex(s);
 }
 
-void analysisRun(TState &s, const TAnalysisInput &input, bool keptRecharge)
+void analysisRun(TState &s, const TAnalysisInput &input, bool kept)
 {
     s.OutputWritten = false;
-    determineAlpha(s, input, keptRecharge);
+    determineAlpha(s, input, kept);
     if (s.Stopped())
         return;
     Reconstruct(s);
     if (!s.Silent && s.WriteFiles)
         fileResults(s);
+}
+
+/// The linear alpha functions of one trial of the divide search.
+struct TTrialLine
+{
+    bool Run = false; ///< the trial reached its reconstruction
+    double Divide = 0, AUp = 0, CUp = 0, ALow = 0, CLow = 0;
+};
+
+/// Reconstruct of every trial that ran, side by side: the trials are independent, so their
+/// exponentials need not wait for each other. Each trial's arithmetic is that of Reconstruct,
+/// so its sum of squares is the same to the last bit; the per-row arrays and SSE get the last
+/// trial's, as after trials run one after the other.
+void reconstructTrials(TState &s, const std::array<TTrialLine, 5> &lines)
+{
+    int last = -1;
+    for (int t = 0; t < 5; ++t)
+        if (lines[static_cast<std::size_t>(t)].Run)
+            last = t;
+    if (last < 0)
+        return;
+    std::array<double, 5> previous{}, sse{};
+    previous.fill(s.RunMeas[1]);
+    s.RunCalc[1] = s.RunMeas[1];
+    s.AlphaCalc[1] = 0;
+    if (s.Rech[1] > s.Rech[2])
+        s.Rech[2] = s.Rech[1];
+    for (int i = 2; i <= s.DataCount; ++i) {
+        const double q = s.RunMeas[i], dt = s.StepTime[i] - s.StepTime[i - 1], r = s.Rech[i];
+        for (std::size_t t = 0; t < 5; ++t) {
+            const TTrialLine &l = lines[t];
+            if (!l.Run)
+                continue;
+            double alpha =
+                q > l.Divide ? l.AUp * previous[t] + l.CUp : l.ALow * previous[t] + l.CLow;
+            if (alpha < 0)
+                alpha = 0.01;
+            const double e = std::exp(-alpha * dt);
+            previous[t] = previous[t] * e + (1 - e) * r;
+            const double deviation = q - previous[t];
+            sse[t] += deviation * deviation;
+            if (static_cast<int>(t) == last) {
+                s.AlphaCalc[i] = alpha;
+                s.RunCalc[i] = previous[t];
+            }
+        }
+    }
+    for (std::size_t t = 0; t < 5; ++t)
+        if (lines[t].Run)
+            s.TrialResult[t + 1] = sse[t];
+    s.SSE = sse[static_cast<std::size_t>(last)];
 }
 
 } // namespace
@@ -689,17 +780,21 @@ bool DivideSearch(TState &s, const TAnalysisInput &input, TSearchHooks *hooks)
     s.FewLowRainWarned = false;
     s.LimitedData = false;
     s.OutputWritten = false;
+    std::array<TTrialLine, 5> lines{};
     for (int k = 1; k <= 5; ++k) {
         s.DivideFraction = TrialFractions[static_cast<std::size_t>(k - 1)];
         s.RunCounter = k;
         s.Silent = true;
-        analysisRun(s, input, k > 1);
+        determineAlpha(s, input, k > 1);
         // These faults come back in every trial: report them once and stop.
         if (k == 1 && s.StoppedForGood())
             return false;
-        if (hooks)
-            hooks->AfterRun(k);
+        if (!s.Stopped())
+            lines[static_cast<std::size_t>(k - 1)] = {true, s.Divide, s.AUp, s.CUp, s.ALow, s.CLow};
     }
+    reconstructTrials(s, lines);
+    for (int k = 1; k <= 5 && hooks; ++k)
+        hooks->AfterRun(k);
     s.DivideFraction = TrialFractions[static_cast<std::size_t>(ChooseTrial(s.TrialResult) - 1)];
     s.Silent = false;
     analysisRun(s, input, true);

@@ -153,11 +153,12 @@ struct TState
     TRowReals RunMeas;         ///< measured runoff of step i (mm/t), raised to at least 0.001
 
     // ---- First reservoir -----------------------------------------------------------------
-    TRowReals Rech;           ///< recharge of step i (mm/t) leaving the dead storage
-    TRowReals StoDef;         ///< dead-storage deficit after step i (mm)
-    TRowReals ActSto;         ///< actual dead storage after step i (mm)
-    double RechargeStep2 = 0; ///< Rech[2] as computed, before the reconstruction raises it
-    TTrend Trend;             ///< trend lines of runoff on recharge
+    TRowReals Rech;                ///< recharge of step i (mm/t) leaving the dead storage
+    TRowReals StoDef;              ///< dead-storage deficit after step i (mm)
+    TRowReals ActSto;              ///< actual dead storage after step i (mm)
+    double RechargeStep2 = 0;      ///< Rech[2] as computed, before the reconstruction raises it
+    double RunMin = 0, RunMax = 0; ///< range of the raised runoff (mm/t)
+    TTrend Trend;                  ///< trend lines of runoff on recharge
 
     // ---- Recession selection and alpha ----------------------------------------------------
     std::vector<char> Selected; ///< row i is a recession data point (never row 1)
@@ -221,6 +222,8 @@ struct TState
 
     // ---- Scratch ---------------------------------------------------------------------------
     std::vector<double> RegrX, RegrY; ///< points of one regression, capacity kept
+    std::vector<char> FirstPass;      ///< Selected after the first pass of the first trial
+    TRowReals MeasuredAlpha;          ///< alpha measured at each selected row (1/t)
 };
 
 /// The window's evaluation: its input comes from the data module and its results go back to

@@ -284,7 +284,11 @@ void TInputSheetPage::createButtons()
     auto *help = button("HelpButton", "Start help, units", 106, 130);
     auto *open = button("OpenInputButton", " Open input", 420, 110);
     auto *save = button("SaveRunButton", " Save / Run", 540, 118);
-    mButtons = {clear, help, open, save};
+    mCalibrateButton = button("CalibrateButton", "Calibrate", 300, 100);
+    mCalibrateButton->setToolTip(
+        QStringLiteral("Finds the storages and the escape rate factor that fit the runoff best"));
+    connect(mCalibrateButton, &QPushButton::clicked, this, &TInputSheetPage::calibrateRequested);
+    mButtons = {clear, help, open, save, mCalibrateButton};
     QFont bold = save->font();
     bold.setBold(true);
     save->setFont(bold);
@@ -357,6 +361,7 @@ void TInputSheetPage::ApplyLayout(bool analysis)
     mStarLabel->move(layout.Star);
     mFirstGroup->move(layout.FirstGroup);
     mTryMemo->setVisible(analysis);
+    mCalibrateButton->setVisible(analysis);
     if (!analysis)
         mInputImage->hide();
 }

@@ -109,6 +109,8 @@ signals:
     /// "Open input" and " Save / Run" on the sheet.
     void openInputRequested();
     void saveRunRequested();
+    /// "Calibrate" (analysis only).
+    void calibrateRequested();
     /// "Start help, units" and "AlfaCalc".
     void helpRequested();
     void alfaCalcRequested();
@@ -199,6 +201,7 @@ private:
     QLabel *mTryMemo = nullptr;
     QLabel *mAlfaMemo = nullptr;
     QPushButton *mAlfaButton = nullptr;
+    QPushButton *mCalibrateButton = nullptr;
     QWidget *mInputImage = nullptr;
     QPlainTextEdit *mWaitMemo = nullptr;
     QList<QPushButton *> mButtons; ///< the buttons under the grid

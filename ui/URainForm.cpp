@@ -172,6 +172,9 @@ void TRainForm::CreateMenus()
     connect(mOutputOpenAction, &QAction::triggered, this, &TRainForm::OutputOpenActionExecute);
     connect(mInputSaveAction, &QAction::triggered, this, &TRainForm::InputSaveActionExecute);
     connect(mExitAction, &QAction::triggered, this, &QWidget::close);
+    auto *importAction = makeAction("ImportSeriesAction", "Import series...");
+    fileMenu->insertAction(mOutputOpenAction, importAction);
+    connect(importAction, &QAction::triggered, this, &TRainForm::ImportSeriesActionExecute);
 
     QMenu *editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
     editMenu->setObjectName(QStringLiteral("EditMenu"));
@@ -182,6 +185,10 @@ void TRainForm::CreateMenus()
     auto *paste = makeAction("EditPasteAction", "&Paste");
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addActions({copy, cut, paste});
+    editMenu->addAction(CreateCalibrateAction());
+    // Only an analysis can be calibrated.
+    connect(editMenu, &QMenu::aboutToShow, this,
+            [this] { mCalibrateAction->setEnabled(mInputSheet->analysisChosen()); });
     // Delete has a key but no menu entry.
     auto *del = makeAction("EditDeleteAction", "&Delete");
     del->setShortcut(QKeySequence(Qt::Key_Delete));
@@ -214,6 +221,8 @@ void TRainForm::CreateInputSheet()
             &TRainForm::InputOpenActionExecute);
     connect(mInputSheet, &TInputSheetPage::saveRunRequested, this,
             &TRainForm::InputSaveActionExecute);
+    connect(mInputSheet, &TInputSheetPage::calibrateRequested, this,
+            &TRainForm::CalibrateActionExecute);
     connect(mInputSheet, &TInputSheetPage::helpRequested, this, [this] {
         if (mHelpForm) {
             mHelpForm->show();

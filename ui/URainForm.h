@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -15,6 +16,13 @@ class QTabWidget;
 class QWidget;
 
 namespace quellow {
+
+namespace URainRun {
+struct TAnalysisInput;
+}
+namespace UCalibration {
+struct TParameters;
+}
 
 class TAlfaForm;
 class TCommentForm;
@@ -81,11 +89,15 @@ public:
 
     // ---- Actions ---------------------------------------------------------------------------
     void InputOpenActionExecute();
+    /// File > "Import series...": a series file through the import dialog onto the sheet.
+    void ImportSeriesActionExecute();
     void InputSaveActionExecute();
     void OutputOpenActionExecute();
     /// "Make graph" on the Graphics tab: opens an output file and offers its charts.
     void OutputOpenForGraphicsExecute();
     void ViewGraphButtonClick();
+    /// Calibrates the first reservoir on the sheet's complete rows (analysis mode).
+    void CalibrateActionExecute();
 
     // ---- Tabs ------------------------------------------------------------------------------
     enum class TTab { Intro, Figure, Input, Output, Graphics };
@@ -136,6 +148,13 @@ private:
     void showFitMeasures(bool analysisRun);
     void HideCommentWindow();
     void Guarded(const std::function<void()> &action);
+
+    // Calibrate (URainFormCalibrate.cpp)
+    QAction *CreateCalibrateAction();
+    bool SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows);
+    void ApplyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
+                          const UCalibration::TParameters &best);
+    QAction *mCalibrateAction = nullptr;
 
     void EditCopy();
     void EditCut();

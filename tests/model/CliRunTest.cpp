@@ -1,9 +1,11 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/URainRun.h"
 #include "tests/support/TRecordingPrompts.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <sys/wait.h>
 
@@ -127,6 +129,42 @@ TEST_F(CliRun, RefusesWhatItCannotRun)
     // A folder is run file by file: here both fail.
     EXPECT_EQ(Cli("run " + dir.Path()), 1);
     EXPECT_NE(errors.find("a.inp: The number of data with little rainfall"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+/// The number after "name": in a JSON text (NaN when missing).
+double jsonValue(const std::string &json, const std::string &name)
+{
+    const std::size_t at = json.find("\"" + name + "\":");
+    if (at == std::string::npos)
+        return std::nan("");
+    return std::strtod(json.c_str() + at + name.size() + 3, nullptr);
+}
+
+TEST_F(CliRun, JsonGivesTheFiguresOfAnEvaluationInMemoryAtFullPrecision)
+{
+    const std::string input = Copy("analysis-two-ranges.inp");
+    URainRun::TAnalysisInput read;
+    ASSERT_TRUE(URainRun::ParseAnalysisInput(ReadBytes(input), input, read, nullptr));
+    URainRun::TState s;
+    const URainRun::TEvaluation e = URainRun::Evaluate(read, s);
+    ASSERT_FALSE(e.Stopped);
+
+    EXPECT_EQ(Cli("run analysis-two-ranges.inp"), 0);
+    const std::string plain = ReadBytes(dir.File("analysis-two-ranges.out"));
+    ASSERT_FALSE(plain.empty());
+    EXPECT_EQ(Cli("run --json analysis-two-ranges.inp"), 0);
+    const std::string json = ReadBytes(dir.File("stdout.txt"));
+    EXPECT_EQ(jsonValue(json, "RSquare"), e.RSquare) << json;
+    EXPECT_EQ(jsonValue(json, "NSE"), e.Fit.NSE) << json;
+    EXPECT_EQ(jsonValue(json, "KGE"), e.Fit.KGE) << json;
+    EXPECT_EQ(jsonValue(json, "VolumeError"), e.Fit.VolumeError) << json;
+    EXPECT_EQ(jsonValue(json, "Divide"), e.Divide) << json;
+    // The files are those of a run without --json.
+    EXPECT_EQ(ReadBytes(dir.File("analysis-two-ranges.out")), plain);
 }
 
 } // namespace

@@ -435,6 +435,14 @@ TEST(CsvImport, DataModuleAndDischargeFactor)
     EXPECT_EQ(dm.Remove, std::vector<bool>(14, false));
     EXPECT_EQ(dm.Runoff[13], 23);
     EXPECT_EQ(dm.MaxEscape, 0.5);
+    // A factor gives the decimal the user expects, not binary noise (13 * 0.1
+    // = 1.3000000000000003).
+    TImportOptions options;
+    options.Scale[RoleRunoff] = 0.1;
+    const auto scaled = Import(Series(14, ';', Dotted), options);
+    ASSERT_TRUE(scaled.Ok);
+    EXPECT_EQ(scaled.Result.Runoff[3], 1.3);
+    EXPECT_EQ(scaled.Result.Runoff[13], 2.3);
     // 1.783 km2: l/s to mm/day; m3/s a thousand times more; hours 24 times less.
     EXPECT_NEAR(DischargeFactor(1.783, false, 86400), 0.048458, 5e-7);
     EXPECT_NEAR(DischargeFactor(1.783, true, 86400), 48.458, 5e-4);

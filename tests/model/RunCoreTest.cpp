@@ -202,6 +202,32 @@ TEST_F(RunCore, ReusedScratchGivesWhatAFreshStateGives)
     expectSameEvaluation(run::Evaluate(good, reused), expected);
 }
 
+TEST_F(RunCore, SearchGivesTheTrialsOfSingleRuns)
+{
+    // The search runs its trials side by side; each must equal a trial run on its own.
+    for (const std::string &text : {exampleText(), seriesText(700, 8), seriesText(40, 6),
+                                    ReadBytes(TestData("analysis-relaxed.inp"))}) {
+        run::TAnalysisInput input;
+        ASSERT_TRUE(run::ParseAnalysisInput(text, "a.inp", input, nullptr));
+        run::TState single;
+        single.WriteFiles = false;
+        for (int k = 1; k <= 5; ++k) {
+            single.DivideFraction = run::TrialFractions[static_cast<std::size_t>(k - 1)];
+            single.RunCounter = k;
+            single.Silent = true;
+            run::AnalysisRun(single, input);
+            ASSERT_FALSE(single.Stopped());
+        }
+        run::TState search;
+        run::Evaluate(input, search);
+        // The final run keeps the trial counter at 5 and so fills the fifth slot again.
+        const int chosen = run::ChooseTrial(single.TrialResult);
+        for (std::size_t k = 1; k <= 4; ++k)
+            EXPECT_EQ(search.TrialResult[k], single.TrialResult[k]) << k;
+        EXPECT_EQ(search.SSE, single.TrialResult[static_cast<std::size_t>(chosen)]);
+    }
+}
+
 // ---- Fit measures -----------------------------------------------------------------------------
 
 TEST_F(RunCore, FitMeasuresWorkedOutByHand)

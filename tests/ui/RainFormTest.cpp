@@ -75,16 +75,16 @@ void RainFormTest::menusHoldTheirActionsInOrder()
     QStringList file;
     for (QAction *action : menus[0]->menu()->actions())
         file << action->text();
-    QCOMPARE(file, (QStringList{"Open &Input", "Open &Output", "Open &Graph", "Save i&Nput",
-                                "Save g&Raph", "Program e&Xit"}));
+    QCOMPARE(file, (QStringList{"Open &Input", "Import series...", "Open &Output", "Open &Graph",
+                                "Save i&Nput", "Save g&Raph", "Program e&Xit"}));
     QStringList edit;
     QStringList keys;
     for (QAction *action : menus[1]->menu()->actions()) {
         edit << action->text();
         keys << action->shortcut().toString();
     }
-    QCOMPARE(edit, (QStringList{"&Copy", "Cu&t", "&Paste"}));
-    QCOMPARE(keys, (QStringList{"Ctrl+C", "Ctrl+X", "Ctrl+V"}));
+    QCOMPARE(edit, (QStringList{"&Copy", "Cu&t", "&Paste", "Ca&librate"}));
+    QCOMPARE(keys, (QStringList{"Ctrl+C", "Ctrl+X", "Ctrl+V", ""}));
     auto *del = form.findChild<QAction *>("EditDeleteAction");
     QVERIFY(del);
     QCOMPARE(del->shortcut(), QKeySequence(Qt::Key_Delete));

@@ -1,0 +1,49 @@
+// The series import: any text is split into a table and read as a series in each mode and
+// date order; whatever it accepts must fill the data module and write as an input file.
+// Seeds: tests/data/*.csv
+// Seed prefixes: 0 1 2 3 4 5 6 7
+#include "FuzzSupport.h"
+
+#include "model/UCsvImport.h"
+#include "model/UDMQuellow.h"
+#include "model/UInputFile.h"
+
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace quellow;
+    using namespace quellow::UCsvImport;
+    fuzz::FreshState();
+    if (size == 0)
+        return 0;
+    // The first byte chooses the mode, the date order and whether a marker is given.
+    const std::uint8_t choice = data[0];
+    const std::string_view text(reinterpret_cast<const char *>(data + 1), size - 1);
+    TImportOptions options;
+    options.Analysis = (choice & 1) == 0;
+    options.Order = static_cast<TDateOrder>((choice >> 1) & 3);
+    if (choice & 8)
+        options.Missing = "x";
+    TCsvTable table;
+    std::string error;
+    if (!ReadCsvText(text, table, error, options.Missing))
+        return 0;
+    TImportResult result;
+    if (!ImportSeries(table, options, result, error))
+        return 0;
+    const std::size_t rows = result.Time.size();
+    if (rows < static_cast<std::size_t>(MinImportRows) || rows > 1501 ||
+        result.Rain.size() != rows || result.Escape.size() != rows || result.Runoff.size() != rows)
+        std::abort();
+    for (std::size_t i = 1; i < rows; ++i)
+        if (!(result.Time[i - 1] < result.Time[i]))
+            std::abort();
+    TDMQuellow dm;
+    FillDataModule(result, options.Analysis, dm);
+    std::string inp;
+    if (!InputFileText(dm, ModelValues, inp))
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,187 @@
+// "Calibrate" on the Input tab: the search behind its progress dialog, the result dialog,
+// "Apply" followed by Save/Run, and the ways of cancelling that change nothing.
+#include "TScriptedDialogs.h"
+#include "UiTestSupport.h"
+
+#include "model/UCalibrationRun.h"
+#include "ui/UCalibrateForm.h"
+#include "ui/UInputSheetPage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace quellow;
+using namespace quellow::test;
+
+namespace {
+
+/// The visible top-level widget of type T with that object name, if any.
+template <typename T> T *shownWindow(const char *name)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *found = qobject_cast<T *>(w);
+            found && found->isVisible() && found->objectName() == QLatin1String(name))
+            return found;
+    return nullptr;
+}
+
+/// Once the result dialog is up, records its R square and presses the button named.
+void answerResultDialog(const char *button, QString *rSquare)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, button, rSquare] {
+        if (auto *form = shownWindow<TCalibrateForm>("CalibrateForm")) {
+            timer->stop();
+            timer->deleteLater();
+            if (rSquare)
+                *rSquare = form->findChild<QLabel *>("CalibratedRSquare")->text();
+            form->findChild<QPushButton *>(button)->click();
+        }
+    });
+    timer->start(10);
+}
+
+/// Presses "Cancel" of the progress dialog as soon as it is up.
+void cancelProgress()
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        if (auto *progress = shownWindow<QProgressDialog>("CalibrateProgress")) {
+            timer->stop();
+            timer->deleteLater();
+            progress->findChild<QPushButton *>()->click();
+        }
+    });
+    timer->start(1);
+}
+
+/// What "Cancel" must leave as it was: boxes, grid and model.
+struct TSnapshot
+{
+    QStringList Cells;
+    QString MaxStor, InitStor;
+    TDMQuellow Model;
+
+    explicit TSnapshot(TRainForm &form) : Model(DMQuellow)
+    {
+        QTableWidget *grid = Grid(form);
+        for (int row = 0; row < grid->rowCount(); ++row)
+            for (int col = 0; col < grid->columnCount(); ++col)
+                Cells << (grid->item(row, col) ? grid->item(row, col)->text() : QString());
+        MaxStor = form.findChild<QLineEdit *>("MaxStorEdit")->text();
+        InitStor = form.findChild<QLineEdit *>("InitStorEdit")->text();
+    }
+    bool operator==(const TSnapshot &o) const
+    {
+        return Cells == o.Cells && MaxStor == o.MaxStor && InitStor == o.InitStor &&
+               Model.MaxStor == o.Model.MaxStor && Model.InitStor == o.Model.InitStor &&
+               Model.Escape == o.Model.Escape && Model.Time == o.Model.Time &&
+               Model.NrOfData == o.Model.NrOfData && Model.Title1 == o.Model.Title1 &&
+               Model.Remove == o.Model.Remove;
+    }
+};
+
+} // namespace
+
+class CalibrateTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ResetForTest(); }
+
+    void applyThenSaveRunReportsTheShownRSquare();
+    void cancelChangesNothing();
+    void onlyAnAnalysisIsCalibrated();
+
+private:
+    /// Opens a public window file on the sheet.
+    void openWindow(TRainForm &form, TScriptedDialogs &dialogs, const char *name)
+    {
+        OpenFreshSheet(form);
+        dialogs.OpenNames = {QStringLiteral(QUELLOW_TEST_DATA "/windows/") + QLatin1String(name)};
+        form.InputOpenActionExecute();
+        QCOMPARE(DMQuellow.NrOfData, 365);
+    }
+};
+
+void CalibrateTest::applyThenSaveRunReportsTheShownRSquare()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    openWindow(form, dialogs, "gr4j-1992.inp");
+    const QString firstEscape = form.findChild<TInputSheetPage *>()->CellText(2, 0);
+
+    QString shown;
+    answerResultDialog("ApplyButton", &shown);
+    Button(form, "CalibrateButton")->click();
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(dialogs.Messages, QStringList());
+    QVERIFY(shown.toDouble() > 0.787);
+
+    // The boxes and the escape column hold the calibrated values as the file will.
+    const double maxStor = form.findChild<QLineEdit *>("MaxStorEdit")->text().toDouble();
+    QCOMPARE(DMQuellow.MaxStor, maxStor);
+    QVERIFY(maxStor != 50);
+    QVERIFY(form.findChild<TInputSheetPage *>()->CellText(2, 0) != firstEscape);
+
+    const QString input = dir.filePath(QStringLiteral("calibrated.inp"));
+    dialogs.SaveNames = {input};
+    Button(form, "SaveRunButton")->click();
+    const QString out = FileText(dir.filePath(QStringLiteral("calibrated.out")));
+    QVERIFY2(out.contains(QStringLiteral("Coefficient of explanation R square is:   ") + shown),
+             qPrintable(shown));
+}
+
+void CalibrateTest::cancelChangesNothing()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    openWindow(form, dialogs, "hymod-2014.inp");
+    const TSnapshot before(form);
+
+    answerResultDialog("CancelButton", nullptr);
+    form.findChild<QAction *>("CalibrateAction")->trigger();
+    QVERIFY(TSnapshot(form) == before);
+
+    // Cancelled while searching: no result dialog, no message, nothing changed.
+    QString shown;
+    cancelProgress();
+    answerResultDialog("CancelButton", &shown);
+    Button(form, "CalibrateButton")->click();
+    QVERIFY(shown.isEmpty());
+    QVERIFY(TSnapshot(form) == before);
+    QCOMPARE(dialogs.Messages, QStringList());
+}
+
+void CalibrateTest::onlyAnAnalysisIsCalibrated()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    QVERIFY(Shown(form, "CalibrateButton"));
+    form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
+    QVERIFY(!Shown(form, "CalibrateButton"));
+    form.CalibrateActionExecute();
+    QCOMPARE(dialogs.Messages, QStringList());
+
+    // The fresh analysis sheet holds 15 rows of zeros: its fault is reported, once.
+    form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(0);
+    dialogs.Messages.clear();
+    form.CalibrateActionExecute();
+    QCOMPARE(dialogs.Messages,
+             QStringList{"The data cannot be calibrated due to input errors like negative "
+                         "values or a non-sequential time series"});
+}
+
+QTEST_MAIN(CalibrateTest)
+#include "CalibrateTest.moc"

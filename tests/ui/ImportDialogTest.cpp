@@ -1,0 +1,233 @@
+// File > "Import series...": the preview dialog's guesses and checks, the series it puts on
+// the sheet, and quellow-cli convert against the window's Open input and Save / Run.
+#include "TScriptedDialogs.h"
+#include "UiTestSupport.h"
+
+#include "ui/UImportDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace quellow;
+using namespace quellow::test;
+
+namespace {
+
+template <typename T> T *In(QWidget &parent, const char *name)
+{
+    auto *child = parent.findChild<T *>(QLatin1String(name));
+    if (!child)
+        qFatal("no control %s", name);
+    return child;
+}
+
+std::string AwkwardCsv()
+{
+    return FileBytes(DataPath("import-awkward.csv")).toStdString();
+}
+
+QString Summary(TImportDialog &dialog)
+{
+    return In<QPlainTextEdit>(dialog, "SummaryMemo")->toPlainText();
+}
+
+/// Lines 11 on of an input file: everything after its name and parameters.
+QByteArray Rows(const QByteArray &file)
+{
+    int start = 0;
+    for (int k = 0; k < 10; ++k)
+        start = file.indexOf("\r\n", start) + 2;
+    return file.mid(start);
+}
+
+bool Cli(const QStringList &arguments)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(QUELLOW_CLI), arguments);
+    return cli.waitForFinished(60000) && cli.exitStatus() == QProcess::NormalExit &&
+           cli.exitCode() == 0;
+}
+
+} // namespace
+
+class ImportDialogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ResetForTest(); }
+
+    void previewGuessesColumnsAndListsGaps();
+    void choicesThatGiveNoSeriesDisableImport();
+    void importFillsTheSheetAndSaveRunWritesTheRows();
+    void convertWritesWhatOpenAndSaveRunWrite_data();
+    void convertWritesWhatOpenAndSaveRunWrite();
+};
+
+void ImportDialogTest::previewGuessesColumnsAndListsGaps()
+{
+    TImportDialog dialog(QStringLiteral("gauge.csv"), AwkwardCsv());
+    auto *preview = In<QTableWidget>(dialog, "PreviewTable");
+    QCOMPARE(preview->columnCount(), 4);
+    QCOMPARE(preview->horizontalHeaderItem(3)->text(), QStringLiteral("Abfluss [l/s]"));
+    QCOMPARE(preview->item(1, 3)->text(), QStringLiteral("NA"));
+    QCOMPARE(preview->verticalHeaderItem(0)->text(), QStringLiteral("3")); // its line in the file
+    const char *const boxes[] = {"DateColumnBox", "RainColumnBox", "EscapeColumnBox",
+                                 "RunoffColumnBox"};
+    for (int role = 0; role < 4; ++role)
+        QCOMPARE(In<QComboBox>(dialog, boxes[role])->currentIndex(), role);
+    QVERIFY(dialog.canImport());
+    QVERIFY(Summary(dialog).contains(QStringLiteral(
+        "Imported the longest gap-free stretch: 01.11.2015 to 13.11.2015 (13 rows).")));
+    QVERIFY(Summary(dialog).contains(
+        QStringLiteral("2 gaps: runoff: 31.10.2015 (1 row); runoff: 14.11.2015 (1 row).")));
+    QVERIFY(In<QLabel>(dialog, "UnitsLabel")->text().startsWith(QStringLiteral("Units stay")));
+
+    // The runoff factor from l/s over 1.783 km2 for daily steps; m3/s a thousand times more.
+    In<QLineEdit>(dialog, "AreaEdit")->setText(QStringLiteral("1,783"));
+    In<QPushButton>(dialog, "FactorButton")->click();
+    QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("0.0484577"));
+    QCOMPARE(dialog.importResult().Runoff[0], 0.484577);
+    In<QComboBox>(dialog, "AreaUnitBox")->setCurrentIndex(1);
+    In<QPushButton>(dialog, "FactorButton")->click();
+    QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("48.4577"));
+
+    // A prediction takes no runoff: its gaps no longer count.
+    In<QComboBox>(dialog, "ModeBox")->setCurrentIndex(1);
+    QVERIFY(!In<QComboBox>(dialog, "RunoffColumnBox")->isEnabled());
+    QVERIFY(dialog.canImport());
+    QCOMPARE(dialog.importResult().Time.size(), std::size_t{17});
+    QVERIFY(!dialog.analysisChosen());
+}
+
+void ImportDialogTest::choicesThatGiveNoSeriesDisableImport()
+{
+    TImportDialog dialog(QStringLiteral("gauge.csv"), AwkwardCsv());
+    auto *import = In<QPushButton>(dialog, "ImportButton");
+    QVERIFY(import->isEnabled());
+    In<QComboBox>(dialog, "DateOrderBox")->setCurrentIndex(3); // month/day/year
+    QVERIFY(!import->isEnabled());
+    QCOMPARE(Summary(dialog), QStringLiteral("The date \"30.10.2015\" in line 3 is no date when "
+                                             "read as month/day/year."));
+    In<QComboBox>(dialog, "DateOrderBox")->setCurrentIndex(0);
+    In<QLineEdit>(dialog, "FromEdit")->setText(QStringLiteral("30.10.2015"));
+    QVERIFY(!import->isEnabled());
+    QVERIFY(Summary(dialog).startsWith(QStringLiteral("The period 30.10.2015 to end has gaps")));
+    In<QLineEdit>(dialog, "FromEdit")->clear();
+    In<QLineEdit>(dialog, "RainScaleEdit")->setText(QStringLiteral("two"));
+    QVERIFY(!import->isEnabled());
+    QCOMPARE(Summary(dialog), QStringLiteral("The rain factor is not a number."));
+    In<QLineEdit>(dialog, "RainScaleEdit")->setText(QStringLiteral("1"));
+    // The rain column set to the date column: the dates are no numbers.
+    In<QComboBox>(dialog, "RainColumnBox")->setCurrentIndex(0);
+    QVERIFY(!import->isEnabled());
+    QCOMPARE(Summary(dialog), QStringLiteral("\"30.10.2015\" in line 3, column 'Datum' (rain) is "
+                                             "not a number."));
+
+    // A file that is no table: the reason, and nothing to import.
+    TImportDialog garbage(QStringLiteral("x.csv"), "a;b,c\n1;2,3\n4,5;6\n7;8;9\n");
+    QVERIFY(!garbage.canImport());
+    QVERIFY(!In<QPushButton>(garbage, "ImportButton")->isEnabled());
+    QVERIFY(Summary(garbage).startsWith(QStringLiteral("No delimiter")));
+}
+
+void ImportDialogTest::importFillsTheSheetAndSaveRunWritesTheRows()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {DataPath("import-awkward.csv")};
+    // The dialog is modal: set the runoff factor and press Import once it is up.
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<TImportDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        In<QLineEdit>(*dialog, "RunoffScaleEdit")->setText(QStringLiteral("0.1"));
+        In<QPushButton>(*dialog, "ImportButton")->click();
+    });
+    form.findChild<QAction *>(QStringLiteral("ImportSeriesAction"))->trigger();
+    QCOMPARE(dialogs.Messages, QStringList());
+    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
+    QCOMPARE(Grid(form)->rowCount(), 13);
+    QCOMPARE(Sheet(form)->CellText(0, 12), QStringLiteral("12"));
+    QCOMPARE(Sheet(form)->CellText(1, 0), QStringLiteral("2.25"));
+    QCOMPARE(Sheet(form)->CellText(3, 12), QStringLiteral("0.95"));
+    QCOMPARE(Child<QLineEdit>(form, "Title1Edit")->text(), QStringLiteral("import-awkward.csv"));
+
+    // Save / Run writes the rows the command line writes from the same file.
+    const QString input = dir.filePath(QStringLiteral("gauge.inp"));
+    dialogs.SaveNames = {input};
+    Button(form, "SaveRunButton")->click();
+    QVERIFY(QFile::exists(input));
+    QCOMPARE(Rows(FileBytes(input)), Rows(FileBytes(DataPath("import-awkward.inp"))));
+}
+
+void ImportDialogTest::convertWritesWhatOpenAndSaveRunWrite_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    const QByteArray analysisHead =
+        " Input data for Quellow program\r\n Analysis and reconstruction\r\n\r\nArea\r\n"
+        "Units\r\n\r\n Filename: a.inp\r\n Maximum dead storage:    50.00\r\n"
+        " Initial dead storage:    40.00\r\n Max.escape/time unit:     2.00\r\n\r\n"
+        " -------------------------------------------------\r\n"
+        "  Serial    T i m e   R a i n    Esc. rate Run-off\r\n"
+        " -------------------------------------------------\r\n";
+    QByteArray fourNumbers = analysisHead, mixed = analysisHead;
+    for (int i = 1; i <= 14; ++i) {
+        fourNumbers += QByteArray::number(i) + " " + QByteArray::number(i * 0.5) + " " +
+                       QByteArray::number(i % 3 * 1.25) + " " + QByteArray::number(5.0 / i) +
+                       "\r\n";
+        mixed += QByteArray::number(i) + " " + QByteArray::number(i) + " -0 " +
+                 (i % 2 ? "0.3 " : "") + QByteArray::number(10.0 - i * 0.3, 'g', 17) + "\r\n";
+    }
+    QTest::newRow("four numbers") << fourNumbers;
+    QTest::newRow("some rows with four numbers") << mixed;
+    QTest::newRow("outdated prediction")
+        << QByteArray(" Input data for Quellow program\r\n Prediction runoff\r\n\r\nT\r\n\r\n\r\n"
+                      " Filename: x\r\n Maximum dead storage:    20.00\r\n"
+                      " Initial dead storage:     5.50\r\n Max.escape/time unit:     1.50\r\n"
+                      " Linear reservoir function : Alpha = A * Runoff + B\r\n"
+                      " A1 coefficient : 1.2500E-003\r\n Value of B1 is : 5.0000E-001\r\n"
+                      " Effective porosity (%) :    0.00\r\n Initial runoff rate :     1.00\r\n"
+                      " Initial water level :  2.5E-0001\r\n\r\n x\r\n x\r\n x\r\n"
+                      "    1         1.00       4.00       2.00\r\n"
+                      "    2         2.00  0.0E+0000\r\n    3         3.50  1.0E-0001   -0.25\r\n");
+    QTest::newRow("drainage example") << FileBytes(ExamplePath("Example-prediction-drainage.inp"));
+    QTest::newRow("analysis example") << FileBytes(ExamplePath("Example-analysis.inp"));
+}
+
+void ImportDialogTest::convertWritesWhatOpenAndSaveRunWrite()
+{
+    QFETCH(QByteArray, file);
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.inp"));
+    WriteFileBytes(old, file);
+    const QString byWindow = dir.filePath(QStringLiteral("window.inp"));
+    {
+        TScriptedDialogs dialogs;
+        TRainForm form;
+        OpenFreshSheet(form);
+        dialogs.OpenNames = {old};
+        form.InputOpenActionExecute();
+        dialogs.SaveNames = {byWindow};
+        Button(form, "SaveRunButton")->click();
+    }
+    const QString byCli = dir.filePath(QStringLiteral("cli.inp"));
+    QVERIFY(Cli({QStringLiteral("convert"), old, QStringLiteral("-o"), byCli}));
+    QByteArray expected = FileBytes(byWindow);
+    QVERIFY(!expected.isEmpty());
+    expected.replace(byWindow.toUtf8(), byCli.toUtf8());
+    QCOMPARE(FileBytes(byCli), expected);
+}
+
+QTEST_MAIN(ImportDialogTest)
+#include "ImportDialogTest.moc"

@@ -1,0 +1,232 @@
+#include "ui/UCalibrateForm.h"
+
+#include "model/UPrompts.h"
+#include "ui/UDialogs.h"
+
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+
+namespace quellow {
+
+namespace {
+
+/// Keeps the messages of a search running on another thread until the window may show them.
+class TCollectedPrompts final : public TPrompts
+{
+public:
+    void ShowMessage(const std::string &text) override
+    {
+        std::lock_guard lock(mMutex);
+        mMessages.push_back(text);
+    }
+    bool Confirm(const std::string &) override { return false; }
+    std::vector<std::string> take()
+    {
+        std::lock_guard lock(mMutex);
+        return std::move(mMessages);
+    }
+
+private:
+    std::mutex mMutex;
+    std::vector<std::string> mMessages;
+};
+
+/// Calculated runoff of rows 1..N after an evaluation of input.
+std::vector<double> reconstructed(const URainRun::TAnalysisInput &input, URainRun::TState &state)
+{
+    const URainRun::TEvaluation evaluation = URainRun::Evaluate(input, state);
+    const std::size_t rows = input.Rows.size();
+    if (evaluation.Stopped || state.RunCalc.size() <= rows)
+        return {};
+    return {state.RunCalc.begin() + 1, state.RunCalc.begin() + 1 + static_cast<long>(rows)};
+}
+
+QString figure(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+} // namespace
+
+THydrograph CalibrationHydrograph(const URainRun::TAnalysisInput &input,
+                                  const UCalibration::TParameters &calibrated)
+{
+    THydrograph h;
+    for (const URainRun::TAnalysisRow &row : input.Rows) {
+        h.Time.push_back(row.Time);
+        h.Measured.push_back(std::max(row.Runoff, 0.001));
+    }
+    URainRun::TState state;
+    h.Start = reconstructed(input, state);
+    h.Calibrated = reconstructed(UCalibration::CalibratedInput(input, calibrated), state);
+    return h;
+}
+
+// ---- The hydrograph -------------------------------------------------------------------------
+
+THydrographView::THydrographView(THydrograph series, QWidget *parent)
+    : QWidget(parent), mSeries(std::move(series))
+{
+    setObjectName(QStringLiteral("HydrographView"));
+    setMinimumSize(560, 240);
+}
+
+void THydrographView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    const QRectF plot(48, 22, width() - 60, height() - 50);
+    const auto &t = mSeries.Time;
+    if (t.size() < 2)
+        return;
+    double top = 0;
+    for (const auto *series : {&mSeries.Measured, &mSeries.Start, &mSeries.Calibrated})
+        for (double v : *series)
+            top = std::max(top, v);
+    top = top > 0 ? top * 1.05 : 1;
+    const double t0 = t.front(), t1 = std::max(t.back(), t0 + 1e-9);
+    auto at = [&](double time, double q) {
+        return QPointF(plot.left() + (time - t0) / (t1 - t0) * plot.width(),
+                       plot.bottom() - q / top * plot.height());
+    };
+
+    painter.setPen(Qt::black);
+    painter.drawRect(plot);
+    painter.drawText(QPointF(4, plot.top() + 4), figure(top, top < 10 ? 1 : 0));
+    painter.drawText(QPointF(4, plot.bottom()), QStringLiteral("0"));
+    painter.drawText(QRectF(plot.left(), plot.bottom() + 2, plot.width(), 18), Qt::AlignCenter,
+                     QStringLiteral("Time (t); runoff (mm/t)"));
+
+    painter.setRenderHint(QPainter::Antialiasing);
+    struct TLine
+    {
+        const std::vector<double> *Values;
+        QColor Colour;
+        const char *Name;
+    };
+    const TLine lines[] = {{&mSeries.Measured, Qt::black, "measured"},
+                           {&mSeries.Start, QColor(120, 120, 220), "start"},
+                           {&mSeries.Calibrated, QColor(210, 40, 40), "calibrated"}};
+    qreal legend = plot.left() + 8;
+    for (const TLine &line : lines) {
+        if (line.Values->size() != t.size())
+            continue;
+        QPainterPath path(at(t[0], (*line.Values)[0]));
+        for (std::size_t i = 1; i < t.size(); ++i)
+            path.lineTo(at(t[i], (*line.Values)[i]));
+        painter.setPen(QPen(line.Colour, 1.2));
+        painter.drawPath(path);
+        painter.drawLine(QPointF(legend, 10), QPointF(legend + 20, 10));
+        painter.drawText(QPointF(legend + 24, 14), QLatin1String(line.Name));
+        legend += 110;
+    }
+}
+
+// ---- The result dialog ----------------------------------------------------------------------
+
+TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
+                               QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CalibrateForm"));
+    setWindowTitle(QStringLiteral("Calibration of the first reservoir"));
+    const UCalibration::TResult &r = run.Search;
+    auto *layout = new QVBoxLayout(this);
+    auto *table = new QGridLayout;
+    table->setHorizontalSpacing(24);
+    table->addWidget(new QLabel(QStringLiteral("<b>Start</b>")), 0, 1, Qt::AlignRight);
+    table->addWidget(new QLabel(QStringLiteral("<b>Calibrated</b>")), 0, 2, Qt::AlignRight);
+    int rowNumber = 1;
+    auto row = [&](const QString &label, double start, double best, int decimals,
+                   const char *name) {
+        table->addWidget(new QLabel(label), rowNumber, 0);
+        table->addWidget(new QLabel(figure(start, decimals)), rowNumber, 1, Qt::AlignRight);
+        auto *value = new QLabel(figure(best, decimals));
+        value->setObjectName(QLatin1String(name));
+        table->addWidget(value, rowNumber, 2, Qt::AlignRight);
+        ++rowNumber;
+    };
+    row(QStringLiteral("Maximum storage (mm)"), r.Start.MaxStor, r.Best.MaxStor, 2,
+        "CalibratedMaxStor");
+    row(QStringLiteral("Initial storage (mm)"), r.Start.InitStor, r.Best.InitStor, 2,
+        "CalibratedInitStor");
+    row(QStringLiteral("Escape rate factor"), r.Start.EscapeFactor, r.Best.EscapeFactor, 3,
+        "CalibratedFactor");
+    row(QStringLiteral("R square"), r.StartFit.RSquare, r.BestFit.RSquare, 3, "CalibratedRSquare");
+    row(QStringLiteral("NSE"), r.StartFit.NSE, r.BestFit.NSE, 3, "CalibratedNSE");
+    row(QStringLiteral("KGE"), r.StartFit.KGE, r.BestFit.KGE, 3, "CalibratedKGE");
+    row(QStringLiteral("Recharge / runoff volume"), r.StartFit.VolumeRatio, r.BestFit.VolumeRatio,
+        2, "CalibratedVolumeRatio");
+    layout->addLayout(table);
+    layout->addWidget(new THydrographView(std::move(series), this), 1);
+    auto *note = new QLabel(QStringLiteral("\"Apply\" puts the calibrated values into the boxes "
+                                           "and scales the escape rates of the sheet."));
+    note->setWordWrap(true);
+    layout->addWidget(note);
+
+    auto *buttons = new QDialogButtonBox(this);
+    auto *apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::AcceptRole);
+    apply->setObjectName(QStringLiteral("ApplyButton"));
+    auto *cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+// ---- The search off the user-interface thread -----------------------------------------------
+
+UCalibration::TCalibrationRun RunCalibration(QWidget *parent, const URainRun::TAnalysisInput &input,
+                                             const UCalibration::TOptions &given)
+{
+    std::atomic<bool> cancel{false};
+    std::atomic<int> done{0};
+    UCalibration::TOptions options = given;
+    options.Cancel = &cancel;
+    options.Progress = [&done](int evaluations, int) { done = evaluations; };
+    TCollectedPrompts prompts;
+    UCalibration::TCalibrationRun run;
+
+    QProgressDialog progress(QStringLiteral("Calibrating the first reservoir ..."),
+                             QStringLiteral("Cancel"), 0, options.Evaluations, parent);
+    progress.setObjectName(QStringLiteral("CalibrateProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    QObject::connect(&progress, &QProgressDialog::canceled, [&cancel] { cancel = true; });
+
+    QEventLoop loop;
+    QThread *thread =
+        QThread::create([&] { run = UCalibration::CalibrateAnalysis(input, options, &prompts); });
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, &progress, [&] { progress.setValue(done); });
+    timer.start(40);
+    thread->start();
+    progress.show();
+    loop.exec();
+    thread->wait();
+    delete thread;
+    timer.stop();
+    progress.hide();
+    for (const std::string &text : prompts.take())
+        Dialogs().ShowMessage(text);
+    return run;
+}
+
+} // namespace quellow

@@ -1,0 +1,278 @@
+#include "ui/UImportDialog.h"
+
+#include "ui/URainForm.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace quellow {
+
+using namespace UCsvImport;
+
+namespace {
+
+/// Rows shown in the preview.
+constexpr int PreviewRows = 12;
+
+const char *const UnitsNote =
+    "Units stay as in the file: the model expects rain, escape rate and runoff in mm per time "
+    "unit. Give a factor to convert a column (with the catchment area, the runoff factor from "
+    "l/s or m3/s).";
+
+} // namespace
+
+TImportDialog::TImportDialog(const QString &fileName, std::string content, QWidget *parent)
+    : QDialog(parent), mContent(std::move(content))
+{
+    setObjectName(QStringLiteral("ImportDialog"));
+    setWindowTitle(QStringLiteral("Import series"));
+    auto *layout = new QVBoxLayout(this);
+    mFileLabel = new QLabel(QStringLiteral("File: ") + fileName, this);
+    mFileLabel->setObjectName(QStringLiteral("FileLabel"));
+    layout->addWidget(mFileLabel);
+    createPreview();
+    createChoices();
+    createButtons();
+    resize(780, 700);
+    readTable();
+}
+
+TImportDialog::~TImportDialog() = default;
+
+bool TImportDialog::analysisChosen() const
+{
+    return mModeBox->currentIndex() == 0;
+}
+
+void TImportDialog::createPreview()
+{
+    mPreview = new QTableWidget(this);
+    mPreview->setObjectName(QStringLiteral("PreviewTable"));
+    mPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mPreview->verticalHeader()->setDefaultSectionSize(20);
+    mPreview->setMinimumHeight(180);
+    layout()->addWidget(new QLabel(QStringLiteral("The first rows as read:"), this));
+    layout()->addWidget(mPreview);
+}
+
+QComboBox *TImportDialog::columnBox(const char *name)
+{
+    auto *box = new QComboBox(this);
+    box->setObjectName(QLatin1String(name));
+    connect(box, &QComboBox::currentIndexChanged, this, &TImportDialog::updateImport);
+    return box;
+}
+
+QLineEdit *TImportDialog::lineEdit(const char *name, const QString &text)
+{
+    auto *edit = new QLineEdit(text, this);
+    edit->setObjectName(QLatin1String(name));
+    connect(edit, &QLineEdit::textChanged, this, &TImportDialog::updateImport);
+    return edit;
+}
+
+void TImportDialog::createChoices()
+{
+    auto *row = new QHBoxLayout;
+    auto *columns = new QGroupBox(QStringLiteral("Columns"), this);
+    auto *columnForm = new QFormLayout(columns);
+    mModeBox = columnBox("ModeBox");
+    mModeBox->addItems({QStringLiteral("Analysis: date, rain, escape rate, runoff"),
+                        QStringLiteral("Prediction: date, rain, escape rate")});
+    columnForm->addRow(QStringLiteral("Mode"), mModeBox);
+    const char *const names[RoleCount] = {"DateColumnBox", "RainColumnBox", "EscapeColumnBox",
+                                          "RunoffColumnBox"};
+    const char *const labels[RoleCount] = {"Date", "Rain", "Escape rate", "Runoff"};
+    for (int role = 0; role < RoleCount; ++role) {
+        mColumnBoxes[role] = columnBox(names[role]);
+        columnForm->addRow(QLatin1String(labels[role]), mColumnBoxes[role]);
+    }
+    mDateOrderBox = columnBox("DateOrderBox");
+    mDateOrderBox->addItems({QStringLiteral("as found"), QStringLiteral("year-month-day"),
+                             QStringLiteral("day.month.year"), QStringLiteral("month/day/year")});
+    columnForm->addRow(QStringLiteral("Date order"), mDateOrderBox);
+    mMissingEdit = new QLineEdit(this);
+    mMissingEdit->setObjectName(QStringLiteral("MissingEdit"));
+    connect(mMissingEdit, &QLineEdit::textChanged, this, &TImportDialog::readTable);
+    columnForm->addRow(QStringLiteral("Missing value marker"), mMissingEdit);
+    row->addWidget(columns);
+
+    auto *factors = new QGroupBox(QStringLiteral("Factors and period"), this);
+    auto *factorForm = new QFormLayout(factors);
+    const char *const scaleNames[RoleCount] = {"", "RainScaleEdit", "EscapeScaleEdit",
+                                               "RunoffScaleEdit"};
+    for (int role = RoleRain; role < RoleCount; ++role) {
+        mScaleEdits[role] = lineEdit(scaleNames[role], QStringLiteral("1"));
+        factorForm->addRow(QString::fromLatin1(labels[role]) + QStringLiteral(" factor"),
+                           mScaleEdits[role]);
+    }
+    mAreaEdit = new QLineEdit(this);
+    mAreaEdit->setObjectName(QStringLiteral("AreaEdit"));
+    mAreaUnitBox = new QComboBox(this);
+    mAreaUnitBox->setObjectName(QStringLiteral("AreaUnitBox"));
+    mAreaUnitBox->addItems({QStringLiteral("runoff in l/s"), QStringLiteral("runoff in m3/s")});
+    mFactorButton = new QPushButton(QStringLiteral("Runoff factor"), this);
+    mFactorButton->setObjectName(QStringLiteral("FactorButton"));
+    connect(mFactorButton, &QPushButton::clicked, this, &TImportDialog::setRunoffFactor);
+    auto *area = new QHBoxLayout;
+    area->addWidget(mAreaEdit);
+    area->addWidget(mAreaUnitBox);
+    area->addWidget(mFactorButton);
+    factorForm->addRow(QStringLiteral("Catchment area (km2)"), area);
+    mFromEdit = lineEdit("FromEdit", QString());
+    mToEdit = lineEdit("ToEdit", QString());
+    mFromEdit->setPlaceholderText(QStringLiteral("first date (empty: longest gap-free stretch)"));
+    mToEdit->setPlaceholderText(QStringLiteral("last date"));
+    factorForm->addRow(QStringLiteral("From"), mFromEdit);
+    factorForm->addRow(QStringLiteral("To"), mToEdit);
+    row->addWidget(factors);
+    static_cast<QVBoxLayout *>(layout())->addLayout(row);
+}
+
+void TImportDialog::createButtons()
+{
+    mSummary = new QPlainTextEdit(this);
+    mSummary->setObjectName(QStringLiteral("SummaryMemo"));
+    mSummary->setReadOnly(true);
+    mSummary->setMinimumHeight(120);
+    layout()->addWidget(mSummary);
+    auto *note = new QLabel(QLatin1String(UnitsNote), this);
+    note->setObjectName(QStringLiteral("UnitsLabel"));
+    note->setWordWrap(true);
+    layout()->addWidget(note);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    mImportButton = new QPushButton(QStringLiteral("Import"), this);
+    mImportButton->setObjectName(QStringLiteral("ImportButton"));
+    mImportButton->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    connect(mImportButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    buttons->addWidget(mImportButton);
+    buttons->addWidget(cancel);
+    static_cast<QVBoxLayout *>(layout())->addLayout(buttons);
+}
+
+// ---- Reading ---------------------------------------------------------------------------------
+
+void TImportDialog::readTable()
+{
+    std::string error;
+    mTableOk = ReadCsvText(mContent, mTable, error, mMissingEdit->text().trimmed().toStdString());
+    fillPreview();
+    fillColumnBoxes();
+    if (!mTableOk) {
+        mImportOk = false;
+        mImportButton->setEnabled(false);
+        mSummary->setPlainText(QString::fromStdString(error));
+        return;
+    }
+    updateImport();
+}
+
+void TImportDialog::fillPreview()
+{
+    mPreview->clear();
+    const int columns = mTableOk ? static_cast<int>(mTable.ColumnCount()) : 0;
+    const int rows = mTableOk ? qMin<int>(PreviewRows, static_cast<int>(mTable.Rows.size())) : 0;
+    mPreview->setColumnCount(columns);
+    mPreview->setRowCount(rows);
+    QStringList headers, lines;
+    for (int c = 0; c < columns; ++c)
+        headers.append(QString::fromStdString(mTable.ColumnName(c)).remove(QLatin1Char('\'')));
+    mPreview->setHorizontalHeaderLabels(headers);
+    for (int r = 0; r < rows; ++r) {
+        lines.append(QString::number(mTable.LineNumbers[r]));
+        for (int c = 0; c < columns; ++c)
+            mPreview->setItem(r, c,
+                              new QTableWidgetItem(QString::fromStdString(mTable.Rows[r][c])));
+    }
+    mPreview->setVerticalHeaderLabels(lines);
+}
+
+/// The column boxes list the file's columns, set to the guess for each.
+void TImportDialog::fillColumnBoxes()
+{
+    mFilling = true;
+    std::array<int, RoleCount> guess{-1, -1, -1, -1};
+    if (mTableOk)
+        GuessColumns(mTable, true, guess);
+    for (int role = 0; role < RoleCount; ++role) {
+        QComboBox *box = mColumnBoxes[role];
+        box->clear();
+        for (int c = 0; mTableOk && c < static_cast<int>(mTable.ColumnCount()); ++c)
+            box->addItem(QString::fromStdString(mTable.ColumnName(c)).remove(QLatin1Char('\'')));
+        box->setCurrentIndex(guess[role]);
+    }
+    mFilling = false;
+}
+
+TImportOptions TImportDialog::currentOptions(QString &problem) const
+{
+    TImportOptions options;
+    options.Analysis = analysisChosen();
+    for (int role = 0; role < RoleCount; ++role)
+        options.Columns[role] = mColumnBoxes[role]->currentIndex();
+    if (!options.Analysis)
+        options.Columns[RoleRunoff] = -1;
+    options.Order = static_cast<TDateOrder>(mDateOrderBox->currentIndex());
+    options.Missing = mMissingEdit->text().trimmed().toStdString();
+    options.From = mFromEdit->text().trimmed().toStdString();
+    options.To = mToEdit->text().trimmed().toStdString();
+    for (int role = RoleRain; role < RoleCount; ++role)
+        if (!StringToFloat(mScaleEdits[role]->text(), options.Scale[role]))
+            problem = QStringLiteral("The %1 factor is not a number.")
+                          .arg(QLatin1String(role == RoleEscape ? "escape rate" : RoleName(role)));
+    // The sheet holds at most 1500 rows.
+    options.MaxRows = 1500;
+    return options;
+}
+
+void TImportDialog::updateImport()
+{
+    if (mFilling || !mTableOk)
+        return;
+    mColumnBoxes[RoleRunoff]->setEnabled(analysisChosen());
+    mScaleEdits[RoleRunoff]->setEnabled(analysisChosen());
+    QString problem;
+    const TImportOptions options = currentOptions(problem);
+    std::string error;
+    mImportOk = problem.isEmpty() && ImportSeries(mTable, options, mResult, error);
+    QStringList lines;
+    if (!problem.isEmpty())
+        lines.append(problem);
+    else if (!mImportOk)
+        lines.append(QString::fromStdString(error));
+    for (const std::string &note : mImportOk ? mResult.Notes : std::vector<std::string>())
+        lines.append(QString::fromStdString(note));
+    mSummary->setPlainText(lines.join(QLatin1Char('\n')));
+    mImportButton->setEnabled(mImportOk);
+}
+
+void TImportDialog::setRunoffFactor()
+{
+    double area = 0;
+    if (!StringToFloat(mAreaEdit->text(), area) || !(area > 0)) {
+        mSummary->setPlainText(QStringLiteral("The catchment area is not a positive number."));
+        return;
+    }
+    const QString unit = QString::fromStdString(mImportOk ? mResult.TimeUnit : "days");
+    const double seconds = unit == QLatin1String("hours")     ? 3600
+                           : unit == QLatin1String("minutes") ? 60
+                                                              : 86400;
+    const double factor = DischargeFactor(area, mAreaUnitBox->currentIndex() == 1, seconds);
+    mScaleEdits[RoleRunoff]->setText(QString::number(factor, 'g', 6));
+}
+
+} // namespace quellow

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "model/UCsvImport.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace quellow {
+
+/// File > "Import series...": a preview of a dated series file with the columns, the date
+/// order, factors and the period to take, and what the import finds (rows, gaps, the period
+/// taken). "Import" is enabled while the choices give a series the sheet can take.
+class TImportDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// content is the whole text of the file fileName.
+    TImportDialog(const QString &fileName, std::string content, QWidget *parent = nullptr);
+    ~TImportDialog() override;
+
+    /// True when the current choices give a series to import.
+    bool canImport() const { return mImportOk; }
+    /// The series of the current choices (valid when canImport()).
+    const UCsvImport::TImportResult &importResult() const { return mResult; }
+    /// True for an analysis (date, rain, escape rate and runoff), false for a prediction.
+    bool analysisChosen() const;
+
+private:
+    void createPreview();
+    void createChoices();
+    void createButtons();
+    QComboBox *columnBox(const char *name);
+    QLineEdit *lineEdit(const char *name, const QString &text);
+
+    void readTable();
+    void fillPreview();
+    void fillColumnBoxes();
+    UCsvImport::TImportOptions currentOptions(QString &problem) const;
+    void updateImport();
+    void setRunoffFactor();
+
+    std::string mContent;
+    UCsvImport::TCsvTable mTable;
+    UCsvImport::TImportResult mResult;
+    bool mTableOk = false;
+    bool mImportOk = false;
+    bool mFilling = false;
+
+    QLabel *mFileLabel = nullptr;
+    QTableWidget *mPreview = nullptr;
+    QComboBox *mModeBox = nullptr;
+    QComboBox *mColumnBoxes[UCsvImport::RoleCount] = {};
+    QComboBox *mDateOrderBox = nullptr;
+    QLineEdit *mMissingEdit = nullptr;
+    QLineEdit *mScaleEdits[UCsvImport::RoleCount] = {};
+    QLineEdit *mAreaEdit = nullptr;
+    QComboBox *mAreaUnitBox = nullptr;
+    QPushButton *mFactorButton = nullptr;
+    QLineEdit *mFromEdit = nullptr;
+    QLineEdit *mToEdit = nullptr;
+    QPlainTextEdit *mSummary = nullptr;
+    QPushButton *mImportButton = nullptr;
+};
+
+} // namespace quellow

@@ -1,0 +1,112 @@
+// "Calibrate" of the main window: the sheet's complete rows are checked as Save/Run checks
+// them, the first reservoir is calibrated off the user-interface thread, and the result
+// dialog's "Apply" puts the parameters into the boxes and scales the sheet's escape rates.
+#include "ui/URainForm.h"
+
+#include "model/UCalibrationRun.h"
+#include "model/UDMQuellow.h"
+#include "model/UInputFile.h"
+#include "model/UTextFields.h"
+#include "ui/UCalibrateForm.h"
+#include "ui/UDialogs.h"
+#include "ui/UInputSheetPage.h"
+
+#include <QAction>
+#include <QLineEdit>
+
+namespace quellow {
+
+namespace {
+
+constexpr int MaxData = 1500;
+
+void message(const std::string &text)
+{
+    Dialogs().ShowMessage(text);
+}
+
+} // namespace
+
+QAction *TRainForm::CreateCalibrateAction()
+{
+    mCalibrateAction = new QAction(QStringLiteral("Ca&librate"), this);
+    mCalibrateAction->setObjectName(QStringLiteral("CalibrateAction"));
+    connect(mCalibrateAction, &QAction::triggered, this, &TRainForm::CalibrateActionExecute);
+    return mCalibrateAction;
+}
+
+void TRainForm::CalibrateActionExecute()
+{
+    Guarded([this] {
+        URainRun::TAnalysisInput input;
+        std::vector<int> gridRows;
+        if (!SheetAnalysisInput(input, gridRows))
+            return;
+        const UCalibration::TCalibrationRun run = RunCalibration(this, input);
+        if (run.Status != UCalibration::TStatus::Calibrated)
+            return;
+        TCalibrateForm form(run, CalibrationHydrograph(input, run.Search.Best), this);
+        if (form.exec() == QDialog::Accepted)
+            ApplyCalibration(input, gridRows, run.Search.Best);
+    });
+}
+
+bool TRainForm::SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows)
+{
+    if (!mInputSheet->analysisChosen() || !DMQuellow.Analysis)
+        return false;
+    if (!mInputSheet->checkDataCount() || !mInputSheet->checkMaxEscape())
+        return false;
+    // The rows are read and checked as Save/Run does, into the model, which is then put back:
+    // until "Apply" nothing changes.
+    const TDMQuellow saved = DMQuellow;
+    const int savedValid = mInputSheet->ValidCount;
+    const bool read = mInputSheet->readRows();
+    const bool sound = read && CheckInputData();
+    const TDMQuellow sheet = DMQuellow;
+    const int valid = mInputSheet->ValidCount;
+    DMQuellow = saved;
+    mInputSheet->ValidCount = savedValid;
+    if (!read)
+        return false;
+    if (!sound) {
+        message("The data cannot be calibrated due to input errors like negative values or a "
+                "non-sequential time series");
+        return false;
+    }
+    if (valid > MaxData) {
+        message(" The maximum number of data is 1500. Not enough? Split the series into parts of "
+                "at most 1500 data.");
+        return false;
+    }
+    for (int i = 0; i < sheet.NrOfData; ++i)
+        if (!sheet.Remove[static_cast<std::size_t>(i)])
+            gridRows.push_back(i);
+    // The run reads what Save/Run would write: the values as the input file holds them.
+    std::string text;
+    if (!InputFileText(sheet, ModelValues, text)) {
+        message("Not all data values in the inputfile are real");
+        return false;
+    }
+    return URainRun::ParseAnalysisInput(text, sheet.FileName, input, &Dialogs());
+}
+
+void TRainForm::ApplyCalibration(const URainRun::TAnalysisInput &input,
+                                 const std::vector<int> &gridRows,
+                                 const UCalibration::TParameters &best)
+{
+    auto &dm = DMQuellow;
+    dm.MaxStor = best.MaxStor;
+    dm.InitStor = best.InitStor;
+    if (auto *box = mInputSheet->findChild<QLineEdit *>(QStringLiteral("MaxStorEdit")))
+        box->setText(FloatToStr(best.MaxStor));
+    if (auto *box = mInputSheet->findChild<QLineEdit *>(QStringLiteral("InitStorEdit")))
+        box->setText(FloatToStr(best.InitStor));
+    // Each escape rate as the calibrated input file holds it, so that Save/Run writes it again.
+    const URainRun::TAnalysisInput calibrated = UCalibration::CalibratedInput(input, best);
+    for (std::size_t k = 0; k < gridRows.size() && k < calibrated.Rows.size(); ++k)
+        mInputSheet->SetCellText(2, gridRows[k], FloatToStr(calibrated.Rows[k].Escape));
+    mInputSheet->DataShown = true;
+}
+
+} // namespace quellow

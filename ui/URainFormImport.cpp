@@ -1,0 +1,52 @@
+// File > "Import series...": a dated series file, previewed and chosen in the import dialog,
+// fills the input sheet as an opened input file does; Save/Run then writes and runs it.
+#include "ui/URainForm.h"
+
+#include "model/UCsvImport.h"
+#include "model/UDMQuellow.h"
+#include "model/UFileUtil.h"
+#include "ui/UDialogs.h"
+#include "ui/UImportDialog.h"
+#include "ui/UInputSheetPage.h"
+
+#include <QFileInfo>
+
+namespace quellow {
+
+void TRainForm::ImportSeriesActionExecute()
+{
+    Guarded([this] {
+        const QString name = Dialogs().OpenFileName(
+            {QStringLiteral("Series files (*.csv *.txt *.tsv *.dat);;All files (*)"), QString(),
+             DialogFolders.InputOpen, QStringLiteral("Import series")});
+        if (name.isEmpty())
+            return;
+        std::string content;
+        switch (ReadWholeFile(name.toStdString(), content, UCsvImport::MaxCsvBytes)) {
+        case TReadStatus::Ok:
+            break;
+        case TReadStatus::TooLarge:
+            Dialogs().ShowMessage("The file \"" + name.toStdString() +
+                                  "\" is too large for a series to import.");
+            return;
+        default:
+            Dialogs().ShowMessage("The file \"" + name.toStdString() +
+                                  "\" could not be opened or is not a text file.");
+            return;
+        }
+        TImportDialog dialog(name, std::move(content), this);
+        if (dialog.exec() != QDialog::Accepted || !dialog.canImport())
+            return;
+        const auto &result = dialog.importResult();
+        auto &dm = DMQuellow;
+        UCsvImport::FillDataModule(result, dialog.analysisChosen(), dm);
+        const QFileInfo file(name);
+        dm.Title1 = file.fileName().toStdString();
+        dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result);
+        HideCommentWindow();
+        SetDialogFolders(file.absolutePath());
+        mInputSheet->showOpenedFile(name);
+    });
+}
+
+} // namespace quellow
