@@ -58,7 +58,8 @@ bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOpti
     return true;
 }
 
-bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::string> &files)
+bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::string> &files,
+                  std::string_view skipped)
 {
     for (const std::string &input : inputs) {
         std::error_code error;
@@ -68,7 +69,8 @@ bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::strin
         }
         std::vector<std::string> found;
         for (const fs::directory_entry &entry : fs::directory_iterator(input, error))
-            if (entry.path().extension() == ".inp" && entry.is_regular_file(error))
+            if (entry.path().extension() == ".inp" && entry.is_regular_file(error) &&
+                (skipped.empty() || !entry.path().filename().string().ends_with(skipped)))
                 found.push_back((fs::path(input) / entry.path().filename()).string());
         if (error || found.empty()) {
             std::cerr << "The folder \"" << input << "\" holds no input files (*.inp).\n";

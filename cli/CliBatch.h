@@ -53,9 +53,11 @@ struct TBatchOptions
 /// line on standard error) for a bad value or an unknown option.
 bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOptions &options);
 
-/// The files of the inputs: a folder gives its *.inp files, sorted by name. False (with a line
-/// on standard error) when an input is neither a file nor a folder, or a folder holds none.
-bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::string> &files);
+/// The files of the inputs: a folder gives its *.inp files, sorted by name, but for those whose
+/// name ends in skipped (when given). False (with a line on standard error) when a folder holds
+/// none.
+bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::string> &files,
+                  std::string_view skipped = {});
 
 /// Runs job on every file, spread over threads. Each file's messages are written to standard
 /// error as one block, in the order of the files, whatever the thread count. A job that throws

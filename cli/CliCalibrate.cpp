@@ -67,6 +67,8 @@ bool parseArgs(const TArgs &args, TCalibrateArgs &out)
 
 int CalibrateCommand(const TArgs &args)
 {
+    if (IsCalibrateBatch(args))
+        return CalibrateBatchCommand(args);
     TCalibrateArgs parsed;
     if (!parseArgs(args, parsed)) {
         std::cerr << calibrateUsage;

@@ -19,5 +19,8 @@ int AlfaCommand(const TArgs &args);      ///< quellow-cli alfa KA KB D U P L
 int ImportCommand(const TArgs &args);    ///< quellow-cli import FILE.csv --mode M -o OUT.inp
 int ConvertCommand(const TArgs &args);   ///< quellow-cli convert IN.inp -o OUT.inp
 int CalibrateCommand(const TArgs &args); ///< quellow-cli calibrate FILE.inp [options]
+/// Several files or a folder given to calibrate (or --csv): they are calibrated as a batch.
+bool IsCalibrateBatch(const TArgs &args);
+int CalibrateBatchCommand(const TArgs &args); ///< quellow-cli calibrate A.inp B.inp ... [options]
 
 } // namespace quellow::cli

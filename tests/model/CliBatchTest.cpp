@@ -1,5 +1,6 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UTextFields.h"
 #include "tests/support/TRecordingPrompts.h"
 
 #include <gtest/gtest.h>
@@ -228,6 +229,69 @@ TEST_F(CliBatch, ModeAndOutputWhateverTheLineEnds)
             EXPECT_EQ(ReadBytes(dir.File(name + ".out")), expected) << name;
         }
     }
+}
+
+// A batch calibration writes each FILE-calibrated.inp (and its .out, .dat) exactly as the
+// calibration of that file alone does, on one thread or two; a file that cannot be
+// calibrated gets its row and the others go on. A folder leaves out calibrated files.
+TEST_F(CliBatch, CalibrationBatchEqualsSingleCalibrations)
+{
+    const std::vector<std::string> names = {"analysis-relaxed.inp", "bad.inp",
+                                            "analysis-two-ranges.inp"};
+    std::map<std::string, std::string> single;
+    std::string singleErrors;
+    for (const std::string &name : names) {
+        EXPECT_EQ(Cli("calibrate " + name + " --evaluations 60"), name == "bad.inp" ? 1 : 0);
+        std::size_t start = 0;
+        for (std::size_t end; (end = err.find('\n', start)) != std::string::npos; start = end + 1)
+            singleErrors += name + ": " + err.substr(start, end + 1 - start);
+    }
+    for (const auto &entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string file = entry.path().filename().string();
+        if (file.find("-calibrated.") != std::string::npos) {
+            single[file] = ReadBytes(entry.path().string());
+            std::filesystem::remove(entry.path());
+        }
+    }
+    ASSERT_EQ(single.size(), 6u);
+
+    for (const char *threads : {"1", "2"}) {
+        EXPECT_EQ(Cli("calibrate analysis-relaxed.inp bad.inp analysis-two-ranges.inp "
+                      "--evaluations 60 --csv sum.csv --threads " +
+                      std::string(threads)),
+                  1);
+        EXPECT_EQ(err, singleErrors) << threads;
+        std::map<std::string, std::string> batch;
+        for (const auto &[file, bytes] : single)
+            batch[file] = ReadBytes(dir.File(file));
+        EXPECT_EQ(batch, single) << threads << " threads";
+        const std::vector<std::string> rows = [&] {
+            std::vector<std::string> all;
+            const std::string csv = ReadBytes(dir.File("sum.csv"));
+            for (std::size_t start = 0, end; (end = csv.find("\r\n", start)) != csv.npos;
+                 start = end + 2)
+                all.push_back(csv.substr(start, end - start));
+            return all;
+        }();
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(rows[2], "bad.inp,analysis,3,,,,,,,,,failed,A calibration needs at least 12 "
+                           "data rows; there are 3. Nothing was calibrated.");
+        // The calibrated storages are those the calibrated file holds.
+        const std::vector<std::string> fields = csvFields(rows[1]);
+        ASSERT_EQ(fields.size(), 13u);
+        const std::string calibrated = single["analysis-relaxed-calibrated.inp"];
+        EXPECT_NE(calibrated.find(" Maximum dead storage: " + Choice(std::stod(fields[8]), 8, 2)),
+                  std::string::npos)
+            << fields[8];
+        EXPECT_FALSE(fields[10].empty()); // the escape factor
+    }
+    EXPECT_EQ(Cli("calibrate analysis-relaxed.inp analysis-two-ranges.inp -o x.inp"), 2);
+
+    // A folder again: the calibrated files of the first pass are not calibrated once more.
+    EXPECT_EQ(Cli("calibrate . --evaluations 60 --csv sum.csv"), 1);
+    const std::string csv = ReadBytes(dir.File("sum.csv"));
+    EXPECT_EQ(csv.find("-calibrated.inp,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("./pred-runoff.inp,"), std::string::npos) << csv;
 }
 
 } // namespace
