@@ -1,6 +1,7 @@
 #include "ui/UAlfaForm.h"
 
 #include "model/UAlfaCalc.h"
+#include "ui/UBaseForm.h"
 #include "ui/UDialogs.h"
 #include "ui/USvgPicture.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace quellow {
@@ -197,6 +199,14 @@ void TAlfaForm::Button1Click()
     const QString zero = QStringLiteral(" 0");
     emit ResultsCalculated({a, zero, b, zero, zero, q(PorosityText())});
     Dialogs().ShowMessage(message);
+}
+
+void TAlfaForm::showEvent(QShowEvent *event)
+{
+    // The window opens whole on the screen, whatever the screen's size.
+    if (!event->spontaneous())
+        FitOnScreen(*this);
+    QWidget::showEvent(event);
 }
 
 } // namespace quellow

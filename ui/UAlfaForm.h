@@ -30,6 +30,7 @@ signals:
     void ResultsCalculated(const quellow::TAlfaResults &results);
 
 protected:
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

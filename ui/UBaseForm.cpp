@@ -1,9 +1,39 @@
 #include "ui/UBaseForm.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 
 namespace quellow {
+
+void LeaveTextRoom(QPushButton &button)
+{
+    constexpr int Margin = 12;
+    const QString text = QString(button.text()).remove(QLatin1Char('&'));
+    const int needed = button.fontMetrics().horizontalAdvance(text) + 2 * Margin;
+    button.setMinimumWidth(qMax(button.minimumWidth(), needed));
+}
+
+void FitOnScreen(QWidget &window)
+{
+    const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Room for the title bar and the borders that the window manager adds.
+    constexpr int FrameWidth = 16;
+    constexpr int FrameHeight = 40;
+    const QRect area = screen->availableGeometry();
+    const QSize room(area.width() - FrameWidth, area.height() - FrameHeight);
+    window.resize(window.size().boundedTo(room).expandedTo(window.minimumSize()));
+    const QRect wanted(window.pos(), window.size() + QSize(FrameWidth, FrameHeight));
+    if (area.contains(wanted))
+        return;
+    const int left = area.left() + qMax(0, (area.width() - wanted.width()) / 2);
+    const int top = area.top() + qMax(0, (area.height() - wanted.height()) / 2);
+    window.move(left, top);
+}
 
 TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)
 {

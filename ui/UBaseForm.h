@@ -2,7 +2,18 @@
 
 #include <QMainWindow>
 
+class QPushButton;
+
 namespace quellow {
+
+/// Makes a window that is about to be shown fit the available area of its screen, title bar
+/// and borders included: no larger than the area, and placed inside it (centred on the screen
+/// when it would reach past an edge).
+void FitOnScreen(QWidget &window);
+
+/// Widens a button so that its text keeps a margin on either side, whatever the style's
+/// own padding.
+void LeaveTextRoom(QPushButton &button);
 
 /// A window with a one-line status bar; the main window and the finish window derive from it.
 class TBaseForm : public QMainWindow

@@ -1,6 +1,9 @@
 #include "ui/UCommentForm.h"
 
+#include "ui/UBaseForm.h"
+
 #include <QPlainTextEdit>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace quellow {
@@ -43,6 +46,14 @@ TCommentForm::TCommentForm(QWidget *parent) : QWidget(parent, Qt::Window)
     memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #eef6ee; color: #1a1a1a; }"));
     layout->addWidget(memo);
     resize(480, 380);
+}
+
+void TCommentForm::showEvent(QShowEvent *event)
+{
+    // The window opens whole on the screen, whatever the screen's size.
+    if (!event->spontaneous())
+        FitOnScreen(*this);
+    QWidget::showEvent(event);
 }
 
 } // namespace quellow

@@ -12,6 +12,9 @@ class TCommentForm : public QWidget
 
 public:
     explicit TCommentForm(QWidget *parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };
 
 } // namespace quellow

@@ -6,6 +6,7 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "ui/UCommentForm.h"
+#include "ui/UBaseForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UGraphView.h"
 #include "ui/URainForm.h"
@@ -68,7 +69,8 @@ void placeButtonRow(std::initializer_list<std::pair<QPushButton *, QRect>> row)
 {
     int right = ButtonRowRight;
     for (const auto &[btn, place] : row) {
-        const int width = qMax(place.width(), btn->sizeHint().width());
+        LeaveTextRoom(*btn);
+        const int width = qMax(place.width(), btn->minimumWidth());
         const int left = qMin(place.left(), right - width);
         btn->setGeometry(left, place.top(), width, place.height());
         right = left - ButtonGap;
@@ -107,7 +109,9 @@ QPushButton *goButton(QWidget *panel, const char *name)
     QFont font = result->font();
     font.setBold(true);
     result->setFont(font);
-    result->setGeometry(GoPlace);
+    LeaveTextRoom(*result);
+    result->setGeometry(QRect(
+        GoPlace.topLeft(), QSize(qMax(GoPlace.width(), result->minimumWidth()), GoPlace.height())));
     return result;
 }
 

@@ -1,6 +1,9 @@
 #include "ui/UHelpForm.h"
 
+#include "ui/UBaseForm.h"
+
 #include <QPlainTextEdit>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace quellow {
@@ -74,6 +77,14 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
     memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #fffbe8; color: #1a1a1a; }"));
     layout->addWidget(memo);
     resize(520, 560);
+}
+
+void THelpForm::showEvent(QShowEvent *event)
+{
+    // The window opens whole on the screen, whatever the screen's size.
+    if (!event->spontaneous())
+        FitOnScreen(*this);
+    QWidget::showEvent(event);
 }
 
 } // namespace quellow

@@ -12,6 +12,9 @@ class THelpForm : public QWidget
 
 public:
     explicit THelpForm(QWidget *parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };
 
 } // namespace quellow

@@ -1,5 +1,7 @@
 #include "ui/UIntroPages.h"
 
+#include "ui/UBaseForm.h"
+
 #include "ui/USvgPicture.h"
 
 #include <QGridLayout>
@@ -271,6 +273,7 @@ void BuildIntroPage(QWidget *page)
     for (int i = 0; i < 4; ++i) {
         auto *button = new QPushButton(QString::fromLatin1(detailCaptions[i]), details);
         button->setObjectName(QStringLiteral("DetailButton%1").arg(i + 1));
+        LeaveTextRoom(*button);
         const char *memo = detailMemos[i].name;
         QObject::connect(button, &QPushButton::clicked, page,
                          [page, memo] { showOnly(page, memo); });
@@ -279,6 +282,7 @@ void BuildIntroPage(QWidget *page)
     side->addWidget(details);
     auto *back = new QPushButton(QStringLiteral("Back"), page);
     back->setObjectName(QStringLiteral("BackButton"));
+    LeaveTextRoom(*back);
     QObject::connect(back, &QPushButton::clicked, page, [page] { ShowIntroduction(page); });
     side->addWidget(back);
     side->addStretch(1);

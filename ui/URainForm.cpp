@@ -299,6 +299,8 @@ void TRainForm::CreateOutputSheet(QWidget *page)
     mViewGraphButton->hide();
     mOutputOpenButton = new QPushButton(QStringLiteral("Open &Output"), page);
     mOutputOpenButton->setObjectName(QStringLiteral("OutputOpenButton"));
+    LeaveTextRoom(*mViewGraphButton);
+    LeaveTextRoom(*mOutputOpenButton);
     buttons->addWidget(mViewGraphButton);
     buttons->addWidget(mOutputOpenButton);
     layout->addLayout(buttons);

@@ -46,6 +46,7 @@ private slots:
     void finishEndsTheEventLoopWithStatusZero();
     void captionsCarryNoApplicationName();
     void outputTextIsReadOnlyButCopyable();
+    void buttonTextsKeepAMargin();
     void stringToFloatReadsBothSeparators_data();
     void stringToFloatReadsBothSeparators();
     void floatToStrUsesTheShortestForm();
@@ -294,6 +295,25 @@ void RainFormTest::outputTextIsReadOnlyButCopyable()
     QApplication::clipboard()->clear();
     form.findChild<QAction *>("EditCopyAction")->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("RESULTS\nline two"));
+}
+
+void RainFormTest::buttonTextsKeepAMargin()
+{
+    TRainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    for (auto tab : {TRainForm::TTab::Intro, TRainForm::TTab::Input, TRainForm::TTab::Output,
+                     TRainForm::TTab::Graphics}) {
+        form.ShowTab(tab);
+        QApplication::processEvents();
+        for (QPushButton *button : form.findChildren<QPushButton *>()) {
+            if (!button->isVisible())
+                continue;
+            const QString text = button->text().remove(QLatin1Char('&'));
+            const int room = button->width() - button->fontMetrics().horizontalAdvance(text);
+            QVERIFY2(room >= 16, qPrintable(text + QStringLiteral(": ") + QString::number(room)));
+        }
+    }
 }
 
 void RainFormTest::stringToFloatReadsBothSeparators_data()

@@ -6,6 +6,8 @@
 #include "model/UPrediction.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -175,6 +177,27 @@ private slots:
         QCOMPARE(
             help.findChild<QPlainTextEdit *>(QStringLiteral("HelpMemo"))->verticalScrollBarPolicy(),
             Qt::ScrollBarAlwaysOn);
+    }
+
+    void windowsOpenWholeOnTheScreen()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        THelpForm help;
+        help.resize(520, area.height() + 300);
+        help.move(area.left() + 40, area.bottom() - 100);
+        help.show();
+        QVERIFY2(area.contains(help.geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                .arg(help.x())
+                                                                .arg(help.y())
+                                                                .arg(help.width())
+                                                                .arg(help.height())));
+        // Room is left for the title bar the window manager adds.
+        QVERIFY(help.height() <= area.height() - 40);
+
+        TCommentForm comment;
+        comment.move(area.right() - 50, area.top());
+        comment.show();
+        QVERIFY(area.contains(comment.geometry()));
     }
 
     void comment()
