@@ -5,9 +5,9 @@
 
 namespace quellow::UChartFonts {
 
-QFont chartFont(int pointSize, bool bold)
+QFont chartFont(int pointSize)
 {
-    QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
+    QFont font(QStringLiteral("Arial"), pointSize, QFont::Normal);
     font.setFamilies(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setStyleStrategy(QFont::NoAntialias);
     font.setHintingPreference(QFont::PreferFullHinting);

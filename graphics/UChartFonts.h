@@ -6,7 +6,7 @@
 namespace quellow::UChartFonts {
 
 /// The chart face: Arial, or a face with Arial's metrics where Arial is missing.
-QFont chartFont(int pointSize, bool bold = false);
+QFont chartFont(int pointSize);
 
 /// The family the font system really gives for chartFont(); the chart layout assumes
 /// "Arial" or "Liberation Sans".
