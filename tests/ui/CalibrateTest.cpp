@@ -36,7 +36,7 @@ template <typename T> T *shownWindow(const char *name)
 /// Once the result dialog is up, records its R square and presses the button named.
 void answerResultDialog(const char *button, QString *rSquare)
 {
-    auto *timer = new QTimer;
+    auto *timer = new QTimer(qApp); // freed with the application if it never fires
     QObject::connect(timer, &QTimer::timeout, [timer, button, rSquare] {
         if (auto *form = shownWindow<TCalibrateForm>("CalibrateForm")) {
             timer->stop();
@@ -52,7 +52,7 @@ void answerResultDialog(const char *button, QString *rSquare)
 /// Presses "Cancel" of the progress dialog as soon as it is up.
 void cancelProgress()
 {
-    auto *timer = new QTimer;
+    auto *timer = new QTimer(qApp); // freed with the application if it never fires
     QObject::connect(timer, &QTimer::timeout, [timer] {
         if (auto *progress = shownWindow<QProgressDialog>("CalibrateProgress")) {
             timer->stop();
