@@ -22,10 +22,10 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 def load_converter():
     """The readers and the input-file writer of convert-example-data.py."""
-    spec = importlib.util.spec_from_file_location(
+    source = importlib.util.spec_from_file_location(
         "convert_example_data", os.path.join(HERE, "convert-example-data.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module = importlib.util.module_from_spec(source)
+    source.loader.exec_module(module)
     return module
 
 
