@@ -29,7 +29,7 @@ void BM_DivideSearch1500Rows(benchmark::State &state, const std::filesystem::pat
     const std::filesystem::path folder = base / "quellow-analysis-bench";
     std::filesystem::create_directories(folder, error);
     const std::string input = (folder / "bench.inp").string();
-    if (!WriteFileAtomically(input, bench::AnalysisInputText(1500))) {
+    if (!writeFileAtomically(input, bench::AnalysisInputText(1500))) {
         state.SkipWithError("cannot write the input file");
         return;
     }
@@ -43,7 +43,7 @@ void BM_DivideSearch1500Rows(benchmark::State &state, const std::filesystem::pat
             break;
         }
     }
-    state.SetLabel("six runs, R square " + Fixed(ModelValues.RSquare, 4, 3));
+    state.SetLabel("six runs, R square " + fixed(ModelValues.RSquare, 4, 3));
     std::filesystem::remove_all(folder);
 }
 BENCHMARK_CAPTURE(BM_DivideSearch1500Rows, TempFolder, std::filesystem::temp_directory_path())
@@ -67,7 +67,7 @@ void BM_Evaluate1500Rows(benchmark::State &state)
         result = URainRun::Evaluate(input, scratch);
         benchmark::DoNotOptimize(result);
     }
-    state.SetLabel("six runs, R square " + Fixed(result.RSquare, 4, 3));
+    state.SetLabel("six runs, R square " + fixed(result.RSquare, 4, 3));
 }
 BENCHMARK(BM_Evaluate1500Rows)->Unit(benchmark::kMicrosecond);
 

@@ -42,9 +42,9 @@ inline std::string AnalysisInputText(int rows)
         const double e = std::exp(-alpha);
         q = q * e + (1 - e) * recharge;
         char line[120];
-        std::snprintf(line, sizeof line, "%5d %s %s %s %s\r\n", i, Choice(i, 12, 2).c_str(),
-                      Choice(rain, 10, 2).c_str(), Choice(escape, 10, 2).c_str(),
-                      Choice(std::max(q, 1.0), 10, 2).c_str());
+        std::snprintf(line, sizeof line, "%5d %s %s %s %s\r\n", i, choice(i, 12, 2).c_str(),
+                      choice(rain, 10, 2).c_str(), choice(escape, 10, 2).c_str(),
+                      choice(std::max(q, 1.0), 10, 2).c_str());
         text += line;
     }
     return text;
@@ -73,8 +73,8 @@ inline std::string PredictionInputText(int rows, bool drainage)
         const double rain = (seed >> 16) % 6 == 0 ? 4.0 + (seed >> 8) % 35 : 0.0;
         const double escape = 2.5 + 1.5 * std::sin(2 * M_PI * i / 365.0);
         char line[120];
-        std::snprintf(line, sizeof line, "%5d %s %s %s\r\n", i, Choice(i, 12, 2).c_str(),
-                      Choice(rain, 10, 2).c_str(), Choice(escape, 10, 2).c_str());
+        std::snprintf(line, sizeof line, "%5d %s %s %s\r\n", i, choice(i, 12, 2).c_str(),
+                      choice(rain, 10, 2).c_str(), choice(escape, 10, 2).c_str());
         text += line;
     }
     return text;

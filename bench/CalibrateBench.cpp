@@ -86,12 +86,12 @@ void BM_CliCalibrate(benchmark::State &state, const std::string &source)
     std::string text;
     if (source.empty())
         text = bench::AnalysisInputText(1501);
-    else if (ReadWholeFile(std::string(QUELLOW_TEST_DATA) + "/windows/" + source, text) !=
+    else if (readWholeFile(std::string(QUELLOW_TEST_DATA) + "/windows/" + source, text) !=
              TReadStatus::Ok) {
         state.SkipWithError("cannot read the window");
         return;
     }
-    if (!WriteFileAtomically(input, text)) {
+    if (!writeFileAtomically(input, text)) {
         state.SkipWithError("cannot write the input file");
         return;
     }

@@ -45,7 +45,7 @@ void BM_CliRun(benchmark::State &state, const std::filesystem::path &base, bool 
     const std::string input = (folder / "bench.inp").string();
     const std::string text =
         analysis ? bench::AnalysisInputText(1500) : bench::PredictionInputText(501, false);
-    if (!WriteFileAtomically(input, text)) {
+    if (!writeFileAtomically(input, text)) {
         state.SkipWithError("cannot write the input file");
         return;
     }

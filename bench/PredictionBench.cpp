@@ -25,7 +25,7 @@ void BM_Prediction501Steps(benchmark::State &state, const std::filesystem::path 
     const std::filesystem::path folder = base / "quellow-prediction-bench";
     std::filesystem::create_directories(folder, error);
     const std::string input = (folder / "bench.inp").string();
-    if (!WriteFileAtomically(input, bench::PredictionInputText(501, drainage))) {
+    if (!writeFileAtomically(input, bench::PredictionInputText(501, drainage))) {
         state.SkipWithError("cannot write the input file");
         return;
     }

@@ -19,23 +19,23 @@ int AlfaCommand(const TArgs &args)
     for (int i = 0; i < InputCount; ++i) {
         double value = 0;
         if (!ReadNumber(args[i], value)) {
-            Prompts().ShowMessage(ConversionMessage(args[i]));
+            Prompts().ShowMessage(conversionMessage(args[i]));
             return 1;
         }
-        const TExitResult check = ExitCheck(static_cast<TInput>(i), value);
+        const TExitResult check = exitCheck(static_cast<TInput>(i), value);
         if (!check.Accepted) {
             Prompts().ShowMessage(check.Message);
             return 1;
         }
     }
     std::string message;
-    if (!Calculate(message)) {
+    if (!calculate(message)) {
         Prompts().ShowMessage(message);
         return 1;
     }
-    std::cout << "A = " << AText() << '\n'
-              << "B = " << BText() << '\n'
-              << "Drainable porosity (%) = " << PorosityText() << '\n';
+    std::cout << "A = " << aText() << '\n'
+              << "B = " << bText() << '\n'
+              << "Drainable porosity (%) = " << porosityText() << '\n';
     return 0;
 }
 

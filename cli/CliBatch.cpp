@@ -37,7 +37,7 @@ bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOpti
         if (arg == "--json") {
             options.Json = true;
         } else if (arg == "--threads" && hasValue) {
-            if (!ParseInt(args[++i], options.Threads) || options.Threads < 1 ||
+            if (!parseInt(args[++i], options.Threads) || options.Threads < 1 ||
                 options.Threads > 256) {
                 std::cerr << prefix << "--threads needs a whole number from 1 to 256.\n";
                 return false;
@@ -288,7 +288,7 @@ int ReportBatch(const std::vector<TFileResult> &results, const TBatchOptions &op
     }
     std::cout.flush();
     bool all = std::all_of(results.begin(), results.end(), [](auto &r) { return r.Ok; });
-    if (!options.CsvFile.empty() && !WriteFileAtomically(options.CsvFile, SummaryCsv(results))) {
+    if (!options.CsvFile.empty() && !writeFileAtomically(options.CsvFile, SummaryCsv(results))) {
         std::cerr << "The summary file \"" << options.CsvFile << "\" could not be written.\n";
         all = false;
     }

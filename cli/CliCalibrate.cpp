@@ -29,7 +29,7 @@ struct TCalibrateArgs
 
 bool readCount(const std::string &text, int lowest, int &value)
 {
-    return ParseInt(text, value) && value >= lowest;
+    return parseInt(text, value) && value >= lowest;
 }
 
 /// False (with a line on standard error) when the arguments are not understood.

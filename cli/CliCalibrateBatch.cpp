@@ -29,7 +29,7 @@ bool takeEvaluations(TArgs &args, int &evaluations)
     for (std::size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] != "--evaluations")
             continue;
-        if (!ParseInt(args[i + 1], evaluations) || evaluations < UCalibration::MinEvaluations) {
+        if (!parseInt(args[i + 1], evaluations) || evaluations < UCalibration::MinEvaluations) {
             std::cerr << "--evaluations needs a whole number of at least "
                       << UCalibration::MinEvaluations << ".\n";
             return false;

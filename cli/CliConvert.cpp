@@ -107,7 +107,7 @@ int ConvertCommand(const TArgs &args)
         dm.ShowProgramError(CorruptNumbersText(dm.FileName));
         return 1;
     }
-    if (!WriteFileAtomically(dm.FileName, text)) {
+    if (!writeFileAtomically(dm.FileName, text)) {
         Prompts().ShowMessage(CannotOpenText(dm.FileName));
         return 1;
     }

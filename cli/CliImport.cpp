@@ -44,7 +44,7 @@ bool usageError(const std::string &text)
 
 bool readNumber(const std::string &option, const std::string &text, double &value)
 {
-    if (ParseRealAnySeparator(text, value))
+    if (parseRealAnySeparator(text, value))
         return true;
     return usageError(option + ": \"" + text + "\" is not a number.");
 }
@@ -194,7 +194,7 @@ int ImportCommand(const TArgs &args)
     const auto absolute = std::filesystem::absolute(a.Output, code);
     dm.FileName = code ? a.Output : absolute.lexically_normal().string();
     std::string text;
-    if (!InputFileText(dm, values, text) || !WriteFileAtomically(dm.FileName, text)) {
+    if (!InputFileText(dm, values, text) || !writeFileAtomically(dm.FileName, text)) {
         Prompts().ShowMessage(CannotOpenText(dm.FileName) + " Nothing was written.");
         return 1;
     }

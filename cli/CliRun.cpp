@@ -91,7 +91,7 @@ TFileResult runInputFile(const std::string &file, TPrompts &prompts)
     const std::string path = fullPath(file);
     std::string content;
     std::vector<std::string> lines;
-    if (ReadWholeFile(path, content) != TReadStatus::Ok) {
+    if (readWholeFile(path, content) != TReadStatus::Ok) {
         LoadInputLines(path, lines, &prompts); // says why
         return result;
     }
@@ -105,7 +105,7 @@ TFileResult runInputFile(const std::string &file, TPrompts &prompts)
     if (mode == TInputMode::PredictionRunoff || mode == TInputMode::PredictionDrainage) {
         // The run reads the current layout only; an older prediction file is brought up to
         // date by opening it in the program and saving it again.
-        if (IsOutdatedPredictionLayout(SplitLines(content))) {
+        if (IsOutdatedPredictionLayout(splitLines(content))) {
             prompts.ShowMessage(OutdatedLayoutText());
             prompts.ShowMessage("The file \"" + path +
                                 "\" was not run: open it in Quellow, complete the alpha "

@@ -39,20 +39,4 @@ bool makeChart(int kind, QImage &image, TChartSource source = TChartSource::Sess
 /// file only when the new one is complete. Returns false with a message in error otherwise.
 bool saveChartImage(const QImage &image, const std::string &path, std::string &error);
 
-// ---- Former names -------------------------------------------------------------------------
-// Callers in other units still use these; each forwards to its new name and goes once the last
-// caller has moved.
-inline QImage NewChartImage()
-{
-    return newChartImage();
-}
-inline bool MakeChart(int kind, QImage &image, TChartSource source = TChartSource::Session)
-{
-    return makeChart(kind, image, source);
-}
-inline bool SaveChartImage(const QImage &image, const std::string &path, std::string &error)
-{
-    return saveChartImage(image, path, error);
-}
-
 } // namespace quellow::UChartDrawing

@@ -83,32 +83,4 @@ std::string aText();
 std::string bText();
 std::string porosityText();
 
-// ---- Former names -------------------------------------------------------------------------
-// Callers in other units still use these; each forwards to its new name and goes once the last
-// caller has moved.
-inline std::string ConversionMessage(std::string_view text)
-{
-    return conversionMessage(text);
-}
-inline TExitResult ExitCheck(TInput input, double value)
-{
-    return exitCheck(input, value);
-}
-inline bool Calculate(std::string &message)
-{
-    return calculate(message);
-}
-inline std::string AText()
-{
-    return aText();
-}
-inline std::string BText()
-{
-    return bText();
-}
-inline std::string PorosityText()
-{
-    return porosityText();
-}
-
 } // namespace quellow::UAlfaCalc

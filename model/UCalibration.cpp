@@ -20,7 +20,7 @@ TParameters AsWritten(const TParameters &parameters)
     // The storages go through the very field the input file holds them in.
     auto written = [](double value) {
         double read = 0;
-        return ParseReal(Trim(Choice(value, 8, 2)), read) ? read : value;
+        return parseReal(trim(choice(value, 8, 2)), read) ? read : value;
     };
     return {written(parameters.MaxStor), written(parameters.InitStor),
             std::round(parameters.EscapeFactor * 1000) / 1000};

@@ -168,7 +168,7 @@ bool samePath(const std::string &a, const std::string &b)
 bool readAnalysis(const std::string &path, URainRun::TAnalysisInput &input, TPrompts *prompts)
 {
     std::vector<std::string> lines;
-    if (ReadTextFile(path, lines) != TReadStatus::Ok) {
+    if (readTextFile(path, lines) != TReadStatus::Ok) {
         tell(prompts, CannotOpenText(path));
         return false;
     }
@@ -206,7 +206,7 @@ TFileCalibration CalibrateFile(const std::string &path, const std::string &outpu
         return c;
     std::string text;
     const URainRun::TAnalysisInput calibrated = CalibratedInput(input, c.Run.Search.Best);
-    if (!AnalysisInputText(calibrated, c.Output, text) || !WriteFileAtomically(c.Output, text)) {
+    if (!AnalysisInputText(calibrated, c.Output, text) || !writeFileAtomically(c.Output, text)) {
         c.Run.Status = TStatus::FileError;
         tell(prompts, CannotOpenText(c.Output));
         return c;

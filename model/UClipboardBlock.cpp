@@ -104,10 +104,10 @@ bool ReadRow(const std::string &time, const std::string &rain, const std::string
              const std::string &runoff, bool analysis, TSheetRow &row)
 {
     TSheetRow read;
-    if (!ParseInt(Trim(time), read.Time) || !ParseRealAnySeparator(Trim(rain), read.Rain) ||
-        !ParseRealAnySeparator(Trim(escape), read.Escape))
+    if (!parseInt(trim(time), read.Time) || !parseRealAnySeparator(trim(rain), read.Rain) ||
+        !parseRealAnySeparator(trim(escape), read.Escape))
         return false;
-    if (analysis && !ParseRealAnySeparator(Trim(runoff), read.Runoff))
+    if (analysis && !parseRealAnySeparator(trim(runoff), read.Runoff))
         return false;
     row = read;
     return true;

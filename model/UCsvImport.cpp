@@ -77,7 +77,7 @@ std::vector<std::string> splitFields(std::string_view line, char delimiter)
         } else if (blanks ? (c == ' ' || c == '\t') : c == delimiter) {
             if (blanks && !any)
                 continue;
-            fields.emplace_back(Trim(field));
+            fields.emplace_back(trim(field));
             field.clear();
             any = false;
         } else {
@@ -86,7 +86,7 @@ std::vector<std::string> splitFields(std::string_view line, char delimiter)
         }
     }
     if (!blanks || any)
-        fields.emplace_back(Trim(field));
+        fields.emplace_back(trim(field));
     return fields;
 }
 
@@ -141,7 +141,7 @@ std::vector<std::string_view> contentLines(std::string_view text, std::vector<st
                     std::to_string(MaxLineLength) + " characters: this is not a table of values.";
             return {};
         }
-        const std::string_view line = Trim(text.substr(start, end - start));
+        const std::string_view line = trim(text.substr(start, end - start));
         if (!line.empty() && line.front() != '#') {
             lines.push_back(line);
             numbers.push_back(number);
@@ -222,8 +222,8 @@ std::string TCsvTable::ColumnName(int column) const
 
 bool IsMissing(std::string_view field, const std::string &marker, bool decimalComma)
 {
-    field = Trim(field);
-    if (field.empty() || (!marker.empty() && field == Trim(marker)))
+    field = trim(field);
+    if (field.empty() || (!marker.empty() && field == trim(marker)))
         return true;
     const std::string text = lower(field);
     if (text == "na" || text == "n/a" || text == "nan" || text == "-nan")
@@ -238,10 +238,10 @@ bool IsMissing(std::string_view field, const std::string &marker, bool decimalCo
 
 bool ParseNumber(std::string_view field, bool decimalComma, double &value)
 {
-    field = Trim(field);
+    field = trim(field);
     if (decimalComma)
-        return ParseRealAnySeparator(field, value);
-    return ParseReal(field, value);
+        return parseRealAnySeparator(field, value);
+    return parseReal(field, value);
 }
 
 bool ReadCsvText(std::string_view text, TCsvTable &table, std::string &error,
@@ -291,7 +291,7 @@ bool ReadCsvFile(const std::string &path, TCsvTable &table, std::string &error,
                  const std::string &missing)
 {
     std::string content;
-    switch (ReadWholeFile(path, content, MaxCsvBytes)) {
+    switch (readWholeFile(path, content, MaxCsvBytes)) {
     case TReadStatus::Ok:
         break;
     case TReadStatus::CannotOpen:
@@ -356,7 +356,7 @@ bool readTimeOfDay(std::string_view text, std::size_t pos, std::int64_t &seconds
 
 bool SplitDate(std::string_view text, TDateParts &parts)
 {
-    text = Trim(text);
+    text = trim(text);
     std::size_t pos = 0;
     parts = {};
     for (int k = 0; k < 3; ++k) {
@@ -492,7 +492,7 @@ bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysi
         std::size_t end = list.find(',', start);
         if (end == std::string_view::npos)
             end = list.size();
-        const std::string item(Trim(list.substr(start, end - start)));
+        const std::string item(trim(list.substr(start, end - start)));
         start = end + 1;
         if (role >= RoleCount) {
             error = "--columns takes at most four columns: date,rain,escape,runoff.";
@@ -503,7 +503,7 @@ bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysi
             ++role; // left to the guess
             continue;
         }
-        if (ParseInt(item, number) && number >= 1 &&
+        if (parseInt(item, number) && number >= 1 &&
             static_cast<std::size_t>(number) <= table.ColumnCount()) {
             columns[role++] = number - 1;
             continue;
@@ -731,7 +731,7 @@ bool periodBound(const std::string &text, TDateOrder order, bool end, std::int64
                 dateOrderText(parts.Digits[0] == 4 ? TDateOrder::Ymd : order) + ").";
         return false;
     }
-    const bool timeGiven = Trim(text).find_first_of(" T") != std::string_view::npos;
+    const bool timeGiven = trim(text).find_first_of(" T") != std::string_view::npos;
     if (end && !timeGiven)
         seconds += 86399;
     return true;

@@ -51,7 +51,7 @@ void TDMQuellow::DataModuleCreate()
 bool TDMQuellow::LoadTextFile(const std::string &path)
 {
     LineSet lines;
-    if (ReadTextFile(path, lines) != TReadStatus::Ok) {
+    if (readTextFile(path, lines) != TReadStatus::Ok) {
         Prompts().ShowMessage("The file \"" + path + "\" could not be opened.  It may be damaged," +
                               "  not created due to inadequate input data," +
                               "  in use by another program.");

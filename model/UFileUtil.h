@@ -43,34 +43,4 @@ std::string changeFileExt(const std::string &path, std::string_view ext);
 /// True when path names an existing regular file.
 bool fileExists(const std::string &path);
 
-// ---- Former names -------------------------------------------------------------------------
-// Callers in other units still use these; each forwards to its new name and goes once the last
-// caller has moved.
-inline std::vector<std::string> SplitLines(std::string_view text)
-{
-    return splitLines(text);
-}
-inline TReadStatus ReadTextFile(const std::string &path, std::vector<std::string> &lines,
-                                std::size_t maxBytes = MaxTextFileBytes)
-{
-    return readTextFile(path, lines, maxBytes);
-}
-inline TReadStatus ReadWholeFile(const std::string &path, std::string &content,
-                                 std::size_t maxBytes = MaxTextFileBytes)
-{
-    return readWholeFile(path, content, maxBytes);
-}
-inline bool WriteFileAtomically(const std::string &path, std::string_view content)
-{
-    return writeFileAtomically(path, content);
-}
-inline std::string ChangeFileExt(const std::string &path, std::string_view ext)
-{
-    return changeFileExt(path, ext);
-}
-inline bool FileExists(const std::string &path)
-{
-    return fileExists(path);
-}
-
 } // namespace quellow

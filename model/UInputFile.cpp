@@ -63,7 +63,7 @@ bool allFinite(std::initializer_list<double> values)
 /// is taken as well, so files read back under any locale.
 bool ParseRowEnd(std::string_view text, double &value)
 {
-    return DecimalSeparator == ',' ? ParseRealAnySeparator(text, value) : ParseReal(text, value);
+    return DecimalSeparator == ',' ? parseRealAnySeparator(text, value) : parseReal(text, value);
 }
 
 /// Reads one line after a label of `skip` characters: the number, as a blank-delimited token.
@@ -73,8 +73,8 @@ bool LabelledReal(const std::vector<std::string> &lines, std::size_t index, std:
     if (index >= lines.size())
         return false;
     TLineScanner line(lines[index]);
-    line.SkipChars(skip);
-    return line.ReadReal(value);
+    line.skipChars(skip);
+    return line.readReal(value);
 }
 
 /// Index one past the last line that holds anything but blanks: empty lines at the end of a
@@ -82,7 +82,7 @@ bool LabelledReal(const std::vector<std::string> &lines, std::size_t index, std:
 std::size_t EndOfRows(const std::vector<std::string> &lines, std::size_t first)
 {
     std::size_t end = lines.size();
-    while (end > first && Trim(lines[end - 1]).empty())
+    while (end > first && trim(lines[end - 1]).empty())
         --end;
     return end;
 }
@@ -122,7 +122,7 @@ bool IsOutdatedPredictionLayout(const std::vector<std::string> &lines)
            ModeOfLine(lines[1]) != TInputMode::Unknown &&
            !LabelledReal(lines, a2Line, AlphaLabel, value) &&
            LabelledReal(lines, a2Line, AlphaLabel + OutdatedPorositySkip, value) &&
-           Trim(lines[emptyLine]).empty();
+           trim(lines[emptyLine]).empty();
 }
 
 std::string NotAnInputFileMessage(const std::string &path)
@@ -164,9 +164,9 @@ bool InputFileText(const TDMQuellow &dm, const TModelValues &values, std::string
     line(OneLine(dm.Title2));
     line("");
     line(" Filename: " + OneLine(dm.FileName));
-    line(" Maximum dead storage: " + Choice(dm.MaxStor, 8, 2));
-    line(" Initial dead storage: " + Choice(dm.InitStor, 8, 2));
-    line(" Max.escape/time unit: " + Choice(dm.MaxEscape, 8, 2));
+    line(" Maximum dead storage: " + choice(dm.MaxStor, 8, 2));
+    line(" Initial dead storage: " + choice(dm.InitStor, 8, 2));
+    line(" Max.escape/time unit: " + choice(dm.MaxEscape, 8, 2));
     if (dm.Analysis) {
         line("");
         line(AnalysisHyphens);
@@ -175,14 +175,14 @@ bool InputFileText(const TDMQuellow &dm, const TModelValues &values, std::string
     } else {
         const double percent = dm.Porosity >= 1 ? dm.Porosity : dm.Porosity * 100;
         line(" Linear reservoir function : Alpha = A * Runoff + B");
-        line(" A1 coefficient : " + E5(values.A1));
-        line(" Value of B1 is : " + E5(values.B1));
-        line(" A2 coefficient : " + E5(values.A2));
-        line(" Value of B2 is : " + E5(values.B2));
-        line(" Effective porosity (%) : " + Fixed(percent, 7, 2));
-        line(" Initial runoff rate : " + Choice(dm.InitRun, 8, 2));
-        line(" Initial water level : " + Choice(dm.InitLevel, 8, 2));
-        line(" Runoff division     : " + Fixed(values.Divide, 8, 2));
+        line(" A1 coefficient : " + e5(values.A1));
+        line(" Value of B1 is : " + e5(values.B1));
+        line(" A2 coefficient : " + e5(values.A2));
+        line(" Value of B2 is : " + e5(values.B2));
+        line(" Effective porosity (%) : " + fixed(percent, 7, 2));
+        line(" Initial runoff rate : " + choice(dm.InitRun, 8, 2));
+        line(" Initial water level : " + choice(dm.InitLevel, 8, 2));
+        line(" Runoff division     : " + fixed(values.Divide, 8, 2));
         line("");
         line(PredictionHyphens);
         line(PredictionHeader);
@@ -199,15 +199,15 @@ bool InputFileText(const TDMQuellow &dm, const TModelValues &values, std::string
             continue;
         ++serial;
         std::string row = SerialField(serial);
-        row += ' ' + Choice(dm.Time[i], 12, 2);
-        row += ' ' + Choice(dm.Rain[i], 10, 2);
-        row += ' ' + Choice(dm.Escape[i], 10, 2);
+        row += ' ' + choice(dm.Time[i], 12, 2);
+        row += ' ' + choice(dm.Rain[i], 10, 2);
+        row += ' ' + choice(dm.Escape[i], 10, 2);
         if (!allFinite({dm.Time[i], dm.Rain[i], dm.Escape[i]}))
             return false;
         if (dm.Analysis) {
             if (!std::isfinite(dm.Runoff[i]))
                 return false;
-            row += ' ' + Choice(dm.Runoff[i], 10, 2);
+            row += ' ' + choice(dm.Runoff[i], 10, 2);
         }
         line(row);
     }
@@ -229,7 +229,7 @@ bool LoadInputLines(const std::string &path, std::vector<std::string> &lines, TP
             prompts->ShowMessage(text);
         return false;
     };
-    switch (ReadTextFile(path, lines)) {
+    switch (readTextFile(path, lines)) {
     case TReadStatus::Ok:
         return true;
     case TReadStatus::CannotOpen:
@@ -321,16 +321,16 @@ bool ParseInputFile(const std::vector<std::string> &lines, const std::string &fi
         int serial = 0;
         double time = 0;
         double rain = 0;
-        if (!row.ReadInt(serial) || !row.ReadReal(time) || !row.ReadReal(rain))
+        if (!row.readInt(serial) || !row.readReal(time) || !row.readReal(rain))
             return corrupt();
         dm.Serial[k - 1] = serial;
         dm.Time[k - 1] = time;
         dm.Rain[k - 1] = rain;
         if (analysis) {
             double escape = 0;
-            if (!row.ReadReal(escape))
+            if (!row.readReal(escape))
                 return corrupt();
-            const std::string_view rest = row.RestTrimmed();
+            const std::string_view rest = row.restTrimmed();
             if (!rest.empty()) {
                 double runoff = 0;
                 if (!ParseRowEnd(rest, runoff))
@@ -347,7 +347,7 @@ bool ParseInputFile(const std::vector<std::string> &lines, const std::string &fi
                 }
             }
         } else {
-            const std::string_view rest = row.RestTrimmed();
+            const std::string_view rest = row.restTrimmed();
             if (!rest.empty()) {
                 double escape = 0;
                 if (!ParseRowEnd(rest, escape))
@@ -380,7 +380,7 @@ bool TDMQuellow::WriteInputFile()
         ShowProgramError(CorruptNumbersText(FileName));
         return false;
     }
-    if (!WriteFileAtomically(FileName, text)) {
+    if (!writeFileAtomically(FileName, text)) {
         Prompts().ShowMessage(CannotOpenText(FileName));
         return false;
     }

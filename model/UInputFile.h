@@ -32,7 +32,7 @@ enum class TInputMode { Unknown, Analysis, PredictionRunoff, PredictionDrainage 
 /// prediction, characters 13 to 15 "dra" mean drainage.
 TInputMode ModeOfLine(const std::string &line2);
 
-/// Loads the lines of the input file path through ReadTextFile. On failure shows the message
+/// Loads the lines of the input file path through readTextFile. On failure shows the message
 /// (missing, a folder, too large, not a text file) and returns false.
 bool LoadInputLines(const std::string &path, std::vector<std::string> &lines);
 /// The same with the message shown through prompts (nullptr: not shown).

@@ -68,8 +68,8 @@ inline bool LabelledReal(const std::vector<std::string> &lines, std::size_t inde
     if (index >= lines.size())
         return false;
     TLineScanner line(lines[index]);
-    line.SkipChars(skip);
-    if (!line.ReadReal(value))
+    line.skipChars(skip);
+    if (!line.readReal(value))
         return false;
     if (rest)
         *rest = line;
@@ -81,7 +81,7 @@ inline bool LabelledReal(const std::vector<std::string> &lines, std::size_t inde
 inline std::size_t EndOfRows(const std::vector<std::string> &lines, std::size_t first)
 {
     std::size_t end = lines.size();
-    while (end > first && Trim(lines[end - 1]).empty())
+    while (end > first && trim(lines[end - 1]).empty())
         --end;
     return end;
 }

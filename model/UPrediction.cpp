@@ -81,7 +81,7 @@ std::size_t parseParameters(const std::vector<std::string> &lines, TPredictionFi
         !L::LabelledReal(lines, L::InitStorLine, L::StorageLabel, file.InitStor) ||
         !L::LabelledReal(lines, L::MaxEscapeLine, L::StorageLabel, file.MaxEscape, &unitRest))
         return 0;
-    file.UnitText = normaliseUnit(unitRest.Rest());
+    file.UnitText = normaliseUnit(unitRest.rest());
     std::size_t next = L::FunctionLine + 1;
     if (L::LineAt(lines, L::FunctionLine).substr(0, 4) == " Lin") {
         file.FunctionKind = 1;
@@ -116,11 +116,11 @@ bool parseRows(TState &s, const std::vector<std::string> &lines, std::size_t fir
                                  std::to_string(MaxPredSteps) + " steps; please split the series.");
         TLineScanner line(lines[index]);
         TRow row;
-        if (!line.ReadInt(row.Serial) || !line.ReadReal(row.Time) || !line.ReadReal(row.Rain))
+        if (!line.readInt(row.Serial) || !line.readReal(row.Time) || !line.readReal(row.Rain))
             return refuse(s, corruptText(fileName));
-        const std::string_view escape = line.NextToken();
-        const bool read = DecimalSeparator == ',' ? ParseRealAnySeparator(escape, row.Escape)
-                                                  : ParseReal(escape, row.Escape);
+        const std::string_view escape = line.nextToken();
+        const bool read = DecimalSeparator == ',' ? parseRealAnySeparator(escape, row.Escape)
+                                                  : parseReal(escape, row.Escape);
         if (!read)
             return refuse(s, corruptText(fileName));
         if (!WithinRunRange(row.Time, row.Rain, row.Escape))
@@ -312,15 +312,15 @@ std::string PredictionOutputText(const TState &s, const std::string &inputPath)
     line(s.Title2);
     line("Name of input file used: " + inputPath);
     line("");
-    line("Maximum dead storage:   " + Fixed(s.PMaxStor, 6, 2) + " mm");
-    line("Initial dead storage:   " + Fixed(s.PInitStor, 6, 2) + " mm");
-    line("Max. escape/time unit:  " + Fixed(s.PMaxEscape, 6, 2) + " " + s.UnitText);
-    line("Effective porosity (%): " + Fixed(100 * s.PPorosity, 6, 2));
+    line("Maximum dead storage:   " + fixed(s.PMaxStor, 6, 2) + " mm");
+    line("Initial dead storage:   " + fixed(s.PInitStor, 6, 2) + " mm");
+    line("Max. escape/time unit:  " + fixed(s.PMaxEscape, 6, 2) + " " + s.UnitText);
+    line("Effective porosity (%): " + fixed(100 * s.PPorosity, 6, 2));
     if (s.FunctionKind == 1) {
         line("linear function: alpha = A * runoff + B");
-        line("A1 =" + Fixed(v.A1, 10, 5) + " B1 =" + Fixed(v.B1, 10, 5));
-        line("A2 =" + Fixed(v.A2, 10, 5) + " B2 =" + Fixed(v.B2, 10, 5));
-        line("RunOff divide =" + Fixed(v.Divide, 10, 5));
+        line("A1 =" + fixed(v.A1, 10, 5) + " B1 =" + fixed(v.B1, 10, 5));
+        line("A2 =" + fixed(v.A2, 10, 5) + " B2 =" + fixed(v.B2, 10, 5));
+        line("RunOff divide =" + fixed(v.Divide, 10, 5));
     }
     line("");
     line(s.Drainage ? "PREDICTION drainage:" : "PREDICTION runoff:");
@@ -335,12 +335,12 @@ std::string PredictionOutputText(const TState &s, const std::string &inputPath)
         char serial[16];
         std::snprintf(serial, sizeof serial, "%4d", static_cast<int>(s.PSerial[i]));
         std::string row = serial;
-        row += Fixed(s.PTime[i], 10, 2);
-        row += Fixed(s.Rain[i], 10, 2);
-        row += Fixed(s.PRecharge[i], 10, 2);
-        row += Fixed(s.PAlpha[i], 10, 3);
-        row += Fixed(s.RunoffCalc[i], 10, 2);
-        row += Fixed(s.PLevel[i], 10, 2);
+        row += fixed(s.PTime[i], 10, 2);
+        row += fixed(s.Rain[i], 10, 2);
+        row += fixed(s.PRecharge[i], 10, 2);
+        row += fixed(s.PAlpha[i], 10, 3);
+        row += fixed(s.RunoffCalc[i], 10, 2);
+        row += fixed(s.PLevel[i], 10, 2);
         line(row);
     }
     line(std::string(63, '-'));
@@ -350,14 +350,14 @@ std::string PredictionOutputText(const TState &s, const std::string &inputPath)
 bool WritePredictionOutput(TState &s)
 {
     const std::string input = s.FileName;
-    const std::string output = ChangeFileExt(input, ".out");
+    const std::string output = changeFileExt(input, ".out");
     if (output == input) {
         fail(s, "The input file \"" + input +
                     "\" has the extension .out; its output would replace it. Please rename it to "
                     ".inp.");
         return false;
     }
-    if (!WriteFileAtomically(output, PredictionOutputText(s, ChangeFileExt(input, ".inp")))) {
+    if (!writeFileAtomically(output, PredictionOutputText(s, changeFileExt(input, ".inp")))) {
         fail(s, CannotOpenText(output));
         return false;
     }

@@ -109,16 +109,4 @@ bool prepareChart(int kind);
 /// legends, NrOfData, RSquare), one line.
 std::string describeChart(int kind);
 
-// ---- Former names -------------------------------------------------------------------------
-// Callers in other units still use these; each forwards to its new name and goes once the last
-// caller has moved.
-inline std::vector<std::string> Legends(int kind)
-{
-    return legends(kind);
-}
-inline std::string DescribeChart(int kind)
-{
-    return describeChart(kind);
-}
-
 } // namespace quellow::UQuellowUtils

@@ -464,7 +464,7 @@ void fileResults(TState &s)
 {
     if (!WriteTrendFile(s)) {
         if (s.Messages)
-            s.Messages->ShowMessage(CannotOpenText(ChangeFileExt(s.FileName, ".dat")));
+            s.Messages->ShowMessage(CannotOpenText(changeFileExt(s.FileName, ".dat")));
         s.FileError = true;
         s.Stop = TStop::FileError;
         return;

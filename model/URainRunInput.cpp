@@ -52,8 +52,8 @@ std::string unitText(std::string_view field)
 std::size_t readUnits(const std::vector<std::string> &lines, TAnalysisInput &input)
 {
     TLineScanner unitsLine(lines[L::AnalysisUnitsLine]);
-    const std::string_view timeField = unitsLine.ReadChars(L::UnitsTimeField);
-    const std::string_view depthField = unitsLine.ReadChars(L::UnitsDepthField);
+    const std::string_view timeField = unitsLine.readChars(L::UnitsTimeField);
+    const std::string_view depthField = unitsLine.readChars(L::UnitsDepthField);
     if (timeField == L::AnalysisRuleStart) {
         input.TimeUnit = "--";
         input.DepthUnit = "--";
@@ -76,13 +76,13 @@ bool readRows(const std::vector<std::string> &lines, std::size_t first, const st
     input.Rows.reserve(lines.size() - std::min(lines.size(), first));
     for (std::size_t k = first; k < lines.size(); ++k) {
         TLineScanner line(lines[k]);
-        if (line.AtEnd())
+        if (line.atEnd())
             continue;
         if (input.Rows.size() == static_cast<std::size_t>(MaxSteps))
             return refuse(prompts, tooManyRowsText());
         TAnalysisRow row;
-        if (!(line.ReadInt(row.Serial) && line.ReadReal(row.Time) && line.ReadReal(row.Rain) &&
-              line.ReadReal(row.Escape) && line.ReadReal(row.Runoff)))
+        if (!(line.readInt(row.Serial) && line.readReal(row.Time) && line.readReal(row.Rain) &&
+              line.readReal(row.Escape) && line.readReal(row.Runoff)))
             return refuse(prompts, CorruptNumbersText(name));
         if (!WithinRunRange(row.Time, row.Rain, row.Escape, row.Runoff))
             return refuse(prompts, tooLargeText(name));
@@ -149,9 +149,9 @@ double scientificAsWritten(double v, bool &done)
 /// leaves out.
 double asWrittenByText(double v, int width)
 {
-    const std::string field = Choice(v, width, 2);
+    const std::string field = choice(v, width, 2);
     double value = 0;
-    ParseReal(Trim(field), value);
+    parseReal(trim(field), value);
     return value;
 }
 
@@ -160,7 +160,7 @@ double asWrittenByText(double v, int width)
 bool ParseAnalysisInput(std::string_view text, const std::string &name, TAnalysisInput &input,
                         TPrompts *prompts)
 {
-    const std::vector<std::string> lines = SplitLines(text);
+    const std::vector<std::string> lines = splitLines(text);
     if (lines.size() <= L::AnalysisUnitsLine)
         return refuse(prompts, CorruptNumbersText(name));
     TAnalysisInput read;
@@ -180,7 +180,7 @@ bool ParseAnalysisInput(std::string_view text, const std::string &name, TAnalysi
 bool ReadAnalysisInput(const std::string &path, TAnalysisInput &input, TPrompts *prompts)
 {
     std::string content;
-    if (ReadWholeFile(path, content) != TReadStatus::Ok)
+    if (readWholeFile(path, content) != TReadStatus::Ok)
         return refuse(prompts, CannotOpenText(path));
     return ParseAnalysisInput(content, path, input, prompts);
 }

@@ -66,10 +66,10 @@ void appendAlphaTable(std::string &text, const TState &s)
         if (!s.Selected[i])
             continue;
         appendSerial(text, s, i);
-        AppendFixed(text, s.StepTime[i], 10, 2);
-        AppendFixed(text, s.RunMeas[i], 10, 3);
-        AppendFixed(text, measuredAlpha(s, i), 10, 3);
-        AppendFixed(text, s.AlphaRegr[i], 10, 4);
+        appendFixed(text, s.StepTime[i], 10, 2);
+        appendFixed(text, s.RunMeas[i], 10, 3);
+        appendFixed(text, measuredAlpha(s, i), 10, 3);
+        appendFixed(text, s.AlphaRegr[i], 10, 4);
         text += "\r\n";
     }
 }
@@ -78,12 +78,12 @@ void appendReconstruction(std::string &text, const TState &s)
 {
     for (int i = 1; i <= s.DataCount; ++i) {
         appendSerial(text, s, i);
-        AppendFixed(text, s.StepTime[i], 10, 2);
-        AppendFixed(text, s.Rain[i], 10, 2);
-        AppendFixed(text, s.Rech[i], 10, 2);
-        AppendFixed(text, s.RunMeas[i], 10, 2);
-        AppendFixed(text, s.AlphaCalc[i], 10, 3);
-        AppendFixed(text, s.RunCalc[i], 10, 2);
+        appendFixed(text, s.StepTime[i], 10, 2);
+        appendFixed(text, s.Rain[i], 10, 2);
+        appendFixed(text, s.Rech[i], 10, 2);
+        appendFixed(text, s.RunMeas[i], 10, 2);
+        appendFixed(text, s.AlphaCalc[i], 10, 3);
+        appendFixed(text, s.RunCalc[i], 10, 2);
         text += "\r\n";
     }
 }
@@ -124,16 +124,16 @@ std::string AnalysisOutputText(const TState &s, const std::string &inputName)
     line(s.Title2);
     line("Name of input file used: " + inputName);
     line("");
-    line("Maximum dead storage:  " + Fixed(s.MaxSto, 6, 2) + " mm");
-    line("Initial dead storage:  " + Fixed(s.IniSto, 6, 2) + " mm");
-    line("Max. escape/time unit: " + Fixed(s.MaxEsc, 6, 2) + " " + s.DepthUnit);
+    line("Maximum dead storage:  " + fixed(s.MaxSto, 6, 2) + " mm");
+    line("Initial dead storage:  " + fixed(s.IniSto, 6, 2) + " mm");
+    line("Max. escape/time unit: " + fixed(s.MaxEsc, 6, 2) + " " + s.DepthUnit);
     line("");
     line("REGRESSION: alpha = A * runoff + C");
-    const std::string divide = FixedLocale(s.Divide, 5, 2);
-    line("if Discharge >" + divide + " then A = " + Fixed(s.AUp, 7, 4) +
-         "  C = " + Fixed(s.CUp, 7, 4));
-    line("if Discharge <" + divide + " then A = " + Fixed(s.ALow, 7, 4) +
-         "  C = " + Fixed(s.CLow, 7, 4));
+    const std::string divide = fixedLocale(s.Divide, 5, 2);
+    line("if Discharge >" + divide + " then A = " + fixed(s.AUp, 7, 4) +
+         "  C = " + fixed(s.CUp, 7, 4));
+    line("if Discharge <" + divide + " then A = " + fixed(s.ALow, 7, 4) +
+         "  C = " + fixed(s.CLow, 7, 4));
     line("");
     line(rule44);
     line("Serial    Time     Runoff    Alpha     Alpha");
@@ -143,7 +143,7 @@ std::string AnalysisOutputText(const TState &s, const std::string &inputName)
     line(rule44);
     appendAlphaTable(text, s);
     line(rule44);
-    line("Stand. dev. of calc. from meas. alpha:" + Fixed(AlphaStandardDeviation(s), 6, 3));
+    line("Stand. dev. of calc. from meas. alpha:" + fixed(AlphaStandardDeviation(s), 6, 3));
     line("");
     line("");
     line("RECONSTRUCTION:");
@@ -155,17 +155,17 @@ std::string AnalysisOutputText(const TState &s, const std::string &inputName)
     line(rule64);
     appendReconstruction(text, s);
     line(rule64);
-    line("Stand. dev. of calc. from meas. runoff:" + Fixed(RunoffStandardDeviation(s), 8, 3));
-    line("Coefficient of explanation R square is:" + Fixed(s.RSquare, 8, 3));
+    line("Stand. dev. of calc. from meas. runoff:" + fixed(RunoffStandardDeviation(s), 8, 3));
+    line("Coefficient of explanation R square is:" + fixed(s.RSquare, 8, 3));
     line("");
     return text;
 }
 
 bool WriteAnalysisOutput(TState &s)
 {
-    const std::string outName = ChangeFileExt(s.FileName, ".out");
-    s.FileName = ChangeFileExt(s.FileName, ".inp");
-    if (!WriteFileAtomically(outName, AnalysisOutputText(s, s.FileName))) {
+    const std::string outName = changeFileExt(s.FileName, ".out");
+    s.FileName = changeFileExt(s.FileName, ".inp");
+    if (!writeFileAtomically(outName, AnalysisOutputText(s, s.FileName))) {
         if (s.Messages)
             s.Messages->ShowMessage(CannotOpenText(outName));
         return false;

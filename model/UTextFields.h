@@ -65,61 +65,11 @@ public:
     std::string_view restTrimmed() const;
     bool atEnd() const { return restTrimmed().empty(); }
 
-    // Former names, see the end of this file.
-    void SkipChars(std::size_t count) { skipChars(count); }
-    std::string_view ReadChars(std::size_t count) { return readChars(count); }
-    std::string_view NextToken() { return nextToken(); }
-    bool ReadReal(double &value) { return readReal(value); }
-    bool ReadInt(int &value) { return readInt(value); }
-    std::string_view Rest() const { return rest(); }
-    std::string_view RestTrimmed() const { return restTrimmed(); }
-    bool AtEnd() const { return atEnd(); }
-
 private:
     std::string_view mRest;
 };
 
 /// s without leading and trailing blanks and tabs.
 std::string_view trim(std::string_view s);
-
-// ---- Former names -------------------------------------------------------------------------
-// Callers in other units still use these; each forwards to its new name and goes once the last
-// caller has moved.
-inline std::string Fixed(double value, int width, int decimals)
-{
-    return fixed(value, width, decimals);
-}
-inline void AppendFixed(std::string &out, double value, int width, int decimals)
-{
-    appendFixed(out, value, width, decimals);
-}
-inline std::string E5(double value)
-{
-    return e5(value);
-}
-inline std::string Choice(double value, int width, int decimals)
-{
-    return choice(value, width, decimals);
-}
-inline std::string FixedLocale(double value, int width, int decimals)
-{
-    return fixedLocale(value, width, decimals);
-}
-inline bool ParseReal(std::string_view token, double &value)
-{
-    return parseReal(token, value);
-}
-inline bool ParseRealAnySeparator(std::string_view token, double &value)
-{
-    return parseRealAnySeparator(token, value);
-}
-inline bool ParseInt(std::string_view token, int &value)
-{
-    return parseInt(token, value);
-}
-inline std::string_view Trim(std::string_view s)
-{
-    return trim(s);
-}
 
 } // namespace quellow

@@ -34,7 +34,7 @@ bool WriteTrendFile()
 
 bool WriteTrendFile(const TState &s)
 {
-    return WriteFileAtomically(ChangeFileExt(s.FileName, ".dat"), TrendFileText(s.Trend));
+    return writeFileAtomically(changeFileExt(s.FileName, ".dat"), TrendFileText(s.Trend));
 }
 
 bool ReadTrendFile()

@@ -148,11 +148,11 @@ void TAlfaForm::EditExit(int index)
         return;
     double value = 0;
     if (!UAlfaCalc::ReadNumber(text.toStdString(), value)) {
-        Dialogs().ShowMessage(UAlfaCalc::ConversionMessage(text.toStdString()));
+        Dialogs().ShowMessage(UAlfaCalc::conversionMessage(text.toStdString()));
         return;
     }
     const UAlfaCalc::TExitResult result =
-        UAlfaCalc::ExitCheck(static_cast<UAlfaCalc::TInput>(index), value);
+        UAlfaCalc::exitCheck(static_cast<UAlfaCalc::TInput>(index), value);
     if (!result.Accepted) {
         edit->clear();
         Dialogs().ShowMessage(result.Message);
@@ -178,7 +178,7 @@ void TAlfaForm::Button1Click()
             return;
         }
         if (value != State.Value[i]) {
-            const TExitResult result = ExitCheck(static_cast<TInput>(i), value);
+            const TExitResult result = exitCheck(static_cast<TInput>(i), value);
             if (!result.Accepted) {
                 mInputs[i]->clear();
                 Dialogs().ShowMessage(result.Message);
@@ -187,17 +187,17 @@ void TAlfaForm::Button1Click()
         }
     }
     std::string message;
-    if (!Calculate(message)) {
+    if (!calculate(message)) {
         Dialogs().ShowMessage(message);
         return;
     }
-    const QString a = q(AText());
-    const QString b = q(BText());
+    const QString a = q(aText());
+    const QString b = q(bText());
     mAEdit->setText(a);
     mBEdit->setText(b);
     // A divide of 0 puts every runoff above it: the first pair applies throughout.
     const QString zero = QStringLiteral(" 0");
-    emit ResultsCalculated({a, zero, b, zero, zero, q(PorosityText())});
+    emit ResultsCalculated({a, zero, b, zero, zero, q(porosityText())});
     Dialogs().ShowMessage(message);
 }
 

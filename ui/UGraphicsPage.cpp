@@ -307,10 +307,10 @@ bool TGraphicsPage::GoTail(int kind)
         kind == 6 || (!mOpenedOutput.isEmpty() &&
                       QString::fromStdString(DMQuellow.OutFileName) == mOpenedOutput);
     const double modelDivide = ModelValues.Divide;
-    QImage image = UChartDrawing::NewChartImage();
+    QImage image = UChartDrawing::newChartImage();
     bool drawn = false;
     try {
-        drawn = UChartDrawing::MakeChart(kind, image,
+        drawn = UChartDrawing::makeChart(kind, image,
                                          fromFiles ? UChartDrawing::TChartSource::FilesOnly
                                                    : UChartDrawing::TChartSource::Session);
     } catch (const std::exception &error) {
@@ -368,7 +368,7 @@ void TGraphicsPage::GraphOpenActionExecute()
         return;
     }
     dm.FileName = path.toStdString();
-    if (!FileExists(dm.FileName)) {
+    if (!fileExists(dm.FileName)) {
         message(GraphMissing);
         return;
     }
@@ -411,10 +411,10 @@ void TGraphicsPage::GraphSaveActionExecute()
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".bmp");
     const std::string name = path.toStdString();
-    if (FileExists(name) && !DMQuellow.Confirm(OverwriteQuestion))
+    if (fileExists(name) && !DMQuellow.Confirm(OverwriteQuestion))
         return;
     std::string error;
-    if (!UChartDrawing::SaveChartImage(mGraphImage->Image(), name, error)) {
+    if (!UChartDrawing::saveChartImage(mGraphImage->Image(), name, error)) {
         message(error);
         return;
     }

@@ -609,7 +609,7 @@ void TInputSheetPage::showOpenedFile(const QString &fileName)
 void TInputSheetPage::NrOfDataEditExit()
 {
     int count = 0;
-    if (!ParseInt(mNrOfDataEdit->text().trimmed().toStdString(), count)) {
+    if (!parseInt(mNrOfDataEdit->text().trimmed().toStdString(), count)) {
         message("The number of data is not a valid integer");
         return;
     }
@@ -713,7 +713,7 @@ void TInputSheetPage::boxExit(const TBoxRule &rule)
 bool TInputSheetPage::checkDataCount()
 {
     int count = 0;
-    if (ParseInt(mNrOfDataEdit->text().trimmed().toStdString(), count))
+    if (parseInt(mNrOfDataEdit->text().trimmed().toStdString(), count))
         return true;
     message("The number of data is not a valid integer");
     return false;

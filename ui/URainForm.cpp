@@ -57,7 +57,7 @@ bool StringToFloat(const QString &text, double &value)
 {
     const std::string token = text.trimmed().toStdString();
     // One kind of separator only: a full stop or a comma, whichever the locale uses.
-    return ParseRealAnySeparator(token, value);
+    return parseRealAnySeparator(token, value);
 }
 
 QString FloatToStr(double value)

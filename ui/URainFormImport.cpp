@@ -22,7 +22,7 @@ void TRainForm::ImportSeriesActionExecute()
         if (name.isEmpty())
             return;
         std::string content;
-        switch (ReadWholeFile(name.toStdString(), content, UCsvImport::MaxCsvBytes)) {
+        switch (readWholeFile(name.toStdString(), content, UCsvImport::MaxCsvBytes)) {
         case TReadStatus::Ok:
             break;
         case TReadStatus::TooLarge:

@@ -66,7 +66,7 @@ bool TRainForm::openOutput()
     dm.FileName = path.toStdString();
     // A missing or unreadable file leaves the lines loaded before; the charts of the file
     // named report the failed read themselves.
-    if (FileExists(dm.FileName))
+    if (fileExists(dm.FileName))
         dm.LoadTextFile(dm.FileName);
     else
         Dialogs().ShowMessage("File does not exist, please select another one,");

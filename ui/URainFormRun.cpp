@@ -65,7 +65,7 @@ void TRainForm::InputOpenActionExecute()
             return;
         }
         const std::string path = name.toStdString();
-        if (!FileExists(path)) {
+        if (!fileExists(path)) {
             message("File does not exist, please select another one,");
             return;
         }
@@ -96,7 +96,7 @@ bool TRainForm::AskInputFileName()
         return false;
     }
     DMQuellow.FileName = name.toStdString();
-    if (FileExists(DMQuellow.FileName))
+    if (fileExists(DMQuellow.FileName))
         return DMQuellow.Confirm("The file already exists, overwrite?");
     return true;
 }
@@ -271,7 +271,7 @@ bool TRainForm::runWithProgress(const std::string &inputName)
 bool TRainForm::FileResults(const std::string &inputName)
 {
     auto &dm = DMQuellow;
-    const std::string outputName = ChangeFileExt(inputName, ".out");
+    const std::string outputName = changeFileExt(inputName, ".out");
     dm.FileName = outputName;
     if (!dm.LoadTextFile(outputName)) {
         mInputSheet->clearProgress(true);

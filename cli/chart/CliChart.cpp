@@ -68,7 +68,7 @@ int ChartCommand(const TArgs &args)
             const std::string &value = args[++i];
             if (arg == "-o") {
                 output = value;
-            } else if (!ParseInt(value, kind) || kind < 1 || kind > 8) {
+            } else if (!parseInt(value, kind) || kind < 1 || kind > 8) {
                 return usageError("the kind must be a number from 1 to 8, not \"" + value + "\"");
             }
         } else if (arg == "--help" || arg == "-h") {
@@ -91,18 +91,18 @@ int ChartCommand(const TArgs &args)
 
     const auto application = makeApplication();
     DMQuellow.OutFileName = input;
-    QImage image = UChartDrawing::NewChartImage();
-    if (!UChartDrawing::MakeChart(kind, image, UChartDrawing::TChartSource::FilesOnly))
+    QImage image = UChartDrawing::newChartImage();
+    if (!UChartDrawing::makeChart(kind, image, UChartDrawing::TChartSource::FilesOnly))
         return 1;
     if (!output.empty()) {
         std::string error;
-        if (!UChartDrawing::SaveChartImage(image, output, error)) {
+        if (!UChartDrawing::saveChartImage(image, output, error)) {
             std::cerr << error << '\n';
             return 1;
         }
     }
     if (describe)
-        std::cout << UQuellowUtils::DescribeChart(kind) << '\n';
+        std::cout << UQuellowUtils::describeChart(kind) << '\n';
     return 0;
 }
 

@@ -34,9 +34,9 @@ std::string AnalysisInput(const std::vector<TRow> &rows, double maxSto = 10, dou
 {
     std::string text = " Input data for Quellow program\r\n Analysis and reconstruction\r\n\r\n"
                        "Test catchment\r\nmm per day\r\n\r\n Filename: case.inp\r\n";
-    text += " Maximum dead storage: " + Choice(maxSto, 8, 2) + "\r\n";
-    text += " Initial dead storage: " + Choice(iniSto, 8, 2) + "\r\n";
-    text += " Max.escape/time unit: " + Choice(maxEsc, 8, 2) + "\r\n\r\n";
+    text += " Maximum dead storage: " + choice(maxSto, 8, 2) + "\r\n";
+    text += " Initial dead storage: " + choice(iniSto, 8, 2) + "\r\n";
+    text += " Max.escape/time unit: " + choice(maxEsc, 8, 2) + "\r\n\r\n";
     const std::string rule = " " + std::string(49, '-') + "\r\n";
     text += rule + "  Serial    T i m e   R a i n    Esc. rate Run-off\r\n";
     if (!unitsLine.empty())
@@ -63,7 +63,7 @@ std::vector<TRow> Daily(const std::vector<double> &rain, const std::vector<doubl
 
 std::vector<std::string> Lines(const std::string &text)
 {
-    return SplitLines(text);
+    return splitLines(text);
 }
 
 /// A golden output file with its line 5 naming the input file actually used.
@@ -110,11 +110,11 @@ protected:
     }
     bool OutputExists(const std::string &name = "case") const
     {
-        return FileExists(dir.File(name + ".out"));
+        return fileExists(dir.File(name + ".out"));
     }
     bool TrendExists(const std::string &name = "case") const
     {
-        return FileExists(dir.File(name + ".dat"));
+        return fileExists(dir.File(name + ".dat"));
     }
 
     TTempDir dir;

@@ -161,7 +161,7 @@ TEST(Calibration, TheCalibratedFileHoldsTheParametersAsTheWriterWritesThem)
     const URainRun::TAnalysisInput calibrated = CalibratedInput(input, {123.456, 0.04749, 0.5});
     std::string text;
     ASSERT_TRUE(AnalysisInputText(calibrated, "out.inp", text));
-    const std::vector<std::string> lines = SplitLines(text);
+    const std::vector<std::string> lines = splitLines(text);
     ASSERT_EQ(lines.size(), 14 + input.Rows.size());
     EXPECT_EQ(lines[6], " Filename: out.inp");
     EXPECT_EQ(lines[7], " Maximum dead storage:   123.46");
@@ -219,9 +219,9 @@ TEST(CalibrateCli, WritesAndRunsTheCalibratedFileAndPrintsJson)
     char line[64];
     std::snprintf(line, sizeof line, "Coefficient of explanation R square is:%8.3f\r\n",
                   r.BestFit.RSquare);
-    const std::string out = test::ReadBytes(ChangeFileExt(output, ".out"));
+    const std::string out = test::ReadBytes(changeFileExt(output, ".out"));
     EXPECT_NE(out.find(line), std::string::npos) << line;
-    EXPECT_TRUE(FileExists(ChangeFileExt(output, ".dat")));
+    EXPECT_TRUE(fileExists(changeFileExt(output, ".dat")));
 }
 
 TEST(CalibrateCli, RefusesWhatItCannotCalibrate)
@@ -238,11 +238,11 @@ TEST(CalibrateCli, RefusesWhatItCannotCalibrate)
     test::WriteBytes(prediction, test::ReadBytes(test::TestData("pred-runoff.inp")));
     EXPECT_EQ(runCli("\"" + prediction + "\"", printed), 1);
     EXPECT_NE(test::ReadBytes(printed + ".err").find("prediction file"), std::string::npos);
-    EXPECT_FALSE(FileExists(dir.File("p-calibrated.inp")));
+    EXPECT_FALSE(fileExists(dir.File("p-calibrated.inp")));
 
     EXPECT_EQ(runCli("\"" + original + "\" --evaluations 10", printed), 2);
     EXPECT_EQ(runCli("", printed), 2);
-    EXPECT_FALSE(FileExists(dir.File("a-calibrated.inp")));
+    EXPECT_FALSE(fileExists(dir.File("a-calibrated.inp")));
 }
 
 } // namespace

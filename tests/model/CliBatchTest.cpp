@@ -280,7 +280,7 @@ TEST_F(CliBatch, CalibrationBatchEqualsSingleCalibrations)
         const std::vector<std::string> fields = csvFields(rows[1]);
         ASSERT_EQ(fields.size(), 13u);
         const std::string calibrated = single["analysis-relaxed-calibrated.inp"];
-        EXPECT_NE(calibrated.find(" Maximum dead storage: " + Choice(std::stod(fields[8]), 8, 2)),
+        EXPECT_NE(calibrated.find(" Maximum dead storage: " + choice(std::stod(fields[8]), 8, 2)),
                   std::string::npos)
             << fields[8];
         EXPECT_FALSE(fields[10].empty()); // the escape factor

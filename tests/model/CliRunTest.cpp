@@ -68,7 +68,7 @@ TEST_F(CliRun, MessagesGoToStandardErrorOnePerLineAndNoOutputIsWritten)
     WriteBytes(dir.File("back.inp"), text);
     EXPECT_EQ(Cli("run back.inp"), 1);
     EXPECT_EQ(errors, "Incorrect time sequence encountered Please correct the input file\n");
-    EXPECT_FALSE(FileExists(dir.File("back.out")));
+    EXPECT_FALSE(fileExists(dir.File("back.out")));
 
     EXPECT_EQ(Cli("run missing.inp"), 1);
     EXPECT_EQ(errors, "The file \"" + dir.File("missing.inp") +
@@ -97,7 +97,7 @@ TEST_F(CliRun, AnOutdatedPredictionFileIsNamedAsSuchNotAsCorrupt)
                           dir.File("old.inp") +
                           "\" was not run: open it in Quellow, complete the alpha function and "
                           "save it to run it.\n");
-    EXPECT_FALSE(FileExists(dir.File("old.out")));
+    EXPECT_FALSE(fileExists(dir.File("old.out")));
 
     // A corrupt A2 in the current layout is still a corrupt number.
     std::string text = ReadBytes(TestData("pred-runoff.inp"));
@@ -115,8 +115,8 @@ TEST_F(CliRun, RefusesWhatItCannotRun)
     EXPECT_EQ(Cli("run a.inp"), 1);
     EXPECT_EQ(errors, "The number of data with little rainfall is not enough to determine the "
                       "reaction factor.The program halts\n");
-    EXPECT_FALSE(FileExists(dir.File("a.out")));
-    EXPECT_FALSE(FileExists(dir.File("a.dat")));
+    EXPECT_FALSE(fileExists(dir.File("a.out")));
+    EXPECT_FALSE(fileExists(dir.File("a.dat")));
 
     WriteBytes(dir.File("notes.inp"), "Some notes\r\nabout nothing\r\n");
     EXPECT_EQ(Cli("run notes.inp"), 1);

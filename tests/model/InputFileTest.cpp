@@ -178,8 +178,8 @@ TEST_F(InputFile, WritesThePredictionLayoutWithE5AndChoiceFields)
     // A line break in a title would shift every later line: it is written as a blank.
     dm.Title2 = "two\r\nlines";
     ASSERT_TRUE(InputFileText(dm, ModelValues, again));
-    EXPECT_EQ(SplitLines(again).size(), SplitLines(text).size());
-    EXPECT_EQ(SplitLines(again)[4], "two  lines");
+    EXPECT_EQ(splitLines(again).size(), splitLines(text).size());
+    EXPECT_EQ(splitLines(again)[4], "two  lines");
 }
 
 TEST_F(InputFile, ModeLineFollowsModeTagAndDrainage)
@@ -209,7 +209,7 @@ TEST_F(InputFile, RowsThatCannotBeWrittenAreReportedAndNothingIsWritten)
     dm.Rain[1] = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(dm.WriteInputFile());
     EXPECT_EQ(prompts.Messages, (std::vector<std::string>(2, CorruptMessage(dm.FileName))));
-    EXPECT_FALSE(FileExists(dm.FileName));
+    EXPECT_FALSE(fileExists(dm.FileName));
 }
 
 TEST_F(InputFile, AFileThatCannotBeCreatedKeepsTheOldOne)
@@ -357,7 +357,7 @@ TEST_F(InputFile, HandEditedFilesReadLikeTheProgramsOwn)
 
     // LF line ends, blanks and tabs after the last number, empty lines at the end.
     std::string edited;
-    for (const std::string &line : SplitLines(ReadBytes(TestData("pred-runoff.inp"))))
+    for (const std::string &line : splitLines(ReadBytes(TestData("pred-runoff.inp"))))
         edited += line + (line.rfind("    ", 0) == 0 ? " \t  \n" : "\n");
     edited += "\n  \n";
     ResetAllState();

@@ -18,7 +18,7 @@ namespace {
 double written(double value, int decimals)
 {
     double result = 0;
-    EXPECT_TRUE(ParseReal(Trim(Fixed(value, 10, decimals)), result));
+    EXPECT_TRUE(parseReal(trim(fixed(value, 10, decimals)), result));
     return result;
 }
 
@@ -57,7 +57,7 @@ TEST_F(OutputRoundTrip, PredictionReadsBackWhatTheRunWrote)
 
         DMQuellow = {};
         ModelValues = {};
-        DMQuellow.OutFileName = ChangeFileExt(input, ".out");
+        DMQuellow.OutFileName = changeFileExt(input, ".out");
         ASSERT_TRUE(DMQuellow.ReadOutputHeader());
         EXPECT_FALSE(DMQuellow.Analysis);
         EXPECT_EQ(DMQuellow.Drainage, drainage);
@@ -100,7 +100,7 @@ TEST_F(OutputRoundTrip, AnalysisReadsBackWhatTheRunWrote)
     DMQuellow = {};
     ModelValues = {};
     URainRun::Trend = {};
-    DMQuellow.OutFileName = ChangeFileExt(input, ".out");
+    DMQuellow.OutFileName = changeFileExt(input, ".out");
     ASSERT_TRUE(DMQuellow.ReadOutputHeader());
     EXPECT_EQ(DMQuellow.OutTag, "----");
 
@@ -136,7 +136,7 @@ TEST_F(OutputRoundTrip, AnalysisReadsBackWhatTheRunWrote)
     }
     EXPECT_EQ(DMQuellow.NrOfData, row);
 
-    ASSERT_TRUE(URainRun::ReadTrendFile(ChangeFileExt(input, ".dat")));
+    ASSERT_TRUE(URainRun::ReadTrendFile(changeFileExt(input, ".dat")));
     EXPECT_EQ(URainRun::Trend.TrendQA, written(trend.TrendQA, 5));
     EXPECT_EQ(URainRun::Trend.TrendQB, written(trend.TrendQB, 5));
     EXPECT_EQ(URainRun::Trend.TrendQC, written(trend.TrendQC, 5));

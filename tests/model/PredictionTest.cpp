@@ -108,7 +108,7 @@ TEST_F(Prediction, DrainageOutputByteForByte)
     EXPECT_TRUE(prompts.Messages.empty());
     const std::string output = ReadBytes(dir.File("pred-drainage.out"));
     EXPECT_EQ(output, Golden("pred-drainage.out", input));
-    EXPECT_EQ(SplitLines(output).size(), 24u);
+    EXPECT_EQ(splitLines(output).size(), 24u);
     EXPECT_EQ(P::State.UnitText, "mm/t");
     EXPECT_EQ(ModelValues.Divide, 0);
 }
@@ -134,7 +134,7 @@ TEST_F(Prediction, UnitTextIsNormalised)
     for (const auto &[written, expected] : units) {
         std::string text = base;
         text.replace(text.find(" m.m"), 4, written);
-        P::ReadPredictionLines(SplitLines(text), "x.inp");
+        P::ReadPredictionLines(splitLines(text), "x.inp");
         EXPECT_FALSE(P::State.PredFailed);
         EXPECT_EQ(P::State.UnitText, expected) << written;
     }
@@ -146,7 +146,7 @@ TEST_F(Prediction, ASingleRowHasNoVariationInTime)
     P::RunPrediction();
     EXPECT_TRUE(P::State.PredFailed);
     EXPECT_EQ(prompts.Messages, std::vector<std::string>{NoVariation});
-    EXPECT_FALSE(FileExists(dir.File("run.out")));
+    EXPECT_FALSE(fileExists(dir.File("run.out")));
 }
 
 TEST_F(Prediction, ATimeStepOfZeroStopsTheRun)
@@ -175,7 +175,7 @@ TEST_F(Prediction, AtMost501Steps)
     P::RunPrediction();
     EXPECT_FALSE(P::State.PredFailed);
     EXPECT_EQ(P::State.NrOfPred, 501);
-    EXPECT_EQ(SplitLines(ReadBytes(dir.File("run.out"))).size(), 20u + 501 + 1);
+    EXPECT_EQ(splitLines(ReadBytes(dir.File("run.out"))).size(), 20u + 501 + 1);
 
     rows.push_back({501, 2, 1});
     WriteInput(rows, true, "long.inp");
@@ -185,7 +185,7 @@ TEST_F(Prediction, AtMost501Steps)
               std::vector<std::string>{"The input file \"" + dir.File("long.inp") +
                                        "\" holds more than 501 time steps. A prediction can "
                                        "handle at most 501 steps; please split the series."});
-    EXPECT_FALSE(FileExists(dir.File("long.out")));
+    EXPECT_FALSE(fileExists(dir.File("long.out")));
 }
 
 TEST_F(Prediction, NoMaximumStorageOrNoPorosityIsRefused)
@@ -205,7 +205,7 @@ TEST_F(Prediction, NoMaximumStorageOrNoPorosityIsRefused)
                                         "\" must be larger than 0 for a prediction.",
                                     "The effective porosity in the input file \"" + path +
                                         "\" must be larger than 0 for a drainage prediction."}));
-    EXPECT_FALSE(FileExists(dir.File("run.out")));
+    EXPECT_FALSE(fileExists(dir.File("run.out")));
 
     // Porosity plays no part in the runoff sub-mode.
     prompts.Messages.clear();
@@ -329,7 +329,7 @@ TEST_F(Prediction, BadFilesStopTheRunWithAMessageAndNoOutput)
         ASSERT_EQ(prompts.Messages.size(), 1u) << name;
         EXPECT_EQ(prompts.Messages[0].rfind(start, 0), 0u) << prompts.Messages[0];
         EXPECT_EQ(DMQuellow.Title1, "kept") << name;
-        EXPECT_FALSE(FileExists(ChangeFileExt(dir.File(name), ".out"))) << name;
+        EXPECT_FALSE(fileExists(changeFileExt(dir.File(name), ".out"))) << name;
     }
 }
 

@@ -59,9 +59,9 @@ std::string seriesText(int rows, unsigned seed)
         const double escape = 0.05 + 5 * unit(random) * (1 + std::sin(i / 58.0)) / 2;
         q = q * 0.85 + 0.12 * rain;
         char line[120];
-        std::snprintf(line, sizeof line, "%5d %s %s %s %s\r\n", i, Choice(i, 12, 2).c_str(),
-                      Choice(rain, 10, 2).c_str(), Choice(escape, 10, 2).c_str(),
-                      Choice(q, 10, 2).c_str());
+        std::snprintf(line, sizeof line, "%5d %s %s %s %s\r\n", i, choice(i, 12, 2).c_str(),
+                      choice(rain, 10, 2).c_str(), choice(escape, 10, 2).c_str(),
+                      choice(q, 10, 2).c_str());
         text += line;
     }
     return text;
@@ -74,7 +74,7 @@ std::string writtenWith(const std::string &text, const run::TCalibration &p,
 {
     TDMQuellow dm;
     TModelValues values;
-    EXPECT_TRUE(ParseInputFile(SplitLines(text), path, dm, values));
+    EXPECT_TRUE(ParseInputFile(splitLines(text), path, dm, values));
     dm.MaxStor = p.MaxStor;
     dm.InitStor = p.InitStor;
     for (double &escape : dm.Escape)
@@ -89,7 +89,7 @@ std::string writtenWith(const std::string &text, const run::TCalibration &p,
 double throughText(double v, int width)
 {
     double value = 0;
-    EXPECT_TRUE(ParseReal(Trim(Choice(v, width, 2)), value)) << v;
+    EXPECT_TRUE(parseReal(trim(choice(v, width, 2)), value)) << v;
     return value;
 }
 

@@ -67,8 +67,8 @@ void RunPrediction(TRainForm &form, TScriptedDialogs &dialogs, const QTemporaryD
 /// The chart the drawing code makes of the current output file, drawn on its own.
 QImage ExpectedChart(int kind, UChartDrawing::TChartSource source)
 {
-    QImage image = UChartDrawing::NewChartImage();
-    if (!UChartDrawing::MakeChart(kind, image, source))
+    QImage image = UChartDrawing::newChartImage();
+    if (!UChartDrawing::makeChart(kind, image, source))
         return {};
     return image;
 }
@@ -433,7 +433,7 @@ void GraphTabTest::radioChoicesSurviveAndPanelsExcludeEachOtherOnly()
 
 void GraphTabTest::highDensityScreensEnlargeWithoutBlur()
 {
-    QImage chart = UChartDrawing::NewChartImage();
+    QImage chart = UChartDrawing::newChartImage();
     chart.setPixelColor(10, 20, Qt::white);
     chart.setPixelColor(11, 20, QColor(0, 0, 139));
     const QSize logical(623, 465);
