@@ -366,7 +366,7 @@ void TRainForm::IntroTabSheetShow()
     const bool analysis = mInputSheet->analysisChosen();
     DMQuellow.Analysis = analysis;
     DMQuellow.ModeTag = analysis ? " Ana" : " Pre";
-    mInputSheet->ShowAlfaCalc(!analysis);
+    mInputSheet->showAlfaCalc(!analysis);
     ShowStatus(IntroStatus);
     mInputSaveAction->setEnabled(false);
     mGraphSaveAction->setEnabled(false);
@@ -389,7 +389,7 @@ void TRainForm::InputTabSheetShow()
     mGraphicsPage->SourceReady = false;
     HideCommentWindow();
     if (!mInputSheet->DataShown)
-        mInputSheet->ResetInputSheet();
+        mInputSheet->resetInputSheet();
 }
 
 void TRainForm::GraphicsTabSheetShow()

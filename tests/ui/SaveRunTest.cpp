@@ -360,7 +360,7 @@ void SaveRunTest::failuresStopInOrder()
         PasteFile(form, "sheet-analysis.tsv");
     }
     Box(form, "EscapeEdit")->setText(escapeBox);
-    Sheet(form)->SetCellText(col, row, cell);
+    Sheet(form)->setCellText(col, row, cell);
     const QString input = dir.filePath(QStringLiteral("x.inp"));
     dialogs.SaveNames = {cancel ? QString() : input};
     dialogs.Messages.clear();
@@ -425,8 +425,8 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
     TScriptedDialogs dialogs;
     TRainForm form;
     PreparePrediction(form);
-    Sheet(form)->SetCellText(1, 4, QString());           // row 5: no rain
-    Sheet(form)->SetCellText(2, 9, QStringLiteral(" ")); // row 10: no escape rate
+    Sheet(form)->setCellText(1, 4, QString());           // row 5: no rain
+    Sheet(form)->setCellText(2, 9, QStringLiteral(" ")); // row 10: no escape rate
     const QString input = dir.filePath(QStringLiteral("gaps.inp"));
     dialogs.SaveNames = {input};
     form.InputSaveActionExecute();
@@ -439,9 +439,9 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
 
     QCOMPARE(Grid(form)->rowCount(), 28);
     QCOMPARE(Box(form, "NrOfDataEdit")->text(), QStringLiteral("28"));
-    QCOMPARE(Sheet(form)->CellText(0, 4), QStringLiteral("6"));
-    QCOMPARE(Sheet(form)->CellText(0, 8), QStringLiteral("11"));
-    QCOMPARE(Sheet(form)->CellText(0, 27), QStringLiteral("30"));
+    QCOMPARE(Sheet(form)->cellText(0, 4), QStringLiteral("6"));
+    QCOMPARE(Sheet(form)->cellText(0, 8), QStringLiteral("11"));
+    QCOMPARE(Sheet(form)->cellText(0, 27), QStringLiteral("30"));
     QCOMPARE(DMQuellow.NrOfData, 28);
     QCOMPARE(DMQuellow.Time[4], 6.0);
     QCOMPARE(Sheet(form)->ValidCount, 28);
@@ -453,10 +453,10 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
     QCOMPARE(dialogs.Messages.first(),
              QStringLiteral(" Add data in the last cells at the end of the column"));
     QCOMPARE(Grid(form)->rowCount(), 30);
-    QCOMPARE(Sheet(form)->CellText(0, 27), QStringLiteral("30"));
+    QCOMPARE(Sheet(form)->cellText(0, 27), QStringLiteral("30"));
     for (int row = 28; row < 30; ++row)
         for (int col = 0; col < 3; ++col)
-            QCOMPARE(Sheet(form)->CellText(col, row), QStringLiteral("0"));
+            QCOMPARE(Sheet(form)->cellText(col, row), QStringLiteral("0"));
     QCOMPARE(DMQuellow.Time[28], 0.0);
     QCOMPARE(DMQuellow.Rain[29], 0.0);
 }
@@ -547,14 +547,14 @@ void SaveRunTest::openInputFillsTheSheet()
     if (analysis) {
         QStringList cells;
         for (int col = 0; col < 4; ++col)
-            cells << Sheet(form)->CellText(col, 0);
+            cells << Sheet(form)->cellText(col, 0);
         QCOMPARE(cells.join('|'), firstRow);
         QVERIFY(!form.findChild<QLabel *>("TryMemo")->isHidden());
     } else {
         QCOMPARE(Box(form, "A1coeffEdit")->text(), FloatToStr(ModelValues.A1));
         QCOMPARE(Box(form, "PorosityEdit")->text(), FloatToStr(DMQuellow.Porosity));
-        QCOMPARE(Sheet(form)->CellText(0, 0), FloatToStr(DMQuellow.Time[0]));
-        QCOMPARE(Sheet(form)->CellText(2, DMQuellow.NrOfData - 1),
+        QCOMPARE(Sheet(form)->cellText(0, 0), FloatToStr(DMQuellow.Time[0]));
+        QCOMPARE(Sheet(form)->cellText(2, DMQuellow.NrOfData - 1),
                  FloatToStr(DMQuellow.Escape[DMQuellow.NrOfData - 1]));
     }
 }

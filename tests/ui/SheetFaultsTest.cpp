@@ -145,7 +145,7 @@ void SheetFaultsTest::refusalsSelectTheOffendingCell()
     TRainForm form;
     OpenFreshSheet(form);
     Sheet(form)->StringGrid1SetEditText(0, 0, Analysis30Rows());
-    Sheet(form)->SetCellText(col, row, cell);
+    Sheet(form)->setCellText(col, row, cell);
     Grid(form)->setCurrentCell(0, 0);
     QVERIFY(SaveRun(form, dialogs, dir, "refused").isEmpty());
     QCOMPARE(dialogs.Messages, QStringList{message});
@@ -161,7 +161,7 @@ void SheetFaultsTest::negativeEscapeRateMayRunAPrediction()
     OpenFreshSheet(form);
     Child<QComboBox>(form, "OptionComboBox")->setCurrentIndex(1);
     Sheet(form)->StringGrid1SetEditText(0, 0, FileText(DataPath("sheet-prediction.tsv")));
-    Sheet(form)->SetCellText(2, 4, QStringLiteral("-0.5"));
+    Sheet(form)->setCellText(2, 4, QStringLiteral("-0.5"));
     for (const char *name : {"A1coeffEdit", "B1valueEdit", "A2CoeffEdit", "B2ValueEdit"})
         Box(form, name)->setText(QStringLiteral("0.05"));
     const QStringList lines = SaveRun(form, dialogs, dir, "pred");
@@ -190,7 +190,7 @@ void SheetFaultsTest::numbersAreNeverInExponentForm()
     Sheet(form)->StringGrid1SetEditText(0, 0, text);
     Child<QComboBox>(form, "OptionComboBox")->setCurrentIndex(1);
     Child<QComboBox>(form, "OptionComboBox")->setCurrentIndex(0);
-    QCOMPARE(Sheet(form)->CellText(0, 0), QStringLiteral("100000"));
+    QCOMPARE(Sheet(form)->cellText(0, 0), QStringLiteral("100000"));
     QVERIFY(Sheet(form)->HandlePasteMultiCell(1, 0, QStringLiteral("2\r\n")));
 }
 
@@ -201,26 +201,26 @@ void SheetFaultsTest::typedValuesSurviveOptionAndSizeChanges()
     OpenFreshSheet(form);
     TInputSheetPage *sheet = Sheet(form);
     sheet->StringGrid1SetEditText(0, 0, Analysis30Rows());
-    sheet->SetCellText(1, 3, QStringLiteral("7,5"));
+    sheet->setCellText(1, 3, QStringLiteral("7,5"));
     sheet->StringGrid1SetEditText(1, 3, QStringLiteral("7,5"));
     auto *options = Child<QComboBox>(form, "OptionComboBox");
 
     options->setCurrentIndex(1);
     QCOMPARE(Grid(form)->columnCount(), 3);
-    QCOMPARE(sheet->CellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(sheet->cellText(1, 3), QStringLiteral("7,5"));
     options->setCurrentIndex(0);
-    QCOMPARE(sheet->CellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(sheet->cellText(1, 3), QStringLiteral("7,5"));
     // The runoff column comes back as it was.
-    QCOMPARE(sheet->CellText(3, 0), QStringLiteral("0.97"));
-    QCOMPARE(sheet->CellText(3, 29), QStringLiteral("0.61"));
+    QCOMPARE(sheet->cellText(3, 0), QStringLiteral("0.97"));
+    QCOMPARE(sheet->cellText(3, 29), QStringLiteral("0.61"));
 
     Box(form, "NrOfDataEdit")->setText(QStringLiteral("35"));
     LeaveBox(form, "NrOfDataEdit");
     QCOMPARE(Grid(form)->rowCount(), 35);
-    QCOMPARE(sheet->CellText(1, 3), QStringLiteral("7,5"));
-    QCOMPARE(sheet->CellText(0, 29), QStringLiteral("30"));
-    QCOMPARE(sheet->CellText(0, 34), QStringLiteral("0"));
-    QCOMPARE(sheet->CellText(3, 34), QStringLiteral("0"));
+    QCOMPARE(sheet->cellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(sheet->cellText(0, 29), QStringLiteral("30"));
+    QCOMPARE(sheet->cellText(0, 34), QStringLiteral("0"));
+    QCOMPARE(sheet->cellText(3, 34), QStringLiteral("0"));
 }
 
 void SheetFaultsTest::clearAllLeavesNothingStale()
@@ -237,7 +237,7 @@ void SheetFaultsTest::clearAllLeavesNothingStale()
     QCOMPARE(Grid(form)->rowCount(), 15);
     for (int row = 0; row < 15; ++row)
         for (int col = 0; col < 4; ++col)
-            QCOMPARE(Sheet(form)->CellText(col, row), QStringLiteral("0"));
+            QCOMPARE(Sheet(form)->cellText(col, row), QStringLiteral("0"));
 }
 
 void SheetFaultsTest::optionFollowsThePastedColumns()
