@@ -449,24 +449,24 @@ void TInputSheetPage::resetInputSheet()
 
 void TInputSheetPage::fillReservoirBoxes()
 {
-    mMaxStorEdit->setText(FloatToStr(DMQuellow.MaxStor));
-    mInitStorEdit->setText(FloatToStr(DMQuellow.InitStor));
-    mEscapeEdit->setText(FloatToStr(DMQuellow.MaxEscape));
+    mMaxStorEdit->setText(floatToStr(DMQuellow.MaxStor));
+    mInitStorEdit->setText(floatToStr(DMQuellow.InitStor));
+    mEscapeEdit->setText(floatToStr(DMQuellow.MaxEscape));
 }
 
 void TInputSheetPage::fillPredictionBoxes()
 {
     auto &dm = DMQuellow;
-    mA1coeffEdit->setText(FloatToStr(ModelValues.A1));
-    mA2CoeffEdit->setText(FloatToStr(ModelValues.A2));
-    mB1valueEdit->setText(FloatToStr(ModelValues.B1));
-    mB2ValueEdit->setText(FloatToStr(ModelValues.B2));
-    mInitRunEdit->setText(FloatToStr(dm.InitRun));
-    mInitLevelEdit->setText(FloatToStr(dm.InitLevel));
+    mA1coeffEdit->setText(floatToStr(ModelValues.A1));
+    mA2CoeffEdit->setText(floatToStr(ModelValues.A2));
+    mB1valueEdit->setText(floatToStr(ModelValues.B1));
+    mB2ValueEdit->setText(floatToStr(ModelValues.B2));
+    mInitRunEdit->setText(floatToStr(dm.InitRun));
+    mInitLevelEdit->setText(floatToStr(dm.InitLevel));
     if (dm.Porosity == 0)
         dm.Porosity = 10;
-    mPorosityEdit->setText(FloatToStr(dm.Porosity));
-    mDivideEdit->setText(FloatToStr(ModelValues.Divide));
+    mPorosityEdit->setText(floatToStr(dm.Porosity));
+    mDivideEdit->setText(floatToStr(ModelValues.Divide));
 }
 
 void TInputSheetPage::fillCellsFromModel(int rows)
@@ -474,11 +474,11 @@ void TInputSheetPage::fillCellsFromModel(int rows)
     const auto &dm = DMQuellow;
     for (int row = 0; row < rows; ++row) {
         mGrid->setRowHeight(row, RowHeight);
-        setCellText(0, row, FloatToStr(dm.Time[row]));
-        setCellText(1, row, FloatToStr(dm.Rain[row]));
-        setCellText(2, row, FloatToStr(dm.Escape[row]));
+        setCellText(0, row, floatToStr(dm.Time[row]));
+        setCellText(1, row, floatToStr(dm.Rain[row]));
+        setCellText(2, row, floatToStr(dm.Escape[row]));
         if (dm.Analysis)
-            setCellText(3, row, FloatToStr(dm.Runoff[row]));
+            setCellText(3, row, floatToStr(dm.Runoff[row]));
     }
 }
 
@@ -681,7 +681,7 @@ void TInputSheetPage::ClearButtonClick()
                            mInitLevelEdit, mMaxStorEdit, mInitStorEdit, mTitle1Edit, mTitle2Edit})
         box->clear();
     // The escape box keeps the model's number: it fills rows without an escape rate.
-    mEscapeEdit->setText(FloatToStr(dm.MaxEscape));
+    mEscapeEdit->setText(floatToStr(dm.MaxEscape));
     mPorosityEdit->setText(QStringLiteral(" 5 "));
     showDataCount(FreshRows);
     mGrid->setRowCount(FreshRows);

@@ -313,7 +313,7 @@ void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers()
     TScriptedDialogs dialogs;
     TRainForm form;
     OpenFreshSheet(form);
-    form.ShowTab(TRainForm::TTab::Intro);
+    form.showTab(TRainForm::TTab::Intro);
     QString text;
     for (int row = 0; row < 15; ++row)
         text += (row == 6 ? line : QStringLiteral("%1\t1\t0.1\t2").arg(row + 1)) +
@@ -321,7 +321,7 @@ void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers()
     Sheet(form)->StringGrid1SetEditText(0, 0, text);
     QCOMPARE(dialogs.Messages,
              QStringList{"An insufficient number of data has been pasted more data are needed."});
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Input);
 }
 
 void InputSheetTest::pasteOfFewerRowsAsksToKeepTheOriginalNumber()

@@ -24,7 +24,7 @@ QLineEdit *Box(TRainForm &form, const char *name)
 }
 
 /// Save/Run into dir/name.inp; the file's lines (CR LF split) or none when nothing was saved.
-QStringList SaveRun(TRainForm &form, TScriptedDialogs &dialogs, const QTemporaryDir &dir,
+QStringList saveRun(TRainForm &form, TScriptedDialogs &dialogs, const QTemporaryDir &dir,
                     const char *name)
 {
     const QString input = dir.filePath(QLatin1String(name) + QStringLiteral(".inp"));
@@ -77,7 +77,7 @@ void SheetFaultsTest::storageBoxesAreWhatTheRunUses()
     Sheet(form)->StringGrid1SetEditText(0, 0, Analysis30Rows());
     Box(form, "MaxStorEdit")->setText(QStringLiteral("70"));
     Box(form, "InitStorEdit")->setText(QStringLiteral("12,5"));
-    const QStringList lines = SaveRun(form, dialogs, dir, "boxes");
+    const QStringList lines = saveRun(form, dialogs, dir, "boxes");
     QVERIFY(lines.size() > 10);
     QCOMPARE(lines[7], QStringLiteral(" Maximum dead storage:    70.00"));
     QCOMPARE(lines[8], QStringLiteral(" Initial dead storage:    12.50"));
@@ -87,7 +87,7 @@ void SheetFaultsTest::storageBoxesAreWhatTheRunUses()
     Button(form, "ClearButton")->click();
     Sheet(form)->StringGrid1SetEditText(0, 0, Analysis30Rows());
     dialogs.Messages.clear();
-    QVERIFY(SaveRun(form, dialogs, dir, "cleared").isEmpty());
+    QVERIFY(saveRun(form, dialogs, dir, "cleared").isEmpty());
     QCOMPARE(dialogs.Messages, QStringList{"The maximum storage is not a valid real"});
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("cleared.out"))));
 
@@ -95,7 +95,7 @@ void SheetFaultsTest::storageBoxesAreWhatTheRunUses()
     Box(form, "MaxStorEdit")->setText(QStringLiteral("90"));
     Box(form, "InitStorEdit")->setText(QStringLiteral("-4"));
     dialogs.Messages.clear();
-    QVERIFY(SaveRun(form, dialogs, dir, "negative").isEmpty());
+    QVERIFY(saveRun(form, dialogs, dir, "negative").isEmpty());
     QCOMPARE(dialogs.Messages, QStringList{"The initial storage must be >= 0"});
     QCOMPARE(Box(form, "InitStorEdit")->text(), QStringLiteral("0"));
 }
@@ -147,7 +147,7 @@ void SheetFaultsTest::refusalsSelectTheOffendingCell()
     Sheet(form)->StringGrid1SetEditText(0, 0, Analysis30Rows());
     Sheet(form)->setCellText(col, row, cell);
     Grid(form)->setCurrentCell(0, 0);
-    QVERIFY(SaveRun(form, dialogs, dir, "refused").isEmpty());
+    QVERIFY(saveRun(form, dialogs, dir, "refused").isEmpty());
     QCOMPARE(dialogs.Messages, QStringList{message});
     QCOMPARE(Grid(form)->currentRow(), row);
     QCOMPARE(Grid(form)->currentColumn(), col);
@@ -164,20 +164,20 @@ void SheetFaultsTest::negativeEscapeRateMayRunAPrediction()
     Sheet(form)->setCellText(2, 4, QStringLiteral("-0.5"));
     for (const char *name : {"A1coeffEdit", "B1valueEdit", "A2CoeffEdit", "B2ValueEdit"})
         Box(form, name)->setText(QStringLiteral("0.05"));
-    const QStringList lines = SaveRun(form, dialogs, dir, "pred");
+    const QStringList lines = saveRun(form, dialogs, dir, "pred");
     QVERIFY2(!lines.isEmpty(), qPrintable(dialogs.Messages.join('|')));
     QCOMPARE(lines[27], QStringLiteral("    5         5.00  0.0E+0000 -5.0E-0001"));
 }
 
 void SheetFaultsTest::numbersAreNeverInExponentForm()
 {
-    QCOMPARE(FloatToStr(100000), QStringLiteral("100000"));
-    QCOMPARE(FloatToStr(0.0001), QStringLiteral("0.0001"));
-    QCOMPARE(FloatToStr(-1.5e-7), QStringLiteral("-0.00000015"));
-    QCOMPARE(FloatToStr(1e21), QStringLiteral("1000000000000000000000"));
-    QCOMPARE(FloatToStr(0.1), QStringLiteral("0.1"));
+    QCOMPARE(floatToStr(100000), QStringLiteral("100000"));
+    QCOMPARE(floatToStr(0.0001), QStringLiteral("0.0001"));
+    QCOMPARE(floatToStr(-1.5e-7), QStringLiteral("-0.00000015"));
+    QCOMPARE(floatToStr(1e21), QStringLiteral("1000000000000000000000"));
+    QCOMPARE(floatToStr(0.1), QStringLiteral("0.1"));
     DecimalSeparator = ',';
-    QCOMPARE(FloatToStr(2.5e-5), QStringLiteral("0,000025"));
+    QCOMPARE(floatToStr(2.5e-5), QStringLiteral("0,000025"));
     DecimalSeparator = '.';
 
     // A time of 100000 that went through the sheet reads back as a whole number.
@@ -293,7 +293,7 @@ void SheetFaultsTest::tabBarAndPageStayInStep()
     // A click on another tab goes there.
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(3).center());
     QApplication::processEvents();
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
     QCOMPARE(bar->currentIndex(), 3);
 }
 
