@@ -124,6 +124,8 @@ protected:
 private:
     void FormCreate();
     void createMenus();
+    void createFileMenu();
+    void createEditMenu();
     void createInputSheet();
     void showInputTab();
     void createOutputSheet(QWidget *page);
