@@ -133,13 +133,13 @@ bool TAlfaForm::eventFilter(QObject *watched, QEvent *event)
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             for (int i = 0; i < UAlfaCalc::InputCount; ++i)
                 if (watched == mInputs[i])
-                    EditExit(i);
+                    editExit(i);
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TAlfaForm::EditExit(int index)
+void TAlfaForm::editExit(int index)
 {
     QLineEdit *edit = mInputs[index];
     const QString text = edit->text();
@@ -197,7 +197,7 @@ void TAlfaForm::Button1Click()
     mBEdit->setText(b);
     // A divide of 0 puts every runoff above it: the first pair applies throughout.
     const QString zero = QStringLiteral(" 0");
-    emit ResultsCalculated({a, zero, b, zero, zero, q(porosityText())});
+    emit resultsCalculated({a, zero, b, zero, zero, q(porosityText())});
     Dialogs().ShowMessage(message);
 }
 
@@ -205,7 +205,7 @@ void TAlfaForm::showEvent(QShowEvent *event)
 {
     // The window opens whole on the screen, whatever the screen's size.
     if (!event->spontaneous())
-        FitOnScreen(*this);
+        fitOnScreen(*this);
     QWidget::showEvent(event);
 }
 

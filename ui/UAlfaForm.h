@@ -27,7 +27,7 @@ public:
 
 signals:
     /// "Calculate" succeeded: the texts for the input sheet's alpha and porosity boxes.
-    void ResultsCalculated(const quellow::TAlfaResults &results);
+    void resultsCalculated(const quellow::TAlfaResults &results);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -35,7 +35,7 @@ protected:
 
 private:
     /// The exit check of input box index (0 = Ka .. 5 = L).
-    void EditExit(int index);
+    void editExit(int index);
     /// Empties the results; runs on every change of an input box.
     void ClearResults();
     /// "Calculate".

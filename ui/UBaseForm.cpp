@@ -8,7 +8,7 @@
 
 namespace quellow {
 
-void LeaveTextRoom(QPushButton &button)
+void leaveTextRoom(QPushButton &button)
 {
     constexpr int Margin = 12;
     const QString text = QString(button.text()).remove(QLatin1Char('&'));
@@ -16,7 +16,7 @@ void LeaveTextRoom(QPushButton &button)
     button.setMinimumWidth(qMax(button.minimumWidth(), needed));
 }
 
-void FitOnScreen(QWidget &window)
+void fitOnScreen(QWidget &window)
 {
     const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -61,7 +61,7 @@ bool TBaseForm::event(QEvent *event)
     return QMainWindow::event(event);
 }
 
-QString TBaseForm::StatusText() const
+QString TBaseForm::statusText() const
 {
     return statusBar()->currentMessage();
 }

@@ -9,11 +9,11 @@ namespace quellow {
 /// Makes a window that is about to be shown fit the available area of its screen, title bar
 /// and borders included: no larger than the area, and placed inside it (centred on the screen
 /// when it would reach past an edge).
-void FitOnScreen(QWidget &window);
+void fitOnScreen(QWidget &window);
 
 /// Widens a button so that its text keeps a margin on either side, whatever the style's
 /// own padding.
-void LeaveTextRoom(QPushButton &button);
+void leaveTextRoom(QPushButton &button);
 
 /// A window with a one-line status bar; the main window and the finish window derive from it.
 class TBaseForm : public QMainWindow
@@ -26,7 +26,7 @@ public:
     /// Puts text on the status bar and repaints it at once.
     void ShowStatus(const QString &text);
     /// The text on the status bar.
-    QString StatusText() const;
+    QString statusText() const;
 
 protected:
     /// The status bar shows the window's hint only: passing over a menu does not wipe it.

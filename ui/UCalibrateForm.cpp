@@ -62,7 +62,7 @@ QString figure(double value, int decimals)
 
 } // namespace
 
-THydrograph CalibrationHydrograph(const URainRun::TAnalysisInput &input,
+THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
                                   const UCalibration::TParameters &calibrated)
 {
     THydrograph h;
@@ -190,7 +190,7 @@ TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrog
 
 // ---- The search off the user-interface thread -----------------------------------------------
 
-UCalibration::TCalibrationRun RunCalibration(QWidget *parent, const URainRun::TAnalysisInput &input,
+UCalibration::TCalibrationRun runCalibration(QWidget *parent, const URainRun::TAnalysisInput &input,
                                              const UCalibration::TOptions &given)
 {
     std::atomic<bool> cancel{false};

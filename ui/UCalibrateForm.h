@@ -19,7 +19,7 @@ struct THydrograph
 };
 
 /// The hydrographs of input at its start values and with the calibrated parameters.
-THydrograph CalibrationHydrograph(const URainRun::TAnalysisInput &input,
+THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
                                   const UCalibration::TParameters &calibrated);
 
 /// Draws the three runoff series against time.
@@ -50,7 +50,7 @@ public:
 
 /// Calibrates input on a thread of its own while a progress dialog with "Cancel" keeps the
 /// window responsive. The messages of the calibration are shown afterwards through Dialogs().
-UCalibration::TCalibrationRun RunCalibration(QWidget *parent, const URainRun::TAnalysisInput &input,
+UCalibration::TCalibrationRun runCalibration(QWidget *parent, const URainRun::TAnalysisInput &input,
                                              const UCalibration::TOptions &options = {});
 
 } // namespace quellow

@@ -52,7 +52,7 @@ void TCommentForm::showEvent(QShowEvent *event)
 {
     // The window opens whole on the screen, whatever the screen's size.
     if (!event->spontaneous())
-        FitOnScreen(*this);
+        fitOnScreen(*this);
     QWidget::showEvent(event);
 }
 

@@ -51,7 +51,7 @@ void TFinishForm::closeEvent(QCloseEvent *event)
     event->accept();
     if (!mFinished) {
         mFinished = true;
-        emit Finished();
+        emit finished();
     }
 }
 

@@ -7,7 +7,7 @@ class QPlainTextEdit;
 namespace quellow {
 
 /// "Quellow finish": the window through which the program ends. Its "Finish" button, and
-/// closing it, emit Finished(); main() ends the program on that signal.
+/// closing it, emit finished(); main() ends the program on that signal.
 class TFinishForm : public TBaseForm
 {
     Q_OBJECT
@@ -16,7 +16,7 @@ public:
     explicit TFinishForm(QWidget *parent = nullptr);
 
 signals:
-    void Finished();
+    void finished();
 
 protected:
     void showEvent(QShowEvent *event) override;

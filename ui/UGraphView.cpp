@@ -12,7 +12,7 @@ TGraphView::TGraphView(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void TGraphView::SetImage(const QImage &image)
+void TGraphView::setImage(const QImage &image)
 {
     mImage = image;
     mScaled = QImage();
@@ -21,7 +21,7 @@ void TGraphView::SetImage(const QImage &image)
     update();
 }
 
-QRect TGraphView::ShownRect() const
+QRect TGraphView::shownRect() const
 {
     if (mImage.isNull())
         return {};
@@ -31,7 +31,7 @@ QRect TGraphView::ShownRect() const
     return QRect(QPoint(0, 0), size);
 }
 
-QImage TGraphView::ScaleForScreen(const QImage &image, QSize logicalSize, qreal ratio)
+QImage TGraphView::scaleForScreen(const QImage &image, QSize logicalSize, qreal ratio)
 {
     if (image.isNull() || logicalSize.isEmpty())
         return {};
@@ -60,12 +60,12 @@ QImage TGraphView::ScaleForScreen(const QImage &image, QSize logicalSize, qreal 
 
 void TGraphView::paintEvent(QPaintEvent *)
 {
-    const QRect shown = ShownRect();
+    const QRect shown = shownRect();
     if (shown.isEmpty())
         return;
     const qreal ratio = devicePixelRatioF();
     if (mScaled.isNull() || mScaledSize != shown.size() || mScaledRatio != ratio) {
-        mScaled = ScaleForScreen(mImage, shown.size(), ratio);
+        mScaled = scaleForScreen(mImage, shown.size(), ratio);
         mScaledSize = shown.size();
         mScaledRatio = ratio;
     }

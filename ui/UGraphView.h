@@ -19,15 +19,15 @@ class TGraphView : public QWidget
 public:
     explicit TGraphView(QWidget *parent = nullptr);
 
-    void SetImage(const QImage &image);
-    const QImage &Image() const { return mImage; }
+    void setImage(const QImage &image);
+    const QImage &image() const { return mImage; }
 
     /// The rectangle, in logical pixels of the view, in which the image is shown.
-    QRect ShownRect() const;
+    QRect shownRect() const;
 
     /// The image as painted on a screen with devicePixelRatio ratio into a logical size of
     /// logicalSize pixels (the returned image carries ratio as its own device pixel ratio).
-    static QImage ScaleForScreen(const QImage &image, QSize logicalSize, qreal ratio);
+    static QImage scaleForScreen(const QImage &image, QSize logicalSize, qreal ratio);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

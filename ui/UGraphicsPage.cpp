@@ -69,7 +69,7 @@ void placeButtonRow(std::initializer_list<std::pair<QPushButton *, QRect>> row)
 {
     int right = ButtonRowRight;
     for (const auto &[btn, place] : row) {
-        LeaveTextRoom(*btn);
+        leaveTextRoom(*btn);
         const int width = qMax(place.width(), btn->minimumWidth());
         const int left = qMin(place.left(), right - width);
         btn->setGeometry(left, place.top(), width, place.height());
@@ -109,7 +109,7 @@ QPushButton *goButton(QWidget *panel, const char *name)
     QFont font = result->font();
     font.setBold(true);
     result->setFont(font);
-    LeaveTextRoom(*result);
+    leaveTextRoom(*result);
     result->setGeometry(QRect(
         GoPlace.topLeft(), QSize(qMax(GoPlace.width(), result->minimumWidth()), GoPlace.height())));
     return result;
@@ -216,7 +216,7 @@ void TGraphicsPage::GraphicsTabSheetShow()
     ShowGraphicsTab();
 }
 
-void TGraphicsPage::ShowPanels(bool analysis, bool prediction)
+void TGraphicsPage::showPanels(bool analysis, bool prediction)
 {
     mPanel1->setVisible(analysis);
     mPanel3->setVisible(prediction);
@@ -230,10 +230,10 @@ void TGraphicsPage::ShowGraphicsTab()
     if (SourceReady && DMQuellow.ReadOutputHeader()) {
         // An analysis output has its dashes on line 15, a prediction output has not.
         const bool analysis = DMQuellow.OutTag == "----";
-        ShowPanels(analysis, !analysis);
+        showPanels(analysis, !analysis);
     } else {
         // Without a readable output file there is nothing to choose from.
-        ShowPanels(false, false);
+        showPanels(false, false);
     }
     mSeeGraphButton->show();
     if (!DMQuellow.Analysis)
@@ -279,7 +279,7 @@ void TGraphicsPage::GoButton1Click()
     if (kind == 0)
         return;
     // The comment explains the recharge-runoff curve, so it comes with that chart only.
-    if (GoTail(kind) && kind == 8)
+    if (goTail(kind) && kind == 8)
         mCommentButton->setEnabled(true);
 }
 
@@ -294,10 +294,10 @@ void TGraphicsPage::GoButton3Click()
         kind = 4;
     if (kind == 0)
         return;
-    GoTail(kind);
+    goTail(kind);
 }
 
-bool TGraphicsPage::GoTail(int kind)
+bool TGraphicsPage::goTail(int kind)
 {
     // Every "Go" reads the output file anew. When it cannot be read, its message has been
     // shown and nothing is drawn: the panel stays for another choice. The alpha chart always
@@ -320,10 +320,10 @@ bool TGraphicsPage::GoTail(int kind)
     if (!drawn)
         return false;
     GraphKind = static_cast<std::uint8_t>(kind);
-    ShowPanels(false, false);
+    showPanels(false, false);
     mSelectButton->setEnabled(true);
     mGraphSaveAction->setEnabled(true);
-    mGraphImage->SetImage(image);
+    mGraphImage->setImage(image);
     mPictureImage->hide();
     mGraphImage->show();
     return true;
@@ -357,7 +357,7 @@ void TGraphicsPage::GraphOpenActionExecute()
     const bool selectEnabled = mSelectButton->isEnabled();
     const bool saveEnabled = mGraphSaveAction->isEnabled();
     mGraphSaveAction->setEnabled(false);
-    ShowPanels(false, false);
+    showPanels(false, false);
     mSelectButton->setEnabled(false);
 
     const QString path = Dialogs().OpenFileName(
@@ -377,7 +377,7 @@ void TGraphicsPage::GraphOpenActionExecute()
     QImage picture;
     if (!reader.read(&picture)) {
         message("The graph file \"" + dm.FileName + "\" could not be read as a picture.");
-        ShowPanels(analysisPanel, predictionPanel);
+        showPanels(analysisPanel, predictionPanel);
         mSelectButton->setEnabled(selectEnabled);
         mGraphSaveAction->setEnabled(saveEnabled);
         return;
@@ -387,11 +387,11 @@ void TGraphicsPage::GraphOpenActionExecute()
     // From another tab the page comes to the front first (its show handler runs then).
     emit showRequested();
     // A picture is shown alone: no choice, nothing to save again.
-    ShowPanels(false, false);
+    showPanels(false, false);
     mSelectButton->setEnabled(false);
     mGraphSaveAction->setEnabled(false);
     mGraphImage->hide();
-    mPictureImage->SetImage(picture);
+    mPictureImage->setImage(picture);
     mPictureImage->show();
     hideComment();
 }
@@ -399,7 +399,7 @@ void TGraphicsPage::GraphOpenActionExecute()
 void TGraphicsPage::GraphSaveActionExecute()
 {
     // Only a chart drawn here can be saved.
-    if (!mGraphSaveAction->isEnabled() || mGraphImage->Image().isNull())
+    if (!mGraphSaveAction->isEnabled() || mGraphImage->image().isNull())
         return;
     QString path = Dialogs().SaveFileName(
         {QStringLiteral("Image files (*.bmp);;PNG images (*.png)"), QStringLiteral("bmp"),
@@ -414,7 +414,7 @@ void TGraphicsPage::GraphSaveActionExecute()
     if (fileExists(name) && !DMQuellow.Confirm(OverwriteQuestion))
         return;
     std::string error;
-    if (!UChartDrawing::saveChartImage(mGraphImage->Image(), name, error)) {
+    if (!UChartDrawing::saveChartImage(mGraphImage->image(), name, error)) {
         message(error);
         return;
     }

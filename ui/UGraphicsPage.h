@@ -28,7 +28,7 @@ public:
     bool SourceReady = false;   ///< an output file is ready for the graph panels
     std::uint8_t GraphKind = 1; ///< the chart last chosen, 1 to 8
 
-    void SetCommentForm(TCommentForm *form) { mCommentForm = form; }
+    void setCommentForm(TCommentForm *form) { mCommentForm = form; }
     /// The File menu's "Open &Graph" and "Save g&Raph"; the page's buttons run them.
     QAction *GraphOpenAction() const { return mGraphOpenAction; }
     QAction *GraphSaveAction() const { return mGraphSaveAction; }
@@ -62,12 +62,12 @@ signals:
 private:
     void createButtons();
     void createPanels();
-    void ShowPanels(bool analysis, bool prediction);
+    void showPanels(bool analysis, bool prediction);
 
     void GoButton1Click();
     void GoButton3Click();
     /// Draws chart kind from the output file; true when it is on view.
-    bool GoTail(int kind);
+    bool goTail(int kind);
     void SelectButtonClick();
     void CommentButtonClick();
     void GraphOpenActionExecute();

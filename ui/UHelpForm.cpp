@@ -83,7 +83,7 @@ void THelpForm::showEvent(QShowEvent *event)
 {
     // The window opens whole on the screen, whatever the screen's size.
     if (!event->spontaneous())
-        FitOnScreen(*this);
+        fitOnScreen(*this);
     QWidget::showEvent(event);
 }
 

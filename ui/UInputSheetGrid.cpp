@@ -94,7 +94,7 @@ private:
         if (!UClipboardBlock::IsBlock(text.toStdString())) {
             // The cell holds what its editor shows at every moment, so an action started while
             // the editor is still open (a menu, a shortcut) reads what was typed.
-            mPage->SetCellText(col, row, text);
+            mPage->setCellText(col, row, text);
             mPage->StringGrid1SetEditText(col, row, text);
             return;
         }
@@ -172,7 +172,7 @@ void TInputSheetPage::gridContextMenu(const QPoint &pos)
 
 // ---- Cells ---------------------------------------------------------------------------------
 
-QString TInputSheetPage::CellText(int col, int row) const
+QString TInputSheetPage::cellText(int col, int row) const
 {
     if (row < 0 || col < 0 || row >= mGrid->rowCount() || col >= mGrid->columnCount())
         return {};
@@ -180,7 +180,7 @@ QString TInputSheetPage::CellText(int col, int row) const
     return item ? item->text() : QString();
 }
 
-void TInputSheetPage::SetCellText(int col, int row, const QString &text)
+void TInputSheetPage::setCellText(int col, int row, const QString &text)
 {
     if (row < 0 || col < 0 || row >= mGrid->rowCount() || col >= mGrid->columnCount())
         return;
@@ -206,7 +206,7 @@ void TInputSheetPage::selectCell(int col, int row)
 void TInputSheetPage::StringGrid1SetEditText(int col, int row, const QString &text)
 {
     if (UClipboardBlock::IsBlock(text.toStdString())) {
-        const TPasteResult result = PasteCells(col, row, text);
+        const TPasteResult result = pasteCells(col, row, text);
         if (result != TPasteResult::Done) {
             if (result == TPasteResult::Unreadable)
                 message(PasteFailed);
@@ -222,10 +222,10 @@ void TInputSheetPage::StringGrid1SetEditText(int col, int row, const QString &te
 
 bool TInputSheetPage::HandlePasteMultiCell(int col, int row, const QString &text)
 {
-    return PasteCells(col, row, text) == TPasteResult::Done;
+    return pasteCells(col, row, text) == TPasteResult::Done;
 }
 
-TInputSheetPage::TPasteResult TInputSheetPage::PasteCells(int col, int row, const QString &text)
+TInputSheetPage::TPasteResult TInputSheetPage::pasteCells(int col, int row, const QString &text)
 {
     auto &dm = DMQuellow;
     if (col < 0 || row < 0 || col >= mGrid->columnCount())
@@ -242,17 +242,17 @@ TInputSheetPage::TPasteResult TInputSheetPage::PasteCells(int col, int row, cons
     const int columns = mGrid->columnCount();
     UClipboardBlock::Spread(block, col, row, columns,
                             [this](int c, int r, const std::string &cell) {
-                                SetCellText(c, r, QString::fromStdString(cell));
+                                setCellText(c, r, QString::fromStdString(cell));
                             });
 
     const int rows = takePastedRowCount(row, pastedRows);
-    SizeModelArrays(rows);
+    sizeModelArrays(rows);
     dm.Analysis = columns != 3;
     dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
     if (!readPastedRows(rows))
         return TPasteResult::Unreadable;
-    ApplyLayout(dm.Analysis);
-    SetOption(dm.Analysis);
+    applyLayout(dm.Analysis);
+    setOption(dm.Analysis);
     PreviousCount = rows;
     return TPasteResult::Done;
 }
@@ -265,7 +265,7 @@ void TInputSheetPage::takePastedMode(int width)
         return;
     const bool analysis = width > 3;
     setGridColumns(analysis ? 4 : 3);
-    ShowAlfaCalc(!analysis);
+    showAlfaCalc(!analysis);
     mInputImage->hide();
 }
 
@@ -291,8 +291,8 @@ bool TInputSheetPage::readPastedRows(int rows)
     auto &dm = DMQuellow;
     for (int r = 0; r < rows; ++r) {
         UClipboardBlock::TSheetRow values;
-        if (!UClipboardBlock::ReadRow(CellText(0, r).toStdString(), CellText(1, r).toStdString(),
-                                      CellText(2, r).toStdString(), CellText(3, r).toStdString(),
+        if (!UClipboardBlock::ReadRow(cellText(0, r).toStdString(), cellText(1, r).toStdString(),
+                                      cellText(2, r).toStdString(), cellText(3, r).toStdString(),
                                       dm.Analysis, values))
             return false;
         dm.Time[r] = values.Time;
@@ -318,7 +318,7 @@ QString TInputSheetPage::selectedCellsText() const
     const QModelIndexList selected = mGrid->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) {
         const QModelIndex current = mGrid->currentIndex();
-        return current.isValid() ? CellText(current.column(), current.row()) : QString();
+        return current.isValid() ? cellText(current.column(), current.row()) : QString();
     }
     int top = selected.first().row(), bottom = top, left = selected.first().column(), right = left;
     for (const QModelIndex &index : selected) {
@@ -328,14 +328,14 @@ QString TInputSheetPage::selectedCellsText() const
         right = qMax(right, index.column());
     }
     if (top == bottom && left == right)
-        return CellText(left, top);
+        return cellText(left, top);
     // A block copies as a spreadsheet does: cells split by tabs, rows ended by line breaks.
     QString text;
     for (int row = top; row <= bottom; ++row) {
         for (int col = left; col <= right; ++col) {
             if (col > left)
                 text += QLatin1Char('\t');
-            text += CellText(col, row);
+            text += cellText(col, row);
         }
         text += QStringLiteral("\r\n");
     }
@@ -349,7 +349,7 @@ void TInputSheetPage::pasteAtCurrentCell(const QString &text)
     if (!current.isValid())
         return;
     if (!UClipboardBlock::IsBlock(text.toStdString()))
-        SetCellText(current.column(), current.row(), text);
+        setCellText(current.column(), current.row(), text);
     StringGrid1SetEditText(current.column(), current.row(), text);
 }
 
@@ -362,7 +362,7 @@ void TInputSheetPage::deleteSelectedCells()
     if (cells.isEmpty())
         return;
     for (const QModelIndex &index : cells)
-        SetCellText(index.column(), index.row(), QString());
+        setCellText(index.column(), index.row(), QString());
     StringGrid1SetEditText(cells.first().column(), cells.first().row(), QString());
 }
 
@@ -374,13 +374,13 @@ bool TInputSheetPage::readRows()
     auto &dm = DMQuellow;
     dm.Title1 = mTitle1Edit->text().toStdString();
     dm.Title2 = mTitle2Edit->text().toStdString();
-    SizeModelArrays(qMax(dm.NrOfData, mGrid->rowCount()) + 1);
+    sizeModelArrays(qMax(dm.NrOfData, mGrid->rowCount()) + 1);
 
     ValidCount = 0;
     for (int i = 0; i < dm.NrOfData; ++i) {
-        const bool complete = !CellText(0, i).trimmed().isEmpty() &&
-                              !CellText(1, i).trimmed().isEmpty() &&
-                              !CellText(2, i).trimmed().isEmpty();
+        const bool complete = !cellText(0, i).trimmed().isEmpty() &&
+                              !cellText(1, i).trimmed().isEmpty() &&
+                              !cellText(2, i).trimmed().isEmpty();
         if (!complete) {
             dm.Remove[i] = true;
             continue;
@@ -388,7 +388,7 @@ bool TInputSheetPage::readRows()
         double values[4] = {};
         const int columns = dm.Analysis ? 4 : 3;
         for (int col = 0; col < columns; ++col) {
-            if (!StringToFloat(CellText(col, i), values[col])) {
+            if (!StringToFloat(cellText(col, i), values[col])) {
                 message("Not all data values in the inputfile are real");
                 selectCell(col, i);
                 return false;

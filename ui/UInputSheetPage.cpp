@@ -142,7 +142,7 @@ TInputSheetPage::TInputSheetPage(QWidget *parent) : QWidget(parent)
     watchBoxes();
     mFileLabel->hide();
     mFileNameEdit->hide();
-    ApplyLayout(true);
+    applyLayout(true);
 }
 
 TInputSheetPage::~TInputSheetPage() = default;
@@ -336,7 +336,7 @@ bool TInputSheetPage::eventFilter(QObject *watched, QEvent *event)
 
 // ---- Layouts -------------------------------------------------------------------------------
 
-void TInputSheetPage::ApplyLayout(bool analysis)
+void TInputSheetPage::applyLayout(bool analysis)
 {
     const TSheetLayout &layout = analysis ? AnalysisLayout : PredictionLayout;
     mGrid->setColumnCount(layout.Columns);
@@ -390,7 +390,7 @@ void TInputSheetPage::placeGridAndButtons()
         button->move(button->x(), buttonTop);
 }
 
-void TInputSheetPage::SetOption(bool analysis)
+void TInputSheetPage::setOption(bool analysis)
 {
     const QSignalBlocker blocker(mOptionComboBox);
     mOptionComboBox->setCurrentIndex(analysis ? 0 : 1);
@@ -401,7 +401,7 @@ bool TInputSheetPage::analysisChosen() const
     return mOptionComboBox->currentIndex() == 0;
 }
 
-void TInputSheetPage::ShowAlfaCalc(bool show)
+void TInputSheetPage::showAlfaCalc(bool show)
 {
     mAlfaButton->setVisible(show);
     mAlfaMemo->setVisible(show);
@@ -422,26 +422,26 @@ void TInputSheetPage::showDataCount(int count)
     mNrOfDataEdit->setText(QString::number(count));
 }
 
-void TInputSheetPage::SizeModelArrays(int rows)
+void TInputSheetPage::sizeModelArrays(int rows)
 {
     DMQuellow.ResizeRows(static_cast<std::size_t>(qMax(rows, 0)));
 }
 
-void TInputSheetPage::ResetInputSheet()
+void TInputSheetPage::resetInputSheet()
 {
     mFileLabel->hide();
     mFileNameEdit->hide();
     DMQuellow.Analysis = true;
     DMQuellow.ModeTag = " Ana";
     DMQuellow.Drainage = false;
-    SetOption(true);
+    setOption(true);
     DMQuellow.NrOfData = FreshRows;
     PreviousCount = FreshRows;
     mGrid->setColumnCount(4);
     mGrid->setRowCount(FreshRows);
-    SizeModelArrays(FreshRows + 1);
-    ShowAlfaCalc(false);
-    ApplyLayout(true);
+    sizeModelArrays(FreshRows + 1);
+    showAlfaCalc(false);
+    applyLayout(true);
     FillInputSheet();
 }
 
@@ -449,24 +449,24 @@ void TInputSheetPage::ResetInputSheet()
 
 void TInputSheetPage::fillReservoirBoxes()
 {
-    mMaxStorEdit->setText(FloatToStr(DMQuellow.MaxStor));
-    mInitStorEdit->setText(FloatToStr(DMQuellow.InitStor));
-    mEscapeEdit->setText(FloatToStr(DMQuellow.MaxEscape));
+    mMaxStorEdit->setText(floatToStr(DMQuellow.MaxStor));
+    mInitStorEdit->setText(floatToStr(DMQuellow.InitStor));
+    mEscapeEdit->setText(floatToStr(DMQuellow.MaxEscape));
 }
 
 void TInputSheetPage::fillPredictionBoxes()
 {
     auto &dm = DMQuellow;
-    mA1coeffEdit->setText(FloatToStr(ModelValues.A1));
-    mA2CoeffEdit->setText(FloatToStr(ModelValues.A2));
-    mB1valueEdit->setText(FloatToStr(ModelValues.B1));
-    mB2ValueEdit->setText(FloatToStr(ModelValues.B2));
-    mInitRunEdit->setText(FloatToStr(dm.InitRun));
-    mInitLevelEdit->setText(FloatToStr(dm.InitLevel));
+    mA1coeffEdit->setText(floatToStr(ModelValues.A1));
+    mA2CoeffEdit->setText(floatToStr(ModelValues.A2));
+    mB1valueEdit->setText(floatToStr(ModelValues.B1));
+    mB2ValueEdit->setText(floatToStr(ModelValues.B2));
+    mInitRunEdit->setText(floatToStr(dm.InitRun));
+    mInitLevelEdit->setText(floatToStr(dm.InitLevel));
     if (dm.Porosity == 0)
         dm.Porosity = 10;
-    mPorosityEdit->setText(FloatToStr(dm.Porosity));
-    mDivideEdit->setText(FloatToStr(ModelValues.Divide));
+    mPorosityEdit->setText(floatToStr(dm.Porosity));
+    mDivideEdit->setText(floatToStr(ModelValues.Divide));
 }
 
 void TInputSheetPage::fillCellsFromModel(int rows)
@@ -474,11 +474,11 @@ void TInputSheetPage::fillCellsFromModel(int rows)
     const auto &dm = DMQuellow;
     for (int row = 0; row < rows; ++row) {
         mGrid->setRowHeight(row, RowHeight);
-        SetCellText(0, row, FloatToStr(dm.Time[row]));
-        SetCellText(1, row, FloatToStr(dm.Rain[row]));
-        SetCellText(2, row, FloatToStr(dm.Escape[row]));
+        setCellText(0, row, floatToStr(dm.Time[row]));
+        setCellText(1, row, floatToStr(dm.Rain[row]));
+        setCellText(2, row, floatToStr(dm.Escape[row]));
         if (dm.Analysis)
-            SetCellText(3, row, FloatToStr(dm.Runoff[row]));
+            setCellText(3, row, floatToStr(dm.Runoff[row]));
     }
 }
 
@@ -487,7 +487,7 @@ void TInputSheetPage::fillZeroCells(int rows, int columns)
     for (int row = 0; row < rows; ++row) {
         mGrid->setRowHeight(row, RowHeight);
         for (int col = 0; col < columns; ++col)
-            SetCellText(col, row, QStringLiteral("0"));
+            setCellText(col, row, QStringLiteral("0"));
     }
 }
 
@@ -504,14 +504,14 @@ void TInputSheetPage::fillSheet(const TCellTexts *kept)
     mGrid->setRowCount(rows);
     // The model arrays keep at least one element per row, whatever the mode.
     if (static_cast<int>(dm.Time.size()) < rows)
-        SizeModelArrays(rows);
+        sizeModelArrays(rows);
     // The boxes show the values a run uses, with or without data on the sheet.
     fillReservoirBoxes();
     if (DataShown)
-        SetOption(dm.Analysis);
-    ApplyLayout(dm.Analysis);
+        setOption(dm.Analysis);
+    applyLayout(dm.Analysis);
     if (DataShown && dm.Analysis) {
-        ShowAlfaCalc(false);
+        showAlfaCalc(false);
         mTryMemo->show();
     }
     if (!dm.Analysis)
@@ -539,7 +539,7 @@ void TInputSheetPage::warnOfZeroLastRunoff()
 {
     const int last = mGrid->rowCount() - 1;
     double runoff = -1;
-    if (last >= 0 && StringToFloat(CellText(3, last), runoff) && runoff == 0)
+    if (last >= 0 && StringToFloat(cellText(3, last), runoff) && runoff == 0)
         message("Please check the runoff data.");
 }
 
@@ -549,7 +549,7 @@ TInputSheetPage::TCellTexts TInputSheetPage::takeCells() const
     for (int row = 0; row < mGrid->rowCount(); ++row) {
         QStringList texts;
         for (int col = 0; col < mGrid->columnCount(); ++col)
-            texts.append(CellText(col, row));
+            texts.append(cellText(col, row));
         cells.append(texts);
     }
     return cells;
@@ -559,7 +559,7 @@ void TInputSheetPage::restoreCells(const TCellTexts &cells)
 {
     for (int row = 0; row < cells.size(); ++row)
         for (int col = 0; col < cells.at(row).size(); ++col)
-            SetCellText(col, row, cells.at(row).at(col));
+            setCellText(col, row, cells.at(row).at(col));
 }
 
 void TInputSheetPage::setGridColumns(int columns)
@@ -571,12 +571,12 @@ void TInputSheetPage::setGridColumns(int columns)
     if (before == 4) {
         mHiddenRunoff.clear();
         for (int row = 0; row < mGrid->rowCount(); ++row)
-            mHiddenRunoff.append(CellText(3, row));
+            mHiddenRunoff.append(cellText(3, row));
     }
     mGrid->setColumnCount(columns);
     if (columns == 4) {
         for (int row = 0; row < mGrid->rowCount(); ++row)
-            SetCellText(3, row,
+            setCellText(3, row,
                         row < mHiddenRunoff.size() && !mHiddenRunoff.at(row).isEmpty()
                             ? mHiddenRunoff.at(row)
                             : QStringLiteral("0"));
@@ -587,9 +587,9 @@ void TInputSheetPage::setGridColumns(int columns)
 void TInputSheetPage::showOpenedFile(const QString &fileName)
 {
     const auto &dm = DMQuellow;
-    ApplyLayout(dm.Analysis);
+    applyLayout(dm.Analysis);
     showDataCount(dm.NrOfData);
-    ShowAlfaCalc(dm.Drainage);
+    showAlfaCalc(dm.Drainage);
     mFileNameEdit->setText(fileName);
     mFileLabel->show();
     mFileNameEdit->show();
@@ -638,7 +638,7 @@ void TInputSheetPage::addZeroRows(int count)
     auto &dm = DMQuellow;
     // The rows on the sheet keep what was typed into them; new rows start at 0.
     const TCellTexts typed = takeCells();
-    SizeModelArrays(count);
+    sizeModelArrays(count);
     for (int row = qMax(static_cast<int>(typed.size()), 0); row < count; ++row) {
         dm.Serial[row] = row + 1;
         dm.Time[row] = 0;
@@ -664,14 +664,14 @@ void TInputSheetPage::OptionComboBoxChange()
     fillSheet(&typed);
     // A choice made with the mouse leaves the focus in the list, and a click on a tab does not
     // take it away: the button that belongs to the mode comes with the choice itself.
-    ShowAlfaCalc(!dm.Analysis);
+    showAlfaCalc(!dm.Analysis);
 }
 
 void TInputSheetPage::OptionComboBoxExit()
 {
     const bool analysis = analysisChosen();
     DMQuellow.ModeTag = analysis ? " Ana" : " Pre";
-    ShowAlfaCalc(!analysis);
+    showAlfaCalc(!analysis);
 }
 
 void TInputSheetPage::ClearButtonClick()
@@ -681,12 +681,12 @@ void TInputSheetPage::ClearButtonClick()
                            mInitLevelEdit, mMaxStorEdit, mInitStorEdit, mTitle1Edit, mTitle2Edit})
         box->clear();
     // The escape box keeps the model's number: it fills rows without an escape rate.
-    mEscapeEdit->setText(FloatToStr(dm.MaxEscape));
+    mEscapeEdit->setText(floatToStr(dm.MaxEscape));
     mPorosityEdit->setText(QStringLiteral(" 5 "));
     showDataCount(FreshRows);
     mGrid->setRowCount(FreshRows);
-    ApplyLayout(dm.Analysis);
-    SetOption(dm.Analysis);
+    applyLayout(dm.Analysis);
+    setOption(dm.Analysis);
     fillZeroCells(FreshRows, 3);
     // The rows Save/Run reads are the rows on the sheet; no earlier row may come back from the
     // model or from a hidden runoff column.
@@ -694,7 +694,7 @@ void TInputSheetPage::ClearButtonClick()
     dm.NrOfData = FreshRows;
     PreviousCount = FreshRows;
     dm.ResizeRows(0);
-    SizeModelArrays(FreshRows + 1);
+    sizeModelArrays(FreshRows + 1);
     DataShown = false;
 }
 

@@ -52,13 +52,13 @@ public:
     /// Refreshes the sheet from the model data.
     void FillInputSheet();
     /// The empty analysis sheet of a fresh start (the Input tab shown without data).
-    void ResetInputSheet();
+    void resetInputSheet();
     /// Shows what "Open input" read: the file name, titles, boxes and rows.
     void showOpenedFile(const QString &fileName);
     /// The option chosen in the list: true for analysis.
     bool analysisChosen() const;
     /// The calculator button and its note.
-    void ShowAlfaCalc(bool show);
+    void showAlfaCalc(bool show);
     /// The alpha calculator's results into the alpha and porosity boxes.
     void enterAlfaResults(const TAlfaResults &results);
     /// Puts a number into the number-of-data box.
@@ -87,8 +87,8 @@ public:
 
     // ---- Grid and Edit menu ----------------------------------------------------------------
     /// Text of a grid cell; empty outside the grid.
-    QString CellText(int col, int row) const;
-    void SetCellText(int col, int row, const QString &text);
+    QString cellText(int col, int row) const;
+    void setCellText(int col, int row, const QString &text);
     /// True when the grid itself (not a cell editor) has the keyboard focus.
     bool gridHasFocus() const;
     /// The selected cells as a spreadsheet copies them: tabs between cells, CR LF after rows.
@@ -134,9 +134,9 @@ private:
     void watchBoxes();
 
     // Layout and filling
-    void ApplyLayout(bool analysis);
-    void SetOption(bool analysis);
-    void SizeModelArrays(int rows);
+    void applyLayout(bool analysis);
+    void setOption(bool analysis);
+    void sizeModelArrays(int rows);
     void fillReservoirBoxes();
     void fillPredictionBoxes();
     void fillSheet(const TCellTexts *kept);
@@ -157,7 +157,7 @@ private:
     void gridContextMenu(const QPoint &pos);
 
     // Paste in steps
-    TPasteResult PasteCells(int col, int row, const QString &text);
+    TPasteResult pasteCells(int col, int row, const QString &text);
     int takePastedRowCount(int row, int pastedRows);
     void takePastedMode(int width);
     bool readPastedRows(int rows);

@@ -243,7 +243,7 @@ void showOnly(QWidget *page, const char *name)
 
 } // namespace
 
-void BuildIntroPage(QWidget *page)
+void buildIntroPage(QWidget *page)
 {
     auto *layout = new QHBoxLayout(page);
 
@@ -273,7 +273,7 @@ void BuildIntroPage(QWidget *page)
     for (int i = 0; i < 4; ++i) {
         auto *button = new QPushButton(QString::fromLatin1(detailCaptions[i]), details);
         button->setObjectName(QStringLiteral("DetailButton%1").arg(i + 1));
-        LeaveTextRoom(*button);
+        leaveTextRoom(*button);
         const char *memo = detailMemos[i].name;
         QObject::connect(button, &QPushButton::clicked, page,
                          [page, memo] { showOnly(page, memo); });
@@ -282,19 +282,19 @@ void BuildIntroPage(QWidget *page)
     side->addWidget(details);
     auto *back = new QPushButton(QStringLiteral("Back"), page);
     back->setObjectName(QStringLiteral("BackButton"));
-    LeaveTextRoom(*back);
-    QObject::connect(back, &QPushButton::clicked, page, [page] { ShowIntroduction(page); });
+    leaveTextRoom(*back);
+    QObject::connect(back, &QPushButton::clicked, page, [page] { showIntroduction(page); });
     side->addWidget(back);
     side->addStretch(1);
     layout->addLayout(side);
 }
 
-void ShowIntroduction(QWidget *page)
+void showIntroduction(QWidget *page)
 {
     showOnly(page, "IntroMemo");
 }
 
-void BuildFigurePage(QWidget *page)
+void buildFigurePage(QWidget *page)
 {
     auto *layout = new QVBoxLayout(page);
     auto *picture = new TSvgPicture(QStringLiteral(":/pictures/Reservoirs.svg"), page);

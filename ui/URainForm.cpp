@@ -60,7 +60,7 @@ bool StringToFloat(const QString &text, double &value)
     return parseRealAnySeparator(token, value);
 }
 
-QString FloatToStr(double value)
+QString floatToStr(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
@@ -100,15 +100,15 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     mTabs->addTab(mGraphicsPage, QStringLiteral(" Graphics "));
 
     // The actions first: the buttons of the pages run them.
-    CreateMenus();
-    UIntroPages::BuildIntroPage(mIntroTabSheet);
-    UIntroPages::BuildFigurePage(mFigureTabSheet);
-    CreateInputSheet();
-    CreateOutputSheet(mOutputTabSheet);
-    CreateGraphicsPage();
+    createMenus();
+    UIntroPages::buildIntroPage(mIntroTabSheet);
+    UIntroPages::buildFigurePage(mFigureTabSheet);
+    createInputSheet();
+    createOutputSheet(mOutputTabSheet);
+    createGraphicsPage();
 
     FormCreate();
-    connect(mTabs, &QTabWidget::currentChanged, this, &TRainForm::TabChanged);
+    connect(mTabs, &QTabWidget::currentChanged, this, &TRainForm::tabChanged);
 }
 
 TRainForm::~TRainForm() = default;
@@ -150,7 +150,7 @@ void TRainForm::FormCreate()
     SavedDecimalSeparator = DecimalSeparator;
 }
 
-void TRainForm::CreateMenus()
+void TRainForm::createMenus()
 {
     auto makeAction = [this](const char *name, const char *caption) {
         auto *action = new QAction(QLatin1String(caption), this);
@@ -185,7 +185,7 @@ void TRainForm::CreateMenus()
     auto *paste = makeAction("EditPasteAction", "&Paste");
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addActions({copy, cut, paste});
-    editMenu->addAction(CreateCalibrateAction());
+    editMenu->addAction(createCalibrateAction());
     // Only an analysis can be calibrated.
     connect(editMenu, &QMenu::aboutToShow, this,
             [this] { mCalibrateAction->setEnabled(mInputSheet->analysisChosen()); });
@@ -208,13 +208,13 @@ void TRainForm::showInputTab()
     const auto *bar = mTabs->findChild<QTabBar *>();
     if (bar && mTabs->widget(bar->currentIndex()) != mTabs->currentWidget()) {
         QMetaObject::invokeMethod(
-            this, [this] { ShowTab(TTab::Input); }, Qt::QueuedConnection);
+            this, [this] { showTab(TTab::Input); }, Qt::QueuedConnection);
         return;
     }
-    ShowTab(TTab::Input);
+    showTab(TTab::Input);
 }
 
-void TRainForm::CreateInputSheet()
+void TRainForm::createInputSheet()
 {
     connect(mInputSheet, &TInputSheetPage::showRequested, this, &TRainForm::showInputTab);
     connect(mInputSheet, &TInputSheetPage::openInputRequested, this,
@@ -237,7 +237,7 @@ void TRainForm::CreateInputSheet()
     });
 }
 
-void TRainForm::CreateGraphicsPage()
+void TRainForm::createGraphicsPage()
 {
     // "Make graph" opens the output file as "Open output" does, for the charts.
     mOutputOpenForGraphics = new QAction(QStringLiteral("Open &Graph"), this);
@@ -249,24 +249,24 @@ void TRainForm::CreateGraphicsPage()
     connect(mGraphicsPage, &TGraphicsPage::statusChanged, this, &TRainForm::ShowStatus);
     connect(mGraphicsPage, &TGraphicsPage::folderChosen, this, &TRainForm::SetDialogFolders);
     connect(mGraphicsPage, &TGraphicsPage::showRequested, this, [this] {
-        if (CurrentTab() != TTab::Graphics)
-            ShowTab(TTab::Graphics);
+        if (currentTab() != TTab::Graphics)
+            showTab(TTab::Graphics);
     });
 }
 
-void TRainForm::SetAlfaForm(TAlfaForm *form)
+void TRainForm::setAlfaForm(TAlfaForm *form)
 {
     mAlfaForm = form;
-    connect(form, &TAlfaForm::ResultsCalculated, mInputSheet, &TInputSheetPage::enterAlfaResults);
+    connect(form, &TAlfaForm::resultsCalculated, mInputSheet, &TInputSheetPage::enterAlfaResults);
 }
 
-void TRainForm::SetCommentForm(TCommentForm *form)
+void TRainForm::setCommentForm(TCommentForm *form)
 {
     mCommentForm = form;
-    mGraphicsPage->SetCommentForm(form);
+    mGraphicsPage->setCommentForm(form);
 }
 
-void TRainForm::CreateOutputSheet(QWidget *page)
+void TRainForm::createOutputSheet(QWidget *page)
 {
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -299,8 +299,8 @@ void TRainForm::CreateOutputSheet(QWidget *page)
     mViewGraphButton->hide();
     mOutputOpenButton = new QPushButton(QStringLiteral("Open &Output"), page);
     mOutputOpenButton->setObjectName(QStringLiteral("OutputOpenButton"));
-    LeaveTextRoom(*mViewGraphButton);
-    LeaveTextRoom(*mOutputOpenButton);
+    leaveTextRoom(*mViewGraphButton);
+    leaveTextRoom(*mOutputOpenButton);
     buttons->addWidget(mViewGraphButton);
     buttons->addWidget(mOutputOpenButton);
     layout->addLayout(buttons);
@@ -310,12 +310,12 @@ void TRainForm::CreateOutputSheet(QWidget *page)
 
 // ---- Tabs ------------------------------------------------------------------------------------
 
-void TRainForm::ShowTab(TTab tab)
+void TRainForm::showTab(TTab tab)
 {
     mTabs->setCurrentIndex(static_cast<int>(tab));
 }
 
-TRainForm::TTab TRainForm::CurrentTab() const
+TRainForm::TTab TRainForm::currentTab() const
 {
     return static_cast<TTab>(mTabs->currentIndex());
 }
@@ -327,16 +327,16 @@ void TRainForm::showEvent(QShowEvent *event)
         // The opening tab's handler runs when the window first appears, after the data
         // module and the other windows exist.
         mShownOnce = true;
-        RunTabHandler(mTabs->currentIndex());
+        runTabHandler(mTabs->currentIndex());
     }
 }
 
-void TRainForm::TabChanged(int index)
+void TRainForm::tabChanged(int index)
 {
-    RunTabHandler(index);
+    runTabHandler(index);
 }
 
-void TRainForm::RunTabHandler(int index)
+void TRainForm::runTabHandler(int index)
 {
     switch (static_cast<TTab>(index)) {
     case TTab::Intro:
@@ -356,7 +356,7 @@ void TRainForm::RunTabHandler(int index)
     }
 }
 
-void TRainForm::HideCommentWindow()
+void TRainForm::hideCommentWindow()
 {
     mGraphicsPage->hideComment();
 }
@@ -366,12 +366,12 @@ void TRainForm::IntroTabSheetShow()
     const bool analysis = mInputSheet->analysisChosen();
     DMQuellow.Analysis = analysis;
     DMQuellow.ModeTag = analysis ? " Ana" : " Pre";
-    mInputSheet->ShowAlfaCalc(!analysis);
+    mInputSheet->showAlfaCalc(!analysis);
     ShowStatus(IntroStatus);
     mInputSaveAction->setEnabled(false);
     mGraphSaveAction->setEnabled(false);
-    UIntroPages::ShowIntroduction(mIntroTabSheet);
-    HideCommentWindow();
+    UIntroPages::showIntroduction(mIntroTabSheet);
+    hideCommentWindow();
     mGraphicsPage->SourceReady = false;
     if (DMQuellow.MaxStor == 0)
         DMQuellow.MaxStor = 50;
@@ -387,9 +387,9 @@ void TRainForm::InputTabSheetShow()
     mInputSaveAction->setEnabled(true);
     mGraphSaveAction->setEnabled(false);
     mGraphicsPage->SourceReady = false;
-    HideCommentWindow();
+    hideCommentWindow();
     if (!mInputSheet->DataShown)
-        mInputSheet->ResetInputSheet();
+        mInputSheet->resetInputSheet();
 }
 
 void TRainForm::GraphicsTabSheetShow()
@@ -404,7 +404,7 @@ void TRainForm::OutputTabSheetShow()
     mInputSaveAction->setEnabled(false);
     mGraphSaveAction->setEnabled(false);
     mGraphicsPage->SourceReady = false;
-    HideCommentWindow();
+    hideCommentWindow();
     ShowStatus(OutputStatus);
 }
 
@@ -432,7 +432,7 @@ void TRainForm::SetDialogFolders(const QString &folder)
     DialogFolders.GraphOpen = folder;
 }
 
-void TRainForm::Guarded(const std::function<void()> &action)
+void TRainForm::guarded(const std::function<void()> &action)
 {
     try {
         action();

@@ -41,7 +41,7 @@ bool StringToFloat(const QString &text, double &value);
 
 /// The shortest decimal text of a value, with the locale's decimal separator (as the boxes
 /// and grid cells show numbers).
-QString FloatToStr(double value);
+QString floatToStr(double value);
 
 /// Folders of the five file dialogs.
 struct TDialogFolders
@@ -64,11 +64,11 @@ public:
     ~TRainForm() override;
 
     /// The windows created after the main window at start-up.
-    void SetFinishForm(TFinishForm *form) { mFinishForm = form; }
-    void SetHelpForm(THelpForm *form) { mHelpForm = form; }
-    void SetCommentForm(TCommentForm *form);
+    void setFinishForm(TFinishForm *form) { mFinishForm = form; }
+    void setHelpForm(THelpForm *form) { mHelpForm = form; }
+    void setCommentForm(TCommentForm *form);
     /// The calculator's results go into the input sheet's boxes.
-    void SetAlfaForm(TAlfaForm *form);
+    void setAlfaForm(TAlfaForm *form);
 
     // ---- Window state ----------------------------------------------------------------------
     bool RunStopped = false;   ///< the save dialog was cancelled or a run asked to stop
@@ -101,21 +101,21 @@ public:
 
     // ---- Tabs ------------------------------------------------------------------------------
     enum class TTab { Intro, Figure, Input, Output, Graphics };
-    void ShowTab(TTab tab);
-    TTab CurrentTab() const;
+    void showTab(TTab tab);
+    TTab currentTab() const;
     void IntroTabSheetShow();
     void InputTabSheetShow();
     void OutputTabSheetShow();
     void GraphicsTabSheetShow();
 
     /// The Input tab's page (the sheet's state, grid and boxes).
-    TInputSheetPage *InputSheet() const { return mInputSheet; }
+    TInputSheetPage *inputSheet() const { return mInputSheet; }
     /// The Graphics tab's page (the chart choice, the chart, the graph files).
-    TGraphicsPage *GraphicsPage() const { return mGraphicsPage; }
+    TGraphicsPage *graphicsPage() const { return mGraphicsPage; }
 
 signals:
     /// Emitted when a Save/Run has ended, whatever its outcome.
-    void RunFinished();
+    void runFinished();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -123,21 +123,21 @@ protected:
 
 private:
     void FormCreate();
-    void CreateMenus();
-    void CreateInputSheet();
+    void createMenus();
+    void createInputSheet();
     void showInputTab();
-    void CreateOutputSheet(QWidget *page);
-    void CreateGraphicsPage();
-    void TabChanged(int index);
-    void RunTabHandler(int index);
+    void createOutputSheet(QWidget *page);
+    void createGraphicsPage();
+    void tabChanged(int index);
+    void runTabHandler(int index);
 
     // Save/Run in its steps: validate the sheet, write the file and compact the rows, run,
     // file the results.
-    bool SaveRun();
+    bool saveRun();
     bool validateSheet();
     bool compactRows();
     bool runWithProgress(const std::string &inputName);
-    bool FileResults(const std::string &inputName);
+    bool fileResults(const std::string &inputName);
     void runAnalysis();
     void runPrediction();
     /// "Open output" and "Make graph": the dialog, the file check and the loading; the lines
@@ -146,13 +146,13 @@ private:
     void fillOutputMemo();
     /// The fit line above the output: the final analysis run's measures, or nothing.
     void showFitMeasures(bool analysisRun);
-    void HideCommentWindow();
-    void Guarded(const std::function<void()> &action);
+    void hideCommentWindow();
+    void guarded(const std::function<void()> &action);
 
     // Calibrate (URainFormCalibrate.cpp)
-    QAction *CreateCalibrateAction();
-    bool SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows);
-    void ApplyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
+    QAction *createCalibrateAction();
+    bool sheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows);
+    void applyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
                           const UCalibration::TParameters &best);
     QAction *mCalibrateAction = nullptr;
 

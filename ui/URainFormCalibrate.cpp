@@ -27,7 +27,7 @@ void message(const std::string &text)
 
 } // namespace
 
-QAction *TRainForm::CreateCalibrateAction()
+QAction *TRainForm::createCalibrateAction()
 {
     mCalibrateAction = new QAction(QStringLiteral("Ca&librate"), this);
     mCalibrateAction->setObjectName(QStringLiteral("CalibrateAction"));
@@ -37,21 +37,21 @@ QAction *TRainForm::CreateCalibrateAction()
 
 void TRainForm::CalibrateActionExecute()
 {
-    Guarded([this] {
+    guarded([this] {
         URainRun::TAnalysisInput input;
         std::vector<int> gridRows;
-        if (!SheetAnalysisInput(input, gridRows))
+        if (!sheetAnalysisInput(input, gridRows))
             return;
-        const UCalibration::TCalibrationRun run = RunCalibration(this, input);
+        const UCalibration::TCalibrationRun run = runCalibration(this, input);
         if (run.Status != UCalibration::TStatus::Calibrated)
             return;
-        TCalibrateForm form(run, CalibrationHydrograph(input, run.Search.Best), this);
+        TCalibrateForm form(run, calibrationHydrograph(input, run.Search.Best), this);
         if (form.exec() == QDialog::Accepted)
-            ApplyCalibration(input, gridRows, run.Search.Best);
+            applyCalibration(input, gridRows, run.Search.Best);
     });
 }
 
-bool TRainForm::SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows)
+bool TRainForm::sheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows)
 {
     if (!mInputSheet->analysisChosen() || !DMQuellow.Analysis)
         return false;
@@ -91,7 +91,7 @@ bool TRainForm::SheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<
     return URainRun::ParseAnalysisInput(text, sheet.FileName, input, &Dialogs());
 }
 
-void TRainForm::ApplyCalibration(const URainRun::TAnalysisInput &input,
+void TRainForm::applyCalibration(const URainRun::TAnalysisInput &input,
                                  const std::vector<int> &gridRows,
                                  const UCalibration::TParameters &best)
 {
@@ -99,13 +99,13 @@ void TRainForm::ApplyCalibration(const URainRun::TAnalysisInput &input,
     dm.MaxStor = best.MaxStor;
     dm.InitStor = best.InitStor;
     if (auto *box = mInputSheet->findChild<QLineEdit *>(QStringLiteral("MaxStorEdit")))
-        box->setText(FloatToStr(best.MaxStor));
+        box->setText(floatToStr(best.MaxStor));
     if (auto *box = mInputSheet->findChild<QLineEdit *>(QStringLiteral("InitStorEdit")))
-        box->setText(FloatToStr(best.InitStor));
+        box->setText(floatToStr(best.InitStor));
     // Each escape rate as the calibrated input file holds it, so that Save/Run writes it again.
     const URainRun::TAnalysisInput calibrated = UCalibration::CalibratedInput(input, best);
     for (std::size_t k = 0; k < gridRows.size() && k < calibrated.Rows.size(); ++k)
-        mInputSheet->SetCellText(2, gridRows[k], FloatToStr(calibrated.Rows[k].Escape));
+        mInputSheet->setCellText(2, gridRows[k], floatToStr(calibrated.Rows[k].Escape));
     mInputSheet->DataShown = true;
 }
 

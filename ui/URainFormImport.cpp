@@ -15,7 +15,7 @@ namespace quellow {
 
 void TRainForm::ImportSeriesActionExecute()
 {
-    Guarded([this] {
+    guarded([this] {
         const QString name = Dialogs().OpenFileName(
             {QStringLiteral("Series files (*.csv *.txt *.tsv *.dat);;All files (*)"), QString(),
              DialogFolders.InputOpen, QStringLiteral("Import series")});
@@ -43,7 +43,7 @@ void TRainForm::ImportSeriesActionExecute()
         const QFileInfo file(name);
         dm.Title1 = file.fileName().toStdString();
         dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result);
-        HideCommentWindow();
+        hideCommentWindow();
         SetDialogFolders(file.absolutePath());
         mInputSheet->showOpenedFile(name);
     });

@@ -87,11 +87,11 @@ void TRainForm::OutputOpenActionExecute()
 {
     if (!openOutput())
         return;
-    HideCommentWindow();
-    if (CurrentTab() == TTab::Output)
+    hideCommentWindow();
+    if (currentTab() == TTab::Output)
         OutputTabSheetShow();
     else
-        ShowTab(TTab::Output);
+        showTab(TTab::Output);
 }
 
 void TRainForm::OutputOpenForGraphicsExecute()
@@ -103,10 +103,10 @@ void TRainForm::OutputOpenForGraphicsExecute()
 void TRainForm::ViewGraphButtonClick()
 {
     mGraphicsPage->prepareViewGraph();
-    if (CurrentTab() == TTab::Graphics)
+    if (currentTab() == TTab::Graphics)
         GraphicsTabSheetShow();
     else
-        ShowTab(TTab::Graphics);
+        showTab(TTab::Graphics);
 }
 
 } // namespace quellow

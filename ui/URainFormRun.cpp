@@ -56,7 +56,7 @@ private:
 
 void TRainForm::InputOpenActionExecute()
 {
-    Guarded([this] {
+    guarded([this] {
         auto &dm = DMQuellow;
         const QString name = Dialogs().OpenFileName(
             {QStringLiteral("Input files (*.inp)"), QString(), DialogFolders.InputOpen, QString()});
@@ -76,7 +76,7 @@ void TRainForm::InputOpenActionExecute()
             dm.FileName = previousName;
             return;
         }
-        HideCommentWindow();
+        hideCommentWindow();
         SetDialogFolders(folderOf(path));
         mInputSheet->showOpenedFile(name);
     });
@@ -167,13 +167,13 @@ void TRainForm::runPrediction()
 
 void TRainForm::InputSaveActionExecute()
 {
-    Guarded([this] { SaveRun(); });
+    guarded([this] { saveRun(); });
     // Whatever ended the action, the progress box does not stay behind.
     mInputSheet->clearProgress(true);
-    emit RunFinished();
+    emit runFinished();
 }
 
-bool TRainForm::SaveRun()
+bool TRainForm::saveRun()
 {
     // Each Save/Run judges its own prediction: a failure of an earlier one does not count.
     UPrediction::State.PredFailed = false;
@@ -187,7 +187,7 @@ bool TRainForm::SaveRun()
     mInputSheet->showValidRows(mInputSheet->ValidCount, anyRemoved);
     if (!runWithProgress(inputName))
         return false;
-    return FileResults(inputName);
+    return fileResults(inputName);
 }
 
 bool TRainForm::validateSheet()
@@ -264,11 +264,11 @@ bool TRainForm::runWithProgress(const std::string &inputName)
     mInputSheet->clearProgress(true);
     dm.RunHalted = false;
     dm.FileName = inputName;
-    ShowTab(TTab::Input);
+    showTab(TTab::Input);
     return false;
 }
 
-bool TRainForm::FileResults(const std::string &inputName)
+bool TRainForm::fileResults(const std::string &inputName)
 {
     auto &dm = DMQuellow;
     const std::string outputName = changeFileExt(inputName, ".out");
@@ -291,7 +291,7 @@ bool TRainForm::FileResults(const std::string &inputName)
     SetDialogFolders(folderOf(dm.OutFileName));
     mOutputMemo->show();
     ResultsReady = true;
-    ShowTab(TTab::Output);
+    showTab(TTab::Output);
     // Showing the Output tab clears the flag; the output just filed is ready for the graphs.
     mGraphicsPage->SourceReady = true;
     return true;

@@ -8,7 +8,7 @@
 
 namespace quellow {
 
-void SetUpApplication()
+void setUpApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Quellow rainfall runoff relations"));
     // The platform appends the display name (by default the application's name) to every
@@ -22,9 +22,9 @@ void SetUpApplication()
     DecimalSeparator = point == QStringLiteral(",") ? ',' : '.';
 }
 
-void EndProgramOnFinish(TFinishForm &finish)
+void endProgramOnFinish(TFinishForm &finish)
 {
-    QObject::connect(&finish, &TFinishForm::Finished, qApp, [] { QCoreApplication::exit(0); });
+    QObject::connect(&finish, &TFinishForm::finished, qApp, [] { QCoreApplication::exit(0); });
 }
 
 } // namespace quellow

@@ -22,7 +22,7 @@ int main(int argc, char **argv)
         return 0;
     }
     QApplication app(argc, argv);
-    SetUpApplication();
+    setUpApplication();
 
     TQtDialogs dialogs;
     SetDialogs(&dialogs);
@@ -35,11 +35,11 @@ int main(int argc, char **argv)
     TCommentForm commentForm;
     TAlfaForm alfaForm;
 
-    rainForm.SetFinishForm(&finishForm);
-    rainForm.SetHelpForm(&helpForm);
-    rainForm.SetCommentForm(&commentForm);
-    rainForm.SetAlfaForm(&alfaForm);
-    EndProgramOnFinish(finishForm);
+    rainForm.setFinishForm(&finishForm);
+    rainForm.setHelpForm(&helpForm);
+    rainForm.setCommentForm(&commentForm);
+    rainForm.setAlfaForm(&alfaForm);
+    endProgramOnFinish(finishForm);
 
     rainForm.show();
     const int result = QApplication::exec();

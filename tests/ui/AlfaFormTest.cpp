@@ -67,7 +67,7 @@ private slots:
                                  "PorosityEdit", "DivideEdit"})
             mMain->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(QStringLiteral("9"));
         mForm = new TAlfaForm;
-        mMain->SetAlfaForm(mForm);
+        mMain->setAlfaForm(mForm);
     }
     void cleanup()
     {

@@ -119,7 +119,7 @@ void CalibrateTest::applyThenSaveRunReportsTheShownRSquare()
     TScriptedDialogs dialogs;
     TRainForm form;
     openWindow(form, dialogs, "gr4j-1992.inp");
-    const QString firstEscape = form.findChild<TInputSheetPage *>()->CellText(2, 0);
+    const QString firstEscape = form.findChild<TInputSheetPage *>()->cellText(2, 0);
 
     QString shown;
     answerResultDialog("ApplyButton", &shown);
@@ -132,7 +132,7 @@ void CalibrateTest::applyThenSaveRunReportsTheShownRSquare()
     const double maxStor = form.findChild<QLineEdit *>("MaxStorEdit")->text().toDouble();
     QCOMPARE(DMQuellow.MaxStor, maxStor);
     QVERIFY(maxStor != 50);
-    QVERIFY(form.findChild<TInputSheetPage *>()->CellText(2, 0) != firstEscape);
+    QVERIFY(form.findChild<TInputSheetPage *>()->cellText(2, 0) != firstEscape);
 
     const QString input = dir.filePath(QStringLiteral("calibrated.inp"));
     dialogs.SaveNames = {input};

@@ -43,13 +43,13 @@ struct TChartOnView
     TChartOnView()
     {
         Form.IntroTabSheetShow();
-        Form.ShowTab(TRainForm::TTab::Graphics);
+        Form.showTab(TRainForm::TTab::Graphics);
         Dialogs.OpenNames = {Copy(Dir, "prediction-runoff.out")};
         Button(Form, "MakeGraphButton")->click();
         Button(Form, "GoButton3")->click();
         Dialogs.Messages.clear();
     }
-    QImage Chart() { return Child<TGraphView>(Form, "GraphImage")->Image(); }
+    QImage Chart() { return Child<TGraphView>(Form, "GraphImage")->image(); }
 };
 
 } // namespace
@@ -90,7 +90,7 @@ void GraphFilesTest::openOutputShowsTheFileOnTheOutputTab()
     QCOMPARE(dialogs.OpenDialogs.size(), 1);
     QCOMPARE(dialogs.OpenDialogs[0].Filter, QStringLiteral("Output files (*.out)"));
     QCOMPARE(dialogs.OpenDialogs[0].DefaultExt, QStringLiteral("out"));
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
     // One memo line per line of the file.
     QString expected = FileText(path);
     QVERIFY(expected.endsWith(QStringLiteral("\r\n")));
@@ -103,7 +103,7 @@ void GraphFilesTest::openOutputShowsTheFileOnTheOutputTab()
     QVERIFY(Shown(form, "ViewGraphButton"));
     QVERIFY(!Button(form, "CommentButton")->isEnabled());
     // The Output tab's own handler ran: the graphs wait for "View graph".
-    QVERIFY(!form.GraphicsPage()->SourceReady);
+    QVERIFY(!form.graphicsPage()->SourceReady);
     // Every dialog now starts in the file's folder.
     QCOMPARE(form.DialogFolders.GraphSave, dir.path());
     QCOMPARE(form.DialogFolders.InputOpen, dir.path());
@@ -115,13 +115,13 @@ void GraphFilesTest::openOutputShowsTheFileOnTheOutputTab()
              QStringLiteral("Watertable in time"));
 
     // The same from the File menu while the Output tab is in front: the lines of the new file.
-    form.ShowTab(TRainForm::TTab::Output);
+    form.showTab(TRainForm::TTab::Output);
     const QString runoff = Copy(dir, "prediction-runoff.out");
     dialogs.OpenNames = {runoff};
     Child<QAction>(form, "OutputOpenAction")->trigger();
     QCOMPARE(Child<QPlainTextEdit>(form, "OutputMemo")->toPlainText().section('\n', 2, 2),
              QStringLiteral("Test catchment P"));
-    QCOMPARE(form.StatusText(),
+    QCOMPARE(form.statusText(),
              QStringLiteral("The output file can be inspected. Use \"Open output\" "
                             "to see examples under \"Data\" or to inspect any "
                             "other output file."));
@@ -138,12 +138,12 @@ void GraphFilesTest::openOutputFailuresKeepThePreviousLines()
     form.OutputOpenActionExecute();
     auto *memo = Child<QPlainTextEdit>(form, "OutputMemo");
     const QString before = memo->toPlainText();
-    form.ShowTab(TRainForm::TTab::Input);
+    form.showTab(TRainForm::TTab::Input);
 
     // Cancelled: nothing changes, not even the tab.
     form.OutputOpenActionExecute();
     QCOMPARE(dialogs.Messages, QStringList{"No output file selected"});
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Input);
 
     // A name typed for a file that does not exist: the message with its comma, then the
     // Output tab with the lines shown before.
@@ -152,7 +152,7 @@ void GraphFilesTest::openOutputFailuresKeepThePreviousLines()
     dialogs.OpenNames = {missing};
     form.OutputOpenActionExecute();
     QCOMPARE(dialogs.Messages, QStringList{"File does not exist, please select another one,"});
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
     QCOMPARE(memo->toPlainText(), before);
     QCOMPARE(QString::fromStdString(DMQuellow.OutFileName), missing);
 
@@ -165,7 +165,7 @@ void GraphFilesTest::openOutputFailuresKeepThePreviousLines()
     QVERIFY(!Shown(form, "Panel3"));
 
     // A file that is no text file: the loader's message, the old lines stay.
-    form.ShowTab(TRainForm::TTab::Output);
+    form.showTab(TRainForm::TTab::Output);
     const QString binary = dir.filePath(QStringLiteral("binary.out"));
     WriteFileBytes(binary, QByteArray("RESULTS\0\x01\x02", 10));
     dialogs.Messages.clear();
@@ -197,21 +197,21 @@ void GraphFilesTest::makeGraphOffersThePanelOfTheFile()
     TScriptedDialogs dialogs;
     TRainForm form;
     form.IntroTabSheetShow();
-    form.ShowTab(TRainForm::TTab::Graphics);
+    form.showTab(TRainForm::TTab::Graphics);
     dialogs.OpenNames = {path};
 
     Button(form, "MakeGraphButton")->click();
 
     QVERIFY2(dialogs.Messages.isEmpty(), qPrintable(dialogs.Messages.join('|')));
     QCOMPARE(dialogs.OpenDialogs[0].Filter, QStringLiteral("Output files (*.out)"));
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Graphics);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Graphics);
     QCOMPARE(Shown(form, "Panel1"), analysis);
     QCOMPARE(Shown(form, "Panel3"), !analysis);
     QCOMPARE(Child<QRadioButton>(form, "RadioButton4")->text(), fourth);
     QVERIFY(!Button(form, "SelectButton")->isEnabled());
-    QVERIFY(form.GraphicsPage()->SourceReady);
+    QVERIFY(form.graphicsPage()->SourceReady);
     QVERIFY(form.ResultsReady);
-    QCOMPARE(form.StatusText(),
+    QCOMPARE(form.statusText(),
              QStringLiteral("The output file can be imported into spreadsheets"));
     QCOMPARE(Child<QPlainTextEdit>(form, "OutputMemo")->toPlainText().section('\n', 0, 0),
              QStringLiteral("RESULTS OF Quellow PROGRAM"));
@@ -359,7 +359,7 @@ void GraphFilesTest::openGraphShowsASavedChartAsPicture()
     view.Dialogs.Messages.clear();
 
     for (const QString &path : {bmp, png}) {
-        form.ShowTab(TRainForm::TTab::Graphics);
+        form.showTab(TRainForm::TTab::Graphics);
         view.Dialogs.OpenNames = {path};
         Button(form, "SeeGraphButton")->click();
         QVERIFY2(view.Dialogs.Messages.isEmpty(), qPrintable(view.Dialogs.Messages.join('|')));
@@ -373,16 +373,16 @@ void GraphFilesTest::openGraphShowsASavedChartAsPicture()
         QVERIFY(!Button(form, "SelectButton")->isEnabled());
         QCOMPARE(QString::fromStdString(DMQuellow.FileName), path);
         const auto *picture = Child<TGraphView>(form, "PictureImage");
-        QVERIFY(picture->Image().convertToFormat(QImage::Format_RGB32) == chart);
-        QCOMPARE(picture->ShownRect(), QRect(0, 0, 623, 465));
+        QVERIFY(picture->image().convertToFormat(QImage::Format_RGB32) == chart);
+        QCOMPARE(picture->shownRect(), QRect(0, 0, 623, 465));
 
         // Saving is not possible until the next chart.
         Child<QAction>(form, "GraphSaveAction")->trigger();
         QVERIFY(view.Dialogs.SaveDialogs.size() == 2);
 
         // Showing the tab again drops the picture.
-        form.ShowTab(TRainForm::TTab::Output);
-        form.ShowTab(TRainForm::TTab::Graphics);
+        form.showTab(TRainForm::TTab::Output);
+        form.showTab(TRainForm::TTab::Graphics);
         QVERIFY(!Shown(form, "PictureImage"));
     }
 
@@ -393,7 +393,7 @@ void GraphFilesTest::openGraphShowsASavedChartAsPicture()
     QVERIFY(large.save(big));
     view.Dialogs.OpenNames = {big};
     Button(form, "SeeGraphButton")->click();
-    QCOMPARE(Child<TGraphView>(form, "PictureImage")->ShownRect().size(), QSize(579, 465));
+    QCOMPARE(Child<TGraphView>(form, "PictureImage")->shownRect().size(), QSize(579, 465));
 }
 
 void GraphFilesTest::openGraphFailures()
@@ -456,12 +456,12 @@ void GraphFilesTest::openGraphFromTheMenuOnTheInputTab()
     Child<QAction>(form, "GraphOpenAction")->trigger();
 
     QVERIFY(dialogs.Messages.isEmpty());
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Graphics);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Graphics);
     QVERIFY(Shown(form, "PictureImage"));
     QVERIFY(!Shown(form, "Panel1"));
     QVERIFY(!Shown(form, "Panel3"));
     QVERIFY(!Button(form, "SaveGraphButton")->isEnabled());
-    QCOMPARE(Child<TGraphView>(form, "PictureImage")->ShownRect(), QRect(0, 0, 100, 80));
+    QCOMPARE(Child<TGraphView>(form, "PictureImage")->shownRect(), QRect(0, 0, 100, 80));
     QCOMPARE(form.DialogFolders.InputSave, dir.path());
 }
 

@@ -102,7 +102,7 @@ void GraphTabTest::tabRightAfterStartUp()
     TScriptedDialogs dialogs;
     TRainForm form;
     form.IntroTabSheetShow();
-    form.ShowTab(TRainForm::TTab::Graphics);
+    form.showTab(TRainForm::TTab::Graphics);
 
     QVERIFY(!Shown(form, "Panel1"));
     QVERIFY(!Shown(form, "Panel3"));
@@ -115,7 +115,7 @@ void GraphTabTest::tabRightAfterStartUp()
     QVERIFY(!Button(form, "SaveGraphButton")->isEnabled());
     QVERIFY(!Child<QAction>(form, "GraphSaveAction")->isEnabled());
     QVERIFY(!Child<QAction>(form, "InputSaveAction")->isEnabled());
-    QCOMPARE(form.StatusText(),
+    QCOMPARE(form.statusText(),
              QStringLiteral("Graphics presentations of output data can be seen and saved. Use "
                             "\"Make graph\" to open an output file and make the graphs."));
     // The captions of the tab.
@@ -136,12 +136,12 @@ void GraphTabTest::viewGraphAfterAnAnalysis()
     TScriptedDialogs dialogs;
     TRainForm form;
     RunAnalysis(form, dialogs, dir);
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
     QVERIFY(Shown(form, "ViewGraphButton"));
 
     Button(form, "ViewGraphButton")->click();
 
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Graphics);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Graphics);
     QVERIFY(Shown(form, "Panel1"));
     QVERIFY(!Shown(form, "Panel3"));
     QVERIFY(!Button(form, "SelectButton")->isEnabled());
@@ -227,7 +227,7 @@ void GraphTabTest::everyGoDrawsTheChartOfTheDrawingCode()
     TScriptedDialogs dialogs;
     TRainForm form;
     form.IntroTabSheetShow();
-    form.ShowTab(TRainForm::TTab::Graphics);
+    form.showTab(TRainForm::TTab::Graphics);
     dialogs.OpenNames = {path};
     Button(form, "MakeGraphButton")->click();
 
@@ -235,7 +235,7 @@ void GraphTabTest::everyGoDrawsTheChartOfTheDrawingCode()
     Button(form, qPrintable(go))->click();
 
     QVERIFY2(dialogs.Messages.isEmpty(), qPrintable(dialogs.Messages.join('|')));
-    QCOMPARE(int(form.GraphicsPage()->GraphKind), kind);
+    QCOMPARE(int(form.graphicsPage()->GraphKind), kind);
     QVERIFY(Shown(form, "GraphImage"));
     QVERIFY(!Shown(form, "Panel1"));
     QVERIFY(!Shown(form, "Panel3"));
@@ -245,7 +245,7 @@ void GraphTabTest::everyGoDrawsTheChartOfTheDrawingCode()
     QCOMPARE(Button(form, "CommentButton")->isEnabled(), kind == 8);
 
     // The bitmap on view is the one the drawing code makes of this file, pixel for pixel.
-    const QImage shown = View(form, "GraphImage")->Image();
+    const QImage shown = View(form, "GraphImage")->image();
     QCOMPARE(shown.size(), QSize(623, 465));
     const QImage expected = ExpectedChart(kind, UChartDrawing::TChartSource::FilesOnly);
     QVERIFY(!expected.isNull());
@@ -267,7 +267,7 @@ void GraphTabTest::alphaChartKeepsTheDivideOfItsFile()
     Button(form, "ViewGraphButton")->click();
     Child<QRadioButton>(form, "AlphaRadioButton")->setChecked(true);
     Button(form, "GoButton1")->click();
-    const QImage first = View(form, "GraphImage")->Image();
+    const QImage first = View(form, "GraphImage")->image();
     QVERIFY(!first.isNull());
 
     // A divide typed later (a prediction box, another file) does not move the chart's
@@ -276,7 +276,7 @@ void GraphTabTest::alphaChartKeepsTheDivideOfItsFile()
         ModelValues.Divide = later;
         Button(form, "SelectButton")->click();
         Button(form, "GoButton1")->click();
-        QVERIFY(View(form, "GraphImage")->Image() == first);
+        QVERIFY(View(form, "GraphImage")->image() == first);
         QCOMPARE(ModelValues.Divide, later);
     }
 }
@@ -308,7 +308,7 @@ void GraphTabTest::rechargeRunoffEnablesCommentAndSelectTakesItBack()
     TScriptedDialogs dialogs;
     TRainForm form;
     TCommentForm comment;
-    form.SetCommentForm(&comment);
+    form.setCommentForm(&comment);
     RunAnalysis(form, dialogs, dir);
     Button(form, "ViewGraphButton")->click();
 
@@ -316,7 +316,7 @@ void GraphTabTest::rechargeRunoffEnablesCommentAndSelectTakesItBack()
     Button(form, "GoButton1")->click();
     QVERIFY2(Shown(form, "GraphImage"), qPrintable(dialogs.Messages.join('|')));
     // The chart of this session's run: its trend and divide, as the drawing code makes it.
-    QVERIFY(View(form, "GraphImage")->Image() ==
+    QVERIFY(View(form, "GraphImage")->image() ==
             ExpectedChart(8, UChartDrawing::TChartSource::Session));
     QVERIFY(Button(form, "CommentButton")->isEnabled());
     Button(form, "CommentButton")->click();
@@ -349,8 +349,8 @@ void GraphTabTest::showingTheTabAgainDropsTheChart()
     QVERIFY(Shown(form, "GraphImage"));
 
     // To the Output tab and back: no chart, no panel, nothing to save.
-    form.ShowTab(TRainForm::TTab::Output);
-    form.ShowTab(TRainForm::TTab::Graphics);
+    form.showTab(TRainForm::TTab::Output);
+    form.showTab(TRainForm::TTab::Graphics);
     QVERIFY(!Shown(form, "GraphImage"));
     QVERIFY(!Shown(form, "Panel1"));
     QVERIFY(!Shown(form, "Panel3"));
@@ -358,11 +358,11 @@ void GraphTabTest::showingTheTabAgainDropsTheChart()
     QVERIFY(!Button(form, "SaveGraphButton")->isEnabled());
 
     // "View graph" brings the panel back, and so does "Make graph".
-    form.ShowTab(TRainForm::TTab::Output);
+    form.showTab(TRainForm::TTab::Output);
     Button(form, "ViewGraphButton")->click();
     QVERIFY(Shown(form, "Panel1"));
-    form.ShowTab(TRainForm::TTab::Input);
-    form.ShowTab(TRainForm::TTab::Graphics);
+    form.showTab(TRainForm::TTab::Input);
+    form.showTab(TRainForm::TTab::Graphics);
     QVERIFY(!Shown(form, "Panel1"));
     dialogs.OpenNames = {dir.filePath(QStringLiteral("ana.out"))};
     Button(form, "MakeGraphButton")->click();
@@ -376,12 +376,12 @@ void GraphTabTest::unreadableOutputDrawsNothing()
     TScriptedDialogs dialogs;
     TRainForm form;
     form.IntroTabSheetShow();
-    form.ShowTab(TRainForm::TTab::Graphics);
+    form.showTab(TRainForm::TTab::Graphics);
     dialogs.OpenNames = {path};
     Button(form, "MakeGraphButton")->click();
     Button(form, "GoButton3")->click();
     QVERIFY(Shown(form, "GraphImage"));
-    const QImage first = View(form, "GraphImage")->Image();
+    const QImage first = View(form, "GraphImage")->image();
 
     // The file goes away; "Select graph" and "Go" again: the reader's message, no chart of
     // the series read before.
@@ -406,7 +406,7 @@ void GraphTabTest::unreadableOutputDrawsNothing()
     Button(form, "GoButton3")->click();
     QCOMPARE(dialogs.Messages.size(), 1);
     QVERIFY(!Shown(form, "GraphImage"));
-    QVERIFY(View(form, "GraphImage")->Image() == first);
+    QVERIFY(View(form, "GraphImage")->image() == first);
 }
 
 void GraphTabTest::radioChoicesSurviveAndPanelsExcludeEachOtherOnly()
@@ -424,9 +424,9 @@ void GraphTabTest::radioChoicesSurviveAndPanelsExcludeEachOtherOnly()
     storage->setChecked(true);
     QVERIFY(!predRunoff->isChecked());
     QVERIFY(alpha->isChecked());
-    form.ShowTab(TRainForm::TTab::Graphics);
-    form.ShowTab(TRainForm::TTab::Input);
-    form.ShowTab(TRainForm::TTab::Graphics);
+    form.showTab(TRainForm::TTab::Graphics);
+    form.showTab(TRainForm::TTab::Input);
+    form.showTab(TRainForm::TTab::Graphics);
     QVERIFY(alpha->isChecked());
     QVERIFY(storage->isChecked());
 }
@@ -439,10 +439,10 @@ void GraphTabTest::highDensityScreensEnlargeWithoutBlur()
     const QSize logical(623, 465);
 
     // At ratio 1 the bitmap is shown as it is.
-    QVERIFY(TGraphView::ScaleForScreen(chart, logical, 1.0) == chart);
+    QVERIFY(TGraphView::scaleForScreen(chart, logical, 1.0) == chart);
 
     // At ratio 2 every pixel becomes a square of four, unblurred.
-    const QImage doubled = TGraphView::ScaleForScreen(chart, logical, 2.0);
+    const QImage doubled = TGraphView::scaleForScreen(chart, logical, 2.0);
     QCOMPARE(doubled.size(), QSize(1246, 930));
     QCOMPARE(doubled.devicePixelRatio(), 2.0);
     for (int dy = 0; dy < 2; ++dy)
@@ -454,7 +454,7 @@ void GraphTabTest::highDensityScreensEnlargeWithoutBlur()
 
     // At ratio 1.5 it fills the screen pixels of the view; a white pixel stays white at its
     // centre, it is not smeared into grey.
-    const QImage half = TGraphView::ScaleForScreen(chart, logical, 1.5);
+    const QImage half = TGraphView::scaleForScreen(chart, logical, 1.5);
     QCOMPARE(half.size(), QSize(935, 698));
     const QColor centre = half.pixelColor(15, 30);
     QVERIFY2(centre.red() >= 245 && centre.green() >= 245 && centre.blue() >= 245,

@@ -156,11 +156,11 @@ void ImportDialogTest::importFillsTheSheetAndSaveRunWritesTheRows()
     });
     form.findChild<QAction *>(QStringLiteral("ImportSeriesAction"))->trigger();
     QCOMPARE(dialogs.Messages, QStringList());
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Input);
     QCOMPARE(Grid(form)->rowCount(), 13);
-    QCOMPARE(Sheet(form)->CellText(0, 12), QStringLiteral("12"));
-    QCOMPARE(Sheet(form)->CellText(1, 0), QStringLiteral("2.25"));
-    QCOMPARE(Sheet(form)->CellText(3, 12), QStringLiteral("0.95"));
+    QCOMPARE(Sheet(form)->cellText(0, 12), QStringLiteral("12"));
+    QCOMPARE(Sheet(form)->cellText(1, 0), QStringLiteral("2.25"));
+    QCOMPARE(Sheet(form)->cellText(3, 12), QStringLiteral("0.95"));
     QCOMPARE(Child<QLineEdit>(form, "Title1Edit")->text(), QStringLiteral("import-awkward.csv"));
 
     // Save / Run writes the rows the command line writes from the same file.

@@ -61,7 +61,7 @@ void InputSheetTest::freshSheetHasFifteenZeroRowsInAnalysisLayout()
     QCOMPARE(grid->columnCount(), 4);
     for (int row = 0; row < 15; ++row)
         for (int col = 0; col < 4; ++col)
-            QCOMPARE(Sheet(form)->CellText(col, row), QStringLiteral("0"));
+            QCOMPARE(Sheet(form)->cellText(col, row), QStringLiteral("0"));
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("15"));
     QCOMPARE(DMQuellow.NrOfData, 15);
     QVERIFY(DMQuellow.Analysis);
@@ -118,10 +118,10 @@ void InputSheetTest::pasteOfThirtyLinesFillsThirtyRows()
     QCOMPARE(form.findChild<QComboBox *>("OptionComboBox")->currentIndex(), 0);
     QVERIFY(Sheet(form)->DataShown);
     QCOMPARE(Sheet(form)->PreviousCount, 30);
-    QCOMPARE(Sheet(form)->CellText(0, 29), QStringLiteral("30"));
-    QCOMPARE(Sheet(form)->CellText(1, 1), QStringLiteral("20"));
-    QCOMPARE(Sheet(form)->CellText(2, 2), QStringLiteral("0.2"));
-    QCOMPARE(Sheet(form)->CellText(3, 0), QStringLiteral("0.97"));
+    QCOMPARE(Sheet(form)->cellText(0, 29), QStringLiteral("30"));
+    QCOMPARE(Sheet(form)->cellText(1, 1), QStringLiteral("20"));
+    QCOMPARE(Sheet(form)->cellText(2, 2), QStringLiteral("0.2"));
+    QCOMPARE(Sheet(form)->cellText(3, 0), QStringLiteral("0.97"));
     QCOMPARE(DMQuellow.Time[29], 30.0);
     QCOMPARE(DMQuellow.Rain[2], 15.0);
     QCOMPARE(DMQuellow.Escape[2], 0.2);
@@ -185,12 +185,12 @@ void InputSheetTest::pasteThroughTheCellEditor()
     QApplication::processEvents();
     QVERIFY(!editorOpenAtPrompt);
     QCOMPARE(grid->rowCount(), rows);
-    QCOMPARE(Sheet(form)->CellText(0, 0), firstCell);
+    QCOMPARE(Sheet(form)->cellText(0, 0), firstCell);
     QCOMPARE(dialogs.Messages, messages);
     // The raw block is never committed into the cell, whatever happens next.
     grid->setCurrentCell(5, 1);
     QApplication::processEvents();
-    QCOMPARE(Sheet(form)->CellText(0, 0), firstCell);
+    QCOMPARE(Sheet(form)->cellText(0, 0), firstCell);
 }
 
 void InputSheetTest::tabStopsAtTheLastCell()
@@ -201,7 +201,7 @@ void InputSheetTest::tabStopsAtTheLastCell()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     OpenFreshSheet(form);
     QTableWidget *grid = Grid(form);
-    Sheet(form)->SetCellText(0, 0, QStringLiteral("5"));
+    Sheet(form)->setCellText(0, 0, QStringLiteral("5"));
     grid->setFocus();
     grid->setCurrentCell(14, 3);
     QApplication::processEvents();
@@ -212,7 +212,7 @@ void InputSheetTest::tabStopsAtTheLastCell()
     QCOMPARE(grid->currentRow(), 14);
     QCOMPARE(grid->currentColumn(), 3);
     QVERIFY(!grid->indexWidget(grid->model()->index(0, 0)));
-    QCOMPARE(Sheet(form)->CellText(0, 0), QStringLiteral("5"));
+    QCOMPARE(Sheet(form)->cellText(0, 0), QStringLiteral("5"));
     // Tab inside the grid still moves on.
     grid->setCurrentCell(3, 3);
     QApplication::processEvents();
@@ -241,12 +241,12 @@ void InputSheetTest::typedTextIsInTheCellAtOnce()
     editor->selectAll();
     QTest::keyClicks(editor, QStringLiteral("7.25"));
     QCOMPARE(editor->text(), QStringLiteral("7.25"));
-    QCOMPARE(Sheet(form)->CellText(1, 2), QStringLiteral("7.25"));
+    QCOMPARE(Sheet(form)->cellText(1, 2), QStringLiteral("7.25"));
     // Typing in the middle stays in the middle.
     editor->setCursorPosition(0);
     QTest::keyClicks(editor, QStringLiteral("12"));
     QCOMPARE(editor->text(), QStringLiteral("127.25"));
-    QCOMPARE(Sheet(form)->CellText(1, 2), QStringLiteral("127.25"));
+    QCOMPARE(Sheet(form)->cellText(1, 2), QStringLiteral("127.25"));
     QVERIFY(Sheet(form)->DataShown);
     QVERIFY(dialogs.Messages.isEmpty());
 }
@@ -274,8 +274,8 @@ void InputSheetTest::pasteKeepsBothDecimalSeparators()
     QCOMPARE(DMQuellow.Rain[0], 2.5);
     QCOMPARE(DMQuellow.Escape[14], 0.25);
     QCOMPARE(DMQuellow.Runoff[7], 15.0);
-    QCOMPARE(Sheet(form)->CellText(1, 0), QStringLiteral("2.5"));
-    QCOMPARE(Sheet(form)->CellText(3, 0), QStringLiteral("1.5E1"));
+    QCOMPARE(Sheet(form)->cellText(1, 0), QStringLiteral("2.5"));
+    QCOMPARE(Sheet(form)->cellText(3, 0), QStringLiteral("1.5E1"));
 }
 
 void InputSheetTest::pasteLineBreaksOfEveryKind()
@@ -313,7 +313,7 @@ void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers()
     TScriptedDialogs dialogs;
     TRainForm form;
     OpenFreshSheet(form);
-    form.ShowTab(TRainForm::TTab::Intro);
+    form.showTab(TRainForm::TTab::Intro);
     QString text;
     for (int row = 0; row < 15; ++row)
         text += (row == 6 ? line : QStringLiteral("%1\t1\t0.1\t2").arg(row + 1)) +
@@ -321,7 +321,7 @@ void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers()
     Sheet(form)->StringGrid1SetEditText(0, 0, text);
     QCOMPARE(dialogs.Messages,
              QStringList{"An insufficient number of data has been pasted more data are needed."});
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Input);
 }
 
 void InputSheetTest::pasteOfFewerRowsAsksToKeepTheOriginalNumber()
@@ -437,7 +437,7 @@ void InputSheetTest::raisingNumberOfDataAddsZeroRowsAndKeepsTyping()
     TScriptedDialogs dialogs;
     TRainForm form;
     OpenFreshSheet(form);
-    Sheet(form)->SetCellText(1, 3, QStringLiteral("7,5"));
+    Sheet(form)->setCellText(1, 3, QStringLiteral("7,5"));
     Sheet(form)->StringGrid1SetEditText(1, 3, QStringLiteral("7,5"));
     auto *box = form.findChild<QLineEdit *>("NrOfDataEdit");
     box->setText(QStringLiteral("20"));
@@ -447,8 +447,8 @@ void InputSheetTest::raisingNumberOfDataAddsZeroRowsAndKeepsTyping()
     QCOMPARE(Grid(form)->rowCount(), 20);
     QCOMPARE(DMQuellow.NrOfData, 20);
     QCOMPARE(Sheet(form)->PreviousCount, 20);
-    QCOMPARE(Sheet(form)->CellText(1, 3), QStringLiteral("7,5"));
-    QCOMPARE(Sheet(form)->CellText(3, 19), QStringLiteral("0"));
+    QCOMPARE(Sheet(form)->cellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(Sheet(form)->cellText(3, 19), QStringLiteral("0"));
     QCOMPARE(static_cast<int>(DMQuellow.Time.size()), 20);
 }
 
@@ -709,9 +709,9 @@ void InputSheetTest::clearAllEmptiesTheSheet()
     // The escape box holds the model's maximum escape rate, so Save/Run can read it.
     QCOMPARE(form.findChild<QLineEdit *>("EscapeEdit")->text(), QStringLiteral("0.1"));
     QCOMPARE(Grid(form)->rowCount(), 15);
-    QCOMPARE(Sheet(form)->CellText(0, 14), QStringLiteral("0"));
-    QCOMPARE(Sheet(form)->CellText(2, 0), QStringLiteral("0"));
-    QCOMPARE(Sheet(form)->CellText(3, 0), QStringLiteral("0.97"));
+    QCOMPARE(Sheet(form)->cellText(0, 14), QStringLiteral("0"));
+    QCOMPARE(Sheet(form)->cellText(2, 0), QStringLiteral("0"));
+    QCOMPARE(Sheet(form)->cellText(3, 0), QStringLiteral("0.97"));
     QVERIFY(!Sheet(form)->DataShown);
     QCOMPARE(DMQuellow.NrOfData, 15);
     QVERIFY(dialogs.Messages.isEmpty());

@@ -62,7 +62,7 @@ void RainFormTest::windowTitleAndTabCaptions()
         captions << tabs->tabText(i);
     QCOMPARE(captions,
              (QStringList{"  Intro  ", " Figure ", "  Input  ", "  Output  ", " Graphics "}));
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Intro);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Intro);
     QVERIFY(form.findChild<QWidget *>("GraphicsTabSheet"));
 }
 
@@ -98,14 +98,14 @@ void RainFormTest::introTabHandler()
     DMQuellow.MaxStor = 0;
     DMQuellow.InitStor = 7;
     DMQuellow.MaxEscape = 0;
-    form.GraphicsPage()->SourceReady = true;
+    form.graphicsPage()->SourceReady = true;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // The opening tab's handler runs when the window appears.
-    QCOMPARE(form.StatusText(), QStringLiteral("Click on the Input tab to proceed."));
+    QCOMPARE(form.statusText(), QStringLiteral("Click on the Input tab to proceed."));
     QVERIFY(!form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphicsPage()->SourceReady);
+    QVERIFY(!form.graphicsPage()->SourceReady);
     QVERIFY(DMQuellow.Analysis);
     QCOMPARE(DMQuellow.ModeTag, std::string(" Ana"));
     QCOMPARE(DMQuellow.MaxStor, 50.0);
@@ -119,20 +119,20 @@ void RainFormTest::inputTabHandler()
     TScriptedDialogs dialogs;
     TRainForm form;
     form.IntroTabSheetShow();
-    form.GraphicsPage()->SourceReady = true;
-    form.ShowTab(TRainForm::TTab::Input);
-    QCOMPARE(form.StatusText(),
+    form.graphicsPage()->SourceReady = true;
+    form.showTab(TRainForm::TTab::Input);
+    QCOMPARE(form.statusText(),
              QStringLiteral("Enter data or use \"Open input\" to see examples under \"Data\" or to "
                             "edit existing files. Thereafter use \"Save/Run\"."));
     QVERIFY(form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphicsPage()->SourceReady);
+    QVERIFY(!form.graphicsPage()->SourceReady);
     QCOMPARE(Grid(form)->rowCount(), 15);
 
     // Coming back with data on the sheet keeps them.
     PasteFile(form, "sheet-analysis.tsv");
-    form.ShowTab(TRainForm::TTab::Figure);
-    form.ShowTab(TRainForm::TTab::Input);
+    form.showTab(TRainForm::TTab::Figure);
+    form.showTab(TRainForm::TTab::Input);
     QCOMPARE(Grid(form)->rowCount(), 30);
 }
 
@@ -140,20 +140,20 @@ void RainFormTest::outputTabHandler()
 {
     TRainForm form;
     form.IntroTabSheetShow();
-    form.ShowTab(TRainForm::TTab::Input);
-    form.GraphicsPage()->SourceReady = true;
-    form.ShowTab(TRainForm::TTab::Output);
-    QCOMPARE(form.StatusText(),
+    form.showTab(TRainForm::TTab::Input);
+    form.graphicsPage()->SourceReady = true;
+    form.showTab(TRainForm::TTab::Output);
+    QCOMPARE(form.statusText(),
              QStringLiteral("The output file can be inspected. Use \"Open output\" to see examples "
                             "under \"Data\" or to inspect any other output file."));
     QVERIFY(!form.findChild<QAction *>("InputSaveAction")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("GraphSaveAction")->isEnabled());
-    QVERIFY(!form.GraphicsPage()->SourceReady);
+    QVERIFY(!form.graphicsPage()->SourceReady);
     QVERIFY(form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
 
     form.ResultsReady = true;
-    form.ShowTab(TRainForm::TTab::Intro);
-    form.ShowTab(TRainForm::TTab::Output);
+    form.showTab(TRainForm::TTab::Intro);
+    form.showTab(TRainForm::TTab::Output);
     QVERIFY(!form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
     QVERIFY(form.findChild<QPlainTextEdit *>("OutputMemo")->font().fixedPitch());
     QVERIFY(form.findChild<QPlainTextEdit *>("OutputMemo")->font().bold());
@@ -173,8 +173,8 @@ void RainFormTest::statusTextsFitTheWindow()
         QStatusBar *bar = form.statusBar();
         for (const TRainForm::TTab tab : {TRainForm::TTab::Intro, TRainForm::TTab::Input,
                                           TRainForm::TTab::Output, TRainForm::TTab::Graphics}) {
-            form.ShowTab(tab);
-            const QString text = form.StatusText();
+            form.showTab(tab);
+            const QString text = form.statusText();
             QVERIFY(!text.isEmpty());
             QVERIFY2(QFontMetrics(bar->font()).horizontalAdvance(text) <= bar->width() - 12,
                      qPrintable(text));
@@ -182,7 +182,7 @@ void RainFormTest::statusTextsFitTheWindow()
         // Passing over the items of a menu leaves the hint where it is.
         QStatusTipEvent passing{QString()};
         QApplication::sendEvent(&form, &passing);
-        QCOMPARE(form.StatusText(),
+        QCOMPARE(form.statusText(),
                  QStringLiteral("Graphics presentations of output data can be seen and saved. Use "
                                 "\"Make graph\" to open an output file and make the graphs."));
     }
@@ -193,12 +193,12 @@ void RainFormTest::tabHandlersHideTheCommentWindow()
 {
     TRainForm form;
     TCommentForm comment;
-    form.SetCommentForm(&comment);
+    form.setCommentForm(&comment);
     auto *button = Button(form, "CommentButton");
     for (auto tab : {TRainForm::TTab::Input, TRainForm::TTab::Output, TRainForm::TTab::Intro}) {
         comment.show();
         button->setEnabled(true);
-        form.ShowTab(tab);
+        form.showTab(tab);
         QVERIFY(comment.isHidden());
         QVERIFY(!button->isEnabled());
     }
@@ -208,13 +208,13 @@ void RainFormTest::closingShowsTheFinishWindow()
 {
     TRainForm form;
     TFinishForm finish;
-    form.SetFinishForm(&finish);
+    form.setFinishForm(&finish);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(!form.close());
     QVERIFY(form.isVisible());
     QVERIFY(finish.isVisible());
-    QCOMPARE(finish.StatusText(), QStringLiteral("Click on the Finish button to end program"));
+    QCOMPARE(finish.statusText(), QStringLiteral("Click on the Finish button to end program"));
 
     finish.hide();
     form.findChild<QAction *>("ExitAction")->trigger();
@@ -225,7 +225,7 @@ void RainFormTest::closingShowsTheFinishWindow()
 void RainFormTest::finishWindowEndsTheProgram()
 {
     TFinishForm finish;
-    QSignalSpy finished(&finish, &TFinishForm::Finished);
+    QSignalSpy finished(&finish, &TFinishForm::finished);
     QCOMPARE(finish.windowTitle(), QStringLiteral("Quellow finish"));
     QVERIFY(finish.findChild<QPlainTextEdit *>()->toPlainText().startsWith(
         QStringLiteral(" Thank you for using Quellow")));
@@ -236,7 +236,7 @@ void RainFormTest::finishWindowEndsTheProgram()
 
     // Closing the window itself ends the program too.
     TFinishForm other;
-    QSignalSpy otherFinished(&other, &TFinishForm::Finished);
+    QSignalSpy otherFinished(&other, &TFinishForm::finished);
     other.show();
     other.close();
     QCOMPARE(otherFinished.count(), 1);
@@ -248,8 +248,8 @@ void RainFormTest::finishEndsTheEventLoopWithStatusZero()
     // process anyway.
     TRainForm form;
     TFinishForm finish;
-    form.SetFinishForm(&finish);
-    EndProgramOnFinish(finish);
+    form.setFinishForm(&finish);
+    endProgramOnFinish(finish);
     form.show();
     QTimer::singleShot(0, &form, [&] {
         form.findChild<QAction *>("ExitAction")->trigger();
@@ -269,7 +269,7 @@ void RainFormTest::captionsCarryNoApplicationName()
     // The platform appends the display name to every caption; there must be none.
     const QFont font = QApplication::font();
     const char separator = DecimalSeparator;
-    SetUpApplication();
+    setUpApplication();
     QCOMPARE(QApplication::applicationName(), QStringLiteral("Quellow rainfall runoff relations"));
     QVERIFY(QGuiApplication::applicationDisplayName().isEmpty());
     QVERIFY(!QApplication::quitOnLastWindowClosed());
@@ -283,7 +283,7 @@ void RainFormTest::outputTextIsReadOnlyButCopyable()
     form.show();
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    form.ShowTab(TRainForm::TTab::Output);
+    form.showTab(TRainForm::TTab::Output);
     auto *memo = form.findChild<QPlainTextEdit *>("OutputMemo");
     memo->setPlainText(QStringLiteral("RESULTS\nline two"));
     memo->setFocus();
@@ -304,7 +304,7 @@ void RainFormTest::buttonTextsKeepAMargin()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     for (auto tab : {TRainForm::TTab::Intro, TRainForm::TTab::Input, TRainForm::TTab::Output,
                      TRainForm::TTab::Graphics}) {
-        form.ShowTab(tab);
+        form.showTab(tab);
         QApplication::processEvents();
         for (QPushButton *button : form.findChildren<QPushButton *>()) {
             if (!button->isVisible())
@@ -353,14 +353,14 @@ void RainFormTest::stringToFloatReadsBothSeparators()
 
 void RainFormTest::floatToStrUsesTheShortestForm()
 {
-    QCOMPARE(FloatToStr(0.1), QStringLiteral("0.1"));
-    QCOMPARE(FloatToStr(100), QStringLiteral("100"));
-    QCOMPARE(FloatToStr(-2.25), QStringLiteral("-2.25"));
-    QCOMPARE(FloatToStr(0), QStringLiteral("0"));
+    QCOMPARE(floatToStr(0.1), QStringLiteral("0.1"));
+    QCOMPARE(floatToStr(100), QStringLiteral("100"));
+    QCOMPARE(floatToStr(-2.25), QStringLiteral("-2.25"));
+    QCOMPARE(floatToStr(0), QStringLiteral("0"));
     DecimalSeparator = ',';
-    QCOMPARE(FloatToStr(0.1), QStringLiteral("0,1"));
+    QCOMPARE(floatToStr(0.1), QStringLiteral("0,1"));
     double back = 0;
-    QVERIFY(StringToFloat(FloatToStr(1.0 / 3), back));
+    QVERIFY(StringToFloat(floatToStr(1.0 / 3), back));
     QCOMPARE(back, 1.0 / 3);
 }
 

@@ -98,7 +98,7 @@ void SaveRunTest::predictionFromSheetToOutputTab()
     auto *wait = form.findChild<QPlainTextEdit *>("WaitMemo");
     QStringList progress;
     dialogs.OnPause = [&] { progress << wait->toPlainText(); };
-    QSignalSpy finished(&form, &TRainForm::RunFinished);
+    QSignalSpy finished(&form, &TRainForm::runFinished);
 
     form.findChild<QPushButton *>("SaveRunButton")->click();
 
@@ -136,14 +136,14 @@ void SaveRunTest::predictionFromSheetToOutputTab()
     QVERIFY(dialogs.Pauses == QList<int>(4, 500));
 
     // The Output tab shows the output file.
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
     const QByteArray written = FileBytes(output);
     QVERIFY(!written.isEmpty());
     QCOMPARE(form.findChild<QPlainTextEdit *>("OutputMemo")->toPlainText() + "\n",
              QString::fromUtf8(written).replace("\r\n", "\n"));
     QVERIFY(!form.findChild<QPushButton *>("ViewGraphButton")->isHidden());
     QVERIFY(form.ResultsReady);
-    QVERIFY(form.GraphicsPage()->SourceReady);
+    QVERIFY(form.graphicsPage()->SourceReady);
     QCOMPARE(DMQuellow.OutFileName, output.toStdString());
     QCOMPARE(form.DialogFolders.InputSave, dir.path());
 
@@ -201,7 +201,7 @@ void SaveRunTest::fitLineShowsTheAnalysisJustRun()
     const QString input = dir.filePath(QStringLiteral("ana.inp"));
     dialogs.SaveNames = {input};
     form.InputSaveActionExecute();
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
 
     // One line above the output text, NSE, KGE and volume error, none of it in the file.
     auto *fit = form.findChild<QLabel *>("FitLabel");
@@ -273,7 +273,7 @@ void SaveRunTest::analysisFromSheetToOutputTab()
             head + "\n Progress 40% ....\n Progress 60% ....\n Progress 75% ....\n Progress 90% "
                    "....\n Filing results ..",
         }));
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
     QCOMPARE(Box(form, "NrOfDataEdit")->text(), QStringLiteral("30"));
     const QByteArray written = FileBytes(output);
     QVERIFY(written.startsWith("RESULTS OF Quellow PROGRAM"));
@@ -360,7 +360,7 @@ void SaveRunTest::failuresStopInOrder()
         PasteFile(form, "sheet-analysis.tsv");
     }
     Box(form, "EscapeEdit")->setText(escapeBox);
-    Sheet(form)->SetCellText(col, row, cell);
+    Sheet(form)->setCellText(col, row, cell);
     const QString input = dir.filePath(QStringLiteral("x.inp"));
     dialogs.SaveNames = {cancel ? QString() : input};
     dialogs.Messages.clear();
@@ -425,8 +425,8 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
     TScriptedDialogs dialogs;
     TRainForm form;
     PreparePrediction(form);
-    Sheet(form)->SetCellText(1, 4, QString());           // row 5: no rain
-    Sheet(form)->SetCellText(2, 9, QStringLiteral(" ")); // row 10: no escape rate
+    Sheet(form)->setCellText(1, 4, QString());           // row 5: no rain
+    Sheet(form)->setCellText(2, 9, QStringLiteral(" ")); // row 10: no escape rate
     const QString input = dir.filePath(QStringLiteral("gaps.inp"));
     dialogs.SaveNames = {input};
     form.InputSaveActionExecute();
@@ -439,9 +439,9 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
 
     QCOMPARE(Grid(form)->rowCount(), 28);
     QCOMPARE(Box(form, "NrOfDataEdit")->text(), QStringLiteral("28"));
-    QCOMPARE(Sheet(form)->CellText(0, 4), QStringLiteral("6"));
-    QCOMPARE(Sheet(form)->CellText(0, 8), QStringLiteral("11"));
-    QCOMPARE(Sheet(form)->CellText(0, 27), QStringLiteral("30"));
+    QCOMPARE(Sheet(form)->cellText(0, 4), QStringLiteral("6"));
+    QCOMPARE(Sheet(form)->cellText(0, 8), QStringLiteral("11"));
+    QCOMPARE(Sheet(form)->cellText(0, 27), QStringLiteral("30"));
     QCOMPARE(DMQuellow.NrOfData, 28);
     QCOMPARE(DMQuellow.Time[4], 6.0);
     QCOMPARE(Sheet(form)->ValidCount, 28);
@@ -453,10 +453,10 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
     QCOMPARE(dialogs.Messages.first(),
              QStringLiteral(" Add data in the last cells at the end of the column"));
     QCOMPARE(Grid(form)->rowCount(), 30);
-    QCOMPARE(Sheet(form)->CellText(0, 27), QStringLiteral("30"));
+    QCOMPARE(Sheet(form)->cellText(0, 27), QStringLiteral("30"));
     for (int row = 28; row < 30; ++row)
         for (int col = 0; col < 3; ++col)
-            QCOMPARE(Sheet(form)->CellText(col, row), QStringLiteral("0"));
+            QCOMPARE(Sheet(form)->cellText(col, row), QStringLiteral("0"));
     QCOMPARE(DMQuellow.Time[28], 0.0);
     QCOMPARE(DMQuellow.Rain[29], 0.0);
 }
@@ -475,7 +475,7 @@ void SaveRunTest::failedPredictionDoesNotHideALaterAnalysis()
     const QString input = dir.filePath(QStringLiteral("ana.inp"));
     dialogs.SaveNames = {input};
     form.InputSaveActionExecute();
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
     QVERIFY(form.ResultsReady);
 }
 
@@ -517,14 +517,14 @@ void SaveRunTest::openInputFillsTheSheet()
     TScriptedDialogs dialogs;
     TRainForm form;
     OpenFreshSheet(form);
-    form.ShowTab(TRainForm::TTab::Intro);
+    form.showTab(TRainForm::TTab::Intro);
     dialogs.OpenNames = {path};
     form.InputOpenActionExecute();
 
     QCOMPARE(dialogs.OpenDialogs.size(), 1);
     QCOMPARE(dialogs.OpenDialogs[0].Filter, QStringLiteral("Input files (*.inp)"));
     QCOMPARE(DMQuellow.Analysis, analysis);
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Input);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Input);
     QVERIFY(Sheet(form)->DataShown);
     QCOMPARE(Grid(form)->columnCount(), analysis ? 4 : 3);
     QCOMPARE(Grid(form)->rowCount(), DMQuellow.NrOfData);
@@ -539,23 +539,23 @@ void SaveRunTest::openInputFillsTheSheet()
     QCOMPARE(Box(form, "Title1Edit")->cursorPosition(), 0);
     QCOMPARE(Box(form, "Title2Edit")->cursorPosition(), 0);
     QCOMPARE(Box(form, "FileNameEdit")->cursorPosition(), 0);
-    QCOMPARE(Box(form, "MaxStorEdit")->text(), FloatToStr(DMQuellow.MaxStor));
-    QCOMPARE(Box(form, "EscapeEdit")->text(), FloatToStr(DMQuellow.MaxEscape));
+    QCOMPARE(Box(form, "MaxStorEdit")->text(), floatToStr(DMQuellow.MaxStor));
+    QCOMPARE(Box(form, "EscapeEdit")->text(), floatToStr(DMQuellow.MaxEscape));
     QCOMPARE(form.DialogFolders.InputOpen, QFileInfo(path).absolutePath());
     QCOMPARE(form.findChild<QWidget *>("AlphaGroupBox")->isHidden(), analysis);
     QCOMPARE(form.findChild<QPushButton *>("AlfaButton")->isHidden(), !DMQuellow.Drainage);
     if (analysis) {
         QStringList cells;
         for (int col = 0; col < 4; ++col)
-            cells << Sheet(form)->CellText(col, 0);
+            cells << Sheet(form)->cellText(col, 0);
         QCOMPARE(cells.join('|'), firstRow);
         QVERIFY(!form.findChild<QLabel *>("TryMemo")->isHidden());
     } else {
-        QCOMPARE(Box(form, "A1coeffEdit")->text(), FloatToStr(ModelValues.A1));
-        QCOMPARE(Box(form, "PorosityEdit")->text(), FloatToStr(DMQuellow.Porosity));
-        QCOMPARE(Sheet(form)->CellText(0, 0), FloatToStr(DMQuellow.Time[0]));
-        QCOMPARE(Sheet(form)->CellText(2, DMQuellow.NrOfData - 1),
-                 FloatToStr(DMQuellow.Escape[DMQuellow.NrOfData - 1]));
+        QCOMPARE(Box(form, "A1coeffEdit")->text(), floatToStr(ModelValues.A1));
+        QCOMPARE(Box(form, "PorosityEdit")->text(), floatToStr(DMQuellow.Porosity));
+        QCOMPARE(Sheet(form)->cellText(0, 0), floatToStr(DMQuellow.Time[0]));
+        QCOMPARE(Sheet(form)->cellText(2, DMQuellow.NrOfData - 1),
+                 floatToStr(DMQuellow.Escape[DMQuellow.NrOfData - 1]));
     }
 }
 

@@ -24,7 +24,7 @@ QLineEdit *Box(TRainForm &form, const char *name)
 }
 
 /// Save/Run into dir/name.inp; the file's lines (CR LF split) or none when nothing was saved.
-QStringList SaveRun(TRainForm &form, TScriptedDialogs &dialogs, const QTemporaryDir &dir,
+QStringList saveRun(TRainForm &form, TScriptedDialogs &dialogs, const QTemporaryDir &dir,
                     const char *name)
 {
     const QString input = dir.filePath(QLatin1String(name) + QStringLiteral(".inp"));
@@ -77,7 +77,7 @@ void SheetFaultsTest::storageBoxesAreWhatTheRunUses()
     Sheet(form)->StringGrid1SetEditText(0, 0, Analysis30Rows());
     Box(form, "MaxStorEdit")->setText(QStringLiteral("70"));
     Box(form, "InitStorEdit")->setText(QStringLiteral("12,5"));
-    const QStringList lines = SaveRun(form, dialogs, dir, "boxes");
+    const QStringList lines = saveRun(form, dialogs, dir, "boxes");
     QVERIFY(lines.size() > 10);
     QCOMPARE(lines[7], QStringLiteral(" Maximum dead storage:    70.00"));
     QCOMPARE(lines[8], QStringLiteral(" Initial dead storage:    12.50"));
@@ -87,7 +87,7 @@ void SheetFaultsTest::storageBoxesAreWhatTheRunUses()
     Button(form, "ClearButton")->click();
     Sheet(form)->StringGrid1SetEditText(0, 0, Analysis30Rows());
     dialogs.Messages.clear();
-    QVERIFY(SaveRun(form, dialogs, dir, "cleared").isEmpty());
+    QVERIFY(saveRun(form, dialogs, dir, "cleared").isEmpty());
     QCOMPARE(dialogs.Messages, QStringList{"The maximum storage is not a valid real"});
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("cleared.out"))));
 
@@ -95,7 +95,7 @@ void SheetFaultsTest::storageBoxesAreWhatTheRunUses()
     Box(form, "MaxStorEdit")->setText(QStringLiteral("90"));
     Box(form, "InitStorEdit")->setText(QStringLiteral("-4"));
     dialogs.Messages.clear();
-    QVERIFY(SaveRun(form, dialogs, dir, "negative").isEmpty());
+    QVERIFY(saveRun(form, dialogs, dir, "negative").isEmpty());
     QCOMPARE(dialogs.Messages, QStringList{"The initial storage must be >= 0"});
     QCOMPARE(Box(form, "InitStorEdit")->text(), QStringLiteral("0"));
 }
@@ -145,9 +145,9 @@ void SheetFaultsTest::refusalsSelectTheOffendingCell()
     TRainForm form;
     OpenFreshSheet(form);
     Sheet(form)->StringGrid1SetEditText(0, 0, Analysis30Rows());
-    Sheet(form)->SetCellText(col, row, cell);
+    Sheet(form)->setCellText(col, row, cell);
     Grid(form)->setCurrentCell(0, 0);
-    QVERIFY(SaveRun(form, dialogs, dir, "refused").isEmpty());
+    QVERIFY(saveRun(form, dialogs, dir, "refused").isEmpty());
     QCOMPARE(dialogs.Messages, QStringList{message});
     QCOMPARE(Grid(form)->currentRow(), row);
     QCOMPARE(Grid(form)->currentColumn(), col);
@@ -161,23 +161,23 @@ void SheetFaultsTest::negativeEscapeRateMayRunAPrediction()
     OpenFreshSheet(form);
     Child<QComboBox>(form, "OptionComboBox")->setCurrentIndex(1);
     Sheet(form)->StringGrid1SetEditText(0, 0, FileText(DataPath("sheet-prediction.tsv")));
-    Sheet(form)->SetCellText(2, 4, QStringLiteral("-0.5"));
+    Sheet(form)->setCellText(2, 4, QStringLiteral("-0.5"));
     for (const char *name : {"A1coeffEdit", "B1valueEdit", "A2CoeffEdit", "B2ValueEdit"})
         Box(form, name)->setText(QStringLiteral("0.05"));
-    const QStringList lines = SaveRun(form, dialogs, dir, "pred");
+    const QStringList lines = saveRun(form, dialogs, dir, "pred");
     QVERIFY2(!lines.isEmpty(), qPrintable(dialogs.Messages.join('|')));
     QCOMPARE(lines[27], QStringLiteral("    5         5.00  0.0E+0000 -5.0E-0001"));
 }
 
 void SheetFaultsTest::numbersAreNeverInExponentForm()
 {
-    QCOMPARE(FloatToStr(100000), QStringLiteral("100000"));
-    QCOMPARE(FloatToStr(0.0001), QStringLiteral("0.0001"));
-    QCOMPARE(FloatToStr(-1.5e-7), QStringLiteral("-0.00000015"));
-    QCOMPARE(FloatToStr(1e21), QStringLiteral("1000000000000000000000"));
-    QCOMPARE(FloatToStr(0.1), QStringLiteral("0.1"));
+    QCOMPARE(floatToStr(100000), QStringLiteral("100000"));
+    QCOMPARE(floatToStr(0.0001), QStringLiteral("0.0001"));
+    QCOMPARE(floatToStr(-1.5e-7), QStringLiteral("-0.00000015"));
+    QCOMPARE(floatToStr(1e21), QStringLiteral("1000000000000000000000"));
+    QCOMPARE(floatToStr(0.1), QStringLiteral("0.1"));
     DecimalSeparator = ',';
-    QCOMPARE(FloatToStr(2.5e-5), QStringLiteral("0,000025"));
+    QCOMPARE(floatToStr(2.5e-5), QStringLiteral("0,000025"));
     DecimalSeparator = '.';
 
     // A time of 100000 that went through the sheet reads back as a whole number.
@@ -190,7 +190,7 @@ void SheetFaultsTest::numbersAreNeverInExponentForm()
     Sheet(form)->StringGrid1SetEditText(0, 0, text);
     Child<QComboBox>(form, "OptionComboBox")->setCurrentIndex(1);
     Child<QComboBox>(form, "OptionComboBox")->setCurrentIndex(0);
-    QCOMPARE(Sheet(form)->CellText(0, 0), QStringLiteral("100000"));
+    QCOMPARE(Sheet(form)->cellText(0, 0), QStringLiteral("100000"));
     QVERIFY(Sheet(form)->HandlePasteMultiCell(1, 0, QStringLiteral("2\r\n")));
 }
 
@@ -201,26 +201,26 @@ void SheetFaultsTest::typedValuesSurviveOptionAndSizeChanges()
     OpenFreshSheet(form);
     TInputSheetPage *sheet = Sheet(form);
     sheet->StringGrid1SetEditText(0, 0, Analysis30Rows());
-    sheet->SetCellText(1, 3, QStringLiteral("7,5"));
+    sheet->setCellText(1, 3, QStringLiteral("7,5"));
     sheet->StringGrid1SetEditText(1, 3, QStringLiteral("7,5"));
     auto *options = Child<QComboBox>(form, "OptionComboBox");
 
     options->setCurrentIndex(1);
     QCOMPARE(Grid(form)->columnCount(), 3);
-    QCOMPARE(sheet->CellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(sheet->cellText(1, 3), QStringLiteral("7,5"));
     options->setCurrentIndex(0);
-    QCOMPARE(sheet->CellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(sheet->cellText(1, 3), QStringLiteral("7,5"));
     // The runoff column comes back as it was.
-    QCOMPARE(sheet->CellText(3, 0), QStringLiteral("0.97"));
-    QCOMPARE(sheet->CellText(3, 29), QStringLiteral("0.61"));
+    QCOMPARE(sheet->cellText(3, 0), QStringLiteral("0.97"));
+    QCOMPARE(sheet->cellText(3, 29), QStringLiteral("0.61"));
 
     Box(form, "NrOfDataEdit")->setText(QStringLiteral("35"));
     LeaveBox(form, "NrOfDataEdit");
     QCOMPARE(Grid(form)->rowCount(), 35);
-    QCOMPARE(sheet->CellText(1, 3), QStringLiteral("7,5"));
-    QCOMPARE(sheet->CellText(0, 29), QStringLiteral("30"));
-    QCOMPARE(sheet->CellText(0, 34), QStringLiteral("0"));
-    QCOMPARE(sheet->CellText(3, 34), QStringLiteral("0"));
+    QCOMPARE(sheet->cellText(1, 3), QStringLiteral("7,5"));
+    QCOMPARE(sheet->cellText(0, 29), QStringLiteral("30"));
+    QCOMPARE(sheet->cellText(0, 34), QStringLiteral("0"));
+    QCOMPARE(sheet->cellText(3, 34), QStringLiteral("0"));
 }
 
 void SheetFaultsTest::clearAllLeavesNothingStale()
@@ -237,7 +237,7 @@ void SheetFaultsTest::clearAllLeavesNothingStale()
     QCOMPARE(Grid(form)->rowCount(), 15);
     for (int row = 0; row < 15; ++row)
         for (int col = 0; col < 4; ++col)
-            QCOMPARE(Sheet(form)->CellText(col, row), QStringLiteral("0"));
+            QCOMPARE(Sheet(form)->cellText(col, row), QStringLiteral("0"));
 }
 
 void SheetFaultsTest::optionFollowsThePastedColumns()
@@ -293,7 +293,7 @@ void SheetFaultsTest::tabBarAndPageStayInStep()
     // A click on another tab goes there.
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(3).center());
     QApplication::processEvents();
-    QCOMPARE(form.CurrentTab(), TRainForm::TTab::Output);
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
     QCOMPARE(bar->currentIndex(), 3);
 }
 

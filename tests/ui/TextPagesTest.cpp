@@ -72,7 +72,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, memo);
         QWidget page;
-        UIntroPages::BuildIntroPage(&page);
+        UIntroPages::buildIntroPage(&page);
         page.show();
         QCOMPARE(shownMemos(&page), QStringList{"IntroMemo"});
         QPushButton *detail = buttonWithText(&page, button);
@@ -86,16 +86,16 @@ private slots:
     void showIntroductionHidesTheDetails()
     {
         QWidget page;
-        UIntroPages::BuildIntroPage(&page);
+        UIntroPages::buildIntroPage(&page);
         buttonWithText(&page, QStringLiteral("2nd (main) reservoir"))->click();
-        UIntroPages::ShowIntroduction(&page);
+        UIntroPages::showIntroduction(&page);
         QCOMPARE(shownMemos(&page), QStringList{"IntroMemo"});
     }
 
     void memosHoldTheirFixedLines()
     {
         QWidget page;
-        UIntroPages::BuildIntroPage(&page);
+        UIntroPages::buildIntroPage(&page);
         const QStringList intro = lines(&page, "IntroMemo");
         QCOMPARE(intro.first(), QStringLiteral("INTRODUCTION TO THE Quellow PROGRAM"));
         QVERIFY(page.findChild<QPlainTextEdit *>(QStringLiteral("IntroMemo"))->isReadOnly());
@@ -158,7 +158,7 @@ private slots:
     void figurePage()
     {
         QWidget page;
-        UIntroPages::BuildFigurePage(&page);
+        UIntroPages::buildFigurePage(&page);
         QCOMPARE(lines(&page, "RefMemo").first(),
                  QStringLiteral("  For the equations used see web page:"));
         auto *picture = page.findChild<TSvgPicture *>(QStringLiteral("FigureImage"));

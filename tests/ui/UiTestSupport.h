@@ -38,7 +38,7 @@ inline bool Shown(TRainForm &form, const char *name)
 inline void OpenFreshSheet(TRainForm &form)
 {
     form.IntroTabSheetShow();
-    form.ShowTab(TRainForm::TTab::Input);
+    form.showTab(TRainForm::TTab::Input);
 }
 
 inline QString DataPath(const char *name)
@@ -74,7 +74,7 @@ inline QString FileText(const QString &path)
 /// The Input tab's page.
 inline TInputSheetPage *Sheet(TRainForm &form)
 {
-    return form.InputSheet();
+    return form.inputSheet();
 }
 
 /// Leaves a box of the form with the Tab key, which runs its check.
