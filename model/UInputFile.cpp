@@ -1,6 +1,7 @@
 #include "model/UInputFile.h"
 
 #include "model/UFileUtil.h"
+#include "model/UInputLayout.h"
 #include "model/UPrompts.h"
 #include "model/UTextFields.h"
 
@@ -11,13 +12,9 @@ namespace quellow {
 
 namespace {
 
-const char *const Crlf = "\r\n";
+namespace L = UInputLayout;
 
-const char *const AnalysisModeLine = " Analysis and reconstruction";
-const char *const AnalysisHyphens = " -------------------------------------------------";
-const char *const AnalysisHeader = "  Serial    T i m e   R a i n    Esc. rate Run-off";
-const char *const PredictionHyphens = " ------------------------------------------";
-const char *const PredictionHeader = " Serial    T i m e   Rainfall   Escape rate";
+const char *const Crlf = "\r\n";
 
 const char *const EscapeWarningAnalysis = "Please check the escape rates";
 const char *const EscapeWarningPrediction = "Please check the ecape rates";
@@ -27,15 +24,22 @@ const char *const NegativeEscapeWarning =
 const char *const OutdatedWarning = "This is an outdated input file. Please make the necessary "
                                     "adjustments for the Alpha characteristics.";
 
-/// Label widths of the parameter lines.
-constexpr std::size_t StorageLabel = 23;
-constexpr std::size_t AlphaLabel = 18;
-constexpr std::size_t PorosityLabel = 26;
-/// In the older layout the porosity line stands where A2 is looked for: after the 18 characters
-/// of the failed try, 8 more reach the number.
-constexpr std::size_t OutdatedPorositySkip = 8;
+// ---- Writing -------------------------------------------------------------------------------
 
-std::string SerialField(int serial)
+void addLine(std::string &text, std::string_view line)
+{
+    text += line;
+    text += Crlf;
+}
+
+void addLabelled(std::string &text, std::string_view label, const std::string &field)
+{
+    text += label;
+    text += field;
+    text += Crlf;
+}
+
+std::string serialField(int serial)
 {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%5d", serial);
@@ -43,7 +47,7 @@ std::string SerialField(int serial)
 }
 
 /// A title or path with a line break would shift every later line of the file.
-std::string OneLine(std::string text)
+std::string oneLine(std::string text)
 {
     for (char &c : text)
         if (c == '\r' || c == '\n')
@@ -59,38 +63,194 @@ bool allFinite(std::initializer_list<double> values)
     return true;
 }
 
+/// Lines 1 to 10, the same in both modes.
+void writeHead(const TDMQuellow &dm, std::string &text)
+{
+    addLine(text, L::FirstLineText);
+    addLine(text, ModeLine(dm));
+    addLine(text, "");
+    addLine(text, oneLine(dm.Title1));
+    addLine(text, oneLine(dm.Title2));
+    addLine(text, "");
+    addLabelled(text, L::FileNameText, oneLine(dm.FileName));
+    addLabelled(text, L::MaxStorText, choice(dm.MaxStor, 8, 2));
+    addLabelled(text, L::InitStorText, choice(dm.InitStor, 8, 2));
+    addLabelled(text, L::MaxEscapeText, choice(dm.MaxEscape, 8, 2));
+}
+
+/// The alpha function, the porosity in percent and the initial state: lines 11 to 19.
+void writePredictionParameters(const TDMQuellow &dm, const TModelValues &values, std::string &text)
+{
+    const double percent = dm.Porosity >= 1 ? dm.Porosity : dm.Porosity * 100;
+    addLine(text, L::FunctionText);
+    addLabelled(text, L::A1Text, e5(values.A1));
+    addLabelled(text, L::B1Text, e5(values.B1));
+    addLabelled(text, L::A2Text, e5(values.A2));
+    addLabelled(text, L::B2Text, e5(values.B2));
+    addLabelled(text, L::PorosityText, fixed(percent, 7, 2));
+    addLabelled(text, L::InitRunText, choice(dm.InitRun, 8, 2));
+    addLabelled(text, L::InitLevelText, choice(dm.InitLevel, 8, 2));
+    addLabelled(text, L::DivideText, fixed(values.Divide, 8, 2));
+}
+
+/// The empty line, the hyphens, the column header and the hyphens over the rows.
+void writeRowHead(std::string &text, std::string_view hyphens, std::string_view header)
+{
+    addLine(text, "");
+    addLine(text, hyphens);
+    addLine(text, header);
+    addLine(text, hyphens);
+}
+
+/// The rows not flagged in Remove, numbered from 1. False when a row cannot be written.
+bool writeRows(const TDMQuellow &dm, std::string &text)
+{
+    const auto rows = static_cast<std::size_t>(dm.NrOfData > 0 ? dm.NrOfData : 0);
+    if (dm.Time.size() < rows || dm.Rain.size() < rows || dm.Escape.size() < rows ||
+        (dm.Analysis && dm.Runoff.size() < rows))
+        return false;
+    int serial = 0;
+    for (std::size_t i = 0; i < rows; ++i) {
+        if (i < dm.Remove.size() && dm.Remove[i])
+            continue;
+        if (!allFinite({dm.Time[i], dm.Rain[i], dm.Escape[i]}) ||
+            (dm.Analysis && !std::isfinite(dm.Runoff[i])))
+            return false;
+        std::string row = serialField(++serial);
+        row += ' ' + choice(dm.Time[i], 12, 2);
+        row += ' ' + choice(dm.Rain[i], 10, 2);
+        row += ' ' + choice(dm.Escape[i], 10, 2);
+        if (dm.Analysis)
+            row += ' ' + choice(dm.Runoff[i], 10, 2);
+        addLine(text, row);
+    }
+    return true;
+}
+
+// ---- Reading -------------------------------------------------------------------------------
+
 /// The number at the end of a data row was converted with the locale's separator; a full stop
 /// is taken as well, so files read back under any locale.
-bool ParseRowEnd(std::string_view text, double &value)
+bool parseRowEnd(std::string_view text, double &value)
 {
     return DecimalSeparator == ',' ? parseRealAnySeparator(text, value) : parseReal(text, value);
 }
 
-/// Reads one line after a label of `skip` characters: the number, as a blank-delimited token.
-bool LabelledReal(const std::vector<std::string> &lines, std::size_t index, std::size_t skip,
-                  double &value)
+/// Line 2: the mode. False, with the message shown, for a file of neither mode.
+bool parseMode(const std::vector<std::string> &lines, const std::string &fileName, TDMQuellow &dm)
 {
-    if (index >= lines.size())
+    const std::string &line = L::lineAt(lines, L::ModeLine);
+    const TInputMode mode = ModeOfLine(line);
+    if (mode == TInputMode::Unknown) {
+        Prompts().ShowMessage(NotAnInputFileMessage(fileName));
         return false;
-    TLineScanner line(lines[index]);
-    line.skipChars(skip);
-    return line.readReal(value);
+    }
+    dm.ModeTag = line.substr(0, 4);
+    dm.Analysis = mode == TInputMode::Analysis;
+    dm.Drainage = mode == TInputMode::PredictionDrainage;
+    return true;
 }
 
-/// Index one past the last line that holds anything but blanks: empty lines at the end of a
-/// file edited by hand are no rows.
-std::size_t EndOfRows(const std::vector<std::string> &lines, std::size_t first)
+/// The titles and the three dead-storage parameters. False for a corrupt number.
+bool parseHead(const std::vector<std::string> &lines, TDMQuellow &dm)
 {
-    std::size_t end = lines.size();
-    while (end > first && trim(lines[end - 1]).empty())
-        --end;
-    return end;
+    dm.Title1 = L::lineAt(lines, L::Title1Line);
+    dm.Title2 = L::lineAt(lines, L::Title2Line);
+    return L::labelledReal(lines, L::MaxStorLine, L::StorageLabel, dm.MaxStor) &&
+           L::labelledReal(lines, L::InitStorLine, L::StorageLabel, dm.InitStor) &&
+           L::labelledReal(lines, L::MaxEscapeLine, L::StorageLabel, dm.MaxEscape);
 }
 
-void GrowRows(TDMQuellow &dm, std::size_t k)
+/// The older prediction layout, found when no A2 could be read: A2 becomes 0, B2 and the
+/// runoff division keep their values.
+bool parseOutdatedParameters(const std::vector<std::string> &lines, TDMQuellow &dm,
+                             TModelValues &values, std::size_t &first)
 {
-    dm.ResizeRows(k);
-    dm.Remove[k - 1] = false;
+    values.A2 = 0;
+    Prompts().ShowMessage(OutdatedWarning);
+    first = L::OutdatedFirstRow;
+    return L::labelledReal(lines, L::OutdatedPorosityLine, L::AlphaLabel + L::OutdatedPorositySkip,
+                           dm.Porosity) &&
+           L::labelledReal(lines, L::OutdatedInitRunLine, L::StorageLabel, dm.InitRun) &&
+           L::labelledReal(lines, L::OutdatedInitLevelLine, L::StorageLabel, dm.InitLevel);
+}
+
+/// The alpha function, the porosity (in percent, as read) and the initial state of a
+/// prediction; first gets the index of the first row. False for a corrupt number.
+bool parsePredictionParameters(const std::vector<std::string> &lines, TDMQuellow &dm,
+                               TModelValues &values, std::size_t &first)
+{
+    if (!L::labelledReal(lines, L::A1Line, L::AlphaLabel, values.A1) ||
+        !L::labelledReal(lines, L::B1Line, L::AlphaLabel, values.B1))
+        return false;
+    if (!L::labelledReal(lines, L::A2Line, L::AlphaLabel, values.A2))
+        return parseOutdatedParameters(lines, dm, values, first);
+    first = L::PredictionFirstRow;
+    return L::labelledReal(lines, L::B2Line, L::AlphaLabel, values.B2) &&
+           L::labelledReal(lines, L::PorosityLine, L::PorosityLabel, dm.Porosity) &&
+           L::labelledReal(lines, L::InitRunLine, L::StorageLabel, dm.InitRun) &&
+           L::labelledReal(lines, L::InitLevelLine, L::StorageLabel, dm.InitLevel) &&
+           L::labelledReal(lines, L::DivideLine, L::StorageLabel, values.Divide);
+}
+
+/// Reads one row into slot k. Its last value is the text after the numbers, converted with the
+/// locale's separator: the runoff of an analysis row, the escape rate of a prediction row.
+/// Without it the escape rate is MaxEscape (an analysis row of four numbers ends in its
+/// runoff) and missing is set. False for a corrupt number.
+bool parseRow(const std::string &line, std::size_t k, TDMQuellow &dm, bool &missing)
+{
+    TLineScanner row(line);
+    int serial = 0;
+    double time = 0, rain = 0, escape = 0, last = 0;
+    if (!row.readInt(serial) || !row.readReal(time) || !row.readReal(rain))
+        return false;
+    dm.Serial[k] = serial;
+    dm.Time[k] = time;
+    dm.Rain[k] = rain;
+    if (dm.Analysis && !row.readReal(escape))
+        return false;
+    const std::string_view rest = row.restTrimmed();
+    missing = rest.empty();
+    if (!missing && !parseRowEnd(rest, last))
+        return false;
+    if (dm.Analysis) {
+        dm.Runoff[k] = missing ? escape : last;
+        dm.Escape[k] = missing ? dm.MaxEscape : escape;
+    } else {
+        dm.Escape[k] = missing ? dm.MaxEscape : last;
+    }
+    return true;
+}
+
+/// The rows from index first to the last line with text; count gets how many were read. A
+/// missing escape rate is reported once. False for a corrupt number.
+bool parseRows(const std::vector<std::string> &lines, std::size_t first, TDMQuellow &dm,
+               std::size_t &count)
+{
+    bool escapeWarned = false;
+    const std::size_t end = L::endOfRows(lines, first);
+    for (count = 0; first + count < end; ++count) {
+        dm.ResizeRows(count + 1);
+        dm.Remove[count] = false;
+        bool missing = false;
+        if (!parseRow(lines[first + count], count, dm, missing))
+            return false;
+        if (missing && !escapeWarned) {
+            escapeWarned = true;
+            Prompts().ShowMessage(dm.Analysis ? EscapeWarningAnalysis : EscapeWarningPrediction);
+        }
+        dm.NrOfData = static_cast<std::int32_t>(count + 1);
+    }
+    return true;
+}
+
+void warnNegativeEscape(const TDMQuellow &dm, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (dm.Escape[i] < 0) {
+            Prompts().ShowMessage(NegativeEscapeWarning);
+            return;
+        }
 }
 
 } // namespace
@@ -113,16 +273,15 @@ std::string OutdatedLayoutText()
 
 bool IsOutdatedPredictionLayout(const std::vector<std::string> &lines)
 {
-    // Lines 14 to 17 of the older layout: porosity, initial runoff, initial level, empty line;
-    // in the current layout line 17 holds the initial runoff.
-    constexpr std::size_t a2Line = 13;
-    constexpr std::size_t emptyLine = 16;
+    // In the current layout the line of the older one's empty line holds the initial runoff.
     double value = 0;
-    return lines.size() > emptyLine && ModeOfLine(lines[1]) != TInputMode::Analysis &&
-           ModeOfLine(lines[1]) != TInputMode::Unknown &&
-           !LabelledReal(lines, a2Line, AlphaLabel, value) &&
-           LabelledReal(lines, a2Line, AlphaLabel + OutdatedPorositySkip, value) &&
-           trim(lines[emptyLine]).empty();
+    const TInputMode mode = ModeOfLine(L::lineAt(lines, L::ModeLine));
+    return lines.size() > L::OutdatedEmptyLine && mode != TInputMode::Analysis &&
+           mode != TInputMode::Unknown &&
+           !L::labelledReal(lines, L::A2Line, L::AlphaLabel, value) &&
+           L::labelledReal(lines, L::OutdatedPorosityLine, L::AlphaLabel + L::OutdatedPorositySkip,
+                           value) &&
+           trim(lines[L::OutdatedEmptyLine]).empty();
 }
 
 std::string NotAnInputFileMessage(const std::string &path)
@@ -135,8 +294,8 @@ std::string NotAnInputFileMessage(const std::string &path)
 std::string ModeLine(const TDMQuellow &dm)
 {
     if (dm.ModeTag == " Ana")
-        return AnalysisModeLine;
-    return dm.Drainage ? " Prediction drainage" : " Prediction runoff";
+        return std::string(L::AnalysisModeText);
+    return std::string(dm.Drainage ? L::DrainageModeText : L::RunoffModeText);
 }
 
 TInputMode ModeOfLine(const std::string &line2)
@@ -153,64 +312,15 @@ TInputMode ModeOfLine(const std::string &line2)
 bool InputFileText(const TDMQuellow &dm, const TModelValues &values, std::string &text)
 {
     text.clear();
-    const auto line = [&text](const std::string &s) {
-        text += s;
-        text += Crlf;
-    };
-    line(" Input data for Quellow program");
-    line(ModeLine(dm));
-    line("");
-    line(OneLine(dm.Title1));
-    line(OneLine(dm.Title2));
-    line("");
-    line(" Filename: " + OneLine(dm.FileName));
-    line(" Maximum dead storage: " + choice(dm.MaxStor, 8, 2));
-    line(" Initial dead storage: " + choice(dm.InitStor, 8, 2));
-    line(" Max.escape/time unit: " + choice(dm.MaxEscape, 8, 2));
+    writeHead(dm, text);
     if (dm.Analysis) {
-        line("");
-        line(AnalysisHyphens);
-        line(AnalysisHeader);
-        line(AnalysisHyphens);
+        writeRowHead(text, L::AnalysisHyphens, L::AnalysisHeader);
     } else {
-        const double percent = dm.Porosity >= 1 ? dm.Porosity : dm.Porosity * 100;
-        line(" Linear reservoir function : Alpha = A * Runoff + B");
-        line(" A1 coefficient : " + e5(values.A1));
-        line(" Value of B1 is : " + e5(values.B1));
-        line(" A2 coefficient : " + e5(values.A2));
-        line(" Value of B2 is : " + e5(values.B2));
-        line(" Effective porosity (%) : " + fixed(percent, 7, 2));
-        line(" Initial runoff rate : " + choice(dm.InitRun, 8, 2));
-        line(" Initial water level : " + choice(dm.InitLevel, 8, 2));
-        line(" Runoff division     : " + fixed(values.Divide, 8, 2));
-        line("");
-        line(PredictionHyphens);
-        line(PredictionHeader);
-        line(PredictionHyphens);
+        writePredictionParameters(dm, values, text);
+        writeRowHead(text, L::PredictionHyphens, L::PredictionHeader);
     }
-
-    const auto rows = static_cast<std::size_t>(dm.NrOfData > 0 ? dm.NrOfData : 0);
-    if (dm.Time.size() < rows || dm.Rain.size() < rows || dm.Escape.size() < rows ||
-        (dm.Analysis && dm.Runoff.size() < rows))
+    if (!writeRows(dm, text))
         return false;
-    int serial = 0;
-    for (std::size_t i = 0; i < rows; ++i) {
-        if (i < dm.Remove.size() && dm.Remove[i])
-            continue;
-        ++serial;
-        std::string row = SerialField(serial);
-        row += ' ' + choice(dm.Time[i], 12, 2);
-        row += ' ' + choice(dm.Rain[i], 10, 2);
-        row += ' ' + choice(dm.Escape[i], 10, 2);
-        if (!allFinite({dm.Time[i], dm.Rain[i], dm.Escape[i]}))
-            return false;
-        if (dm.Analysis) {
-            if (!std::isfinite(dm.Runoff[i]))
-                return false;
-            row += ' ' + choice(dm.Runoff[i], 10, 2);
-        }
-        line(row);
-    }
     if (!dm.Analysis && !allFinite({values.A1, values.B1, values.A2, values.B2, values.Divide,
                                     dm.Porosity, dm.InitRun, dm.InitLevel}))
         return false;
@@ -248,128 +358,18 @@ bool LoadInputLines(const std::string &path, std::vector<std::string> &lines, TP
 bool ParseInputFile(const std::vector<std::string> &lines, const std::string &fileName,
                     TDMQuellow &dm, TModelValues &values)
 {
-    const auto corrupt = [&]() {
+    if (!parseMode(lines, fileName, dm))
+        return false;
+    std::size_t first = L::AnalysisFirstRow;
+    std::size_t count = 0;
+    if (!parseHead(lines, dm) ||
+        (!dm.Analysis && !parsePredictionParameters(lines, dm, values, first)) ||
+        !parseRows(lines, first, dm, count)) {
         dm.ShowProgramError(CorruptNumbersText(fileName));
         return false;
-    };
-    const auto at = [&lines](std::size_t index) -> const std::string & {
-        static const std::string none;
-        return index < lines.size() ? lines[index] : none;
-    };
-
-    const TInputMode mode = ModeOfLine(at(1));
-    if (mode == TInputMode::Unknown) {
-        Prompts().ShowMessage(NotAnInputFileMessage(fileName));
-        return false;
     }
-    dm.ModeTag = at(1).substr(0, 4);
-    if (mode != TInputMode::Analysis)
-        dm.Drainage = mode == TInputMode::PredictionDrainage;
-    dm.Title1 = at(3);
-    dm.Title2 = at(4);
-    if (!LabelledReal(lines, 7, StorageLabel, dm.MaxStor) ||
-        !LabelledReal(lines, 8, StorageLabel, dm.InitStor) ||
-        !LabelledReal(lines, 9, StorageLabel, dm.MaxEscape))
-        return corrupt();
-
-    bool escapeWarned = false;
-    std::size_t next = 10; // index of the line after the three storage lines
-    const bool analysis = mode == TInputMode::Analysis;
-    if (analysis) {
-        dm.Analysis = true;
-        dm.Drainage = false;
-        next += 4;
-    } else {
-        dm.Analysis = false;
-        ++next; // the alpha-function line
-        if (!LabelledReal(lines, next, AlphaLabel, values.A1) ||
-            !LabelledReal(lines, next + 1, AlphaLabel, values.B1))
-            return corrupt();
-        next += 2;
-        bool outdated = false;
-        if (LabelledReal(lines, next, AlphaLabel, values.A2)) {
-            if (!LabelledReal(lines, next + 1, AlphaLabel, values.B2) ||
-                !LabelledReal(lines, next + 2, PorosityLabel, dm.Porosity))
-                return corrupt();
-            next += 3;
-        } else {
-            outdated = true;
-            values.A2 = 0;
-            Prompts().ShowMessage(OutdatedWarning);
-            if (!LabelledReal(lines, next, AlphaLabel + OutdatedPorositySkip, dm.Porosity))
-                return corrupt();
-            ++next;
-        }
-        if (!LabelledReal(lines, next, StorageLabel, dm.InitRun) ||
-            !LabelledReal(lines, next + 1, StorageLabel, dm.InitLevel))
-            return corrupt();
-        next += 2;
-        if (!outdated) {
-            if (!LabelledReal(lines, next, StorageLabel, values.Divide))
-                return corrupt();
-            ++next;
-        }
-        next += 4; // empty line, hyphens, column header, hyphens
-    }
-
-    const std::size_t end = EndOfRows(lines, next);
-    std::size_t k = 0;
-    for (std::size_t index = next; index < end; ++index) {
-        ++k;
-        GrowRows(dm, k);
-        TLineScanner row(lines[index]);
-        int serial = 0;
-        double time = 0;
-        double rain = 0;
-        if (!row.readInt(serial) || !row.readReal(time) || !row.readReal(rain))
-            return corrupt();
-        dm.Serial[k - 1] = serial;
-        dm.Time[k - 1] = time;
-        dm.Rain[k - 1] = rain;
-        if (analysis) {
-            double escape = 0;
-            if (!row.readReal(escape))
-                return corrupt();
-            const std::string_view rest = row.restTrimmed();
-            if (!rest.empty()) {
-                double runoff = 0;
-                if (!ParseRowEnd(rest, runoff))
-                    return corrupt();
-                dm.Escape[k - 1] = escape;
-                dm.Runoff[k - 1] = runoff;
-            } else {
-                // Four numbers: the fourth is the runoff.
-                dm.Runoff[k - 1] = escape;
-                dm.Escape[k - 1] = dm.MaxEscape;
-                if (!escapeWarned) {
-                    escapeWarned = true;
-                    Prompts().ShowMessage(EscapeWarningAnalysis);
-                }
-            }
-        } else {
-            const std::string_view rest = row.restTrimmed();
-            if (!rest.empty()) {
-                double escape = 0;
-                if (!ParseRowEnd(rest, escape))
-                    return corrupt();
-                dm.Escape[k - 1] = escape;
-            } else {
-                dm.Escape[k - 1] = dm.MaxEscape;
-                if (!escapeWarned) {
-                    escapeWarned = true;
-                    Prompts().ShowMessage(EscapeWarningPrediction);
-                }
-            }
-        }
-        dm.NrOfData = static_cast<std::int32_t>(k);
-    }
-    if (analysis) {
-        for (std::size_t i = 0; i < k; ++i)
-            if (dm.Escape[i] < 0) {
-                Prompts().ShowMessage(NegativeEscapeWarning);
-                break;
-            }
-    }
+    if (dm.Analysis)
+        warnNegativeEscape(dm, count);
     return true;
 }
 

@@ -77,28 +77,28 @@ struct TPredictionFile
 std::size_t parseParameters(const std::vector<std::string> &lines, TPredictionFile &file)
 {
     TLineScanner unitRest("");
-    if (!L::LabelledReal(lines, L::MaxStorLine, L::StorageLabel, file.MaxStor) ||
-        !L::LabelledReal(lines, L::InitStorLine, L::StorageLabel, file.InitStor) ||
-        !L::LabelledReal(lines, L::MaxEscapeLine, L::StorageLabel, file.MaxEscape, &unitRest))
+    if (!L::labelledReal(lines, L::MaxStorLine, L::StorageLabel, file.MaxStor) ||
+        !L::labelledReal(lines, L::InitStorLine, L::StorageLabel, file.InitStor) ||
+        !L::labelledReal(lines, L::MaxEscapeLine, L::StorageLabel, file.MaxEscape, &unitRest))
         return 0;
     file.UnitText = normaliseUnit(unitRest.rest());
     std::size_t next = L::FunctionLine + 1;
-    if (L::LineAt(lines, L::FunctionLine).substr(0, 4) == " Lin") {
+    if (L::lineAt(lines, L::FunctionLine).substr(0, 4) == " Lin") {
         file.FunctionKind = 1;
         double *const alpha[] = {&file.Values.A1, &file.Values.B1, &file.Values.A2,
                                  &file.Values.B2};
         for (double *value : alpha)
-            if (!L::LabelledReal(lines, next++, L::RunAlphaLabel, *value))
+            if (!L::labelledReal(lines, next++, L::RunAlphaLabel, *value))
                 return 0;
     }
-    if (!L::LabelledReal(lines, next, L::PorosityLabel, file.Porosity) ||
-        !L::LabelledReal(lines, next + 1, L::StorageLabel, file.InitRun) ||
-        !L::LabelledReal(lines, next + 2, L::StorageLabel, file.InitLevel) ||
-        !L::LabelledReal(lines, next + 3, L::StorageLabel, file.Values.Divide))
+    if (!L::labelledReal(lines, next, L::PorosityLabel, file.Porosity) ||
+        !L::labelledReal(lines, next + 1, L::StorageLabel, file.InitRun) ||
+        !L::labelledReal(lines, next + 2, L::StorageLabel, file.InitLevel) ||
+        !L::labelledReal(lines, next + 3, L::StorageLabel, file.Values.Divide))
         return 0;
     next += 4 + L::RowHeadLines;
     // One more line when the fourth of the head lines is no hyphen line.
-    if (L::LineAt(lines, next - 1).substr(0, 4) != " ---")
+    if (L::lineAt(lines, next - 1).substr(0, 4) != " ---")
         ++next;
     return next;
 }
@@ -107,7 +107,7 @@ std::size_t parseParameters(const std::vector<std::string> &lines, TPredictionFi
 bool parseRows(TState &s, const std::vector<std::string> &lines, std::size_t first,
                const std::string &fileName, TPredictionFile &file)
 {
-    const std::size_t end = L::EndOfRows(lines, first);
+    const std::size_t end = L::endOfRows(lines, first);
     for (std::size_t index = first; index < end; ++index) {
         if (file.Rows.size() == static_cast<std::size_t>(MaxPredSteps))
             return refuse(s, "The input file \"" + fileName + "\" holds more than " +
@@ -134,8 +134,8 @@ bool parseRows(TState &s, const std::vector<std::string> &lines, std::size_t fir
 /// The file is read: its values are taken over.
 void takeOver(TState &s, const std::vector<std::string> &lines, TPredictionFile &file)
 {
-    s.Title1 = L::LineAt(lines, L::Title1Line);
-    s.Title2 = L::LineAt(lines, L::Title2Line);
+    s.Title1 = L::lineAt(lines, L::Title1Line);
+    s.Title2 = L::lineAt(lines, L::Title2Line);
     s.InitRun = file.InitRun;
     s.InitLevel = file.InitLevel;
     s.Values = file.Values;

@@ -166,9 +166,9 @@ bool ParseAnalysisInput(std::string_view text, const std::string &name, TAnalysi
     TAnalysisInput read;
     read.Title1 = lines[L::Title1Line];
     read.Title2 = lines[L::Title2Line];
-    if (!L::LabelledReal(lines, L::MaxStorLine, L::StorageLabel, read.MaxSto) ||
-        !L::LabelledReal(lines, L::InitStorLine, L::StorageLabel, read.IniSto) ||
-        !L::LabelledReal(lines, L::MaxEscapeLine, L::StorageLabel, read.MaxEsc))
+    if (!L::labelledReal(lines, L::MaxStorLine, L::StorageLabel, read.MaxSto) ||
+        !L::labelledReal(lines, L::InitStorLine, L::StorageLabel, read.IniSto) ||
+        !L::labelledReal(lines, L::MaxEscapeLine, L::StorageLabel, read.MaxEsc))
         return refuse(prompts, CorruptNumbersText(name));
     const std::size_t first = readUnits(lines, read);
     if (!readRows(lines, first, name, read, prompts))

@@ -27,7 +27,6 @@ namespace quellow {
 namespace {
 
 constexpr int ProgressPause = 500;
-constexpr int MaxData = 1500;
 
 void message(const std::string &text)
 {
@@ -215,7 +214,7 @@ bool TRainForm::validateSheet()
         return false;
     }
     if (validCount > MaxData) {
-        message(UInputSheetLayout::MaxDataMessage);
+        message(MaxDataMessage);
         return false;
     }
     return mInputSheet->readBoxes();
