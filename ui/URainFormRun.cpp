@@ -283,12 +283,10 @@ bool TRainForm::fileResults(const std::string &inputName)
     message("The input is saved in " + inputName + " ;" +
             " Calculations were done and the output is saved in  " + outputName);
 
-    fillOutputMemo();
-    showFitMeasures(dm.Analysis);
+    showOutput(dm.Analysis);
     dm.OutFileName = dm.FileName;
     mGraphicsPage->setOpenedOutput(QString());
     SetDialogFolders(folderOf(dm.OutFileName));
-    mOutputMemo->show();
     ResultsReady = true;
     showTab(TTab::Output);
     // Showing the Output tab clears the flag; the output just filed is ready for the graphs.
