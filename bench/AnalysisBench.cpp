@@ -1,8 +1,8 @@
 // The whole runoff-divide search of an analysis (five trials and the final run, each reading
 // the input file, and the final run writing the trend and output files) on 1500 daily rows.
 #include "bench/BenchData.h"
+#include "bench/BenchSupport.h"
 #include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
 #include "model/URainRun.h"
 #include "model/UTextFields.h"
 
@@ -21,18 +21,10 @@ using namespace quellow;
 /// atomic writes wait for their data to be stored) or a memory file system.
 void BM_DivideSearch1500Rows(benchmark::State &state, const std::filesystem::path &base)
 {
-    std::error_code error;
-    if (!std::filesystem::is_directory(base, error)) {
-        state.SkipWithError("no such folder");
-        return;
-    }
     const std::filesystem::path folder = base / "quellow-analysis-bench";
-    std::filesystem::create_directories(folder, error);
-    const std::string input = (folder / "bench.inp").string();
-    if (!writeFileAtomically(input, bench::AnalysisInputText(1500))) {
-        state.SkipWithError("cannot write the input file");
+    const std::string input = bench::writeInputFile(state, folder, bench::AnalysisInputText(1500));
+    if (input.empty())
         return;
-    }
     for (auto _ : state) {
         ResetAllState();
         DMQuellow.FileName = input;
@@ -44,7 +36,8 @@ void BM_DivideSearch1500Rows(benchmark::State &state, const std::filesystem::pat
         }
     }
     state.SetLabel("six runs, R square " + fixed(ModelValues.RSquare, 4, 3));
-    std::filesystem::remove_all(folder);
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
 }
 BENCHMARK_CAPTURE(BM_DivideSearch1500Rows, TempFolder, std::filesystem::temp_directory_path())
     ->Unit(benchmark::kMillisecond);
@@ -56,11 +49,8 @@ BENCHMARK_CAPTURE(BM_DivideSearch1500Rows, MemoryFolder, std::filesystem::path("
 void BM_Evaluate1500Rows(benchmark::State &state)
 {
     URainRun::TAnalysisInput input;
-    if (!URainRun::ParseAnalysisInput(bench::AnalysisInputText(1500), "bench.inp", input,
-                                      nullptr)) {
-        state.SkipWithError("cannot read the input");
+    if (!bench::readAnalysisInput(state, 1500, input))
         return;
-    }
     URainRun::TState scratch;
     URainRun::TEvaluation result;
     for (auto _ : state) {
@@ -75,11 +65,8 @@ BENCHMARK(BM_Evaluate1500Rows)->Unit(benchmark::kMicrosecond);
 void BM_ApplyCalibration1500Rows(benchmark::State &state)
 {
     URainRun::TAnalysisInput input, applied;
-    if (!URainRun::ParseAnalysisInput(bench::AnalysisInputText(1500), "bench.inp", input,
-                                      nullptr)) {
-        state.SkipWithError("cannot read the input");
+    if (!bench::readAnalysisInput(state, 1500, input))
         return;
-    }
     double factor = 0.5;
     for (auto _ : state) {
         factor = factor < 2.5 ? factor + 0.001 : 0.5;

@@ -1,8 +1,8 @@
 // A 501-step prediction from input file to output file: the run's own reader, the dead-storage
 // balance, the routing and the atomic write of the output file.
 #include "bench/BenchData.h"
+#include "bench/BenchSupport.h"
 #include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
 #include "model/UPrediction.h"
 
 #include <benchmark/benchmark.h>
@@ -17,18 +17,11 @@ using namespace quellow;
 void BM_Prediction501Steps(benchmark::State &state, const std::filesystem::path &base,
                            bool drainage)
 {
-    std::error_code error;
-    if (!std::filesystem::is_directory(base, error)) {
-        state.SkipWithError("no such folder");
-        return;
-    }
     const std::filesystem::path folder = base / "quellow-prediction-bench";
-    std::filesystem::create_directories(folder, error);
-    const std::string input = (folder / "bench.inp").string();
-    if (!writeFileAtomically(input, bench::PredictionInputText(501, drainage))) {
-        state.SkipWithError("cannot write the input file");
+    const std::string input =
+        bench::writeInputFile(state, folder, bench::PredictionInputText(501, drainage));
+    if (input.empty())
         return;
-    }
     for (auto _ : state) {
         ResetAllState();
         DMQuellow.FileName = input;
@@ -38,6 +31,7 @@ void BM_Prediction501Steps(benchmark::State &state, const std::filesystem::path 
             break;
         }
     }
+    std::error_code error;
     std::filesystem::remove_all(folder, error);
 }
 BENCHMARK_CAPTURE(BM_Prediction501Steps, RunoffTempFolder, std::filesystem::temp_directory_path(),

@@ -18,9 +18,6 @@ const char *const convertUsage =
     "Reads an input file (either mode, the older prediction layout, rows without an escape\n"
     "rate) and writes it in the current layout, as Open input and Save / Run in the window do.\n";
 
-/// Largest number of rows the window's sheet saves.
-constexpr int SheetRows = 1500;
-
 std::string absolutePath(const std::string &path)
 {
     std::error_code error;
@@ -69,9 +66,8 @@ bool saveChecks(const TDMQuellow &dm)
         Prompts().ShowMessage("The input data were not saved");
         return false;
     }
-    if (dm.NrOfData > SheetRows) {
-        Prompts().ShowMessage(
-            " The maximum number of data is 1500. Not enough? Contact the author.");
+    if (dm.NrOfData > MaxData) {
+        Prompts().ShowMessage(MaxDataMessage);
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -46,6 +47,13 @@ const char *const usage =
     "  --version\n"
     "      Shows the version.\n";
 
+/// The commands that do the work, by the name given as the first argument.
+const std::pair<const char *, int (*)(const quellow::cli::TArgs &)> commands[] = {
+    {"run", quellow::cli::RunCommand},         {"chart", quellow::cli::ChartCommand},
+    {"alfa", quellow::cli::AlfaCommand},       {"import", quellow::cli::ImportCommand},
+    {"convert", quellow::cli::ConvertCommand}, {"calibrate", quellow::cli::CalibrateCommand},
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -67,18 +75,9 @@ int main(int argc, char **argv)
         std::fputs("quellow-cli " QUELLOW_VERSION "\n", stdout);
         return 0;
     }
-    if (command == "run")
-        return quellow::cli::RunCommand(args);
-    if (command == "chart")
-        return quellow::cli::ChartCommand(args);
-    if (command == "alfa")
-        return quellow::cli::AlfaCommand(args);
-    if (command == "import")
-        return quellow::cli::ImportCommand(args);
-    if (command == "convert")
-        return quellow::cli::ConvertCommand(args);
-    if (command == "calibrate")
-        return quellow::cli::CalibrateCommand(args);
+    for (const auto &[name, run] : commands)
+        if (command == name)
+            return run(args);
     std::fputs(usage, stderr);
     return 2;
 }

@@ -49,4 +49,10 @@ std::string InputFile(const std::uint8_t *data, std::size_t size, const std::str
     return path;
 }
 
+void FreshInputFile(const std::uint8_t *data, std::size_t size)
+{
+    FreshState();
+    DMQuellow.FileName = InputFile(data, size, ".inp");
+}
+
 } // namespace quellow::fuzz

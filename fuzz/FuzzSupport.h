@@ -13,4 +13,7 @@ void FreshState();
 /// given extension and returns its path. The folder is reused for the whole run.
 std::string InputFile(const std::uint8_t *data, std::size_t size, const std::string &ext);
 
+/// FreshState(), then the fuzz input as the data module's input file (".inp").
+void FreshInputFile(const std::uint8_t *data, std::size_t size);
+
 } // namespace quellow::fuzz

@@ -9,8 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace quellow;
-    fuzz::FreshState();
-    DMQuellow.FileName = fuzz::InputFile(data, size, ".inp");
+    fuzz::FreshInputFile(data, size);
     URainRun::DivideSearch();
     return 0;
 }

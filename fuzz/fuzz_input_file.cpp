@@ -11,8 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace quellow;
-    fuzz::FreshState();
-    DMQuellow.FileName = fuzz::InputFile(data, size, ".inp");
+    fuzz::FreshInputFile(data, size);
     if (DMQuellow.ReadInputFile()) {
         std::string text;
         // Every value the reader accepts is finite, so the writer must manage it.

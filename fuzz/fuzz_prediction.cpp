@@ -8,8 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace quellow;
-    fuzz::FreshState();
-    DMQuellow.FileName = fuzz::InputFile(data, size, ".inp");
+    fuzz::FreshInputFile(data, size);
     UPrediction::RunPrediction();
     return 0;
 }

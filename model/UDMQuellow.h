@@ -13,6 +13,13 @@ using DataArrayI = std::vector<std::int32_t>; ///< one integer per data row
 using LineSet = std::vector<std::string>;     ///< lines of a text file
 using RemoveSet = std::vector<bool>;          ///< one flag per data row
 
+/// The most data rows an input file may hold (the input sheet's rows), and the message that
+/// refuses more wherever they come from.
+inline constexpr int MaxData = 1500;
+inline constexpr const char *MaxDataMessage =
+    " The maximum number of data is 1500. Not enough? Split the series into parts of at most "
+    "1500 data.";
+
 /// The model values beside the data module. The alpha function of a runoff Q (mm/t) is
 /// alpha = A1*Q + B1 when Q > Divide, else A2*Q + B2 (per time unit).
 struct TModelValues

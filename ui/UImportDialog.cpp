@@ -234,8 +234,7 @@ TImportOptions TImportDialog::currentOptions(QString &problem) const
         if (!StringToFloat(mScaleEdits[role]->text(), options.Scale[role]))
             problem = QStringLiteral("The %1 factor is not a number.")
                           .arg(QLatin1String(role == RoleEscape ? "escape rate" : RoleName(role)));
-    // The sheet holds at most 1500 rows.
-    options.MaxRows = 1500;
+    options.MaxRows = MaxData;
     return options;
 }
 

@@ -5,7 +5,6 @@
 namespace quellow::UInputSheetLayout {
 
 constexpr int MinData = 12;
-constexpr int MaxData = 1500;
 constexpr int FreshRows = 15;
 constexpr int ColumnWidth = 64;
 constexpr int RowHeight = 20;
@@ -35,8 +34,5 @@ constexpr TSheetLayout PredictionLayout{72, 219, 3, {300, 128}, {300, 148}};
 
 constexpr const char *PasteFailed =
     "An insufficient number of data has been pasted more data are needed.";
-constexpr const char *MaxDataMessage =
-    " The maximum number of data is 1500. Not enough? Split the series into parts of at most "
-    "1500 data.";
 
 } // namespace quellow::UInputSheetLayout

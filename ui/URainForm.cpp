@@ -10,6 +10,7 @@
 #include "ui/UGraphicsPage.h"
 #include "ui/UHelpForm.h"
 #include "ui/UInputSheetPage.h"
+#include "ui/UOutputPage.h"
 #include "ui/UIntroPages.h"
 
 #include <QAction>
@@ -19,18 +20,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QItemSelectionModel>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 #include <array>
 #include <charconv>
@@ -95,7 +92,8 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     mInputSheet = new TInputSheetPage;
     mInputTabSheet = mInputSheet;
     mTabs->addTab(mInputSheet, QStringLiteral("  Input  "));
-    mOutputTabSheet = addPage("OutputTabSheet", "  Output  ");
+    mOutputPage = new TOutputPage;
+    mTabs->addTab(mOutputPage, QStringLiteral("  Output  "));
     mGraphicsPage = new TGraphicsPage(DialogFolders);
     mTabs->addTab(mGraphicsPage, QStringLiteral(" Graphics "));
 
@@ -104,7 +102,7 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     UIntroPages::buildIntroPage(mIntroTabSheet);
     UIntroPages::buildFigurePage(mFigureTabSheet);
     createInputSheet();
-    createOutputSheet(mOutputTabSheet);
+    createOutputPage();
     createGraphicsPage();
 
     FormCreate();
@@ -266,46 +264,11 @@ void TRainForm::setCommentForm(TCommentForm *form)
     mGraphicsPage->setCommentForm(form);
 }
 
-void TRainForm::createOutputSheet(QWidget *page)
+void TRainForm::createOutputPage()
 {
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(4, 4, 4, 4);
-    // The fit of an analysis done in this session, above the file's text (not in the file).
-    mFitLabel = new QLabel(page);
-    mFitLabel->setObjectName(QStringLiteral("FitLabel"));
-    mFitLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    mFitLabel->hide();
-    layout->addWidget(mFitLabel);
-    mOutputMemo = new QPlainTextEdit(page);
-    mOutputMemo->setObjectName(QStringLiteral("OutputMemo"));
-    // The output is shown as the file holds it: it can be selected and copied, not edited.
-    mOutputMemo->setReadOnly(true);
-    mOutputMemo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPointSize(9);
-    font.setBold(true);
-    mOutputMemo->setFont(font);
-    mOutputMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    mOutputMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mOutputMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    layout->addWidget(mOutputMemo);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    mViewGraphButton = new QPushButton(QStringLiteral("View graph"), page);
-    mViewGraphButton->setObjectName(QStringLiteral("ViewGraphButton"));
-    mViewGraphButton->hide();
-    mOutputOpenButton = new QPushButton(QStringLiteral("Open &Output"), page);
-    mOutputOpenButton->setObjectName(QStringLiteral("OutputOpenButton"));
-    leaveTextRoom(*mViewGraphButton);
-    leaveTextRoom(*mOutputOpenButton);
-    buttons->addWidget(mViewGraphButton);
-    buttons->addWidget(mOutputOpenButton);
-    layout->addLayout(buttons);
-    connect(mViewGraphButton, &QPushButton::clicked, this, &TRainForm::ViewGraphButtonClick);
-    connect(mOutputOpenButton, &QPushButton::clicked, this, &TRainForm::OutputOpenActionExecute);
+    connect(mOutputPage, &TOutputPage::viewGraphRequested, this, &TRainForm::ViewGraphButtonClick);
+    connect(mOutputPage, &TOutputPage::openOutputRequested, this,
+            &TRainForm::OutputOpenActionExecute);
 }
 
 // ---- Tabs ------------------------------------------------------------------------------------
@@ -400,7 +363,7 @@ void TRainForm::GraphicsTabSheetShow()
 
 void TRainForm::OutputTabSheetShow()
 {
-    mViewGraphButton->setVisible(ResultsReady);
+    mOutputPage->setViewGraphOffered(ResultsReady);
     mInputSaveAction->setEnabled(false);
     mGraphSaveAction->setEnabled(false);
     mGraphicsPage->SourceReady = false;

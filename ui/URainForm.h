@@ -8,9 +8,6 @@
 #include <vector>
 
 class QAction;
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QWidget;
@@ -30,6 +27,7 @@ class TFinishForm;
 class TGraphicsPage;
 class THelpForm;
 class TInputSheetPage;
+class TOutputPage;
 
 /// The locale's decimal separator as it was at start-up.
 inline char SavedDecimalSeparator = '.';
@@ -126,7 +124,7 @@ private:
     void createMenus();
     void createInputSheet();
     void showInputTab();
-    void createOutputSheet(QWidget *page);
+    void createOutputPage();
     void createGraphicsPage();
     void tabChanged(int index);
     void runTabHandler(int index);
@@ -143,9 +141,8 @@ private:
     /// "Open output" and "Make graph": the dialog, the file check and the loading; the lines
     /// go onto the Output tab and the file becomes the charts' source. False when cancelled.
     bool openOutput();
-    void fillOutputMemo();
-    /// The fit line above the output: the final analysis run's measures, or nothing.
-    void showFitMeasures(bool analysisRun);
+    /// The data module's output lines onto the Output tab, with the fit of an analysis run.
+    void showOutput(bool analysisRun);
     void hideCommentWindow();
     void guarded(const std::function<void()> &action);
 
@@ -172,7 +169,6 @@ private:
     QWidget *mIntroTabSheet = nullptr;
     QWidget *mFigureTabSheet = nullptr;
     QWidget *mInputTabSheet = nullptr;
-    QWidget *mOutputTabSheet = nullptr;
 
     QAction *mInputOpenAction = nullptr;
     QAction *mOutputOpenAction = nullptr;
@@ -182,14 +178,9 @@ private:
     QAction *mExitAction = nullptr;
 
     TInputSheetPage *mInputSheet = nullptr;
+    TOutputPage *mOutputPage = nullptr;
     TGraphicsPage *mGraphicsPage = nullptr;
     QAction *mOutputOpenForGraphics = nullptr;
-
-    // Output sheet
-    QLabel *mFitLabel = nullptr;
-    QPlainTextEdit *mOutputMemo = nullptr;
-    QPushButton *mOutputOpenButton = nullptr;
-    QPushButton *mViewGraphButton = nullptr;
 };
 
 } // namespace quellow

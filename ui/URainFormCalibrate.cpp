@@ -18,8 +18,6 @@ namespace quellow {
 
 namespace {
 
-constexpr int MaxData = 1500;
-
 void message(const std::string &text)
 {
     Dialogs().ShowMessage(text);
@@ -75,8 +73,7 @@ bool TRainForm::sheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<
         return false;
     }
     if (valid > MaxData) {
-        message(" The maximum number of data is 1500. Not enough? Split the series into parts of "
-                "at most 1500 data.");
+        message(MaxDataMessage);
         return false;
     }
     for (int i = 0; i < sheet.NrOfData; ++i)

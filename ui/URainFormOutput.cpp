@@ -8,12 +8,9 @@
 #include "model/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/UGraphicsPage.h"
+#include "ui/UOutputPage.h"
 
 #include <QFileInfo>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStringList>
 
 namespace quellow {
 
@@ -24,33 +21,10 @@ const QString OutputOpenedStatus =
 
 } // namespace
 
-void TRainForm::fillOutputMemo()
+void TRainForm::showOutput(bool analysisRun)
 {
-    const auto &dm = DMQuellow;
-    const int count = qMin<int>(dm.NrOfLines, static_cast<int>(dm.OutLines.size()));
-    QStringList lines;
-    lines.reserve(count);
-    for (int i = 0; i < count; ++i)
-        lines.append(QString::fromStdString(dm.OutLines[i]));
-    mOutputMemo->setPlainText(lines.join(QLatin1Char('\n')));
-}
-
-void TRainForm::showFitMeasures(bool analysisRun)
-{
-    const TFitMeasures &fit = URainRun::State.Fit;
-    if (!analysisRun || !fit.Valid) {
-        mFitLabel->clear();
-        mFitLabel->hide();
-        return;
-    }
-    const auto number = [](double value, int decimals) {
-        QString text = QString::number(value, 'f', decimals);
-        return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator));
-    };
-    mFitLabel->setText(
-        QStringLiteral("NSE %1    KGE %2    Volume error %3 %")
-            .arg(number(fit.NSE, 3), number(fit.KGE, 3), number(fit.VolumeError, 1)));
-    mFitLabel->show();
+    mOutputPage->showLines(DMQuellow.OutLines, DMQuellow.NrOfLines);
+    mOutputPage->showFitMeasures(analysisRun ? &URainRun::State.Fit : nullptr);
 }
 
 bool TRainForm::openOutput()
@@ -72,14 +46,13 @@ bool TRainForm::openOutput()
         Dialogs().ShowMessage("File does not exist, please select another one,");
     ShowStatus(OutputOpenedStatus);
 
-    fillOutputMemo();
-    showFitMeasures(false);
+    showOutput(false);
     dm.OutFileName = dm.FileName;
     // No run of this session wrote the file: its charts take trend and divide from the files.
     mGraphicsPage->setOpenedOutput(path);
     SetDialogFolders(QFileInfo(path).absolutePath());
     ResultsReady = true;
-    mViewGraphButton->show();
+    mOutputPage->setViewGraphOffered(true);
     return true;
 }
 

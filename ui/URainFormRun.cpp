@@ -27,7 +27,6 @@ namespace quellow {
 namespace {
 
 constexpr int ProgressPause = 500;
-constexpr int MaxData = 1500;
 
 void message(const std::string &text)
 {
@@ -215,7 +214,7 @@ bool TRainForm::validateSheet()
         return false;
     }
     if (validCount > MaxData) {
-        message(UInputSheetLayout::MaxDataMessage);
+        message(MaxDataMessage);
         return false;
     }
     return mInputSheet->readBoxes();
@@ -284,12 +283,10 @@ bool TRainForm::fileResults(const std::string &inputName)
     message("The input is saved in " + inputName + " ;" +
             " Calculations were done and the output is saved in  " + outputName);
 
-    fillOutputMemo();
-    showFitMeasures(dm.Analysis);
+    showOutput(dm.Analysis);
     dm.OutFileName = dm.FileName;
     mGraphicsPage->setOpenedOutput(QString());
     SetDialogFolders(folderOf(dm.OutFileName));
-    mOutputMemo->show();
     ResultsReady = true;
     showTab(TTab::Output);
     // Showing the Output tab clears the flag; the output just filed is ready for the graphs.

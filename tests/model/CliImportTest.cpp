@@ -216,6 +216,14 @@ TEST_F(CliImport, ConvertBringsOldLayoutsUpToDate)
     EXPECT_EQ(errors, "The input data were not saved due to input errors like negative values or "
                       "a non-sequential time series\n");
     EXPECT_FALSE(fs::exists(dir.File("back-new.inp")));
+    std::string rows;
+    for (int i = 1; i <= 1501; ++i)
+        rows += std::to_string(i) + " " + std::to_string(i) + " 1 0.5 2\r\n";
+    WriteBytes(dir.File("long.inp"), head + rows);
+    EXPECT_EQ(Cli("convert long.inp -o long-new.inp"), 1);
+    EXPECT_EQ(errors, " The maximum number of data is 1500. Not enough? Split the series into "
+                      "parts of at most 1500 data.\n");
+    EXPECT_FALSE(fs::exists(dir.File("long-new.inp")));
     EXPECT_EQ(Cli("convert missing.inp -o x.inp"), 1);
     EXPECT_EQ(Cli("convert back.inp x.inp"), 2);
 }

@@ -1,0 +1,100 @@
+#include "ui/UOutputPage.h"
+
+#include "model/UFitMeasures.h"
+#include "model/UTextFields.h"
+#include "ui/UBaseForm.h"
+
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QVBoxLayout>
+
+namespace quellow {
+
+TOutputPage::TOutputPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("OutputTabSheet"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    createText();
+    createButtons();
+}
+
+void TOutputPage::createText()
+{
+    mFitLabel = new QLabel(this);
+    mFitLabel->setObjectName(QStringLiteral("FitLabel"));
+    mFitLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    mFitLabel->hide();
+    layout()->addWidget(mFitLabel);
+    mOutputMemo = new QPlainTextEdit(this);
+    mOutputMemo->setObjectName(QStringLiteral("OutputMemo"));
+    mOutputMemo->setReadOnly(true);
+    mOutputMemo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSize(9);
+    font.setBold(true);
+    mOutputMemo->setFont(font);
+    mOutputMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mOutputMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mOutputMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout()->addWidget(mOutputMemo);
+}
+
+void TOutputPage::createButtons()
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    mViewGraphButton = new QPushButton(QStringLiteral("View graph"), this);
+    mViewGraphButton->setObjectName(QStringLiteral("ViewGraphButton"));
+    mViewGraphButton->hide();
+    mOutputOpenButton = new QPushButton(QStringLiteral("Open &Output"), this);
+    mOutputOpenButton->setObjectName(QStringLiteral("OutputOpenButton"));
+    for (QPushButton *button : {mViewGraphButton, mOutputOpenButton}) {
+        leaveTextRoom(*button);
+        buttons->addWidget(button);
+    }
+    static_cast<QVBoxLayout *>(layout())->addLayout(buttons);
+    connect(mViewGraphButton, &QPushButton::clicked, this, &TOutputPage::viewGraphRequested);
+    connect(mOutputOpenButton, &QPushButton::clicked, this, &TOutputPage::openOutputRequested);
+}
+
+void TOutputPage::showLines(const std::vector<std::string> &lines, int count)
+{
+    count = qMin<int>(count, static_cast<int>(lines.size()));
+    QStringList text;
+    text.reserve(count);
+    for (int i = 0; i < count; ++i)
+        text.append(QString::fromStdString(lines[static_cast<std::size_t>(i)]));
+    mOutputMemo->setPlainText(text.join(QLatin1Char('\n')));
+    mOutputMemo->show();
+}
+
+void TOutputPage::showFitMeasures(const TFitMeasures *fit)
+{
+    if (!fit || !fit->Valid) {
+        mFitLabel->clear();
+        mFitLabel->hide();
+        return;
+    }
+    const auto number = [](double value, int decimals) {
+        QString text = QString::number(value, 'f', decimals);
+        return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator));
+    };
+    mFitLabel->setText(
+        QStringLiteral("NSE %1    KGE %2    Volume error %3 %")
+            .arg(number(fit->NSE, 3), number(fit->KGE, 3), number(fit->VolumeError, 1)));
+    mFitLabel->show();
+}
+
+void TOutputPage::setViewGraphOffered(bool offered)
+{
+    mViewGraphButton->setVisible(offered);
+}
+
+} // namespace quellow
