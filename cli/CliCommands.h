@@ -10,6 +10,9 @@ using TArgs = std::vector<std::string>;
 /// The program that draws charts, in the folder of quellow-cli.
 inline constexpr const char *ChartProgramName = "quellow-cli-chart";
 
+/// True, after printing usage on standard output, when the only argument asks for help.
+bool ShowsHelp(const TArgs &args, const char *usage);
+
 /// Each command gets the arguments after its name and returns the exit status.
 int RunCommand(const TArgs &args); ///< quellow-cli run FILE.inp
 /// quellow-cli chart FILE.out --kind N -o FILE.bmp: in quellow-cli it hands the arguments on to

@@ -77,10 +77,8 @@ bool saveChecks(const TDMQuellow &dm)
 
 int ConvertCommand(const TArgs &args)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << convertUsage;
+    if (ShowsHelp(args, convertUsage))
         return 0;
-    }
     if (args.size() != 3 || (args[1] != "-o" && args[1] != "--output") || args[0].empty() ||
         args[2].empty()) {
         std::cerr << convertUsage;

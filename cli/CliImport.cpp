@@ -166,10 +166,8 @@ void setParameters(const TImportArgs &a, const UCsvImport::TImportResult &result
 
 int ImportCommand(const TArgs &args)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << importUsage;
+    if (ShowsHelp(args, importUsage))
         return 0;
-    }
     TImportArgs a;
     if (!parseArgs(args, a))
         return 2;

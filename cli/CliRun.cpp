@@ -125,10 +125,8 @@ TFileResult runInputFile(const std::string &file, TPrompts &prompts)
 
 int RunCommand(const TArgs &args)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << runUsage;
+    if (ShowsHelp(args, runUsage))
         return 0;
-    }
     TBatchOptions options;
     if (!ParseBatchOptions(args, "run", options) || options.Inputs.empty()) {
         std::cerr << runUsage;

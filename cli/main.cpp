@@ -56,6 +56,14 @@ const std::pair<const char *, int (*)(const quellow::cli::TArgs &)> commands[] =
 
 } // namespace
 
+bool quellow::cli::ShowsHelp(const TArgs &args, const char *usage)
+{
+    if (args.size() != 1 || (args[0] != "--help" && args[0] != "-h"))
+        return false;
+    std::fputs(usage, stdout);
+    return true;
+}
+
 int main(int argc, char **argv)
 {
     quellow::cli::TStderrPrompts prompts;

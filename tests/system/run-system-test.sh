@@ -5,6 +5,8 @@
 #
 #   run-system-test.sh QUELLOW QUELLOW_CLI SOURCE_DIR
 #
+# With QUELLOW_SHOTS=FOLDER set, screenshots of the screen at the main steps go there.
+#
 # Exit status 0 when every case passes, 1 on the first failure, 77 when a tool is missing.
 set -u
 
@@ -154,6 +156,13 @@ $(diff <(sed 5d "${inp%.inp}.out") <(sed 5d "${ref%.inp}.out") | head -10)"
     grep -q $'\r$' "${inp%.inp}.out" || fail "the output file has no CR LF line ends"
 }
 
+# A screenshot of the whole screen as $QUELLOW_SHOTS/$1.png, when a folder is given.
+shot() {
+    [ -n "${QUELLOW_SHOTS:-}" ] && command -v import >/dev/null || return 0
+    mkdir -p "$QUELLOW_SHOTS"
+    import -window root "$QUELLOW_SHOTS/$1.png" 2>/dev/null
+}
+
 data_rows() { tail -n +"$2" "$1" | grep -c '^ *[0-9]'; }
 
 # ---- Start -----------------------------------------------------------------------------------
@@ -173,6 +182,7 @@ open_input "$work/Catchment-wet-season.inp"
 save_run "$work/ana.inp"
 same_as_cli "$work/ana.inp"
 [ -s "$work/ana.dat" ] || fail "the trend file ana.dat is missing"
+shot analysis-output
 
 step "chart: View graph, Go, Save graph as PNG"
 click_main 542 545 # "View graph" on the Output tab
@@ -180,6 +190,7 @@ click_main 258 324 # "Go" of the chart choice
 file_menu r
 answer_file_dialog 'Save graph' "$work/chart.png"
 answer_boxes_until_file Return "$work/chart.png" 20
+shot analysis-chart
 [ "$(head -c 8 chart.png | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "chart.png is no PNG"
 [ "$(od -An -tu1 -j16 -N8 chart.png | tr -s ' ')" = " 0 0 2 111 0 0 1 209" ] ||
     fail "chart.png is not 623 x 465"
@@ -188,6 +199,7 @@ step "prediction: open a drainage example, Save/Run"
 open_input "$work/Example-prediction-drainage.inp"
 save_run "$work/pred.inp"
 same_as_cli "$work/pred.inp"
+shot prediction-output
 
 . "$here/paste-cases.sh"
 
