@@ -51,182 +51,44 @@ int roundEven(double value)
 class TCanvas
 {
 public:
-    explicit TCanvas(QImage &image) : mImage(image), mPainter(&image)
-    {
-        mPainter.setRenderHint(QPainter::Antialiasing, false);
-        mPainter.setRenderHint(QPainter::TextAntialiasing, false);
-        setFont(10, Black);
-    }
+    explicit TCanvas(QImage &image);
 
-    void setFont(int points, const QColor &colour)
-    {
-        setFontSize(points);
-        mFontColour = colour;
-    }
-    void setFontSize(int points)
-    {
-        if (points == mFontPoints)
-            return;
-        mFontPoints = points;
-        mFont = points == 8 ? mFont8 : points == 10 ? mFont10 : UChartFonts::chartFont(points);
-        // Measuring with a fresh QFontMetrics per text was most of the time of a chart of
-        // 1500 bullets: keep one per font.
-        mMetrics.emplace(mFont, &mImage);
-        mPainter.setFont(mFont);
-    }
+    void setFont(int points, const QColor &colour);
+    void setFontSize(int points);
     void setFontColour(const QColor &colour) { mFontColour = colour; }
     void setBrush(const QColor &colour) { mBrush = colour; }
-    void setPen(const QColor &colour, int width = 1, bool dotted = false)
-    {
-        mPen = QPen(colour, width, dotted ? Qt::CustomDashLine : Qt::SolidLine, Qt::FlatCap,
-                    Qt::MiterJoin);
-        if (dotted)
-            mPen.setDashPattern({3, 3});
-    }
-    void setPenWidth(int width) { setPen(mPen.color(), width, mPen.style() != Qt::SolidLine); }
-    void setPenColour(const QColor &colour)
-    {
-        setPen(colour, mPen.width(), mPen.style() != Qt::SolidLine);
-    }
+    void setPen(const QColor &colour, int width = 1, bool dotted = false);
+    void setPenWidth(int width);
+    void setPenColour(const QColor &colour);
     void setPenDotted(bool dotted) { setPen(mPen.color(), mPen.width(), dotted); }
 
-    void fillRect(int l, int t, int r, int b)
-    {
-        if (r > l && b > t)
-            mPainter.fillRect(QRect(l, t, r - l, b - t), mBrush);
-    }
-
+    void fillRect(int l, int t, int r, int b);
     /// A polyline from the first point through the others; each segment paints its first
     /// pixel and leaves its last, so the last point of the polyline is not painted.
-    void lines(const QPolygon &points)
-    {
-        if (points.size() < 2)
-            return;
-        if (mPen.width() <= 1) {
-            for (int i = 1; i < points.size(); ++i)
-                thinLine(points[i - 1], points[i]);
-            return;
-        }
-        bool moves = false;
-        for (int i = 1; i < points.size() && !moves; ++i)
-            moves = points[i] != points[0];
-        if (!moves)
-            return;
-        mPainter.setPen(mPen);
-        mPainter.setBrush(Qt::NoBrush);
-        mPainter.drawPolyline(points);
-    }
+    void lines(const QPolygon &points);
     void line(int x0, int y0, int x1, int y1) { lines(QPolygon{QPoint(x0, y0), QPoint(x1, y1)}); }
-
     /// The pixels of the box whose centres lie in the inscribed ellipse: those next to a pixel
     /// outside it form the outline, in the pen colour, the others the inside, in the brush
     /// colour. (QPainter turns the small point circles into squares.)
-    void ellipse(int l, int t, int r, int b)
-    {
-        if (r <= l || b <= t)
-            return;
-        const double cx = 0.5 * (l + r), cy = 0.5 * (t + b);
-        const double ax = 0.5 * (r - l), ay = 0.5 * (b - t);
-        const auto inside = [&](int x, int y) {
-            if (x < l || x >= r || y < t || y >= b)
-                return false;
-            const double dx = (x + 0.5 - cx) / ax, dy = (y + 0.5 - cy) / ay;
-            return dx * dx + dy * dy <= 1.0;
-        };
-        const QRect area = mClip.intersected(mImage.rect());
-        const QRgb pen = mPen.color().rgb(), brush = mBrush.rgb();
-        for (int y = std::max(t, area.top()); y < b && y <= area.bottom(); ++y)
-            for (int x = std::max(l, area.left()); x < r && x <= area.right(); ++x)
-                if (inside(x, y)) {
-                    const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) ||
-                                      !inside(x, y + 1);
-                    reinterpret_cast<QRgb *>(mImage.scanLine(y))[x] = edge ? pen : brush;
-                }
-    }
+    void ellipse(int l, int t, int r, int b);
 
-    void textOut(int x, int y, const QString &text)
-    {
-        if (text.size() == 1) {
-            // Charts draw their points as one-character texts by the thousand: paint the
-            // character once on its background and copy it from there on.
-            const QImage &stamp = characterStamp(text);
-            mPainter.drawImage(QPoint(x, y), stamp);
-            return;
-        }
-        paintText(mPainter, x, y, text);
-    }
-    void textOut(int x, int y, const std::string &text)
-    {
-        textOut(x, y, QString::fromStdString(text));
-    }
-
-    /// Text with its top-left corner at (x, y) on a background of the brush colour.
-    void paintText(QPainter &painter, int x, int y, const QString &text) const
-    {
-        painter.fillRect(QRect(x, y, mMetrics->horizontalAdvance(text), mMetrics->height()),
-                         mBrush);
-        painter.setFont(mFont);
-        painter.setPen(mFontColour);
-        painter.drawText(QPoint(x, y + mMetrics->ascent()), text);
-    }
-
-    const QImage &characterStamp(const QString &text)
-    {
-        if (mStamp.isNull() || text != mStampText || mFontPoints != mStampPoints ||
-            mFontColour != mStampColour || mBrush != mStampBrush) {
-            mStamp = QImage(std::max(1, mMetrics->horizontalAdvance(text)),
-                            std::max(1, mMetrics->height()), mImage.format());
-            mStamp.setDotsPerMeterX(mImage.dotsPerMeterX());
-            mStamp.setDotsPerMeterY(mImage.dotsPerMeterY());
-            QPainter painter(&mStamp);
-            painter.setRenderHint(QPainter::Antialiasing, false);
-            painter.setRenderHint(QPainter::TextAntialiasing, false);
-            paintText(painter, 0, 0, text);
-            mStampText = text;
-            mStampPoints = mFontPoints;
-            mStampColour = mFontColour;
-            mStampBrush = mBrush;
-        }
-        return mStamp;
-    }
-
+    void textOut(int x, int y, const QString &text);
+    void textOut(int x, int y, const std::string &text);
     int textWidth(const QString &text) const { return mMetrics->horizontalAdvance(text); }
     int textHeight() const { return mMetrics->height(); }
 
     /// Keeps what follows inside the plot panel (l, t, r, b as for FillRect).
-    void clip(int l, int t, int r, int b)
-    {
-        mClip = QRect(l, t, r - l, b - t);
-        mPainter.setClipRect(mClip);
-    }
+    void clip(int l, int t, int r, int b);
 
 private:
+    /// Text with its top-left corner at (x, y) on a background of the brush colour.
+    void paintText(QPainter &painter, int x, int y, const QString &text) const;
+    /// A one-character text painted once on its background, to be copied.
+    const QImage &characterStamp(const QString &text);
     /// One-pixel line from a to b without b, pixel by pixel in the direction of drawing
     /// (QPainter would leave out the first pixel of a line drawn leftwards or upwards).
     /// A dotted pen paints three pixels and skips three.
-    void thinLine(QPoint a, QPoint b)
-    {
-        const QRgb colour = mPen.color().rgb();
-        const bool dotted = mPen.style() != Qt::SolidLine;
-        const QRect area = mClip.intersected(mImage.rect());
-        int x = a.x(), y = a.y();
-        const int dx = std::abs(b.x() - x), dy = std::abs(b.y() - y);
-        const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
-        long long err = static_cast<long long>(dx) - dy;
-        for (long long step = 0; x != b.x() || y != b.y(); ++step) {
-            if ((!dotted || step % 6 < 3) && area.contains(x, y))
-                reinterpret_cast<QRgb *>(mImage.scanLine(y))[x] = colour;
-            const long long e2 = 2 * err;
-            if (e2 > -dy) {
-                err -= dy;
-                x += sx;
-            }
-            if (e2 < dx) {
-                err += dx;
-                y += sy;
-            }
-        }
-    }
+    void thinLine(QPoint a, QPoint b);
 
     QImage &mImage;
     QPainter mPainter;
@@ -245,6 +107,172 @@ private:
     QPen mPen;
     QRect mClip = QRect(0, 0, ChartWidth, ChartHeight);
 };
+
+TCanvas::TCanvas(QImage &image) : mImage(image), mPainter(&image)
+{
+    mPainter.setRenderHint(QPainter::Antialiasing, false);
+    mPainter.setRenderHint(QPainter::TextAntialiasing, false);
+    setFont(10, Black);
+}
+
+void TCanvas::setFont(int points, const QColor &colour)
+{
+    setFontSize(points);
+    mFontColour = colour;
+}
+
+void TCanvas::setFontSize(int points)
+{
+    if (points == mFontPoints)
+        return;
+    mFontPoints = points;
+    mFont = points == 8 ? mFont8 : points == 10 ? mFont10 : UChartFonts::chartFont(points);
+    // Measuring with a fresh QFontMetrics per text was most of the time of a chart of
+    // 1500 bullets: keep one per font.
+    mMetrics.emplace(mFont, &mImage);
+    mPainter.setFont(mFont);
+}
+
+void TCanvas::setPen(const QColor &colour, int width, bool dotted)
+{
+    mPen = QPen(colour, width, dotted ? Qt::CustomDashLine : Qt::SolidLine, Qt::FlatCap,
+                Qt::MiterJoin);
+    if (dotted)
+        mPen.setDashPattern({3, 3});
+}
+
+void TCanvas::setPenWidth(int width)
+{
+    setPen(mPen.color(), width, mPen.style() != Qt::SolidLine);
+}
+
+void TCanvas::setPenColour(const QColor &colour)
+{
+    setPen(colour, mPen.width(), mPen.style() != Qt::SolidLine);
+}
+
+void TCanvas::fillRect(int l, int t, int r, int b)
+{
+    if (r > l && b > t)
+        mPainter.fillRect(QRect(l, t, r - l, b - t), mBrush);
+}
+
+void TCanvas::lines(const QPolygon &points)
+{
+    if (points.size() < 2)
+        return;
+    if (mPen.width() <= 1) {
+        for (int i = 1; i < points.size(); ++i)
+            thinLine(points[i - 1], points[i]);
+        return;
+    }
+    bool moves = false;
+    for (int i = 1; i < points.size() && !moves; ++i)
+        moves = points[i] != points[0];
+    if (!moves)
+        return;
+    mPainter.setPen(mPen);
+    mPainter.setBrush(Qt::NoBrush);
+    mPainter.drawPolyline(points);
+}
+
+void TCanvas::ellipse(int l, int t, int r, int b)
+{
+    if (r <= l || b <= t)
+        return;
+    const double cx = 0.5 * (l + r), cy = 0.5 * (t + b);
+    const double ax = 0.5 * (r - l), ay = 0.5 * (b - t);
+    const auto inside = [&](int x, int y) {
+        if (x < l || x >= r || y < t || y >= b)
+            return false;
+        const double dx = (x + 0.5 - cx) / ax, dy = (y + 0.5 - cy) / ay;
+        return dx * dx + dy * dy <= 1.0;
+    };
+    const QRect area = mClip.intersected(mImage.rect());
+    const QRgb pen = mPen.color().rgb(), brush = mBrush.rgb();
+    for (int y = std::max(t, area.top()); y < b && y <= area.bottom(); ++y)
+        for (int x = std::max(l, area.left()); x < r && x <= area.right(); ++x)
+            if (inside(x, y)) {
+                const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) ||
+                                  !inside(x, y + 1);
+                reinterpret_cast<QRgb *>(mImage.scanLine(y))[x] = edge ? pen : brush;
+            }
+}
+
+void TCanvas::textOut(int x, int y, const QString &text)
+{
+    if (text.size() == 1) {
+        // Charts draw their points as one-character texts by the thousand: paint the
+        // character once on its background and copy it from there on.
+        const QImage &stamp = characterStamp(text);
+        mPainter.drawImage(QPoint(x, y), stamp);
+        return;
+    }
+    paintText(mPainter, x, y, text);
+}
+
+void TCanvas::textOut(int x, int y, const std::string &text)
+{
+    textOut(x, y, QString::fromStdString(text));
+}
+
+void TCanvas::paintText(QPainter &painter, int x, int y, const QString &text) const
+{
+    painter.fillRect(QRect(x, y, mMetrics->horizontalAdvance(text), mMetrics->height()), mBrush);
+    painter.setFont(mFont);
+    painter.setPen(mFontColour);
+    painter.drawText(QPoint(x, y + mMetrics->ascent()), text);
+}
+
+const QImage &TCanvas::characterStamp(const QString &text)
+{
+    if (mStamp.isNull() || text != mStampText || mFontPoints != mStampPoints ||
+        mFontColour != mStampColour || mBrush != mStampBrush) {
+        mStamp = QImage(std::max(1, mMetrics->horizontalAdvance(text)),
+                        std::max(1, mMetrics->height()), mImage.format());
+        mStamp.setDotsPerMeterX(mImage.dotsPerMeterX());
+        mStamp.setDotsPerMeterY(mImage.dotsPerMeterY());
+        QPainter painter(&mStamp);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        paintText(painter, 0, 0, text);
+        mStampText = text;
+        mStampPoints = mFontPoints;
+        mStampColour = mFontColour;
+        mStampBrush = mBrush;
+    }
+    return mStamp;
+}
+
+void TCanvas::clip(int l, int t, int r, int b)
+{
+    mClip = QRect(l, t, r - l, b - t);
+    mPainter.setClipRect(mClip);
+}
+
+void TCanvas::thinLine(QPoint a, QPoint b)
+{
+    const QRgb colour = mPen.color().rgb();
+    const bool dotted = mPen.style() != Qt::SolidLine;
+    const QRect area = mClip.intersected(mImage.rect());
+    int x = a.x(), y = a.y();
+    const int dx = std::abs(b.x() - x), dy = std::abs(b.y() - y);
+    const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
+    long long err = static_cast<long long>(dx) - dy;
+    for (long long step = 0; x != b.x() || y != b.y(); ++step) {
+        if ((!dotted || step % 6 < 3) && area.contains(x, y))
+            reinterpret_cast<QRgb *>(mImage.scanLine(y))[x] = colour;
+        const long long e2 = 2 * err;
+        if (e2 > -dy) {
+            err -= dy;
+            x += sx;
+        }
+        if (e2 < dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
 
 /// A text of the chart's head and where it goes.
 enum class THeadText { YCaption, Legend1, Legend2, RSquare, Discharge, Rain, Recharge };

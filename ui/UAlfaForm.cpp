@@ -55,8 +55,19 @@ TAlfaForm::TAlfaForm(QWidget *parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Calculator rection factors drainage systm"));
 
     auto *layout = new QHBoxLayout(this);
+    layout->addLayout(createProfile(), 1);
+    auto *right = new QVBoxLayout;
+    right->addLayout(createInputs());
+    right->addSpacing(12);
+    addResults(right);
+    right->addStretch(1);
+    layout->addLayout(right);
 
-    // Left: the drained soil profile and the reference note.
+    connect(mCalculateButton, &QPushButton::clicked, this, &TAlfaForm::Button1Click);
+}
+
+QVBoxLayout *TAlfaForm::createProfile()
+{
     auto *left = new QVBoxLayout;
     auto *picture = new TSvgPicture(QStringLiteral(":/pictures/DrainedSoil.svg"), this);
     picture->setObjectName(QStringLiteral("ProfileImage"));
@@ -73,10 +84,11 @@ TAlfaForm::TAlfaForm(QWidget *parent) : QWidget(parent, Qt::Window)
     note->setMaximumWidth(picture->sizeHint().width());
     left->addWidget(note);
     left->addStretch(0);
-    layout->addLayout(left, 1);
+    return left;
+}
 
-    // Right: the six inputs, the results and "Calculate".
-    auto *right = new QVBoxLayout;
+QGridLayout *TAlfaForm::createInputs()
+{
     auto *grid = new QGridLayout;
     for (int i = 0; i < UAlfaCalc::InputCount; ++i) {
         auto *label = new QLabel(QString::fromLatin1(inputBoxes[i].label), this);
@@ -90,14 +102,16 @@ TAlfaForm::TAlfaForm(QWidget *parent) : QWidget(parent, Qt::Window)
         connect(edit, &QLineEdit::textChanged, this, &TAlfaForm::ClearResults);
         mInputs[i] = edit;
     }
-    right->addLayout(grid);
-    right->addSpacing(12);
+    return grid;
+}
 
+void TAlfaForm::addResults(QVBoxLayout *column)
+{
     auto *function = new QLabel(QStringLiteral("Linear response fuction Alfa = A.Q + B"), this);
     QFont bold = function->font();
     bold.setBold(true);
     function->setFont(bold);
-    right->addWidget(function);
+    column->addWidget(function);
 
     auto *results = new QGridLayout;
     const auto resultBox = [&](const char *name, const char *caption, int row) {
@@ -117,11 +131,7 @@ TAlfaForm::TAlfaForm(QWidget *parent) : QWidget(parent, Qt::Window)
     mCalculateButton->setObjectName(QStringLiteral("Button1"));
     results->addWidget(mCalculateButton, 0, 2, 2, 1, Qt::AlignVCenter);
     results->setColumnStretch(3, 1);
-    right->addLayout(results);
-    right->addStretch(1);
-    layout->addLayout(right);
-
-    connect(mCalculateButton, &QPushButton::clicked, this, &TAlfaForm::Button1Click);
+    column->addLayout(results);
 }
 
 bool TAlfaForm::eventFilter(QObject *watched, QEvent *event)

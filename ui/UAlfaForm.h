@@ -4,8 +4,10 @@
 
 #include <array>
 
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace quellow {
 
@@ -34,6 +36,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    /// The drained soil profile and the reference note (left).
+    QVBoxLayout *createProfile();
+    /// The six input boxes with their labels.
+    QGridLayout *createInputs();
+    /// The response function line, the result boxes and "Calculate".
+    void addResults(QVBoxLayout *column);
     /// The exit check of input box index (0 = Ka .. 5 = L).
     void editExit(int index);
     /// Empties the results; runs on every change of an input box.

@@ -60,92 +60,9 @@ QString figure(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
-} // namespace
-
-THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
-                                  const UCalibration::TParameters &calibrated)
+/// Start and calibrated values side by side, each calibrated value named for the tests.
+QGridLayout *comparisonTable(const UCalibration::TResult &r)
 {
-    THydrograph h;
-    for (const URainRun::TAnalysisRow &row : input.Rows) {
-        h.Time.push_back(row.Time);
-        h.Measured.push_back(std::max(row.Runoff, 0.001));
-    }
-    URainRun::TState state;
-    h.Start = reconstructed(input, state);
-    h.Calibrated = reconstructed(UCalibration::CalibratedInput(input, calibrated), state);
-    return h;
-}
-
-// ---- The hydrograph -------------------------------------------------------------------------
-
-THydrographView::THydrographView(THydrograph series, QWidget *parent)
-    : QWidget(parent), mSeries(std::move(series))
-{
-    setObjectName(QStringLiteral("HydrographView"));
-    setMinimumSize(560, 240);
-}
-
-void THydrographView::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    const QRectF plot(48, 22, width() - 60, height() - 50);
-    const auto &t = mSeries.Time;
-    if (t.size() < 2)
-        return;
-    double top = 0;
-    for (const auto *series : {&mSeries.Measured, &mSeries.Start, &mSeries.Calibrated})
-        for (double v : *series)
-            top = std::max(top, v);
-    top = top > 0 ? top * 1.05 : 1;
-    const double t0 = t.front(), t1 = std::max(t.back(), t0 + 1e-9);
-    auto at = [&](double time, double q) {
-        return QPointF(plot.left() + (time - t0) / (t1 - t0) * plot.width(),
-                       plot.bottom() - q / top * plot.height());
-    };
-
-    painter.setPen(Qt::black);
-    painter.drawRect(plot);
-    painter.drawText(QPointF(4, plot.top() + 4), figure(top, top < 10 ? 1 : 0));
-    painter.drawText(QPointF(4, plot.bottom()), QStringLiteral("0"));
-    painter.drawText(QRectF(plot.left(), plot.bottom() + 2, plot.width(), 18), Qt::AlignCenter,
-                     QStringLiteral("Time (t); runoff (mm/t)"));
-
-    painter.setRenderHint(QPainter::Antialiasing);
-    struct TLine
-    {
-        const std::vector<double> *Values;
-        QColor Colour;
-        const char *Name;
-    };
-    const TLine lines[] = {{&mSeries.Measured, Qt::black, "measured"},
-                           {&mSeries.Start, QColor(120, 120, 220), "start"},
-                           {&mSeries.Calibrated, QColor(210, 40, 40), "calibrated"}};
-    qreal legend = plot.left() + 8;
-    for (const TLine &line : lines) {
-        if (line.Values->size() != t.size())
-            continue;
-        QPainterPath path(at(t[0], (*line.Values)[0]));
-        for (std::size_t i = 1; i < t.size(); ++i)
-            path.lineTo(at(t[i], (*line.Values)[i]));
-        painter.setPen(QPen(line.Colour, 1.2));
-        painter.drawPath(path);
-        painter.drawLine(QPointF(legend, 10), QPointF(legend + 20, 10));
-        painter.drawText(QPointF(legend + 24, 14), QLatin1String(line.Name));
-        legend += 110;
-    }
-}
-
-// ---- The result dialog ----------------------------------------------------------------------
-
-TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
-                               QWidget *parent)
-    : QDialog(parent)
-{
-    setObjectName(QStringLiteral("CalibrateForm"));
-    setWindowTitle(QStringLiteral("Calibration of the first reservoir"));
-    const UCalibration::TResult &r = run.Search;
-    auto *layout = new QVBoxLayout(this);
     auto *table = new QGridLayout;
     table->setHorizontalSpacing(24);
     table->addWidget(new QLabel(QStringLiteral("<b>Start</b>")), 0, 1, Qt::AlignRight);
@@ -171,7 +88,117 @@ TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrog
     row(QStringLiteral("KGE"), r.StartFit.KGE, r.BestFit.KGE, 3, "CalibratedKGE");
     row(QStringLiteral("Recharge / runoff volume"), r.StartFit.VolumeRatio, r.BestFit.VolumeRatio,
         2, "CalibratedVolumeRatio");
-    layout->addLayout(table);
+    return table;
+}
+
+} // namespace
+
+THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
+                                  const UCalibration::TParameters &calibrated)
+{
+    THydrograph h;
+    for (const URainRun::TAnalysisRow &row : input.Rows) {
+        h.Time.push_back(row.Time);
+        h.Measured.push_back(std::max(row.Runoff, 0.001));
+    }
+    URainRun::TState state;
+    h.Start = reconstructed(input, state);
+    h.Calibrated = reconstructed(UCalibration::CalibratedInput(input, calibrated), state);
+    return h;
+}
+
+// ---- The hydrograph -------------------------------------------------------------------------
+
+THydrographView::THydrographView(THydrograph series, QWidget *parent)
+    : QWidget(parent), mSeries(std::move(series))
+{
+    setObjectName(QStringLiteral("HydrographView"));
+    setMinimumSize(560, 240);
+}
+
+/// Where a time and a runoff go on the plot: time from first to last across, runoff from 0 up to
+/// a little above the highest value.
+struct THydrographFrame
+{
+    QRectF Plot;
+    double T0 = 0, T1 = 1, Top = 1;
+
+    QPointF at(double time, double q) const
+    {
+        return QPointF(Plot.left() + (time - T0) / (T1 - T0) * Plot.width(),
+                       Plot.bottom() - q / Top * Plot.height());
+    }
+};
+
+void THydrographView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    const auto &t = mSeries.Time;
+    if (t.size() < 2)
+        return;
+    THydrographFrame frame;
+    frame.Plot = QRectF(48, 22, width() - 60, height() - 50);
+    frame.Top = 0;
+    for (const auto *series : {&mSeries.Measured, &mSeries.Start, &mSeries.Calibrated})
+        for (double v : *series)
+            frame.Top = std::max(frame.Top, v);
+    frame.Top = frame.Top > 0 ? frame.Top * 1.05 : 1;
+    frame.T0 = t.front();
+    frame.T1 = std::max(t.back(), frame.T0 + 1e-9);
+    drawAxes(painter, frame);
+    drawSeries(painter, frame);
+}
+
+void THydrographView::drawAxes(QPainter &painter, const THydrographFrame &frame) const
+{
+    const QRectF &plot = frame.Plot;
+    painter.setPen(Qt::black);
+    painter.drawRect(plot);
+    painter.drawText(QPointF(4, plot.top() + 4), figure(frame.Top, frame.Top < 10 ? 1 : 0));
+    painter.drawText(QPointF(4, plot.bottom()), QStringLiteral("0"));
+    painter.drawText(QRectF(plot.left(), plot.bottom() + 2, plot.width(), 18), Qt::AlignCenter,
+                     QStringLiteral("Time (t); runoff (mm/t)"));
+}
+
+void THydrographView::drawSeries(QPainter &painter, const THydrographFrame &frame) const
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    struct TLine
+    {
+        const std::vector<double> *Values;
+        QColor Colour;
+        const char *Name;
+    };
+    const TLine lines[] = {{&mSeries.Measured, Qt::black, "measured"},
+                           {&mSeries.Start, QColor(120, 120, 220), "start"},
+                           {&mSeries.Calibrated, QColor(210, 40, 40), "calibrated"}};
+    const auto &t = mSeries.Time;
+    qreal legend = frame.Plot.left() + 8;
+    for (const TLine &line : lines) {
+        if (line.Values->size() != t.size())
+            continue;
+        QPainterPath path(frame.at(t[0], (*line.Values)[0]));
+        for (std::size_t i = 1; i < t.size(); ++i)
+            path.lineTo(frame.at(t[i], (*line.Values)[i]));
+        painter.setPen(QPen(line.Colour, 1.2));
+        painter.drawPath(path);
+        painter.drawLine(QPointF(legend, 10), QPointF(legend + 20, 10));
+        painter.drawText(QPointF(legend + 24, 14), QLatin1String(line.Name));
+        legend += 110;
+    }
+}
+
+// ---- The result dialog ----------------------------------------------------------------------
+
+TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
+                               QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CalibrateForm"));
+    setWindowTitle(QStringLiteral("Calibration of the first reservoir"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(comparisonTable(run.Search));
     layout->addWidget(new THydrographView(std::move(series), this), 1);
     auto *note = new QLabel(QStringLiteral("\"Apply\" puts the calibrated values into the boxes "
                                            "and scales the escape rates of the sheet."));

@@ -7,7 +7,11 @@
 
 #include <vector>
 
+class QPainter;
+
 namespace quellow {
+
+struct THydrographFrame;
 
 /// Measured runoff and the runoff reconstructed with the start and the calibrated values.
 struct THydrograph
@@ -34,6 +38,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void drawAxes(QPainter &painter, const THydrographFrame &frame) const;
+    void drawSeries(QPainter &painter, const THydrographFrame &frame) const;
+
     THydrograph mSeries;
 };
 

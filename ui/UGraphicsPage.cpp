@@ -352,10 +352,7 @@ void TGraphicsPage::GraphOpenActionExecute()
 {
     auto &dm = DMQuellow;
     // What a picture that cannot be read leaves on view: the tab as it was.
-    const bool analysisPanel = !mPanel1->isHidden();
-    const bool predictionPanel = !mPanel3->isHidden();
-    const bool selectEnabled = mSelectButton->isEnabled();
-    const bool saveEnabled = mGraphSaveAction->isEnabled();
+    const TControlsShown before = controlsShown();
     mGraphSaveAction->setEnabled(false);
     showPanels(false, false);
     mSelectButton->setEnabled(false);
@@ -377,13 +374,28 @@ void TGraphicsPage::GraphOpenActionExecute()
     QImage picture;
     if (!reader.read(&picture)) {
         message("The graph file \"" + dm.FileName + "\" could not be read as a picture.");
-        showPanels(analysisPanel, predictionPanel);
-        mSelectButton->setEnabled(selectEnabled);
-        mGraphSaveAction->setEnabled(saveEnabled);
+        restoreControls(before);
         return;
     }
     emit folderChosen(folderOf(path));
+    showPicture(picture);
+}
 
+TGraphicsPage::TControlsShown TGraphicsPage::controlsShown() const
+{
+    return {!mPanel1->isHidden(), !mPanel3->isHidden(), mSelectButton->isEnabled(),
+            mGraphSaveAction->isEnabled()};
+}
+
+void TGraphicsPage::restoreControls(const TControlsShown &shown)
+{
+    showPanels(shown.AnalysisPanel, shown.PredictionPanel);
+    mSelectButton->setEnabled(shown.SelectEnabled);
+    mGraphSaveAction->setEnabled(shown.SaveEnabled);
+}
+
+void TGraphicsPage::showPicture(const QImage &picture)
+{
     // From another tab the page comes to the front first (its show handler runs then).
     emit showRequested();
     // A picture is shown alone: no choice, nothing to save again.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class QAction;
+class QImage;
 class QPushButton;
 class QRadioButton;
 
@@ -60,9 +61,22 @@ signals:
     void makeGraphRequested();
 
 private:
+    /// What the page offers, kept while a graph file is opened.
+    struct TControlsShown
+    {
+        bool AnalysisPanel = false;
+        bool PredictionPanel = false;
+        bool SelectEnabled = false;
+        bool SaveEnabled = false;
+    };
+
     void createButtons();
     void createPanels();
     void showPanels(bool analysis, bool prediction);
+    TControlsShown controlsShown() const;
+    void restoreControls(const TControlsShown &shown);
+    /// A graph file's picture on view, alone.
+    void showPicture(const QImage &picture);
 
     void GoButton1Click();
     void GoButton3Click();

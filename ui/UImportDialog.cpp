@@ -29,6 +29,9 @@ const char *const UnitsNote =
     "unit. Give a factor to convert a column (with the catchment area, the runoff factor from "
     "l/s or m3/s).";
 
+/// The column roles as the choices name them.
+const char *const roleLabels[RoleCount] = {"Date", "Rain", "Escape rate", "Runoff"};
+
 } // namespace
 
 TImportDialog::TImportDialog(const QString &fileName, std::string content, QWidget *parent)
@@ -84,6 +87,13 @@ QLineEdit *TImportDialog::lineEdit(const char *name, const QString &text)
 void TImportDialog::createChoices()
 {
     auto *row = new QHBoxLayout;
+    row->addWidget(createColumnChoices());
+    row->addWidget(createFactorChoices());
+    static_cast<QVBoxLayout *>(layout())->addLayout(row);
+}
+
+QGroupBox *TImportDialog::createColumnChoices()
+{
     auto *columns = new QGroupBox(QStringLiteral("Columns"), this);
     auto *columnForm = new QFormLayout(columns);
     mModeBox = columnBox("ModeBox");
@@ -92,10 +102,9 @@ void TImportDialog::createChoices()
     columnForm->addRow(QStringLiteral("Mode"), mModeBox);
     const char *const names[RoleCount] = {"DateColumnBox", "RainColumnBox", "EscapeColumnBox",
                                           "RunoffColumnBox"};
-    const char *const labels[RoleCount] = {"Date", "Rain", "Escape rate", "Runoff"};
     for (int role = 0; role < RoleCount; ++role) {
         mColumnBoxes[role] = columnBox(names[role]);
-        columnForm->addRow(QLatin1String(labels[role]), mColumnBoxes[role]);
+        columnForm->addRow(QLatin1String(roleLabels[role]), mColumnBoxes[role]);
     }
     mDateOrderBox = columnBox("DateOrderBox");
     mDateOrderBox->addItems({QStringLiteral("as found"), QStringLiteral("year-month-day"),
@@ -105,17 +114,32 @@ void TImportDialog::createChoices()
     mMissingEdit->setObjectName(QStringLiteral("MissingEdit"));
     connect(mMissingEdit, &QLineEdit::textChanged, this, &TImportDialog::readTable);
     columnForm->addRow(QStringLiteral("Missing value marker"), mMissingEdit);
-    row->addWidget(columns);
+    return columns;
+}
 
+QGroupBox *TImportDialog::createFactorChoices()
+{
     auto *factors = new QGroupBox(QStringLiteral("Factors and period"), this);
     auto *factorForm = new QFormLayout(factors);
     const char *const scaleNames[RoleCount] = {"", "RainScaleEdit", "EscapeScaleEdit",
                                                "RunoffScaleEdit"};
     for (int role = RoleRain; role < RoleCount; ++role) {
         mScaleEdits[role] = lineEdit(scaleNames[role], QStringLiteral("1"));
-        factorForm->addRow(QString::fromLatin1(labels[role]) + QStringLiteral(" factor"),
+        factorForm->addRow(QString::fromLatin1(roleLabels[role]) + QStringLiteral(" factor"),
                            mScaleEdits[role]);
     }
+    factorForm->addRow(QStringLiteral("Catchment area (km2)"), createAreaRow());
+    mFromEdit = lineEdit("FromEdit", QString());
+    mToEdit = lineEdit("ToEdit", QString());
+    mFromEdit->setPlaceholderText(QStringLiteral("first date (empty: longest gap-free stretch)"));
+    mToEdit->setPlaceholderText(QStringLiteral("last date"));
+    factorForm->addRow(QStringLiteral("From"), mFromEdit);
+    factorForm->addRow(QStringLiteral("To"), mToEdit);
+    return factors;
+}
+
+QHBoxLayout *TImportDialog::createAreaRow()
+{
     mAreaEdit = new QLineEdit(this);
     mAreaEdit->setObjectName(QStringLiteral("AreaEdit"));
     mAreaUnitBox = new QComboBox(this);
@@ -128,15 +152,7 @@ void TImportDialog::createChoices()
     area->addWidget(mAreaEdit);
     area->addWidget(mAreaUnitBox);
     area->addWidget(mFactorButton);
-    factorForm->addRow(QStringLiteral("Catchment area (km2)"), area);
-    mFromEdit = lineEdit("FromEdit", QString());
-    mToEdit = lineEdit("ToEdit", QString());
-    mFromEdit->setPlaceholderText(QStringLiteral("first date (empty: longest gap-free stretch)"));
-    mToEdit->setPlaceholderText(QStringLiteral("last date"));
-    factorForm->addRow(QStringLiteral("From"), mFromEdit);
-    factorForm->addRow(QStringLiteral("To"), mToEdit);
-    row->addWidget(factors);
-    static_cast<QVBoxLayout *>(layout())->addLayout(row);
+    return area;
 }
 
 void TImportDialog::createButtons()

@@ -7,6 +7,8 @@
 #include <string>
 
 class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -37,6 +39,9 @@ public:
 private:
     void createPreview();
     void createChoices();
+    QGroupBox *createColumnChoices();
+    QGroupBox *createFactorChoices();
+    QHBoxLayout *createAreaRow();
     void createButtons();
     QComboBox *columnBox(const char *name);
     QLineEdit *lineEdit(const char *name, const QString &text);

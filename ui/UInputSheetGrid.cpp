@@ -40,78 +40,88 @@ public:
     {}
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
-                          const QModelIndex &index) const override
-    {
-        auto *editor = new QLineEdit(parent);
-        editor->setObjectName(QStringLiteral("GridCellEditor"));
-        editor->setFrame(false);
-        auto *self = const_cast<TGridDelegate *>(this);
-        self->mEditor = editor;
-        const QPersistentModelIndex cell(index);
-        QObject::connect(
-            editor, &QLineEdit::textEdited, editor,
-            [self, editor, cell](const QString &text) { self->editorEdited(editor, cell, text); });
-        return editor;
-    }
-
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        // A cell that changes because its own editor changed it leaves the editor alone (its
-        // cursor and selection stay where the typing is).
-        if (auto *line = qobject_cast<QLineEdit *>(editor);
-            line && line->text() == index.data(Qt::EditRole).toString())
-            return;
-        QStyledItemDelegate::setEditorData(editor, index);
-    }
-
+                          const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model,
-                      const QModelIndex &index) const override
-    {
-        if (auto *line = qobject_cast<QLineEdit *>(editor);
-            line && UClipboardBlock::IsBlock(line->text().toStdString()))
-            return;
-        QStyledItemDelegate::setModelData(editor, model, index);
-    }
-
+                      const QModelIndex &index) const override;
     /// Closes the open cell editor, keeping what it shows in its cell.
-    void closeOpenEditor()
-    {
-        if (!mEditor || !mEditor->isVisible())
-            return;
-        QLineEdit *editor = mEditor;
-        mEditor = nullptr;
-        emit commitData(editor);
-        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
+    void closeOpenEditor();
 
 private:
-    void editorEdited(QLineEdit *editor, const QPersistentModelIndex &cell, const QString &text)
-    {
-        if (!cell.isValid())
-            return;
-        const int col = cell.column();
-        const int row = cell.row();
-        if (!UClipboardBlock::IsBlock(text.toStdString())) {
-            // The cell holds what its editor shows at every moment, so an action started while
-            // the editor is still open (a menu, a shortcut) reads what was typed.
-            mPage->setCellText(col, row, text);
-            mPage->StringGrid1SetEditText(col, row, text);
-            return;
-        }
-        {
-            const QSignalBlocker blocker(editor);
-            editor->setText(cell.data(Qt::EditRole).toString());
-        }
-        mEditor = nullptr;
-        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-        QMetaObject::invokeMethod(
-            mPage, [page = mPage, col, row, text] { page->StringGrid1SetEditText(col, row, text); },
-            Qt::QueuedConnection);
-    }
+    void editorEdited(QLineEdit *editor, const QPersistentModelIndex &cell, const QString &text);
 
     TInputSheetPage *mPage;
     QPointer<QLineEdit> mEditor;
 };
+
+QWidget *TGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                                     const QModelIndex &index) const
+{
+    auto *editor = new QLineEdit(parent);
+    editor->setObjectName(QStringLiteral("GridCellEditor"));
+    editor->setFrame(false);
+    auto *self = const_cast<TGridDelegate *>(this);
+    self->mEditor = editor;
+    const QPersistentModelIndex cell(index);
+    QObject::connect(
+        editor, &QLineEdit::textEdited, editor,
+        [self, editor, cell](const QString &text) { self->editorEdited(editor, cell, text); });
+    return editor;
+}
+
+void TGridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    // A cell that changes because its own editor changed it leaves the editor alone (its
+    // cursor and selection stay where the typing is).
+    if (auto *line = qobject_cast<QLineEdit *>(editor);
+        line && line->text() == index.data(Qt::EditRole).toString())
+        return;
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void TGridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+                                 const QModelIndex &index) const
+{
+    if (auto *line = qobject_cast<QLineEdit *>(editor);
+        line && UClipboardBlock::IsBlock(line->text().toStdString()))
+        return;
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+void TGridDelegate::closeOpenEditor()
+{
+    if (!mEditor || !mEditor->isVisible())
+        return;
+    QLineEdit *editor = mEditor;
+    mEditor = nullptr;
+    emit commitData(editor);
+    emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void TGridDelegate::editorEdited(QLineEdit *editor, const QPersistentModelIndex &cell,
+                                 const QString &text)
+{
+    if (!cell.isValid())
+        return;
+    const int col = cell.column();
+    const int row = cell.row();
+    if (!UClipboardBlock::IsBlock(text.toStdString())) {
+        // The cell holds what its editor shows at every moment, so an action started while
+        // the editor is still open (a menu, a shortcut) reads what was typed.
+        mPage->setCellText(col, row, text);
+        mPage->StringGrid1SetEditText(col, row, text);
+        return;
+    }
+    {
+        const QSignalBlocker blocker(editor);
+        editor->setText(cell.data(Qt::EditRole).toString());
+    }
+    mEditor = nullptr;
+    emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+    QMetaObject::invokeMethod(
+        mPage, [page = mPage, col, row, text] { page->StringGrid1SetEditText(col, row, text); },
+        Qt::QueuedConnection);
+}
 
 namespace {
 

@@ -241,13 +241,9 @@ void showOnly(QWidget *page, const char *name)
             widget->setVisible(qstrcmp(memo, name) == 0);
 }
 
-} // namespace
-
-void buildIntroPage(QWidget *page)
+/// The five memos in one place; one at a time is visible.
+QGridLayout *introMemos(QWidget *page)
 {
-    auto *layout = new QHBoxLayout(page);
-
-    // The five memos share one place; one at a time is visible.
     auto *memos = new QGridLayout;
     auto *intro = makeMemo(page, "IntroMemo", introText, "#fffbe8");
     intro->setReadOnly(true);
@@ -264,8 +260,12 @@ void buildIntroPage(QWidget *page)
         memo->hide();
         memos->addWidget(memo, 0, 0);
     }
-    layout->addLayout(memos, 1);
+    return memos;
+}
 
+/// The "Details" buttons and "Back".
+QVBoxLayout *introButtons(QWidget *page)
+{
     auto *side = new QVBoxLayout;
     auto *details = new QGroupBox(QStringLiteral("Details"), page);
     details->setObjectName(QStringLiteral("DetailsGroupBox"));
@@ -286,7 +286,16 @@ void buildIntroPage(QWidget *page)
     QObject::connect(back, &QPushButton::clicked, page, [page] { showIntroduction(page); });
     side->addWidget(back);
     side->addStretch(1);
-    layout->addLayout(side);
+    return side;
+}
+
+} // namespace
+
+void buildIntroPage(QWidget *page)
+{
+    auto *layout = new QHBoxLayout(page);
+    layout->addLayout(introMemos(page), 1);
+    layout->addLayout(introButtons(page));
 }
 
 void showIntroduction(QWidget *page)

@@ -48,6 +48,13 @@ const QString OutputStatus =
 constexpr int WindowWidth = 675;
 constexpr int WindowHeight = 580;
 
+QAction *namedAction(QObject *owner, const char *name, const char *caption)
+{
+    auto *action = new QAction(QLatin1String(caption), owner);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
 } // namespace
 
 bool StringToFloat(const QString &text, double &value)
@@ -150,37 +157,40 @@ void TRainForm::FormCreate()
 
 void TRainForm::createMenus()
 {
-    auto makeAction = [this](const char *name, const char *caption) {
-        auto *action = new QAction(QLatin1String(caption), this);
-        action->setObjectName(QLatin1String(name));
-        return action;
-    };
+    createFileMenu();
+    createEditMenu();
+}
 
+void TRainForm::createFileMenu()
+{
     QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->setObjectName(QStringLiteral("FileMenu"));
-    mInputOpenAction = makeAction("InputOpenAction", "Open &Input");
-    mOutputOpenAction = makeAction("OutputOpenAction", "Open &Output");
+    mInputOpenAction = namedAction(this, "InputOpenAction", "Open &Input");
+    mOutputOpenAction = namedAction(this, "OutputOpenAction", "Open &Output");
     mGraphOpenAction = mGraphicsPage->GraphOpenAction();
-    mInputSaveAction = makeAction("InputSaveAction", "Save i&Nput");
+    mInputSaveAction = namedAction(this, "InputSaveAction", "Save i&Nput");
     mGraphSaveAction = mGraphicsPage->GraphSaveAction();
-    mExitAction = makeAction("ExitAction", "Program e&Xit");
+    mExitAction = namedAction(this, "ExitAction", "Program e&Xit");
     fileMenu->addActions({mInputOpenAction, mOutputOpenAction, mGraphOpenAction, mInputSaveAction,
                           mGraphSaveAction, mExitAction});
     connect(mInputOpenAction, &QAction::triggered, this, &TRainForm::InputOpenActionExecute);
     connect(mOutputOpenAction, &QAction::triggered, this, &TRainForm::OutputOpenActionExecute);
     connect(mInputSaveAction, &QAction::triggered, this, &TRainForm::InputSaveActionExecute);
     connect(mExitAction, &QAction::triggered, this, &QWidget::close);
-    auto *importAction = makeAction("ImportSeriesAction", "Import series...");
+    auto *importAction = namedAction(this, "ImportSeriesAction", "Import series...");
     fileMenu->insertAction(mOutputOpenAction, importAction);
     connect(importAction, &QAction::triggered, this, &TRainForm::ImportSeriesActionExecute);
+}
 
+void TRainForm::createEditMenu()
+{
     QMenu *editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
     editMenu->setObjectName(QStringLiteral("EditMenu"));
-    auto *copy = makeAction("EditCopyAction", "&Copy");
+    auto *copy = namedAction(this, "EditCopyAction", "&Copy");
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    auto *cut = makeAction("EditCutAction", "Cu&t");
+    auto *cut = namedAction(this, "EditCutAction", "Cu&t");
     cut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    auto *paste = makeAction("EditPasteAction", "&Paste");
+    auto *paste = namedAction(this, "EditPasteAction", "&Paste");
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addActions({copy, cut, paste});
     editMenu->addAction(createCalibrateAction());
@@ -188,7 +198,7 @@ void TRainForm::createMenus()
     connect(editMenu, &QMenu::aboutToShow, this,
             [this] { mCalibrateAction->setEnabled(mInputSheet->analysisChosen()); });
     // Delete has a key but no menu entry.
-    auto *del = makeAction("EditDeleteAction", "&Delete");
+    auto *del = namedAction(this, "EditDeleteAction", "&Delete");
     del->setShortcut(QKeySequence(Qt::Key_Delete));
     addAction(del);
     connect(copy, &QAction::triggered, this, &TRainForm::EditCopy);

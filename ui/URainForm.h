@@ -122,6 +122,8 @@ protected:
 private:
     void FormCreate();
     void createMenus();
+    void createFileMenu();
+    void createEditMenu();
     void createInputSheet();
     void showInputTab();
     void createOutputPage();
