@@ -172,24 +172,6 @@ std::string csvField(const std::string &text)
     return quoted + '"';
 }
 
-std::string jsonText(const std::string &text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + '"';
-}
-
 std::string jsonNumber(bool present, double value)
 {
     return present ? number(value) : std::string("null");

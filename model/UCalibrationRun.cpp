@@ -4,6 +4,7 @@
 #include "model/UFileUtil.h"
 #include "model/UInputFile.h"
 #include "model/UPrompts.h"
+#include "model/UTextFields.h"
 
 #include <charconv>
 #include <chrono>
@@ -234,23 +235,6 @@ std::string number(double value)
     char buffer[32];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
-}
-
-std::string jsonText(const std::string &text)
-{
-    std::string out = "\"";
-    for (unsigned char ch : text) {
-        if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += static_cast<char>(ch);
-        } else if (ch < 0x20) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", ch);
-            out += buffer;
-        } else
-            out += static_cast<char>(ch);
-    }
-    return out + "\"";
 }
 
 std::string jsonSet(const TParameters &p, const TFit &fit)

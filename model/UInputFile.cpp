@@ -14,8 +14,6 @@ namespace {
 
 namespace L = UInputLayout;
 
-const char *const Crlf = "\r\n";
-
 const char *const EscapeWarningAnalysis = "Please check the escape rates";
 const char *const EscapeWarningPrediction = "Please check the ecape rates";
 const char *const NegativeEscapeWarning =
@@ -26,17 +24,11 @@ const char *const OutdatedWarning = "This is an outdated input file. Please make
 
 // ---- Writing -------------------------------------------------------------------------------
 
-void addLine(std::string &text, std::string_view line)
-{
-    text += line;
-    text += Crlf;
-}
-
-void addLabelled(std::string &text, std::string_view label, const std::string &field)
+/// A label of the layout and the field after it, as one line.
+void appendLabelled(std::string &text, std::string_view label, const std::string &field)
 {
     text += label;
-    text += field;
-    text += Crlf;
+    appendLine(text, field);
 }
 
 std::string serialField(int serial)
@@ -66,40 +58,40 @@ bool allFinite(std::initializer_list<double> values)
 /// Lines 1 to 10, the same in both modes.
 void writeHead(const TDMQuellow &dm, std::string &text)
 {
-    addLine(text, L::FirstLineText);
-    addLine(text, ModeLine(dm));
-    addLine(text, "");
-    addLine(text, oneLine(dm.Title1));
-    addLine(text, oneLine(dm.Title2));
-    addLine(text, "");
-    addLabelled(text, L::FileNameText, oneLine(dm.FileName));
-    addLabelled(text, L::MaxStorText, choice(dm.MaxStor, 8, 2));
-    addLabelled(text, L::InitStorText, choice(dm.InitStor, 8, 2));
-    addLabelled(text, L::MaxEscapeText, choice(dm.MaxEscape, 8, 2));
+    appendLine(text, L::FirstLineText);
+    appendLine(text, ModeLine(dm));
+    appendLine(text, "");
+    appendLine(text, oneLine(dm.Title1));
+    appendLine(text, oneLine(dm.Title2));
+    appendLine(text, "");
+    appendLabelled(text, L::FileNameText, oneLine(dm.FileName));
+    appendLabelled(text, L::MaxStorText, choice(dm.MaxStor, 8, 2));
+    appendLabelled(text, L::InitStorText, choice(dm.InitStor, 8, 2));
+    appendLabelled(text, L::MaxEscapeText, choice(dm.MaxEscape, 8, 2));
 }
 
 /// The alpha function, the porosity in percent and the initial state: lines 11 to 19.
 void writePredictionParameters(const TDMQuellow &dm, const TModelValues &values, std::string &text)
 {
     const double percent = dm.Porosity >= 1 ? dm.Porosity : dm.Porosity * 100;
-    addLine(text, L::FunctionText);
-    addLabelled(text, L::A1Text, e5(values.A1));
-    addLabelled(text, L::B1Text, e5(values.B1));
-    addLabelled(text, L::A2Text, e5(values.A2));
-    addLabelled(text, L::B2Text, e5(values.B2));
-    addLabelled(text, L::PorosityText, fixed(percent, 7, 2));
-    addLabelled(text, L::InitRunText, choice(dm.InitRun, 8, 2));
-    addLabelled(text, L::InitLevelText, choice(dm.InitLevel, 8, 2));
-    addLabelled(text, L::DivideText, fixed(values.Divide, 8, 2));
+    appendLine(text, L::FunctionText);
+    appendLabelled(text, L::A1Text, e5(values.A1));
+    appendLabelled(text, L::B1Text, e5(values.B1));
+    appendLabelled(text, L::A2Text, e5(values.A2));
+    appendLabelled(text, L::B2Text, e5(values.B2));
+    appendLabelled(text, L::PorosityText, fixed(percent, 7, 2));
+    appendLabelled(text, L::InitRunText, choice(dm.InitRun, 8, 2));
+    appendLabelled(text, L::InitLevelText, choice(dm.InitLevel, 8, 2));
+    appendLabelled(text, L::DivideText, fixed(values.Divide, 8, 2));
 }
 
 /// The empty line, the hyphens, the column header and the hyphens over the rows.
 void writeRowHead(std::string &text, std::string_view hyphens, std::string_view header)
 {
-    addLine(text, "");
-    addLine(text, hyphens);
-    addLine(text, header);
-    addLine(text, hyphens);
+    appendLine(text, "");
+    appendLine(text, hyphens);
+    appendLine(text, header);
+    appendLine(text, hyphens);
 }
 
 /// The rows not flagged in Remove, numbered from 1. False when a row cannot be written.
@@ -122,7 +114,7 @@ bool writeRows(const TDMQuellow &dm, std::string &text)
         row += ' ' + choice(dm.Escape[i], 10, 2);
         if (dm.Analysis)
             row += ' ' + choice(dm.Runoff[i], 10, 2);
-        addLine(text, row);
+        appendLine(text, row);
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include "model/UInputFile.h"
 #include "model/UInputLayout.h"
 #include "model/UPrompts.h"
+#include "model/URunShared.h"
 #include "model/UTextFields.h"
 
 #include <algorithm>
@@ -297,53 +298,61 @@ void RoutePrediction(TState &s)
     }
 }
 
-std::string PredictionOutputText(const TState &s, const std::string &inputPath)
+namespace {
+
+/// The reservoir parameters and, for the linear function, its coefficients.
+void appendParameters(std::string &text, const TState &s)
 {
-    std::string text;
-    const auto line = [&text](const std::string &s) {
-        text += s;
-        text += "\r\n";
-    };
     const TModelValues &v = s.Values;
-    const std::string hyphens(64, '-');
-    line("RESULTS OF Quellow PROGRAM");
-    line("");
-    line(s.Title1);
-    line(s.Title2);
-    line("Name of input file used: " + inputPath);
-    line("");
-    line("Maximum dead storage:   " + fixed(s.PMaxStor, 6, 2) + " mm");
-    line("Initial dead storage:   " + fixed(s.PInitStor, 6, 2) + " mm");
-    line("Max. escape/time unit:  " + fixed(s.PMaxEscape, 6, 2) + " " + s.UnitText);
-    line("Effective porosity (%): " + fixed(100 * s.PPorosity, 6, 2));
+    appendLine(text, "Maximum dead storage:   " + fixed(s.PMaxStor, 6, 2) + " mm");
+    appendLine(text, "Initial dead storage:   " + fixed(s.PInitStor, 6, 2) + " mm");
+    appendLine(text, "Max. escape/time unit:  " + fixed(s.PMaxEscape, 6, 2) + " " + s.UnitText);
+    appendLine(text, "Effective porosity (%): " + fixed(100 * s.PPorosity, 6, 2));
     if (s.FunctionKind == 1) {
-        line("linear function: alpha = A * runoff + B");
-        line("A1 =" + fixed(v.A1, 10, 5) + " B1 =" + fixed(v.B1, 10, 5));
-        line("A2 =" + fixed(v.A2, 10, 5) + " B2 =" + fixed(v.B2, 10, 5));
-        line("RunOff divide =" + fixed(v.Divide, 10, 5));
+        appendLine(text, "linear function: alpha = A * runoff + B");
+        appendLine(text, "A1 =" + fixed(v.A1, 10, 5) + " B1 =" + fixed(v.B1, 10, 5));
+        appendLine(text, "A2 =" + fixed(v.A2, 10, 5) + " B2 =" + fixed(v.B2, 10, 5));
+        appendLine(text, "RunOff divide =" + fixed(v.Divide, 10, 5));
     }
-    line("");
-    line(s.Drainage ? "PREDICTION drainage:" : "PREDICTION runoff:");
-    line(hyphens);
-    line(s.Drainage ? "Serial    Time   Rain/Irr  Recharge    Alpha     Runoff    Head"
-                    : "Serial    Time   Rain/Irr  Recharge    Alpha     Runoff   Storage");
-    line("        "
-         "   t       mm/t      mm/t       --        mm/t      mm ");
-    line(hyphens);
+    appendLine(text, "");
+}
+
+/// The table of every step between its rules.
+void appendTable(std::string &text, const TState &s)
+{
+    const std::string hyphens(64, '-');
+    appendLine(text, s.Drainage ? "PREDICTION drainage:" : "PREDICTION runoff:");
+    appendLine(text, hyphens);
+    appendLine(text, s.Drainage
+                         ? "Serial    Time   Rain/Irr  Recharge    Alpha     Runoff    Head"
+                         : "Serial    Time   Rain/Irr  Recharge    Alpha     Runoff   Storage");
+    appendLine(text, "        "
+                     "   t       mm/t      mm/t       --        mm/t      mm ");
+    appendLine(text, hyphens);
     text.reserve(text.size() + static_cast<std::size_t>(s.NrOfPred) * 66 + 66);
     for (int i = 1; i <= s.NrOfPred; ++i) {
         char serial[16];
         std::snprintf(serial, sizeof serial, "%4d", static_cast<int>(s.PSerial[i]));
-        std::string row = serial;
-        row += fixed(s.PTime[i], 10, 2);
-        row += fixed(s.Rain[i], 10, 2);
-        row += fixed(s.PRecharge[i], 10, 2);
-        row += fixed(s.PAlpha[i], 10, 3);
-        row += fixed(s.RunoffCalc[i], 10, 2);
-        row += fixed(s.PLevel[i], 10, 2);
-        line(row);
+        text += serial;
+        appendFixed(text, s.PTime[i], 10, 2);
+        appendFixed(text, s.Rain[i], 10, 2);
+        appendFixed(text, s.PRecharge[i], 10, 2);
+        appendFixed(text, s.PAlpha[i], 10, 3);
+        appendFixed(text, s.RunoffCalc[i], 10, 2);
+        appendFixed(text, s.PLevel[i], 10, 2);
+        text += "\r\n";
     }
-    line(std::string(63, '-'));
+    appendLine(text, std::string(63, '-'));
+}
+
+} // namespace
+
+std::string PredictionOutputText(const TState &s, const std::string &inputPath)
+{
+    std::string text;
+    appendOutputHead(text, s.Title1, s.Title2, inputPath);
+    appendParameters(text, s);
+    appendTable(text, s);
     return text;
 }
 

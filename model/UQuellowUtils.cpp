@@ -74,10 +74,13 @@ std::size_t rowCount()
     return static_cast<std::size_t>(DMQuellow.NrOfData > 0 ? DMQuellow.NrOfData : 0);
 }
 
-std::string pick(int factor, const char *one, const char *ten, const char *hundred,
-                 const char *thousand)
+/// The caption of an axis scaled by factor: unscaled the first text, otherwise the stem
+/// followed by " * 10", " * 100" or " * 1000".
+std::string scaledCaption(int factor, const char *unscaled, const char *stem)
 {
-    return factor == 10 ? ten : factor == 100 ? hundred : factor == 1000 ? thousand : one;
+    if (factor == 10 || factor == 100 || factor == 1000)
+        return std::string(stem) + " * " + std::to_string(factor);
+    return unscaled;
 }
 
 std::string tickLabel(double value, int decimals)
@@ -283,6 +286,16 @@ void scaleAxis(bool vertical, double &minimum, double &maximum, int &factor, TAx
     }
 }
 
+/// Takes one axis's ends, intervals and decimals into the chart's fields for it.
+void setAxis(const TAxisEnds &ends, std::int64_t &low, std::int64_t &high, int &intervals,
+             int &decimals)
+{
+    low = ends.Low;
+    high = ends.High;
+    intervals = ends.Intervals;
+    decimals = ends.Decimals;
+}
+
 } // namespace
 
 void ComputeAxes(int kind)
@@ -300,14 +313,8 @@ void ComputeAxes(int kind)
     TAxisEnds vertical, horizontal;
     scaleAxis(true, c.YMin, c.YMax, c.YFactor, vertical);
     scaleAxis(false, c.XMin, c.XMax, c.XFactor, horizontal);
-    c.YBottom = vertical.Low;
-    c.YTop = vertical.High;
-    c.YIntervals = vertical.Intervals;
-    c.YDecimals = vertical.Decimals;
-    c.XLeft = horizontal.Low;
-    c.XRight = horizontal.High;
-    c.XIntervals = horizontal.Intervals;
-    c.XDecimals = horizontal.Decimals;
+    setAxis(vertical, c.YBottom, c.YTop, c.YIntervals, c.YDecimals);
+    setAxis(horizontal, c.XLeft, c.XRight, c.XIntervals, c.XDecimals);
 }
 
 void SortByX()
@@ -437,33 +444,27 @@ void SetAxisTexts(int kind)
     const int xf = c.XFactor;
     switch (kind) {
     case 1:
-        c.YCaption = pick(yf, "Discharge/runoff (mm/t)", "Discharge or runoff * 10",
-                          "Discharge or runoff * 100", "Discharge or runoff * 1000");
+        c.YCaption = scaledCaption(yf, "Discharge/runoff (mm/t)", "Discharge or runoff");
         c.Legend1 = " o  observed";
         c.Legend2 = "--- calculated";
         break;
     case 5:
         if (DMQuellow.Drainage)
             c.YCaption =
-                pick(yf, "Water table height (predicted, mm)", "Water table height (mm) * 10",
-                     "Water table height (mm) * 100", "Water table height (mm) * 1000");
+                scaledCaption(yf, "Water table height (predicted, mm)", "Water table height (mm)");
         else
             c.YCaption =
-                pick(yf, " Reservoir storage predicted (mm)", " Reservoir storage (mm) * 10",
-                     " Reservoir storage (mm) * 100", " Reservoir storage (mm) * 1000");
+                scaledCaption(yf, " Reservoir storage predicted (mm)", " Reservoir storage (mm)");
         break;
     case 6:
-        c.YCaption = pick(yf, "Alpha value", "Alpha * 10", "Alpha * 100", "Alpha * 1000");
-        c.XCaption = pick(xf, "Discharge/Runoff (mm/t)", "Discharge or Runoff * 10",
-                          "Discharge or Runoff * 100", "Discharge or Runoff * 1000");
+        c.YCaption = scaledCaption(yf, "Alpha value", "Alpha");
+        c.XCaption = scaledCaption(xf, "Discharge/Runoff (mm/t)", "Discharge or Runoff");
         c.Legend1 = " o   observed";
         c.Legend2 = "---  calculated";
         break;
     case 7:
-        c.YCaption = pick(yf, "Runoff calculated (mm/t)", "Runoff calculated * 10",
-                          "Runoff calculated * 100", "Runoff calculated * 1000");
-        c.XCaption = pick(xf, "Runoff observed", "Runoff observed * 10", "Runoff observed * 100",
-                          "Runoff observed * 1000");
+        c.YCaption = scaledCaption(yf, "Runoff calculated (mm/t)", "Runoff calculated");
+        c.XCaption = scaledCaption(xf, "Runoff observed", "Runoff observed");
         c.Legend1 = " ---  Obs = Calc";
         break;
     case 8:
@@ -477,7 +478,7 @@ void SetAxisTexts(int kind)
         break;
     }
     if (kind >= 1 && kind <= 5)
-        c.XCaption = pick(xf, "Time", "Time * 10", "Time * 100", "Time * 1000");
+        c.XCaption = scaledCaption(xf, "Time", "Time");
 }
 
 double tickValueY(int k)

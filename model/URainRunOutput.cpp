@@ -5,6 +5,7 @@
 #include "model/UFileUtil.h"
 #include "model/UInputFile.h"
 #include "model/UPrompts.h"
+#include "model/URunShared.h"
 #include "model/UTextFields.h"
 
 #include <algorithm>
@@ -108,56 +109,73 @@ double RunoffStandardDeviation(const TState &s)
     return std::sqrt(s.SSE / (s.DataCount - 1));
 }
 
-std::string AnalysisOutputText(const TState &s, const std::string &inputName)
+namespace {
+
+/// The dead-storage parameters and the regression on either side of the runoff divide.
+void appendParameters(std::string &text, const TState &s)
+{
+    appendLine(text, "Maximum dead storage:  " + fixed(s.MaxSto, 6, 2) + " mm");
+    appendLine(text, "Initial dead storage:  " + fixed(s.IniSto, 6, 2) + " mm");
+    appendLine(text, "Max. escape/time unit: " + fixed(s.MaxEsc, 6, 2) + " " + s.DepthUnit);
+    appendLine(text, "");
+    appendLine(text, "REGRESSION: alpha = A * runoff + C");
+    const std::string divide = fixedLocale(s.Divide, 5, 2);
+    appendLine(text, "if Discharge >" + divide + " then A = " + fixed(s.AUp, 7, 4) +
+                         "  C = " + fixed(s.CUp, 7, 4));
+    appendLine(text, "if Discharge <" + divide + " then A = " + fixed(s.ALow, 7, 4) +
+                         "  C = " + fixed(s.CLow, 7, 4));
+    appendLine(text, "");
+}
+
+/// The measured and regressed alpha of the selected rows, with their standard deviation.
+void appendAlphaSection(std::string &text, const TState &s)
 {
     const std::string rule44(44, '-');
+    appendLine(text, rule44);
+    appendLine(text, "Serial    Time     Runoff    Alpha     Alpha");
+    appendLine(text, " No.               maes.     meas.     regr.");
+    const std::size_t t = s.TimeUnit.size();
+    appendLine(text, spaces(10) + s.TimeUnit + spaces(padTime1(t)) + s.DepthUnit);
+    appendLine(text, rule44);
+    appendAlphaTable(text, s);
+    appendLine(text, rule44);
+    appendLine(text,
+               "Stand. dev. of calc. from meas. alpha:" + fixed(AlphaStandardDeviation(s), 6, 3));
+}
+
+/// The reconstructed runoff of every row, with its standard deviation and R square.
+void appendReconstructionSection(std::string &text, const TState &s)
+{
     const std::string rule64(64, '-');
+    appendLine(text, "RECONSTRUCTION:");
+    appendLine(text, rule64);
+    appendLine(text, "Serial    Time      Rain    Recharge   Runoff    Alpha    Runoff");
+    appendLine(text, " No.                         calc.     meas.     calc.    calc. ");
+    const std::size_t t = s.TimeUnit.size(), u = s.DepthUnit.size();
+    appendLine(text, spaces(10) + s.TimeUnit + spaces(padTime2(t)) + s.DepthUnit +
+                         spaces(padDepth3(u)) + s.DepthUnit + spaces(padDepth3(u)) + s.DepthUnit +
+                         spaces(padDepth4(u)) + s.DepthUnit);
+    appendLine(text, rule64);
+    appendReconstruction(text, s);
+    appendLine(text, rule64);
+    appendLine(text,
+               "Stand. dev. of calc. from meas. runoff:" + fixed(RunoffStandardDeviation(s), 8, 3));
+    appendLine(text, "Coefficient of explanation R square is:" + fixed(s.RSquare, 8, 3));
+    appendLine(text, "");
+}
+
+} // namespace
+
+std::string AnalysisOutputText(const TState &s, const std::string &inputName)
+{
     std::string text;
     text.reserve(static_cast<std::size_t>(s.DataCount) * 130 + 2000);
-    const auto line = [&text](const std::string &content) {
-        text += content;
-        text += "\r\n";
-    };
-    line("RESULTS OF Quellow PROGRAM");
-    line("");
-    line(s.Title1);
-    line(s.Title2);
-    line("Name of input file used: " + inputName);
-    line("");
-    line("Maximum dead storage:  " + fixed(s.MaxSto, 6, 2) + " mm");
-    line("Initial dead storage:  " + fixed(s.IniSto, 6, 2) + " mm");
-    line("Max. escape/time unit: " + fixed(s.MaxEsc, 6, 2) + " " + s.DepthUnit);
-    line("");
-    line("REGRESSION: alpha = A * runoff + C");
-    const std::string divide = fixedLocale(s.Divide, 5, 2);
-    line("if Discharge >" + divide + " then A = " + fixed(s.AUp, 7, 4) +
-         "  C = " + fixed(s.CUp, 7, 4));
-    line("if Discharge <" + divide + " then A = " + fixed(s.ALow, 7, 4) +
-         "  C = " + fixed(s.CLow, 7, 4));
-    line("");
-    line(rule44);
-    line("Serial    Time     Runoff    Alpha     Alpha");
-    line(" No.               maes.     meas.     regr.");
-    const std::size_t t = s.TimeUnit.size(), u = s.DepthUnit.size();
-    line(spaces(10) + s.TimeUnit + spaces(padTime1(t)) + s.DepthUnit);
-    line(rule44);
-    appendAlphaTable(text, s);
-    line(rule44);
-    line("Stand. dev. of calc. from meas. alpha:" + fixed(AlphaStandardDeviation(s), 6, 3));
-    line("");
-    line("");
-    line("RECONSTRUCTION:");
-    line(rule64);
-    line("Serial    Time      Rain    Recharge   Runoff    Alpha    Runoff");
-    line(" No.                         calc.     meas.     calc.    calc. ");
-    line(spaces(10) + s.TimeUnit + spaces(padTime2(t)) + s.DepthUnit + spaces(padDepth3(u)) +
-         s.DepthUnit + spaces(padDepth3(u)) + s.DepthUnit + spaces(padDepth4(u)) + s.DepthUnit);
-    line(rule64);
-    appendReconstruction(text, s);
-    line(rule64);
-    line("Stand. dev. of calc. from meas. runoff:" + fixed(RunoffStandardDeviation(s), 8, 3));
-    line("Coefficient of explanation R square is:" + fixed(s.RSquare, 8, 3));
-    line("");
+    appendOutputHead(text, s.Title1, s.Title2, inputName);
+    appendParameters(text, s);
+    appendAlphaSection(text, s);
+    appendLine(text, "");
+    appendLine(text, "");
+    appendReconstructionSection(text, s);
     return text;
 }
 

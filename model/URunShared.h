@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace quellow {
@@ -16,6 +17,11 @@ template <typename... Values> bool WithinRunRange(Values... values)
 {
     return ((values <= MaxRunValue && values >= -MaxRunValue) && ...);
 }
+
+/// The first six lines of both output files: the program line, an empty line, the two titles,
+/// the input file's name and an empty line.
+void appendOutputHead(std::string &text, const std::string &title1, const std::string &title2,
+                      const std::string &inputName);
 
 /// Rainfall of each time step (mm/t), indexed 1..MaxSteps; filled by the analysis and the
 /// prediction run alike.

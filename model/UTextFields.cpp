@@ -51,6 +51,30 @@ std::string scientific(double value, int decimals, int expDigits)
 
 } // namespace
 
+std::string jsonText(std::string_view text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + '"';
+}
+
+void appendLine(std::string &text, std::string_view line)
+{
+    text += line;
+    text += "\r\n";
+}
+
 void appendFixed(std::string &out, double value, int width, int decimals)
 {
     // to_chars gives printf's "%.*f" text without its cost, which shows in the thousands of

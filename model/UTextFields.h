@@ -17,6 +17,9 @@ std::string fixed(double value, int width, int decimals);
 /// Appends fixed(value, width, decimals) to out, without a temporary string.
 void appendFixed(std::string &out, double value, int width, int decimals);
 
+/// Appends line and the CR LF that ends every line of the text files.
+void appendLine(std::string &text, std::string_view line);
+
 /// sci(w): blank or minus, one digit, full stop, max(w - 9, 1) digits, 'E', exponent sign and
 /// four exponent digits; w characters wide when w >= 10, else 10. 0.5 in sci(12) is
 /// " 5.000E-0001".
@@ -31,6 +34,10 @@ std::string choice(double value, int width, int decimals);
 
 /// "%w.df" with the locale's DecimalSeparator in place of the full stop.
 std::string fixedLocale(double value, int width, int decimals);
+
+/// text as a JSON string: in quotation marks, with '"' and '\\' escaped and the control
+/// characters written as \u00XX.
+std::string jsonText(std::string_view text);
 
 // ---- Reading numbers -----------------------------------------------------------------------
 

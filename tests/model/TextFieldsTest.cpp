@@ -66,6 +66,15 @@ TEST_F(TextFields, FixedLocaleUsesTheLocaleSeparator)
     EXPECT_EQ(fixedLocale(0.35, 5, 2), " 0,35");
 }
 
+TEST_F(TextFields, JsonTextEscapesQuotesBackslashesAndControlCharacters)
+{
+    EXPECT_EQ(jsonText("plain"), "\"plain\"");
+    EXPECT_EQ(jsonText("C:\\a \"b\".inp"), "\"C:\\\\a \\\"b\\\".inp\"");
+    EXPECT_EQ(jsonText("tab\tline\r\n"), "\"tab\\u0009line\\u000d\\u000a\"");
+    // Bytes above 0x7f (UTF-8 names) pass through as they are.
+    EXPECT_EQ(jsonText("\xc3\xa9"), "\"\xc3\xa9\"");
+}
+
 TEST_F(TextFields, ParseRealTakesOnlyFiniteNumbersWithAFullStop)
 {
     double v = -1;
