@@ -107,50 +107,14 @@ public:
 
     int done() const { return mDone.load(); }
 
-    TFit evaluate(const TParameters &p, int worker)
-    {
-        if (cancelled())
-            return {};
-        TFit fit;
-        try {
-            fit = mEvaluate(p, worker);
-        } catch (...) {
-            fit = TFit{};
-        }
-        report(++mDone);
-        return fit;
-    }
+    /// The fit of p, evaluated on the worker's own state; an empty fit once cancelled.
+    TFit evaluate(const TParameters &p, int worker);
 
     /// task(i, worker) for i = 0..count-1, spread over the threads.
-    template <typename Task> void forEach(int count, const Task &task)
-    {
-        std::atomic<int> next{0};
-        auto work = [&](int worker) {
-            for (int i = next++; i < count; i = next++)
-                task(i, worker);
-        };
-        const int helpers = std::min(mThreads, count) - 1;
-        std::vector<std::thread> threads;
-        threads.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
-        for (int w = 1; w <= helpers; ++w)
-            threads.emplace_back(work, w);
-        work(0);
-        for (auto &t : threads)
-            t.join();
-    }
+    template <typename Task> void forEach(int count, const Task &task);
 
 private:
-    void report(int done)
-    {
-        if (!mOptions.Progress)
-            return;
-        std::lock_guard lock(mProgressMutex);
-        const int step = std::max(1, mOptions.Evaluations / 100);
-        if (done >= mReported + step || done >= mOptions.Evaluations) {
-            mReported = std::max(mReported, done);
-            mOptions.Progress(std::min(mReported, mOptions.Evaluations), mOptions.Evaluations);
-        }
-    }
+    void report(int done);
 
     const TEvaluate &mEvaluate;
     const TOptions &mOptions;
@@ -159,6 +123,49 @@ private:
     std::mutex mProgressMutex;
     int mReported = 0;
 };
+
+TFit TRunner::evaluate(const TParameters &p, int worker)
+{
+    if (cancelled())
+        return {};
+    TFit fit;
+    try {
+        fit = mEvaluate(p, worker);
+    } catch (...) {
+        fit = TFit{};
+    }
+    report(++mDone);
+    return fit;
+}
+
+template <typename Task> void TRunner::forEach(int count, const Task &task)
+{
+    std::atomic<int> next{0};
+    auto work = [&](int worker) {
+        for (int i = next++; i < count; i = next++)
+            task(i, worker);
+    };
+    const int helpers = std::min(mThreads, count) - 1;
+    std::vector<std::thread> threads;
+    threads.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
+    for (int w = 1; w <= helpers; ++w)
+        threads.emplace_back(work, w);
+    work(0);
+    for (auto &t : threads)
+        t.join();
+}
+
+void TRunner::report(int done)
+{
+    if (!mOptions.Progress)
+        return;
+    std::lock_guard lock(mProgressMutex);
+    const int step = std::max(1, mOptions.Evaluations / 100);
+    if (done >= mReported + step || done >= mOptions.Evaluations) {
+        mReported = std::max(mReported, done);
+        mOptions.Progress(std::min(mReported, mOptions.Evaluations), mOptions.Evaluations);
+    }
+}
 
 /// One local search (Nelder-Mead or the polish) with its own budget and cache of the sets it
 /// has seen; it runs on one thread at a time.
@@ -174,20 +181,8 @@ public:
         return mEvaluated >= mBudget || mRequests >= 4 * mBudget || mRunner.cancelled();
     }
 
-    double at(const TPoint &x)
-    {
-        ++mRequests;
-        const TParameters p = decode(clamped(x));
-        const auto key = std::make_tuple(p.MaxStor, p.InitStor, p.EscapeFactor);
-        auto found = mCache.find(key);
-        if (found == mCache.end()) {
-            ++mEvaluated;
-            const TFit fit = mRunner.evaluate(p, mWorker);
-            found = mCache.emplace(key, cost(fit)).first;
-            keepBetter(mBest, {found->second, p, fit});
-        }
-        return found->second;
-    }
+    /// The cost at x, each written set evaluated once.
+    double at(const TPoint &x);
 
     void nelderMead(TPoint start, double size, unsigned seed);
     void polish(TPoint start);
@@ -205,6 +200,21 @@ private:
     std::map<std::tuple<double, double, double>, double> mCache;
     TCandidate mBest;
 };
+
+double TLocal::at(const TPoint &x)
+{
+    ++mRequests;
+    const TParameters p = decode(clamped(x));
+    const auto key = std::make_tuple(p.MaxStor, p.InitStor, p.EscapeFactor);
+    auto found = mCache.find(key);
+    if (found == mCache.end()) {
+        ++mEvaluated;
+        const TFit fit = mRunner.evaluate(p, mWorker);
+        found = mCache.emplace(key, cost(fit)).first;
+        keepBetter(mBest, {found->second, p, fit});
+    }
+    return found->second;
+}
 
 TPoint along(const TPoint &from, const TPoint &to, double t)
 {
@@ -389,6 +399,54 @@ std::vector<TPoint> startPoints(const std::vector<TPoint> &points, const std::ve
     return chosen;
 }
 
+/// The quasi-random scan of the whole box; returns the start points of the local searches.
+std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, TCandidate &best)
+{
+    std::vector<TPoint> points(static_cast<std::size_t>(budget.Scan));
+    std::vector<TCandidate> scanned(points.size());
+    runner.forEach(budget.Scan, [&](int i, int worker) {
+        points[i] = scanPoint(i + 1);
+        const TParameters p = decode(points[i]);
+        const TFit fit = runner.evaluate(p, worker);
+        scanned[i] = {cost(fit), p, fit};
+    });
+    std::vector<double> costs;
+    for (const TCandidate &c : scanned) {
+        keepBetter(best, c);
+        costs.push_back(c.Cost);
+    }
+    return startPoints(points, costs, budget.Starts);
+}
+
+/// One local search from each start, side by side; the first (the given start values) with a
+/// larger simplex.
+void searchLocally(TRunner &runner, const TBudget &budget, const std::vector<TPoint> &starts,
+                   TCandidate &best)
+{
+    std::vector<TCandidate> locals(starts.size());
+    runner.forEach(static_cast<int>(starts.size()), [&](int i, int worker) {
+        TLocal local(runner, budget.Local, worker);
+        local.nelderMead(starts[i], i == 0 ? 0.15 : 0.06, 7919u * static_cast<unsigned>(i + 1));
+        locals[i] = local.best();
+    });
+    for (const TCandidate &c : locals)
+        keepBetter(best, c);
+}
+
+void finish(const TRunner &runner, const TCandidate &best, TResult &result)
+{
+    result.Evaluations = runner.done();
+    if (runner.cancelled()) {
+        result.Outcome = TOutcome::Cancelled;
+    } else if (Admissible(best.Fit)) {
+        result.Outcome = TOutcome::Calibrated;
+        result.Best = best.Parameters;
+        result.BestFit = best.Fit;
+    } else {
+        result.Outcome = TOutcome::NoAdmissibleSet;
+    }
+}
+
 } // namespace
 
 TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptions &given)
@@ -403,45 +461,14 @@ TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptio
     keepBetter(best, {cost(result.StartFit), start, result.StartFit});
 
     const TBudget budget = split(options.Evaluations - 1);
-    std::vector<TPoint> points(static_cast<std::size_t>(budget.Scan));
-    std::vector<TCandidate> scanned(points.size());
-    runner.forEach(budget.Scan, [&](int i, int worker) {
-        points[i] = scanPoint(i + 1);
-        const TParameters p = decode(points[i]);
-        const TFit fit = runner.evaluate(p, worker);
-        scanned[i] = {cost(fit), p, fit};
-    });
-    std::vector<double> costs;
-    for (const TCandidate &c : scanned) {
-        keepBetter(best, c);
-        costs.push_back(c.Cost);
-    }
-
     std::vector<TPoint> starts{encode(start)};
-    for (const TPoint &p : startPoints(points, costs, budget.Starts))
+    for (const TPoint &p : scanBox(runner, budget, best))
         starts.push_back(p);
-    std::vector<TCandidate> locals(starts.size());
-    runner.forEach(static_cast<int>(starts.size()), [&](int i, int worker) {
-        TLocal local(runner, budget.Local, worker);
-        local.nelderMead(starts[i], i == 0 ? 0.15 : 0.06, 7919u * static_cast<unsigned>(i + 1));
-        locals[i] = local.best();
-    });
-    for (const TCandidate &c : locals)
-        keepBetter(best, c);
-
+    searchLocally(runner, budget, starts, best);
     TLocal polish(runner, budget.Polish, 0);
     polish.polish(encode(best.Parameters));
     keepBetter(best, polish.best());
-
-    result.Evaluations = runner.done();
-    if (runner.cancelled())
-        result.Outcome = TOutcome::Cancelled;
-    else if (Admissible(best.Fit)) {
-        result.Outcome = TOutcome::Calibrated;
-        result.Best = best.Parameters;
-        result.BestFit = best.Fit;
-    } else
-        result.Outcome = TOutcome::NoAdmissibleSet;
+    finish(runner, best, result);
     return result;
 }
 

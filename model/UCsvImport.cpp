@@ -882,6 +882,60 @@ void describeTable(const TCsvTable &table, const TImportOptions &options, TImpor
     result.Notes.push_back(order + ".");
 }
 
+/// Finds the gaps and notes them; returns which rows lie outside every gap.
+std::vector<char> noteGaps(const TCsvTable &table, const TValues &values, int roles,
+                           TImportResult &result)
+{
+    const std::size_t n = table.Rows.size();
+    result.Gaps = findGaps(values, roles, n);
+    std::vector<char> good(n, 1);
+    for (const TGap &gap : result.Gaps)
+        std::fill(good.begin() + gap.First, good.begin() + gap.Last + 1, 0);
+    if (!result.Gaps.empty()) {
+        std::vector<std::string> listed;
+        for (const TGap &gap : result.Gaps)
+            listed.push_back(GapText(table, result, gap));
+        result.Notes.push_back(std::to_string(result.Gaps.size()) + " gap" +
+                               (result.Gaps.size() == 1 ? "" : "s") + ": " + joinProblems(listed) +
+                               ".");
+    }
+    return good;
+}
+
+/// The period to import: the one asked for, or else the longest without gaps, of at most
+/// the rows a run takes and at least MinImportRows.
+bool choosePeriod(const TCsvTable &table, const TImportOptions &options,
+                  const std::vector<std::int64_t> &seconds, const std::vector<char> &good,
+                  TImportResult &result, std::string &error)
+{
+    const int limit = options.MaxRows > 0 ? options.MaxRows
+                      : options.Analysis  ? MaxSteps
+                                          : UPrediction::MaxPredSteps;
+    const bool asked = !options.From.empty() || !options.To.empty();
+    if (asked ? !askedPeriod(table, options, seconds, limit, result, error)
+              : !longestPeriod(table, options, good, limit, result, error))
+        return false;
+    const std::size_t rows = result.Last - result.First + 1;
+    if (rows < static_cast<std::size_t>(MinImportRows)) {
+        error = "The period " + dateField(table, result, result.First) + " to " +
+                dateField(table, result, result.Last) + " holds only " + std::to_string(rows) +
+                " rows; at least " + std::to_string(MinImportRows) + " are needed.";
+        return false;
+    }
+    return true;
+}
+
+/// The values of the period's rows.
+void takeRows(const TValues &values, bool analysis, TImportResult &result)
+{
+    for (std::size_t r = result.First; r <= result.Last; ++r) {
+        result.Rain.push_back(values.Value[RoleRain][r]);
+        result.Escape.push_back(values.Value[RoleEscape][r]);
+        result.Runoff.push_back(analysis ? values.Value[RoleRunoff][r] : 0.0);
+        result.MaxEscape = std::max(result.MaxEscape, values.Value[RoleEscape][r]);
+    }
+}
+
 } // namespace
 
 bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImportResult &result,
@@ -903,41 +957,11 @@ bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImport
         !readValues(table, options, result, values, error))
         return false;
     describeTable(table, options, result);
-    const std::size_t n = table.Rows.size();
-    const int roles = roleCount(options.Analysis);
-    result.Gaps = findGaps(values, roles, n);
-    std::vector<char> good(n, 1);
-    for (const TGap &gap : result.Gaps)
-        std::fill(good.begin() + gap.First, good.begin() + gap.Last + 1, 0);
-    if (!result.Gaps.empty()) {
-        std::vector<std::string> listed;
-        for (const TGap &gap : result.Gaps)
-            listed.push_back(GapText(table, result, gap));
-        result.Notes.push_back(std::to_string(result.Gaps.size()) + " gap" +
-                               (result.Gaps.size() == 1 ? "" : "s") + ": " + joinProblems(listed) +
-                               ".");
-    }
-    const int limit = options.MaxRows > 0 ? options.MaxRows
-                      : options.Analysis  ? MaxSteps
-                                          : UPrediction::MaxPredSteps;
-    const bool asked = !options.From.empty() || !options.To.empty();
-    if (asked ? !askedPeriod(table, options, seconds, limit, result, error)
-              : !longestPeriod(table, options, good, limit, result, error))
+    const std::vector<char> good = noteGaps(table, values, roleCount(options.Analysis), result);
+    if (!choosePeriod(table, options, seconds, good, result, error))
         return false;
-    const std::size_t rows = result.Last - result.First + 1;
-    if (rows < static_cast<std::size_t>(MinImportRows)) {
-        error = "The period " + dateField(table, result, result.First) + " to " +
-                dateField(table, result, result.Last) + " holds only " + std::to_string(rows) +
-                " rows; at least " + std::to_string(MinImportRows) + " are needed.";
-        return false;
-    }
     elapsedTimes(table, seconds, result);
-    for (std::size_t r = result.First; r <= result.Last; ++r) {
-        result.Rain.push_back(values.Value[RoleRain][r]);
-        result.Escape.push_back(values.Value[RoleEscape][r]);
-        result.Runoff.push_back(options.Analysis ? values.Value[RoleRunoff][r] : 0.0);
-        result.MaxEscape = std::max(result.MaxEscape, values.Value[RoleEscape][r]);
-    }
+    takeRows(values, options.Analysis, result);
     result.Notes.push_back("Units stay as in the file: the model expects rain, escape rate and "
                            "runoff in mm per time unit (a factor converts a column).");
     return true;
