@@ -130,38 +130,30 @@ void TRainForm::runAnalysis()
         if (done >= 2 && done <= 5)
             mInputSheet->addProgress(QLatin1String(lines[done]));
     });
-    const bool written = URainRun::DivideSearch(&hooks);
+    URainRun::DivideSearch(&hooks);
     if (run.DataCount > 0)
         mInputSheet->showDataCount(run.DataCount);
-    RunStopped =
-        !written || !run.RunOK || run.NoDryData || run.TooFewLowRain || DMQuellow.RunHalted;
+    // A search that stopped has told the user why; what is filed is the output of a final run
+    // that wrote it.
+    RunStopped = !run.Filed();
 }
 
 void TRainForm::runPrediction()
 {
-    auto &dm = DMQuellow;
     auto &run = URainRun::State;
-    // A prediction is judged by its own outcome only: flags of an earlier analysis do not
-    // count here.
-    run.RunOK = false;
-    run.NoDryData = false;
-    run.TooFewLowRain = false;
-    run.LimitedData = false;
-    run.NonPositiveSlope = false;
-    dm.RunHalted = false;
     run.StorageOK = true;
-    mGraphicsPage->setLevelCaption(dm.Drainage);
+    mGraphicsPage->setLevelCaption(DMQuellow.Drainage);
     UPrediction::RunPrediction();
-    run.RunOK = !UPrediction::State.PredFailed;
-    if (UPrediction::State.PredFailed) {
-        RunStopped = true;
+    // A prediction is judged by its own outcome only, whatever an earlier analysis left.
+    const bool failed = UPrediction::State.PredFailed;
+    run.RunOK = !failed;
+    RunStopped = failed;
+    if (failed)
         return;
-    }
     mInputSheet->addProgress(QStringLiteral(" Calculating ....."));
     Dialogs().Pause(ProgressPause);
     mInputSheet->addProgress(QStringLiteral(" Progress 75% ...."));
     Dialogs().Pause(ProgressPause);
-    RunStopped = false;
 }
 
 void TRainForm::InputSaveActionExecute()
@@ -174,8 +166,6 @@ void TRainForm::InputSaveActionExecute()
 
 bool TRainForm::saveRun()
 {
-    // Each Save/Run judges its own prediction: a failure of an earlier one does not count.
-    UPrediction::State.PredFailed = false;
     if (!validateSheet())
         return false;
     const std::string inputName = DMQuellow.FileName;
@@ -195,7 +185,8 @@ bool TRainForm::validateSheet()
         return false;
     if (mInputSheet->analysisChosen() && !mInputSheet->checkMaxEscape())
         return false;
-    if (!AskInputFileName() || RunStopped) {
+    // The question answers false whenever it sets RunStopped.
+    if (!AskInputFileName()) {
         message("The input data were not saved");
         return false;
     }
@@ -254,11 +245,7 @@ bool TRainForm::runWithProgress(const std::string &inputName)
     mInputSheet->addProgress(QStringLiteral(" Progress 25% ...."));
 
     RunModel();
-
-    const auto &run = URainRun::State;
-    const bool file =
-        run.StorageOK && !UPrediction::State.PredFailed && !dm.RunHalted && !RunStopped;
-    if (file)
+    if (!RunStopped)
         return true;
     mInputSheet->clearProgress(true);
     dm.RunHalted = false;

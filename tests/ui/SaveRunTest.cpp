@@ -76,6 +76,8 @@ private slots:
     void openedDrainageFileRunsAsTheCommandLineDoes();
     void failuresStopInOrder_data();
     void failuresStopInOrder();
+    void stoppedRunsAreNotFiled_data();
+    void stoppedRunsAreNotFiled();
     void unreadablePredictionBoxStopsBeforeWriting();
     void declinedOverwriteKeepsTheFile();
     void incompleteRowsAreRemovedFromFileAndSheet();
@@ -369,6 +371,52 @@ void SaveRunTest::failuresStopInOrder()
     QCOMPARE(dialogs.SaveDialogs.size(), saveDialogs);
     QVERIFY(!QFile::exists(input));
     QVERIFY(dialogs.Pauses.isEmpty());
+    QVERIFY(form.findChild<QPlainTextEdit *>("WaitMemo")->isHidden());
+}
+
+void SaveRunTest::stoppedRunsAreNotFiled_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("maxStor");
+    QTest::addColumn<bool>("flatRunoff");
+    QTest::newRow("analysis, runoff without variation") << 0 << "3" << true;
+    QTest::newRow("analysis, no dead storage") << 0 << "0" << false;
+    QTest::newRow("prediction, no dead storage") << 1 << "0" << false;
+}
+
+void SaveRunTest::stoppedRunsAreNotFiled()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, maxStor);
+    QFETCH(bool, flatRunoff);
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    if (mode == 1)
+        PreparePrediction(form);
+    else {
+        OpenFreshSheet(form);
+        PasteFile(form, "sheet-analysis.tsv");
+        Box(form, "InitStorEdit")->setText(QStringLiteral("0"));
+    }
+    Box(form, "MaxStorEdit")->setText(maxStor);
+    for (int row = 0; flatRunoff && row < DMQuellow.NrOfData; ++row)
+        Sheet(form)->setCellText(3, row, QStringLiteral("1"));
+    const QString input = dir.filePath(QStringLiteral("stop.inp"));
+    dialogs.SaveNames = {input};
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+
+    // The input is written, the run tells why it stopped, and nothing is filed.
+    QVERIFY(QFile::exists(input));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("stop.out"))));
+    QCOMPARE(dialogs.Messages.size(), 1);
+    QVERIFY(!dialogs.Messages[0].startsWith(QStringLiteral("The input is saved in")));
+    QVERIFY(form.RunStopped);
+    QVERIFY(!form.ResultsReady);
+    QVERIFY(!DMQuellow.RunHalted);
+    QCOMPARE(DMQuellow.FileName, input.toStdString());
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Input);
     QVERIFY(form.findChild<QPlainTextEdit *>("WaitMemo")->isHidden());
 }
 
