@@ -97,7 +97,6 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
     mIntroTabSheet = addPage("IntroTabSheet", "  Intro  ");
     mFigureTabSheet = addPage("FigureTabSheet", " Figure ");
     mInputSheet = new TInputSheetPage;
-    mInputTabSheet = mInputSheet;
     mTabs->addTab(mInputSheet, QStringLiteral("  Input  "));
     mOutputPage = new TOutputPage;
     mTabs->addTab(mOutputPage, QStringLiteral("  Output  "));
@@ -130,8 +129,7 @@ void TRainForm::FormCreate()
     DialogFolders.GraphOpen = QDir::currentPath();
     DialogFolders.GraphSave = QDir::currentPath();
 
-    ResultsReady = false;
-    mGraphicsPage->SourceReady = false;
+    // ResultsReady and the graphics page's SourceReady start cleared.
 
     UQuellowUtils::Chart.XLength = 500;
     UQuellowUtils::Chart.YLength = 320;
@@ -151,8 +149,6 @@ void TRainForm::FormCreate()
         resize(width, qMin(WindowHeight, screenHeight - 40));
         move(left, qMax(0, qMin(60, screenHeight - height() - 40)));
     }
-
-    SavedDecimalSeparator = DecimalSeparator;
 }
 
 void TRainForm::createMenus()

@@ -29,9 +29,6 @@ class THelpForm;
 class TInputSheetPage;
 class TOutputPage;
 
-/// The locale's decimal separator as it was at start-up.
-inline char SavedDecimalSeparator = '.';
-
 /// Reads a number typed by the user: with the locale's decimal separator and, failing that,
 /// with the other of '.' and ',', so 2.5 and 2,5 are both read whatever the locale.
 /// Blanks around the number are ignored. False when the text is no finite number.
@@ -165,12 +162,10 @@ private:
     TCommentForm *mCommentForm = nullptr;
     TAlfaForm *mAlfaForm = nullptr;
     bool mShownOnce = false;
-    int mShownTab = -1;
 
     QTabWidget *mTabs = nullptr;
     QWidget *mIntroTabSheet = nullptr;
     QWidget *mFigureTabSheet = nullptr;
-    QWidget *mInputTabSheet = nullptr;
 
     QAction *mInputOpenAction = nullptr;
     QAction *mOutputOpenAction = nullptr;

@@ -262,7 +262,6 @@ void InputSheetTest::pasteKeepsBothDecimalSeparators()
 {
     QFETCH(char, separator);
     DecimalSeparator = separator;
-    SavedDecimalSeparator = separator;
     TScriptedDialogs dialogs;
     TRainForm form;
     OpenFreshSheet(form);

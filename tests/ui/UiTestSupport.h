@@ -100,7 +100,6 @@ inline void ResetForTest()
 {
     ResetAllState();
     DecimalSeparator = '.';
-    SavedDecimalSeparator = '.';
 }
 
 } // namespace quellow::test
