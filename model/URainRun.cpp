@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 namespace quellow::URainRun {
 
@@ -534,7 +535,7 @@ TState::TState()
       StoDef(MaxSteps + 1, 0.0), ActSto(MaxSteps + 1, 0.0), Selected(MaxSteps + 1, 0),
       AlphaUp(MaxSteps + 1, 0.0), AlphaLow(MaxSteps + 1, 0.0), AlphaRegr(MaxSteps + 1, 0.0),
       AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0), FirstPass(MaxSteps + 1, 0),
-      MeasuredAlpha(MaxSteps + 1, 0.0)
+      MeasuredAlpha(MaxSteps + 1, 0.0), TrialRunCalc(5 * (MaxSteps + 1), 0.0)
 {
     RegrX.reserve(MaxSteps);
     RegrY.reserve(MaxSteps);
@@ -642,95 +643,29 @@ void determineAlpha(TState &s, const TAnalysisInput &input, bool kept)
     checkTrendVertex(s);
 }
 
-void analysisRun(TState &s, const TAnalysisInput &input, bool kept)
+/// Alpha of a reconstruction step under the alpha lines of l (a state or a trial): the line of
+/// the range of the measured runoff q, at the runoff calculated before; 0.01 where it would be
+/// negative.
+template <typename TLines> double stepAlpha(const TLines &l, double q, double previous)
 {
-    s.OutputWritten = false;
-    determineAlpha(s, input, kept);
-    if (s.Stopped())
-        return;
-    Reconstruct(s);
-    if (!s.Silent && s.WriteFiles)
-        fileResults(s);
+    double alpha = q > l.Divide ? l.AUp * previous + l.CUp : l.ALow * previous + l.CLow;
+    if (alpha < 0)
+        alpha = 0.01;
+    return alpha;
 }
 
-/// The linear alpha functions of one trial of the divide search.
-struct TTrialLine
+/// The reconstruction starts with a recharge of step 2 no smaller than that of step 1.
+void raiseFirstRecharge(TState &s)
 {
-    bool Run = false; ///< the trial reached its reconstruction
-    double Divide = 0, AUp = 0, CUp = 0, ALow = 0, CLow = 0;
-};
-
-/// Reconstruct of every trial that ran, side by side: the trials are independent, so their
-/// exponentials need not wait for each other. Each trial's arithmetic is that of Reconstruct,
-/// so its sum of squares is the same to the last bit; the per-row arrays and SSE get the last
-/// trial's, as after trials run one after the other.
-void reconstructTrials(TState &s, const std::array<TTrialLine, 5> &lines)
-{
-    int last = -1;
-    for (int t = 0; t < 5; ++t)
-        if (lines[static_cast<std::size_t>(t)].Run)
-            last = t;
-    if (last < 0)
-        return;
-    std::array<double, 5> previous{}, sse{};
-    previous.fill(s.RunMeas[1]);
-    s.RunCalc[1] = s.RunMeas[1];
-    s.AlphaCalc[1] = 0;
     if (s.Rech[1] > s.Rech[2])
         s.Rech[2] = s.Rech[1];
-    for (int i = 2; i <= s.DataCount; ++i) {
-        const double q = s.RunMeas[i], dt = s.StepTime[i] - s.StepTime[i - 1], r = s.Rech[i];
-        for (std::size_t t = 0; t < 5; ++t) {
-            const TTrialLine &l = lines[t];
-            if (!l.Run)
-                continue;
-            double alpha =
-                q > l.Divide ? l.AUp * previous[t] + l.CUp : l.ALow * previous[t] + l.CLow;
-            if (alpha < 0)
-                alpha = 0.01;
-            const double e = std::exp(-alpha * dt);
-            previous[t] = previous[t] * e + (1 - e) * r;
-            const double deviation = q - previous[t];
-            sse[t] += deviation * deviation;
-            if (static_cast<int>(t) == last) {
-                s.AlphaCalc[i] = alpha;
-                s.RunCalc[i] = previous[t];
-            }
-        }
-    }
-    for (std::size_t t = 0; t < 5; ++t)
-        if (lines[t].Run)
-            s.TrialResult[t + 1] = sse[t];
-    s.SSE = sse[static_cast<std::size_t>(last)];
 }
 
-} // namespace
-
-void DetermineAlpha(TState &s, const TAnalysisInput &input)
-{
-    determineAlpha(s, input, false);
-}
-
-void Reconstruct(TState &s)
+/// The sum of squares of a reconstruction; unless Silent also the mean runoff, R square and
+/// the fit measures.
+void rateReconstruction(TState &s, double sse)
 {
     const int n = s.DataCount;
-    double sse = 0;
-    s.RunCalc[1] = s.RunMeas[1];
-    s.AlphaCalc[1] = 0;
-    if (s.Rech[1] > s.Rech[2])
-        s.Rech[2] = s.Rech[1];
-    for (int i = 2; i <= n; ++i) {
-        const double previous = s.RunCalc[i - 1];
-        double alpha =
-            s.RunMeas[i] > s.Divide ? s.AUp * previous + s.CUp : s.ALow * previous + s.CLow;
-        if (alpha < 0)
-            alpha = 0.01;
-        s.AlphaCalc[i] = alpha;
-        const double e = std::exp(-alpha * (s.StepTime[i] - s.StepTime[i - 1]));
-        s.RunCalc[i] = previous * e + (1 - e) * s.Rech[i];
-        const double deviation = s.RunMeas[i] - s.RunCalc[i];
-        sse += deviation * deviation;
-    }
     s.SSE = sse;
     if (s.RunCounter >= 1 && s.RunCounter <= 5)
         s.TrialResult[static_cast<std::size_t>(s.RunCounter)] = sse;
@@ -752,6 +687,124 @@ void Reconstruct(TState &s)
         rSquare = 0.99;
     s.RSquare = rSquare;
     measureFit(s);
+}
+
+/// Reconstruct of every trial that ran, side by side: the trials are independent, so their
+/// exponentials need not wait for each other. Each trial's arithmetic is that of Reconstruct,
+/// so its sum of squares is the same to the last bit; each trial's runoff is kept for the
+/// final run, and the per-row arrays and SSE get the last trial's, as after trials run one
+/// after the other.
+void reconstructTrials(TState &s)
+{
+    const auto &trials = s.Trials;
+    int last = -1;
+    for (int t = 0; t < 5; ++t)
+        if (trials[static_cast<std::size_t>(t)].Run)
+            last = t;
+    if (last < 0)
+        return;
+    std::array<double, 5> previous{}, sse{};
+    std::array<double *, 5> kept{};
+    previous.fill(s.RunMeas[1]);
+    s.RunCalc[1] = s.RunMeas[1];
+    s.AlphaCalc[1] = 0;
+    for (std::size_t t = 0; t < 5; ++t) {
+        kept[t] = s.TrialRunCalc.data() + t * (MaxSteps + 1);
+        kept[t][1] = s.RunMeas[1];
+    }
+    raiseFirstRecharge(s);
+    for (int i = 2; i <= s.DataCount; ++i) {
+        const double q = s.RunMeas[i], dt = s.StepTime[i] - s.StepTime[i - 1], r = s.Rech[i];
+        for (std::size_t t = 0; t < 5; ++t) {
+            const TState::TTrial &l = trials[t];
+            if (!l.Run)
+                continue;
+            const double alpha = stepAlpha(l, q, previous[t]);
+            const double e = std::exp(-alpha * dt);
+            previous[t] = previous[t] * e + (1 - e) * r;
+            kept[t][i] = previous[t];
+            const double deviation = q - previous[t];
+            sse[t] += deviation * deviation;
+            if (static_cast<int>(t) == last) {
+                s.AlphaCalc[i] = alpha;
+                s.RunCalc[i] = previous[t];
+            }
+        }
+    }
+    for (std::size_t t = 0; t < 5; ++t)
+        if (trials[t].Run) {
+            s.Trials[t].SSE = sse[t];
+            s.TrialResult[t + 1] = sse[t];
+        }
+    s.SSE = sse[static_cast<std::size_t>(last)];
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+/// The final run of a divide search repeats its chosen trial: when it arrives at the same alpha
+/// lines, the trial's reconstruction is taken over (the same arithmetic, so the same to the
+/// last bit) instead of being computed again. Returns false when it cannot be.
+bool takeChosenTrial(TState &s)
+{
+    const int k = s.ChosenTrial;
+    s.ChosenTrial = 0;
+    if (k < 1 || k > 5)
+        return false;
+    const TState::TTrial &t = s.Trials[static_cast<std::size_t>(k - 1)];
+    if (!t.Run || !sameBits(t.Divide, s.Divide) || !sameBits(t.AUp, s.AUp) ||
+        !sameBits(t.CUp, s.CUp) || !sameBits(t.ALow, s.ALow) || !sameBits(t.CLow, s.CLow))
+        return false;
+    const double *runCalc =
+        s.TrialRunCalc.data() + static_cast<std::size_t>(k - 1) * (MaxSteps + 1);
+    s.RunCalc[1] = s.RunMeas[1];
+    s.AlphaCalc[1] = 0;
+    raiseFirstRecharge(s);
+    for (int i = 2; i <= s.DataCount; ++i) {
+        s.AlphaCalc[i] = stepAlpha(t, s.RunMeas[i], runCalc[i - 1]);
+        s.RunCalc[i] = runCalc[i];
+    }
+    rateReconstruction(s, t.SSE);
+    return true;
+}
+
+void analysisRun(TState &s, const TAnalysisInput &input, bool kept)
+{
+    s.OutputWritten = false;
+    determineAlpha(s, input, kept);
+    if (s.Stopped())
+        return;
+    if (!takeChosenTrial(s))
+        Reconstruct(s);
+    if (!s.Silent && s.WriteFiles)
+        fileResults(s);
+}
+
+} // namespace
+
+void DetermineAlpha(TState &s, const TAnalysisInput &input)
+{
+    determineAlpha(s, input, false);
+}
+
+void Reconstruct(TState &s)
+{
+    double sse = 0;
+    s.RunCalc[1] = s.RunMeas[1];
+    s.AlphaCalc[1] = 0;
+    raiseFirstRecharge(s);
+    for (int i = 2; i <= s.DataCount; ++i) {
+        const double previous = s.RunCalc[i - 1];
+        const double alpha = stepAlpha(s, s.RunMeas[i], previous);
+        s.AlphaCalc[i] = alpha;
+        const double e = std::exp(-alpha * (s.StepTime[i] - s.StepTime[i - 1]));
+        s.RunCalc[i] = previous * e + (1 - e) * s.Rech[i];
+        const double deviation = s.RunMeas[i] - s.RunCalc[i];
+        sse += deviation * deviation;
+    }
+    rateReconstruction(s, sse);
 }
 
 void AnalysisRun(TState &s, const TAnalysisInput &input)
@@ -780,7 +833,8 @@ bool DivideSearch(TState &s, const TAnalysisInput &input, TSearchHooks *hooks)
     s.FewLowRainWarned = false;
     s.LimitedData = false;
     s.OutputWritten = false;
-    std::array<TTrialLine, 5> lines{};
+    s.Trials = {};
+    s.ChosenTrial = 0;
     for (int k = 1; k <= 5; ++k) {
         s.DivideFraction = TrialFractions[static_cast<std::size_t>(k - 1)];
         s.RunCounter = k;
@@ -790,14 +844,17 @@ bool DivideSearch(TState &s, const TAnalysisInput &input, TSearchHooks *hooks)
         if (k == 1 && s.StoppedForGood())
             return false;
         if (!s.Stopped())
-            lines[static_cast<std::size_t>(k - 1)] = {true, s.Divide, s.AUp, s.CUp, s.ALow, s.CLow};
+            s.Trials[static_cast<std::size_t>(k - 1)] = {true,  s.Divide, s.AUp,
+                                                         s.CUp, s.ALow,   s.CLow};
     }
-    reconstructTrials(s, lines);
+    reconstructTrials(s);
     for (int k = 1; k <= 5 && hooks; ++k)
         hooks->AfterRun(k);
-    s.DivideFraction = TrialFractions[static_cast<std::size_t>(ChooseTrial(s.TrialResult) - 1)];
+    s.ChosenTrial = ChooseTrial(s.TrialResult);
+    s.DivideFraction = TrialFractions[static_cast<std::size_t>(s.ChosenTrial - 1)];
     s.Silent = false;
     analysisRun(s, input, true);
+    s.ChosenTrial = 0;
     if (s.WriteFiles ? !s.Filed() : s.Stopped())
         return false;
     if (s.NeedsGeneralWarning())

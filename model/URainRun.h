@@ -224,6 +224,18 @@ struct TState
     std::vector<double> RegrX, RegrY; ///< points of one regression, capacity kept
     std::vector<char> FirstPass;      ///< Selected after the first pass of the first trial
     TRowReals MeasuredAlpha;          ///< alpha measured at each selected row (1/t)
+
+    /// A trial of the divide search as its final run may take it over: the alpha lines it
+    /// reconstructed with and its sum of squares.
+    struct TTrial
+    {
+        bool Run = false; ///< the trial reached its reconstruction
+        double Divide = 0, AUp = 0, CUp = 0, ALow = 0, CLow = 0;
+        double SSE = 0;
+    };
+    std::array<TTrial, 5> Trials{};
+    std::vector<double> TrialRunCalc; ///< RunCalc of trial t (0..4) from t * (MaxSteps + 1)
+    int ChosenTrial = 0; ///< the trial (1..5) the final run repeats; 0 outside a search
 };
 
 /// The window's evaluation: its input comes from the data module and its results go back to

@@ -228,6 +228,38 @@ TEST_F(RunCore, SearchGivesTheTrialsOfSingleRuns)
     }
 }
 
+TEST_F(RunCore, SearchEndsAsAFinalRunOnItsOwn)
+{
+    // The final run of the search takes over its chosen trial's reconstruction; a final run on
+    // its own computes it. Every row must agree to the last bit.
+    for (const std::string &text : {exampleText(), seriesText(900, 4), seriesText(30, 9),
+                                    ReadBytes(TestData("analysis-two-ranges.inp"))}) {
+        run::TAnalysisInput input;
+        ASSERT_TRUE(run::ParseAnalysisInput(text, "a.inp", input, nullptr));
+        run::TState search;
+        ASSERT_FALSE(run::Evaluate(input, search).Stopped);
+        run::TState single;
+        single.WriteFiles = false;
+        single.DivideFraction = search.DivideFraction;
+        single.RunCounter = 5;
+        run::AnalysisRun(single, input);
+        ASSERT_FALSE(single.Stopped());
+        const int n = search.DataCount;
+        ASSERT_EQ(single.DataCount, n);
+        for (int i = 1; i <= n; ++i) {
+            ASSERT_EQ(search.RunCalc[i], single.RunCalc[i]) << i;
+            ASSERT_EQ(search.AlphaCalc[i], single.AlphaCalc[i]) << i;
+            ASSERT_EQ(search.Rech[i], single.Rech[i]) << i;
+        }
+        EXPECT_EQ(search.SSE, single.SSE);
+        EXPECT_EQ(search.TrialResult[5], single.SSE);
+        EXPECT_EQ(search.RSquare, single.RSquare);
+        EXPECT_EQ(search.MeanRun, single.MeanRun);
+        EXPECT_EQ(search.Fit.NSE, single.Fit.NSE);
+        EXPECT_EQ(search.VolumeRatio, single.VolumeRatio);
+    }
+}
+
 // ---- Fit measures -----------------------------------------------------------------------------
 
 TEST_F(RunCore, FitMeasuresWorkedOutByHand)
