@@ -309,6 +309,38 @@ TEST_F(RunCore, FinalRunMeasuresRowsTwoOnward)
     EXPECT_LT(e.Fit.KGE, 1);
 }
 
+TEST_F(RunCore, VolumeRatioWeighsEachStepByItsLength)
+{
+    // Full dead storage and no escape: the recharge is the rain itself, so the ratio can be
+    // worked out from the file's rows. Rainy steps of 3 time units and dry ones of 0.5 make
+    // the weighted ratio differ from a plain ratio of sums.
+    run::TAnalysisInput input;
+    ASSERT_TRUE(run::ParseAnalysisInput(exampleText(), "a.inp", input, nullptr));
+    input.MaxSto = input.IniSto = 10;
+    double time = 0;
+    for (std::size_t k = 0; k < input.Rows.size(); ++k) {
+        time += input.Rows[k].Rain > 0 ? 3 : 0.5;
+        input.Rows[k].Time = time;
+        input.Rows[k].Escape = 0;
+    }
+    input.Rows[0].Rain = 0; // no raised recharge in step 2
+    double rain = 0, runoff = 0, plainRain = 0, plainRunoff = 0;
+    for (std::size_t k = 1; k < input.Rows.size(); ++k) {
+        const double length = input.Rows[k].Time - input.Rows[k - 1].Time;
+        const double q = std::max(input.Rows[k].Runoff, 0.001);
+        rain += input.Rows[k].Rain * length;
+        runoff += q * length;
+        plainRain += input.Rows[k].Rain;
+        plainRunoff += q;
+    }
+    ASSERT_GT(std::abs(rain / runoff - plainRain / plainRunoff), 0.01 * rain / runoff);
+
+    run::TState s;
+    const run::TEvaluation e = run::Evaluate(input, s);
+    ASSERT_FALSE(e.Stopped);
+    EXPECT_DOUBLE_EQ(e.VolumeRatio, rain / runoff);
+}
+
 // ---- Many runs at once --------------------------------------------------------------------------
 
 struct TCase
