@@ -1,11 +1,5 @@
 #include "ui/UCommentForm.h"
 
-#include "ui/UBaseForm.h"
-
-#include <QPlainTextEdit>
-#include <QShowEvent>
-#include <QVBoxLayout>
-
 namespace quellow {
 
 namespace {
@@ -35,25 +29,10 @@ const char *const commentText =
 
 } // namespace
 
-TCommentForm::TCommentForm(QWidget *parent) : QWidget(parent, Qt::Window)
-{
-    setObjectName(QStringLiteral("CommentForm"));
-    setWindowTitle(QStringLiteral("Comment on shape of the curve"));
-    auto *layout = new QVBoxLayout(this);
-    auto *memo = new QPlainTextEdit(this);
-    memo->setObjectName(QStringLiteral("CommentMemo"));
-    memo->setPlainText(QString::fromUtf8(commentText));
-    memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #eef6ee; color: #1a1a1a; }"));
-    layout->addWidget(memo);
-    resize(480, 380);
-}
-
-void TCommentForm::showEvent(QShowEvent *event)
-{
-    // The window opens whole on the screen, whatever the screen's size.
-    if (!event->spontaneous())
-        fitOnScreen(*this);
-    QWidget::showEvent(event);
-}
+TCommentForm::TCommentForm(QWidget *parent)
+    : TTextWindow({"CommentForm", "Comment on shape of the curve", "CommentMemo", commentText,
+                   "#eef6ee", QSize(480, 380)},
+                  parent)
+{}
 
 } // namespace quellow

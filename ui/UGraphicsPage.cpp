@@ -19,6 +19,8 @@
 #include <QRadioButton>
 
 #include <exception>
+#include <initializer_list>
+#include <utility>
 
 namespace quellow {
 
@@ -45,6 +47,15 @@ constexpr int ButtonGap = 10;
 // Both selection panels lie at one place, so "Go" is at the same spot on either.
 constexpr QRect PanelPlace(144, 104, 225, 201);
 constexpr QRect GoPlace(72, 162, 81, 27);
+
+/// The chart kind of the checked choice of a panel; 0 when none is checked.
+int checkedKind(std::initializer_list<std::pair<const QRadioButton *, int>> choices)
+{
+    for (const auto &[button, kind] : choices)
+        if (button->isChecked())
+            return kind;
+    return 0;
+}
 
 void message(const std::string &text)
 {
@@ -265,17 +276,11 @@ void TGraphicsPage::offerOpenedOutput(const QString &path)
 void TGraphicsPage::GoButton1Click()
 {
     hideComment();
-    int kind = 0;
-    if (mRunoffRadioButton->isChecked())
-        kind = 1;
-    else if (mRechRadioButton->isChecked())
-        kind = 3;
-    else if (mAlphaRadioButton->isChecked())
-        kind = 6;
-    else if (mCalcObsRadioButton->isChecked())
-        kind = 7;
-    else if (mRainRunRadioButton->isChecked())
-        kind = 8;
+    const int kind = checkedKind({{mRunoffRadioButton, 1},
+                                  {mRechRadioButton, 3},
+                                  {mAlphaRadioButton, 6},
+                                  {mCalcObsRadioButton, 7},
+                                  {mRainRunRadioButton, 8}});
     if (kind == 0)
         return;
     // The comment explains the recharge-runoff curve, so it comes with that chart only.
@@ -285,13 +290,7 @@ void TGraphicsPage::GoButton1Click()
 
 void TGraphicsPage::GoButton3Click()
 {
-    int kind = 0;
-    if (mRadioButton3->isChecked())
-        kind = 2;
-    else if (mRadioButton4->isChecked())
-        kind = 5;
-    else if (mRadioButton5->isChecked())
-        kind = 4;
+    const int kind = checkedKind({{mRadioButton3, 2}, {mRadioButton4, 5}, {mRadioButton5, 4}});
     if (kind == 0)
         return;
     goTail(kind);

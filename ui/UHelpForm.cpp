@@ -1,11 +1,5 @@
 #include "ui/UHelpForm.h"
 
-#include "ui/UBaseForm.h"
-
-#include <QPlainTextEdit>
-#include <QShowEvent>
-#include <QVBoxLayout>
-
 namespace quellow {
 
 namespace {
@@ -65,26 +59,10 @@ const char *const helpText =
 
 } // namespace
 
-THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
-{
-    setObjectName(QStringLiteral("HelpForm"));
-    setWindowTitle(QStringLiteral("Start help"));
-    auto *layout = new QVBoxLayout(this);
-    auto *memo = new QPlainTextEdit(this);
-    memo->setObjectName(QStringLiteral("HelpMemo"));
-    memo->setPlainText(QString::fromUtf8(helpText));
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #fffbe8; color: #1a1a1a; }"));
-    layout->addWidget(memo);
-    resize(520, 560);
-}
-
-void THelpForm::showEvent(QShowEvent *event)
-{
-    // The window opens whole on the screen, whatever the screen's size.
-    if (!event->spontaneous())
-        fitOnScreen(*this);
-    QWidget::showEvent(event);
-}
+THelpForm::THelpForm(QWidget *parent)
+    : TTextWindow(
+          {"HelpForm", "Start help", "HelpMemo", helpText, "#fffbe8", QSize(520, 560), true},
+          parent)
+{}
 
 } // namespace quellow

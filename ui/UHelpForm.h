@@ -1,20 +1,17 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/UTextWindow.h"
 
 namespace quellow {
 
 /// The "Start help" window: units, pasting data and calibration advice. A non-modal text
 /// window, created at start-up and only shown or hidden.
-class THelpForm : public QWidget
+class THelpForm : public TTextWindow
 {
     Q_OBJECT
 
 public:
     explicit THelpForm(QWidget *parent = nullptr);
-
-protected:
-    void showEvent(QShowEvent *event) override;
 };
 
 } // namespace quellow

@@ -117,6 +117,15 @@ QLineEdit *edit(QWidget *parent, const char *name, const char *text, int x, int 
     return result;
 }
 
+/// A box at (x, y) with its caption on the left at labelX, four pixels lower (level with the
+/// box's text).
+QLineEdit *labelledEdit(QWidget *parent, const char *caption, int labelX, const char *name,
+                        const char *text, int x, int y, int w)
+{
+    label(parent, caption, labelX, y + 4);
+    return edit(parent, name, text, x, y, w);
+}
+
 QLabel *note(QWidget *parent, const char *name, const char *text, const QRect &place)
 {
     auto *result = new QLabel(QLatin1String(text), parent);
@@ -216,10 +225,10 @@ void TInputSheetPage::createGroups()
     mFirstGroup = new QGroupBox(QStringLiteral("First reservoir (see Figure)"), this);
     mFirstGroup->setObjectName(QStringLiteral("FirstGroupBox"));
     mFirstGroup->resize(166, 110);
-    label(mFirstGroup, "Maximum storage", 8, 26);
-    mMaxStorEdit = edit(mFirstGroup, "MaxStorEdit", "100", 108, 22, 50);
-    label(mFirstGroup, "Initial storage", 8, 52);
-    mInitStorEdit = edit(mFirstGroup, "InitStorEdit", "80", 108, 48, 50);
+    mMaxStorEdit =
+        labelledEdit(mFirstGroup, "Maximum storage", 8, "MaxStorEdit", "100", 108, 22, 50);
+    mInitStorEdit =
+        labelledEdit(mFirstGroup, "Initial storage", 8, "InitStorEdit", "80", 108, 48, 50);
     // The maximum escape rate goes into the input file, fills rows without an escape rate and
     // is checked by Save/Run: it is shown, so that it can be seen and mended.
     auto *escapeLabel = label(mFirstGroup, "Maximum escape rate", 8, 74);
@@ -231,28 +240,24 @@ void TInputSheetPage::createGroups()
     mAlphaGroupBox->setObjectName(QStringLiteral("AlphaGroupBox"));
     mAlphaGroupBox->setGeometry(300, 262, 358, 128);
     label(mAlphaGroupBox, "Alpha=A*runoff+B", 8, 24);
-    label(mAlphaGroupBox, "Ruoff divide (RD)", 176, 24);
-    mDivideEdit = edit(mAlphaGroupBox, "DivideEdit", "0", 284, 20, 66);
+    mDivideEdit =
+        labelledEdit(mAlphaGroupBox, "Ruoff divide (RD)", 176, "DivideEdit", "0", 284, 20, 66);
     label(mAlphaGroupBox, "Runoff>RD", 72, 48);
     label(mAlphaGroupBox, "Runoff<Rd", 250, 48);
-    label(mAlphaGroupBox, "A1 value", 8, 70);
-    mA1coeffEdit = edit(mAlphaGroupBox, "A1coeffEdit", "", 72, 66, 100);
-    label(mAlphaGroupBox, "B1 value", 8, 98);
-    mB1valueEdit = edit(mAlphaGroupBox, "B1valueEdit", "", 72, 94, 100);
-    label(mAlphaGroupBox, "A2 value", 186, 70);
-    mA2CoeffEdit = edit(mAlphaGroupBox, "A2CoeffEdit", "", 250, 66, 100);
-    label(mAlphaGroupBox, "B2 value", 186, 98);
-    mB2ValueEdit = edit(mAlphaGroupBox, "B2ValueEdit", "", 250, 94, 100);
+    mA1coeffEdit = labelledEdit(mAlphaGroupBox, "A1 value", 8, "A1coeffEdit", "", 72, 66, 100);
+    mB1valueEdit = labelledEdit(mAlphaGroupBox, "B1 value", 8, "B1valueEdit", "", 72, 94, 100);
+    mA2CoeffEdit = labelledEdit(mAlphaGroupBox, "A2 value", 186, "A2CoeffEdit", "", 250, 66, 100);
+    mB2ValueEdit = labelledEdit(mAlphaGroupBox, "B2 value", 186, "B2ValueEdit", "", 250, 94, 100);
 
     mPredictGroupBox = new QGroupBox(QStringLiteral("Initialize"), this);
     mPredictGroupBox->setObjectName(QStringLiteral("PredictGroupBox"));
     mPredictGroupBox->setGeometry(472, 148, 186, 92);
-    label(mPredictGroupBox, "Initial runoff", 8, 22);
-    mInitRunEdit = edit(mPredictGroupBox, "InitRunEdit", "0", 134, 18, 46);
-    label(mPredictGroupBox, "Initial water level", 8, 44);
-    mInitLevelEdit = edit(mPredictGroupBox, "InitLevelEdit", "0", 134, 40, 46);
-    label(mPredictGroupBox, "Drainable porosity (%)", 8, 66);
-    mPorosityEdit = edit(mPredictGroupBox, "PorosityEdit", "5", 134, 62, 46);
+    mInitRunEdit =
+        labelledEdit(mPredictGroupBox, "Initial runoff", 8, "InitRunEdit", "0", 134, 18, 46);
+    mInitLevelEdit =
+        labelledEdit(mPredictGroupBox, "Initial water level", 8, "InitLevelEdit", "0", 134, 40, 46);
+    mPorosityEdit = labelledEdit(mPredictGroupBox, "Drainable porosity (%)", 8, "PorosityEdit", "5",
+                                 134, 62, 46);
 }
 
 void TInputSheetPage::createNotes()

@@ -48,6 +48,20 @@ const QString OutputStatus =
 constexpr int WindowWidth = 675;
 constexpr int WindowHeight = 580;
 
+/// Runs a clipboard action on the box or text that has the keyboard focus; false when neither
+/// has it.
+template <typename Action> bool onFocusedText(Action action)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus))
+        action(edit);
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus))
+        action(memo);
+    else
+        return false;
+    return true;
+}
+
 QAction *namedAction(QObject *owner, const char *name, const char *caption)
 {
     auto *action = new QAction(QLatin1String(caption), owner);
@@ -414,23 +428,13 @@ void TRainForm::guarded(const std::function<void()> &action)
 
 void TRainForm::EditCopy()
 {
-    QWidget *focus = QApplication::focusWidget();
-    if (auto *edit = qobject_cast<QLineEdit *>(focus))
-        edit->copy();
-    else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus))
-        memo->copy();
-    else if (mInputSheet->gridHasFocus())
+    if (!onFocusedText([](auto *text) { text->copy(); }) && mInputSheet->gridHasFocus())
         QApplication::clipboard()->setText(mInputSheet->selectedCellsText());
 }
 
 void TRainForm::EditCut()
 {
-    QWidget *focus = QApplication::focusWidget();
-    if (auto *edit = qobject_cast<QLineEdit *>(focus)) {
-        edit->cut();
-    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus)) {
-        memo->cut();
-    } else if (mInputSheet->gridHasFocus()) {
+    if (!onFocusedText([](auto *text) { text->cut(); }) && mInputSheet->gridHasFocus()) {
         QApplication::clipboard()->setText(mInputSheet->selectedCellsText());
         EditDelete();
     }
@@ -438,14 +442,8 @@ void TRainForm::EditCut()
 
 void TRainForm::EditPaste()
 {
-    QWidget *focus = QApplication::focusWidget();
-    if (auto *edit = qobject_cast<QLineEdit *>(focus)) {
-        edit->paste();
-    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(focus)) {
-        memo->paste();
-    } else if (mInputSheet->gridHasFocus()) {
+    if (!onFocusedText([](auto *text) { text->paste(); }) && mInputSheet->gridHasFocus())
         mInputSheet->pasteAtCurrentCell(QApplication::clipboard()->text());
-    }
 }
 
 void TRainForm::EditDelete()

@@ -1,0 +1,35 @@
+#include "ui/UTextWindow.h"
+
+#include "ui/UBaseForm.h"
+
+#include <QPlainTextEdit>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace quellow {
+
+TTextWindow::TTextWindow(const TTextWindowSpec &spec, QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QLatin1String(spec.Name));
+    setWindowTitle(QLatin1String(spec.Caption));
+    auto *layout = new QVBoxLayout(this);
+    auto *memo = new QPlainTextEdit(this);
+    memo->setObjectName(QLatin1String(spec.MemoName));
+    memo->setPlainText(QString::fromUtf8(spec.Text));
+    if (spec.AlwaysScroll)
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: %1; color: #1a1a1a; }")
+                            .arg(QLatin1String(spec.Background)));
+    layout->addWidget(memo);
+    resize(spec.Size);
+}
+
+void TTextWindow::showEvent(QShowEvent *event)
+{
+    // The window opens whole on the screen, whatever the screen's size.
+    if (!event->spontaneous())
+        fitOnScreen(*this);
+    QWidget::showEvent(event);
+}
+
+} // namespace quellow
