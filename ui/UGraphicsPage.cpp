@@ -39,7 +39,9 @@ const char *const GraphSaved = "The graph was saved in  ";
 const QString WatertableCaption = QStringLiteral("Watertable in time");
 const QString StorageCaption = QStringLiteral("Reservoir storage");
 
-// Places on the tab, in pixels from its left and top edges.
+// Places on the tab, in pixels from its left and top edges, at the tab's own size (that of
+// the main window of the default size).
+constexpr QSize PageSize(671, 515);
 constexpr QRect ChartPlace(16, 0, UChartDrawing::ChartWidth, UChartDrawing::ChartHeight);
 constexpr int ButtonTop = 479;
 constexpr int ButtonRowRight = 640;
@@ -129,6 +131,21 @@ QPushButton *goButton(QWidget *panel, const char *name)
 } // namespace
 
 // ---- Building the tab ------------------------------------------------------------------------
+
+void TGraphicsPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // In a larger window the chart, its panels and the buttons under it stay together, in the
+    // middle of the tab; the chart keeps its pixels.
+    const QPoint offset(qMax(0, (width() - PageSize.width()) / 2),
+                        qMax(0, (height() - PageSize.height()) / 2));
+    const QPoint shift = offset - mOffset;
+    if (shift.isNull())
+        return;
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->move(child->pos() + shift);
+    mOffset = offset;
+}
 
 TGraphicsPage::TGraphicsPage(TDialogFolders &folders, QWidget *parent)
     : QWidget(parent), mFolders(folders)

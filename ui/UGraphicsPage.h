@@ -50,6 +50,9 @@ public:
     /// Hides the comment window and disables "Comment".
     void hideComment();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 signals:
     /// A status-bar hint for the main window.
     void statusChanged(const QString &text);
@@ -90,6 +93,8 @@ private:
     TDialogFolders &mFolders;
     TCommentForm *mCommentForm = nullptr;
     QString mOpenedOutput;
+    /// How far the page's controls lie from their places at the tab's own size.
+    QPoint mOffset;
 
     QAction *mGraphOpenAction = nullptr;
     QAction *mGraphSaveAction = nullptr;

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -95,6 +96,7 @@ private slots:
     void unreadableOutputDrawsNothing();
     void radioChoicesSurviveAndPanelsExcludeEachOtherOnly();
     void highDensityScreensEnlargeWithoutBlur();
+    void chartStaysCentredInALargerWindow();
 };
 
 void GraphTabTest::tabRightAfterStartUp()
@@ -465,6 +467,47 @@ void GraphTabTest::highDensityScreensEnlargeWithoutBlur()
 
     // The chart bitmap keeps its own size whatever the screen.
     QCOMPARE(chart.size(), QSize(623, 465));
+}
+
+void GraphTabTest::chartStaysCentredInALargerWindow()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.showTab(TRainForm::TTab::Graphics);
+    QApplication::processEvents();
+    auto *page = Child<QWidget>(form, "GraphicsTabSheet");
+    TGraphView *chart = View(form, "GraphImage");
+    const char *const others[] = {"PictureImage",   "Panel1",          "Panel3",
+                                  "SeeGraphButton", "MakeGraphButton", "SaveGraphButton",
+                                  "SelectButton",   "CommentButton"};
+    // The given layout at the default size.
+    QCOMPARE(chart->geometry(),
+             QRect(16, 0, UChartDrawing::ChartWidth, UChartDrawing::ChartHeight));
+    QMap<QString, QRect> places;
+    for (const char *name : others)
+        places[QLatin1String(name)] = Child<QWidget>(form, name)->geometry();
+
+    form.resize(1200, 880);
+    QApplication::processEvents();
+    // The chart keeps its size, in the middle of the tab; everything moves with it.
+    QCOMPARE(chart->size(), QSize(UChartDrawing::ChartWidth, UChartDrawing::ChartHeight));
+    QVERIFY(qAbs(chart->geometry().center().x() - page->width() / 2) <= 10);
+    QVERIFY(chart->y() > 100);
+    const QPoint shift = chart->pos() - QPoint(16, 0);
+    for (const char *name : others) {
+        const QRect place = Child<QWidget>(form, name)->geometry();
+        QCOMPARE(place, places[QLatin1String(name)].translated(shift));
+        QVERIFY2(page->rect().contains(place), name);
+    }
+
+    // Back at the default size, back at the given places.
+    form.resize(675, 580);
+    QApplication::processEvents();
+    QCOMPARE(chart->pos(), QPoint(16, 0));
+    for (const char *name : others)
+        QCOMPARE(Child<QWidget>(form, name)->geometry(), places[QLatin1String(name)]);
 }
 
 QTEST_MAIN(GraphTabTest)
