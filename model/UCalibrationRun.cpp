@@ -43,6 +43,21 @@ struct TWorkerState
     URainRun::TState State;
 };
 
+/// The status of a search that ran; one without an admissible set says so.
+TStatus statusOf(TOutcome outcome, TPrompts *prompts)
+{
+    switch (outcome) {
+    case TOutcome::Calibrated:
+        return TStatus::Calibrated;
+    case TOutcome::Cancelled:
+        return TStatus::Cancelled;
+    case TOutcome::NoAdmissibleSet:
+        break;
+    }
+    tell(prompts, noAdmissibleText());
+    return TStatus::NoAdmissibleSet;
+}
+
 } // namespace
 
 TFit FitOf(const URainRun::TEvaluation &evaluation)
@@ -104,18 +119,7 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &input, const T
     };
     run.Search = Search(evaluate, StartValues(input), options);
     run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    switch (run.Search.Outcome) {
-    case TOutcome::Calibrated:
-        run.Status = TStatus::Calibrated;
-        break;
-    case TOutcome::Cancelled:
-        run.Status = TStatus::Cancelled;
-        break;
-    case TOutcome::NoAdmissibleSet:
-        run.Status = TStatus::NoAdmissibleSet;
-        tell(prompts, noAdmissibleText());
-        break;
-    }
+    run.Status = statusOf(run.Search.Outcome, prompts);
     return run;
 }
 

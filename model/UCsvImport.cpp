@@ -588,15 +588,42 @@ bool checkColumns(const TCsvTable &table, bool analysis, const TImportResult &re
     return true;
 }
 
+/// The order of dates that do not start with the year: day first when a first part exceeds
+/// 12, month first when a second one does, else by the separator ('/' month first). False
+/// when both are met.
+bool findDateOrder(const std::vector<TDateParts> &parts, TImportResult &result, std::string &error)
+{
+    bool dayFirst = false, monthFirst = false, other = false;
+    char separator = 0;
+    for (const TDateParts &date : parts) {
+        if (date.Digits[0] == 4)
+            continue;
+        other = true;
+        separator = date.Separator;
+        dayFirst = dayFirst || date.Part[0] > 12;
+        monthFirst = monthFirst || date.Part[1] > 12;
+    }
+    if (dayFirst && monthFirst) {
+        error = "Some dates have the day first, others the month first: the dates cannot "
+                "be read in one order.";
+        return false;
+    }
+    result.Order = !other             ? TDateOrder::Ymd
+                   : dayFirst         ? TDateOrder::Dmy
+                   : monthFirst       ? TDateOrder::Mdy
+                   : separator == '/' ? TDateOrder::Mdy
+                                      : TDateOrder::Dmy;
+    result.OrderAmbiguous = other && !dayFirst && !monthFirst;
+    return true;
+}
+
 /// Finds the order of the dates (unless asked) and reads them as seconds.
 bool readDates(const TCsvTable &table, TDateOrder asked, TImportResult &result,
                std::vector<std::int64_t> &seconds, std::string &error)
 {
     const std::size_t n = table.Rows.size();
     std::vector<TDateParts> parts(n);
-    bool dayFirst = false, monthFirst = false, other = false;
-    char separator = 0;
-    for (std::size_t r = 0; r < n; ++r) {
+    for (std::size_t r = 0; r < n; ++r)
         if (!SplitDate(dateField(table, result, r), parts[r])) {
             error = "The date \"" + dateField(table, result, r) + "\" in " +
                     lineText(table.LineNumbers[r]) +
@@ -604,27 +631,9 @@ bool readDates(const TCsvTable &table, TDateOrder asked, TImportResult &result,
                     "with or without a time of day (13:30).";
             return false;
         }
-        if (parts[r].Digits[0] == 4)
-            continue;
-        other = true;
-        separator = parts[r].Separator;
-        dayFirst = dayFirst || parts[r].Part[0] > 12;
-        monthFirst = monthFirst || parts[r].Part[1] > 12;
-    }
     result.Order = asked;
-    if (asked == TDateOrder::Auto) {
-        if (dayFirst && monthFirst) {
-            error = "Some dates have the day first, others the month first: the dates cannot "
-                    "be read in one order.";
-            return false;
-        }
-        result.Order = !other             ? TDateOrder::Ymd
-                       : dayFirst         ? TDateOrder::Dmy
-                       : monthFirst       ? TDateOrder::Mdy
-                       : separator == '/' ? TDateOrder::Mdy
-                                          : TDateOrder::Dmy;
-        result.OrderAmbiguous = other && !dayFirst && !monthFirst;
-    }
+    if (asked == TDateOrder::Auto && !findDateOrder(parts, result, error))
+        return false;
     seconds.resize(n);
     for (std::size_t r = 0; r < n; ++r)
         if (!DateSeconds(parts[r], result.Order, seconds[r])) {

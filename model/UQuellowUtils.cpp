@@ -144,6 +144,27 @@ std::int64_t roundEven(double value)
     return static_cast<std::int64_t>(std::nearbyint(value));
 }
 
+namespace {
+
+/// The step of the ladder for a maximum of 10 or more, and the decimals of its tick labels.
+std::int64_t ladderStep(double maximum, bool vertical, int &decimals)
+{
+    for (const TLadderRow &row : LadderRows)
+        if (maximum < row.Bound) {
+            decimals = vertical ? row.VerticalDecimals : row.HorizontalDecimals;
+            return row.Step;
+        }
+    // Beyond 100000 the steps go on as 25000, 50000, 100000, 250000, ...: a tenth of the first
+    // bound of the 1 - 2.5 - 5 pattern that exceeds the maximum.
+    decimals = 0;
+    double bound = 250000;
+    for (int k = 0; !(maximum < bound) && k < 60; ++k)
+        bound *= (k % 3 == 0) ? 2 : (k % 3 == 1) ? 2 : 2.5;
+    return static_cast<std::int64_t>(bound / 10);
+}
+
+} // namespace
+
 TAxisEnds ladder(double maximum, double minimum, bool vertical)
 {
     TAxisEnds ends;
@@ -166,23 +187,8 @@ TAxisEnds ladder(double maximum, double minimum, bool vertical)
         ends.Decimals = 1;
         return ends;
     }
-    std::int64_t step = 0;
     int decimals = 0;
-    for (const TLadderRow &row : LadderRows) {
-        if (maximum < row.Bound) {
-            step = row.Step;
-            decimals = vertical ? row.VerticalDecimals : row.HorizontalDecimals;
-            break;
-        }
-    }
-    if (step == 0) {
-        // Beyond 100000 the steps go on as 25000, 50000, 100000, 250000, ...: a tenth of the
-        // first bound of the 1 - 2.5 - 5 pattern that exceeds the maximum.
-        double bound = 250000;
-        for (int k = 0; !(maximum < bound) && k < 60; ++k)
-            bound *= (k % 3 == 0) ? 2 : (k % 3 == 1) ? 2 : 2.5;
-        step = static_cast<std::int64_t>(bound / 10);
-    }
+    const std::int64_t step = ladderStep(maximum, vertical, decimals);
     const double s = static_cast<double>(step);
     ends.Low = step * roundEven((minimum - s / 2) / s);
     ends.High = step * roundEven((maximum + s / 2) / s);
