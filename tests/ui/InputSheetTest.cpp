@@ -48,7 +48,7 @@ private slots:
     void escapeRateMayBeNegativeInPrediction();
     void optionsSwitchTheLayout();
     void clearAllEmptiesTheSheet();
-    void gridCopyGivesSpreadsheetText();
+    void gridCopyAndCutGiveSpreadsheetText();
 };
 
 void InputSheetTest::freshSheetHasFifteenZeroRowsInAnalysisLayout()
@@ -716,7 +716,7 @@ void InputSheetTest::clearAllEmptiesTheSheet()
     QVERIFY(dialogs.Messages.isEmpty());
 }
 
-void InputSheetTest::gridCopyGivesSpreadsheetText()
+void InputSheetTest::gridCopyAndCutGiveSpreadsheetText()
 {
     TScriptedDialogs dialogs;
     TRainForm form;
@@ -735,6 +735,18 @@ void InputSheetTest::gridCopyGivesSpreadsheetText()
     form.findChild<QAction *>("EditCopyAction")->trigger();
     QCOMPARE(QApplication::clipboard()->text(),
              QStringLiteral("2\t20\t0.1\t3.86\r\n3\t15\t0.2\t6.22\r\n"));
+    QCOMPARE(Sheet(form)->cellText(1, 2), QStringLiteral("15"));
+
+    // Cut gives the same text and empties the cells, and only those.
+    QApplication::clipboard()->clear();
+    form.findChild<QAction *>("EditCutAction")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("2\t20\t0.1\t3.86\r\n3\t15\t0.2\t6.22\r\n"));
+    for (int row = 1; row <= 2; ++row)
+        for (int col = 0; col < 4; ++col)
+            QVERIFY(Sheet(form)->cellText(col, row).isEmpty());
+    QCOMPARE(Sheet(form)->cellText(0, 0), QStringLiteral("1"));
+    QCOMPARE(Sheet(form)->cellText(0, 3), QStringLiteral("4"));
 }
 
 QTEST_MAIN(InputSheetTest)
