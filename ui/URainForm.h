@@ -84,6 +84,8 @@ public:
 
     // ---- Actions ---------------------------------------------------------------------------
     void InputOpenActionExecute();
+    /// What "Open input" does with the file chosen: the same checks and messages.
+    void openInputFile(const QString &name);
     /// File > "Import series...": a series file through the import dialog onto the sheet.
     void ImportSeriesActionExecute();
     void InputSaveActionExecute();

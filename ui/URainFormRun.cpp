@@ -55,14 +55,19 @@ private:
 
 void TRainForm::InputOpenActionExecute()
 {
-    guarded([this] {
+    const QString name = Dialogs().OpenFileName(
+        {QStringLiteral("Input files (*.inp)"), QString(), DialogFolders.InputOpen, QString()});
+    if (name.isEmpty()) {
+        message("No input file was selected");
+        return;
+    }
+    openInputFile(name);
+}
+
+void TRainForm::openInputFile(const QString &name)
+{
+    guarded([this, &name] {
         auto &dm = DMQuellow;
-        const QString name = Dialogs().OpenFileName(
-            {QStringLiteral("Input files (*.inp)"), QString(), DialogFolders.InputOpen, QString()});
-        if (name.isEmpty()) {
-            message("No input file was selected");
-            return;
-        }
         const std::string path = name.toStdString();
         if (!fileExists(path)) {
             message("File does not exist, please select another one,");

@@ -9,6 +9,8 @@
 #include "ui/UStartup.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -42,6 +44,13 @@ int main(int argc, char **argv)
     endProgramOnFinish(finishForm);
 
     rainForm.show();
+    // "quellow FILE": the file is opened as "Open input" opens it, once the window is up.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        QTimer::singleShot(0, &rainForm,
+                           [&rainForm, name = QFileInfo(arguments.at(1)).absoluteFilePath()] {
+                               rainForm.openInputFile(name);
+                           });
     const int result = QApplication::exec();
     SetDialogs(nullptr);
     return result;

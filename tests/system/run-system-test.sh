@@ -169,16 +169,32 @@ data_rows() { tail -n +"$2" "$1" | grep -c '^ *[0-9]'; }
 
 cd "$work" || exit 1
 cp "$source_dir"/Data/*.inp .
-"$quellow" >"$work/quellow.log" 2>&1 &
+
+step "start-up with a file that does not exist: the message of Open input, the window stays"
+"$quellow" "$work/missing.inp" >"$work/quellow.log" 2>&1 &
 app=$!
 pids+=($app)
+wait_window "^$MainName\$" 30 >/dev/null || fail "the main window did not appear"
+box=$(wait_window "^$BoxName\$") || fail "no message about the missing file"
+xdotool windowactivate --sync "$box" 2>/dev/null
+xdotool key Return
+sleep 0.5
+[ -z "$(find_window "^$BoxName\$")" ] || fail "the message came back"
+alive || fail "the program ended after the message"
+kill "$app"
+wait "$app" 2>/dev/null
 
-step "start-up: the main window with its own caption"
+step "start-up with an input file (quellow FILE.inp): the main window with its own caption"
+# A relative name, as a file manager or a shell passes it.
+"$quellow" Catchment-wet-season.inp >"$work/quellow.log" 2>&1 &
+app=$!
+pids+=($app)
 main=$(wait_window "^$MainName\$" 30) || fail "the main window did not appear"
 [ "$(xdotool getwindowname "$main")" = "$MainName" ] || fail "caption: $(xdotool getwindowname "$main")"
 
-step "analysis: open an example, Save/Run"
-open_input "$work/Catchment-wet-season.inp"
+step "analysis: the file given at start-up, Save/Run"
+sleep 0.5
+[ -z "$(find_window "^$BoxName\$")" ] || fail "a message came up on opening the file"
 save_run "$work/ana.inp"
 same_as_cli "$work/ana.inp"
 [ -s "$work/ana.dat" ] || fail "the trend file ana.dat is missing"
