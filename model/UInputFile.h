@@ -15,6 +15,8 @@ class TPrompts;
 /// Layout: lines 1-10 are common (mode line, titles, " Filename: ", the three dead-storage
 /// parameters after 23 label characters); analysis rows start on line 15, prediction rows on
 /// line 24 (line 21 in the older prediction layout without A2, B2 and the runoff division).
+/// Line positions, label widths and label texts are in model/UInputLayout.h, shared with the
+/// runs' readers.
 
 /// The whole input file text for dm and values, CR LF after every line. Returns false (text
 /// undefined) when a row cannot be written: a per-row array shorter than NrOfData or a value

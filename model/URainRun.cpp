@@ -689,6 +689,16 @@ void rateReconstruction(TState &s, double sse)
     measureFit(s);
 }
 
+/// The index (0..4) of the last trial that reached its reconstruction, or -1.
+int lastTrialRun(const TState &s)
+{
+    int last = -1;
+    for (int t = 0; t < 5; ++t)
+        if (s.Trials[static_cast<std::size_t>(t)].Run)
+            last = t;
+    return last;
+}
+
 /// Reconstruct of every trial that ran, side by side: the trials are independent, so their
 /// exponentials need not wait for each other. Each trial's arithmetic is that of Reconstruct,
 /// so its sum of squares is the same to the last bit; each trial's runoff is kept for the
@@ -697,10 +707,7 @@ void rateReconstruction(TState &s, double sse)
 void reconstructTrials(TState &s)
 {
     const auto &trials = s.Trials;
-    int last = -1;
-    for (int t = 0; t < 5; ++t)
-        if (trials[static_cast<std::size_t>(t)].Run)
-            last = t;
+    const int last = lastTrialRun(s);
     if (last < 0)
         return;
     std::array<double, 5> previous{}, sse{};

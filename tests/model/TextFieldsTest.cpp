@@ -71,6 +71,8 @@ TEST_F(TextFields, JsonTextEscapesQuotesBackslashesAndControlCharacters)
     EXPECT_EQ(jsonText("plain"), "\"plain\"");
     EXPECT_EQ(jsonText("C:\\a \"b\".inp"), "\"C:\\\\a \\\"b\\\".inp\"");
     EXPECT_EQ(jsonText("tab\tline\r\n"), "\"tab\\u0009line\\u000d\\u000a\"");
+    // The last control character is escaped, the blank after it is not.
+    EXPECT_EQ(jsonText("\x1f "), "\"\\u001f \"");
     // Bytes above 0x7f (UTF-8 names) pass through as they are.
     EXPECT_EQ(jsonText("\xc3\xa9"), "\"\xc3\xa9\"");
 }
