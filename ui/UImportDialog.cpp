@@ -142,6 +142,9 @@ QHBoxLayout *TImportDialog::createAreaRow()
 {
     mAreaEdit = new QLineEdit(this);
     mAreaEdit->setObjectName(QStringLiteral("AreaEdit"));
+    // Room for an area such as 1234.567 km2 beside the unit and the button.
+    mAreaEdit->setMinimumWidth(
+        mAreaEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000.0000")) + 16);
     mAreaUnitBox = new QComboBox(this);
     mAreaUnitBox->setObjectName(QStringLiteral("AreaUnitBox"));
     mAreaUnitBox->addItems({QStringLiteral("runoff in l/s"), QStringLiteral("runoff in m3/s")});

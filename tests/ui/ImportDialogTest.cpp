@@ -93,7 +93,13 @@ void ImportDialogTest::previewGuessesColumnsAndListsGaps()
     QVERIFY(In<QLabel>(dialog, "UnitsLabel")->text().startsWith(QStringLiteral("Units stay")));
 
     // The runoff factor from l/s over 1.783 km2 for daily steps; m3/s a thousand times more.
-    In<QLineEdit>(dialog, "AreaEdit")->setText(QStringLiteral("1,783"));
+    // An area such as 1234.567 km2 fits its box whole.
+    auto *areaEdit = In<QLineEdit>(dialog, "AreaEdit");
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(areaEdit->width() >
+            areaEdit->fontMetrics().horizontalAdvance(QStringLiteral("1234.567")) + 8);
+    areaEdit->setText(QStringLiteral("1,783"));
     In<QPushButton>(dialog, "FactorButton")->click();
     QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("0.0484577"));
     QCOMPARE(dialog.importResult().Runoff[0], 0.484577);
