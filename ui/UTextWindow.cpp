@@ -8,20 +8,20 @@
 
 namespace quellow {
 
-TTextWindow::TTextWindow(const TTextWindowSpec &spec, QWidget *parent) : QWidget(parent, Qt::Window)
+TTextWindow::TTextWindow(const TTextWindowLook &look, QWidget *parent) : QWidget(parent, Qt::Window)
 {
-    setObjectName(QLatin1String(spec.Name));
-    setWindowTitle(QLatin1String(spec.Caption));
+    setObjectName(QLatin1String(look.Name));
+    setWindowTitle(QLatin1String(look.Caption));
     auto *layout = new QVBoxLayout(this);
     auto *memo = new QPlainTextEdit(this);
-    memo->setObjectName(QLatin1String(spec.MemoName));
-    memo->setPlainText(QString::fromUtf8(spec.Text));
-    if (spec.AlwaysScroll)
+    memo->setObjectName(QLatin1String(look.MemoName));
+    memo->setPlainText(QString::fromUtf8(look.Text));
+    if (look.AlwaysScroll)
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: %1; color: #1a1a1a; }")
-                            .arg(QLatin1String(spec.Background)));
+                            .arg(QLatin1String(look.Background)));
     layout->addWidget(memo);
-    resize(spec.Size);
+    resize(look.Size);
 }
 
 void TTextWindow::showEvent(QShowEvent *event)

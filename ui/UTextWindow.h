@@ -6,7 +6,7 @@
 namespace quellow {
 
 /// What a text window shows: its object and memo names, caption, text and background.
-struct TTextWindowSpec
+struct TTextWindowLook
 {
     const char *Name;
     const char *Caption;
@@ -24,7 +24,7 @@ class TTextWindow : public QWidget
     Q_OBJECT
 
 public:
-    TTextWindow(const TTextWindowSpec &spec, QWidget *parent);
+    TTextWindow(const TTextWindowLook &look, QWidget *parent);
 
 protected:
     void showEvent(QShowEvent *event) override;
