@@ -61,6 +61,17 @@ void PreparePrediction(TRainForm &form)
     Box(form, "PorosityEdit")->setText(QStringLiteral("5"));
 }
 
+/// The prediction sheet (mode 1) or the pasted analysis sheet (mode 0).
+void PrepareSheet(TRainForm &form, int mode)
+{
+    if (mode == 1) {
+        PreparePrediction(form);
+        return;
+    }
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+}
+
 } // namespace
 
 class SaveRunTest : public QObject
@@ -355,12 +366,7 @@ void SaveRunTest::failuresStopInOrder()
     QTemporaryDir dir;
     TScriptedDialogs dialogs;
     TRainForm form;
-    if (mode == 1)
-        PreparePrediction(form);
-    else {
-        OpenFreshSheet(form);
-        PasteFile(form, "sheet-analysis.tsv");
-    }
+    PrepareSheet(form, mode);
     Box(form, "EscapeEdit")->setText(escapeBox);
     Sheet(form)->setCellText(col, row, cell);
     const QString input = dir.filePath(QStringLiteral("x.inp"));
@@ -392,13 +398,9 @@ void SaveRunTest::stoppedRunsAreNotFiled()
     QTemporaryDir dir;
     TScriptedDialogs dialogs;
     TRainForm form;
-    if (mode == 1)
-        PreparePrediction(form);
-    else {
-        OpenFreshSheet(form);
-        PasteFile(form, "sheet-analysis.tsv");
+    PrepareSheet(form, mode);
+    if (mode == 0)
         Box(form, "InitStorEdit")->setText(QStringLiteral("0"));
-    }
     Box(form, "MaxStorEdit")->setText(maxStor);
     for (int row = 0; flatRunoff && row < DMQuellow.NrOfData; ++row)
         Sheet(form)->setCellText(3, row, QStringLiteral("1"));
