@@ -7,37 +7,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sys/wait.h>
 
 using namespace quellow;
 using namespace quellow::test;
 
 namespace {
 
-struct TResult
+struct TResult : TShellResult
 {
-    int Status = -1;
-    std::string Out;
     std::string Err;
 };
 
 /// Runs quellow-cli chart with arguments (already quoted as needed).
 TResult runChart(const TTempDir &dir, const std::string &arguments)
 {
-    TResult result;
     const std::string errFile = dir.File("stderr.txt");
-    const std::string command =
-        std::string("'") + QUELLOW_CLI + "' chart " + arguments + " 2>'" + errFile + "'";
-    FILE *pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.Out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Err = ReadBytes(errFile);
+    TResult result{
+        RunShell(std::string("'") + QUELLOW_CLI + "' chart " + arguments + " 2>'" + errFile + "'"),
+        ReadBytes(errFile)};
     return result;
 }
 

@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <string>
 
-#include <sys/wait.h>
-
 namespace quellow {
 namespace {
 
@@ -212,46 +210,30 @@ TEST_F(AlfaCalcTest, ReadNumberTakesEitherSeparator)
 
 // ---- quellow-cli alfa ----------------------------------------------------------------------
 
-struct TCliResult
+test::TShellResult RunCli(const std::string &arguments)
 {
-    int status = -1;
-    std::string out;
-};
-
-TCliResult RunCli(const std::string &arguments)
-{
-    const std::string command = std::string(QUELLOW_CLI) + " alfa " + arguments + " 2>&1";
-    TCliResult result;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        result.out += buffer;
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return test::RunShell(std::string(QUELLOW_CLI) + " alfa " + arguments + " 2>&1");
 }
 
 TEST(AlfaCliTest, PrintsTheTextsTheWindowShows)
 {
-    const TCliResult ok = RunCli("1 1 5 1 10 20");
-    EXPECT_EQ(ok.status, 0);
-    EXPECT_EQ(ok.out, "A =  0.100\nB =  0.495\nDrainable porosity (%) =  10.0\n");
+    const test::TShellResult ok = RunCli("1 1 5 1 10 20");
+    EXPECT_EQ(ok.Status, 0);
+    EXPECT_EQ(ok.Out, "A =  0.100\nB =  0.495\nDrainable porosity (%) =  10.0\n");
 
-    const TCliResult comma = RunCli("0,5 0,5 1 0,5 5 30");
-    EXPECT_EQ(comma.status, 0);
-    EXPECT_EQ(comma.out, "A =  0.044\nB =  0.084\nDrainable porosity (%) =   5.0\n");
+    const test::TShellResult comma = RunCli("0,5 0,5 1 0,5 5 30");
+    EXPECT_EQ(comma.Status, 0);
+    EXPECT_EQ(comma.Out, "A =  0.044\nB =  0.084\nDrainable porosity (%) =   5.0\n");
 }
 
 TEST(AlfaCliTest, ReportsTheMessageAndFails)
 {
-    EXPECT_EQ(RunCli("1 1 5 1 30 20").out, "One or more data values are incorrect\n");
-    const TCliResult rejected = RunCli("1 1 5 1 0.5 20");
-    EXPECT_EQ(rejected.status, 1);
-    EXPECT_EQ(rejected.out, "P should be greater than 1%\n");
-    EXPECT_EQ(RunCli("1 1 five 1 10 20").out, "'five' is not a valid floating point value\n");
-    EXPECT_EQ(RunCli("1 1 5").status, 2);
+    EXPECT_EQ(RunCli("1 1 5 1 30 20").Out, "One or more data values are incorrect\n");
+    const test::TShellResult rejected = RunCli("1 1 5 1 0.5 20");
+    EXPECT_EQ(rejected.Status, 1);
+    EXPECT_EQ(rejected.Out, "P should be greater than 1%\n");
+    EXPECT_EQ(RunCli("1 1 five 1 10 20").Out, "'five' is not a valid floating point value\n");
+    EXPECT_EQ(RunCli("1 1 5").Status, 2);
 }
 
 } // namespace

@@ -6,34 +6,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 using namespace quellow;
 using namespace quellow::test;
 
 namespace {
-
-struct TResult
-{
-    int Status = -1;
-    std::string Out;
-};
-
-/// Runs a shell command; its standard output and exit status.
-TResult shell(const std::string &command)
-{
-    TResult result;
-    FILE *pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.Out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
 
 std::string cli()
 {
@@ -43,7 +20,7 @@ std::string cli()
 // Everything but charts starts without loading the drawing or window libraries.
 TEST(CliStart, LoadsNoToolkitLibrary)
 {
-    const TResult libraries = shell("ldd " + cli());
+    const TShellResult libraries = RunShell("ldd " + cli());
     ASSERT_EQ(libraries.Status, 0);
     EXPECT_NE(libraries.Out.find("libc.so"), std::string::npos) << libraries.Out;
     EXPECT_EQ(libraries.Out.find("libQt"), std::string::npos) << libraries.Out;
@@ -54,7 +31,7 @@ TEST(CliStart, LoadsNoToolkitLibrary)
         std::filesystem::path(QUELLOW_CLI).parent_path() / "quellow-cli-chart";
     EXPECT_TRUE(std::filesystem::exists(chart));
 
-    const TResult version = shell(cli() + " --version");
+    const TShellResult version = RunShell(cli() + " --version");
     EXPECT_EQ(version.Status, 0);
     EXPECT_EQ(version.Out, std::string("quellow-cli ") + QUELLOW_PROJECT_VERSION + "\n");
 }
@@ -64,7 +41,7 @@ TEST(CliStart, ChartWithoutItsProgramSaysSoAndFails)
     TTempDir dir;
     const std::string alone = dir.File("quellow-cli");
     std::filesystem::copy_file(QUELLOW_CLI, alone);
-    const TResult result = shell("'" + alone + "' chart x.out --kind 1 -o x.png 2>&1");
+    const TShellResult result = RunShell("'" + alone + "' chart x.out --kind 1 -o x.png 2>&1");
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Out.rfind("quellow-cli chart: the chart program \"" +
                                    dir.File("quellow-cli-chart") + "\" could not be started: ",
@@ -85,8 +62,8 @@ TEST(CliStart, DivideFollowsTheNumericLocaleOfTheEnvironment)
     ASSERT_NE(expected.find("if Discharge > 1.52 then"), std::string::npos);
     const auto divideLine = [&](const std::string &environment) {
         std::filesystem::remove(dir.File("a.out"));
-        const TResult run = shell("env -u LC_ALL -u LC_NUMERIC -u LANG " + environment + " " +
-                                  cli() + " run '" + input + "' 2>/dev/null");
+        const TShellResult run = RunShell("env -u LC_ALL -u LC_NUMERIC -u LANG " + environment +
+                                          " " + cli() + " run '" + input + "' 2>/dev/null");
         const std::string out = ReadBytes(dir.File("a.out"));
         const std::size_t at = out.find("if Discharge > ");
         return run.Status == 0 && at != std::string::npos ? out.substr(at, 24) : "run failed";

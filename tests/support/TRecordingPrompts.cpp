@@ -1,9 +1,11 @@
 #include "tests/support/TRecordingPrompts.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/wait.h>
 
 namespace quellow::test {
 
@@ -65,6 +67,21 @@ TTempDir::~TTempDir()
 std::string TestData(const std::string &name)
 {
     return std::string(QUELLOW_TEST_DATA) + "/" + name;
+}
+
+TShellResult RunShell(const std::string &command)
+{
+    TShellResult result;
+    FILE *pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.Out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
 }
 
 } // namespace quellow::test

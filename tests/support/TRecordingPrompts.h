@@ -47,4 +47,13 @@ private:
 /// Path of a file under tests/data.
 std::string TestData(const std::string &name);
 
+/// What a shell command printed on its standard output, and its exit status (-1 when it could
+/// not start or did not exit).
+struct TShellResult
+{
+    int Status = -1;
+    std::string Out;
+};
+TShellResult RunShell(const std::string &command);
+
 } // namespace quellow::test
