@@ -187,7 +187,7 @@ void TRainForm::createFileMenu()
     connect(mOutputOpenAction, &QAction::triggered, this, &TRainForm::OutputOpenActionExecute);
     connect(mInputSaveAction, &QAction::triggered, this, &TRainForm::InputSaveActionExecute);
     connect(mExitAction, &QAction::triggered, this, &QWidget::close);
-    auto *importAction = namedAction(this, "ImportSeriesAction", "Import series...");
+    auto *importAction = namedAction(this, "ImportSeriesAction", "I&mport series...");
     fileMenu->insertAction(mOutputOpenAction, importAction);
     connect(importAction, &QAction::triggered, this, &TRainForm::ImportSeriesActionExecute);
 }

@@ -218,6 +218,7 @@ same_as_cli "$work/pred.inp"
 shot prediction-output
 
 . "$here/paste-cases.sh"
+. "$here/window-cases.sh"
 
 step "finish: Program eXit, then Finish ends the process with status 0 within a second"
 file_menu x

@@ -76,7 +76,7 @@ void RainFormTest::menusHoldTheirActionsInOrder()
     QStringList file;
     for (QAction *action : menus[0]->menu()->actions())
         file << action->text();
-    QCOMPARE(file, (QStringList{"Open &Input", "Import series...", "Open &Output", "Open &Graph",
+    QCOMPARE(file, (QStringList{"Open &Input", "I&mport series...", "Open &Output", "Open &Graph",
                                 "Save i&Nput", "Save g&Raph", "Program e&Xit"}));
     QStringList edit;
     QStringList keys;
