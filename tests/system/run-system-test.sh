@@ -33,6 +33,7 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*"
+    declare -F shot >/dev/null && shot failure
     [ -f "$work/quellow.log" ] && sed 's/^/  quellow: /' "$work/quellow.log" | tail -20
     exit 1
 }
@@ -116,6 +117,11 @@ answer_boxes_until_file() {
         id=$(find_window "^$BoxName\$")
         if [ -n "$id" ]; then
             xdotool windowactivate --sync "$id" 2>/dev/null
+            # Only into the box: a key that reaches the main window presses its default button.
+            if [ "$(xdotool getactivewindow 2>/dev/null)" != "$id" ]; then
+                sleep 0.1
+                continue
+            fi
             xdotool key "$key"
             boxes=$((boxes + 1))
             quiet=0
