@@ -108,7 +108,8 @@ click_main() {
 }
 
 # Answers the program's message boxes with key $1 (Return: OK or the default Yes) until the
-# file $2 exists and no box has come for two seconds; at most $3 seconds. Counts in $boxes.
+# file $2 exists and no box has come for four seconds (longer than the pauses of a run); at
+# most $3 seconds. Counts in $boxes.
 answer_boxes_until_file() {
     local key=$1 file=$2 limit=${3:-60} quiet=0 id
     boxes=0
@@ -129,7 +130,7 @@ answer_boxes_until_file() {
             continue
         fi
         quiet=$((quiet + 1))
-        [ -e "$file" ] && [ $quiet -ge 20 ] && return 0
+        [ -e "$file" ] && [ $quiet -ge 40 ] && return 0
         sleep 0.1
     done
     fail "$file was not written within $limit seconds"

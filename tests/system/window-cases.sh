@@ -1,4 +1,4 @@
-# Import and a maximized window (sourced by run-system-test.sh).
+# Import of a dated series through the preview (sourced by run-system-test.sh).
 
 step "import: File > Import series, the preview, Import; Save/Run writes the imported rows"
 cp "$source_dir/tests/data/import-awkward.csv" "$work/gauge.csv"
@@ -19,19 +19,3 @@ same_as_cli "$work/imp.inp"
 [ "$(data_rows "$work/imp.inp" 15)" = 13 ] || fail "imp.inp holds $(data_rows "$work/imp.inp" 15) rows, not 13"
 cmp -s <(tail -n +15 "$work/imp.inp" | cut -c1-38) <(tail -n +15 "$work/cli-gauge.inp" | cut -c1-38) ||
     fail "the imported rows differ from quellow-cli import's"
-
-step "maximized: the chart of the imported series keeps its size"
-# The Output tab first: on another tab the place of "View graph" may hold another button.
-click_main 228 32
-click_main 542 545 # "View graph" on the Output tab
-click_main 258 324 # "Go" of the chart choice
-shot before-maximizing
-focus_main
-xdotool windowsize "$main" 100% 100%
-sleep 1
-file_menu r
-answer_file_dialog 'Save graph' "$work/big.png"
-answer_boxes_until_file Return "$work/big.png" 20
-shot maximized-chart
-[ "$(od -An -tu1 -j16 -N8 big.png | tr -s ' ')" = " 0 0 2 111 0 0 1 209" ] ||
-    fail "big.png is not 623 x 465"
