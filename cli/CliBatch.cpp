@@ -58,6 +58,18 @@ bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOpti
     return true;
 }
 
+namespace {
+
+std::string lowerCase(std::string text)
+{
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
 bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::string> &files,
                   std::string_view skipped)
 {
@@ -68,10 +80,13 @@ bool ExpandInputs(const std::vector<std::string> &inputs, std::vector<std::strin
             continue;
         }
         std::vector<std::string> found;
-        for (const fs::directory_entry &entry : fs::directory_iterator(input, error))
-            if (entry.path().extension() == ".inp" && entry.is_regular_file(error) &&
-                (skipped.empty() || !entry.path().filename().string().ends_with(skipped)))
+        for (const fs::directory_entry &entry : fs::directory_iterator(input, error)) {
+            // Input files are taken whatever the case of their extension (.inp, .INP).
+            const std::string name = lowerCase(entry.path().filename().string());
+            if (name.ends_with(".inp") && entry.is_regular_file(error) &&
+                (skipped.empty() || !name.ends_with(skipped)))
                 found.push_back((fs::path(input) / entry.path().filename()).string());
+        }
         if (error || found.empty()) {
             std::cerr << "The folder \"" << input << "\" holds no input files (*.inp).\n";
             return false;
@@ -146,12 +161,9 @@ std::vector<TFileResult> RunFiles(const std::vector<std::string> &files, int thr
 
 namespace {
 
-/// The shortest text that reads back as value, with a full stop whatever the locale.
 std::string number(double value)
 {
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-    return std::string(buffer, end);
+    return shortestText(value);
 }
 
 std::string optionalNumber(const std::optional<double> &value)
@@ -174,7 +186,7 @@ std::string csvField(const std::string &text)
 
 std::string jsonNumber(bool present, double value)
 {
-    return present ? number(value) : std::string("null");
+    return present ? quellow::jsonNumber(value) : std::string("null");
 }
 
 std::string joinedMessages(const TFileResult &result)
@@ -219,7 +231,7 @@ std::string ResultJson(const TFileResult &r)
         ",\"MaxStor\":" + jsonNumber(r.MaxStor.has_value(), r.MaxStor.value_or(0)) +
         ",\"InitStor\":" + jsonNumber(r.InitStor.has_value(), r.InitStor.value_or(0));
     if (r.EscapeFactor)
-        json += ",\"EscapeFactor\":" + number(*r.EscapeFactor);
+        json += ",\"EscapeFactor\":" + quellow::jsonNumber(*r.EscapeFactor);
     json += ",\"messages\":[";
     for (std::size_t i = 0; i < r.Messages.size(); ++i)
         json += (i ? "," : "") + jsonText(r.Messages[i]);
@@ -233,27 +245,24 @@ std::string summaryTable(const std::vector<TFileResult> &results)
     int width = 4;
     for (const TFileResult &r : results)
         width = std::max(width, static_cast<int>(std::min<std::size_t>(r.File.size(), 60)));
-    char line[512];
-    std::snprintf(line, sizeof line, "%-*s  %-19s %5s %8s %8s %8s %9s %8s  %s\n", width, "file",
-                  "mode", "rows", "R square", "NSE", "KGE", "volume %", "divide", "status");
-    std::string table = line;
+    std::string table =
+        printfText("%-*s  %-19s %5s %8s %8s %8s %9s %8s  %s\n", width, "file", "mode", "rows",
+                   "R square", "NSE", "KGE", "volume %", "divide", "status");
     int failed = 0;
     for (const TFileResult &r : results) {
         failed += !r.Ok;
         const std::string rows = r.Mode.empty() ? "" : std::to_string(r.Rows);
         if (r.Fitted)
-            std::snprintf(line, sizeof line, "%-*s  %-19s %5s %8.4f %8.4f %8.4f %9.2f %8.3f  %s\n",
-                          width, r.File.c_str(), r.Mode.c_str(), rows.c_str(), r.RSquare, r.NSE,
-                          r.KGE, r.VolumeError, r.Divide, statusText(r).c_str());
+            table += printfText("%-*s  %-19s %5s %8.4f %8.4f %8.4f %9.2f %8.3f  %s\n", width,
+                                r.File.c_str(), r.Mode.c_str(), rows.c_str(), r.RSquare, r.NSE,
+                                r.KGE, r.VolumeError, r.Divide, statusText(r).c_str());
         else
-            std::snprintf(line, sizeof line, "%-*s  %-19s %5s %8s %8s %8s %9s %8s  %s\n", width,
-                          r.File.c_str(), r.Mode.c_str(), rows.c_str(), "-", "-", "-", "-", "-",
-                          statusText(r).c_str());
-        table += line;
+            table += printfText("%-*s  %-19s %5s %8s %8s %8s %9s %8s  %s\n", width, r.File.c_str(),
+                                r.Mode.c_str(), rows.c_str(), "-", "-", "-", "-", "-",
+                                statusText(r).c_str());
     }
-    std::snprintf(line, sizeof line, "%zu files: %zu succeeded, %d failed\n", results.size(),
-                  results.size() - static_cast<std::size_t>(failed), failed);
-    return table + line;
+    return table + printfText("%zu files: %zu succeeded, %d failed\n", results.size(),
+                              results.size() - static_cast<std::size_t>(failed), failed);
 }
 
 } // namespace

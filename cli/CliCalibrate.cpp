@@ -3,6 +3,7 @@
 #include "model/UPrompts.h"
 #include "model/UTextFields.h"
 
+#include <cmath>
 #include <iostream>
 
 namespace quellow::cli {
@@ -63,6 +64,73 @@ bool parseArgs(const TArgs &args, TCalibrateArgs &out)
     return out.Help || !out.File.empty();
 }
 
+std::string jsonSet(const TParameters &p, const UCalibration::TEvaluation &fit)
+{
+    return "{\"MaxStor\":" + jsonNumber(p.MaxStor) +
+           ",\"InitStor\":" + jsonNumber(UsedInitStor(p)) +
+           ",\"EscapeFactor\":" + jsonNumber(p.EscapeFactor) +
+           ",\"RSquare\":" + jsonNumber(fit.RSquare) + ",\"NSE\":" + jsonNumber(fit.Fit.NSE) +
+           ",\"KGE\":" + jsonNumber(fit.Fit.KGE) +
+           ",\"VolumeRatio\":" + jsonNumber(fit.VolumeRatio) +
+           ",\"Divide\":" + jsonNumber(fit.Divide) + "}";
+}
+
+const char *statusName(UCalibration::TStatus status)
+{
+    using UCalibration::TStatus;
+    switch (status) {
+    case TStatus::Calibrated:
+        return "calibrated";
+    case TStatus::Cancelled:
+        return "cancelled";
+    case TStatus::TooFewRows:
+        return "too few rows";
+    case TStatus::StartStopped:
+        return "analysis stops";
+    case TStatus::NoAdmissibleSet:
+        return "no admissible set";
+    case TStatus::Failed:
+        return "failed";
+    case TStatus::FileError:
+        break;
+    }
+    return "file error";
+}
+
+/// The start and calibrated figures as one JSON object (one line, no line end).
+std::string calibrationJson(const UCalibration::TFileCalibration &c)
+{
+    const UCalibration::TResult &r = c.Run.Search;
+    std::string json =
+        "{\"file\":" + jsonText(c.Input) + ",\"status\":" + jsonText(statusName(c.Run.Status));
+    if (c.Run.Status == UCalibration::TStatus::Calibrated) {
+        json += ",\"output\":" + jsonText(c.Output) + ",\"start\":" + jsonSet(r.Start, r.StartFit) +
+                ",\"calibrated\":" + jsonSet(r.Best, r.BestFit);
+    }
+    return json + ",\"evaluations\":" + std::to_string(r.Evaluations) +
+           ",\"seconds\":" + jsonNumber(std::round(c.Run.Seconds * 1e4) / 1e4) + "}";
+}
+
+/// The same as a small table for people. The initial storage is the one the run starts from.
+std::string calibrationTable(const UCalibration::TCalibrationRun &run)
+{
+    const UCalibration::TResult &r = run.Search;
+    std::string table = "                          start  calibrated\n";
+    auto row = [&](const char *label, double start, double best, const char *format) {
+        table += printfText("%-22s%10s%12s\n", label, printfText(format, start).c_str(),
+                            printfText(format, best).c_str());
+    };
+    row("Maximum storage (mm)", r.Start.MaxStor, r.Best.MaxStor, "%.2f");
+    row("Initial storage (mm)", UsedInitStor(r.Start), UsedInitStor(r.Best), "%.2f");
+    row("Escape factor", r.Start.EscapeFactor, r.Best.EscapeFactor, "%.3f");
+    row("R square", r.StartFit.RSquare, r.BestFit.RSquare, "%.3f");
+    row("NSE", r.StartFit.Fit.NSE, r.BestFit.Fit.NSE, "%.3f");
+    row("KGE", r.StartFit.Fit.KGE, r.BestFit.Fit.KGE, "%.3f");
+    row("Recharge/runoff", r.StartFit.VolumeRatio, r.BestFit.VolumeRatio, "%.3f");
+    row("Runoff divide", r.StartFit.Divide, r.BestFit.Divide, "%.2f");
+    return table;
+}
+
 } // namespace
 
 int CalibrateCommand(const TArgs &args)
@@ -81,10 +149,9 @@ int CalibrateCommand(const TArgs &args)
     const UCalibration::TFileCalibration result =
         UCalibration::CalibrateFile(parsed.File, parsed.Output, parsed.Options, &Prompts());
     if (parsed.Json)
-        std::cout << UCalibration::CalibrationJson(result) << '\n';
+        std::cout << calibrationJson(result) << '\n';
     else if (result.ExitStatus == 0)
-        std::cout << UCalibration::CalibrationTable(result.Run) << "Written: " << result.Output
-                  << '\n';
+        std::cout << calibrationTable(result.Run) << "Written: " << result.Output << '\n';
     return result.ExitStatus;
 }
 

@@ -3,10 +3,11 @@
 #include "cli/CliCommands.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UInputChecks.h"
 #include "model/UInputFile.h"
+#include "model/UOutputNames.h"
 #include "model/UPrompts.h"
 
-#include <filesystem>
 #include <iostream>
 
 namespace quellow::cli {
@@ -17,13 +18,6 @@ const char *const convertUsage =
     "Usage: quellow-cli convert IN.inp -o OUT.inp\n"
     "Reads an input file (either mode, the older prediction layout, rows without an escape\n"
     "rate) and writes it in the current layout, as Open input and Save / Run in the window do.\n";
-
-std::string absolutePath(const std::string &path)
-{
-    std::error_code error;
-    const auto absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
-}
 
 /// The window shows every value in a box or cell in its shortest form and reads it back:
 /// the same value, save that a negative zero comes back as zero.
@@ -46,33 +40,6 @@ void throughBoxes(TDMQuellow &dm, TModelValues &values)
         plain(*v);
 }
 
-/// The checks of Save / Run, with its messages.
-bool saveChecks(const TDMQuellow &dm)
-{
-    if (dm.Analysis && dm.MaxEscape < 0) {
-        Prompts().ShowMessage("The maximum escape rate cannot be negative.");
-        return false;
-    }
-    const auto n = static_cast<std::size_t>(dm.NrOfData);
-    for (std::size_t i = 0; i < n; ++i) {
-        if ((i > 0 && !(dm.Time[i - 1] < dm.Time[i])) || dm.Rain[i] < 0 ||
-            (dm.Analysis && dm.Runoff[i] < 0)) {
-            Prompts().ShowMessage("The input data were not saved due to input errors like "
-                                  "negative values or a non-sequential time series");
-            return false;
-        }
-    }
-    if (n == 0) {
-        Prompts().ShowMessage("The input data were not saved");
-        return false;
-    }
-    if (dm.NrOfData > MaxData) {
-        Prompts().ShowMessage(MaxDataMessage);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int ConvertCommand(const TArgs &args)
@@ -84,7 +51,14 @@ int ConvertCommand(const TArgs &args)
         std::cerr << convertUsage;
         return 2;
     }
-    const std::string input = absolutePath(args[0]);
+    const std::string input = UOutputNames::AbsolutePath(args[0]);
+    const std::string output = UOutputNames::AbsolutePath(args[2]);
+    const std::string collision =
+        UOutputNames::Collision({{"input file", input}}, {{"converted file", output}});
+    if (!collision.empty()) {
+        Prompts().ShowMessage(collision);
+        return 1;
+    }
     std::vector<std::string> lines;
     if (!LoadInputLines(input, lines))
         return 1;
@@ -93,9 +67,12 @@ int ConvertCommand(const TArgs &args)
     if (!ParseInputFile(lines, input, dm, values))
         return 1;
     throughBoxes(dm, values);
-    if (!saveChecks(dm))
+    // What Save / Run refuses, convert refuses with the same message.
+    if (const std::string failure = UInputChecks::SaveFailure(dm, values); !failure.empty()) {
+        Prompts().ShowMessage(failure);
         return 1;
-    dm.FileName = absolutePath(args[2]);
+    }
+    dm.FileName = output;
     std::string text;
     if (!InputFileText(dm, values, text)) {
         dm.ShowProgramError(CorruptNumbersText(dm.FileName));

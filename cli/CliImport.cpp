@@ -3,6 +3,7 @@
 #include "model/UCsvImport.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UOutputNames.h"
 #include "model/UInputFile.h"
 #include "model/UPrompts.h"
 #include "model/UTextFields.h"
@@ -171,6 +172,13 @@ int ImportCommand(const TArgs &args)
     TImportArgs a;
     if (!parseArgs(args, a))
         return 2;
+    const std::string collision =
+        UOutputNames::Collision({{"series file", UOutputNames::AbsolutePath(a.Csv)}},
+                                {{"input file", UOutputNames::AbsolutePath(a.Output)}});
+    if (!collision.empty()) {
+        Prompts().ShowMessage(collision);
+        return 1;
+    }
     UCsvImport::TCsvTable table;
     UCsvImport::TImportResult result;
     std::string error;
@@ -188,9 +196,7 @@ int ImportCommand(const TArgs &args)
     TModelValues values;
     UCsvImport::FillDataModule(result, a.Options.Analysis, dm);
     setParameters(a, result, dm, values);
-    std::error_code code;
-    const auto absolute = std::filesystem::absolute(a.Output, code);
-    dm.FileName = code ? a.Output : absolute.lexically_normal().string();
+    dm.FileName = UOutputNames::AbsolutePath(a.Output);
     std::string text;
     if (!InputFileText(dm, values, text) || !writeFileAtomically(dm.FileName, text)) {
         Prompts().ShowMessage(CannotOpenText(dm.FileName) + " Nothing was written.");

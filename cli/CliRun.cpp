@@ -3,6 +3,7 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "model/UInputFile.h"
+#include "model/UOutputNames.h"
 #include "model/UPrediction.h"
 #include "model/UPrompts.h"
 #include "model/URainRun.h"
@@ -24,14 +25,6 @@ const char *const runUsage =
     "core), messages on standard error as one block per file, and a summary table on\n"
     "standard output (a JSON array with --json) and as CSV in SUMMARY.csv with --csv.\n"
     "Exit status 0 when every output file was written.\n";
-
-/// The full path of the file, as the output file names it.
-std::string fullPath(const std::string &file)
-{
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
-    return error ? file : absolute.lexically_normal().string();
-}
 
 /// The analysis of the file text content, read once.
 void runAnalysis(const std::string &path, const std::string &content, TPrompts &prompts,
@@ -82,13 +75,30 @@ std::string secondLine(std::string_view text)
     return std::string(text.substr(start, end2 - start));
 }
 
-/// Runs one input file as the mode on its second line says. Touches no shared state, so
-/// several files may run on threads at once.
-TFileResult runInputFile(const std::string &file, TPrompts &prompts)
+/// False, with the message, when a run of path would write over a file the command reads.
+bool outputsFree(const std::string &path, bool analysis, const std::vector<std::string> &inputs,
+                 TPrompts &prompts)
+{
+    std::vector<UOutputNames::TNamedFile> reads{{"input file", path}};
+    for (const std::string &input : inputs)
+        reads.push_back({"input file", UOutputNames::AbsolutePath(input)});
+    const std::string collision =
+        UOutputNames::Collision(reads, UOutputNames::RunOutputs(path, analysis));
+    if (collision.empty())
+        return true;
+    prompts.ShowMessage(collision);
+    return false;
+}
+
+/// Runs one input file as the mode on its second line says, never over one of inputs (the
+/// other files of the command). Touches no shared state, so several files may run on threads
+/// at once.
+TFileResult runInputFile(const std::string &file, TPrompts &prompts,
+                         const std::vector<std::string> &inputs)
 {
     TFileResult result;
     result.File = file;
-    const std::string path = fullPath(file);
+    const std::string path = UOutputNames::AbsolutePath(file);
     std::string content;
     std::vector<std::string> lines;
     if (readWholeFile(path, content) != TReadStatus::Ok) {
@@ -97,6 +107,9 @@ TFileResult runInputFile(const std::string &file, TPrompts &prompts)
     }
     // The second line names the mode.
     const TInputMode mode = ModeOfLine(secondLine(content));
+    if (mode != TInputMode::Unknown &&
+        !outputsFree(path, mode == TInputMode::Analysis, inputs, prompts))
+        return result;
     if (mode == TInputMode::Analysis) {
         result.Mode = "analysis";
         runAnalysis(path, content, prompts, result);
@@ -136,7 +149,7 @@ int RunCommand(const TArgs &args)
     if (!options.Batch && !std::filesystem::is_directory(options.Inputs[0], error)) {
         // One file: its messages as they come, as the window shows them one after another.
         TMessageLog log(true);
-        TFileResult result = runInputFile(options.Inputs[0], log);
+        TFileResult result = runInputFile(options.Inputs[0], log, {});
         result.Messages = std::move(log.Lines);
         if (options.Json)
             std::cout << ResultJson(result) << '\n';
@@ -145,7 +158,10 @@ int RunCommand(const TArgs &args)
     std::vector<std::string> files;
     if (!ExpandInputs(options.Inputs, files))
         return 2;
-    return ReportBatch(RunFiles(files, options.Threads, runInputFile), options);
+    const auto job = [&files](const std::string &file, TPrompts &prompts) {
+        return runInputFile(file, prompts, files);
+    };
+    return ReportBatch(RunFiles(files, options.Threads, job), options);
 }
 
 } // namespace quellow::cli

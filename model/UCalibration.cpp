@@ -1,14 +1,16 @@
 #include "model/UCalibration.h"
 
-#include "model/UTextFields.h"
-
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
 #include <map>
 #include <mutex>
+#include <new>
 #include <numeric>
+#include <stdexcept>
+#include <string>
+#include <system_error>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -17,16 +19,11 @@ namespace quellow::UCalibration {
 
 TParameters AsWritten(const TParameters &parameters)
 {
-    // The storages go through the very field the input file holds them in.
-    auto written = [](double value) {
-        double read = 0;
-        return parseReal(trim(choice(value, 8, 2)), read) ? read : value;
-    };
-    return {written(parameters.MaxStor), written(parameters.InitStor),
+    return {URainRun::AsWritten(parameters.MaxStor, 8), URainRun::AsWritten(parameters.InitStor, 8),
             std::round(parameters.EscapeFactor * 1000) / 1000};
 }
 
-bool Admissible(const TFit &fit)
+bool Admissible(const TEvaluation &fit)
 {
     return !fit.Stopped && fit.VolumeRatio >= MinVolumeRatio && fit.VolumeRatio <= MaxVolumeRatio;
 }
@@ -54,7 +51,7 @@ TPoint clamped(TPoint x)
 TParameters decode(const TPoint &x)
 {
     const double maxStor = MinMaxStor * std::pow(MaxMaxStor / MinMaxStor, x[0]);
-    return AsWritten({maxStor, x[1] * maxStor, x[2] * MaxFactor});
+    return AsWritten({maxStor, std::max(x[1] * maxStor, MinInitStor), x[2] * MaxFactor});
 }
 
 TPoint encode(const TParameters &p)
@@ -67,7 +64,7 @@ TPoint encode(const TParameters &p)
 /// What the search minimises: -R square for an admissible set; above every admissible set the
 /// sets that fail the guard, the more the farther they lie from it (so a local search finds its
 /// way back); above those the analyses that stop.
-double cost(const TFit &fit)
+double cost(const TEvaluation &fit)
 {
     if (fit.Stopped)
         return 100;
@@ -82,7 +79,7 @@ struct TCandidate
 {
     double Cost = std::numeric_limits<double>::infinity();
     TParameters Parameters;
-    TFit Fit;
+    TEvaluation Fit;
 };
 
 /// a replaces b only when strictly better: among equals the first found stays.
@@ -100,15 +97,22 @@ public:
         : mEvaluate(evaluate), mOptions(options), mThreads(ThreadCount(options))
     {}
 
+    /// Asked to stop, or failed: either way no more evaluations are made.
     bool cancelled() const
     {
-        return mOptions.Cancel && mOptions.Cancel->load(std::memory_order_relaxed);
+        return mFailed.load() ||
+               (mOptions.Cancel && mOptions.Cancel->load(std::memory_order_relaxed));
     }
+
+    /// The search cannot go on: the first reason is kept and every thread stops soon.
+    void fail(const std::string &why);
+    bool failed() const { return mFailed.load(); }
+    const std::string &failure() const { return mFailure; }
 
     int done() const { return mDone.load(); }
 
     /// The fit of p, evaluated on the worker's own state; an empty fit once cancelled.
-    TFit evaluate(const TParameters &p, int worker);
+    TEvaluation evaluate(const TParameters &p, int worker);
 
     /// task(i, worker) for i = 0..count-1, spread over the threads.
     template <typename Task> void forEach(int count, const Task &task);
@@ -122,17 +126,47 @@ private:
     std::atomic<int> mDone{0};
     std::mutex mProgressMutex;
     int mReported = 0;
+    std::atomic<bool> mFailed{false};
+    std::mutex mFailureMutex;
+    std::string mFailure;
 };
 
-TFit TRunner::evaluate(const TParameters &p, int worker)
+/// The text of a failure that an exception in flight describes.
+std::string failureText()
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        return "There is not enough memory for the calibration.";
+    } catch (const std::system_error &e) {
+        return std::string("A thread of the calibration could not start (") + e.what() + ").";
+    } catch (const std::exception &e) {
+        return std::string("The calibration stopped: ") + e.what();
+    } catch (...) {
+        return "The calibration stopped on an unknown error.";
+    }
+}
+
+void TRunner::fail(const std::string &why)
+{
+    std::lock_guard lock(mFailureMutex);
+    if (!mFailed.load()) {
+        mFailure = why;
+        mFailed.store(true);
+    }
+}
+
+TEvaluation TRunner::evaluate(const TParameters &p, int worker)
 {
     if (cancelled())
         return {};
-    TFit fit;
+    TEvaluation fit;
     try {
         fit = mEvaluate(p, worker);
     } catch (...) {
-        fit = TFit{};
+        // A set that could not be evaluated is no set that stops: the search ends with a reason.
+        fail(failureText());
+        return {};
     }
     report(++mDone);
     return fit;
@@ -142,14 +176,22 @@ template <typename Task> void TRunner::forEach(int count, const Task &task)
 {
     std::atomic<int> next{0};
     auto work = [&](int worker) {
-        for (int i = next++; i < count; i = next++)
-            task(i, worker);
+        try {
+            for (int i = next++; i < count && !failed(); i = next++)
+                task(i, worker);
+        } catch (...) {
+            fail(failureText());
+        }
     };
     const int helpers = std::min(mThreads, count) - 1;
     std::vector<std::thread> threads;
-    threads.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
-    for (int w = 1; w <= helpers; ++w)
-        threads.emplace_back(work, w);
+    try {
+        threads.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
+        for (int w = 1; w <= helpers; ++w)
+            threads.emplace_back(work, w);
+    } catch (...) {
+        fail(failureText());
+    }
     work(0);
     for (auto &t : threads)
         t.join();
@@ -209,7 +251,7 @@ double TLocal::at(const TPoint &x)
     auto found = mCache.find(key);
     if (found == mCache.end()) {
         ++mEvaluated;
-        const TFit fit = mRunner.evaluate(p, mWorker);
+        const TEvaluation fit = mRunner.evaluate(p, mWorker);
         found = mCache.emplace(key, cost(fit)).first;
         keepBetter(mBest, {found->second, p, fit});
     }
@@ -407,7 +449,7 @@ std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, TCandidate &
     runner.forEach(budget.Scan, [&](int i, int worker) {
         points[i] = scanPoint(i + 1);
         const TParameters p = decode(points[i]);
-        const TFit fit = runner.evaluate(p, worker);
+        const TEvaluation fit = runner.evaluate(p, worker);
         scanned[i] = {cost(fit), p, fit};
     });
     std::vector<double> costs;
@@ -436,7 +478,10 @@ void searchLocally(TRunner &runner, const TBudget &budget, const std::vector<TPo
 void finish(const TRunner &runner, const TCandidate &best, TResult &result)
 {
     result.Evaluations = runner.done();
-    if (runner.cancelled()) {
+    if (runner.failed()) {
+        result.Outcome = TOutcome::Failed;
+        result.Failure = runner.failure();
+    } else if (runner.cancelled()) {
         result.Outcome = TOutcome::Cancelled;
     } else if (Admissible(best.Fit)) {
         result.Outcome = TOutcome::Calibrated;
@@ -456,19 +501,24 @@ TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptio
     TRunner runner(evaluate, options);
     TResult result;
     result.Start = start;
-    result.StartFit = runner.evaluate(start, 0);
-    TCandidate best;
-    keepBetter(best, {cost(result.StartFit), start, result.StartFit});
+    try {
+        result.StartFit = runner.evaluate(start, 0);
+        TCandidate best;
+        keepBetter(best, {cost(result.StartFit), start, result.StartFit});
 
-    const TBudget budget = split(options.Evaluations - 1);
-    std::vector<TPoint> starts{encode(start)};
-    for (const TPoint &p : scanBox(runner, budget, best))
-        starts.push_back(p);
-    searchLocally(runner, budget, starts, best);
-    TLocal polish(runner, budget.Polish, 0);
-    polish.polish(encode(best.Parameters));
-    keepBetter(best, polish.best());
-    finish(runner, best, result);
+        const TBudget budget = split(options.Evaluations - 1);
+        std::vector<TPoint> starts{encode(start)};
+        for (const TPoint &p : scanBox(runner, budget, best))
+            starts.push_back(p);
+        searchLocally(runner, budget, starts, best);
+        TLocal polish(runner, budget.Polish, 0);
+        polish.polish(encode(best.Parameters));
+        keepBetter(best, polish.best());
+        finish(runner, best, result);
+    } catch (...) {
+        runner.fail(failureText());
+        finish(runner, TCandidate{}, result);
+    }
     return result;
 }
 

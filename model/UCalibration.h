@@ -1,7 +1,11 @@
 #pragma once
 
+#include "model/UParameters.h"
+#include "model/URainRun.h"
+
 #include <atomic>
 #include <functional>
+#include <string>
 
 /// Calibration of the first reservoir: the maximum dead storage, the initial dead storage and
 /// a factor on every row's escape rate that give the complete analysis (divide search and final
@@ -25,38 +29,27 @@ inline constexpr int DefaultEvaluations = 3000;
 /// Fewer evaluations than this are not a search.
 inline constexpr int MinEvaluations = 50;
 
-/// Parameters of the first reservoir.
-struct TParameters
-{
-    double MaxStor = 50;     ///< maximum dead storage (mm)
-    double InitStor = 25;    ///< initial dead storage (mm); 0 runs as 0.1 * MaxStor
-    double EscapeFactor = 1; ///< factor on every row's escape rate as read
-};
+using quellow::TParameters;
+/// What a complete analysis with one parameter set gives.
+using URainRun::TEvaluation;
+
+/// The smallest initial storage searched (mm): an initial storage of 0 would run as a tenth of
+/// the maximum storage, so the search keeps off that edge and reports what it runs.
+inline constexpr double MinInitStor = 0.01;
 
 /// The parameters as a run sees them after a Save/Run: both storages as the input file writes
-/// them (two decimals from 1 up, two significant digits below), the factor to 0.001.
+/// them, the factor to 0.001.
 TParameters AsWritten(const TParameters &parameters);
-
-/// What a complete analysis with one parameter set gives.
-struct TFit
-{
-    bool Stopped = true;    ///< the analysis stopped: no results
-    double RSquare = 0;     ///< coefficient of explanation, unrounded
-    double NSE = 0;         ///< Nash-Sutcliffe efficiency of the reconstruction
-    double KGE = 0;         ///< Kling-Gupta efficiency (2009 form)
-    double VolumeRatio = 0; ///< recharge volume / measured runoff volume
-    double Divide = 0;      ///< runoff divide of the final run (mm/t)
-};
 
 /// A set is admissible when its analysis completes and its recharge volume lies between 0.5
 /// and 2 times the measured runoff volume: outside, a high R square comes from the rain hardly
 /// reaching the main reservoir (or from far more water than ran off), not from a good model.
-bool Admissible(const TFit &fit);
+bool Admissible(const TEvaluation &fit);
 
 /// Evaluates one parameter set (already as written). worker (0 .. threads-1) names the thread
 /// that calls: calls with different workers may run at the same time, calls with the same
 /// worker never do, so per-worker scratch needs no lock.
-using TEvaluate = std::function<TFit(const TParameters &parameters, int worker)>;
+using TEvaluate = std::function<TEvaluation(const TParameters &parameters, int worker)>;
 
 struct TOptions
 {
@@ -76,6 +69,7 @@ enum class TOutcome {
     Calibrated,      ///< Best holds the best admissible set found
     Cancelled,       ///< stopped on request; no result
     NoAdmissibleSet, ///< every set evaluated stopped or failed the guard
+    Failed,          ///< a thread could not start or memory ran out: Failure says which
 };
 
 struct TResult
@@ -83,9 +77,10 @@ struct TResult
     TOutcome Outcome = TOutcome::NoAdmissibleSet;
     TParameters Start; ///< the start values, as given
     TParameters Best;  ///< the best admissible set, as written (Calibrated only)
-    TFit StartFit;
-    TFit BestFit;
+    TEvaluation StartFit;
+    TEvaluation BestFit;
     int Evaluations = 0; ///< evaluations made (requests answered from the cache not counted)
+    std::string Failure; ///< what stopped a Failed search
 };
 
 /// The multi-start search from start. The start values are evaluated as given (and compete

@@ -3,14 +3,11 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "model/UInputFile.h"
+#include "model/UOutputNames.h"
 #include "model/UPrompts.h"
 #include "model/UTextFields.h"
 
-#include <charconv>
 #include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -43,14 +40,17 @@ struct TWorkerState
     URainRun::TState State;
 };
 
-/// The status of a search that ran; one without an admissible set says so.
-TStatus statusOf(TOutcome outcome, TPrompts *prompts)
+/// The status of a search that ran; one without an admissible set or one that failed says so.
+TStatus statusOf(const TResult &result, TPrompts *prompts)
 {
-    switch (outcome) {
+    switch (result.Outcome) {
     case TOutcome::Calibrated:
         return TStatus::Calibrated;
     case TOutcome::Cancelled:
         return TStatus::Cancelled;
+    case TOutcome::Failed:
+        tell(prompts, result.Failure + " Nothing was calibrated.");
+        return TStatus::Failed;
     case TOutcome::NoAdmissibleSet:
         break;
     }
@@ -59,18 +59,6 @@ TStatus statusOf(TOutcome outcome, TPrompts *prompts)
 }
 
 } // namespace
-
-TFit FitOf(const URainRun::TEvaluation &evaluation)
-{
-    TFit fit;
-    fit.Stopped = evaluation.Stopped;
-    fit.RSquare = evaluation.RSquare;
-    fit.NSE = evaluation.Fit.NSE;
-    fit.KGE = evaluation.Fit.KGE;
-    fit.VolumeRatio = evaluation.VolumeRatio;
-    fit.Divide = evaluation.Divide;
-    return fit;
-}
 
 TParameters StartValues(const URainRun::TAnalysisInput &input)
 {
@@ -81,25 +69,33 @@ URainRun::TAnalysisInput CalibratedInput(const URainRun::TAnalysisInput &input,
                                          const TParameters &parameters)
 {
     URainRun::TAnalysisInput out;
-    URainRun::ApplyCalibration(
-        input, {parameters.MaxStor, parameters.InitStor, parameters.EscapeFactor}, out);
+    URainRun::ApplyCalibration(URainRun::AsWritten(input), parameters, out);
     return out;
 }
 
-TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &input, const TOptions &options,
+TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const TOptions &options,
                                   TPrompts *prompts)
 {
     const auto begin = std::chrono::steady_clock::now();
     TCalibrationRun run;
-    const int rows = static_cast<int>(input.Rows.size());
+    const int rows = static_cast<int>(given.Rows.size());
     if (rows < MinCalibrationRows) {
         run.Status = TStatus::TooFewRows;
         tell(prompts, tooFewRowsText(rows));
         return run;
     }
+    // Every set is evaluated on the values its input file will hold, so that what the search
+    // reports is what a run of the calibrated file gives.
+    const URainRun::TAnalysisInput input = URainRun::AsWritten(given);
     std::vector<std::unique_ptr<TWorkerState>> workers;
-    for (int w = 0; w < ThreadCount(options); ++w)
-        workers.push_back(std::make_unique<TWorkerState>());
+    try {
+        for (int w = 0; w < ThreadCount(options); ++w)
+            workers.push_back(std::make_unique<TWorkerState>());
+    } catch (const std::bad_alloc &) {
+        run.Status = TStatus::Failed;
+        tell(prompts, "There is not enough memory for the calibration. Nothing was calibrated.");
+        return run;
+    }
     // The start values first, alone: a stop there is a fault of the data, which a Save/Run
     // reports with its own messages; the search would only hide it.
     const URainRun::TEvaluation start = URainRun::Evaluate(input, workers[0]->State);
@@ -114,12 +110,12 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &input, const T
     }
     auto evaluate = [&](const TParameters &p, int worker) {
         TWorkerState &w = *workers[static_cast<std::size_t>(worker)];
-        URainRun::ApplyCalibration(input, {p.MaxStor, p.InitStor, p.EscapeFactor}, w.Applied);
-        return FitOf(URainRun::Evaluate(w.Applied, w.State));
+        URainRun::ApplyCalibration(input, p, w.Applied);
+        return URainRun::Evaluate(w.Applied, w.State);
     };
     run.Search = Search(evaluate, StartValues(input), options);
     run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    run.Status = statusOf(run.Search.Outcome, prompts);
+    run.Status = statusOf(run.Search, prompts);
     return run;
 }
 
@@ -146,28 +142,7 @@ bool AnalysisInputText(const URainRun::TAnalysisInput &input, const std::string 
     return InputFileText(dm, TModelValues{}, text);
 }
 
-std::string DefaultCalibratedName(const std::string &path)
-{
-    std::filesystem::path p(path);
-    return (p.parent_path() / (p.stem().string() + "-calibrated.inp")).string();
-}
-
 namespace {
-
-std::string absolutePath(const std::string &path)
-{
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
-}
-
-bool samePath(const std::string &a, const std::string &b)
-{
-    std::error_code error;
-    if (std::filesystem::equivalent(a, b, error))
-        return true;
-    return absolutePath(a) == absolutePath(b);
-}
 
 /// Reads the analysis file path; prediction files and unreadable files get their message.
 bool readAnalysis(const std::string &path, URainRun::TAnalysisInput &input, TPrompts *prompts)
@@ -196,11 +171,16 @@ TFileCalibration CalibrateFile(const std::string &path, const std::string &outpu
                                const TOptions &options, TPrompts *prompts)
 {
     TFileCalibration c;
-    c.Input = absolutePath(path);
-    c.Output = absolutePath(output.empty() ? DefaultCalibratedName(path) : output);
-    if (samePath(c.Input, c.Output)) {
-        tell(prompts,
-             "The calibrated file would replace \"" + c.Input + "\": give another name for it.");
+    c.Input = UOutputNames::AbsolutePath(path);
+    c.Output =
+        UOutputNames::AbsolutePath(output.empty() ? UOutputNames::CalibratedName(path) : output);
+    // The calibrated file is run at once: neither it nor its output may replace the file read.
+    std::vector<UOutputNames::TNamedFile> writes{{"calibrated file", c.Output}};
+    for (UOutputNames::TNamedFile &file : UOutputNames::RunOutputs(c.Output, true))
+        writes.push_back(std::move(file));
+    const std::string collision = UOutputNames::Collision({{"input file", c.Input}}, writes);
+    if (!collision.empty()) {
+        tell(prompts, collision);
         return c;
     }
     URainRun::TAnalysisInput input;
@@ -226,85 +206,6 @@ TFileCalibration CalibrateFile(const std::string &path, const std::string &outpu
     c.OutputRSquare = state.RSquare;
     c.ExitStatus = 0;
     return c;
-}
-
-// ---- Reports -------------------------------------------------------------------------------
-
-namespace {
-
-std::string number(double value)
-{
-    if (!std::isfinite(value))
-        return "null";
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-    return std::string(buffer, end);
-}
-
-std::string jsonSet(const TParameters &p, const TFit &fit)
-{
-    return "{\"MaxStor\":" + number(p.MaxStor) + ",\"InitStor\":" + number(p.InitStor) +
-           ",\"EscapeFactor\":" + number(p.EscapeFactor) + ",\"RSquare\":" + number(fit.RSquare) +
-           ",\"NSE\":" + number(fit.NSE) + ",\"KGE\":" + number(fit.KGE) +
-           ",\"VolumeRatio\":" + number(fit.VolumeRatio) + ",\"Divide\":" + number(fit.Divide) +
-           "}";
-}
-
-const char *statusName(TStatus status)
-{
-    switch (status) {
-    case TStatus::Calibrated:
-        return "calibrated";
-    case TStatus::Cancelled:
-        return "cancelled";
-    case TStatus::TooFewRows:
-        return "too few rows";
-    case TStatus::StartStopped:
-        return "analysis stops";
-    case TStatus::NoAdmissibleSet:
-        return "no admissible set";
-    case TStatus::FileError:
-        break;
-    }
-    return "file error";
-}
-
-} // namespace
-
-std::string CalibrationJson(const TFileCalibration &c)
-{
-    const TResult &r = c.Run.Search;
-    std::string json =
-        "{\"file\":" + jsonText(c.Input) + ",\"status\":" + jsonText(statusName(c.Run.Status));
-    if (c.Run.Status == TStatus::Calibrated) {
-        json += ",\"output\":" + jsonText(c.Output) + ",\"start\":" + jsonSet(r.Start, r.StartFit) +
-                ",\"calibrated\":" + jsonSet(r.Best, r.BestFit);
-    }
-    return json + ",\"evaluations\":" + std::to_string(r.Evaluations) +
-           ",\"seconds\":" + number(std::round(c.Run.Seconds * 1e4) / 1e4) + "}";
-}
-
-std::string CalibrationTable(const TCalibrationRun &run)
-{
-    const TResult &r = run.Search;
-    std::string table = "                          start  calibrated\n";
-    auto row = [&](const char *label, double start, double best, const char *format) {
-        char buffer[96];
-        char a[32], b[32];
-        std::snprintf(a, sizeof a, format, start);
-        std::snprintf(b, sizeof b, format, best);
-        std::snprintf(buffer, sizeof buffer, "%-22s%10s%12s\n", label, a, b);
-        table += buffer;
-    };
-    row("Maximum storage (mm)", r.Start.MaxStor, r.Best.MaxStor, "%.2f");
-    row("Initial storage (mm)", r.Start.InitStor, r.Best.InitStor, "%.2f");
-    row("Escape factor", r.Start.EscapeFactor, r.Best.EscapeFactor, "%.3f");
-    row("R square", r.StartFit.RSquare, r.BestFit.RSquare, "%.3f");
-    row("NSE", r.StartFit.NSE, r.BestFit.NSE, "%.3f");
-    row("KGE", r.StartFit.KGE, r.BestFit.KGE, "%.3f");
-    row("Recharge/runoff", r.StartFit.VolumeRatio, r.BestFit.VolumeRatio, "%.3f");
-    row("Runoff divide", r.StartFit.Divide, r.BestFit.Divide, "%.2f");
-    return table;
 }
 
 } // namespace quellow::UCalibration

@@ -23,6 +23,7 @@ enum class TStatus {
     StartStopped,    ///< the analysis stops at the start values (its message was shown)
     NoAdmissibleSet, ///< no set passes the guard
     FileError,       ///< the file could not be read, is no analysis file, or was not written
+    Failed,          ///< the search itself failed (a thread, memory); it said why
 };
 
 struct TCalibrationRun
@@ -32,19 +33,17 @@ struct TCalibrationRun
     double Seconds = 0; ///< time of the search
 };
 
-/// What the evaluation of input gives, as a fit of the calibration.
-TFit FitOf(const URainRun::TEvaluation &evaluation);
-
 /// The start values of input: its storages, escape factor 1.
 TParameters StartValues(const URainRun::TAnalysisInput &input);
 
-/// Calibrates input in memory. Every failure is reported through prompts (nullptr: nowhere):
+/// Calibrates input in memory, evaluating every set on the values the calibrated file will
+/// hold (see CalibratedInput). Every failure is reported through prompts (nullptr: nowhere):
 /// a stop at the start values with the analysis's own messages (as a Save/Run shows them),
 /// too few rows and no admissible set with a message of their own. Nothing is written.
 TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &input, const TOptions &options,
                                   TPrompts *prompts);
 
-/// input with the calibrated parameters put in, each value rounded as the input file holds it.
+/// input with the calibrated parameters put in, every value rounded as the input file holds it.
 URainRun::TAnalysisInput CalibratedInput(const URainRun::TAnalysisInput &input,
                                          const TParameters &parameters);
 
@@ -54,9 +53,6 @@ bool AnalysisInputText(const URainRun::TAnalysisInput &input, const std::string 
                        std::string &text);
 
 // ---- One file ----------------------------------------------------------------------------
-
-/// FILE.inp gives FILE-calibrated.inp beside it.
-std::string DefaultCalibratedName(const std::string &path);
 
 struct TFileCalibration
 {
@@ -68,15 +64,10 @@ struct TFileCalibration
 };
 
 /// Calibrates the analysis file path and writes the calibrated input file output (empty:
-/// DefaultCalibratedName), never over path, then runs the analysis on it so that its .out and
+/// FILE-calibrated.inp), never over path, then runs the analysis on it so that its .out and
 /// .dat files exist. Messages go to prompts. Reentrant: several files may be calibrated on
 /// several threads at once when prompts can take messages from several threads.
 TFileCalibration CalibrateFile(const std::string &path, const std::string &output,
                                const TOptions &options, TPrompts *prompts);
-
-/// The start and calibrated figures as one JSON object (one line, no line end).
-std::string CalibrationJson(const TFileCalibration &calibration);
-/// The same as a small table for people, lines ending in '\n'.
-std::string CalibrationTable(const TCalibrationRun &run);
 
 } // namespace quellow::UCalibration

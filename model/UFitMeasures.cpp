@@ -4,7 +4,16 @@
 
 namespace quellow {
 
-TFitMeasures FitMeasures(const double *simulated, const double *observed, std::size_t count)
+double Volume(const double *rates, const double *steps, std::size_t count)
+{
+    double volume = 0;
+    for (std::size_t k = 0; k < count; ++k)
+        volume += steps ? rates[k] * steps[k] : rates[k];
+    return volume;
+}
+
+TFitMeasures FitMeasures(const double *simulated, const double *observed, std::size_t count,
+                         const double *steps)
 {
     TFitMeasures fit;
     if (count < 2)
@@ -35,7 +44,9 @@ TFitMeasures FitMeasures(const double *simulated, const double *observed, std::s
     const double beta = meanObs != 0 ? meanSim / meanObs : 0;
     fit.KGE =
         1 - std::sqrt((r - 1) * (r - 1) + (alpha - 1) * (alpha - 1) + (beta - 1) * (beta - 1));
-    fit.VolumeError = sumObs != 0 ? 100 * (sumSim - sumObs) / sumObs : 0;
+    const double volumeObs = Volume(observed, steps, count);
+    const double volumeSim = Volume(simulated, steps, count);
+    fit.VolumeError = volumeObs != 0 ? 100 * (volumeSim - volumeObs) / volumeObs : 0;
     return fit;
 }
 

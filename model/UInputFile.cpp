@@ -65,9 +65,9 @@ void writeHead(const TDMQuellow &dm, std::string &text)
     appendLine(text, oneLine(dm.Title2));
     appendLine(text, "");
     appendLabelled(text, L::FileNameText, oneLine(dm.FileName));
-    appendLabelled(text, L::MaxStorText, choice(dm.MaxStor, 8, 2));
-    appendLabelled(text, L::InitStorText, choice(dm.InitStor, 8, 2));
-    appendLabelled(text, L::MaxEscapeText, choice(dm.MaxEscape, 8, 2));
+    appendLabelled(text, L::MaxStorText, inputChoice(dm.MaxStor, 8));
+    appendLabelled(text, L::InitStorText, inputChoice(dm.InitStor, 8));
+    appendLabelled(text, L::MaxEscapeText, inputChoice(dm.MaxEscape, 8));
 }
 
 /// The alpha function, the porosity in percent and the initial state: lines 11 to 19.
@@ -80,8 +80,8 @@ void writePredictionParameters(const TDMQuellow &dm, const TModelValues &values,
     appendLabelled(text, L::A2Text, e5(values.A2));
     appendLabelled(text, L::B2Text, e5(values.B2));
     appendLabelled(text, L::PorosityText, fixed(percent, 7, 2));
-    appendLabelled(text, L::InitRunText, choice(dm.InitRun, 8, 2));
-    appendLabelled(text, L::InitLevelText, choice(dm.InitLevel, 8, 2));
+    appendLabelled(text, L::InitRunText, inputChoice(dm.InitRun, 8));
+    appendLabelled(text, L::InitLevelText, inputChoice(dm.InitLevel, 8));
     appendLabelled(text, L::DivideText, fixed(values.Divide, 8, 2));
 }
 
@@ -109,11 +109,11 @@ bool writeRows(const TDMQuellow &dm, std::string &text)
             (dm.Analysis && !std::isfinite(dm.Runoff[i])))
             return false;
         std::string row = serialField(++serial);
-        row += ' ' + choice(dm.Time[i], 12, 2);
-        row += ' ' + choice(dm.Rain[i], 10, 2);
-        row += ' ' + choice(dm.Escape[i], 10, 2);
+        row += ' ' + inputChoice(dm.Time[i], 12);
+        row += ' ' + inputChoice(dm.Rain[i], 10);
+        row += ' ' + inputChoice(dm.Escape[i], 10);
         if (dm.Analysis)
-            row += ' ' + choice(dm.Runoff[i], 10, 2);
+            row += ' ' + inputChoice(dm.Runoff[i], 10);
         appendLine(text, row);
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UOutputNames.h"
 #include "model/UInputFile.h"
 #include "model/UInputLayout.h"
 #include "model/UPrompts.h"
@@ -359,14 +360,14 @@ std::string PredictionOutputText(const TState &s, const std::string &inputPath)
 bool WritePredictionOutput(TState &s)
 {
     const std::string input = s.FileName;
-    const std::string output = changeFileExt(input, ".out");
-    if (output == input) {
+    const std::string output = UOutputNames::OutputName(input);
+    if (UOutputNames::SamePath(output, input)) {
         fail(s, "The input file \"" + input +
                     "\" has the extension .out; its output would replace it. Please rename it to "
                     ".inp.");
         return false;
     }
-    if (!writeFileAtomically(output, PredictionOutputText(s, changeFileExt(input, ".inp")))) {
+    if (!writeFileAtomically(output, PredictionOutputText(s, UOutputNames::InputName(input)))) {
         fail(s, CannotOpenText(output));
         return false;
     }

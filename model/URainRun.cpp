@@ -2,6 +2,7 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UOutputNames.h"
 #include "model/UInputFile.h"
 #include "model/UPrompts.h"
 
@@ -85,7 +86,7 @@ int distinctUpToThree(const double *x, std::size_t n)
 /// centred normal equations. Degenerate cases are recognised from the data: no points gives
 /// a = c = 0; equal x values give a = 0, c = mean(y); equal y values give the level line
 /// y = y[0]; fewer than three distinct x values leave the quadratic unfitted (coefficients 0).
-struct TFit
+struct TLineFit
 {
     double a = 0, c = 0;
     std::array<double, 3> q{};
@@ -95,7 +96,7 @@ struct TFit
 /// The linear and (with three distinct x) the quadratic fit from the centred sums about the means
 /// mx of x and mx2 of x^2.
 void fitCentred(const double *x, const double *y, std::size_t n, double mx, double my, double mx2,
-                int distinct, TFit &fit)
+                int distinct, TLineFit &fit)
 {
     double sxx = 0, sxy = 0, s3 = 0, s4 = 0, s5 = 0;
     for (std::size_t k = 0; k < n; ++k) {
@@ -117,9 +118,9 @@ void fitCentred(const double *x, const double *y, std::size_t n, double mx, doub
     }
 }
 
-TFit leastSquares(const double *x, const double *y, std::size_t n)
+TLineFit leastSquares(const double *x, const double *y, std::size_t n)
 {
-    TFit fit;
+    TLineFit fit;
     if (n == 0)
         return fit;
     double sx = 0, sy = 0, sx2 = 0;
@@ -209,8 +210,7 @@ bool prepare(TState &s)
             stop(s, TStop::NoTimeVariation, NoTimeVariationText);
         return false;
     }
-    if (s.IniSto == 0)
-        s.IniSto = 0.1 * s.MaxSto;
+    s.IniSto = UsedInitStor(s.MaxSto, s.IniSto);
     return true;
 }
 
@@ -449,23 +449,31 @@ void checkTrendVertex(const TState &s)
 void measureFit(TState &s)
 {
     const int n = s.DataCount;
-    s.Fit = FitMeasures(s.RunCalc.data() + 2, s.RunMeas.data() + 2,
-                        n >= 2 ? static_cast<std::size_t>(n - 1) : 0);
-    double recharge = 0, runoff = 0;
-    for (int i = 2; i <= n; ++i) {
-        const double delta = s.StepTime[i] - s.StepTime[i - 1];
-        recharge += s.Rech[i] * delta;
-        runoff += s.RunMeas[i] * delta;
-    }
+    const std::size_t count = n >= 2 ? static_cast<std::size_t>(n - 1) : 0;
+    for (int i = 2; i <= n; ++i)
+        s.StepLength[i] = s.StepTime[i] - s.StepTime[i - 1];
+    const double *steps = s.StepLength.data() + 2;
+    s.Fit = FitMeasures(s.RunCalc.data() + 2, s.RunMeas.data() + 2, count, steps);
+    const double recharge = Volume(s.Rech.data() + 2, steps, count);
+    const double runoff = Volume(s.RunMeas.data() + 2, steps, count);
     s.VolumeRatio = runoff > 0 ? recharge / runoff : 0;
 }
 
 /// Writes the trend file and the output file of a final run.
 void fileResults(TState &s)
 {
+    const std::string collision = UOutputNames::Collision(
+        {{"input file", s.FileName}}, UOutputNames::RunOutputs(s.FileName, true));
+    if (!collision.empty()) {
+        if (s.Messages)
+            s.Messages->ShowMessage(collision);
+        s.FileError = true;
+        s.Stop = TStop::FileError;
+        return;
+    }
     if (!WriteTrendFile(s)) {
         if (s.Messages)
-            s.Messages->ShowMessage(CannotOpenText(changeFileExt(s.FileName, ".dat")));
+            s.Messages->ShowMessage(CannotOpenText(UOutputNames::TrendName(s.FileName)));
         s.FileError = true;
         s.Stop = TStop::FileError;
         return;
@@ -535,7 +543,8 @@ TState::TState()
       StoDef(MaxSteps + 1, 0.0), ActSto(MaxSteps + 1, 0.0), Selected(MaxSteps + 1, 0),
       AlphaUp(MaxSteps + 1, 0.0), AlphaLow(MaxSteps + 1, 0.0), AlphaRegr(MaxSteps + 1, 0.0),
       AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0), FirstPass(MaxSteps + 1, 0),
-      MeasuredAlpha(MaxSteps + 1, 0.0), TrialRunCalc(5 * (MaxSteps + 1), 0.0)
+      MeasuredAlpha(MaxSteps + 1, 0.0), StepLength(MaxSteps + 1, 0.0),
+      TrialRunCalc(5 * (MaxSteps + 1), 0.0)
 {
     RegrX.reserve(MaxSteps);
     RegrY.reserve(MaxSteps);
@@ -570,7 +579,7 @@ void TrendRegression(TState &s)
     }
     if (s.Silent)
         return;
-    const TFit fit = leastSquares(s.Rech.data() + 1, s.RunMeas.data() + 1, n);
+    const TLineFit fit = leastSquares(s.Rech.data() + 1, s.RunMeas.data() + 1, n);
     s.Trend.TrendA = fit.a;
     s.Trend.TrendC = fit.c;
     s.Trend.TrendQA = fit.q[0];
@@ -589,7 +598,7 @@ void RangeRegression(TState &s, TRange range)
         s.RegrX.push_back(s.RunMeas[i]);
         s.RegrY.push_back(upper ? s.AlphaUp[i] : s.AlphaLow[i]);
     }
-    const TFit fit = leastSquares(s.RegrX.data(), s.RegrY.data(), s.RegrX.size());
+    const TLineFit fit = leastSquares(s.RegrX.data(), s.RegrY.data(), s.RegrX.size());
     const int count = static_cast<int>(s.RegrX.size());
     if (upper) {
         s.UpperRegCount = count;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/UFitMeasures.h"
+#include "model/UParameters.h"
 #include "model/URunShared.h"
 
 #include <array>
@@ -92,23 +93,20 @@ bool ParseAnalysisInput(std::string_view text, const std::string &name, TAnalysi
 /// Reads and parses the analysis input file path; a file that cannot be read gets the message.
 bool ReadAnalysisInput(const std::string &path, TAnalysisInput &input, TPrompts *prompts);
 
-/// Calibration parameters of the first reservoir.
-struct TCalibration
-{
-    double MaxStor = 50;  ///< maximum dead storage (mm)
-    double InitStor = 25; ///< initial dead storage (mm)
-    double Escape = 1;    ///< factor on every row's escape rate as read
-};
-
-/// The value an input file holds after v was written into a field of the given width with two
-/// decimals (fixed from 1 up, scientific below) and read back: the same double a Save/Run of
-/// v gives the run.
+/// The value an input file holds after v was written into its field of the given width (two
+/// decimals from 1 up, four significant digits below) and read back: the same double a
+/// Save/Run of v gives the run.
 double AsWritten(double v, int width);
+
+/// input with every value rounded as the input file writes it: what a run of the file that
+/// holds input works on.
+TAnalysisInput AsWritten(const TAnalysisInput &input);
 
 /// Puts the parameters into out (a copy of input, its storage reused): MaxSto and IniSto, and
 /// every row's escape rate scaled by the factor, each rounded as the input file writes it.
-/// An evaluation of out gives bit for bit what a Save/Run of a file with these values gives.
-void ApplyCalibration(const TAnalysisInput &input, const TCalibration &parameters,
+/// For input as written (see above), an evaluation of out gives bit for bit what a Save/Run of
+/// a file with these values gives.
+void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters,
                       TAnalysisInput &out);
 
 // ---- The state of one evaluation ---------------------------------------------------------
@@ -224,6 +222,7 @@ struct TState
     std::vector<double> RegrX, RegrY; ///< points of one regression, capacity kept
     std::vector<char> FirstPass;      ///< Selected after the first pass of the first trial
     TRowReals MeasuredAlpha;          ///< alpha measured at each selected row (1/t)
+    TRowReals StepLength;             ///< final run: length of step i, rows 2..N (t)
 
     /// A trial of the divide search as its final run may take it over: the alpha lines it
     /// reconstructed with and its sum of squares.

@@ -106,22 +106,22 @@ double fixedAsWritten(double v)
     return k / 100;
 }
 
-/// The same for a scientific field with one decimal (0 < v < 1): two significant digits k
-/// (10..99) times 10^-n, read back as the nearest double to k / 10^n.
+/// The same for a scientific field with three decimals (0 < v < 1): four significant digits k
+/// (1000..9999) times 10^-n, read back as the nearest double to k / 10^n.
 double scientificAsWritten(double v, bool &done)
 {
     static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    int n = 1 - static_cast<int>(std::floor(std::log10(v)));
+    int n = 3 - static_cast<int>(std::floor(std::log10(v)));
     for (int attempt = 0; attempt < 2 && n >= 1 && n <= 22; ++attempt) {
         const double c = powers[n];
         const double p = v * c;
-        if (p < 10) {
+        if (p < 1000) {
             ++n;
             continue;
         }
-        if (p >= 100) {
+        if (p >= 10000) {
             --n;
             continue;
         }
@@ -139,7 +139,7 @@ double scientificAsWritten(double v, bool &done)
         else if (tie && std::fmod(k, 2) != 0)
             k += a > 0 ? 1 : -1;
         done = true;
-        return k / c; // k = 100 is 1.0E of the next power: the same rational
+        return k / c; // k = 10000 is 1.000E of the next power: the same rational
     }
     done = false;
     return 0;
@@ -149,7 +149,7 @@ double scientificAsWritten(double v, bool &done)
 /// leaves out.
 double asWrittenByText(double v, int width)
 {
-    const std::string field = choice(v, width, 2);
+    const std::string field = inputChoice(v, width);
     double value = 0;
     parseReal(trim(field), value);
     return value;
@@ -200,7 +200,22 @@ double AsWritten(double v, int width)
     return asWrittenByText(v, width);
 }
 
-void ApplyCalibration(const TAnalysisInput &input, const TCalibration &parameters,
+TAnalysisInput AsWritten(const TAnalysisInput &input)
+{
+    TAnalysisInput out = input;
+    out.MaxSto = AsWritten(input.MaxSto, 8);
+    out.IniSto = AsWritten(input.IniSto, 8);
+    out.MaxEsc = AsWritten(input.MaxEsc, 8);
+    for (TAnalysisRow &row : out.Rows) {
+        row.Time = AsWritten(row.Time, 12);
+        row.Rain = AsWritten(row.Rain, 10);
+        row.Escape = AsWritten(row.Escape, 10);
+        row.Runoff = AsWritten(row.Runoff, 10);
+    }
+    return out;
+}
+
+void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters,
                       TAnalysisInput &out)
 {
     out.Title1 = input.Title1;
@@ -213,7 +228,7 @@ void ApplyCalibration(const TAnalysisInput &input, const TCalibration &parameter
     out.Rows.resize(input.Rows.size());
     for (std::size_t k = 0; k < input.Rows.size(); ++k) {
         out.Rows[k] = input.Rows[k];
-        out.Rows[k].Escape = AsWritten(parameters.Escape * input.Rows[k].Escape, 10);
+        out.Rows[k].Escape = AsWritten(parameters.EscapeFactor * input.Rows[k].Escape, 10);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "model/URainRun.h"
 
 #include "model/UFileUtil.h"
+#include "model/UOutputNames.h"
 #include "model/UInputFile.h"
 #include "model/UPrompts.h"
 #include "model/URunShared.h"
@@ -181,8 +182,8 @@ std::string AnalysisOutputText(const TState &s, const std::string &inputName)
 
 bool WriteAnalysisOutput(TState &s)
 {
-    const std::string outName = changeFileExt(s.FileName, ".out");
-    s.FileName = changeFileExt(s.FileName, ".inp");
+    const std::string outName = UOutputNames::OutputName(s.FileName);
+    s.FileName = UOutputNames::InputName(s.FileName);
     if (!writeFileAtomically(outName, AnalysisOutputText(s, s.FileName))) {
         if (s.Messages)
             s.Messages->ShowMessage(CannotOpenText(outName));

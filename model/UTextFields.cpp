@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -69,6 +70,38 @@ std::string jsonText(std::string_view text)
     return out + '"';
 }
 
+std::string shortestText(double value)
+{
+    if (!std::isfinite(value))
+        return {};
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
+std::string jsonNumber(double value)
+{
+    return std::isfinite(value) ? shortestText(value) : std::string("null");
+}
+
+std::string printfText(const char *format, ...)
+{
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    va_end(arguments);
+    std::string text;
+    if (length > 0) {
+        text.resize(static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<std::size_t>(length));
+    }
+    va_end(again);
+    return text;
+}
+
 void appendLine(std::string &text, std::string_view line)
 {
     text += line;
@@ -121,6 +154,14 @@ std::string e5(double value)
 std::string choice(double value, int width, int decimals)
 {
     return value >= 1 ? fixed(value, width, decimals) : sci(value, width);
+}
+
+std::string inputChoice(double value, int width)
+{
+    if (value >= 1)
+        return fixed(value, width, 2);
+    // 0 is exact in the short form, which files have always held.
+    return sci(value, value == 0 ? width : 12);
 }
 
 std::string fixedLocale(double value, int width, int decimals)

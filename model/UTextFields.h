@@ -32,12 +32,26 @@ std::string e5(double value);
 /// choice(w,d): fixed(value, w, d) when value >= 1, otherwise sci(value, w).
 std::string choice(double value, int width, int decimals);
 
+/// inputChoice(w): the field of a number in the input file. fixed(value, w, 2) when value >= 1;
+/// 0 as sci(0, w); otherwise four significant digits, sci(value, 12), so that the ratios of
+/// small values survive the file.
+std::string inputChoice(double value, int width);
+
 /// "%w.df" with the locale's DecimalSeparator in place of the full stop.
 std::string fixedLocale(double value, int width, int decimals);
 
 /// text as a JSON string: in quotation marks, with '"' and '\\' escaped and the control
 /// characters written as \u00XX.
 std::string jsonText(std::string_view text);
+
+/// The shortest text that reads back as value, with a full stop; empty when value is not
+/// finite (NaN or infinity never reach a file).
+std::string shortestText(double value);
+/// shortestText as a JSON number: null when value is not finite.
+std::string jsonNumber(double value);
+
+/// printf into a string of whatever length the text needs.
+std::string printfText(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // ---- Reading numbers -----------------------------------------------------------------------
 

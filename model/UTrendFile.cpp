@@ -2,6 +2,7 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UOutputNames.h"
 #include "model/UTextFields.h"
 
 #include <algorithm>
@@ -29,17 +30,17 @@ std::string TrendFileText(const TTrend &trend)
 
 bool WriteTrendFile()
 {
-    return writeFileAtomically(changeFileExt(DMQuellow.FileName, ".dat"), TrendFileText(Trend));
+    return writeFileAtomically(UOutputNames::TrendName(DMQuellow.FileName), TrendFileText(Trend));
 }
 
 bool WriteTrendFile(const TState &s)
 {
-    return writeFileAtomically(changeFileExt(s.FileName, ".dat"), TrendFileText(s.Trend));
+    return writeFileAtomically(UOutputNames::TrendName(s.FileName), TrendFileText(s.Trend));
 }
 
 bool ReadTrendFile()
 {
-    return ReadTrendFile(changeFileExt(DMQuellow.FileName, ".dat"));
+    return ReadTrendFile(UOutputNames::TrendName(DMQuellow.FileName));
 }
 
 bool ReadTrendFile(const std::string &path)

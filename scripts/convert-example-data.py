@@ -92,8 +92,11 @@ def sci(value, width):
 
 
 def choice(value, width, decimals):
-    """Fixed when the value is 1 or more, floating point otherwise (zero included)."""
-    return fixed(value, width, decimals) if value >= 1 else sci(value, width)
+    """Fixed when the value is 1 or more; zero in the short floating form; otherwise four
+    significant digits in floating form, sci(12)."""
+    if value >= 1:
+        return fixed(value, width, decimals)
+    return sci(value, width if value == 0 else 12)
 
 
 # ---- Reading the sources ---------------------------------------------------------------------

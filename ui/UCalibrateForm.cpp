@@ -79,13 +79,13 @@ QGridLayout *comparisonTable(const UCalibration::TResult &r)
     };
     row(QStringLiteral("Maximum storage (mm)"), r.Start.MaxStor, r.Best.MaxStor, 2,
         "CalibratedMaxStor");
-    row(QStringLiteral("Initial storage (mm)"), r.Start.InitStor, r.Best.InitStor, 2,
+    row(QStringLiteral("Initial storage (mm)"), UsedInitStor(r.Start), UsedInitStor(r.Best), 2,
         "CalibratedInitStor");
     row(QStringLiteral("Escape rate factor"), r.Start.EscapeFactor, r.Best.EscapeFactor, 3,
         "CalibratedFactor");
     row(QStringLiteral("R square"), r.StartFit.RSquare, r.BestFit.RSquare, 3, "CalibratedRSquare");
-    row(QStringLiteral("NSE"), r.StartFit.NSE, r.BestFit.NSE, 3, "CalibratedNSE");
-    row(QStringLiteral("KGE"), r.StartFit.KGE, r.BestFit.KGE, 3, "CalibratedKGE");
+    row(QStringLiteral("NSE"), r.StartFit.Fit.NSE, r.BestFit.Fit.NSE, 3, "CalibratedNSE");
+    row(QStringLiteral("KGE"), r.StartFit.Fit.KGE, r.BestFit.Fit.KGE, 3, "CalibratedKGE");
     row(QStringLiteral("Recharge / runoff volume"), r.StartFit.VolumeRatio, r.BestFit.VolumeRatio,
         2, "CalibratedVolumeRatio");
     return table;

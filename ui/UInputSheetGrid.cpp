@@ -4,6 +4,7 @@
 
 #include "model/UClipboardBlock.h"
 #include "model/UDMQuellow.h"
+#include "model/UInputChecks.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetLayout.h"
 #include "ui/URainForm.h"
@@ -417,25 +418,8 @@ bool TInputSheetPage::readRows()
 
 TSheetCell firstFaultyCell()
 {
-    const auto &dm = DMQuellow;
-    const int rows = qMin<int>(dm.NrOfData, static_cast<int>(dm.Time.size()));
-    int previous = -1;
-    for (int i = 0; i < rows; ++i) {
-        if (i < static_cast<int>(dm.Remove.size()) && dm.Remove[i])
-            continue;
-        if (previous >= 0 && !(dm.Time[previous] < dm.Time[i]))
-            return {0, i};
-        if (dm.Rain[i] < 0)
-            return {1, i};
-        // A negative escape rate is another source of water, which the analysis cannot
-        // handle; a prediction may use it.
-        if (dm.Analysis && dm.Escape[i] < 0)
-            return {2, i};
-        if (dm.Analysis && dm.Runoff[i] < 0)
-            return {3, i};
-        previous = i;
-    }
-    return {};
+    const UInputChecks::TCell cell = UInputChecks::FirstFaultyCell(DMQuellow);
+    return {cell.Col, cell.Row};
 }
 
 void TInputSheetPage::selectFirstFaultyCell()

@@ -6,6 +6,7 @@
 #include "ui/UAlfaForm.h"
 
 #include "model/UDMQuellow.h"
+#include "model/UInputChecks.h"
 #include "model/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetLayout.h"
@@ -37,42 +38,39 @@ enum class TBoxUse { Always, Prediction };
 /// value it sets. Save/Run reads the boxes with the same rules.
 struct TBoxRule
 {
-    const char *Name;          ///< objectName of the box
-    const char *Unreadable;    ///< message for a text that is no number (box reset to "0")
-    const char *Negative;      ///< message for a value below 0; nullptr: any value passes
-    const char *NegativeReset; ///< box text after a negative value (also the model value)
-    const char *AboveHundred;  ///< message for a value above 100; nullptr: no upper limit
-    bool RangeInAnalysisOnly;  ///< the range test applies in analysis mode only
-    TBoxUse Use;               ///< when Save/Run reads the box
-    double &(*Target)();       ///< the model value behind the box
+    const char *Name;       ///< objectName of the box
+    const char *Unreadable; ///< message for a text that is no number (box reset to "0")
+    const UInputChecks::TValueRule &Range; ///< the range test, its messages and reset text
+    TBoxUse Use;                           ///< when Save/Run reads the box
+    double &(*Target)();                   ///< the model value behind the box
 };
 
 namespace {
 
+using namespace UInputChecks;
+
 const TBoxRule BoxRules[] = {
-    {"MaxStorEdit", "The maximum storage is not a valid real", "The maximum storage must be >= 0",
-     "0", nullptr, false, TBoxUse::Always, []() -> double & { return DMQuellow.MaxStor; }},
-    {"InitStorEdit", "The initial storage is not a valid real", "The initial storage must be >= 0",
-     "0", nullptr, false, TBoxUse::Always, []() -> double & { return DMQuellow.InitStor; }},
-    // A negative escape rate is another source of water: possible in a prediction only.
-    {"EscapeEdit", "The escape rate is not a valid real", "The escape rate must be >= 0", "0",
-     nullptr, true, TBoxUse::Always, []() -> double & { return DMQuellow.MaxEscape; }},
-    {"A1coeffEdit", "The A1 coefficient is not a valid real", nullptr, nullptr, nullptr, false,
-     TBoxUse::Prediction, []() -> double & { return ModelValues.A1; }},
-    {"A2CoeffEdit", "The A2 coefficient is not a valid real", nullptr, nullptr, nullptr, false,
-     TBoxUse::Prediction, []() -> double & { return ModelValues.A2; }},
-    {"B1valueEdit", "The B1 value is not a valid real", nullptr, nullptr, nullptr, false,
-     TBoxUse::Prediction, []() -> double & { return ModelValues.B1; }},
-    {"B2ValueEdit", "The B2 value is not a valid real", nullptr, nullptr, nullptr, false,
-     TBoxUse::Prediction, []() -> double & { return ModelValues.B2; }},
-    {"DivideEdit", "The divide is not a valid real", "The divide must be >= 0", " 0", nullptr,
-     false, TBoxUse::Prediction, []() -> double & { return ModelValues.Divide; }},
-    {"InitRunEdit", "The initial runoff is not a valid real", "The initial runoff must be >= 0",
-     "0", nullptr, false, TBoxUse::Prediction, []() -> double & { return DMQuellow.InitRun; }},
-    {"InitLevelEdit", "The initial level is not a valid real", "The initial level must be >= 0",
-     "0", nullptr, false, TBoxUse::Prediction, []() -> double & { return DMQuellow.InitLevel; }},
-    {"PorosityEdit", "The porosity is not a valid real", "The porosity must be >= 0", " 5",
-     "The porosity must be < 100%", false, TBoxUse::Prediction,
+    {"MaxStorEdit", "The maximum storage is not a valid real", MaxStorRule, TBoxUse::Always,
+     []() -> double & { return DMQuellow.MaxStor; }},
+    {"InitStorEdit", "The initial storage is not a valid real", InitStorRule, TBoxUse::Always,
+     []() -> double & { return DMQuellow.InitStor; }},
+    {"EscapeEdit", "The escape rate is not a valid real", EscapeRule, TBoxUse::Always,
+     []() -> double & { return DMQuellow.MaxEscape; }},
+    {"A1coeffEdit", "The A1 coefficient is not a valid real", FreeRule, TBoxUse::Prediction,
+     []() -> double & { return ModelValues.A1; }},
+    {"A2CoeffEdit", "The A2 coefficient is not a valid real", FreeRule, TBoxUse::Prediction,
+     []() -> double & { return ModelValues.A2; }},
+    {"B1valueEdit", "The B1 value is not a valid real", FreeRule, TBoxUse::Prediction,
+     []() -> double & { return ModelValues.B1; }},
+    {"B2ValueEdit", "The B2 value is not a valid real", FreeRule, TBoxUse::Prediction,
+     []() -> double & { return ModelValues.B2; }},
+    {"DivideEdit", "The divide is not a valid real", DivideRule, TBoxUse::Prediction,
+     []() -> double & { return ModelValues.Divide; }},
+    {"InitRunEdit", "The initial runoff is not a valid real", InitRunRule, TBoxUse::Prediction,
+     []() -> double & { return DMQuellow.InitRun; }},
+    {"InitLevelEdit", "The initial level is not a valid real", InitLevelRule, TBoxUse::Prediction,
+     []() -> double & { return DMQuellow.InitLevel; }},
+    {"PorosityEdit", "The porosity is not a valid real", PorosityRule, TBoxUse::Prediction,
      []() -> double & { return DMQuellow.Porosity; }},
 };
 
@@ -87,13 +85,7 @@ const TBoxRule *ruleOf(const QObject *box)
 /// The range test of a rule: the failure message, or nullptr when the value passes.
 const char *rangeFailure(const TBoxRule &rule, double value)
 {
-    if (rule.RangeInAnalysisOnly && !DMQuellow.Analysis)
-        return nullptr;
-    if (rule.Negative && value < 0)
-        return rule.Negative;
-    if (rule.AboveHundred && value > 100)
-        return rule.AboveHundred;
-    return nullptr;
+    return RangeFailure(rule.Range, value, DMQuellow.Analysis);
 }
 
 void message(const char *text)
@@ -753,7 +745,7 @@ bool TInputSheetPage::readBox(const TBoxRule &rule, double &value, bool atSave)
     }
     if (const char *failure = rangeFailure(rule, value)) {
         message(failure);
-        box->setText(QLatin1String(rule.NegativeReset));
+        box->setText(QLatin1String(rule.Range.NegativeReset));
         StringToFloat(box->text(), value);
         if (atSave)
             box->setFocus(Qt::OtherFocusReason);

@@ -17,9 +17,7 @@ namespace quellow {
 namespace URainRun {
 struct TAnalysisInput;
 }
-namespace UCalibration {
 struct TParameters;
-}
 
 class TAlfaForm;
 class TCommentForm;
@@ -151,7 +149,7 @@ private:
     QAction *createCalibrateAction();
     bool sheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<int> &gridRows);
     void applyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
-                          const UCalibration::TParameters &best);
+                          const TParameters &best);
     QAction *mCalibrateAction = nullptr;
 
     void EditCopy();

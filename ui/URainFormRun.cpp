@@ -5,6 +5,8 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UInputChecks.h"
+#include "model/UOutputNames.h"
 #include "model/UPrediction.h"
 #include "model/URainRun.h"
 #include "model/UTextFields.h"
@@ -96,6 +98,17 @@ bool TRainForm::AskInputFileName()
         Dialogs().SaveFileName({QStringLiteral("Input files (*.inp)"), QStringLiteral("inp"),
                                 DialogFolders.InputSave, QString()});
     if (name.isEmpty()) {
+        RunStopped = true;
+        return false;
+    }
+    // The run files its results beside the input file: neither may replace it.
+    std::vector<UOutputNames::TNamedFile> writes{{"input file", name.toStdString()}};
+    for (UOutputNames::TNamedFile &file :
+         UOutputNames::RunOutputs(name.toStdString(), mInputSheet->analysisChosen()))
+        writes.push_back(std::move(file));
+    const std::string collision = UOutputNames::Collision({}, writes);
+    if (!collision.empty()) {
+        message(collision);
         RunStopped = true;
         return false;
     }
@@ -199,8 +212,7 @@ bool TRainForm::validateSheet()
         return false;
     if (!CheckInputData()) {
         mInputSheet->selectFirstFaultyCell();
-        message("The input data were not saved due to input errors like negative values or a "
-                "non-sequential time series");
+        message(UInputChecks::FaultyRowsMessage);
         return false;
     }
     // No complete row: nothing worth writing, and the sheet keeps what it shows.
@@ -262,7 +274,7 @@ bool TRainForm::runWithProgress(const std::string &inputName)
 bool TRainForm::fileResults(const std::string &inputName)
 {
     auto &dm = DMQuellow;
-    const std::string outputName = changeFileExt(inputName, ".out");
+    const std::string outputName = UOutputNames::OutputName(inputName);
     dm.FileName = outputName;
     if (!dm.LoadTextFile(outputName)) {
         mInputSheet->clearProgress(true);

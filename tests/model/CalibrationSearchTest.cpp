@@ -11,11 +11,11 @@ namespace {
 
 /// A smooth hill whose top lies at MaxStor 120, InitStor 30, factor 1.4 (R square 0.95); the
 /// recharge volume falls as the storage and the factor grow.
-TFit hill(const TParameters &p, int)
+TEvaluation hill(const TParameters &p, int)
 {
     const double a = std::log(p.MaxStor / 120), b = (p.InitStor - 30) / 50,
                  c = p.EscapeFactor - 1.4;
-    TFit fit;
+    TEvaluation fit;
     fit.Stopped = false;
     fit.RSquare = 0.95 - 0.2 * (a * a + b * b + c * c);
     fit.VolumeRatio = 1.8 - 0.003 * p.MaxStor - 0.3 * p.EscapeFactor;
@@ -24,9 +24,9 @@ TFit hill(const TParameters &p, int)
 
 /// A rugged surface: the hill broken into steps, a second, lower hill far away (MaxStor 8),
 /// and sets that stop (MaxStor above 400).
-TFit rugged(const TParameters &p, int worker)
+TEvaluation rugged(const TParameters &p, int worker)
 {
-    TFit fit = hill(p, worker);
+    TEvaluation fit = hill(p, worker);
     fit.RSquare = std::floor(fit.RSquare * 200) / 200;
     const double second = 0.9 - 0.5 * std::pow(std::log(p.MaxStor / 8), 2);
     fit.RSquare = std::max(fit.RSquare, second);
@@ -59,10 +59,10 @@ TEST(CalibrationSearch, TheResultIsWhatTheInputFileHolds)
     EXPECT_EQ(written.InitStor, r.Best.InitStor);
     EXPECT_EQ(written.EscapeFactor, r.Best.EscapeFactor);
 
-    // Two decimals from 1 up, two significant digits below, as the storage fields are written.
+    // Two decimals from 1 up, four significant digits below, as the storage fields are written.
     const TParameters p = AsWritten({123.456, 0.04749, 1.23449});
     EXPECT_EQ(p.MaxStor, 123.46);
-    EXPECT_EQ(p.InitStor, 0.047);
+    EXPECT_EQ(p.InitStor, 0.04749);
     EXPECT_EQ(p.EscapeFactor, 1.234);
     EXPECT_EQ(AsWritten({1, 0, 0}).InitStor, 0.0);
 }
@@ -91,7 +91,7 @@ TEST(CalibrationSearch, SameResultOnEveryThreadCount)
 TEST(CalibrationSearch, TheGuardRefusesImplausibleRechargeVolumes)
 {
     auto gamed = [](const TParameters &p, int worker) {
-        TFit fit = hill(p, worker);
+        TEvaluation fit = hill(p, worker);
         if (p.MaxStor > 200) {
             fit.RSquare = 0.99;
             fit.VolumeRatio = 0;
@@ -105,7 +105,7 @@ TEST(CalibrationSearch, TheGuardRefusesImplausibleRechargeVolumes)
     EXPECT_NEAR(r.BestFit.RSquare, 0.95, 1e-3);
     EXPECT_TRUE(Admissible(r.BestFit));
 
-    TFit fit;
+    TEvaluation fit;
     fit.Stopped = false;
     for (double ratio : {0.5, 1.0, 2.0}) {
         fit.VolumeRatio = ratio;
@@ -123,12 +123,12 @@ TEST(CalibrationSearch, TheGuardRefusesImplausibleRechargeVolumes)
 TEST(CalibrationSearch, NothingAdmissibleOrCancelledGivesNoResult)
 {
     auto tooWet = [](const TParameters &p, int worker) {
-        TFit fit = hill(p, worker);
+        TEvaluation fit = hill(p, worker);
         fit.VolumeRatio = 2.5;
         return fit;
     };
     EXPECT_EQ(Search(tooWet, {}, {}).Outcome, TOutcome::NoAdmissibleSet);
-    auto stops = [](const TParameters &, int) { return TFit{}; };
+    auto stops = [](const TParameters &, int) { return TEvaluation{}; };
     EXPECT_EQ(Search(stops, {}, {}).Outcome, TOutcome::NoAdmissibleSet);
 
     std::atomic<bool> cancel{false};

@@ -94,8 +94,8 @@ TEST_F(CliImport, PublicSeriesImportWithoutEditingAndRun)
     EXPECT_NE(errors.find("Imported every row: 1/1/1991 to 12/30/1992 (730 rows)."),
               std::string::npos);
     const std::string gr4j = ReadBytes(dir.File("gr4j.inp"));
-    EXPECT_EQ(Row(gr4j, 15), "    1  0.000E+0000      14.10  4.6E-0001       2.81");
-    EXPECT_EQ(Row(gr4j, 744), "  730       729.00  0.0E+0000  4.6E-0001       2.41");
+    EXPECT_EQ(Row(gr4j, 15), "    1  0.000E+0000      14.10  4.600E-0001       2.81");
+    EXPECT_EQ(Row(gr4j, 744), "  730       729.00  0.0E+0000  4.600E-0001       2.41");
     EXPECT_EQ(Cli("run gr4j.inp"), 0) << errors;
 
     // Semicolon-separated, day.month.year, runoff in l/s with a year of 'nan'.
@@ -156,7 +156,7 @@ TEST_F(CliImport, ConvertBringsOldLayoutsUpToDate)
                                           " Value of B1 is : 5.0000E-001",
                                           " Effective porosity (%) :    0.00",
                                           " Initial runoff rate :     1.00",
-                                          " Initial water level :  2.5E-0001",
+                                          " Initial water level :  2.500E-0001",
                                           "",
                                           " ------------------------------------------",
                                           " Serial    T i m e   Rainfall   Escape rate",
@@ -185,7 +185,7 @@ TEST_F(CliImport, ConvertBringsOldLayoutsUpToDate)
                     " Value of B2 is : 0.0000E+000",
                     " Effective porosity (%) :   10.00",
                     " Initial runoff rate :     1.00",
-                    " Initial water level :  2.5E-0001",
+                    " Initial water level :  2.500E-0001",
                     " Runoff division     :     0.00",
                     "",
                     " ------------------------------------------",

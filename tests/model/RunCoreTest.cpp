@@ -69,8 +69,7 @@ std::string seriesText(int rows, unsigned seed)
 
 /// The input file the window writes after the parameters were put into its boxes and the
 /// escape column was scaled: read, changed, written.
-std::string writtenWith(const std::string &text, const run::TCalibration &p,
-                        const std::string &path)
+std::string writtenWith(const std::string &text, const TParameters &p, const std::string &path)
 {
     TDMQuellow dm;
     TModelValues values;
@@ -78,7 +77,7 @@ std::string writtenWith(const std::string &text, const run::TCalibration &p,
     dm.MaxStor = p.MaxStor;
     dm.InitStor = p.InitStor;
     for (double &escape : dm.Escape)
-        escape = p.Escape * escape;
+        escape = p.EscapeFactor * escape;
     dm.FileName = path;
     std::string written;
     EXPECT_TRUE(InputFileText(dm, values, written));
@@ -89,7 +88,7 @@ std::string writtenWith(const std::string &text, const run::TCalibration &p,
 double throughText(double v, int width)
 {
     double value = 0;
-    EXPECT_TRUE(parseReal(trim(choice(v, width, 2)), value)) << v;
+    EXPECT_TRUE(parseReal(trim(inputChoice(v, width)), value)) << v;
     return value;
 }
 
@@ -148,10 +147,10 @@ TEST_F(RunCore, EvaluationEqualsSaveRunOnRandomParameters)
         run::TAnalysisInput base;
         ASSERT_TRUE(run::ParseAnalysisInput(texts[t], "base.inp", base, nullptr));
         for (int k = 0; k < 75; ++k) {
-            run::TCalibration p;
+            TParameters p;
             p.MaxStor = std::pow(500, unit(random)); // 1..500 on a log scale
             p.InitStor = p.MaxStor * unit(random);
-            p.Escape = 3 * unit(random);
+            p.EscapeFactor = 3 * unit(random);
             SCOPED_TRACE("file " + std::to_string(t) + " set " + std::to_string(k));
             run::ApplyCalibration(base, p, applied);
             const run::TEvaluation memory = run::Evaluate(applied, scratch);
@@ -438,7 +437,7 @@ TEST_F(RunCore, EvaluationsOnThreadsAgree)
 {
     run::TAnalysisInput base;
     ASSERT_TRUE(run::ParseAnalysisInput(seriesText(1000, 4), "a.inp", base, nullptr));
-    std::vector<run::TCalibration> sets;
+    std::vector<TParameters> sets;
     for (int k = 0; k < 40; ++k)
         sets.push_back({5.0 + 10 * k, 2.0 + 3 * k, 0.1 + 0.07 * k});
     std::vector<run::TEvaluation> single(sets.size()), threaded(sets.size());

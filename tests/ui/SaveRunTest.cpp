@@ -131,9 +131,9 @@ void SaveRunTest::predictionFromSheetToOutputTab()
     QCOMPARE(lines[12], QStringLiteral(" Value of B1 is : 1.0000E-001"));
     QCOMPARE(lines[15], QStringLiteral(" Effective porosity (%) :    5.00"));
     QCOMPARE(lines[18], QStringLiteral(" Runoff division     :     2.00"));
-    QCOMPARE(lines[23], QStringLiteral("    1         1.00  0.0E+0000  1.0E-0001"));
-    QCOMPARE(lines[24], QStringLiteral("    2         2.00      20.00  1.0E-0001"));
-    QCOMPARE(lines[52], QStringLiteral("   30        30.00  0.0E+0000  2.0E-0001"));
+    QCOMPARE(lines[23], QStringLiteral("    1         1.00  0.0E+0000  1.000E-0001"));
+    QCOMPARE(lines[24], QStringLiteral("    2         2.00      20.00  1.000E-0001"));
+    QCOMPARE(lines[52], QStringLiteral("   30        30.00  0.0E+0000  2.000E-0001"));
     QCOMPARE(lines.size(), 23 + 30 + 1);
 
     // The progress box, as it looked at each pause, and hidden at the end.
@@ -265,9 +265,9 @@ void SaveRunTest::analysisFromSheetToOutputTab()
     const QStringList lines = FileText(input).split(QStringLiteral("\r\n"));
     QCOMPARE(lines[1], QStringLiteral(" Analysis and reconstruction"));
     QCOMPARE(lines[7], QStringLiteral(" Maximum dead storage:     3.00"));
-    QCOMPARE(lines[8], QStringLiteral(" Initial dead storage:  5.0E-0001"));
-    QCOMPARE(lines[14], QStringLiteral("    1         1.00  0.0E+0000  1.0E-0001  9.7E-0001"));
-    QCOMPARE(lines[15], QStringLiteral("    2         2.00      20.00  1.0E-0001       3.86"));
+    QCOMPARE(lines[8], QStringLiteral(" Initial dead storage:  5.000E-0001"));
+    QCOMPARE(lines[14], QStringLiteral("    1         1.00  0.0E+0000  1.000E-0001  9.700E-0001"));
+    QCOMPARE(lines[15], QStringLiteral("    2         2.00      20.00  1.000E-0001       3.86"));
     QCOMPARE(lines.size(), 14 + 30 + 1);
 
     // Five trials and the final run, each followed by its pause; trials 2 to 5 add a line.
@@ -483,9 +483,9 @@ void SaveRunTest::incompleteRowsAreRemovedFromFileAndSheet()
 
     const QStringList lines = FileText(input).split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 23 + 28 + 1);
-    QCOMPARE(lines[23 + 3], QStringLiteral("    4         4.00       4.00  1.0E-0001"));
-    QCOMPARE(lines[23 + 4], QStringLiteral("    5         6.00  0.0E+0000  2.0E-0001"));
-    QCOMPARE(lines[23 + 27], QStringLiteral("   28        30.00  0.0E+0000  2.0E-0001"));
+    QCOMPARE(lines[23 + 3], QStringLiteral("    4         4.00       4.00  1.000E-0001"));
+    QCOMPARE(lines[23 + 4], QStringLiteral("    5         6.00  0.0E+0000  2.000E-0001"));
+    QCOMPARE(lines[23 + 27], QStringLiteral("   28        30.00  0.0E+0000  2.000E-0001"));
 
     QCOMPARE(Grid(form)->rowCount(), 28);
     QCOMPARE(Box(form, "NrOfDataEdit")->text(), QStringLiteral("28"));

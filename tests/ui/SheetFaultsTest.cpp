@@ -166,7 +166,7 @@ void SheetFaultsTest::negativeEscapeRateMayRunAPrediction()
         Box(form, name)->setText(QStringLiteral("0.05"));
     const QStringList lines = saveRun(form, dialogs, dir, "pred");
     QVERIFY2(!lines.isEmpty(), qPrintable(dialogs.Messages.join('|')));
-    QCOMPARE(lines[27], QStringLiteral("    5         5.00  0.0E+0000 -5.0E-0001"));
+    QCOMPARE(lines[27], QStringLiteral("    5         5.00  0.0E+0000 -5.000E-0001"));
 }
 
 void SheetFaultsTest::numbersAreNeverInExponentForm()
