@@ -15,8 +15,8 @@ bool ShowsHelp(const TArgs &args, const char *usage);
 
 /// Each command gets the arguments after its name and returns the exit status.
 int RunCommand(const TArgs &args); ///< quellow-cli run FILE.inp
-/// quellow-cli chart FILE.out --kind N -o FILE.bmp: in quellow-cli it hands the arguments on to
-/// the chart program, in which it draws.
+/// quellow-cli chart FILE.out --kind N -o FILE.bmp: hands the arguments on to the chart program
+/// (see cli/chart/CliChart.h), which draws.
 int ChartCommand(const TArgs &args);
 int AlfaCommand(const TArgs &args);      ///< quellow-cli alfa KA KB D U P L
 int ImportCommand(const TArgs &args);    ///< quellow-cli import FILE.csv --mode M -o OUT.inp

@@ -1,4 +1,4 @@
-#include "cli/CliCommands.h"
+#include "cli/chart/CliChart.h"
 
 #include "graphics/UChartDrawing.h"
 #include "model/UDMQuellow.h"
@@ -53,7 +53,7 @@ std::unique_ptr<QGuiApplication> makeApplication()
 
 } // namespace
 
-int ChartCommand(const TArgs &args)
+int DrawChartCommand(const TArgs &args)
 {
     std::string input, output;
     int kind = 0;

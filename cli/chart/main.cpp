@@ -1,7 +1,7 @@
 // quellow-cli-chart: the chart command of quellow-cli, a program of its own so that the other
 // commands start without the drawing libraries. quellow-cli chart ARGS runs it as
 // quellow-cli-chart ARGS.
-#include "cli/CliCommands.h"
+#include "cli/chart/CliChart.h"
 #include "cli/CliLocale.h"
 #include "cli/CliPrompts.h"
 #include "model/UDMQuellow.h"
@@ -13,5 +13,5 @@ int main(int argc, char **argv)
     quellow::SetPrompts(&prompts);
     quellow::DMQuellow.DataModuleCreate();
     quellow::DecimalSeparator = quellow::cli::SystemDecimalSeparator();
-    return quellow::cli::ChartCommand(quellow::cli::TArgs(argv + 1, argv + argc));
+    return quellow::cli::DrawChartCommand(quellow::cli::TArgs(argv + 1, argv + argc));
 }
