@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace quellow::cli {
@@ -151,8 +152,14 @@ std::vector<TFileResult> RunFiles(const std::vector<std::string> &files, int thr
                                       : std::max(1u, std::thread::hardware_concurrency());
     workers = std::min(workers, count);
     std::vector<std::thread> pool;
-    for (std::size_t t = 1; t < workers; ++t)
-        pool.emplace_back(work);
+    try {
+        for (std::size_t t = 1; t < workers; ++t)
+            pool.emplace_back(work);
+    } catch (const std::system_error &error) {
+        // The files are shared among the threads that did start: the results are the same.
+        std::cerr << "Only " << pool.size() + 1 << " of " << workers << " threads could start ("
+                  << error.what() << "); the files are run on " << pool.size() + 1 << ".\n";
+    }
     work();
     for (std::thread &thread : pool)
         thread.join();

@@ -56,12 +56,10 @@ protected:
     /// Runs quellow-cli in the folder; its exit status, standard output in out, errors in err.
     int Cli(const std::string &arguments)
     {
-        const std::string command = "cd '" + dir.Path() + "' && '" + QUELLOW_CLI + "' " +
-                                    arguments + " >stdout.txt 2>stderr.txt";
-        const int status = std::system(command.c_str());
-        out = ReadBytes(dir.File("stdout.txt"));
-        err = ReadBytes(dir.File("stderr.txt"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const TCliResult result = RunCli(dir, arguments);
+        out = result.Out;
+        err = result.Err;
+        return result.Status;
     }
 
     /// The .out and .dat files in the folder, by name; removes them.

@@ -29,11 +29,9 @@ protected:
 
     int Cli(const std::string &arguments)
     {
-        const std::string command = "cd '" + dir.Path() + "' && '" + QUELLOW_CLI + "' " +
-                                    arguments + " >stdout.txt 2>stderr.txt";
-        const int status = std::system(command.c_str());
-        errors = ReadBytes(dir.File("stderr.txt"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const TCliResult result = RunCli(dir, arguments);
+        errors = result.Err;
+        return result.Status;
     }
 
     /// The public series, found beside the project as the examples' converter finds them.

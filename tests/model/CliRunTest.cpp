@@ -22,11 +22,9 @@ protected:
     /// Runs quellow-cli in the temporary folder; returns its exit status, stderr in errors.
     int Cli(const std::string &arguments)
     {
-        const std::string command = "cd '" + dir.Path() + "' && '" + QUELLOW_CLI + "' " +
-                                    arguments + " >stdout.txt 2>stderr.txt";
-        const int status = std::system(command.c_str());
-        errors = ReadBytes(dir.File("stderr.txt"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const TCliResult result = RunCli(dir, arguments);
+        errors = result.Err;
+        return result.Status;
     }
 
     std::string Copy(const std::string &name)

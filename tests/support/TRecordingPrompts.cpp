@@ -69,6 +69,18 @@ std::string TestData(const std::string &name)
     return std::string(QUELLOW_TEST_DATA) + "/" + name;
 }
 
+TCliResult RunCli(const TTempDir &folder, const std::string &arguments)
+{
+    const std::string command = "cd '" + folder.Path() + "' && '" + QUELLOW_CLI + "' " + arguments +
+                                " >stdout.txt 2>stderr.txt";
+    const int status = std::system(command.c_str());
+    TCliResult result;
+    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.Out = ReadBytes(folder.File("stdout.txt"));
+    result.Err = ReadBytes(folder.File("stderr.txt"));
+    return result;
+}
+
 TShellResult RunShell(const std::string &command)
 {
     TShellResult result;

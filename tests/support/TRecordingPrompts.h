@@ -56,4 +56,12 @@ struct TShellResult
 };
 TShellResult RunShell(const std::string &command);
 
+/// What quellow-cli printed, run with arguments in folder.
+struct TCliResult
+{
+    int Status = -1; ///< exit status; -1 when it did not exit
+    std::string Out, Err;
+};
+TCliResult RunCli(const TTempDir &folder, const std::string &arguments);
+
 } // namespace quellow::test
