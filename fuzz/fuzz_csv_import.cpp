@@ -1,5 +1,5 @@
 // The series import: any text is split into a table and read as a series in each mode and
-// date order; whatever it accepts must fill the data module and write as an input file.
+// date order; whatever it accepts must write as an input file.
 // Seeds: tests/data/*.csv
 // Seed prefixes: 0 1 2 3 4 5 6 7
 #include "FuzzSupport.h"
@@ -41,7 +41,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (!(result.Time[i - 1] < result.Time[i]))
             std::abort();
     TDMQuellow dm;
-    FillDataModule(result, options.Analysis, dm);
+    dm.Analysis = options.Analysis;
+    dm.ResizeRows(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+        dm.Serial[i] = static_cast<std::int32_t>(i + 1);
+        dm.Time[i] = result.Time[i];
+        dm.Rain[i] = result.Rain[i];
+        dm.Escape[i] = result.Escape[i];
+        dm.Runoff[i] = result.Runoff[i];
+    }
+    dm.NrOfData = static_cast<std::int32_t>(rows);
     std::string inp;
     if (!InputFileText(dm, ModelValues, inp))
         std::abort();

@@ -1,5 +1,6 @@
 #include "ui/UImportDialog.h"
 
+#include "model/UDMQuellow.h"
 #include "ui/URainForm.h"
 
 #include <QComboBox>

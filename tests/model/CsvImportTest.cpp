@@ -421,20 +421,12 @@ TEST(CsvImport, HostileFilesAreRefusedBeforeTheyAreRead)
     EXPECT_NE(error.find("mixed delimiters, or not a table of values"), std::string::npos);
 }
 
-TEST(CsvImport, DataModuleAndDischargeFactor)
+TEST(CsvImport, RowsAndDischargeFactor)
 {
     const auto in = Import(Series(14, ';', Dotted));
     ASSERT_TRUE(in.Ok);
-    TDMQuellow dm;
-    dm.Drainage = true;
-    FillDataModule(in.Result, true, dm);
-    EXPECT_EQ(dm.NrOfData, 14);
-    EXPECT_EQ(dm.ModeTag, " Ana");
-    EXPECT_FALSE(dm.Drainage);
-    EXPECT_EQ(dm.Serial[13], 14);
-    EXPECT_EQ(dm.Remove, std::vector<bool>(14, false));
-    EXPECT_EQ(dm.Runoff[13], 23);
-    EXPECT_EQ(dm.MaxEscape, 0.5);
+    EXPECT_EQ(in.Result.Runoff[13], 23);
+    EXPECT_EQ(in.Result.MaxEscape, 0.5);
     // A factor gives the decimal the user expects, not binary noise (13 * 0.1
     // = 1.3000000000000003).
     TImportOptions options;

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "model/UCsvDates.h"
+#include "model/UCsvTable.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+/// The period choice of the series import: the gaps of a series, the stretch of rows to take
+/// (the one asked for, or the longest without gaps) within the rows a run takes, and the
+/// elapsed time of each row in the unit that shows it.
+namespace quellow::UCsvPeriod {
+
+/// What a column can hold; also the order of the --columns list.
+enum TRole { RoleDate = 0, RoleRain = 1, RoleEscape = 2, RoleRunoff = 3 };
+inline constexpr int RoleCount = 4;
+/// "date", "rain", "escape", "runoff".
+const char *RoleName(int role);
+/// The roles of a mode: date, rain and escape rate, and runoff in an analysis.
+inline int RoleCountOf(bool analysis)
+{
+    return analysis ? RoleCount : RoleCount - 1;
+}
+
+/// Fewest rows an import gives (the input sheet's minimum).
+inline constexpr int MinImportRows = 12;
+
+/// Runs of rows (indexes into TCsvTable::Rows) where one column has no value.
+struct TGap
+{
+    int Role = RoleRain;
+    std::size_t First = 0, Last = 0;
+};
+
+/// One line about a gap: "runoff: 01.01.2012 to 31.12.2012 (366 rows)".
+std::string GapText(const UCsvTable::TCsvTable &table, int dateColumn, const TGap &gap);
+
+/// What the period is chosen from.
+struct TPeriodRequest
+{
+    bool Analysis = true;
+    UCsvDates::TDateOrder Order = UCsvDates::TDateOrder::Ymd; ///< of the file's dates
+    std::string From, To; ///< the period wanted, dates in any accepted form; empty: open
+    int MaxRows = 0;      ///< 0: the run's limit for the mode
+};
+
+/// Which rows of each value column have no value.
+using TMissing = std::array<std::vector<char>, RoleCount>;
+
+/// The period taken.
+struct TPeriod
+{
+    std::size_t First = 0, Last = 0; ///< table rows of the period
+    std::vector<TGap> Gaps;
+    std::string TimeUnit = "days"; ///< "days", "hours" or "minutes"
+    std::vector<double> Time;      ///< elapsed time of each row of the period
+};
+
+/// Lists the gaps, chooses the period (the one asked for, else the longest without gaps) of
+/// at least MinImportRows and at most the run's rows, and gives its elapsed times. What was
+/// found goes to notes. Returns false with the reason in error.
+bool ChoosePeriod(const UCsvTable::TCsvTable &table, int dateColumn, const TPeriodRequest &request,
+                  const std::vector<std::int64_t> &seconds, const TMissing &missing,
+                  TPeriod &period, std::vector<std::string> &notes, std::string &error);
+
+} // namespace quellow::UCsvPeriod
