@@ -135,6 +135,34 @@ bool SplitDate(std::string_view text, TDateParts &parts)
     return readTimeOfDay(text, pos, parts.Seconds);
 }
 
+bool HasTwoDigitYear(std::string_view text)
+{
+    text = trim(text);
+    std::size_t pos = 0;
+    char separator = 0;
+    for (int k = 0; k < 3; ++k) {
+        int value = 0, digits = 0;
+        if (!readNumber(text, pos, 2, value, digits))
+            return false;
+        if (k == 2)
+            break;
+        if (pos >= text.size())
+            return false;
+        const char sep = text[pos++];
+        if ((sep != '-' && sep != '.' && sep != '/') || (k == 1 && sep != separator))
+            return false;
+        separator = sep;
+    }
+    return pos == text.size() || text[pos] == ' ' || text[pos] == 'T';
+}
+
+std::string TwoDigitYearText(std::string_view field, std::size_t line)
+{
+    return "The date \"" + std::string(field) + "\" in " + LineText(line) +
+           " has a two-digit year: two-digit years are not read. Write the years with four "
+           "digits (2015-11-01, 01.11.2015 or 11/1/2015).";
+}
+
 bool DateSeconds(const TDateParts &parts, TDateOrder order, std::int64_t &seconds)
 {
     int y = 0, m = 0, d = 0;
@@ -168,13 +196,22 @@ bool DateSeconds(const TDateParts &parts, TDateOrder order, std::int64_t &second
     return true;
 }
 
+std::int64_t MonthNumber(std::int64_t seconds, std::int64_t &into)
+{
+    const std::int64_t day = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+    const date::year_month_day ymd{date::sys_days{date::days{day}}};
+    const date::sys_days first{ymd.year() / ymd.month() / date::day{1}};
+    into = seconds - std::int64_t{first.time_since_epoch().count()} * 86400;
+    return std::int64_t{static_cast<int>(ymd.year())} * 12 + static_cast<unsigned>(ymd.month()) - 1;
+}
+
 // ---- A column of dates ------------------------------------------------------------------------
 
 namespace {
 
-const std::string &dateField(const TCsvTable &table, int column, std::size_t row)
+std::string dateField(const TCsvTable &table, int column, std::size_t row)
 {
-    return table.Rows[row][column];
+    return std::string(table.Field(row, static_cast<std::size_t>(column)));
 }
 
 std::string rowText(const TCsvTable &table, int column, std::size_t row)
@@ -234,10 +271,14 @@ bool ReadDates(const TCsvTable &table, int column, TDateOrder asked, TDates &dat
                std::string &error)
 {
     dates = {};
-    const std::size_t n = table.Rows.size();
+    const std::size_t n = table.RowCount();
     std::vector<TDateParts> parts(n);
     for (std::size_t r = 0; r < n; ++r)
         if (!SplitDate(dateField(table, column, r), parts[r])) {
+            if (HasTwoDigitYear(dateField(table, column, r))) {
+                error = TwoDigitYearText(dateField(table, column, r), table.LineNumbers[r]);
+                return false;
+            }
             error = "The date \"" + dateField(table, column, r) + "\" in " +
                     LineText(table.LineNumbers[r]) +
                     " cannot be read: dates are taken as 2015-11-01, 01.11.2015 or 11/1/2015, "

@@ -28,9 +28,19 @@ struct TDateParts
     std::int64_t Seconds = 0; ///< time of day
 };
 bool SplitDate(std::string_view text, TDateParts &parts);
+/// True for a date whose year has two digits (01.11.15, 11/1/15, 15-11-01): such dates are
+/// not read, since the century is a guess.
+bool HasTwoDigitYear(std::string_view text);
+/// The message that refuses such a date, naming its line.
+std::string TwoDigitYearText(std::string_view field, std::size_t line);
+
 /// Seconds since 1970 for parts read in order (Auto: year first when it has four digits,
 /// else day first with '.' and '-', month first with '/').
 bool DateSeconds(const TDateParts &parts, TDateOrder order, std::int64_t &seconds);
+
+/// The month of a date (seconds since 1970) counted from year 0, year * 12 + month - 1; into
+/// gets the seconds from the start of that month.
+std::int64_t MonthNumber(std::int64_t seconds, std::int64_t &into);
 
 /// The dates of one column, as read.
 struct TDates

@@ -68,7 +68,7 @@ void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCou
     if (columns[RoleDate] < 0) {
         TDateParts parts;
         for (int c = 0; c < width && columns[RoleDate] < 0; ++c)
-            if (!used(columns, c) && SplitDate(table.Rows.front()[c], parts))
+            if (!used(columns, c) && SplitDate(table.Field(0, static_cast<std::size_t>(c)), parts))
                 columns[RoleDate] = c;
     }
     for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
@@ -140,6 +140,11 @@ bool checkColumns(const TCsvTable &table, bool analysis, const TImportResult &re
                   std::string &error)
 {
     if (result.Columns[RoleDate] < 0) {
+        for (std::size_t c = 0; c < table.ColumnCount(); ++c)
+            if (UCsvDates::HasTwoDigitYear(table.Field(0, c))) {
+                error = UCsvDates::TwoDigitYearText(table.Field(0, c), table.LineNumbers.front());
+                return false;
+            }
         error = "No column holds dates (such as 2015-11-01, 01.11.2015 or 11/1/2015) in " +
                 LineText(table.LineNumbers.front()) + ": the time of each row must be a date.";
         return false;
@@ -160,21 +165,22 @@ bool checkColumns(const TCsvTable &table, bool analysis, const TImportResult &re
 bool readValues(const TCsvTable &table, const TImportOptions &options, const TImportResult &result,
                 TValues &values, std::string &error)
 {
-    const std::size_t n = table.Rows.size();
+    const std::size_t n = table.RowCount();
     for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(options.Analysis); ++role) {
         values.Value[role].assign(n, 0.0);
         values.Missing[role].assign(n, 0);
         const int column = result.Columns[role];
+        const TDecimalMark mark = table.ColumnMark(column, options.Decimal);
         for (std::size_t r = 0; r < n; ++r) {
-            const std::string &field = table.Rows[r][column];
+            const std::string field(table.Field(r, static_cast<std::size_t>(column)));
             double v = 0;
-            if (IsMissing(field, options.Missing, table.DecimalComma)) {
+            if (IsMissing(field, options.Missing, mark)) {
                 values.Missing[role][r] = 1;
                 continue;
             }
             const std::string where = " in " + LineText(table.LineNumbers[r]) + ", column " +
                                       table.ColumnName(column) + " (" + RoleName(role) + ")";
-            if (!ParseNumber(field, table.DecimalComma, v)) {
+            if (!ReadNumber(field, mark, v)) {
                 error = "\"" + field + "\"" + where + " is not a number.";
                 return false;
             }
@@ -198,7 +204,7 @@ void describeTable(const TCsvTable &table, const TImportOptions &options, TImpor
                   : table.Delimiter == ';'  ? 1
                   : table.Delimiter == '\t' ? 2
                                             : 3;
-    std::string note = std::to_string(table.Rows.size()) + " rows, " + delimiters[d] +
+    std::string note = std::to_string(table.RowCount()) + " rows, " + delimiters[d] +
                        " delimited, decimal " + (table.DecimalComma ? "comma" : "point") + ", " +
                        (table.HasHeader ? "with" : "without") + " a header line. Columns:";
     for (int role = RoleDate; role < UCsvPeriod::RoleCountOf(options.Analysis); ++role) {
@@ -220,6 +226,43 @@ void describeTable(const TCsvTable &table, const TImportOptions &options, TImpor
     result.Notes.push_back(order + ".");
 }
 
+std::string shortest(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+/// Names each column whose numbers read two ways (1,234 or 1.234) with nothing in the column
+/// to settle it, and the reading taken.
+void noteTwoWays(const TCsvTable &table, const TImportOptions &options, TImportResult &result)
+{
+    for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(options.Analysis); ++role) {
+        const int column = result.Columns[role];
+        const std::size_t row = table.Marks[static_cast<std::size_t>(column)].TwoWays;
+        if (row == UCsvTable::TColumnMarks::NoRow ||
+            table.Marks[static_cast<std::size_t>(column)].Settled() != TDecimalMark::Auto)
+            continue;
+        const std::string example(table.Field(row, static_cast<std::size_t>(column)));
+        TDecimalMark mark = table.ColumnMark(column, options.Decimal);
+        if (mark == TDecimalMark::Auto)
+            mark =
+                example.find(',') != std::string::npos ? TDecimalMark::Comma : TDecimalMark::Point;
+        const TDecimalMark other =
+            mark == TDecimalMark::Comma ? TDecimalMark::Point : TDecimalMark::Comma;
+        double taken = 0, otherValue = 0;
+        ReadNumber(example, mark, taken);
+        ReadNumber(example, other, otherValue);
+        result.Notes.push_back(
+            "Column " + table.ColumnName(column) + " (" + RoleName(role) + "): " + example +
+            " in " + LineText(table.LineNumbers[row]) + " reads two ways; read with a decimal " +
+            (mark == TDecimalMark::Comma ? "comma" : "point") + ", as " + shortest(taken) +
+            (options.Decimal != TDecimalMark::Auto ? " as chosen" : "") + ". Choose the decimal " +
+            (other == TDecimalMark::Comma ? "comma" : "point") + " if it means " +
+            shortest(otherValue) + ".");
+    }
+}
+
 /// The values of the period's rows.
 void takeRows(const TValues &values, bool analysis, TImportResult &result)
 {
@@ -238,7 +281,7 @@ bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImport
 {
     result = {};
     error.clear();
-    if (table.Rows.empty()) {
+    if (table.RowCount() == 0) {
         error = "The file holds no rows.";
         return false;
     }
@@ -254,8 +297,9 @@ bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImport
     if (!readValues(table, options, result, values, error))
         return false;
     describeTable(table, options, result);
+    noteTwoWays(table, options, result);
     const UCsvPeriod::TPeriodRequest request{options.Analysis, result.Order, options.From,
-                                             options.To, options.MaxRows};
+                                             options.To, options.Irregular};
     UCsvPeriod::TPeriod period;
     const bool chosen =
         UCsvPeriod::ChoosePeriod(table, result.Columns[RoleDate], request, dates.Seconds,

@@ -20,10 +20,11 @@ using UCsvTable::IsMissing;
 using UCsvTable::MaxColumns;
 using UCsvTable::MaxCsvBytes;
 using UCsvTable::MaxLineLength;
-using UCsvTable::ParseNumber;
 using UCsvTable::ReadCsvFile;
 using UCsvTable::ReadCsvText;
+using UCsvTable::ReadNumber;
 using UCsvTable::TCsvTable;
+using UCsvTable::TDecimalMark;
 
 using UCsvDates::DateOrderName;
 using UCsvDates::DateSeconds;
@@ -32,6 +33,7 @@ using UCsvDates::SplitDate;
 using UCsvDates::TDateOrder;
 using UCsvDates::TDateParts;
 
+using UCsvPeriod::ImportRowLimit;
 using UCsvPeriod::MinImportRows;
 using UCsvPeriod::RoleCount;
 using UCsvPeriod::RoleDate;
@@ -50,7 +52,11 @@ struct TImportOptions
     std::string From, To; ///< the period wanted, dates in any accepted form; empty: open
     std::string Missing;  ///< the user's marker of a missing value
     std::array<double, RoleCount> Scale{1, 1, 1, 1};
-    int MaxRows = 0; ///< 0: the run's limit for the mode (1501 analysis, 501 prediction)
+    /// The decimal mark of numbers that read two ways (1,234) where their column does not
+    /// settle it; Auto: the one of the other columns, else the mark found.
+    TDecimalMark Decimal = TDecimalMark::Auto;
+    /// The steps between the dates are taken as they are: a missing date is no gap.
+    bool Irregular = false;
 };
 
 /// Reads a --columns list (date,rain,escape[,runoff]): header names, any case, or column
@@ -76,8 +82,9 @@ struct TImportResult
     double MaxEscape = 0;           ///< largest escape rate taken
 };
 
-/// Reads the series of the table into result: dates in order, gaps listed, a gap-free
-/// period chosen within the run's row limit. Returns false with the reason in error.
+/// Reads the series of the table into result: dates in order, gaps (missing values and, in a
+/// regular series, missing dates) listed, a gap-free period chosen within the mode's row limit
+/// (ImportRowLimit). Returns false with the reason in error.
 bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImportResult &result,
                   std::string &error);
 

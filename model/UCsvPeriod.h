@@ -27,15 +27,21 @@ inline int RoleCountOf(bool analysis)
 
 /// Fewest rows an import gives (the input sheet's minimum).
 inline constexpr int MinImportRows = 12;
+/// Most rows an import gives: what the sheet, Save/Run and convert take in an analysis
+/// (MaxData), what a prediction run takes in a prediction (MaxPredSteps).
+int ImportRowLimit(bool analysis);
 
-/// Runs of rows (indexes into TCsvTable::Rows) where one column has no value.
+/// A run of table rows where one column has no value, or (Role RoleDate) the dates missing
+/// between two rows of a regular series.
 struct TGap
 {
     int Role = RoleRain;
-    std::size_t First = 0, Last = 0;
+    std::size_t First = 0, Last = 0; ///< of a date gap: the rows before and after it
+    std::size_t Missing = 0;         ///< of a date gap: the dates left out
 };
 
-/// One line about a gap: "runoff: 01.01.2012 to 31.12.2012 (366 rows)".
+/// One line about a gap: "runoff: 01.01.2012 to 31.12.2012 (366 rows)", or for dates left
+/// out "date: missing between 09.11.2015 and 11.11.2015 (1 row)".
 std::string GapText(const UCsvTable::TCsvTable &table, int dateColumn, const TGap &gap);
 
 /// What the period is chosen from.
@@ -43,8 +49,8 @@ struct TPeriodRequest
 {
     bool Analysis = true;
     UCsvDates::TDateOrder Order = UCsvDates::TDateOrder::Ymd; ///< of the file's dates
-    std::string From, To; ///< the period wanted, dates in any accepted form; empty: open
-    int MaxRows = 0;      ///< 0: the run's limit for the mode
+    std::string From, To;   ///< the period wanted, dates in any accepted form; empty: open
+    bool Irregular = false; ///< the steps are taken as they are: a missing date is no gap
 };
 
 /// Which rows of each value column have no value.
@@ -60,8 +66,10 @@ struct TPeriod
 };
 
 /// Lists the gaps, chooses the period (the one asked for, else the longest without gaps) of
-/// at least MinImportRows and at most the run's rows, and gives its elapsed times. What was
-/// found goes to notes. Returns false with the reason in error.
+/// at least MinImportRows and at most ImportRowLimit rows, and gives its elapsed times. A
+/// series is regular unless the request says otherwise: every step is a multiple of the most
+/// frequent one, and a longer step leaves out dates, which are a gap. What was found goes to
+/// notes. Returns false with the reason in error.
 bool ChoosePeriod(const UCsvTable::TCsvTable &table, int dateColumn, const TPeriodRequest &request,
                   const std::vector<std::int64_t> &seconds, const TMissing &missing,
                   TPeriod &period, std::vector<std::string> &notes, std::string &error);

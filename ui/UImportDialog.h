@@ -6,6 +6,7 @@
 
 #include <string>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
@@ -52,6 +53,7 @@ private:
     UCsvImport::TImportOptions currentOptions(QString &problem) const;
     void updateImport();
     void setRunoffFactor();
+    void showRunoffFactor();
 
     std::string mContent;
     UCsvImport::TCsvTable mTable;
@@ -59,6 +61,12 @@ private:
     bool mTableOk = false;
     bool mImportOk = false;
     bool mFilling = false;
+    /// The runoff factor comes from the catchment area (until the factor is typed over): it
+    /// follows the time unit of the series.
+    bool mFactorFromArea = false;
+    double mFactorArea = 0;
+    bool mFactorCubicMetres = false;
+    QString mFactorUnit;
 
     QLabel *mFileLabel = nullptr;
     QTableWidget *mPreview = nullptr;
@@ -66,6 +74,8 @@ private:
     QComboBox *mColumnBoxes[UCsvImport::RoleCount] = {};
     QComboBox *mDateOrderBox = nullptr;
     QLineEdit *mMissingEdit = nullptr;
+    QComboBox *mDecimalBox = nullptr;
+    QCheckBox *mIrregularBox = nullptr;
     QLineEdit *mScaleEdits[UCsvImport::RoleCount] = {};
     QLineEdit *mAreaEdit = nullptr;
     QComboBox *mAreaUnitBox = nullptr;
