@@ -123,8 +123,8 @@ TEST(ClipboardBlock, NumbersThatReadTwoWaysFollowTheirColumn)
               "The pasted runoff 1,234 reads two ways: it was read with a decimal comma, as "
               "1.234. Paste 1234 without a thousands mark if that is meant.");
     TSheetRow row;
-    ASSERT_TRUE(ReadRow(block.Lines[0][0], block.Lines[0][1], block.Lines[0][2],
-                        block.Lines[0][3], true, row));
+    ASSERT_TRUE(ReadRow(block.Lines[0][0], block.Lines[0][1], block.Lines[0][2], block.Lines[0][3],
+                        true, row));
     EXPECT_EQ(row.Rain, 1002.5);
     EXPECT_EQ(row.Escape, 1234);
     EXPECT_EQ(row.Runoff, 1.234);
