@@ -153,24 +153,6 @@ double numberOr(const TImportArgs &a, const char *name, double otherwise)
     return found == a.Numbers.end() ? otherwise : found->second;
 }
 
-/// The rows of the input file: the rows the import took, numbered from 1.
-void setRows(const UCsvImport::TImportResult &result, bool analysis, TDMQuellow &dm)
-{
-    const std::size_t n = result.Time.size();
-    dm.Analysis = analysis;
-    dm.ModeTag = analysis ? " Ana" : " Pre";
-    dm.ResizeRows(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        dm.Serial[i] = static_cast<std::int32_t>(i + 1);
-        dm.Time[i] = result.Time[i];
-        dm.Rain[i] = result.Rain[i];
-        dm.Escape[i] = result.Escape[i];
-        dm.Runoff[i] = result.Runoff[i];
-    }
-    dm.NrOfData = static_cast<std::int32_t>(n);
-    dm.MaxEscape = result.MaxEscape;
-}
-
 /// The parameters of the input file: given ones, else the program's start values.
 void setParameters(const TImportArgs &a, const UCsvImport::TImportResult &result, TDMQuellow &dm,
                    TModelValues &values)
@@ -214,7 +196,10 @@ int ImportCommand(const TArgs &args)
 
     TDMQuellow dm;
     TModelValues values;
-    setRows(result, a.Options.Analysis, dm);
+    dm.Analysis = a.Options.Analysis;
+    dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
+    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
+    dm.MaxEscape = result.MaxEscape;
     setParameters(a, result, dm, values);
     std::error_code code;
     const auto absolute = std::filesystem::absolute(a.Output, code);

@@ -48,15 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
     TDMQuellow dm;
     dm.Analysis = options.Analysis;
-    dm.ResizeRows(rows);
-    for (std::size_t i = 0; i < rows; ++i) {
-        dm.Serial[i] = static_cast<std::int32_t>(i + 1);
-        dm.Time[i] = result.Time[i];
-        dm.Rain[i] = result.Rain[i];
-        dm.Escape[i] = result.Escape[i];
-        dm.Runoff[i] = result.Runoff[i];
-    }
-    dm.NrOfData = static_cast<std::int32_t>(rows);
+    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
     std::string inp;
     if (!InputFileText(dm, ModelValues, inp))
         std::abort();

@@ -66,13 +66,6 @@ void settleDecimalMarks(TBlock &block)
         }
 }
 
-std::string shortest(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
-
 } // namespace
 
 bool IsBlock(std::string_view text)
@@ -132,8 +125,8 @@ std::string TwoWaysText(const TBlock &block, int col)
             other);
         text += std::string(text.empty() ? "" : "\n") + "The pasted " + names[column] + " " +
                 two.Example + " reads two ways: it was read with a decimal " +
-                (comma ? "comma" : "point") + ", as " + shortest(taken) + ". Paste " +
-                shortest(other) + " without a thousands mark if that is meant.";
+                (comma ? "comma" : "point") + ", as " + UCsvTable::NumberText(taken) + ". Paste " +
+                UCsvTable::NumberText(other) + " without a thousands mark if that is meant.";
     }
     return text;
 }

@@ -97,13 +97,14 @@ bool readTimeOfDay(std::string_view text, std::size_t pos, std::int64_t &seconds
 
 } // namespace
 
-bool SplitDate(std::string_view text, TDateParts &parts)
+namespace {
+
+/// Reads three numbers of at most maxDigits digits, joined by one separator ('-', '.' or '/'),
+/// from the start of text; pos is left after them.
+bool readParts(std::string_view text, std::size_t &pos, int maxDigits, TDateParts &parts)
 {
-    text = trim(text);
-    std::size_t pos = 0;
-    parts = {};
     for (int k = 0; k < 3; ++k) {
-        if (!readNumber(text, pos, 4, parts.Part[k], parts.Digits[k]))
+        if (!readNumber(text, pos, maxDigits, parts.Part[k], parts.Digits[k]))
             return false;
         if (k == 2)
             break;
@@ -117,6 +118,18 @@ bool SplitDate(std::string_view text, TDateParts &parts)
         else if (sep != parts.Separator)
             return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool SplitDate(std::string_view text, TDateParts &parts)
+{
+    text = trim(text);
+    std::size_t pos = 0;
+    parts = {};
+    if (!readParts(text, pos, 4, parts))
+        return false;
     // The year has four digits, first or last.
     if (!(parts.Digits[0] == 4 && parts.Digits[2] <= 2) &&
         !(parts.Digits[2] == 4 && parts.Digits[0] <= 2))
@@ -139,21 +152,9 @@ bool HasTwoDigitYear(std::string_view text)
 {
     text = trim(text);
     std::size_t pos = 0;
-    char separator = 0;
-    for (int k = 0; k < 3; ++k) {
-        int value = 0, digits = 0;
-        if (!readNumber(text, pos, 2, value, digits))
-            return false;
-        if (k == 2)
-            break;
-        if (pos >= text.size())
-            return false;
-        const char sep = text[pos++];
-        if ((sep != '-' && sep != '.' && sep != '/') || (k == 1 && sep != separator))
-            return false;
-        separator = sep;
-    }
-    return pos == text.size() || text[pos] == ' ' || text[pos] == 'T';
+    TDateParts parts;
+    return readParts(text, pos, 2, parts) &&
+           (pos == text.size() || text[pos] == ' ' || text[pos] == 'T');
 }
 
 std::string TwoDigitYearText(std::string_view field, std::size_t line)

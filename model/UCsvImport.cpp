@@ -226,13 +226,6 @@ void describeTable(const TCsvTable &table, const TImportOptions &options, TImpor
     result.Notes.push_back(order + ".");
 }
 
-std::string shortest(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
-
 /// Names each column whose numbers read two ways (1,234 or 1.234) with nothing in the column
 /// to settle it, and the reading taken.
 void noteTwoWays(const TCsvTable &table, const TImportOptions &options, TImportResult &result)
@@ -256,10 +249,11 @@ void noteTwoWays(const TCsvTable &table, const TImportOptions &options, TImportR
         result.Notes.push_back(
             "Column " + table.ColumnName(column) + " (" + RoleName(role) + "): " + example +
             " in " + LineText(table.LineNumbers[row]) + " reads two ways; read with a decimal " +
-            (mark == TDecimalMark::Comma ? "comma" : "point") + ", as " + shortest(taken) +
+            (mark == TDecimalMark::Comma ? "comma" : "point") + ", as " +
+            UCsvTable::NumberText(taken) +
             (options.Decimal != TDecimalMark::Auto ? " as chosen" : "") + ". Choose the decimal " +
             (other == TDecimalMark::Comma ? "comma" : "point") + " if it means " +
-            shortest(otherValue) + ".");
+            UCsvTable::NumberText(otherValue) + ".");
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace quellow::UCsvTable {
 
@@ -498,6 +499,13 @@ std::string Lower(std::string_view s)
 std::string LineText(std::size_t line)
 {
     return "line " + std::to_string(line);
+}
+
+std::string NumberText(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
 }
 
 std::string JoinProblems(const std::vector<std::string> &problems)

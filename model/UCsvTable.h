@@ -114,6 +114,8 @@ bool IsMissing(std::string_view field, const std::string &marker, TDecimalMark m
 std::string Lower(std::string_view s);
 /// "line N".
 std::string LineText(std::size_t line);
+/// A number as a message shows it: its shortest form, up to 15 significant digits.
+std::string NumberText(double value);
 /// The first few problems joined with "; ", and how many more there are.
 std::string JoinProblems(const std::vector<std::string> &problems);
 

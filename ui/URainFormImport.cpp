@@ -15,25 +15,15 @@ namespace quellow {
 
 namespace {
 
-/// Puts the rows taken into the window's data module: mode, NrOfData, Serial, Time, Rain,
-/// Escape, Runoff, Remove and MaxEscape. Titles and parameters are set by the caller.
+/// Puts the rows taken into the window's data module with their mode. Titles and
+/// parameters are set by the caller.
 void fillDataModule(const UCsvImport::TImportResult &result, bool analysis, TDMQuellow &dm)
 {
-    const std::size_t n = result.Time.size();
     dm.Analysis = analysis;
     dm.ModeTag = analysis ? " Ana" : " Pre";
     if (analysis)
         dm.Drainage = false;
-    dm.ResizeRows(0);
-    dm.ResizeRows(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        dm.Serial[i] = static_cast<std::int32_t>(i + 1);
-        dm.Time[i] = result.Time[i];
-        dm.Rain[i] = result.Rain[i];
-        dm.Escape[i] = result.Escape[i];
-        dm.Runoff[i] = result.Runoff[i];
-    }
-    dm.NrOfData = static_cast<std::int32_t>(n);
+    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
     dm.MaxEscape = result.MaxEscape;
 }
 
