@@ -19,8 +19,10 @@ class QTableWidget;
 namespace quellow {
 
 /// File > "Import series...": a preview of a dated series file with the columns, the date
-/// order, factors and the period to take, and what the import finds (rows, gaps, the period
-/// taken). "Import" is enabled while the choices give a series the sheet can take.
+/// order, the decimal mark of numbers that read two ways, irregular steps, factors and the
+/// period to take, and what the import finds (rows, gaps, the period taken). "Import" is
+/// enabled while the choices give a series the mode can take. Typing a missing-value marker
+/// keeps the columns chosen; a runoff factor from the catchment area follows the time unit.
 class TImportDialog : public QDialog
 {
     Q_OBJECT
