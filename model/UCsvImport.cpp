@@ -246,14 +246,14 @@ void noteTwoWays(const TCsvTable &table, const TImportOptions &options, TImportR
         double taken = 0, otherValue = 0;
         ReadNumber(example, mark, taken);
         ReadNumber(example, other, otherValue);
-        result.Notes.push_back(
-            "Column " + table.ColumnName(column) + " (" + RoleName(role) + "): " + example +
-            " in " + LineText(table.LineNumbers[row]) + " reads two ways; read with a decimal " +
-            (mark == TDecimalMark::Comma ? "comma" : "point") + ", as " +
-            UCsvTable::NumberText(taken) +
-            (options.Decimal != TDecimalMark::Auto ? " as chosen" : "") + ". Choose the decimal " +
-            (other == TDecimalMark::Comma ? "comma" : "point") + " if it means " +
-            UCsvTable::NumberText(otherValue) + ".");
+        result.Notes.push_back("Column " + table.ColumnName(column) + " (" + RoleName(role) +
+                               "): " + example + " in " + LineText(table.LineNumbers[row]) +
+                               " reads two ways; read with a decimal " +
+                               (mark == TDecimalMark::Comma ? "comma" : "point") +
+                               (options.Decimal != TDecimalMark::Auto ? " as chosen" : "") +
+                               ", as " + UCsvTable::NumberText(taken) + ". Choose the decimal " +
+                               (other == TDecimalMark::Comma ? "comma" : "point") +
+                               " if it means " + UCsvTable::NumberText(otherValue) + ".");
     }
 }
 

@@ -151,7 +151,7 @@ TEST_F(CliImport, DecimalMarkAndIrregularStepsAreTheUsersToChoose)
     ASSERT_EQ(Cli("import two.csv --mode analysis -o two.inp --decimal point --irregular"), 0)
         << errors;
     EXPECT_NE(errors.find("Column 'runoff' (runoff): 1,234 in line 2 reads two ways; read with a "
-                          "decimal point, as 1234 as chosen. Choose the decimal comma if it "
+                          "decimal point as chosen, as 1234. Choose the decimal comma if it "
                           "means 1.234.\n"),
               std::string::npos)
         << errors;

@@ -518,7 +518,7 @@ TEST(CsvImport, NumbersThatReadTwoWaysAreNeverDecidedSilently)
     in = Import(RunoffSeries('\t', {"1,234", "2"}), options);
     ASSERT_TRUE(in.Ok) << in.Error;
     EXPECT_EQ(in.Result.Runoff[0], 1234);
-    EXPECT_TRUE(HasNote(in.Result, "read with a decimal point, as 1234 as chosen."));
+    EXPECT_TRUE(HasNote(in.Result, "read with a decimal point as chosen, as 1234."));
     // Another number of the column settles it, whatever was chosen; no note then.
     in = Import(RunoffSeries(';', {"1,234", "2,5"}), options);
     ASSERT_TRUE(in.Ok) << in.Error;
