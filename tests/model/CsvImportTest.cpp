@@ -610,7 +610,7 @@ TEST(CsvImport, TwoDigitYearsAreNamedWithTheirLine)
 
 // ---- Memory -----------------------------------------------------------------------------------
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if !defined(QUELLOW_SANITIZED) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 /// Reads text as a table with the address space limited to what the process holds and
 /// room more; exits 0 when every row was read.
 void ReadWithin(const std::string &text, std::size_t rows, rlim_t room)
