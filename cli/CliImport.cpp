@@ -21,12 +21,15 @@ const char *const importUsage =
     "         [--columns date,rain,escape,runoff] [--from DATE] [--to DATE]\n"
     "         [--title1 T] [--title2 T] [--max-storage X] [--initial-storage X]\n"
     "         [--scale COLUMN=FACTOR]... [--missing M] [--date-order dmy|mdy|ymd]\n"
+    "         [--decimal comma|point] [--irregular]\n"
     "         prediction only: [--drainage] [--alpha A1,B1,A2,B2,DIVIDE]\n"
     "         [--initial-runoff X] [--initial-level X] [--porosity X]\n"
     "Reads a dated series (comma, semicolon, tab or blank delimited; decimal point or comma;\n"
     "dates 2015-11-01, 01.11.2015 or 11/1/2015, with or without a time of day) and writes an\n"
     "input file of its longest gap-free period (or the one given). Time becomes days from the\n"
-    "first row; values keep their units unless scaled (--scale runoff=0.048458).\n";
+    "first row; values keep their units unless scaled (--scale runoff=0.048458). A date left\n"
+    "out of a regular series is a gap; --irregular takes the steps as they are. --decimal\n"
+    "decides numbers such as 1,234 that read two ways where their column does not.\n";
 
 struct TImportArgs
 {
@@ -101,6 +104,11 @@ bool takeOption(const std::string &name, const std::string &value, TImportArgs &
     } else if (name == "--date-order") {
         if (!UCsvImport::ParseDateOrder(value, o.Order))
             return usageError("--date-order is dmy, mdy or ymd.");
+    } else if (name == "--decimal") {
+        if (value != "comma" && value != "point")
+            return usageError("--decimal is comma or point.");
+        o.Decimal =
+            value == "comma" ? UCsvImport::TDecimalMark::Comma : UCsvImport::TDecimalMark::Point;
     } else if (name == "--scale") {
         return readScale(value, o);
     } else if (name == "--alpha") {
@@ -121,6 +129,8 @@ bool parseArgs(const TArgs &args, TImportArgs &a)
         const std::string &arg = args[i];
         if (arg == "--drainage") {
             a.Drainage = true;
+        } else if (arg == "--irregular") {
+            a.Options.Irregular = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             if (i + 1 >= args.size())
                 return usageError(arg + " needs a value.");
@@ -194,7 +204,10 @@ int ImportCommand(const TArgs &args)
 
     TDMQuellow dm;
     TModelValues values;
-    UCsvImport::FillDataModule(result, a.Options.Analysis, dm);
+    dm.Analysis = a.Options.Analysis;
+    dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
+    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
+    dm.MaxEscape = result.MaxEscape;
     setParameters(a, result, dm, values);
     dm.FileName = UOutputNames::AbsolutePath(a.Output);
     std::string text;

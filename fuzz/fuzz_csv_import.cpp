@@ -1,7 +1,7 @@
 // The series import: any text is split into a table and read as a series in each mode and
-// date order; whatever it accepts must fill the data module and write as an input file.
+// date order; whatever it accepts must write as an input file.
 // Seeds: tests/data/*.csv
-// Seed prefixes: 0 1 2 3 4 5 6 7
+// Seed prefixes: 0 1 2 3 4 5 6 7 16 32 64 49
 #include "FuzzSupport.h"
 
 #include "model/UCsvImport.h"
@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     fuzz::FreshState();
     if (size == 0)
         return 0;
-    // The first byte chooses the mode, the date order and whether a marker is given.
+    // The first byte chooses the mode, the date order, whether a marker is given, whether the
+    // steps are irregular and the decimal mark of numbers that read two ways.
     const std::uint8_t choice = data[0];
     const std::string_view text(reinterpret_cast<const char *>(data + 1), size - 1);
     TImportOptions options;
@@ -26,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     options.Order = static_cast<TDateOrder>((choice >> 1) & 3);
     if (choice & 8)
         options.Missing = "x";
+    // Counted from '0', so that the seeds' prefixes 0 to 7 leave these at their defaults.
+    const unsigned extra = static_cast<std::uint8_t>(choice - '0') >> 4;
+    options.Irregular = (extra & 1) != 0;
+    options.Decimal = static_cast<TDecimalMark>(((extra >> 1) & 3) % 3);
     TCsvTable table;
     std::string error;
     if (!ReadCsvText(text, table, error, options.Missing))
@@ -34,14 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!ImportSeries(table, options, result, error))
         return 0;
     const std::size_t rows = result.Time.size();
-    if (rows < static_cast<std::size_t>(MinImportRows) || rows > 1501 ||
+    if (rows < static_cast<std::size_t>(MinImportRows) ||
+        rows > static_cast<std::size_t>(ImportRowLimit(options.Analysis)) ||
         result.Rain.size() != rows || result.Escape.size() != rows || result.Runoff.size() != rows)
         std::abort();
     for (std::size_t i = 1; i < rows; ++i)
         if (!(result.Time[i - 1] < result.Time[i]))
             std::abort();
     TDMQuellow dm;
-    FillDataModule(result, options.Analysis, dm);
+    dm.Analysis = options.Analysis;
+    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
     std::string inp;
     if (!InputFileText(dm, ModelValues, inp))
         std::abort();

@@ -1,8 +1,10 @@
 #include "model/UClipboardBlock.h"
 
+#include "model/UCsvTable.h"
 #include "model/UTextFields.h"
 
 #include <cctype>
+#include <cstdio>
 
 namespace quellow::UClipboardBlock {
 
@@ -30,6 +32,38 @@ std::vector<std::string> cellsOf(std::string_view line)
             return cells;
         start = tab + 1;
     }
+}
+
+/// Drops the thousands marks of each column's numbers, with the decimal mark its numbers
+/// settle; notes the columns whose numbers read two ways with nothing to settle them.
+void settleDecimalMarks(TBlock &block)
+{
+    using namespace UCsvTable;
+    std::vector<TColumnMarks> marks;
+    for (const std::vector<std::string> &cells : block.Lines)
+        for (std::size_t j = 0; j < cells.size(); ++j) {
+            if (marks.size() <= j)
+                marks.resize(j + 1);
+            const TNumberForm form = NumberForm(cells[j]);
+            if (!form.Number)
+                continue;
+            marks[j].Point = marks[j].Point || form.Says == TDecimalMark::Point;
+            marks[j].Comma = marks[j].Comma || form.Says == TDecimalMark::Comma;
+            if (form.TwoWays && marks[j].TwoWays == TColumnMarks::NoRow) {
+                marks[j].TwoWays = 0;
+                block.TwoWays.push_back({static_cast<int>(j), cells[j]});
+            }
+        }
+    std::erase_if(block.TwoWays, [&](const TTwoWays &two) {
+        return marks[static_cast<std::size_t>(two.Column)].Settled() != TDecimalMark::Auto;
+    });
+    for (std::vector<std::string> &cells : block.Lines)
+        for (std::size_t j = 0; j < cells.size(); ++j) {
+            std::string plain;
+            // An unsettled cell that reads two ways is left as it is: its mark is the decimal.
+            if (PlainNumber(cells[j], marks[j].Settled(), plain))
+                cells[j] = plain;
+        }
 }
 
 } // namespace
@@ -71,7 +105,30 @@ TBlock Parse(std::string_view text)
     }
     if (start < text.size())
         block.Lines.push_back(cellsOf(text.substr(start)));
+    settleDecimalMarks(block);
     return block;
+}
+
+std::string TwoWaysText(const TBlock &block, int col)
+{
+    static const char *const names[] = {"time", "rain", "escape rate", "runoff"};
+    std::string text;
+    for (const TTwoWays &two : block.TwoWays) {
+        const int column = col + two.Column;
+        if (column < 0 || column > 3)
+            continue;
+        const bool comma = two.Example.find(',') != std::string::npos;
+        double taken = 0, other = 0;
+        UCsvTable::ReadNumber(two.Example, UCsvTable::TDecimalMark::Auto, taken);
+        UCsvTable::ReadNumber(
+            two.Example, comma ? UCsvTable::TDecimalMark::Point : UCsvTable::TDecimalMark::Comma,
+            other);
+        text += std::string(text.empty() ? "" : "\n") + "The pasted " + names[column] + " " +
+                two.Example + " reads two ways: it was read with a decimal " +
+                (comma ? "comma" : "point") + ", as " + UCsvTable::NumberText(taken) + ". Paste " +
+                UCsvTable::NumberText(other) + " without a thousands mark if that is meant.";
+    }
+    return text;
 }
 
 int Width(const TBlock &block)

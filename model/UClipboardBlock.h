@@ -15,6 +15,14 @@ bool IsBlock(std::string_view text);
 /// letter. Blanks, units and other marks are dropped ("1.5E+1 mm" keeps "1.5E+1").
 std::string NumberPart(std::string_view cell);
 
+/// A number of a pasted column that reads two ways (1,234 or 1.234) with nothing in its column
+/// to settle the decimal mark: it is read with that mark as the decimal mark.
+struct TTwoWays
+{
+    int Column = 0;      ///< in the block, from 0
+    std::string Example; ///< the first such cell
+};
+
 /// A block of cells copied from a spreadsheet.
 struct TBlock
 {
@@ -25,10 +33,18 @@ struct TBlock
     /// The text ended with a tab: the last cell of the last line is no cell at all, and the
     /// grid cell it would reach keeps its text.
     bool EndsWithTab = false;
+    /// The columns whose numbers read two ways, unsettled.
+    std::vector<TTwoWays> TwoWays;
 };
 
-/// Splits a clipboard text into lines and cells.
+/// Splits a clipboard text into lines and cells. Thousands marks are dropped where a number
+/// shows them (1.002,5 and 1,002.5; 1,234 in a column whose other numbers have a decimal
+/// point), so that a cell keeps at most its decimal mark.
 TBlock Parse(std::string_view text);
+
+/// The message naming the columns of TwoWays and how their numbers were read, for a block
+/// pasted from grid column col (0: time); empty when there are none.
+std::string TwoWaysText(const TBlock &block, int col);
 
 /// The number of columns the block fills: up to the last cell that holds anything, on its
 /// widest line.

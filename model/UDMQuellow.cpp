@@ -42,6 +42,22 @@ void TDMQuellow::ResizeRows(std::size_t rows)
     Remove.resize(rows);
 }
 
+void TDMQuellow::SetSeries(const DataArrayR &time, const DataArrayR &rain, const DataArrayR &escape,
+                           const DataArrayR &runoff)
+{
+    const std::size_t n = time.size();
+    ResizeRows(0);
+    ResizeRows(n);
+    for (std::size_t i = 0; i < n; ++i)
+        Serial[i] = static_cast<std::int32_t>(i + 1);
+    Time = time;
+    Rain = rain;
+    Escape = escape;
+    Runoff = runoff;
+    Runoff.resize(n);
+    NrOfData = static_cast<std::int32_t>(n);
+}
+
 void TDMQuellow::DataModuleCreate()
 {
     std::error_code error;

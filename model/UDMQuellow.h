@@ -74,6 +74,10 @@ public:
     /// Sets the length of the per-row input arrays (Serial, Time, Rain, Escape, Runoff, Remove);
     /// enlarging keeps the existing elements and fills new ones with 0 or false.
     void ResizeRows(std::size_t rows);
+    /// Takes a series as the rows: NrOfData, Serial (from 1), Time, Rain, Escape, Runoff and
+    /// Remove (cleared). Mode, titles and parameters are the caller's.
+    void SetSeries(const DataArrayR &time, const DataArrayR &rain, const DataArrayR &escape,
+                   const DataArrayR &runoff);
 
     /// Creation event: FileName := the current working directory.
     void DataModuleCreate();

@@ -2,6 +2,7 @@
 
 #include "ui/URainForm.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -114,6 +115,15 @@ QGroupBox *TImportDialog::createColumnChoices()
     mMissingEdit->setObjectName(QStringLiteral("MissingEdit"));
     connect(mMissingEdit, &QLineEdit::textChanged, this, &TImportDialog::readTable);
     columnForm->addRow(QStringLiteral("Missing value marker"), mMissingEdit);
+    mDecimalBox = columnBox("DecimalBox");
+    mDecimalBox->addItems({QStringLiteral("as found"), QStringLiteral("point (1,234 is 1234)"),
+                           QStringLiteral("comma (1,234 is 1.234)")});
+    columnForm->addRow(QStringLiteral("Decimal mark"), mDecimalBox);
+    mIrregularBox =
+        new QCheckBox(QStringLiteral("Irregular steps: a missing date is no gap"), this);
+    mIrregularBox->setObjectName(QStringLiteral("IrregularBox"));
+    connect(mIrregularBox, &QCheckBox::toggled, this, &TImportDialog::updateImport);
+    columnForm->addRow(QString(), mIrregularBox);
     return columns;
 }
 
@@ -125,6 +135,9 @@ QGroupBox *TImportDialog::createFactorChoices()
                                                "RunoffScaleEdit"};
     for (int role = RoleRain; role < RoleCount; ++role) {
         mScaleEdits[role] = lineEdit(scaleNames[role], QStringLiteral("1"));
+        if (role == RoleRunoff)
+            connect(mScaleEdits[role], &QLineEdit::textEdited, this,
+                    [this] { mFactorFromArea = false; });
         factorForm->addRow(QString::fromLatin1(roleLabels[role]) + QStringLiteral(" factor"),
                            mScaleEdits[role]);
     }
@@ -204,7 +217,7 @@ void TImportDialog::fillPreview()
 {
     mPreview->clear();
     const int columns = mTableOk ? static_cast<int>(mTable.ColumnCount()) : 0;
-    const int rows = mTableOk ? qMin<int>(PreviewRows, static_cast<int>(mTable.Rows.size())) : 0;
+    const int rows = mTableOk ? qMin<int>(PreviewRows, static_cast<int>(mTable.RowCount())) : 0;
     mPreview->setColumnCount(columns);
     mPreview->setRowCount(rows);
     QStringList headers, lines;
@@ -215,24 +228,39 @@ void TImportDialog::fillPreview()
         lines.append(QString::number(mTable.LineNumbers[r]));
         for (int c = 0; c < columns; ++c)
             mPreview->setItem(r, c,
-                              new QTableWidgetItem(QString::fromStdString(mTable.Rows[r][c])));
+                              new QTableWidgetItem(QString::fromStdString(std::string(mTable.Field(
+                                  static_cast<std::size_t>(r), static_cast<std::size_t>(c))))));
     }
     mPreview->setVerticalHeaderLabels(lines);
 }
 
-/// The column boxes list the file's columns, set to the guess for each.
+/// The column boxes list the file's columns, set to the guess for each; a table read again
+/// with the same columns (another missing-value marker) keeps the columns chosen.
 void TImportDialog::fillColumnBoxes()
 {
+    QStringList names;
+    for (int c = 0; mTableOk && c < static_cast<int>(mTable.ColumnCount()); ++c)
+        names.append(QString::fromStdString(mTable.ColumnName(c)).remove(QLatin1Char('\'')));
+    std::array<int, RoleCount> chosen{-1, -1, -1, -1};
+    bool same = !names.isEmpty();
+    for (int role = 0; role < RoleCount; ++role) {
+        QComboBox *box = mColumnBoxes[role];
+        same = same && box->count() == names.size();
+        for (int c = 0; same && c < box->count(); ++c)
+            same = box->itemText(c) == names[c];
+        chosen[role] = box->currentIndex();
+    }
+    if (!same) {
+        chosen = {-1, -1, -1, -1};
+        if (mTableOk)
+            GuessColumns(mTable, true, chosen);
+    }
     mFilling = true;
-    std::array<int, RoleCount> guess{-1, -1, -1, -1};
-    if (mTableOk)
-        GuessColumns(mTable, true, guess);
     for (int role = 0; role < RoleCount; ++role) {
         QComboBox *box = mColumnBoxes[role];
         box->clear();
-        for (int c = 0; mTableOk && c < static_cast<int>(mTable.ColumnCount()); ++c)
-            box->addItem(QString::fromStdString(mTable.ColumnName(c)).remove(QLatin1Char('\'')));
-        box->setCurrentIndex(guess[role]);
+        box->addItems(names);
+        box->setCurrentIndex(chosen[role]);
     }
     mFilling = false;
 }
@@ -253,7 +281,8 @@ TImportOptions TImportDialog::currentOptions(QString &problem) const
         if (!StringToFloat(mScaleEdits[role]->text(), options.Scale[role]))
             problem = QStringLiteral("The %1 factor is not a number.")
                           .arg(QLatin1String(role == RoleEscape ? "escape rate" : RoleName(role)));
-    options.MaxRows = MaxData;
+    options.Decimal = static_cast<TDecimalMark>(mDecimalBox->currentIndex());
+    options.Irregular = mIrregularBox->isChecked();
     return options;
 }
 
@@ -276,6 +305,8 @@ void TImportDialog::updateImport()
         lines.append(QString::fromStdString(note));
     mSummary->setPlainText(lines.join(QLatin1Char('\n')));
     mImportButton->setEnabled(mImportOk);
+    if (mImportOk && mFactorFromArea && QString::fromStdString(mResult.TimeUnit) != mFactorUnit)
+        showRunoffFactor();
 }
 
 void TImportDialog::setRunoffFactor()
@@ -285,11 +316,20 @@ void TImportDialog::setRunoffFactor()
         mSummary->setPlainText(QStringLiteral("The catchment area is not a positive number."));
         return;
     }
-    const QString unit = QString::fromStdString(mImportOk ? mResult.TimeUnit : "days");
-    const double seconds = unit == QLatin1String("hours")     ? 3600
-                           : unit == QLatin1String("minutes") ? 60
-                                                              : 86400;
-    const double factor = DischargeFactor(area, mAreaUnitBox->currentIndex() == 1, seconds);
+    mFactorFromArea = true;
+    mFactorArea = area;
+    mFactorCubicMetres = mAreaUnitBox->currentIndex() == 1;
+    showRunoffFactor();
+}
+
+/// The runoff factor of the area given, for the time unit of the series as now chosen.
+void TImportDialog::showRunoffFactor()
+{
+    mFactorUnit = QString::fromStdString(mImportOk ? mResult.TimeUnit : "days");
+    const double seconds = mFactorUnit == QLatin1String("hours")     ? 3600
+                           : mFactorUnit == QLatin1String("minutes") ? 60
+                                                                     : 86400;
+    const double factor = DischargeFactor(mFactorArea, mFactorCubicMetres, seconds);
     mScaleEdits[RoleRunoff]->setText(QString::number(factor, 'g', 6));
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
@@ -18,8 +19,10 @@ class QTableWidget;
 namespace quellow {
 
 /// File > "Import series...": a preview of a dated series file with the columns, the date
-/// order, factors and the period to take, and what the import finds (rows, gaps, the period
-/// taken). "Import" is enabled while the choices give a series the sheet can take.
+/// order, the decimal mark of numbers that read two ways, irregular steps, factors and the
+/// period to take, and what the import finds (rows, gaps, the period taken). "Import" is
+/// enabled while the choices give a series the mode can take. Typing a missing-value marker
+/// keeps the columns chosen; a runoff factor from the catchment area follows the time unit.
 class TImportDialog : public QDialog
 {
     Q_OBJECT
@@ -52,6 +55,7 @@ private:
     UCsvImport::TImportOptions currentOptions(QString &problem) const;
     void updateImport();
     void setRunoffFactor();
+    void showRunoffFactor();
 
     std::string mContent;
     UCsvImport::TCsvTable mTable;
@@ -59,6 +63,12 @@ private:
     bool mTableOk = false;
     bool mImportOk = false;
     bool mFilling = false;
+    /// The runoff factor comes from the catchment area (until the factor is typed over): it
+    /// follows the time unit of the series.
+    bool mFactorFromArea = false;
+    double mFactorArea = 0;
+    bool mFactorCubicMetres = false;
+    QString mFactorUnit;
 
     QLabel *mFileLabel = nullptr;
     QTableWidget *mPreview = nullptr;
@@ -66,6 +76,8 @@ private:
     QComboBox *mColumnBoxes[UCsvImport::RoleCount] = {};
     QComboBox *mDateOrderBox = nullptr;
     QLineEdit *mMissingEdit = nullptr;
+    QComboBox *mDecimalBox = nullptr;
+    QCheckBox *mIrregularBox = nullptr;
     QLineEdit *mScaleEdits[UCsvImport::RoleCount] = {};
     QLineEdit *mAreaEdit = nullptr;
     QComboBox *mAreaUnitBox = nullptr;

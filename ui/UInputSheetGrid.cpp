@@ -265,6 +265,9 @@ TInputSheetPage::TPasteResult TInputSheetPage::pasteCells(int col, int row, cons
     applyLayout(dm.Analysis);
     setOption(dm.Analysis);
     PreviousCount = rows;
+    const std::string twoWays = UClipboardBlock::TwoWaysText(block, col);
+    if (!twoWays.empty())
+        message(twoWays.c_str());
     return TPasteResult::Done;
 }
 

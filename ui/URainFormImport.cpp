@@ -13,6 +13,22 @@
 
 namespace quellow {
 
+namespace {
+
+/// Puts the rows taken into the window's data module with their mode. Titles and
+/// parameters are set by the caller.
+void fillDataModule(const UCsvImport::TImportResult &result, bool analysis, TDMQuellow &dm)
+{
+    dm.Analysis = analysis;
+    dm.ModeTag = analysis ? " Ana" : " Pre";
+    if (analysis)
+        dm.Drainage = false;
+    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
+    dm.MaxEscape = result.MaxEscape;
+}
+
+} // namespace
+
 void TRainForm::ImportSeriesActionExecute()
 {
     guarded([this] {
@@ -39,7 +55,7 @@ void TRainForm::ImportSeriesActionExecute()
             return;
         const auto &result = dialog.importResult();
         auto &dm = DMQuellow;
-        UCsvImport::FillDataModule(result, dialog.analysisChosen(), dm);
+        fillDataModule(result, dialog.analysisChosen(), dm);
         const QFileInfo file(name);
         dm.Title1 = file.fileName().toStdString();
         dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result);

@@ -133,7 +133,35 @@ TEST_F(CliImport, FailedImportWritesNothing)
     EXPECT_EQ(Cli("import bad.csv -o x.inp"), 2);
     EXPECT_EQ(Cli("import bad.csv --mode analysis -o x.inp --scale flow=2"), 2);
     EXPECT_EQ(Cli("import bad.csv --mode analysis -o x.inp --date-order ydm"), 2);
+    EXPECT_EQ(Cli("import bad.csv --mode analysis -o x.inp --decimal dot"), 2);
     EXPECT_FALSE(fs::exists(dir.File("x.inp")));
+}
+
+TEST_F(CliImport, DecimalMarkAndIrregularStepsAreTheUsersToChoose)
+{
+    // 1,234 l/s read two ways; the 5th of November is left out.
+    std::string csv = "date;rain;escape;runoff\n";
+    for (int day = 1; day <= 20; ++day)
+        if (day != 5)
+            csv += (day < 10 ? "0" : "") + std::to_string(day) + ".11.2015;1;0;" +
+                   (day == 1 ? "1,234" : "2") + "\n";
+    WriteBytes(dir.File("two.csv"), csv);
+    ASSERT_EQ(Cli("import two.csv --mode analysis -o two.inp --decimal point --irregular"), 0)
+        << errors;
+    EXPECT_NE(errors.find("Column 'runoff' (runoff): 1,234 in line 2 reads two ways; read with a "
+                          "decimal point as chosen, as 1234. Choose the decimal comma if it "
+                          "means 1.234.\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("Irregular steps, taken as they are (1 day to 2 days)"),
+              std::string::npos);
+    const std::string inp = ReadBytes(dir.File("two.inp"));
+    EXPECT_EQ(Row(inp, 15), "    1  0.000E+0000       1.00  0.0E+0000    1234.00");
+    EXPECT_EQ(Row(inp, 19), "    5         5.00       1.00  0.0E+0000       2.00");
+    ASSERT_EQ(Cli("import two.csv --mode analysis -o two.inp"), 0) << errors;
+    EXPECT_NE(errors.find("1 gap: date: missing between 04.11.2015 and 06.11.2015 (1 row).\n"),
+              std::string::npos)
+        << errors;
 }
 
 TEST_F(CliImport, ConvertBringsOldLayoutsUpToDate)

@@ -108,3 +108,25 @@ TEST(ClipboardBlock, WidthCountsUpToTheLastFilledCellOfTheWidestLine)
     EXPECT_EQ(Width(Parse("\r\n\r\n")), 0);
     EXPECT_EQ(Width(Parse("x\ty\r\n")), 0);
 }
+
+TEST(ClipboardBlock, NumbersThatReadTwoWaysFollowTheirColumn)
+{
+    // Thousands marks are dropped where the numbers show them: both marks, a mark twice, or
+    // 1,234 in a column whose other numbers have a decimal point.
+    TBlock block = Parse("1\t1.002,5\t1,234\t1,234\r\n2\t1,002.5\t0.5\t7\r\n3\t1.234.567\t2\t8");
+    EXPECT_EQ(block.Lines[0], (std::vector<std::string>{"1", "1002,5", "1234", "1,234"}));
+    EXPECT_EQ(block.Lines[1], (std::vector<std::string>{"2", "1002.5", "0.5", "7"}));
+    EXPECT_EQ(block.Lines[2][1], "1234567");
+    // Nothing settles the runoff: read as before, with the comma as decimal mark, and said.
+    ASSERT_EQ(block.TwoWays.size(), 1u);
+    EXPECT_EQ(TwoWaysText(block, 0),
+              "The pasted runoff 1,234 reads two ways: it was read with a decimal comma, as "
+              "1.234. Paste 1234 without a thousands mark if that is meant.");
+    TSheetRow row;
+    ASSERT_TRUE(ReadRow(block.Lines[0][0], block.Lines[0][1], block.Lines[0][2], block.Lines[0][3],
+                        true, row));
+    EXPECT_EQ(row.Rain, 1002.5);
+    EXPECT_EQ(row.Escape, 1234);
+    EXPECT_EQ(row.Runoff, 1.234);
+    EXPECT_TRUE(Parse("1\t2,5\r\n2\t1,234").TwoWays.empty());
+}

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <sys/resource.h>
 
 using namespace quellow;
 using namespace quellow::UCsvImport;
@@ -68,6 +69,20 @@ std::string Dotted(int i)
     Day(i, y, m, d);
     char text[48];
     std::snprintf(text, sizeof text, "%02d.%02d.%04d", d, m, y);
+    return text;
+}
+
+/// Day i after 2000-01-01, as year-month-day.
+std::string CivilDay(int i)
+{
+    // Days to a civil date (proleptic Gregorian), from the count of days since 0000-03-01.
+    const int z = i + 730425, era = z / 146097, doe = z - era * 146097;
+    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    const int d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9;
+    const int y = yoe + era * 400 + (m <= 2);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
     return text;
 }
 
@@ -266,8 +281,8 @@ TEST(CsvImport, MissingMarkersAreNeverNumbers)
         EXPECT_EQ(in.Result.Time.size(), 19u) << marker; // rows 11 to 29
     }
     // -99 is a value, and a word is refused rather than taken for a gap.
-    EXPECT_TRUE(IsMissing("-9999.00", "", false));
-    EXPECT_FALSE(IsMissing("-99", "", false));
+    EXPECT_TRUE(IsMissing("-9999.00", "", TDecimalMark::Auto));
+    EXPECT_FALSE(IsMissing("-99", "", TDecimalMark::Auto));
     const auto in = Import("date,rain,escape,runoff\n2015-01-01,1,0,abc\n");
     EXPECT_EQ(in.Error, "\"abc\" in line 2, column 'runoff' (runoff) is not a number.");
 }
@@ -320,31 +335,28 @@ TEST(CsvImport, GapsAreListedAndTheLongestStretchTaken)
               "The period 2016-06-01 to end holds no rows of the file.");
 }
 
-TEST(CsvImport, RowsBeyondTheRunsLimitAreNotCutSilently)
+TEST(CsvImport, RowsBeyondTheModesLimitAreNotCutSilently)
 {
+    // The analysis takes what the sheet, Save/Run and convert take; a prediction what its
+    // run takes.
     std::string text = "date,rain,escape,runoff\n";
     for (int i = 0; i < 1600; ++i)
-        text += std::to_string(1 + i % 28) + "." + std::to_string(1 + i / 28 % 12) + "." +
-                std::to_string(2000 + i / 336) + ",1,0.1,2\n";
+        text += CivilDay(i) + ",1,0.1,2\n";
     auto in = Import(text);
     ASSERT_TRUE(in.Ok) << in.Error;
-    EXPECT_EQ(in.Result.Time.size(), 1501u);
-    EXPECT_TRUE(HasNote(in.Result, "is longer than an analysis takes at most 1501 rows: the "
-                                   "first 1501 rows were imported"));
+    EXPECT_EQ(in.Result.Time.size(), 1500u);
+    EXPECT_TRUE(HasNote(in.Result, "is longer than an analysis takes at most 1500 rows: the "
+                                   "first 1500 rows were imported"));
     TImportOptions options;
     options.Analysis = false;
     in = Import(text, options);
     ASSERT_TRUE(in.Ok) << in.Error;
     EXPECT_EQ(in.Result.Time.size(), 501u);
-    options.From = "1.1.2000";
-    options.To = "28.12.2001";
+    options.From = "2000-01-01";
+    options.To = CivilDay(671);
     in = Import(text, options);
-    EXPECT_EQ(in.Error, "The period 1.1.2000 to 28.12.2001 holds 672 rows; a prediction takes at "
-                        "most 501 rows. Choose a shorter period.");
-    options.MaxRows = 1500; // the window's sheet
-    options.Analysis = true;
-    options.From = options.To = "";
-    EXPECT_EQ(Import(text, options).Result.Time.size(), 1500u);
+    EXPECT_EQ(in.Error, "The period 2000-01-01 to 2001-11-02 holds 672 rows; a prediction takes "
+                        "at most 501 rows. Choose a shorter period.");
 }
 
 // ---- Hostile files ----------------------------------------------------------------------------
@@ -421,20 +433,12 @@ TEST(CsvImport, HostileFilesAreRefusedBeforeTheyAreRead)
     EXPECT_NE(error.find("mixed delimiters, or not a table of values"), std::string::npos);
 }
 
-TEST(CsvImport, DataModuleAndDischargeFactor)
+TEST(CsvImport, RowsAndDischargeFactor)
 {
     const auto in = Import(Series(14, ';', Dotted));
     ASSERT_TRUE(in.Ok);
-    TDMQuellow dm;
-    dm.Drainage = true;
-    FillDataModule(in.Result, true, dm);
-    EXPECT_EQ(dm.NrOfData, 14);
-    EXPECT_EQ(dm.ModeTag, " Ana");
-    EXPECT_FALSE(dm.Drainage);
-    EXPECT_EQ(dm.Serial[13], 14);
-    EXPECT_EQ(dm.Remove, std::vector<bool>(14, false));
-    EXPECT_EQ(dm.Runoff[13], 23);
-    EXPECT_EQ(dm.MaxEscape, 0.5);
+    EXPECT_EQ(in.Result.Runoff[13], 23);
+    EXPECT_EQ(in.Result.MaxEscape, 0.5);
     // A factor gives the decimal the user expects, not binary noise (13 * 0.1
     // = 1.3000000000000003).
     TImportOptions options;
@@ -481,5 +485,163 @@ TEST(CsvImport, BoundariesOfOrderStretchAndPeriod)
     ASSERT_TRUE(in.Ok) << in.Error;
     EXPECT_EQ(in.Result.Time.size(), 24u);
 }
+
+} // namespace
+
+namespace {
+
+// ---- Numbers that read two ways ---------------------------------------------------------------
+
+/// Fourteen days of rain 1, escape 0 and the runoff texts given in turn.
+std::string RunoffSeries(char delimiter, const std::vector<std::string> &runoff)
+{
+    std::string text =
+        std::string("date") + delimiter + "rain" + delimiter + "escape" + delimiter + "q\n";
+    for (int i = 0; i < 14; ++i)
+        text += Dotted(i) + delimiter + "1" + delimiter + "0" + delimiter +
+                runoff[static_cast<std::size_t>(i) % runoff.size()] + "\n";
+    return text;
+}
+
+TEST(CsvImport, NumbersThatReadTwoWaysAreNeverDecidedSilently)
+{
+    // Nothing in the column settles 1,234: read with the mark as decimal mark, and said so.
+    auto in = Import(RunoffSeries(';', {"1,234", "2"}));
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Runoff[0], 1.234);
+    EXPECT_TRUE(HasNote(in.Result, "Column 'q' (runoff): 1,234 in line 2 reads two ways; read "
+                                   "with a decimal comma, as 1.234. Choose the decimal point if "
+                                   "it means 1234."));
+    // The user's choice decides, and the note says so.
+    TImportOptions options;
+    options.Decimal = TDecimalMark::Point;
+    in = Import(RunoffSeries('\t', {"1,234", "2"}), options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Runoff[0], 1234);
+    EXPECT_TRUE(HasNote(in.Result, "read with a decimal point as chosen, as 1234."));
+    // Another number of the column settles it, whatever was chosen; no note then.
+    in = Import(RunoffSeries(';', {"1,234", "2,5"}), options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Runoff[0], 1.234);
+    EXPECT_EQ(in.Result.Runoff[1], 2.5);
+    EXPECT_FALSE(HasNote(in.Result, "reads two ways"));
+    // Both marks: the last is the decimal mark, the other groups thousands and is dropped.
+    in = Import(RunoffSeries(';', {"1,234", "1.002,5"}));
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Runoff[0], 1.234);
+    EXPECT_EQ(in.Result.Runoff[1], 1002.5);
+    in = Import(RunoffSeries(';', {"1,234", "1,002.5", "12,345,678"}));
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Runoff[0], 1234);
+    EXPECT_EQ(in.Result.Runoff[1], 1002.5);
+    EXPECT_EQ(in.Result.Runoff[2], 12345678);
+    EXPECT_FALSE(in.Table.DecimalComma);
+    // Thousands marks where no thousands end are no number.
+    in = Import(RunoffSeries(';', {"1,2,3"}));
+    EXPECT_EQ(in.Error, "\"1,2,3\" in line 2, column 'q' (runoff) is not a number.");
+}
+
+// ---- Missing dates and steps ------------------------------------------------------------------
+
+TEST(CsvImport, ADateLeftOutOfARegularSeriesIsAGap)
+{
+    std::string text = "date,rain,escape,runoff\n";
+    for (int i = 0; i < 40; ++i)
+        if (i != 10)
+            text += Iso(i) + "," + std::to_string(i) + ",0.1,2\n";
+    auto in = Import(text);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    ASSERT_EQ(in.Result.Gaps.size(), 1u);
+    EXPECT_TRUE(
+        HasNote(in.Result, "1 gap: date: missing between 2015-11-10 and 2015-11-12 (1 row)."));
+    EXPECT_TRUE(HasNote(in.Result, "Imported the longest gap-free stretch: 2015-11-12 to "
+                                   "2015-12-10 (29 rows)."));
+    EXPECT_EQ(in.Result.Time[1], 1);
+    EXPECT_EQ(in.Result.Rain[0], 11);
+    // A period given across it is refused.
+    TImportOptions options;
+    options.From = "2015-11-01";
+    EXPECT_EQ(Import(text, options).Error,
+              "The period 2015-11-01 to end has gaps: date: missing between 2015-11-10 and "
+              "2015-11-12 (1 row). Choose a period without gaps.");
+    // Irregular steps only when asked for, and said.
+    options = {};
+    options.Irregular = true;
+    in = Import(text, options);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.Time.size(), 39u);
+    EXPECT_EQ(in.Result.Time[10], 11);
+    EXPECT_TRUE(HasNote(in.Result, "Irregular steps, taken as they are (1 day to 2 days): a "
+                                   "missing date is no gap."));
+    std::string odd = "date,rain,escape,runoff\n";
+    for (int i = 0; i < 20; ++i)
+        odd += Iso(i) + (i == 5 ? " 12:00" : "") + ",1,0.1,2\n";
+    EXPECT_EQ(Import(odd).Error,
+              "The dates do not follow each other in regular steps of 1 day: line 7 (2015-11-06 "
+              "12:00) follows line 6 (2015-11-05) after 36 hours; line 8 (2015-11-07) follows "
+              "line 7 (2015-11-06 12:00) after 12 hours. Choose irregular steps if the series "
+              "has them; a missing date is then no gap.");
+}
+
+TEST(CsvImport, StepsThatAreFractionsOfADaySaySo)
+{
+    std::string text = "date,rain,escape,runoff\n";
+    for (int i = 0; i < 16; ++i)
+        text += Iso(i / 2) + (i % 2 ? " 12:00" : " 00:00") + ",1,0.1,2\n";
+    const auto in = Import(text);
+    ASSERT_TRUE(in.Ok) << in.Error;
+    EXPECT_EQ(in.Result.TimeUnit, "days");
+    EXPECT_TRUE(HasNote(in.Result, "Time in days from the first row (2015-11-01 00:00): the "
+                                   "steps of 12 hours are fractions of a day, so escape rates "
+                                   "and runoff must be per day, not per step."));
+}
+
+TEST(CsvImport, TwoDigitYearsAreNamedWithTheirLine)
+{
+    EXPECT_EQ(Import("date;rain;escape;runoff\n01.11.15;1;0;1\n").Error,
+              "The date \"01.11.15\" in line 2 has a two-digit year: two-digit years are not "
+              "read. Write the years with four digits (2015-11-01, 01.11.2015 or 11/1/2015).");
+    std::string text = Series(14, ',', Dotted);
+    text.replace(text.find("05.11.2015"), 10, "05.11.15");
+    EXPECT_EQ(Import(text).Error,
+              "The date \"05.11.15\" in line 6 has a two-digit year: two-digit years are not "
+              "read. Write the years with four digits (2015-11-01, 01.11.2015 or 11/1/2015).");
+}
+
+// ---- Memory -----------------------------------------------------------------------------------
+
+#if !defined(QUELLOW_SANITIZED) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+/// Reads text as a table with the address space limited to what the process holds and
+/// room more; exits 0 when every row was read.
+void ReadWithin(const std::string &text, std::size_t rows, rlim_t room)
+{
+    long pages = 0;
+    std::FILE *statm = std::fopen("/proc/self/statm", "r");
+    if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
+        std::exit(2);
+    std::fclose(statm);
+    const rlim_t most = static_cast<rlim_t>(pages) * 4096 + room;
+    const rlimit limit{most, most};
+    setrlimit(RLIMIT_AS, &limit);
+    TCsvTable table;
+    std::string error;
+    const bool read = ReadCsvText(text, table, error);
+    std::exit(read && table.RowCount() == rows ? 0 : 1);
+}
+
+TEST(CsvImportDeathTest, AWideTableTakesASmallMultipleOfItsSize)
+{
+    // 16 MB of 1000 one-digit fields a line: kept as a few bytes a field, not a string each.
+    std::string row;
+    for (int c = 0; c < 1000; ++c)
+        row += c ? ",1" : "1";
+    row += "\n";
+    std::string text;
+    while (text.size() < (16u << 20))
+        text += row;
+    EXPECT_EXIT(ReadWithin(text, text.size() / row.size(), 96u << 20), ::testing::ExitedWithCode(0),
+                "");
+}
+#endif
 
 } // namespace

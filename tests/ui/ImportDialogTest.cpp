@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,6 +69,7 @@ private slots:
 
     void previewGuessesColumnsAndListsGaps();
     void choicesThatGiveNoSeriesDisableImport();
+    void choicesSurviveAMarkerAndTheFactorFollowsTheUnit();
     void importFillsTheSheetAndSaveRunWritesTheRows();
     void convertWritesWhatOpenAndSaveRunWrite_data();
     void convertWritesWhatOpenAndSaveRunWrite();
@@ -144,6 +146,41 @@ void ImportDialogTest::choicesThatGiveNoSeriesDisableImport()
     QVERIFY(!garbage.canImport());
     QVERIFY(!In<QPushButton>(garbage, "ImportButton")->isEnabled());
     QVERIFY(Summary(garbage).startsWith(QStringLiteral("No delimiter")));
+}
+
+void ImportDialogTest::choicesSurviveAMarkerAndTheFactorFollowsTheUnit()
+{
+    TImportDialog dialog(QStringLiteral("gauge.csv"), AwkwardCsv());
+    auto *rain = In<QComboBox>(dialog, "RainColumnBox");
+    rain->setCurrentIndex(2);
+    In<QLineEdit>(dialog, "MissingEdit")->setText(QStringLiteral("x"));
+    QCOMPARE(rain->currentIndex(), 2);
+
+    // Twenty days, then twelve hours: irregular steps, in hours unless the period ends before.
+    std::string text = "date;rain;escape;runoff\n";
+    for (int day = 1; day <= 20; ++day)
+        text += QStringLiteral("2020-01-%1;1;0;1,234\n")
+                    .arg(day, 2, 10, QLatin1Char('0'))
+                    .toStdString();
+    for (int hour = 1; hour <= 12; ++hour)
+        text += QStringLiteral("2020-01-20 %1:00;1;0;2\n")
+                    .arg(hour, 2, 10, QLatin1Char('0'))
+                    .toStdString();
+    TImportDialog steps(QStringLiteral("steps.csv"), text);
+    QVERIFY(!steps.canImport());
+    In<QCheckBox>(steps, "IrregularBox")->setChecked(true);
+    QVERIFY(steps.canImport());
+    QCOMPARE(steps.importResult().TimeUnit, std::string("hours"));
+    In<QLineEdit>(steps, "AreaEdit")->setText(QStringLiteral("1.783"));
+    In<QPushButton>(steps, "FactorButton")->click();
+    QCOMPARE(In<QLineEdit>(steps, "RunoffScaleEdit")->text(), QStringLiteral("0.00201907"));
+    In<QLineEdit>(steps, "ToEdit")->setText(QStringLiteral("2020-01-19"));
+    QCOMPARE(steps.importResult().TimeUnit, std::string("days"));
+    QCOMPARE(In<QLineEdit>(steps, "RunoffScaleEdit")->text(), QStringLiteral("0.0484577"));
+    // The decimal mark of 1,234 is the user's to choose.
+    QCOMPARE(steps.importResult().Runoff[0], 1.234 * 0.0484577);
+    In<QComboBox>(steps, "DecimalBox")->setCurrentIndex(1); // point
+    QCOMPARE(steps.importResult().Runoff[0], 1234 * 0.0484577);
 }
 
 void ImportDialogTest::importFillsTheSheetAndSaveRunWritesTheRows()

@@ -36,6 +36,7 @@ private slots:
     void pasteLineBreaksOfEveryKind();
     void pasteFailsOnCellsThatAreNoNumbers_data();
     void pasteFailsOnCellsThatAreNoNumbers();
+    void pasteSaysHowANumberThatReadsTwoWaysWasRead();
     void pasteOfFewerRowsAsksToKeepTheOriginalNumber();
     void pasteOfFiveRowsIntoFreshSheet();
     void pasteIntoALaterColumn();
@@ -302,7 +303,7 @@ void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers_data()
     QTest::addColumn<QString>("line");
     QTest::newRow("fractional time") << QStringLiteral("1.5\t1\t0.1\t2");
     QTest::newRow("rain in words") << QStringLiteral("2\tnone\t0.1\t2");
-    QTest::newRow("both separators") << QStringLiteral("2\t1,234.5\t0.1\t2");
+    QTest::newRow("thousands marks out of place") << QStringLiteral("2\t1,2,3\t0.1\t2");
     QTest::newRow("missing runoff") << QStringLiteral("2\t1\t0.1\t");
 }
 
@@ -321,6 +322,24 @@ void InputSheetTest::pasteFailsOnCellsThatAreNoNumbers()
     QCOMPARE(dialogs.Messages,
              QStringList{"An insufficient number of data has been pasted more data are needed."});
     QCOMPARE(form.currentTab(), TRainForm::TTab::Input);
+}
+
+void InputSheetTest::pasteSaysHowANumberThatReadsTwoWaysWasRead()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    QString text;
+    for (int row = 1; row <= 15; ++row)
+        text += QStringLiteral("%1\t1.002,5\t0.1\t%2\r\n")
+                    .arg(row)
+                    .arg(row == 3 ? QStringLiteral("1,234") : QStringLiteral("2"));
+    Sheet(form)->StringGrid1SetEditText(0, 0, text);
+    QCOMPARE(dialogs.Messages,
+             QStringList{"The pasted runoff 1,234 reads two ways: it was read with a decimal "
+                         "comma, as 1.234. Paste 1234 without a thousands mark if that is meant."});
+    QCOMPARE(DMQuellow.Runoff[2], 1.234);
+    QCOMPARE(DMQuellow.Rain[0], 1002.5);
 }
 
 void InputSheetTest::pasteOfFewerRowsAsksToKeepTheOriginalNumber()
