@@ -1,6 +1,7 @@
 #include "model/UInputChecks.h"
 
 #include "model/UDMQuellow.h"
+#include "model/UPrediction.h"
 
 #include <algorithm>
 
@@ -66,10 +67,18 @@ std::string SaveFailure(const TDMQuellow &dm, const TModelValues &values)
     int valid = 0;
     for (int i = 0; i < std::min<int>(dm.NrOfData, static_cast<int>(dm.Time.size())); ++i)
         valid += !(i < static_cast<int>(dm.Remove.size()) && dm.Remove[i]);
-    if (valid == 0)
+    return RowCountFailure(valid, dm.Analysis);
+}
+
+std::string RowCountFailure(int rows, bool analysis)
+{
+    if (rows == 0)
         return "The input data were not saved";
-    if (valid > MaxData)
+    if (rows > MaxData)
         return MaxDataMessage;
+    if (!analysis && rows > UPrediction::MaxPredSteps)
+        return "A prediction can handle at most " + std::to_string(UPrediction::MaxPredSteps) +
+               " steps; please split the series.";
     return {};
 }
 

@@ -51,6 +51,10 @@ struct TCell
 /// escape rate or runoff.
 TCell FirstFaultyCell(const TDMQuellow &dm);
 
+/// The check of the number of complete rows: none, or more than the mode takes (MaxData for an
+/// analysis, MaxPredSteps for a prediction). The message; empty when the number will do.
+std::string RowCountFailure(int rows, bool analysis);
+
 /// Every check Save/Run makes of the values of dm and values once they are read: the ranges of
 /// the values the run uses, the rows, and their number. The first failure's message; empty
 /// when Save/Run would write the file.

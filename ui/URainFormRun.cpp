@@ -216,13 +216,10 @@ bool TRainForm::validateSheet()
         return false;
     }
     // No complete row: nothing worth writing, and the sheet keeps what it shows.
-    const int validCount = mInputSheet->ValidCount;
-    if (validCount == 0) {
-        message("The input data were not saved");
-        return false;
-    }
-    if (validCount > MaxData) {
-        message(MaxDataMessage);
+    const std::string countFailure =
+        UInputChecks::RowCountFailure(mInputSheet->ValidCount, DMQuellow.Analysis);
+    if (!countFailure.empty()) {
+        message(countFailure);
         return false;
     }
     return mInputSheet->readBoxes();

@@ -3,6 +3,7 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "model/UFitMeasures.h"
+#include "model/UInputChecks.h"
 #include "model/UInputFile.h"
 #include "model/URainRun.h"
 #include "model/UTextFields.h"
@@ -237,6 +238,17 @@ TEST(InputFileNumbers, NoNaNOrInfinityReachesAFigure)
     EXPECT_EQ(jsonNumber(-std::numeric_limits<double>::infinity()), "null");
     EXPECT_EQ(shortestText(std::numeric_limits<double>::infinity()), "");
     EXPECT_EQ(jsonNumber(0.1), "0.1");
+}
+
+// Save/Run and convert take as many rows as the mode's run takes, no more.
+TEST(InputChecks, OneRowLimitPerMode)
+{
+    EXPECT_EQ(UInputChecks::RowCountFailure(1500, true), "");
+    EXPECT_EQ(UInputChecks::RowCountFailure(1501, true), MaxDataMessage);
+    EXPECT_EQ(UInputChecks::RowCountFailure(501, false), "");
+    EXPECT_EQ(UInputChecks::RowCountFailure(502, false),
+              "A prediction can handle at most 501 steps; please split the series.");
+    EXPECT_EQ(UInputChecks::RowCountFailure(0, true), "The input data were not saved");
 }
 
 } // namespace
