@@ -223,6 +223,7 @@ void TInputSheetPage::StringGrid1SetEditText(int col, int row, const QString &te
             emit showRequested();
             return;
         }
+        emit sheetFilled();
     }
     Pasting = true;
     NrOfDataEditExit();

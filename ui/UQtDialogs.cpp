@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 
 namespace quellow {
@@ -38,6 +39,24 @@ bool TQtDialogs::Confirm(const std::string &text)
     box.setEscapeButton(QMessageBox::No);
     // Closing the box any other way than with Yes counts as No.
     return box.exec() == QMessageBox::Yes;
+}
+
+TSaveChoice TQtDialogs::AskSave(const std::string &text)
+{
+    QMessageBox box(QMessageBox::Question, caption(), QString::fromStdString(text),
+                    QMessageBox::NoButton, dialogParent());
+    // Each answer has its letter (S, D), as in the other questions of the program.
+    QPushButton *save = box.addButton(QStringLiteral("&Save"), QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return TSaveChoice::Save;
+    if (box.clickedButton() == discard)
+        return TSaveChoice::Discard;
+    return TSaveChoice::Cancel;
 }
 
 QString TQtDialogs::OpenFileName(const TFileDialogSpec &request)
