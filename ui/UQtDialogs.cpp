@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -13,7 +15,16 @@ namespace {
 
 QWidget *dialogParent()
 {
-    return QApplication::activeWindow();
+    // Between two boxes of a run no window is active: the box then still belongs over the
+    // main window, not in the middle of the screen.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->objectName() == QLatin1String("RainForm"))
+            return window;
+    return nullptr;
 }
 
 /// Message boxes carry the program's title; the windows carry their own captions alone.
@@ -22,12 +33,28 @@ QString caption()
     return QApplication::applicationName();
 }
 
+/// Makes a box at least as wide as its caption with the title bar's buttons, so that the
+/// window manager shows the caption whole.
+void fitCaption(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    QFont font = box.font();
+    font.setBold(true);
+    constexpr int TitleBarButtons = 140;
+    const int width = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + TitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 void TQtDialogs::ShowMessage(const std::string &text)
 {
     QMessageBox box(QMessageBox::NoIcon, caption(), QString::fromStdString(text), QMessageBox::Ok,
                     dialogParent());
+    fitCaption(box);
     box.exec();
 }
 
@@ -37,6 +64,7 @@ bool TQtDialogs::Confirm(const std::string &text)
                     QMessageBox::Yes | QMessageBox::No, dialogParent());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
+    fitCaption(box);
     // Closing the box any other way than with Yes counts as No.
     return box.exec() == QMessageBox::Yes;
 }
@@ -51,6 +79,7 @@ TSaveChoice TQtDialogs::AskSave(const std::string &text)
     QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);
+    fitCaption(box);
     box.exec();
     if (box.clickedButton() == save)
         return TSaveChoice::Save;
