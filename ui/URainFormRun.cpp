@@ -198,9 +198,6 @@ void TRainForm::InputSaveActionExecute()
 
 bool TRainForm::saveRun()
 {
-    // A box still being edited counts with its check, as if it had been left.
-    if (!mInputSheet->commitEditedBox())
-        return false;
     if (!saveSheet())
         return false;
     const std::string inputName = DMQuellow.FileName;
@@ -211,7 +208,8 @@ bool TRainForm::saveRun()
 
 bool TRainForm::saveSheet()
 {
-    if (!validateSheet())
+    // A box still being edited counts with its check, as if it had been left.
+    if (!mInputSheet->commitEditedBox() || !validateSheet())
         return false;
     const std::string inputName = DMQuellow.FileName;
     if (!DMQuellow.WriteInputFile())
