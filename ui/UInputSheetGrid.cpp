@@ -223,7 +223,6 @@ void TInputSheetPage::StringGrid1SetEditText(int col, int row, const QString &te
             emit showRequested();
             return;
         }
-        emit sheetFilled();
     }
     Pasting = true;
     NrOfDataEditExit();
@@ -265,6 +264,9 @@ TInputSheetPage::TPasteResult TInputSheetPage::pasteCells(int col, int row, cons
     applyLayout(dm.Analysis);
     setOption(dm.Analysis);
     PreviousCount = rows;
+    // New escape rates make a new start for the factors applied by a calibration.
+    if (col <= 2 && col + UClipboardBlock::Width(block) > 2)
+        emit sheetFilled();
     return TPasteResult::Done;
 }
 

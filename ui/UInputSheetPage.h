@@ -137,7 +137,8 @@ public:
 signals:
     /// The sheet wants to be in front (after a refill with data or a failed paste).
     void showRequested();
-    /// The grid was filled anew (a file opened or imported, a paste, "Clear all").
+    /// The grid was filled anew (a file opened or imported, "Clear all", a paste over the
+    /// escape rates).
     void sheetFilled();
     /// "Clear all" was pressed: the main window asks about changes first, then clears.
     void clearRequested();
