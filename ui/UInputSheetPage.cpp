@@ -693,8 +693,8 @@ void TInputSheetPage::restoreStorages(const QString &maxStor, const QString &ini
 
 bool TInputSheetPage::commitEditedBox()
 {
-    QObject *focus = QApplication::focusWidget();
-    if (!focus)
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
         return true;
     if (focus == mNrOfDataEdit)
         return NrOfDataEditExit();
