@@ -98,6 +98,7 @@ private slots:
         UIntroPages::buildIntroPage(&page);
         const QStringList intro = lines(&page, "IntroMemo");
         QCOMPARE(intro.first(), QStringLiteral("INTRODUCTION TO THE Quellow PROGRAM"));
+        QVERIFY(intro.join(QLatin1Char(' ')).contains(QLatin1String("File > Import series")));
         QVERIFY(page.findChild<QPlainTextEdit *>(QStringLiteral("IntroMemo"))->isReadOnly());
         QVERIFY(!page.findChild<QPlainTextEdit *>(QStringLiteral("HeadMemo"))->isReadOnly());
 
