@@ -53,6 +53,7 @@ TAlfaForm::TAlfaForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("AlfaForm"));
     setWindowTitle(QStringLiteral("Calculator rection factors drainage systm"));
+    closeOnEscape(*this);
 
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(createProfile(), 1);

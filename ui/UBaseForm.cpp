@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 
 namespace quellow {
@@ -33,6 +34,13 @@ void fitOnScreen(QWidget &window)
     const int left = area.left() + qMax(0, (area.width() - wanted.width()) / 2);
     const int top = area.top() + qMax(0, (area.height() - wanted.height()) / 2);
     window.move(left, top);
+}
+
+void closeOnEscape(QWidget &window)
+{
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window);
+    escape->setObjectName(QStringLiteral("CloseOnEscape"));
+    QObject::connect(escape, &QShortcut::activated, &window, &QWidget::close);
 }
 
 TBaseForm::TBaseForm(QWidget *parent) : QMainWindow(parent)

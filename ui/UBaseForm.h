@@ -11,6 +11,9 @@ namespace quellow {
 /// when it would reach past an edge).
 void fitOnScreen(QWidget &window);
 
+/// Escape closes (hides) the window, as it closes a dialog.
+void closeOnEscape(QWidget &window);
+
 /// Widens a button so that its text keeps a margin on either side, whatever the style's
 /// own padding.
 void leaveTextRoom(QPushButton &button);

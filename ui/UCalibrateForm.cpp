@@ -1,9 +1,11 @@
 #include "ui/UCalibrateForm.h"
 
+#include "model/UCalibrationEdges.h"
 #include "model/UPrompts.h"
 #include "ui/UDialogs.h"
 
 #include <QDialogButtonBox>
+#include <QStringList>
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
@@ -60,38 +62,62 @@ QString figure(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
-/// Start and calibrated values side by side, each calibrated value named for the tests.
+/// Start and calibrated values side by side, each calibrated value named for the tests; a value
+/// on a limit of the search is marked.
 QGridLayout *comparisonTable(const UCalibration::TResult &r)
 {
+    using UCalibration::TEdge;
+    const std::vector<TEdge> edges = UCalibration::EdgesOf(r.Best, r.BestFit);
+    auto onEdge = [&edges](std::initializer_list<TEdge> which) {
+        return std::any_of(which.begin(), which.end(), [&edges](TEdge e) {
+            return std::find(edges.begin(), edges.end(), e) != edges.end();
+        });
+    };
     auto *table = new QGridLayout;
     table->setHorizontalSpacing(24);
     table->addWidget(new QLabel(QStringLiteral("<b>Start</b>")), 0, 1, Qt::AlignRight);
     table->addWidget(new QLabel(QStringLiteral("<b>Calibrated</b>")), 0, 2, Qt::AlignRight);
     int rowNumber = 1;
-    auto row = [&](const QString &label, double start, double best, int decimals,
-                   const char *name) {
+    auto row = [&](const QString &label, double start, double best, int decimals, const char *name,
+                   bool edge = false) {
         table->addWidget(new QLabel(label), rowNumber, 0);
         table->addWidget(new QLabel(figure(start, decimals)), rowNumber, 1, Qt::AlignRight);
-        auto *value = new QLabel(figure(best, decimals));
+        auto *value =
+            new QLabel(figure(best, decimals) + (edge ? QStringLiteral(" !") : QString()));
         value->setObjectName(QLatin1String(name));
+        if (edge) {
+            value->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+            value->setToolTip(QStringLiteral("On a limit of the search"));
+        }
         table->addWidget(value, rowNumber, 2, Qt::AlignRight);
         ++rowNumber;
     };
     row(QStringLiteral("Maximum storage (mm)"), r.Start.MaxStor, r.Best.MaxStor, 2,
-        "CalibratedMaxStor");
+        "CalibratedMaxStor", onEdge({TEdge::MaxStorLow, TEdge::MaxStorHigh}));
     row(QStringLiteral("Initial storage (mm)"), UsedInitStor(r.Start), UsedInitStor(r.Best), 2,
         "CalibratedInitStor");
     row(QStringLiteral("Escape rate factor"), r.Start.EscapeFactor, r.Best.EscapeFactor, 3,
-        "CalibratedFactor");
+        "CalibratedFactor", onEdge({TEdge::FactorLow, TEdge::FactorHigh}));
     row(QStringLiteral("R square"), r.StartFit.RSquare, r.BestFit.RSquare, 3, "CalibratedRSquare");
     row(QStringLiteral("NSE"), r.StartFit.Fit.NSE, r.BestFit.Fit.NSE, 3, "CalibratedNSE");
     row(QStringLiteral("KGE"), r.StartFit.Fit.KGE, r.BestFit.Fit.KGE, 3, "CalibratedKGE");
     row(QStringLiteral("Recharge / runoff volume"), r.StartFit.VolumeRatio, r.BestFit.VolumeRatio,
-        2, "CalibratedVolumeRatio");
+        2, "CalibratedVolumeRatio", onEdge({TEdge::VolumeLow, TEdge::VolumeHigh}));
     return table;
 }
 
+/// The cancel flag of the calibration running now (one at a time, on the window's thread).
+std::atomic<bool> *runningCancel = nullptr;
+
 } // namespace
+
+bool cancelRunningCalibration()
+{
+    if (!runningCancel)
+        return false;
+    *runningCancel = true;
+    return true;
+}
 
 THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
                                   const UCalibration::TParameters &calibrated)
@@ -192,13 +218,18 @@ void THydrographView::drawSeries(QPainter &painter, const THydrographFrame &fram
 // ---- The result dialog ----------------------------------------------------------------------
 
 TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
-                               QWidget *parent)
+                               double earlierFactor, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("CalibrateForm"));
-    setWindowTitle(QStringLiteral("Calibration of the first reservoir"));
+    // The caption tells it too, where the eye goes first.
+    setWindowTitle(UCalibration::EdgesOf(run.Search.Best, run.Search.BestFit).empty()
+                       ? QStringLiteral("Calibration of the first reservoir")
+                       : QStringLiteral("Calibration of the first reservoir - on the edge of the "
+                                        "search"));
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(comparisonTable(run.Search));
+    addWarnings(*layout, run.Search, earlierFactor);
     layout->addWidget(new THydrographView(std::move(series), this), 1);
     auto *note = new QLabel(QStringLiteral("\"Apply\" puts the calibrated values into the boxes "
                                            "and scales the escape rates of the sheet."));
@@ -213,6 +244,32 @@ TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrog
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+}
+
+void TCalibrateForm::addWarnings(QVBoxLayout &layout, const UCalibration::TResult &result,
+                                 double earlierFactor)
+{
+    QStringList edgeLines;
+    for (UCalibration::TEdge edge : UCalibration::EdgesOf(result.Best, result.BestFit))
+        edgeLines << QString::fromStdString(UCalibration::EdgeText(edge));
+    if (!edgeLines.isEmpty()) {
+        edgeLines.prepend(QStringLiteral("On the edge of the search (marked !): a better value may "
+                                         "lie beyond it. Check the data before applying."));
+        auto *edges = new QLabel(edgeLines.join(QLatin1Char('\n')), this);
+        edges->setObjectName(QStringLiteral("EdgeWarning"));
+        edges->setWordWrap(true);
+        edges->setStyleSheet(QStringLiteral("color: #b00000;"));
+        layout.addWidget(edges);
+    }
+    const std::string history =
+        UCalibration::FactorHistoryText(earlierFactor, result.Best.EscapeFactor);
+    if (!history.empty()) {
+        auto *factors = new QLabel(QString::fromStdString(history), this);
+        factors->setObjectName(QStringLiteral("FactorHistory"));
+        factors->setWordWrap(true);
+        factors->setStyleSheet(QStringLiteral("color: #b00000;"));
+        layout.addWidget(factors);
+    }
 }
 
 // ---- The search off the user-interface thread -----------------------------------------------
@@ -231,6 +288,9 @@ UCalibration::TCalibrationRun runCalibration(QWidget *parent, const URainRun::TA
     QProgressDialog progress(QStringLiteral("Calibrating the first reservoir ..."),
                              QStringLiteral("Cancel"), 0, options.Evaluations, parent);
     progress.setObjectName(QStringLiteral("CalibrateProgress"));
+    // A caption of its own that fits, and a width that shows it whole.
+    progress.setWindowTitle(QStringLiteral("Calibration"));
+    progress.setMinimumWidth(380);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);
@@ -245,9 +305,11 @@ UCalibration::TCalibrationRun runCalibration(QWidget *parent, const URainRun::TA
     QObject::connect(&timer, &QTimer::timeout, &progress, [&] { progress.setValue(done); });
     timer.start(40);
     thread->start();
+    runningCancel = &cancel;
     progress.show();
     loop.exec();
     thread->wait();
+    runningCancel = nullptr;
     delete thread;
     timer.stop();
     progress.hide();

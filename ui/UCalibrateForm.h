@@ -8,6 +8,7 @@
 #include <vector>
 
 class QPainter;
+class QVBoxLayout;
 
 namespace quellow {
 
@@ -44,20 +45,29 @@ private:
     THydrograph mSeries;
 };
 
-/// The outcome of a calibration: start and calibrated values side by side and the runoff
+/// The outcome of a calibration: start and calibrated values side by side, the limits of the
+/// search the result stands on, the escape factors applied to the sheet before, and the runoff
 /// hydrographs. "Apply" accepts the dialog, "Cancel" rejects it.
 class TCalibrateForm : public QDialog
 {
     Q_OBJECT
 
 public:
+    /// earlierFactor: the product of the escape factors applied since the sheet was filled.
     TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
-                   QWidget *parent = nullptr);
+                   double earlierFactor = 1, QWidget *parent = nullptr);
+
+private:
+    void addWarnings(QVBoxLayout &layout, const UCalibration::TResult &result,
+                     double earlierFactor);
 };
 
 /// Calibrates input on a thread of its own while a progress dialog with "Cancel" keeps the
 /// window responsive. The messages of the calibration are shown afterwards through Dialogs().
 UCalibration::TCalibrationRun runCalibration(QWidget *parent, const URainRun::TAnalysisInput &input,
                                              const UCalibration::TOptions &options = {});
+
+/// Asks the calibration running now, if any, to stop; true when one was running.
+bool cancelRunningCalibration();
 
 } // namespace quellow

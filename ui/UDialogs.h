@@ -16,6 +16,9 @@ struct TFileDialogSpec
     QString Title;
 };
 
+/// The answers to the question about changes not saved.
+enum class TSaveChoice { Save, Discard, Cancel };
+
 /// Everything the windows ask of a person, beyond the model's messages and questions:
 /// file dialogs and the pauses of the run sequence. The program implements it with Qt
 /// dialogs (UQtDialogs), the window tests with a script, so that no test ever blocks.
@@ -28,6 +31,13 @@ public:
     virtual QString SaveFileName(const TFileDialogSpec &request) = 0;
     /// Waits ms milliseconds while keeping the windows painted.
     virtual void Pause(int ms) = 0;
+    /// Asks whether changes should be saved first: Save, Discard or Cancel (closing the box
+    /// is Cancel). Without a person to ask, nothing is given up.
+    virtual TSaveChoice AskSave(const std::string &text)
+    {
+        (void)text;
+        return TSaveChoice::Cancel;
+    }
 };
 
 /// The installed dialogs (installed by main() or a test; also installed as the model's prompts).

@@ -286,6 +286,21 @@ TImportOptions TImportDialog::currentOptions(QString &problem) const
     return options;
 }
 
+std::array<double, RoleCount> TImportDialog::factors() const
+{
+    QString problem;
+    return currentOptions(problem).Scale;
+}
+
+std::string TImportDialog::firstDateText() const
+{
+    const int column = mResult.Columns[RoleDate];
+    if (!mImportOk || column < 0 || mResult.First >= mTable.Rows.size() ||
+        static_cast<std::size_t>(column) >= mTable.Rows[mResult.First].size())
+        return {};
+    return mTable.Rows[mResult.First][static_cast<std::size_t>(column)];
+}
+
 void TImportDialog::updateImport()
 {
     if (mFilling || !mTableOk)

@@ -268,6 +268,9 @@ TInputSheetPage::TPasteResult TInputSheetPage::pasteCells(int col, int row, cons
     const std::string twoWays = UClipboardBlock::TwoWaysText(block, col);
     if (!twoWays.empty())
         message(twoWays.c_str());
+    // New escape rates make a new start for the factors applied by a calibration.
+    if (col <= 2 && col + UClipboardBlock::Width(block) > 2)
+        emit sheetFilled();
     return TPasteResult::Done;
 }
 

@@ -13,7 +13,10 @@
 #include "ui/URainForm.h"
 #include "ui/USvgPicture.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -289,7 +292,8 @@ void TInputSheetPage::createButtons()
     QFont bold = save->font();
     bold.setBold(true);
     save->setFont(bold);
-    connect(clear, &QPushButton::clicked, this, &TInputSheetPage::ClearButtonClick);
+    // The main window asks about changes not saved before the sheet is cleared.
+    connect(clear, &QPushButton::clicked, this, &TInputSheetPage::clearRequested);
     connect(help, &QPushButton::clicked, this, &TInputSheetPage::helpRequested);
     connect(open, &QPushButton::clicked, this, &TInputSheetPage::openInputRequested);
     connect(save, &QPushButton::clicked, this, &TInputSheetPage::saveRunRequested);
@@ -440,6 +444,8 @@ void TInputSheetPage::resetInputSheet()
     showAlfaCalc(false);
     applyLayout(true);
     FillInputSheet();
+    markSaved();
+    emit sheetFilled();
 }
 
 // ---- Refilling the sheet ---------------------------------------------------------------------
@@ -587,47 +593,135 @@ void TInputSheetPage::showOpenedFile(const QString &fileName)
     applyLayout(dm.Analysis);
     showDataCount(dm.NrOfData);
     showAlfaCalc(dm.Drainage);
-    mFileNameEdit->setText(fileName);
-    mFileLabel->show();
-    mFileNameEdit->show();
+    showSheetFile(fileName);
     mInputImage->hide();
     mTitle1Edit->setText(QString::fromStdString(dm.Title1));
     mTitle2Edit->setText(QString::fromStdString(dm.Title2));
     // Long titles and paths show their beginning, not their end.
-    for (QLineEdit *box : {mTitle1Edit, mTitle2Edit, mFileNameEdit})
+    for (QLineEdit *box : {mTitle1Edit, mTitle2Edit})
         box->setCursorPosition(0);
     fillReservoirBoxes();
     DataShown = true;
     FillInputSheet();
+    markSaved();
+    emit sheetFilled();
+}
+
+void TInputSheetPage::showImportedSheet(const QString &sourceName)
+{
+    showOpenedFile(QString());
+    showSheetFile(QString());
+    mSavedKnown = false;
+    const QFileInfo source(sourceName);
+    mSuggestedName = source.dir().filePath(source.completeBaseName() + QStringLiteral(".inp"));
+}
+
+void TInputSheetPage::showSheetFile(const QString &fileName)
+{
+    mSuggestedName = fileName;
+    mFileNameEdit->setText(fileName);
+    mFileNameEdit->setCursorPosition(0);
+    mFileLabel->setVisible(!fileName.isEmpty());
+    mFileNameEdit->setVisible(!fileName.isEmpty());
+}
+
+// ---- Changes not saved -----------------------------------------------------------------------
+
+QStringList TInputSheetPage::contentSnapshot() const
+{
+    QStringList content{mTitle1Edit->text(), mTitle2Edit->text(),
+                        QString::number(mOptionComboBox->currentIndex()),
+                        QString::number(mGrid->rowCount()), QString::number(mGrid->columnCount())};
+    for (const TBoxRule &rule : BoxRules)
+        content.append(boxOf(rule)->text());
+    for (int row = 0; row < mGrid->rowCount(); ++row)
+        for (int col = 0; col < mGrid->columnCount(); ++col)
+            content.append(cellText(col, row));
+    return content;
+}
+
+bool TInputSheetPage::hasUnsavedChanges() const
+{
+    // A sheet without data (fresh or cleared) has nothing worth keeping.
+    if (!DataShown)
+        return false;
+    return !mSavedKnown || contentSnapshot() != mSavedContent;
+}
+
+void TInputSheetPage::markSaved()
+{
+    mSavedContent = contentSnapshot();
+    mSavedKnown = true;
+}
+
+// ---- Values others may set or read -----------------------------------------------------------
+
+void TInputSheetPage::setStorages(double maxStor, double initStor)
+{
+    DMQuellow.MaxStor = maxStor;
+    DMQuellow.InitStor = initStor;
+    mMaxStorEdit->setText(floatToStr(maxStor));
+    mInitStorEdit->setText(floatToStr(initStor));
+}
+
+QString TInputSheetPage::maxStorText() const
+{
+    return mMaxStorEdit->text();
+}
+
+QString TInputSheetPage::initStorText() const
+{
+    return mInitStorEdit->text();
+}
+
+void TInputSheetPage::restoreStorages(const QString &maxStor, const QString &initStor,
+                                      double maxValue, double initValue)
+{
+    DMQuellow.MaxStor = maxValue;
+    DMQuellow.InitStor = initValue;
+    mMaxStorEdit->setText(maxStor);
+    mInitStorEdit->setText(initStor);
+}
+
+bool TInputSheetPage::commitEditedBox()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return true;
+    if (focus == mNrOfDataEdit)
+        return NrOfDataEditExit();
+    if (const TBoxRule *rule = ruleOf(focus))
+        return boxExit(*rule);
+    return true;
 }
 
 // ---- Number of data, options, "Clear all" ----------------------------------------------------
 
-void TInputSheetPage::NrOfDataEditExit()
+bool TInputSheetPage::NrOfDataEditExit()
 {
+    // After each refusal the box shows the number of rows the sheet holds, never a number
+    // that no row stands for.
+    const auto refuse = [this](const char *text) {
+        message(text);
+        showDataCount(mGrid->rowCount());
+        return false;
+    };
     int count = 0;
-    if (!parseInt(mNrOfDataEdit->text().trimmed().toStdString(), count)) {
-        message("The number of data is not a valid integer");
-        return;
-    }
-    if (count < MinData) {
-        message(" The minimum number of data is 12");
-        mNrOfDataEdit->setText(QStringLiteral("12"));
-        return;
-    }
-    if (count > MaxData) {
-        message(MaxDataMessage);
-        mNrOfDataEdit->setText(QStringLiteral("1500"));
-        return;
-    }
+    if (!parseInt(mNrOfDataEdit->text().trimmed().toStdString(), count))
+        return refuse("The number of data is not a valid integer");
+    if (count < MinData)
+        return refuse(" The minimum number of data is 12");
+    if (count > MaxData)
+        return refuse(MaxDataMessage);
     if (Pasting)
-        return;
+        return true;
     if (count > PreviousCount) {
         message(" Add data in the last cells at the end of the column");
         addZeroRows(count);
     } else if (count < PreviousCount) {
-        message(" To remove data make the relevant data cells empty");
+        return refuse(" To remove data make the relevant data cells empty");
     }
+    return true;
 }
 
 void TInputSheetPage::addZeroRows(int count)
@@ -674,17 +768,20 @@ void TInputSheetPage::OptionComboBoxExit()
 void TInputSheetPage::ClearButtonClick()
 {
     auto &dm = DMQuellow;
-    for (QLineEdit *box : {mA1coeffEdit, mA2CoeffEdit, mB1valueEdit, mB2ValueEdit, mInitRunEdit,
-                           mInitLevelEdit, mMaxStorEdit, mInitStorEdit, mTitle1Edit, mTitle2Edit})
+    // Nothing of the old data stays behind to pair with new rows: not the runoff, not the
+    // escape rate, not the name of the file they came from.
+    for (QLineEdit *box :
+         {mA1coeffEdit, mA2CoeffEdit, mB1valueEdit, mB2ValueEdit, mInitRunEdit, mInitLevelEdit,
+          mMaxStorEdit, mInitStorEdit, mEscapeEdit, mTitle1Edit, mTitle2Edit})
         box->clear();
-    // The escape box keeps the model's number: it fills rows without an escape rate.
-    mEscapeEdit->setText(floatToStr(dm.MaxEscape));
+    showSheetFile(QString());
+    dm.FileName.clear();
     mPorosityEdit->setText(QStringLiteral(" 5 "));
     showDataCount(FreshRows);
     mGrid->setRowCount(FreshRows);
     applyLayout(dm.Analysis);
     setOption(dm.Analysis);
-    fillZeroCells(FreshRows, 3);
+    fillZeroCells(FreshRows, mGrid->columnCount());
     // The rows Save/Run reads are the rows on the sheet; no earlier row may come back from the
     // model or from a hidden runoff column.
     mHiddenRunoff.clear();
@@ -693,18 +790,22 @@ void TInputSheetPage::ClearButtonClick()
     dm.ResizeRows(0);
     sizeModelArrays(FreshRows + 1);
     DataShown = false;
+    markSaved();
+    emit sheetFilled();
 }
 
 // ---- Checks of the boxes -----------------------------------------------------------------------
 
-void TInputSheetPage::boxExit(const TBoxRule &rule)
+bool TInputSheetPage::boxExit(const TBoxRule &rule)
 {
     // An unreadable text leaves the model value as it was; a value out of range sets it to
     // the box's reset value.
     double value = 0;
     const bool readable = StringToFloat(boxOf(rule)->text(), value);
-    if (readBox(rule, value, false) || readable)
+    const bool passed = readBox(rule, value, false);
+    if (passed || readable)
         rule.Target() = value;
+    return passed;
 }
 
 bool TInputSheetPage::checkDataCount()
@@ -740,7 +841,8 @@ bool TInputSheetPage::readBox(const TBoxRule &rule, double &value, bool atSave)
         if (atSave)
             box->setFocus(Qt::OtherFocusReason);
         else
-            box->setText(QStringLiteral("0"));
+            // The model keeps its value: the box shows it, so what is seen is what a run uses.
+            box->setText(floatToStr(rule.Target()));
         return false;
     }
     if (const char *failure = rangeFailure(rule, value)) {

@@ -53,8 +53,39 @@ public:
     void FillInputSheet();
     /// The empty analysis sheet of a fresh start (the Input tab shown without data).
     void resetInputSheet();
-    /// Shows what "Open input" read: the file name, titles, boxes and rows.
+    /// Shows what "Open input" read: the file name, titles, boxes and rows. The sheet then
+    /// holds what the file holds.
     void showOpenedFile(const QString &fileName);
+    /// Shows an imported series: titles, boxes and rows, and no input file yet (the sheet is
+    /// not saved until Save/Run writes it); the source's name with .inp is offered for saving.
+    void showImportedSheet(const QString &sourceName);
+    /// The name the save dialog offers: the sheet's input file, else the import's source with
+    /// .inp; empty when there is neither.
+    QString suggestedFileName() const { return mSuggestedName; }
+    /// The input file the sheet was read from or last written to, shown in the file box; an
+    /// empty name hides the box.
+    void showSheetFile(const QString &fileName);
+
+    // ---- Changes not saved -----------------------------------------------------------------
+    /// True when the sheet holds data that differ from the input file it was read from or last
+    /// written to (an imported sheet differs until it is written).
+    bool hasUnsavedChanges() const;
+    /// What the sheet shows now is what its input file holds.
+    void markSaved();
+
+    // ---- Values others may set or read -----------------------------------------------------
+    /// The maximum and the initial storage into their boxes and the model.
+    void setStorages(double maxStor, double initStor);
+    /// The texts of the maximum and the initial storage box.
+    QString maxStorText() const;
+    QString initStorText() const;
+    /// The storage boxes' texts back as they were, with the model values behind them.
+    void restoreStorages(const QString &maxStor, const QString &initStor, double maxValue,
+                         double initValue);
+    /// Runs the check of the box that has the keyboard focus, as leaving it would, so that an
+    /// action started from a menu or a key reads what was typed. False when the check refused
+    /// the text (its message was shown).
+    bool commitEditedBox();
     /// The option chosen in the list: true for analysis.
     bool analysisChosen() const;
     /// The calculator button and its note.
@@ -106,6 +137,11 @@ public:
 signals:
     /// The sheet wants to be in front (after a refill with data or a failed paste).
     void showRequested();
+    /// The grid was filled anew (a file opened or imported, "Clear all", a paste over the
+    /// escape rates).
+    void sheetFilled();
+    /// "Clear all" was pressed: the main window asks about changes first, then clears.
+    void clearRequested();
     /// "Open input" and " Save / Run" on the sheet.
     void openInputRequested();
     void saveRunRequested();
@@ -149,11 +185,19 @@ private:
     void placeGridAndButtons();
 
     // Handlers
-    void NrOfDataEditExit();
+    /// False when the number was refused (its message was shown).
+    bool NrOfDataEditExit();
     void OptionComboBoxChange();
     void OptionComboBoxExit();
+
+public:
+    /// Empties the sheet: titles, boxes, file box and every column of 15 rows of zeros.
     void ClearButtonClick();
-    void boxExit(const TBoxRule &rule);
+
+private:
+    bool boxExit(const TBoxRule &rule);
+    /// The texts that make up the sheet's content: titles, option, boxes and cells.
+    QStringList contentSnapshot() const;
     void gridContextMenu(const QPoint &pos);
 
     // Paste in steps
@@ -209,6 +253,10 @@ private:
     int mGridWidth = 0;
     /// The runoff column while the prediction layout hides it: it comes back with analysis.
     QStringList mHiddenRunoff;
+    /// The content as its input file holds it; mSavedKnown false: no file holds it.
+    QStringList mSavedContent;
+    bool mSavedKnown = true;
+    QString mSuggestedName;
 };
 
 } // namespace quellow

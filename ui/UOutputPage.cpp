@@ -4,12 +4,15 @@
 #include "model/UTextFields.h"
 #include "ui/UBaseForm.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <QTextDocument>
+#include <QTime>
 #include <QVBoxLayout>
 
 namespace quellow {
@@ -25,6 +28,13 @@ TOutputPage::TOutputPage(QWidget *parent) : QWidget(parent)
 
 void TOutputPage::createText()
 {
+    mPreviousLabel = new QLabel(this);
+    mPreviousLabel->setObjectName(QStringLiteral("PreviousResultLabel"));
+    mPreviousLabel->setWordWrap(true);
+    mPreviousLabel->setStyleSheet(
+        QStringLiteral("QLabel { background: #fff0c0; color: #802000; padding: 3px; }"));
+    mPreviousLabel->hide();
+    layout()->addWidget(mPreviousLabel);
     mFitLabel = new QLabel(this);
     mFitLabel->setObjectName(QStringLiteral("FitLabel"));
     mFitLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -64,8 +74,12 @@ void TOutputPage::createButtons()
     connect(mOutputOpenButton, &QPushButton::clicked, this, &TOutputPage::openOutputRequested);
 }
 
-void TOutputPage::showLines(const std::vector<std::string> &lines, int count)
+void TOutputPage::showLines(const std::vector<std::string> &lines, int count,
+                            const QString &fileName)
 {
+    mShownName = QFileInfo(fileName).fileName();
+    mShownTime = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    mPreviousLabel->hide();
     count = qMin<int>(count, static_cast<int>(lines.size()));
     QStringList text;
     text.reserve(count);
@@ -90,6 +104,17 @@ void TOutputPage::showFitMeasures(const TFitMeasures *fit)
         QStringLiteral("NSE %1    KGE %2    Volume error %3 %")
             .arg(number(fit->NSE, 3), number(fit->KGE, 3), number(fit->VolumeError, 1)));
     mFitLabel->show();
+}
+
+void TOutputPage::markAsPrevious()
+{
+    if (mOutputMemo->document()->isEmpty())
+        return;
+    const QString name = mShownName.isEmpty() ? QStringLiteral("the output") : mShownName;
+    mPreviousLabel->setText(QStringLiteral("Previous result: %1, shown at %2. The last Save / Run "
+                                           "gave no new output.")
+                                .arg(name, mShownTime));
+    mPreviousLabel->show();
 }
 
 void TOutputPage::setViewGraphOffered(bool offered)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 #include <string>
@@ -23,8 +24,12 @@ class TOutputPage : public QWidget
 public:
     explicit TOutputPage(QWidget *parent = nullptr);
 
-    /// Shows the first count lines (at most all of them).
-    void showLines(const std::vector<std::string> &lines, int count);
+    /// Shows the first count lines (at most all of them) of the output file fileName.
+    void showLines(const std::vector<std::string> &lines, int count,
+                   const QString &fileName = QString());
+    /// A Save/Run gave no new output: the text shown, if any, is marked as the previous
+    /// result, with its file name and the time it was shown.
+    void markAsPrevious();
     /// The fit line of an analysis run; nullptr (or measures that are not valid) hides it.
     void showFitMeasures(const TFitMeasures *fit);
     /// "View graph" is offered once results exist.
@@ -39,6 +44,9 @@ private:
     void createButtons();
 
     QLabel *mFitLabel = nullptr;
+    QLabel *mPreviousLabel = nullptr;
+    QString mShownName;
+    QString mShownTime;
     QPlainTextEdit *mOutputMemo = nullptr;
     QPushButton *mViewGraphButton = nullptr;
     QPushButton *mOutputOpenButton = nullptr;

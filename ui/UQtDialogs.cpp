@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 
 namespace quellow {
@@ -12,7 +15,16 @@ namespace {
 
 QWidget *dialogParent()
 {
-    return QApplication::activeWindow();
+    // Between two boxes of a run no window is active: the box then still belongs over the
+    // main window, not in the middle of the screen.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->objectName() == QLatin1String("RainForm"))
+            return window;
+    return nullptr;
 }
 
 /// Message boxes carry the program's title; the windows carry their own captions alone.
@@ -21,12 +33,28 @@ QString caption()
     return QApplication::applicationName();
 }
 
+/// Makes a box at least as wide as its caption with the title bar's buttons, so that the
+/// window manager shows the caption whole.
+void fitCaption(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    QFont font = box.font();
+    font.setBold(true);
+    constexpr int TitleBarButtons = 140;
+    const int width = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + TitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 void TQtDialogs::ShowMessage(const std::string &text)
 {
     QMessageBox box(QMessageBox::NoIcon, caption(), QString::fromStdString(text), QMessageBox::Ok,
                     dialogParent());
+    fitCaption(box);
     box.exec();
 }
 
@@ -36,8 +64,28 @@ bool TQtDialogs::Confirm(const std::string &text)
                     QMessageBox::Yes | QMessageBox::No, dialogParent());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
+    fitCaption(box);
     // Closing the box any other way than with Yes counts as No.
     return box.exec() == QMessageBox::Yes;
+}
+
+TSaveChoice TQtDialogs::AskSave(const std::string &text)
+{
+    QMessageBox box(QMessageBox::Question, caption(), QString::fromStdString(text),
+                    QMessageBox::NoButton, dialogParent());
+    // Each answer has its letter (S, D), as in the other questions of the program.
+    QPushButton *save = box.addButton(QStringLiteral("&Save"), QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    fitCaption(box);
+    box.exec();
+    if (box.clickedButton() == save)
+        return TSaveChoice::Save;
+    if (box.clickedButton() == discard)
+        return TSaveChoice::Discard;
+    return TSaveChoice::Cancel;
 }
 
 QString TQtDialogs::OpenFileName(const TFileDialogSpec &request)

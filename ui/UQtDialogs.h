@@ -14,6 +14,7 @@ public:
     QString OpenFileName(const TFileDialogSpec &request) override;
     QString SaveFileName(const TFileDialogSpec &request) override;
     void Pause(int ms) override;
+    TSaveChoice AskSave(const std::string &text) override;
 };
 
 } // namespace quellow

@@ -4,6 +4,7 @@
 #include "model/UQuellowUtils.h"
 #include "model/UTextFields.h"
 #include "ui/UAlfaForm.h"
+#include "ui/UCalibrateForm.h"
 #include "ui/UCommentForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UFinishForm.h"
@@ -176,9 +177,11 @@ void TRainForm::createFileMenu()
     QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->setObjectName(QStringLiteral("FileMenu"));
     mInputOpenAction = namedAction(this, "InputOpenAction", "Open &Input");
+    mInputOpenAction->setShortcut(QKeySequence::Open);
     mOutputOpenAction = namedAction(this, "OutputOpenAction", "Open &Output");
     mGraphOpenAction = mGraphicsPage->GraphOpenAction();
     mInputSaveAction = namedAction(this, "InputSaveAction", "Save i&Nput");
+    mInputSaveAction->setShortcut(QKeySequence::Save);
     mGraphSaveAction = mGraphicsPage->GraphSaveAction();
     mExitAction = namedAction(this, "ExitAction", "Program e&Xit");
     fileMenu->addActions({mInputOpenAction, mOutputOpenAction, mGraphOpenAction, mInputSaveAction,
@@ -204,6 +207,12 @@ void TRainForm::createEditMenu()
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addActions({copy, cut, paste});
     editMenu->addAction(createCalibrateAction());
+    mUndoAction = namedAction(this, "EditUndoAction", "&Undo");
+    mUndoAction->setStatusTip(QStringLiteral("Takes the last \"Apply\" of a calibration back"));
+    mUndoAction->setShortcut(QKeySequence::Undo);
+    mUndoAction->setEnabled(false);
+    editMenu->addAction(mUndoAction);
+    connect(mUndoAction, &QAction::triggered, this, &TRainForm::EditUndoExecute);
     // Only an analysis can be calibrated.
     connect(editMenu, &QMenu::aboutToShow, this,
             [this] { mCalibrateAction->setEnabled(mInputSheet->analysisChosen()); });
@@ -241,6 +250,11 @@ void TRainForm::createInputSheet()
             &TRainForm::InputSaveActionExecute);
     connect(mInputSheet, &TInputSheetPage::calibrateRequested, this,
             &TRainForm::CalibrateActionExecute);
+    connect(mInputSheet, &TInputSheetPage::sheetFilled, this, &TRainForm::sheetFilled);
+    connect(mInputSheet, &TInputSheetPage::clearRequested, this, [this] {
+        if (mayReplaceSheet())
+            mInputSheet->ClearButtonClick();
+    });
     connect(mInputSheet, &TInputSheetPage::helpRequested, this, [this] {
         if (mHelpForm) {
             mHelpForm->show();
@@ -395,8 +409,12 @@ void TRainForm::OutputTabSheetShow()
 
 void TRainForm::closeEvent(QCloseEvent *event)
 {
-    // The main window never closes itself: the finish window ends the program.
+    // The main window never closes itself: the finish window ends the program. A calibration
+    // still searching stops first, and changes not saved are asked about.
     event->ignore();
+    cancelRunningCalibration();
+    if (!mayReplaceSheet())
+        return;
     if (mFinishForm) {
         mFinishForm->show();
         mFinishForm->raise();

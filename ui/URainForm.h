@@ -3,6 +3,8 @@
 #include "ui/UBaseForm.h"
 
 #include <cstdint>
+#include <QString>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -93,6 +95,11 @@ public:
     void ViewGraphButtonClick();
     /// Calibrates the first reservoir on the sheet's complete rows (analysis mode).
     void CalibrateActionExecute();
+    /// Edit > Undo: takes the last "Apply" of a calibration back.
+    void EditUndoExecute();
+    /// Before the sheet is replaced or cleared: when it has changes not saved, asks whether to
+    /// save them. True when the sheet may go (saved or discarded), false when cancelled.
+    bool mayReplaceSheet();
 
     // ---- Tabs ------------------------------------------------------------------------------
     enum class TTab { Intro, Figure, Input, Output, Graphics };
@@ -131,6 +138,8 @@ private:
     // Save/Run in its steps: validate the sheet, write the file and compact the rows, run,
     // file the results.
     bool saveRun();
+    /// Validates the sheet and writes its input file (the file name is asked); true when written.
+    bool saveSheet();
     bool validateSheet();
     bool compactRows();
     bool runWithProgress(const std::string &inputName);
@@ -151,6 +160,21 @@ private:
     void applyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
                           const TParameters &best);
     QAction *mCalibrateAction = nullptr;
+    void sheetFilled();
+    void updateUndoAction();
+    /// What an "Apply" changed, to take it back.
+    struct TAppliedCalibration
+    {
+        QString MaxStorText, InitStorText;
+        double MaxStor = 0, InitStor = 0;
+        std::vector<int> Rows;
+        std::vector<QString> EscapeTexts;
+        double FactorBefore = 1;
+    };
+    std::vector<TAppliedCalibration> mApplied;
+    /// Product of the escape factors applied since the sheet was filled.
+    double mAppliedFactor = 1;
+    QAction *mUndoAction = nullptr;
 
     void EditCopy();
     void EditCut();

@@ -12,7 +12,6 @@
 #include "ui/UInputSheetPage.h"
 
 #include <QAction>
-#include <QLineEdit>
 
 namespace quellow {
 
@@ -36,6 +35,9 @@ QAction *TRainForm::createCalibrateAction()
 void TRainForm::CalibrateActionExecute()
 {
     guarded([this] {
+        // A storage box still being edited counts with its check, as if it had been left.
+        if (!mInputSheet->commitEditedBox())
+            return;
         URainRun::TAnalysisInput input;
         std::vector<int> gridRows;
         if (!sheetAnalysisInput(input, gridRows))
@@ -43,7 +45,8 @@ void TRainForm::CalibrateActionExecute()
         const UCalibration::TCalibrationRun run = runCalibration(this, input);
         if (run.Status != UCalibration::TStatus::Calibrated)
             return;
-        TCalibrateForm form(run, calibrationHydrograph(input, run.Search.Best), this);
+        TCalibrateForm form(run, calibrationHydrograph(input, run.Search.Best), mAppliedFactor,
+                            this);
         if (form.exec() == QDialog::Accepted)
             applyCalibration(input, gridRows, run.Search.Best);
     });
@@ -92,18 +95,53 @@ void TRainForm::applyCalibration(const URainRun::TAnalysisInput &input,
                                  const std::vector<int> &gridRows,
                                  const UCalibration::TParameters &best)
 {
-    auto &dm = DMQuellow;
-    dm.MaxStor = best.MaxStor;
-    dm.InitStor = best.InitStor;
-    if (auto *box = mInputSheet->findChild<QLineEdit *>(QStringLiteral("MaxStorEdit")))
-        box->setText(floatToStr(best.MaxStor));
-    if (auto *box = mInputSheet->findChild<QLineEdit *>(QStringLiteral("InitStorEdit")))
-        box->setText(floatToStr(best.InitStor));
+    // What is changed is kept, so that Edit > Undo can take it back.
+    TAppliedCalibration applied;
+    applied.MaxStorText = mInputSheet->maxStorText();
+    applied.InitStorText = mInputSheet->initStorText();
+    applied.MaxStor = DMQuellow.MaxStor;
+    applied.InitStor = DMQuellow.InitStor;
+    applied.FactorBefore = mAppliedFactor;
+    mInputSheet->setStorages(best.MaxStor, best.InitStor);
     // Each escape rate as the calibrated input file holds it, so that Save/Run writes it again.
     const URainRun::TAnalysisInput calibrated = UCalibration::CalibratedInput(input, best);
-    for (std::size_t k = 0; k < gridRows.size() && k < calibrated.Rows.size(); ++k)
+    for (std::size_t k = 0; k < gridRows.size() && k < calibrated.Rows.size(); ++k) {
+        applied.Rows.push_back(gridRows[k]);
+        applied.EscapeTexts.push_back(mInputSheet->cellText(2, gridRows[k]));
         mInputSheet->setCellText(2, gridRows[k], floatToStr(calibrated.Rows[k].Escape));
+    }
     mInputSheet->DataShown = true;
+    mAppliedFactor *= best.EscapeFactor;
+    mApplied.push_back(std::move(applied));
+    updateUndoAction();
+}
+
+void TRainForm::EditUndoExecute()
+{
+    if (mApplied.empty())
+        return;
+    const TAppliedCalibration applied = std::move(mApplied.back());
+    mApplied.pop_back();
+    mInputSheet->restoreStorages(applied.MaxStorText, applied.InitStorText, applied.MaxStor,
+                                 applied.InitStor);
+    for (std::size_t k = 0; k < applied.Rows.size(); ++k)
+        mInputSheet->setCellText(2, applied.Rows[k], applied.EscapeTexts[k]);
+    mAppliedFactor = applied.FactorBefore;
+    updateUndoAction();
+}
+
+void TRainForm::sheetFilled()
+{
+    // A sheet filled anew starts with the escape rates it was given.
+    mAppliedFactor = 1;
+    mApplied.clear();
+    updateUndoAction();
+}
+
+void TRainForm::updateUndoAction()
+{
+    if (mUndoAction)
+        mUndoAction->setEnabled(!mApplied.empty());
 }
 
 } // namespace quellow

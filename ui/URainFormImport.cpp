@@ -5,6 +5,7 @@
 #include "model/UCsvImport.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/USheetTitle.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportDialog.h"
 #include "ui/UInputSheetPage.h"
@@ -32,8 +33,10 @@ void fillDataModule(const UCsvImport::TImportResult &result, bool analysis, TDMQ
 void TRainForm::ImportSeriesActionExecute()
 {
     guarded([this] {
+        if (!mInputSheet->commitEditedBox() || !mayReplaceSheet())
+            return;
         const QString name = Dialogs().OpenFileName(
-            {QStringLiteral("Series files (*.csv *.txt *.tsv *.dat);;All files (*)"), QString(),
+            {QStringLiteral("Series files (*.csv *.txt *.tsv);;All files (*)"), QString(),
              DialogFolders.InputOpen, QStringLiteral("Import series")});
         if (name.isEmpty())
             return;
@@ -58,10 +61,11 @@ void TRainForm::ImportSeriesActionExecute()
         fillDataModule(result, dialog.analysisChosen(), dm);
         const QFileInfo file(name);
         dm.Title1 = file.fileName().toStdString();
-        dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result);
+        dm.Title2 = USheetTitle::ImportedTitle(dm.Title1, dialog.firstDateText(), result.TimeUnit,
+                                               dialog.factors(), dialog.analysisChosen());
         hideCommentWindow();
         SetDialogFolders(file.absolutePath());
-        mInputSheet->showOpenedFile(name);
+        mInputSheet->showImportedSheet(name);
     });
 }
 

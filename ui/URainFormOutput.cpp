@@ -23,7 +23,8 @@ const QString OutputOpenedStatus =
 
 void TRainForm::showOutput(bool analysisRun)
 {
-    mOutputPage->showLines(DMQuellow.OutLines, DMQuellow.NrOfLines);
+    mOutputPage->showLines(DMQuellow.OutLines, DMQuellow.NrOfLines,
+                           QString::fromStdString(DMQuellow.FileName));
     mOutputPage->showFitMeasures(analysisRun ? &URainRun::State.Fit : nullptr);
 }
 

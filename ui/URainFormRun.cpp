@@ -15,6 +15,7 @@
 #include "ui/UGraphicsPage.h"
 #include "ui/UInputSheetLayout.h"
 #include "ui/UInputSheetPage.h"
+#include "ui/UOutputPage.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -57,6 +58,8 @@ private:
 
 void TRainForm::InputOpenActionExecute()
 {
+    if (!mayReplaceSheet())
+        return;
     const QString name = Dialogs().OpenFileName(
         {QStringLiteral("Input files (*.inp)"), QString(), DialogFolders.InputOpen, QString()});
     if (name.isEmpty()) {
@@ -88,15 +91,35 @@ void TRainForm::openInputFile(const QString &name)
     });
 }
 
+bool TRainForm::mayReplaceSheet()
+{
+    if (!mInputSheet->hasUnsavedChanges())
+        return true;
+    switch (Dialogs().AskSave("The sheet has changes that are not saved. Save them?")) {
+    case TSaveChoice::Save: {
+        bool saved = false;
+        guarded([this, &saved] { saved = saveSheet(); });
+        return saved;
+    }
+    case TSaveChoice::Discard:
+        return true;
+    case TSaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
 // ---- Save / Run
 // ----------------------------------------------------------------------------------
 
 bool TRainForm::AskInputFileName()
 {
     RunStopped = false;
-    const QString name =
-        Dialogs().SaveFileName({QStringLiteral("Input files (*.inp)"), QStringLiteral("inp"),
-                                DialogFolders.InputSave, QString()});
+    // The dialog offers the file the sheet came from (or the series it was imported from).
+    const QString suggested = mInputSheet->suggestedFileName();
+    const QString name = Dialogs().SaveFileName(
+        {QStringLiteral("Input files (*.inp)"), QStringLiteral("inp"),
+         suggested.isEmpty() ? DialogFolders.InputSave : suggested, QString()});
     if (name.isEmpty()) {
         RunStopped = true;
         return false;
@@ -176,15 +199,30 @@ void TRainForm::runPrediction()
 
 void TRainForm::InputSaveActionExecute()
 {
-    guarded([this] { saveRun(); });
-    // Whatever ended the action, the progress box does not stay behind.
+    bool filed = false;
+    guarded([this, &filed] { filed = saveRun(); });
+    // Whatever ended the action, the progress box does not stay behind, and the Output tab
+    // does not pass off an earlier run's file as this one's.
     mInputSheet->clearProgress(true);
+    if (!filed)
+        mOutputPage->markAsPrevious();
     emit runFinished();
 }
 
 bool TRainForm::saveRun()
 {
-    if (!validateSheet())
+    if (!saveSheet())
+        return false;
+    const std::string inputName = DMQuellow.FileName;
+    if (!runWithProgress(inputName))
+        return false;
+    return fileResults(inputName);
+}
+
+bool TRainForm::saveSheet()
+{
+    // A box still being edited counts with its check, as if it had been left.
+    if (!mInputSheet->commitEditedBox() || !validateSheet())
         return false;
     const std::string inputName = DMQuellow.FileName;
     if (!DMQuellow.WriteInputFile())
@@ -192,9 +230,14 @@ bool TRainForm::saveRun()
     // The model and the sheet keep the complete rows only, in their order, as the file does.
     const bool anyRemoved = compactRows();
     mInputSheet->showValidRows(mInputSheet->ValidCount, anyRemoved);
-    if (!runWithProgress(inputName))
-        return false;
-    return fileResults(inputName);
+    // Rows taken out move the others: an earlier Apply can no longer be taken back row by row.
+    if (anyRemoved) {
+        mApplied.clear();
+        updateUndoAction();
+    }
+    mInputSheet->showSheetFile(QString::fromStdString(inputName));
+    mInputSheet->markSaved();
+    return true;
 }
 
 bool TRainForm::validateSheet()

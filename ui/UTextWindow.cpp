@@ -22,6 +22,7 @@ TTextWindow::TTextWindow(const TTextWindowLook &look, QWidget *parent) : QWidget
                             .arg(QLatin1String(look.Background)));
     layout->addWidget(memo);
     resize(look.Size);
+    closeOnEscape(*this);
 }
 
 void TTextWindow::showEvent(QShowEvent *event)

@@ -37,7 +37,7 @@ fail() {
     [ -f "$work/quellow.log" ] && sed 's/^/  quellow: /' "$work/quellow.log" | tail -20
     exit 1
 }
-step() { echo "-- $*"; }
+step() { echo "-- [${SECONDS}s] $*"; }
 
 # ---- Display and window manager: a display number nobody else uses ---------------------------
 
@@ -100,6 +100,20 @@ answer_file_dialog() {
     xdotool key Return
 }
 
+# Presses key $1 in the program's next message box or question, which must come within $2
+# seconds (default 10), once the box has the focus.
+answer_box() {
+    local id
+    id=$(wait_window "^$BoxName\$" "${2:-10}") || fail "no message or question came"
+    for _ in $(seq 50); do
+        xdotool windowactivate --sync "$id" 2>/dev/null
+        [ "$(xdotool getactivewindow 2>/dev/null)" = "$id" ] && break
+        sleep 0.1
+    done
+    xdotool key "$1"
+    sleep 0.3
+}
+
 # Clicks at a place in the main window (pixels from its inside top left).
 click_main() {
     focus_main
@@ -144,8 +158,14 @@ save_run() {
     answer_boxes_until_file Return "${1%.inp}.out" 90
 }
 
+# Opens an input file; an edited sheet is asked about first, and its changes are discarded.
 open_input() {
     file_menu i
+    for _ in $(seq 30); do
+        [ -n "$(find_window '^Open$')" ] && break
+        [ -n "$(find_window "^$BoxName\$")" ] && { answer_box d; break; }
+        sleep 0.1
+    done
     answer_file_dialog 'Open' "$1"
     sleep 0.5
 }
@@ -226,9 +246,17 @@ shot prediction-output
 
 . "$here/paste-cases.sh"
 . "$here/window-cases.sh"
+. "$here/sheet-cases.sh"
 
-step "finish: Program eXit, then Finish ends the process with status 0 within a second"
+step "finish: Program eXit with an edited sheet asks first; Cancel stays, Discard leads to Finish"
+click_main "${RainCell[@]}"
+xdotool type "3"
 file_menu x
+answer_box Escape
+sleep 1
+[ -z "$(find_window '^Quellow finish$')" ] || fail "the finish window came after Cancel"
+file_menu x
+answer_box d
 finish=$(wait_window '^Quellow finish$') || fail "the finish window did not appear"
 alive || fail "the program ended before Finish"
 xdotool windowactivate --sync "$finish" 2>/dev/null

@@ -387,7 +387,8 @@ void InputSheetTest::pasteOfFiveRowsIntoFreshSheet()
                        "4\t0\t0.1\t1\r\n5\t0\t0.1\t1\r\n"));
     QCOMPARE(dialogs.Questions.size(), 1);
     QCOMPARE(dialogs.Messages, QStringList{" The minimum number of data is 12"});
-    QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("12"));
+    // The box shows the rows the sheet holds.
+    QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("5"));
     QCOMPARE(Grid(form)->rowCount(), 5);
     QCOMPARE(DMQuellow.NrOfData, 5);
 }
@@ -417,19 +418,20 @@ void InputSheetTest::numberOfDataLimits_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("boxAfter");
+    // After each refusal the box shows the 15 rows the sheet holds.
     QTest::newRow("11") << "11"
                         << " The minimum number of data is 12"
-                        << "12";
+                        << "15";
     QTest::newRow("1501") << "1501"
                           << " The maximum number of data is 1500. Not enough? Split the series "
                              "into parts of at most 1500 data."
-                          << "1500";
+                          << "15";
     QTest::newRow("text") << "twenty"
                           << "The number of data is not a valid integer"
-                          << "twenty";
+                          << "15";
     QTest::newRow("fraction") << "20.5"
                               << "The number of data is not a valid integer"
-                              << "20.5";
+                              << "15";
 }
 
 void InputSheetTest::numberOfDataLimits()
@@ -480,6 +482,7 @@ void InputSheetTest::loweringNumberOfDataOnlyTellsHow()
     box->setText(QStringLiteral("25"));
     LeaveBox(form, "NrOfDataEdit");
     QCOMPARE(dialogs.Messages, QStringList{" To remove data make the relevant data cells empty"});
+    QCOMPARE(box->text(), QStringLiteral("30"));
     QCOMPARE(Grid(form)->rowCount(), 30);
     QCOMPARE(DMQuellow.NrOfData, 30);
 }
@@ -523,12 +526,13 @@ void InputSheetTest::boxChecks_data()
     QTest::addColumn<QString>("boxAfter");
     QTest::addColumn<double>("modelAfter"); // -777: unchanged
 
+    // An unreadable text leaves the model value (33) as it was, and the box shows it.
     const double same = -777;
 #define row(name) QTest::newRow(name)
     row("max storage unreadable") << "MaxStorEdit"
                                   << "lots"
                                   << "The maximum storage is not a valid real"
-                                  << "0" << same;
+                                  << "33" << same;
     row("max storage negative") << "MaxStorEdit"
                                 << "-1"
                                 << "The maximum storage must be >= 0"
@@ -544,7 +548,7 @@ void InputSheetTest::boxChecks_data()
     row("init storage unreadable") << "InitStorEdit"
                                    << ""
                                    << "The initial storage is not a valid real"
-                                   << "0" << same;
+                                   << "33" << same;
     row("init storage negative") << "InitStorEdit"
                                  << "-0.1"
                                  << "The initial storage must be >= 0"
@@ -552,7 +556,7 @@ void InputSheetTest::boxChecks_data()
     row("escape unreadable") << "EscapeEdit"
                              << "x"
                              << "The escape rate is not a valid real"
-                             << "0" << same;
+                             << "33" << same;
     row("escape negative in analysis") << "EscapeEdit"
                                        << "-2"
                                        << "The escape rate must be >= 0"
@@ -560,7 +564,7 @@ void InputSheetTest::boxChecks_data()
     row("A1 unreadable") << "A1coeffEdit"
                          << "a"
                          << "The A1 coefficient is not a valid real"
-                         << "0" << same;
+                         << "33" << same;
     row("A1 negative") << "A1coeffEdit"
                        << "-0.5"
                        << ""
@@ -568,15 +572,15 @@ void InputSheetTest::boxChecks_data()
     row("A2 unreadable") << "A2CoeffEdit"
                          << "a"
                          << "The A2 coefficient is not a valid real"
-                         << "0" << same;
+                         << "33" << same;
     row("B1 unreadable") << "B1valueEdit"
                          << "b"
                          << "The B1 value is not a valid real"
-                         << "0" << same;
+                         << "33" << same;
     row("B2 unreadable") << "B2ValueEdit"
                          << "1.2.3"
                          << "The B2 value is not a valid real"
-                         << "0" << same;
+                         << "33" << same;
     row("B2 exponent") << "B2ValueEdit"
                        << "2e-3"
                        << ""
@@ -584,7 +588,7 @@ void InputSheetTest::boxChecks_data()
     row("divide unreadable") << "DivideEdit"
                              << "d"
                              << "The divide is not a valid real"
-                             << "0" << same;
+                             << "33" << same;
     row("divide negative") << "DivideEdit"
                            << "-1"
                            << "The divide must be >= 0"
@@ -592,7 +596,7 @@ void InputSheetTest::boxChecks_data()
     row("initial runoff unreadable") << "InitRunEdit"
                                      << "r"
                                      << "The initial runoff is not a valid real"
-                                     << "0" << same;
+                                     << "33" << same;
     row("initial runoff negative") << "InitRunEdit"
                                    << "-3"
                                    << "The initial runoff must be >= 0"
@@ -600,7 +604,7 @@ void InputSheetTest::boxChecks_data()
     row("initial level unreadable") << "InitLevelEdit"
                                     << "l"
                                     << "The initial level is not a valid real"
-                                    << "0" << same;
+                                    << "33" << same;
     row("initial level negative") << "InitLevelEdit"
                                   << "-3"
                                   << "The initial level must be >= 0"
@@ -608,7 +612,7 @@ void InputSheetTest::boxChecks_data()
     row("porosity unreadable") << "PorosityEdit"
                                << "p"
                                << "The porosity is not a valid real"
-                               << "0" << same;
+                               << "33" << same;
     row("porosity negative") << "PorosityEdit"
                              << "-1"
                              << "The porosity must be >= 0"
@@ -628,7 +632,7 @@ void InputSheetTest::boxChecks_data()
     row("porosity nan") << "PorosityEdit"
                         << "nan"
                         << "The porosity is not a valid real"
-                        << "0" << same;
+                        << "33" << same;
 #undef row
 }
 
@@ -716,20 +720,21 @@ void InputSheetTest::clearAllEmptiesTheSheet()
     OpenFreshSheet(form);
     PasteFile(form, "sheet-analysis.tsv");
     form.findChild<QLineEdit *>("Title1Edit")->setText(QStringLiteral("Catchment"));
-    form.findChild<QLineEdit *>("EscapeEdit")->clear();
+    dialogs.SaveChoices = {TSaveChoice::Discard};
     Button(form, "ClearButton")->click();
+    QCOMPARE(dialogs.SaveQuestions.size(), 1);
+    // Nothing of the old data is left to pair with new rows: no runoff, no escape rate.
     for (const char *name :
          {"A1coeffEdit", "A2CoeffEdit", "B1valueEdit", "B2ValueEdit", "InitRunEdit",
-          "InitLevelEdit", "MaxStorEdit", "InitStorEdit", "Title1Edit", "Title2Edit"})
+          "InitLevelEdit", "MaxStorEdit", "InitStorEdit", "EscapeEdit", "Title1Edit", "Title2Edit"})
         QVERIFY2(form.findChild<QLineEdit *>(name)->text().isEmpty(), name);
     QCOMPARE(form.findChild<QLineEdit *>("PorosityEdit")->text(), QStringLiteral(" 5 "));
     QCOMPARE(form.findChild<QLineEdit *>("NrOfDataEdit")->text(), QStringLiteral("15"));
-    // The escape box holds the model's maximum escape rate, so Save/Run can read it.
-    QCOMPARE(form.findChild<QLineEdit *>("EscapeEdit")->text(), QStringLiteral("0.1"));
     QCOMPARE(Grid(form)->rowCount(), 15);
     QCOMPARE(Sheet(form)->cellText(0, 14), QStringLiteral("0"));
     QCOMPARE(Sheet(form)->cellText(2, 0), QStringLiteral("0"));
-    QCOMPARE(Sheet(form)->cellText(3, 0), QStringLiteral("0.97"));
+    QCOMPARE(Sheet(form)->cellText(3, 0), QStringLiteral("0"));
+    QCOMPARE(Sheet(form)->cellText(3, 14), QStringLiteral("0"));
     QVERIFY(!Sheet(form)->DataShown);
     QCOMPARE(DMQuellow.NrOfData, 15);
     QVERIFY(dialogs.Messages.isEmpty());

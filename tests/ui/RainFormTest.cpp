@@ -84,8 +84,14 @@ void RainFormTest::menusHoldTheirActionsInOrder()
         edit << action->text();
         keys << action->shortcut().toString();
     }
-    QCOMPARE(edit, (QStringList{"&Copy", "Cu&t", "&Paste", "Ca&librate"}));
-    QCOMPARE(keys, (QStringList{"Ctrl+C", "Ctrl+X", "Ctrl+V", ""}));
+    QCOMPARE(edit, (QStringList{"&Copy", "Cu&t", "&Paste", "Ca&librate", "&Undo"}));
+    QCOMPARE(keys, (QStringList{"Ctrl+C", "Ctrl+X", "Ctrl+V", "", "Ctrl+Z"}));
+    // The standard keys of opening and saving, and Undo only once there is an Apply to undo.
+    QCOMPARE(form.findChild<QAction *>("InputOpenAction")->shortcut(),
+             QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(form.findChild<QAction *>("InputSaveAction")->shortcut(),
+             QKeySequence(Qt::CTRL | Qt::Key_S));
+    QVERIFY(!form.findChild<QAction *>("EditUndoAction")->isEnabled());
     auto *del = form.findChild<QAction *>("EditDeleteAction");
     QVERIFY(del);
     QCOMPARE(del->shortcut(), QKeySequence(Qt::Key_Delete));

@@ -93,7 +93,7 @@ private slots:
     void declinedOverwriteKeepsTheFile();
     void incompleteRowsAreRemovedFromFileAndSheet();
     void failedPredictionDoesNotHideALaterAnalysis();
-    void saveRunAfterClearAllStillReadsTheEscapeBox();
+    void saveRunAfterClearAllAsksForTheEscapeRate();
     void openInputFillsTheSheet_data();
     void openInputFillsTheSheet();
     void openInputFailures();
@@ -529,22 +529,33 @@ void SaveRunTest::failedPredictionDoesNotHideALaterAnalysis()
     QVERIFY(form.ResultsReady);
 }
 
-void SaveRunTest::saveRunAfterClearAllStillReadsTheEscapeBox()
+void SaveRunTest::saveRunAfterClearAllAsksForTheEscapeRate()
 {
     QTemporaryDir dir;
     TScriptedDialogs dialogs;
     TRainForm form;
     OpenFreshSheet(form);
+    dialogs.OpenNames = {ExamplePath("Catchment-wet-season.inp")};
+    form.InputOpenActionExecute();
     Button(form, "ClearButton")->click();
-    PasteFile(form, "sheet-analysis.tsv");
-    // What the storage boxes show is what the run uses.
+    // Nothing of the file stays: no runoff, no escape rate, no file name.
+    QCOMPARE(Box(form, "EscapeEdit")->text(), QString());
+    QVERIFY(Box(form, "FileNameEdit")->isHidden());
+    for (int row = 0; row < 15; ++row)
+        QCOMPARE(Sheet(form)->cellText(3, row), QStringLiteral("0"));
+    PasteFile(form, "sheet-analysis.tsv", 0, 0);
     form.findChild<QLineEdit *>("MaxStorEdit")->setText(QStringLiteral("3"));
     form.findChild<QLineEdit *>("InitStorEdit")->setText(QStringLiteral("0.5"));
-    dialogs.SaveNames = {dir.filePath(QStringLiteral("a.inp"))};
     dialogs.Messages.clear();
     form.InputSaveActionExecute();
+    QCOMPARE(dialogs.Messages, QStringList{"The escape rate is not a valid real"});
+    QCOMPARE(dialogs.SaveDialogs.size(), 0);
+    // The rate typed in is the one the file takes.
+    Box(form, "EscapeEdit")->setText(QStringLiteral("0.4"));
+    dialogs.SaveNames = {dir.filePath(QStringLiteral("a.inp"))};
+    form.InputSaveActionExecute();
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("a.out"))));
-    QVERIFY(!dialogs.Messages.contains("The escape rate is not a valid real"));
+    QCOMPARE(DMQuellow.MaxEscape, 0.4);
 }
 
 void SaveRunTest::openInputFillsTheSheet_data()
@@ -635,7 +646,9 @@ void SaveRunTest::corruptInputFileChangesNothing()
     const QString corrupt = dir.filePath(QStringLiteral("corrupt.inp"));
     WriteFileBytes(corrupt, bytes);
     dialogs.OpenNames = {corrupt};
+    dialogs.SaveChoices = {TSaveChoice::Discard};
     form.InputOpenActionExecute();
+    QCOMPARE(dialogs.SaveQuestions.size(), 1);
     QCOMPARE(dialogs.Messages.size(), 1);
     QVERIFY(dialogs.Messages[0].contains("corrupt"));
     QCOMPARE(DMQuellow.FileName, fileBefore);

@@ -86,6 +86,7 @@ void SheetFaultsTest::storageBoxesAreWhatTheRunUses()
     // "Clear all" empties the boxes: a Save/Run names the box and saves nothing.
     Button(form, "ClearButton")->click();
     Sheet(form)->StringGrid1SetEditText(0, 0, Analysis30Rows());
+    Box(form, "EscapeEdit")->setText(QStringLiteral("2"));
     dialogs.Messages.clear();
     QVERIFY(saveRun(form, dialogs, dir, "cleared").isEmpty());
     QCOMPARE(dialogs.Messages, QStringList{"The maximum storage is not a valid real"});
@@ -232,7 +233,10 @@ void SheetFaultsTest::clearAllLeavesNothingStale()
     QCOMPARE(Grid(form)->rowCount(), 121);
     auto *options = Child<QComboBox>(form, "OptionComboBox");
     options->setCurrentIndex(1);
+    dialogs.SaveChoices = {TSaveChoice::Discard};
     Button(form, "ClearButton")->click();
+    QCOMPARE(dialogs.SaveQuestions,
+             QStringList{"The sheet has changes that are not saved. Save them?"});
     options->setCurrentIndex(0);
     QCOMPARE(Grid(form)->rowCount(), 15);
     for (int row = 0; row < 15; ++row)

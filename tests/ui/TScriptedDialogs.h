@@ -49,6 +49,17 @@ public:
         SaveDialogs.append(request);
         return take(SaveNames);
     }
+    TSaveChoice AskSave(const std::string &text) override
+    {
+        if (OnPrompt)
+            OnPrompt();
+        SaveQuestions.append(QString::fromStdString(text));
+        if (SaveChoices.empty())
+            return TSaveChoice::Cancel;
+        const TSaveChoice choice = SaveChoices.front();
+        SaveChoices.pop_front();
+        return choice;
+    }
     void Pause(int ms) override
     {
         Pauses.append(ms);
@@ -60,8 +71,10 @@ public:
     QStringList Messages;
     QStringList Questions;
     std::deque<bool> Answers;
-    std::deque<QString> OpenNames; ///< answers of the open dialog; empty string = cancelled
-    std::deque<QString> SaveNames; ///< answers of the save dialog; empty string = cancelled
+    QStringList SaveQuestions;           ///< the questions about changes not saved
+    std::deque<TSaveChoice> SaveChoices; ///< their answers; Cancel when empty
+    std::deque<QString> OpenNames;       ///< answers of the open dialog; empty string = cancelled
+    std::deque<QString> SaveNames;       ///< answers of the save dialog; empty string = cancelled
     QList<TFileDialogSpec> OpenDialogs;
     QList<TFileDialogSpec> SaveDialogs;
     QList<int> Pauses;

@@ -98,6 +98,7 @@ private slots:
         UIntroPages::buildIntroPage(&page);
         const QStringList intro = lines(&page, "IntroMemo");
         QCOMPARE(intro.first(), QStringLiteral("INTRODUCTION TO THE Quellow PROGRAM"));
+        QVERIFY(intro.join(QLatin1Char(' ')).contains(QLatin1String("File > Import series")));
         QVERIFY(page.findChild<QPlainTextEdit *>(QStringLiteral("IntroMemo"))->isReadOnly());
         QVERIFY(!page.findChild<QPlainTextEdit *>(QStringLiteral("HeadMemo"))->isReadOnly());
 
@@ -173,7 +174,10 @@ private slots:
         const QStringList text = lines(&help, "HelpMemo");
         QCOMPARE(text.first(), QStringLiteral(" START HELP"));
         QVERIFY(text.contains(QStringLiteral("  RunOff = 24 x 1000  X / Y")));
-        QVERIFY(text.contains(QStringLiteral("  RunOff = 60 x 60 x 24 X / (1000  Y)")));
+        // Litres per second over m2, per day, in mm: 86400 X / 1000 m3 / Y m2 * 1000 mm/m.
+        QVERIFY(text.contains(QStringLiteral("  RunOff = 60 x 60 x 24 X / Y")));
+        for (const char *section : {"CALIBRATE", "IMPORT SERIES"})
+            QVERIFY2(text.contains(QLatin1String(section)), section);
         QCOMPARE(
             help.findChild<QPlainTextEdit *>(QStringLiteral("HelpMemo"))->verticalScrollBarPolicy(),
             Qt::ScrollBarAlwaysOn);
