@@ -74,7 +74,7 @@ TFileResult calibrateOne(const std::string &file, int evaluations, TPrompts &pro
     }
     if (!result.Ok)
         return result;
-    const UCalibration::TParameters &best = c.Run.Search.Best;
+    const TParameters &best = c.Run.Search.Best;
     result.MaxStor = best.MaxStor;
     result.InitStor = best.InitStor;
     result.EscapeFactor = best.EscapeFactor;

@@ -21,7 +21,7 @@ std::string number(double value, int decimals)
 
 } // namespace
 
-std::vector<TEdge> EdgesOf(const TParameters &best, const TFit &fit)
+std::vector<TEdge> EdgesOf(const TParameters &best, const TEvaluation &fit)
 {
     std::vector<TEdge> edges;
     if (near(best.MaxStor, MinMaxStor, MinMaxStor))

@@ -27,7 +27,7 @@ inline constexpr double HighTotalFactor = 1.5;
 
 /// The limits the best parameters and their fit stand on, in the order of TEdge. An initial
 /// storage equal to the maximum storage is plausible (a wet start) and is not an edge.
-std::vector<TEdge> EdgesOf(const TParameters &best, const TFit &fit);
+std::vector<TEdge> EdgesOf(const TParameters &best, const TEvaluation &fit);
 
 /// One line for the user about an edge.
 std::string EdgeText(TEdge edge);

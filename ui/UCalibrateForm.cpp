@@ -120,7 +120,7 @@ bool cancelRunningCalibration()
 }
 
 THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
-                                  const UCalibration::TParameters &calibrated)
+                                  const TParameters &calibrated)
 {
     THydrograph h;
     for (const URainRun::TAnalysisRow &row : input.Rows) {

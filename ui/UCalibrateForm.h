@@ -25,7 +25,7 @@ struct THydrograph
 
 /// The hydrographs of input at its start values and with the calibrated parameters.
 THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
-                                  const UCalibration::TParameters &calibrated);
+                                  const TParameters &calibrated);
 
 /// Draws the three runoff series against time.
 class THydrographView : public QWidget

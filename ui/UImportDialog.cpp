@@ -295,10 +295,10 @@ std::array<double, RoleCount> TImportDialog::factors() const
 std::string TImportDialog::firstDateText() const
 {
     const int column = mResult.Columns[RoleDate];
-    if (!mImportOk || column < 0 || mResult.First >= mTable.Rows.size() ||
-        static_cast<std::size_t>(column) >= mTable.Rows[mResult.First].size())
+    if (!mImportOk || column < 0 || mResult.First >= mTable.RowCount() ||
+        static_cast<std::size_t>(column) >= mTable.ColumnCount())
         return {};
-    return mTable.Rows[mResult.First][static_cast<std::size_t>(column)];
+    return std::string(mTable.Field(mResult.First, static_cast<std::size_t>(column)));
 }
 
 void TImportDialog::updateImport()

@@ -92,8 +92,7 @@ bool TRainForm::sheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<
 }
 
 void TRainForm::applyCalibration(const URainRun::TAnalysisInput &input,
-                                 const std::vector<int> &gridRows,
-                                 const UCalibration::TParameters &best)
+                                 const std::vector<int> &gridRows, const TParameters &best)
 {
     // What is changed is kept, so that Edit > Undo can take it back.
     TAppliedCalibration applied;

@@ -8,9 +8,9 @@
 namespace quellow::UCalibration {
 namespace {
 
-TFit fitWithVolume(double ratio)
+TEvaluation fitWithVolume(double ratio)
 {
-    TFit fit;
+    TEvaluation fit;
     fit.Stopped = false;
     fit.VolumeRatio = ratio;
     return fit;
@@ -19,7 +19,7 @@ TFit fitWithVolume(double ratio)
 TEST(CalibrationEdges, EachLimitOfTheSearchIsMarkedAndOnlyThose)
 {
     using E = TEdge;
-    const TFit inside = fitWithVolume(1);
+    const TEvaluation inside = fitWithVolume(1);
     EXPECT_EQ(EdgesOf({50, 25, 1}, inside), std::vector<E>{});
     // A wet start (initial storage at the maximum) is plausible, not an edge.
     EXPECT_EQ(EdgesOf({80, 80, 0.8}, inside), std::vector<E>{});
@@ -35,7 +35,7 @@ TEST(CalibrationEdges, EachLimitOfTheSearchIsMarkedAndOnlyThose)
     EXPECT_EQ(EdgesOf({59.43, 46.03, 0.558}, fitWithVolume(0.51)), std::vector<E>{});
     EXPECT_EQ(EdgesOf({500, 500, 3}, fitWithVolume(2)),
               (std::vector<E>{E::MaxStorHigh, E::FactorHigh, E::VolumeHigh}));
-    TFit stopped = fitWithVolume(0.5);
+    TEvaluation stopped = fitWithVolume(0.5);
     stopped.Stopped = true;
     EXPECT_EQ(EdgesOf({50, 25, 1}, stopped), std::vector<E>{});
     EXPECT_EQ(EdgeText(E::MaxStorLow),
