@@ -1,0 +1,496 @@
+#include "model/UValidation.h"
+
+#include "model/UCalibrationRun.h"
+#include "model/UFileUtil.h"
+#include "model/UInputFile.h"
+#include "model/UPrompts.h"
+#include "model/USimulation.h"
+#include "model/UTextFields.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <numeric>
+
+namespace quellow::UValidation {
+
+namespace {
+
+using URainRun::TAnalysisInput;
+
+/// Keeps the messages of a run instead of showing them.
+class TCollected final : public TPrompts
+{
+public:
+    void ShowMessage(const std::string &text) override
+    {
+        if (!Text.empty())
+            Text += ' ';
+        Text += text;
+    }
+    bool Confirm(const std::string &) override { return false; }
+    std::string Text;
+};
+
+std::string quoted(const std::string &file)
+{
+    return "\"" + file + "\"";
+}
+
+std::string number(double v)
+{
+    return printfText("%.4g", v);
+}
+
+} // namespace
+
+double DefaultBand(TObjective objective)
+{
+    return objective == TObjective::RSquare ? 0.02 : 0.05;
+}
+
+bool ReadWindow(const std::string &path, const std::string &role, TAnalysisInput &input,
+                std::string &message)
+{
+    std::vector<std::string> lines;
+    if (readTextFile(path, lines) != TReadStatus::Ok) {
+        message = CannotOpenText(path);
+        return false;
+    }
+    const TInputMode mode = ModeOfLine(lines.size() > 1 ? lines[1] : std::string());
+    if (mode == TInputMode::PredictionRunoff || mode == TInputMode::PredictionDrainage) {
+        message = "The " + role + " file " + quoted(path) +
+                  " is a prediction file: a validation needs analysis files, which hold the "
+                  "measured runoff.";
+        return false;
+    }
+    if (mode != TInputMode::Analysis) {
+        message = NotAnInputFileMessage(path);
+        return false;
+    }
+    TCollected said;
+    if (!URainRun::ReadAnalysisInput(path, input, &said)) {
+        message = said.Text.empty() ? CorruptNumbersText(path) : said.Text;
+        return false;
+    }
+    return true;
+}
+
+double Quantile(double *x, std::size_t n, double p)
+{
+    if (n == 0)
+        return 0;
+    const double h = static_cast<double>(n - 1) * p;
+    const auto lo = static_cast<std::size_t>(std::floor(h));
+    std::nth_element(x, x + lo, x + n);
+    const double below = x[lo];
+    if (lo + 1 >= n)
+        return below;
+    const double above = *std::min_element(x + lo + 1, x + n);
+    return below + (h - static_cast<double>(lo)) * (above - below);
+}
+
+double MedianStep(const TAnalysisInput &input)
+{
+    std::vector<double> steps;
+    for (std::size_t k = 1; k < input.Rows.size(); ++k)
+        steps.push_back(input.Rows[k].Time - input.Rows[k - 1].Time);
+    if (steps.empty())
+        return 0;
+    const std::size_t n = steps.size();
+    std::sort(steps.begin(), steps.end());
+    return n % 2 ? steps[n / 2] : (steps[n / 2 - 1] + steps[n / 2]) / 2;
+}
+
+namespace {
+
+/// The checks of the two windows that need no run. Returns the message, empty when they pass.
+std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
+                         const TAnalysisInput &val, const std::string &valFile,
+                         const TOptions &options)
+{
+    const int n = static_cast<int>(val.Rows.size());
+    if (std::none_of(val.Rows.begin(), val.Rows.end(),
+                     [](const URainRun::TAnalysisRow &r) { return r.Runoff > 0; }))
+        return "The validation file " + quoted(valFile) +
+               " holds no measured runoff (every value is 0): there is nothing to validate "
+               "against.";
+    const int scored = n - 1 - options.Warmup;
+    if (options.Warmup < 0 || scored < MinScoredRows)
+        return "A warm-up of " + std::to_string(options.Warmup) + " rows leaves " +
+               std::to_string(std::max(scored, 0)) + " scored rows of " + quoted(valFile) +
+               "; a validation needs at least " + std::to_string(MinScoredRows) + ".";
+    const double first = val.Rows[static_cast<std::size_t>(options.Warmup + 1)].Runoff;
+    if (std::all_of(val.Rows.begin() + options.Warmup + 1, val.Rows.end(),
+                    [first](const URainRun::TAnalysisRow &r) { return r.Runoff == first; }))
+        return "The measured runoff of " + quoted(valFile) +
+               " is the same on every scored row: NSE and KGE are not defined.";
+    const double calStep = MedianStep(cal), valStep = MedianStep(val);
+    if (!(calStep > 0) || !(valStep > 0) || calStep > MaxStepRatio * valStep ||
+        valStep > MaxStepRatio * calStep)
+        return "The time steps of " + quoted(calFile) + " (median " + number(calStep) + ") and " +
+               quoted(valFile) + " (median " + number(valStep) +
+               ") differ by more than a factor of 1.5: an alpha function does not carry over "
+               "between such step lengths.";
+    return {};
+}
+
+/// The parameters VAL is simulated with: the set's maximum storage, the initial storage the
+/// option asks for, the factor on VAL's escape rates.
+TParameters transferred(const TParameters &set, double factor, const TOptions &options)
+{
+    TParameters p{set.MaxStor, UsedInitStor(set), factor};
+    if (options.InitStorage == TInitStorage::Full)
+        p.InitStor = set.MaxStor;
+    else if (options.InitStorage == TInitStorage::Value)
+        p.InitStor = options.InitStorValue;
+    return p;
+}
+
+/// One window of VAL to simulate many parameter sets on: its input as written and the scratch.
+struct TTarget
+{
+    const TAnalysisInput *Input = nullptr; ///< as written
+    int FirstScored = 2;
+    TAnalysisInput Applied;
+    USimulation::TScratch Scratch;
+};
+
+/// VAL simulated with p (storages and factor, rounded as the file writes them) and alpha.
+TSimulationFit simulate(TTarget &t, const TParameters &p, const TModelValues &alpha,
+                        USimulation::TScore score = USimulation::TScore::Full)
+{
+    URainRun::ApplyCalibration(*t.Input, p, t.Applied);
+    USimulation::Load(t.Applied, t.Scratch);
+    return USimulation::Simulate(t.Scratch, t.Applied.MaxSto,
+                                 UsedInitStor(t.Applied.MaxSto, t.Applied.IniSto), alpha,
+                                 t.FirstScored, score);
+}
+
+TBenchmark benchmarkOf(const TSimulationFit &sim)
+{
+    TBenchmark b;
+    b.Defined = sim.Made && sim.Skill.Valid;
+    if (b.Defined)
+        b.Fit = sim.Skill.Fit;
+    return b;
+}
+
+double meanRunoff(const TAnalysisInput &input)
+{
+    double sum = 0;
+    for (const URainRun::TAnalysisRow &r : input.Rows)
+        sum += r.Runoff;
+    return input.Rows.empty() ? 0 : sum / static_cast<double>(input.Rows.size());
+}
+
+/// The objective that CAL's mean measured runoff as a constant gets on CAL: a set of the band
+/// must do better.
+double meanObjectiveOnCal(const TAnalysisInput &cal, TObjective objective)
+{
+    const double mean = meanRunoff(cal);
+    if (objective == TObjective::RSquare) {
+        // As the analysis computes it: runoff raised to 0.001, SSE over rows 2..N, SST over all.
+        double sum = 0;
+        for (const auto &r : cal.Rows)
+            sum += std::max(r.Runoff, 0.001);
+        const double raisedMean = sum / static_cast<double>(cal.Rows.size());
+        double sse = 0, sst = 0;
+        for (std::size_t k = 0; k < cal.Rows.size(); ++k) {
+            const double q = std::max(cal.Rows[k].Runoff, 0.001);
+            sst += (q - raisedMean) * (q - raisedMean);
+            if (k > 0)
+                sse += (q - mean) * (q - mean);
+        }
+        return std::clamp(1 - 0.5 * sse / sst, 0.01, 0.99);
+    }
+    USimulation::TScratch scratch;
+    USimulation::Load(cal, scratch);
+    const TSkill skill = USimulation::ConstantSkill(scratch, mean, 2);
+    return objective == TObjective::NSE ? skill.Fit.NSE : skill.Fit.KGE;
+}
+
+/// The sets of the band: admissible, within the distance of the best objective and better than
+/// the mean benchmark on CAL; at most MaxBandSets, best first, ties by evaluation order.
+std::vector<const UCalibration::TEvaluatedSet *>
+bandSets(const std::vector<UCalibration::TEvaluatedSet> &evaluated, TObjective objective,
+         double distance, double meanOnCal)
+{
+    std::vector<const UCalibration::TEvaluatedSet *> sets;
+    double best = -std::numeric_limits<double>::infinity();
+    for (const auto &e : evaluated)
+        if (UCalibration::Admissible(e.Fit, objective))
+            best = std::max(best, UCalibration::ObjectiveValue(e.Fit, objective));
+    for (const auto &e : evaluated) {
+        if (!UCalibration::Admissible(e.Fit, objective))
+            continue;
+        const double v = UCalibration::ObjectiveValue(e.Fit, objective);
+        if (v >= best - distance && v > meanOnCal)
+            sets.push_back(&e);
+    }
+    std::stable_sort(sets.begin(), sets.end(), [objective](const auto *a, const auto *b) {
+        const double va = UCalibration::ObjectiveValue(a->Fit, objective);
+        const double vb = UCalibration::ObjectiveValue(b->Fit, objective);
+        return va != vb ? va > vb : a->Order < b->Order;
+    });
+    if (sets.size() > static_cast<std::size_t>(MaxBandSets))
+        sets.resize(static_cast<std::size_t>(MaxBandSets));
+    return sets;
+}
+
+void widen(std::array<double, 2> &range, double v, bool first)
+{
+    if (first)
+        range = {v, v};
+    range[0] = std::min(range[0], v);
+    range[1] = std::max(range[1], v);
+}
+
+/// The band's quantiles per row from the runoff of every set (runoff[set * n + row]), its
+/// coverage and width over the scored rows.
+void bandOf(const std::vector<double> &runoff, std::size_t sets, const TValidation &v,
+            int firstScored, TBand &band)
+{
+    const std::size_t n = v.Measured.size();
+    band.Low.assign(n, 0);
+    band.High.assign(n, 0);
+    std::vector<double> column(sets);
+    for (std::size_t row = 0; row < n; ++row) {
+        for (std::size_t k = 0; k < sets; ++k)
+            column[k] = runoff[k * n + row];
+        band.Low[row] = Quantile(column.data(), sets, 0.05);
+        band.High[row] = Quantile(column.data(), sets, 0.95);
+    }
+    int inside = 0, count = 0;
+    double width = 0, measured = 0;
+    for (std::size_t row = static_cast<std::size_t>(firstScored - 1); row < n; ++row) {
+        const double q = v.Measured[row];
+        inside += band.Low[row] <= q && q <= band.High[row];
+        width += band.High[row] - band.Low[row];
+        measured += q;
+        ++count;
+    }
+    band.Coverage = count ? static_cast<double>(inside) / count : 0;
+    band.WidthDefined = measured > 0;
+    band.Width = band.WidthDefined ? width / measured : 0;
+}
+
+/// The parameter spread band of the sets CAL's calibration found about as good as its best.
+void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const TOptions &options)
+{
+    TBand &band = v.Band;
+    const double distance = options.Band >= 0 ? options.Band : DefaultBand(options.Objective);
+    const auto sets = bandSets(v.Evaluated, options.Objective, distance,
+                               meanObjectiveOnCal(cal, options.Objective));
+    if (sets.size() < static_cast<std::size_t>(MinBandSets)) {
+        band.Why = "No band: " + std::to_string(sets.size()) +
+                   " of the sets the calibration evaluated lie within " + number(distance) +
+                   " of the best " + UCalibration::ObjectiveName(options.Objective) +
+                   " and beat the mean benchmark on the calibration window; a band needs " +
+                   std::to_string(MinBandSets) + ".";
+        return;
+    }
+    const std::size_t n = v.Measured.size();
+    std::vector<double> runoff(sets.size() * n);
+    for (std::size_t k = 0; k < sets.size(); ++k) {
+        const UCalibration::TEvaluatedSet &e = *sets[k];
+        const TParameters p = transferred(e.Parameters, e.Parameters.EscapeFactor, options);
+        const TSimulationFit sim = simulate(target, p, e.Fit.Alpha, USimulation::TScore::Fit);
+        if (!sim.Made) {
+            band.Why = "No band: a set of the band could not be simulated on the validation file.";
+            return;
+        }
+        std::copy(target.Scratch.Runoff.begin() + 1,
+                  target.Scratch.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
+                  runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
+        widen(band.MaxStor, e.Parameters.MaxStor, k == 0);
+        widen(band.InitStor, UsedInitStor(e.Parameters), k == 0);
+        widen(band.EscapeFactor, e.Parameters.EscapeFactor, k == 0);
+        band.Members.push_back({e.Parameters,
+                                UCalibration::ObjectiveValue(e.Fit, options.Objective), e.Scan,
+                                e.Order});
+    }
+    band.Sets = static_cast<int>(sets.size());
+    bandOf(runoff, sets.size(), v, target.FirstScored, band);
+    band.Made = true;
+}
+
+/// Calibrates input with the options' objective; false with v's message when it fails.
+bool calibrate(const TAnalysisInput &input, const std::string &file, const TOptions &options,
+               bool keep, UCalibration::TCalibrationRun &run, std::string &why)
+{
+    UCalibration::TOptions search;
+    search.Objective = options.Objective;
+    search.Evaluations = options.Evaluations;
+    search.Threads = options.Threads;
+    search.KeepEvaluated = keep;
+    TCollected said;
+    run = UCalibration::CalibrateAnalysis(input, search, &said);
+    if (run.Status == UCalibration::TStatus::Calibrated)
+        return true;
+    why = "The calibration of " + quoted(file) + " did not complete" +
+          (said.Text.empty() ? std::string(".") : ": " + said.Text);
+    return false;
+}
+
+/// The analysis of CAL at its start values; false with the message when it stops.
+bool analyseStart(const TAnalysisInput &cal, const std::string &calFile, URainRun::TEvaluation &fit,
+                  std::string &why)
+{
+    URainRun::TState state;
+    fit = URainRun::Evaluate(cal, state, URainRun::TSimulate::Full);
+    if (!fit.Stopped)
+        return true;
+    TCollected said;
+    URainRun::TState shown;
+    shown.Messages = &said;
+    shown.WriteFiles = false;
+    URainRun::DivideSearch(shown, cal);
+    why = "The analysis of " + quoted(calFile) + " stops at its start values" +
+          (said.Text.empty() ? std::string(".") : ": " + said.Text);
+    return false;
+}
+
+void noteUndefined(TValidation &v)
+{
+    if (!v.Validation.Skill.Valid)
+        v.Notes.push_back("The validation's figures are not defined.");
+    if (v.Validation.InitialRunoffRaised)
+        v.Notes.push_back("The simulation of the validation file starts from a runoff of " +
+                          shortestText(v.Validation.InitialRunoff) +
+                          " (1.1 times -B1) instead of its first measured runoff " +
+                          shortestText(v.FirstMeasured) +
+                          ", as a prediction does when -B1 is larger.");
+    if (!v.Start.Defined)
+        v.Notes.push_back("The start benchmark is not defined.");
+    if (!v.Recession.Defined)
+        v.Notes.push_back("The recession benchmark is not defined.");
+    if (!v.Mean.Defined)
+        v.Notes.push_back("The mean benchmark is not defined.");
+    if (v.Band.Made && !v.Band.WidthDefined)
+        v.Notes.push_back("The band's width is not defined: the measured runoff of the scored "
+                          "rows is 0 throughout.");
+}
+
+/// The start, mean and recession benchmarks.
+void benchmarks(TValidation &v, const TAnalysisInput &cal, TTarget &target, const TOptions &options,
+                const URainRun::TEvaluation &startFit)
+{
+    const TParameters start = transferred(UCalibration::StartValues(cal), 1, options);
+    v.Start = benchmarkOf(simulate(target, start, startFit.Alpha));
+    USimulation::TScratch &s = target.Scratch;
+    USimulation::Load(*target.Input, s);
+    const TSkill mean = USimulation::ConstantSkill(s, meanRunoff(cal), target.FirstScored);
+    v.Mean.Defined = mean.Valid;
+    v.Mean.Fit = mean.Fit;
+    v.Recession = benchmarkOf(USimulation::Recession(s, v.CalFit.Alpha, target.FirstScored));
+}
+
+/// VAL calibrated on itself and simulated: the self benchmark.
+void selfBenchmark(TValidation &v, const TAnalysisInput &val, TTarget &target,
+                   const TOptions &options)
+{
+    UCalibration::TCalibrationRun run;
+    std::string why;
+    if (!calibrate(val, v.ValFile, options, false, run, why)) {
+        v.Notes.push_back("The self benchmark is not defined. " + why);
+        return;
+    }
+    const TParameters &best = run.Search.Best;
+    v.Self = benchmarkOf(simulate(target, {best.MaxStor, UsedInitStor(best), best.EscapeFactor},
+                                  run.Search.BestFit.Alpha));
+}
+
+/// CAL's parameters and alpha function, calibrated or as they stand; false with the message.
+bool calParameters(TValidation &v, const TAnalysisInput &cal, const TOptions &options,
+                   const URainRun::TEvaluation &startFit)
+{
+    if (!options.Calibrate) {
+        v.Cal = UCalibration::StartValues(cal);
+        v.Cal.InitStor = startFit.InitStor;
+        v.CalFit = startFit;
+        v.EscapeFactor = options.EscapeFactor;
+        v.Band.Why = "No band: without a calibration there is no spread of parameter sets.";
+        return true;
+    }
+    UCalibration::TCalibrationRun run;
+    if (!calibrate(cal, v.CalFile, options, true, run, v.Message)) {
+        v.Status = TStatus::Failed;
+        return false;
+    }
+    v.Calibrated = true;
+    v.Cal = run.Search.Best;
+    v.CalFit = run.Search.BestFit;
+    v.EscapeFactor = v.Cal.EscapeFactor;
+    v.Evaluated = std::move(run.Search.Evaluated);
+    return true;
+}
+
+void keepSeries(TValidation &v, const TAnalysisInput &val, const USimulation::TScratch &s)
+{
+    const std::size_t n = val.Rows.size();
+    v.Time.resize(n);
+    v.Rain.resize(n);
+    v.Measured.resize(n);
+    v.Simulated.resize(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        v.Time[k] = val.Rows[k].Time;
+        v.Rain[k] = val.Rows[k].Rain;
+        v.Measured[k] = val.Rows[k].Runoff;
+        v.Simulated[k] = s.Runoff[k + 1];
+    }
+}
+
+} // namespace
+
+TValidation Validate(const TAnalysisInput &calGiven, const std::string &calFile,
+                     const TAnalysisInput &valGiven, const std::string &valFile,
+                     const TOptions &options)
+{
+    const auto begin = std::chrono::steady_clock::now();
+    TValidation v;
+    v.CalFile = calFile;
+    v.ValFile = valFile;
+    v.Objective = options.Objective;
+    v.Warmup = options.Warmup;
+    // Both windows as their input files hold them, so that every figure is what a run of
+    // the files gives.
+    const TAnalysisInput cal = URainRun::AsWritten(calGiven);
+    const TAnalysisInput val = URainRun::AsWritten(valGiven);
+    v.Message = checkWindows(cal, calFile, val, valFile, options);
+    URainRun::TEvaluation startFit;
+    if (!v.Message.empty() || !analyseStart(cal, calFile, startFit, v.Message) ||
+        !calParameters(v, cal, options, startFit)) {
+        v.Status = v.Status == TStatus::Failed ? TStatus::Failed : TStatus::BadInput;
+        return v;
+    }
+    TTarget target;
+    target.Input = &val;
+    target.FirstScored = options.Warmup + 2;
+    const TParameters p = transferred(v.Cal, v.EscapeFactor, options);
+    v.FirstMeasured = val.Rows.front().Runoff;
+    v.Validation = simulate(target, p, v.CalFit.Alpha);
+    if (!v.Validation.Made) {
+        v.Status = TStatus::BadInput;
+        v.Message = "The validation file " + quoted(valFile) +
+                    " has a time step that is not positive: it cannot be simulated.";
+        return v;
+    }
+    v.MaxStor = target.Applied.MaxSto;
+    v.InitStor = UsedInitStor(target.Applied.MaxSto, target.Applied.IniSto);
+    v.Rows = static_cast<int>(val.Rows.size()) - options.Warmup - 1;
+    keepSeries(v, val, target.Scratch);
+    benchmarks(v, cal, target, options, startFit);
+    selfBenchmark(v, val, target, options);
+    if (v.Calibrated)
+        makeBand(v, cal, target, options);
+    if (!v.Band.Made)
+        v.Notes.push_back(v.Band.Why);
+    noteUndefined(v);
+    v.Status = TStatus::Validated;
+    v.Message.clear();
+    v.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    return v;
+}
+
+} // namespace quellow::UValidation
