@@ -246,35 +246,6 @@ void widen(std::array<double, 2> &range, double v, bool first)
     range[1] = std::max(range[1], v);
 }
 
-/// The band's quantiles per row from the runoff of every set (runoff[set * n + row]), its
-/// coverage and width over the scored rows.
-void bandOf(const std::vector<double> &runoff, std::size_t sets, const TValidation &v,
-            int firstScored, TBand &band)
-{
-    const std::size_t n = v.Measured.size();
-    band.Low.assign(n, 0);
-    band.High.assign(n, 0);
-    std::vector<double> column(sets);
-    for (std::size_t row = 0; row < n; ++row) {
-        for (std::size_t k = 0; k < sets; ++k)
-            column[k] = runoff[k * n + row];
-        band.Low[row] = Quantile(column.data(), sets, 0.05);
-        band.High[row] = Quantile(column.data(), sets, 0.95);
-    }
-    int inside = 0, count = 0;
-    double width = 0, measured = 0;
-    for (std::size_t row = static_cast<std::size_t>(firstScored - 1); row < n; ++row) {
-        const double q = v.Measured[row];
-        inside += band.Low[row] <= q && q <= band.High[row];
-        width += band.High[row] - band.Low[row];
-        measured += q;
-        ++count;
-    }
-    band.Coverage = count ? static_cast<double>(inside) / count : 0;
-    band.WidthDefined = measured > 0;
-    band.Width = band.WidthDefined ? width / measured : 0;
-}
-
 /// The parameter spread band of the sets CAL's calibration found about as good as its best.
 void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const TOptions &options)
 {
@@ -311,7 +282,7 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
                                 e.Order});
     }
     band.Sets = static_cast<int>(sets.size());
-    bandOf(runoff, sets.size(), v, target.FirstScored, band);
+    Spread(runoff, sets.size(), v.Measured, target.FirstScored, band);
     band.Made = true;
 }
 
@@ -442,6 +413,33 @@ void keepSeries(TValidation &v, const TAnalysisInput &val, const USimulation::TS
 }
 
 } // namespace
+
+void Spread(const std::vector<double> &runoff, std::size_t sets,
+            const std::vector<double> &measured, int firstScored, TBand &band)
+{
+    const std::size_t n = measured.size();
+    band.Low.assign(n, 0);
+    band.High.assign(n, 0);
+    std::vector<double> column(sets);
+    for (std::size_t row = 0; row < n; ++row) {
+        for (std::size_t k = 0; k < sets; ++k)
+            column[k] = runoff[k * n + row];
+        band.Low[row] = Quantile(column.data(), sets, 0.05);
+        band.High[row] = Quantile(column.data(), sets, 0.95);
+    }
+    int inside = 0, count = 0;
+    double width = 0, measuredSum = 0;
+    for (std::size_t row = static_cast<std::size_t>(firstScored - 1); row < n; ++row) {
+        const double q = measured[row];
+        inside += band.Low[row] <= q && q <= band.High[row];
+        width += band.High[row] - band.Low[row];
+        measuredSum += q;
+        ++count;
+    }
+    band.Coverage = count ? static_cast<double>(inside) / count : 0;
+    band.WidthDefined = measuredSum > 0;
+    band.Width = band.WidthDefined ? width / measuredSum : 0;
+}
 
 TValidation Validate(const TAnalysisInput &calGiven, const std::string &calFile,
                      const TAnalysisInput &valGiven, const std::string &valFile,
