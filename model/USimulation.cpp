@@ -33,9 +33,17 @@ void Load(const URainRun::TAnalysisInput &input, TScratch &s)
     s.Count = n;
 }
 
+void ScaleEscape(const URainRun::TAnalysisInput &input, double factor, TScratch &s)
+{
+    for (std::size_t k = 0; k < input.Rows.size(); ++k)
+        s.Escape[k + 1] = URainRun::AsWritten(factor * input.Rows[k].Escape, 10);
+}
+
 TSkill Score(TScratch &s, int firstScored, TScore score)
 {
     const int n = s.Count;
+    if (score == TScore::None)
+        return {};
     const int first = std::max(firstScored, 2);
     if (n < first + 1)
         return {};

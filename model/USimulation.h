@@ -28,13 +28,18 @@ struct TScratch
 
 /// How much of a simulation's score to compute.
 enum class TScore {
-    Fit, ///< NSE, KGE and its parts, volume error
-    Full ///< also the NSE of the logs
+    None, ///< no score: the runoff only
+    Fit,  ///< NSE, KGE and its parts, volume error
+    Full  ///< also the NSE of the logs
 };
 
 /// Takes the window of input into scratch: time, rain, escape rates and measured runoff as the
 /// input holds them.
 void Load(const URainRun::TAnalysisInput &input, TScratch &scratch);
+
+/// Puts input's escape rates times factor into scratch, each rounded as the input file writes
+/// it (as URainRun::ApplyCalibration does): the window of Load with another escape factor.
+void ScaleEscape(const URainRun::TAnalysisInput &input, double factor, TScratch &scratch);
 
 /// Simulates the window in scratch (Load) with maximum and initial dead storage, the alpha
 /// function (A1, B1 above Divide, A2, B2 at or below) and the first measured runoff as the

@@ -11,6 +11,9 @@
 #include <chrono>
 #include <cmath>
 #include <numeric>
+#include <atomic>
+#include <system_error>
+#include <thread>
 
 namespace quellow::UValidation {
 
@@ -238,6 +241,38 @@ bandSets(const std::vector<UCalibration::TEvaluatedSet> &evaluated, TObjective o
     return sets;
 }
 
+int threadCount(int threads)
+{
+    return threads > 0 ? threads
+                       : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+/// work() on the main thread and on up to threads - 1 more (threads 0: one per core), never
+/// more than jobs; a thread that cannot start leaves its share to the others.
+/// Returns false when a job threw (memory ran out).
+template <typename TWork> bool runOnThreads(const TWork &work, int threads, std::size_t jobs)
+{
+    const int helpers = std::min(threadCount(threads), static_cast<int>(jobs)) - 1;
+    std::atomic<bool> failed{false};
+    auto guarded = [&] {
+        try {
+            work();
+        } catch (...) {
+            failed = true;
+        }
+    };
+    std::vector<std::thread> pool;
+    try {
+        for (int t = 0; t < helpers; ++t)
+            pool.emplace_back(guarded);
+    } catch (const std::system_error &) {
+    }
+    guarded();
+    for (std::thread &t : pool)
+        t.join();
+    return !failed;
+}
+
 void widen(std::array<double, 2> &range, double v, bool first)
 {
     if (first)
@@ -263,17 +298,33 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
     }
     const std::size_t n = v.Measured.size();
     std::vector<double> runoff(sets.size() * n);
+    std::vector<char> made(sets.size(), 0);
+    // Each set on its own: spread over the threads, every result in its own place.
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        USimulation::TScratch s;
+        USimulation::Load(*target.Input, s);
+        for (std::size_t k = next++; k < sets.size(); k = next++) {
+            const UCalibration::TEvaluatedSet &e = *sets[k];
+            const TParameters p = transferred(e.Parameters, e.Parameters.EscapeFactor, options);
+            const double maxStor = URainRun::AsWritten(p.MaxStor, 8);
+            const double initStor = URainRun::AsWritten(p.InitStor, 8);
+            USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
+            made[k] =
+                USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor), e.Fit.Alpha,
+                                      target.FirstScored, USimulation::TScore::None)
+                    .Made;
+            std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
+                      runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
+        }
+    };
+    if (!runOnThreads(work, options.Threads, sets.size()) ||
+        std::find(made.begin(), made.end(), 0) != made.end()) {
+        band.Why = "No band: a set of the band could not be simulated on the validation file.";
+        return;
+    }
     for (std::size_t k = 0; k < sets.size(); ++k) {
         const UCalibration::TEvaluatedSet &e = *sets[k];
-        const TParameters p = transferred(e.Parameters, e.Parameters.EscapeFactor, options);
-        const TSimulationFit sim = simulate(target, p, e.Fit.Alpha, USimulation::TScore::Fit);
-        if (!sim.Made) {
-            band.Why = "No band: a set of the band could not be simulated on the validation file.";
-            return;
-        }
-        std::copy(target.Scratch.Runoff.begin() + 1,
-                  target.Scratch.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
-                  runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
         widen(band.MaxStor, e.Parameters.MaxStor, k == 0);
         widen(band.InitStor, UsedInitStor(e.Parameters), k == 0);
         widen(band.EscapeFactor, e.Parameters.EscapeFactor, k == 0);
@@ -357,19 +408,24 @@ void benchmarks(TValidation &v, const TAnalysisInput &cal, TTarget &target, cons
     v.Recession = benchmarkOf(USimulation::Recession(s, v.CalFit.Alpha, target.FirstScored));
 }
 
-/// VAL calibrated on itself and simulated: the self benchmark.
-void selfBenchmark(TValidation &v, const TAnalysisInput &val, TTarget &target,
-                   const TOptions &options)
+/// VAL calibrated on itself, for the self benchmark; it may run beside CAL's calibration.
+struct TSelfCalibration
 {
-    UCalibration::TCalibrationRun run;
-    std::string why;
-    if (!calibrate(val, v.ValFile, options, false, run, why)) {
-        v.Notes.push_back("The self benchmark is not defined. " + why);
+    UCalibration::TCalibrationRun Run;
+    std::string Why;
+    bool Done = false;
+};
+
+/// VAL, calibrated on itself, simulated: the self benchmark.
+void selfBenchmark(TValidation &v, TTarget &target, const TSelfCalibration &self)
+{
+    if (!self.Done) {
+        v.Notes.push_back("The self benchmark is not defined. " + self.Why);
         return;
     }
-    const TParameters &best = run.Search.Best;
+    const TParameters &best = self.Run.Search.Best;
     v.Self = benchmarkOf(simulate(target, {best.MaxStor, UsedInitStor(best), best.EscapeFactor},
-                                  run.Search.BestFit.Alpha));
+                                  self.Run.Search.BestFit.Alpha));
 }
 
 /// CAL's parameters and alpha function, calibrated or as they stand; false with the message.
@@ -457,8 +513,43 @@ TValidation Validate(const TAnalysisInput &calGiven, const std::string &calFile,
     const TAnalysisInput val = URainRun::AsWritten(valGiven);
     v.Message = checkWindows(cal, calFile, val, valFile, options);
     URainRun::TEvaluation startFit;
-    if (!v.Message.empty() || !analyseStart(cal, calFile, startFit, v.Message) ||
-        !calParameters(v, cal, options, startFit)) {
+    if (!v.Message.empty() || !analyseStart(cal, calFile, startFit, v.Message)) {
+        v.Status = TStatus::BadInput;
+        return v;
+    }
+    // VAL's calibration for the self benchmark beside CAL's, each on a share of the threads:
+    // a search gives the same result on any number of threads.
+    TSelfCalibration self;
+    TOptions calOptions = options, selfOptions = options;
+    const int threads = threadCount(options.Threads);
+    selfOptions.Threads = std::max(1, threads / 2);
+    calOptions.Threads = std::max(1, threads - selfOptions.Threads);
+    auto calibrateSelf = [&] {
+        try {
+            self.Done = calibrate(val, valFile, selfOptions, false, self.Run, self.Why);
+        } catch (...) {
+            self.Why = "There was not enough memory for the calibration of the validation file.";
+        }
+    };
+    std::thread beside;
+    try {
+        if (threads > 1)
+            beside = std::thread(calibrateSelf);
+    } catch (const std::system_error &) {
+        calOptions.Threads = threads;
+    }
+    bool calibrated = false;
+    try {
+        calibrated = calParameters(v, cal, calOptions, startFit);
+    } catch (...) {
+        v.Message = "There is not enough memory for the validation.";
+        v.Status = TStatus::Failed;
+    }
+    if (beside.joinable())
+        beside.join();
+    else
+        calibrateSelf();
+    if (!calibrated) {
         v.Status = v.Status == TStatus::Failed ? TStatus::Failed : TStatus::BadInput;
         return v;
     }
@@ -479,7 +570,7 @@ TValidation Validate(const TAnalysisInput &calGiven, const std::string &calFile,
     v.Rows = static_cast<int>(val.Rows.size()) - options.Warmup - 1;
     keepSeries(v, val, target.Scratch);
     benchmarks(v, cal, target, options, startFit);
-    selfBenchmark(v, val, target, options);
+    selfBenchmark(v, target, self);
     if (v.Calibrated)
         makeBand(v, cal, target, options);
     if (!v.Band.Made)
