@@ -44,7 +44,7 @@ make_block 30 1 | xclip -selection clipboard -i
 paste_into_first_cell Return
 save_run "$work/paste-yes.inp"
 [ "$(data_rows "$work/paste-yes.inp" 15)" -eq 121 ] || fail "paste-yes.inp does not hold 121 rows"
-grep -q "^    1         1.00       1.50  5.0E-0001  5.0E-0001" "$work/paste-yes.inp" || fail "paste-yes.inp does not start with the pasted row"
+grep -q "^    1         1.00       1.50  5.000E-0001  5.000E-0001" "$work/paste-yes.inp" || fail "paste-yes.inp does not start with the pasted row"
 
 step "paste: 3 rows, taking the pasted number of rows (No)"
 make_block 3 1 | xclip -selection clipboard -i
