@@ -346,6 +346,12 @@ TEST_F(CliValidate, RefusesBadInputWithoutWritingAnything)
     WriteBytes(dir.File("flat.inp"), text);
     EXPECT_EQ(Cli("validate cal.inp flat.inp --no-calibrate"), 1);
     EXPECT_NE(errors.find("is the same on every scored row"), std::string::npos) << errors;
+    // A calibration window whose analysis stops at its start values (no variation in runoff).
+    EXPECT_EQ(Cli("validate flat.inp val.inp"), 1);
+    EXPECT_NE(errors.find("\"flat.inp\" stops at its start values: There is no variation in "
+                          "runoff values."),
+              std::string::npos)
+        << errors;
     changed = val;
     for (auto &row : changed.Rows)
         row.Time *= 7;
