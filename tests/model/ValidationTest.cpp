@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <regex>
+#include <set>
+#include <tuple>
 #include <sys/wait.h>
 
 using namespace quellow;
@@ -238,8 +240,17 @@ TEST(Validation, BenchmarksMeanWhatTheySay)
     ASSERT_TRUE(self.Band.Made);
     EXPECT_GE(self.Band.Sets, UValidation::MinBandSets);
     EXPECT_LE(self.Band.Sets, UValidation::MaxBandSets);
-    // Best first: the first member is the calibrated set.
+    // Best first, ties in evaluation order, all within 0.05 of the best: the first member is the
+    // calibrated set, and the ranges hold it.
     EXPECT_EQ(self.Band.Members.front().Parameters.MaxStor, self.Cal.MaxStor);
+    const double best = self.Band.Members.front().Objective;
+    for (std::size_t k = 1; k < self.Band.Members.size(); ++k) {
+        const UValidation::TBandSet &a = self.Band.Members[k - 1], &b = self.Band.Members[k];
+        EXPECT_TRUE(a.Objective > b.Objective || (a.Objective == b.Objective && a.Order < b.Order));
+        EXPECT_GE(b.Objective, best - 0.05);
+    }
+    EXPECT_LE(self.Band.MaxStor[0], self.Cal.MaxStor);
+    EXPECT_GE(self.Band.MaxStor[1], self.Cal.MaxStor);
     EXPECT_FALSE(self.Evaluated.empty());
 }
 
@@ -381,4 +392,121 @@ TEST_F(CliValidate, ChainTableDoesNotDependOnThreads)
     EXPECT_NE(one.find("c.inp -> d.inp"), std::string::npos) << one;
     EXPECT_NE(one.find("is a prediction file"), std::string::npos) << one;
     EXPECT_EQ(splitLines(csv).size(), 4u);
+}
+
+// ---- The calibration's objectives and the sets it keeps
+// ------------------------------------------
+
+namespace {
+
+/// A made-up window: the simulation's NSE peaks at 0 at MaxStor 100 and falls far below -1
+/// elsewhere; below MaxStor 20 the recharge volume fails the guard while the NSE there is high.
+URainRun::TEvaluation nseValley(const TParameters &p, int)
+{
+    URainRun::TEvaluation fit;
+    fit.Stopped = false;
+    const double a = std::log(p.MaxStor / 100);
+    fit.RSquare = 0.5;
+    fit.VolumeRatio = p.MaxStor < 20 ? 5 : 1;
+    fit.Simulation.Made = true;
+    fit.Simulation.Skill.Valid = true;
+    fit.Simulation.Skill.Fit.NSE = p.MaxStor < 20 ? 0.9 : -50 * a * a;
+    fit.Simulation.Skill.Fit.KGE = fit.Simulation.Skill.Fit.NSE;
+    return fit;
+}
+
+} // namespace
+
+// An NSE has no lower bound: an admissible set of NSE -30 still beats every set that fails the
+// guard, and the search climbs from there to the top.
+TEST(CalibrationObjective, NegativeFiguresStayAboveTheGuard)
+{
+    for (UCalibration::TObjective o :
+         {UCalibration::TObjective::NSE, UCalibration::TObjective::KGE}) {
+        UCalibration::TOptions options;
+        options.Objective = o;
+        const UCalibration::TResult r = UCalibration::Search(nseValley, {300, 30, 1}, options);
+        ASSERT_EQ(r.Outcome, UCalibration::TOutcome::Calibrated);
+        EXPECT_NEAR(r.Best.MaxStor, 100, 2);
+        EXPECT_GT(UCalibration::ObjectiveValue(r.BestFit, o), -0.01);
+    }
+    // R square ignores the simulation: every admissible set ties at 0.5 and the start stays.
+    const UCalibration::TResult r = UCalibration::Search(nseValley, {300, 30, 1}, {});
+    ASSERT_EQ(r.Outcome, UCalibration::TOutcome::Calibrated);
+    EXPECT_EQ(r.Best.MaxStor, 300);
+    // A simulation that could not be made is no candidate for its objectives.
+    URainRun::TEvaluation unmade = nseValley({100, 30, 1}, 0);
+    unmade.Simulation.Made = false;
+    EXPECT_TRUE(UCalibration::Admissible(unmade, UCalibration::TObjective::RSquare));
+    EXPECT_FALSE(UCalibration::Admissible(unmade, UCalibration::TObjective::NSE));
+}
+
+// The kept sets: each set once, numbered in evaluation order from the start, the scan's marked,
+// the same list on one thread and on three.
+TEST(CalibrationObjective, KeepsEverySetOnceInTheSameOrderOnAnyThreads)
+{
+    UCalibration::TOptions options;
+    options.Objective = UCalibration::TObjective::NSE;
+    options.KeepEvaluated = true;
+    options.Evaluations = 600;
+    options.Threads = 1;
+    const UCalibration::TResult one = UCalibration::Search(nseValley, {300, 30, 1}, options);
+    options.Threads = 3;
+    const UCalibration::TResult three = UCalibration::Search(nseValley, {300, 30, 1}, options);
+    ASSERT_FALSE(one.Evaluated.empty());
+    ASSERT_EQ(one.Evaluated.size(), three.Evaluated.size());
+    EXPECT_EQ(one.Evaluated.front().Parameters.MaxStor, 300);
+    EXPECT_FALSE(one.Evaluated.front().Scan);
+    int scanned = 0;
+    std::set<std::tuple<double, double, double>> seen;
+    for (std::size_t k = 0; k < one.Evaluated.size(); ++k) {
+        const auto &a = one.Evaluated[k], &b = three.Evaluated[k];
+        EXPECT_EQ(a.Order, static_cast<int>(k));
+        EXPECT_EQ(a.Parameters.MaxStor, b.Parameters.MaxStor);
+        EXPECT_EQ(a.Parameters.InitStor, b.Parameters.InitStor);
+        EXPECT_EQ(a.Scan, b.Scan);
+        scanned += a.Scan;
+        EXPECT_TRUE(
+            seen.insert({a.Parameters.MaxStor, a.Parameters.InitStor, a.Parameters.EscapeFactor})
+                .second);
+    }
+    EXPECT_EQ(scanned, 99); // the scan's budget of 599 evaluations, no duplicates there
+    EXPECT_LE(static_cast<int>(one.Evaluated.size()), one.Evaluations);
+}
+
+// quellow-cli calibrate takes the objective, and run --json gives the core's simulation.
+TEST_F(CliValidate, CalibrateObjectiveAndRunJsonSimulation)
+{
+    Copy("windows/hymod-2013.inp", "w.inp");
+    EXPECT_EQ(Cli("calibrate w.inp --objective likelihood"), 2);
+    EXPECT_NE(errors.find("--objective is nse, kge or rsquare."), std::string::npos);
+    ASSERT_EQ(Cli("calibrate w.inp --objective kge --evaluations 200 --json"), 0) << errors;
+    EXPECT_NE(out.find("\"objective\":\"kge\""), std::string::npos) << out;
+    URainRun::TAnalysisInput input;
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(dir.File("w.inp"), input, nullptr));
+    UCalibration::TOptions options;
+    options.Objective = UCalibration::TObjective::KGE;
+    options.Evaluations = 200;
+    const UCalibration::TResult r = UCalibration::CalibrateAnalysis(input, options, nullptr).Search;
+    EXPECT_GE(r.BestFit.Simulation.Skill.Fit.KGE, r.StartFit.Simulation.Skill.Fit.KGE);
+    EXPECT_NE(out.find("\"calibrated\":{\"MaxStor\":" + jsonNumber(r.Best.MaxStor)),
+              std::string::npos)
+        << out;
+    EXPECT_NE(
+        out.find(",\"Simulation\":{\"NSE\":" + jsonNumber(r.BestFit.Simulation.Skill.Fit.NSE) +
+                 ",\"KGE\":" + jsonNumber(r.BestFit.Simulation.Skill.Fit.KGE)),
+        std::string::npos)
+        << out;
+
+    ASSERT_EQ(Cli("run w.inp --json"), 0) << errors;
+    URainRun::TState s;
+    const URainRun::TEvaluation e = URainRun::Evaluate(input, s, URainRun::TSimulate::Full);
+    const TFitMeasures &f = e.Simulation.Skill.Fit;
+    EXPECT_NE(out.find(",\"Simulation\":{\"NSE\":" + jsonNumber(f.NSE) +
+                       ",\"KGE\":" + jsonNumber(f.KGE) + ",\"KGEr\":" + jsonNumber(f.R) +
+                       ",\"KGEalpha\":" + jsonNumber(f.Alpha) + ",\"KGEbeta\":" +
+                       jsonNumber(f.Beta) + ",\"LogNSE\":" + jsonNumber(e.Simulation.Skill.LogNSE) +
+                       ",\"VolumeError\":" + jsonNumber(f.VolumeError) + "}"),
+              std::string::npos)
+        << out;
 }
