@@ -383,6 +383,10 @@ void noteUndefined(TValidation &v)
                           " (1.1 times -B1) instead of its first measured runoff " +
                           shortestText(v.FirstMeasured) +
                           ", as a prediction does when -B1 is larger.");
+    if (v.CalFit.Simulation.InitialRunoffRaised)
+        v.Notes.push_back("The simulation of the calibration file starts from a runoff of " +
+                          shortestText(v.CalFit.Simulation.InitialRunoff) +
+                          " (1.1 times -B1) instead of its first measured runoff.");
     if (!v.Start.Defined)
         v.Notes.push_back("The start benchmark is not defined.");
     if (!v.Recession.Defined)

@@ -254,6 +254,47 @@ TEST(Validation, BenchmarksMeanWhatTheySay)
     EXPECT_FALSE(self.Evaluated.empty());
 }
 
+// VAL is simulated with CAL's maximum storage, the initial storage the option names, CAL's
+// factor on VAL's escape rates (rounded as written) and CAL's alpha function, from VAL's first
+// measured runoff: the same as simulating that by hand.
+TEST(Validation, TransfersWhatTheOptionsSay)
+{
+    const URainRun::TAnalysisInput cal = window("gr4j-1992.inp"), val = window("gr4j-1991.inp");
+    URainRun::TState s;
+    const URainRun::TEvaluation calFit =
+        URainRun::Evaluate(URainRun::AsWritten(cal), s, URainRun::TSimulate::No);
+    UValidation::TOptions options;
+    options.Calibrate = false;
+    options.EscapeFactor = 0.4567;
+    for (const auto rule : {UValidation::TInitStorage::Cal, UValidation::TInitStorage::Full,
+                            UValidation::TInitStorage::Value}) {
+        options.InitStorage = rule;
+        options.InitStorValue = 12.5;
+        const UValidation::TValidation v = UValidation::Validate(cal, "c", val, "v", options);
+        ASSERT_EQ(v.Status, UValidation::TStatus::Validated) << v.Message;
+        const double init = rule == UValidation::TInitStorage::Cal    ? 25
+                            : rule == UValidation::TInitStorage::Full ? 50
+                                                                      : 12.5;
+        EXPECT_EQ(v.InitStor, init);
+        URainRun::TAnalysisInput applied;
+        URainRun::ApplyCalibration(URainRun::AsWritten(val), {50, init, 0.4567}, applied);
+        USimulation::TScratch scratch;
+        USimulation::Load(applied, scratch);
+        const TSimulationFit byHand = USimulation::Simulate(scratch, 50, init, calFit.Alpha, 2);
+        EXPECT_EQ(v.Validation.Skill.Fit.NSE, byHand.Skill.Fit.NSE);
+        EXPECT_EQ(v.Validation.Skill.Fit.VolumeError, byHand.Skill.Fit.VolumeError);
+        EXPECT_EQ(v.Simulated.back(), scratch.Runoff[365]);
+        // The start benchmark keeps the file's escape rates.
+        EXPECT_NE(v.Start.Fit.NSE, v.Validation.Skill.Fit.NSE);
+    }
+    URainRun::TAnalysisInput dry = val;
+    for (auto &row : dry.Rows)
+        row.Runoff = 0;
+    const UValidation::TValidation none = UValidation::Validate(cal, "c", dry, "v", options);
+    EXPECT_EQ(none.Status, UValidation::TStatus::BadInput);
+    EXPECT_NE(none.Message.find("holds no measured runoff"), std::string::npos) << none.Message;
+}
+
 // ---- quellow-cli validate ----------------------------------------------------------------------
 
 namespace {
