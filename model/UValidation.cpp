@@ -346,6 +346,7 @@ bool calibrate(const TAnalysisInput &input, const std::string &file, const TOpti
     search.Evaluations = options.Evaluations;
     search.Threads = options.Threads;
     search.KeepEvaluated = keep;
+    search.Cancel = options.Cancel;
     TCollected said;
     run = UCalibration::CalibrateAnalysis(input, search, &said);
     if (run.Status == UCalibration::TStatus::Calibrated)
@@ -553,6 +554,11 @@ TValidation Validate(const TAnalysisInput &calGiven, const std::string &calFile,
         beside.join();
     else
         calibrateSelf();
+    if (options.Cancel && options.Cancel->load()) {
+        v.Status = TStatus::Cancelled;
+        v.Message = "The validation was cancelled.";
+        return v;
+    }
     if (!calibrated) {
         v.Status = v.Status == TStatus::Failed ? TStatus::Failed : TStatus::BadInput;
         return v;

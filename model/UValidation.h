@@ -5,6 +5,7 @@
 #include "model/URainRun.h"
 
 #include <array>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ struct TOptions
     double Band = -1;         ///< the band's distance from the best objective; < 0: default
     int Evaluations = UCalibration::DefaultEvaluations;
     int Threads = 0; ///< 0: one per core
+    /// The calibrations stop soon after this becomes true (nullptr: never); the validation then
+    /// ends with TStatus::Cancelled.
+    const std::atomic<bool> *Cancel = nullptr;
 };
 
 /// The band's default distance: 0.02 for R square, 0.05 for NSE and KGE.
@@ -85,7 +89,8 @@ struct TBand
 enum class TStatus {
     Validated,
     BadInput, ///< Message says why; nothing was computed
-    Failed    ///< a calibration failed or was cancelled; Message says why
+    Failed,   ///< a calibration failed; Message says why
+    Cancelled ///< stopped on request (TOptions::Cancel)
 };
 
 struct TValidation

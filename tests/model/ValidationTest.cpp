@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -287,6 +288,12 @@ TEST(Validation, TransfersWhatTheOptionsSay)
         // The start benchmark keeps the file's escape rates.
         EXPECT_NE(v.Start.Fit.NSE, v.Validation.Skill.Fit.NSE);
     }
+    // A window may cancel: nothing is calibrated.
+    const std::atomic<bool> cancel{true};
+    UValidation::TOptions cancelled;
+    cancelled.Cancel = &cancel;
+    EXPECT_EQ(UValidation::Validate(cal, "c", val, "v", cancelled).Status,
+              UValidation::TStatus::Cancelled);
     URainRun::TAnalysisInput dry = val;
     for (auto &row : dry.Rows)
         row.Runoff = 0;
