@@ -24,6 +24,19 @@ void BM_Evaluate(benchmark::State &state)
 }
 BENCHMARK(BM_Evaluate)->Arg(365)->Arg(1501)->Unit(benchmark::kMicrosecond);
 
+/// The same with the simulation of the window that the objectives nse and kge need.
+void BM_EvaluateSimulated(benchmark::State &state)
+{
+    URainRun::TAnalysisInput input;
+    if (!bench::readAnalysisInput(state, static_cast<int>(state.range(0)), input))
+        return;
+    URainRun::TState scratch;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            URainRun::Evaluate(input, scratch, URainRun::TSimulate::Fit).Simulation.Skill.Fit.NSE);
+}
+BENCHMARK(BM_EvaluateSimulated)->Arg(365)->Arg(1501)->Unit(benchmark::kMicrosecond);
+
 void BM_CalibrateInMemory(benchmark::State &state)
 {
     URainRun::TAnalysisInput input;

@@ -226,6 +226,26 @@ std::string SummaryCsv(const std::vector<TFileResult> &results)
     return csv;
 }
 
+std::string SimulationJson(const TSimulationFit &sim)
+{
+    const bool ok = sim.Made && sim.Skill.Valid;
+    const TFitMeasures &f = sim.Skill.Fit;
+    return "{\"NSE\":" + jsonNumber(ok, f.NSE) + ",\"KGE\":" + jsonNumber(ok, f.KGE) +
+           ",\"KGEr\":" + jsonNumber(ok, f.R) + ",\"KGEalpha\":" + jsonNumber(ok, f.Alpha) +
+           ",\"KGEbeta\":" + jsonNumber(ok, f.Beta) +
+           ",\"LogNSE\":" + jsonNumber(ok, sim.Skill.LogNSE) +
+           ",\"VolumeError\":" + jsonNumber(ok, f.VolumeError) + "}";
+}
+
+std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff)
+{
+    if (!sim.InitialRunoffRaised)
+        return {};
+    return "The simulation starts from a runoff of " + shortestText(sim.InitialRunoff) +
+           " (1.1 times -B1) instead of the first measured runoff " + shortestText(firstRunoff) +
+           ", as a prediction does when -B1 is larger.";
+}
+
 std::string ResultJson(const TFileResult &r)
 {
     std::string json =
@@ -239,6 +259,8 @@ std::string ResultJson(const TFileResult &r)
         ",\"InitStor\":" + jsonNumber(r.InitStor.has_value(), r.InitStor.value_or(0));
     if (r.EscapeFactor)
         json += ",\"EscapeFactor\":" + quellow::jsonNumber(*r.EscapeFactor);
+    if (r.Simulation)
+        json += ",\"Simulation\":" + SimulationJson(*r.Simulation);
     json += ",\"messages\":[";
     for (std::size_t i = 0; i < r.Messages.size(); ++i)
         json += (i ? "," : "") + jsonText(r.Messages[i]);

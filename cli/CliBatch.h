@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliCommands.h"
+#include "model/UFitMeasures.h"
 #include "model/UPrompts.h"
 
 #include <functional>
@@ -33,8 +34,18 @@ struct TFileResult
     bool Fitted = false; ///< the figures below hold (an analysis that ran)
     double RSquare = 0, NSE = 0, KGE = 0, VolumeError = 0, Divide = 0;
     std::optional<double> MaxStor, InitStor, EscapeFactor;
+    /// An analysis: the simulation of its window with the prediction run's routing.
+    std::optional<TSimulationFit> Simulation;
     std::vector<std::string> Messages;
 };
+
+/// The figures of a simulation as one JSON object: NSE, KGE, KGEr, KGEalpha, KGEbeta, LogNSE,
+/// VolumeError, each null when it is not defined.
+std::string SimulationJson(const TSimulationFit &simulation);
+
+/// The message for a simulation whose initial runoff the prediction's rule raised (empty when
+/// it did not): firstRunoff is the first measured runoff.
+std::string RaisedInitialRunoffText(const TSimulationFit &simulation, double firstRunoff);
 
 /// The work done on one file; its messages go to the given prompts.
 using TFileJob = std::function<TFileResult(const std::string &file, TPrompts &prompts)>;

@@ -1,3 +1,4 @@
+#include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
 #include "model/UCalibrationRun.h"
 #include "model/UPrompts.h"
@@ -11,16 +12,19 @@ namespace quellow::cli {
 namespace {
 
 const char *const calibrateUsage =
-    "Usage: quellow-cli calibrate FILE.inp [-o OUT.inp] [--json] [--evaluations N] "
-    "[--threads N]\n"
+    "Usage: quellow-cli calibrate FILE.inp [-o OUT.inp] [--objective nse|kge|rsquare] [--json]\n"
+    "                             [--evaluations N] [--threads N]\n"
     "Calibrates the maximum storage, the initial storage and a factor on the escape rates of\n"
-    "an analysis file for the highest R square among the parameter sets whose recharge volume\n"
-    "is 0.5 to 2 times the measured runoff volume. Writes the calibrated input file (default\n"
+    "an analysis file for the highest objective among the parameter sets whose recharge volume\n"
+    "is 0.5 to 2 times the measured runoff volume. The objective is the NSE (default) or KGE\n"
+    "of the simulation of the window with the prediction run's routing, or the R square of\n"
+    "the analysis's reconstruction. Writes the calibrated input file (default\n"
     "FILE-calibrated.inp, never FILE.inp itself), runs it (OUT.out, OUT.dat) and prints the\n"
     "start and calibrated figures (one JSON object with --json). Exit status 0 on success.\n";
 
 struct TCalibrateArgs
 {
+    TCalibrateArgs() { Options.Objective = UCalibration::TObjective::NSE; }
     std::string File;
     std::string Output;
     bool Json = false;
@@ -45,7 +49,12 @@ bool parseArgs(const TArgs &args, TCalibrateArgs &out)
             out.Json = true;
         else if (a == "-o" && hasValue)
             out.Output = args[++i];
-        else if (a == "--evaluations" && hasValue) {
+        else if (a == "--objective" && hasValue) {
+            if (!UCalibration::ObjectiveFromName(args[++i], out.Options.Objective)) {
+                std::cerr << "--objective is nse, kge or rsquare.\n";
+                return false;
+            }
+        } else if (a == "--evaluations" && hasValue) {
             if (!readCount(args[++i], UCalibration::MinEvaluations, out.Options.Evaluations)) {
                 std::cerr << "--evaluations needs a whole number of at least "
                           << UCalibration::MinEvaluations << ".\n";
@@ -72,7 +81,8 @@ std::string jsonSet(const TParameters &p, const UCalibration::TEvaluation &fit)
            ",\"RSquare\":" + jsonNumber(fit.RSquare) + ",\"NSE\":" + jsonNumber(fit.Fit.NSE) +
            ",\"KGE\":" + jsonNumber(fit.Fit.KGE) +
            ",\"VolumeRatio\":" + jsonNumber(fit.VolumeRatio) +
-           ",\"Divide\":" + jsonNumber(fit.Divide) + "}";
+           ",\"Divide\":" + jsonNumber(fit.Divide) +
+           ",\"Simulation\":" + SimulationJson(fit.Simulation) + "}";
 }
 
 const char *statusName(UCalibration::TStatus status)
@@ -91,6 +101,8 @@ const char *statusName(UCalibration::TStatus status)
         return "no admissible set";
     case TStatus::Failed:
         return "failed";
+    case TStatus::NoSimulation:
+        return "no simulation";
     case TStatus::FileError:
         break;
     }
@@ -98,7 +110,8 @@ const char *statusName(UCalibration::TStatus status)
 }
 
 /// The start and calibrated figures as one JSON object (one line, no line end).
-std::string calibrationJson(const UCalibration::TFileCalibration &c)
+std::string calibrationJson(const UCalibration::TFileCalibration &c,
+                            UCalibration::TObjective objective)
 {
     const UCalibration::TResult &r = c.Run.Search;
     std::string json =
@@ -107,7 +120,8 @@ std::string calibrationJson(const UCalibration::TFileCalibration &c)
         json += ",\"output\":" + jsonText(c.Output) + ",\"start\":" + jsonSet(r.Start, r.StartFit) +
                 ",\"calibrated\":" + jsonSet(r.Best, r.BestFit);
     }
-    return json + ",\"evaluations\":" + std::to_string(r.Evaluations) +
+    return json + ",\"objective\":" + jsonText(UCalibration::ObjectiveName(objective)) +
+           ",\"evaluations\":" + std::to_string(r.Evaluations) +
            ",\"seconds\":" + jsonNumber(std::round(c.Run.Seconds * 1e4) / 1e4) + "}";
 }
 
@@ -123,9 +137,21 @@ std::string calibrationTable(const UCalibration::TCalibrationRun &run)
     row("Maximum storage (mm)", r.Start.MaxStor, r.Best.MaxStor, "%.2f");
     row("Initial storage (mm)", UsedInitStor(r.Start), UsedInitStor(r.Best), "%.2f");
     row("Escape factor", r.Start.EscapeFactor, r.Best.EscapeFactor, "%.3f");
-    row("R square", r.StartFit.RSquare, r.BestFit.RSquare, "%.3f");
-    row("NSE", r.StartFit.Fit.NSE, r.BestFit.Fit.NSE, "%.3f");
-    row("KGE", r.StartFit.Fit.KGE, r.BestFit.Fit.KGE, "%.3f");
+    table += "Reconstruction (alpha piece by the measured runoff)\n";
+    row("  R square", r.StartFit.RSquare, r.BestFit.RSquare, "%.3f");
+    row("  NSE", r.StartFit.Fit.NSE, r.BestFit.Fit.NSE, "%.3f");
+    row("  KGE", r.StartFit.Fit.KGE, r.BestFit.Fit.KGE, "%.3f");
+    table += "Simulation (as a prediction runs it)\n";
+    const TSkill &s0 = r.StartFit.Simulation.Skill, &s1 = r.BestFit.Simulation.Skill;
+    auto skillRow = [&](const char *label, double start, double best) {
+        table +=
+            printfText("%-22s%10s%12s\n", label, s0.Valid ? printfText("%.3f", start).c_str() : "-",
+                       s1.Valid ? printfText("%.3f", best).c_str() : "-");
+    };
+    skillRow("  NSE", s0.Fit.NSE, s1.Fit.NSE);
+    skillRow("  KGE", s0.Fit.KGE, s1.Fit.KGE);
+    skillRow("  log NSE", s0.LogNSE, s1.LogNSE);
+    skillRow("  volume error %", s0.Fit.VolumeError, s1.Fit.VolumeError);
     row("Recharge/runoff", r.StartFit.VolumeRatio, r.BestFit.VolumeRatio, "%.3f");
     row("Runoff divide", r.StartFit.Divide, r.BestFit.Divide, "%.2f");
     return table;
@@ -149,7 +175,7 @@ int CalibrateCommand(const TArgs &args)
     const UCalibration::TFileCalibration result =
         UCalibration::CalibrateFile(parsed.File, parsed.Output, parsed.Options, &Prompts());
     if (parsed.Json)
-        std::cout << calibrationJson(result) << '\n';
+        std::cout << calibrationJson(result, parsed.Options.Objective) << '\n';
     else if (result.ExitStatus == 0)
         std::cout << calibrationTable(result.Run) << "Written: " << result.Output << '\n';
     return result.ExitStatus;

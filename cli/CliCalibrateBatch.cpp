@@ -13,7 +13,7 @@ namespace {
 
 const char *const batchUsage =
     "Usage: quellow-cli calibrate FILE.inp|FOLDER ... [--threads N] [--evaluations N]\n"
-    "                             [--csv SUMMARY.csv] [--json]\n"
+    "                             [--objective nse|kge|rsquare] [--csv SUMMARY.csv] [--json]\n"
     "Calibrates each analysis file (every *.inp file of a folder but the *-calibrated.inp\n"
     "ones) as quellow-cli calibrate FILE.inp does: writes FILE-calibrated.inp and runs it.\n"
     "The files are spread over N threads (default: one per core); messages go to standard\n"
@@ -41,6 +41,23 @@ bool takeEvaluations(TArgs &args, int &evaluations)
     return true;
 }
 
+/// Takes --objective NAME out of args; false (with a line on standard error) for a bad name.
+bool takeObjective(TArgs &args, UCalibration::TObjective &objective)
+{
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "--objective")
+            continue;
+        if (!UCalibration::ObjectiveFromName(args[i + 1], objective)) {
+            std::cerr << "--objective is nse, kge or rsquare.\n";
+            return false;
+        }
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        return true;
+    }
+    return true;
+}
+
 /// The figures of the calibrated file as its analysis gives them (and its .out file shows).
 void figuresOfCalibratedFile(const UCalibration::TFileCalibration &c, TFileResult &result)
 {
@@ -48,7 +65,7 @@ void figuresOfCalibratedFile(const UCalibration::TFileCalibration &c, TFileResul
     if (!URainRun::ReadAnalysisInput(c.Output, input, nullptr))
         return;
     URainRun::TState scratch;
-    const URainRun::TEvaluation e = URainRun::Evaluate(input, scratch);
+    const URainRun::TEvaluation e = URainRun::Evaluate(input, scratch, URainRun::TSimulate::Full);
     result.Rows = static_cast<int>(input.Rows.size());
     result.Fitted = !e.Stopped;
     result.RSquare = e.RSquare;
@@ -56,12 +73,15 @@ void figuresOfCalibratedFile(const UCalibration::TFileCalibration &c, TFileResul
     result.KGE = e.Fit.KGE;
     result.VolumeError = e.Fit.VolumeError;
     result.Divide = e.Divide;
+    result.Simulation = e.Simulation;
 }
 
-TFileResult calibrateOne(const std::string &file, int evaluations, TPrompts &prompts)
+TFileResult calibrateOne(const std::string &file, int evaluations,
+                         UCalibration::TObjective objective, TPrompts &prompts)
 {
     UCalibration::TOptions options;
     options.Evaluations = evaluations;
+    options.Objective = objective;
     options.Threads = 1; // the files are spread over the threads instead
     const UCalibration::TFileCalibration c =
         UCalibration::CalibrateFile(file, std::string(), options, &prompts);
@@ -92,7 +112,7 @@ bool IsCalibrateBatch(const TArgs &args)
         const std::string &arg = args[i];
         if (arg == "--csv")
             return true;
-        if (arg == "-o" || arg == "--evaluations" || arg == "--threads") {
+        if (arg == "-o" || arg == "--evaluations" || arg == "--threads" || arg == "--objective") {
             ++i;
         } else if (!arg.empty() && arg[0] != '-') {
             ++inputs;
@@ -119,16 +139,17 @@ int CalibrateBatchCommand(const TArgs &arguments)
             return 2;
         }
     }
-    if (!takeEvaluations(args, evaluations) || !ParseBatchOptions(args, "calibrate", options) ||
-        options.Inputs.empty()) {
+    UCalibration::TObjective objective = UCalibration::TObjective::NSE;
+    if (!takeEvaluations(args, evaluations) || !takeObjective(args, objective) ||
+        !ParseBatchOptions(args, "calibrate", options) || options.Inputs.empty()) {
         std::cerr << batchUsage;
         return 2;
     }
     std::vector<std::string> files;
     if (!ExpandInputs(options.Inputs, files, calibratedSuffix))
         return 2;
-    const auto job = [evaluations](const std::string &file, TPrompts &prompts) {
-        return calibrateOne(file, evaluations, prompts);
+    const auto job = [evaluations, objective](const std::string &file, TPrompts &prompts) {
+        return calibrateOne(file, evaluations, objective, prompts);
     };
     return ReportBatch(RunFiles(files, options.Threads, job), options);
 }

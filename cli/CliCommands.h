@@ -25,5 +25,6 @@ int CalibrateCommand(const TArgs &args); ///< quellow-cli calibrate FILE.inp [op
 /// Several files or a folder given to calibrate (or --csv): they are calibrated as a batch.
 bool IsCalibrateBatch(const TArgs &args);
 int CalibrateBatchCommand(const TArgs &args); ///< quellow-cli calibrate A.inp B.inp ... [options]
+int ValidateCommand(const TArgs &args);       ///< quellow-cli validate CAL.inp VAL.inp [options]
 
 } // namespace quellow::cli

@@ -48,6 +48,15 @@ void runAnalysis(const std::string &path, const std::string &content, TPrompts &
         result.VolumeError = s.Fit.VolumeError;
         result.Divide = s.Divide;
     }
+    // The window simulated as a prediction with this alpha function would run it.
+    result.Simulation = TSimulationFit();
+    if (!result.Ok)
+        return;
+    result.Simulation = URainRun::Simulate(input, s);
+    const std::string raised =
+        RaisedInitialRunoffText(*result.Simulation, input.Rows.empty() ? 0 : input.Rows[0].Runoff);
+    if (!raised.empty())
+        prompts.ShowMessage(raised);
 }
 
 void runPrediction(const std::string &path, bool drainage, TPrompts &prompts, TFileResult &result)

@@ -36,12 +36,20 @@ const char *const usage =
     "      Makes an input file from a dated series (quellow-cli import --help).\n"
     "  convert IN.inp -o OUT.inp\n"
     "      Writes any input file the program opens in the current layout.\n"
-    "  calibrate FILE.inp [-o OUT.inp] [--json] [--evaluations N] [--threads N]\n"
-    "      Calibrates the first reservoir of an analysis file and writes and runs the\n"
+    "  calibrate FILE.inp [-o OUT.inp] [--objective nse|kge|rsquare] [--json]\n"
+    "            [--evaluations N] [--threads N]\n"
+    "      Calibrates the first reservoir of an analysis file for the simulation's NSE\n"
+    "      (default), its KGE or the reconstruction's R square, and writes and runs the\n"
     "      calibrated input file (default FILE-calibrated.inp).\n"
     "  calibrate FILE.inp|FOLDER ... [--threads N] [--evaluations N] [--csv SUMMARY.csv]\n"
     "      Calibrates many files (a folder: its *.inp files) on N threads and prints a\n"
     "      summary table (CSV with --csv, JSON with --json).\n"
+    "  validate CAL.inp VAL.inp [--objective nse|kge|rsquare] [--no-calibrate] [--json]\n"
+    "           [--init-storage cal|full|X] [--warmup K] [--band D] [-o DIR]\n"
+    "      Calibrates CAL, simulates VAL with its parameters and alpha function as a\n"
+    "      prediction runs it, and scores it beside benchmarks (quellow-cli validate --help).\n"
+    "  validate --chain A.inp B.inp C.inp ... [--threads N] [--csv SUMMARY.csv]\n"
+    "      Validates each file on the next and prints one summary table.\n"
     "  --help\n"
     "      Shows this text.\n"
     "  --version\n"
@@ -49,9 +57,10 @@ const char *const usage =
 
 /// The commands that do the work, by the name given as the first argument.
 const std::pair<const char *, int (*)(const quellow::cli::TArgs &)> commands[] = {
-    {"run", quellow::cli::RunCommand},         {"chart", quellow::cli::ChartCommand},
-    {"alfa", quellow::cli::AlfaCommand},       {"import", quellow::cli::ImportCommand},
-    {"convert", quellow::cli::ConvertCommand}, {"calibrate", quellow::cli::CalibrateCommand},
+    {"run", quellow::cli::RunCommand},           {"chart", quellow::cli::ChartCommand},
+    {"alfa", quellow::cli::AlfaCommand},         {"import", quellow::cli::ImportCommand},
+    {"convert", quellow::cli::ConvertCommand},   {"calibrate", quellow::cli::CalibrateCommand},
+    {"validate", quellow::cli::ValidateCommand},
 };
 
 } // namespace

@@ -28,6 +28,52 @@ bool Admissible(const TEvaluation &fit)
     return !fit.Stopped && fit.VolumeRatio >= MinVolumeRatio && fit.VolumeRatio <= MaxVolumeRatio;
 }
 
+const char *ObjectiveName(TObjective objective)
+{
+    switch (objective) {
+    case TObjective::NSE:
+        return "nse";
+    case TObjective::KGE:
+        return "kge";
+    case TObjective::RSquare:
+        break;
+    }
+    return "rsquare";
+}
+
+bool ObjectiveFromName(const std::string &name, TObjective &objective)
+{
+    for (TObjective o : {TObjective::RSquare, TObjective::NSE, TObjective::KGE})
+        if (name == ObjectiveName(o)) {
+            objective = o;
+            return true;
+        }
+    return false;
+}
+
+double ObjectiveValue(const TEvaluation &fit, TObjective objective)
+{
+    switch (objective) {
+    case TObjective::NSE:
+        return fit.Simulation.Skill.Valid ? fit.Simulation.Skill.Fit.NSE : 0;
+    case TObjective::KGE:
+        return fit.Simulation.Skill.Valid ? fit.Simulation.Skill.Fit.KGE : 0;
+    case TObjective::RSquare:
+        break;
+    }
+    return fit.RSquare;
+}
+
+bool Admissible(const TEvaluation &fit, TObjective objective)
+{
+    if (!Admissible(fit))
+        return false;
+    if (objective == TObjective::RSquare)
+        return true;
+    const TSimulationFit &sim = fit.Simulation;
+    return sim.Made && sim.Skill.Valid && std::isfinite(ObjectiveValue(fit, objective));
+}
+
 int ThreadCount(const TOptions &options)
 {
     if (options.Threads > 0)
@@ -61,15 +107,21 @@ TPoint encode(const TParameters &p)
                     p.MaxStor > 0 ? p.InitStor / p.MaxStor : 0, p.EscapeFactor / MaxFactor});
 }
 
-/// What the search minimises: -R square for an admissible set; above every admissible set the
-/// sets that fail the guard, the more the farther they lie from it (so a local search finds its
-/// way back); above those the analyses that stop.
-double cost(const TEvaluation &fit)
+/// What the search minimises: below 1 for an admissible set, -R square, or for NSE and KGE
+/// (which have no lower bound) -v for v > 0 and -v / (1 - v) below, which keeps the order and
+/// stays below 1; above every admissible set the sets that fail the guard, the more the
+/// farther they lie from it (so a local search finds its way back); above those the analyses
+/// that stop.
+double cost(const TEvaluation &fit, TObjective objective)
 {
     if (fit.Stopped)
         return 100;
-    if (Admissible(fit))
-        return -fit.RSquare;
+    if (Admissible(fit, objective)) {
+        const double v = ObjectiveValue(fit, objective);
+        return v > 0 || objective == TObjective::RSquare ? -v : -v / (1 - v);
+    }
+    if (objective != TObjective::RSquare && Admissible(fit))
+        return 99; // the simulation could not be scored
     const double ratio = std::max(fit.VolumeRatio, 1e-9);
     const double bound = ratio < MinVolumeRatio ? MinVolumeRatio : MaxVolumeRatio;
     return 1 + std::min(std::abs(std::log(ratio / bound)), 50.0);
@@ -110,6 +162,8 @@ public:
     const std::string &failure() const { return mFailure; }
 
     int done() const { return mDone.load(); }
+    TObjective objective() const { return mOptions.Objective; }
+    bool keeping() const { return mOptions.KeepEvaluated; }
 
     /// The fit of p, evaluated on the worker's own state; an empty fit once cancelled.
     TEvaluation evaluate(const TParameters &p, int worker);
@@ -230,6 +284,8 @@ public:
     void polish(TPoint start);
 
     const TCandidate &best() const { return mBest; }
+    /// The sets this search evaluated, in its order (with KeepEvaluated).
+    std::vector<TEvaluatedSet> &sets() { return mSets; }
 
 private:
     void nelderMeadOnce(std::array<TPoint, 4> &simplex, std::array<double, 4> &value);
@@ -241,6 +297,7 @@ private:
     int mRequests = 0;
     std::map<std::tuple<double, double, double>, double> mCache;
     TCandidate mBest;
+    std::vector<TEvaluatedSet> mSets;
 };
 
 double TLocal::at(const TPoint &x)
@@ -252,7 +309,9 @@ double TLocal::at(const TPoint &x)
     if (found == mCache.end()) {
         ++mEvaluated;
         const TEvaluation fit = mRunner.evaluate(p, mWorker);
-        found = mCache.emplace(key, cost(fit)).first;
+        found = mCache.emplace(key, cost(fit, mRunner.objective())).first;
+        if (mRunner.keeping())
+            mSets.push_back({p, fit, false, 0});
         keepBetter(mBest, {found->second, p, fit});
     }
     return found->second;
@@ -442,7 +501,8 @@ std::vector<TPoint> startPoints(const std::vector<TPoint> &points, const std::ve
 }
 
 /// The quasi-random scan of the whole box; returns the start points of the local searches.
-std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, TCandidate &best)
+std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, TCandidate &best,
+                            std::vector<TEvaluatedSet> &kept)
 {
     std::vector<TPoint> points(static_cast<std::size_t>(budget.Scan));
     std::vector<TCandidate> scanned(points.size());
@@ -450,12 +510,14 @@ std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, TCandidate &
         points[i] = scanPoint(i + 1);
         const TParameters p = decode(points[i]);
         const TEvaluation fit = runner.evaluate(p, worker);
-        scanned[i] = {cost(fit), p, fit};
+        scanned[i] = {cost(fit, runner.objective()), p, fit};
     });
     std::vector<double> costs;
     for (const TCandidate &c : scanned) {
         keepBetter(best, c);
         costs.push_back(c.Cost);
+        if (runner.keeping() && c.Cost < std::numeric_limits<double>::infinity())
+            kept.push_back({c.Parameters, c.Fit, true, 0});
     }
     return startPoints(points, costs, budget.Starts);
 }
@@ -463,16 +525,36 @@ std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, TCandidate &
 /// One local search from each start, side by side; the first (the given start values) with a
 /// larger simplex.
 void searchLocally(TRunner &runner, const TBudget &budget, const std::vector<TPoint> &starts,
-                   TCandidate &best)
+                   TCandidate &best, std::vector<TEvaluatedSet> &kept)
 {
     std::vector<TCandidate> locals(starts.size());
+    std::vector<std::vector<TEvaluatedSet>> sets(starts.size());
     runner.forEach(static_cast<int>(starts.size()), [&](int i, int worker) {
         TLocal local(runner, budget.Local, worker);
         local.nelderMead(starts[i], i == 0 ? 0.15 : 0.06, 7919u * static_cast<unsigned>(i + 1));
         locals[i] = local.best();
+        sets[i] = std::move(local.sets());
     });
     for (const TCandidate &c : locals)
         keepBetter(best, c);
+    for (auto &search : sets)
+        kept.insert(kept.end(), search.begin(), search.end());
+}
+
+/// The sets kept in their order, each set once (the first evaluation of it stays).
+void numberKept(std::vector<TEvaluatedSet> &kept)
+{
+    std::vector<TEvaluatedSet> distinct;
+    std::map<std::tuple<double, double, double>, bool> seen;
+    for (TEvaluatedSet &e : kept) {
+        const auto key =
+            std::make_tuple(e.Parameters.MaxStor, e.Parameters.InitStor, e.Parameters.EscapeFactor);
+        if (!seen.emplace(key, true).second)
+            continue;
+        e.Order = static_cast<int>(distinct.size());
+        distinct.push_back(std::move(e));
+    }
+    kept = std::move(distinct);
 }
 
 void finish(const TRunner &runner, const TCandidate &best, TResult &result)
@@ -483,7 +565,7 @@ void finish(const TRunner &runner, const TCandidate &best, TResult &result)
         result.Failure = runner.failure();
     } else if (runner.cancelled()) {
         result.Outcome = TOutcome::Cancelled;
-    } else if (Admissible(best.Fit)) {
+    } else if (Admissible(best.Fit, runner.objective())) {
         result.Outcome = TOutcome::Calibrated;
         result.Best = best.Parameters;
         result.BestFit = best.Fit;
@@ -504,16 +586,21 @@ TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptio
     try {
         result.StartFit = runner.evaluate(start, 0);
         TCandidate best;
-        keepBetter(best, {cost(result.StartFit), start, result.StartFit});
+        keepBetter(best, {cost(result.StartFit, options.Objective), start, result.StartFit});
+        std::vector<TEvaluatedSet> &kept = result.Evaluated;
+        if (options.KeepEvaluated)
+            kept.push_back({start, result.StartFit, false, 0});
 
         const TBudget budget = split(options.Evaluations - 1);
         std::vector<TPoint> starts{encode(start)};
-        for (const TPoint &p : scanBox(runner, budget, best))
+        for (const TPoint &p : scanBox(runner, budget, best, kept))
             starts.push_back(p);
-        searchLocally(runner, budget, starts, best);
+        searchLocally(runner, budget, starts, best, kept);
         TLocal polish(runner, budget.Polish, 0);
         polish.polish(encode(best.Parameters));
         keepBetter(best, polish.best());
+        kept.insert(kept.end(), polish.sets().begin(), polish.sets().end());
+        numberKept(kept);
         finish(runner, best, result);
     } catch (...) {
         runner.fail(failureText());

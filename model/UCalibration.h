@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <vector>
 
 /// Calibration of the first reservoir: the maximum dead storage, the initial dead storage and
 /// a factor on every row's escape rate that give the complete analysis (divide search and final
@@ -46,6 +47,22 @@ TParameters AsWritten(const TParameters &parameters);
 /// reaching the main reservoir (or from far more water than ran off), not from a good model.
 bool Admissible(const TEvaluation &fit);
 
+/// What a calibration maximises: the reconstruction's R square (the analysis's own figure), or
+/// the NSE or KGE of the simulation of the window with the prediction run's routing (what a
+/// prediction with the alpha function gives).
+enum class TObjective { RSquare, NSE, KGE };
+
+/// The name of an objective on the command line ("rsquare", "nse", "kge"), and back; false
+/// for an unknown name.
+const char *ObjectiveName(TObjective objective);
+bool ObjectiveFromName(const std::string &name, TObjective &objective);
+
+/// The figure an objective takes from an evaluation (0 when it is not defined).
+double ObjectiveValue(const TEvaluation &fit, TObjective objective);
+
+/// Admissible, and for a simulation's objective the simulation was made and scored.
+bool Admissible(const TEvaluation &fit, TObjective objective);
+
 /// Evaluates one parameter set (already as written). worker (0 .. threads-1) names the thread
 /// that calls: calls with different workers may run at the same time, calls with the same
 /// worker never do, so per-worker scratch needs no lock.
@@ -60,6 +77,11 @@ struct TOptions
     std::function<void(int done, int total)> Progress;
     /// The search stops soon after this becomes true (nullptr: never).
     const std::atomic<bool> *Cancel = nullptr;
+    /// The figure the search maximises; the evaluations must carry it (a simulation's
+    /// objective needs evaluations that simulate).
+    TObjective Objective = TObjective::RSquare;
+    /// Keep every set evaluated, with its fit (TResult::Evaluated).
+    bool KeepEvaluated = false;
 };
 
 /// Number of threads the search uses for options.Threads (0: hardware, at least 1).
@@ -72,6 +94,15 @@ enum class TOutcome {
     Failed,          ///< a thread could not start or memory ran out: Failure says which
 };
 
+/// A set the search evaluated.
+struct TEvaluatedSet
+{
+    TParameters Parameters; ///< as evaluated (the start as given, the others as written)
+    TEvaluation Fit;
+    bool Scan = false; ///< from the space-filling scan; else the start or a local search
+    int Order = 0;     ///< place in the order of evaluation, the same for every thread count
+};
+
 struct TResult
 {
     TOutcome Outcome = TOutcome::NoAdmissibleSet;
@@ -81,6 +112,9 @@ struct TResult
     TEvaluation BestFit;
     int Evaluations = 0; ///< evaluations made (requests answered from the cache not counted)
     std::string Failure; ///< what stopped a Failed search
+    /// With KeepEvaluated: every distinct set evaluated, in the order of evaluation (the
+    /// start, the scan, each local search in turn, the polish), each set once.
+    std::vector<TEvaluatedSet> Evaluated;
 };
 
 /// The multi-start search from start. The start values are evaluated as given (and compete

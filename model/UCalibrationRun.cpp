@@ -98,7 +98,11 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
     }
     // The start values first, alone: a stop there is a fault of the data, which a Save/Run
     // reports with its own messages; the search would only hide it.
-    const URainRun::TEvaluation start = URainRun::Evaluate(input, workers[0]->State);
+    const bool simulates = options.Objective != TObjective::RSquare;
+    const URainRun::TSimulate simulate =
+        simulates ? URainRun::TSimulate::Fit : URainRun::TSimulate::No;
+    const URainRun::TEvaluation start =
+        URainRun::Evaluate(input, workers[0]->State, URainRun::TSimulate::Full);
     if (start.Stopped) {
         URainRun::TState shown;
         shown.Messages = prompts;
@@ -108,12 +112,28 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
         run.Search.Start = StartValues(input);
         return run;
     }
+    if (simulates && !start.Simulation.Made) {
+        run.Status = TStatus::NoSimulation;
+        run.Search.Start = StartValues(input);
+        tell(prompts, "The simulation of the window needs time steps of positive length; it "
+                      "cannot be calibrated for " +
+                          std::string(ObjectiveName(options.Objective)) +
+                          " (rsquare can). Nothing was calibrated.");
+        return run;
+    }
     auto evaluate = [&](const TParameters &p, int worker) {
         TWorkerState &w = *workers[static_cast<std::size_t>(worker)];
         URainRun::ApplyCalibration(input, p, w.Applied);
-        return URainRun::Evaluate(w.Applied, w.State);
+        return URainRun::Evaluate(w.Applied, w.State, simulate);
     };
     run.Search = Search(evaluate, StartValues(input), options);
+    // The start and the result with every figure of the simulation.
+    run.Search.StartFit = start;
+    if (run.Search.Outcome == TOutcome::Calibrated) {
+        TWorkerState &w = *workers[0];
+        URainRun::ApplyCalibration(input, run.Search.Best, w.Applied);
+        run.Search.BestFit = URainRun::Evaluate(w.Applied, w.State, URainRun::TSimulate::Full);
+    }
     run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     run.Status = statusOf(run.Search, prompts);
     return run;

@@ -24,6 +24,7 @@ enum class TStatus {
     NoAdmissibleSet, ///< no set passes the guard
     FileError,       ///< the file could not be read, is no analysis file, or was not written
     Failed,          ///< the search itself failed (a thread, memory); it said why
+    NoSimulation,    ///< a simulation's objective, and the window cannot be simulated
 };
 
 struct TCalibrationRun

@@ -176,41 +176,12 @@ bool checkSeries(TState &s, const std::string &fileName)
     return true;
 }
 
-/// The dead-storage reservoir and the recharge; deficit is the storage deficit at the end of
-/// the previous step.
+/// The dead-storage reservoir and the recharge.
 void balanceDeadStorage(TState &s)
 {
-    const int n = s.NrOfPred;
-    const double d0 = s.PMaxStor - s.PInitStor;
-    double deficit = 0;
-    if (s.Rain[1] - d0 >= 0) {
-        s.PRecharge[1] = s.Rain[1] - d0;
-        s.PDeadStor[1] = s.PMaxStor;
-    } else {
-        s.PRecharge[1] = 0;
-        deficit = d0 - s.Rain[1];
-        s.PDeadStor[1] = s.PInitStor + s.Rain[1];
-    }
-    for (int j = 2; j <= n; ++j) {
-        const double dt = s.PTime[j] - s.PTime[j - 1];
-        if (dt <= 0)
-            return fail(s, BadTimeSequence);
-        const double filling = s.PDeadStor[j - 1] / s.PMaxStor;
-        double loss = s.PEscape[j] * dt * filling;
-        // A step never loses more than the dead storage holds.
-        if (loss > 0 && loss > s.PDeadStor[j - 1])
-            loss = std::max(s.PDeadStor[j - 1], 0.0);
-        const double surplus = s.Rain[j] - (deficit + loss);
-        if (surplus >= 0) {
-            s.PRecharge[j] = surplus;
-            s.PDeadStor[j] = s.PMaxStor;
-            deficit = 0;
-        } else {
-            s.PRecharge[j] = 0;
-            deficit = (deficit + loss) - s.Rain[j];
-            s.PDeadStor[j] = (s.PDeadStor[j - 1] - loss) + s.Rain[j];
-        }
-    }
+    if (!DeadStorage(s.NrOfPred, s.PTime.data(), s.Rain.data(), s.PEscape.data(), s.PMaxStor,
+                     s.PInitStor, s.PDeadStor.data(), s.PRecharge.data()))
+        fail(s, BadTimeSequence);
 }
 
 void copyIn(TState &s)
@@ -269,34 +240,92 @@ void ReadPredictionInput(TState &s)
     ReadPredictionLines(s, lines, s.FileName);
 }
 
-void RoutePrediction(TState &s)
+bool DeadStorage(int n, const double *time, const double *rain, const double *escape,
+                 double maxStor, double initStor, double *deadStor, double *recharge)
 {
-    const TModelValues &v = s.Values;
-    const int n = s.NrOfPred;
-    const bool drainage = s.Drainage;
-    auto &q = s.RunoffCalc;
-    q[1] = s.InitRun;
-    if (v.B1 < 0 && -v.B1 > q[1])
-        q[1] = -v.B1 * 1.1;
+    // deficit is the storage deficit at the end of the previous step.
+    const double d0 = maxStor - initStor;
+    double deficit = 0;
+    if (rain[1] - d0 >= 0) {
+        recharge[1] = rain[1] - d0;
+        deadStor[1] = maxStor;
+    } else {
+        recharge[1] = 0;
+        deficit = d0 - rain[1];
+        deadStor[1] = initStor + rain[1];
+    }
+    for (int j = 2; j <= n; ++j) {
+        const double dt = time[j] - time[j - 1];
+        if (dt <= 0)
+            return false;
+        const double filling = deadStor[j - 1] / maxStor;
+        double loss = escape[j] * dt * filling;
+        // A step never loses more than the dead storage holds.
+        if (loss > 0 && loss > deadStor[j - 1])
+            loss = std::max(deadStor[j - 1], 0.0);
+        const double surplus = rain[j] - (deficit + loss);
+        if (surplus >= 0) {
+            recharge[j] = surplus;
+            deadStor[j] = maxStor;
+            deficit = 0;
+        } else {
+            recharge[j] = 0;
+            deficit = (deficit + loss) - rain[j];
+            deadStor[j] = (deadStor[j - 1] - loss) + rain[j];
+        }
+    }
+    return true;
+}
+
+double InitialRunoff(double initRun, const TModelValues &v)
+{
+    return v.B1 < 0 && -v.B1 > initRun ? -v.B1 * 1.1 : initRun;
+}
+
+void Route(const TRouting &r, double *alpha, double *runoff, double *level)
+{
+    const TModelValues &v = r.Values;
+    const int n = r.Count;
+    double *const q = runoff;
+    q[1] = InitialRunoff(r.InitRun, v);
     // A divide of 0 puts a runoff of zero in the upper piece of the alpha function.
     const double divide = v.Divide == 0 ? -0.001 : v.Divide;
-    s.PLevel[1] = s.InitLevel;
-    s.PAlpha[1] = 0;
+    if (level)
+        level[1] = r.InitLevel;
+    if (alpha)
+        alpha[1] = 0;
     for (int j = 2; j <= n; ++j) {
         const double previous = q[j - 1];
-        double alpha = previous > divide ? v.A1 * previous + v.B1 : v.A2 * previous + v.B2;
-        if (alpha < 0.001)
-            alpha = drainage ? 0.01 : 0.001;
-        s.PAlpha[j] = alpha;
-        const double dt = s.PTime[j] - s.PTime[j - 1];
-        const double x = std::exp(-alpha * dt);
-        const double recharge = s.PRecharge[j];
+        double a = previous > divide ? v.A1 * previous + v.B1 : v.A2 * previous + v.B2;
+        if (a < 0.001)
+            a = r.Drainage ? 0.01 : 0.001;
+        if (alpha)
+            alpha[j] = a;
+        const double dt = r.Time[j] - r.Time[j - 1];
+        const double x = std::exp(-a * dt);
+        const double recharge = r.Recharge[j];
         q[j] = x * previous + (1 - x) * recharge;
-        if (drainage)
-            s.PLevel[j] = x * s.PLevel[j - 1] + (1 - x) * recharge / (0.8 * s.PPorosity * alpha);
+        if (!level)
+            continue;
+        if (r.Drainage)
+            level[j] = x * level[j - 1] + (1 - x) * recharge / (0.8 * r.Porosity * a);
         else
-            s.PLevel[j] = s.PLevel[j - 1] + recharge - q[j];
+            level[j] = level[j - 1] + recharge - q[j];
     }
+}
+
+void RoutePrediction(TState &s)
+{
+    TRouting r;
+    r.Count = s.NrOfPred;
+    r.Time = s.PTime.data();
+    r.Recharge = s.PRecharge.data();
+    r.Values = s.Values;
+    r.InitRun = s.InitRun;
+    r.InitLevel = s.InitLevel;
+    r.Drainage = s.Drainage;
+    r.Porosity = s.PPorosity;
+    Route(r, s.PAlpha.data(), s.RunoffCalc.data(), s.PLevel.data());
 }
 
 namespace {

@@ -74,6 +74,35 @@ void ReadPredictionInput(TState &s);
 void ReadPredictionLines(TState &s, const std::vector<std::string> &lines,
                          const std::string &fileName);
 
+// ---- The prediction core on arrays (indexed from 1, element 0 unused) --------------------
+// The run of a file and a simulation in memory share it, so both give the same doubles.
+
+/// The dead-storage reservoir over steps 1..n: deadStor and recharge from time, rain and
+/// escape, as ReadPredictionInput describes it. Returns false at the first step whose length is
+/// not positive (the steps before it are computed).
+bool DeadStorage(int n, const double *time, const double *rain, const double *escape,
+                 double maxStor, double initStor, double *deadStor, double *recharge);
+
+/// The runoff a routing starts from: initRun, or -1.1 * B1 when B1 < 0 and -B1 > initRun.
+double InitialRunoff(double initRun, const TModelValues &v);
+
+/// What a routing of the main reservoir takes.
+struct TRouting
+{
+    int Count = 0;                    ///< steps N
+    const double *Time = nullptr;     ///< time of each step
+    const double *Recharge = nullptr; ///< recharge of each step (mm/t)
+    TModelValues Values;              ///< the alpha function A1, B1, A2, B2 and Divide
+    double InitRun = 0;               ///< initial runoff, before InitialRunoff
+    double InitLevel = 0;             ///< initial head or storage
+    bool Drainage = false;            ///< floor 0.01 and the head; else floor 0.001, storage
+    double Porosity = 0;              ///< drainable porosity as a fraction (drainage)
+};
+
+/// Routes r through the main reservoir into runoff[1..N]; alpha and level (head or storage)
+/// too when they are not nullptr. See RoutePrediction.
+void Route(const TRouting &r, double *alpha, double *runoff, double *level);
+
 /// Routes the recharge through the main reservoir: alpha = A1*Q + B1 above Divide (a Divide of
 /// 0 counts as -0.001), A2*Q + B2 otherwise, at least 0.01 (drainage) or 0.001 (runoff);
 /// x = exp(-alpha*dt); Q[j] = x*Q[j-1] + (1-x)*R[j]; head H[j] = x*H[j-1] +

@@ -895,7 +895,18 @@ bool DivideSearch(TState &s, TSearchHooks *hooks)
     return DivideSearch(s, input, hooks);
 }
 
-TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch)
+TModelValues AlphaFunction(const TState &s)
+{
+    return USimulation::AlphaFunction(s.AUp, s.CUp, s.ALow, s.CLow, s.Divide);
+}
+
+TSimulationFit Simulate(const TAnalysisInput &input, TState &s, USimulation::TScore score)
+{
+    USimulation::Load(input, s.Simulation);
+    return USimulation::Simulate(s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2, score);
+}
+
+TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate simulate)
 {
     TState &s = scratch;
     s.Messages = nullptr;
@@ -911,6 +922,12 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch)
     result.RSquare = s.RSquare;
     result.VolumeRatio = s.VolumeRatio;
     result.Fit = s.Fit;
+    result.Alpha = AlphaFunction(s);
+    result.InitStor = s.IniSto;
+    if (simulate != TSimulate::No)
+        result.Simulation = Simulate(input, s,
+                                     simulate == TSimulate::Full ? USimulation::TScore::Full
+                                                                 : USimulation::TScore::Fit);
     return result;
 }
 

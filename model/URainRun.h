@@ -3,6 +3,7 @@
 #include "model/UFitMeasures.h"
 #include "model/UParameters.h"
 #include "model/URunShared.h"
+#include "model/USimulation.h"
 
 #include <array>
 #include <string>
@@ -235,6 +236,7 @@ struct TState
     std::array<TTrial, 5> Trials{};
     std::vector<double> TrialRunCalc; ///< RunCalc of trial t (0..4) from t * (MaxSteps + 1)
     int ChosenTrial = 0; ///< the trial (1..5) the final run repeats; 0 outside a search
+    USimulation::TScratch Simulation; ///< the last simulation of the window (Simulate)
 };
 
 /// The window's evaluation: its input comes from the data module and its results go back to
@@ -337,13 +339,32 @@ struct TEvaluation
     double Divide = 0;         ///< the runoff divide of the final run (mm/t)
     double DivideFraction = 0; ///< the fraction of the chosen trial
     double VolumeRatio = 0;    ///< recharge volume / measured runoff volume, rows 2..N
-    TFitMeasures Fit;
+    TFitMeasures Fit;          ///< the reconstruction against the measured runoff
+    TModelValues Alpha;        ///< the linear alpha function of the final run (RSquare unused)
+    double InitStor = 0;       ///< the initial dead storage the run started from (mm)
+    TSimulationFit Simulation; ///< the simulation of the window, when asked for (Simulate)
 };
+
+/// Whether an evaluation also simulates its window, and how fully it scores the simulation.
+enum class TSimulate { No, Fit, Full };
 
 /// The complete divide search of input in memory: no files, no messages, no allocation once
 /// scratch has run a series of this length. scratch is the caller's and holds the details
-/// of the final run afterwards.
-TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch);
+/// of the final run afterwards. With simulate, an analysis that completed also simulates its
+/// own window (Simulate below).
+TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch,
+                     TSimulate simulate = TSimulate::No);
+
+/// The alpha function of the last run of s: A1, B1 = AUp, CUp; A2, B2 = ALow, CLow; Divide.
+TModelValues AlphaFunction(const TState &s);
+
+/// The simulation of the window of input after an analysis of it in s completed: the
+/// prediction run's first reservoir and routing with the analysis's maximum storage and the
+/// initial storage it started from, the file's escape rates and the analysis's linear alpha
+/// function, from the first measured runoff; rows 2..N scored against the measured runoff as
+/// the file holds it. The runoff is in s.Simulation.Runoff[1..N].
+TSimulationFit Simulate(const TAnalysisInput &input, TState &s,
+                        USimulation::TScore score = USimulation::TScore::Full);
 
 // ---- The window's evaluation --------------------------------------------------------------
 // These run State: they copy in DMQuellow.FileName, the titles, RainArr, ModelValues.Divide

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh build >/dev/null
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-for bench in AnalysisBench PredictionBench ChartBench CliProcessBench; do
+for bench in AnalysisBench PredictionBench ChartBench CliProcessBench CalibrateBench ValidateBench; do
     echo "== $bench"
     "build/bench/$bench" "$@"
 done

@@ -212,6 +212,7 @@ TEST(CalibrateCli, WritesAndRunsTheCalibratedFileAndPrintsJson)
     ASSERT_TRUE(URainRun::ReadAnalysisInput(output, calibrated, nullptr));
     TOptions options;
     options.Evaluations = 400;
+    options.Objective = TObjective::NSE; // the command's default
     const TResult r = CalibrateAnalysis(input, options, nullptr).Search;
     EXPECT_EQ(calibrated.MaxSto, r.Best.MaxStor);
     EXPECT_EQ(calibrated.IniSto, r.Best.InitStor);

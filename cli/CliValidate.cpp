@@ -1,0 +1,495 @@
+#include "cli/CliBatch.h"
+#include "cli/CliCommands.h"
+#include "model/UFileUtil.h"
+#include "model/UOutputNames.h"
+#include "model/UTextFields.h"
+#include "model/UValidation.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <iostream>
+#include <thread>
+
+namespace quellow::cli {
+
+namespace {
+
+using UValidation::TValidation;
+
+const char *const validateUsage =
+    "Usage: quellow-cli validate CAL.inp VAL.inp [--objective nse|kge|rsquare]\n"
+    "           [--no-calibrate [--escape-factor F]] [--init-storage cal|full|X]\n"
+    "           [--warmup K] [--band D] [--json] [-o DIR] [--threads N] [--evaluations N]\n"
+    "       quellow-cli validate --chain A.inp B.inp C.inp ... [--threads N] [--csv SUMMARY.csv]\n"
+    "           [the options above but --json and -o]\n"
+    "Split-sample validation: calibrates the analysis file CAL (unless --no-calibrate: its\n"
+    "parameters as they stand, escape factor F on VAL's escape rates, default 1), runs its\n"
+    "analysis for the alpha function and simulates VAL with CAL's maximum storage, the\n"
+    "initial storage of --init-storage (cal: CAL's, the default; full: the maximum; or X mm),\n"
+    "CAL's escape factor and alpha function, from VAL's first measured runoff, as a prediction\n"
+    "runs it. Rows K+2..N of VAL are scored (K warm-up rows, default 0), beside benchmarks:\n"
+    "start (CAL uncalibrated), self (VAL calibrated on itself), mean (CAL's mean runoff as a\n"
+    "constant) and recession (VAL's first runoff routed without recharge). With calibration,\n"
+    "the sets within D of the best objective (default 0.05 for nse and kge, 0.02 for rsquare)\n"
+    "give a 5-95 % band. -o DIR writes DIR/VAL-validation.csv. --chain validates each file on\n"
+    "the next and prints one summary table. Exit status 0 when every validation completed.\n";
+
+struct TValidateArgs
+{
+    std::vector<std::string> Files;
+    UValidation::TOptions Options;
+    bool Chain = false;
+    bool Json = false;
+    bool Help = false;
+    bool FactorGiven = false;
+    std::string OutputDir;
+    std::string CsvFile;
+};
+
+/// The value of an option; false (with a line on standard error) when it does not read.
+bool readOption(const std::string &name, const std::string &text, TValidateArgs &out)
+{
+    UValidation::TOptions &o = out.Options;
+    double value = 0;
+    int whole = 0;
+    if (name == "--objective") {
+        if (UCalibration::ObjectiveFromName(text, o.Objective))
+            return true;
+        std::cerr << "--objective is nse, kge or rsquare.\n";
+    } else if (name == "--escape-factor") {
+        out.FactorGiven = true;
+        if (parseReal(text, value) && value >= 0) {
+            o.EscapeFactor = value;
+            return true;
+        }
+        std::cerr << "--escape-factor needs a number of 0 or more.\n";
+    } else if (name == "--init-storage") {
+        if (text == "cal" || text == "full") {
+            o.InitStorage =
+                text == "cal" ? UValidation::TInitStorage::Cal : UValidation::TInitStorage::Full;
+            return true;
+        }
+        if (parseReal(text, value) && value >= 0) {
+            o.InitStorage = UValidation::TInitStorage::Value;
+            o.InitStorValue = value;
+            return true;
+        }
+        std::cerr << "--init-storage is cal, full or a storage in mm (0 or more).\n";
+    } else if (name == "--warmup") {
+        if (parseInt(text, whole) && whole >= 0) {
+            o.Warmup = whole;
+            return true;
+        }
+        std::cerr << "--warmup needs a whole number of 0 or more.\n";
+    } else if (name == "--band") {
+        if (parseReal(text, value) && value >= 0) {
+            o.Band = value;
+            return true;
+        }
+        std::cerr << "--band needs a number of 0 or more.\n";
+    } else if (name == "--threads") {
+        if (parseInt(text, whole) && whole >= 1 && whole <= 256) {
+            o.Threads = whole;
+            return true;
+        }
+        std::cerr << "--threads needs a whole number from 1 to 256.\n";
+    } else if (name == "--evaluations") {
+        if (parseInt(text, whole) && whole >= UCalibration::MinEvaluations) {
+            o.Evaluations = whole;
+            return true;
+        }
+        std::cerr << "--evaluations needs a whole number of at least "
+                  << UCalibration::MinEvaluations << ".\n";
+    } else if (name == "-o") {
+        out.OutputDir = text;
+        return true;
+    } else if (name == "--csv") {
+        out.CsvFile = text;
+        return true;
+    }
+    return false;
+}
+
+bool takesValue(const std::string &a)
+{
+    for (const char *name : {"--objective", "--escape-factor", "--init-storage", "--warmup",
+                             "--band", "--threads", "--evaluations", "-o", "--csv"})
+        if (a == name)
+            return true;
+    return false;
+}
+
+/// False (with a line on standard error when a value is bad) when the arguments do not read.
+bool parseArgs(const TArgs &args, TValidateArgs &out)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (a == "--help" || a == "-h")
+            out.Help = true;
+        else if (a == "--json")
+            out.Json = true;
+        else if (a == "--chain")
+            out.Chain = true;
+        else if (a == "--no-calibrate")
+            out.Options.Calibrate = false;
+        else if (takesValue(a) && i + 1 < args.size()) {
+            if (!readOption(a, args[++i], out))
+                return false;
+        } else if (!a.empty() && a[0] != '-')
+            out.Files.push_back(a);
+        else
+            return false;
+    }
+    if (out.Help)
+        return true;
+    if (out.FactorGiven && out.Options.Calibrate) {
+        std::cerr << "--escape-factor goes with --no-calibrate: a calibration finds the factor.\n";
+        return false;
+    }
+    if (out.Chain) {
+        if (out.Json || !out.OutputDir.empty()) {
+            std::cerr << "--chain prints one summary table; --json and -o are for one pair.\n";
+            return false;
+        }
+        return out.Files.size() >= 2;
+    }
+    if (!out.CsvFile.empty()) {
+        std::cerr << "--csv writes the summary of --chain.\n";
+        return false;
+    }
+    return out.Files.size() == 2;
+}
+
+// ---- One pair ------------------------------------------------------------------------------
+
+std::string num(bool defined, double value)
+{
+    return defined ? jsonNumber(value) : std::string("null");
+}
+
+std::string benchmarkJson(const UValidation::TBenchmark &b)
+{
+    return "{\"NSE\":" + num(b.Defined, b.Fit.NSE) + ",\"KGE\":" + num(b.Defined, b.Fit.KGE) +
+           ",\"VolumeError\":" + num(b.Defined, b.Fit.VolumeError) + "}";
+}
+
+std::string rangeJson(const std::array<double, 2> &range, bool defined)
+{
+    return defined ? "[" + jsonNumber(range[0]) + "," + jsonNumber(range[1]) + "]"
+                   : std::string("null");
+}
+
+std::string calibrationJson(const TValidation &v, bool ok)
+{
+    const TModelValues &a = v.CalFit.Alpha;
+    return "{\"file\":" + jsonText(v.CalFile) +
+           ",\"objective\":" + jsonText(UCalibration::ObjectiveName(v.Objective)) +
+           ",\"MaxStor\":" + num(ok, v.Cal.MaxStor) +
+           ",\"InitStor\":" + num(ok, UsedInitStor(v.Cal)) +
+           ",\"EscapeFactor\":" + num(ok, v.EscapeFactor) + ",\"A1\":" + num(ok, a.A1) +
+           ",\"B1\":" + num(ok, a.B1) + ",\"A2\":" + num(ok, a.A2) + ",\"B2\":" + num(ok, a.B2) +
+           ",\"Divide\":" + num(ok, a.Divide) + ",\"RSquare\":" + num(ok, v.CalFit.RSquare) +
+           ",\"Simulation\":" + SimulationJson(ok ? v.CalFit.Simulation : TSimulationFit()) + "}";
+}
+
+std::string validationJson(const TValidation &v, bool ok)
+{
+    const TSimulationFit &s = v.Validation;
+    const bool fit = ok && s.Made && s.Skill.Valid;
+    const TFitMeasures &f = s.Skill.Fit;
+    return "{\"file\":" + jsonText(v.ValFile) + ",\"rows\":" + num(ok, v.Rows) +
+           ",\"warmup\":" + std::to_string(v.Warmup) + ",\"InitStor\":" + num(ok, v.InitStor) +
+           ",\"NSE\":" + num(fit, f.NSE) + ",\"KGE\":" + num(fit, f.KGE) +
+           ",\"KGEr\":" + num(fit, f.R) + ",\"KGEalpha\":" + num(fit, f.Alpha) +
+           ",\"KGEbeta\":" + num(fit, f.Beta) + ",\"LogNSE\":" + num(fit, s.Skill.LogNSE) +
+           ",\"VolumeError\":" + num(fit, f.VolumeError) + "}";
+}
+
+std::string bandJson(const UValidation::TBand &b)
+{
+    return "{\"sets\":" + (b.Made ? std::to_string(b.Sets) : std::string("null")) +
+           ",\"coverage\":" + num(b.Made, b.Coverage) +
+           ",\"width\":" + num(b.Made && b.WidthDefined, b.Width) +
+           ",\"ranges\":{\"MaxStor\":" + rangeJson(b.MaxStor, b.Made) +
+           ",\"InitStor\":" + rangeJson(b.InitStor, b.Made) +
+           ",\"EscapeFactor\":" + rangeJson(b.EscapeFactor, b.Made) + "}}";
+}
+
+/// The validation as one JSON object (one line, no line end).
+std::string validationReport(const TValidation &v)
+{
+    const bool ok = v.Status == UValidation::TStatus::Validated;
+    std::vector<std::string> notes = v.Notes;
+    if (!ok)
+        notes.insert(notes.begin(), v.Message);
+    std::string json = "{\"status\":" + jsonText(ok ? "validated" : "failed") +
+                       ",\"calibration\":" + calibrationJson(v, ok) +
+                       ",\"validation\":" + validationJson(v, ok) +
+                       ",\"benchmarks\":{\"start\":" + benchmarkJson(v.Start) +
+                       ",\"self\":" + benchmarkJson(v.Self) + ",\"mean\":" + benchmarkJson(v.Mean) +
+                       ",\"recession\":" + benchmarkJson(v.Recession) +
+                       "},\"band\":" + bandJson(v.Band) + ",\"notes\":[";
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        json += (i ? "," : "") + jsonText(notes[i]);
+    return json + "],\"seconds\":" + jsonNumber(std::round(v.Seconds * 1e4) / 1e4) + "}";
+}
+
+std::string cell(bool defined, double value, const char *format = "%.3f")
+{
+    return defined ? printfText(format, value) : std::string("-");
+}
+
+/// The validation as a small table for people.
+std::string validationTable(const TValidation &v)
+{
+    const TModelValues &a = v.CalFit.Alpha;
+    std::string t = "Calibration " + v.CalFile +
+                    (v.Calibrated ? " (calibrated for " : " (as given, ") +
+                    UCalibration::ObjectiveName(v.Objective) + ")\n";
+    t += printfText("  maximum storage %.2f mm, initial storage %.2f mm, escape factor %.3f\n",
+                    v.Cal.MaxStor, UsedInitStor(v.Cal), v.EscapeFactor);
+    t += printfText("  alpha = %.6g Q + %.6g above %.6g, %.6g Q + %.6g below\n", a.A1, a.B1,
+                    a.Divide, a.A2, a.B2);
+    const TSkill &c = v.CalFit.Simulation.Skill;
+    t += printfText("  reconstruction R square %.3f; simulation NSE %s, KGE %s\n", v.CalFit.RSquare,
+                    cell(c.Valid, c.Fit.NSE).c_str(), cell(c.Valid, c.Fit.KGE).c_str());
+    t += "Validation " + v.ValFile +
+         printfText(" (%d rows scored after a warm-up of %d, initial storage %.2f mm)\n", v.Rows,
+                    v.Warmup, v.InitStor);
+    t += printfText("%-24s%9s%9s%11s\n", "", "NSE", "KGE", "volume %");
+    auto row = [&](const char *label, bool defined, const TFitMeasures &f) {
+        t += printfText("%-24s%9s%9s%11s\n", label, cell(defined, f.NSE).c_str(),
+                        cell(defined, f.KGE).c_str(), cell(defined, f.VolumeError, "%.2f").c_str());
+    };
+    const TSkill &s = v.Validation.Skill;
+    row("  simulation", s.Valid, s.Fit);
+    row("  start (uncalibrated)", v.Start.Defined, v.Start.Fit);
+    row("  self (VAL calibrated)", v.Self.Defined, v.Self.Fit);
+    row("  mean of CAL", v.Mean.Defined, v.Mean.Fit);
+    row("  recession", v.Recession.Defined, v.Recession.Fit);
+    t += printfText("  log NSE %s; KGE parts r %s, alpha %s, beta %s\n",
+                    cell(s.Valid, s.LogNSE).c_str(), cell(s.Valid, s.Fit.R).c_str(),
+                    cell(s.Valid, s.Fit.Alpha).c_str(), cell(s.Valid, s.Fit.Beta).c_str());
+    const UValidation::TBand &b = v.Band;
+    if (b.Made)
+        t += printfText("Band of %d sets: coverage %.1f %% (nominal 90 %%), width %s\n", b.Sets,
+                        100 * b.Coverage, cell(b.WidthDefined, b.Width).c_str());
+    for (const std::string &note : v.Notes)
+        t += "Note: " + note + "\n";
+    return t;
+}
+
+/// The series of VAL with the simulation and the band, full precision, CR LF.
+std::string seriesCsv(const TValidation &v)
+{
+    std::string csv = "time,rain,measured,simulated,band_low,band_high\r\n";
+    for (std::size_t k = 0; k < v.Measured.size(); ++k) {
+        csv += shortestText(v.Time[k]) + "," + shortestText(v.Rain[k]) + "," +
+               shortestText(v.Measured[k]) + "," + shortestText(v.Simulated[k]) + ",";
+        if (v.Band.Made)
+            csv += shortestText(v.Band.Low[k]) + "," + shortestText(v.Band.High[k]);
+        else
+            csv += ",";
+        csv += "\r\n";
+    }
+    return csv;
+}
+
+std::string seriesName(const std::string &dir, const std::string &valFile)
+{
+    return (std::filesystem::path(dir) /
+            (std::filesystem::path(valFile).stem().string() + "-validation.csv"))
+        .string();
+}
+
+/// Reads both files and validates; messages in v.
+TValidation validatePair(const std::string &calFile, const std::string &valFile,
+                         const UValidation::TOptions &options)
+{
+    URainRun::TAnalysisInput cal, val;
+    TValidation v;
+    v.CalFile = calFile;
+    v.ValFile = valFile;
+    v.Objective = options.Objective;
+    v.Warmup = options.Warmup;
+    if (!UValidation::ReadWindow(calFile, "calibration", cal, v.Message) ||
+        !UValidation::ReadWindow(valFile, "validation", val, v.Message))
+        return v;
+    return UValidation::Validate(cal, calFile, val, valFile, options);
+}
+
+int validateOne(const TValidateArgs &a)
+{
+    const std::string cal = a.Files[0], val = a.Files[1];
+    std::string series;
+    if (!a.OutputDir.empty()) {
+        series = seriesName(a.OutputDir, val);
+        const std::string collision =
+            UOutputNames::Collision({{"calibration file", UOutputNames::AbsolutePath(cal)},
+                                     {"validation file", UOutputNames::AbsolutePath(val)}},
+                                    {{"series file", UOutputNames::AbsolutePath(series)}});
+        if (!collision.empty()) {
+            std::cerr << collision << '\n';
+            return 1;
+        }
+    }
+    const TValidation v = validatePair(cal, val, a.Options);
+    const bool ok = v.Status == UValidation::TStatus::Validated;
+    if (!ok)
+        std::cerr << v.Message << '\n';
+    if (ok && !series.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(a.OutputDir, error);
+        if (!writeFileAtomically(series, seriesCsv(v))) {
+            std::cerr << "The file \"" << series << "\" could not be written.\n";
+            return 1;
+        }
+    }
+    if (a.Json)
+        std::cout << validationReport(v) << '\n';
+    else if (ok)
+        std::cout << validationTable(v) << (series.empty() ? "" : "Written: " + series + "\n");
+    return ok ? 0 : 1;
+}
+
+// ---- A chain of windows ----------------------------------------------------------------------
+
+std::string chainTable(const std::vector<TValidation> &pairs)
+{
+    std::size_t width = 4;
+    for (const TValidation &v : pairs)
+        width = std::max({width, v.CalFile.size() + v.ValFile.size() + 4});
+    width = std::min<std::size_t>(width, 60);
+    const int w = static_cast<int>(width);
+    std::string t =
+        printfText("%-*s %5s %7s %7s %8s %7s %7s %7s %7s %7s  %s\n", w, "pair", "rows", "NSE",
+                   "KGE", "volume%", "start", "self", "mean", "recess", "cover", "status");
+    for (const TValidation &v : pairs) {
+        const std::string pair = v.CalFile + " -> " + v.ValFile;
+        if (v.Status != UValidation::TStatus::Validated) {
+            t += printfText("%-*s %5s %7s %7s %8s %7s %7s %7s %7s %7s  %s\n", w, pair.c_str(), "-",
+                            "-", "-", "-", "-", "-", "-", "-", "-", v.Message.c_str());
+            continue;
+        }
+        const TSkill &s = v.Validation.Skill;
+        t += printfText("%-*s %5d %7s %7s %8s %7s %7s %7s %7s %7s  %s\n", w, pair.c_str(), v.Rows,
+                        cell(s.Valid, s.Fit.NSE).c_str(), cell(s.Valid, s.Fit.KGE).c_str(),
+                        cell(s.Valid, s.Fit.VolumeError, "%.1f").c_str(),
+                        cell(v.Start.Defined, v.Start.Fit.NSE).c_str(),
+                        cell(v.Self.Defined, v.Self.Fit.NSE).c_str(),
+                        cell(v.Mean.Defined, v.Mean.Fit.NSE).c_str(),
+                        cell(v.Recession.Defined, v.Recession.Fit.NSE).c_str(),
+                        cell(v.Band.Made, v.Band.Coverage, "%.3f").c_str(), "validated");
+    }
+    t += "NSE of the benchmarks: start = CAL uncalibrated, self = VAL calibrated on itself, "
+         "mean = CAL's mean runoff, recess = VAL's first runoff without recharge; cover = share "
+         "of rows inside the band.\n";
+    return t;
+}
+
+std::string csvField(const std::string &text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string chainCsv(const std::vector<TValidation> &pairs)
+{
+    std::string csv = "calibration,validation,status,rows,NSE,KGE,LogNSE,VolumeError";
+    for (const char *b : {"start", "self", "mean", "recession"})
+        for (const char *f : {"NSE", "KGE", "VolumeError"})
+            csv += std::string(",") + b + "_" + f;
+    csv += ",band_sets,coverage,width,message\r\n";
+    auto opt = [](bool defined, double value) {
+        return defined ? shortestText(value) : std::string();
+    };
+    for (const TValidation &v : pairs) {
+        const bool ok = v.Status == UValidation::TStatus::Validated;
+        const TSkill &s = v.Validation.Skill;
+        const bool fit = ok && s.Valid;
+        csv += csvField(v.CalFile) + "," + csvField(v.ValFile) + "," +
+               (ok ? "validated" : "failed") + "," + (ok ? std::to_string(v.Rows) : "") + "," +
+               opt(fit, s.Fit.NSE) + "," + opt(fit, s.Fit.KGE) + "," + opt(fit, s.LogNSE) + "," +
+               opt(fit, s.Fit.VolumeError);
+        for (const UValidation::TBenchmark *b : {&v.Start, &v.Self, &v.Mean, &v.Recession})
+            csv += "," + opt(b->Defined, b->Fit.NSE) + "," + opt(b->Defined, b->Fit.KGE) + "," +
+                   opt(b->Defined, b->Fit.VolumeError);
+        const UValidation::TBand &band = v.Band;
+        csv += "," + (band.Made ? std::to_string(band.Sets) : std::string()) + "," +
+               opt(band.Made, band.Coverage) + "," +
+               opt(band.Made && band.WidthDefined, band.Width) + "," +
+               csvField(ok ? std::string() : v.Message) + "\r\n";
+    }
+    return csv;
+}
+
+int validateChain(const TValidateArgs &a)
+{
+    if (!a.CsvFile.empty()) {
+        std::vector<UOutputNames::TNamedFile> reads;
+        for (const std::string &f : a.Files)
+            reads.push_back({"input file", UOutputNames::AbsolutePath(f)});
+        const std::string collision = UOutputNames::Collision(
+            reads, {{"summary file", UOutputNames::AbsolutePath(a.CsvFile)}});
+        if (!collision.empty()) {
+            std::cerr << collision << '\n';
+            return 1;
+        }
+    }
+    const std::size_t count = a.Files.size() - 1;
+    std::vector<TValidation> pairs(count);
+    UValidation::TOptions options = a.Options;
+    const int threads = options.Threads > 0
+                            ? options.Threads
+                            : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    // The pairs are spread over the threads, each pair on one: a search gives the same result
+    // on any number of threads, so the table does not depend on them.
+    options.Threads = 1;
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++)
+            pairs[i] = validatePair(a.Files[i], a.Files[i + 1], options);
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < std::min<int>(threads, static_cast<int>(count)); ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread &t : pool)
+        t.join();
+    std::cout << chainTable(pairs);
+    bool all = std::all_of(pairs.begin(), pairs.end(), [](const TValidation &v) {
+        return v.Status == UValidation::TStatus::Validated;
+    });
+    if (!a.CsvFile.empty() && !writeFileAtomically(a.CsvFile, chainCsv(pairs))) {
+        std::cerr << "The summary file \"" << a.CsvFile << "\" could not be written.\n";
+        all = false;
+    }
+    return all ? 0 : 1;
+}
+
+} // namespace
+
+int ValidateCommand(const TArgs &args)
+{
+    TValidateArgs parsed;
+    if (!parseArgs(args, parsed)) {
+        std::cerr << validateUsage;
+        return 2;
+    }
+    if (parsed.Help) {
+        std::cout << validateUsage;
+        return 0;
+    }
+    return parsed.Chain ? validateChain(parsed) : validateOne(parsed);
+}
+
+} // namespace quellow::cli
