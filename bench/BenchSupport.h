@@ -14,6 +14,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 extern char **environ;
 
@@ -49,26 +50,34 @@ inline bool readAnalysisInput(benchmark::State &state, int rows, URainRun::TAnal
     return false;
 }
 
-/// Runs `quellow-cli command input` with its error stream (and, when quietOutput, its output
-/// stream) sent to /dev/null; false when it could not start or did not exit with 0.
-inline bool runCli(const std::string &command, const std::string &input, bool quietOutput)
+/// Runs `quellow-cli args...` with its error stream (and, when quietOutput, its output stream)
+/// sent to /dev/null; false when it could not start or did not exit with 0.
+inline bool runCli(const std::vector<std::string> &args, bool quietOutput)
 {
     const std::string cli = QUELLOW_CLI;
-    char *argv[] = {const_cast<char *>(cli.c_str()), const_cast<char *>(command.c_str()),
-                    const_cast<char *>(input.c_str()), nullptr};
+    std::vector<char *> argv{const_cast<char *>(cli.c_str())};
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (quietOutput)
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv, environ);
+    const int error = posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
         return false;
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+/// Runs `quellow-cli command input` (see above).
+inline bool runCli(const std::string &command, const std::string &input, bool quietOutput)
+{
+    return runCli(std::vector<std::string>{command, input}, quietOutput);
 }
 
 } // namespace quellow::bench

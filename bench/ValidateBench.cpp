@@ -21,23 +21,7 @@ using namespace quellow;
 /// Runs quellow-cli with args, its output streams sent to /dev/null; false unless it exits 0.
 bool runCli(const std::vector<std::string> &args)
 {
-    const std::string cli = QUELLOW_CLI;
-    std::vector<char *> argv{const_cast<char *>(cli.c_str())};
-    for (const std::string &a : args)
-        argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return false;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return bench::runCli(args, true);
 }
 
 /// validate CAL VAL --threads 2: the public windows, or (empty names) a synthetic window of 1501

@@ -178,19 +178,6 @@ std::string optionalNumber(const std::optional<double> &value)
     return value ? number(*value) : std::string();
 }
 
-std::string csvField(const std::string &text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 std::string jsonNumber(bool present, double value)
 {
     return present ? quellow::jsonNumber(value) : std::string("null");

@@ -389,19 +389,6 @@ std::string chainTable(const std::vector<TValidation> &pairs)
     return t;
 }
 
-std::string csvField(const std::string &text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 std::string chainCsv(const std::vector<TValidation> &pairs)
 {
     std::string csv = "calibration,validation,status,rows,NSE,KGE,LogNSE,VolumeError";

@@ -84,6 +84,19 @@ std::string jsonNumber(double value)
     return std::isfinite(value) ? shortestText(value) : std::string("null");
 }
 
+std::string csvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
 std::string printfText(const char *format, ...)
 {
     std::va_list arguments;

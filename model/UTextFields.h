@@ -50,6 +50,10 @@ std::string shortestText(double value);
 /// shortestText as a JSON number: null when value is not finite.
 std::string jsonNumber(double value);
 
+/// text as one field of a CSV line: as it is, or in quotation marks (quotes doubled) when it
+/// holds a comma, a quotation mark or a line end.
+std::string csvField(std::string_view text);
+
 /// printf into a string of whatever length the text needs.
 std::string printfText(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
