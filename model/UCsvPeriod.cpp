@@ -352,6 +352,30 @@ std::vector<char> noteGaps(TChoice &c, std::vector<char> &apart)
 
 } // namespace
 
+std::int64_t UsualStep(const std::vector<std::int64_t> &seconds)
+{
+    return usualStep(seconds);
+}
+
+std::string DurationText(std::int64_t seconds)
+{
+    return durationText(seconds);
+}
+
+bool FindGaps(const TCsvTable &table, int dateColumn, const TPeriodRequest &request,
+              const std::vector<std::int64_t> &seconds, const TMissing &missing,
+              std::vector<TGap> &gaps, std::string &error)
+{
+    TPeriod period;
+    std::vector<std::string> notes;
+    TChoice c{table, dateColumn, request, seconds, period, notes};
+    period.Gaps = findGaps(missing, RoleCountOf(request.Analysis), table.RowCount());
+    if (!request.Irregular && seconds.size() > 1 && !findDateGaps(c, error))
+        return false;
+    gaps = std::move(period.Gaps);
+    return true;
+}
+
 bool ChoosePeriod(const TCsvTable &table, int dateColumn, const TPeriodRequest &request,
                   const std::vector<std::int64_t> &seconds, const TMissing &missing,
                   TPeriod &period, std::vector<std::string> &notes, std::string &error)

@@ -406,8 +406,68 @@ bool IsMissing(std::string_view field, const std::string &marker, TDecimalMark m
     if (!ReadNumber(field, mark, value))
         return false;
     double markerValue = 0;
-    return value == -999 || value == -9999 ||
-           (!marker.empty() && ReadNumber(marker, mark, markerValue) && value == markerValue);
+    if (value == -999 || value == -9999 ||
+        (!marker.empty() && ReadNumber(marker, mark, markerValue) && value == markerValue))
+        return true;
+    // -999.000 is the marker whatever the decimal mark: a whole number with zero decimals.
+    std::string_view whole = field;
+    const std::size_t at = whole.find_first_of(".,");
+    if (at == std::string_view::npos ||
+        whole.find_first_not_of('0', at + 1) != std::string_view::npos)
+        return false;
+    whole = whole.substr(0, at);
+    return whole == "-999" || whole == "-9999" ||
+           (!marker.empty() && parseReal(std::string(whole), value) &&
+            ReadNumber(marker, TDecimalMark::Point, markerValue) && value == markerValue);
+}
+
+bool IsFlag(std::string_view field)
+{
+    field = trim(field);
+    if (field.empty() || field.size() > 8)
+        return false;
+    bool letter = false;
+    for (char c : field) {
+        const bool alpha = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!alpha && c != ':' && c != ',' && c != '<' && c != '>' && c != '[' && c != ']')
+            return false;
+        letter = letter || alpha;
+    }
+    const std::string text = Lower(field);
+    return letter && text != "na" && text != "n/a" && text != "nan";
+}
+
+void TextAsUtf8(std::string &text)
+{
+    // Valid UTF-8 stays; anything else is read as Latin-1 (station files of some archives).
+    std::size_t k = 0;
+    bool valid = true;
+    while (k < text.size() && valid) {
+        const auto c = static_cast<unsigned char>(text[k]);
+        const std::size_t length = c < 0x80         ? 1
+                                   : (c >> 5) == 6  ? 2
+                                   : (c >> 4) == 14 ? 3
+                                   : (c >> 3) == 30 ? 4
+                                                    : 0;
+        valid = length > 0 && k + length <= text.size();
+        for (std::size_t j = 1; valid && j < length; ++j)
+            valid = (static_cast<unsigned char>(text[k + j]) & 0xC0) == 0x80;
+        k += length;
+    }
+    if (valid)
+        return;
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    text = std::move(out);
 }
 
 bool ReadCsvText(std::string_view text, TCsvTable &table, std::string &error,
@@ -438,10 +498,15 @@ bool ReadCsvText(std::string_view text, TCsvTable &table, std::string &error,
                 "number of fields: mixed delimiters, or not a table of values.";
         return false;
     }
-    std::vector<std::string> fields;
+    std::vector<std::string> fields, second;
     splitFields(sample.front(), table.Delimiter, fields);
-    table.HasHeader = std::any_of(fields.begin(), fields.end(),
-                                  [&](const std::string &f) { return isHeaderField(f, missing); });
+    // A header has a name where the next line has a value: a column of letters in every line
+    // (a quality flag) makes no header.
+    if (sample.size() > 1)
+        splitFields(sample[1], table.Delimiter, second);
+    for (std::size_t c = 0; c < fields.size() && !table.HasHeader; ++c)
+        table.HasHeader = isHeaderField(fields[c], missing) &&
+                          (c >= second.size() || !isHeaderField(second[c], missing));
     if (table.HasHeader)
         table.Names = fields;
     for (std::size_t k = table.HasHeader ? 1 : 0; k < sample.size(); ++k) {
@@ -482,6 +547,7 @@ bool ReadCsvFile(const std::string &path, TCsvTable &table, std::string &error,
         error = "The file \"" + path + "\" is not a text file.";
         return false;
     }
+    TextAsUtf8(content);
     if (ReadCsvText(content, table, error, missing))
         return true;
     error = "The file \"" + path + "\" cannot be imported. " + error;

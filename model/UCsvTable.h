@@ -105,8 +105,15 @@ bool ReadCsvFile(const std::string &path, TCsvTable &table, std::string &error,
                  const std::string &missing = {});
 
 /// True for the texts that stand for a missing value: an empty field, NA, N/A, NaN (any
-/// case), -999, -9999 (in any decimal form) and the user's marker.
+/// case), -999, -9999 and the user's marker, compared as numbers (-999.00 and -999.000 with
+/// either decimal mark are -999).
 bool IsMissing(std::string_view field, const std::string &marker, TDecimalMark mark);
+
+/// True for a quality flag: a short code of letters (A, A:e, M, P, E, <, [P]), never a value.
+bool IsFlag(std::string_view field);
+
+/// Text that is no valid UTF-8 is read as Latin-1 and converted.
+void TextAsUtf8(std::string &text);
 
 // ---- Texts shared by the import's messages ----------------------------------------------------
 
