@@ -298,7 +298,8 @@ bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &
     for (int role = RoleRain; role < RoleCount; ++role) {
         const int c = result.Columns[role];
         if (c >= 0 && static_cast<std::size_t>(c) < options.NotData.size() && options.NotData[c]) {
-            error = "Column " + table.ColumnName(c) + " holds " +
+            const std::string name = table.ColumnName(c);
+            error = (name.front() == '\'' ? "Column " + name : "C" + name.substr(1)) + " holds " +
                     (UCsvTable::IsFlag(table.Field(0, static_cast<std::size_t>(c)))
                          ? "quality flags"
                          : "a part of the date") +

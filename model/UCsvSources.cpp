@@ -492,7 +492,8 @@ bool roleColumn(const TSourceText &source, const TDatedTable &dated, int role, i
             return false;
         }
         if (dated.NotData[static_cast<std::size_t>(column)] || column == dated.DateColumn) {
-            error = inFile(source.Name) + "column " + table.ColumnName(column) +
+            const std::string name = table.ColumnName(column);
+            error = inFile(source.Name) + (name.front() == '\'' ? "column " : "") + name +
                     " holds dates or quality flags, never values.";
             return false;
         }
