@@ -368,6 +368,8 @@ bool dateTable(const TCsvTable &table, const TDateColumns &dc, const std::string
         if (c >= 0)
             dated.NotData[static_cast<std::size_t>(c)] = 1;
     const bool compose = dc.Split() || dc.Time >= 0;
+    if (compose && dc.Date >= 0)
+        dated.NotData[static_cast<std::size_t>(dc.Date)] = 1; // read with its time
     // Flag columns: letters in every row; each belongs to the value column before it.
     std::vector<int> flagOf(width, -1);
     bool anyFlag = false;
