@@ -346,6 +346,29 @@ bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSe
     return true;
 }
 
+void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size_t last,
+              TImportResult &result)
+{
+    result = series.Base;
+    result.First = first;
+    result.Last = last;
+    const std::int64_t start = series.Seconds[first];
+    const auto allMultiples = [&](std::int64_t step) {
+        for (std::size_t r = first; r <= last; ++r)
+            if ((series.Seconds[r] - start) % step != 0)
+                return false;
+        return true;
+    };
+    double unit = 86400;
+    if (!allMultiples(864)) {
+        unit = allMultiples(36) ? 3600 : 60;
+        result.TimeUnit = unit == 3600 ? "hours" : "minutes";
+    }
+    for (std::size_t r = first; r <= last; ++r)
+        result.Time.push_back(static_cast<double>(series.Seconds[r] - start) / unit);
+    takeRows(series.Value, analysis, result);
+}
+
 bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImportResult &result,
                   std::string &error)
 {

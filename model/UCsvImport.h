@@ -105,6 +105,11 @@ bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &
 bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSeries &series,
                 TImportResult &result, std::string &error);
 
+/// The rows first..last of series as they are (gaps are the caller's), time from the first
+/// row in days, or hours or minutes where days with two decimals cannot show the steps.
+void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size_t last,
+              TImportResult &result);
+
 /// Reads the series of the table into result: dates in order, gaps (missing values and, in a
 /// regular series, missing dates) listed, a gap-free period chosen within the mode's row limit
 /// (ImportRowLimit). Returns false with the reason in error.

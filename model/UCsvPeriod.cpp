@@ -82,14 +82,22 @@ std::string durationText(std::int64_t seconds)
 /// The most frequent step between the dates (the shortest of equally frequent ones).
 std::int64_t usualStep(const std::vector<std::int64_t> &seconds)
 {
-    std::map<std::int64_t, std::size_t> counts;
+    if (seconds.size() < 2)
+        return 0;
+    std::vector<std::int64_t> steps(seconds.size() - 1);
     for (std::size_t r = 1; r < seconds.size(); ++r)
-        ++counts[seconds[r] - seconds[r - 1]];
+        steps[r - 1] = seconds[r] - seconds[r - 1];
+    std::sort(steps.begin(), steps.end());
     std::int64_t step = 0;
     std::size_t most = 0;
-    for (const auto &[length, count] : counts)
-        if (count > most)
-            step = length, most = count;
+    for (std::size_t k = 0; k < steps.size();) {
+        std::size_t end = k;
+        while (end < steps.size() && steps[end] == steps[k])
+            ++end;
+        if (end - k > most)
+            step = steps[k], most = end - k;
+        k = end;
+    }
     return step;
 }
 

@@ -221,16 +221,9 @@ bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportO
             seasons.LeftOut.push_back(left);
             continue;
         }
-        UCsvImport::TImportOptions asked = options;
-        asked.From = dayText(fromDay);
-        asked.To = dayText(endDay);
         TSeasonFile file;
         file.Year = year;
-        std::string problem;
-        if (!UCsvImport::TakePeriod(table, asked, series, file.Result, problem)) {
-            seasons.LeftOut.push_back({year, problem});
-            continue;
-        }
+        UCsvImport::TakeRows(series, options.Analysis, lo, hi, file.Result);
         file.From = std::string(table.Field(lo, static_cast<std::size_t>(dateColumn)));
         file.To = std::string(table.Field(hi, static_cast<std::size_t>(dateColumn)));
         seasons.Files.push_back(std::move(file));

@@ -58,18 +58,18 @@ std::string inFile(const std::string &name)
 THeaderInfo ReadHeaderInfo(std::string_view text)
 {
     THeaderInfo info;
-    std::size_t start = 0, number = 0;
+    std::size_t start = 0, number = 0, dataLines = 0;
     while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = text.size();
+        const std::size_t end = UCsvTable::LineEnd(text, start);
         ++number;
         const std::string_view line = trim(text.substr(start, end - start));
         start = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
-        if (line.empty() || line.front() != '#')
+        if (line.empty())
             continue;
+        if (line.front() != '#' && ++dataLines > 2)
+            break; // the header is read; the rows say nothing of the catchment
         const std::size_t colon = line.find(':');
-        if (colon == std::string_view::npos)
+        if (line.front() != '#' || colon == std::string_view::npos)
             continue; // an unlabelled number is never taken
         const std::string label = plainUnitText(line.substr(1, colon - 1));
         const std::string_view value = trim(line.substr(colon + 1));
@@ -317,9 +317,20 @@ bool dateText(const TCsvTable &table, const TDateColumns &dc, std::size_t row, s
             return false;
         }
     }
-    text = dc.Hour >= 0
-               ? printfText("%04d-%02d-%02d %02d:00", value[0], value[1], value[2], value[3])
-               : printfText("%04d-%02d-%02d", value[0], value[1], value[2]);
+    if (value[0] > 9999 || value[1] > 99 || value[2] > 99 || value[3] > 99) {
+        text = printfText("%d-%d-%d", value[0], value[1], value[2]); // no date: named later
+        return true;
+    }
+    // 2015-11-01 or 2015-11-01 13:00, the digits written directly (this runs for every row).
+    text.assign(dc.Hour >= 0 ? "0000-00-00 00:00" : "0000-00-00");
+    static const std::size_t at[4] = {0, 5, 8, 11};
+    for (int k = 0; k < 4; ++k) {
+        int v = value[k];
+        for (std::size_t d = k == 0 ? 4 : 2; d-- > 0 && columns[k] >= 0;) {
+            text[at[k] + d] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        }
+    }
     return true;
 }
 
@@ -357,27 +368,28 @@ struct TDatedTable
     std::int64_t Step = 0;
 };
 
-bool dateTable(const TCsvTable &table, const TDateColumns &dc, const std::string &missing,
-               TDatedTable &dated, std::string &error)
+bool dateTable(TCsvTable table, const TDateColumns &dc, bool blankFlagged, TDatedTable &dated,
+               std::string &error)
 {
     const std::size_t width = table.ColumnCount();
+    const std::size_t rows = table.RowCount();
     dated.FileColumns = width;
-    dated.NotData.assign(width + 1, 0);
-    dated.Quality.assign(width + 1, {});
+    dated.NotData.assign(width, 0);
+    dated.Quality.assign(width, {});
     for (int c : {dc.Time, dc.Year, dc.Month, dc.Day, dc.Hour})
         if (c >= 0)
             dated.NotData[static_cast<std::size_t>(c)] = 1;
     const bool compose = dc.Split() || dc.Time >= 0;
     if (compose && dc.Date >= 0)
         dated.NotData[static_cast<std::size_t>(dc.Date)] = 1; // read with its time
-    // Flag columns: letters in every row; each belongs to the value column before it.
-    std::vector<int> flagOf(width, -1);
-    bool anyFlag = false;
+    // Flag columns: letters in every row; each belongs to the value column before it. A row
+    // flagged missing has no value ('m'), estimated 'e', provisional 'p'.
+    bool blanks = false;
     for (std::size_t c = 0; c < width; ++c) {
         if (dated.NotData[c] || static_cast<int>(c) == dc.Date)
             continue;
         bool flags = true, some = false;
-        for (std::size_t r = 0; r < table.RowCount() && flags; ++r) {
+        for (std::size_t r = 0; r < rows && flags; ++r) {
             const std::string_view f = table.Field(r, c);
             flags = f.empty() || IsFlag(f);
             some = some || !f.empty();
@@ -385,63 +397,55 @@ bool dateTable(const TCsvTable &table, const TDateColumns &dc, const std::string
         if (!flags || !some)
             continue;
         dated.NotData[c] = 1;
-        for (std::size_t v = c; v-- > 0;)
-            if (!dated.NotData[v] && static_cast<int>(v) != dc.Date) {
-                flagOf[c] = static_cast<int>(v);
-                anyFlag = true;
-                break;
-            }
-    }
-    if (!compose && !anyFlag) {
-        dated.Table = table;
-        dated.DateColumn = dc.Date;
-        dated.NotData.resize(width);
-        dated.Quality.resize(width);
-        return true;
-    }
-    TCsvTable &out = dated.Table;
-    out.Delimiter = table.Delimiter;
-    out.HasHeader = table.HasHeader;
-    out.Names = table.Names;
-    if (compose) {
-        if (out.Names.empty())
-            out.Names.assign(width, std::string());
-        out.Names.push_back(dc.Split() ? "date" : table.Names.empty() ? "date and time" : "date");
-        dated.DateColumn = static_cast<int>(width);
-    } else {
-        dated.DateColumn = dc.Date;
-        dated.NotData.resize(width);
-        dated.Quality.resize(width);
-    }
-    out.Reserve(table.RowCount() * (width * 8 + 20), table.RowCount() * (width + 1));
-    std::vector<std::string> fields(width + (compose ? 1 : 0));
-    for (std::size_t r = 0; r < table.RowCount(); ++r) {
-        for (std::size_t c = 0; c < width; ++c)
-            fields[c] = std::string(table.Field(r, c));
-        for (std::size_t c = 0; c < width; ++c) {
-            if (flagOf[c] < 0)
-                continue;
-            const char meaning = flagMeaning(fields[c]);
-            const auto v = static_cast<std::size_t>(flagOf[c]);
-            if (meaning == 'm')
-                fields[v].clear();
-            else if (meaning) {
-                dated.Quality[v].resize(table.RowCount(), 0);
-                dated.Quality[v][r] = meaning;
-            }
+        std::size_t v = c;
+        while (v-- > 0 && (dated.NotData[v] || static_cast<int>(v) == dc.Date)) {
         }
-        if (compose && !dateText(table, dc, r, fields[width], error))
-            return false;
-        out.AddRow(fields, table.LineNumbers[r]);
+        if (v >= c)
+            continue; // no value column before it
+        std::vector<char> &quality = dated.Quality[v];
+        quality.assign(rows, 0);
+        for (std::size_t r = 0; r < rows; ++r) {
+            quality[r] = flagMeaning(table.Field(r, c));
+            blanks = blanks || quality[r] == 'm';
+        }
     }
-    (void)missing;
+    if (blankFlagged && blanks) {
+        // The values flagged missing become empty fields.
+        TCsvTable out;
+        out.Delimiter = table.Delimiter;
+        out.DecimalComma = table.DecimalComma;
+        out.HasHeader = table.HasHeader;
+        out.Names = table.Names;
+        out.Reserve(table.RowCount() * (width * 8 + 20), rows * width);
+        std::vector<std::string> fields(width);
+        for (std::size_t r = 0; r < rows; ++r) {
+            for (std::size_t c = 0; c < width; ++c)
+                fields[c] = !dated.Quality[c].empty() && dated.Quality[c][r] == 'm'
+                                ? std::string()
+                                : std::string(table.Field(r, c));
+            out.AddRow(fields, table.LineNumbers[r], width);
+        }
+        std::copy(table.Marks.begin(), table.Marks.end(), out.Marks.begin());
+        table = std::move(out);
+    }
+    dated.DateColumn = dc.Date;
+    if (compose) {
+        std::vector<std::string> texts(rows);
+        for (std::size_t r = 0; r < rows; ++r)
+            if (!dateText(table, dc, r, texts[r], error))
+                return false;
+        table.AppendColumn("date", texts);
+        dated.DateColumn = static_cast<int>(width);
+        dated.NotData.push_back(0);
+        dated.Quality.emplace_back();
+    }
+    dated.Table = std::move(table);
     return true;
 }
 
-bool readDated(const TCsvTable &table, const TDateColumns &dc, const std::string &missing,
-               TDatedTable &dated, std::string &error)
+bool readDated(TCsvTable table, const TDateColumns &dc, TDatedTable &dated, std::string &error)
 {
-    if (!dateTable(table, dc, missing, dated, error))
+    if (!dateTable(std::move(table), dc, false, dated, error))
         return false;
     UCsvDates::TDates dates;
     if (!UCsvDates::ReadDates(dated.Table, dated.DateColumn, UCsvDates::TDateOrder::Auto, dates,
@@ -561,7 +565,7 @@ bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
     if (!UCsvTable::ReadCsvText(text, table, error, missing) ||
         (!findDateColumns(table, dc) &&
          (error = "no column holds dates, and no columns hold a year, month and day.", true)) ||
-        !readDated(table, dc, missing, dated, error)) {
+        !readDated(table, dc, dated, error)) {
         error = inFile(source.Name) + error;
         return false;
     }
@@ -611,7 +615,7 @@ bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
         const auto k = static_cast<std::size_t>(at - keys.begin());
         ++matched;
         const std::string_view field = dated.Table.Field(k, static_cast<std::size_t>(column));
-        if (IsMissing(field, missing, mark))
+        if (IsMissing(field, missing, mark) || (!quality.empty() && quality[k] == 'm'))
             continue;
         double value = 0;
         if (!UCsvTable::ReadNumber(field, mark, value)) {
@@ -622,7 +626,7 @@ bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
         }
         joined.Text[r] = joinedText(value);
         if (!quality.empty())
-            joined.Quality[r] = quality[k];
+            joined.Quality[r] = quality[k] == 'm' ? 0 : quality[k];
     }
     if (matched == 0) {
         error = "The dates of " + source.Name + " (" + dateRange(dated) + ") overlap none of " +
@@ -808,7 +812,7 @@ bool BuildFrame(const TSourceRequest &request, TFrame &frame, std::string &error
         main.FileColumns = main.Table.ColumnCount();
         main.NotData.assign(main.FileColumns, 0);
         main.Quality.assign(main.FileColumns, {});
-    } else if (!dateTable(table, dc, request.Missing, main, error)) {
+    } else if (!dateTable(std::move(table), dc, true, main, error)) {
         error = inFile(request.Main.Name) + error;
         return false;
     }
@@ -850,30 +854,13 @@ bool BuildFrame(const TSourceRequest &request, TFrame &frame, std::string &error
     frame.Quality = main.Quality;
     if (main.DateColumn >= 0)
         frame.Columns[RoleDate] = main.DateColumn;
-    if (joined.empty()) {
-        frame.Table = std::move(main.Table);
-    } else {
-        // The joined series become columns of their own after the main file's.
-        const std::size_t width = main.Table.ColumnCount();
-        TCsvTable &out = frame.Table;
-        out.Delimiter = main.Table.Delimiter;
-        out.HasHeader = main.Table.HasHeader;
-        out.Names = main.Table.Names;
-        out.Names.resize(width);
-        std::vector<std::string> fields(width + joined.size());
-        for (const TJoined &j : joined) {
-            out.Names.push_back(j.Name);
-            frame.Columns[j.Role] = static_cast<int>(out.Names.size() - 1);
-            frame.NotData.push_back(0);
-            frame.Quality.push_back(j.Quality);
-        }
-        for (std::size_t r = 0; r < main.Table.RowCount(); ++r) {
-            for (std::size_t c = 0; c < width; ++c)
-                fields[c] = std::string(main.Table.Field(r, c));
-            for (std::size_t k = 0; k < joined.size(); ++k)
-                fields[width + k] = joined[k].Text[r];
-            out.AddRow(fields, main.Table.LineNumbers[r]);
-        }
+    // The joined series become columns of their own after the main file's.
+    frame.Table = std::move(main.Table);
+    for (const TJoined &j : joined) {
+        frame.Table.AppendColumn(j.Name, j.Text);
+        frame.Columns[j.Role] = static_cast<int>(frame.Table.ColumnCount() - 1);
+        frame.NotData.push_back(0);
+        frame.Quality.push_back(j.Quality);
     }
     frame.StepSeconds = main.Step;
     if (frame.StepSeconds == 0 && frame.Columns[RoleDate] >= 0 && frame.Table.RowCount() > 1) {

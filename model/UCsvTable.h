@@ -83,8 +83,12 @@ struct TCsvTable
     /// The decimal mark of a column's numbers: the one they settle, else the one chosen, else
     /// the one of the other columns (a point in a comma-delimited file).
     TDecimalMark ColumnMark(int column, TDecimalMark chosen) const;
-    /// Appends a data row of ColumnCount() fields (the first row sets the count).
-    void AddRow(const std::vector<std::string> &fields, std::uint32_t line);
+    /// Appends a data row of ColumnCount() fields (the first row sets the count). The decimal
+    /// marks are noted for the columns from markFrom on; the caller sets the others'.
+    void AddRow(const std::vector<std::string> &fields, std::uint32_t line,
+                std::size_t markFrom = 0);
+    /// Appends a column (fields: one per row) after the others, its decimal marks noted.
+    void AppendColumn(const std::string &name, const std::vector<std::string> &fields);
     /// Makes room for fields holding textBytes characters at most, so the rows are added
     /// without moving what is kept.
     void Reserve(std::size_t textBytes, std::size_t fields);
@@ -117,6 +121,8 @@ void TextAsUtf8(std::string &text);
 
 // ---- Texts shared by the import's messages ----------------------------------------------------
 
+/// The end of the line that starts at start: the first CR or LF, else the text's end.
+std::size_t LineEnd(std::string_view text, std::size_t start);
 /// s in lower case (ASCII).
 std::string Lower(std::string_view s);
 /// "line N".
