@@ -947,10 +947,17 @@ void NoteBalance(double rain, double escape, double runoff, std::size_t rows,
     if (rain > 0 && runoff > rain)
         notes.push_back(printfText(
             "Warning: the runoff is %.2f times the rain. A discharge in the wrong unit (cfs "
-            "read as m3/s) or an area in the wrong unit (square miles, m2) shows itself so: "
+            "read as m3/s) or an area in the wrong unit (square miles taken for km2) shows "
+            "itself so: "
             "check the runoff unit and the catchment area.",
             runoff / rain));
-    else if (escape > 0 && loss > 2 * escape)
+    else if (rain > 0 && runoff < 0.01 * rain)
+        notes.push_back(printfText(
+            "Warning: the runoff is only %.3g %% of the rain. A runoff far too small (an area "
+            "in m2, a discharge in m3/s read as l/s) shows itself so: check the runoff unit and "
+            "the catchment area.",
+            100 * runoff / rain));
+    else if (escape > 0 && loss > 3 * escape)
         notes.push_back(printfText(
             "Warning: the loss (rain - runoff) is %.2f times the escape total. A runoff far too "
             "small (an area in m2, a discharge in m3/s read as l/s) shows itself so: check the "

@@ -170,6 +170,18 @@ TEST(SeasonImport, UnitFactorsAreTheHandComputedOnes)
     EXPECT_TRUE(UCsvSources::ParseRunoffUnit("ft³/s", unit));
     EXPECT_EQ(unit, TRunoffUnit::CubicFeetPerSecond);
     EXPECT_FALSE(UCsvSources::ParseRunoffUnit("m", unit));
+    // The water balance shows a unit or an area gone wrong.
+    const auto warning = [](double rain, double escape, double runoff) {
+        std::vector<std::string> notes;
+        UCsvSources::NoteBalance(rain, escape, runoff, 153, notes);
+        return notes.size() == 1 ? std::string() : notes.back().substr(0, 40);
+    };
+    EXPECT_EQ(warning(526.4, 499.9, 194.1), "");
+    EXPECT_EQ(warning(526.4, 499.9, 194.1 / 0.028316846592), // cfs read as m3/s
+              "Warning: the runoff is 13.02 times the r");
+    EXPECT_EQ(warning(526.4, 499.9, 194.1e-6), // an area in m2
+              "Warning: the runoff is only 3.69e-05 % o");
+    EXPECT_EQ(warning(1500, 400, 250), "Warning: the loss (rain - runoff) is 3.1");
     // Markers compare as numbers, whatever the decimal mark.
     using UCsvTable::TDecimalMark;
     for (const char *marker : {"-999", "-999.00", "-999.000", "-9999", "-999,000"})
