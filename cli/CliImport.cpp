@@ -418,6 +418,10 @@ int ImportCommand(const TArgs &args)
         for (const std::string &note : notes)
             Prompts().ShowMessage(note);
     }
+    // The folder of the season files is made when it is missing.
+    std::error_code made;
+    if (!files.empty())
+        std::filesystem::create_directories(std::filesystem::path(output).parent_path(), made);
     if (!writeAll(files))
         return 1;
     for (std::size_t k = 0; k < files.size(); ++k)
