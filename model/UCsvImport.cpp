@@ -230,6 +230,14 @@ void describeTable(const TCsvTable &table, const TImportOptions &options, TImpor
         }
     }
     result.Notes.push_back(note + ".");
+    if (table.LeadingLines > 0)
+        result.Notes.push_back("Line" +
+                               (table.LeadingLines == 1
+                                    ? std::string(" 1")
+                                    : "s 1 to " + std::to_string(table.LeadingLines)) +
+                               ", a single value each before the table, " +
+                               (table.LeadingLines == 1 ? "was" : "were") +
+                               " left out (such a value is never taken for an area).");
     std::string order = "Dates read as " + UCsvDates::DateOrderText(result.Order);
     if (result.OrderAmbiguous)
         order +=

@@ -415,6 +415,7 @@ bool dateTable(TCsvTable table, const TDateColumns &dc, bool blankFlagged, TDate
         out.Delimiter = table.Delimiter;
         out.DecimalComma = table.DecimalComma;
         out.HasHeader = table.HasHeader;
+        out.LeadingLines = table.LeadingLines;
         out.Names = table.Names;
         out.Reserve(table.RowCount() * (width * 8 + 20), rows * width);
         std::vector<std::string> fields(width);

@@ -14,6 +14,8 @@ namespace {
 
 /// Lines looked at to find the delimiter.
 constexpr std::size_t SampleLines = 100;
+/// Lines of one value that may stand before a table.
+constexpr std::size_t MaxLeadingLines = 5;
 /// Problems named in one message.
 constexpr std::size_t NamedProblems = 5;
 
@@ -590,6 +592,22 @@ bool ReadCsvText(std::string_view text, TCsvTable &table, std::string &error,
         return false;
     }
     table.Delimiter = findDelimiter(sample);
+    // Some data sets put a few lone values before the table (latitude, elevation, area):
+    // lines of one field are left out when the table follows them.
+    std::vector<std::string> one;
+    for (std::size_t lead = 1;
+         table.Delimiter == 0 && lead <= MaxLeadingLines && lead < sample.size() &&
+         splitFields(sample[lead - 1], ' ', one) == 1 &&
+         one.front().find_first_of(",;\t") == std::string::npos;
+         ++lead) {
+        table.Delimiter =
+            findDelimiter({sample.begin() + static_cast<std::ptrdiff_t>(lead), sample.end()});
+        if (table.Delimiter != 0) {
+            table.LeadingLines = numbers[lead - 1];
+            sample.erase(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(lead));
+            numbers.erase(numbers.begin(), numbers.begin() + static_cast<std::ptrdiff_t>(lead));
+        }
+    }
     if (table.Delimiter == 0) {
         error = "No delimiter (comma, semicolon, tab or blanks) splits the lines into the same "
                 "number of fields: mixed delimiters, or not a table of values.";

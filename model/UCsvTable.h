@@ -65,7 +65,8 @@ struct TCsvTable
     char Delimiter = ',';      ///< ',', ';', '\t', or ' ' for runs of blanks
     bool DecimalComma = false; ///< the columns that settle a decimal mark mostly have a comma
     bool HasHeader = false;
-    std::vector<std::string> Names;         ///< header fields; empty without a header
+    std::size_t LeadingLines = 0;   ///< lines of one value before the table, left out (up to)
+    std::vector<std::string> Names; ///< header fields; empty without a header
     std::vector<std::uint32_t> LineNumbers; ///< line of the file (from 1) of each data row
     std::vector<TColumnMarks> Marks;        ///< of each column
 

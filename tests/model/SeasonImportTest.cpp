@@ -91,6 +91,20 @@ TEST(SeasonImport, DatesFromYearMonthDayColumnsByNameByPositionAndWithoutHeader)
     EXPECT_EQ(Field(frame.Table, 2, 5), "");
     EXPECT_EQ(frame.Quality[5][1], 'e');
 
+    // Lone values before the table (latitude, elevation, area in m2) are left out, never an
+    // area; the header names Year Mnth Day Hr.
+    UCsvSources::TSourceRequest forcing;
+    forcing.Main = Source("forcing.txt", "42.5\n250\n2252700000\n"
+                                         "Year Mnth Day Hr dayl(s) prcp(mm/day) pet(mm) q(mm)\n");
+    for (int d = 1; d <= 14; ++d)
+        forcing.Main.Text += "1980 01 " + std::string(d < 10 ? "0" : "") + std::to_string(d) +
+                             " 12 30000 1.5 0.5 0.25\n";
+    ASSERT_TRUE(Import(forcing, result, error, &frame)) << error;
+    EXPECT_EQ(frame.Table.LeadingLines, 3u);
+    EXPECT_EQ(frame.Table.LineNumbers.front(), 5u);
+    EXPECT_EQ(frame.AreaKm2, 0);
+    EXPECT_EQ(frame.Table.ColumnName(result.Columns[1]), "'prcp(mm/day)'");
+
     // Named by the user: date=YR+MNTH+DY (no hour) and roles by name, any case.
     request.Columns = "date=yr+MNTH+DY, rain=RAIM, runoff=MOD_RUN";
     ASSERT_TRUE(Import(request, result, error, &frame)) << error;
