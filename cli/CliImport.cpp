@@ -1,6 +1,8 @@
 // quellow-cli import: a dated series in a delimited text file becomes an input file.
 #include "cli/CliCommands.h"
 #include "model/UCsvImport.h"
+#include "model/UCsvSeasons.h"
+#include "model/UCsvSources.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "model/UOutputNames.h"
@@ -22,6 +24,9 @@ const char *const importUsage =
     "         [--title1 T] [--title2 T] [--max-storage X] [--initial-storage X]\n"
     "         [--scale COLUMN=FACTOR]... [--missing M] [--date-order dmy|mdy|ymd]\n"
     "         [--decimal comma|point] [--irregular]\n"
+    "         [--rain-file F[:COL]] [--escape-file F[:COL]] [--runoff-file F[:COL]]\n"
+    "         [--runoff-unit mm|l/s|m3/s|cfs] [--area-km2 A]\n"
+    "         [--season MM-DD..MM-DD [--spinup DAYS]]\n"
     "         prediction only: [--drainage] [--alpha A1,B1,A2,B2,DIVIDE]\n"
     "         [--initial-runoff X] [--initial-level X] [--porosity X]\n"
     "Reads a dated series (comma, semicolon, tab or blank delimited; decimal point or comma;\n"
@@ -29,11 +34,21 @@ const char *const importUsage =
     "input file of its longest gap-free period (or the one given). Time becomes days from the\n"
     "first row; values keep their units unless scaled (--scale runoff=0.048458). A date left\n"
     "out of a regular series is a gap; --irregular takes the steps as they are. --decimal\n"
-    "decides numbers such as 1,234 that read two ways where their column does not.\n";
+    "decides numbers such as 1,234 that read two ways where their column does not.\n"
+    "--columns also takes role=COLUMN pairs (rain=PRCP,runoff=OBS_RUN; date=YR+MNTH+DY).\n"
+    "A role's file is joined on the date (daily rows by calendar date); --runoff-unit with\n"
+    "--area-km2 (or the area and unit its header names) converts discharge to mm per time\n"
+    "unit. --season writes NAME-YYYY.inp beside -o NAME.inp for every complete season\n"
+    "without gaps, with --spinup days before each.\n";
 
 struct TImportArgs
 {
-    std::string Csv, Output, Columns, Title1, Title2;
+    std::string Csv, Output, Columns, Title1, Title2, Season;
+    std::array<std::string, UCsvImport::RoleCount> RoleFiles;
+    UCsvSources::TRunoffUnit Unit = UCsvSources::TRunoffUnit::None;
+    double AreaKm2 = 0;
+    bool AreaGiven = false;
+    int Spinup = 0;
     bool Drainage = false;
     UCsvImport::TImportOptions Options;
     std::map<std::string, double> Numbers; ///< storage, initial and alpha values given
@@ -109,6 +124,22 @@ bool takeOption(const std::string &name, const std::string &value, TImportArgs &
             return usageError("--decimal is comma or point.");
         o.Decimal =
             value == "comma" ? UCsvImport::TDecimalMark::Comma : UCsvImport::TDecimalMark::Point;
+    } else if (name == "--rain-file" || name == "--escape-file" || name == "--runoff-file") {
+        const int role = name == "--rain-file"     ? UCsvImport::RoleRain
+                         : name == "--escape-file" ? UCsvImport::RoleEscape
+                                                   : UCsvImport::RoleRunoff;
+        a.RoleFiles[role] = value;
+    } else if (name == "--runoff-unit") {
+        if (!UCsvSources::ParseRunoffUnit(value, a.Unit))
+            return usageError("--runoff-unit is mm, l/s, m3/s or cfs.");
+    } else if (name == "--area-km2") {
+        a.AreaGiven = true;
+        return readNumber(name, value, a.AreaKm2);
+    } else if (name == "--season") {
+        a.Season = value;
+    } else if (name == "--spinup") {
+        if (!parseInt(value, a.Spinup) || a.Spinup < 0)
+            return usageError("--spinup takes a number of days, 0 or more.");
     } else if (name == "--scale") {
         return readScale(value, o);
     } else if (name == "--alpha") {
@@ -173,6 +204,96 @@ void setParameters(const TImportArgs &a, const UCsvImport::TImportResult &result
         values = {a.Alpha[0], a.Alpha[1], a.Alpha[2], a.Alpha[3], a.Alpha[4], 0};
 }
 
+double sum(const std::vector<double> &values)
+{
+    double total = 0;
+    for (double v : values)
+        total += v;
+    return total;
+}
+
+/// A file read whole, its messages as the table reader's.
+bool readSource(const std::string &path, UCsvSources::TSourceText &source, std::string &error)
+{
+    source.Name = path;
+    switch (readWholeFile(path, source.Text, UCsvImport::MaxCsvBytes)) {
+    case TReadStatus::Ok:
+        return true;
+    case TReadStatus::CannotOpen:
+        error = "The file \"" + path + "\" could not be opened.";
+        break;
+    case TReadStatus::TooLarge:
+        error = "The file \"" + path + "\" is larger than " +
+                std::to_string(UCsvImport::MaxCsvBytes >> 20) +
+                " MB: too large for a series to import.";
+        break;
+    case TReadStatus::Binary:
+        error = "The file \"" + path + "\" is not a text file.";
+        break;
+    }
+    return false;
+}
+
+/// FILE or FILE:COLUMN (a file whose own name holds a colon is taken whole).
+void splitFileColumn(const std::string &text, std::string &file, std::string &column)
+{
+    std::error_code ec;
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0 || std::filesystem::exists(text, ec)) {
+        file = text;
+        column.clear();
+        return;
+    }
+    file = text.substr(0, colon);
+    column = text.substr(colon + 1);
+}
+
+/// The input file of one series of rows.
+bool inputText(const TImportArgs &a, const UCsvImport::TImportResult &result,
+               const UCsvSources::TFrame &frame, const std::string &title1,
+               const std::string &output, std::string &text)
+{
+    TDMQuellow dm;
+    TModelValues values;
+    dm.Analysis = a.Options.Analysis;
+    dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
+    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
+    dm.MaxEscape = result.MaxEscape;
+    setParameters(a, result, dm, values);
+    if (a.Title1.empty() && !title1.empty())
+        dm.Title1 = title1;
+    if (a.Title2.empty() && frame.Unit != UCsvSources::TRunoffUnit::None &&
+        frame.Unit != UCsvSources::TRunoffUnit::Mm) {
+        std::string &t = dm.Title2;
+        const std::size_t at = t.rfind(", units as in the file");
+        if (at != std::string::npos)
+            t = t.substr(0, at) + ", runoff converted from " +
+                UCsvSources::RunoffUnitName(frame.Unit) + " to mm";
+    }
+    dm.FileName = output;
+    return InputFileText(dm, values, text);
+}
+
+std::string unitsNote(const UCsvSources::TFrame &frame)
+{
+    if (frame.Unit == UCsvSources::TRunoffUnit::None)
+        return "Units stay as in the file: the model expects rain, escape rate and runoff in mm "
+               "per time unit (a factor converts a column).";
+    return "Rain and escape rate stay in the file's units: the model expects them in mm per "
+           "time unit (a factor converts a column).";
+}
+
+/// Writes every text to its file; false (naming the file) at the first that fails.
+bool writeAll(const std::vector<std::pair<std::string, std::string>> &files)
+{
+    for (const auto &[path, text] : files)
+        if (!writeFileAtomically(path, text)) {
+            Prompts().ShowMessage(CannotOpenText(path));
+            return false;
+        }
+    return true;
+}
+
 } // namespace
 
 int ImportCommand(const TArgs &args)
@@ -182,40 +303,141 @@ int ImportCommand(const TArgs &args)
     TImportArgs a;
     if (!parseArgs(args, a))
         return 2;
-    const std::string collision =
-        UOutputNames::Collision({{"series file", UOutputNames::AbsolutePath(a.Csv)}},
-                                {{"input file", UOutputNames::AbsolutePath(a.Output)}});
-    if (!collision.empty()) {
-        Prompts().ShowMessage(collision);
-        return 1;
-    }
-    UCsvImport::TCsvTable table;
-    UCsvImport::TImportResult result;
+    UCsvSeasons::TSeasonBounds bounds;
     std::string error;
-    if (!UCsvImport::ReadCsvFile(a.Csv, table, error, a.Options.Missing) ||
-        (!a.Columns.empty() && !UCsvImport::ParseColumnList(a.Columns, table, a.Options.Analysis,
-                                                            a.Options.Columns, error)) ||
-        !UCsvImport::ImportSeries(table, a.Options, result, error)) {
+    if (!a.Season.empty() && !UCsvSeasons::ParseSeason(a.Season, bounds, error)) {
         Prompts().ShowMessage(error + " Nothing was written.");
         return 1;
     }
-    for (const std::string &note : result.Notes)
-        Prompts().ShowMessage(note);
-
-    TDMQuellow dm;
-    TModelValues values;
-    dm.Analysis = a.Options.Analysis;
-    dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
-    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
-    dm.MaxEscape = result.MaxEscape;
-    setParameters(a, result, dm, values);
-    dm.FileName = UOutputNames::AbsolutePath(a.Output);
-    std::string text;
-    if (!InputFileText(dm, values, text) || !writeFileAtomically(dm.FileName, text)) {
-        Prompts().ShowMessage(CannotOpenText(dm.FileName) + " Nothing was written.");
+    if (a.Spinup > 0 && a.Season.empty()) {
+        usageError("--spinup goes with --season.");
+        return 2;
+    }
+    UCsvSources::TSourceRequest request;
+    std::vector<UOutputNames::TNamedFile> reads{{"series file", UOutputNames::AbsolutePath(a.Csv)}};
+    bool readOk = readSource(a.Csv, request.Main, error);
+    for (int role = UCsvImport::RoleRain; role < UCsvImport::RoleCount && readOk; ++role) {
+        if (a.RoleFiles[role].empty())
+            continue;
+        std::string file, column;
+        splitFileColumn(a.RoleFiles[role], file, column);
+        reads.push_back(
+            {std::string(UCsvImport::RoleName(role)) + " file", UOutputNames::AbsolutePath(file)});
+        readOk = readSource(file, request.Files[role], error);
+        request.Files[role].Column = column;
+    }
+    const std::string output = UOutputNames::AbsolutePath(a.Output);
+    if (a.Season.empty()) {
+        const std::string collision = UOutputNames::Collision(reads, {{"input file", output}});
+        if (!collision.empty()) {
+            Prompts().ShowMessage(collision);
+            return 1;
+        }
+    }
+    request.Columns = a.Columns;
+    request.Missing = a.Options.Missing;
+    request.Unit = a.Unit;
+    request.AreaKm2 = a.AreaKm2;
+    request.AreaGiven = a.AreaGiven;
+    request.Analysis = a.Options.Analysis;
+    UCsvSources::TFrame frame;
+    UCsvImport::TSeries series;
+    if (!readOk || !UCsvSources::BuildFrame(request, frame, error) ||
+        !UCsvSources::FrameOptions(frame, a.Options, error) ||
+        !UCsvImport::ReadSeries(frame.Table, a.Options, series, error)) {
+        Prompts().ShowMessage(error + " Nothing was written.");
         return 1;
     }
-    Prompts().ShowMessage("Wrote " + dm.FileName + " (" + std::to_string(dm.NrOfData) + " rows).");
+    for (const std::string &note : frame.Notes)
+        Prompts().ShowMessage(note);
+    const std::string csvName = std::filesystem::path(a.Csv).filename().string();
+
+    if (a.Season.empty()) {
+        UCsvImport::TImportResult result;
+        if (!UCsvImport::TakePeriod(frame.Table, a.Options, series, result, error)) {
+            Prompts().ShowMessage(error + " Nothing was written.");
+            return 1;
+        }
+        result.Notes.push_back(unitsNote(frame));
+        UCsvSources::NoteTaken(frame, result.Columns, {{result.First, result.Last}}, result.Notes);
+        if (a.Options.Analysis)
+            UCsvSources::NoteBalance(sum(result.Rain), sum(result.Escape), sum(result.Runoff),
+                                     result.Time.size(), result.Notes);
+        for (const std::string &note : result.Notes)
+            Prompts().ShowMessage(note);
+        std::string text;
+        if (!inputText(a, result, frame, {}, output, text) || !writeFileAtomically(output, text)) {
+            Prompts().ShowMessage(CannotOpenText(output) + " Nothing was written.");
+            return 1;
+        }
+        Prompts().ShowMessage("Wrote " + output + " (" + std::to_string(result.Time.size()) +
+                              " rows).");
+        return 0;
+    }
+
+    UCsvSeasons::TSeasons seasons;
+    if (!UCsvSeasons::SplitSeasons(frame.Table, a.Options, series, bounds, a.Spinup, seasons,
+                                   error)) {
+        Prompts().ShowMessage(error + " Nothing was written.");
+        return 1;
+    }
+    for (const std::string &note : seasons.Notes)
+        Prompts().ShowMessage(note);
+    std::vector<UOutputNames::TNamedFile> writes;
+    std::vector<std::pair<std::string, std::string>> files;
+    double rain = 0, escape = 0, runoff = 0;
+    std::size_t rows = 0;
+    for (const UCsvSeasons::TSeasonFile &season : seasons.Files) {
+        const std::string name = UOutputNames::SeasonName(output, season.Year);
+        writes.push_back({"season file", name});
+        std::string text;
+        if (!inputText(a, season.Result, frame,
+                       csvName + ", season " + season.From + " to " + season.To, name, text)) {
+            Prompts().ShowMessage(CannotOpenText(name) + " Nothing was written.");
+            return 1;
+        }
+        files.emplace_back(name, std::move(text));
+        rain += sum(season.Result.Rain);
+        escape += sum(season.Result.Escape);
+        runoff += sum(season.Result.Runoff);
+        rows += season.Result.Time.size();
+    }
+    const std::string collision = UOutputNames::Collision(reads, writes);
+    if (!collision.empty()) {
+        Prompts().ShowMessage(collision + " Nothing was written.");
+        return 1;
+    }
+    if (!seasons.Files.empty()) {
+        std::vector<std::string> notes{unitsNote(frame)};
+        std::vector<std::pair<std::size_t, std::size_t>> ranges;
+        for (const UCsvSeasons::TSeasonFile &season : seasons.Files)
+            ranges.emplace_back(season.Result.First, season.Result.Last);
+        UCsvSources::NoteTaken(frame, seasons.Files.front().Result.Columns, ranges, notes);
+        if (a.Options.Analysis)
+            UCsvSources::NoteBalance(rain, escape, runoff, rows, notes);
+        for (const std::string &note : notes)
+            Prompts().ShowMessage(note);
+    }
+    // The folder of the season files is made when it is missing.
+    std::error_code made;
+    if (!files.empty())
+        std::filesystem::create_directories(std::filesystem::path(output).parent_path(), made);
+    if (!writeAll(files))
+        return 1;
+    for (std::size_t k = 0; k < files.size(); ++k)
+        Prompts().ShowMessage("Wrote " + files[k].first + " (" +
+                              std::to_string(seasons.Files[k].Result.Time.size()) + " rows, " +
+                              seasons.Files[k].From + " to " + seasons.Files[k].To + ").");
+    for (const UCsvSeasons::TLeftOut &left : seasons.LeftOut)
+        Prompts().ShowMessage("Left out " + UCsvSeasons::LeftOutText(left) + ".");
+    Prompts().ShowMessage("Season " + a.Season + ": " + std::to_string(files.size()) +
+                          (files.size() == 1 ? " file" : " files") + " written, " +
+                          std::to_string(seasons.LeftOut.size()) +
+                          (seasons.LeftOut.size() == 1 ? " year" : " years") + " left out.");
+    if (files.empty()) {
+        Prompts().ShowMessage("No season is complete and without gaps: nothing was written.");
+        return 1;
+    }
     return 0;
 }
 

@@ -48,8 +48,9 @@ bool nameMatches(const std::string &name, int role)
     case RoleEscape:
         return has({"escape", "evap", "etp", "pet", "turc", "et0"}) || n == "et" || n == "e";
     case RoleRunoff:
-        return !has({"sim"}) &&
-               (has({"runoff", "discharge", "qobs", "flow", "abfluss", "afvoer"}) || n == "q");
+        return !has({"sim", "mod_", "mod-"}) &&
+               (has({"runoff", "discharge", "qobs", "flow", "abfluss", "afvoer", "obs_run"}) ||
+                n == "q" || n == "value");
     default:
         return has({"date", "time", "datum"});
     }
@@ -62,20 +63,32 @@ bool used(const std::array<int, RoleCount> &columns, int column)
 
 } // namespace
 
-void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCount> &columns)
+void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCount> &columns,
+                  const std::vector<char> &notData)
 {
     const int width = static_cast<int>(table.ColumnCount());
+    const auto used = [&](const std::array<int, RoleCount> &taken, int column) {
+        return ::quellow::UCsvImport::used(taken, column) ||
+               (static_cast<std::size_t>(column) < notData.size() && notData[column]);
+    };
     if (columns[RoleDate] < 0) {
         TDateParts parts;
         for (int c = 0; c < width && columns[RoleDate] < 0; ++c)
             if (!used(columns, c) && SplitDate(table.Field(0, static_cast<std::size_t>(c)), parts))
                 columns[RoleDate] = c;
     }
+    // The Penman-Monteith evaporation before other evaporations, potential before actual.
     for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
-        for (int c = 0; c < width && columns[role] < 0 && c < static_cast<int>(table.Names.size());
-             ++c)
-            if (!used(columns, c) && nameMatches(table.Names[c], role))
-                columns[role] = c;
+        for (int pass = role == RoleEscape ? 0 : 2; pass < 3 && columns[role] < 0; ++pass)
+            for (int c = 0;
+                 c < width && columns[role] < 0 && c < static_cast<int>(table.Names.size()); ++c) {
+                const std::string n = Lower(table.Names[c]);
+                const bool preferred = pass == 0   ? n.find("penman") != std::string::npos
+                                       : pass == 1 ? n.find("potential") != std::string::npos
+                                                   : true;
+                if (!used(columns, c) && preferred && nameMatches(table.Names[c], role))
+                    columns[role] = c;
+            }
     // Without names that tell, the columns after the date in their order.
     for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
         for (int c = 0; c < width && columns[role] < 0; ++c)
@@ -217,6 +230,14 @@ void describeTable(const TCsvTable &table, const TImportOptions &options, TImpor
         }
     }
     result.Notes.push_back(note + ".");
+    if (table.LeadingLines > 0)
+        result.Notes.push_back("Line" +
+                               (table.LeadingLines == 1
+                                    ? std::string(" 1")
+                                    : "s 1 to " + std::to_string(table.LeadingLines)) +
+                               ", a single value each before the table, " +
+                               (table.LeadingLines == 1 ? "was" : "were") +
+                               " left out (such a value is never taken for an area).");
     std::string order = "Dates read as " + UCsvDates::DateOrderText(result.Order);
     if (result.OrderAmbiguous)
         order +=
@@ -258,29 +279,43 @@ void noteTwoWays(const TCsvTable &table, const TImportOptions &options, TImportR
 }
 
 /// The values of the period's rows.
-void takeRows(const TValues &values, bool analysis, TImportResult &result)
+void takeRows(const std::array<std::vector<double>, RoleCount> &value, bool analysis,
+              TImportResult &result)
 {
     for (std::size_t r = result.First; r <= result.Last; ++r) {
-        result.Rain.push_back(values.Value[RoleRain][r]);
-        result.Escape.push_back(values.Value[RoleEscape][r]);
-        result.Runoff.push_back(analysis ? values.Value[RoleRunoff][r] : 0.0);
-        result.MaxEscape = std::max(result.MaxEscape, values.Value[RoleEscape][r]);
+        result.Rain.push_back(value[RoleRain][r]);
+        result.Escape.push_back(value[RoleEscape][r]);
+        result.Runoff.push_back(analysis ? value[RoleRunoff][r] : 0.0);
+        result.MaxEscape = std::max(result.MaxEscape, value[RoleEscape][r]);
     }
 }
 
 } // namespace
 
-bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImportResult &result,
-                  std::string &error)
+bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &series,
+                std::string &error)
 {
-    result = {};
+    series = {};
     error.clear();
+    TImportResult &result = series.Base;
     if (table.RowCount() == 0) {
         error = "The file holds no rows.";
         return false;
     }
     result.Columns = options.Columns;
-    GuessColumns(table, options.Analysis, result.Columns);
+    for (int role = RoleRain; role < RoleCount; ++role) {
+        const int c = result.Columns[role];
+        if (c >= 0 && static_cast<std::size_t>(c) < options.NotData.size() && options.NotData[c]) {
+            const std::string name = table.ColumnName(c);
+            error = (name.front() == '\'' ? "Column " + name : "C" + name.substr(1)) + " holds " +
+                    (UCsvTable::IsFlag(table.Field(0, static_cast<std::size_t>(c)))
+                         ? "quality flags"
+                         : "a part of the date") +
+                    ", never values: it cannot be the " + RoleName(role) + ".";
+            return false;
+        }
+    }
+    GuessColumns(table, options.Analysis, result.Columns, options.NotData);
     UCsvDates::TDates dates;
     TValues values;
     if (!checkColumns(table, options.Analysis, result, error) ||
@@ -292,12 +327,22 @@ bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImport
         return false;
     describeTable(table, options, result);
     noteTwoWays(table, options, result);
+    series.Seconds = std::move(dates.Seconds);
+    series.Value = std::move(values.Value);
+    series.Missing = std::move(values.Missing);
+    return true;
+}
+
+bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSeries &series,
+                TImportResult &result, std::string &error)
+{
+    result = series.Base;
     const UCsvPeriod::TPeriodRequest request{options.Analysis, result.Order, options.From,
                                              options.To, options.Irregular};
     UCsvPeriod::TPeriod period;
     const bool chosen =
-        UCsvPeriod::ChoosePeriod(table, result.Columns[RoleDate], request, dates.Seconds,
-                                 values.Missing, period, result.Notes, error);
+        UCsvPeriod::ChoosePeriod(table, result.Columns[RoleDate], request, series.Seconds,
+                                 series.Missing, period, result.Notes, error);
     result.Gaps = period.Gaps;
     if (!chosen)
         return false;
@@ -305,7 +350,41 @@ bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImport
     result.Last = period.Last;
     result.TimeUnit = period.TimeUnit;
     result.Time = std::move(period.Time);
-    takeRows(values, options.Analysis, result);
+    takeRows(series.Value, options.Analysis, result);
+    return true;
+}
+
+void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size_t last,
+              TImportResult &result)
+{
+    result = series.Base;
+    result.First = first;
+    result.Last = last;
+    const std::int64_t start = series.Seconds[first];
+    const auto allMultiples = [&](std::int64_t step) {
+        for (std::size_t r = first; r <= last; ++r)
+            if ((series.Seconds[r] - start) % step != 0)
+                return false;
+        return true;
+    };
+    double unit = 86400;
+    if (!allMultiples(864)) {
+        unit = allMultiples(36) ? 3600 : 60;
+        result.TimeUnit = unit == 3600 ? "hours" : "minutes";
+    }
+    for (std::size_t r = first; r <= last; ++r)
+        result.Time.push_back(static_cast<double>(series.Seconds[r] - start) / unit);
+    takeRows(series.Value, analysis, result);
+}
+
+bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImportResult &result,
+                  std::string &error)
+{
+    result = {};
+    TSeries series;
+    if (!ReadSeries(table, options, series, error) ||
+        !TakePeriod(table, options, series, result, error))
+        return false;
     result.Notes.push_back("Units stay as in the file: the model expects rain, escape rate and "
                            "runoff in mm per time unit (a factor converts a column).");
     return true;

@@ -5,6 +5,7 @@
 #include "model/UCsvTable.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,9 @@ struct TImportOptions
     TDecimalMark Decimal = TDecimalMark::Auto;
     /// The steps between the dates are taken as they are: a missing date is no gap.
     bool Irregular = false;
+    /// Columns never taken for a value (date parts, quality flags); a column named anyway is
+    /// refused. Empty: none.
+    std::vector<char> NotData;
 };
 
 /// Reads a --columns list (date,rain,escape[,runoff]): header names, any case, or column
@@ -66,7 +70,8 @@ bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysi
 
 /// Fills the columns still -1: the date column is the first whose first row is a date, the
 /// others are found by their header names, else taken in order from the remaining columns.
-void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCount> &columns);
+void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCount> &columns,
+                  const std::vector<char> &notData = {});
 
 /// The rows and the report of an import.
 struct TImportResult
@@ -81,6 +86,29 @@ struct TImportResult
     std::vector<std::string> Notes; ///< what was found and taken, for the user
     double MaxEscape = 0;           ///< largest escape rate taken
 };
+
+/// The columns, dates and values of a table, read once; periods are then taken from it.
+struct TSeries
+{
+    TImportResult Base; ///< columns, date order and the notes on the table
+    std::vector<std::int64_t> Seconds;
+    std::array<std::vector<double>, RoleCount> Value;
+    UCsvPeriod::TMissing Missing;
+};
+
+/// Chooses the columns (guessing those left), reads the dates and values of the table.
+bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &series,
+                std::string &error);
+
+/// The period of series asked in options (From/To, else the longest without gaps) in result,
+/// with its rows; notes go to result.Notes after the series' own.
+bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSeries &series,
+                TImportResult &result, std::string &error);
+
+/// The rows first..last of series as they are (gaps are the caller's), time from the first
+/// row in days, or hours or minutes where days with two decimals cannot show the steps.
+void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size_t last,
+              TImportResult &result);
 
 /// Reads the series of the table into result: dates in order, gaps (missing values and, in a
 /// regular series, missing dates) listed, a gap-free period chosen within the mode's row limit

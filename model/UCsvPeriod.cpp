@@ -82,14 +82,22 @@ std::string durationText(std::int64_t seconds)
 /// The most frequent step between the dates (the shortest of equally frequent ones).
 std::int64_t usualStep(const std::vector<std::int64_t> &seconds)
 {
-    std::map<std::int64_t, std::size_t> counts;
+    if (seconds.size() < 2)
+        return 0;
+    std::vector<std::int64_t> steps(seconds.size() - 1);
     for (std::size_t r = 1; r < seconds.size(); ++r)
-        ++counts[seconds[r] - seconds[r - 1]];
+        steps[r - 1] = seconds[r] - seconds[r - 1];
+    std::sort(steps.begin(), steps.end());
     std::int64_t step = 0;
     std::size_t most = 0;
-    for (const auto &[length, count] : counts)
-        if (count > most)
-            step = length, most = count;
+    for (std::size_t k = 0; k < steps.size();) {
+        std::size_t end = k;
+        while (end < steps.size() && steps[end] == steps[k])
+            ++end;
+        if (end - k > most)
+            step = steps[k], most = end - k;
+        k = end;
+    }
     return step;
 }
 
@@ -351,6 +359,30 @@ std::vector<char> noteGaps(TChoice &c, std::vector<char> &apart)
 }
 
 } // namespace
+
+std::int64_t UsualStep(const std::vector<std::int64_t> &seconds)
+{
+    return usualStep(seconds);
+}
+
+std::string DurationText(std::int64_t seconds)
+{
+    return durationText(seconds);
+}
+
+bool FindGaps(const TCsvTable &table, int dateColumn, const TPeriodRequest &request,
+              const std::vector<std::int64_t> &seconds, const TMissing &missing,
+              std::vector<TGap> &gaps, std::string &error)
+{
+    TPeriod period;
+    std::vector<std::string> notes;
+    TChoice c{table, dateColumn, request, seconds, period, notes};
+    period.Gaps = findGaps(missing, RoleCountOf(request.Analysis), table.RowCount());
+    if (!request.Irregular && seconds.size() > 1 && !findDateGaps(c, error))
+        return false;
+    gaps = std::move(period.Gaps);
+    return true;
+}
 
 bool ChoosePeriod(const TCsvTable &table, int dateColumn, const TPeriodRequest &request,
                   const std::vector<std::int64_t> &seconds, const TMissing &missing,

@@ -44,6 +44,12 @@ struct TGap
 /// out "date: missing between 09.11.2015 and 11.11.2015 (1 row)".
 std::string GapText(const UCsvTable::TCsvTable &table, int dateColumn, const TGap &gap);
 
+/// The most frequent step between the dates (the shortest of equally frequent ones); 0 for
+/// fewer than two dates.
+std::int64_t UsualStep(const std::vector<std::int64_t> &seconds);
+/// "1 day", "6 hours", "10 minutes" or "90 seconds".
+std::string DurationText(std::int64_t seconds);
+
 /// What the period is chosen from.
 struct TPeriodRequest
 {
@@ -64,6 +70,12 @@ struct TPeriod
     std::string TimeUnit = "days"; ///< "days", "hours" or "minutes"
     std::vector<double> Time;      ///< elapsed time of each row of the period
 };
+
+/// The gaps of the value columns and (unless irregular) the dates left out, as ChoosePeriod
+/// finds them. False, naming the steps, for steps that fit no multiple of the usual one.
+bool FindGaps(const UCsvTable::TCsvTable &table, int dateColumn, const TPeriodRequest &request,
+              const std::vector<std::int64_t> &seconds, const TMissing &missing,
+              std::vector<TGap> &gaps, std::string &error);
 
 /// Lists the gaps, chooses the period (the one asked for, else the longest without gaps) of
 /// at least MinImportRows and at most ImportRowLimit rows, and gives its elapsed times. A

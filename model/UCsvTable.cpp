@@ -14,6 +14,8 @@ namespace {
 
 /// Lines looked at to find the delimiter.
 constexpr std::size_t SampleLines = 100;
+/// Lines of one value that may stand before a table.
+constexpr std::size_t MaxLeadingLines = 5;
 /// Problems named in one message.
 constexpr std::size_t NamedProblems = 5;
 
@@ -84,6 +86,34 @@ std::size_t splitFields(std::string_view line, char delimiter, std::vector<std::
 {
     fields.clear();
     std::size_t count = 0;
+    if (line.find('"') == std::string_view::npos) {
+        // No quotes: the fields lie between the delimiters.
+        const auto keep = [&](std::string_view field) {
+            if (++count <= MaxColumns + 1)
+                fields.emplace_back(trim(field));
+        };
+        std::size_t k = 0;
+        if (delimiter == ' ') {
+            const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+            while (k < line.size()) {
+                while (k < line.size() && blank(line[k]))
+                    ++k;
+                const std::size_t start = k;
+                while (k < line.size() && !blank(line[k]))
+                    ++k;
+                if (k > start)
+                    keep(line.substr(start, k - start));
+            }
+            return count;
+        }
+        for (;;) {
+            const std::size_t end = std::min(line.find(delimiter, k), line.size());
+            keep(line.substr(k, end - k));
+            if (end == line.size())
+                return count;
+            k = end + 1;
+        }
+    }
     std::string field;
     bool quoted = false;
     bool any = false;
@@ -166,9 +196,7 @@ public:
     bool next(std::string_view &line, std::size_t &number)
     {
         while (mStart < mText.size()) {
-            std::size_t end = mText.find_first_of("\r\n", mStart);
-            if (end == std::string_view::npos)
-                end = mText.size();
+            const std::size_t end = LineEnd(mText, mStart);
             ++mNumber;
             line = trim(mText.substr(mStart, end - mStart));
             mStart =
@@ -188,9 +216,7 @@ public:
         TContentLines all(mText);
         std::size_t start = all.mStart, number = 0;
         while (start < mText.size()) {
-            std::size_t end = mText.find_first_of("\r\n", start);
-            if (end == std::string_view::npos)
-                end = mText.size();
+            const std::size_t end = LineEnd(mText, start);
             ++number;
             if (end - start > MaxLineLength) {
                 error = "Line " + std::to_string(number) + " is longer than " +
@@ -282,6 +308,29 @@ void settleFileMark(TCsvTable &table)
 TNumberForm NumberForm(std::string_view field)
 {
     TNumberForm form;
+    // The common forms first: digits with at most one decimal point (12, -0.25, 1.234).
+    {
+        std::size_t k = !field.empty() && (field[0] == '-' || field[0] == '+') ? 1 : 0;
+        const std::size_t start = k;
+        std::size_t point = std::string_view::npos;
+        bool plain = k < field.size();
+        for (; k < field.size() && plain; ++k)
+            if (field[k] == '.' && point == std::string_view::npos)
+                point = k;
+            else
+                plain = isDigit(field[k]);
+        if (plain && point != start && point + 1 != field.size()) {
+            form.Number = true;
+            if (point != std::string_view::npos) {
+                const std::size_t whole = point - start, fraction = field.size() - point - 1;
+                if (whole <= 3 && fraction == 3 && field[start] != '0')
+                    form.TwoWays = '.';
+                else
+                    form.Says = TDecimalMark::Point;
+            }
+            return form;
+        }
+    }
     std::string_view sign, mantissa, exponent;
     field = trim(field);
     if (!splitNumber(field, sign, mantissa, exponent))
@@ -367,7 +416,8 @@ TDecimalMark TCsvTable::ColumnMark(int column, TDecimalMark chosen) const
     return Delimiter == ',' ? TDecimalMark::Point : TDecimalMark::Auto;
 }
 
-void TCsvTable::AddRow(const std::vector<std::string> &fields, std::uint32_t line)
+void TCsvTable::AddRow(const std::vector<std::string> &fields, std::uint32_t line,
+                       std::size_t markFrom)
 {
     if (RowCount() == 0) {
         mWidth = fields.size();
@@ -376,6 +426,8 @@ void TCsvTable::AddRow(const std::vector<std::string> &fields, std::uint32_t lin
     for (std::size_t c = 0; c < mWidth; ++c) {
         mText += fields[c];
         mEnds.push_back(static_cast<std::uint32_t>(mText.size()));
+        if (c < markFrom)
+            continue;
         const TNumberForm form = NumberForm(fields[c]);
         TColumnMarks &marks = Marks[c];
         if (!form.Number)
@@ -386,6 +438,48 @@ void TCsvTable::AddRow(const std::vector<std::string> &fields, std::uint32_t lin
             marks.TwoWays = RowCount();
     }
     LineNumbers.push_back(line);
+}
+
+void TCsvTable::AppendColumn(const std::string &name, const std::vector<std::string> &fields)
+{
+    const std::size_t rows = RowCount();
+    std::size_t added = 0;
+    for (const std::string &f : fields)
+        added += f.size();
+    std::string text;
+    text.reserve(mText.size() + added);
+    std::vector<std::uint32_t> ends;
+    ends.reserve(mEnds.size() + rows);
+    TColumnMarks marks;
+    std::uint32_t begin = 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+        const std::uint32_t rowEnd = mEnds[(r + 1) * mWidth - 1];
+        const auto shift = static_cast<std::uint32_t>(text.size()) - begin;
+        text.append(mText, begin, rowEnd - begin);
+        for (std::size_t c = 0; c < mWidth; ++c)
+            ends.push_back(mEnds[r * mWidth + c] + shift);
+        text += fields[r];
+        ends.push_back(static_cast<std::uint32_t>(text.size()));
+        begin = rowEnd;
+        const TNumberForm form = NumberForm(fields[r]);
+        if (form.Number) {
+            marks.Point = marks.Point || form.Says == TDecimalMark::Point;
+            marks.Comma = marks.Comma || form.Says == TDecimalMark::Comma;
+            if (form.TwoWays && marks.TwoWays == TColumnMarks::NoRow)
+                marks.TwoWays = r;
+        }
+    }
+    mText = std::move(text);
+    mEnds = std::move(ends);
+    if (!Names.empty() || HasHeader) {
+        Names.resize(mWidth);
+        Names.push_back(name);
+    } else if (!name.empty()) {
+        Names.assign(mWidth, std::string());
+        Names.push_back(name);
+    }
+    ++mWidth;
+    Marks.push_back(marks);
 }
 
 void TCsvTable::Reserve(std::size_t textBytes, std::size_t fields)
@@ -399,15 +493,80 @@ bool IsMissing(std::string_view field, const std::string &marker, TDecimalMark m
     field = trim(field);
     if (field.empty() || (!marker.empty() && field == trim(marker)))
         return true;
-    const std::string text = Lower(field);
-    if (text == "na" || text == "n/a" || text == "nan" || text == "-nan")
-        return true;
+    if (field.size() <= 4 && !isDigit(field.back())) {
+        const std::string text = Lower(field);
+        if (text == "na" || text == "n/a" || text == "nan" || text == "-nan")
+            return true;
+    }
+    const std::string_view userMarker = trim(marker);
+    if (field[0] != '-' && (userMarker.empty() || userMarker[0] != field[0]))
+        return false; // the markers are negative numbers, or the user's
     double value = 0;
     if (!ReadNumber(field, mark, value))
         return false;
     double markerValue = 0;
-    return value == -999 || value == -9999 ||
-           (!marker.empty() && ReadNumber(marker, mark, markerValue) && value == markerValue);
+    if (value == -999 || value == -9999 ||
+        (!marker.empty() && ReadNumber(marker, mark, markerValue) && value == markerValue))
+        return true;
+    // -999.000 is the marker whatever the decimal mark: a whole number with zero decimals.
+    std::string_view whole = field;
+    const std::size_t at = whole.find_first_of(".,");
+    if (at == std::string_view::npos ||
+        whole.find_first_not_of('0', at + 1) != std::string_view::npos)
+        return false;
+    whole = whole.substr(0, at);
+    return whole == "-999" || whole == "-9999" ||
+           (!marker.empty() && parseReal(std::string(whole), value) &&
+            ReadNumber(marker, TDecimalMark::Point, markerValue) && value == markerValue);
+}
+
+bool IsFlag(std::string_view field)
+{
+    field = trim(field);
+    if (field.empty() || field.size() > 8)
+        return false;
+    bool letter = false;
+    for (char c : field) {
+        const bool alpha = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!alpha && c != ':' && c != ',' && c != '<' && c != '>' && c != '[' && c != ']')
+            return false;
+        letter = letter || alpha;
+    }
+    const std::string text = Lower(field);
+    return letter && text != "na" && text != "n/a" && text != "nan";
+}
+
+void TextAsUtf8(std::string &text)
+{
+    // Valid UTF-8 stays; anything else is read as Latin-1 (station files of some archives).
+    std::size_t k = 0;
+    bool valid = true;
+    while (k < text.size() && valid) {
+        const auto c = static_cast<unsigned char>(text[k]);
+        const std::size_t length = c < 0x80         ? 1
+                                   : (c >> 5) == 6  ? 2
+                                   : (c >> 4) == 14 ? 3
+                                   : (c >> 3) == 30 ? 4
+                                                    : 0;
+        valid = length > 0 && k + length <= text.size();
+        for (std::size_t j = 1; valid && j < length; ++j)
+            valid = (static_cast<unsigned char>(text[k + j]) & 0xC0) == 0x80;
+        k += length;
+    }
+    if (valid)
+        return;
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    text = std::move(out);
 }
 
 bool ReadCsvText(std::string_view text, TCsvTable &table, std::string &error,
@@ -433,15 +592,36 @@ bool ReadCsvText(std::string_view text, TCsvTable &table, std::string &error,
         return false;
     }
     table.Delimiter = findDelimiter(sample);
+    // Some data sets put a few lone values before the table (latitude, elevation, area):
+    // lines of one field are left out when the table follows them.
+    std::vector<std::string> one;
+    for (std::size_t lead = 1;
+         table.Delimiter == 0 && lead <= MaxLeadingLines && lead < sample.size() &&
+         splitFields(sample[lead - 1], ' ', one) == 1 &&
+         one.front().find_first_of(",;\t") == std::string::npos;
+         ++lead) {
+        table.Delimiter =
+            findDelimiter({sample.begin() + static_cast<std::ptrdiff_t>(lead), sample.end()});
+        if (table.Delimiter != 0) {
+            table.LeadingLines = numbers[lead - 1];
+            sample.erase(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(lead));
+            numbers.erase(numbers.begin(), numbers.begin() + static_cast<std::ptrdiff_t>(lead));
+        }
+    }
     if (table.Delimiter == 0) {
         error = "No delimiter (comma, semicolon, tab or blanks) splits the lines into the same "
                 "number of fields: mixed delimiters, or not a table of values.";
         return false;
     }
-    std::vector<std::string> fields;
+    std::vector<std::string> fields, second;
     splitFields(sample.front(), table.Delimiter, fields);
-    table.HasHeader = std::any_of(fields.begin(), fields.end(),
-                                  [&](const std::string &f) { return isHeaderField(f, missing); });
+    // A header has a name where the next line has a value: a column of letters in every line
+    // (a quality flag) makes no header.
+    if (sample.size() > 1)
+        splitFields(sample[1], table.Delimiter, second);
+    for (std::size_t c = 0; c < fields.size() && !table.HasHeader; ++c)
+        table.HasHeader = isHeaderField(fields[c], missing) &&
+                          (c >= second.size() || !isHeaderField(second[c], missing));
     if (table.HasHeader)
         table.Names = fields;
     for (std::size_t k = table.HasHeader ? 1 : 0; k < sample.size(); ++k) {
@@ -482,10 +662,20 @@ bool ReadCsvFile(const std::string &path, TCsvTable &table, std::string &error,
         error = "The file \"" + path + "\" is not a text file.";
         return false;
     }
+    TextAsUtf8(content);
     if (ReadCsvText(content, table, error, missing))
         return true;
     error = "The file \"" + path + "\" cannot be imported. " + error;
     return false;
+}
+
+std::size_t LineEnd(std::string_view text, std::size_t start)
+{
+    const char *p = text.data() + start;
+    const char *const end = text.data() + text.size();
+    while (p < end && *p != '\n' && *p != '\r')
+        ++p;
+    return static_cast<std::size_t>(p - text.data());
 }
 
 std::string Lower(std::string_view s)

@@ -65,7 +65,8 @@ struct TCsvTable
     char Delimiter = ',';      ///< ',', ';', '\t', or ' ' for runs of blanks
     bool DecimalComma = false; ///< the columns that settle a decimal mark mostly have a comma
     bool HasHeader = false;
-    std::vector<std::string> Names;         ///< header fields; empty without a header
+    std::size_t LeadingLines = 0;   ///< lines of one value before the table, left out (up to)
+    std::vector<std::string> Names; ///< header fields; empty without a header
     std::vector<std::uint32_t> LineNumbers; ///< line of the file (from 1) of each data row
     std::vector<TColumnMarks> Marks;        ///< of each column
 
@@ -83,8 +84,12 @@ struct TCsvTable
     /// The decimal mark of a column's numbers: the one they settle, else the one chosen, else
     /// the one of the other columns (a point in a comma-delimited file).
     TDecimalMark ColumnMark(int column, TDecimalMark chosen) const;
-    /// Appends a data row of ColumnCount() fields (the first row sets the count).
-    void AddRow(const std::vector<std::string> &fields, std::uint32_t line);
+    /// Appends a data row of ColumnCount() fields (the first row sets the count). The decimal
+    /// marks are noted for the columns from markFrom on; the caller sets the others'.
+    void AddRow(const std::vector<std::string> &fields, std::uint32_t line,
+                std::size_t markFrom = 0);
+    /// Appends a column (fields: one per row) after the others, its decimal marks noted.
+    void AppendColumn(const std::string &name, const std::vector<std::string> &fields);
     /// Makes room for fields holding textBytes characters at most, so the rows are added
     /// without moving what is kept.
     void Reserve(std::size_t textBytes, std::size_t fields);
@@ -105,11 +110,20 @@ bool ReadCsvFile(const std::string &path, TCsvTable &table, std::string &error,
                  const std::string &missing = {});
 
 /// True for the texts that stand for a missing value: an empty field, NA, N/A, NaN (any
-/// case), -999, -9999 (in any decimal form) and the user's marker.
+/// case), -999, -9999 and the user's marker, compared as numbers (-999.00 and -999.000 with
+/// either decimal mark are -999).
 bool IsMissing(std::string_view field, const std::string &marker, TDecimalMark mark);
+
+/// True for a quality flag: a short code of letters (A, A:e, M, P, E, <, [P]), never a value.
+bool IsFlag(std::string_view field);
+
+/// Text that is no valid UTF-8 is read as Latin-1 and converted.
+void TextAsUtf8(std::string &text);
 
 // ---- Texts shared by the import's messages ----------------------------------------------------
 
+/// The end of the line that starts at start: the first CR or LF, else the text's end.
+std::size_t LineEnd(std::string_view text, std::size_t start);
 /// s in lower case (ASCII).
 std::string Lower(std::string_view s);
 /// "line N".

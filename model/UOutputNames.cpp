@@ -28,6 +28,14 @@ std::string CalibratedName(const std::string &input)
     return (p.parent_path() / (p.stem().string() + "-calibrated.inp")).string();
 }
 
+std::string SeasonName(const std::string &output, int year)
+{
+    const std::filesystem::path p(output);
+    const std::string extension = p.has_extension() ? p.extension().string() : ".inp";
+    return (p.parent_path() / (p.stem().string() + "-" + std::to_string(year) + extension))
+        .string();
+}
+
 std::string AbsolutePath(const std::string &path)
 {
     std::error_code error;

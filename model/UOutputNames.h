@@ -16,6 +16,9 @@ std::string InputName(const std::string &input);
 /// FILE-calibrated.inp beside FILE.inp.
 std::string CalibratedName(const std::string &input);
 
+/// DIR/NAME-YEAR.inp for the season of YEAR of an import to DIR/NAME.inp.
+std::string SeasonName(const std::string &output, int year);
+
 /// path made absolute and lexically normal; path itself when that fails.
 std::string AbsolutePath(const std::string &path);
 /// a and b name the same file, whether it exists or not.

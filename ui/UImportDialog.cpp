@@ -1,5 +1,12 @@
 #include "ui/UImportDialog.h"
 
+#include "model/UCsvSeasons.h"
+#include "model/UDMQuellow.h"
+#include "model/UFileUtil.h"
+#include "model/UInputFile.h"
+#include "model/UOutputNames.h"
+#include "model/UTextFields.h"
+#include "ui/UDialogs.h"
 #include "ui/URainForm.h"
 
 #include <QCheckBox>
@@ -36,7 +43,7 @@ const char *const roleLabels[RoleCount] = {"Date", "Rain", "Escape rate", "Runof
 } // namespace
 
 TImportDialog::TImportDialog(const QString &fileName, std::string content, QWidget *parent)
-    : QDialog(parent), mContent(std::move(content))
+    : QDialog(parent), mContent(std::move(content)), mFileName(fileName)
 {
     setObjectName(QStringLiteral("ImportDialog"));
     setWindowTitle(QStringLiteral("Import series"));
@@ -46,8 +53,9 @@ TImportDialog::TImportDialog(const QString &fileName, std::string content, QWidg
     layout->addWidget(mFileLabel);
     createPreview();
     createChoices();
+    layout->addWidget(createSecondFileChoices());
     createButtons();
-    resize(780, 700);
+    resize(780, 900);
     readTable();
 }
 
@@ -142,12 +150,27 @@ QGroupBox *TImportDialog::createFactorChoices()
                            mScaleEdits[role]);
     }
     factorForm->addRow(QStringLiteral("Catchment area (km2)"), createAreaRow());
+    mRunoffUnitBox = new QComboBox(this);
+    mRunoffUnitBox->setObjectName(QStringLiteral("RunoffUnitBox"));
+    mRunoffUnitBox->addItems({QStringLiteral("as the file says (else unchanged)"),
+                              QStringLiteral("mm"), QStringLiteral("l/s"), QStringLiteral("m3/s"),
+                              QStringLiteral("cfs")});
+    connect(mRunoffUnitBox, &QComboBox::currentIndexChanged, this, [this] {
+        if (!mFilling)
+            readTable();
+    });
+    factorForm->addRow(QStringLiteral("Runoff unit"), mRunoffUnitBox);
+    mUnitSourceLabel = new QLabel(this);
+    mUnitSourceLabel->setObjectName(QStringLiteral("UnitSourceLabel"));
+    mUnitSourceLabel->setWordWrap(true);
+    factorForm->addRow(QString(), mUnitSourceLabel);
     mFromEdit = lineEdit("FromEdit", QString());
     mToEdit = lineEdit("ToEdit", QString());
     mFromEdit->setPlaceholderText(QStringLiteral("first date (empty: longest gap-free stretch)"));
     mToEdit->setPlaceholderText(QStringLiteral("last date"));
     factorForm->addRow(QStringLiteral("From"), mFromEdit);
     factorForm->addRow(QStringLiteral("To"), mToEdit);
+    factorForm->addRow(QStringLiteral("Season"), createSeasonRow());
     return factors;
 }
 
@@ -164,6 +187,11 @@ QHBoxLayout *TImportDialog::createAreaRow()
     mFactorButton = new QPushButton(QStringLiteral("Runoff factor"), this);
     mFactorButton->setObjectName(QStringLiteral("FactorButton"));
     connect(mFactorButton, &QPushButton::clicked, this, &TImportDialog::setRunoffFactor);
+    // An area converts the runoff of a unit chosen or named by the file.
+    connect(mAreaEdit, &QLineEdit::textEdited, this, [this] {
+        mAreaFromFile = false;
+        readTable();
+    });
     auto *area = new QHBoxLayout;
     area->addWidget(mAreaEdit);
     area->addWidget(mAreaUnitBox);
@@ -201,16 +229,61 @@ void TImportDialog::createButtons()
 void TImportDialog::readTable()
 {
     std::string error;
-    mTableOk = ReadCsvText(mContent, mTable, error, mMissingEdit->text().trimmed().toStdString());
+    UCsvSources::TSourceRequest request;
+    request.Main = {mFileName.toStdString(), mContent, {}};
+    request.Missing = mMissingEdit->text().trimmed().toStdString();
+    request.Analysis = analysisChosen();
+    const int secondRole = mSecondRoleBox ? mSecondRoleBox->currentIndex() : 0;
+    if (secondRole > 0 && !mSecondName.isEmpty()) {
+        request.Files[secondRole] = {
+            QFileInfo(mSecondName).fileName().toStdString(), mSecondContent, {}};
+        if (mSecondColumnBox->currentIndex() > 0)
+            request.Files[secondRole].Column =
+                std::to_string(mSecondColumnBox->currentIndex()); // position from 1
+    }
+    static const UCsvSources::TRunoffUnit units[] = {
+        UCsvSources::TRunoffUnit::None, UCsvSources::TRunoffUnit::Mm,
+        UCsvSources::TRunoffUnit::LitresPerSecond, UCsvSources::TRunoffUnit::CubicMetresPerSecond,
+        UCsvSources::TRunoffUnit::CubicFeetPerSecond};
+    request.Unit = units[qMax(0, mRunoffUnitBox->currentIndex())];
+    double area = 0;
+    if (!mAreaFromFile && StringToFloat(mAreaEdit->text(), area) && area > 0) {
+        request.AreaKm2 = area;
+        request.AreaGiven = true;
+    }
+    mTableOk = UCsvSources::BuildFrame(request, mFrame, error);
+    if (mTableOk)
+        mTable = mFrame.Table;
     fillPreview();
     fillColumnBoxes();
+    showHeaderUnit();
     if (!mTableOk) {
         mImportOk = false;
         mImportButton->setEnabled(false);
+        mSeasonsButton->setEnabled(false);
         mSummary->setPlainText(QString::fromStdString(error));
         return;
     }
     updateImport();
+}
+
+/// The unit and area a file names fill their boxes (the user's own stay), with where they
+/// come from.
+void TImportDialog::showHeaderUnit()
+{
+    QStringList from;
+    if (mTableOk && !mFrame.UnitFrom.empty() && mFrame.UnitFrom != "the command line") {
+        mFilling = true;
+        mRunoffUnitBox->setCurrentIndex(static_cast<int>(mFrame.Unit));
+        mFilling = false;
+        from.append(QStringLiteral("Unit from %1.").arg(QString::fromStdString(mFrame.UnitFrom)));
+    }
+    if (mTableOk && !mFrame.AreaFrom.empty() && mFrame.AreaFrom != "the command line") {
+        mAreaFromFile = true;
+        mAreaEdit->setText(QString::number(mFrame.AreaKm2, 'g', 12));
+        from.append(QStringLiteral("Area from %1.").arg(QString::fromStdString(mFrame.AreaFrom)));
+    }
+    mUnitSourceLabel->setText(from.join(QLatin1Char(' ')));
 }
 
 void TImportDialog::fillPreview()
@@ -251,9 +324,9 @@ void TImportDialog::fillColumnBoxes()
         chosen[role] = box->currentIndex();
     }
     if (!same) {
-        chosen = {-1, -1, -1, -1};
+        chosen = mFrame.Columns;
         if (mTableOk)
-            GuessColumns(mTable, true, chosen);
+            GuessColumns(mTable, true, chosen, mFrame.NotData);
     }
     mFilling = true;
     for (int role = 0; role < RoleCount; ++role) {
@@ -283,6 +356,11 @@ TImportOptions TImportDialog::currentOptions(QString &problem) const
                           .arg(QLatin1String(role == RoleEscape ? "escape rate" : RoleName(role)));
     options.Decimal = static_cast<TDecimalMark>(mDecimalBox->currentIndex());
     options.Irregular = mIrregularBox->isChecked();
+    options.NotData = mFrame.NotData;
+    const double factor = UCsvSources::RunoffFactor(
+        mFrame.Unit, mFrame.AreaKm2, UCsvSources::TimeUnitSeconds(mFrame.StepSeconds));
+    if (options.Analysis && factor > 0)
+        options.Scale[RoleRunoff] *= factor;
     return options;
 }
 
@@ -316,12 +394,240 @@ void TImportDialog::updateImport()
         lines.append(problem);
     else if (!mImportOk)
         lines.append(QString::fromStdString(error));
-    for (const std::string &note : mImportOk ? mResult.Notes : std::vector<std::string>())
-        lines.append(QString::fromStdString(note));
+    std::vector<std::string> notes = mFrame.Notes;
+    if (mImportOk) {
+        notes.insert(notes.end(), mResult.Notes.begin(), mResult.Notes.end());
+        UCsvSources::NoteTaken(mFrame, mResult.Columns, {{mResult.First, mResult.Last}}, notes);
+        if (options.Analysis) {
+            double rain = 0, escape = 0, runoff = 0;
+            for (std::size_t r = 0; r < mResult.Time.size(); ++r)
+                rain += mResult.Rain[r], escape += mResult.Escape[r], runoff += mResult.Runoff[r];
+            UCsvSources::NoteBalance(rain, escape, runoff, mResult.Time.size(), notes);
+        }
+        for (const std::string &note : notes)
+            lines.append(QString::fromStdString(note));
+    }
     mSummary->setPlainText(lines.join(QLatin1Char('\n')));
     mImportButton->setEnabled(mImportOk);
+    mSeasonsButton->setEnabled(true);
     if (mImportOk && mFactorFromArea && QString::fromStdString(mResult.TimeUnit) != mFactorUnit)
         showRunoffFactor();
+}
+
+// ---- A second file and seasons -----------------------------------------------------------------
+
+QGroupBox *TImportDialog::createSecondFileChoices()
+{
+    auto *group =
+        new QGroupBox(QStringLiteral("A series from a second file, joined on the date"), this);
+    auto *column = new QVBoxLayout(group);
+    auto *row = new QHBoxLayout;
+    mSecondRoleBox = new QComboBox(this);
+    mSecondRoleBox->setObjectName(QStringLiteral("SecondRoleBox"));
+    mSecondRoleBox->addItems({QStringLiteral("none"), QStringLiteral("rain"),
+                              QStringLiteral("escape rate"), QStringLiteral("runoff")});
+    mSecondRoleBox->setCurrentIndex(RoleRunoff);
+    auto *pick = new QPushButton(QStringLiteral("Second file..."), this);
+    pick->setObjectName(QStringLiteral("SecondFileButton"));
+    connect(pick, &QPushButton::clicked, this, &TImportDialog::pickSecondFile);
+    mSecondFileLabel = new QLabel(QStringLiteral("(none)"), this);
+    mSecondFileLabel->setObjectName(QStringLiteral("SecondFileLabel"));
+    mSecondColumnBox = new QComboBox(this);
+    mSecondColumnBox->setObjectName(QStringLiteral("SecondColumnBox"));
+    mSecondColumnBox->addItem(QStringLiteral("(guess)"));
+    const auto again = [this] {
+        if (!mFilling)
+            readTable();
+    };
+    connect(mSecondRoleBox, &QComboBox::currentIndexChanged, this, again);
+    connect(mSecondColumnBox, &QComboBox::currentIndexChanged, this, again);
+    row->addWidget(new QLabel(QStringLiteral("Series"), this));
+    row->addWidget(mSecondRoleBox);
+    row->addWidget(pick);
+    row->addWidget(mSecondFileLabel, 1);
+    row->addWidget(new QLabel(QStringLiteral("Column"), this));
+    row->addWidget(mSecondColumnBox);
+    column->addLayout(row);
+    mSecondPreview = new QTableWidget(this);
+    mSecondPreview->setObjectName(QStringLiteral("SecondPreviewTable"));
+    mSecondPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mSecondPreview->verticalHeader()->setDefaultSectionSize(20);
+    mSecondPreview->setMaximumHeight(130);
+    column->addWidget(mSecondPreview);
+    return group;
+}
+
+QHBoxLayout *TImportDialog::createSeasonRow()
+{
+    mSeasonEdit = new QLineEdit(QStringLiteral("06-01..10-31"), this);
+    mSeasonEdit->setObjectName(QStringLiteral("SeasonEdit"));
+    mSpinupEdit = new QLineEdit(QStringLiteral("0"), this);
+    mSpinupEdit->setObjectName(QStringLiteral("SpinupEdit"));
+    mSpinupEdit->setMaximumWidth(60);
+    mSeasonsButton = new QPushButton(QStringLiteral("Seasons to folder..."), this);
+    mSeasonsButton->setObjectName(QStringLiteral("SeasonsButton"));
+    connect(mSeasonsButton, &QPushButton::clicked, this, &TImportDialog::pickSeasonsFile);
+    auto *row = new QHBoxLayout;
+    row->addWidget(mSeasonEdit);
+    row->addWidget(new QLabel(QStringLiteral("spin-up days"), this));
+    row->addWidget(mSpinupEdit);
+    row->addWidget(mSeasonsButton);
+    return row;
+}
+
+void TImportDialog::pickSecondFile()
+{
+    const QString name = Dialogs().OpenFileName(
+        {QStringLiteral("Series files (*.csv *.txt *.tsv *.dat);;All files (*)"), QString(),
+         QFileInfo(mFileName).absolutePath(), QStringLiteral("Second file")});
+    if (name.isEmpty())
+        return;
+    std::string content;
+    if (readWholeFile(name.toStdString(), content, MaxCsvBytes) != TReadStatus::Ok) {
+        mSummary->setPlainText(QStringLiteral("The file \"%1\" could not be opened or is not a "
+                                              "text file of a size to import.")
+                                   .arg(name));
+        return;
+    }
+    setSecondFile(qMax(1, mSecondRoleBox->currentIndex()), name, std::move(content));
+}
+
+void TImportDialog::setSecondFile(int role, const QString &fileName, std::string content)
+{
+    mSecondName = fileName;
+    mSecondContent = std::move(content);
+    UCsvTable::TextAsUtf8(mSecondContent);
+    mFilling = true;
+    mSecondRoleBox->setCurrentIndex(role);
+    mSecondFileLabel->setText(QFileInfo(fileName).fileName());
+    mFilling = false;
+    fillSecondPreview();
+    if (role == RoleRunoff)
+        mAreaFromFile = false;
+    readTable();
+}
+
+/// The second file's first rows as read, and its columns to choose from.
+void TImportDialog::fillSecondPreview()
+{
+    TCsvTable table;
+    std::string error;
+    const bool ok = ReadCsvText(mSecondContent, table, error);
+    mSecondPreview->clear();
+    const int columns = ok ? static_cast<int>(table.ColumnCount()) : 0;
+    const int rows = ok ? qMin<int>(PreviewRows / 2, static_cast<int>(table.RowCount())) : 0;
+    mSecondPreview->setColumnCount(columns);
+    mSecondPreview->setRowCount(rows);
+    QStringList headers, lines;
+    for (int c = 0; c < columns; ++c)
+        headers.append(QString::fromStdString(table.ColumnName(c)).remove(QLatin1Char('\'')));
+    mSecondPreview->setHorizontalHeaderLabels(headers);
+    for (int r = 0; r < rows; ++r) {
+        lines.append(QString::number(table.LineNumbers[r]));
+        for (int c = 0; c < columns; ++c)
+            mSecondPreview->setItem(
+                r, c,
+                new QTableWidgetItem(QString::fromStdString(std::string(
+                    table.Field(static_cast<std::size_t>(r), static_cast<std::size_t>(c))))));
+    }
+    mSecondPreview->setVerticalHeaderLabels(lines);
+    mFilling = true;
+    mSecondColumnBox->clear();
+    mSecondColumnBox->addItem(QStringLiteral("(guess)"));
+    mSecondColumnBox->addItems(headers);
+    mFilling = false;
+}
+
+void TImportDialog::pickSeasonsFile()
+{
+    const QString name =
+        Dialogs().SaveFileName({QStringLiteral("Input files (*.inp)"), QStringLiteral("inp"),
+                                QFileInfo(mFileName).absolutePath(),
+                                QStringLiteral("Seasons to folder: NAME.inp gives NAME-YYYY.inp")});
+    if (!name.isEmpty())
+        writeSeasons(name);
+}
+
+bool TImportDialog::writeSeasons(const QString &output)
+{
+    QString problem;
+    const TImportOptions options = currentOptions(problem);
+    std::string error = problem.toStdString();
+    UCsvSeasons::TSeasonBounds bounds;
+    int spinup = 0;
+    UCsvImport::TSeries series;
+    UCsvSeasons::TSeasons seasons;
+    if (error.empty() && !parseInt(mSpinupEdit->text().trimmed().toStdString(), spinup))
+        error = "The spin-up is a number of days.";
+    const bool split =
+        error.empty() &&
+        UCsvSeasons::ParseSeason(mSeasonEdit->text().toStdString(), bounds, error) &&
+        ReadSeries(mTable, options, series, error) &&
+        UCsvSeasons::SplitSeasons(mTable, options, series, bounds, spinup, seasons, error);
+    if (!split && error.empty())
+        error = "No season could be taken.";
+    QStringList lines;
+    const std::string path = UOutputNames::AbsolutePath(output.toStdString());
+    std::vector<UOutputNames::TNamedFile> reads{
+        {"series file", UOutputNames::AbsolutePath(mFileName.toStdString())}};
+    if (!mSecondName.isEmpty())
+        reads.push_back({"second file", UOutputNames::AbsolutePath(mSecondName.toStdString())});
+    std::vector<UOutputNames::TNamedFile> writes;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const UCsvSeasons::TSeasonFile &season : seasons.Files) {
+        if (!error.empty())
+            break;
+        TDMQuellow dm;
+        dm.Analysis = options.Analysis;
+        dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
+        dm.SetSeries(season.Result.Time, season.Result.Rain, season.Result.Escape,
+                     season.Result.Runoff);
+        dm.MaxEscape = season.Result.MaxEscape;
+        dm.MaxStor = DMQuellow.MaxStor;
+        dm.InitStor = DMQuellow.InitStor;
+        dm.Drainage = !dm.Analysis && DMQuellow.Drainage;
+        dm.InitRun = DMQuellow.InitRun;
+        dm.InitLevel = DMQuellow.InitLevel;
+        dm.Porosity = DMQuellow.Porosity;
+        const std::string name = QFileInfo(mFileName).fileName().toStdString();
+        dm.Title1 = name + ", season " + season.From + " to " + season.To;
+        dm.Title2 = ImportedTitle2(name, season.Result);
+        dm.FileName = UOutputNames::SeasonName(path, season.Year);
+        std::string text;
+        if (!InputFileText(dm, ModelValues, text))
+            error = CannotOpenText(dm.FileName);
+        writes.push_back({"season file", dm.FileName});
+        files.emplace_back(dm.FileName, std::move(text));
+    }
+    if (error.empty())
+        error = UOutputNames::Collision(reads, writes);
+    for (std::size_t k = 0; error.empty() && k < files.size(); ++k)
+        if (!writeFileAtomically(files[k].first, files[k].second))
+            error = CannotOpenText(files[k].first);
+    if (!error.empty()) {
+        mSummary->setPlainText(QString::fromStdString(error + " Nothing was written."));
+        return false;
+    }
+    for (std::size_t k = 0; k < files.size(); ++k)
+        lines.append(QStringLiteral("Wrote %1 (%2 rows, %3 to %4).")
+                         .arg(QString::fromStdString(files[k].first))
+                         .arg(seasons.Files[k].Result.Time.size())
+                         .arg(QString::fromStdString(seasons.Files[k].From),
+                              QString::fromStdString(seasons.Files[k].To)));
+    for (const UCsvSeasons::TLeftOut &left : seasons.LeftOut)
+        lines.append(QStringLiteral("Left out %1.")
+                         .arg(QString::fromStdString(UCsvSeasons::LeftOutText(left))));
+    lines.append(QStringLiteral("Season %1: %2 written, %3 left out.")
+                     .arg(mSeasonEdit->text().trimmed())
+                     .arg(files.size() == 1 ? QStringLiteral("1 file")
+                                            : QStringLiteral("%1 files").arg(files.size()))
+                     .arg(seasons.LeftOut.size() == 1
+                              ? QStringLiteral("1 year")
+                              : QStringLiteral("%1 years").arg(seasons.LeftOut.size())));
+    for (const std::string &note : seasons.Notes)
+        lines.append(QString::fromStdString(note));
+    mSummary->setPlainText(lines.join(QLatin1Char('\n')));
+    return !files.empty();
 }
 
 void TImportDialog::setRunoffFactor()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/UCsvImport.h"
+#include "model/UCsvSources.h"
 
 #include <QDialog>
 
@@ -43,6 +44,13 @@ public:
     /// The first date taken, as the file writes it (valid when canImport()).
     std::string firstDateText() const;
 
+    /// Takes the series of role (rain, escape rate or runoff) from a second file, content
+    /// being its whole text; it is joined on the date and previewed.
+    void setSecondFile(int role, const QString &fileName, std::string content);
+    /// Writes NAME-YYYY.inp beside output for every complete season without gaps and lists
+    /// in the summary the years taken and left out; false when nothing was written.
+    bool writeSeasons(const QString &output);
+
 private:
     void createPreview();
     void createChoices();
@@ -60,8 +68,19 @@ private:
     void updateImport();
     void setRunoffFactor();
     void showRunoffFactor();
+    QGroupBox *createSecondFileChoices();
+    QHBoxLayout *createSeasonRow();
+    void pickSecondFile();
+    void fillSecondPreview();
+    void showHeaderUnit();
+    void pickSeasonsFile();
 
     std::string mContent;
+    QString mFileName;
+    UCsvSources::TFrame mFrame;
+    QString mSecondName;
+    std::string mSecondContent;
+    bool mAreaFromFile = false;
     UCsvImport::TCsvTable mTable;
     UCsvImport::TImportResult mResult;
     bool mTableOk = false;
@@ -88,6 +107,15 @@ private:
     QPushButton *mFactorButton = nullptr;
     QLineEdit *mFromEdit = nullptr;
     QLineEdit *mToEdit = nullptr;
+    QComboBox *mSecondRoleBox = nullptr;
+    QLabel *mSecondFileLabel = nullptr;
+    QTableWidget *mSecondPreview = nullptr;
+    QComboBox *mSecondColumnBox = nullptr;
+    QComboBox *mRunoffUnitBox = nullptr;
+    QLabel *mUnitSourceLabel = nullptr;
+    QLineEdit *mSeasonEdit = nullptr;
+    QLineEdit *mSpinupEdit = nullptr;
+    QPushButton *mSeasonsButton = nullptr;
     QPlainTextEdit *mSummary = nullptr;
     QPushButton *mImportButton = nullptr;
 };

@@ -9,11 +9,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -71,6 +73,7 @@ private slots:
     void choicesThatGiveNoSeriesDisableImport();
     void choicesSurviveAMarkerAndTheFactorFollowsTheUnit();
     void importFillsTheSheetAndSaveRunWritesTheRows();
+    void secondFileFillsUnitAndAreaAndSeasonsGoToAFolder();
     void convertWritesWhatOpenAndSaveRunWrite_data();
     void convertWritesWhatOpenAndSaveRunWrite();
 };
@@ -145,7 +148,8 @@ void ImportDialogTest::choicesThatGiveNoSeriesDisableImport()
     TImportDialog garbage(QStringLiteral("x.csv"), "a;b,c\n1;2,3\n4,5;6\n7;8;9\n");
     QVERIFY(!garbage.canImport());
     QVERIFY(!In<QPushButton>(garbage, "ImportButton")->isEnabled());
-    QVERIFY(Summary(garbage).startsWith(QStringLiteral("No delimiter")));
+    QVERIFY(Summary(garbage).startsWith(
+        QStringLiteral("The file \"x.csv\" cannot be imported. No delimiter")));
 }
 
 void ImportDialogTest::choicesSurviveAMarkerAndTheFactorFollowsTheUnit()
@@ -181,6 +185,51 @@ void ImportDialogTest::choicesSurviveAMarkerAndTheFactorFollowsTheUnit()
     QCOMPARE(steps.importResult().Runoff[0], 1.234 * 0.0484577);
     In<QComboBox>(steps, "DecimalBox")->setCurrentIndex(1); // point
     QCOMPARE(steps.importResult().Runoff[0], 1234 * 0.0484577);
+}
+
+void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
+{
+    const QString basin = DataPath("seasons/basin-large-sample.txt");
+    TImportDialog dialog(basin, FileBytes(basin).toStdString());
+    QVERIFY(dialog.canImport());
+    QCOMPARE(In<QComboBox>(dialog, "RunoffColumnBox")->currentText(), QStringLiteral("OBS_RUN"));
+    // The station file names its area and unit: they fill their boxes, the runoff converts.
+    const QString station = DataPath("seasons/station-6335020.txt");
+    dialog.setSecondFile(3, station, FileBytes(station).toStdString());
+    QCOMPARE(In<QTableWidget>(dialog, "SecondPreviewTable")->item(0, 2)->text(),
+             QStringLiteral("5.254"));
+    QCOMPARE(In<QComboBox>(dialog, "RunoffColumnBox")->currentText(),
+             QStringLiteral("station-6335020.txt:Value"));
+    QCOMPARE(In<QComboBox>(dialog, "RunoffUnitBox")->currentText(), QStringLiteral("m3/s"));
+    QCOMPARE(In<QLineEdit>(dialog, "AreaEdit")->text(), QStringLiteral("412.7"));
+    QCOMPARE(In<QLabel>(dialog, "UnitSourceLabel")->text(),
+             QStringLiteral("Unit from station-6335020.txt, line 4. Area from "
+                            "station-6335020.txt, line 3."));
+    QVERIFY(dialog.canImport());
+    QVERIFY(Summary(dialog).contains(QStringLiteral("factor 0.20935304095.")));
+    // Its column chosen by hand: the date is refused.
+    In<QComboBox>(dialog, "SecondColumnBox")->setCurrentIndex(1);
+    QVERIFY(!dialog.canImport());
+    QVERIFY(Summary(dialog).contains(QStringLiteral("holds dates or quality flags")));
+    In<QComboBox>(dialog, "SecondColumnBox")->setCurrentIndex(3);
+    QVERIFY(dialog.canImport());
+
+    QTemporaryDir dir;
+    In<QLineEdit>(dialog, "SeasonEdit")->setText(QStringLiteral("06-01..08-31"));
+    QVERIFY(dialog.writeSeasons(dir.filePath(QStringLiteral("summer.inp"))));
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("summer-1988.inp"))));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("summer-1987.inp"))));
+    QVERIFY(Summary(dialog).contains(
+        QStringLiteral("Left out 1987: gaps: runoff: 1987-08-15 12:00 (1 row).")));
+    QVERIFY(Summary(dialog).contains(
+        QStringLiteral("Season 06-01..08-31: 1 file written, 3 years left out.")));
+    QVERIFY(Summary(dialog).contains(QStringLiteral(
+        "Left out 1989: gaps: runoff: 1989-08-01 12:00 to 1989-08-31 12:00 (31 rows).")));
+    // A season that is no date: the reason, nothing written.
+    In<QLineEdit>(dialog, "SeasonEdit")->setText(QStringLiteral("02-30..10-31"));
+    QVERIFY(!dialog.writeSeasons(dir.filePath(QStringLiteral("bad.inp"))));
+    QVERIFY(Summary(dialog).endsWith(QStringLiteral("Nothing was written.")));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("bad-1988.inp"))));
 }
 
 void ImportDialogTest::importFillsTheSheetAndSaveRunWritesTheRows()

@@ -1,0 +1,119 @@
+// quellow-cli import as a whole process: 35 years of daily rows (12,800, blank separated with
+// year, month, day and hour columns) joined with a 12,800-row headerless runoff file in cubic
+// feet per second, converted with the catchment area, and one input file per summer season.
+#include "model/UFileUtil.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+constexpr int Rows = 12800;
+
+/// Writes the basin and runoff files of Rows days from 1980-01-01 into folder.
+bool writeFiles(const std::filesystem::path &folder)
+{
+    std::string basin = "YR MNTH DY HR    SWE   PRCP   RAIM   TAIR    PET     ET MOD_RUN OBS_RUN\n";
+    std::string gauge;
+    std::tm day{};
+    day.tm_year = 80;
+    day.tm_mday = 1;
+    day.tm_hour = 12;
+    char line[160];
+    for (int i = 0; i < Rows; ++i) {
+        std::tm d = day;
+        d.tm_mday += i;
+        std::mktime(&d);
+        const double rain = (i * 7) % 5 < 2 ? ((i * 37) % 23) * 0.7 : 0.0;
+        const double pet = 2.2 + 1.8 * ((d.tm_yday - 100) % 365 < 182 ? 1 : -1) * 0.5;
+        const double q = 1.1 + 0.05 * ((i * 13) % 7);
+        std::snprintf(line, sizeof line,
+                      "%d %02d %02d 12 %6.1f %6.1f %6.1f %6.1f %6.2f %6.2f %7.3f %7.3f\n",
+                      d.tm_year + 1900, d.tm_mon + 1, d.tm_mday, 0.0, rain, rain, 12.0, pet,
+                      pet * 0.7, q * 0.9, q);
+        basin += line;
+        std::snprintf(line, sizeof line, "01234500 %d %02d %02d %9.2f %s\n", d.tm_year + 1900,
+                      d.tm_mon + 1, d.tm_mday, q * 412.7 / 2.4465755455488, i % 97 ? "A" : "A:e");
+        gauge += line;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(folder / "out", error);
+    return quellow::writeFileAtomically((folder / "basin.txt").string(), basin) &&
+           quellow::writeFileAtomically((folder / "gauge.txt").string(), gauge);
+}
+
+bool runImport(const std::filesystem::path &folder)
+{
+    const std::vector<std::string> args = {QUELLOW_CLI,
+                                           "import",
+                                           (folder / "basin.txt").string(),
+                                           "--mode",
+                                           "analysis",
+                                           "--runoff-file",
+                                           (folder / "gauge.txt").string(),
+                                           "--runoff-unit",
+                                           "cfs",
+                                           "--area-km2",
+                                           "412.7",
+                                           "--season",
+                                           "06-01..10-31",
+                                           "-o",
+                                           (folder / "out" / "basin.inp").string()};
+    std::vector<char *> argv;
+    for (const std::string &arg : args)
+        argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void BM_SeasonImport(benchmark::State &state, const std::filesystem::path &base)
+{
+    const std::filesystem::path folder = base / "quellow-season-bench";
+    if (!writeFiles(folder)) {
+        state.SkipWithError("cannot write the series files");
+        return;
+    }
+    for (auto _ : state)
+        if (!runImport(folder)) {
+            state.SkipWithError("quellow-cli import failed");
+            break;
+        }
+    const bool written = std::filesystem::exists(folder / "out" / "basin-1980.inp") &&
+                         std::filesystem::exists(folder / "out" / "basin-2014.inp");
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+    if (!written)
+        state.SkipWithError("the season files were not written");
+}
+BENCHMARK_CAPTURE(BM_SeasonImport, Daily35YearsJoinedSeasonsMemoryFolder,
+                  std::filesystem::path("/dev/shm"))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_SeasonImport, Daily35YearsJoinedSeasonsTempFolder,
+                  std::filesystem::temp_directory_path())
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
