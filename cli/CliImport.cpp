@@ -191,7 +191,8 @@ void setParameters(const TImportArgs &a, const UCsvImport::TImportResult &result
 {
     const std::string name = std::filesystem::path(a.Csv).filename().string();
     dm.Title1 = a.Title1.empty() ? name : a.Title1;
-    dm.Title2 = a.Title2.empty() ? UCsvImport::ImportedTitle2(name, result) : a.Title2;
+    dm.Title2 =
+        a.Title2.empty() ? UCsvImport::ImportedTitle2(name, result, a.Options.Analysis) : a.Title2;
     dm.MaxStor = numberOr(a, "--max-storage", 50);
     dm.InitStor = numberOr(a, "--initial-storage", 50);
     dm.Drainage = !a.Options.Analysis && a.Drainage;
@@ -263,13 +264,8 @@ bool inputText(const TImportArgs &a, const UCsvImport::TImportResult &result,
     if (a.Title1.empty() && !title1.empty())
         dm.Title1 = title1;
     if (a.Title2.empty() && frame.Unit != UCsvSources::TRunoffUnit::None &&
-        frame.Unit != UCsvSources::TRunoffUnit::Mm) {
-        std::string &t = dm.Title2;
-        const std::size_t at = t.rfind(", units as in the file");
-        if (at != std::string::npos)
-            t = t.substr(0, at) + ", runoff converted from " +
-                UCsvSources::RunoffUnitName(frame.Unit) + " to mm";
-    }
+        frame.Unit != UCsvSources::TRunoffUnit::Mm)
+        dm.Title2 += " (runoff from " + std::string(UCsvSources::RunoffUnitName(frame.Unit)) + ")";
     dm.FileName = output;
     return InputFileText(dm, values, text);
 }

@@ -206,6 +206,20 @@ std::int64_t MonthNumber(std::int64_t seconds, std::int64_t &into)
     return std::int64_t{static_cast<int>(ymd.year())} * 12 + static_cast<unsigned>(ymd.month()) - 1;
 }
 
+std::string DateText(std::int64_t seconds)
+{
+    const std::int64_t day = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+    const date::year_month_day ymd{date::sys_days{date::days{day}}};
+    std::string text =
+        printfText("%04d-%02u-%02u", static_cast<int>(ymd.year()),
+                   static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    const std::int64_t within = seconds - day * 86400;
+    if (within != 0)
+        text += printfText(" %02d:%02d", static_cast<int>(within / 3600),
+                           static_cast<int>(within % 3600 / 60));
+    return text;
+}
+
 // ---- A column of dates ------------------------------------------------------------------------
 
 namespace {

@@ -42,6 +42,9 @@ bool DateSeconds(const TDateParts &parts, TDateOrder order, std::int64_t &second
 /// gets the seconds from the start of that month.
 std::int64_t MonthNumber(std::int64_t seconds, std::int64_t &into);
 
+/// The date of seconds since 1970-01-01 as YYYY-MM-DD, with " hh:mm" when it is not midnight.
+std::string DateText(std::int64_t seconds);
+
 /// The dates of one column, as read.
 struct TDates
 {

@@ -1,5 +1,6 @@
 #include "model/UCsvImport.h"
 
+#include "model/USheetTitle.h"
 #include "model/UTextFields.h"
 
 #include <algorithm>
@@ -303,6 +304,7 @@ bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &
         return false;
     }
     result.Columns = options.Columns;
+    result.Scale = options.Scale;
     for (int role = RoleRain; role < RoleCount; ++role) {
         const int c = result.Columns[role];
         if (c >= 0 && static_cast<std::size_t>(c) < options.NotData.size() && options.NotData[c]) {
@@ -348,6 +350,7 @@ bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSe
         return false;
     result.First = period.First;
     result.Last = period.Last;
+    result.FirstDate = UCsvDates::DateText(series.Seconds[period.First]);
     result.TimeUnit = period.TimeUnit;
     result.Time = std::move(period.Time);
     takeRows(series.Value, options.Analysis, result);
@@ -361,6 +364,7 @@ void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size
     result.First = first;
     result.Last = last;
     const std::int64_t start = series.Seconds[first];
+    result.FirstDate = UCsvDates::DateText(start);
     const auto allMultiples = [&](std::int64_t step) {
         for (std::size_t r = first; r <= last; ++r)
             if ((series.Seconds[r] - start) % step != 0)
@@ -395,9 +399,10 @@ std::string GapText(const TCsvTable &table, const TImportResult &result, const T
     return UCsvPeriod::GapText(table, result.Columns[RoleDate], gap);
 }
 
-std::string ImportedTitle2(const std::string &fileName, const TImportResult &result)
+std::string ImportedTitle2(const std::string &fileName, const TImportResult &result, bool analysis)
 {
-    return "Imported from " + fileName + "; time in " + result.TimeUnit + ", units as in the file";
+    return USheetTitle::ImportedTitle(fileName, result.FirstDate, result.TimeUnit, result.Scale,
+                                      analysis);
 }
 
 double DischargeFactor(double areaKm2, bool cubicMetres, double unitSeconds)

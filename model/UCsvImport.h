@@ -85,6 +85,8 @@ struct TImportResult
     std::vector<TGap> Gaps;
     std::vector<std::string> Notes; ///< what was found and taken, for the user
     double MaxEscape = 0;           ///< largest escape rate taken
+    std::string FirstDate;          ///< the date of the first row taken (YYYY-MM-DD[ hh:mm])
+    std::array<double, RoleCount> Scale{1, 1, 1, 1}; ///< the factors applied to the columns
 };
 
 /// The columns, dates and values of a table, read once; periods are then taken from it.
@@ -119,8 +121,9 @@ bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImport
 /// One line about a gap: "runoff: 01.01.2012 to 31.12.2012 (366 rows)".
 std::string GapText(const TCsvTable &table, const TImportResult &result, const TGap &gap);
 
-/// The second title of an imported series: where it came from, its time unit and units.
-std::string ImportedTitle2(const std::string &fileName, const TImportResult &result);
+/// The second title of an imported series: where it came from, its first date, its time unit
+/// and the factors applied.
+std::string ImportedTitle2(const std::string &fileName, const TImportResult &result, bool analysis);
 
 /// Factor from a discharge in l/s (m3/s when cubicMetres) to mm per time unit over a
 /// catchment of areaKm2, for a time unit of unitSeconds (86400 for a day).

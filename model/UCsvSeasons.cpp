@@ -41,9 +41,7 @@ std::int64_t dayOf(std::int64_t seconds)
 
 std::string dayText(std::int64_t day)
 {
-    const date::year_month_day ymd{date::sys_days{date::days{day}}};
-    return printfText("%04d-%02u-%02u", static_cast<int>(ymd.year()),
-                      static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    return UCsvDates::DateText(day * 86400);
 }
 
 int yearOf(std::int64_t day)

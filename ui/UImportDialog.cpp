@@ -364,21 +364,6 @@ TImportOptions TImportDialog::currentOptions(QString &problem) const
     return options;
 }
 
-std::array<double, RoleCount> TImportDialog::factors() const
-{
-    QString problem;
-    return currentOptions(problem).Scale;
-}
-
-std::string TImportDialog::firstDateText() const
-{
-    const int column = mResult.Columns[RoleDate];
-    if (!mImportOk || column < 0 || mResult.First >= mTable.RowCount() ||
-        static_cast<std::size_t>(column) >= mTable.ColumnCount())
-        return {};
-    return std::string(mTable.Field(mResult.First, static_cast<std::size_t>(column)));
-}
-
 void TImportDialog::updateImport()
 {
     if (mFilling || !mTableOk)
@@ -591,7 +576,7 @@ bool TImportDialog::writeSeasons(const QString &output)
         dm.Porosity = DMQuellow.Porosity;
         const std::string name = QFileInfo(mFileName).fileName().toStdString();
         dm.Title1 = name + ", season " + season.From + " to " + season.To;
-        dm.Title2 = ImportedTitle2(name, season.Result);
+        dm.Title2 = ImportedTitle2(name, season.Result, dm.Analysis);
         dm.FileName = UOutputNames::SeasonName(path, season.Year);
         std::string text;
         if (!InputFileText(dm, ModelValues, text))

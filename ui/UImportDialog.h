@@ -39,10 +39,6 @@ public:
     const UCsvImport::TImportResult &importResult() const { return mResult; }
     /// True for an analysis (date, rain, escape rate and runoff), false for a prediction.
     bool analysisChosen() const;
-    /// The factors of the current choices (by role; 1 where none is given).
-    std::array<double, UCsvImport::RoleCount> factors() const;
-    /// The first date taken, as the file writes it (valid when canImport()).
-    std::string firstDateText() const;
 
     /// Takes the series of role (rain, escape rate or runoff) from a second file, content
     /// being its whole text; it is joined on the date and previewed.

@@ -5,7 +5,6 @@
 #include "model/UCsvImport.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
-#include "model/USheetTitle.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportDialog.h"
 #include "ui/UInputSheetPage.h"
@@ -61,8 +60,7 @@ void TRainForm::ImportSeriesActionExecute()
         fillDataModule(result, dialog.analysisChosen(), dm);
         const QFileInfo file(name);
         dm.Title1 = file.fileName().toStdString();
-        dm.Title2 = USheetTitle::ImportedTitle(dm.Title1, dialog.firstDateText(), result.TimeUnit,
-                                               dialog.factors(), dialog.analysisChosen());
+        dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result, dialog.analysisChosen());
         hideCommentWindow();
         SetDialogFolders(file.absolutePath());
         mInputSheet->showImportedSheet(name);

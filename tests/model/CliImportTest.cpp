@@ -104,6 +104,10 @@ TEST_F(CliImport, PublicSeriesImportWithoutEditingAndRun)
                           "longest gap-free stretch: 01.01.2013 to 31.12.2016 (1461 rows)."),
               std::string::npos)
         << errors;
+    // The title names the source, the first date taken and the factor applied.
+    EXPECT_EQ(Row(ReadBytes(dir.File("hymod.inp")), 5),
+              "Imported from hymod_input.csv, first date 2013-01-01; time in days; runoff x "
+              "0.048458, rain and escape rate as in the file");
     EXPECT_EQ(Cli("run hymod.inp"), 0) << errors;
     // A prediction needs no runoff, but takes at most 501 rows: the first 501 are taken.
     ASSERT_EQ(Cli("import " + hymod +
