@@ -2,6 +2,7 @@
 
 #include "model/UPrediction.h"
 #include "model/URainRun.h"
+#include "model/UTextFields.h"
 
 #include <algorithm>
 
@@ -31,6 +32,15 @@ void Load(const URainRun::TAnalysisInput &input, TScratch &s)
         s.Observed[i] = row.Runoff;
     }
     s.Count = n;
+}
+
+std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff)
+{
+    if (!sim.InitialRunoffRaised)
+        return {};
+    return "The simulation starts from a runoff of " + shortestText(sim.InitialRunoff) +
+           " (1.1 times -B1) instead of the first measured runoff " + shortestText(firstRunoff) +
+           ", as a prediction does when -B1 is larger.";
 }
 
 void ScaleEscape(const URainRun::TAnalysisInput &input, double factor, TScratch &s)
