@@ -5,6 +5,7 @@
 #include "model/UTextFields.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace quellow::USimulation {
 
@@ -34,12 +35,20 @@ void Load(const URainRun::TAnalysisInput &input, TScratch &s)
     s.Count = n;
 }
 
-std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff)
+std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff, int digits)
 {
     if (!sim.InitialRunoffRaised)
         return {};
-    return "The simulation starts from a runoff of " + shortestText(sim.InitialRunoff) +
-           " (1.1 times -B1) instead of the first measured runoff " + shortestText(firstRunoff) +
+    const auto text = [digits](double v) {
+        if (digits <= 0)
+            return shortestText(v);
+        char buffer[32];
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, digits);
+        return std::string(buffer, end.ptr);
+    };
+    return "The simulation starts from a runoff of " + text(sim.InitialRunoff) +
+           " (1.1 times -B1) instead of the first measured runoff " + text(firstRunoff) +
            ", as a prediction does when -B1 is larger.";
 }
 

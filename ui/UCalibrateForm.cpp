@@ -358,6 +358,17 @@ void TCalibrateForm::addWarnings(QVBoxLayout &layout, const UCalibration::TResul
         edges->setStyleSheet(QStringLiteral("color: #b00000;"));
         layout.addWidget(edges);
     }
+    // A start outside the volume band may show the higher figure; it did not compete.
+    if (!result.StartFit.Stopped && !UCalibration::Admissible(result.StartFit)) {
+        auto *start = new QLabel(
+            QStringLiteral("The start values give %1 times the runoff volume as recharge, outside "
+                           "0.5 to 2: their figures do not compete with the calibrated ones.")
+                .arg(figure(result.StartFit.VolumeRatio, 2)),
+            this);
+        start->setObjectName(QStringLiteral("StartOutsideBand"));
+        start->setWordWrap(true);
+        layout.addWidget(start);
+    }
     const std::string history =
         UCalibration::FactorHistoryText(earlierFactor, result.Best.EscapeFactor);
     if (!history.empty()) {

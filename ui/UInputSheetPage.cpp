@@ -7,6 +7,7 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UInputChecks.h"
+#include "model/UInputFile.h"
 #include "model/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetLayout.h"
@@ -473,6 +474,9 @@ void TInputSheetPage::fillPredictionBoxes()
         dm.Porosity = 10;
     mPorosityEdit->setText(floatToStr(dm.Porosity));
     mDivideEdit->setText(floatToStr(ModelValues.Divide));
+    for (QLineEdit *box :
+         {mA1coeffEdit, mA2CoeffEdit, mB1valueEdit, mB2ValueEdit, mInitRunEdit, mDivideEdit})
+        box->setCursorPosition(0);
 }
 
 void TInputSheetPage::fillCellsFromModel(int rows)
@@ -764,15 +768,16 @@ void TInputSheetPage::OptionComboBoxChange()
     auto &dm = DMQuellow;
     mInputImage->hide();
     dm.Analysis = analysisChosen();
-    // A prediction after an analysis starts from its alpha function and its first runoff.
+    // A prediction after an analysis starts from its alpha function and its first runoff, as
+    // the prediction's input file will hold them.
     if (!dm.Analysis && mAnalysisAlpha) {
-        const TModelValues &alpha = mAnalysisAlpha->Alpha;
+        const TModelValues alpha = AlphaAsWritten(mAnalysisAlpha->Alpha);
         ModelValues.A1 = alpha.A1;
         ModelValues.B1 = alpha.B1;
         ModelValues.A2 = alpha.A2;
         ModelValues.B2 = alpha.B2;
         ModelValues.Divide = alpha.Divide;
-        dm.InitRun = mAnalysisAlpha->InitRun;
+        dm.InitRun = ParameterAsWritten(mAnalysisAlpha->InitRun);
         mAnalysisAlpha.reset();
     }
     DataShown = true;

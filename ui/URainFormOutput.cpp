@@ -42,7 +42,7 @@ void TRainForm::showOutput(bool analysisRun, const std::string &inputName)
         fits.Simulation = URainRun::Simulate(input, run);
         const double firstRunoff = input.Rows.front().Runoff;
         fits.RaisedText = QString::fromStdString(
-            USimulation::RaisedInitialRunoffText(fits.Simulation, firstRunoff));
+            USimulation::RaisedInitialRunoffText(fits.Simulation, firstRunoff, 4));
         mInputSheet->offerAnalysisAlpha(URainRun::AlphaFunction(run), firstRunoff);
     }
     mOutputPage->showFits(&fits);

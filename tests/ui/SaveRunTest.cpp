@@ -7,6 +7,7 @@
 
 #include "model/UFileUtil.h"
 #include "model/UInputChecks.h"
+#include "model/UInputFile.h"
 #include "model/UPrediction.h"
 #include "model/URainRun.h"
 
@@ -282,14 +283,17 @@ void SaveRunTest::predictionAfterAnalysisStartsFromItsAlphaFunction()
     QVERIFY(e.Alpha.A2 != 0 && e.Alpha.B2 != 0 && e.Alpha.Divide > 0);
 
     // The switch to prediction puts the analysis's linear alpha function into the boxes, and
-    // its first measured runoff as the initial runoff.
+    // its first measured runoff as the initial runoff, as the prediction's file will hold them.
     form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
-    QCOMPARE(Box(form, "A1coeffEdit")->text(), floatToStr(e.Alpha.A1));
-    QCOMPARE(Box(form, "B1valueEdit")->text(), floatToStr(e.Alpha.B1));
-    QCOMPARE(Box(form, "A2CoeffEdit")->text(), floatToStr(e.Alpha.A2));
-    QCOMPARE(Box(form, "B2ValueEdit")->text(), floatToStr(e.Alpha.B2));
-    QCOMPARE(Box(form, "DivideEdit")->text(), floatToStr(e.Alpha.Divide));
+    const TModelValues alpha = AlphaAsWritten(e.Alpha);
+    QCOMPARE(Box(form, "A1coeffEdit")->text(), floatToStr(alpha.A1));
+    QCOMPARE(Box(form, "B1valueEdit")->text(), floatToStr(alpha.B1));
+    QCOMPARE(Box(form, "A2CoeffEdit")->text(), floatToStr(alpha.A2));
+    QCOMPARE(Box(form, "B2ValueEdit")->text(), floatToStr(alpha.B2));
+    QCOMPARE(Box(form, "DivideEdit")->text(), floatToStr(alpha.Divide));
     QCOMPARE(Box(form, "InitRunEdit")->text(), floatToStr(read.Rows.front().Runoff));
+    QVERIFY(std::abs(alpha.A2 / e.Alpha.A2 - 1) < 1e-4);
+    QVERIFY(std::abs(alpha.Divide - e.Alpha.Divide) <= 0.005);
 
     // The prediction runs with it.
     const QString prediction = dir.filePath(QStringLiteral("pred.inp"));
@@ -303,12 +307,16 @@ void SaveRunTest::predictionAfterAnalysisStartsFromItsAlphaFunction()
                  !lines[13].endsWith(QStringLiteral(" 0.0000E+000")),
              qPrintable(lines[13]));
 
-    // Once taken, the offer does not come back: the boxes show what the prediction ran with
-    // (the file's five digits).
+    // The prediction ran with what the boxes showed.
+    QCOMPARE(ModelValues.A2, alpha.A2);
+    QCOMPARE(ModelValues.Divide, alpha.Divide);
+
+    // Once taken, the offer does not come back over what the boxes hold now.
+    Box(form, "A2CoeffEdit")->setText(QStringLiteral("0.5"));
+    QVERIFY(Sheet(form)->readBoxes());
     form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(0);
     form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
-    QCOMPARE(Box(form, "A2CoeffEdit")->text(), floatToStr(ModelValues.A2));
-    QVERIFY(Box(form, "A2CoeffEdit")->text() != floatToStr(e.Alpha.A2));
+    QCOMPARE(Box(form, "A2CoeffEdit")->text(), QStringLiteral("0.5"));
 }
 
 void SaveRunTest::predictionWithoutAlphaFunctionIsRefused()
