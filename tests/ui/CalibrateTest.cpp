@@ -238,7 +238,7 @@ void CalibrateTest::objectiveIsOfferedWithBothFits()
     // The first search maximises the simulation's NSE, as the command line does; the dialog
     // shows both fits. Then it searches again for the simulation's KGE.
     QString firstCombo, secondCombo, nse, kge, rSquare, volume;
-    bool againEnabledAtFirst = true;
+    bool againEnabledAtFirst = true, startNamed = false;
     handleResultDialogs(
         {[&](TCalibrateForm *dialog) {
              auto *combo = dialog->findChild<QComboBox *>("ObjectiveComboBox");
@@ -248,6 +248,7 @@ void CalibrateTest::objectiveIsOfferedWithBothFits()
              rSquare = shown(dialog, "CalibratedRSquare");
              volume = shown(dialog, "SimulatedVolumeError");
              againEnabledAtFirst = again->isEnabled();
+             startNamed = dialog->findChild<QLabel *>("StartOutsideBand") != nullptr;
              combo->setCurrentIndex(combo->findText(QStringLiteral("KGE of the simulation")));
              again->click();
          },
@@ -264,6 +265,7 @@ void CalibrateTest::objectiveIsOfferedWithBothFits()
     QCOMPARE(nse, figure(byNse.BestFit.Simulation.Skill.Fit.NSE, 3));
     QCOMPARE(rSquare, figure(byNse.BestFit.RSquare, 3));
     QCOMPARE(volume, figure(byNse.BestFit.Simulation.Skill.Fit.VolumeError, 1));
+    QCOMPARE(startNamed, !UCalibration::Admissible(byNse.StartFit));
     QCOMPARE(secondCombo, QStringLiteral("KGE of the simulation"));
     QCOMPARE(kge,
              figure(expected(UCalibration::TObjective::KGE).BestFit.Simulation.Skill.Fit.KGE, 3));
