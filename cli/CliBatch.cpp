@@ -1,5 +1,6 @@
 #include "cli/CliBatch.h"
 #include "model/UFileUtil.h"
+#include "model/USimulation.h"
 #include "model/UTextFields.h"
 
 #include <algorithm>
@@ -226,11 +227,7 @@ std::string SimulationJson(const TSimulationFit &sim)
 
 std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff)
 {
-    if (!sim.InitialRunoffRaised)
-        return {};
-    return "The simulation starts from a runoff of " + shortestText(sim.InitialRunoff) +
-           " (1.1 times -B1) instead of the first measured runoff " + shortestText(firstRunoff) +
-           ", as a prediction does when -B1 is larger.";
+    return USimulation::RaisedInitialRunoffText(sim, firstRunoff);
 }
 
 std::string ResultJson(const TFileResult &r)

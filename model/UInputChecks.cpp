@@ -62,12 +62,26 @@ std::string SaveFailure(const TDMQuellow &dm, const TModelValues &values)
         if (const char *failure = RangeFailure(c.Rule, c.Value, dm.Analysis))
             return failure;
     }
+    if (!dm.Analysis)
+        if (std::string failure = ZeroAlphaFailure(values); !failure.empty())
+            return failure;
     if (FirstFaultyCell(dm).Col >= 0)
         return FaultyRowsMessage;
     int valid = 0;
     for (int i = 0; i < std::min<int>(dm.NrOfData, static_cast<int>(dm.Time.size())); ++i)
         valid += !(i < static_cast<int>(dm.Remove.size()) && dm.Remove[i]);
     return RowCountFailure(valid, dm.Analysis);
+}
+
+std::string ZeroAlphaFailure(const TModelValues &values, const std::string &fileName)
+{
+    if (values.A1 != 0 || values.B1 != 0 || values.A2 != 0 || values.B2 != 0)
+        return {};
+    const std::string where = fileName.empty() ? std::string("The alpha function")
+                                               : "The alpha function in \"" + fileName + "\"";
+    return where + " is 0 for every runoff (A1, B1, A2 and B2 are all 0), so a prediction "
+                   "cannot run. Give the alpha function: the analysis of the catchment gives "
+                   "it, or AlfaCalc for a drained field.";
 }
 
 std::string RowCountFailure(int rows, bool analysis)

@@ -55,6 +55,11 @@ TCell FirstFaultyCell(const TDMQuellow &dm);
 /// analysis, MaxPredSteps for a prediction). The message; empty when the number will do.
 std::string RowCountFailure(int rows, bool analysis);
 
+/// A prediction with A1 = B1 = A2 = B2 = 0 has an alpha function of 0 for every runoff and
+/// would run with alpha on its floor throughout. The message (fileName: the input file that
+/// holds the function; empty for the sheet), or empty when the function is not 0 throughout.
+std::string ZeroAlphaFailure(const TModelValues &values, const std::string &fileName = {});
+
 /// Every check Save/Run makes of the values of dm and values once they are read: the ranges of
 /// the values the run uses, the rows, and their number. The first failure's message; empty
 /// when Save/Run would write the file.

@@ -245,7 +245,30 @@ void warnNegativeEscape(const TDMQuellow &dm, std::size_t count)
         }
 }
 
+/// The number a field written by the file's writer reads back as.
+double readBack(const std::string &field)
+{
+    double value = 0;
+    return parseReal(trim(field), value) ? value : 0;
+}
+
 } // namespace
+
+TModelValues AlphaAsWritten(const TModelValues &values)
+{
+    TModelValues written = values;
+    written.A1 = readBack(e5(values.A1));
+    written.B1 = readBack(e5(values.B1));
+    written.A2 = readBack(e5(values.A2));
+    written.B2 = readBack(e5(values.B2));
+    written.Divide = readBack(fixed(values.Divide, 8, 2));
+    return written;
+}
+
+double ParameterAsWritten(double value)
+{
+    return readBack(inputChoice(value, 8));
+}
 
 std::string CannotOpenText(const std::string &path)
 {

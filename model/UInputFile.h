@@ -52,6 +52,12 @@ std::string CorruptNumbersText(const std::string &path);
 /// The warning for a prediction file of the older layout (no A2, B2 and runoff division).
 std::string OutdatedLayoutText();
 
+/// The alpha function as a prediction input file holds it: A1, B1, A2 and B2 to five
+/// significant digits, the divide to two decimals (RSquare as given).
+TModelValues AlphaAsWritten(const TModelValues &values);
+/// A storage, escape rate, initial runoff or level as the input file holds it.
+double ParameterAsWritten(double value);
+
 /// True when the lines are a prediction file of the older layout: where A2 is looked for
 /// stands the porosity line (no number after 18 characters, one after 26), and line 17 is
 /// the empty line before the table.

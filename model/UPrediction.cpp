@@ -3,6 +3,7 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "model/UOutputNames.h"
+#include "model/UInputChecks.h"
 #include "model/UInputFile.h"
 #include "model/UInputLayout.h"
 #include "model/UPrompts.h"
@@ -170,6 +171,8 @@ bool checkSeries(TState &s, const std::string &fileName)
     if (!(s.PMaxStor > 0))
         return refuse(s, "The maximum dead storage in the input file \"" + fileName +
                              "\" must be larger than 0 for a prediction.");
+    if (const std::string zero = UInputChecks::ZeroAlphaFailure(s.Values, fileName); !zero.empty())
+        return refuse(s, zero);
     if (s.Drainage && !(s.PPorosity > 0))
         return refuse(s, "The effective porosity in the input file \"" + fileName +
                              "\" must be larger than 0 for a drainage prediction.");

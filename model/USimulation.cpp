@@ -2,8 +2,10 @@
 
 #include "model/UPrediction.h"
 #include "model/URainRun.h"
+#include "model/UTextFields.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace quellow::USimulation {
 
@@ -31,6 +33,23 @@ void Load(const URainRun::TAnalysisInput &input, TScratch &s)
         s.Observed[i] = row.Runoff;
     }
     s.Count = n;
+}
+
+std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff, int digits)
+{
+    if (!sim.InitialRunoffRaised)
+        return {};
+    const auto text = [digits](double v) {
+        if (digits <= 0)
+            return shortestText(v);
+        char buffer[32];
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, digits);
+        return std::string(buffer, end.ptr);
+    };
+    return "The simulation starts from a runoff of " + text(sim.InitialRunoff) +
+           " (1.1 times -B1) instead of the first measured runoff " + text(firstRunoff) +
+           ", as a prediction does when -B1 is larger.";
 }
 
 void ScaleEscape(const URainRun::TAnalysisInput &input, double factor, TScratch &s)

@@ -3,6 +3,7 @@
 #include "model/UDMQuellow.h"
 #include "model/UFitMeasures.h"
 
+#include <string>
 #include <vector>
 
 /// A simulation of an analysis window: its rain and escape rates run through the prediction
@@ -57,6 +58,12 @@ TSkill ConstantSkill(TScratch &scratch, double c, int firstScored);
 
 /// Scores scratch.Runoff against the measured runoff over rows firstScored..N.
 TSkill Score(TScratch &scratch, int firstScored, TScore score = TScore::Full);
+
+/// What a simulation whose initial runoff the prediction's rule raised says (empty when it did
+/// not): firstRunoff is the first measured runoff. The numbers with digits significant digits
+/// (0: in full).
+std::string RaisedInitialRunoffText(const TSimulationFit &simulation, double firstRunoff,
+                                    int digits = 0);
 
 /// The alpha function of an analysis: the upper line (A1, B1), the lower one (A2, B2) and the
 /// divide.

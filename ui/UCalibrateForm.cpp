@@ -3,8 +3,11 @@
 #include "model/UCalibrationEdges.h"
 #include "model/UPrompts.h"
 #include "ui/UDialogs.h"
+#include "ui/UOutputPage.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QStringList>
 #include <QEventLoop>
 #include <QGridLayout>
@@ -47,14 +50,22 @@ private:
     std::vector<std::string> mMessages;
 };
 
-/// Calculated runoff of rows 1..N after an evaluation of input.
-std::vector<double> reconstructed(const URainRun::TAnalysisInput &input, URainRun::TState &state)
+/// Calculated runoff of rows 1..N after an evaluation of input: the reconstruction, or with
+/// simulated the simulation of the window.
+std::vector<double> reconstructed(const URainRun::TAnalysisInput &input, URainRun::TState &state,
+                                  bool simulated)
 {
-    const URainRun::TEvaluation evaluation = URainRun::Evaluate(input, state);
+    const URainRun::TEvaluation evaluation = URainRun::Evaluate(
+        input, state, simulated ? URainRun::TSimulate::Fit : URainRun::TSimulate::No);
     const std::size_t rows = input.Rows.size();
-    if (evaluation.Stopped || state.RunCalc.size() <= rows)
+    if (evaluation.Stopped)
         return {};
-    return {state.RunCalc.begin() + 1, state.RunCalc.begin() + 1 + static_cast<long>(rows)};
+    const std::vector<double> &series = simulated ? state.Simulation.Runoff : state.RunCalc;
+    if (simulated && !evaluation.Simulation.Made)
+        return {};
+    if (series.size() <= rows)
+        return {};
+    return {series.begin() + 1, series.begin() + 1 + static_cast<long>(rows)};
 }
 
 QString figure(double value, int decimals)
@@ -63,10 +74,11 @@ QString figure(double value, int decimals)
 }
 
 /// Start and calibrated values side by side, each calibrated value named for the tests; a value
-/// on a limit of the search is marked.
-QGridLayout *comparisonTable(const UCalibration::TResult &r)
+/// on a limit of the search is marked, and the objective's row is in bold.
+QGridLayout *comparisonTable(const UCalibration::TResult &r, UCalibration::TObjective objective)
 {
     using UCalibration::TEdge;
+    using UCalibration::TObjective;
     const std::vector<TEdge> edges = UCalibration::EdgesOf(r.Best, r.BestFit);
     auto onEdge = [&edges](std::initializer_list<TEdge> which) {
         return std::any_of(which.begin(), which.end(), [&edges](TEdge e) {
@@ -78,31 +90,63 @@ QGridLayout *comparisonTable(const UCalibration::TResult &r)
     table->addWidget(new QLabel(QStringLiteral("<b>Start</b>")), 0, 1, Qt::AlignRight);
     table->addWidget(new QLabel(QStringLiteral("<b>Calibrated</b>")), 0, 2, Qt::AlignRight);
     int rowNumber = 1;
-    auto row = [&](const QString &label, double start, double best, int decimals, const char *name,
-                   bool edge = false) {
-        table->addWidget(new QLabel(label), rowNumber, 0);
-        table->addWidget(new QLabel(figure(start, decimals)), rowNumber, 1, Qt::AlignRight);
-        auto *value =
-            new QLabel(figure(best, decimals) + (edge ? QStringLiteral(" !") : QString()));
+    auto heading = [&](const QString &text, const QString &tip) {
+        auto *label = new QLabel(QStringLiteral("<i>%1</i>").arg(text));
+        label->setToolTip(tip);
+        table->addWidget(label, rowNumber++, 0, 1, 3);
+    };
+    auto text = [](bool defined, double value, int decimals) {
+        return defined ? figure(value, decimals) : QStringLiteral("-");
+    };
+    auto row = [&](const QString &label, const QString &start, const QString &best,
+                   const char *name, bool edge = false, bool objectiveRow = false) {
+        auto *caption = new QLabel(objectiveRow ? QStringLiteral("<b>%1</b>").arg(label) : label);
+        if (objectiveRow)
+            caption->setToolTip(QStringLiteral("The figure the search maximised"));
+        table->addWidget(caption, rowNumber, 0);
+        table->addWidget(new QLabel(start), rowNumber, 1, Qt::AlignRight);
+        auto *value = new QLabel(best + (edge ? QStringLiteral(" !") : QString()));
         value->setObjectName(QLatin1String(name));
         if (edge) {
             value->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
             value->setToolTip(QStringLiteral("On a limit of the search"));
+        } else if (objectiveRow) {
+            value->setStyleSheet(QStringLiteral("font-weight: bold;"));
         }
         table->addWidget(value, rowNumber, 2, Qt::AlignRight);
         ++rowNumber;
     };
-    row(QStringLiteral("Maximum storage (mm)"), r.Start.MaxStor, r.Best.MaxStor, 2,
-        "CalibratedMaxStor", onEdge({TEdge::MaxStorLow, TEdge::MaxStorHigh}));
-    row(QStringLiteral("Initial storage (mm)"), UsedInitStor(r.Start), UsedInitStor(r.Best), 2,
-        "CalibratedInitStor");
-    row(QStringLiteral("Escape rate factor"), r.Start.EscapeFactor, r.Best.EscapeFactor, 3,
-        "CalibratedFactor", onEdge({TEdge::FactorLow, TEdge::FactorHigh}));
-    row(QStringLiteral("R square"), r.StartFit.RSquare, r.BestFit.RSquare, 3, "CalibratedRSquare");
-    row(QStringLiteral("NSE"), r.StartFit.Fit.NSE, r.BestFit.Fit.NSE, 3, "CalibratedNSE");
-    row(QStringLiteral("KGE"), r.StartFit.Fit.KGE, r.BestFit.Fit.KGE, 3, "CalibratedKGE");
-    row(QStringLiteral("Recharge / runoff volume"), r.StartFit.VolumeRatio, r.BestFit.VolumeRatio,
-        2, "CalibratedVolumeRatio", onEdge({TEdge::VolumeLow, TEdge::VolumeHigh}));
+    row(QStringLiteral("Maximum storage (mm)"), figure(r.Start.MaxStor, 2),
+        figure(r.Best.MaxStor, 2), "CalibratedMaxStor",
+        onEdge({TEdge::MaxStorLow, TEdge::MaxStorHigh}));
+    row(QStringLiteral("Initial storage (mm)"), figure(UsedInitStor(r.Start), 2),
+        figure(UsedInitStor(r.Best), 2), "CalibratedInitStor");
+    row(QStringLiteral("Escape rate factor"), figure(r.Start.EscapeFactor, 3),
+        figure(r.Best.EscapeFactor, 3), "CalibratedFactor",
+        onEdge({TEdge::FactorLow, TEdge::FactorHigh}));
+    row(QStringLiteral("Recharge / runoff volume"), figure(r.StartFit.VolumeRatio, 2),
+        figure(r.BestFit.VolumeRatio, 2), "CalibratedVolumeRatio",
+        onEdge({TEdge::VolumeLow, TEdge::VolumeHigh}));
+
+    heading(QStringLiteral("Reconstruction (alpha line by the measured runoff)"),
+            QLatin1String(TOutputPage::FitToolTip));
+    row(QStringLiteral("R square"), figure(r.StartFit.RSquare, 3), figure(r.BestFit.RSquare, 3),
+        "CalibratedRSquare", false, objective == TObjective::RSquare);
+    row(QStringLiteral("NSE"), figure(r.StartFit.Fit.NSE, 3), figure(r.BestFit.Fit.NSE, 3),
+        "CalibratedNSE");
+    row(QStringLiteral("KGE"), figure(r.StartFit.Fit.KGE, 3), figure(r.BestFit.Fit.KGE, 3),
+        "CalibratedKGE");
+
+    heading(QStringLiteral("Simulation (as a prediction runs it)"),
+            QLatin1String(TOutputPage::FitToolTip));
+    const TSimulationFit &s0 = r.StartFit.Simulation, &s1 = r.BestFit.Simulation;
+    const bool d0 = s0.Made && s0.Skill.Valid, d1 = s1.Made && s1.Skill.Valid;
+    row(QStringLiteral("NSE"), text(d0, s0.Skill.Fit.NSE, 3), text(d1, s1.Skill.Fit.NSE, 3),
+        "SimulatedNSE", false, objective == TObjective::NSE);
+    row(QStringLiteral("KGE"), text(d0, s0.Skill.Fit.KGE, 3), text(d1, s1.Skill.Fit.KGE, 3),
+        "SimulatedKGE", false, objective == TObjective::KGE);
+    row(QStringLiteral("Volume error (%)"), text(d0, s0.Skill.Fit.VolumeError, 1),
+        text(d1, s1.Skill.Fit.VolumeError, 1), "SimulatedVolumeError");
     return table;
 }
 
@@ -119,17 +163,32 @@ bool cancelRunningCalibration()
     return true;
 }
 
+QString objectiveCaption(UCalibration::TObjective objective)
+{
+    switch (objective) {
+    case UCalibration::TObjective::NSE:
+        return QStringLiteral("NSE of the simulation");
+    case UCalibration::TObjective::KGE:
+        return QStringLiteral("KGE of the simulation");
+    case UCalibration::TObjective::RSquare:
+        break;
+    }
+    return QStringLiteral("R square of the reconstruction");
+}
+
 THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
-                                  const TParameters &calibrated)
+                                  const TParameters &calibrated, bool simulated)
 {
     THydrograph h;
+    h.Simulated = simulated;
     for (const URainRun::TAnalysisRow &row : input.Rows) {
         h.Time.push_back(row.Time);
         h.Measured.push_back(std::max(row.Runoff, 0.001));
     }
     URainRun::TState state;
-    h.Start = reconstructed(input, state);
-    h.Calibrated = reconstructed(UCalibration::CalibratedInput(input, calibrated), state);
+    h.Start = reconstructed(input, state, simulated);
+    h.Calibrated =
+        reconstructed(UCalibration::CalibratedInput(input, calibrated), state, simulated);
     return h;
 }
 
@@ -184,7 +243,9 @@ void THydrographView::drawAxes(QPainter &painter, const THydrographFrame &frame)
     painter.drawText(QPointF(4, plot.top() + 4), figure(frame.Top, frame.Top < 10 ? 1 : 0));
     painter.drawText(QPointF(4, plot.bottom()), QStringLiteral("0"));
     painter.drawText(QRectF(plot.left(), plot.bottom() + 2, plot.width(), 18), Qt::AlignCenter,
-                     QStringLiteral("Time (t); runoff (mm/t)"));
+                     mSeries.Simulated
+                         ? QStringLiteral("Time (t); runoff (mm/t) simulated as a prediction")
+                         : QStringLiteral("Time (t); runoff (mm/t) reconstructed"));
 }
 
 void THydrographView::drawSeries(QPainter &painter, const THydrographFrame &frame) const
@@ -218,7 +279,8 @@ void THydrographView::drawSeries(QPainter &painter, const THydrographFrame &fram
 // ---- The result dialog ----------------------------------------------------------------------
 
 TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
-                               double earlierFactor, QWidget *parent)
+                               double earlierFactor, QWidget *parent,
+                               UCalibration::TObjective objective)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("CalibrateForm"));
@@ -228,7 +290,8 @@ TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrog
                        : QStringLiteral("Calibration of the first reservoir - on the edge of the "
                                         "search"));
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(comparisonTable(run.Search));
+    addObjectiveChoice(*layout, objective);
+    layout->addLayout(comparisonTable(run.Search, objective));
     addWarnings(*layout, run.Search, earlierFactor);
     layout->addWidget(new THydrographView(std::move(series), this), 1);
     auto *note = new QLabel(QStringLiteral("\"Apply\" puts the calibrated values into the boxes "
@@ -239,11 +302,45 @@ TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrog
     auto *buttons = new QDialogButtonBox(this);
     auto *apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::AcceptRole);
     apply->setObjectName(QStringLiteral("ApplyButton"));
+    apply->setDefault(true);
     auto *cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+}
+
+void TCalibrateForm::addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObjective objective)
+{
+    auto *line = new QHBoxLayout;
+    auto *caption = new QLabel(QStringLiteral("Calibrated for"), this);
+    mObjectiveBox = new QComboBox(this);
+    mObjectiveBox->setObjectName(QStringLiteral("ObjectiveComboBox"));
+    for (UCalibration::TObjective o : WindowObjectives) {
+        mObjectiveBox->addItem(objectiveCaption(o), static_cast<int>(o));
+        if (o == objective)
+            mObjectiveBox->setCurrentIndex(mObjectiveBox->count() - 1);
+    }
+    mObjectiveBox->setToolTip(QLatin1String(TOutputPage::FitToolTip));
+    caption->setBuddy(mObjectiveBox);
+    auto *again = new QPushButton(QStringLiteral("Calibrate again"), this);
+    again->setObjectName(QStringLiteral("RecalibrateButton"));
+    again->setToolTip(QStringLiteral("Searches anew for the figure chosen in the list"));
+    again->setEnabled(false);
+    again->setAutoDefault(false);
+    connect(mObjectiveBox, &QComboBox::currentIndexChanged, this,
+            [this, again, objective] { again->setEnabled(chosenObjective() != objective); });
+    connect(again, &QPushButton::clicked, this, [this] { done(Recalibrate); });
+    line->addWidget(caption);
+    line->addWidget(mObjectiveBox);
+    line->addWidget(again);
+    line->addStretch();
+    layout.addLayout(line);
+}
+
+UCalibration::TObjective TCalibrateForm::chosenObjective() const
+{
+    return static_cast<UCalibration::TObjective>(mObjectiveBox->currentData().toInt());
 }
 
 void TCalibrateForm::addWarnings(QVBoxLayout &layout, const UCalibration::TResult &result,
@@ -260,6 +357,17 @@ void TCalibrateForm::addWarnings(QVBoxLayout &layout, const UCalibration::TResul
         edges->setWordWrap(true);
         edges->setStyleSheet(QStringLiteral("color: #b00000;"));
         layout.addWidget(edges);
+    }
+    // A start outside the volume band may show the higher figure; it did not compete.
+    if (!result.StartFit.Stopped && !UCalibration::Admissible(result.StartFit)) {
+        auto *start = new QLabel(
+            QStringLiteral("The start values give %1 times the runoff volume as recharge, outside "
+                           "0.5 to 2: their figures do not compete with the calibrated ones.")
+                .arg(figure(result.StartFit.VolumeRatio, 2)),
+            this);
+        start->setObjectName(QStringLiteral("StartOutsideBand"));
+        start->setWordWrap(true);
+        layout.addWidget(start);
     }
     const std::string history =
         UCalibration::FactorHistoryText(earlierFactor, result.Best.EscapeFactor);

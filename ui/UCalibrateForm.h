@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class QComboBox;
 class QPainter;
 class QVBoxLayout;
 
@@ -14,18 +15,21 @@ namespace quellow {
 
 struct THydrographFrame;
 
-/// Measured runoff and the runoff reconstructed with the start and the calibrated values.
+/// Measured runoff and the runoff reconstructed (or simulated) with the start and the
+/// calibrated values.
 struct THydrograph
 {
     std::vector<double> Time;
     std::vector<double> Measured;
     std::vector<double> Start;
     std::vector<double> Calibrated;
+    bool Simulated = false; ///< the runoff simulated as a prediction runs it
 };
 
-/// The hydrographs of input at its start values and with the calibrated parameters.
+/// The hydrographs of input at its start values and with the calibrated parameters: the
+/// reconstructions, or with simulated the simulations of the window.
 THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
-                                  const TParameters &calibrated);
+                                  const TParameters &calibrated, bool simulated = false);
 
 /// Draws the three runoff series against time.
 class THydrographView : public QWidget
@@ -45,19 +49,36 @@ private:
     THydrograph mSeries;
 };
 
-/// The outcome of a calibration: start and calibrated values side by side, the limits of the
-/// search the result stands on, the escape factors applied to the sheet before, and the runoff
-/// hydrographs. "Apply" accepts the dialog, "Cancel" rejects it.
+/// The objectives the window offers, in the order of its list, and their names there.
+inline constexpr UCalibration::TObjective WindowObjectives[] = {UCalibration::TObjective::NSE,
+                                                                UCalibration::TObjective::KGE,
+                                                                UCalibration::TObjective::RSquare};
+QString objectiveCaption(UCalibration::TObjective objective);
+
+/// The outcome of a calibration: start and calibrated values side by side, with the fits of the
+/// reconstruction and of the simulation, the limits of the search the result stands on, the
+/// escape factors applied to the sheet before, and the runoff hydrographs. "Apply" accepts the
+/// dialog, "Cancel" rejects it. It offers the objective too: "Calibrate again" ends it with
+/// Recalibrate, for a search for chosenObjective().
 class TCalibrateForm : public QDialog
 {
     Q_OBJECT
 
 public:
+    /// The dialog's result when the search should run again for another objective.
+    static constexpr int Recalibrate = 2;
+
     /// earlierFactor: the product of the escape factors applied since the sheet was filled.
     TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
-                   double earlierFactor = 1, QWidget *parent = nullptr);
+                   double earlierFactor = 1, QWidget *parent = nullptr,
+                   UCalibration::TObjective objective = UCalibration::TObjective::NSE);
+
+    UCalibration::TObjective chosenObjective() const;
 
 private:
+    void addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObjective objective);
+    QComboBox *mObjectiveBox = nullptr;
+
     void addWarnings(QVBoxLayout &layout, const UCalibration::TResult &result,
                      double earlierFactor);
 };

@@ -7,6 +7,7 @@
 
 #include "model/UDMQuellow.h"
 #include "model/UInputChecks.h"
+#include "model/UInputFile.h"
 #include "model/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetLayout.h"
@@ -147,6 +148,8 @@ TInputSheetPage::TInputSheetPage(QWidget *parent) : QWidget(parent)
     mFileLabel->hide();
     mFileNameEdit->hide();
     applyLayout(true);
+    // The alpha function of an analysis belongs to the rows it analysed.
+    connect(this, &TInputSheetPage::sheetFilled, this, [this] { mAnalysisAlpha.reset(); });
 }
 
 TInputSheetPage::~TInputSheetPage() = default;
@@ -286,7 +289,8 @@ void TInputSheetPage::createButtons()
     auto *save = button("SaveRunButton", " Save / Run", 540, 118);
     mCalibrateButton = button("CalibrateButton", "Calibrate", 300, 100);
     mCalibrateButton->setToolTip(
-        QStringLiteral("Finds the storages and the escape rate factor that fit the runoff best"));
+        QStringLiteral("Finds the storages and the escape rate factor that fit the runoff best: by "
+                       "default the NSE of the simulation, as a prediction runs it"));
     connect(mCalibrateButton, &QPushButton::clicked, this, &TInputSheetPage::calibrateRequested);
     mButtons = {clear, help, open, save, mCalibrateButton};
     QFont bold = save->font();
@@ -470,6 +474,9 @@ void TInputSheetPage::fillPredictionBoxes()
         dm.Porosity = 10;
     mPorosityEdit->setText(floatToStr(dm.Porosity));
     mDivideEdit->setText(floatToStr(ModelValues.Divide));
+    for (QLineEdit *box :
+         {mA1coeffEdit, mA2CoeffEdit, mB1valueEdit, mB2ValueEdit, mInitRunEdit, mDivideEdit})
+        box->setCursorPosition(0);
 }
 
 void TInputSheetPage::fillCellsFromModel(int rows)
@@ -741,11 +748,38 @@ void TInputSheetPage::addZeroRows(int count)
     fillSheet(&typed);
 }
 
+void TInputSheetPage::offerAnalysisAlpha(const TModelValues &alpha, double initRun)
+{
+    mAnalysisAlpha = TAnalysisAlpha{alpha, initRun};
+}
+
+bool TInputSheetPage::alphaBoxesZero() const
+{
+    for (const QLineEdit *box : {mA1coeffEdit, mB1valueEdit, mA2CoeffEdit, mB2ValueEdit}) {
+        double value = 0;
+        if (!StringToFloat(box->text(), value) || value != 0)
+            return false;
+    }
+    return true;
+}
+
 void TInputSheetPage::OptionComboBoxChange()
 {
     auto &dm = DMQuellow;
     mInputImage->hide();
     dm.Analysis = analysisChosen();
+    // A prediction after an analysis starts from its alpha function and its first runoff, as
+    // the prediction's input file will hold them.
+    if (!dm.Analysis && mAnalysisAlpha) {
+        const TModelValues alpha = AlphaAsWritten(mAnalysisAlpha->Alpha);
+        ModelValues.A1 = alpha.A1;
+        ModelValues.B1 = alpha.B1;
+        ModelValues.A2 = alpha.A2;
+        ModelValues.B2 = alpha.B2;
+        ModelValues.Divide = alpha.Divide;
+        dm.InitRun = ParameterAsWritten(mAnalysisAlpha->InitRun);
+        mAnalysisAlpha.reset();
+    }
     DataShown = true;
     // What the sheet shows stays: values typed since the last Save/Run are not replaced by
     // the model's.

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "model/UDMQuellow.h"
+
 #include <QStringList>
 #include <QWidget>
+
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -94,6 +98,12 @@ public:
     void enterAlfaResults(const TAlfaResults &results);
     /// Puts a number into the number-of-data box.
     void showDataCount(int count);
+    /// An analysis of the sheet's rows gave this linear alpha function; the next switch to
+    /// prediction puts it into the alpha boxes and initRun (the first measured runoff) into
+    /// the initial runoff box. New data on the sheet withdraw the offer.
+    void offerAnalysisAlpha(const TModelValues &alpha, double initRun);
+    /// Prediction mode: the four alpha boxes read as 0 (the alpha function is 0 throughout).
+    bool alphaBoxesZero() const;
 
     // ---- Reading the sheet for Save/Run ------------------------------------------------------
     /// The number-of-data box must hold a whole number.
@@ -257,6 +267,14 @@ private:
     QStringList mSavedContent;
     bool mSavedKnown = true;
     QString mSuggestedName;
+    /// The alpha function of the last analysis of the sheet, until a switch to prediction takes
+    /// it.
+    struct TAnalysisAlpha
+    {
+        TModelValues Alpha;
+        double InitRun = 0;
+    };
+    std::optional<TAnalysisAlpha> mAnalysisAlpha;
 };
 
 } // namespace quellow

@@ -38,6 +38,7 @@ void TOutputPage::createText()
     mFitLabel = new QLabel(this);
     mFitLabel->setObjectName(QStringLiteral("FitLabel"));
     mFitLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    mFitLabel->setWordWrap(true);
     mFitLabel->hide();
     layout()->addWidget(mFitLabel);
     mOutputMemo = new QPlainTextEdit(this);
@@ -89,9 +90,15 @@ void TOutputPage::showLines(const std::vector<std::string> &lines, int count,
     mOutputMemo->show();
 }
 
-void TOutputPage::showFitMeasures(const TFitMeasures *fit)
+const char *const TOutputPage::FitToolTip =
+    "The reconstruction takes each step's alpha line from the measured runoff, the simulation "
+    "from the runoff it calculated the step before, as a prediction with this alpha function "
+    "does, so the simulation tells how well the model predicts (R square is about "
+    "(1 + NSE)/2).";
+
+void TOutputPage::showFits(const TAnalysisFits *fits)
 {
-    if (!fit || !fit->Valid) {
+    if (!fits || !fits->Reconstruction.Valid) {
         mFitLabel->clear();
         mFitLabel->hide();
         return;
@@ -100,9 +107,25 @@ void TOutputPage::showFitMeasures(const TFitMeasures *fit)
         QString text = QString::number(value, 'f', decimals);
         return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator));
     };
-    mFitLabel->setText(
-        QStringLiteral("NSE %1    KGE %2    Volume error %3 %")
-            .arg(number(fit->NSE, 3), number(fit->KGE, 3), number(fit->VolumeError, 1)));
+    const TFitMeasures &r = fits->Reconstruction;
+    QStringList lines;
+    lines << QStringLiteral("Reconstruction:  R square %1    NSE %2    KGE %3    Volume error %4 %")
+                 .arg(number(fits->RSquare, 3), number(r.NSE, 3), number(r.KGE, 3),
+                      number(r.VolumeError, 1));
+    const TSimulationFit &sim = fits->Simulation;
+    if (sim.Made && sim.Skill.Valid) {
+        const TFitMeasures &f = sim.Skill.Fit;
+        lines << QStringLiteral("Simulation, as a prediction runs it:  NSE %1    KGE %2    "
+                                "Log NSE %3    Volume error %4 %")
+                     .arg(number(f.NSE, 3), number(f.KGE, 3), number(sim.Skill.LogNSE, 3),
+                          number(f.VolumeError, 1));
+    } else {
+        lines << QStringLiteral("Simulation, as a prediction runs it: not made");
+    }
+    if (!fits->RaisedText.isEmpty())
+        lines << fits->RaisedText;
+    mFitLabel->setText(lines.join(QLatin1Char('\n')));
+    mFitLabel->setToolTip(QLatin1String(FitToolTip));
     mFitLabel->show();
 }
 

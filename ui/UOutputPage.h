@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/UFitMeasures.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -12,7 +14,15 @@ class QPushButton;
 
 namespace quellow {
 
-struct TFitMeasures;
+/// The two fits of an analysis run: its reconstruction (each step's alpha line chosen by the
+/// measured runoff) and the simulation of its window as a prediction runs it.
+struct TAnalysisFits
+{
+    double RSquare = 0;
+    TFitMeasures Reconstruction;
+    TSimulationFit Simulation;
+    QString RaisedText; ///< the simulation's initial runoff was raised; empty when not
+};
 
 /// The Output tab: the output file's text as the file holds it (selectable and copyable, not
 /// editable), the fit of an analysis run in this session above it (not part of the file), and
@@ -30,8 +40,11 @@ public:
     /// A Save/Run gave no new output: the text shown, if any, is marked as the previous
     /// result, with its file name and the time it was shown.
     void markAsPrevious();
-    /// The fit line of an analysis run; nullptr (or measures that are not valid) hides it.
-    void showFitMeasures(const TFitMeasures *fit);
+    /// The fit lines of an analysis run; nullptr (or a reconstruction whose measures are not
+    /// valid) hides them.
+    void showFits(const TAnalysisFits *fits);
+    /// What a Save/Run of an analysis explains on the fit lines' tooltip.
+    static const char *const FitToolTip;
     /// "View graph" is offered once results exist.
     void setViewGraphOffered(bool offered);
 

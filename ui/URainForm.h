@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/UBaseForm.h"
+#include "model/UCalibration.h"
 
 #include <cstdint>
 #include <QString>
@@ -149,8 +150,9 @@ private:
     /// "Open output" and "Make graph": the dialog, the file check and the loading; the lines
     /// go onto the Output tab and the file becomes the charts' source. False when cancelled.
     bool openOutput();
-    /// The data module's output lines onto the Output tab, with the fit of an analysis run.
-    void showOutput(bool analysisRun);
+    /// The data module's output lines onto the Output tab, with the fits of an analysis run of
+    /// the input file inputName (its reconstruction and its simulation as a prediction runs it).
+    void showOutput(bool analysisRun, const std::string &inputName = {});
     void hideCommentWindow();
     void guarded(const std::function<void()> &action);
 
@@ -160,6 +162,9 @@ private:
     void applyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
                           const TParameters &best);
     QAction *mCalibrateAction = nullptr;
+    /// What Calibrate maximises: the simulation's NSE, as on the command line, until the
+    /// result dialog chooses another.
+    UCalibration::TObjective mCalibrationObjective = UCalibration::TObjective::NSE;
     void sheetFilled();
     void updateUndoAction();
     /// What an "Apply" changed, to take it back.

@@ -42,13 +42,25 @@ void TRainForm::CalibrateActionExecute()
         std::vector<int> gridRows;
         if (!sheetAnalysisInput(input, gridRows))
             return;
-        const UCalibration::TCalibrationRun run = runCalibration(this, input);
-        if (run.Status != UCalibration::TStatus::Calibrated)
+        // The search runs for the objective chosen last; the result offers another.
+        for (;;) {
+            UCalibration::TOptions options;
+            options.Objective = mCalibrationObjective;
+            const UCalibration::TCalibrationRun run = runCalibration(this, input, options);
+            if (run.Status != UCalibration::TStatus::Calibrated)
+                return;
+            const bool simulated = options.Objective != UCalibration::TObjective::RSquare;
+            TCalibrateForm form(run, calibrationHydrograph(input, run.Search.Best, simulated),
+                                mAppliedFactor, this, options.Objective);
+            const int answer = form.exec();
+            if (answer == TCalibrateForm::Recalibrate) {
+                mCalibrationObjective = form.chosenObjective();
+                continue;
+            }
+            if (answer == QDialog::Accepted)
+                applyCalibration(input, gridRows, run.Search.Best);
             return;
-        TCalibrateForm form(run, calibrationHydrograph(input, run.Search.Best), mAppliedFactor,
-                            this);
-        if (form.exec() == QDialog::Accepted)
-            applyCalibration(input, gridRows, run.Search.Best);
+        }
     });
 }
 

@@ -8,6 +8,7 @@
 #include "model/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/UGraphicsPage.h"
+#include "ui/UInputSheetPage.h"
 #include "ui/UOutputPage.h"
 
 #include <QFileInfo>
@@ -21,11 +22,30 @@ const QString OutputOpenedStatus =
 
 } // namespace
 
-void TRainForm::showOutput(bool analysisRun)
+void TRainForm::showOutput(bool analysisRun, const std::string &inputName)
 {
     mOutputPage->showLines(DMQuellow.OutLines, DMQuellow.NrOfLines,
                            QString::fromStdString(DMQuellow.FileName));
-    mOutputPage->showFitMeasures(analysisRun ? &URainRun::State.Fit : nullptr);
+    if (!analysisRun) {
+        mOutputPage->showFits(nullptr);
+        return;
+    }
+    auto &run = URainRun::State;
+    TAnalysisFits fits;
+    fits.RSquare = run.RSquare;
+    fits.Reconstruction = run.Fit;
+    // The window simulated from the file the run read, as a prediction with the analysis's
+    // alpha function would run it.
+    URainRun::TAnalysisInput input;
+    if (!inputName.empty() && URainRun::ReadAnalysisInput(inputName, input, nullptr) &&
+        !input.Rows.empty()) {
+        fits.Simulation = URainRun::Simulate(input, run);
+        const double firstRunoff = input.Rows.front().Runoff;
+        fits.RaisedText = QString::fromStdString(
+            USimulation::RaisedInitialRunoffText(fits.Simulation, firstRunoff, 4));
+        mInputSheet->offerAnalysisAlpha(URainRun::AlphaFunction(run), firstRunoff);
+    }
+    mOutputPage->showFits(&fits);
 }
 
 bool TRainForm::openOutput()

@@ -246,6 +246,11 @@ bool TRainForm::validateSheet()
         return false;
     if (mInputSheet->analysisChosen() && !mInputSheet->checkMaxEscape())
         return false;
+    // A prediction without an alpha function is refused before the file name is asked.
+    if (!mInputSheet->analysisChosen() && mInputSheet->alphaBoxesZero()) {
+        message(UInputChecks::ZeroAlphaFailure(TModelValues()));
+        return false;
+    }
     // The question answers false whenever it sets RunStopped.
     if (!AskInputFileName()) {
         message("The input data were not saved");
@@ -265,7 +270,14 @@ bool TRainForm::validateSheet()
         message(countFailure);
         return false;
     }
-    return mInputSheet->readBoxes();
+    if (!mInputSheet->readBoxes())
+        return false;
+    if (!DMQuellow.Analysis)
+        if (const std::string zero = UInputChecks::ZeroAlphaFailure(ModelValues); !zero.empty()) {
+            message(zero);
+            return false;
+        }
+    return true;
 }
 
 bool TRainForm::compactRows()
@@ -327,7 +339,7 @@ bool TRainForm::fileResults(const std::string &inputName)
     message("The input is saved in " + inputName + " ;" +
             " Calculations were done and the output is saved in  " + outputName);
 
-    showOutput(dm.Analysis);
+    showOutput(dm.Analysis, inputName);
     dm.OutFileName = dm.FileName;
     mGraphicsPage->setOpenedOutput(QString());
     SetDialogFolders(folderOf(dm.OutFileName));

@@ -1,5 +1,6 @@
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UInputChecks.h"
 #include "model/UInputFile.h"
 #include "model/UPrediction.h"
 #include "tests/support/TRecordingPrompts.h"
@@ -209,6 +210,38 @@ TEST_F(Prediction, NoMaximumStorageOrNoPorosityIsRefused)
 
     // Porosity plays no part in the runoff sub-mode.
     prompts.Messages.clear();
+    WriteInput({{0, 1, 0}, {1, 1, 0}}, false);
+    P::RunPrediction();
+    EXPECT_FALSE(P::State.PredFailed);
+    EXPECT_TRUE(prompts.Messages.empty());
+}
+
+TEST_F(Prediction, AnAlphaFunctionOfZeroThroughoutIsRefused)
+{
+    // Run with alpha on its floor at every step, the output would look like a result.
+    values = {0, 0, 0, 0, 1, 0};
+    const std::string path = WriteInput({{0, 1, 0}, {1, 1, 0}}, false);
+    P::RunPrediction();
+    EXPECT_TRUE(P::State.PredFailed);
+    EXPECT_EQ(prompts.Messages,
+              std::vector<std::string>{UInputChecks::ZeroAlphaFailure(values, path)});
+    EXPECT_NE(prompts.Messages[0].find("is 0 for every runoff"), std::string::npos);
+    EXPECT_FALSE(fileExists(dir.File("run.out")));
+    // Save/Run and convert refuse to write it, in the sheet's words.
+    TDMQuellow dm;
+    dm.NrOfData = 2;
+    dm.Time = {0, 1};
+    dm.Rain = dm.Escape = {1, 1};
+    dm.MaxStor = 10;
+    dm.Porosity = 5;
+    EXPECT_EQ(UInputChecks::SaveFailure(dm, values), UInputChecks::ZeroAlphaFailure(values));
+    dm.Analysis = true;
+    dm.Runoff = {1, 1};
+    EXPECT_EQ(UInputChecks::SaveFailure(dm, values), "");
+
+    // One coefficient that is not 0 will do, a negative one too.
+    prompts.Messages.clear();
+    values.B2 = -1e-9;
     WriteInput({{0, 1, 0}, {1, 1, 0}}, false);
     P::RunPrediction();
     EXPECT_FALSE(P::State.PredFailed);

@@ -39,9 +39,10 @@ bool sameBits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-/// The text of a prediction (runoff) file holding the window's rows and storages.
+/// The text of a prediction (runoff) file holding the window's rows and storages and the alpha
+/// function.
 std::string predictionFile(const URainRun::TAnalysisInput &input, double maxStor, double initStor,
-                           double initRun)
+                           double initRun, const TModelValues &alpha)
 {
     TDMQuellow dm;
     dm.FileName = "p.inp";
@@ -61,7 +62,7 @@ std::string predictionFile(const URainRun::TAnalysisInput &input, double maxStor
     }
     dm.NrOfData = static_cast<std::int32_t>(input.Rows.size());
     std::string text;
-    EXPECT_TRUE(InputFileText(dm, TModelValues{}, text));
+    EXPECT_TRUE(InputFileText(dm, alpha, text));
     return text;
 }
 
@@ -85,8 +86,8 @@ TEST(Simulation, EqualsAPredictionRunBitForBit)
             ASSERT_TRUE(e.Simulation.Made);
 
             UPrediction::TState pred;
-            const std::vector<std::string> lines = splitLines(
-                predictionFile(applied, applied.MaxSto, applied.IniSto, applied.Rows[0].Runoff));
+            const std::vector<std::string> lines = splitLines(predictionFile(
+                applied, applied.MaxSto, applied.IniSto, applied.Rows[0].Runoff, e.Alpha));
             UPrediction::ReadPredictionLines(pred, lines, "p.inp");
             ASSERT_FALSE(pred.PredFailed);
             // The file holds the alpha function in five digits; the run takes the analysis's.

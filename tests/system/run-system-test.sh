@@ -170,6 +170,16 @@ open_input() {
     sleep 0.5
 }
 
+# Save/Run of a prediction to $1, whose only box is the closing message: answered as soon as it
+# comes, without the wait for further boxes of save_run.
+save_run_prediction() {
+    rm -f "${1%.inp}.out"
+    file_menu n
+    answer_file_dialog 'Save As' "$1"
+    answer_box Return 30
+    [ -s "${1%.inp}.out" ] || fail "$(basename "${1%.inp}.out") was not written"
+}
+
 # The output of the window and of quellow-cli for the same input file agree, apart from the
 # line naming the input file.
 same_as_cli() {
@@ -238,9 +248,28 @@ shot analysis-chart
 [ "$(od -An -tu1 -j16 -N8 chart.png | tr -s ' ')" = " 0 0 2 111 0 0 1 209" ] ||
     fail "chart.png is not 623 x 465"
 
+step "prediction after the analysis: the switch takes its alpha function and first runoff"
+click_main 159 32  # the Input tab
+click_main 273 116 # the options list
+xdotool key Down Return
+sleep 0.5
+shot prediction-switch
+save_run_prediction "$work/sim.inp"
+same_as_cli "$work/sim.inp"
+# The analysis output gives the alpha function to four decimals and the divide to two.
+field() { tr -d '\r' <"$work/sim.inp" | grep "^ $1" | sed 's/.*: *//'; }
+want=$(tr -d '\r' <"$work/ana.out" | awk '/^if Discharge >/ { a = $8 " " $11; d = $4 }
+    /^if Discharge </ { print a, $8, $11, d }')
+got=$(printf '%.4f %.4f %.4f %.4f %.2f' "$(field A1)" "$(field 'Value of B1')" "$(field A2)" \
+    "$(field 'Value of B2')" "$(field 'Runoff division')")
+[ "$got" = "$want" ] || fail "sim.inp holds the alpha function $got, the analysis gave $want"
+first=$(tr -d '\r' <"$work/ana.inp" | awk '/^ *1 / { print $5; exit }')
+[ "$(printf '%.6g' "$(field 'Initial runoff')")" = "$(printf '%.6g' "$first")" ] ||
+    fail "sim.inp starts from $(field 'Initial runoff'), not the first runoff $first"
+
 step "prediction: open a drainage example, Save/Run"
 open_input "$work/Example-prediction-drainage.inp"
-save_run "$work/pred.inp"
+save_run_prediction "$work/pred.inp"
 same_as_cli "$work/pred.inp"
 shot prediction-output
 

@@ -18,6 +18,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 using namespace quellow;
 using namespace quellow::test;
 
@@ -45,6 +49,29 @@ void answerResultDialog(const char *button, QString *rSquare)
                 *rSquare = form->findChild<QLabel *>("CalibratedRSquare")->text();
             form->findChild<QPushButton *>(button)->click();
         }
+    });
+    timer->start(10);
+}
+
+/// Hands each result dialog shown, in turn, to the next of handlers (which must close it).
+void handleResultDialogs(std::vector<std::function<void(TCalibrateForm *)>> handlers)
+{
+    auto *timer = new QTimer(qApp); // freed with the application if it never fires
+    auto queue =
+        std::make_shared<std::vector<std::function<void(TCalibrateForm *)>>>(std::move(handlers));
+    QObject::connect(timer, &QTimer::timeout, [timer, queue] {
+        // A dialog of the next search may take the place of the last one: each is marked.
+        auto *form = shownWindow<TCalibrateForm>("CalibrateForm");
+        if (!form || form->property("handled").toBool())
+            return;
+        form->setProperty("handled", true);
+        const auto handler = queue->front();
+        queue->erase(queue->begin());
+        if (queue->empty()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+        handler(form);
     });
     timer->start(10);
 }
@@ -97,10 +124,17 @@ class CalibrateTest : public QObject
 
 private slots:
     void init() { ResetForTest(); }
+    // A helper whose dialog never came leaves its timer behind: it must not answer the next
+    // test's dialog.
+    void cleanup()
+    {
+        qDeleteAll(qApp->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly));
+    }
 
     void applyThenSaveRunReportsTheShownRSquare();
     void cancelChangesNothing();
     void onlyAnAnalysisIsCalibrated();
+    void objectiveIsOfferedWithBothFits();
 
 private:
     /// Opens a public window file on the sheet.
@@ -181,6 +215,60 @@ void CalibrateTest::onlyAnAnalysisIsCalibrated()
     QCOMPARE(dialogs.Messages,
              QStringList{"The data cannot be calibrated due to input errors like negative "
                          "values or a non-sequential time series"});
+}
+
+void CalibrateTest::objectiveIsOfferedWithBothFits()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    openWindow(form, dialogs, "hymod-2013.inp");
+    URainRun::TAnalysisInput input;
+    QVERIFY(
+        URainRun::ReadAnalysisInput(QUELLOW_TEST_DATA "/windows/hymod-2013.inp", input, nullptr));
+    auto expected = [&input](UCalibration::TObjective objective) {
+        UCalibration::TOptions options;
+        options.Objective = objective;
+        return UCalibration::CalibrateAnalysis(input, options, nullptr).Search;
+    };
+    auto shown = [](TCalibrateForm *dialog, const char *name) {
+        return dialog->findChild<QLabel *>(QLatin1String(name))->text();
+    };
+    auto figure = [](double value, int decimals) { return QString::number(value, 'f', decimals); };
+
+    // The first search maximises the simulation's NSE, as the command line does; the dialog
+    // shows both fits. Then it searches again for the simulation's KGE.
+    QString firstCombo, secondCombo, nse, kge, rSquare, volume;
+    bool againEnabledAtFirst = true, startNamed = false;
+    handleResultDialogs(
+        {[&](TCalibrateForm *dialog) {
+             auto *combo = dialog->findChild<QComboBox *>("ObjectiveComboBox");
+             auto *again = dialog->findChild<QPushButton *>("RecalibrateButton");
+             firstCombo = combo->currentText();
+             nse = shown(dialog, "SimulatedNSE");
+             rSquare = shown(dialog, "CalibratedRSquare");
+             volume = shown(dialog, "SimulatedVolumeError");
+             againEnabledAtFirst = again->isEnabled();
+             startNamed = dialog->findChild<QLabel *>("StartOutsideBand") != nullptr;
+             combo->setCurrentIndex(combo->findText(QStringLiteral("KGE of the simulation")));
+             again->click();
+         },
+         [&](TCalibrateForm *dialog) {
+             secondCombo = dialog->findChild<QComboBox *>("ObjectiveComboBox")->currentText();
+             kge = shown(dialog, "SimulatedKGE");
+             dialog->findChild<QPushButton *>("CancelButton")->click();
+         }});
+    Button(form, "CalibrateButton")->click();
+    QCOMPARE(dialogs.Messages, QStringList());
+    QCOMPARE(firstCombo, QStringLiteral("NSE of the simulation"));
+    QVERIFY(!againEnabledAtFirst);
+    const UCalibration::TResult byNse = expected(UCalibration::TObjective::NSE);
+    QCOMPARE(nse, figure(byNse.BestFit.Simulation.Skill.Fit.NSE, 3));
+    QCOMPARE(rSquare, figure(byNse.BestFit.RSquare, 3));
+    QCOMPARE(volume, figure(byNse.BestFit.Simulation.Skill.Fit.VolumeError, 1));
+    QCOMPARE(startNamed, !UCalibration::Admissible(byNse.StartFit));
+    QCOMPARE(secondCombo, QStringLiteral("KGE of the simulation"));
+    QCOMPARE(kge,
+             figure(expected(UCalibration::TObjective::KGE).BestFit.Simulation.Skill.Fit.KGE, 3));
 }
 
 QTEST_MAIN(CalibrateTest)

@@ -6,6 +6,8 @@
 #include "ui/UGraphicsPage.h"
 
 #include "model/UFileUtil.h"
+#include "model/UInputChecks.h"
+#include "model/UInputFile.h"
 #include "model/UPrediction.h"
 #include "model/URainRun.h"
 
@@ -84,6 +86,8 @@ private slots:
     void predictionFromSheetToOutputTab();
     void analysisFromSheetToOutputTab();
     void fitLineShowsTheAnalysisJustRun();
+    void predictionAfterAnalysisStartsFromItsAlphaFunction();
+    void predictionWithoutAlphaFunctionIsRefused();
     void openedDrainageFileRunsAsTheCommandLineDoes();
     void failuresStopInOrder_data();
     void failuresStopInOrder();
@@ -216,18 +220,38 @@ void SaveRunTest::fitLineShowsTheAnalysisJustRun()
     form.InputSaveActionExecute();
     QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
 
-    // One line above the output text, NSE, KGE and volume error, none of it in the file.
+    // Above the output text, the reconstruction's fit and the simulation's, none of it in the
+    // file.
     auto *fit = form.findChild<QLabel *>("FitLabel");
     QVERIFY(!fit->isHidden());
-    const QRegularExpression shape(QStringLiteral(
-        "^NSE (-?\\d+\\.\\d{3})    KGE (-?\\d+\\.\\d{3})    Volume error (-?\\d+\\.\\d) %$"));
-    const QRegularExpressionMatch match = shape.match(fit->text());
+    const QStringList lines = fit->text().split(QLatin1Char('\n'));
+    QVERIFY2(lines.size() >= 2, qPrintable(fit->text()));
+    const QRegularExpression shape(
+        QStringLiteral("^Reconstruction:  R square (\\d\\.\\d{3})    NSE (-?\\d+\\.\\d{3})    "
+                       "KGE (-?\\d+\\.\\d{3})    Volume error (-?\\d+\\.\\d) %$"));
+    const QRegularExpressionMatch match = shape.match(lines[0]);
     QVERIFY2(match.hasMatch(), qPrintable(fit->text()));
     const QString output = dir.filePath(QStringLiteral("ana.out"));
+    QVERIFY(FileText(output).contains(QStringLiteral("Coefficient of explanation R square is:   ") +
+                                      match.captured(1)));
     const auto expected = fitOfOutputFile(output);
-    QVERIFY2(std::abs(match.captured(1).toDouble() - expected[0]) < 0.01, qPrintable(fit->text()));
-    QVERIFY2(std::abs(match.captured(2).toDouble() - expected[1]) < 0.01, qPrintable(fit->text()));
-    QVERIFY2(std::abs(match.captured(3).toDouble() - expected[2]) < 0.2, qPrintable(fit->text()));
+    QVERIFY2(std::abs(match.captured(2).toDouble() - expected[0]) < 0.01, qPrintable(fit->text()));
+    QVERIFY2(std::abs(match.captured(3).toDouble() - expected[1]) < 0.01, qPrintable(fit->text()));
+    QVERIFY2(std::abs(match.captured(4).toDouble() - expected[2]) < 0.2, qPrintable(fit->text()));
+    // The simulation is the core's of the file written, as a prediction runs it.
+    URainRun::TAnalysisInput read;
+    QVERIFY(URainRun::ReadAnalysisInput(input.toStdString(), read, nullptr));
+    URainRun::TState state;
+    const URainRun::TEvaluation e = URainRun::Evaluate(read, state, URainRun::TSimulate::Full);
+    QVERIFY(!e.Stopped && e.Simulation.Made && e.Simulation.Skill.Valid);
+    const TFitMeasures &sim = e.Simulation.Skill.Fit;
+    QCOMPARE(lines[1], QStringLiteral("Simulation, as a prediction runs it:  NSE %1    KGE %2    "
+                                      "Log NSE %3    Volume error %4 %")
+                           .arg(QString::number(sim.NSE, 'f', 3), QString::number(sim.KGE, 'f', 3),
+                                QString::number(e.Simulation.Skill.LogNSE, 'f', 3),
+                                QString::number(sim.VolumeError, 'f', 1)));
+    QVERIFY(std::abs(sim.NSE - e.Fit.NSE) > 0.0005); // two fits, not one shown twice
+    QVERIFY(fit->toolTip().contains(QStringLiteral("R square is about (1 + NSE)/2")));
     QVERIFY(!FileText(output).contains(QStringLiteral("NSE")));
     QVERIFY(form.findChild<QPlainTextEdit *>("OutputMemo")
                 ->toPlainText()
@@ -237,6 +261,91 @@ void SaveRunTest::fitLineShowsTheAnalysisJustRun()
     dialogs.OpenNames = {output};
     form.OutputOpenActionExecute();
     QVERIFY(fit->isHidden());
+}
+
+void SaveRunTest::predictionAfterAnalysisStartsFromItsAlphaFunction()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    PasteFile(form, "sheet-analysis.tsv");
+    const QString input = dir.filePath(QStringLiteral("ana.inp"));
+    dialogs.SaveNames = {input};
+    form.InputSaveActionExecute();
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
+    URainRun::TAnalysisInput read;
+    QVERIFY(URainRun::ReadAnalysisInput(input.toStdString(), read, nullptr));
+    URainRun::TState state;
+    const URainRun::TEvaluation e = URainRun::Evaluate(read, state);
+    QVERIFY(!e.Stopped);
+    // (This short series has no regression point above its divide: the upper line is 0.)
+    QVERIFY(e.Alpha.A2 != 0 && e.Alpha.B2 != 0 && e.Alpha.Divide > 0);
+
+    // The switch to prediction puts the analysis's linear alpha function into the boxes, and
+    // its first measured runoff as the initial runoff, as the prediction's file will hold them.
+    form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
+    const TModelValues alpha = AlphaAsWritten(e.Alpha);
+    QCOMPARE(Box(form, "A1coeffEdit")->text(), floatToStr(alpha.A1));
+    QCOMPARE(Box(form, "B1valueEdit")->text(), floatToStr(alpha.B1));
+    QCOMPARE(Box(form, "A2CoeffEdit")->text(), floatToStr(alpha.A2));
+    QCOMPARE(Box(form, "B2ValueEdit")->text(), floatToStr(alpha.B2));
+    QCOMPARE(Box(form, "DivideEdit")->text(), floatToStr(alpha.Divide));
+    QCOMPARE(Box(form, "InitRunEdit")->text(), floatToStr(read.Rows.front().Runoff));
+    QVERIFY(std::abs(alpha.A2 / e.Alpha.A2 - 1) < 1e-4);
+    QVERIFY(std::abs(alpha.Divide - e.Alpha.Divide) <= 0.005);
+
+    // The prediction runs with it.
+    const QString prediction = dir.filePath(QStringLiteral("pred.inp"));
+    dialogs.SaveNames = {prediction};
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QCOMPARE(dialogs.Messages.size(), 1);
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("pred.out"))));
+    const QStringList lines = FileText(prediction).split(QStringLiteral("\r\n"));
+    QVERIFY2(lines[13].startsWith(QStringLiteral(" A2 coefficient : ")) &&
+                 !lines[13].endsWith(QStringLiteral(" 0.0000E+000")),
+             qPrintable(lines[13]));
+
+    // The prediction ran with what the boxes showed.
+    QCOMPARE(ModelValues.A2, alpha.A2);
+    QCOMPARE(ModelValues.Divide, alpha.Divide);
+
+    // Once taken, the offer does not come back over what the boxes hold now.
+    Box(form, "A2CoeffEdit")->setText(QStringLiteral("0.5"));
+    QVERIFY(Sheet(form)->readBoxes());
+    form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(0);
+    form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
+    QCOMPARE(Box(form, "A2CoeffEdit")->text(), QStringLiteral("0.5"));
+}
+
+void SaveRunTest::predictionWithoutAlphaFunctionIsRefused()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    form.findChild<QComboBox *>("OptionComboBox")->setCurrentIndex(1);
+    PasteFile(form, "sheet-prediction.tsv");
+    for (const char *box : {"A1coeffEdit", "B1valueEdit", "A2CoeffEdit", "B2ValueEdit"})
+        QCOMPARE(Box(form, box)->text(), QStringLiteral("0"));
+    const QString input = dir.filePath(QStringLiteral("pred.inp"));
+    dialogs.SaveNames = {input};
+
+    // The fresh sheet's alpha function is 0 throughout: refused before the file name is asked.
+    form.InputSaveActionExecute();
+    QCOMPARE(dialogs.Messages,
+             QStringList{QString::fromStdString(UInputChecks::ZeroAlphaFailure(TModelValues()))});
+    QVERIFY(dialogs.Messages[0].startsWith(QStringLiteral("The alpha function is 0 for every")));
+    QVERIFY(dialogs.SaveDialogs.isEmpty());
+    QVERIFY(!QFile::exists(input));
+
+    // Any coefficient that is not 0 will do.
+    Box(form, "B2ValueEdit")->setText(QStringLiteral("0,05"));
+    dialogs.Messages.clear();
+    form.InputSaveActionExecute();
+    QCOMPARE(dialogs.SaveDialogs.size(), 1);
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("pred.out"))));
 }
 
 void SaveRunTest::analysisFromSheetToOutputTab()
