@@ -147,6 +147,8 @@ signals:
     void saveRunRequested();
     /// "Calibrate" (analysis only).
     void calibrateRequested();
+    /// "Validate..." (analysis only).
+    void validateRequested();
     /// "Start help, units" and "AlfaCalc".
     void helpRequested();
     void alfaCalcRequested();
@@ -246,6 +248,7 @@ private:
     QLabel *mAlfaMemo = nullptr;
     QPushButton *mAlfaButton = nullptr;
     QPushButton *mCalibrateButton = nullptr;
+    QPushButton *mValidateButton = nullptr;
     QWidget *mInputImage = nullptr;
     QPlainTextEdit *mWaitMemo = nullptr;
     QList<QPushButton *> mButtons; ///< the buttons under the grid

@@ -95,6 +95,8 @@ public:
     void ViewGraphButtonClick();
     /// Calibrates the first reservoir on the sheet's complete rows (analysis mode).
     void CalibrateActionExecute();
+    /// Validates the sheet's calibration on another analysis file (analysis mode).
+    void ValidateActionExecute();
     /// Edit > Undo: takes the last "Apply" of a calibration back.
     void EditUndoExecute();
     /// Before the sheet is replaced or cleared: when it has changes not saved, asks whether to
@@ -160,6 +162,10 @@ private:
     void applyCalibration(const URainRun::TAnalysisInput &input, const std::vector<int> &gridRows,
                           const TParameters &best);
     QAction *mCalibrateAction = nullptr;
+
+    // Validate (URainFormValidate.cpp)
+    QAction *createValidateAction();
+    QAction *mValidateAction = nullptr;
     void sheetFilled();
     void updateUndoAction();
     /// What an "Apply" changed, to take it back.
