@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 namespace quellow::UValidationCharts {
 
@@ -46,14 +47,16 @@ QChart *newChart(const QString &title)
     return chart;
 }
 
-QValueAxis *axis(const QString &title, double low, double high)
+QValueAxis *axis(const QString &title, double low, double high, bool nice = true)
 {
     auto *a = new QValueAxis;
     a->setTitleText(title);
     if (!(high > low))
         high = low + 1;
     a->setRange(low, high);
-    a->applyNiceNumbers();
+    if (nice)
+        a->applyNiceNumbers();
+    a->setLabelFormat(QStringLiteral("%.4g"));
     QFont font = a->labelsFont();
     font.setPointSizeF(8);
     a->setLabelsFont(font);
@@ -100,7 +103,7 @@ QChart *hydrograph(const TValidation &v)
             top = std::max(top, v.Band.High[k]);
         rainTop = std::max(rainTop, v.Rain[k]);
     }
-    auto *x = axis(QStringLiteral("Time"), v.Time.front(), v.Time.back());
+    auto *x = axis(QStringLiteral("Time"), v.Time.front(), v.Time.back(), false);
     // The runoff keeps the lower two thirds; the rain hangs from the top.
     auto *y = axis(QStringLiteral("Runoff (mm/t)"), 0, top * 1.45);
     auto *rainAxis = axis(QStringLiteral("Rain (mm/t)"), 0, rainTop * 3);
@@ -109,14 +112,16 @@ QChart *hydrograph(const TValidation &v)
     chart->addAxis(y, Qt::AlignLeft);
     chart->addAxis(rainAxis, Qt::AlignRight);
 
-    auto *rainLine = new QLineSeries;
+    auto *rainLine = new QLineSeries, *noRain = new QLineSeries;
     for (std::size_t k = 0; k < n; ++k) {
         // Each step's rain as a bar over the step that ends at its time.
         const double from = k ? v.Time[k - 1] : v.Time[k];
         rainLine->append(from, v.Rain[k]);
         rainLine->append(v.Time[k], v.Rain[k]);
+        noRain->append(from, 0);
+        noRain->append(v.Time[k], 0);
     }
-    auto *rain = new QAreaSeries(rainLine);
+    auto *rain = new QAreaSeries(rainLine, noRain);
     rain->setName(QStringLiteral("rain"));
     rain->setColor(rainColour);
     rain->setBorderColor(rainColour);
@@ -163,7 +168,7 @@ QChart *scatter(const TValidation &v)
     double top = 0;
     auto *points = new QScatterSeries;
     points->setName(QStringLiteral("rows"));
-    points->setMarkerSize(5);
+    points->setMarkerSize(4);
     points->setColor(simulatedColour);
     points->setBorderColor(simulatedColour);
     for (std::size_t k = firstScored(v); k < v.Measured.size(); ++k) {
@@ -200,12 +205,13 @@ QChart *dotty(const TValidation &v, const std::vector<TDot> &dots, TPicture pict
     const QString name = QString::fromLatin1(UValidationFiles::PictureName(picture));
     const QString objective =
         QString::fromLatin1(UCalibration::ObjectiveName(v.Objective)).toUpper();
-    QChart *chart = newChart(QStringLiteral("%1 on the calibration window").arg(objective));
+    QChart *chart =
+        newChart(QStringLiteral("%1: %2 on the calibration window").arg(name, objective));
     auto *scan = new QScatterSeries, *search = new QScatterSeries;
     scan->setName(QStringLiteral("scan"));
     search->setName(QStringLiteral("local search"));
     for (auto [s, colour, size] :
-         {std::tuple(scan, scanColour, 4.0), std::tuple(search, searchColour, 5.0)}) {
+         {std::tuple(scan, scanColour, 3.5), std::tuple(search, searchColour, 3.5)}) {
         s->setMarkerSize(size);
         s->setColor(colour);
         s->setBorderColor(colour);

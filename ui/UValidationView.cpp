@@ -105,7 +105,8 @@ TValidationView::TValidationView(TValidation validation, QWidget *parent)
       mDots(UValidationFiles::Dots(mValidation))
 {
     setObjectName(QStringLiteral("ValidationView"));
-    setWindowTitle(QStringLiteral("Validation"));
+    setWindowTitle(QStringLiteral("Validation of ") +
+                   q(std::filesystem::path(mValidation.ValFile).filename().string()));
     auto *layout = new QVBoxLayout(this);
 
     auto *summary = new QLabel(validationSummaryLines(mValidation).join(QLatin1Char('\n')), this);
@@ -256,7 +257,7 @@ bool TValidationView::saveReport(const QString &path, std::string &message) cons
         // The pictures: the hydrograph across the page, the others two by two below it.
         const std::vector<TPicture> pictures = UValidationFiles::Pictures(mValidation.Calibrated);
         const double rest = page.height() - y;
-        const double smallRows = (pictures.size() - 1 + 1) / 2;
+        const double smallRows = static_cast<double>(pictures.size() / 2);
         const double hydrographHeight = std::min(300.0, rest / (1 + 0.85 * smallRows));
         const double smallHeight =
             smallRows > 0 ? std::min(260.0, (rest - hydrographHeight) / smallRows) : 0;
@@ -347,7 +348,7 @@ TValidation runValidation(QWidget *parent, const URainRun::TAnalysisInput &cal,
     QProgressDialog progress(QStringLiteral("Calibrating and validating ..."),
                              QStringLiteral("Cancel"), 0, 0, parent);
     progress.setObjectName(QStringLiteral("ValidateProgress"));
-    progress.setWindowTitle(QStringLiteral("Validation"));
+    progress.setWindowTitle(QStringLiteral("Validating"));
     progress.setMinimumWidth(380);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
