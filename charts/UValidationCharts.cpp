@@ -164,7 +164,7 @@ QChart *hydrograph(const TValidation &v)
 
 QChart *scatter(const TValidation &v)
 {
-    QChart *chart = newChart(QStringLiteral("Measured against simulated (scored rows)"));
+    QChart *chart = newChart(QStringLiteral("Measured against simulated"));
     double top = 0;
     auto *points = new QScatterSeries;
     points->setName(QStringLiteral("rows"));
@@ -205,8 +205,7 @@ QChart *dotty(const TValidation &v, const std::vector<TDot> &dots, TPicture pict
     const QString name = QString::fromLatin1(UValidationFiles::PictureName(picture));
     const QString objective =
         QString::fromLatin1(UCalibration::ObjectiveName(v.Objective)).toUpper();
-    QChart *chart =
-        newChart(QStringLiteral("%1: %2 on the calibration window").arg(name, objective));
+    QChart *chart = newChart(QStringLiteral("%1 of the sets on CAL").arg(objective));
     auto *scan = new QScatterSeries, *search = new QScatterSeries;
     scan->setName(QStringLiteral("scan"));
     search->setName(QStringLiteral("local search"));

@@ -88,8 +88,8 @@ QStringList validationSummaryLines(const TValidation &v)
     const UValidation::TBand &b = v.Band;
     if (b.Made)
         lines << q(printfText("Band of %d sets: coverage %.1f %% (nominal 90 %%), width %s; "
-                              "MaxStor %.4g-%.4g mm, InitStor %.4g-%.4g mm, EscapeFactor "
-                              "%.4g-%.4g",
+                              "MaxStor %.4g to %.4g mm, InitStor %.4g to %.4g mm, "
+                              "EscapeFactor %.4g to %.4g",
                               b.Sets, 100 * b.Coverage, cell(b.WidthDefined, b.Width).c_str(),
                               b.MaxStor[0], b.MaxStor[1], b.InitStor[0], b.InitStor[1],
                               b.EscapeFactor[0], b.EscapeFactor[1]));
@@ -132,7 +132,7 @@ TValidationView::TValidationView(TValidation validation, QWidget *parent)
         }
     }
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    table->setFixedHeight(table->horizontalHeader()->height() + 5 * 24 + 6);
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() + 5 * 24 + 8);
     table->verticalHeader()->setDefaultSectionSize(24);
     table->setMinimumWidth(420);
 
