@@ -202,6 +202,21 @@ void ValidationViewTest::commandLineDrawsThePictures()
     cli.waitForFinished(60000);
     QCOMPARE(cli.exitCode(), 0);
     QCOMPARE(QDir(plain.path()).entryList(QDir::Files).size(), 3);
+
+    // A picture's name that is the calibration file's: refused before anything is written.
+    const QString cal = plain.filePath(QStringLiteral("gr4j-1992-validation-scatter.png"));
+    QFile::remove(cal);
+    QVERIFY(QFile::copy(windows + QStringLiteral("gr4j-1991.inp"), cal));
+    QFile::remove(plain.filePath(QStringLiteral("gr4j-1992-validation.csv")));
+    cli.start(QStringLiteral(QUELLOW_CLI),
+              {QStringLiteral("validate"), cal, windows + QStringLiteral("gr4j-1992.inp"),
+               QStringLiteral("--no-calibrate"), QStringLiteral("-o"), plain.path()});
+    cli.waitForFinished(60000);
+    QCOMPARE(cli.exitCode(), 1);
+    QVERIFY(
+        QString::fromUtf8(cli.readAllStandardError()).contains(QStringLiteral("would replace")));
+    QCOMPARE(FileBytes(cal), FileBytes(windows + QStringLiteral("gr4j-1991.inp")));
+    QVERIFY(!QFile::exists(plain.filePath(QStringLiteral("gr4j-1992-validation.csv"))));
 }
 
 void ValidationViewTest::validateRunsFromTheSheetToTheView()
