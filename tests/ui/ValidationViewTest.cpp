@@ -112,6 +112,7 @@ private slots:
     void refusesToWriteOverAFileItRead();
     void commandLineDrawsThePictures();
     void validateRunsFromTheSheetToTheView();
+    void cancelShowsNothing();
 };
 
 void ValidationViewTest::showsTheFiguresOfTheValidation()
@@ -249,6 +250,39 @@ void ValidationViewTest::validateRunsFromTheSheetToTheView()
     QCOMPARE(rows, 365 - 1);
     // A calibrated transfer of this pair keeps a good part of its skill.
     QVERIFY2(simulationNse.toDouble() > 0.4, qPrintable(simulationNse));
+}
+
+void ValidationViewTest::cancelShowsNothing()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+
+    bool cancelled = false, viewShown = false;
+    auto *timer = new QTimer(qApp); // freed with the application if it never fires
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<TValidationView *>(w) && w->isVisible()) {
+                viewShown = true;
+                static_cast<QDialog *>(w)->reject();
+            }
+            if (w->objectName() == QLatin1String("ValidateProgress") && w->isVisible() &&
+                !cancelled) {
+                cancelled = true;
+                w->findChild<QPushButton *>()->click();
+            }
+        }
+    });
+    timer->start(1);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1992.inp")};
+    form.findChild<QAction *>(QStringLiteral("ValidateAction"))->trigger();
+    timer->stop();
+    delete timer;
+    QVERIFY(cancelled);
+    QVERIFY(!viewShown);
+    QCOMPARE(dialogs.Messages, QStringList());
 }
 
 QTEST_MAIN(ValidationViewTest)
