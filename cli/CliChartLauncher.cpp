@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -42,6 +44,53 @@ int ChartCommand(const TArgs &args)
     std::cerr << "quellow-cli chart: the chart program \"" << helper
               << "\" could not be started: " << std::strerror(error) << '\n';
     return 1;
+}
+
+bool RunChartProgram(const TArgs &args, const std::string &input)
+{
+    const std::string helper = ownFolder() + ChartProgramName;
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(helper.c_str()));
+    for (const std::string &arg : args)
+        argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return false;
+    const pid_t child = fork();
+    if (child < 0) {
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        return false;
+    }
+    if (child == 0) {
+        dup2(pipeEnds[0], STDIN_FILENO);
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        execv(helper.c_str(), argv.data());
+        const int error = errno;
+        std::cerr << "The chart program \"" << helper
+                  << "\" could not be started: " << std::strerror(error) << '\n';
+        _exit(127);
+    }
+    close(pipeEnds[0]);
+    // A program that ends before it has read everything must not end this one.
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    std::size_t written = 0;
+    while (written < input.size()) {
+        const ssize_t n = write(pipeEnds[1], input.data() + written, input.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += static_cast<std::size_t>(n);
+    }
+    close(pipeEnds[1]);
+    std::signal(SIGPIPE, previous);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace quellow::cli

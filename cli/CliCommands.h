@@ -9,6 +9,8 @@ using TArgs = std::vector<std::string>;
 
 /// The program that draws charts, in the folder of quellow-cli.
 inline constexpr const char *ChartProgramName = "quellow-cli-chart";
+/// The chart program's first argument when it draws the pictures of a validation.
+inline constexpr const char *ValidationPicturesOption = "--validation-pictures";
 
 /// True, after printing usage on standard output, when the only argument asks for help.
 bool ShowsHelp(const TArgs &args, const char *usage);
@@ -18,6 +20,9 @@ int RunCommand(const TArgs &args); ///< quellow-cli run FILE.inp
 /// quellow-cli chart FILE.out --kind N -o FILE.bmp: hands the arguments on to the chart program
 /// (see cli/chart/CliChart.h), which draws.
 int ChartCommand(const TArgs &args);
+/// Runs the chart program with args, input on its standard input, and waits for it: true when
+/// it ended with status 0 (it reports its own errors on standard error).
+bool RunChartProgram(const TArgs &args, const std::string &input);
 int AlfaCommand(const TArgs &args);      ///< quellow-cli alfa KA KB D U P L
 int ImportCommand(const TArgs &args);    ///< quellow-cli import FILE.csv --mode M -o OUT.inp
 int ConvertCommand(const TArgs &args);   ///< quellow-cli convert IN.inp -o OUT.inp

@@ -4,6 +4,7 @@
 #include "model/UOutputNames.h"
 #include "model/UTextFields.h"
 #include "model/UValidation.h"
+#include "model/UValidationFiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -33,7 +34,9 @@ const char *const validateUsage =
     "start (CAL uncalibrated), self (VAL calibrated on itself), mean (CAL's mean runoff as a\n"
     "constant) and recession (VAL's first runoff routed without recharge). With calibration,\n"
     "the sets within D of the best objective (default 0.05 for nse and kge, 0.02 for rsquare)\n"
-    "give a 5-95 % band. -o DIR writes DIR/VAL-validation.csv. --chain validates each file on\n"
+    "give a 5-95 % band. -o DIR writes DIR/VAL-validation.csv and the pictures as\n"
+    "DIR/VAL-validation-NAME.png (hydrograph, scatter and, with calibration, the dotty plots\n"
+    "MaxStor, InitStor, EscapeFactor). --chain validates each file on\n"
     "the next and prints one summary table. Exit status 0 when every validation completed.\n";
 
 struct TValidateArgs
@@ -281,29 +284,6 @@ std::string validationTable(const TValidation &v)
     return t;
 }
 
-/// The series of VAL with the simulation and the band, full precision, CR LF.
-std::string seriesCsv(const TValidation &v)
-{
-    std::string csv = "time,rain,measured,simulated,band_low,band_high\r\n";
-    for (std::size_t k = 0; k < v.Measured.size(); ++k) {
-        csv += shortestText(v.Time[k]) + "," + shortestText(v.Rain[k]) + "," +
-               shortestText(v.Measured[k]) + "," + shortestText(v.Simulated[k]) + ",";
-        if (v.Band.Made)
-            csv += shortestText(v.Band.Low[k]) + "," + shortestText(v.Band.High[k]);
-        else
-            csv += ",";
-        csv += "\r\n";
-    }
-    return csv;
-}
-
-std::string seriesName(const std::string &dir, const std::string &valFile)
-{
-    return (std::filesystem::path(dir) /
-            (std::filesystem::path(valFile).stem().string() + "-validation.csv"))
-        .string();
-}
-
 /// Reads both files and validates; messages in v.
 TValidation validatePair(const std::string &calFile, const std::string &valFile,
                          const UValidation::TOptions &options)
@@ -325,11 +305,17 @@ int validateOne(const TValidateArgs &a)
     const std::string cal = a.Files[0], val = a.Files[1];
     std::string series;
     if (!a.OutputDir.empty()) {
-        series = seriesName(a.OutputDir, val);
+        series = UValidationFiles::SeriesName(a.OutputDir, val);
+        std::vector<UOutputNames::TNamedFile> writes = {
+            {"series file", UOutputNames::AbsolutePath(series)}};
+        for (UValidationFiles::TPicture picture : UValidationFiles::Pictures(a.Options.Calibrate))
+            writes.push_back({"picture file",
+                              UOutputNames::AbsolutePath(
+                                  UValidationFiles::PictureFileName(a.OutputDir, val, picture))});
         const std::string collision =
             UOutputNames::Collision({{"calibration file", UOutputNames::AbsolutePath(cal)},
                                      {"validation file", UOutputNames::AbsolutePath(val)}},
-                                    {{"series file", UOutputNames::AbsolutePath(series)}});
+                                    writes);
         if (!collision.empty()) {
             std::cerr << collision << '\n';
             return 1;
@@ -342,15 +328,22 @@ int validateOne(const TValidateArgs &a)
     if (ok && !series.empty()) {
         std::error_code error;
         std::filesystem::create_directories(a.OutputDir, error);
-        if (!writeFileAtomically(series, seriesCsv(v))) {
+        if (!writeFileAtomically(series, UValidationFiles::SeriesCsv(v))) {
             std::cerr << "The file \"" << series << "\" could not be written.\n";
+            return 1;
+        }
+        // The pictures need the drawing libraries: the chart program draws them.
+        if (!RunChartProgram({ValidationPicturesOption, a.OutputDir},
+                             UValidationFiles::PictureData(v))) {
+            std::cerr << "The pictures of the validation could not be drawn.\n";
             return 1;
         }
     }
     if (a.Json)
         std::cout << validationReport(v) << '\n';
     else if (ok)
-        std::cout << validationTable(v) << (series.empty() ? "" : "Written: " + series + "\n");
+        std::cout << validationTable(v)
+                  << (series.empty() ? "" : "Written: " + series + " and the pictures beside it\n");
     return ok ? 0 : 1;
 }
 

@@ -10,7 +10,7 @@ install(FILES packaging/quellow.svg
 install(FILES packaging/quellow-input.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(DIRECTORY Data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quellow/examples
         FILES_MATCHING PATTERN "*.inp" PATTERN "README" PATTERN "LICENSE*")
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow)
+install(FILES README.md LICENSE packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quellow)
@@ -21,13 +21,14 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Quellow relates the rainfall on a catchment to its runoff with a dead-storage reservoir \
 and a main reservoir in series: it derives the main reservoir's response from measured series, \
 reconstructs the runoff, predicts runoff or water tables and draws the charts. The package \
-holds the window (quellow) and the command-line tool (quellow-cli).")
+holds the window (quellow) and the command-line tool (quellow-cli). License: GPL-3.0-or-later.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-# The libraries come from the programs themselves (dpkg-shlibdeps); the charts are laid out for
-# the metrics of the fonts that fonts-liberation brings.
+# The libraries come from the programs themselves (dpkg-shlibdeps: Qt 6 with Qt Charts, which
+# draws the validation pictures); the charts are laid out for the metrics of the fonts that
+# fonts-liberation brings. Quellow is licensed GPL-3.0-or-later (doc/quellow/copyright).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 include(CPack)

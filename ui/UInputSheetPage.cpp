@@ -287,12 +287,16 @@ void TInputSheetPage::createButtons()
     auto *help = button("HelpButton", "Start help, units", 106, 130);
     auto *open = button("OpenInputButton", " Open input", 420, 110);
     auto *save = button("SaveRunButton", " Save / Run", 540, 118);
-    mCalibrateButton = button("CalibrateButton", "Calibrate", 300, 100);
+    mCalibrateButton = button("CalibrateButton", "Calibrate", 242, 84);
     mCalibrateButton->setToolTip(
         QStringLiteral("Finds the storages and the escape rate factor that fit the runoff best: by "
                        "default the NSE of the simulation, as a prediction runs it"));
     connect(mCalibrateButton, &QPushButton::clicked, this, &TInputSheetPage::calibrateRequested);
-    mButtons = {clear, help, open, save, mCalibrateButton};
+    mValidateButton = button("ValidateButton", "Validate...", 330, 84);
+    mValidateButton->setToolTip(
+        QStringLiteral("Tests the calibrated sheet on another window (split-sample validation)"));
+    connect(mValidateButton, &QPushButton::clicked, this, &TInputSheetPage::validateRequested);
+    mButtons = {clear, help, open, save, mCalibrateButton, mValidateButton};
     QFont bold = save->font();
     bold.setBold(true);
     save->setFont(bold);
@@ -367,6 +371,7 @@ void TInputSheetPage::applyLayout(bool analysis)
     mFirstGroup->move(layout.FirstGroup);
     mTryMemo->setVisible(analysis);
     mCalibrateButton->setVisible(analysis);
+    mValidateButton->setVisible(analysis);
     if (!analysis)
         mInputImage->hide();
 }

@@ -157,6 +157,8 @@ signals:
     void saveRunRequested();
     /// "Calibrate" (analysis only).
     void calibrateRequested();
+    /// "Validate..." (analysis only).
+    void validateRequested();
     /// "Start help, units" and "AlfaCalc".
     void helpRequested();
     void alfaCalcRequested();
@@ -256,6 +258,7 @@ private:
     QLabel *mAlfaMemo = nullptr;
     QPushButton *mAlfaButton = nullptr;
     QPushButton *mCalibrateButton = nullptr;
+    QPushButton *mValidateButton = nullptr;
     QWidget *mInputImage = nullptr;
     QPlainTextEdit *mWaitMemo = nullptr;
     QList<QPushButton *> mButtons; ///< the buttons under the grid

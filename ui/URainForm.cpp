@@ -5,6 +5,7 @@
 #include "model/UTextFields.h"
 #include "ui/UAlfaForm.h"
 #include "ui/UCalibrateForm.h"
+#include "ui/UValidationView.h"
 #include "ui/UCommentForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UFinishForm.h"
@@ -207,6 +208,7 @@ void TRainForm::createEditMenu()
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addActions({copy, cut, paste});
     editMenu->addAction(createCalibrateAction());
+    editMenu->addAction(createValidateAction());
     mUndoAction = namedAction(this, "EditUndoAction", "&Undo");
     mUndoAction->setStatusTip(QStringLiteral("Takes the last \"Apply\" of a calibration back"));
     mUndoAction->setShortcut(QKeySequence::Undo);
@@ -214,8 +216,10 @@ void TRainForm::createEditMenu()
     editMenu->addAction(mUndoAction);
     connect(mUndoAction, &QAction::triggered, this, &TRainForm::EditUndoExecute);
     // Only an analysis can be calibrated.
-    connect(editMenu, &QMenu::aboutToShow, this,
-            [this] { mCalibrateAction->setEnabled(mInputSheet->analysisChosen()); });
+    connect(editMenu, &QMenu::aboutToShow, this, [this] {
+        mCalibrateAction->setEnabled(mInputSheet->analysisChosen());
+        mValidateAction->setEnabled(mInputSheet->analysisChosen());
+    });
     // Delete has a key but no menu entry.
     auto *del = namedAction(this, "EditDeleteAction", "&Delete");
     del->setShortcut(QKeySequence(Qt::Key_Delete));
@@ -250,6 +254,8 @@ void TRainForm::createInputSheet()
             &TRainForm::InputSaveActionExecute);
     connect(mInputSheet, &TInputSheetPage::calibrateRequested, this,
             &TRainForm::CalibrateActionExecute);
+    connect(mInputSheet, &TInputSheetPage::validateRequested, this,
+            &TRainForm::ValidateActionExecute);
     connect(mInputSheet, &TInputSheetPage::sheetFilled, this, &TRainForm::sheetFilled);
     connect(mInputSheet, &TInputSheetPage::clearRequested, this, [this] {
         if (mayReplaceSheet())
@@ -413,6 +419,7 @@ void TRainForm::closeEvent(QCloseEvent *event)
     // still searching stops first, and changes not saved are asked about.
     event->ignore();
     cancelRunningCalibration();
+    cancelRunningValidation();
     if (!mayReplaceSheet())
         return;
     if (mFinishForm) {

@@ -96,6 +96,8 @@ public:
     void ViewGraphButtonClick();
     /// Calibrates the first reservoir on the sheet's complete rows (analysis mode).
     void CalibrateActionExecute();
+    /// Validates the sheet's calibration on another analysis file (analysis mode).
+    void ValidateActionExecute();
     /// Edit > Undo: takes the last "Apply" of a calibration back.
     void EditUndoExecute();
     /// Before the sheet is replaced or cleared: when it has changes not saved, asks whether to
@@ -165,6 +167,10 @@ private:
     /// What Calibrate maximises: the simulation's NSE, as on the command line, until the
     /// result dialog chooses another.
     UCalibration::TObjective mCalibrationObjective = UCalibration::TObjective::NSE;
+
+    // Validate (URainFormValidate.cpp)
+    QAction *createValidateAction();
+    QAction *mValidateAction = nullptr;
     void sheetFilled();
     void updateUndoAction();
     /// What an "Apply" changed, to take it back.

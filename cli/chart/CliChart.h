@@ -8,4 +8,9 @@ namespace quellow::cli {
 /// arguments on to this program).
 int DrawChartCommand(const TArgs &args);
 
+/// quellow-cli-chart --validation-pictures DIR: draws the pictures of a validation, whose data
+/// (UValidationFiles::PictureData) come on standard input, as PNG files into DIR (quellow-cli
+/// validate -o runs it).
+int DrawValidationPictures(const TArgs &args);
+
 } // namespace quellow::cli

@@ -7,11 +7,15 @@
 #include "model/UDMQuellow.h"
 #include "model/UTextFields.h"
 
+#include <string>
+
 int main(int argc, char **argv)
 {
     quellow::cli::TStderrPrompts prompts;
     quellow::SetPrompts(&prompts);
     quellow::DMQuellow.DataModuleCreate();
     quellow::DecimalSeparator = quellow::cli::SystemDecimalSeparator();
+    if (argc > 1 && std::string(argv[1]) == quellow::cli::ValidationPicturesOption)
+        return quellow::cli::DrawValidationPictures(quellow::cli::TArgs(argv + 2, argv + argc));
     return quellow::cli::DrawChartCommand(quellow::cli::TArgs(argv + 1, argv + argc));
 }

@@ -56,7 +56,7 @@ QT_QPA_PLATFORM=offscreen "$prefix/bin/quellow-cli" chart "$work/Example-analysi
 (cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
 package=$(ls "$scratch"/package/quellow_"$version"_*.deb)
 depends=$(dpkg-deb -f "$package" Depends)
-for d in fonts-liberation libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libstdc++6 libc6; do
+for d in fonts-liberation libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6charts6 libstdc++6 libc6; do
     grep -q "\(^\|, \)$d\( \|,\|$\)" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 [ "$(dpkg-deb -f "$package" Package)" = quellow ] || fail "package name"
@@ -65,7 +65,7 @@ contents=$(dpkg-deb -c "$package")
 for f in ./usr/bin/quellow ./usr/bin/quellow-cli ./usr/bin/quellow-cli-chart \
          ./usr/share/applications/quellow.desktop ./usr/share/mime/packages/quellow-input.xml \
          ./usr/share/icons/hicolor/scalable/apps/quellow.svg \
-         ./usr/share/quellow/examples/Example-analysis.inp; do
+         ./usr/share/quellow/examples/Example-analysis.inp ./usr/share/doc/quellow/copyright; do
     grep -q " $f\$" <<<"$contents" || fail "$f not in the package"
 done
 echo "installed tree and package checked"

@@ -276,6 +276,7 @@ shot prediction-output
 . "$here/paste-cases.sh"
 . "$here/window-cases.sh"
 . "$here/sheet-cases.sh"
+. "$here/validate-cases.sh"
 
 step "finish: Program eXit with an edited sheet asks first; Cancel stays, Discard leads to Finish"
 click_main "${RainCell[@]}"

@@ -1,0 +1,289 @@
+// The validation view: its table for a validation known by hand, its CSV against the command
+// line's, its one-page report, the refusal to write over a file it read, the pictures that
+// quellow-cli validate -o draws, and "Validate..." on the window from the sheet to the view.
+#include "TScriptedDialogs.h"
+#include "UiTestSupport.h"
+#include "charts/UValidationCharts.h"
+#include "ui/UValidationView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QChartView>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace quellow;
+using namespace quellow::test;
+
+namespace {
+
+const QString windows = QStringLiteral(QUELLOW_TEST_DATA "/windows/");
+constexpr int evaluations = 200;
+
+/// A validation whose figures are known: one benchmark undefined, a band of 12 sets.
+UValidation::TValidation knownValidation()
+{
+    UValidation::TValidation v;
+    v.Status = UValidation::TStatus::Validated;
+    v.CalFile = "cal.inp";
+    v.ValFile = "val.inp";
+    v.Calibrated = true;
+    v.Cal = {412.5, 100.25, 0.875};
+    v.EscapeFactor = 0.875;
+    v.Rows = 13;
+    v.Warmup = 1;
+    v.InitStor = 100.25;
+    v.Validation.Made = true;
+    v.Validation.Skill.Valid = true;
+    v.Validation.Skill.Fit.NSE = 0.66149;
+    v.Validation.Skill.Fit.KGE = -1.2345;
+    v.Validation.Skill.Fit.VolumeError = -15.249;
+    v.Start.Defined = true;
+    v.Start.Fit.NSE = -63.1;
+    v.Self.Defined = false;
+    v.Mean.Defined = true;
+    v.Recession.Defined = true;
+    v.Recession.Fit.VolumeError = 4.005;
+    for (int k = 0; k < 15; ++k) {
+        v.Time.push_back(k + 1);
+        v.Rain.push_back(k % 3);
+        v.Measured.push_back(1 + 0.1 * k);
+        v.Simulated.push_back(1 + 0.09 * k);
+    }
+    v.Band.Made = true;
+    v.Band.Sets = 12;
+    v.Band.Coverage = 0.2215;
+    v.Band.WidthDefined = true;
+    v.Band.Width = 0.45;
+    v.Band.Low = v.Simulated;
+    v.Band.High = v.Measured;
+    return v;
+}
+
+QString cellText(QTableWidget *table, int row, int col)
+{
+    return table->item(row, col)->text();
+}
+
+/// Runs quellow-cli validate on the public pair with the view's options; its exit status.
+int runCli(const QString &dir)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(QUELLOW_CLI),
+              {QStringLiteral("validate"), windows + QStringLiteral("gr4j-1991.inp"),
+               windows + QStringLiteral("gr4j-1992.inp"), QStringLiteral("--evaluations"),
+               QString::number(evaluations), QStringLiteral("--threads"), QStringLiteral("1"),
+               QStringLiteral("-o"), dir});
+    cli.waitForFinished(60000);
+    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+}
+
+UValidation::TValidation publicValidation()
+{
+    URainRun::TAnalysisInput cal, val;
+    std::string message;
+    const std::string calFile = (windows + QStringLiteral("gr4j-1991.inp")).toStdString();
+    const std::string valFile = (windows + QStringLiteral("gr4j-1992.inp")).toStdString();
+    if (!UValidation::ReadWindow(calFile, "calibration", cal, message) ||
+        !UValidation::ReadWindow(valFile, "validation", val, message))
+        qFatal("%s", message.c_str());
+    UValidation::TOptions options;
+    options.Evaluations = evaluations;
+    options.Threads = 1;
+    return UValidation::Validate(cal, calFile, val, valFile, options);
+}
+
+} // namespace
+
+class ValidationViewTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ResetForTest(); }
+    void showsTheFiguresOfTheValidation();
+    void csvIsTheCommandLinesAndReportIsOnePage();
+    void refusesToWriteOverAFileItRead();
+    void commandLineDrawsThePictures();
+    void validateRunsFromTheSheetToTheView();
+    void cancelShowsNothing();
+};
+
+void ValidationViewTest::showsTheFiguresOfTheValidation()
+{
+    TValidationView view(knownValidation());
+    auto *table = view.findChild<QTableWidget *>(QStringLiteral("FiguresTable"));
+    QVERIFY(table);
+    QCOMPARE(table->rowCount(), 5);
+    QCOMPARE(table->verticalHeaderItem(0)->text(), QStringLiteral("simulation"));
+    QCOMPARE(cellText(table, 0, 0), QStringLiteral("0.661"));
+    QCOMPARE(cellText(table, 0, 1), QStringLiteral("-1.234"));
+    QCOMPARE(cellText(table, 0, 2), QStringLiteral("-15.25"));
+    QCOMPARE(cellText(table, 1, 0), QStringLiteral("-63.100"));
+    // An undefined benchmark shows no number.
+    QCOMPARE(cellText(table, 2, 0), QStringLiteral("-"));
+    QCOMPARE(cellText(table, 2, 2), QStringLiteral("-"));
+    QCOMPARE(cellText(table, 4, 2), QStringLiteral("4.00"));
+    const QString summary = view.findChild<QLabel *>(QStringLiteral("SummaryLabel"))->text();
+    QVERIFY2(summary.contains(QStringLiteral("Maximum storage 412.50 mm, initial storage 100.25 "
+                                             "mm, escape factor 0.875")),
+             qPrintable(summary));
+    QVERIFY(summary.contains(QStringLiteral("13 rows scored after a warm-up of 1")));
+    QVERIFY(summary.contains(QStringLiteral("Band of 12 sets: coverage 22.1 %")));
+    // The hydrograph, measured against simulated and a dotty plot per parameter.
+    QCOMPARE(view.findChildren<QChartView *>().size(), 5);
+}
+
+void ValidationViewTest::csvIsTheCommandLinesAndReportIsOnePage()
+{
+    QTemporaryDir dir;
+    QCOMPARE(runCli(dir.path()), 0);
+    const QByteArray cli = FileBytes(dir.filePath(QStringLiteral("gr4j-1992-validation.csv")));
+    QVERIFY(cli.startsWith("time,rain,measured,simulated,band_low,band_high\r\n"));
+
+    TValidationView view(publicValidation());
+    QVERIFY(view.validation().Band.Made);
+    std::string message;
+    const QString csv = dir.filePath(QStringLiteral("view.csv"));
+    QVERIFY(view.exportCsv(csv, message));
+    QCOMPARE(FileBytes(csv), cli);
+
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    QVERIFY(view.saveReport(pdf, message));
+    const QByteArray bytes = FileBytes(pdf);
+    QVERIFY(bytes.startsWith("%PDF-"));
+    const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+    QCOMPARE(QString::fromLatin1(bytes).count(page), 1);
+    // The pictures are drawn into the page, not left out: a page of text alone is far smaller.
+    QVERIFY2(bytes.size() > 20000, qPrintable(QString::number(bytes.size())));
+}
+
+void ValidationViewTest::refusesToWriteOverAFileItRead()
+{
+    QTemporaryDir dir;
+    const QString val = dir.filePath(QStringLiteral("val.inp"));
+    WriteFileBytes(val, "the validation window\r\n");
+    UValidation::TValidation v = knownValidation();
+    v.ValFile = val.toStdString();
+    TScriptedDialogs dialogs;
+    TValidationView view(v);
+    dialogs.SaveNames = {val};
+    view.ExportCsvClick();
+    dialogs.SaveNames = {val};
+    view.SaveReportClick();
+    QCOMPARE(FileBytes(val), QByteArray("the validation window\r\n"));
+    QCOMPARE(dialogs.Messages.size(), 2);
+    QVERIFY2(dialogs.Messages[0].contains(val), qPrintable(dialogs.Messages[0]));
+}
+
+void ValidationViewTest::commandLineDrawsThePictures()
+{
+    QTemporaryDir dir;
+    QCOMPARE(runCli(dir.path()), 0);
+    for (auto picture : UValidationFiles::Pictures(true)) {
+        const QString name = QString::fromStdString(
+            UValidationFiles::PictureFileName(dir.path().toStdString(), "gr4j-1992.inp", picture));
+        const QImage image(name);
+        QVERIFY2(!image.isNull(), qPrintable(name));
+        QCOMPARE(image.size(), UValidationCharts::PictureSize(picture));
+    }
+    // Without calibration there are no dotty plots.
+    QTemporaryDir plain;
+    QProcess cli;
+    cli.start(QStringLiteral(QUELLOW_CLI),
+              {QStringLiteral("validate"), windows + QStringLiteral("gr4j-1991.inp"),
+               windows + QStringLiteral("gr4j-1992.inp"), QStringLiteral("--no-calibrate"),
+               QStringLiteral("-o"), plain.path()});
+    cli.waitForFinished(60000);
+    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(QDir(plain.path()).entryList(QDir::Files).size(), 3);
+
+    // A picture's name that is the calibration file's: refused before anything is written.
+    const QString cal = plain.filePath(QStringLiteral("gr4j-1992-validation-scatter.png"));
+    QFile::remove(cal);
+    QVERIFY(QFile::copy(windows + QStringLiteral("gr4j-1991.inp"), cal));
+    QFile::remove(plain.filePath(QStringLiteral("gr4j-1992-validation.csv")));
+    cli.start(QStringLiteral(QUELLOW_CLI),
+              {QStringLiteral("validate"), cal, windows + QStringLiteral("gr4j-1992.inp"),
+               QStringLiteral("--no-calibrate"), QStringLiteral("-o"), plain.path()});
+    cli.waitForFinished(60000);
+    QCOMPARE(cli.exitCode(), 1);
+    QVERIFY(
+        QString::fromUtf8(cli.readAllStandardError()).contains(QStringLiteral("would replace")));
+    QCOMPARE(FileBytes(cal), FileBytes(windows + QStringLiteral("gr4j-1991.inp")));
+    QVERIFY(!QFile::exists(plain.filePath(QStringLiteral("gr4j-1992-validation.csv"))));
+}
+
+void ValidationViewTest::validateRunsFromTheSheetToTheView()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+    QCOMPARE(DMQuellow.NrOfData, 365);
+
+    QString simulationNse;
+    int rows = 0;
+    auto *timer = new QTimer(qApp); // freed with the application if it never fires
+    QObject::connect(timer, &QTimer::timeout, [&, timer] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *view = qobject_cast<TValidationView *>(w); view && view->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                auto *table = view->findChild<QTableWidget *>(QStringLiteral("FiguresTable"));
+                simulationNse = table->item(0, 0)->text();
+                rows = view->validation().Rows;
+                view->reject();
+            }
+    });
+    timer->start(10);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1992.inp")};
+    Button(form, "ValidateButton")->click();
+    QCOMPARE(dialogs.Messages, QStringList());
+    QCOMPARE(rows, 365 - 1);
+    // A calibrated transfer of this pair keeps a good part of its skill.
+    QVERIFY2(simulationNse.toDouble() > 0.4, qPrintable(simulationNse));
+}
+
+void ValidationViewTest::cancelShowsNothing()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+
+    bool cancelled = false, viewShown = false;
+    auto *timer = new QTimer(qApp); // freed with the application if it never fires
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<TValidationView *>(w) && w->isVisible()) {
+                viewShown = true;
+                static_cast<QDialog *>(w)->reject();
+            }
+            if (w->objectName() == QLatin1String("ValidateProgress") && w->isVisible() &&
+                !cancelled) {
+                cancelled = true;
+                w->findChild<QPushButton *>()->click();
+            }
+        }
+    });
+    timer->start(1);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1992.inp")};
+    form.findChild<QAction *>(QStringLiteral("ValidateAction"))->trigger();
+    timer->stop();
+    delete timer;
+    QVERIFY(cancelled);
+    QVERIFY(!viewShown);
+    QCOMPARE(dialogs.Messages, QStringList());
+}
+
+QTEST_MAIN(ValidationViewTest)
+#include "ValidationViewTest.moc"

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "model/UValidation.h"
+#include "model/UValidationFiles.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <vector>
+
+class QTableWidget;
+
+namespace quellow {
+
+/// The rows of the table of figures and benchmarks: label, NSE, KGE and volume error as shown
+/// ("-" where undefined).
+std::vector<QStringList> validationFigureRows(const UValidation::TValidation &v);
+/// The files, the parameters carried over, the band and the notes, a line each.
+QStringList validationSummaryLines(const UValidation::TValidation &v);
+
+/// The result of a validation: the hydrograph of the validation window with rain, measured and
+/// simulated runoff and the band; measured against simulated runoff; a dotty plot per
+/// parameter; and the table of figures and benchmarks. "Save report..." writes one PDF page,
+/// "Export CSV" the series.
+class TValidationView : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TValidationView(UValidation::TValidation validation, QWidget *parent = nullptr);
+
+    const UValidation::TValidation &validation() const { return mValidation; }
+
+    /// Writes the report (one PDF page) to path; false, with message, when it cannot.
+    bool saveReport(const QString &path, std::string &message) const;
+    /// Writes the series as quellow-cli validate -o does; false, with message, when it cannot.
+    bool exportCsv(const QString &path, std::string &message) const;
+
+    /// The buttons' actions: ask for the file name, then write.
+    void SaveReportClick();
+    void ExportCsvClick();
+
+private:
+    /// The message when path would replace a file the validation read; empty when free.
+    std::string collision(const QString &path) const;
+
+    UValidation::TValidation mValidation;
+    std::vector<UValidationFiles::TDot> mDots;
+};
+
+/// Validates cal on val on a thread of its own while a progress dialog with "Cancel" keeps the
+/// window responsive.
+UValidation::TValidation runValidation(QWidget *parent, const URainRun::TAnalysisInput &cal,
+                                       const std::string &calFile,
+                                       const URainRun::TAnalysisInput &val,
+                                       const std::string &valFile,
+                                       const UValidation::TOptions &options = {});
+
+/// Asks the validation running now, if any, to stop; true when one was running.
+bool cancelRunningValidation();
+
+} // namespace quellow
