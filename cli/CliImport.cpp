@@ -279,15 +279,14 @@ std::string unitsNote(const UCsvSources::TFrame &frame)
            "time unit (a factor converts a column).";
 }
 
-/// Writes every text to its file; false (naming the file) at the first that fails.
+/// Writes every text to its file, all or none; false (naming the file) when one fails.
 bool writeAll(const std::vector<std::pair<std::string, std::string>> &files)
 {
-    for (const auto &[path, text] : files)
-        if (!writeFileAtomically(path, text)) {
-            Prompts().ShowMessage(CannotOpenText(path));
-            return false;
-        }
-    return true;
+    std::string failed;
+    if (writeFilesAtomically(files, failed))
+        return true;
+    Prompts().ShowMessage(CannotOpenText(failed));
+    return false;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "model/UFileUtil.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -137,6 +138,67 @@ bool writeFileAtomically(const std::string &path, std::string_view content)
     if (!ok)
         ::unlink(temporary.c_str());
     return ok;
+}
+
+bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>> &files,
+                          std::string &failed)
+{
+    std::vector<std::string> temporaries;
+    std::vector<dev_t> toFlush;
+    const auto removeAll = [&temporaries] {
+        for (const std::string &t : temporaries)
+            ::unlink(t.c_str());
+    };
+    for (const auto &[path, content] : files) {
+        std::error_code error;
+        std::string temporary;
+        const int fd =
+            std::filesystem::is_directory(path, error) ? -1 : createTemporaryFile(path, temporary);
+        if (fd >= 0)
+            temporaries.push_back(temporary);
+        bool ok = fd >= 0 && writeAll(fd, content);
+        // Each file system written to is flushed once, when every file is written.
+        struct stat info
+        {
+        };
+        if (ok && ::fstat(fd, &info) == 0 &&
+            std::find(toFlush.begin(), toFlush.end(), info.st_dev) == toFlush.end())
+            toFlush.push_back(info.st_dev);
+        if (fd >= 0 && ::close(fd) != 0)
+            ok = false;
+        if (!ok) {
+            removeAll();
+            failed = path;
+            return false;
+        }
+    }
+    // The flush comes once all are written: a file system toFlush earlier is toFlush again.
+    for (std::size_t k = 0; k < temporaries.size(); ++k) {
+        const int fd = ::open(temporaries[k].c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat info
+        {
+        };
+        const bool due = fd >= 0 && ::fstat(fd, &info) == 0 &&
+                         std::find(toFlush.begin(), toFlush.end(), info.st_dev) != toFlush.end();
+        const bool ok = fd >= 0 && (!due || ::syncfs(fd) == 0);
+        if (due)
+            toFlush.erase(std::find(toFlush.begin(), toFlush.end(), info.st_dev));
+        if (fd >= 0)
+            ::close(fd);
+        if (!ok) {
+            removeAll();
+            failed = files[k].first;
+            return false;
+        }
+    }
+    for (std::size_t k = 0; k < temporaries.size(); ++k)
+        if (std::rename(temporaries[k].c_str(), files[k].first.c_str()) != 0) {
+            for (std::size_t rest = k; rest < temporaries.size(); ++rest)
+                ::unlink(temporaries[rest].c_str());
+            failed = files[k].first;
+            return false;
+        }
+    return true;
 }
 
 std::string changeFileExt(const std::string &path, std::string_view ext)

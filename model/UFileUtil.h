@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quellow {
@@ -35,6 +36,14 @@ TReadStatus readWholeFile(const std::string &path, std::string &content,
 /// removed, and false is returned. The new file gets the permissions of any new file (0666
 /// less the umask). Safe to call from several threads at once: no process-wide state is touched.
 bool writeFileAtomically(const std::string &path, std::string_view content);
+
+/// Writes several files as writeFileAtomically does, as one: every content goes to a temporary
+/// file beside its path, the file system is flushed once for all, and only when every file was
+/// written are they renamed over their names. On failure failed names the file that could not
+/// be written, every temporary file is removed and no file was replaced (a rename that fails
+/// after others succeeded is the one exception, and is reported in failed).
+bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>> &files,
+                          std::string &failed);
 
 /// path with the extension of its last component replaced by ext (which includes the dot);
 /// a path without extension gets ext appended.

@@ -586,9 +586,9 @@ bool TImportDialog::writeSeasons(const QString &output)
     }
     if (error.empty())
         error = UOutputNames::Collision(reads, writes);
-    for (std::size_t k = 0; error.empty() && k < files.size(); ++k)
-        if (!writeFileAtomically(files[k].first, files[k].second))
-            error = CannotOpenText(files[k].first);
+    std::string failed;
+    if (error.empty() && !writeFilesAtomically(files, failed))
+        error = CannotOpenText(failed);
     if (!error.empty()) {
         mSummary->setPlainText(QString::fromStdString(error + " Nothing was written."));
         return false;

@@ -251,4 +251,26 @@ TEST(InputChecks, OneRowLimitPerMode)
     EXPECT_EQ(UInputChecks::RowCountFailure(0, true), "The input data were not saved");
 }
 
+// Season files are written all or none: a file that cannot be written leaves the others
+// unwritten and no temporary file behind.
+TEST(FileWrites, SeveralFilesAreWrittenAllOrNone)
+{
+    TTempDir dir;
+    std::filesystem::create_directory(dir.File("taken"));
+    WriteBytes(dir.File("b.inp"), "old");
+    std::string failed;
+    EXPECT_FALSE(writeFilesAtomically(
+        {{dir.File("a.inp"), "A"}, {dir.File("b.inp"), "B"}, {dir.File("taken"), "C"}}, failed));
+    EXPECT_EQ(failed, dir.File("taken"));
+    EXPECT_FALSE(fileExists(dir.File("a.inp")));
+    EXPECT_EQ(ReadBytes(dir.File("b.inp")), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              2);
+
+    ASSERT_TRUE(writeFilesAtomically({{dir.File("a.inp"), "A"}, {dir.File("b.inp"), "B"}}, failed));
+    EXPECT_EQ(ReadBytes(dir.File("a.inp")), "A");
+    EXPECT_EQ(ReadBytes(dir.File("b.inp")), "B");
+}
+
 } // namespace

@@ -176,7 +176,7 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("  RunOff = 24 x 1000  X / Y")));
         // Litres per second over m2, per day, in mm: 86400 X / 1000 m3 / Y m2 * 1000 mm/m.
         QVERIFY(text.contains(QStringLiteral("  RunOff = 60 x 60 x 24 X / Y")));
-        for (const char *section : {"CALIBRATE", "IMPORT SERIES"})
+        for (const char *section : {"CALIBRATE", "VALIDATE", "IMPORT SERIES"})
             QVERIFY2(text.contains(QLatin1String(section)), section);
         QCOMPARE(
             help.findChild<QPlainTextEdit *>(QStringLiteral("HelpMemo"))->verticalScrollBarPolicy(),
