@@ -26,6 +26,16 @@ std::string ownFolder()
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+/// program followed by args, as execv takes them (the strings must outlive the vector).
+std::vector<char *> argumentVector(const std::string &program, const TArgs &args)
+{
+    std::vector<char *> argv{const_cast<char *>(program.c_str())};
+    for (const std::string &arg : args)
+        argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
 } // namespace
 
 /// Charts need the drawing libraries, which every other command does without: they are drawn by
@@ -34,11 +44,7 @@ std::string ownFolder()
 int ChartCommand(const TArgs &args)
 {
     const std::string helper = ownFolder() + ChartProgramName;
-    std::vector<char *> argv;
-    argv.push_back(const_cast<char *>(helper.c_str()));
-    for (const std::string &arg : args)
-        argv.push_back(const_cast<char *>(arg.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char *> argv = argumentVector(helper, args);
     execv(helper.c_str(), argv.data());
     const int error = errno;
     std::cerr << "quellow-cli chart: the chart program \"" << helper
@@ -49,11 +55,7 @@ int ChartCommand(const TArgs &args)
 bool RunChartProgram(const TArgs &args, const std::string &input)
 {
     const std::string helper = ownFolder() + ChartProgramName;
-    std::vector<char *> argv;
-    argv.push_back(const_cast<char *>(helper.c_str()));
-    for (const std::string &arg : args)
-        argv.push_back(const_cast<char *>(arg.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char *> argv = argumentVector(helper, args);
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
         return false;

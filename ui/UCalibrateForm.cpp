@@ -2,6 +2,7 @@
 
 #include "model/UCalibrationEdges.h"
 #include "model/UPrompts.h"
+#include "ui/UBackgroundWork.h"
 #include "ui/UDialogs.h"
 #include "ui/UOutputPage.h"
 
@@ -9,15 +10,11 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QStringList>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QThread>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -393,34 +390,12 @@ UCalibration::TCalibrationRun runCalibration(QWidget *parent, const URainRun::TA
     TCollectedPrompts prompts;
     UCalibration::TCalibrationRun run;
 
-    QProgressDialog progress(QStringLiteral("Calibrating the first reservoir ..."),
-                             QStringLiteral("Cancel"), 0, options.Evaluations, parent);
-    progress.setObjectName(QStringLiteral("CalibrateProgress"));
-    // A caption of its own that fits, and a width that shows it whole.
-    progress.setWindowTitle(QStringLiteral("Calibration"));
-    progress.setMinimumWidth(380);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    QObject::connect(&progress, &QProgressDialog::canceled, [&cancel] { cancel = true; });
-
-    QEventLoop loop;
-    QThread *thread =
-        QThread::create([&] { run = UCalibration::CalibrateAnalysis(input, options, &prompts); });
-    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, &progress, [&] { progress.setValue(done); });
-    timer.start(40);
-    thread->start();
-    runningCancel = &cancel;
-    progress.show();
-    loop.exec();
-    thread->wait();
-    runningCancel = nullptr;
-    delete thread;
-    timer.stop();
-    progress.hide();
+    runInBackground(parent,
+                    {QStringLiteral("Calibrating the first reservoir ..."),
+                     QStringLiteral("Calibration"), QStringLiteral("CalibrateProgress"),
+                     options.Evaluations},
+                    cancel, &done, runningCancel,
+                    [&] { run = UCalibration::CalibrateAnalysis(input, options, &prompts); });
     for (const std::string &text : prompts.take())
         Dialogs().ShowMessage(text);
     return run;

@@ -4,13 +4,13 @@
 #include "model/UFileUtil.h"
 #include "model/UOutputNames.h"
 #include "model/UTextFields.h"
+#include "ui/UBackgroundWork.h"
 #include "ui/UDialogs.h"
 
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QDialogButtonBox>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -18,10 +18,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include <atomic>
@@ -345,29 +343,11 @@ TValidation runValidation(QWidget *parent, const URainRun::TAnalysisInput &cal,
     TValidation result;
 
     // The validation does not count its steps: the bar only shows that it works.
-    QProgressDialog progress(QStringLiteral("Calibrating and validating ..."),
-                             QStringLiteral("Cancel"), 0, 0, parent);
-    progress.setObjectName(QStringLiteral("ValidateProgress"));
-    progress.setWindowTitle(QStringLiteral("Validating"));
-    progress.setMinimumWidth(380);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    QObject::connect(&progress, &QProgressDialog::canceled, [&cancel] { cancel = true; });
-
-    QEventLoop loop;
-    QThread *thread = QThread::create(
-        [&] { result = UValidation::Validate(cal, calFile, val, valFile, options); });
-    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
-    thread->start();
-    runningCancel = &cancel;
-    progress.show();
-    loop.exec();
-    thread->wait();
-    runningCancel = nullptr;
-    delete thread;
-    progress.hide();
+    runInBackground(parent,
+                    {QStringLiteral("Calibrating and validating ..."), QStringLiteral("Validating"),
+                     QStringLiteral("ValidateProgress"), 0},
+                    cancel, nullptr, runningCancel,
+                    [&] { result = UValidation::Validate(cal, calFile, val, valFile, options); });
     return result;
 }
 
