@@ -122,6 +122,9 @@ QChart *hydrograph(const TValidation &v)
         noRain->append(v.Time[k], 0);
     }
     auto *rain = new QAreaSeries(rainLine, noRain);
+    // An area series does not own its bounding lines: it takes them as children.
+    rainLine->setParent(rain);
+    noRain->setParent(rain);
     rain->setName(QStringLiteral("rain"));
     rain->setColor(rainColour);
     rain->setBorderColor(rainColour);
@@ -134,6 +137,8 @@ QChart *hydrograph(const TValidation &v)
             high->append(v.Time[k], v.Band.High[k]);
         }
         auto *band = new QAreaSeries(high, low);
+        high->setParent(band);
+        low->setParent(band);
         band->setName(QStringLiteral("band 5-95 %"));
         band->setColor(bandColour);
         band->setBorderColor(bandColour);
