@@ -1,6 +1,5 @@
 #include "model/UFileUtil.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -144,11 +143,11 @@ bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>>
                           std::string &failed)
 {
     std::vector<std::string> temporaries;
-    std::vector<dev_t> toFlush;
     const auto removeAll = [&temporaries] {
         for (const std::string &t : temporaries)
             ::unlink(t.c_str());
     };
+    // Every file is written and flushed beside its name before any name is replaced.
     for (const auto &[path, content] : files) {
         std::error_code error;
         std::string temporary;
@@ -156,38 +155,12 @@ bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>>
             std::filesystem::is_directory(path, error) ? -1 : createTemporaryFile(path, temporary);
         if (fd >= 0)
             temporaries.push_back(temporary);
-        bool ok = fd >= 0 && writeAll(fd, content);
-        // Each file system written to is flushed once, when every file is written.
-        struct stat info
-        {
-        };
-        if (ok && ::fstat(fd, &info) == 0 &&
-            std::find(toFlush.begin(), toFlush.end(), info.st_dev) == toFlush.end())
-            toFlush.push_back(info.st_dev);
+        bool ok = fd >= 0 && writeAll(fd, content) && ::fsync(fd) == 0;
         if (fd >= 0 && ::close(fd) != 0)
             ok = false;
         if (!ok) {
             removeAll();
             failed = path;
-            return false;
-        }
-    }
-    // The flush comes once all are written: a file system toFlush earlier is toFlush again.
-    for (std::size_t k = 0; k < temporaries.size(); ++k) {
-        const int fd = ::open(temporaries[k].c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat info
-        {
-        };
-        const bool due = fd >= 0 && ::fstat(fd, &info) == 0 &&
-                         std::find(toFlush.begin(), toFlush.end(), info.st_dev) != toFlush.end();
-        const bool ok = fd >= 0 && (!due || ::syncfs(fd) == 0);
-        if (due)
-            toFlush.erase(std::find(toFlush.begin(), toFlush.end(), info.st_dev));
-        if (fd >= 0)
-            ::close(fd);
-        if (!ok) {
-            removeAll();
-            failed = files[k].first;
             return false;
         }
     }

@@ -38,8 +38,8 @@ TReadStatus readWholeFile(const std::string &path, std::string &content,
 bool writeFileAtomically(const std::string &path, std::string_view content);
 
 /// Writes several files as writeFileAtomically does, as one: every content goes to a temporary
-/// file beside its path, the file system is flushed once for all, and only when every file was
-/// written are they renamed over their names. On failure failed names the file that could not
+/// file beside its path and is flushed to the disk, and only when every file was written are
+/// they renamed over their names. On failure failed names the file that could not
 /// be written, every temporary file is removed and no file was replaced (a rename that fails
 /// after others succeeded is the one exception, and is reported in failed).
 bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>> &files,
