@@ -1,20 +1,17 @@
 // quellow-cli import as a whole process: 35 years of daily rows (12,800, blank separated with
 // year, month, day and hour columns) joined with a 12,800-row headerless runoff file in cubic
 // feet per second, converted with the catchment area, and one input file per summer season.
+#include "bench/BenchSupport.h"
 #include "model/UFileUtil.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
-extern char **environ;
 
 namespace {
 
@@ -54,8 +51,7 @@ bool writeFiles(const std::filesystem::path &folder)
 
 bool runImport(const std::filesystem::path &folder)
 {
-    const std::vector<std::string> args = {QUELLOW_CLI,
-                                           "import",
+    const std::vector<std::string> args = {"import",
                                            (folder / "basin.txt").string(),
                                            "--mode",
                                            "analysis",
@@ -69,21 +65,7 @@ bool runImport(const std::filesystem::path &folder)
                                            "06-01..10-31",
                                            "-o",
                                            (folder / "out" / "basin.inp").string()};
-    std::vector<char *> argv;
-    for (const std::string &arg : args)
-        argv.push_back(const_cast<char *>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return false;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return quellow::bench::runCli(args, false);
 }
 
 void BM_SeasonImport(benchmark::State &state, const std::filesystem::path &base)

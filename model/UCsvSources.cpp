@@ -256,16 +256,16 @@ bool findDateColumns(const TCsvTable &table, TDateColumns &dc)
 }
 
 /// "YR+MNTH+DY[+HR]" or "DATE+TIME" or one column.
-bool parseDateSpec(const TCsvTable &table, std::string_view spec, TDateColumns &dc,
-                   std::string &error)
+bool parseDateColumnsNamed(const TCsvTable &table, std::string_view named, TDateColumns &dc,
+                           std::string &error)
 {
     std::vector<int> parts;
     std::size_t start = 0;
-    while (start <= spec.size()) {
-        std::size_t end = spec.find('+', start);
+    while (start <= named.size()) {
+        std::size_t end = named.find('+', start);
         if (end == std::string_view::npos)
-            end = spec.size();
-        const std::string_view item = trim(spec.substr(start, end - start));
+            end = named.size();
+        const std::string_view item = trim(named.substr(start, end - start));
         const int c = findColumn(table, item);
         if (c < 0) {
             error = "--columns: the file has no column \"" + std::string(item) + "\" (date).";
@@ -654,11 +654,11 @@ bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
 
 /// Splits a --columns list: positional (date,rain,escape,runoff) or role=COLUMN pairs.
 bool parseColumns(const TSourceRequest &request, const TCsvTable &table,
-                  std::array<int, RoleCount> &columns, std::string &dateSpec, std::string &error)
+                  std::array<int, RoleCount> &columns, std::string &dateNames, std::string &error)
 {
     const std::string_view list = request.Columns;
     columns = {-1, -1, -1, -1};
-    dateSpec.clear();
+    dateNames.clear();
     if (trim(list).empty())
         return true;
     int position = 0;
@@ -700,7 +700,7 @@ bool parseColumns(const TSourceRequest &request, const TCsvTable &table,
             return false;
         }
         if (role == RoleDate && item.find('+') != std::string_view::npos) {
-            dateSpec = std::string(item);
+            dateNames = std::string(item);
             continue;
         }
         if (!request.Files[role].Name.empty()) {
@@ -795,12 +795,12 @@ bool BuildFrame(const TSourceRequest &request, TFrame &frame, std::string &error
         error = "The file \"" + request.Main.Name + "\" cannot be imported. " + error;
         return false;
     }
-    std::string dateSpec;
-    if (!parseColumns(request, table, frame.Columns, dateSpec, error))
+    std::string dateNames;
+    if (!parseColumns(request, table, frame.Columns, dateNames, error))
         return false;
     TDateColumns dc;
-    if (!dateSpec.empty()) {
-        if (!parseDateSpec(table, dateSpec, dc, error))
+    if (!dateNames.empty()) {
+        if (!parseDateColumnsNamed(table, dateNames, dc, error))
             return false;
     } else if (frame.Columns[RoleDate] >= 0) {
         dc.Date = frame.Columns[RoleDate];
