@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 constexpr int Rows = 12800;
