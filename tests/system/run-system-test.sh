@@ -3,7 +3,10 @@
 # manager, driven with the keyboard and the mouse (xdotool) and a clipboard filled by xclip.
 # Checks the files written, the captions and that "Finish" ends the process with status 0.
 #
-#   run-system-test.sh QUELLOW QUELLOW_CLI SOURCE_DIR
+#   run-system-test.sh QUELLOW QUELLOW_CLI SOURCE_DIR [PART]
+#
+# PART "window" (the default) is the start-up, the runs, the charts, the sheet and the window's
+# own cases; PART "data" is the validation and the import dialog, each from a fresh start.
 #
 # With QUELLOW_SHOTS=FOLDER set, screenshots of the screen at the main steps go there.
 #
@@ -14,6 +17,7 @@ here=$(dirname "$(realpath "$0")")
 quellow=$(realpath "$1")
 cli=$(realpath "$2")
 source_dir=$(realpath "$3")
+part=${4:-window}
 
 for tool in Xvfb openbox xdotool xclip xprop; do
     if ! command -v "$tool" >/dev/null; then
@@ -207,6 +211,7 @@ data_rows() { tail -n +"$2" "$1" | grep -c '^ *[0-9]'; }
 cd "$work" || exit 1
 cp "$source_dir"/Data/*.inp .
 
+if [ "$part" = window ]; then
 step "start-up with a file that does not exist: the message of Open input, the window stays"
 "$quellow" "$work/missing.inp" >"$work/quellow.log" 2>&1 &
 app=$!
@@ -276,7 +281,16 @@ shot prediction-output
 . "$here/paste-cases.sh"
 . "$here/window-cases.sh"
 . "$here/sheet-cases.sh"
-. "$here/validate-cases.sh"
+
+else
+    step "start-up for the data cases"
+    "$quellow" >"$work/quellow.log" 2>&1 &
+    app=$!
+    pids+=($app)
+    wait_window "^$MainName\$" 30 >/dev/null || fail "the main window did not appear"
+    RainCell=(239 203) # cell (1, 0) of the grid on the Input tab
+    . "$here/validate-cases.sh"
+fi
 
 step "finish: Program eXit with an edited sheet asks first; Cancel stays, Discard leads to Finish"
 click_main "${RainCell[@]}"
