@@ -1,11 +1,14 @@
 #include "model/UFileUtil.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -139,28 +142,77 @@ bool writeFileAtomically(const std::string &path, std::string_view content)
     return ok;
 }
 
+namespace {
+
+/// fsync of every descriptor, from several threads at once: the file system commits flushes
+/// that wait together in one journal commit, where one after the other each waits for its own.
+/// Returns the index of a descriptor whose flush failed, or -1.
+int flushAll(const std::vector<int> &fds)
+{
+    std::atomic<int> next{0}, failed{-1};
+    auto work = [&] {
+        for (int k = next++; k < static_cast<int>(fds.size()); k = next++)
+            if (::fsync(fds[static_cast<std::size_t>(k)]) != 0)
+                failed = k;
+    };
+    std::vector<std::thread> threads;
+    const std::size_t helpers = std::min<std::size_t>(fds.size(), 16);
+    try {
+        for (std::size_t t = 1; t < helpers; ++t)
+            threads.emplace_back(work);
+    } catch (const std::system_error &) {
+        // Fewer threads only make the flushes slower.
+    }
+    work();
+    for (std::thread &t : threads)
+        t.join();
+    return failed.load();
+}
+
+} // namespace
+
 bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>> &files,
                           std::string &failed)
 {
     std::vector<std::string> temporaries;
-    const auto removeAll = [&temporaries] {
+    std::vector<int> fds;
+    const auto closeAll = [&fds] {
+        bool ok = true;
+        for (int fd : fds)
+            ok = ::close(fd) == 0 && ok;
+        fds.clear();
+        return ok;
+    };
+    const auto removeAll = [&] {
+        closeAll();
         for (const std::string &t : temporaries)
             ::unlink(t.c_str());
     };
-    // Every file is written and flushed beside its name before any name is replaced.
-    for (const auto &[path, content] : files) {
-        std::error_code error;
-        std::string temporary;
-        const int fd =
-            std::filesystem::is_directory(path, error) ? -1 : createTemporaryFile(path, temporary);
-        if (fd >= 0)
-            temporaries.push_back(temporary);
-        bool ok = fd >= 0 && writeAll(fd, content) && ::fsync(fd) == 0;
-        if (fd >= 0 && ::close(fd) != 0)
-            ok = false;
-        if (!ok) {
+    // Every file is written and flushed beside its name before any name is replaced; a batch of
+    // files at a time keeps the number of open descriptors small.
+    constexpr std::size_t batch = 128;
+    for (std::size_t first = 0; first < files.size(); first += batch) {
+        const std::size_t end = std::min(files.size(), first + batch);
+        for (std::size_t k = first; k < end; ++k) {
+            const std::string &path = files[k].first;
+            std::error_code error;
+            std::string temporary;
+            const int fd = std::filesystem::is_directory(path, error)
+                               ? -1
+                               : createTemporaryFile(path, temporary);
+            if (fd >= 0) {
+                temporaries.push_back(temporary);
+                fds.push_back(fd);
+            }
+            if (fd < 0 || !writeAll(fd, files[k].second)) {
+                removeAll();
+                failed = path;
+                return false;
+            }
+        }
+        if (const int k = flushAll(fds); k >= 0 || !closeAll()) {
             removeAll();
-            failed = path;
+            failed = files[first + static_cast<std::size_t>(std::max(k, 0))].first;
             return false;
         }
     }
