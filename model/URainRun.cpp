@@ -304,6 +304,17 @@ void measureSelected(TState &s, bool limitDrySpells)
     }
 }
 
+void regressRanges(TState &s);
+
+/// The rows of Selected among 2..N into rows, ascending.
+void listSelected(const TState &s, std::vector<int> &rows)
+{
+    rows.clear();
+    for (int i = 2; i <= s.DataCount; ++i)
+        if (s.Selected[i])
+            rows.push_back(i);
+}
+
 /// The first pass of a run before over the same input, which does not depend on the divide:
 /// the rows it selected and their measured alpha, sorted into the ranges of this divide.
 void keepFirstPass(TState &s)
@@ -311,9 +322,7 @@ void keepFirstPass(TState &s)
     std::copy(s.FirstPass.begin(), s.FirstPass.end(), s.Selected.begin());
     s.UpperCount = 0;
     s.LowerCount = 0;
-    for (int i = 2; i <= s.DataCount; ++i) {
-        if (!s.Selected[i])
-            continue;
+    for (const int i : s.FirstPassRows) {
         if (s.RunMeas[i] > s.Divide) {
             s.AlphaUp[i] = s.MeasuredAlpha[i];
             ++s.UpperCount;
@@ -345,6 +354,7 @@ bool selectRecessions(TState &s, bool kept)
         s.MeanRun = sumRun / n;
         measureSelected(s, true);
         std::copy(s.Selected.begin(), s.Selected.end(), s.FirstPass.begin());
+        listSelected(s, s.FirstPassRows);
     }
     s.NoDryData = s.UpperCount + s.LowerCount == 0;
     if (s.NoDryData)
@@ -358,17 +368,20 @@ void judgeFirstPass(TState &s)
     s.LimitedData = false;
     if (s.Silent)
         return;
-    int equal = 0;
-    for (int i = 2; i <= s.DataCount; ++i)
-        if (s.RunMeas[i] == s.RunMeas[i - 1])
-            ++equal;
-    if (equal > 1 && s.Messages)
-        s.Messages->ShowMessage(equalRunoffText(equal));
+    if (s.Messages && !s.Lean) {
+        int equal = 0;
+        for (int i = 2; i <= s.DataCount; ++i)
+            if (s.RunMeas[i] == s.RunMeas[i - 1])
+                ++equal;
+        if (equal > 1)
+            s.Messages->ShowMessage(equalRunoffText(equal));
+    }
     s.LimitedData = s.UpperCount + s.LowerCount < 4 || s.LowerCount < 2 || s.UpperCount < 2;
 }
 
 /// Second, relaxed pass when the first found few values: little recharge against the
-/// preceding runoff. Then the count of selected rows.
+/// preceding runoff. Then the selected rows: every one of them has a measured alpha in one
+/// of the ranges.
 void relaxSelection(TState &s)
 {
     const int n = s.DataCount;
@@ -377,11 +390,11 @@ void relaxSelection(TState &s)
             if (s.Rech[i] < 0.1 * s.RunMeas[i - 1])
                 s.Selected[i] = true;
         measureSelected(s, false);
+        listSelected(s, s.SelectedRows);
+    } else {
+        s.SelectedRows = s.FirstPassRows;
     }
-    s.SelectedCount = 0;
-    for (int i = 2; i <= n; ++i)
-        if (s.Selected[i])
-            ++s.SelectedCount;
+    s.SelectedCount = s.UpperCount + s.LowerCount;
 }
 
 /// Final run: too few selected rows stop it; few of them warn. Returns false when it stops.
@@ -406,17 +419,17 @@ bool judgeSelection(TState &s)
     return true;
 }
 
-/// The regressions of both ranges and the regressed alpha of each selected row. Three or more
-/// points give the parabola; a range whose points lie at fewer than three runoffs has none
-/// (its coefficients would all be 0) and keeps the straight line.
+/// The regressions of both ranges and, unless the run is a trial or lean, the regressed alpha
+/// of each selected row. Three or more points give the parabola; a range whose points lie at
+/// fewer than three runoffs has none (its coefficients would all be 0) and keeps the straight
+/// line.
 void regressAlpha(TState &s)
 {
-    RangeRegression(s, TRange::Upper);
-    RangeRegression(s, TRange::Lower);
+    regressRanges(s);
     s.NonPositiveSlope = s.AUp <= 0 || s.ALow <= 0;
-    for (int i = 2; i <= s.DataCount; ++i) {
-        if (!s.Selected[i])
-            continue;
+    if (s.Silent || s.Lean)
+        return;
+    for (const int i : s.SelectedRows) {
         const double q = s.RunMeas[i];
         if (q > s.Divide)
             s.AlphaRegr[i] =
@@ -431,7 +444,7 @@ void regressAlpha(TState &s)
 void checkTrendVertex(const TState &s)
 {
     const TTrend &trend = s.Trend;
-    if (s.Silent || !trend.TrendValid || trend.TrendQA == 0)
+    if (s.Silent || s.Lean || !trend.TrendValid || trend.TrendQA == 0)
         return;
     double rainMin = 1000000, rainMax = 0;
     for (int i = 1; i <= s.DataCount; ++i) {
@@ -565,19 +578,25 @@ bool TState::NeedsGeneralWarning() const
     return (LimitedData || NonPositiveSlope) && !FewLowRainWarned;
 }
 
-void TrendRegression(TState &s)
+namespace {
+
+/// TrendRegression; with kept the recharge is that of the run before, whose sum is kept.
+void trendRegression(TState &s, bool kept)
 {
     const auto n = static_cast<std::size_t>(s.DataCount);
-    double sumRech = 0;
-    for (std::size_t i = 1; i <= n; ++i)
-        sumRech += s.Rech[i];
+    if (!kept) {
+        double sumRech = 0;
+        for (std::size_t i = 1; i <= n; ++i)
+            sumRech += s.Rech[i];
+        s.RechargeSum = sumRech;
+    }
     s.Trend.TrendValid = true;
-    if (sumRech == 0) {
+    if (s.RechargeSum == 0) {
         // No recharge at all: there is no trend, and none of an earlier series may remain.
         s.Trend = TTrend();
         return;
     }
-    if (s.Silent)
+    if (s.Silent || s.Lean)
         return;
     const TLineFit fit = leastSquares(s.Rech.data() + 1, s.RunMeas.data() + 1, n);
     s.Trend.TrendA = fit.a;
@@ -587,32 +606,52 @@ void TrendRegression(TState &s)
     s.Trend.TrendQC = fit.q[2];
 }
 
-void RangeRegression(TState &s, TRange range)
+/// The points of the selected rows, upper range (RunMeas > Divide) into RegrX/RegrY and lower
+/// into LowX/LowY, in the order of the rows.
+void splitPoints(TState &s)
 {
-    const bool upper = range == TRange::Upper;
     s.RegrX.clear();
     s.RegrY.clear();
-    for (int i = 2; i <= s.DataCount; ++i) {
-        if (!s.Selected[i] || (s.RunMeas[i] > s.Divide) != upper)
-            continue;
-        s.RegrX.push_back(s.RunMeas[i]);
-        s.RegrY.push_back(upper ? s.AlphaUp[i] : s.AlphaLow[i]);
+    s.LowX.clear();
+    s.LowY.clear();
+    for (const int i : s.SelectedRows) {
+        const double q = s.RunMeas[i];
+        if (q > s.Divide) {
+            s.RegrX.push_back(q);
+            s.RegrY.push_back(s.AlphaUp[i]);
+        } else {
+            s.LowX.push_back(q);
+            s.LowY.push_back(s.AlphaLow[i]);
+        }
     }
-    const TLineFit fit = leastSquares(s.RegrX.data(), s.RegrY.data(), s.RegrX.size());
-    const int count = static_cast<int>(s.RegrX.size());
-    if (upper) {
-        s.UpperRegCount = count;
-        s.AUp = fit.a;
-        s.CUp = fit.c;
-        s.QuadUp = fit.q;
-        s.QuadUpFitted = fit.quadratic;
-    } else {
-        s.LowerRegCount = count;
-        s.ALow = fit.a;
-        s.CLow = fit.c;
-        s.QuadLow = fit.q;
-        s.QuadLowFitted = fit.quadratic;
-    }
+}
+
+/// Regresses the measured alpha of the selected rows of each range on their runoff: slope and
+/// constant of the linear function (AUp/CUp, ALow/CLow) and the quadratic one (QuadUp,
+/// QuadLow). No points: slope 0 and constant 0; all runoffs equal: slope 0 and constant the
+/// mean alpha; fewer than three distinct runoffs: quadratic not fitted (coefficients 0).
+void regressRanges(TState &s)
+{
+    splitPoints(s);
+    const TLineFit up = leastSquares(s.RegrX.data(), s.RegrY.data(), s.RegrX.size());
+    s.UpperRegCount = static_cast<int>(s.RegrX.size());
+    s.AUp = up.a;
+    s.CUp = up.c;
+    s.QuadUp = up.q;
+    s.QuadUpFitted = up.quadratic;
+    const TLineFit low = leastSquares(s.LowX.data(), s.LowY.data(), s.LowX.size());
+    s.LowerRegCount = static_cast<int>(s.LowX.size());
+    s.ALow = low.a;
+    s.CLow = low.c;
+    s.QuadLow = low.q;
+    s.QuadLowFitted = low.quadratic;
+}
+
+} // namespace
+
+void TrendRegression(TState &s)
+{
+    trendRegression(s, false);
 }
 
 namespace {
@@ -641,7 +680,7 @@ void determineAlpha(TState &s, const TAnalysisInput &input, bool kept)
     }
     // The trend file is written with the output file, once the run has completed: a run that
     // stops leaves no files behind.
-    TrendRegression(s);
+    trendRegression(s, kept);
     if (!selectRecessions(s, kept))
         return;
     judgeFirstPass(s);
@@ -913,7 +952,9 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate sim
     s.WriteFiles = false;
     resetOutcome(s);
     TEvaluation result;
+    s.Lean = true;
     result.Stopped = !DivideSearch(s, input);
+    s.Lean = false;
     result.Stop = s.Stop;
     result.Divide = s.Divide;
     result.DivideFraction = s.DivideFraction;

@@ -205,10 +205,13 @@ struct TState
     bool NonPositiveSlope = false; ///< AUp <= 0 or ALow <= 0
     bool FewLowRainWarned = false; ///< final run: a few-data warning was shown
     bool Silent = false;           ///< a trial of the divide search: no warnings, no files
-    bool FileError = false;        ///< the input file could not be read (or has more than
-                                   ///< MaxSteps rows), or a result file could not be written
-    bool OutputWritten = false;    ///< this run wrote the trend file and the output file
-    TStop Stop = TStop::None;      ///< why the last run stopped
+    /// An evaluation in memory: the final run also leaves out what only files and messages
+    /// show (the trend lines, the regressed alpha per row, the count of equal runoffs).
+    bool Lean = false;
+    bool FileError = false;     ///< the input file could not be read (or has more than
+                                ///< MaxSteps rows), or a result file could not be written
+    bool OutputWritten = false; ///< this run wrote the trend file and the output file
+    TStop Stop = TStop::None;   ///< why the last run stopped
 
     /// The last run met a condition that stops it before the reconstruction.
     bool Stopped() const;
@@ -222,6 +225,10 @@ struct TState
     // ---- Scratch ---------------------------------------------------------------------------
     std::vector<double> RegrX, RegrY; ///< points of one regression, capacity kept
     std::vector<char> FirstPass;      ///< Selected after the first pass of the first trial
+    std::vector<int> FirstPassRows;   ///< the rows of FirstPass, ascending
+    std::vector<int> SelectedRows;    ///< the rows of Selected after both passes, ascending
+    std::vector<double> LowX, LowY;   ///< points of the lower regression, capacity kept
+    double RechargeSum = 0;           ///< sum of Rech over rows 1..N of the first reservoir
     TRowReals MeasuredAlpha;          ///< alpha measured at each selected row (1/t)
     TRowReals StepLength;             ///< final run: length of step i, rows 2..N (t)
 
@@ -261,15 +268,6 @@ void DetermineAlpha(TState &s, const TAnalysisInput &input);
 /// always, the quadratic one when three or more distinct recharge values exist). TrendValid
 /// is false when the recharge sums to exactly 0; a Silent run only sets TrendValid.
 void TrendRegression(TState &s);
-
-/// Range of a regression: upper (RunMeas > Divide) or lower (RunMeas <= Divide).
-enum class TRange { Upper, Lower };
-
-/// Regresses the measured alpha of the selected rows of one range on their runoff: slope and
-/// constant of the linear function (AUp/CUp or ALow/CLow) and the quadratic one (QuadUp or
-/// QuadLow). No points: slope 0 and constant 0; all runoffs equal: slope 0 and constant the
-/// mean alpha; fewer than three distinct runoffs: quadratic not fitted (coefficients 0).
-void RangeRegression(TState &s, TRange range);
 
 /// Runs the main reservoir over rows 2..N with the linear alpha functions, starting from the
 /// measured runoff of row 1: RunCalc[i] = RunCalc[i-1]*E + (1-E)*Rech[i], E = exp(-alpha*dt),
