@@ -500,13 +500,31 @@ std::vector<TPoint> startPoints(const std::vector<TPoint> &points, const std::ve
     return chosen;
 }
 
-/// The quasi-random scan of the whole box; returns the start points of the local searches.
-std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, TCandidate &best,
-                            std::vector<TEvaluatedSet> &kept)
+/// One local search from start; the first (from the given start values) with a larger simplex.
+TCandidate searchFrom(TRunner &runner, const TBudget &budget, const TPoint &start, int index,
+                      int worker, std::vector<TEvaluatedSet> &sets)
+{
+    TLocal local(runner, budget.Local, worker);
+    local.nelderMead(start, index == 0 ? 0.15 : 0.06, 7919u * static_cast<unsigned>(index + 1));
+    sets = std::move(local.sets());
+    return local.best();
+}
+
+/// The quasi-random scan of the whole box, and beside it the local search from the start
+/// values, which needs no scan point: while one thread walks that search the others scan.
+/// Returns the start points of the other local searches; the first search is in first.
+std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, const TPoint &start,
+                            TCandidate &best, std::vector<TEvaluatedSet> &kept, TCandidate &first,
+                            std::vector<TEvaluatedSet> &firstSets)
 {
     std::vector<TPoint> points(static_cast<std::size_t>(budget.Scan));
     std::vector<TCandidate> scanned(points.size());
-    runner.forEach(budget.Scan, [&](int i, int worker) {
+    runner.forEach(budget.Scan + 1, [&](int task, int worker) {
+        if (task == 0) {
+            first = searchFrom(runner, budget, start, 0, worker, firstSets);
+            return;
+        }
+        const int i = task - 1;
         points[i] = scanPoint(i + 1);
         const TParameters p = decode(points[i]);
         const TEvaluation fit = runner.evaluate(p, worker);
@@ -522,18 +540,20 @@ std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, TCandidate &
     return startPoints(points, costs, budget.Starts);
 }
 
-/// One local search from each start, side by side; the first (the given start values) with a
-/// larger simplex.
+/// The local searches from the scan's start points, side by side, after the first one, which
+/// ran beside the scan; their best sets and their sets are taken in the order of the starts.
 void searchLocally(TRunner &runner, const TBudget &budget, const std::vector<TPoint> &starts,
-                   TCandidate &best, std::vector<TEvaluatedSet> &kept)
+                   TCandidate &first, std::vector<TEvaluatedSet> &firstSets, TCandidate &best,
+                   std::vector<TEvaluatedSet> &kept)
 {
-    std::vector<TCandidate> locals(starts.size());
-    std::vector<std::vector<TEvaluatedSet>> sets(starts.size());
+    std::vector<TCandidate> locals(starts.size() + 1);
+    std::vector<std::vector<TEvaluatedSet>> sets(starts.size() + 1);
+    locals[0] = std::move(first);
+    sets[0] = std::move(firstSets);
     runner.forEach(static_cast<int>(starts.size()), [&](int i, int worker) {
-        TLocal local(runner, budget.Local, worker);
-        local.nelderMead(starts[i], i == 0 ? 0.15 : 0.06, 7919u * static_cast<unsigned>(i + 1));
-        locals[i] = local.best();
-        sets[i] = std::move(local.sets());
+        const auto k = static_cast<std::size_t>(i + 1);
+        locals[k] =
+            searchFrom(runner, budget, starts[static_cast<std::size_t>(i)], i + 1, worker, sets[k]);
     });
     for (const TCandidate &c : locals)
         keepBetter(best, c);
@@ -592,10 +612,11 @@ TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptio
             kept.push_back({start, result.StartFit, false, 0});
 
         const TBudget budget = split(options.Evaluations - 1);
-        std::vector<TPoint> starts{encode(start)};
-        for (const TPoint &p : scanBox(runner, budget, best, kept))
-            starts.push_back(p);
-        searchLocally(runner, budget, starts, best, kept);
+        TCandidate first;
+        std::vector<TEvaluatedSet> firstSets;
+        const std::vector<TPoint> starts =
+            scanBox(runner, budget, encode(start), best, kept, first, firstSets);
+        searchLocally(runner, budget, starts, first, firstSets, best, kept);
         TLocal polish(runner, budget.Polish, 0);
         polish.polish(encode(best.Parameters));
         keepBetter(best, polish.best());

@@ -124,7 +124,7 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
     auto evaluate = [&](const TParameters &p, int worker) {
         TWorkerState &w = *workers[static_cast<std::size_t>(worker)];
         URainRun::ApplyCalibration(input, p, w.Applied);
-        return URainRun::Evaluate(w.Applied, w.State, simulate);
+        return URainRun::Evaluate(w.Applied, w.State, simulate, false);
     };
     run.Search = Search(evaluate, StartValues(input), options);
     // The start and the result with every figure of the simulation.

@@ -458,7 +458,8 @@ void checkTrendVertex(const TState &s)
         say(s, TrendVertexText);
 }
 
-/// Final run: the fit measures and the volume ratio of the reconstruction over rows 2..N.
+/// Final run: the fit measures (unless lean without them) and the volume ratio of the
+/// reconstruction over rows 2..N.
 void measureFit(TState &s)
 {
     const int n = s.DataCount;
@@ -466,7 +467,9 @@ void measureFit(TState &s)
     for (int i = 2; i <= n; ++i)
         s.StepLength[i] = s.StepTime[i] - s.StepTime[i - 1];
     const double *steps = s.StepLength.data() + 2;
-    s.Fit = FitMeasures(s.RunCalc.data() + 2, s.RunMeas.data() + 2, count, steps);
+    s.Fit = s.Lean && s.LeanFit
+                ? TFitMeasures()
+                : FitMeasures(s.RunCalc.data() + 2, s.RunMeas.data() + 2, count, steps);
     const double recharge = Volume(s.Rech.data() + 2, steps, count);
     const double runoff = Volume(s.RunMeas.data() + 2, steps, count);
     s.VolumeRatio = runoff > 0 ? recharge / runoff : 0;
@@ -945,7 +948,8 @@ TSimulationFit Simulate(const TAnalysisInput &input, TState &s, USimulation::TSc
     return USimulation::Simulate(s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2, score);
 }
 
-TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate simulate)
+TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate simulate,
+                     bool reconstructionFit)
 {
     TState &s = scratch;
     s.Messages = nullptr;
@@ -953,8 +957,10 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate sim
     resetOutcome(s);
     TEvaluation result;
     s.Lean = true;
+    s.LeanFit = !reconstructionFit;
     result.Stopped = !DivideSearch(s, input);
     s.Lean = false;
+    s.LeanFit = false;
     result.Stop = s.Stop;
     result.Divide = s.Divide;
     result.DivideFraction = s.DivideFraction;

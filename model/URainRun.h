@@ -208,8 +208,9 @@ struct TState
     /// An evaluation in memory: the final run also leaves out what only files and messages
     /// show (the trend lines, the regressed alpha per row, the count of equal runoffs).
     bool Lean = false;
-    bool FileError = false;     ///< the input file could not be read (or has more than
-                                ///< MaxSteps rows), or a result file could not be written
+    bool LeanFit = false;   ///< with Lean, the final run's fit measures too: only its volume ratio
+    bool FileError = false; ///< the input file could not be read (or has more than
+                            ///< MaxSteps rows), or a result file could not be written
     bool OutputWritten = false; ///< this run wrote the trend file and the output file
     TStop Stop = TStop::None;   ///< why the last run stopped
 
@@ -347,11 +348,14 @@ struct TEvaluation
 enum class TSimulate { No, Fit, Full };
 
 /// The complete divide search of input in memory: no files, no messages, no allocation once
-/// scratch has run a series of this length. scratch is the caller's and holds the details
-/// of the final run afterwards. With simulate, an analysis that completed also simulates its
-/// own window (Simulate below).
+/// scratch has run a series of this length. scratch is the caller's and holds the final run's
+/// reconstruction and simulation afterwards (not its trend lines nor its regressed alpha per
+/// row). With simulate, an analysis that completed also simulates its own window (Simulate
+/// below). Without reconstructionFit the reconstruction's fit measures are left out (Fit stays
+/// invalid), as a search that judges sets by R square, the volume ratio and the simulation
+/// needs them not.
 TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch,
-                     TSimulate simulate = TSimulate::No);
+                     TSimulate simulate = TSimulate::No, bool reconstructionFit = true);
 
 /// The alpha function of the last run of s: A1, B1 = AUp, CUp; A2, B2 = ALow, CLow; Divide.
 TModelValues AlphaFunction(const TState &s);
