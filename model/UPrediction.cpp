@@ -243,39 +243,86 @@ void ReadPredictionInput(TState &s)
     ReadPredictionLines(s, lines, s.FileName);
 }
 
+namespace {
+
+/// The dead-storage reservoir step by step. deficit is the storage deficit at the end of the
+/// previous step.
+struct TDeadReservoir
+{
+    double MaxStor = 0;
+    double Deficit = 0;
+
+    /// Step 1 from the initial storage.
+    void first(double initStor, double rain, double &deadStor, double &recharge)
+    {
+        const double d0 = MaxStor - initStor;
+        Deficit = 0;
+        if (rain - d0 >= 0) {
+            recharge = rain - d0;
+            deadStor = MaxStor;
+        } else {
+            recharge = 0;
+            Deficit = d0 - rain;
+            deadStor = initStor + rain;
+        }
+    }
+
+    /// A step of length dt after one that ended with previous in the dead storage.
+    void step(double previous, double rain, double escape, double dt, double &deadStor,
+              double &recharge)
+    {
+        const double filling = previous / MaxStor;
+        double loss = escape * dt * filling;
+        // A step never loses more than the dead storage holds.
+        if (loss > 0 && loss > previous)
+            loss = std::max(previous, 0.0);
+        const double surplus = rain - (Deficit + loss);
+        if (surplus >= 0) {
+            recharge = surplus;
+            deadStor = MaxStor;
+            Deficit = 0;
+        } else {
+            recharge = 0;
+            Deficit = (Deficit + loss) - rain;
+            deadStor = (previous - loss) + rain;
+        }
+    }
+};
+
+/// The main reservoir step by step: the alpha function's piece by the previous runoff.
+struct TMainReservoir
+{
+    const TModelValues &Values;
+    double Divide;
+    bool Drainage;
+
+    explicit TMainReservoir(const TModelValues &v, bool drainage)
+        // A divide of 0 puts a runoff of zero in the upper piece of the alpha function.
+        : Values(v), Divide(v.Divide == 0 ? -0.001 : v.Divide), Drainage(drainage)
+    {}
+
+    double alpha(double previous) const
+    {
+        const TModelValues &v = Values;
+        double a = previous > Divide ? v.A1 * previous + v.B1 : v.A2 * previous + v.B2;
+        if (a < 0.001)
+            a = Drainage ? 0.01 : 0.001;
+        return a;
+    }
+};
+
+} // namespace
+
 bool DeadStorage(int n, const double *time, const double *rain, const double *escape,
                  double maxStor, double initStor, double *deadStor, double *recharge)
 {
-    // deficit is the storage deficit at the end of the previous step.
-    const double d0 = maxStor - initStor;
-    double deficit = 0;
-    if (rain[1] - d0 >= 0) {
-        recharge[1] = rain[1] - d0;
-        deadStor[1] = maxStor;
-    } else {
-        recharge[1] = 0;
-        deficit = d0 - rain[1];
-        deadStor[1] = initStor + rain[1];
-    }
+    TDeadReservoir dead{maxStor};
+    dead.first(initStor, rain[1], deadStor[1], recharge[1]);
     for (int j = 2; j <= n; ++j) {
         const double dt = time[j] - time[j - 1];
         if (dt <= 0)
             return false;
-        const double filling = deadStor[j - 1] / maxStor;
-        double loss = escape[j] * dt * filling;
-        // A step never loses more than the dead storage holds.
-        if (loss > 0 && loss > deadStor[j - 1])
-            loss = std::max(deadStor[j - 1], 0.0);
-        const double surplus = rain[j] - (deficit + loss);
-        if (surplus >= 0) {
-            recharge[j] = surplus;
-            deadStor[j] = maxStor;
-            deficit = 0;
-        } else {
-            recharge[j] = 0;
-            deficit = (deficit + loss) - rain[j];
-            deadStor[j] = (deadStor[j - 1] - loss) + rain[j];
-        }
+        dead.step(deadStor[j - 1], rain[j], escape[j], dt, deadStor[j], recharge[j]);
     }
     return true;
 }
@@ -287,21 +334,17 @@ double InitialRunoff(double initRun, const TModelValues &v)
 
 void Route(const TRouting &r, double *alpha, double *runoff, double *level)
 {
-    const TModelValues &v = r.Values;
     const int n = r.Count;
     double *const q = runoff;
-    q[1] = InitialRunoff(r.InitRun, v);
-    // A divide of 0 puts a runoff of zero in the upper piece of the alpha function.
-    const double divide = v.Divide == 0 ? -0.001 : v.Divide;
+    q[1] = InitialRunoff(r.InitRun, r.Values);
+    const TMainReservoir main(r.Values, r.Drainage);
     if (level)
         level[1] = r.InitLevel;
     if (alpha)
         alpha[1] = 0;
     for (int j = 2; j <= n; ++j) {
         const double previous = q[j - 1];
-        double a = previous > divide ? v.A1 * previous + v.B1 : v.A2 * previous + v.B2;
-        if (a < 0.001)
-            a = r.Drainage ? 0.01 : 0.001;
+        const double a = main.alpha(previous);
         if (alpha)
             alpha[j] = a;
         const double dt = r.Time[j] - r.Time[j - 1];
@@ -315,6 +358,28 @@ void Route(const TRouting &r, double *alpha, double *runoff, double *level)
         else
             level[j] = level[j - 1] + recharge - q[j];
     }
+}
+
+bool RouteRunoff(int n, const double *time, const double *rain, const double *escape,
+                 double maxStor, double initStor, const TModelValues &values, double initRun,
+                 double *deadStor, double *recharge, double *runoff)
+{
+    TDeadReservoir dead{maxStor};
+    const TMainReservoir main(values, false);
+    dead.first(initStor, rain[1], deadStor[1], recharge[1]);
+    runoff[1] = InitialRunoff(initRun, values);
+    // One loop for both reservoirs: the dead storage of the next step need not wait for the
+    // exponential of this one.
+    for (int j = 2; j <= n; ++j) {
+        const double dt = time[j] - time[j - 1];
+        if (dt <= 0)
+            return false;
+        dead.step(deadStor[j - 1], rain[j], escape[j], dt, deadStor[j], recharge[j]);
+        const double previous = runoff[j - 1];
+        const double x = std::exp(-main.alpha(previous) * dt);
+        runoff[j] = x * previous + (1 - x) * recharge[j];
+    }
+    return true;
 }
 
 void RoutePrediction(TState &s)

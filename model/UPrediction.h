@@ -103,6 +103,13 @@ struct TRouting
 /// too when they are not nullptr. See RoutePrediction.
 void Route(const TRouting &r, double *alpha, double *runoff, double *level);
 
+/// DeadStorage and Route of the runoff sub-mode (no level, no alpha) in one pass, to the same
+/// doubles: runoff[1..n] from initRun and the alpha function values. Returns false at the first
+/// step whose length is not positive.
+bool RouteRunoff(int n, const double *time, const double *rain, const double *escape,
+                 double maxStor, double initStor, const TModelValues &values, double initRun,
+                 double *deadStor, double *recharge, double *runoff);
+
 /// Routes the recharge through the main reservoir: alpha = A1*Q + B1 above Divide (a Divide of
 /// 0 counts as -0.001), A2*Q + B2 otherwise, at least 0.01 (drainage) or 0.001 (runoff);
 /// x = exp(-alpha*dt); Q[j] = x*Q[j-1] + (1-x)*R[j]; head H[j] = x*H[j-1] +

@@ -108,14 +108,20 @@ TSimulationFit Simulate(TScratch &s, double maxStor, double initStor, const TMod
                         int firstScored, TScore score)
 {
     const int n = s.Count;
-    if (n < 2 || !(maxStor > 0) ||
-        !UPrediction::DeadStorage(n, s.Time.data(), s.Rain.data(), s.Escape.data(), maxStor,
-                                  initStor, s.DeadStor.data(), s.Recharge.data())) {
-        TSimulationFit result;
-        result.FirstScored = firstScored;
+    TSimulationFit result;
+    result.FirstScored = firstScored;
+    if (n < 2 || !(maxStor > 0))
         return result;
-    }
-    return route(s, alpha, firstScored, score);
+    const double initRun = s.Observed[1];
+    if (!UPrediction::RouteRunoff(n, s.Time.data(), s.Rain.data(), s.Escape.data(), maxStor,
+                                  initStor, alpha, initRun, s.DeadStor.data(), s.Recharge.data(),
+                                  s.Runoff.data()))
+        return result;
+    result.InitialRunoff = UPrediction::InitialRunoff(initRun, alpha);
+    result.InitialRunoffRaised = result.InitialRunoff != initRun;
+    result.Made = true;
+    result.Skill = Score(s, firstScored, score);
+    return result;
 }
 
 TSimulationFit Recession(TScratch &s, const TModelValues &alpha, int firstScored)
