@@ -94,6 +94,7 @@ TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuell
     mInitStorageBox->setInsertPolicy(QComboBox::NoInsert);
     mInitStorageBox->addItems({QStringLiteral("cal"), QStringLiteral("full")});
     mInitStorageBox->setCurrentText(choices.InitStorage);
+    mInitStorageBox->setMinimumWidth(100);
     mInitStorageBox->setToolTip(
         QStringLiteral("The dead storage the validation window starts from: cal, the sheet's "
                        "initial storage; full, the maximum storage; or a storage in mm"));
