@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 #include <thread>
+#include <utility>
 
 namespace quellow::cli {
 
@@ -55,44 +56,24 @@ struct TValidateArgs
 bool readOption(const std::string &name, const std::string &text, TValidateArgs &out)
 {
     UValidation::TOptions &o = out.Options;
-    double value = 0;
     int whole = 0;
-    if (name == "--objective") {
-        if (UCalibration::ObjectiveFromName(text, o.Objective))
-            return true;
-        std::cerr << "--objective is nse, kge or rsquare.\n";
-    } else if (name == "--escape-factor") {
-        out.FactorGiven = true;
-        if (parseReal(text, value) && value >= 0) {
-            o.EscapeFactor = value;
-            return true;
+    static const std::pair<const char *, UValidation::TOption> valueOptions[] = {
+        {"--objective", UValidation::TOption::Objective},
+        {"--escape-factor", UValidation::TOption::EscapeFactor},
+        {"--init-storage", UValidation::TOption::InitStorage},
+        {"--warmup", UValidation::TOption::Warmup},
+        {"--band", UValidation::TOption::Band}};
+    for (const auto &[option, kind] : valueOptions)
+        if (name == option) {
+            if (kind == UValidation::TOption::EscapeFactor)
+                out.FactorGiven = true;
+            std::string message;
+            if (UValidation::ReadOption(kind, text, name, o, message))
+                return true;
+            std::cerr << message << '\n';
+            return false;
         }
-        std::cerr << "--escape-factor needs a number of 0 or more.\n";
-    } else if (name == "--init-storage") {
-        if (text == "cal" || text == "full") {
-            o.InitStorage =
-                text == "cal" ? UValidation::TInitStorage::Cal : UValidation::TInitStorage::Full;
-            return true;
-        }
-        if (parseReal(text, value) && value >= 0) {
-            o.InitStorage = UValidation::TInitStorage::Value;
-            o.InitStorValue = value;
-            return true;
-        }
-        std::cerr << "--init-storage is cal, full or a storage in mm (0 or more).\n";
-    } else if (name == "--warmup") {
-        if (parseInt(text, whole) && whole >= 0) {
-            o.Warmup = whole;
-            return true;
-        }
-        std::cerr << "--warmup needs a whole number of 0 or more.\n";
-    } else if (name == "--band") {
-        if (parseReal(text, value) && value >= 0) {
-            o.Band = value;
-            return true;
-        }
-        std::cerr << "--band needs a number of 0 or more.\n";
-    } else if (name == "--threads") {
+    if (name == "--threads") {
         if (parseInt(text, whole) && whole >= 1 && whole <= 256) {
             o.Threads = whole;
             return true;

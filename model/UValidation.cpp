@@ -52,6 +52,54 @@ double DefaultBand(TObjective objective)
     return objective == TObjective::RSquare ? 0.02 : 0.05;
 }
 
+bool ReadOption(TOption option, const std::string &text, const std::string &name, TOptions &options,
+                std::string &message)
+{
+    double value = 0;
+    int whole = 0;
+    switch (option) {
+    case TOption::Objective:
+        if (UCalibration::ObjectiveFromName(text, options.Objective))
+            return true;
+        message = name + " is nse, kge or rsquare.";
+        return false;
+    case TOption::EscapeFactor:
+        if (parseReal(text, value) && value >= 0) {
+            options.EscapeFactor = value;
+            return true;
+        }
+        message = name + " needs a number of 0 or more.";
+        return false;
+    case TOption::InitStorage:
+        if (text == "cal" || text == "full") {
+            options.InitStorage = text == "cal" ? TInitStorage::Cal : TInitStorage::Full;
+            return true;
+        }
+        if (parseReal(text, value) && value >= 0) {
+            options.InitStorage = TInitStorage::Value;
+            options.InitStorValue = value;
+            return true;
+        }
+        message = name + " is cal, full or a storage in mm (0 or more).";
+        return false;
+    case TOption::Warmup:
+        if (parseInt(text, whole) && whole >= 0) {
+            options.Warmup = whole;
+            return true;
+        }
+        message = name + " needs a whole number of 0 or more.";
+        return false;
+    case TOption::Band:
+        if (parseReal(text, value) && value >= 0) {
+            options.Band = value;
+            return true;
+        }
+        message = name + " needs a number of 0 or more.";
+        return false;
+    }
+    return false;
+}
+
 bool ReadWindow(const std::string &path, const std::string &role, TAnalysisInput &input,
                 std::string &message)
 {

@@ -54,6 +54,17 @@ struct TOptions
     const std::atomic<bool> *Cancel = nullptr;
 };
 
+/// The options a person gives a validation by their value's text.
+enum class TOption { Objective, EscapeFactor, InitStorage, Warmup, Band };
+
+/// Reads text as the value of option into options (the objective nse, kge or rsquare; the
+/// escape factor and the band a number of 0 or more; the initial storage cal, full or a
+/// storage in mm of 0 or more; the warm-up a whole number of 0 or more). False, options
+/// unchanged, when it does not read, with message saying what it takes, begun by name (the
+/// option as the person knows it: "--warmup", "The warm-up").
+bool ReadOption(TOption option, const std::string &text, const std::string &name, TOptions &options,
+                std::string &message);
+
 /// The band's default distance: 0.02 for R square, 0.05 for NSE and KGE.
 double DefaultBand(TObjective objective);
 

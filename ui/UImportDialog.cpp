@@ -66,6 +66,13 @@ bool TImportDialog::analysisChosen() const
     return mModeBox->currentIndex() == 0;
 }
 
+void TImportDialog::holdToAnalysis()
+{
+    mModeBox->setCurrentIndex(0);
+    mModeBox->setEnabled(false);
+    mModeBox->setToolTip(QStringLiteral("A validation needs the measured runoff"));
+}
+
 void TImportDialog::createPreview()
 {
     mPreview = new QTableWidget(this);

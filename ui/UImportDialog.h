@@ -39,6 +39,8 @@ public:
     const UCsvImport::TImportResult &importResult() const { return mResult; }
     /// True for an analysis (date, rain, escape rate and runoff), false for a prediction.
     bool analysisChosen() const;
+    /// Holds the choice to an analysis, for a use that needs the measured runoff.
+    void holdToAnalysis();
 
     /// Takes the series of role (rain, escape rate or runoff) from a second file, content
     /// being its whole text; it is joined on the date and previewed.

@@ -5,6 +5,7 @@
 #include "model/UTextFields.h"
 #include "ui/UAlfaForm.h"
 #include "ui/UCalibrateForm.h"
+#include "ui/UValidateDialog.h"
 #include "ui/UValidationView.h"
 #include "ui/UCommentForm.h"
 #include "ui/UDialogs.h"

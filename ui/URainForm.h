@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ class TGraphicsPage;
 class THelpForm;
 class TInputSheetPage;
 class TOutputPage;
+struct TValidateChoices;
 
 /// Reads a number typed by the user: with the locale's decimal separator and, failing that,
 /// with the other of '.' and ',', so 2.5 and 2,5 are both read whatever the locale.
@@ -171,6 +173,8 @@ private:
     // Validate (URainFormValidate.cpp)
     QAction *createValidateAction();
     QAction *mValidateAction = nullptr;
+    /// The choices of the last "Validate", offered again.
+    std::unique_ptr<TValidateChoices> mValidateChoices;
     void sheetFilled();
     void updateUndoAction();
     /// What an "Apply" changed, to take it back.

@@ -9,6 +9,7 @@
 #include "model/UTextFields.h"
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
+#include "ui/UImportSeries.h"
 #include "ui/UInputSheetPage.h"
 
 #include <QAction>
@@ -95,12 +96,7 @@ bool TRainForm::sheetAnalysisInput(URainRun::TAnalysisInput &input, std::vector<
         if (!sheet.Remove[static_cast<std::size_t>(i)])
             gridRows.push_back(i);
     // The run reads what Save/Run would write: the values as the input file holds them.
-    std::string text;
-    if (!InputFileText(sheet, ModelValues, text)) {
-        message("Not all data values in the inputfile are real");
-        return false;
-    }
-    return URainRun::ParseAnalysisInput(text, sheet.FileName, input, &Dialogs());
+    return analysisInputAsSaved(sheet, sheet.FileName, input);
 }
 
 void TRainForm::applyCalibration(const URainRun::TAnalysisInput &input,

@@ -1,69 +1,90 @@
 // File > "Import series...": a dated series file, previewed and chosen in the import dialog,
-// fills the input sheet as an opened input file does; Save/Run then writes and runs it.
+// fills the input sheet as an opened input file does; Save/Run then writes and runs it. The
+// same steps give "Validate..." its validation window from a series file.
 #include "ui/URainForm.h"
 
 #include "model/UCsvImport.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
+#include "model/UInputFile.h"
+#include "model/URainRun.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportDialog.h"
+#include "ui/UImportSeries.h"
 #include "ui/UInputSheetPage.h"
 
 #include <QFileInfo>
 
 namespace quellow {
 
-namespace {
-
-/// Puts the rows taken into the window's data module with their mode. Titles and
-/// parameters are set by the caller.
-void fillDataModule(const UCsvImport::TImportResult &result, bool analysis, TDMQuellow &dm)
+bool askImportSeries(QWidget *parent, const QString &folder, bool analysisOnly,
+                     TImportedSeries &series)
 {
-    dm.Analysis = analysis;
-    dm.ModeTag = analysis ? " Ana" : " Pre";
-    if (analysis)
+    const QString name =
+        Dialogs().OpenFileName({QStringLiteral("Series files (*.csv *.txt *.tsv);;All files (*)"),
+                                QString(), folder, QStringLiteral("Import series")});
+    if (name.isEmpty())
+        return false;
+    std::string content;
+    switch (readWholeFile(name.toStdString(), content, UCsvImport::MaxCsvBytes)) {
+    case TReadStatus::Ok:
+        break;
+    case TReadStatus::TooLarge:
+        Dialogs().ShowMessage("The file \"" + name.toStdString() +
+                              "\" is too large for a series to import.");
+        return false;
+    default:
+        Dialogs().ShowMessage("The file \"" + name.toStdString() +
+                              "\" could not be opened or is not a text file.");
+        return false;
+    }
+    TImportDialog dialog(name, std::move(content), parent);
+    if (analysisOnly)
+        dialog.holdToAnalysis();
+    if (dialog.exec() != QDialog::Accepted || !dialog.canImport())
+        return false;
+    series.FileName = name;
+    series.Result = dialog.importResult();
+    series.Analysis = dialog.analysisChosen();
+    return true;
+}
+
+void fillImportedSheet(const TImportedSeries &series, TDMQuellow &dm)
+{
+    const UCsvImport::TImportResult &result = series.Result;
+    dm.Analysis = series.Analysis;
+    dm.ModeTag = series.Analysis ? " Ana" : " Pre";
+    if (series.Analysis)
         dm.Drainage = false;
     dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
     dm.MaxEscape = result.MaxEscape;
+    dm.Title1 = QFileInfo(series.FileName).fileName().toStdString();
+    dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result, series.Analysis);
 }
 
-} // namespace
+bool analysisInputAsSaved(const TDMQuellow &dm, const std::string &name,
+                          URainRun::TAnalysisInput &input)
+{
+    std::string text;
+    if (!InputFileText(dm, ModelValues, text)) {
+        Dialogs().ShowMessage("Not all data values in the inputfile are real");
+        return false;
+    }
+    return URainRun::ParseAnalysisInput(text, name, input, &Dialogs());
+}
 
 void TRainForm::ImportSeriesActionExecute()
 {
     guarded([this] {
         if (!mInputSheet->commitEditedBox() || !mayReplaceSheet())
             return;
-        const QString name = Dialogs().OpenFileName(
-            {QStringLiteral("Series files (*.csv *.txt *.tsv);;All files (*)"), QString(),
-             DialogFolders.InputOpen, QStringLiteral("Import series")});
-        if (name.isEmpty())
+        TImportedSeries series;
+        if (!askImportSeries(this, DialogFolders.InputOpen, false, series))
             return;
-        std::string content;
-        switch (readWholeFile(name.toStdString(), content, UCsvImport::MaxCsvBytes)) {
-        case TReadStatus::Ok:
-            break;
-        case TReadStatus::TooLarge:
-            Dialogs().ShowMessage("The file \"" + name.toStdString() +
-                                  "\" is too large for a series to import.");
-            return;
-        default:
-            Dialogs().ShowMessage("The file \"" + name.toStdString() +
-                                  "\" could not be opened or is not a text file.");
-            return;
-        }
-        TImportDialog dialog(name, std::move(content), this);
-        if (dialog.exec() != QDialog::Accepted || !dialog.canImport())
-            return;
-        const auto &result = dialog.importResult();
-        auto &dm = DMQuellow;
-        fillDataModule(result, dialog.analysisChosen(), dm);
-        const QFileInfo file(name);
-        dm.Title1 = file.fileName().toStdString();
-        dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result, dialog.analysisChosen());
+        fillImportedSheet(series, DMQuellow);
         hideCommentWindow();
-        SetDialogFolders(file.absolutePath());
-        mInputSheet->showImportedSheet(name);
+        SetDialogFolders(QFileInfo(series.FileName).absolutePath());
+        mInputSheet->showImportedSheet(series.FileName);
     });
 }
 

@@ -1,12 +1,14 @@
 // "Validate..." of the main window: the sheet (as Save/Run would write it) is the calibration
-// window; a validation file is asked for, the validation runs off the user-interface thread and
-// its result is shown in the validation view.
+// window; the "Validate" dialog asks for the validation window (an analysis input file or an
+// imported series) and the options, the validation runs off the user-interface thread and its
+// result is shown in the validation view.
 #include "ui/URainForm.h"
 
 #include "model/UDMQuellow.h"
 #include "model/UValidation.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetPage.h"
+#include "ui/UValidateDialog.h"
 #include "ui/UValidationView.h"
 
 #include <QAction>
@@ -33,20 +35,16 @@ void TRainForm::ValidateActionExecute()
         std::vector<int> gridRows;
         if (!sheetAnalysisInput(cal, gridRows))
             return;
-        const QString name =
-            Dialogs().OpenFileName({QStringLiteral("Input files (*.inp)"), QStringLiteral("inp"),
-                                    DialogFolders.InputOpen, QStringLiteral("Validation file")});
-        if (name.isEmpty())
+        if (!mValidateChoices)
+            mValidateChoices = std::make_unique<TValidateChoices>();
+        TValidateDialog dialog(*mValidateChoices, DMQuellow, DialogFolders.InputOpen, this);
+        const int answer = dialog.exec();
+        *mValidateChoices = dialog.choices();
+        if (answer != QDialog::Accepted)
             return;
-        URainRun::TAnalysisInput val;
-        std::string message;
-        const std::string valFile = name.toStdString();
-        if (!UValidation::ReadWindow(valFile, "validation", val, message)) {
-            Dialogs().ShowMessage(message);
-            return;
-        }
         const std::string calFile = DMQuellow.FileName.empty() ? "(sheet)" : DMQuellow.FileName;
-        UValidation::TValidation v = runValidation(this, cal, calFile, val, valFile);
+        UValidation::TValidation v = runValidation(this, cal, calFile, dialog.validationInput(),
+                                                   dialog.validationFile(), dialog.options());
         if (v.Status == UValidation::TStatus::Cancelled)
             return;
         if (v.Status != UValidation::TStatus::Validated) {

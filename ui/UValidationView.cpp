@@ -157,9 +157,9 @@ TValidationView::TValidationView(TValidation validation, QWidget *parent)
 
     auto *buttons = new QDialogButtonBox(this);
     auto *report =
-        buttons->addButton(QStringLiteral("Save report..."), QDialogButtonBox::ActionRole);
+        buttons->addButton(QStringLiteral("Save &report..."), QDialogButtonBox::ActionRole);
     report->setObjectName(QStringLiteral("SaveReportButton"));
-    auto *csv = buttons->addButton(QStringLiteral("Export CSV"), QDialogButtonBox::ActionRole);
+    auto *csv = buttons->addButton(QStringLiteral("&Export CSV"), QDialogButtonBox::ActionRole);
     csv->setObjectName(QStringLiteral("ExportCsvButton"));
     auto *close = buttons->addButton(QDialogButtonBox::Close);
     close->setObjectName(QStringLiteral("CloseButton"));

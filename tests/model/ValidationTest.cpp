@@ -468,6 +468,54 @@ URainRun::TEvaluation nseValley(const TParameters &p, int)
 
 // An NSE has no lower bound: an admissible set of NSE -30 still beats every set that fails the
 // guard, and the search climbs from there to the top.
+// The options' values read the same for quellow-cli validate and the window's dialog, each
+// message begun by the option's name; a value that does not read changes nothing.
+TEST_F(CliValidate, OptionsReadTheSameOnTheCommandLineAndInTheWindow)
+{
+    using UValidation::TOption;
+    UValidation::TOptions o;
+    o.Warmup = 7;
+    o.EscapeFactor = 0.5;
+    std::string message;
+    const struct
+    {
+        TOption option;
+        const char *text;
+    } bad[] = {{TOption::Warmup, "2.5"},       {TOption::Warmup, "-1"},
+               {TOption::Warmup, "30 rows"},   {TOption::InitStorage, "fulll"},
+               {TOption::InitStorage, "-0.5"}, {TOption::EscapeFactor, "-1"},
+               {TOption::Objective, "NSE"},    {TOption::Band, "x"}};
+    for (const auto &b : bad) {
+        message.clear();
+        EXPECT_FALSE(UValidation::ReadOption(b.option, b.text, "The value", o, message)) << b.text;
+        EXPECT_EQ(message.rfind("The value ", 0), 0u) << message;
+    }
+    EXPECT_EQ(o.Warmup, 7);
+    EXPECT_EQ(o.EscapeFactor, 0.5);
+    EXPECT_TRUE(o.InitStorage == UValidation::TInitStorage::Cal);
+    EXPECT_TRUE(o.Objective == UCalibration::TObjective::NSE);
+
+    EXPECT_TRUE(UValidation::ReadOption(TOption::Warmup, "30", "w", o, message));
+    EXPECT_TRUE(UValidation::ReadOption(TOption::InitStorage, "0", "s", o, message));
+    EXPECT_EQ(o.Warmup, 30);
+    EXPECT_TRUE(o.InitStorage == UValidation::TInitStorage::Value);
+    EXPECT_EQ(o.InitStorValue, 0);
+    EXPECT_TRUE(UValidation::ReadOption(TOption::InitStorage, "full", "s", o, message));
+    EXPECT_TRUE(o.InitStorage == UValidation::TInitStorage::Full);
+    EXPECT_TRUE(UValidation::ReadOption(TOption::Objective, "kge", "o", o, message));
+    EXPECT_TRUE(o.Objective == UCalibration::TObjective::KGE);
+
+    Copy("windows/hymod-2013.inp", "cal.inp");
+    Copy("windows/hymod-2014.inp", "val.inp");
+    EXPECT_EQ(Cli("validate cal.inp val.inp --warmup 2.5"), 2);
+    EXPECT_NE(errors.find("--warmup needs a whole number of 0 or more.\n"), std::string::npos)
+        << errors;
+    EXPECT_EQ(Cli("validate cal.inp val.inp --init-storage -3"), 2);
+    EXPECT_NE(errors.find("--init-storage is cal, full or a storage in mm (0 or more).\n"),
+              std::string::npos)
+        << errors;
+}
+
 TEST(CalibrationObjective, NegativeFiguresStayAboveTheGuard)
 {
     for (UCalibration::TObjective o :

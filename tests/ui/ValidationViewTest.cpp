@@ -1,22 +1,30 @@
 // The validation view: its table for a validation known by hand, its CSV against the command
 // line's, its one-page report, the refusal to write over a file it read, the pictures that
-// quellow-cli validate -o draws, and "Validate..." on the window from the sheet to the view.
+// quellow-cli validate -o draws, and "Validate..." on the window from the sheet through the
+// "Validate" dialog (a file or an imported series, and the options) to the view.
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 #include "charts/UValidationCharts.h"
+#include "ui/UImportDialog.h"
+#include "ui/UValidateDialog.h"
 #include "ui/UValidationView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QChartView>
+#include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -99,6 +107,40 @@ UValidation::TValidation publicValidation()
     return UValidation::Validate(cal, calFile, val, valFile, options);
 }
 
+template <typename T> T *In(QWidget &parent, const char *name)
+{
+    return parent.findChild<T *>(QLatin1String(name));
+}
+
+/// Once the "Validate" dialog is up: set does its part, then "OK" unless set closed it.
+void answerValidate(const std::function<void(TValidateDialog &)> &set)
+{
+    QTimer::singleShot(0, [set] {
+        auto *dialog = qobject_cast<TValidateDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        set(*dialog);
+        if (dialog->isVisible())
+            In<QPushButton>(*dialog, "OkButton")->click();
+    });
+}
+
+/// A copy of the validation of the view shown next, which is then closed; a timer that looks
+/// for it every 10 ms.
+QTimer *takeView(UValidation::TValidation &shown, int &views)
+{
+    auto *timer = new QTimer(qApp); // freed with the application if it never fires
+    QObject::connect(timer, &QTimer::timeout, [&shown, &views] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *view = qobject_cast<TValidationView *>(w); view && view->isVisible()) {
+                shown = view->validation();
+                ++views;
+                view->reject();
+            }
+    });
+    timer->start(10);
+    return timer;
+}
+
 } // namespace
 
 class ValidationViewTest : public QObject
@@ -113,6 +155,7 @@ private slots:
     void commandLineDrawsThePictures();
     void validateRunsFromTheSheetToTheView();
     void cancelShowsNothing();
+    void optionsAndImportedSeriesReachTheValidation();
 };
 
 void ValidationViewTest::showsTheFiguresOfTheValidation()
@@ -245,8 +288,11 @@ void ValidationViewTest::validateRunsFromTheSheetToTheView()
     });
     timer->start(10);
     dialogs.OpenNames = {windows + QStringLiteral("gr4j-1992.inp")};
+    answerValidate(
+        [](TValidateDialog &dialog) { In<QPushButton>(dialog, "BrowseButton")->click(); });
     Button(form, "ValidateButton")->click();
     QCOMPARE(dialogs.Messages, QStringList());
+    QCOMPARE(dialogs.OpenDialogs.last().Title, QStringLiteral("Validation file"));
     QCOMPARE(rows, 365 - 1);
     // A calibrated transfer of this pair keeps a good part of its skill.
     QVERIFY2(simulationNse.toDouble() > 0.4, qPrintable(simulationNse));
@@ -268,6 +314,11 @@ void ValidationViewTest::cancelShowsNothing()
                 viewShown = true;
                 static_cast<QDialog *>(w)->reject();
             }
+            if (auto *dialog = qobject_cast<TValidateDialog *>(w); dialog && dialog->isVisible()) {
+                In<QLineEdit>(*dialog, "SourceEdit")
+                    ->setText(windows + QStringLiteral("gr4j-1992.inp"));
+                dialog->accept();
+            }
             if (w->objectName() == QLatin1String("ValidateProgress") && w->isVisible() &&
                 !cancelled) {
                 cancelled = true;
@@ -276,13 +327,104 @@ void ValidationViewTest::cancelShowsNothing()
         }
     });
     timer->start(1);
-    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1992.inp")};
     form.findChild<QAction *>(QStringLiteral("ValidateAction"))->trigger();
     timer->stop();
     delete timer;
     QVERIFY(cancelled);
     QVERIFY(!viewShown);
     QCOMPARE(dialogs.Messages, QStringList());
+}
+
+void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+    auto *validate = form.findChild<QAction *>(QStringLiteral("ValidateAction"));
+    UValidation::TValidation shown;
+    int views = 0;
+    QTimer *timer = takeView(shown, views);
+
+    // A bad warm-up gets its message and the dialog stays; nothing runs.
+    bool stayed = false;
+    answerValidate([&stayed](TValidateDialog &dialog) {
+        In<QLineEdit>(dialog, "SourceEdit")->setText(windows + QStringLiteral("gr4j-1992.inp"));
+        In<QLineEdit>(dialog, "WarmupEdit")->setText(QStringLiteral("2.5"));
+        QTimer::singleShot(0, [&stayed, &dialog] {
+            stayed = dialog.isVisible();
+            dialog.reject();
+        });
+    });
+    validate->trigger();
+    QVERIFY(stayed);
+    QCOMPARE(dialogs.Messages,
+             QStringList{QStringLiteral("The warm-up needs a whole number of 0 or more.")});
+    QCOMPARE(views, 0);
+
+    // The 1992 window as a dated series, taken through Import series..., for KGE after 30
+    // warm-up rows: the validation of the input file with the same rows and options.
+    URainRun::TAnalysisInput val;
+    QVERIFY(URainRun::ReadAnalysisInput((windows + QStringLiteral("gr4j-1992.inp")).toStdString(),
+                                        val, nullptr));
+    // With more digits than the input file keeps: the validation reads what Save/Run writes.
+    const auto more = [](double v) { return QString::number(v * 1.00001, 'g', 12); };
+    QString csv = QStringLiteral("date,rain,pet,runoff\n");
+    for (std::size_t k = 0; k < val.Rows.size(); ++k)
+        csv += QDate(1992, 1, 1).addDays(static_cast<qint64>(k)).toString(Qt::ISODate) +
+               QLatin1Char(',') + more(val.Rows[k].Rain) + QLatin1Char(',') +
+               more(val.Rows[k].Escape) + QLatin1Char(',') + more(val.Rows[k].Runoff) +
+               QLatin1Char('\n');
+    const QString series = dir.filePath(QStringLiteral("gauge.csv"));
+    WriteFileBytes(series, csv.toUtf8());
+    dialogs.Messages.clear();
+    dialogs.OpenNames = {series};
+    QString sourceShown;
+    answerValidate([&sourceShown](TValidateDialog &dialog) {
+        In<QComboBox>(dialog, "ObjectiveComboBox")->setCurrentIndex(1); // KGE
+        In<QLineEdit>(dialog, "WarmupEdit")->setText(QStringLiteral("30"));
+        QTimer::singleShot(0, [] {
+            auto *preview = qobject_cast<TImportDialog *>(QApplication::activeModalWidget());
+            QVERIFY(preview);
+            QVERIFY(!In<QComboBox>(*preview, "ModeBox")->isEnabled());
+            In<QPushButton>(*preview, "ImportButton")->click();
+        });
+        In<QPushButton>(dialog, "ImportSeriesButton")->click();
+        sourceShown = In<QLineEdit>(dialog, "SourceEdit")->text();
+    });
+    validate->trigger();
+    timer->stop();
+    delete timer;
+    QCOMPARE(dialogs.Messages, QStringList());
+    QCOMPARE(sourceShown, series);
+    QCOMPARE(views, 1);
+    QCOMPARE(shown.ValFile, series.toStdString());
+    QCOMPARE(shown.Warmup, 30);
+    QCOMPARE(shown.Rows, 365 - 1 - 30);
+
+    URainRun::TAnalysisInput cal;
+    QVERIFY(URainRun::ReadAnalysisInput((windows + QStringLiteral("gr4j-1991.inp")).toStdString(),
+                                        cal, nullptr));
+    UValidation::TOptions options;
+    options.Objective = UCalibration::TObjective::KGE;
+    options.Warmup = 30;
+    const UValidation::TValidation file = UValidation::Validate(cal, "cal", val, "val", options);
+    QVERIFY(shown.Objective == UCalibration::TObjective::KGE);
+    QVERIFY(shown.Measured == file.Measured);
+    QVERIFY(shown.Simulated == file.Simulated);
+    QCOMPARE(shown.Validation.Skill.Fit.KGE, file.Validation.Skill.Fit.KGE);
+    QCOMPARE(shown.Self.Fit.NSE, file.Self.Fit.NSE);
+
+    // The choices are offered again.
+    answerValidate([](TValidateDialog &dialog) {
+        const TValidateChoices c = dialog.choices();
+        QVERIFY(c.Imported && c.Objective == UCalibration::TObjective::KGE);
+        QCOMPARE(c.Warmup, QStringLiteral("30"));
+        dialog.reject();
+    });
+    validate->trigger();
 }
 
 QTEST_MAIN(ValidationViewTest)

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "model/URainRun.h"
+#include "model/UValidation.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace quellow {
+
+class TDMQuellow;
+
+/// The choices of "Validate...", kept from one validation to the next while the program runs.
+struct TValidateChoices
+{
+    QString Source; ///< the validation file, or the series file imported
+    /// The window imported from Source through the import dialog, as Save/Run would write it;
+    /// nullptr when Source is an analysis input file.
+    std::shared_ptr<const URainRun::TAnalysisInput> Imported;
+    UCalibration::TObjective Objective = UCalibration::TObjective::NSE;
+    QString InitStorage = QStringLiteral("cal");
+    QString Warmup = QStringLiteral("0");
+    bool NoCalibration = false;
+    QString EscapeFactor = QStringLiteral("1");
+};
+
+/// "Validate": the validation window, an analysis input file ("Browse...") or a dated series
+/// ("Import series..."), and the options of the validation: the objective of the calibration,
+/// the initial storage of the validation window (cal, full or a storage in mm), the warm-up
+/// rows and, without calibration, the escape factor. "OK" checks the values and reads the
+/// file; a bad value or file gets its message and the dialog stays.
+class TValidateDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// importSheet: the sheet whose storages an imported window takes, as File > "Import
+    /// series..." leaves them; folder: where the file dialogs start.
+    TValidateDialog(const TValidateChoices &choices, const TDMQuellow &importSheet,
+                    const QString &folder, QWidget *parent = nullptr);
+
+    /// The choices as the dialog now shows them.
+    TValidateChoices choices() const;
+
+    /// After "OK": the validation window, its name and the options.
+    const URainRun::TAnalysisInput &validationInput() const { return *mInput; }
+    const std::string &validationFile() const { return mFile; }
+    const UValidation::TOptions &options() const { return mOptions; }
+
+    void accept() override;
+
+    /// The buttons' actions.
+    void BrowseClick();
+    void ImportClick();
+
+private:
+    bool readOptions();
+    bool readSource();
+    void sourceEdited();
+    void showImported();
+
+    const TDMQuellow &mImportSheet;
+    QString mFolder;
+    std::shared_ptr<const URainRun::TAnalysisInput> mImported;
+    QString mImportedName;
+
+    std::shared_ptr<const URainRun::TAnalysisInput> mInput;
+    std::string mFile;
+    UValidation::TOptions mOptions;
+
+    QLineEdit *mSourceEdit = nullptr;
+    QLabel *mSourceNote = nullptr;
+    QComboBox *mObjectiveBox = nullptr;
+    QComboBox *mInitStorageBox = nullptr;
+    QLineEdit *mWarmupEdit = nullptr;
+    QCheckBox *mNoCalibrationBox = nullptr;
+    QLineEdit *mEscapeFactorEdit = nullptr;
+};
+
+} // namespace quellow
