@@ -227,6 +227,7 @@ bool computeRecharge(TState &s)
         s.ActSto[1] = s.IniSto + s.Rain[1];
     }
     s.TimeOrderError = false;
+    double storage = s.ActSto[1], deficit = s.StoDef[1];
     for (int i = 2; i <= s.DataCount; ++i) {
         const double delta = s.StepTime[i] - s.StepTime[i - 1];
         if (delta < 0) {
@@ -240,19 +241,25 @@ bool computeRecharge(TState &s)
             stop(s, TStop::MaxStorage, MaxStorageText);
             return false;
         }
-        const double ratio = s.ActSto[i - 1] / s.MaxSto;
+        // The storage and deficit of the step before stay in registers: the arrays could
+        // alias each other for all the compiler knows.
+        const double ratio = storage / s.MaxSto;
         double escape = s.EscRate[i] * delta * ratio;
         // A step never loses more water than the dead storage holds.
-        if (escape > 0 && escape > s.ActSto[i - 1])
-            escape = std::max(s.ActSto[i - 1], 0.0);
-        s.StoDef[i] = s.StoDef[i - 1] + escape;
-        s.Rech[i] = s.Rain[i] - s.StoDef[i];
-        s.ActSto[i] = s.ActSto[i - 1] - escape;
-        if (s.Rech[i] < 0) {
-            s.StoDef[i] = s.StoDef[i - 1] + escape - s.Rain[i];
-            s.Rech[i] = 0;
-            s.ActSto[i] = s.ActSto[i - 1] - escape + s.Rain[i];
+        if (escape > 0 && escape > storage)
+            escape = std::max(storage, 0.0);
+        const double rain = s.Rain[i];
+        double nextDeficit = deficit + escape;
+        double recharge = rain - nextDeficit;
+        double nextStorage = storage - escape;
+        if (recharge < 0) {
+            nextDeficit = deficit + escape - rain;
+            recharge = 0;
+            nextStorage = storage - escape + rain;
         }
+        s.StoDef[i] = deficit = nextDeficit;
+        s.Rech[i] = recharge;
+        s.ActSto[i] = storage = nextStorage;
     }
     s.RechargeStep2 = s.Rech[2];
     return true;
@@ -740,61 +747,89 @@ void rateReconstruction(TState &s, double sse)
     measureFit(s);
 }
 
-/// The index (0..4) of the last trial that reached its reconstruction, or -1.
-int lastTrialRun(const TState &s)
+/// The per-row arrays of the reconstruction of trial t (0..4) from its kept runoff.
+void takeTrialRows(TState &s, std::size_t t)
 {
-    int last = -1;
-    for (int t = 0; t < 5; ++t)
-        if (s.Trials[static_cast<std::size_t>(t)].Run)
-            last = t;
-    return last;
-}
-
-/// Reconstruct of every trial that ran, side by side: the trials are independent, so their
-/// exponentials need not wait for each other. Each trial's arithmetic is that of Reconstruct,
-/// so its sum of squares is the same to the last bit; each trial's runoff is kept for the
-/// final run, and the per-row arrays and SSE get the last trial's, as after trials run one
-/// after the other.
-void reconstructTrials(TState &s)
-{
-    const auto &trials = s.Trials;
-    const int last = lastTrialRun(s);
-    if (last < 0)
-        return;
-    std::array<double, 5> previous{}, sse{};
-    std::array<double *, 5> kept{};
-    previous.fill(s.RunMeas[1]);
+    const TState::TTrial &l = s.Trials[t];
+    const double *runCalc = s.TrialRunCalc.data() + t * (MaxSteps + 1);
     s.RunCalc[1] = s.RunMeas[1];
     s.AlphaCalc[1] = 0;
-    for (std::size_t t = 0; t < 5; ++t) {
-        kept[t] = s.TrialRunCalc.data() + t * (MaxSteps + 1);
-        kept[t][1] = s.RunMeas[1];
+    for (int i = 2; i <= s.DataCount; ++i) {
+        s.AlphaCalc[i] = stepAlpha(l, s.RunMeas[i], runCalc[i - 1]);
+        s.RunCalc[i] = runCalc[i];
     }
-    raiseFirstRecharge(s);
+}
+
+/// The reconstructions of N trials side by side (the indexes of those trials in index): the
+/// trials are independent, so their exponentials need not wait for each other. Each trial's
+/// arithmetic is that of Reconstruct, so its sum of squares is the same to the last bit. Each
+/// trial's runoff is kept for the final run.
+template <std::size_t N>
+void reconstructSideBySide(TState &s, const std::array<std::size_t, 5> &index)
+{
+    std::array<TState::TTrial, N> lines;
+    std::array<double, N> previous, sse{};
+    std::array<double *, N> kept;
+    for (std::size_t c = 0; c < N; ++c) {
+        lines[c] = s.Trials[index[c]];
+        previous[c] = s.RunMeas[1];
+        kept[c] = s.TrialRunCalc.data() + index[c] * (MaxSteps + 1);
+        kept[c][1] = s.RunMeas[1];
+    }
     for (int i = 2; i <= s.DataCount; ++i) {
         const double q = s.RunMeas[i], dt = s.StepTime[i] - s.StepTime[i - 1], r = s.Rech[i];
-        for (std::size_t t = 0; t < 5; ++t) {
-            const TState::TTrial &l = trials[t];
-            if (!l.Run)
-                continue;
-            const double alpha = stepAlpha(l, q, previous[t]);
-            const double e = std::exp(-alpha * dt);
-            previous[t] = previous[t] * e + (1 - e) * r;
-            kept[t][i] = previous[t];
-            const double deviation = q - previous[t];
-            sse[t] += deviation * deviation;
-            if (static_cast<int>(t) == last) {
-                s.AlphaCalc[i] = alpha;
-                s.RunCalc[i] = previous[t];
-            }
+        std::array<double, N> e;
+        for (std::size_t c = 0; c < N; ++c)
+            e[c] = -stepAlpha(lines[c], q, previous[c]) * dt;
+        for (std::size_t c = 0; c < N; ++c)
+            e[c] = std::exp(e[c]);
+        for (std::size_t c = 0; c < N; ++c) {
+            previous[c] = previous[c] * e[c] + (1 - e[c]) * r;
+            kept[c][i] = previous[c];
+            const double deviation = q - previous[c];
+            sse[c] += deviation * deviation;
         }
     }
+    for (std::size_t c = 0; c < N; ++c) {
+        s.Trials[index[c]].SSE = sse[c];
+        s.TrialResult[index[c] + 1] = sse[c];
+    }
+}
+
+/// Reconstruct of every trial that ran, side by side (reconstructSideBySide); the per-row
+/// arrays and SSE get the last trial's, as after trials run one after the other.
+void reconstructTrials(TState &s)
+{
+    std::array<std::size_t, 5> index{};
+    std::size_t count = 0;
     for (std::size_t t = 0; t < 5; ++t)
-        if (trials[t].Run) {
-            s.Trials[t].SSE = sse[t];
-            s.TrialResult[t + 1] = sse[t];
-        }
-    s.SSE = sse[static_cast<std::size_t>(last)];
+        if (s.Trials[t].Run)
+            index[count++] = t;
+    if (count == 0)
+        return;
+    raiseFirstRecharge(s);
+    switch (count) {
+    case 1:
+        reconstructSideBySide<1>(s, index);
+        break;
+    case 2:
+        reconstructSideBySide<2>(s, index);
+        break;
+    case 3:
+        reconstructSideBySide<3>(s, index);
+        break;
+    case 4:
+        reconstructSideBySide<4>(s, index);
+        break;
+    default:
+        reconstructSideBySide<5>(s, index);
+        break;
+    }
+    const std::size_t last = index[count - 1];
+    // An evaluation's final run takes its rows from the chosen trial.
+    if (!s.Lean)
+        takeTrialRows(s, last);
+    s.SSE = s.Trials[last].SSE;
 }
 
 bool sameBits(double a, double b)
@@ -815,15 +850,10 @@ bool takeChosenTrial(TState &s)
     if (!t.Run || !sameBits(t.Divide, s.Divide) || !sameBits(t.AUp, s.AUp) ||
         !sameBits(t.CUp, s.CUp) || !sameBits(t.ALow, s.ALow) || !sameBits(t.CLow, s.CLow))
         return false;
-    const double *runCalc =
-        s.TrialRunCalc.data() + static_cast<std::size_t>(k - 1) * (MaxSteps + 1);
-    s.RunCalc[1] = s.RunMeas[1];
-    s.AlphaCalc[1] = 0;
     raiseFirstRecharge(s);
-    for (int i = 2; i <= s.DataCount; ++i) {
-        s.AlphaCalc[i] = stepAlpha(t, s.RunMeas[i], runCalc[i - 1]);
-        s.RunCalc[i] = runCalc[i];
-    }
+    // An evaluation without the reconstruction's fit measures reads no row of it.
+    if (!(s.Lean && s.LeanFit))
+        takeTrialRows(s, static_cast<std::size_t>(k - 1));
     rateReconstruction(s, t.SSE);
     return true;
 }

@@ -351,9 +351,9 @@ enum class TSimulate { No, Fit, Full };
 /// scratch has run a series of this length. scratch is the caller's and holds the final run's
 /// reconstruction and simulation afterwards (not its trend lines nor its regressed alpha per
 /// row). With simulate, an analysis that completed also simulates its own window (Simulate
-/// below). Without reconstructionFit the reconstruction's fit measures are left out (Fit stays
-/// invalid), as a search that judges sets by R square, the volume ratio and the simulation
-/// needs them not.
+/// below). Without reconstructionFit the reconstruction's fit measures and its rows are left
+/// out (Fit stays invalid), as a search that judges sets by R square, the volume ratio and the
+/// simulation needs them not.
 TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch,
                      TSimulate simulate = TSimulate::No, bool reconstructionFit = true);
 
