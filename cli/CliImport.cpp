@@ -263,9 +263,8 @@ bool inputText(const TImportArgs &a, const UCsvImport::TImportResult &result,
     setParameters(a, result, dm, values);
     if (a.Title1.empty() && !title1.empty())
         dm.Title1 = title1;
-    if (a.Title2.empty() && frame.Unit != UCsvSources::TRunoffUnit::None &&
-        frame.Unit != UCsvSources::TRunoffUnit::Mm)
-        dm.Title2 += " (runoff from " + std::string(UCsvSources::RunoffUnitName(frame.Unit)) + ")";
+    if (a.Title2.empty())
+        dm.Title2 += UCsvSources::TitleUnitNote(frame.Unit);
     dm.FileName = output;
     return InputFileText(dm, values, text);
 }

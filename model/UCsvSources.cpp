@@ -121,6 +121,13 @@ bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit)
     return true;
 }
 
+std::string TitleUnitNote(TRunoffUnit unit)
+{
+    if (unit == TRunoffUnit::None || unit == TRunoffUnit::Mm)
+        return {};
+    return std::string(" (runoff from ") + RunoffUnitName(unit) + ")";
+}
+
 const char *RunoffUnitName(TRunoffUnit unit)
 {
     switch (unit) {

@@ -34,6 +34,9 @@ enum class TRunoffUnit { None, Mm, LitresPerSecond, CubicMetresPerSecond, CubicF
 /// "mm", "l/s", "m3/s", "cfs" (written m³/s, ft3/s and the like too). False for anything else.
 bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit);
 const char *RunoffUnitName(TRunoffUnit unit);
+/// What the second title line of an imported file adds for a runoff converted from a unit of
+/// discharge: " (runoff from m3/s)"; empty when the runoff was taken as it is.
+std::string TitleUnitNote(TRunoffUnit unit);
 /// The factor from the unit to mm per time unit of unitSeconds over areaKm2: m3/s gives
 /// unitSeconds / (1000 A), l/s a thousandth of that, cfs 0.028316846592 times that.
 double RunoffFactor(TRunoffUnit unit, double areaKm2, double unitSeconds);

@@ -71,6 +71,8 @@ void TImportDialog::createPreview()
     mPreview = new QTableWidget(this);
     mPreview->setObjectName(QStringLiteral("PreviewTable"));
     mPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the preview for the choices: the arrows move in it.
+    mPreview->setTabKeyNavigation(false);
     mPreview->verticalHeader()->setDefaultSectionSize(20);
     mPreview->setMinimumHeight(180);
     layout()->addWidget(new QLabel(QStringLiteral("The first rows as read:"), this));
@@ -436,6 +438,7 @@ QGroupBox *TImportDialog::createSecondFileChoices()
     mSecondPreview = new QTableWidget(this);
     mSecondPreview->setObjectName(QStringLiteral("SecondPreviewTable"));
     mSecondPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mSecondPreview->setTabKeyNavigation(false);
     mSecondPreview->verticalHeader()->setDefaultSectionSize(20);
     mSecondPreview->setMaximumHeight(130);
     column->addWidget(mSecondPreview);
@@ -446,6 +449,9 @@ QHBoxLayout *TImportDialog::createSeasonRow()
 {
     mSeasonEdit = new QLineEdit(QStringLiteral("06-01..10-31"), this);
     mSeasonEdit->setObjectName(QStringLiteral("SeasonEdit"));
+    // The whole season in view beside the spin-up and the button.
+    mSeasonEdit->setMinimumWidth(
+        mSeasonEdit->fontMetrics().horizontalAdvance(QStringLiteral("00-00..00-00")) + 16);
     mSpinupEdit = new QLineEdit(QStringLiteral("0"), this);
     mSpinupEdit->setObjectName(QStringLiteral("SpinupEdit"));
     mSpinupEdit->setMaximumWidth(60);
@@ -576,7 +582,8 @@ bool TImportDialog::writeSeasons(const QString &output)
         dm.Porosity = DMQuellow.Porosity;
         const std::string name = QFileInfo(mFileName).fileName().toStdString();
         dm.Title1 = name + ", season " + season.From + " to " + season.To;
-        dm.Title2 = ImportedTitle2(name, season.Result, dm.Analysis);
+        dm.Title2 = ImportedTitle2(name, season.Result, dm.Analysis) +
+                    UCsvSources::TitleUnitNote(mFrame.Unit);
         dm.FileName = UOutputNames::SeasonName(path, season.Year);
         std::string text;
         if (!InputFileText(dm, ModelValues, text))

@@ -39,6 +39,8 @@ public:
     const UCsvImport::TImportResult &importResult() const { return mResult; }
     /// True for an analysis (date, rain, escape rate and runoff), false for a prediction.
     bool analysisChosen() const;
+    /// The unit the runoff of the series was converted from (None: taken as it is).
+    UCsvSources::TRunoffUnit runoffUnit() const { return mFrame.Unit; }
 
     /// Takes the series of role (rain, escape rate or runoff) from a second file, content
     /// being its whole text; it is joined on the date and previewed.

@@ -3,6 +3,7 @@
 #include "ui/URainForm.h"
 
 #include "model/UCsvImport.h"
+#include "model/UCsvSources.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "ui/UDialogs.h"
@@ -60,7 +61,8 @@ void TRainForm::ImportSeriesActionExecute()
         fillDataModule(result, dialog.analysisChosen(), dm);
         const QFileInfo file(name);
         dm.Title1 = file.fileName().toStdString();
-        dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result, dialog.analysisChosen());
+        dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result, dialog.analysisChosen()) +
+                    UCsvSources::TitleUnitNote(dialog.runoffUnit());
         hideCommentWindow();
         SetDialogFolders(file.absolutePath());
         mInputSheet->showImportedSheet(name);

@@ -3,6 +3,7 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "model/UDMQuellow.h"
 #include "ui/UImportDialog.h"
 
 #include <QAction>
@@ -104,6 +105,15 @@ void ImportDialogTest::previewGuessesColumnsAndListsGaps()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QVERIFY(areaEdit->width() >
             areaEdit->fontMetrics().horizontalAdvance(QStringLiteral("1234.567")) + 8);
+    auto *seasonEdit = In<QLineEdit>(dialog, "SeasonEdit");
+    QVERIFY(seasonEdit->width() >
+            seasonEdit->fontMetrics().horizontalAdvance(QStringLiteral("06-01..10-31")) + 8);
+    // Tab leaves the preview for the first choice, as it leaves every other control.
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    preview->setFocus();
+    QTest::keyClick(preview, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), In<QComboBox>(dialog, "ModeBox"));
     areaEdit->setText(QStringLiteral("1,783"));
     In<QPushButton>(dialog, "FactorButton")->click();
     QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("0.0484577"));
@@ -215,9 +225,20 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     QVERIFY(dialog.canImport());
 
     QTemporaryDir dir;
+    // The seasons take the sheet's storages: here those of a fresh window.
+    DMQuellow.MaxStor = DMQuellow.InitStor = 50;
     In<QLineEdit>(dialog, "SeasonEdit")->setText(QStringLiteral("06-01..08-31"));
     QVERIFY(dialog.writeSeasons(dir.filePath(QStringLiteral("summer.inp"))));
-    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("summer-1988.inp"))));
+    // The season file is the one quellow-cli import writes, its titles included.
+    const QString season = dir.filePath(QStringLiteral("summer-1988.inp"));
+    const QByteArray written = FileBytes(season);
+    QVERIFY(written.contains("in the file (runoff from m3/s)\r\n"));
+    QVERIFY(QFile::remove(season));
+    QVERIFY(Cli({QStringLiteral("import"), basin, QStringLiteral("--mode"),
+                 QStringLiteral("analysis"), QStringLiteral("--runoff-file"), station,
+                 QStringLiteral("--season"), QStringLiteral("06-01..08-31"), QStringLiteral("-o"),
+                 dir.filePath(QStringLiteral("summer.inp"))}));
+    QCOMPARE(FileBytes(season), written);
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("summer-1987.inp"))));
     QVERIFY(Summary(dialog).contains(
         QStringLiteral("Left out 1987: gaps: runoff: 1987-08-15 12:00 (1 row).")));
