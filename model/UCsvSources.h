@@ -63,6 +63,9 @@ struct TSourceRequest
     double AreaKm2 = 0;                   ///< 0: as a file names it
     bool AreaGiven = false;
     bool Analysis = true;
+    /// Unit and area come from the import dialog's boxes, not from the command line: the
+    /// messages name where they were given and how to give them.
+    bool FromDialog = false;
 };
 
 /// The main table with the date and the joined series as columns of their own.

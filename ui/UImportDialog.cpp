@@ -158,8 +158,10 @@ QGroupBox *TImportDialog::createFactorChoices()
                               QStringLiteral("mm"), QStringLiteral("l/s"), QStringLiteral("m3/s"),
                               QStringLiteral("cfs")});
     connect(mRunoffUnitBox, &QComboBox::currentIndexChanged, this, [this] {
-        if (!mFilling)
-            readTable();
+        if (mFilling)
+            return;
+        mUnitFromFile = false;
+        readTable();
     });
     factorForm->addRow(QStringLiteral("Runoff unit"), mRunoffUnitBox);
     mUnitSourceLabel = new QLabel(this);
@@ -235,6 +237,7 @@ void TImportDialog::readTable()
     request.Main = {mFileName.toStdString(), mContent, {}};
     request.Missing = mMissingEdit->text().trimmed().toStdString();
     request.Analysis = analysisChosen();
+    request.FromDialog = true;
     const int secondRole = mSecondRoleBox ? mSecondRoleBox->currentIndex() : 0;
     if (secondRole > 0 && !mSecondName.isEmpty()) {
         request.Files[secondRole] = {
@@ -247,7 +250,8 @@ void TImportDialog::readTable()
         UCsvSources::TRunoffUnit::None, UCsvSources::TRunoffUnit::Mm,
         UCsvSources::TRunoffUnit::LitresPerSecond, UCsvSources::TRunoffUnit::CubicMetresPerSecond,
         UCsvSources::TRunoffUnit::CubicFeetPerSecond};
-    request.Unit = units[qMax(0, mRunoffUnitBox->currentIndex())];
+    if (!mUnitFromFile)
+        request.Unit = units[qMax(0, mRunoffUnitBox->currentIndex())];
     double area = 0;
     if (!mAreaFromFile && StringToFloat(mAreaEdit->text(), area) && area > 0) {
         request.AreaKm2 = area;
@@ -274,13 +278,14 @@ void TImportDialog::readTable()
 void TImportDialog::showHeaderUnit()
 {
     QStringList from;
-    if (mTableOk && !mFrame.UnitFrom.empty() && mFrame.UnitFrom != "the command line") {
+    if (mTableOk && !mFrame.UnitFrom.empty() && mFrame.UnitFrom != "the dialog") {
         mFilling = true;
         mRunoffUnitBox->setCurrentIndex(static_cast<int>(mFrame.Unit));
         mFilling = false;
+        mUnitFromFile = true;
         from.append(QStringLiteral("Unit from %1.").arg(QString::fromStdString(mFrame.UnitFrom)));
     }
-    if (mTableOk && !mFrame.AreaFrom.empty() && mFrame.AreaFrom != "the command line") {
+    if (mTableOk && !mFrame.AreaFrom.empty() && mFrame.AreaFrom != "the dialog") {
         mAreaFromFile = true;
         mAreaEdit->setText(QString::number(mFrame.AreaKm2, 'g', 12));
         from.append(QStringLiteral("Area from %1.").arg(QString::fromStdString(mFrame.AreaFrom)));
@@ -493,8 +498,16 @@ void TImportDialog::setSecondFile(int role, const QString &fileName, std::string
     mSecondFileLabel->setText(QFileInfo(fileName).fileName());
     mFilling = false;
     fillSecondPreview();
-    if (role == RoleRunoff)
-        mAreaFromFile = false;
+    if (role == RoleRunoff) {
+        // What the last file named is not this one's: the boxes keep only the user's own.
+        mFilling = true;
+        if (mAreaFromFile)
+            mAreaEdit->clear();
+        if (mUnitFromFile)
+            mRunoffUnitBox->setCurrentIndex(0);
+        mFilling = false;
+        mAreaFromFile = mUnitFromFile = false;
+    }
     readTable();
 }
 

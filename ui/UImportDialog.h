@@ -78,7 +78,9 @@ private:
     UCsvSources::TFrame mFrame;
     QString mSecondName;
     std::string mSecondContent;
+    /// The area and the unit in their boxes are those a file names (not the user's own).
     bool mAreaFromFile = false;
+    bool mUnitFromFile = false;
     UCsvImport::TCsvTable mTable;
     UCsvImport::TImportResult mResult;
     bool mTableOk = false;

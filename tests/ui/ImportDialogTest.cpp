@@ -217,6 +217,13 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
                             "station-6335020.txt, line 3."));
     QVERIFY(dialog.canImport());
     QVERIFY(Summary(dialog).contains(QStringLiteral("factor 0.20935304095.")));
+    // Read again (a marker typed): unit and area are still the file's.
+    In<QLineEdit>(dialog, "MissingEdit")->setText(QStringLiteral("-999"));
+    QVERIFY(Summary(dialog).contains(
+        QStringLiteral("Runoff converted from m3/s (station-6335020.txt, line 4) to mm per day "
+                       "over 412.7 km2 (station-6335020.txt, line 3): factor 0.20935304095.")));
+    QVERIFY(In<QLabel>(dialog, "UnitSourceLabel")->text().startsWith(QStringLiteral("Unit from")));
+    In<QLineEdit>(dialog, "MissingEdit")->clear();
     // Its column chosen by hand: the date is refused.
     In<QComboBox>(dialog, "SecondColumnBox")->setCurrentIndex(1);
     QVERIFY(!dialog.canImport());
@@ -251,6 +258,26 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     QVERIFY(!dialog.writeSeasons(dir.filePath(QStringLiteral("bad.inp"))));
     QVERIFY(Summary(dialog).endsWith(QStringLiteral("Nothing was written.")));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("bad-1988.inp"))));
+
+    // A gauge file without a header: unit and area are given in the dialog, and the
+    // messages say so.
+    const QString gauge = DataPath("seasons/gauge-01234500.txt");
+    dialog.setSecondFile(3, gauge, FileBytes(gauge).toStdString());
+    In<QComboBox>(dialog, "SecondColumnBox")->setCurrentIndex(5);
+    // The station file's unit and area are not the gauge's.
+    QCOMPARE(In<QLineEdit>(dialog, "AreaEdit")->text(), QString());
+    QCOMPARE(In<QComboBox>(dialog, "RunoffUnitBox")->currentIndex(), 0);
+    QCOMPARE(In<QLabel>(dialog, "UnitSourceLabel")->text(), QString());
+    In<QComboBox>(dialog, "RunoffUnitBox")->setCurrentIndex(4);
+    QVERIFY(Summary(dialog).endsWith(
+        QStringLiteral("The runoff is in cfs (from the dialog) but no catchment area is given, and "
+                       "gauge-01234500.txt names none: give it in the dialog.")));
+    In<QLineEdit>(dialog, "AreaEdit")->clear();
+    QTest::keyClicks(In<QLineEdit>(dialog, "AreaEdit"), QStringLiteral("412.7"));
+    QVERIFY(dialog.canImport());
+    QVERIFY(Summary(dialog).contains(
+        QStringLiteral("Runoff converted from cfs (the dialog) to mm per day over 412.7 km2 "
+                       "(the dialog): factor 0.00592821794415.")));
 }
 
 void ImportDialogTest::importFillsTheSheetAndSaveRunWritesTheRows()
