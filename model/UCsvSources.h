@@ -34,6 +34,9 @@ enum class TRunoffUnit { None, Mm, LitresPerSecond, CubicMetresPerSecond, CubicF
 /// "mm", "l/s", "m3/s", "cfs" (written m³/s, ft3/s and the like too). False for anything else.
 bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit);
 const char *RunoffUnitName(TRunoffUnit unit);
+/// What stays in the file's units: all three series, or rain and escape rate when the runoff
+/// is converted from unit.
+std::string UnitsNote(TRunoffUnit unit);
 /// What the second title line of an imported file adds for a runoff converted from a unit of
 /// discharge: " (runoff from m3/s)"; empty when the runoff was taken as it is.
 std::string TitleUnitNote(TRunoffUnit unit);

@@ -23,6 +23,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quellow {
 
 using namespace UCsvImport;
@@ -389,6 +391,10 @@ void TImportDialog::updateImport()
     std::vector<std::string> notes = mFrame.Notes;
     if (mImportOk) {
         notes.insert(notes.end(), mResult.Notes.begin(), mResult.Notes.end());
+        // A runoff converted from discharge no longer stays in the file's unit.
+        std::replace(notes.begin(), notes.end(),
+                     UCsvSources::UnitsNote(UCsvSources::TRunoffUnit::None),
+                     UCsvSources::UnitsNote(mFrame.Unit));
         UCsvSources::NoteTaken(mFrame, mResult.Columns, {{mResult.First, mResult.Last}}, notes);
         if (options.Analysis) {
             double rain = 0, escape = 0, runoff = 0;
@@ -426,6 +432,8 @@ QGroupBox *TImportDialog::createSecondFileChoices()
     mSecondFileLabel->setObjectName(QStringLiteral("SecondFileLabel"));
     mSecondColumnBox = new QComboBox(this);
     mSecondColumnBox->setObjectName(QStringLiteral("SecondColumnBox"));
+    // Wide enough for the names of the file's columns.
+    mSecondColumnBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     mSecondColumnBox->addItem(QStringLiteral("(guess)"));
     const auto again = [this] {
         if (!mFilling)

@@ -201,6 +201,8 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
 {
     const QString basin = DataPath("seasons/basin-large-sample.txt");
     TImportDialog dialog(basin, FileBytes(basin).toStdString());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QVERIFY(dialog.canImport());
     QCOMPARE(In<QComboBox>(dialog, "RunoffColumnBox")->currentText(), QStringLiteral("OBS_RUN"));
     // The station file names its area and unit: they fill their boxes, the runoff converts.
@@ -223,6 +225,8 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
         QStringLiteral("Runoff converted from m3/s (station-6335020.txt, line 4) to mm per day "
                        "over 412.7 km2 (station-6335020.txt, line 3): factor 0.20935304095.")));
     QVERIFY(In<QLabel>(dialog, "UnitSourceLabel")->text().startsWith(QStringLiteral("Unit from")));
+    QVERIFY(Summary(dialog).contains(QStringLiteral("\nRain and escape rate stay in the file's")));
+    QVERIFY(!Summary(dialog).contains(QStringLiteral("Units stay")));
     In<QLineEdit>(dialog, "MissingEdit")->clear();
     // Its column chosen by hand: the date is refused.
     In<QComboBox>(dialog, "SecondColumnBox")->setCurrentIndex(1);
@@ -263,7 +267,11 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     // messages say so.
     const QString gauge = DataPath("seasons/gauge-01234500.txt");
     dialog.setSecondFile(3, gauge, FileBytes(gauge).toStdString());
-    In<QComboBox>(dialog, "SecondColumnBox")->setCurrentIndex(5);
+    auto *column = In<QComboBox>(dialog, "SecondColumnBox");
+    column->setCurrentIndex(5);
+    // The column's name in view, beside the box's arrow.
+    QTRY_VERIFY(column->width() >
+                column->fontMetrics().horizontalAdvance(column->currentText()) + 24);
     // The station file's unit and area are not the gauge's.
     QCOMPARE(In<QLineEdit>(dialog, "AreaEdit")->text(), QString());
     QCOMPARE(In<QComboBox>(dialog, "RunoffUnitBox")->currentIndex(), 0);
