@@ -73,12 +73,15 @@ shot import-station
 press shift+Tab $((ToSummaryFromSecond + ToSecondFile - ToArea))
 [ "$(copy_focused)" = 412.7 ] || fail "the area box shows \"$(copy_focused)\", not 412.7"
 
-# The season 07-01..08-14: 1987 and 1988 taken, 1986 (before the file) and 1989 (the station
-# file ends in July) left out.
+# The season 07-01..08-14 with 10 days of spin-up: 1987 and 1988 taken, 1986 (before the
+# file) and 1989 (the station file ends in July) left out.
 press Tab $((ToSeason - ToArea))
 xdotool key ctrl+a
 xdotool type --delay 2 '07-01..08-14'
-press Tab 2
+press Tab 1
+xdotool key ctrl+a
+xdotool type --delay 2 '10'
+press Tab 1
 mkdir -p "$work/summer"
 xdotool key space # "Seasons to folder..."
 answer_file_dialog 'Seasons to folder: NAME.inp gives NAME-YYYY.inp' "$work/summer/summer.inp"
@@ -93,7 +96,7 @@ mv "$work/summer" "$work/summer-window"
 mkdir -p "$work/summer"
 # shellcheck disable=SC2046
 "$cli" import "$work/basin-large-sample.txt" --mode analysis \
-    --runoff-file "$work/station-6335020.txt" --season 07-01..08-14 \
+    --runoff-file "$work/station-6335020.txt" --season 07-01..08-14 --spinup 10 \
     $(storages "$work/summer-window/summer-1987.inp") \
     -o "$work/summer/summer.inp" 2>"$work/cli-seasons.txt" || fail "quellow-cli import --season failed"
 for year in 1987 1988; do
