@@ -263,20 +263,10 @@ bool inputText(const TImportArgs &a, const UCsvImport::TImportResult &result,
     setParameters(a, result, dm, values);
     if (a.Title1.empty() && !title1.empty())
         dm.Title1 = title1;
-    if (a.Title2.empty() && frame.Unit != UCsvSources::TRunoffUnit::None &&
-        frame.Unit != UCsvSources::TRunoffUnit::Mm)
-        dm.Title2 += " (runoff from " + std::string(UCsvSources::RunoffUnitName(frame.Unit)) + ")";
+    if (a.Title2.empty())
+        dm.Title2 += UCsvSources::TitleUnitNote(frame.Unit);
     dm.FileName = output;
     return InputFileText(dm, values, text);
-}
-
-std::string unitsNote(const UCsvSources::TFrame &frame)
-{
-    if (frame.Unit == UCsvSources::TRunoffUnit::None)
-        return "Units stay as in the file: the model expects rain, escape rate and runoff in mm "
-               "per time unit (a factor converts a column).";
-    return "Rain and escape rate stay in the file's units: the model expects them in mm per "
-           "time unit (a factor converts a column).";
 }
 
 /// Writes every text to its file, all or none; false (naming the file) when one fails.
@@ -353,7 +343,7 @@ int ImportCommand(const TArgs &args)
             Prompts().ShowMessage(error + " Nothing was written.");
             return 1;
         }
-        result.Notes.push_back(unitsNote(frame));
+        result.Notes.push_back(UCsvSources::UnitsNote(frame.Unit));
         UCsvSources::NoteTaken(frame, result.Columns, {{result.First, result.Last}}, result.Notes);
         if (a.Options.Analysis)
             UCsvSources::NoteBalance(sum(result.Rain), sum(result.Escape), sum(result.Runoff),
@@ -403,7 +393,7 @@ int ImportCommand(const TArgs &args)
         return 1;
     }
     if (!seasons.Files.empty()) {
-        std::vector<std::string> notes{unitsNote(frame)};
+        std::vector<std::string> notes{UCsvSources::UnitsNote(frame.Unit)};
         std::vector<std::pair<std::size_t, std::size_t>> ranges;
         for (const UCsvSeasons::TSeasonFile &season : seasons.Files)
             ranges.emplace_back(season.Result.First, season.Result.Last);

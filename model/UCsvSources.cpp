@@ -121,6 +121,32 @@ bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit)
     return true;
 }
 
+namespace {
+
+/// Where a unit or area given with the request comes from, as the notes name it.
+const char *GivenIn(const TSourceRequest &request)
+{
+    return request.FromDialog ? "the dialog" : "the command line";
+}
+
+} // namespace
+
+std::string UnitsNote(TRunoffUnit unit)
+{
+    if (unit == TRunoffUnit::None)
+        return "Units stay as in the file: the model expects rain, escape rate and runoff in mm "
+               "per time unit (a factor converts a column).";
+    return "Rain and escape rate stay in the file's units: the model expects them in mm per "
+           "time unit (a factor converts a column).";
+}
+
+std::string TitleUnitNote(TRunoffUnit unit)
+{
+    if (unit == TRunoffUnit::None || unit == TRunoffUnit::Mm)
+        return {};
+    return std::string(" (runoff from ") + RunoffUnitName(unit) + ")";
+}
+
 const char *RunoffUnitName(TRunoffUnit unit)
 {
     switch (unit) {
@@ -733,7 +759,7 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
         frame.Notes.push_back("In " + runoffFile + ": " + note);
     frame.Unit = request.Unit;
     if (request.Unit != TRunoffUnit::None) {
-        frame.UnitFrom = "the command line";
+        frame.UnitFrom = GivenIn(request);
         if (!header.Unit.empty())
             frame.Notes.push_back("The unit \"" + header.Unit + "\" that " + runoffFile +
                                   " names in " + LineText(header.UnitLine) +
@@ -743,8 +769,8 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
         if (!ParseRunoffUnit(header.Unit, frame.Unit)) {
             error = "In " + runoffFile + ", " + LineText(header.UnitLine) + ": the unit \"" +
                     header.Unit +
-                    "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit "
-                    "with --runoff-unit.";
+                    "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit " +
+                    (request.FromDialog ? "in the dialog." : "with --runoff-unit.");
             return false;
         }
         frame.UnitFrom = runoffFile + ", " + LineText(header.UnitLine);
@@ -756,7 +782,7 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
             return false;
         }
         frame.AreaKm2 = request.AreaKm2;
-        frame.AreaFrom = "the command line";
+        frame.AreaFrom = GivenIn(request);
         if (header.AreaKm2 > 0)
             frame.Notes.push_back("The area " + UCsvTable::NumberText(header.AreaKm2) +
                                   " km2 that " + runoffFile + " names in " +
@@ -776,7 +802,8 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
     if (discharge && !(frame.AreaKm2 > 0)) {
         error = std::string("The runoff is in ") + RunoffUnitName(frame.Unit) + " (from " +
                 frame.UnitFrom + ") but no catchment area is given, and " + runoffFile +
-                " names none: give it with --area-km2.";
+                " names none: give it " +
+                (request.FromDialog ? "in the dialog." : "with --area-km2.");
         return false;
     }
     return true;

@@ -34,6 +34,12 @@ enum class TRunoffUnit { None, Mm, LitresPerSecond, CubicMetresPerSecond, CubicF
 /// "mm", "l/s", "m3/s", "cfs" (written m³/s, ft3/s and the like too). False for anything else.
 bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit);
 const char *RunoffUnitName(TRunoffUnit unit);
+/// What stays in the file's units: all three series, or rain and escape rate when the runoff
+/// is converted from unit.
+std::string UnitsNote(TRunoffUnit unit);
+/// What the second title line of an imported file adds for a runoff converted from a unit of
+/// discharge: " (runoff from m3/s)"; empty when the runoff was taken as it is.
+std::string TitleUnitNote(TRunoffUnit unit);
 /// The factor from the unit to mm per time unit of unitSeconds over areaKm2: m3/s gives
 /// unitSeconds / (1000 A), l/s a thousandth of that, cfs 0.028316846592 times that.
 double RunoffFactor(TRunoffUnit unit, double areaKm2, double unitSeconds);
@@ -60,6 +66,9 @@ struct TSourceRequest
     double AreaKm2 = 0;                   ///< 0: as a file names it
     bool AreaGiven = false;
     bool Analysis = true;
+    /// Unit and area come from the import dialog's boxes, not from the command line: the
+    /// messages name where they were given and how to give them.
+    bool FromDialog = false;
 };
 
 /// The main table with the date and the joined series as columns of their own.

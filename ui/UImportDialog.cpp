@@ -23,6 +23,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quellow {
 
 using namespace UCsvImport;
@@ -78,6 +80,8 @@ void TImportDialog::createPreview()
     mPreview = new QTableWidget(this);
     mPreview->setObjectName(QStringLiteral("PreviewTable"));
     mPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the preview for the choices: the arrows move in it.
+    mPreview->setTabKeyNavigation(false);
     mPreview->verticalHeader()->setDefaultSectionSize(20);
     mPreview->setMinimumHeight(180);
     layout()->addWidget(new QLabel(QStringLiteral("The first rows as read:"), this));
@@ -163,8 +167,10 @@ QGroupBox *TImportDialog::createFactorChoices()
                               QStringLiteral("mm"), QStringLiteral("l/s"), QStringLiteral("m3/s"),
                               QStringLiteral("cfs")});
     connect(mRunoffUnitBox, &QComboBox::currentIndexChanged, this, [this] {
-        if (!mFilling)
-            readTable();
+        if (mFilling)
+            return;
+        mUnitFromFile = false;
+        readTable();
     });
     factorForm->addRow(QStringLiteral("Runoff unit"), mRunoffUnitBox);
     mUnitSourceLabel = new QLabel(this);
@@ -240,6 +246,7 @@ void TImportDialog::readTable()
     request.Main = {mFileName.toStdString(), mContent, {}};
     request.Missing = mMissingEdit->text().trimmed().toStdString();
     request.Analysis = analysisChosen();
+    request.FromDialog = true;
     const int secondRole = mSecondRoleBox ? mSecondRoleBox->currentIndex() : 0;
     if (secondRole > 0 && !mSecondName.isEmpty()) {
         request.Files[secondRole] = {
@@ -252,7 +259,8 @@ void TImportDialog::readTable()
         UCsvSources::TRunoffUnit::None, UCsvSources::TRunoffUnit::Mm,
         UCsvSources::TRunoffUnit::LitresPerSecond, UCsvSources::TRunoffUnit::CubicMetresPerSecond,
         UCsvSources::TRunoffUnit::CubicFeetPerSecond};
-    request.Unit = units[qMax(0, mRunoffUnitBox->currentIndex())];
+    if (!mUnitFromFile)
+        request.Unit = units[qMax(0, mRunoffUnitBox->currentIndex())];
     double area = 0;
     if (!mAreaFromFile && StringToFloat(mAreaEdit->text(), area) && area > 0) {
         request.AreaKm2 = area;
@@ -279,13 +287,14 @@ void TImportDialog::readTable()
 void TImportDialog::showHeaderUnit()
 {
     QStringList from;
-    if (mTableOk && !mFrame.UnitFrom.empty() && mFrame.UnitFrom != "the command line") {
+    if (mTableOk && !mFrame.UnitFrom.empty() && mFrame.UnitFrom != "the dialog") {
         mFilling = true;
         mRunoffUnitBox->setCurrentIndex(static_cast<int>(mFrame.Unit));
         mFilling = false;
+        mUnitFromFile = true;
         from.append(QStringLiteral("Unit from %1.").arg(QString::fromStdString(mFrame.UnitFrom)));
     }
-    if (mTableOk && !mFrame.AreaFrom.empty() && mFrame.AreaFrom != "the command line") {
+    if (mTableOk && !mFrame.AreaFrom.empty() && mFrame.AreaFrom != "the dialog") {
         mAreaFromFile = true;
         mAreaEdit->setText(QString::number(mFrame.AreaKm2, 'g', 12));
         from.append(QStringLiteral("Area from %1.").arg(QString::fromStdString(mFrame.AreaFrom)));
@@ -389,6 +398,10 @@ void TImportDialog::updateImport()
     std::vector<std::string> notes = mFrame.Notes;
     if (mImportOk) {
         notes.insert(notes.end(), mResult.Notes.begin(), mResult.Notes.end());
+        // A runoff converted from discharge no longer stays in the file's unit.
+        std::replace(notes.begin(), notes.end(),
+                     UCsvSources::UnitsNote(UCsvSources::TRunoffUnit::None),
+                     UCsvSources::UnitsNote(mFrame.Unit));
         UCsvSources::NoteTaken(mFrame, mResult.Columns, {{mResult.First, mResult.Last}}, notes);
         if (options.Analysis) {
             double rain = 0, escape = 0, runoff = 0;
@@ -426,6 +439,8 @@ QGroupBox *TImportDialog::createSecondFileChoices()
     mSecondFileLabel->setObjectName(QStringLiteral("SecondFileLabel"));
     mSecondColumnBox = new QComboBox(this);
     mSecondColumnBox->setObjectName(QStringLiteral("SecondColumnBox"));
+    // Wide enough for the names of the file's columns.
+    mSecondColumnBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     mSecondColumnBox->addItem(QStringLiteral("(guess)"));
     const auto again = [this] {
         if (!mFilling)
@@ -443,6 +458,7 @@ QGroupBox *TImportDialog::createSecondFileChoices()
     mSecondPreview = new QTableWidget(this);
     mSecondPreview->setObjectName(QStringLiteral("SecondPreviewTable"));
     mSecondPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mSecondPreview->setTabKeyNavigation(false);
     mSecondPreview->verticalHeader()->setDefaultSectionSize(20);
     mSecondPreview->setMaximumHeight(130);
     column->addWidget(mSecondPreview);
@@ -453,6 +469,9 @@ QHBoxLayout *TImportDialog::createSeasonRow()
 {
     mSeasonEdit = new QLineEdit(QStringLiteral("06-01..10-31"), this);
     mSeasonEdit->setObjectName(QStringLiteral("SeasonEdit"));
+    // The whole season in view beside the spin-up and the button.
+    mSeasonEdit->setMinimumWidth(
+        mSeasonEdit->fontMetrics().horizontalAdvance(QStringLiteral("00-00..00-00")) + 16);
     mSpinupEdit = new QLineEdit(QStringLiteral("0"), this);
     mSpinupEdit->setObjectName(QStringLiteral("SpinupEdit"));
     mSpinupEdit->setMaximumWidth(60);
@@ -494,8 +513,16 @@ void TImportDialog::setSecondFile(int role, const QString &fileName, std::string
     mSecondFileLabel->setText(QFileInfo(fileName).fileName());
     mFilling = false;
     fillSecondPreview();
-    if (role == RoleRunoff)
-        mAreaFromFile = false;
+    if (role == RoleRunoff) {
+        // What the last file named is not this one's: the boxes keep only the user's own.
+        mFilling = true;
+        if (mAreaFromFile)
+            mAreaEdit->clear();
+        if (mUnitFromFile)
+            mRunoffUnitBox->setCurrentIndex(0);
+        mFilling = false;
+        mAreaFromFile = mUnitFromFile = false;
+    }
     readTable();
 }
 
@@ -583,7 +610,8 @@ bool TImportDialog::writeSeasons(const QString &output)
         dm.Porosity = DMQuellow.Porosity;
         const std::string name = QFileInfo(mFileName).fileName().toStdString();
         dm.Title1 = name + ", season " + season.From + " to " + season.To;
-        dm.Title2 = ImportedTitle2(name, season.Result, dm.Analysis);
+        dm.Title2 = ImportedTitle2(name, season.Result, dm.Analysis) +
+                    UCsvSources::TitleUnitNote(mFrame.Unit);
         dm.FileName = UOutputNames::SeasonName(path, season.Year);
         std::string text;
         if (!InputFileText(dm, ModelValues, text))

@@ -41,6 +41,8 @@ public:
     bool analysisChosen() const;
     /// Holds the choice to an analysis, for a use that needs the measured runoff.
     void holdToAnalysis();
+    /// The unit the runoff of the series was converted from (None: taken as it is).
+    UCsvSources::TRunoffUnit runoffUnit() const { return mFrame.Unit; }
 
     /// Takes the series of role (rain, escape rate or runoff) from a second file, content
     /// being its whole text; it is joined on the date and previewed.
@@ -78,7 +80,9 @@ private:
     UCsvSources::TFrame mFrame;
     QString mSecondName;
     std::string mSecondContent;
+    /// The area and the unit in their boxes are those a file names (not the user's own).
     bool mAreaFromFile = false;
+    bool mUnitFromFile = false;
     UCsvImport::TCsvTable mTable;
     UCsvImport::TImportResult mResult;
     bool mTableOk = false;

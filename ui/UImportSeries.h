@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/UCsvImport.h"
+#include "model/UCsvSources.h"
 
 #include <QString>
 
@@ -21,6 +22,8 @@ struct TImportedSeries
     QString FileName;
     UCsvImport::TImportResult Result;
     bool Analysis = true;
+    /// The unit the runoff was converted from (None: taken as it is).
+    UCsvSources::TRunoffUnit RunoffUnit = UCsvSources::TRunoffUnit::None;
 };
 
 /// "Import series": asks for a series file (starting in folder), reads it and previews it in

@@ -4,6 +4,7 @@
 #include "ui/URainForm.h"
 
 #include "model/UCsvImport.h"
+#include "model/UCsvSources.h"
 #include "model/UDMQuellow.h"
 #include "model/UFileUtil.h"
 #include "model/UInputFile.h"
@@ -46,6 +47,7 @@ bool askImportSeries(QWidget *parent, const QString &folder, bool analysisOnly,
     series.FileName = name;
     series.Result = dialog.importResult();
     series.Analysis = dialog.analysisChosen();
+    series.RunoffUnit = dialog.runoffUnit();
     return true;
 }
 
@@ -59,7 +61,8 @@ void fillImportedSheet(const TImportedSeries &series, TDMQuellow &dm)
     dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
     dm.MaxEscape = result.MaxEscape;
     dm.Title1 = QFileInfo(series.FileName).fileName().toStdString();
-    dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result, series.Analysis);
+    dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result, series.Analysis) +
+                UCsvSources::TitleUnitNote(series.RunoffUnit);
 }
 
 bool analysisInputAsSaved(const TDMQuellow &dm, const std::string &name,

@@ -290,6 +290,7 @@ else
     wait_window "^$MainName\$" 30 >/dev/null || fail "the main window did not appear"
     RainCell=(239 203) # cell (1, 0) of the grid on the Input tab
     . "$here/validate-cases.sh"
+    . "$here/import-cases.sh"
 fi
 
 step "finish: Program eXit with an edited sheet asks first; Cancel stays, Discard leads to Finish"

@@ -3,6 +3,7 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "model/UDMQuellow.h"
 #include "ui/UImportDialog.h"
 
 #include <QAction>
@@ -104,6 +105,15 @@ void ImportDialogTest::previewGuessesColumnsAndListsGaps()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QVERIFY(areaEdit->width() >
             areaEdit->fontMetrics().horizontalAdvance(QStringLiteral("1234.567")) + 8);
+    auto *seasonEdit = In<QLineEdit>(dialog, "SeasonEdit");
+    QVERIFY(seasonEdit->width() >
+            seasonEdit->fontMetrics().horizontalAdvance(QStringLiteral("06-01..10-31")) + 8);
+    // Tab leaves the preview for the first choice, as it leaves every other control.
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    preview->setFocus();
+    QTest::keyClick(preview, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), In<QComboBox>(dialog, "ModeBox"));
     areaEdit->setText(QStringLiteral("1,783"));
     In<QPushButton>(dialog, "FactorButton")->click();
     QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("0.0484577"));
@@ -191,6 +201,8 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
 {
     const QString basin = DataPath("seasons/basin-large-sample.txt");
     TImportDialog dialog(basin, FileBytes(basin).toStdString());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QVERIFY(dialog.canImport());
     QCOMPARE(In<QComboBox>(dialog, "RunoffColumnBox")->currentText(), QStringLiteral("OBS_RUN"));
     // The station file names its area and unit: they fill their boxes, the runoff converts.
@@ -207,6 +219,15 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
                             "station-6335020.txt, line 3."));
     QVERIFY(dialog.canImport());
     QVERIFY(Summary(dialog).contains(QStringLiteral("factor 0.20935304095.")));
+    // Read again (a marker typed): unit and area are still the file's.
+    In<QLineEdit>(dialog, "MissingEdit")->setText(QStringLiteral("-999"));
+    QVERIFY(Summary(dialog).contains(
+        QStringLiteral("Runoff converted from m3/s (station-6335020.txt, line 4) to mm per day "
+                       "over 412.7 km2 (station-6335020.txt, line 3): factor 0.20935304095.")));
+    QVERIFY(In<QLabel>(dialog, "UnitSourceLabel")->text().startsWith(QStringLiteral("Unit from")));
+    QVERIFY(Summary(dialog).contains(QStringLiteral("\nRain and escape rate stay in the file's")));
+    QVERIFY(!Summary(dialog).contains(QStringLiteral("Units stay")));
+    In<QLineEdit>(dialog, "MissingEdit")->clear();
     // Its column chosen by hand: the date is refused.
     In<QComboBox>(dialog, "SecondColumnBox")->setCurrentIndex(1);
     QVERIFY(!dialog.canImport());
@@ -215,9 +236,20 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     QVERIFY(dialog.canImport());
 
     QTemporaryDir dir;
+    // The seasons take the sheet's storages: here those of a fresh window.
+    DMQuellow.MaxStor = DMQuellow.InitStor = 50;
     In<QLineEdit>(dialog, "SeasonEdit")->setText(QStringLiteral("06-01..08-31"));
     QVERIFY(dialog.writeSeasons(dir.filePath(QStringLiteral("summer.inp"))));
-    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("summer-1988.inp"))));
+    // The season file is the one quellow-cli import writes, its titles included.
+    const QString season = dir.filePath(QStringLiteral("summer-1988.inp"));
+    const QByteArray written = FileBytes(season);
+    QVERIFY(written.contains("in the file (runoff from m3/s)\r\n"));
+    QVERIFY(QFile::remove(season));
+    QVERIFY(Cli({QStringLiteral("import"), basin, QStringLiteral("--mode"),
+                 QStringLiteral("analysis"), QStringLiteral("--runoff-file"), station,
+                 QStringLiteral("--season"), QStringLiteral("06-01..08-31"), QStringLiteral("-o"),
+                 dir.filePath(QStringLiteral("summer.inp"))}));
+    QCOMPARE(FileBytes(season), written);
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("summer-1987.inp"))));
     QVERIFY(Summary(dialog).contains(
         QStringLiteral("Left out 1987: gaps: runoff: 1987-08-15 12:00 (1 row).")));
@@ -230,6 +262,30 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     QVERIFY(!dialog.writeSeasons(dir.filePath(QStringLiteral("bad.inp"))));
     QVERIFY(Summary(dialog).endsWith(QStringLiteral("Nothing was written.")));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("bad-1988.inp"))));
+
+    // A gauge file without a header: unit and area are given in the dialog, and the
+    // messages say so.
+    const QString gauge = DataPath("seasons/gauge-01234500.txt");
+    dialog.setSecondFile(3, gauge, FileBytes(gauge).toStdString());
+    auto *column = In<QComboBox>(dialog, "SecondColumnBox");
+    column->setCurrentIndex(5);
+    // The column's name in view, beside the box's arrow.
+    QTRY_VERIFY(column->width() >
+                column->fontMetrics().horizontalAdvance(column->currentText()) + 24);
+    // The station file's unit and area are not the gauge's.
+    QCOMPARE(In<QLineEdit>(dialog, "AreaEdit")->text(), QString());
+    QCOMPARE(In<QComboBox>(dialog, "RunoffUnitBox")->currentIndex(), 0);
+    QCOMPARE(In<QLabel>(dialog, "UnitSourceLabel")->text(), QString());
+    In<QComboBox>(dialog, "RunoffUnitBox")->setCurrentIndex(4);
+    QVERIFY(Summary(dialog).endsWith(
+        QStringLiteral("The runoff is in cfs (from the dialog) but no catchment area is given, and "
+                       "gauge-01234500.txt names none: give it in the dialog.")));
+    In<QLineEdit>(dialog, "AreaEdit")->clear();
+    QTest::keyClicks(In<QLineEdit>(dialog, "AreaEdit"), QStringLiteral("412.7"));
+    QVERIFY(dialog.canImport());
+    QVERIFY(Summary(dialog).contains(
+        QStringLiteral("Runoff converted from cfs (the dialog) to mm per day over 412.7 km2 "
+                       "(the dialog): factor 0.00592821794415.")));
 }
 
 void ImportDialogTest::importFillsTheSheetAndSaveRunWritesTheRows()

@@ -1,0 +1,161 @@
+# The import dialog with the runoff from a second file (sourced by run-system-test.sh), driven
+# with the keyboard alone: the station file's header fills unit and area, "Seasons to
+# folder..." writes one file per season and lists the years, Import and Save/Run write the
+# rows; every file is the one quellow-cli import writes from the same files and choices. Then
+# a headerless gauge file in cubic feet per second, with unit and area typed in.
+
+# Presses key $1 $2 times.
+press() {
+    for _ in $(seq "$2"); do xdotool key "$1"; done
+    sleep 0.2
+}
+
+# The text of the control with the focus, through Ctrl+A, Ctrl+C and the clipboard.
+copy_focused() {
+    printf '' | xclip -selection clipboard
+    xdotool key ctrl+a ctrl+c
+    sleep 0.3
+    xclip -o -selection clipboard 2>/dev/null
+}
+
+# File > Import series on $1: the dialog comes with the focus in the preview; Tab leaves it for
+# the first choice, the mode. Sets $dialog.
+open_import_dialog() {
+    file_menu m
+    for _ in $(seq 30); do
+        [ -n "$(find_window '^Import series$')" ] && break
+        [ -n "$(find_window "^$BoxName\$")" ] && { answer_box d; break; }
+        sleep 0.1
+    done
+    answer_file_dialog 'Import series' "$1"
+    sleep 1
+    dialog=$(wait_window '^Import series$') || fail "no import dialog"
+    xdotool windowactivate --sync "$dialog" 2>/dev/null
+    press Tab 1
+}
+
+# The controls as Tab reaches them from the mode.
+ToArea=12 ToUnit=15 ToSeason=18 ToSecondFile=22
+# From "Second file...": its column, its preview, the summary, Import.
+ToSummaryFromSecond=3
+
+# The storages of the sheet, which the window's imports keep, as quellow-cli options: those
+# written in input file $1.
+storages() {
+    tr -d '\r' <"$1" | awk -F: '/^ Maximum dead storage/ { m = $2 } /^ Initial dead storage/ { i = $2 }
+        END { printf "--max-storage %g --initial-storage %g", m, i }'
+}
+
+# The data lines of an input file and its titles: everything but the line naming the file.
+same_input_file() {
+    cmp -s <(sed 7d "$1") <(sed 7d "$2") ||
+        fail "$(basename "$1") differs from what quellow-cli import writes:
+$(diff <(sed 7d "$1") <(sed 7d "$2") | head -10)"
+}
+
+step "import: the runoff from a station file whose header names unit and area; seasons to a folder"
+seasons="$source_dir/tests/data/seasons"
+cp "$seasons/basin-large-sample.txt" "$seasons/station-6335020.txt" "$seasons/gauge-01234500.txt" \
+    "$work/"
+open_import_dialog "$work/basin-large-sample.txt"
+press Tab $ToSecondFile
+xdotool key space # "Second file..."
+answer_file_dialog 'Second file' "$work/station-6335020.txt"
+sleep 1
+alive || fail "the program ended when the second file was read"
+# The focus is back on "Second file...": the summary holds the unit and area taken.
+press Tab $ToSummaryFromSecond
+summary=$(copy_focused)
+grep -qF "Runoff converted from m3/s (station-6335020.txt, line 4) to mm per day over 412.7 km2 (station-6335020.txt, line 3): factor 0.20935304095." <<<"$summary" ||
+    fail "the summary does not name the unit and area of the station file:
+$summary"
+shot import-station
+press shift+Tab $((ToSummaryFromSecond + ToSecondFile - ToArea))
+[ "$(copy_focused)" = 412.7 ] || fail "the area box shows \"$(copy_focused)\", not 412.7"
+
+# The season 07-01..08-14 with 10 days of spin-up: 1987 and 1988 taken, 1986 (before the
+# file) and 1989 (the station file ends in July) left out.
+press Tab $((ToSeason - ToArea))
+xdotool key ctrl+a
+xdotool type --delay 2 '07-01..08-14'
+press Tab 1
+xdotool key ctrl+a
+xdotool type --delay 2 '10'
+press Tab 1
+mkdir -p "$work/summer"
+xdotool key space # "Seasons to folder..."
+answer_file_dialog 'Seasons to folder: NAME.inp gives NAME-YYYY.inp' "$work/summer/summer.inp"
+sleep 1
+alive || fail "the program ended when the seasons were written"
+[ "$(ls "$work/summer")" = "summer-1987.inp
+summer-1988.inp" ] || fail "the seasons written are: $(ls "$work/summer" | tr '\n' ' ')"
+shot import-seasons
+press Tab $((ToSecondFile - ToSeason - 2 + ToSummaryFromSecond))
+listed=$(copy_focused)
+mv "$work/summer" "$work/summer-window"
+mkdir -p "$work/summer"
+# shellcheck disable=SC2046
+"$cli" import "$work/basin-large-sample.txt" --mode analysis \
+    --runoff-file "$work/station-6335020.txt" --season 07-01..08-14 --spinup 10 \
+    $(storages "$work/summer-window/summer-1987.inp") \
+    -o "$work/summer/summer.inp" 2>"$work/cli-seasons.txt" || fail "quellow-cli import --season failed"
+for year in 1987 1988; do
+    cmp -s "$work/summer-window/summer-$year.inp" "$work/summer/summer-$year.inp" ||
+        fail "summer-$year.inp differs from what quellow-cli import writes:
+$(diff "$work/summer-window/summer-$year.inp" "$work/summer/summer-$year.inp" | head -10)"
+done
+# The years taken and left out as quellow-cli lists them.
+want=$(grep -E '^(Wrote|Left out|Season )' "$work/cli-seasons.txt")
+[ "$(grep -E '^(Wrote|Left out|Season )' <<<"$listed")" = "$want" ] ||
+    fail "the dialog lists the seasons as
+$listed
+quellow-cli lists
+$want"
+
+step "import: Import, Save/Run writes what quellow-cli import writes from the two files"
+# The focus is in the summary: Tab to Import.
+press Tab 1
+xdotool key space
+sleep 0.5
+[ -z "$(find_window '^Import series$')" ] || fail "the import dialog stayed open"
+save_run "$work/station.inp"
+# shellcheck disable=SC2046
+"$cli" import "$work/basin-large-sample.txt" --mode analysis $(storages "$work/station.inp") \
+    --runoff-file "$work/station-6335020.txt" -o "$work/cli-station.inp" 2>/dev/null ||
+    fail "quellow-cli import failed"
+[ "$(data_rows "$work/station.inp" 15)" = 386 ] ||
+    fail "station.inp holds $(data_rows "$work/station.inp" 15) rows, not 386"
+same_input_file "$work/station.inp" "$work/cli-station.inp"
+same_as_cli "$work/station.inp"
+
+step "import: a gauge file in cfs without a header; unit and area typed in, its column chosen"
+open_import_dialog "$work/basin-large-sample.txt"
+press Tab $ToSecondFile
+xdotool key space
+answer_file_dialog 'Second file' "$work/gauge-01234500.txt"
+sleep 1
+# Its column: the discharge, fifth in the file (Down from "(guess)").
+press Tab 1
+press Down 5
+press shift+Tab $((ToSecondFile + 1 - ToArea))
+xdotool type --delay 20 '412.7'
+press Tab $((ToUnit - ToArea))
+xdotool key c # "cfs"
+sleep 0.5
+shot import-gauge
+press Tab $((ToSecondFile - ToUnit + ToSummaryFromSecond))
+summary=$(copy_focused)
+grep -qF "Runoff converted from cfs (the dialog) to mm per day over 412.7 km2 (the dialog)" <<<"$summary" ||
+    fail "the summary does not convert the gauge's cfs over 412.7 km2:
+$summary"
+press Tab 1
+xdotool key space
+sleep 0.5
+[ -z "$(find_window '^Import series$')" ] || fail "the import dialog stayed open"
+save_run "$work/gauge.inp"
+# shellcheck disable=SC2046
+"$cli" import "$work/basin-large-sample.txt" --mode analysis $(storages "$work/gauge.inp") \
+    --runoff-file "$work/gauge-01234500.txt:5" --runoff-unit cfs --area-km2 412.7 \
+    -o "$work/cli-gauge.inp" 2>/dev/null || fail "quellow-cli import of the gauge failed"
+same_input_file "$work/gauge.inp" "$work/cli-gauge.inp"
+click_main 159 32 # back to the Input tab, where the finish edits a cell
