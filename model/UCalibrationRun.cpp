@@ -121,10 +121,18 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
                           " (rsquare can). Nothing was calibrated.");
         return run;
     }
+    URainRun::TEvaluateOptions evaluation;
+    evaluation.Simulate = simulate;
+    evaluation.ReconstructionFit = false;
+    evaluation.SameSeries = true;
     auto evaluate = [&](const TParameters &p, int worker) {
         TWorkerState &w = *workers[static_cast<std::size_t>(worker)];
-        URainRun::ApplyCalibration(input, p, w.Applied);
-        return URainRun::Evaluate(w.Applied, w.State, simulate, false);
+        // Every set differs from the one before in its storages and escape rates only.
+        if (w.Applied.Rows.size() == input.Rows.size())
+            URainRun::ApplyStoragesAndEscape(input, p, w.Applied);
+        else
+            URainRun::ApplyCalibration(input, p, w.Applied);
+        return URainRun::Evaluate(w.Applied, w.State, evaluation);
     };
     run.Search = Search(evaluate, StartValues(input), options);
     // The start and the result with every figure of the simulation.

@@ -296,10 +296,12 @@ void measureSelected(TState &s, bool limitDrySpells)
         if (!s.Selected[i])
             continue;
         double alpha = 0;
-        if (!measureAlpha(s, i, alpha)) {
+        if (s.RowAlphaReady ? !s.RowRecedes[i] : !measureAlpha(s, i, alpha)) {
             s.Selected[i] = false;
             continue;
         }
+        if (s.RowAlphaReady)
+            alpha = s.RowAlpha[i];
         s.MeasuredAlpha[i] = alpha;
         if (s.RunMeas[i] > s.Divide) {
             s.AlphaUp[i] = alpha;
@@ -566,8 +568,8 @@ TState::TState()
       StoDef(MaxSteps + 1, 0.0), ActSto(MaxSteps + 1, 0.0), Selected(MaxSteps + 1, 0),
       AlphaUp(MaxSteps + 1, 0.0), AlphaLow(MaxSteps + 1, 0.0), AlphaRegr(MaxSteps + 1, 0.0),
       AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0), FirstPass(MaxSteps + 1, 0),
-      MeasuredAlpha(MaxSteps + 1, 0.0), StepLength(MaxSteps + 1, 0.0),
-      TrialRunCalc(5 * (MaxSteps + 1), 0.0)
+      MeasuredAlpha(MaxSteps + 1, 0.0), RowAlpha(MaxSteps + 1, 0.0), RowRecedes(MaxSteps + 1, 0),
+      StepLength(MaxSteps + 1, 0.0), TrialRunCalc(5 * (MaxSteps + 1), 0.0)
 {
     RegrX.reserve(MaxSteps);
     RegrY.reserve(MaxSteps);
@@ -677,15 +679,53 @@ void keepFirstReservoir(TState &s)
     s.Rech[2] = s.RechargeStep2;
 }
 
+/// The start of a run whose time, rain and runoff are those of the run before, prepared then:
+/// only the storages and the escape rates are taken over.
+void takeOverStorages(TState &s, const TAnalysisInput &input)
+{
+    s.FileError = false;
+    s.Stop = TStop::None;
+    std::fill(s.Selected.begin(), s.Selected.begin() + s.DataCount + 1, 0);
+    s.MaxSto = input.MaxSto;
+    s.MaxEsc = input.MaxEsc;
+    for (int i = 1; i <= s.DataCount; ++i)
+        s.EscRate[i] = input.Rows[static_cast<std::size_t>(i - 1)].Escape;
+    s.Divide = s.RunMin + (s.RunMax - s.RunMin) * s.DivideFraction;
+    s.RunOK = true;
+    s.RunHalted = false;
+    s.IniSto = UsedInitStor(s.MaxSto, input.IniSto);
+}
+
+/// The alpha of every receding row of the series, for the runs to come over it.
+void measureEveryRow(TState &s)
+{
+    for (int i = 2; i <= s.DataCount; ++i) {
+        double alpha = 0;
+        s.RowRecedes[i] = measureAlpha(s, i, alpha);
+        s.RowAlpha[i] = alpha;
+    }
+    s.RowAlphaReady = true;
+}
+
 /// DetermineAlpha; with kept the run starts from the input, first reservoir and first pass of
 /// the run before (keepFirstReservoir, keepFirstPass).
 void determineAlpha(TState &s, const TAnalysisInput &input, bool kept)
 {
     if (kept) {
         keepFirstReservoir(s);
+    } else if (s.SameSeries && s.SeriesReady) {
+        takeOverStorages(s, input);
+        if (!s.RowAlphaReady)
+            measureEveryRow(s);
+        if (!computeRecharge(s))
+            return;
     } else {
+        s.SeriesReady = s.RowAlphaReady = false;
         takeOver(s, input);
-        if (!prepare(s) || !computeRecharge(s))
+        if (!prepare(s))
+            return;
+        s.SeriesReady = true;
+        if (!computeRecharge(s))
             return;
     }
     // The trend file is written with the output file, once the run has completed: a run that
@@ -978,8 +1018,14 @@ TSimulationFit Simulate(const TAnalysisInput &input, TState &s, USimulation::TSc
     return USimulation::Simulate(s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2, score);
 }
 
-TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate simulate,
-                     bool reconstructionFit)
+TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate simulate)
+{
+    TEvaluateOptions options;
+    options.Simulate = simulate;
+    return Evaluate(input, scratch, options);
+}
+
+TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, const TEvaluateOptions &options)
 {
     TState &s = scratch;
     s.Messages = nullptr;
@@ -987,10 +1033,11 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate sim
     resetOutcome(s);
     TEvaluation result;
     s.Lean = true;
-    s.LeanFit = !reconstructionFit;
+    s.LeanFit = !options.ReconstructionFit;
+    const bool sameSeries = options.SameSeries && s.SeriesReady;
+    s.SameSeries = options.SameSeries;
     result.Stopped = !DivideSearch(s, input);
-    s.Lean = false;
-    s.LeanFit = false;
+    s.Lean = s.LeanFit = s.SameSeries = false;
     result.Stop = s.Stop;
     result.Divide = s.Divide;
     result.DivideFraction = s.DivideFraction;
@@ -1001,10 +1048,16 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate sim
     result.Fit = s.Fit;
     result.Alpha = AlphaFunction(s);
     result.InitStor = s.IniSto;
-    if (simulate != TSimulate::No)
-        result.Simulation = Simulate(input, s,
-                                     simulate == TSimulate::Full ? USimulation::TScore::Full
-                                                                 : USimulation::TScore::Fit);
+    if (options.Simulate == TSimulate::No)
+        return result;
+    // The simulation's series was loaded with the analysis's when that was kept.
+    if (sameSeries && s.Simulation.Count == s.DataCount)
+        USimulation::LoadEscape(input, s.Simulation);
+    else
+        USimulation::Load(input, s.Simulation);
+    result.Simulation = USimulation::Simulate(
+        s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2,
+        options.Simulate == TSimulate::Full ? USimulation::TScore::Full : USimulation::TScore::Fit);
     return result;
 }
 

@@ -109,6 +109,10 @@ TAnalysisInput AsWritten(const TAnalysisInput &input);
 /// a file with these values gives.
 void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters,
                       TAnalysisInput &out);
+/// The same when out holds input's rows already (as after ApplyCalibration): only the storages
+/// and the escape rates are put in.
+void ApplyStoragesAndEscape(const TAnalysisInput &input, const TParameters &parameters,
+                            TAnalysisInput &out);
 
 // ---- The state of one evaluation ---------------------------------------------------------
 
@@ -208,9 +212,14 @@ struct TState
     /// An evaluation in memory: the final run also leaves out what only files and messages
     /// show (the trend lines, the regressed alpha per row, the count of equal runoffs).
     bool Lean = false;
-    bool LeanFit = false;   ///< with Lean, the final run's fit measures too: only its volume ratio
-    bool FileError = false; ///< the input file could not be read (or has more than
-                            ///< MaxSteps rows), or a result file could not be written
+    bool LeanFit = false; ///< with Lean, the final run's fit measures too: only its volume ratio
+    /// An evaluation whose time, rain and runoff are those of the run before (only the storages
+    /// and escape rates differ): the series prepared then is kept.
+    bool SameSeries = false;
+    bool SeriesReady = false;   ///< the series of the last run was taken over and prepared
+    bool RowAlphaReady = false; ///< RowAlpha holds the alpha of every row of that series
+    bool FileError = false;     ///< the input file could not be read (or has more than
+                                ///< MaxSteps rows), or a result file could not be written
     bool OutputWritten = false; ///< this run wrote the trend file and the output file
     TStop Stop = TStop::None;   ///< why the last run stopped
 
@@ -231,6 +240,8 @@ struct TState
     std::vector<double> LowX, LowY;   ///< points of the lower regression, capacity kept
     double RechargeSum = 0;           ///< sum of Rech over rows 1..N of the first reservoir
     TRowReals MeasuredAlpha;          ///< alpha measured at each selected row (1/t)
+    TRowReals RowAlpha;               ///< alpha of every row that recedes (SameSeries runs)
+    std::vector<char> RowRecedes;     ///< row i has a RowAlpha
     TRowReals StepLength;             ///< final run: length of step i, rows 2..N (t)
 
     /// A trial of the divide search as its final run may take it over: the alpha lines it
@@ -347,15 +358,27 @@ struct TEvaluation
 /// Whether an evaluation also simulates its window, and how fully it scores the simulation.
 enum class TSimulate { No, Fit, Full };
 
+/// What an evaluation computes besides the analysis (Evaluate).
+struct TEvaluateOptions
+{
+    TSimulate Simulate = TSimulate::No;
+    /// The reconstruction's fit measures and its rows; without them Fit stays invalid, as a
+    /// search that judges sets by R square, the volume ratio and the simulation needs them not.
+    bool ReconstructionFit = true;
+    /// The time, rain and measured runoff of input are those of the last evaluation into the
+    /// same scratch (a search that varies the storages and escape rates): what depends on them
+    /// alone is kept from then.
+    bool SameSeries = false;
+};
+
 /// The complete divide search of input in memory: no files, no messages, no allocation once
 /// scratch has run a series of this length. scratch is the caller's and holds the final run's
 /// reconstruction and simulation afterwards (not its trend lines nor its regressed alpha per
 /// row). With simulate, an analysis that completed also simulates its own window (Simulate
-/// below). Without reconstructionFit the reconstruction's fit measures and its rows are left
-/// out (Fit stays invalid), as a search that judges sets by R square, the volume ratio and the
-/// simulation needs them not.
+/// below).
 TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch,
-                     TSimulate simulate = TSimulate::No, bool reconstructionFit = true);
+                     TSimulate simulate = TSimulate::No);
+TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, const TEvaluateOptions &options);
 
 /// The alpha function of the last run of s: A1, B1 = AUp, CUp; A2, B2 = ALow, CLow; Divide.
 TModelValues AlphaFunction(const TState &s);

@@ -222,14 +222,18 @@ void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters
     out.Title2 = input.Title2;
     out.TimeUnit = input.TimeUnit;
     out.DepthUnit = input.DepthUnit;
+    out.MaxEsc = input.MaxEsc;
+    out.Rows = input.Rows;
+    ApplyStoragesAndEscape(input, parameters, out);
+}
+
+void ApplyStoragesAndEscape(const TAnalysisInput &input, const TParameters &parameters,
+                            TAnalysisInput &out)
+{
     out.MaxSto = AsWritten(parameters.MaxStor, 8);
     out.IniSto = AsWritten(parameters.InitStor, 8);
-    out.MaxEsc = input.MaxEsc;
-    out.Rows.resize(input.Rows.size());
-    for (std::size_t k = 0; k < input.Rows.size(); ++k) {
-        out.Rows[k] = input.Rows[k];
+    for (std::size_t k = 0; k < input.Rows.size(); ++k)
         out.Rows[k].Escape = AsWritten(parameters.EscapeFactor * input.Rows[k].Escape, 10);
-    }
 }
 
 } // namespace quellow::URainRun

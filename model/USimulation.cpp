@@ -35,6 +35,12 @@ void Load(const URainRun::TAnalysisInput &input, TScratch &s)
     s.Count = n;
 }
 
+void LoadEscape(const URainRun::TAnalysisInput &input, TScratch &s)
+{
+    for (std::size_t k = 0; k < input.Rows.size(); ++k)
+        s.Escape[k + 1] = input.Rows[k].Escape;
+}
+
 std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff, int digits)
 {
     if (!sim.InitialRunoffRaised)

@@ -37,6 +37,9 @@ enum class TScore {
 /// Takes the window of input into scratch: time, rain, escape rates and measured runoff as the
 /// input holds them.
 void Load(const URainRun::TAnalysisInput &input, TScratch &scratch);
+/// Takes only the escape rates of input into scratch, which holds a window of the same time,
+/// rain and runoff (Load).
+void LoadEscape(const URainRun::TAnalysisInput &input, TScratch &scratch);
 
 /// Puts input's escape rates times factor into scratch, each rounded as the input file writes
 /// it (as URainRun::ApplyCalibration does): the window of Load with another escape factor.
