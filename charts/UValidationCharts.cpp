@@ -4,6 +4,7 @@
 
 #include <QAreaSeries>
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QGraphicsScene>
 #include <QImage>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <tuple>
 
@@ -47,16 +49,95 @@ QChart *newChart(const QString &title)
     return chart;
 }
 
+/// The ticks of an axis: every multiple of a step of 1, 2 or 5 times a power of ten.
+struct TTicks
+{
+    long long Mantissa = 1;
+    int Exponent = 0;
+
+    /// The value of tick k, k times the step: the nearest double to the decimal number.
+    double value(long long k) const
+    {
+        const double power = std::pow(10.0, std::abs(Exponent));
+        return Exponent >= 0 ? double(k * Mantissa) * power : double(k * Mantissa) / power;
+    }
+
+    /// The label of tick k, written from its digits: "0", "-0.2", "1000".
+    QString label(long long k) const
+    {
+        const long long n = k * Mantissa;
+        QString digits = QString::number(n < 0 ? -n : n);
+        if (n == 0)
+            return digits;
+        if (Exponent >= 0)
+            digits += QString(Exponent, QLatin1Char('0'));
+        else {
+            digits = digits.rightJustified(-Exponent + 1, QLatin1Char('0'));
+            digits.insert(digits.size() + Exponent, QLatin1Char('.'));
+            while (digits.endsWith(QLatin1Char('0')))
+                digits.chop(1);
+            if (digits.endsWith(QLatin1Char('.')))
+                digits.chop(1);
+        }
+        return n < 0 ? QLatin1Char('-') + digits : digits;
+    }
+};
+
+/// The step that cuts span into at most five parts.
+TTicks ticksFor(double span)
+{
+    TTicks t;
+    const double raw = span / 5;
+    t.Exponent = static_cast<int>(std::floor(std::log10(raw)));
+    const double f = raw / std::pow(10.0, t.Exponent);
+    t.Mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10;
+    if (t.Mantissa == 10) {
+        t.Mantissa = 1;
+        ++t.Exponent;
+    }
+    return t;
+}
+
+/// A value axis from low to high with its ticks on round values, each labelled with its own
+/// digits (a tick placed at low + k * step would show its rounding, "5.551e-17" for 0). With
+/// nice, the ends move out to ticks.
 QValueAxis *axis(const QString &title, double low, double high, bool nice = true)
 {
-    auto *a = new QValueAxis;
-    a->setTitleText(title);
+    if (!std::isfinite(low) || !std::isfinite(high)) {
+        low = 0;
+        high = 1;
+    }
     if (!(high > low))
         high = low + 1;
+    const TTicks ticks = ticksFor(high - low);
+    const double step = ticks.value(1);
+    QValueAxis *a = nullptr;
+    if (std::max(std::abs(low), std::abs(high)) / step < 1e12) {
+        // A quotient a hair off a whole number (0.6 / 0.2) counts as that number.
+        const double from = low / step, to = high / step, hair = 1e-9;
+        const auto first =
+            static_cast<long long>(nice ? std::floor(from + hair) : std::ceil(from - hair));
+        const auto last =
+            static_cast<long long>(nice ? std::ceil(to - hair) : std::floor(to + hair));
+        if (nice) {
+            low = ticks.value(first);
+            high = ticks.value(last);
+        }
+        auto *c = new QCategoryAxis;
+        c->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        // Each tick ends a band and carries its label; the first band starts below the axis.
+        c->setStartValue(ticks.value(first - 1));
+        for (long long k = first; k <= last; ++k)
+            c->append(ticks.label(k), ticks.value(k));
+        a = c;
+    } else {
+        a = new QValueAxis;
+        a->setLabelFormat(QStringLiteral("%.4g"));
+    }
+    a->setTitleText(title);
     a->setRange(low, high);
-    if (nice)
+    if (nice && !qobject_cast<QCategoryAxis *>(a))
         a->applyNiceNumbers();
-    a->setLabelFormat(QStringLiteral("%.4g"));
     QFont font = a->labelsFont();
     font.setPointSizeF(8);
     a->setLabelsFont(font);
@@ -108,6 +189,8 @@ QChart *hydrograph(const TValidation &v)
     auto *y = axis(QStringLiteral("Runoff (mm/t)"), 0, top * 1.45);
     auto *rainAxis = axis(QStringLiteral("Rain (mm/t)"), 0, rainTop * 3);
     rainAxis->setReverse(true);
+    // The grid follows the runoff's ticks alone.
+    rainAxis->setGridLineVisible(false);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     chart->addAxis(rainAxis, Qt::AlignRight);

@@ -15,9 +15,11 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -153,6 +155,7 @@ private slots:
     void csvIsTheCommandLinesAndReportIsOnePage();
     void refusesToWriteOverAFileItRead();
     void commandLineDrawsThePictures();
+    void ticksAreRoundAndPlainlyLabelled();
     void validateRunsFromTheSheetToTheView();
     void cancelShowsNothing();
     void optionsAndImportedSeriesReachTheValidation();
@@ -261,6 +264,36 @@ void ValidationViewTest::commandLineDrawsThePictures()
         QString::fromUtf8(cli.readAllStandardError()).contains(QStringLiteral("would replace")));
     QCOMPARE(FileBytes(cal), FileBytes(windows + QStringLiteral("gr4j-1991.inp")));
     QVERIFY(!QFile::exists(plain.filePath(QStringLiteral("gr4j-1992-validation.csv"))));
+}
+
+void ValidationViewTest::ticksAreRoundAndPlainlyLabelled()
+{
+    // NSE from -0.25 (one below the best) to 0.75: a tick at 0 reached by adding steps would be
+    // labelled "5.551e-17".
+    const std::vector<UValidationCharts::TDot> dots = {{420, 10, 0.1, -0.3, true},
+                                                       {500, 20, 0.2, 0.1, true},
+                                                       {650, 30, 0.4, 0.55, false},
+                                                       {800, 40, 0.8, 0.75, false}};
+    QChart *chart =
+        UValidationCharts::MakeChart(knownValidation(), dots, UValidationFiles::TPicture::MaxStor);
+    QImage image(UValidationCharts::PictureSize(UValidationFiles::TPicture::MaxStor),
+                 QImage::Format_RGB32);
+    QPainter painter(&image);
+    UValidationCharts::Render(chart, painter, QRectF(image.rect()));
+    painter.end();
+    QStringList texts;
+    std::function<void(QGraphicsItem *)> collect = [&](QGraphicsItem *item) {
+        if (auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item); text && text->isVisible())
+            texts << text->toPlainText();
+        for (QGraphicsItem *child : item->childItems())
+            collect(child);
+    };
+    collect(chart);
+    delete chart;
+    for (const char *label : {"-0.2", "0", "0.2", "0.8", "500"})
+        QVERIFY2(texts.contains(QString::fromLatin1(label)), qPrintable(texts.join(u'|')));
+    for (const QString &text : texts)
+        QVERIFY2(!text.contains(QStringLiteral("e-")), qPrintable(text));
 }
 
 void ValidationViewTest::validateRunsFromTheSheetToTheView()
