@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 namespace quellow::UCalibration {
 namespace {
@@ -89,6 +90,37 @@ TEST(Calibration, SameResultOnEveryThreadCountAndRun)
         EXPECT_EQ(many.Best.EscapeFactor, one.Best.EscapeFactor);
         EXPECT_EQ(many.BestFit.RSquare, one.BestFit.RSquare);
         EXPECT_EQ(many.Evaluations, one.Evaluations);
+    }
+}
+
+// A search's evaluations keep the series they share from one set to the next; each gives to
+// the last bit what an evaluation of the set's own input gives, also after a set that stops.
+TEST(Calibration, AnEvaluationThatKeepsTheSeriesGivesWhatAFreshOneGives)
+{
+    const URainRun::TAnalysisInput input = URainRun::AsWritten(window("hymod-2014.inp"));
+    URainRun::TEvaluateOptions keep;
+    keep.Simulate = URainRun::TSimulate::Fit;
+    keep.SameSeries = true;
+    URainRun::TState kept;
+    URainRun::TAnalysisInput applied;
+    const std::vector<TParameters> sets = {
+        {50, 25, 1}, {80, 10, 0.4}, {500, 499, 3}, {20, 0.5, 1.7}, {0.5, 0.1, 0.01}, {50, 25, 1}};
+    for (const TParameters &p : sets) {
+        URainRun::ApplyCalibration(input, p, applied);
+        const TEvaluation a = URainRun::Evaluate(applied, kept, keep);
+        URainRun::TState fresh;
+        const TEvaluation b = URainRun::Evaluate(CalibratedInput(input, p), fresh,
+                                                 URainRun::TSimulate::Fit);
+        SCOPED_TRACE(p.MaxStor);
+        ASSERT_EQ(a.Stopped, b.Stopped);
+        EXPECT_EQ(a.RSquare, b.RSquare);
+        EXPECT_EQ(a.VolumeRatio, b.VolumeRatio);
+        EXPECT_EQ(a.Divide, b.Divide);
+        EXPECT_EQ(a.Alpha.A1, b.Alpha.A1);
+        EXPECT_EQ(a.Alpha.B2, b.Alpha.B2);
+        EXPECT_EQ(a.InitStor, b.InitStor);
+        EXPECT_EQ(a.Simulation.Skill.Fit.NSE, b.Simulation.Skill.Fit.NSE);
+        EXPECT_EQ(a.Simulation.Skill.Fit.VolumeError, b.Simulation.Skill.Fit.VolumeError);
     }
 }
 
