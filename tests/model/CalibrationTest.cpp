@@ -103,14 +103,14 @@ TEST(Calibration, AnEvaluationThatKeepsTheSeriesGivesWhatAFreshOneGives)
     keep.SameSeries = true;
     URainRun::TState kept;
     URainRun::TAnalysisInput applied;
-    const std::vector<TParameters> sets = {
-        {50, 25, 1}, {80, 10, 0.4}, {500, 499, 3}, {20, 0.5, 1.7}, {0.5, 0.1, 0.01}, {50, 25, 1}};
+    const std::vector<TParameters> sets = {{50, 25, 1},    {80, 10, 0.4},    {500, 499, 3},
+                                           {20, 0.5, 1.7}, {0.5, 0.1, 0.01}, {50, 25, 1}};
     for (const TParameters &p : sets) {
         URainRun::ApplyCalibration(input, p, applied);
         const TEvaluation a = URainRun::Evaluate(applied, kept, keep);
         URainRun::TState fresh;
-        const TEvaluation b = URainRun::Evaluate(CalibratedInput(input, p), fresh,
-                                                 URainRun::TSimulate::Fit);
+        const TEvaluation b =
+            URainRun::Evaluate(CalibratedInput(input, p), fresh, URainRun::TSimulate::Fit);
         SCOPED_TRACE(p.MaxStor);
         ASSERT_EQ(a.Stopped, b.Stopped);
         EXPECT_EQ(a.RSquare, b.RSquare);
