@@ -96,9 +96,16 @@ bool readRows(const std::vector<std::string> &lines, std::size_t first, const st
 /// to (ties to even, as the field's conversion rounds the exact binary value).
 double fixedAsWritten(double v)
 {
-    double k = std::nearbyint(v * 100);
-    // v * 100 - k is exact here: both are multiples of v's last place, and it is below 1.
-    const double d = std::fma(v, 100, -k);
+    // The product and its exact rounding error (Dekker's product; 100 splits into itself and
+    // 0, so every partial product is exact), without a call to fma.
+    const double p = v * 100;
+    const double t = v * 134217729.0; // 2^27 + 1
+    const double high = t - (t - v), low = v - high;
+    const double error = (high * 100 - p) + low * 100;
+    // p rounded to the nearest integer, ties to even: p is below 2^52.
+    double k = (p + 0x1p52) - 0x1p52;
+    // v * 100 - k, rounded once: p - k is exact (it is below 1 and both are close).
+    const double d = (p - k) + error;
     if (d > 0.5 || (d == 0.5 && std::fmod(k, 2) != 0))
         k += 1;
     else if (d < -0.5 || (d == -0.5 && std::fmod(k, 2) != 0))
