@@ -120,7 +120,11 @@ double scientificAsWritten(double v, bool &done)
     static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    int n = 3 - static_cast<int>(std::floor(std::log10(v)));
+    // The decade from the binary exponent: floor(log10 v) is that or one more, which the first
+    // attempt below corrects.
+    int exponent = 0;
+    std::frexp(v, &exponent);
+    int n = 3 - static_cast<int>(std::floor((exponent - 1) * 0.30102999566398120));
     for (int attempt = 0; attempt < 2 && n >= 1 && n <= 22; ++attempt) {
         const double c = powers[n];
         const double p = v * c;
