@@ -136,7 +136,7 @@ std::string gapReason(const UCsvImport::TCsvTable &table, int dateColumn,
 
 bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportOptions &options,
                   const UCsvImport::TSeries &series, const TSeasonBounds &bounds, int spinupDays,
-                  TSeasons &seasons, std::string &error)
+                  TSeasons &seasons, std::string &error, TNoteReader reader)
 {
     seasons = {};
     const std::vector<std::int64_t> &seconds = series.Seconds;
@@ -227,11 +227,15 @@ bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportO
         seasons.Files.push_back(std::move(file));
     }
     seasons.Notes = series.Base.Notes;
-    if (spinupDays > 0)
-        seasons.Notes.push_back("Each file begins " + std::to_string(spinupDays) +
-                                " days before its season (spin-up): leave them out of a "
-                                "validation's score with --warmup " +
-                                std::to_string(spinupDays) + ".");
+    if (spinupDays > 0) {
+        // A warm-up counts rows: a day of an hourly series is 24 of them.
+        const std::string rows = std::to_string(spinupDays * (86400 / step));
+        seasons.Notes.push_back(
+            "Each file begins " + std::to_string(spinupDays) +
+            " days before its season (spin-up): leave them out of a validation's score with " +
+            (reader == TNoteReader::Window ? "a warm-up of " + rows + " rows."
+                                           : "--warmup " + rows + "."));
+    }
     return true;
 }
 

@@ -45,12 +45,18 @@ struct TSeasons
     std::vector<std::string> Notes;
 };
 
+/// Who reads the notes: the command line's user (who gives a validation's warm-up as
+/// --warmup) or the window's (who types it in the Validate dialog's "Warm-up rows").
+enum class TNoteReader { CommandLine, Window };
+
 /// Splits the series into seasons, each with spinupDays days before its start. A season
 /// (with its spin-up) of more rows than the mode takes, or of fewer than MinImportRows, is
-/// refused as a whole. Returns false with the reason in error.
+/// refused as a whole. Returns false with the reason in error. With a spin-up, the notes say
+/// how many rows to leave out of a validation's score, in the words of reader.
 bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportOptions &options,
                   const UCsvImport::TSeries &series, const TSeasonBounds &bounds, int spinupDays,
-                  TSeasons &seasons, std::string &error);
+                  TSeasons &seasons, std::string &error,
+                  TNoteReader reader = TNoteReader::CommandLine);
 
 /// "1987: incomplete at the file's start (...)".
 std::string LeftOutText(const TLeftOut &left);

@@ -39,8 +39,11 @@ const char *const UnitsNote =
     "unit. Give a factor to convert a column (with the catchment area, the runoff factor from "
     "l/s or m3/s).";
 
-/// The column roles as the choices name them.
-const char *const roleLabels[RoleCount] = {"Date", "Rain", "Escape rate", "Runoff"};
+/// The column roles as the choices name them, with the letters that reach them (no letter
+/// serves two controls of the dialog).
+const char *const roleLabels[RoleCount] = {"&Date", "&Rain", "&Escape rate", "R&unoff"};
+const char *const factorLabels[RoleCount] = {"", "Ra&in factor", "Esca&pe rate factor",
+                                             "Ru&noff factor"};
 
 } // namespace
 
@@ -55,9 +58,12 @@ TImportDialog::TImportDialog(const QString &fileName, std::string content, QWidg
     layout->addWidget(mFileLabel);
     createPreview();
     createChoices();
-    layout->addWidget(createSecondFileChoices());
     createButtons();
-    resize(780, 900);
+    // The window fits a screen of 768 rows: the previews and the summary take what the
+    // choices leave, and grow with the window.
+    layout->setStretchFactor(mPreview, 3);
+    layout->setStretchFactor(mSummary, 2);
+    resize(sizeHint().width(), minimumSizeHint().height() + 100);
     readTable();
 }
 
@@ -83,8 +89,12 @@ void TImportDialog::createPreview()
     // Tab leaves the preview for the choices: the arrows move in it.
     mPreview->setTabKeyNavigation(false);
     mPreview->verticalHeader()->setDefaultSectionSize(20);
-    mPreview->setMinimumHeight(180);
-    layout()->addWidget(new QLabel(QStringLiteral("The first rows as read:"), this));
+    // Four rows in view at the least.
+    mPreview->setMinimumHeight(120);
+    mPreview->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    auto *label = new QLabel(QStringLiteral("The first ro&ws as read:"), this);
+    label->setBuddy(mPreview);
+    layout()->addWidget(label);
     layout()->addWidget(mPreview);
 }
 
@@ -109,6 +119,7 @@ void TImportDialog::createChoices()
     auto *row = new QHBoxLayout;
     row->addWidget(createColumnChoices());
     row->addWidget(createFactorChoices());
+    row->addWidget(createSecondFileChoices(), 1);
     static_cast<QVBoxLayout *>(layout())->addLayout(row);
 }
 
@@ -119,7 +130,7 @@ QGroupBox *TImportDialog::createColumnChoices()
     mModeBox = columnBox("ModeBox");
     mModeBox->addItems({QStringLiteral("Analysis: date, rain, escape rate, runoff"),
                         QStringLiteral("Prediction: date, rain, escape rate")});
-    columnForm->addRow(QStringLiteral("Mode"), mModeBox);
+    columnForm->addRow(QStringLiteral("&Mode"), mModeBox);
     const char *const names[RoleCount] = {"DateColumnBox", "RainColumnBox", "EscapeColumnBox",
                                           "RunoffColumnBox"};
     for (int role = 0; role < RoleCount; ++role) {
@@ -129,17 +140,17 @@ QGroupBox *TImportDialog::createColumnChoices()
     mDateOrderBox = columnBox("DateOrderBox");
     mDateOrderBox->addItems({QStringLiteral("as found"), QStringLiteral("year-month-day"),
                              QStringLiteral("day.month.year"), QStringLiteral("month/day/year")});
-    columnForm->addRow(QStringLiteral("Date order"), mDateOrderBox);
+    columnForm->addRow(QStringLiteral("Date &order"), mDateOrderBox);
     mMissingEdit = new QLineEdit(this);
     mMissingEdit->setObjectName(QStringLiteral("MissingEdit"));
     connect(mMissingEdit, &QLineEdit::textChanged, this, &TImportDialog::readTable);
-    columnForm->addRow(QStringLiteral("Missing value marker"), mMissingEdit);
+    columnForm->addRow(QStringLiteral("Missing &value marker"), mMissingEdit);
     mDecimalBox = columnBox("DecimalBox");
     mDecimalBox->addItems({QStringLiteral("as found"), QStringLiteral("point (1,234 is 1234)"),
                            QStringLiteral("comma (1,234 is 1.234)")});
-    columnForm->addRow(QStringLiteral("Decimal mark"), mDecimalBox);
+    columnForm->addRow(QStringLiteral("Decimal mar&k"), mDecimalBox);
     mIrregularBox =
-        new QCheckBox(QStringLiteral("Irregular steps: a missing date is no gap"), this);
+        new QCheckBox(QStringLiteral("Irregular steps: a missing date is no &gap"), this);
     mIrregularBox->setObjectName(QStringLiteral("IrregularBox"));
     connect(mIrregularBox, &QCheckBox::toggled, this, &TImportDialog::updateImport);
     columnForm->addRow(QString(), mIrregularBox);
@@ -157,10 +168,12 @@ QGroupBox *TImportDialog::createFactorChoices()
         if (role == RoleRunoff)
             connect(mScaleEdits[role], &QLineEdit::textEdited, this,
                     [this] { mFactorFromArea = false; });
-        factorForm->addRow(QString::fromLatin1(roleLabels[role]) + QStringLiteral(" factor"),
-                           mScaleEdits[role]);
+        factorForm->addRow(QLatin1String(factorLabels[role]), mScaleEdits[role]);
     }
-    factorForm->addRow(QStringLiteral("Catchment area (km2)"), createAreaRow());
+    QHBoxLayout *areaRow = createAreaRow();
+    auto *areaLabel = new QLabel(QStringLiteral("Catc&hment area (km2)"), this);
+    areaLabel->setBuddy(mAreaEdit);
+    factorForm->addRow(areaLabel, areaRow);
     mRunoffUnitBox = new QComboBox(this);
     mRunoffUnitBox->setObjectName(QStringLiteral("RunoffUnitBox"));
     mRunoffUnitBox->addItems({QStringLiteral("as the file says (else unchanged)"),
@@ -172,7 +185,7 @@ QGroupBox *TImportDialog::createFactorChoices()
         mUnitFromFile = false;
         readTable();
     });
-    factorForm->addRow(QStringLiteral("Runoff unit"), mRunoffUnitBox);
+    factorForm->addRow(QStringLiteral("Runoff uni&t"), mRunoffUnitBox);
     mUnitSourceLabel = new QLabel(this);
     mUnitSourceLabel->setObjectName(QStringLiteral("UnitSourceLabel"));
     mUnitSourceLabel->setWordWrap(true);
@@ -181,9 +194,12 @@ QGroupBox *TImportDialog::createFactorChoices()
     mToEdit = lineEdit("ToEdit", QString());
     mFromEdit->setPlaceholderText(QStringLiteral("first date (empty: longest gap-free stretch)"));
     mToEdit->setPlaceholderText(QStringLiteral("last date"));
-    factorForm->addRow(QStringLiteral("From"), mFromEdit);
+    factorForm->addRow(QStringLiteral("&From"), mFromEdit);
     factorForm->addRow(QStringLiteral("To"), mToEdit);
-    factorForm->addRow(QStringLiteral("Season"), createSeasonRow());
+    QHBoxLayout *seasonRow = createSeasonRow();
+    auto *seasonLabel = new QLabel(QStringLiteral("&Season"), this);
+    seasonLabel->setBuddy(mSeasonEdit);
+    factorForm->addRow(seasonLabel, seasonRow);
     return factors;
 }
 
@@ -197,7 +213,7 @@ QHBoxLayout *TImportDialog::createAreaRow()
     mAreaUnitBox = new QComboBox(this);
     mAreaUnitBox->setObjectName(QStringLiteral("AreaUnitBox"));
     mAreaUnitBox->addItems({QStringLiteral("runoff in l/s"), QStringLiteral("runoff in m3/s")});
-    mFactorButton = new QPushButton(QStringLiteral("Runoff factor"), this);
+    mFactorButton = new QPushButton(QStringLiteral("Runoff f&actor"), this);
     mFactorButton->setObjectName(QStringLiteral("FactorButton"));
     connect(mFactorButton, &QPushButton::clicked, this, &TImportDialog::setRunoffFactor);
     // An area converts the runoff of a unit chosen or named by the file.
@@ -217,7 +233,8 @@ void TImportDialog::createButtons()
     mSummary = new QPlainTextEdit(this);
     mSummary->setObjectName(QStringLiteral("SummaryMemo"));
     mSummary->setReadOnly(true);
-    mSummary->setMinimumHeight(120);
+    mSummary->setMinimumHeight(80);
+    mSummary->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     layout()->addWidget(mSummary);
     auto *note = new QLabel(QLatin1String(UnitsNote), this);
     note->setObjectName(QStringLiteral("UnitsLabel"));
@@ -426,13 +443,13 @@ QGroupBox *TImportDialog::createSecondFileChoices()
     auto *group =
         new QGroupBox(QStringLiteral("A series from a second file, joined on the date"), this);
     auto *column = new QVBoxLayout(group);
-    auto *row = new QHBoxLayout;
+    auto *form = new QFormLayout;
     mSecondRoleBox = new QComboBox(this);
     mSecondRoleBox->setObjectName(QStringLiteral("SecondRoleBox"));
     mSecondRoleBox->addItems({QStringLiteral("none"), QStringLiteral("rain"),
                               QStringLiteral("escape rate"), QStringLiteral("runoff")});
     mSecondRoleBox->setCurrentIndex(RoleRunoff);
-    auto *pick = new QPushButton(QStringLiteral("Second file..."), this);
+    auto *pick = new QPushButton(QStringLiteral("Se&cond file..."), this);
     pick->setObjectName(QStringLiteral("SecondFileButton"));
     connect(pick, &QPushButton::clicked, this, &TImportDialog::pickSecondFile);
     mSecondFileLabel = new QLabel(QStringLiteral("(none)"), this);
@@ -448,20 +465,19 @@ QGroupBox *TImportDialog::createSecondFileChoices()
     };
     connect(mSecondRoleBox, &QComboBox::currentIndexChanged, this, again);
     connect(mSecondColumnBox, &QComboBox::currentIndexChanged, this, again);
-    row->addWidget(new QLabel(QStringLiteral("Series"), this));
-    row->addWidget(mSecondRoleBox);
-    row->addWidget(pick);
-    row->addWidget(mSecondFileLabel, 1);
-    row->addWidget(new QLabel(QStringLiteral("Column"), this));
-    row->addWidget(mSecondColumnBox);
-    column->addLayout(row);
+    form->addRow(QStringLiteral("Series"), mSecondRoleBox);
+    form->addRow(pick, mSecondFileLabel);
+    form->addRow(QStringLiteral("Column"), mSecondColumnBox);
+    column->addLayout(form);
     mSecondPreview = new QTableWidget(this);
     mSecondPreview->setObjectName(QStringLiteral("SecondPreviewTable"));
     mSecondPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mSecondPreview->setTabKeyNavigation(false);
     mSecondPreview->verticalHeader()->setDefaultSectionSize(20);
-    mSecondPreview->setMaximumHeight(130);
-    column->addWidget(mSecondPreview);
+    // Beside the choices: its rows fill what they leave.
+    mSecondPreview->setMinimumHeight(80);
+    mSecondPreview->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    column->addWidget(mSecondPreview, 1);
     return group;
 }
 
@@ -475,12 +491,14 @@ QHBoxLayout *TImportDialog::createSeasonRow()
     mSpinupEdit = new QLineEdit(QStringLiteral("0"), this);
     mSpinupEdit->setObjectName(QStringLiteral("SpinupEdit"));
     mSpinupEdit->setMaximumWidth(60);
-    mSeasonsButton = new QPushButton(QStringLiteral("Seasons to folder..."), this);
+    mSeasonsButton = new QPushButton(QStringLiteral("Seasons to fo&lder..."), this);
     mSeasonsButton->setObjectName(QStringLiteral("SeasonsButton"));
     connect(mSeasonsButton, &QPushButton::clicked, this, &TImportDialog::pickSeasonsFile);
     auto *row = new QHBoxLayout;
     row->addWidget(mSeasonEdit);
-    row->addWidget(new QLabel(QStringLiteral("spin-up days"), this));
+    auto *spinupLabel = new QLabel(QStringLiteral("spin-up da&ys"), this);
+    spinupLabel->setBuddy(mSpinupEdit);
+    row->addWidget(spinupLabel);
     row->addWidget(mSpinupEdit);
     row->addWidget(mSeasonsButton);
     return row;
@@ -578,11 +596,11 @@ bool TImportDialog::writeSeasons(const QString &output)
     UCsvSeasons::TSeasons seasons;
     if (error.empty() && !parseInt(mSpinupEdit->text().trimmed().toStdString(), spinup))
         error = "The spin-up is a number of days.";
-    const bool split =
-        error.empty() &&
-        UCsvSeasons::ParseSeason(mSeasonEdit->text().toStdString(), bounds, error) &&
-        ReadSeries(mTable, options, series, error) &&
-        UCsvSeasons::SplitSeasons(mTable, options, series, bounds, spinup, seasons, error);
+    const bool split = error.empty() &&
+                       UCsvSeasons::ParseSeason(mSeasonEdit->text().toStdString(), bounds, error) &&
+                       ReadSeries(mTable, options, series, error) &&
+                       UCsvSeasons::SplitSeasons(mTable, options, series, bounds, spinup, seasons,
+                                                 error, UCsvSeasons::TNoteReader::Window);
     if (!split && error.empty())
         error = "No season could be taken.";
     QStringList lines;

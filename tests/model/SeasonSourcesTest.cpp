@@ -196,6 +196,36 @@ TEST(SeasonSources, HourlySeriesJoinOnDateAndTimeAndConvertPerHour)
     EXPECT_EQ(frame.Unit, UCsvSources::TRunoffUnit::None);
 }
 
+TEST(SeasonSources, SpinupNoteCountsRowsInTheWordsOfItsReader)
+{
+    // Hourly rows 2003-01-01 00:00 .. 01-03 23:00; the season 01-02..01-03 with a day of
+    // spin-up holds all 72, of which the first 24 are the spin-up.
+    std::string text = "time,rain,pet,q\n";
+    for (int day = 1; day <= 3; ++day)
+        for (int h = 0; h < 24; ++h)
+            text += "2003-01-0" + std::to_string(day) + (h < 10 ? " 0" : " ") + std::to_string(h) +
+                    ":00,1,0.5,0.25\n";
+    std::string error;
+    UCsvImport::TCsvTable table;
+    ASSERT_TRUE(UCsvImport::ReadCsvText(text, table, error)) << error;
+    UCsvImport::TImportOptions options;
+    UCsvImport::TSeries series;
+    ASSERT_TRUE(UCsvImport::ReadSeries(table, options, series, error)) << error;
+    UCsvSeasons::TSeasonBounds bounds;
+    ASSERT_TRUE(UCsvSeasons::ParseSeason("01-02..01-03", bounds, error));
+    UCsvSeasons::TSeasons seasons;
+    ASSERT_TRUE(UCsvSeasons::SplitSeasons(table, options, series, bounds, 1, seasons, error))
+        << error;
+    ASSERT_EQ(seasons.Files.size(), 1u);
+    EXPECT_EQ(seasons.Files[0].Result.Time.size(), 72u);
+    const std::string begins = "Each file begins 1 days before its season (spin-up): leave them "
+                               "out of a validation's score with ";
+    EXPECT_EQ(seasons.Notes.back(), begins + "--warmup 24.");
+    ASSERT_TRUE(UCsvSeasons::SplitSeasons(table, options, series, bounds, 1, seasons, error,
+                                          UCsvSeasons::TNoteReader::Window));
+    EXPECT_EQ(seasons.Notes.back(), begins + "a warm-up of 24 rows.");
+}
+
 TEST(SeasonSources, ColumnPairsAndTheirRefusals)
 {
     UCsvSources::TSourceRequest request;

@@ -18,8 +18,7 @@ copy_focused() {
     xclip -o -selection clipboard 2>/dev/null
 }
 
-# File > Import series on $1: the dialog comes with the focus in the preview; Tab leaves it for
-# the first choice, the mode. Sets $dialog.
+# File > Import series on $1: the dialog comes with the focus in the preview. Sets $dialog.
 open_import_dialog() {
     file_menu m
     for _ in $(seq 30); do
@@ -31,13 +30,20 @@ open_import_dialog() {
     sleep 1
     dialog=$(wait_window '^Import series$') || fail "no import dialog"
     xdotool windowactivate --sync "$dialog" 2>/dev/null
-    press Tab 1
 }
 
-# The controls as Tab reaches them from the mode.
-ToArea=12 ToUnit=15 ToSeason=18 ToSecondFile=22
-# From "Second file...": its column, its preview, the summary, Import.
-ToSummaryFromSecond=3
+# The controls by their letters: Alt+C presses "Second file...", Alt+L "Seasons to folder..."
+# (the focus stays where it was); Alt+H is the catchment area, Alt+T the runoff unit, Alt+S the
+# season, Alt+Y the spin-up days.
+letter() {
+    xdotool key "alt+$1"
+    sleep 0.2
+}
+# The summary, which has no letter: back from the preview (Alt+W) past Cancel and Import.
+focus_summary() {
+    letter w
+    press shift+Tab 3
+}
 
 # The storages of the sheet, which the window's imports keep, as quellow-cli options: those
 # written in input file $1.
@@ -58,39 +64,37 @@ seasons="$source_dir/tests/data/seasons"
 cp "$seasons/basin-large-sample.txt" "$seasons/station-6335020.txt" "$seasons/gauge-01234500.txt" \
     "$work/"
 open_import_dialog "$work/basin-large-sample.txt"
-press Tab $ToSecondFile
-xdotool key space # "Second file..."
+letter c # "Second file..."
 answer_file_dialog 'Second file' "$work/station-6335020.txt"
 sleep 1
 alive || fail "the program ended when the second file was read"
-# The focus is back on "Second file...": the summary holds the unit and area taken.
-press Tab $ToSummaryFromSecond
+# The summary holds the unit and area taken.
+focus_summary
 summary=$(copy_focused)
 grep -qF "Runoff converted from m3/s (station-6335020.txt, line 4) to mm per day over 412.7 km2 (station-6335020.txt, line 3): factor 0.20935304095." <<<"$summary" ||
     fail "the summary does not name the unit and area of the station file:
 $summary"
 shot import-station
-press shift+Tab $((ToSummaryFromSecond + ToSecondFile - ToArea))
+letter h
 [ "$(copy_focused)" = 412.7 ] || fail "the area box shows \"$(copy_focused)\", not 412.7"
 
 # The season 07-01..08-14 with 10 days of spin-up: 1987 and 1988 taken, 1986 (before the
 # file) and 1989 (the station file ends in July) left out.
-press Tab $((ToSeason - ToArea))
+letter s
 xdotool key ctrl+a
 xdotool type --delay 2 '07-01..08-14'
-press Tab 1
+letter y
 xdotool key ctrl+a
 xdotool type --delay 2 '10'
-press Tab 1
 mkdir -p "$work/summer"
-xdotool key space # "Seasons to folder..."
+letter l # "Seasons to folder..."
 answer_file_dialog 'Seasons to folder: NAME.inp gives NAME-YYYY.inp' "$work/summer/summer.inp"
 sleep 1
 alive || fail "the program ended when the seasons were written"
 [ "$(ls "$work/summer")" = "summer-1987.inp
 summer-1988.inp" ] || fail "the seasons written are: $(ls "$work/summer" | tr '\n' ' ')"
 shot import-seasons
-press Tab $((ToSecondFile - ToSeason - 2 + ToSummaryFromSecond))
+focus_summary
 listed=$(copy_focused)
 mv "$work/summer" "$work/summer-window"
 mkdir -p "$work/summer"
@@ -130,20 +134,21 @@ same_as_cli "$work/station.inp"
 
 step "import: a gauge file in cfs without a header; unit and area typed in, its column chosen"
 open_import_dialog "$work/basin-large-sample.txt"
-press Tab $ToSecondFile
-xdotool key space
+letter c
 answer_file_dialog 'Second file' "$work/gauge-01234500.txt"
 sleep 1
-# Its column: the discharge, fifth in the file (Down from "(guess)").
-press Tab 1
+# Its column: the discharge, fifth in the file (Down from "(guess)"); the box, which has no
+# letter, comes before the file's preview and the summary.
+focus_summary
+press shift+Tab 2
 press Down 5
-press shift+Tab $((ToSecondFile + 1 - ToArea))
+letter h
 xdotool type --delay 20 '412.7'
-press Tab $((ToUnit - ToArea))
+letter t
 xdotool key c # "cfs"
 sleep 0.5
 shot import-gauge
-press Tab $((ToSecondFile - ToUnit + ToSummaryFromSecond))
+focus_summary
 summary=$(copy_focused)
 grep -qF "Runoff converted from cfs (the dialog) to mm per day over 412.7 km2 (the dialog)" <<<"$summary" ||
     fail "the summary does not convert the gauge's cfs over 412.7 km2:

@@ -14,8 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QKeySequence>
 #include <QProcess>
 #include <QPushButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +77,7 @@ private slots:
     void choicesSurviveAMarkerAndTheFactorFollowsTheUnit();
     void importFillsTheSheetAndSaveRunWritesTheRows();
     void secondFileFillsUnitAndAreaAndSeasonsGoToAFolder();
+    void fitsALaptopScreenAndEveryCaptionHasALetterOfItsOwn();
     void convertWritesWhatOpenAndSaveRunWrite_data();
     void convertWritesWhatOpenAndSaveRunWrite();
 };
@@ -286,6 +289,81 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     QVERIFY(Summary(dialog).contains(
         QStringLiteral("Runoff converted from cfs (the dialog) to mm per day over 412.7 km2 "
                        "(the dialog): factor 0.00592821794415.")));
+}
+
+void ImportDialogTest::fitsALaptopScreenAndEveryCaptionHasALetterOfItsOwn()
+{
+    const QString basin = DataPath("seasons/basin-large-sample.txt");
+    TImportDialog dialog(basin, FileBytes(basin).toStdString());
+    const QString station = DataPath("seasons/station-6335020.txt");
+    dialog.setSecondFile(3, station, FileBytes(station).toStdString());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // A screen of 1366 by 768, less the window's frame and title bar.
+    for (const QSize size : {dialog.size(), dialog.sizeHint(), dialog.minimumSizeHint()})
+        QVERIFY2(size.width() <= 1360 && size.height() <= 740,
+                 qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+    // Nothing is cut: every control as tall as it needs to be, inside the window.
+    for (QWidget *child : dialog.findChildren<QWidget *>()) {
+        if (!child->isVisibleTo(&dialog) || child->parentWidget() != &dialog)
+            continue;
+        QVERIFY2(child->height() >= child->minimumSizeHint().height() &&
+                     dialog.rect().contains(child->geometry()),
+                 qPrintable(child->objectName() + QLatin1Char(' ') +
+                            child->property("text").toString()));
+    }
+    // The previews show some rows.
+    QVERIFY(In<QTableWidget>(dialog, "PreviewTable")->viewport()->height() >= 4 * 20);
+    QVERIFY(In<QTableWidget>(dialog, "SecondPreviewTable")->viewport()->height() >= 2 * 20);
+
+    // Every caption has a letter, none twice, and a label's letter reaches its control. Not
+    // enough letters are left for these: "To" follows From, "Series" and "Column" stand
+    // beside "Second file...", and Return and Escape are Import and Cancel.
+    const QStringList without = {QStringLiteral("To"), QStringLiteral("Series"),
+                                 QStringLiteral("Column"), QStringLiteral("Import"),
+                                 QStringLiteral("Cancel")};
+    QSet<int> letters;
+    int captions = 0;
+    const auto take = [&](const QString &text, QWidget *target) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (without.contains(text)) {
+            QVERIFY2(key.isEmpty(), qPrintable(text));
+            return;
+        }
+        QVERIFY2(!key.isEmpty(), qPrintable(text));
+        QVERIFY2(!letters.contains(key[0].toCombined()), qPrintable(text));
+        letters.insert(key[0].toCombined());
+        ++captions;
+        QVERIFY2(target && target->focusPolicy() != Qt::NoFocus, qPrintable(text));
+    };
+    for (QAbstractButton *button : dialog.findChildren<QAbstractButton *>())
+        if (!button->text().isEmpty())
+            take(button->text(), button);
+    for (QLabel *label : dialog.findChildren<QLabel *>())
+        if (label->objectName().isEmpty())
+            take(label->text(), label->buddy());
+    QCOMPARE(captions, 21);
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const std::pair<Qt::Key, const char *> reached[] = {{Qt::Key_H, "AreaEdit"},
+                                                        {Qt::Key_Y, "SpinupEdit"},
+                                                        {Qt::Key_S, "SeasonEdit"},
+                                                        {Qt::Key_N, "RunoffScaleEdit"},
+                                                        {Qt::Key_W, "PreviewTable"}};
+    for (const auto &[key, name] : reached) {
+        QTest::keyClick(&dialog, key, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
+    }
+
+    // The season note speaks of the Validate dialog's warm-up, not of an option.
+    QTemporaryDir dir;
+    In<QLineEdit>(dialog, "SeasonEdit")->setText(QStringLiteral("07-01..08-14"));
+    In<QLineEdit>(dialog, "SpinupEdit")->setText(QStringLiteral("10"));
+    QVERIFY(dialog.writeSeasons(dir.filePath(QStringLiteral("summer.inp"))));
+    QVERIFY2(Summary(dialog).endsWith(QStringLiteral(
+                 "Each file begins 10 days before its season (spin-up): leave them out of a "
+                 "validation's score with a warm-up of 10 rows.")),
+             qPrintable(Summary(dialog)));
 }
 
 void ImportDialogTest::importFillsTheSheetAndSaveRunWritesTheRows()
