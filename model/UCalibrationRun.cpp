@@ -125,6 +125,8 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
     evaluation.Simulate = simulate;
     evaluation.ReconstructionFit = false;
     evaluation.SameSeries = true;
+    evaluation.SimulatedFromRatio = MinVolumeRatio;
+    evaluation.SimulatedToRatio = MaxVolumeRatio;
     auto evaluate = [&](const TParameters &p, int worker) {
         TWorkerState &w = *workers[static_cast<std::size_t>(worker)];
         // Every set differs from the one before in its storages and escape rates only.

@@ -18,10 +18,13 @@ TFitMeasures FitMeasures(const double *simulated, const double *observed, std::s
     TFitMeasures fit;
     if (count < 2)
         return fit;
-    double sumSim = 0, sumObs = 0;
+    // The sums and the volumes in one pass, each summed in the order of the steps.
+    double sumSim = 0, sumObs = 0, volumeSim = 0, volumeObs = 0;
     for (std::size_t k = 0; k < count; ++k) {
         sumSim += simulated[k];
         sumObs += observed[k];
+        volumeSim += steps ? simulated[k] * steps[k] : simulated[k];
+        volumeObs += steps ? observed[k] * steps[k] : observed[k];
     }
     const double n = static_cast<double>(count);
     const double meanSim = sumSim / n, meanObs = sumObs / n;
@@ -47,8 +50,6 @@ TFitMeasures FitMeasures(const double *simulated, const double *observed, std::s
     fit.Beta = beta;
     fit.KGE =
         1 - std::sqrt((r - 1) * (r - 1) + (alpha - 1) * (alpha - 1) + (beta - 1) * (beta - 1));
-    const double volumeObs = Volume(observed, steps, count);
-    const double volumeSim = Volume(simulated, steps, count);
     fit.VolumeError = volumeObs != 0 ? 100 * (volumeSim - volumeObs) / volumeObs : 0;
     return fit;
 }

@@ -1048,7 +1048,8 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, const TEvalua
     result.Fit = s.Fit;
     result.Alpha = AlphaFunction(s);
     result.InitStor = s.IniSto;
-    if (options.Simulate == TSimulate::No)
+    if (options.Simulate == TSimulate::No || !(result.VolumeRatio >= options.SimulatedFromRatio &&
+                                               result.VolumeRatio <= options.SimulatedToRatio))
         return result;
     // The simulation's series was loaded with the analysis's when that was kept.
     if (sameSeries && s.Simulation.Count == s.DataCount)

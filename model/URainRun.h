@@ -6,6 +6,7 @@
 #include "model/USimulation.h"
 
 #include <array>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -369,6 +370,10 @@ struct TEvaluateOptions
     /// same scratch (a search that varies the storages and escape rates): what depends on them
     /// alone is kept from then.
     bool SameSeries = false;
+    /// Only an analysis whose volume ratio lies within these bounds is simulated (a search
+    /// whose guard refuses the others needs no simulation of them).
+    double SimulatedFromRatio = -std::numeric_limits<double>::infinity();
+    double SimulatedToRatio = std::numeric_limits<double>::infinity();
 };
 
 /// The complete divide search of input in memory: no files, no messages, no allocation once
