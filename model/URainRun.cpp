@@ -645,18 +645,17 @@ void splitPoints(TState &s)
 void regressRanges(TState &s)
 {
     splitPoints(s);
-    const TLineFit up = leastSquares(s.RegrX.data(), s.RegrY.data(), s.RegrX.size());
-    s.UpperRegCount = static_cast<int>(s.RegrX.size());
-    s.AUp = up.a;
-    s.CUp = up.c;
-    s.QuadUp = up.q;
-    s.QuadUpFitted = up.quadratic;
-    const TLineFit low = leastSquares(s.LowX.data(), s.LowY.data(), s.LowX.size());
-    s.LowerRegCount = static_cast<int>(s.LowX.size());
-    s.ALow = low.a;
-    s.CLow = low.c;
-    s.QuadLow = low.q;
-    s.QuadLowFitted = low.quadratic;
+    const auto regress = [](const std::vector<double> &x, const std::vector<double> &y, int &count,
+                            double &a, double &c, std::array<double, 3> &q, bool &fitted) {
+        const TLineFit fit = leastSquares(x.data(), y.data(), x.size());
+        count = static_cast<int>(x.size());
+        a = fit.a;
+        c = fit.c;
+        q = fit.q;
+        fitted = fit.quadratic;
+    };
+    regress(s.RegrX, s.RegrY, s.UpperRegCount, s.AUp, s.CUp, s.QuadUp, s.QuadUpFitted);
+    regress(s.LowX, s.LowY, s.LowerRegCount, s.ALow, s.CLow, s.QuadLow, s.QuadLowFitted);
 }
 
 } // namespace
