@@ -220,11 +220,6 @@ std::string validationReport(const TValidation &v)
     return json + "],\"seconds\":" + jsonNumber(std::round(v.Seconds * 1e4) / 1e4) + "}";
 }
 
-std::string cell(bool defined, double value, const char *format = "%.3f")
-{
-    return defined ? printfText(format, value) : std::string("-");
-}
-
 /// The validation as a small table for people.
 std::string validationTable(const TValidation &v)
 {
@@ -238,14 +233,17 @@ std::string validationTable(const TValidation &v)
                     a.Divide, a.A2, a.B2);
     const TSkill &c = v.CalFit.Simulation.Skill;
     t += printfText("  reconstruction R square %.3f; simulation NSE %s, KGE %s\n", v.CalFit.RSquare,
-                    cell(c.Valid, c.Fit.NSE).c_str(), cell(c.Valid, c.Fit.KGE).c_str());
+                    UValidationFiles::FigureText(c.Valid, c.Fit.NSE).c_str(),
+                    UValidationFiles::FigureText(c.Valid, c.Fit.KGE).c_str());
     t += "Validation " + v.ValFile +
          printfText(" (%d rows scored after a warm-up of %d, initial storage %.2f mm)\n", v.Rows,
                     v.Warmup, v.InitStor);
     t += printfText("%-24s%9s%9s%11s\n", "", "NSE", "KGE", "volume %");
     auto row = [&](const char *label, bool defined, const TFitMeasures &f) {
-        t += printfText("%-24s%9s%9s%11s\n", label, cell(defined, f.NSE).c_str(),
-                        cell(defined, f.KGE).c_str(), cell(defined, f.VolumeError, "%.2f").c_str());
+        t += printfText("%-24s%9s%9s%11s\n", label,
+                        UValidationFiles::FigureText(defined, f.NSE).c_str(),
+                        UValidationFiles::FigureText(defined, f.KGE).c_str(),
+                        UValidationFiles::FigureText(defined, f.VolumeError, "%.2f").c_str());
     };
     const TSkill &s = v.Validation.Skill;
     row("  simulation", s.Valid, s.Fit);
@@ -254,12 +252,15 @@ std::string validationTable(const TValidation &v)
     row("  mean of CAL", v.Mean.Defined, v.Mean.Fit);
     row("  recession", v.Recession.Defined, v.Recession.Fit);
     t += printfText("  log NSE %s; KGE parts r %s, alpha %s, beta %s\n",
-                    cell(s.Valid, s.LogNSE).c_str(), cell(s.Valid, s.Fit.R).c_str(),
-                    cell(s.Valid, s.Fit.Alpha).c_str(), cell(s.Valid, s.Fit.Beta).c_str());
+                    UValidationFiles::FigureText(s.Valid, s.LogNSE).c_str(),
+                    UValidationFiles::FigureText(s.Valid, s.Fit.R).c_str(),
+                    UValidationFiles::FigureText(s.Valid, s.Fit.Alpha).c_str(),
+                    UValidationFiles::FigureText(s.Valid, s.Fit.Beta).c_str());
     const UValidation::TBand &b = v.Band;
     if (b.Made)
         t += printfText("Band of %d sets: coverage %.1f %% (nominal 90 %%), width %s\n", b.Sets,
-                        100 * b.Coverage, cell(b.WidthDefined, b.Width).c_str());
+                        100 * b.Coverage,
+                        UValidationFiles::FigureText(b.WidthDefined, b.Width).c_str());
     for (const std::string &note : v.Notes)
         t += "Note: " + note + "\n";
     return t;
@@ -348,14 +349,17 @@ std::string chainTable(const std::vector<TValidation> &pairs)
             continue;
         }
         const TSkill &s = v.Validation.Skill;
-        t += printfText("%-*s %5d %7s %7s %8s %7s %7s %7s %7s %7s  %s\n", w, pair.c_str(), v.Rows,
-                        cell(s.Valid, s.Fit.NSE).c_str(), cell(s.Valid, s.Fit.KGE).c_str(),
-                        cell(s.Valid, s.Fit.VolumeError, "%.1f").c_str(),
-                        cell(v.Start.Defined, v.Start.Fit.NSE).c_str(),
-                        cell(v.Self.Defined, v.Self.Fit.NSE).c_str(),
-                        cell(v.Mean.Defined, v.Mean.Fit.NSE).c_str(),
-                        cell(v.Recession.Defined, v.Recession.Fit.NSE).c_str(),
-                        cell(v.Band.Made, v.Band.Coverage, "%.3f").c_str(), "validated");
+        t += printfText(
+            "%-*s %5d %7s %7s %8s %7s %7s %7s %7s %7s  %s\n", w, pair.c_str(), v.Rows,
+            UValidationFiles::FigureText(s.Valid, s.Fit.NSE).c_str(),
+            UValidationFiles::FigureText(s.Valid, s.Fit.KGE).c_str(),
+            UValidationFiles::FigureText(s.Valid, s.Fit.VolumeError, "%.1f").c_str(),
+            UValidationFiles::FigureText(v.Start.Defined, v.Start.Fit.NSE).c_str(),
+            UValidationFiles::FigureText(v.Self.Defined, v.Self.Fit.NSE).c_str(),
+            UValidationFiles::FigureText(v.Mean.Defined, v.Mean.Fit.NSE).c_str(),
+            UValidationFiles::FigureText(v.Recession.Defined, v.Recession.Fit.NSE).c_str(),
+            UValidationFiles::FigureText(v.Band.Made, v.Band.Coverage, "%.3f").c_str(),
+            "validated");
     }
     t += "NSE of the benchmarks: start = CAL uncalibrated, self = VAL calibrated on itself, "
          "mean = CAL's mean runoff, recess = VAL's first runoff without recharge; cover = share "

@@ -11,6 +11,16 @@ namespace quellow::UValidationFiles {
 
 using UValidation::TValidation;
 
+std::string FigureText(bool defined, double value, const char *format)
+{
+    if (!defined)
+        return "-";
+    std::string text = printfText(format, value);
+    if (text.size() > 1 && text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
 std::string SeriesCsv(const TValidation &v)
 {
     std::string csv = "time,rain,measured,simulated,band_low,band_high\r\n";

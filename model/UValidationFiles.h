@@ -9,6 +9,10 @@
 /// pictures are drawn from, handed as text to the program that draws them.
 namespace quellow::UValidationFiles {
 
+/// A figure of the validation's tables: value in format, or "-" when it is not defined; a
+/// value that rounds to zero is written without a minus sign.
+std::string FigureText(bool defined, double value, const char *format = "%.3f");
+
 /// The series of VAL with the simulation and the band: header
 /// "time,rain,measured,simulated,band_low,band_high", every row of VAL, full precision, empty
 /// band cells without a band, CR LF.

@@ -32,11 +32,6 @@ namespace {
 using UValidation::TValidation;
 using UValidationFiles::TPicture;
 
-std::string cell(bool defined, double value, const char *format = "%.3f")
-{
-    return defined ? printfText(format, value) : std::string("-");
-}
-
 QString q(const std::string &text)
 {
     return QString::fromStdString(text);
@@ -50,8 +45,9 @@ std::vector<QStringList> validationFigureRows(const TValidation &v)
 {
     std::vector<QStringList> rows;
     auto row = [&rows](const char *label, bool defined, const TFitMeasures &f) {
-        rows.push_back({QString::fromLatin1(label), q(cell(defined, f.NSE)),
-                        q(cell(defined, f.KGE)), q(cell(defined, f.VolumeError, "%.2f"))});
+        rows.push_back({QString::fromLatin1(label), q(UValidationFiles::FigureText(defined, f.NSE)),
+                        q(UValidationFiles::FigureText(defined, f.KGE)),
+                        q(UValidationFiles::FigureText(defined, f.VolumeError, "%.2f"))});
     };
     const TSkill &s = v.Validation.Skill;
     row("simulation", s.Valid, s.Fit);
@@ -74,21 +70,25 @@ QStringList validationSummaryLines(const TValidation &v)
                           a.Divide, a.A2, a.B2));
     const TSkill &c = v.CalFit.Simulation.Skill;
     lines << q(printfText("Reconstruction R square %.3f; simulation NSE %s, KGE %s",
-                          v.CalFit.RSquare, cell(c.Valid, c.Fit.NSE).c_str(),
-                          cell(c.Valid, c.Fit.KGE).c_str()));
+                          v.CalFit.RSquare,
+                          UValidationFiles::FigureText(c.Valid, c.Fit.NSE).c_str(),
+                          UValidationFiles::FigureText(c.Valid, c.Fit.KGE).c_str()));
     lines << q("Validation: " + v.ValFile +
                printfText(" (%d rows scored after a warm-up of %d, initial storage %.2f mm)",
                           v.Rows, v.Warmup, v.InitStor));
     const TSkill &s = v.Validation.Skill;
     lines << q(printfText("Log NSE %s; KGE parts r %s, alpha %s, beta %s",
-                          cell(s.Valid, s.LogNSE).c_str(), cell(s.Valid, s.Fit.R).c_str(),
-                          cell(s.Valid, s.Fit.Alpha).c_str(), cell(s.Valid, s.Fit.Beta).c_str()));
+                          UValidationFiles::FigureText(s.Valid, s.LogNSE).c_str(),
+                          UValidationFiles::FigureText(s.Valid, s.Fit.R).c_str(),
+                          UValidationFiles::FigureText(s.Valid, s.Fit.Alpha).c_str(),
+                          UValidationFiles::FigureText(s.Valid, s.Fit.Beta).c_str()));
     const UValidation::TBand &b = v.Band;
     if (b.Made)
         lines << q(printfText("Band of %d sets: coverage %.1f %% (nominal 90 %%), width %s; "
                               "MaxStor %.4g to %.4g mm, InitStor %.4g to %.4g mm, "
                               "EscapeFactor %.4g to %.4g",
-                              b.Sets, 100 * b.Coverage, cell(b.WidthDefined, b.Width).c_str(),
+                              b.Sets, 100 * b.Coverage,
+                              UValidationFiles::FigureText(b.WidthDefined, b.Width).c_str(),
                               b.MaxStor[0], b.MaxStor[1], b.InitStor[0], b.InitStor[1],
                               b.EscapeFactor[0], b.EscapeFactor[1]));
     else if (!b.Why.empty())

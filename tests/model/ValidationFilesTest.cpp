@@ -90,3 +90,13 @@ TEST(ValidationFiles, NamesFollowTheValidationFile)
     EXPECT_EQ(UValidationFiles::Pictures(false).size(), 2u);
     EXPECT_EQ(UValidationFiles::Pictures(true).size(), 5u);
 }
+
+// The mean benchmark's NSE is zero up to rounding, often a little below: the tables show 0.000.
+TEST(ValidationFiles, AFigureThatRoundsToZeroHasNoMinusSign)
+{
+    EXPECT_EQ(UValidationFiles::FigureText(true, -1e-17), "0.000");
+    EXPECT_EQ(UValidationFiles::FigureText(true, -0.0004), "0.000");
+    EXPECT_EQ(UValidationFiles::FigureText(true, -0.0005), "-0.001");
+    EXPECT_EQ(UValidationFiles::FigureText(true, -15.25, "%.2f"), "-15.25");
+    EXPECT_EQ(UValidationFiles::FigureText(false, 1), "-");
+}
