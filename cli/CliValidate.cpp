@@ -239,18 +239,10 @@ std::string validationTable(const TValidation &v)
          printfText(" (%d rows scored after a warm-up of %d, initial storage %.2f mm)\n", v.Rows,
                     v.Warmup, v.InitStor);
     t += printfText("%-24s%9s%9s%11s\n", "", "NSE", "KGE", "volume %");
-    auto row = [&](const char *label, bool defined, const TFitMeasures &f) {
-        t += printfText("%-24s%9s%9s%11s\n", label,
-                        UValidationFiles::FigureText(defined, f.NSE).c_str(),
-                        UValidationFiles::FigureText(defined, f.KGE).c_str(),
-                        UValidationFiles::FigureText(defined, f.VolumeError, "%.2f").c_str());
-    };
+    for (const UValidationFiles::TFigureRow &r : UValidationFiles::FigureRows(v))
+        t += printfText("%-24s%9s%9s%11s\n", ("  " + std::string(r.Label)).c_str(), r.NSE.c_str(),
+                        r.KGE.c_str(), r.VolumeError.c_str());
     const TSkill &s = v.Validation.Skill;
-    row("  simulation", s.Valid, s.Fit);
-    row("  start (uncalibrated)", v.Start.Defined, v.Start.Fit);
-    row("  self (VAL calibrated)", v.Self.Defined, v.Self.Fit);
-    row("  mean of CAL", v.Mean.Defined, v.Mean.Fit);
-    row("  recession", v.Recession.Defined, v.Recession.Fit);
     t += printfText("  log NSE %s; KGE parts r %s, alpha %s, beta %s\n",
                     UValidationFiles::FigureText(s.Valid, s.LogNSE).c_str(),
                     UValidationFiles::FigureText(s.Valid, s.Fit.R).c_str(),

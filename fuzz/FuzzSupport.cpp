@@ -1,6 +1,8 @@
 #include "FuzzSupport.h"
 
+#include "model/UCsvImport.h"
 #include "model/UDMQuellow.h"
+#include "model/UInputFile.h"
 #include "model/UPrompts.h"
 
 #include <cstdio>
@@ -53,6 +55,23 @@ void FreshInputFile(const std::uint8_t *data, std::size_t size)
 {
     FreshState();
     DMQuellow.FileName = InputFile(data, size, ".inp");
+}
+
+void CheckImported(const UCsvImport::TImportResult &result, bool analysis, std::size_t minRows)
+{
+    const std::size_t rows = result.Time.size();
+    if (rows < minRows || rows > static_cast<std::size_t>(UCsvImport::ImportRowLimit(analysis)) ||
+        result.Rain.size() != rows || result.Escape.size() != rows || result.Runoff.size() != rows)
+        std::abort();
+    for (std::size_t i = 1; i < rows; ++i)
+        if (!(result.Time[i - 1] < result.Time[i]))
+            std::abort();
+    TDMQuellow dm;
+    dm.Analysis = analysis;
+    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
+    std::string inp;
+    if (!InputFileText(dm, ModelValues, inp))
+        std::abort();
 }
 
 } // namespace quellow::fuzz

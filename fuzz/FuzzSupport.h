@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+namespace quellow::UCsvImport {
+struct TImportResult;
+}
+
 namespace quellow::fuzz {
 
 /// Puts the program in its start state with messages dropped (readers report through prompts).
@@ -15,5 +19,9 @@ std::string InputFile(const std::uint8_t *data, std::size_t size, const std::str
 
 /// FreshState(), then the fuzz input as the data module's input file (".inp").
 void FreshInputFile(const std::uint8_t *data, std::size_t size);
+
+/// Aborts unless an imported series holds from minRows to the import's row limit of rows,
+/// all four series as long, its times strictly rising, and an input file can hold it.
+void CheckImported(const UCsvImport::TImportResult &result, bool analysis, std::size_t minRows);
 
 } // namespace quellow::fuzz

@@ -5,8 +5,6 @@
 #include "FuzzSupport.h"
 
 #include "model/UCsvImport.h"
-#include "model/UDMQuellow.h"
-#include "model/UInputFile.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -38,19 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     TImportResult result;
     if (!ImportSeries(table, options, result, error))
         return 0;
-    const std::size_t rows = result.Time.size();
-    if (rows < static_cast<std::size_t>(MinImportRows) ||
-        rows > static_cast<std::size_t>(ImportRowLimit(options.Analysis)) ||
-        result.Rain.size() != rows || result.Escape.size() != rows || result.Runoff.size() != rows)
-        std::abort();
-    for (std::size_t i = 1; i < rows; ++i)
-        if (!(result.Time[i - 1] < result.Time[i]))
-            std::abort();
-    TDMQuellow dm;
-    dm.Analysis = options.Analysis;
-    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
-    std::string inp;
-    if (!InputFileText(dm, ModelValues, inp))
-        std::abort();
+    fuzz::CheckImported(result, options.Analysis, static_cast<std::size_t>(MinImportRows));
     return 0;
 }

@@ -7,8 +7,6 @@
 
 #include "model/UCsvSeasons.h"
 #include "model/UCsvSources.h"
-#include "model/UDMQuellow.h"
-#include "model/UInputFile.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -56,22 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!UCsvSeasons::SplitSeasons(frame.Table, options, series, bounds, (choice & 32) ? 10 : 0,
                                    taken, error))
         return 0;
-    const auto limit = static_cast<std::size_t>(UCsvImport::ImportRowLimit(options.Analysis));
-    for (const UCsvSeasons::TSeasonFile &season : taken.Files) {
-        const UCsvImport::TImportResult &result = season.Result;
-        const std::size_t rows = result.Time.size();
-        if (rows == 0 || rows > limit || result.Rain.size() != rows ||
-            result.Escape.size() != rows || result.Runoff.size() != rows)
-            std::abort();
-        for (std::size_t i = 1; i < rows; ++i)
-            if (!(result.Time[i - 1] < result.Time[i]))
-                std::abort();
-        TDMQuellow dm;
-        dm.Analysis = options.Analysis;
-        dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
-        std::string inp;
-        if (!InputFileText(dm, ModelValues, inp))
-            std::abort();
-    }
+    for (const UCsvSeasons::TSeasonFile &season : taken.Files)
+        fuzz::CheckImported(season.Result, options.Analysis, 1);
     return 0;
 }

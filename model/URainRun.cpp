@@ -667,14 +667,20 @@ void TrendRegression(TState &s)
 
 namespace {
 
+/// A run over a series prepared by a run before: no fault yet, and the divide of this run.
+void restartOnPrepared(TState &s)
+{
+    s.FileError = false;
+    s.Stop = TStop::None;
+    s.Divide = s.RunMin + (s.RunMax - s.RunMin) * s.DivideFraction;
+}
+
 /// The start of a run of the same input as the run before, which did not stop before its
 /// recharge: the values taken over, the raised runoff and the first reservoir do not depend on
 /// the divide and are kept; only the step that the reconstruction raised is put back.
 void keepFirstReservoir(TState &s)
 {
-    s.FileError = false;
-    s.Stop = TStop::None;
-    s.Divide = s.RunMin + (s.RunMax - s.RunMin) * s.DivideFraction;
+    restartOnPrepared(s);
     s.Rech[2] = s.RechargeStep2;
 }
 
@@ -682,14 +688,12 @@ void keepFirstReservoir(TState &s)
 /// only the storages and the escape rates are taken over.
 void takeOverStorages(TState &s, const TAnalysisInput &input)
 {
-    s.FileError = false;
-    s.Stop = TStop::None;
+    restartOnPrepared(s);
     std::fill(s.Selected.begin(), s.Selected.begin() + s.DataCount + 1, 0);
     s.MaxSto = input.MaxSto;
     s.MaxEsc = input.MaxEsc;
     for (int i = 1; i <= s.DataCount; ++i)
         s.EscRate[i] = input.Rows[static_cast<std::size_t>(i - 1)].Escape;
-    s.Divide = s.RunMin + (s.RunMax - s.RunMin) * s.DivideFraction;
     s.RunOK = true;
     s.RunHalted = false;
     s.IniSto = UsedInitStor(s.MaxSto, input.IniSto);

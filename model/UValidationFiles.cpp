@@ -21,6 +21,22 @@ std::string FigureText(bool defined, double value, const char *format)
     return text;
 }
 
+std::vector<TFigureRow> FigureRows(const UValidation::TValidation &v)
+{
+    std::vector<TFigureRow> rows;
+    auto row = [&rows](const char *label, bool defined, const TFitMeasures &f) {
+        rows.push_back({label, FigureText(defined, f.NSE), FigureText(defined, f.KGE),
+                        FigureText(defined, f.VolumeError, "%.2f")});
+    };
+    const TSkill &s = v.Validation.Skill;
+    row("simulation", s.Valid, s.Fit);
+    row("start (uncalibrated)", v.Start.Defined, v.Start.Fit);
+    row("self (VAL calibrated)", v.Self.Defined, v.Self.Fit);
+    row("mean of CAL", v.Mean.Defined, v.Mean.Fit);
+    row("recession", v.Recession.Defined, v.Recession.Fit);
+    return rows;
+}
+
 std::string SeriesCsv(const TValidation &v)
 {
     std::string csv = "time,rain,measured,simulated,band_low,band_high\r\n";

@@ -13,6 +13,17 @@ namespace quellow::UValidationFiles {
 /// value that rounds to zero is written without a minus sign.
 std::string FigureText(bool defined, double value, const char *format = "%.3f");
 
+/// A row of the table of figures: what was simulated, its NSE, KGE and volume error in %.
+struct TFigureRow
+{
+    const char *Label;
+    std::string NSE, KGE, VolumeError;
+};
+
+/// The table of figures: the simulation of VAL, then the benchmarks start, self, mean and
+/// recession, each figure as FigureText writes it.
+std::vector<TFigureRow> FigureRows(const UValidation::TValidation &v);
+
 /// The series of VAL with the simulation and the band: header
 /// "time,rain,measured,simulated,band_low,band_high", every row of VAL, full precision, empty
 /// band cells without a band, CR LF.

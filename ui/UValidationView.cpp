@@ -44,17 +44,8 @@ const char *const figureHeadings[] = {"", "NSE", "KGE", "volume %"};
 std::vector<QStringList> validationFigureRows(const TValidation &v)
 {
     std::vector<QStringList> rows;
-    auto row = [&rows](const char *label, bool defined, const TFitMeasures &f) {
-        rows.push_back({QString::fromLatin1(label), q(UValidationFiles::FigureText(defined, f.NSE)),
-                        q(UValidationFiles::FigureText(defined, f.KGE)),
-                        q(UValidationFiles::FigureText(defined, f.VolumeError, "%.2f"))});
-    };
-    const TSkill &s = v.Validation.Skill;
-    row("simulation", s.Valid, s.Fit);
-    row("start (uncalibrated)", v.Start.Defined, v.Start.Fit);
-    row("self (VAL calibrated)", v.Self.Defined, v.Self.Fit);
-    row("mean of CAL", v.Mean.Defined, v.Mean.Fit);
-    row("recession", v.Recession.Defined, v.Recession.Fit);
+    for (const UValidationFiles::TFigureRow &r : UValidationFiles::FigureRows(v))
+        rows.push_back({QString::fromLatin1(r.Label), q(r.NSE), q(r.KGE), q(r.VolumeError)});
     return rows;
 }
 

@@ -29,8 +29,6 @@ int usageError(const std::string &text)
     return 2;
 }
 
-/// Qt's own notes (a missing runtime folder and the like) would mix with the messages of the
-/// chart; only its serious errors are passed on.
 void qtMessages(QtMsgType type, const QMessageLogContext &, const QString &text)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
@@ -42,16 +40,22 @@ std::unique_ptr<QGuiApplication> makeApplication()
 {
     if (QGuiApplication::instance())
         return nullptr;
+    const TQtArgs args = PrepareQt();
+    return std::make_unique<QGuiApplication>(args.Argc, args.Argv);
+}
+
+} // namespace
+
+TQtArgs PrepareQt()
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(qtMessages);
     static int argc = 1;
     static char name[] = "quellow-cli";
     static char *argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
+    return {argc, argv};
 }
-
-} // namespace
 
 int DrawChartCommand(const TArgs &args)
 {

@@ -10,16 +10,6 @@
 
 namespace quellow::cli {
 
-namespace {
-
-void qtMessages(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::cerr << text.toStdString() << '\n';
-}
-
-} // namespace
-
 int DrawValidationPictures(const TArgs &args)
 {
     if (args.size() != 1) {
@@ -36,13 +26,8 @@ int DrawValidationPictures(const TArgs &args)
         return 1;
     }
     // Charts are widgets' graphics items: they need a QApplication, offscreen without a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(qtMessages);
-    static int argc = 1;
-    static char name[] = "quellow-cli";
-    static char *argv[] = {name, nullptr};
-    QApplication application(argc, argv);
+    const TQtArgs qt = PrepareQt();
+    QApplication application(qt.Argc, qt.Argv);
     std::string error;
     if (!UValidationCharts::SavePictures(v, dots, args[0], error)) {
         std::cerr << error << '\n';
