@@ -2,9 +2,9 @@
 // the input file, and the final run writing the trend and output files) on 1500 daily rows.
 #include "bench/BenchData.h"
 #include "bench/BenchSupport.h"
-#include "model/UDMQuellow.h"
-#include "model/URainRun.h"
-#include "model/UTextFields.h"
+#include "files/UDMQuellow.h"
+#include "runs/URainRun.h"
+#include "files/UTextFields.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // Input files for the benchmarks: a long analysis series and a prediction series, both
 // daily, with storms and recessions from the two reservoirs themselves.
 
-#include "model/UTextFields.h"
+#include "files/UTextFields.h"
 
 #include <algorithm>
 #include <cmath>

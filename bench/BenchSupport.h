@@ -4,8 +4,8 @@
 // file in it, and quellow-cli started as a process of its own.
 
 #include "bench/BenchData.h"
-#include "model/UFileUtil.h"
-#include "model/URainRun.h"
+#include "files/UFileUtil.h"
+#include "runs/URainRun.h"
 
 #include <benchmark/benchmark.h>
 

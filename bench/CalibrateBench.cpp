@@ -2,7 +2,7 @@
 // quellow-cli calibrate as a whole process (start-up, search, calibrated file and its run).
 #include "bench/BenchData.h"
 #include "bench/BenchSupport.h"
-#include "model/UCalibrationRun.h"
+#include "calibration/UCalibrationRun.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,11 +3,11 @@
 
 #include "bench/BenchData.h"
 #include "graphics/UChartDrawing.h"
-#include "model/UPrediction.h"
-#include "model/URainRun.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/UTextFields.h"
+#include "runs/UPrediction.h"
+#include "runs/URainRun.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "files/UTextFields.h"
 
 #include <QGuiApplication>
 

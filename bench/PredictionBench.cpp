@@ -2,8 +2,8 @@
 // balance, the routing and the atomic write of the output file.
 #include "bench/BenchData.h"
 #include "bench/BenchSupport.h"
-#include "model/UDMQuellow.h"
-#include "model/UPrediction.h"
+#include "files/UDMQuellow.h"
+#include "runs/UPrediction.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // year, month, day and hour columns) joined with a 12,800-row headerless runoff file in cubic
 // feet per second, converted with the catchment area, and one input file per summer season.
 #include "bench/BenchSupport.h"
-#include "model/UFileUtil.h"
+#include "files/UFileUtil.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // objective.
 #include "bench/BenchData.h"
 #include "bench/BenchSupport.h"
-#include "model/UCalibrationRun.h"
-#include "model/USimulation.h"
+#include "calibration/UCalibrationRun.h"
+#include "runs/USimulation.h"
 
 #include <benchmark/benchmark.h>
 

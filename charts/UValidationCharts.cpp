@@ -1,6 +1,6 @@
 #include "charts/UValidationCharts.h"
 
-#include "model/UFileUtil.h"
+#include "files/UFileUtil.h"
 
 #include <QAreaSeries>
 #include <QBuffer>

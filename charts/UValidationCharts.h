@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/UValidation.h"
-#include "model/UValidationFiles.h"
+#include "calibration/UValidation.h"
+#include "calibration/UValidationFiles.h"
 
 #include <QSize>
 #include <QString>

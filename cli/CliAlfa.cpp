@@ -1,6 +1,6 @@
 #include "cli/CliCommands.h"
-#include "model/UAlfaCalc.h"
-#include "model/UPrompts.h"
+#include "runs/UAlfaCalc.h"
+#include "files/UPrompts.h"
 
 #include <iostream>
 

@@ -1,7 +1,7 @@
 #include "cli/CliBatch.h"
-#include "model/UFileUtil.h"
-#include "model/USimulation.h"
-#include "model/UTextFields.h"
+#include "files/UFileUtil.h"
+#include "runs/USimulation.h"
+#include "files/UTextFields.h"
 
 #include <algorithm>
 #include <atomic>

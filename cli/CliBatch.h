@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/CliCommands.h"
-#include "model/UFitMeasures.h"
-#include "model/UPrompts.h"
+#include "runs/UFitMeasures.h"
+#include "files/UPrompts.h"
 
 #include <functional>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
-#include "model/UCalibrationRun.h"
-#include "model/UPrompts.h"
-#include "model/UTextFields.h"
+#include "calibration/UCalibrationRun.h"
+#include "files/UPrompts.h"
+#include "files/UTextFields.h"
 
 #include <cmath>
 #include <iostream>

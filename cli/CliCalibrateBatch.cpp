@@ -1,8 +1,8 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
-#include "model/UCalibrationRun.h"
-#include "model/URainRun.h"
-#include "model/UTextFields.h"
+#include "calibration/UCalibrationRun.h"
+#include "runs/URainRun.h"
+#include "files/UTextFields.h"
 
 #include <filesystem>
 #include <iostream>

@@ -1,12 +1,12 @@
 // quellow-cli convert: an input file of any layout the window opens, written again in the
 // current layout, as opening it in the window and pressing Save / Run writes it.
 #include "cli/CliCommands.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/UInputChecks.h"
-#include "model/UInputFile.h"
-#include "model/UOutputNames.h"
-#include "model/UPrompts.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "files/UInputChecks.h"
+#include "files/UInputFile.h"
+#include "files/UOutputNames.h"
+#include "files/UPrompts.h"
 
 #include <iostream>
 

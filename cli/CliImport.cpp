@@ -1,14 +1,14 @@
 // quellow-cli import: a dated series in a delimited text file becomes an input file.
 #include "cli/CliCommands.h"
-#include "model/UCsvImport.h"
-#include "model/UCsvSeasons.h"
-#include "model/UCsvSources.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/UOutputNames.h"
-#include "model/UInputFile.h"
-#include "model/UPrompts.h"
-#include "model/UTextFields.h"
+#include "import/UCsvImport.h"
+#include "import/UCsvSeasons.h"
+#include "import/UCsvSources.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "files/UOutputNames.h"
+#include "files/UInputFile.h"
+#include "files/UPrompts.h"
+#include "files/UTextFields.h"
 
 #include <filesystem>
 #include <iostream>

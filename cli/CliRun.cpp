@@ -1,12 +1,12 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/UInputFile.h"
-#include "model/UOutputNames.h"
-#include "model/UPrediction.h"
-#include "model/UPrompts.h"
-#include "model/URainRun.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "files/UInputFile.h"
+#include "files/UOutputNames.h"
+#include "runs/UPrediction.h"
+#include "files/UPrompts.h"
+#include "runs/URainRun.h"
 
 #include <algorithm>
 #include <filesystem>

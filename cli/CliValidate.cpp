@@ -1,10 +1,10 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
-#include "model/UFileUtil.h"
-#include "model/UOutputNames.h"
-#include "model/UTextFields.h"
-#include "model/UValidation.h"
-#include "model/UValidationFiles.h"
+#include "files/UFileUtil.h"
+#include "files/UOutputNames.h"
+#include "files/UTextFields.h"
+#include "calibration/UValidation.h"
+#include "calibration/UValidationFiles.h"
 
 #include <algorithm>
 #include <atomic>

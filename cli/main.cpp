@@ -2,8 +2,8 @@
 #include "cli/CliCommands.h"
 #include "cli/CliLocale.h"
 #include "cli/CliPrompts.h"
-#include "model/UDMQuellow.h"
-#include "model/UTextFields.h"
+#include "files/UDMQuellow.h"
+#include "files/UTextFields.h"
 
 #include <cstdio>
 #include <string>

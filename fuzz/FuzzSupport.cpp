@@ -1,9 +1,9 @@
 #include "FuzzSupport.h"
 
-#include "model/UCsvImport.h"
-#include "model/UDMQuellow.h"
-#include "model/UInputFile.h"
-#include "model/UPrompts.h"
+#include "import/UCsvImport.h"
+#include "files/UDMQuellow.h"
+#include "files/UInputFile.h"
+#include "files/UPrompts.h"
 
 #include <cstdio>
 #include <cstdlib>

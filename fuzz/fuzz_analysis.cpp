@@ -3,8 +3,8 @@
 // Seeds: tests/data/*.inp Data/*.inp
 #include "FuzzSupport.h"
 
-#include "model/UDMQuellow.h"
-#include "model/URainRun.h"
+#include "files/UDMQuellow.h"
+#include "runs/URainRun.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

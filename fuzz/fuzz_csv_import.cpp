@@ -4,7 +4,7 @@
 // Seed prefixes: 0 1 2 3 4 5 6 7 16 32 64 49
 #include "FuzzSupport.h"
 
-#include "model/UCsvImport.h"
+#include "import/UCsvImport.h"
 
 #include <cstdlib>
 #include <string_view>

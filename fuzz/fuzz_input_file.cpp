@@ -3,8 +3,8 @@
 // Seeds: tests/data/*.inp Data/*.inp
 #include "FuzzSupport.h"
 
-#include "model/UDMQuellow.h"
-#include "model/UInputFile.h"
+#include "files/UDMQuellow.h"
+#include "files/UInputFile.h"
 
 #include <cstdlib>
 

@@ -4,8 +4,8 @@
 // Seed prefixes: 0 1 2 3 4 5 6 7
 #include "FuzzSupport.h"
 
-#include "model/UDMQuellow.h"
-#include "model/UQuellowUtils.h"
+#include "files/UDMQuellow.h"
+#include "runs/UQuellowUtils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -4,7 +4,7 @@
 // Seeds: tests/data/*.txt tests/data/*.tsv
 #include "FuzzSupport.h"
 
-#include "model/UClipboardBlock.h"
+#include "import/UClipboardBlock.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // Seeds: tests/data/*.inp Data/*.inp
 #include "FuzzSupport.h"
 
-#include "model/UDMQuellow.h"
-#include "model/UPrediction.h"
+#include "files/UDMQuellow.h"
+#include "runs/UPrediction.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

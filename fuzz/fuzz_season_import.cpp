@@ -5,8 +5,8 @@
 // Seed prefixes: 0 1 2 3 8 16 24 32 40
 #include "FuzzSupport.h"
 
-#include "model/UCsvSeasons.h"
-#include "model/UCsvSources.h"
+#include "import/UCsvSeasons.h"
+#include "import/UCsvSources.h"
 
 #include <cstdlib>
 #include <string_view>

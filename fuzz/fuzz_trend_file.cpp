@@ -2,8 +2,8 @@
 // Seeds: tests/data/*.dat
 #include "FuzzSupport.h"
 
-#include "model/UFileUtil.h"
-#include "model/URainRun.h"
+#include "files/UFileUtil.h"
+#include "runs/URainRun.h"
 
 #include <string_view>
 

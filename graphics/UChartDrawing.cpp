@@ -1,12 +1,12 @@
 #include "graphics/UChartDrawing.h"
 
 #include "graphics/UChartFonts.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/UOutputReader.h"
-#include "model/UPrompts.h"
-#include "model/UQuellowUtils.h"
-#include "model/URainRun.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "files/UOutputReader.h"
+#include "files/UPrompts.h"
+#include "runs/UQuellowUtils.h"
+#include "runs/URainRun.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "ui/UAlfaForm.h"
 
-#include "model/UAlfaCalc.h"
+#include "runs/UAlfaCalc.h"
 #include "ui/UBaseForm.h"
 #include "ui/UDialogs.h"
 #include "ui/USvgPicture.h"

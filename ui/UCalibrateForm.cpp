@@ -1,7 +1,7 @@
 #include "ui/UCalibrateForm.h"
 
-#include "model/UCalibrationEdges.h"
-#include "model/UPrompts.h"
+#include "calibration/UCalibrationEdges.h"
+#include "files/UPrompts.h"
 #include "ui/UBackgroundWork.h"
 #include "ui/UDialogs.h"
 #include "ui/UOutputPage.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/UCalibrationRun.h"
+#include "calibration/UCalibrationRun.h"
 
 #include <QDialog>
 #include <QWidget>

@@ -3,8 +3,8 @@
 #include "ui/UGraphicsPage.h"
 
 #include "graphics/UChartDrawing.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
 #include "ui/UCommentForm.h"
 #include "ui/UBaseForm.h"
 #include "ui/UDialogs.h"

@@ -1,11 +1,11 @@
 #include "ui/UImportDialog.h"
 
-#include "model/UCsvSeasons.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/UInputFile.h"
-#include "model/UOutputNames.h"
-#include "model/UTextFields.h"
+#include "import/UCsvSeasons.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "files/UInputFile.h"
+#include "files/UOutputNames.h"
+#include "files/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/URainForm.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/UCsvImport.h"
-#include "model/UCsvSources.h"
+#include "import/UCsvImport.h"
+#include "import/UCsvSources.h"
 
 #include <QString>
 

@@ -2,9 +2,9 @@
 // cells, and the reading of the rows for Save/Run.
 #include "ui/UInputSheetPage.h"
 
-#include "model/UClipboardBlock.h"
-#include "model/UDMQuellow.h"
-#include "model/UInputChecks.h"
+#include "import/UClipboardBlock.h"
+#include "files/UDMQuellow.h"
+#include "files/UInputChecks.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetLayout.h"
 #include "ui/URainForm.h"

@@ -5,10 +5,10 @@
 
 #include "ui/UAlfaForm.h"
 
-#include "model/UDMQuellow.h"
-#include "model/UInputChecks.h"
-#include "model/UInputFile.h"
-#include "model/UTextFields.h"
+#include "files/UDMQuellow.h"
+#include "files/UInputChecks.h"
+#include "files/UInputFile.h"
+#include "files/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetLayout.h"
 #include "ui/URainForm.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/UDMQuellow.h"
+#include "files/UDMQuellow.h"
 
 #include <QStringList>
 #include <QWidget>

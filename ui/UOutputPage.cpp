@@ -1,7 +1,7 @@
 #include "ui/UOutputPage.h"
 
-#include "model/UFitMeasures.h"
-#include "model/UTextFields.h"
+#include "runs/UFitMeasures.h"
+#include "files/UTextFields.h"
 #include "ui/UBaseForm.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/UFitMeasures.h"
+#include "runs/UFitMeasures.h"
 
 #include <QString>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "ui/URainForm.h"
 
-#include "model/UDMQuellow.h"
-#include "model/UQuellowUtils.h"
-#include "model/UTextFields.h"
+#include "files/UDMQuellow.h"
+#include "runs/UQuellowUtils.h"
+#include "files/UTextFields.h"
 #include "ui/UAlfaForm.h"
 #include "ui/UCalibrateForm.h"
 #include "ui/UValidateDialog.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/UBaseForm.h"
-#include "model/UCalibration.h"
+#include "calibration/UCalibration.h"
 
 #include <cstdint>
 #include <QString>

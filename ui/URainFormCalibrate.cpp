@@ -3,10 +3,10 @@
 // dialog's "Apply" puts the parameters into the boxes and scales the sheet's escape rates.
 #include "ui/URainForm.h"
 
-#include "model/UCalibrationRun.h"
-#include "model/UDMQuellow.h"
-#include "model/UInputFile.h"
-#include "model/UTextFields.h"
+#include "calibration/UCalibrationRun.h"
+#include "files/UDMQuellow.h"
+#include "files/UInputFile.h"
+#include "files/UTextFields.h"
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportSeries.h"

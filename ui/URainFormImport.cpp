@@ -3,12 +3,12 @@
 // same steps give "Validate..." its validation window from a series file.
 #include "ui/URainForm.h"
 
-#include "model/UCsvImport.h"
-#include "model/UCsvSources.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/UInputFile.h"
-#include "model/URainRun.h"
+#include "import/UCsvImport.h"
+#include "import/UCsvSources.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "files/UInputFile.h"
+#include "runs/URainRun.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportDialog.h"
 #include "ui/UImportSeries.h"

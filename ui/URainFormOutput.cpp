@@ -2,10 +2,10 @@
 // output shown, and "View graph".
 #include "ui/URainForm.h"
 
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/URainRun.h"
-#include "model/UTextFields.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "runs/URainRun.h"
+#include "files/UTextFields.h"
 #include "ui/UDialogs.h"
 #include "ui/UGraphicsPage.h"
 #include "ui/UInputSheetPage.h"

@@ -4,8 +4,8 @@
 // result is shown in the validation view.
 #include "ui/URainForm.h"
 
-#include "model/UDMQuellow.h"
-#include "model/UValidation.h"
+#include "files/UDMQuellow.h"
+#include "calibration/UValidation.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetPage.h"
 #include "ui/UValidateDialog.h"

@@ -1,6 +1,6 @@
 #include "ui/UStartup.h"
 
-#include "model/UTextFields.h"
+#include "files/UTextFields.h"
 #include "ui/UFinishForm.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "ui/UValidateDialog.h"
 
-#include "model/UDMQuellow.h"
+#include "files/UDMQuellow.h"
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportSeries.h"

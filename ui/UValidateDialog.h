@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/URainRun.h"
-#include "model/UValidation.h"
+#include "runs/URainRun.h"
+#include "calibration/UValidation.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "ui/UValidationView.h"
 
 #include "charts/UValidationCharts.h"
-#include "model/UFileUtil.h"
-#include "model/UOutputNames.h"
-#include "model/UTextFields.h"
+#include "files/UFileUtil.h"
+#include "files/UOutputNames.h"
+#include "files/UTextFields.h"
 #include "ui/UBackgroundWork.h"
 #include "ui/UDialogs.h"
 

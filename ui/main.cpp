@@ -1,5 +1,5 @@
 #include "QuellowVersion.h"
-#include "model/UDMQuellow.h"
+#include "files/UDMQuellow.h"
 #include "ui/UAlfaForm.h"
 #include "ui/UCommentForm.h"
 #include "ui/UFinishForm.h"

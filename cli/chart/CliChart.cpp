@@ -1,9 +1,9 @@
 #include "cli/chart/CliChart.h"
 
 #include "graphics/UChartDrawing.h"
-#include "model/UDMQuellow.h"
-#include "model/UQuellowUtils.h"
-#include "model/UTextFields.h"
+#include "files/UDMQuellow.h"
+#include "runs/UQuellowUtils.h"
+#include "files/UTextFields.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
 #include "charts/UValidationCharts.h"
 #include "cli/chart/CliChart.h"
-#include "model/UValidationFiles.h"
+#include "calibration/UValidationFiles.h"
 
 #include <QApplication>
 

@@ -4,8 +4,8 @@
 #include "cli/chart/CliChart.h"
 #include "cli/CliLocale.h"
 #include "cli/CliPrompts.h"
-#include "model/UDMQuellow.h"
-#include "model/UTextFields.h"
+#include "files/UDMQuellow.h"
+#include "files/UTextFields.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "graphics/UChartDrawing.h"
-#include "model/UDMQuellow.h"
-#include "model/UFileUtil.h"
-#include "model/UQuellowUtils.h"
-#include "model/URainRun.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "runs/UQuellowUtils.h"
+#include "runs/URainRun.h"
 #include "tests/support/TRecordingPrompts.h"
 
 #include "graphics/UChartFonts.h"

@@ -1,5 +1,5 @@
 #include "graphics/UChartDrawing.h"
-#include "model/UDMQuellow.h"
+#include "files/UDMQuellow.h"
 #include "tests/support/TRecordingPrompts.h"
 
 #include <QImage>

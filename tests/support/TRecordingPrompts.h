@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/UPrompts.h"
+#include "files/UPrompts.h"
 
 #include <deque>
 #include <string>

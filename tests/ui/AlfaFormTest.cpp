@@ -1,5 +1,5 @@
-#include "model/UAlfaCalc.h"
-#include "model/UDMQuellow.h"
+#include "runs/UAlfaCalc.h"
+#include "files/UDMQuellow.h"
 #include "ui/UAlfaForm.h"
 #include "ui/URainForm.h"
 #include "ui/UDialogs.h"

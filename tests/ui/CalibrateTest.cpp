@@ -3,7 +3,7 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
-#include "model/UCalibrationRun.h"
+#include "calibration/UCalibrationRun.h"
 #include "ui/UCalibrateForm.h"
 #include "ui/UInputSheetPage.h"
 

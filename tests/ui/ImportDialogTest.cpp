@@ -3,7 +3,7 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
-#include "model/UDMQuellow.h"
+#include "files/UDMQuellow.h"
 #include "ui/UImportDialog.h"
 
 #include <QAction>

@@ -5,11 +5,11 @@
 
 #include "ui/UGraphicsPage.h"
 
-#include "model/UFileUtil.h"
-#include "model/UInputChecks.h"
-#include "model/UInputFile.h"
-#include "model/UPrediction.h"
-#include "model/URainRun.h"
+#include "files/UFileUtil.h"
+#include "files/UInputChecks.h"
+#include "files/UInputFile.h"
+#include "runs/UPrediction.h"
+#include "runs/URainRun.h"
 
 #include <QAction>
 #include <QComboBox>

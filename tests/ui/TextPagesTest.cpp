@@ -2,8 +2,8 @@
 #include "ui/UHelpForm.h"
 #include "ui/UIntroPages.h"
 #include "ui/USvgPicture.h"
-#include "model/UDMQuellow.h"
-#include "model/UPrediction.h"
+#include "files/UDMQuellow.h"
+#include "runs/UPrediction.h"
 
 #include <QFile>
 #include <QGuiApplication>

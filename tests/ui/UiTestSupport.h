@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/UDMQuellow.h"
-#include "model/UTextFields.h"
+#include "files/UDMQuellow.h"
+#include "files/UTextFields.h"
 #include "ui/UInputSheetPage.h"
 #include "ui/URainForm.h"
 

@@ -1,0 +1,643 @@
+#include "calibration/UValidation.h"
+
+#include "calibration/UCalibrationRun.h"
+#include "files/UFileUtil.h"
+#include "files/UInputFile.h"
+#include "files/UPrompts.h"
+#include "runs/USimulation.h"
+#include "files/UTextFields.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <numeric>
+#include <atomic>
+#include <system_error>
+#include <thread>
+
+namespace quellow::UValidation {
+
+namespace {
+
+using URainRun::TAnalysisInput;
+
+/// Keeps the messages of a run instead of showing them.
+class TCollected final : public TPrompts
+{
+public:
+    void ShowMessage(const std::string &text) override
+    {
+        if (!Text.empty())
+            Text += ' ';
+        Text += text;
+    }
+    bool Confirm(const std::string &) override { return false; }
+    std::string Text;
+};
+
+std::string quoted(const std::string &file)
+{
+    return "\"" + file + "\"";
+}
+
+std::string number(double v)
+{
+    return printfText("%.4g", v);
+}
+
+} // namespace
+
+double DefaultBand(TObjective objective)
+{
+    return objective == TObjective::RSquare ? 0.02 : 0.05;
+}
+
+bool ReadOption(TOption option, const std::string &text, const std::string &name, TOptions &options,
+                std::string &message)
+{
+    double value = 0;
+    int whole = 0;
+    switch (option) {
+    case TOption::Objective:
+        if (UCalibration::ObjectiveFromName(text, options.Objective))
+            return true;
+        message = name + " is nse, kge or rsquare.";
+        return false;
+    case TOption::EscapeFactor:
+        if (parseReal(text, value) && value >= 0) {
+            options.EscapeFactor = value;
+            return true;
+        }
+        message = name + " needs a number of 0 or more.";
+        return false;
+    case TOption::InitStorage:
+        if (text == "cal" || text == "full") {
+            options.InitStorage = text == "cal" ? TInitStorage::Cal : TInitStorage::Full;
+            return true;
+        }
+        if (parseReal(text, value) && value >= 0) {
+            options.InitStorage = TInitStorage::Value;
+            options.InitStorValue = value;
+            return true;
+        }
+        message = name + " is cal, full or a storage in mm (0 or more).";
+        return false;
+    case TOption::Warmup:
+        if (parseInt(text, whole) && whole >= 0) {
+            options.Warmup = whole;
+            return true;
+        }
+        message = name + " needs a whole number of 0 or more.";
+        return false;
+    case TOption::Band:
+        if (parseReal(text, value) && value >= 0) {
+            options.Band = value;
+            return true;
+        }
+        message = name + " needs a number of 0 or more.";
+        return false;
+    }
+    return false;
+}
+
+bool ReadWindow(const std::string &path, const std::string &role, TAnalysisInput &input,
+                std::string &message)
+{
+    std::vector<std::string> lines;
+    if (readTextFile(path, lines) != TReadStatus::Ok) {
+        message = CannotOpenText(path);
+        return false;
+    }
+    const TInputMode mode = ModeOfLine(lines.size() > 1 ? lines[1] : std::string());
+    if (mode == TInputMode::PredictionRunoff || mode == TInputMode::PredictionDrainage) {
+        message = "The " + role + " file " + quoted(path) +
+                  " is a prediction file: a validation needs analysis files, which hold the "
+                  "measured runoff.";
+        return false;
+    }
+    if (mode != TInputMode::Analysis) {
+        message = NotAnInputFileMessage(path);
+        return false;
+    }
+    TCollected said;
+    if (!URainRun::ReadAnalysisInput(path, input, &said)) {
+        message = said.Text.empty() ? CorruptNumbersText(path) : said.Text;
+        return false;
+    }
+    return true;
+}
+
+double Quantile(double *x, std::size_t n, double p)
+{
+    if (n == 0)
+        return 0;
+    const double h = static_cast<double>(n - 1) * p;
+    const auto lo = static_cast<std::size_t>(std::floor(h));
+    std::nth_element(x, x + lo, x + n);
+    const double below = x[lo];
+    if (lo + 1 >= n)
+        return below;
+    const double above = *std::min_element(x + lo + 1, x + n);
+    return below + (h - static_cast<double>(lo)) * (above - below);
+}
+
+double MedianStep(const TAnalysisInput &input)
+{
+    std::vector<double> steps;
+    for (std::size_t k = 1; k < input.Rows.size(); ++k)
+        steps.push_back(input.Rows[k].Time - input.Rows[k - 1].Time);
+    if (steps.empty())
+        return 0;
+    const std::size_t n = steps.size();
+    std::sort(steps.begin(), steps.end());
+    return n % 2 ? steps[n / 2] : (steps[n / 2 - 1] + steps[n / 2]) / 2;
+}
+
+namespace {
+
+/// The checks of the two windows that need no run. Returns the message, empty when they pass.
+std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
+                         const TAnalysisInput &val, const std::string &valFile,
+                         const TOptions &options)
+{
+    const int n = static_cast<int>(val.Rows.size());
+    if (std::none_of(val.Rows.begin(), val.Rows.end(),
+                     [](const URainRun::TAnalysisRow &r) { return r.Runoff > 0; }))
+        return "The validation file " + quoted(valFile) +
+               " holds no measured runoff (every value is 0): there is nothing to validate "
+               "against.";
+    const int scored = n - 1 - options.Warmup;
+    if (options.Warmup < 0 || scored < MinScoredRows)
+        return "A warm-up of " + std::to_string(options.Warmup) + " rows leaves " +
+               std::to_string(std::max(scored, 0)) + " scored rows of " + quoted(valFile) +
+               "; a validation needs at least " + std::to_string(MinScoredRows) + ".";
+    const double first = val.Rows[static_cast<std::size_t>(options.Warmup + 1)].Runoff;
+    if (std::all_of(val.Rows.begin() + options.Warmup + 1, val.Rows.end(),
+                    [first](const URainRun::TAnalysisRow &r) { return r.Runoff == first; }))
+        return "The measured runoff of " + quoted(valFile) +
+               " is the same on every scored row: NSE and KGE are not defined.";
+    const double calStep = MedianStep(cal), valStep = MedianStep(val);
+    if (!(calStep > 0) || !(valStep > 0) || calStep > MaxStepRatio * valStep ||
+        valStep > MaxStepRatio * calStep)
+        return "The time steps of " + quoted(calFile) + " (median " + number(calStep) + ") and " +
+               quoted(valFile) + " (median " + number(valStep) +
+               ") differ by more than a factor of 1.5: an alpha function does not carry over "
+               "between such step lengths.";
+    return {};
+}
+
+/// The parameters VAL is simulated with: the set's maximum storage, the initial storage the
+/// option asks for, the factor on VAL's escape rates.
+TParameters transferred(const TParameters &set, double factor, const TOptions &options)
+{
+    TParameters p{set.MaxStor, UsedInitStor(set), factor};
+    if (options.InitStorage == TInitStorage::Full)
+        p.InitStor = set.MaxStor;
+    else if (options.InitStorage == TInitStorage::Value)
+        p.InitStor = options.InitStorValue;
+    return p;
+}
+
+/// One window of VAL to simulate many parameter sets on: its input as written and the scratch.
+struct TTarget
+{
+    const TAnalysisInput *Input = nullptr; ///< as written
+    int FirstScored = 2;
+    TAnalysisInput Applied;
+    USimulation::TScratch Scratch;
+};
+
+/// VAL simulated with p (storages and factor, rounded as the file writes them) and alpha.
+TSimulationFit simulate(TTarget &t, const TParameters &p, const TModelValues &alpha,
+                        USimulation::TScore score = USimulation::TScore::Full)
+{
+    URainRun::ApplyCalibration(*t.Input, p, t.Applied);
+    USimulation::Load(t.Applied, t.Scratch);
+    return USimulation::Simulate(t.Scratch, t.Applied.MaxSto,
+                                 UsedInitStor(t.Applied.MaxSto, t.Applied.IniSto), alpha,
+                                 t.FirstScored, score);
+}
+
+TBenchmark benchmarkOf(const TSimulationFit &sim)
+{
+    TBenchmark b;
+    b.Defined = sim.Made && sim.Skill.Valid;
+    if (b.Defined)
+        b.Fit = sim.Skill.Fit;
+    return b;
+}
+
+double meanRunoff(const TAnalysisInput &input)
+{
+    double sum = 0;
+    for (const URainRun::TAnalysisRow &r : input.Rows)
+        sum += r.Runoff;
+    return input.Rows.empty() ? 0 : sum / static_cast<double>(input.Rows.size());
+}
+
+/// The objective that CAL's mean measured runoff as a constant gets on CAL: a set of the band
+/// must do better.
+double meanObjectiveOnCal(const TAnalysisInput &cal, TObjective objective)
+{
+    const double mean = meanRunoff(cal);
+    if (objective == TObjective::RSquare) {
+        // As the analysis computes it: runoff raised to 0.001, SSE over rows 2..N, SST over all.
+        double sum = 0;
+        for (const auto &r : cal.Rows)
+            sum += std::max(r.Runoff, 0.001);
+        const double raisedMean = sum / static_cast<double>(cal.Rows.size());
+        double sse = 0, sst = 0;
+        for (std::size_t k = 0; k < cal.Rows.size(); ++k) {
+            const double q = std::max(cal.Rows[k].Runoff, 0.001);
+            sst += (q - raisedMean) * (q - raisedMean);
+            if (k > 0)
+                sse += (q - mean) * (q - mean);
+        }
+        return std::clamp(1 - 0.5 * sse / sst, 0.01, 0.99);
+    }
+    USimulation::TScratch scratch;
+    USimulation::Load(cal, scratch);
+    const TSkill skill = USimulation::ConstantSkill(scratch, mean, 2);
+    return objective == TObjective::NSE ? skill.Fit.NSE : skill.Fit.KGE;
+}
+
+/// The sets of the band: admissible, within the distance of the best objective and better than
+/// the mean benchmark on CAL; at most MaxBandSets, best first, ties by evaluation order.
+std::vector<const UCalibration::TEvaluatedSet *>
+bandSets(const std::vector<UCalibration::TEvaluatedSet> &evaluated, TObjective objective,
+         double distance, double meanOnCal)
+{
+    std::vector<const UCalibration::TEvaluatedSet *> sets;
+    double best = -std::numeric_limits<double>::infinity();
+    for (const auto &e : evaluated)
+        if (UCalibration::Admissible(e.Fit, objective))
+            best = std::max(best, UCalibration::ObjectiveValue(e.Fit, objective));
+    for (const auto &e : evaluated) {
+        if (!UCalibration::Admissible(e.Fit, objective))
+            continue;
+        const double v = UCalibration::ObjectiveValue(e.Fit, objective);
+        if (v >= best - distance && v > meanOnCal)
+            sets.push_back(&e);
+    }
+    std::stable_sort(sets.begin(), sets.end(), [objective](const auto *a, const auto *b) {
+        const double va = UCalibration::ObjectiveValue(a->Fit, objective);
+        const double vb = UCalibration::ObjectiveValue(b->Fit, objective);
+        return va != vb ? va > vb : a->Order < b->Order;
+    });
+    if (sets.size() > static_cast<std::size_t>(MaxBandSets))
+        sets.resize(static_cast<std::size_t>(MaxBandSets));
+    return sets;
+}
+
+int threadCount(int threads)
+{
+    return threads > 0 ? threads
+                       : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+/// work() on the main thread and on up to threads - 1 more (threads 0: one per core), never
+/// more than jobs; a thread that cannot start leaves its share to the others.
+/// Returns false when a job threw (memory ran out).
+template <typename TWork> bool runOnThreads(const TWork &work, int threads, std::size_t jobs)
+{
+    const int helpers = std::min(threadCount(threads), static_cast<int>(jobs)) - 1;
+    std::atomic<bool> failed{false};
+    auto guarded = [&] {
+        try {
+            work();
+        } catch (...) {
+            failed = true;
+        }
+    };
+    std::vector<std::thread> pool;
+    try {
+        for (int t = 0; t < helpers; ++t)
+            pool.emplace_back(guarded);
+    } catch (const std::system_error &) {
+    }
+    guarded();
+    for (std::thread &t : pool)
+        t.join();
+    return !failed;
+}
+
+void widen(std::array<double, 2> &range, double v, bool first)
+{
+    if (first)
+        range = {v, v};
+    range[0] = std::min(range[0], v);
+    range[1] = std::max(range[1], v);
+}
+
+/// The parameter spread band of the sets CAL's calibration found about as good as its best.
+void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const TOptions &options)
+{
+    TBand &band = v.Band;
+    const double distance = options.Band >= 0 ? options.Band : DefaultBand(options.Objective);
+    const auto sets = bandSets(v.Evaluated, options.Objective, distance,
+                               meanObjectiveOnCal(cal, options.Objective));
+    if (sets.size() < static_cast<std::size_t>(MinBandSets)) {
+        band.Why = "No band: " + std::to_string(sets.size()) +
+                   " of the sets the calibration evaluated lie within " + number(distance) +
+                   " of the best " + UCalibration::ObjectiveName(options.Objective) +
+                   " and beat the mean benchmark on the calibration window; a band needs " +
+                   std::to_string(MinBandSets) + ".";
+        return;
+    }
+    const std::size_t n = v.Measured.size();
+    std::vector<double> runoff(sets.size() * n);
+    std::vector<char> made(sets.size(), 0);
+    // Each set on its own: spread over the threads, every result in its own place.
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        USimulation::TScratch s;
+        USimulation::Load(*target.Input, s);
+        for (std::size_t k = next++; k < sets.size(); k = next++) {
+            const UCalibration::TEvaluatedSet &e = *sets[k];
+            const TParameters p = transferred(e.Parameters, e.Parameters.EscapeFactor, options);
+            const double maxStor = URainRun::AsWritten(p.MaxStor, 8);
+            const double initStor = URainRun::AsWritten(p.InitStor, 8);
+            USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
+            made[k] =
+                USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor), e.Fit.Alpha,
+                                      target.FirstScored, USimulation::TScore::None)
+                    .Made;
+            std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
+                      runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
+        }
+    };
+    if (!runOnThreads(work, options.Threads, sets.size()) ||
+        std::find(made.begin(), made.end(), 0) != made.end()) {
+        band.Why = "No band: a set of the band could not be simulated on the validation file.";
+        return;
+    }
+    for (std::size_t k = 0; k < sets.size(); ++k) {
+        const UCalibration::TEvaluatedSet &e = *sets[k];
+        widen(band.MaxStor, e.Parameters.MaxStor, k == 0);
+        widen(band.InitStor, UsedInitStor(e.Parameters), k == 0);
+        widen(band.EscapeFactor, e.Parameters.EscapeFactor, k == 0);
+        band.Members.push_back({e.Parameters,
+                                UCalibration::ObjectiveValue(e.Fit, options.Objective), e.Scan,
+                                e.Order});
+    }
+    band.Sets = static_cast<int>(sets.size());
+    Spread(runoff, sets.size(), v.Measured, target.FirstScored, band);
+    band.Made = true;
+}
+
+/// Calibrates input with the options' objective; false with v's message when it fails.
+bool calibrate(const TAnalysisInput &input, const std::string &file, const TOptions &options,
+               bool keep, UCalibration::TCalibrationRun &run, std::string &why)
+{
+    UCalibration::TOptions search;
+    search.Objective = options.Objective;
+    search.Evaluations = options.Evaluations;
+    search.Threads = options.Threads;
+    search.KeepEvaluated = keep;
+    search.Cancel = options.Cancel;
+    TCollected said;
+    run = UCalibration::CalibrateAnalysis(input, search, &said);
+    if (run.Status == UCalibration::TStatus::Calibrated)
+        return true;
+    why = "The calibration of " + quoted(file) + " did not complete" +
+          (said.Text.empty() ? std::string(".") : ": " + said.Text);
+    return false;
+}
+
+/// The analysis of CAL at its start values; false with the message when it stops.
+bool analyseStart(const TAnalysisInput &cal, const std::string &calFile, URainRun::TEvaluation &fit,
+                  std::string &why)
+{
+    URainRun::TState state;
+    fit = URainRun::Evaluate(cal, state, URainRun::TSimulate::Full);
+    if (!fit.Stopped)
+        return true;
+    TCollected said;
+    URainRun::TState shown;
+    shown.Messages = &said;
+    shown.WriteFiles = false;
+    URainRun::DivideSearch(shown, cal);
+    why = "The analysis of " + quoted(calFile) + " stops at its start values" +
+          (said.Text.empty() ? std::string(".") : ": " + said.Text);
+    return false;
+}
+
+void noteUndefined(TValidation &v)
+{
+    if (!v.Validation.Skill.Valid)
+        v.Notes.push_back("The validation's figures are not defined.");
+    if (v.Validation.InitialRunoffRaised)
+        v.Notes.push_back("The simulation of the validation file starts from a runoff of " +
+                          shortestText(v.Validation.InitialRunoff) +
+                          " (1.1 times -B1) instead of its first measured runoff " +
+                          shortestText(v.FirstMeasured) +
+                          ", as a prediction does when -B1 is larger.");
+    if (v.CalFit.Simulation.InitialRunoffRaised)
+        v.Notes.push_back("The simulation of the calibration file starts from a runoff of " +
+                          shortestText(v.CalFit.Simulation.InitialRunoff) +
+                          " (1.1 times -B1) instead of its first measured runoff.");
+    if (!v.Start.Defined)
+        v.Notes.push_back("The start benchmark is not defined.");
+    if (!v.Recession.Defined)
+        v.Notes.push_back("The recession benchmark is not defined.");
+    if (!v.Mean.Defined)
+        v.Notes.push_back("The mean benchmark is not defined.");
+    if (v.Band.Made && !v.Band.WidthDefined)
+        v.Notes.push_back("The band's width is not defined: the measured runoff of the scored "
+                          "rows is 0 throughout.");
+}
+
+/// The start, mean and recession benchmarks.
+void benchmarks(TValidation &v, const TAnalysisInput &cal, TTarget &target, const TOptions &options,
+                const URainRun::TEvaluation &startFit)
+{
+    const TParameters start = transferred(UCalibration::StartValues(cal), 1, options);
+    v.Start = benchmarkOf(simulate(target, start, startFit.Alpha));
+    USimulation::TScratch &s = target.Scratch;
+    USimulation::Load(*target.Input, s);
+    const TSkill mean = USimulation::ConstantSkill(s, meanRunoff(cal), target.FirstScored);
+    v.Mean.Defined = mean.Valid;
+    v.Mean.Fit = mean.Fit;
+    v.Recession = benchmarkOf(USimulation::Recession(s, v.CalFit.Alpha, target.FirstScored));
+}
+
+/// VAL calibrated on itself, for the self benchmark; it may run beside CAL's calibration.
+struct TSelfCalibration
+{
+    UCalibration::TCalibrationRun Run;
+    std::string Why;
+    bool Done = false;
+};
+
+/// VAL, calibrated on itself, simulated: the self benchmark.
+void selfBenchmark(TValidation &v, TTarget &target, const TSelfCalibration &self)
+{
+    if (!self.Done) {
+        v.Notes.push_back("The self benchmark is not defined. " + self.Why);
+        return;
+    }
+    const TParameters &best = self.Run.Search.Best;
+    v.Self = benchmarkOf(simulate(target, {best.MaxStor, UsedInitStor(best), best.EscapeFactor},
+                                  self.Run.Search.BestFit.Alpha));
+}
+
+/// CAL's parameters and alpha function, calibrated or as they stand; false with the message.
+bool calParameters(TValidation &v, const TAnalysisInput &cal, const TOptions &options,
+                   const URainRun::TEvaluation &startFit)
+{
+    if (!options.Calibrate) {
+        v.Cal = UCalibration::StartValues(cal);
+        v.Cal.InitStor = startFit.InitStor;
+        v.CalFit = startFit;
+        v.EscapeFactor = options.EscapeFactor;
+        v.Band.Why = "No band: without a calibration there is no spread of parameter sets.";
+        return true;
+    }
+    UCalibration::TCalibrationRun run;
+    if (!calibrate(cal, v.CalFile, options, true, run, v.Message)) {
+        v.Status = TStatus::Failed;
+        return false;
+    }
+    v.Calibrated = true;
+    v.Cal = run.Search.Best;
+    v.CalFit = run.Search.BestFit;
+    v.EscapeFactor = v.Cal.EscapeFactor;
+    v.Evaluated = std::move(run.Search.Evaluated);
+    return true;
+}
+
+void keepSeries(TValidation &v, const TAnalysisInput &val, const USimulation::TScratch &s)
+{
+    const std::size_t n = val.Rows.size();
+    v.Time.resize(n);
+    v.Rain.resize(n);
+    v.Measured.resize(n);
+    v.Simulated.resize(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        v.Time[k] = val.Rows[k].Time;
+        v.Rain[k] = val.Rows[k].Rain;
+        v.Measured[k] = val.Rows[k].Runoff;
+        v.Simulated[k] = s.Runoff[k + 1];
+    }
+}
+
+} // namespace
+
+void Spread(const std::vector<double> &runoff, std::size_t sets,
+            const std::vector<double> &measured, int firstScored, TBand &band)
+{
+    const std::size_t n = measured.size();
+    band.Low.assign(n, 0);
+    band.High.assign(n, 0);
+    std::vector<double> column(sets);
+    for (std::size_t row = 0; row < n; ++row) {
+        for (std::size_t k = 0; k < sets; ++k)
+            column[k] = runoff[k * n + row];
+        band.Low[row] = Quantile(column.data(), sets, 0.05);
+        band.High[row] = Quantile(column.data(), sets, 0.95);
+    }
+    int inside = 0, count = 0;
+    double width = 0, measuredSum = 0;
+    for (std::size_t row = static_cast<std::size_t>(firstScored - 1); row < n; ++row) {
+        const double q = measured[row];
+        inside += band.Low[row] <= q && q <= band.High[row];
+        width += band.High[row] - band.Low[row];
+        measuredSum += q;
+        ++count;
+    }
+    band.Coverage = count ? static_cast<double>(inside) / count : 0;
+    band.WidthDefined = measuredSum > 0;
+    band.Width = band.WidthDefined ? width / measuredSum : 0;
+}
+
+TValidation Validate(const TAnalysisInput &calGiven, const std::string &calFile,
+                     const TAnalysisInput &valGiven, const std::string &valFile,
+                     const TOptions &options)
+{
+    const auto begin = std::chrono::steady_clock::now();
+    TValidation v;
+    v.CalFile = calFile;
+    v.ValFile = valFile;
+    v.Objective = options.Objective;
+    v.Warmup = options.Warmup;
+    // Both windows as their input files hold them, so that every figure is what a run of
+    // the files gives.
+    const TAnalysisInput cal = URainRun::AsWritten(calGiven);
+    const TAnalysisInput val = URainRun::AsWritten(valGiven);
+    v.Message = checkWindows(cal, calFile, val, valFile, options);
+    URainRun::TEvaluation startFit;
+    if (!v.Message.empty() || !analyseStart(cal, calFile, startFit, v.Message)) {
+        v.Status = TStatus::BadInput;
+        return v;
+    }
+    // VAL's calibration for the self benchmark beside CAL's, each on a share of the threads:
+    // a search gives the same result on any number of threads.
+    TSelfCalibration self;
+    TOptions calOptions = options, selfOptions = options;
+    const int threads = threadCount(options.Threads);
+    selfOptions.Threads = std::max(1, threads / 2);
+    calOptions.Threads = std::max(1, threads - selfOptions.Threads);
+    auto calibrateSelf = [&] {
+        try {
+            self.Done = calibrate(val, valFile, selfOptions, false, self.Run, self.Why);
+        } catch (...) {
+            self.Why = "There was not enough memory for the calibration of the validation file.";
+        }
+    };
+    std::thread beside;
+    try {
+        if (threads > 1)
+            beside = std::thread(calibrateSelf);
+    } catch (const std::system_error &) {
+        calOptions.Threads = threads;
+    }
+    bool calibrated = false;
+    try {
+        calibrated = calParameters(v, cal, calOptions, startFit);
+    } catch (...) {
+        v.Message = "There is not enough memory for the validation.";
+        v.Status = TStatus::Failed;
+    }
+    if (beside.joinable())
+        beside.join();
+    else
+        calibrateSelf();
+    if (options.Cancel && options.Cancel->load()) {
+        v.Status = TStatus::Cancelled;
+        v.Message = "The validation was cancelled.";
+        return v;
+    }
+    if (!calibrated) {
+        v.Status = v.Status == TStatus::Failed ? TStatus::Failed : TStatus::BadInput;
+        return v;
+    }
+    TTarget target;
+    target.Input = &val;
+    target.FirstScored = options.Warmup + 2;
+    const TParameters p = transferred(v.Cal, v.EscapeFactor, options);
+    v.FirstMeasured = val.Rows.front().Runoff;
+    v.Validation = simulate(target, p, v.CalFit.Alpha);
+    if (!v.Validation.Made) {
+        v.Status = TStatus::BadInput;
+        v.Message = "The validation file " + quoted(valFile) +
+                    " has a time step that is not positive: it cannot be simulated.";
+        return v;
+    }
+    v.MaxStor = target.Applied.MaxSto;
+    v.InitStor = UsedInitStor(target.Applied.MaxSto, target.Applied.IniSto);
+    v.Rows = static_cast<int>(val.Rows.size()) - options.Warmup - 1;
+    keepSeries(v, val, target.Scratch);
+    benchmarks(v, cal, target, options, startFit);
+    selfBenchmark(v, target, self);
+    if (v.Calibrated)
+        makeBand(v, cal, target, options);
+    if (!v.Band.Made)
+        v.Notes.push_back(v.Band.Why);
+    noteUndefined(v);
+    v.Status = TStatus::Validated;
+    v.Message.clear();
+    v.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    return v;
+}
+
+} // namespace quellow::UValidation

@@ -1,0 +1,417 @@
+#include "import/UCsvImport.h"
+
+#include "import/USheetTitle.h"
+#include "files/UTextFields.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace quellow::UCsvImport {
+
+using UCsvTable::LineText;
+using UCsvTable::Lower;
+
+namespace {
+
+/// Values beyond this are refused by the runs as well.
+constexpr double LargestValue = 1e9;
+
+/// A product of a value and a factor without the noise of binary fractions (9.5 * 0.1 is
+/// 0.9500000000000001): twelve significant digits.
+double roundProduct(double value)
+{
+    char buffer[64];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 12).ptr;
+    double rounded = value;
+    std::from_chars(buffer, end, rounded);
+    return rounded;
+}
+
+} // namespace
+
+// ---- Columns ----------------------------------------------------------------------------------
+
+namespace {
+
+bool nameMatches(const std::string &name, int role)
+{
+    const std::string n = Lower(name);
+    const auto has = [&n](std::initializer_list<const char *> words) {
+        return std::any_of(words.begin(), words.end(),
+                           [&n](const char *w) { return n.find(w) != std::string::npos; });
+    };
+    switch (role) {
+    case RoleRain:
+        return has({"rain", "prec", "prcp", "niederschlag", "neerslag"}) || n == "p";
+    case RoleEscape:
+        return has({"escape", "evap", "etp", "pet", "turc", "et0"}) || n == "et" || n == "e";
+    case RoleRunoff:
+        return !has({"sim", "mod_", "mod-"}) &&
+               (has({"runoff", "discharge", "qobs", "flow", "abfluss", "afvoer", "obs_run"}) ||
+                n == "q" || n == "value");
+    default:
+        return has({"date", "time", "datum"});
+    }
+}
+
+bool used(const std::array<int, RoleCount> &columns, int column)
+{
+    return std::find(columns.begin(), columns.end(), column) != columns.end();
+}
+
+} // namespace
+
+void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCount> &columns,
+                  const std::vector<char> &notData)
+{
+    const int width = static_cast<int>(table.ColumnCount());
+    const auto used = [&](const std::array<int, RoleCount> &taken, int column) {
+        return ::quellow::UCsvImport::used(taken, column) ||
+               (static_cast<std::size_t>(column) < notData.size() && notData[column]);
+    };
+    if (columns[RoleDate] < 0) {
+        TDateParts parts;
+        for (int c = 0; c < width && columns[RoleDate] < 0; ++c)
+            if (!used(columns, c) && SplitDate(table.Field(0, static_cast<std::size_t>(c)), parts))
+                columns[RoleDate] = c;
+    }
+    // The Penman-Monteith evaporation before other evaporations, potential before actual.
+    for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
+        for (int pass = role == RoleEscape ? 0 : 2; pass < 3 && columns[role] < 0; ++pass)
+            for (int c = 0;
+                 c < width && columns[role] < 0 && c < static_cast<int>(table.Names.size()); ++c) {
+                const std::string n = Lower(table.Names[c]);
+                const bool preferred = pass == 0   ? n.find("penman") != std::string::npos
+                                       : pass == 1 ? n.find("potential") != std::string::npos
+                                                   : true;
+                if (!used(columns, c) && preferred && nameMatches(table.Names[c], role))
+                    columns[role] = c;
+            }
+    // Without names that tell, the columns after the date in their order.
+    for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
+        for (int c = 0; c < width && columns[role] < 0; ++c)
+            if (!used(columns, c))
+                columns[role] = c;
+}
+
+bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysis,
+                     std::array<int, RoleCount> &columns, std::string &error)
+{
+    columns = {-1, -1, -1, -1};
+    int role = 0;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string_view::npos)
+            end = list.size();
+        const std::string item(trim(list.substr(start, end - start)));
+        start = end + 1;
+        if (role >= RoleCount) {
+            error = "--columns takes at most four columns: date,rain,escape,runoff.";
+            return false;
+        }
+        int number = 0;
+        if (item.empty()) {
+            ++role; // left to the guess
+            continue;
+        }
+        if (parseInt(item, number) && number >= 1 &&
+            static_cast<std::size_t>(number) <= table.ColumnCount()) {
+            columns[role++] = number - 1;
+            continue;
+        }
+        const auto found =
+            std::find_if(table.Names.begin(), table.Names.end(),
+                         [&](const std::string &n) { return Lower(n) == Lower(item); });
+        if (found == table.Names.end()) {
+            error = "--columns: the file has no column \"" + item + "\" (" + RoleName(role) + ").";
+            return false;
+        }
+        columns[role++] = static_cast<int>(found - table.Names.begin());
+    }
+    if (role < 3) {
+        error = "--columns names date,rain,escape" + std::string(analysis ? ",runoff" : "") + ".";
+        return false;
+    }
+    return true;
+}
+
+// ---- Series -----------------------------------------------------------------------------------
+
+namespace {
+
+/// Per value column: the numbers and which rows have none.
+struct TValues
+{
+    std::array<std::vector<double>, RoleCount> Value;
+    UCsvPeriod::TMissing Missing;
+};
+
+bool checkColumns(const TCsvTable &table, bool analysis, const TImportResult &result,
+                  std::string &error)
+{
+    if (result.Columns[RoleDate] < 0) {
+        for (std::size_t c = 0; c < table.ColumnCount(); ++c)
+            if (UCsvDates::HasTwoDigitYear(table.Field(0, c))) {
+                error = UCsvDates::TwoDigitYearText(table.Field(0, c), table.LineNumbers.front());
+                return false;
+            }
+        error = "No column holds dates (such as 2015-11-01, 01.11.2015 or 11/1/2015) in " +
+                LineText(table.LineNumbers.front()) + ": the time of each row must be a date.";
+        return false;
+    }
+    for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
+        if (result.Columns[role] < 0 ||
+            static_cast<std::size_t>(result.Columns[role]) >= table.ColumnCount()) {
+            error = std::string("The file has no column for the ") +
+                    (role == RoleEscape ? "escape rate" : RoleName(role)) + ": " +
+                    std::to_string(table.ColumnCount()) + " columns found, " +
+                    std::to_string(UCsvPeriod::RoleCountOf(analysis)) +
+                    " needed (date, rain, escape rate" + (analysis ? ", runoff)." : ").");
+            return false;
+        }
+    return true;
+}
+
+bool readValues(const TCsvTable &table, const TImportOptions &options, const TImportResult &result,
+                TValues &values, std::string &error)
+{
+    const std::size_t n = table.RowCount();
+    for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(options.Analysis); ++role) {
+        values.Value[role].assign(n, 0.0);
+        values.Missing[role].assign(n, 0);
+        const int column = result.Columns[role];
+        const TDecimalMark mark = table.ColumnMark(column, options.Decimal);
+        for (std::size_t r = 0; r < n; ++r) {
+            const std::string field(table.Field(r, static_cast<std::size_t>(column)));
+            double v = 0;
+            if (IsMissing(field, options.Missing, mark)) {
+                values.Missing[role][r] = 1;
+                continue;
+            }
+            const std::string where = " in " + LineText(table.LineNumbers[r]) + ", column " +
+                                      table.ColumnName(column) + " (" + RoleName(role) + ")";
+            if (!ReadNumber(field, mark, v)) {
+                error = "\"" + field + "\"" + where + " is not a number.";
+                return false;
+            }
+            if (options.Scale[role] != 1)
+                v = roundProduct(v * options.Scale[role]);
+            if (!(std::fabs(v) <= LargestValue) || (role != RoleEscape && v < 0)) {
+                error = "The value " + field + where +
+                        (v < 0 ? " is negative." : " is too large for a run.");
+                return false;
+            }
+            values.Value[role][r] = v == 0 ? 0.0 : v;
+        }
+    }
+    return true;
+}
+
+void describeTable(const TCsvTable &table, const TImportOptions &options, TImportResult &result)
+{
+    static const char *const delimiters[] = {"comma", "semicolon", "tab", "blanks"};
+    const int d = table.Delimiter == ','    ? 0
+                  : table.Delimiter == ';'  ? 1
+                  : table.Delimiter == '\t' ? 2
+                                            : 3;
+    std::string note = std::to_string(table.RowCount()) + " rows, " + delimiters[d] +
+                       " delimited, decimal " + (table.DecimalComma ? "comma" : "point") + ", " +
+                       (table.HasHeader ? "with" : "without") + " a header line. Columns:";
+    for (int role = RoleDate; role < UCsvPeriod::RoleCountOf(options.Analysis); ++role) {
+        note += std::string(role ? ", " : " ") + RoleName(role) + " " +
+                table.ColumnName(result.Columns[role]);
+        if (role > RoleDate && options.Scale[role] != 1) {
+            char factor[32];
+            std::snprintf(factor, sizeof factor, "%.9g", options.Scale[role]);
+            note += std::string(" times ") + factor;
+        }
+    }
+    result.Notes.push_back(note + ".");
+    if (table.LeadingLines > 0)
+        result.Notes.push_back("Line" +
+                               (table.LeadingLines == 1
+                                    ? std::string(" 1")
+                                    : "s 1 to " + std::to_string(table.LeadingLines)) +
+                               ", a single value each before the table, " +
+                               (table.LeadingLines == 1 ? "was" : "were") +
+                               " left out (such a value is never taken for an area).");
+    std::string order = "Dates read as " + UCsvDates::DateOrderText(result.Order);
+    if (result.OrderAmbiguous)
+        order +=
+            std::string(": no date tells day and month apart; choose ") +
+            (result.Order == TDateOrder::Dmy ? "month/day/year (mdy)" : "day.month.year (dmy)") +
+            " if that is what the file means";
+    result.Notes.push_back(order + ".");
+}
+
+/// Names each column whose numbers read two ways (1,234 or 1.234) with nothing in the column
+/// to settle it, and the reading taken.
+void noteTwoWays(const TCsvTable &table, const TImportOptions &options, TImportResult &result)
+{
+    for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(options.Analysis); ++role) {
+        const int column = result.Columns[role];
+        const std::size_t row = table.Marks[static_cast<std::size_t>(column)].TwoWays;
+        if (row == UCsvTable::TColumnMarks::NoRow ||
+            table.Marks[static_cast<std::size_t>(column)].Settled() != TDecimalMark::Auto)
+            continue;
+        const std::string example(table.Field(row, static_cast<std::size_t>(column)));
+        TDecimalMark mark = table.ColumnMark(column, options.Decimal);
+        if (mark == TDecimalMark::Auto)
+            mark =
+                example.find(',') != std::string::npos ? TDecimalMark::Comma : TDecimalMark::Point;
+        const TDecimalMark other =
+            mark == TDecimalMark::Comma ? TDecimalMark::Point : TDecimalMark::Comma;
+        double taken = 0, otherValue = 0;
+        ReadNumber(example, mark, taken);
+        ReadNumber(example, other, otherValue);
+        result.Notes.push_back("Column " + table.ColumnName(column) + " (" + RoleName(role) +
+                               "): " + example + " in " + LineText(table.LineNumbers[row]) +
+                               " reads two ways; read with a decimal " +
+                               (mark == TDecimalMark::Comma ? "comma" : "point") +
+                               (options.Decimal != TDecimalMark::Auto ? " as chosen" : "") +
+                               ", as " + UCsvTable::NumberText(taken) + ". Choose the decimal " +
+                               (other == TDecimalMark::Comma ? "comma" : "point") +
+                               " if it means " + UCsvTable::NumberText(otherValue) + ".");
+    }
+}
+
+/// The values of the period's rows.
+void takeRows(const std::array<std::vector<double>, RoleCount> &value, bool analysis,
+              TImportResult &result)
+{
+    for (std::size_t r = result.First; r <= result.Last; ++r) {
+        result.Rain.push_back(value[RoleRain][r]);
+        result.Escape.push_back(value[RoleEscape][r]);
+        result.Runoff.push_back(analysis ? value[RoleRunoff][r] : 0.0);
+        result.MaxEscape = std::max(result.MaxEscape, value[RoleEscape][r]);
+    }
+}
+
+} // namespace
+
+bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &series,
+                std::string &error)
+{
+    series = {};
+    error.clear();
+    TImportResult &result = series.Base;
+    if (table.RowCount() == 0) {
+        error = "The file holds no rows.";
+        return false;
+    }
+    result.Columns = options.Columns;
+    result.Scale = options.Scale;
+    for (int role = RoleRain; role < RoleCount; ++role) {
+        const int c = result.Columns[role];
+        if (c >= 0 && static_cast<std::size_t>(c) < options.NotData.size() && options.NotData[c]) {
+            const std::string name = table.ColumnName(c);
+            error = (name.front() == '\'' ? "Column " + name : "C" + name.substr(1)) + " holds " +
+                    (UCsvTable::IsFlag(table.Field(0, static_cast<std::size_t>(c)))
+                         ? "quality flags"
+                         : "a part of the date") +
+                    ", never values: it cannot be the " + RoleName(role) + ".";
+            return false;
+        }
+    }
+    GuessColumns(table, options.Analysis, result.Columns, options.NotData);
+    UCsvDates::TDates dates;
+    TValues values;
+    if (!checkColumns(table, options.Analysis, result, error) ||
+        !UCsvDates::ReadDates(table, result.Columns[RoleDate], options.Order, dates, error))
+        return false;
+    result.Order = dates.Order;
+    result.OrderAmbiguous = dates.OrderAmbiguous;
+    if (!readValues(table, options, result, values, error))
+        return false;
+    describeTable(table, options, result);
+    noteTwoWays(table, options, result);
+    series.Seconds = std::move(dates.Seconds);
+    series.Value = std::move(values.Value);
+    series.Missing = std::move(values.Missing);
+    return true;
+}
+
+bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSeries &series,
+                TImportResult &result, std::string &error)
+{
+    result = series.Base;
+    const UCsvPeriod::TPeriodRequest request{options.Analysis, result.Order, options.From,
+                                             options.To, options.Irregular};
+    UCsvPeriod::TPeriod period;
+    const bool chosen =
+        UCsvPeriod::ChoosePeriod(table, result.Columns[RoleDate], request, series.Seconds,
+                                 series.Missing, period, result.Notes, error);
+    result.Gaps = period.Gaps;
+    if (!chosen)
+        return false;
+    result.First = period.First;
+    result.Last = period.Last;
+    result.FirstDate = UCsvDates::DateText(series.Seconds[period.First]);
+    result.TimeUnit = period.TimeUnit;
+    result.Time = std::move(period.Time);
+    takeRows(series.Value, options.Analysis, result);
+    return true;
+}
+
+void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size_t last,
+              TImportResult &result)
+{
+    result = series.Base;
+    result.First = first;
+    result.Last = last;
+    const std::int64_t start = series.Seconds[first];
+    result.FirstDate = UCsvDates::DateText(start);
+    const auto allMultiples = [&](std::int64_t step) {
+        for (std::size_t r = first; r <= last; ++r)
+            if ((series.Seconds[r] - start) % step != 0)
+                return false;
+        return true;
+    };
+    double unit = 86400;
+    if (!allMultiples(864)) {
+        unit = allMultiples(36) ? 3600 : 60;
+        result.TimeUnit = unit == 3600 ? "hours" : "minutes";
+    }
+    for (std::size_t r = first; r <= last; ++r)
+        result.Time.push_back(static_cast<double>(series.Seconds[r] - start) / unit);
+    takeRows(series.Value, analysis, result);
+}
+
+bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImportResult &result,
+                  std::string &error)
+{
+    result = {};
+    TSeries series;
+    if (!ReadSeries(table, options, series, error) ||
+        !TakePeriod(table, options, series, result, error))
+        return false;
+    result.Notes.push_back("Units stay as in the file: the model expects rain, escape rate and "
+                           "runoff in mm per time unit (a factor converts a column).");
+    return true;
+}
+
+std::string GapText(const TCsvTable &table, const TImportResult &result, const TGap &gap)
+{
+    return UCsvPeriod::GapText(table, result.Columns[RoleDate], gap);
+}
+
+std::string ImportedTitle2(const std::string &fileName, const TImportResult &result, bool analysis)
+{
+    return USheetTitle::ImportedTitle(fileName, result.FirstDate, result.TimeUnit, result.Scale,
+                                      analysis);
+}
+
+double DischargeFactor(double areaKm2, bool cubicMetres, double unitSeconds)
+{
+    if (!(areaKm2 > 0))
+        return 0;
+    // l/s over km2: 1e-3 m3/s / (A 1e6 m2) m/s = 1e-6 / A mm/s.
+    const double perSecond = (cubicMetres ? 1e-3 : 1e-6) / areaKm2;
+    return perSecond * unitSeconds;
+}
+
+} // namespace quellow::UCsvImport

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "import/UCsvDates.h"
+#include "import/UCsvPeriod.h"
+#include "import/UCsvTable.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// Import of dated series from delimited text files (gauge exports, archives, data sets) into
+/// the rows of an input file: time in days (hours, minutes) from the first row, rain, escape
+/// rate and runoff in the user's units, each optionally multiplied by a factor. The table
+/// reader (UCsvTable), the date reader (UCsvDates) and the period choice (UCsvPeriod) do the
+/// work; this unit chooses the columns, reads the values and joins the three.
+namespace quellow::UCsvImport {
+
+using UCsvTable::IsMissing;
+using UCsvTable::MaxColumns;
+using UCsvTable::MaxCsvBytes;
+using UCsvTable::MaxLineLength;
+using UCsvTable::ReadCsvFile;
+using UCsvTable::ReadCsvText;
+using UCsvTable::ReadNumber;
+using UCsvTable::TCsvTable;
+using UCsvTable::TDecimalMark;
+
+using UCsvDates::DateOrderName;
+using UCsvDates::DateSeconds;
+using UCsvDates::ParseDateOrder;
+using UCsvDates::SplitDate;
+using UCsvDates::TDateOrder;
+using UCsvDates::TDateParts;
+
+using UCsvPeriod::ImportRowLimit;
+using UCsvPeriod::MinImportRows;
+using UCsvPeriod::RoleCount;
+using UCsvPeriod::RoleDate;
+using UCsvPeriod::RoleEscape;
+using UCsvPeriod::RoleName;
+using UCsvPeriod::RoleRain;
+using UCsvPeriod::RoleRunoff;
+using UCsvPeriod::TGap;
+using UCsvPeriod::TRole;
+
+struct TImportOptions
+{
+    bool Analysis = true;
+    std::array<int, RoleCount> Columns{-1, -1, -1, -1}; ///< 0-based; -1: guess
+    TDateOrder Order = TDateOrder::Auto;
+    std::string From, To; ///< the period wanted, dates in any accepted form; empty: open
+    std::string Missing;  ///< the user's marker of a missing value
+    std::array<double, RoleCount> Scale{1, 1, 1, 1};
+    /// The decimal mark of numbers that read two ways (1,234) where their column does not
+    /// settle it; Auto: the one of the other columns, else the mark found.
+    TDecimalMark Decimal = TDecimalMark::Auto;
+    /// The steps between the dates are taken as they are: a missing date is no gap.
+    bool Irregular = false;
+    /// Columns never taken for a value (date parts, quality flags); a column named anyway is
+    /// refused. Empty: none.
+    std::vector<char> NotData;
+};
+
+/// Reads a --columns list (date,rain,escape[,runoff]): header names, any case, or column
+/// numbers from 1.
+bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysis,
+                     std::array<int, RoleCount> &columns, std::string &error);
+
+/// Fills the columns still -1: the date column is the first whose first row is a date, the
+/// others are found by their header names, else taken in order from the remaining columns.
+void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCount> &columns,
+                  const std::vector<char> &notData = {});
+
+/// The rows and the report of an import.
+struct TImportResult
+{
+    std::vector<double> Time, Rain, Escape, Runoff; ///< the rows taken
+    std::array<int, RoleCount> Columns{-1, -1, -1, -1};
+    TDateOrder Order = TDateOrder::Auto; ///< the order the dates were read in
+    bool OrderAmbiguous = false;         ///< no date told day and month apart
+    std::string TimeUnit = "days";       ///< "days", "hours" or "minutes"
+    std::size_t First = 0, Last = 0;     ///< table rows of the period taken
+    std::vector<TGap> Gaps;
+    std::vector<std::string> Notes; ///< what was found and taken, for the user
+    double MaxEscape = 0;           ///< largest escape rate taken
+    std::string FirstDate;          ///< the date of the first row taken (YYYY-MM-DD[ hh:mm])
+    std::array<double, RoleCount> Scale{1, 1, 1, 1}; ///< the factors applied to the columns
+};
+
+/// The columns, dates and values of a table, read once; periods are then taken from it.
+struct TSeries
+{
+    TImportResult Base; ///< columns, date order and the notes on the table
+    std::vector<std::int64_t> Seconds;
+    std::array<std::vector<double>, RoleCount> Value;
+    UCsvPeriod::TMissing Missing;
+};
+
+/// Chooses the columns (guessing those left), reads the dates and values of the table.
+bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &series,
+                std::string &error);
+
+/// The period of series asked in options (From/To, else the longest without gaps) in result,
+/// with its rows; notes go to result.Notes after the series' own.
+bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSeries &series,
+                TImportResult &result, std::string &error);
+
+/// The rows first..last of series as they are (gaps are the caller's), time from the first
+/// row in days, or hours or minutes where days with two decimals cannot show the steps.
+void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size_t last,
+              TImportResult &result);
+
+/// Reads the series of the table into result: dates in order, gaps (missing values and, in a
+/// regular series, missing dates) listed, a gap-free period chosen within the mode's row limit
+/// (ImportRowLimit). Returns false with the reason in error.
+bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImportResult &result,
+                  std::string &error);
+
+/// One line about a gap: "runoff: 01.01.2012 to 31.12.2012 (366 rows)".
+std::string GapText(const TCsvTable &table, const TImportResult &result, const TGap &gap);
+
+/// The second title of an imported series: where it came from, its first date, its time unit
+/// and the factors applied.
+std::string ImportedTitle2(const std::string &fileName, const TImportResult &result, bool analysis);
+
+/// Factor from a discharge in l/s (m3/s when cubicMetres) to mm per time unit over a
+/// catchment of areaKm2, for a time unit of unitSeconds (86400 for a day).
+double DischargeFactor(double areaKm2, bool cubicMetres, double unitSeconds);
+
+} // namespace quellow::UCsvImport

@@ -1,0 +1,242 @@
+#include "import/UCsvSeasons.h"
+
+#include "files/UTextFields.h"
+
+#include <date/date.h>
+
+#include <algorithm>
+
+namespace quellow::UCsvSeasons {
+
+using UCsvImport::RoleDate;
+using UCsvPeriod::TGap;
+
+namespace {
+
+constexpr int MaxSpinupDays = 3660;
+
+bool twoDigits(std::string_view text, int &value)
+{
+    if (text.size() != 2 || text[0] < '0' || text[0] > '9' || text[1] < '0' || text[1] > '9')
+        return false;
+    value = (text[0] - '0') * 10 + (text[1] - '0');
+    return true;
+}
+
+/// Day number (days since 1970) of month-day in year; 02-29 is the last day of February.
+std::int64_t dayNumber(int year, int month, int day)
+{
+    date::year_month_day ymd{date::year{year}, date::month{static_cast<unsigned>(month)},
+                             date::day{static_cast<unsigned>(day)}};
+    if (!ymd.ok())
+        ymd = date::year_month_day{date::year_month_day_last{
+            date::year{year}, date::month_day_last{date::month{static_cast<unsigned>(month)}}}};
+    return date::sys_days{ymd}.time_since_epoch().count();
+}
+
+std::int64_t dayOf(std::int64_t seconds)
+{
+    return seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+}
+
+std::string dayText(std::int64_t day)
+{
+    return UCsvDates::DateText(day * 86400);
+}
+
+int yearOf(std::int64_t day)
+{
+    return static_cast<int>(date::year_month_day{date::sys_days{date::days{day}}}.year());
+}
+
+/// "29 February 1988" or "31 December 1988" when day is one of the two dates some calendars
+/// leave out; empty otherwise.
+std::string calendarDay(std::int64_t day)
+{
+    const date::year_month_day ymd{date::sys_days{date::days{day}}};
+    const unsigned m = static_cast<unsigned>(ymd.month()), d = static_cast<unsigned>(ymd.day());
+    const int y = static_cast<int>(ymd.year());
+    if (m == 2 && d == 29)
+        return "29 February " + std::to_string(y);
+    if (m == 12 && d == 31 && ymd.year().is_leap())
+        return "31 December " + std::to_string(y);
+    return {};
+}
+
+} // namespace
+
+bool ParseSeason(std::string_view text, TSeasonBounds &bounds, std::string &error)
+{
+    const std::string shown(trim(text));
+    const std::size_t dots = shown.find("..");
+    const auto bound = [&](std::string_view part, int &month, int &day) {
+        part = trim(part);
+        if (part.size() != 5 || part[2] != '-' || !twoDigits(part.substr(0, 2), month) ||
+            !twoDigits(part.substr(3, 2), day))
+            return false;
+        // A leap year: 02-29 stands for the last day of February.
+        return date::year_month_day{date::year{2000}, date::month{static_cast<unsigned>(month)},
+                                    date::day{static_cast<unsigned>(day)}}
+            .ok();
+    };
+    TSeasonBounds b;
+    if (dots == std::string::npos ||
+        !bound(std::string_view(shown).substr(0, dots), b.StartMonth, b.StartDay)) {
+        error = "The season \"" + shown +
+                "\" is not MM-DD..MM-DD with a day of the year first (06-01..10-31; 02-29 is "
+                "the last day of February).";
+        return false;
+    }
+    if (!bound(std::string_view(shown).substr(dots + 2), b.EndMonth, b.EndDay)) {
+        error = "The season \"" + shown +
+                "\" does not end on a day of the year: " + shown.substr(dots + 2) +
+                " is no date (MM-DD; 02-29 is the last day of February).";
+        return false;
+    }
+    bounds = b;
+    return true;
+}
+
+std::string LeftOutText(const TLeftOut &left)
+{
+    return std::to_string(left.Year) + ": " + left.Reason;
+}
+
+namespace {
+
+/// The reason a season of rows with gaps is left out: the gaps listed, or the calendar that
+/// lacks a day.
+std::string gapReason(const UCsvImport::TCsvTable &table, int dateColumn,
+                      const std::vector<std::int64_t> &seconds, std::int64_t step,
+                      const std::vector<TGap> &gaps, std::size_t lo, std::size_t hi,
+                      std::int64_t from, std::int64_t to)
+{
+    std::vector<std::string> listed, calendar;
+    for (const TGap &gap : gaps) {
+        if (gap.Role == RoleDate) {
+            // The dates left out lie between the two rows.
+            if (!(seconds[gap.First] + step <= to && seconds[gap.Last] - step >= from))
+                continue;
+            const std::string day =
+                gap.Missing == 1 ? calendarDay(dayOf(seconds[gap.First] + step)) : std::string();
+            (day.empty() ? listed : calendar)
+                .push_back(day.empty() ? UCsvPeriod::GapText(table, dateColumn, gap) : day);
+        } else if (gap.Last >= lo && gap.First <= hi) {
+            listed.push_back(UCsvPeriod::GapText(table, dateColumn, gap));
+        }
+    }
+    if (listed.empty() && calendar.empty())
+        return {};
+    if (listed.empty())
+        return "the file's calendar has no " + UCsvTable::JoinProblems(calendar);
+    return "gaps: " + UCsvTable::JoinProblems(listed);
+}
+
+} // namespace
+
+bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportOptions &options,
+                  const UCsvImport::TSeries &series, const TSeasonBounds &bounds, int spinupDays,
+                  TSeasons &seasons, std::string &error, TNoteReader reader)
+{
+    seasons = {};
+    const std::vector<std::int64_t> &seconds = series.Seconds;
+    const int dateColumn = series.Base.Columns[RoleDate];
+    if (seconds.size() < 2) {
+        error = "A file of one row holds no season.";
+        return false;
+    }
+    if (spinupDays < 0 || spinupDays > MaxSpinupDays) {
+        error = "The spin-up is 0 to " + std::to_string(MaxSpinupDays) + " days.";
+        return false;
+    }
+    const std::int64_t step = UCsvPeriod::UsualStep(seconds);
+    if (step <= 0 || step > 86400 || 86400 % step != 0) {
+        error = "Seasons are taken from series of days, hours or minutes; the steps of this "
+                "file are " +
+                UCsvPeriod::DurationText(step) + ".";
+        return false;
+    }
+    // The longest season (a leap year's) with its spin-up must fit the mode.
+    const auto seasonDays = [&](int year) {
+        const std::int64_t start = dayNumber(year, bounds.StartMonth, bounds.StartDay);
+        const std::int64_t end =
+            dayNumber(bounds.AcrossNewYear() ? year + 1 : year, bounds.EndMonth, bounds.EndDay);
+        return end - start + 1;
+    };
+    const std::int64_t longest =
+        std::max({seasonDays(1999), seasonDays(2000), seasonDays(2003), seasonDays(2004)}) +
+        spinupDays;
+    const std::int64_t rows = longest * (86400 / step);
+    const int limit = UCsvImport::ImportRowLimit(options.Analysis);
+    if (rows > limit) {
+        error = "A season of " + std::to_string(longest) + " days" +
+                (spinupDays ? " with its spin-up" : "") + " holds " + std::to_string(rows) +
+                " rows; " + (options.Analysis ? "an analysis" : "a prediction") +
+                " takes at most " + std::to_string(limit) + " rows. Choose a shorter season.";
+        return false;
+    }
+    if (rows < UCsvImport::MinImportRows) {
+        error = "A season of " + std::to_string(longest) + " days holds " + std::to_string(rows) +
+                " rows; at least " + std::to_string(UCsvImport::MinImportRows) + " are needed.";
+        return false;
+    }
+    UCsvPeriod::TPeriodRequest request{
+        options.Analysis, series.Base.Order, {}, {}, options.Irregular};
+    std::vector<TGap> gaps;
+    if (!UCsvPeriod::FindGaps(table, dateColumn, request, seconds, series.Missing, gaps, error))
+        return false;
+    const std::int64_t first = seconds.front(), last = seconds.back();
+    const std::string fileStart(table.Field(0, static_cast<std::size_t>(dateColumn)));
+    const std::string fileEnd(
+        table.Field(table.RowCount() - 1, static_cast<std::size_t>(dateColumn)));
+    const int firstYear = yearOf(dayOf(first)) - 1, lastYear = yearOf(dayOf(last));
+    for (int year = firstYear; year <= lastYear; ++year) {
+        const std::int64_t startDay = dayNumber(year, bounds.StartMonth, bounds.StartDay);
+        const std::int64_t fromDay = startDay - spinupDays;
+        const std::int64_t endDay =
+            dayNumber(bounds.AcrossNewYear() ? year + 1 : year, bounds.EndMonth, bounds.EndDay);
+        const std::int64_t from = fromDay * 86400, to = (endDay + 1) * 86400 - 1;
+        if (to < first || from > last)
+            continue; // a year the file does not reach
+        TLeftOut left{year, {}};
+        if (first > from + (step == 86400 ? 86399 : 0))
+            left.Reason = "incomplete at the file's start (the file begins " + fileStart +
+                          (spinupDays ? ", the season with its spin-up " : ", the season ") +
+                          dayText(fromDay) + ")";
+        else if (last < to + 1 - step)
+            left.Reason = "incomplete at the file's end (the file ends " + fileEnd +
+                          ", the season " + dayText(endDay) + ")";
+        std::size_t lo = 0, hi = 0;
+        if (left.Reason.empty()) {
+            lo = static_cast<std::size_t>(std::lower_bound(seconds.begin(), seconds.end(), from) -
+                                          seconds.begin());
+            hi = static_cast<std::size_t>(std::upper_bound(seconds.begin(), seconds.end(), to) -
+                                          seconds.begin()) -
+                 1;
+            left.Reason = gapReason(table, dateColumn, seconds, step, gaps, lo, hi, from, to);
+        }
+        if (!left.Reason.empty()) {
+            seasons.LeftOut.push_back(left);
+            continue;
+        }
+        TSeasonFile file;
+        file.Year = year;
+        UCsvImport::TakeRows(series, options.Analysis, lo, hi, file.Result);
+        file.From = std::string(table.Field(lo, static_cast<std::size_t>(dateColumn)));
+        file.To = std::string(table.Field(hi, static_cast<std::size_t>(dateColumn)));
+        seasons.Files.push_back(std::move(file));
+    }
+    seasons.Notes = series.Base.Notes;
+    if (spinupDays > 0) {
+        // A warm-up counts rows: a day of an hourly series is 24 of them.
+        const std::string rows = std::to_string(spinupDays * (86400 / step));
+        seasons.Notes.push_back(
+            "Each file begins " + std::to_string(spinupDays) +
+            " days before its season (spin-up): leave them out of a validation's score with " +
+            (reader == TNoteReader::Window ? "a warm-up of " + rows + " rows."
+                                           : "--warmup " + rows + "."));
+    }
+    return true;
+}
+
+} // namespace quellow::UCsvSeasons

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "import/UCsvImport.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// One input file per season: the rows of a yearly season (June to October, say) of every
+/// year whose season the series holds whole and without gaps, with the years left out and why.
+namespace quellow::UCsvSeasons {
+
+/// Inclusive bounds MM-DD..MM-DD; an end before the start lies in the next year.
+struct TSeasonBounds
+{
+    int StartMonth = 6, StartDay = 1, EndMonth = 10, EndDay = 31;
+    bool AcrossNewYear() const
+    {
+        return EndMonth < StartMonth || (EndMonth == StartMonth && EndDay < StartDay);
+    }
+};
+
+/// Reads "MM-DD..MM-DD"; 02-29 is the last day of February. False with the reason in error.
+bool ParseSeason(std::string_view text, TSeasonBounds &bounds, std::string &error);
+
+/// A season taken: its year (of its start) and its rows.
+struct TSeasonFile
+{
+    int Year = 0;
+    UCsvImport::TImportResult Result;
+    std::string From, To; ///< first and last date of the rows (spin-up included)
+};
+
+/// A year left out and why.
+struct TLeftOut
+{
+    int Year = 0;
+    std::string Reason;
+};
+
+struct TSeasons
+{
+    std::vector<TSeasonFile> Files;
+    std::vector<TLeftOut> LeftOut;
+    std::vector<std::string> Notes;
+};
+
+/// Who reads the notes: the command line's user (who gives a validation's warm-up as
+/// --warmup) or the window's (who types it in the Validate dialog's "Warm-up rows").
+enum class TNoteReader { CommandLine, Window };
+
+/// Splits the series into seasons, each with spinupDays days before its start. A season
+/// (with its spin-up) of more rows than the mode takes, or of fewer than MinImportRows, is
+/// refused as a whole. Returns false with the reason in error. With a spin-up, the notes say
+/// how many rows to leave out of a validation's score, in the words of reader.
+bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportOptions &options,
+                  const UCsvImport::TSeries &series, const TSeasonBounds &bounds, int spinupDays,
+                  TSeasons &seasons, std::string &error,
+                  TNoteReader reader = TNoteReader::CommandLine);
+
+/// "1987: incomplete at the file's start (...)".
+std::string LeftOutText(const TLeftOut &left);
+
+} // namespace quellow::UCsvSeasons

@@ -1,0 +1,996 @@
+#include "import/UCsvSources.h"
+
+#include "files/UTextFields.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quellow::UCsvSources {
+
+using UCsvImport::RoleDate;
+using UCsvImport::RoleEscape;
+using UCsvImport::RoleName;
+using UCsvImport::RoleRain;
+using UCsvImport::RoleRunoff;
+using UCsvTable::IsFlag;
+using UCsvTable::IsMissing;
+using UCsvTable::LineText;
+using UCsvTable::Lower;
+using UCsvTable::TDecimalMark;
+
+namespace {
+
+constexpr double CubicMetresPerCubicFoot = 0.028316846592;
+constexpr double SquareKmPerSquareMile = 2.589988110336;
+
+/// Lower case with superscript two and three (UTF-8) as digits and blanks dropped.
+std::string plainUnitText(std::string_view text)
+{
+    std::string out;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const auto c = static_cast<unsigned char>(text[k]);
+        if (c == 0xC2 && k + 1 < text.size() &&
+            (static_cast<unsigned char>(text[k + 1]) == 0xB2 ||
+             static_cast<unsigned char>(text[k + 1]) == 0xB3)) {
+            out += static_cast<unsigned char>(text[++k]) == 0xB2 ? '2' : '3';
+        } else if (c != ' ' && c != '\t') {
+            out += static_cast<char>(std::tolower(c));
+        }
+    }
+    return out;
+}
+
+bool isDigits(std::string_view s)
+{
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string inFile(const std::string &name)
+{
+    return "In " + name + ": ";
+}
+
+} // namespace
+
+// ---- The header ---------------------------------------------------------------------------------
+
+THeaderInfo ReadHeaderInfo(std::string_view text)
+{
+    THeaderInfo info;
+    std::size_t start = 0, number = 0, dataLines = 0;
+    while (start < text.size()) {
+        const std::size_t end = UCsvTable::LineEnd(text, start);
+        ++number;
+        const std::string_view line = trim(text.substr(start, end - start));
+        start = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+        if (line.empty())
+            continue;
+        if (line.front() != '#' && ++dataLines > 2)
+            break; // the header is read; the rows say nothing of the catchment
+        const std::size_t colon = line.find(':');
+        if (line.front() != '#' || colon == std::string_view::npos)
+            continue; // an unlabelled number is never taken
+        const std::string label = plainUnitText(line.substr(1, colon - 1));
+        const std::string_view value = trim(line.substr(colon + 1));
+        if (label.find("area") != std::string::npos && info.AreaLine == 0) {
+            std::size_t numberEnd = value.find_first_of(" \t");
+            if (numberEnd == std::string_view::npos)
+                numberEnd = value.size();
+            const std::string unit = label + plainUnitText(value.substr(numberEnd));
+            double area = 0;
+            double toKm2 = 0;
+            if (unit.find("km2") != std::string::npos || unit.find("sqkm") != std::string::npos)
+                toKm2 = 1;
+            else if (unit.find("mi2") != std::string::npos ||
+                     unit.find("sqmi") != std::string::npos)
+                toKm2 = SquareKmPerSquareMile;
+            if (!UCsvTable::ReadNumber(value.substr(0, numberEnd), TDecimalMark::Auto, area) ||
+                !(area > 0)) {
+                info.Notes.push_back("The area in " + LineText(number) + " (" + std::string(value) +
+                                     ") is no positive number: not taken.");
+            } else if (toKm2 == 0) {
+                info.Notes.push_back("The area in " + LineText(number) +
+                                     " names no unit of km² or square miles: not taken.");
+            } else {
+                info.AreaKm2 = area * toKm2;
+                info.AreaLine = number;
+            }
+        } else if (label.find("unit") != std::string::npos && info.UnitLine == 0 &&
+                   !value.empty()) {
+            info.Unit = std::string(value);
+            info.UnitLine = number;
+        }
+    }
+    return info;
+}
+
+bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit)
+{
+    const std::string u = plainUnitText(text);
+    if (u == "mm" || u == "mm/d" || u == "mm/day" || u == "mm/h" || u == "mm/t" || u == "mm/step")
+        unit = TRunoffUnit::Mm;
+    else if (u == "l/s" || u == "ls-1" || u == "l.s-1")
+        unit = TRunoffUnit::LitresPerSecond;
+    else if (u == "m3/s" || u == "m^3/s" || u == "m3s-1" || u == "m3.s-1" || u == "cumecs")
+        unit = TRunoffUnit::CubicMetresPerSecond;
+    else if (u == "cfs" || u == "ft3/s" || u == "ft^3/s" || u == "ft3s-1" || u == "cusecs")
+        unit = TRunoffUnit::CubicFeetPerSecond;
+    else
+        return false;
+    return true;
+}
+
+namespace {
+
+/// Where a unit or area given with the request comes from, as the notes name it.
+const char *GivenIn(const TSourceRequest &request)
+{
+    return request.FromDialog ? "the dialog" : "the command line";
+}
+
+} // namespace
+
+std::string UnitsNote(TRunoffUnit unit)
+{
+    if (unit == TRunoffUnit::None)
+        return "Units stay as in the file: the model expects rain, escape rate and runoff in mm "
+               "per time unit (a factor converts a column).";
+    return "Rain and escape rate stay in the file's units: the model expects them in mm per "
+           "time unit (a factor converts a column).";
+}
+
+std::string TitleUnitNote(TRunoffUnit unit)
+{
+    if (unit == TRunoffUnit::None || unit == TRunoffUnit::Mm)
+        return {};
+    return std::string(" (runoff from ") + RunoffUnitName(unit) + ")";
+}
+
+const char *RunoffUnitName(TRunoffUnit unit)
+{
+    switch (unit) {
+    case TRunoffUnit::Mm:
+        return "mm";
+    case TRunoffUnit::LitresPerSecond:
+        return "l/s";
+    case TRunoffUnit::CubicMetresPerSecond:
+        return "m3/s";
+    case TRunoffUnit::CubicFeetPerSecond:
+        return "cfs";
+    case TRunoffUnit::None:
+        break;
+    }
+    return "";
+}
+
+double RunoffFactor(TRunoffUnit unit, double areaKm2, double unitSeconds)
+{
+    if (unit == TRunoffUnit::None || unit == TRunoffUnit::Mm)
+        return 1;
+    if (!(areaKm2 > 0))
+        return 0;
+    // 1 m3/s over A km2 is 1 / (1000 A) mm per second.
+    const double perCubicMetre = unitSeconds / (1000 * areaKm2);
+    switch (unit) {
+    case TRunoffUnit::LitresPerSecond:
+        return perCubicMetre / 1000;
+    case TRunoffUnit::CubicFeetPerSecond:
+        return CubicMetresPerCubicFoot * unitSeconds / (1000 * areaKm2);
+    default:
+        return perCubicMetre;
+    }
+}
+
+double TimeUnitSeconds(std::int64_t stepSeconds)
+{
+    if (stepSeconds <= 0 || stepSeconds % 864 == 0)
+        return 86400;
+    return stepSeconds % 36 == 0 ? 3600 : 60;
+}
+
+// ---- Dates over several columns ---------------------------------------------------------------
+
+namespace {
+
+struct TDateColumns
+{
+    int Date = -1, Time = -1, Year = -1, Month = -1, Day = -1, Hour = -1;
+    bool Split() const { return Year >= 0; }
+};
+
+/// A column by header name (trimmed, any case) or number from 1; -1 when there is none.
+int findColumn(const TCsvTable &table, std::string_view item)
+{
+    item = trim(item);
+    int number = 0;
+    if (isDigits(item) && parseInt(item, number) && number >= 1 &&
+        static_cast<std::size_t>(number) <= table.ColumnCount())
+        return number - 1;
+    for (std::size_t c = 0; c < table.Names.size(); ++c)
+        if (Lower(trim(table.Names[c])) == Lower(item))
+            return static_cast<int>(c);
+    return -1;
+}
+
+bool isTimeField(std::string_view field)
+{
+    field = trim(field);
+    if (field == "--:--" || field == "--:--:--")
+        return true;
+    UCsvDates::TDateParts parts;
+    return field.find(':') != std::string_view::npos &&
+           UCsvDates::SplitDate("2000-01-01 " + std::string(field), parts);
+}
+
+/// True when every row of column holds a whole number from low to high (of digits digits
+/// when that is above 0).
+bool wholeNumbers(const TCsvTable &table, int column, int low, int high, std::size_t digits)
+{
+    for (std::size_t r = 0; r < table.RowCount(); ++r) {
+        const std::string_view f = table.Field(r, static_cast<std::size_t>(column));
+        int v = 0;
+        if (!isDigits(f) || (digits && f.size() != digits) || !parseInt(f, v) || v < low ||
+            v > high)
+            return false;
+    }
+    return true;
+}
+
+int namedColumn(const TCsvTable &table, std::initializer_list<const char *> names)
+{
+    for (std::size_t c = 0; c < table.Names.size(); ++c)
+        for (const char *name : names)
+            if (Lower(trim(table.Names[c])) == name)
+                return static_cast<int>(c);
+    return -1;
+}
+
+/// Finds the date: year, month, day (and hour) columns by their names, a date column
+/// (followed perhaps by a time column), or consecutive columns of a year, month and day.
+bool findDateColumns(const TCsvTable &table, TDateColumns &dc)
+{
+    const int width = static_cast<int>(table.ColumnCount());
+    dc.Year = namedColumn(table, {"year", "yr", "yyyy"});
+    dc.Month = namedColumn(table, {"month", "mnth", "mo", "mm", "mon"});
+    dc.Day = namedColumn(table, {"day", "dy", "dd"});
+    if (dc.Year >= 0 && dc.Month >= 0 && dc.Day >= 0) {
+        dc.Hour = namedColumn(table, {"hr", "hour", "hh"});
+        return true;
+    }
+    dc = {};
+    UCsvDates::TDateParts parts;
+    for (int c = 0; c < width; ++c)
+        if (UCsvDates::SplitDate(table.Field(0, static_cast<std::size_t>(c)), parts)) {
+            dc.Date = c;
+            if (c + 1 < width) {
+                bool times = true;
+                for (std::size_t r = 0; r < table.RowCount() && times; ++r)
+                    times = isTimeField(table.Field(r, static_cast<std::size_t>(c + 1)));
+                if (times)
+                    dc.Time = c + 1;
+            }
+            return true;
+        }
+    for (int c = 0; c + 2 < width; ++c)
+        if (wholeNumbers(table, c, 1000, 2999, 4) && wholeNumbers(table, c + 1, 1, 12, 0) &&
+            wholeNumbers(table, c + 2, 1, 31, 0)) {
+            dc.Year = c, dc.Month = c + 1, dc.Day = c + 2;
+            return true;
+        }
+    return false;
+}
+
+/// "YR+MNTH+DY[+HR]" or "DATE+TIME" or one column.
+bool parseDateColumnsNamed(const TCsvTable &table, std::string_view named, TDateColumns &dc,
+                           std::string &error)
+{
+    std::vector<int> parts;
+    std::size_t start = 0;
+    while (start <= named.size()) {
+        std::size_t end = named.find('+', start);
+        if (end == std::string_view::npos)
+            end = named.size();
+        const std::string_view item = trim(named.substr(start, end - start));
+        const int c = findColumn(table, item);
+        if (c < 0) {
+            error = "--columns: the file has no column \"" + std::string(item) + "\" (date).";
+            return false;
+        }
+        parts.push_back(c);
+        start = end + 1;
+    }
+    dc = {};
+    if (parts.size() == 1)
+        dc.Date = parts[0];
+    else if (parts.size() == 2)
+        dc.Date = parts[0], dc.Time = parts[1];
+    else if (parts.size() <= 4) {
+        dc.Year = parts[0], dc.Month = parts[1], dc.Day = parts[2];
+        dc.Hour = parts.size() == 4 ? parts[3] : -1;
+    } else {
+        error = "--columns: date= takes a date column, a date and a time column, or "
+                "year+month+day(+hour) columns.";
+        return false;
+    }
+    return true;
+}
+
+/// The date of one row as one text (2015-11-01 or 2015-11-01 13:00); false when a part is
+/// no whole number.
+bool dateText(const TCsvTable &table, const TDateColumns &dc, std::size_t row, std::string &text,
+              std::string &error)
+{
+    const auto field = [&](int c) { return table.Field(row, static_cast<std::size_t>(c)); };
+    if (!dc.Split()) {
+        text = std::string(field(dc.Date));
+        const std::string_view time = dc.Time >= 0 ? field(dc.Time) : std::string_view();
+        if (!time.empty() && time.substr(0, 2) != "--")
+            text += " " + std::string(time);
+        return true;
+    }
+    const int columns[4] = {dc.Year, dc.Month, dc.Day, dc.Hour};
+    static const char *const names[4] = {"year", "month", "day", "hour"};
+    int value[4] = {0, 0, 0, 0};
+    for (int k = 0; k < 4; ++k) {
+        if (columns[k] < 0)
+            continue;
+        const std::string_view f = field(columns[k]);
+        if (!isDigits(f) || f.size() > 4 || !parseInt(f, value[k])) {
+            error = LineText(table.LineNumbers[row]) + ": the " + names[k] + " \"" +
+                    std::string(f) + "\" in column " + table.ColumnName(columns[k]) +
+                    " is not a whole number.";
+            return false;
+        }
+    }
+    if (value[0] > 9999 || value[1] > 99 || value[2] > 99 || value[3] > 99) {
+        text = printfText("%d-%d-%d", value[0], value[1], value[2]); // no date: named later
+        return true;
+    }
+    // 2015-11-01 or 2015-11-01 13:00, the digits written directly (this runs for every row).
+    text.assign(dc.Hour >= 0 ? "0000-00-00 00:00" : "0000-00-00");
+    static const std::size_t at[4] = {0, 5, 8, 11};
+    for (int k = 0; k < 4; ++k) {
+        int v = value[k];
+        for (std::size_t d = k == 0 ? 4 : 2; d-- > 0 && columns[k] >= 0;) {
+            text[at[k] + d] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        }
+    }
+    return true;
+}
+
+/// The flag codes of a field: 'm' missing, 'e' estimated, 'p' provisional, 0 otherwise.
+char flagMeaning(std::string_view flag)
+{
+    char meaning = 0;
+    std::size_t start = 0;
+    while (start <= flag.size()) {
+        std::size_t end = flag.find_first_of(":,", start);
+        if (end == std::string_view::npos)
+            end = flag.size();
+        const std::string code = Lower(trim(flag.substr(start, end - start)));
+        if (code == "m" || code == "mis" || code == "missing")
+            return 'm';
+        if (code == "e" || code == "est")
+            meaning = 'e';
+        else if ((code == "p" || code == "[p]") && meaning == 0)
+            meaning = 'p';
+        start = end + 1;
+    }
+    return meaning;
+}
+
+/// A file's table with its date as one column (added after the file's own) and its flags
+/// applied: a row flagged missing has no value.
+struct TDatedTable
+{
+    TCsvTable Table;
+    std::size_t FileColumns = 0;
+    int DateColumn = -1;
+    std::vector<char> NotData;
+    std::vector<std::vector<char>> Quality;
+    std::vector<std::int64_t> Seconds;
+    std::int64_t Step = 0;
+};
+
+bool dateTable(TCsvTable table, const TDateColumns &dc, bool blankFlagged, TDatedTable &dated,
+               std::string &error)
+{
+    const std::size_t width = table.ColumnCount();
+    const std::size_t rows = table.RowCount();
+    dated.FileColumns = width;
+    dated.NotData.assign(width, 0);
+    dated.Quality.assign(width, {});
+    for (int c : {dc.Time, dc.Year, dc.Month, dc.Day, dc.Hour})
+        if (c >= 0)
+            dated.NotData[static_cast<std::size_t>(c)] = 1;
+    const bool compose = dc.Split() || dc.Time >= 0;
+    if (compose && dc.Date >= 0)
+        dated.NotData[static_cast<std::size_t>(dc.Date)] = 1; // read with its time
+    // Flag columns: letters in every row; each belongs to the value column before it. A row
+    // flagged missing has no value ('m'), estimated 'e', provisional 'p'.
+    bool blanks = false;
+    for (std::size_t c = 0; c < width; ++c) {
+        if (dated.NotData[c] || static_cast<int>(c) == dc.Date)
+            continue;
+        bool flags = true, some = false;
+        for (std::size_t r = 0; r < rows && flags; ++r) {
+            const std::string_view f = table.Field(r, c);
+            flags = f.empty() || IsFlag(f);
+            some = some || !f.empty();
+        }
+        if (!flags || !some)
+            continue;
+        dated.NotData[c] = 1;
+        std::size_t v = c;
+        while (v-- > 0 && (dated.NotData[v] || static_cast<int>(v) == dc.Date)) {
+        }
+        if (v >= c)
+            continue; // no value column before it
+        std::vector<char> &quality = dated.Quality[v];
+        quality.assign(rows, 0);
+        for (std::size_t r = 0; r < rows; ++r) {
+            quality[r] = flagMeaning(table.Field(r, c));
+            blanks = blanks || quality[r] == 'm';
+        }
+    }
+    if (blankFlagged && blanks) {
+        // The values flagged missing become empty fields.
+        TCsvTable out;
+        out.Delimiter = table.Delimiter;
+        out.DecimalComma = table.DecimalComma;
+        out.HasHeader = table.HasHeader;
+        out.LeadingLines = table.LeadingLines;
+        out.Names = table.Names;
+        out.Reserve(table.RowCount() * (width * 8 + 20), rows * width);
+        std::vector<std::string> fields(width);
+        for (std::size_t r = 0; r < rows; ++r) {
+            for (std::size_t c = 0; c < width; ++c)
+                fields[c] = !dated.Quality[c].empty() && dated.Quality[c][r] == 'm'
+                                ? std::string()
+                                : std::string(table.Field(r, c));
+            out.AddRow(fields, table.LineNumbers[r], width);
+        }
+        std::copy(table.Marks.begin(), table.Marks.end(), out.Marks.begin());
+        table = std::move(out);
+    }
+    dated.DateColumn = dc.Date;
+    if (compose) {
+        std::vector<std::string> texts(rows);
+        for (std::size_t r = 0; r < rows; ++r)
+            if (!dateText(table, dc, r, texts[r], error))
+                return false;
+        table.AppendColumn("date", texts);
+        dated.DateColumn = static_cast<int>(width);
+        dated.NotData.push_back(0);
+        dated.Quality.emplace_back();
+    }
+    dated.Table = std::move(table);
+    return true;
+}
+
+bool readDated(TCsvTable table, const TDateColumns &dc, TDatedTable &dated, std::string &error)
+{
+    if (!dateTable(std::move(table), dc, false, dated, error))
+        return false;
+    UCsvDates::TDates dates;
+    if (!UCsvDates::ReadDates(dated.Table, dated.DateColumn, UCsvDates::TDateOrder::Auto, dates,
+                              error))
+        return false;
+    dated.Seconds = std::move(dates.Seconds);
+    dated.Step = UCsvPeriod::UsualStep(dated.Seconds);
+    return true;
+}
+
+/// A column of whole-number identifiers (gauge numbers) or of one value throughout.
+bool identifierOrConstant(const TCsvTable &table, std::size_t column)
+{
+    const std::string_view first = table.Field(0, column);
+    bool constant = true, identifiers = true;
+    for (std::size_t r = 0; r < table.RowCount() && (constant || identifiers); ++r) {
+        const std::string_view f = table.Field(r, column);
+        constant = constant && f == first;
+        identifiers = identifiers && isDigits(f) && (f.size() >= 6 || f.front() == '0');
+    }
+    return constant || identifiers;
+}
+
+bool nameSays(const std::string &name, int role)
+{
+    // The import's own guess by name, on a table of this one name.
+    const std::string n = Lower(name);
+    if (role == RoleRain)
+        return n.find("rain") != std::string::npos || n.find("prec") != std::string::npos ||
+               n.find("prcp") != std::string::npos;
+    if (role == RoleEscape)
+        return n.find("evap") != std::string::npos || n.find("pet") != std::string::npos ||
+               n.find("et0") != std::string::npos;
+    return n.find("sim") == std::string::npos &&
+           (n.find("runoff") != std::string::npos || n.find("discharge") != std::string::npos ||
+            n.find("flow") != std::string::npos || n.find("qobs") != std::string::npos ||
+            n == "q" || n == "value" || n.find("obs_run") != std::string::npos);
+}
+
+/// The value column of a role file: the one named, else one whose name says the role, else
+/// the first that is neither date, flag, identifier nor constant.
+bool roleColumn(const TSourceText &source, const TDatedTable &dated, int role, int &column,
+                std::string &error)
+{
+    const TCsvTable &table = dated.Table;
+    if (!source.Column.empty()) {
+        column = findColumn(table, source.Column);
+        if (column < 0 || static_cast<std::size_t>(column) >= dated.FileColumns) {
+            error = inFile(source.Name) + "there is no column \"" + source.Column + "\".";
+            return false;
+        }
+        if (dated.NotData[static_cast<std::size_t>(column)] || column == dated.DateColumn) {
+            const std::string name = table.ColumnName(column);
+            error = inFile(source.Name) + (name.front() == '\'' ? "column " : "") + name +
+                    " holds dates or quality flags, never values.";
+            return false;
+        }
+        return true;
+    }
+    std::vector<int> left;
+    for (std::size_t c = 0; c < dated.FileColumns; ++c)
+        if (!dated.NotData[c] && static_cast<int>(c) != dated.DateColumn &&
+            !identifierOrConstant(table, c))
+            left.push_back(static_cast<int>(c));
+    for (int c : left)
+        if (static_cast<std::size_t>(c) < table.Names.size() && nameSays(table.Names[c], role)) {
+            column = c;
+            return true;
+        }
+    if (left.empty()) {
+        error =
+            inFile(source.Name) + "no column is left for the " +
+            (role == RoleEscape ? std::string("escape rate") : RoleName(role)) +
+            " beside the date, flags, identifiers and constant columns: name it as FILE:COLUMN.";
+        return false;
+    }
+    column = left.front();
+    return true;
+}
+
+/// A number as a joined column holds it: its shortest form, never one that reads two ways.
+std::string joinedText(double value)
+{
+    std::string text = shortestText(value);
+    if (UCsvTable::NumberForm(text).TwoWays)
+        text += "0";
+    return text;
+}
+
+std::string dateRange(const TDatedTable &dated)
+{
+    return std::string(dated.Table.Field(0, static_cast<std::size_t>(dated.DateColumn))) + " to " +
+           std::string(dated.Table.Field(dated.Table.RowCount() - 1,
+                                         static_cast<std::size_t>(dated.DateColumn)));
+}
+
+/// A role's series read from its own file, as texts per row of the main file.
+struct TJoined
+{
+    int Role = RoleRunoff;
+    std::string Name;
+    std::vector<std::string> Text; ///< per main row; empty: no value
+    std::vector<char> Quality;     ///< per main row
+    THeaderInfo Header;
+};
+
+bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
+              const std::string &mainName, const std::string &missing, TJoined &joined,
+              std::vector<std::string> &notes, std::string &error)
+{
+    std::string text = source.Text;
+    UCsvTable::TextAsUtf8(text);
+    joined.Header = ReadHeaderInfo(text);
+    TCsvTable table;
+    TDateColumns dc;
+    TDatedTable dated;
+    if (!UCsvTable::ReadCsvText(text, table, error, missing) ||
+        (!findDateColumns(table, dc) &&
+         (error = "no column holds dates, and no columns hold a year, month and day.", true)) ||
+        !readDated(table, dc, dated, error)) {
+        error = inFile(source.Name) + error;
+        return false;
+    }
+    int column = -1;
+    if (!roleColumn(source, dated, role, column, error))
+        return false;
+    const std::string roleText = role == RoleEscape ? "escape rate" : RoleName(role);
+    if (dated.Step != main.Step && dated.Seconds.size() > 1 && main.Seconds.size() > 1) {
+        error = "The steps of " + source.Name + " (" + UCsvPeriod::DurationText(dated.Step) +
+                ") and of " + mainName + " (" + UCsvPeriod::DurationText(main.Step) +
+                ") differ: a series is joined only with one of the same step.";
+        return false;
+    }
+    // Daily rows join by calendar date, whatever hour each file gives them.
+    const bool daily = main.Step == 86400 || (main.Seconds.size() < 2 && dated.Step == 86400);
+    const auto key = [daily](std::int64_t s) {
+        return daily ? (s >= 0 ? s / 86400 : -((-s + 86399) / 86400)) : s;
+    };
+    std::vector<std::int64_t> keys(dated.Seconds.size());
+    for (std::size_t r = 0; r < keys.size(); ++r) {
+        keys[r] = key(dated.Seconds[r]);
+        if (r > 0 && keys[r] == keys[r - 1]) {
+            error = inFile(source.Name) + LineText(table.LineNumbers[r]) + " repeats the day of " +
+                    LineText(table.LineNumbers[r - 1]) + ".";
+            return false;
+        }
+    }
+    const TDecimalMark mark = dated.Table.ColumnMark(column, TDecimalMark::Auto);
+    const std::size_t n = main.Seconds.size();
+    joined.Role = role;
+    const std::string base = source.Name.substr(source.Name.find_last_of("/\\") + 1);
+    joined.Name =
+        base + ":" +
+        (static_cast<std::size_t>(column) < table.Names.size() && !table.Names[column].empty()
+             ? std::string(trim(table.Names[column]))
+             : "column " + std::to_string(column + 1));
+    joined.Text.assign(n, std::string());
+    joined.Quality.assign(n, 0);
+    std::size_t matched = 0, lacking = 0;
+    const auto &quality = dated.Quality[static_cast<std::size_t>(column)];
+    for (std::size_t r = 0; r < n; ++r) {
+        const auto at = std::lower_bound(keys.begin(), keys.end(), key(main.Seconds[r]));
+        if (at == keys.end() || *at != key(main.Seconds[r])) {
+            ++lacking;
+            continue;
+        }
+        const auto k = static_cast<std::size_t>(at - keys.begin());
+        ++matched;
+        const std::string_view field = dated.Table.Field(k, static_cast<std::size_t>(column));
+        if (IsMissing(field, missing, mark) || (!quality.empty() && quality[k] == 'm'))
+            continue;
+        double value = 0;
+        if (!UCsvTable::ReadNumber(field, mark, value)) {
+            error = inFile(source.Name) + "\"" + std::string(field) + "\" in " +
+                    LineText(table.LineNumbers[k]) + ", column " + dated.Table.ColumnName(column) +
+                    " (" + roleText + ") is not a number.";
+            return false;
+        }
+        joined.Text[r] = joinedText(value);
+        if (!quality.empty())
+            joined.Quality[r] = quality[k] == 'm' ? 0 : quality[k];
+    }
+    if (matched == 0) {
+        error = "The dates of " + source.Name + " (" + dateRange(dated) + ") overlap none of " +
+                mainName + " (" + dateRange(main) + "): the " + roleText + " cannot be joined.";
+        return false;
+    }
+    const std::string columnName = dated.Table.ColumnName(column);
+    std::string note = "The " + roleText + " comes from " + source.Name + ", " +
+                       (columnName.front() == '\'' ? "column " : "") + columnName +
+                       ", joined on the " + (daily ? "calendar date" : "date and time") + ": " +
+                       std::to_string(matched) + " of " + std::to_string(n) + " dates of " +
+                       mainName + " found";
+    if (lacking)
+        note += "; " + std::to_string(lacking) + " not in " + source.Name + " are gaps of the " +
+                roleText;
+    if (dated.Seconds.size() > matched)
+        note += "; " + std::to_string(dated.Seconds.size() - matched) +
+                (dated.Seconds.size() - matched == 1 ? " row of " : " rows of ") + source.Name +
+                " outside those dates " + (dated.Seconds.size() - matched == 1 ? "is" : "are") +
+                " left out";
+    notes.push_back(note + ".");
+    return true;
+}
+
+/// Splits a --columns list: positional (date,rain,escape,runoff) or role=COLUMN pairs.
+bool parseColumns(const TSourceRequest &request, const TCsvTable &table,
+                  std::array<int, RoleCount> &columns, std::string &dateNames, std::string &error)
+{
+    const std::string_view list = request.Columns;
+    columns = {-1, -1, -1, -1};
+    dateNames.clear();
+    if (trim(list).empty())
+        return true;
+    int position = 0;
+    bool pairs = false, positional = false;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string_view::npos)
+            end = list.size();
+        std::string_view item = trim(list.substr(start, end - start));
+        start = end + 1;
+        int role = position;
+        const std::size_t eq = item.find('=');
+        if (eq != std::string_view::npos) {
+            pairs = true;
+            const std::string name = Lower(trim(item.substr(0, eq)));
+            role = -1;
+            for (int r = 0; r < RoleCount; ++r)
+                if (name == RoleName(r) || (r == RoleEscape && name == "evaporation"))
+                    role = r;
+            if (role < 0) {
+                error = "--columns: \"" + name + "\" is no role (date, rain, escape, runoff).";
+                return false;
+            }
+            item = trim(item.substr(eq + 1));
+        } else {
+            positional = true;
+            ++position;
+            if (role >= RoleCount) {
+                error = "--columns takes at most four columns: date,rain,escape,runoff.";
+                return false;
+            }
+            if (item.empty())
+                continue;
+        }
+        if (pairs && positional) {
+            error = "--columns takes either date,rain,escape,runoff in order or role=COLUMN "
+                    "pairs, not both.";
+            return false;
+        }
+        if (role == RoleDate && item.find('+') != std::string_view::npos) {
+            dateNames = std::string(item);
+            continue;
+        }
+        if (!request.Files[role].Name.empty()) {
+            error = "--columns: the " + std::string(RoleName(role)) + " comes from " +
+                    request.Files[role].Name + ", not from a column of " + request.Main.Name + ".";
+            return false;
+        }
+        const int c = findColumn(table, item);
+        if (c < 0) {
+            error = "--columns: the file has no column \"" + std::string(item) + "\" (" +
+                    RoleName(role) + ").";
+            return false;
+        }
+        columns[role] = c;
+    }
+    if (positional && position < 3) {
+        error = "--columns names date,rain,escape" +
+                std::string(request.Analysis ? ",runoff" : "") + ".";
+        return false;
+    }
+    return true;
+}
+
+/// The runoff unit and the catchment area: the command line's, else the header's.
+bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TFrame &frame,
+                std::string &error)
+{
+    const THeaderInfo &header = frame.Header;
+    for (const std::string &note : header.Notes)
+        frame.Notes.push_back("In " + runoffFile + ": " + note);
+    frame.Unit = request.Unit;
+    if (request.Unit != TRunoffUnit::None) {
+        frame.UnitFrom = GivenIn(request);
+        if (!header.Unit.empty())
+            frame.Notes.push_back("The unit \"" + header.Unit + "\" that " + runoffFile +
+                                  " names in " + LineText(header.UnitLine) +
+                                  " gives way to the one given: " + RunoffUnitName(request.Unit) +
+                                  ".");
+    } else if (!header.Unit.empty()) {
+        if (!ParseRunoffUnit(header.Unit, frame.Unit)) {
+            error = "In " + runoffFile + ", " + LineText(header.UnitLine) + ": the unit \"" +
+                    header.Unit +
+                    "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit " +
+                    (request.FromDialog ? "in the dialog." : "with --runoff-unit.");
+            return false;
+        }
+        frame.UnitFrom = runoffFile + ", " + LineText(header.UnitLine);
+    }
+    if (request.AreaGiven) {
+        if (!(request.AreaKm2 > 0) || !std::isfinite(request.AreaKm2)) {
+            error = "The catchment area must be above 0 km2 (" +
+                    UCsvTable::NumberText(request.AreaKm2) + " given).";
+            return false;
+        }
+        frame.AreaKm2 = request.AreaKm2;
+        frame.AreaFrom = GivenIn(request);
+        if (header.AreaKm2 > 0)
+            frame.Notes.push_back("The area " + UCsvTable::NumberText(header.AreaKm2) +
+                                  " km2 that " + runoffFile + " names in " +
+                                  LineText(header.AreaLine) + " gives way to the one given.");
+    } else if (header.AreaKm2 > 0) {
+        frame.AreaKm2 = header.AreaKm2;
+        frame.AreaFrom = runoffFile + ", " + LineText(header.AreaLine);
+    }
+    const bool discharge = frame.Unit == TRunoffUnit::LitresPerSecond ||
+                           frame.Unit == TRunoffUnit::CubicMetresPerSecond ||
+                           frame.Unit == TRunoffUnit::CubicFeetPerSecond;
+    if (discharge && !request.Analysis) {
+        frame.Notes.push_back("A prediction takes no runoff: its unit is not used.");
+        frame.Unit = TRunoffUnit::None;
+        return true;
+    }
+    if (discharge && !(frame.AreaKm2 > 0)) {
+        error = std::string("The runoff is in ") + RunoffUnitName(frame.Unit) + " (from " +
+                frame.UnitFrom + ") but no catchment area is given, and " + runoffFile +
+                " names none: give it " +
+                (request.FromDialog ? "in the dialog." : "with --area-km2.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool BuildFrame(const TSourceRequest &request, TFrame &frame, std::string &error)
+{
+    frame = {};
+    error.clear();
+    std::string text = request.Main.Text;
+    UCsvTable::TextAsUtf8(text);
+    TCsvTable table;
+    if (!UCsvTable::ReadCsvText(text, table, error, request.Missing)) {
+        error = "The file \"" + request.Main.Name + "\" cannot be imported. " + error;
+        return false;
+    }
+    std::string dateNames;
+    if (!parseColumns(request, table, frame.Columns, dateNames, error))
+        return false;
+    TDateColumns dc;
+    if (!dateNames.empty()) {
+        if (!parseDateColumnsNamed(table, dateNames, dc, error))
+            return false;
+    } else if (frame.Columns[RoleDate] >= 0) {
+        dc.Date = frame.Columns[RoleDate];
+    } else if (!findDateColumns(table, dc)) {
+        dc = {}; // the import names what it lacks
+    }
+    TDatedTable main;
+    if (dc.Date < 0 && !dc.Split()) {
+        main.Table = std::move(table);
+        main.FileColumns = main.Table.ColumnCount();
+        main.NotData.assign(main.FileColumns, 0);
+        main.Quality.assign(main.FileColumns, {});
+    } else if (!dateTable(std::move(table), dc, true, main, error)) {
+        error = inFile(request.Main.Name) + error;
+        return false;
+    }
+    bool joins = false;
+    for (int role = RoleRain; role < RoleCount; ++role)
+        joins = joins || !request.Files[role].Name.empty();
+    if (joins) {
+        UCsvDates::TDates dates;
+        if (main.DateColumn < 0) {
+            error = inFile(request.Main.Name) +
+                    "no column holds dates, and no columns hold a year, month and day.";
+            return false;
+        }
+        if (!UCsvDates::ReadDates(main.Table, main.DateColumn, UCsvDates::TDateOrder::Auto, dates,
+                                  error)) {
+            error = inFile(request.Main.Name) + error;
+            return false;
+        }
+        main.Seconds = std::move(dates.Seconds);
+        main.Step = UCsvPeriod::UsualStep(main.Seconds);
+    }
+    frame.Header = ReadHeaderInfo(text);
+    std::string runoffFile = request.Main.Name;
+    std::vector<TJoined> joined;
+    for (int role = RoleRain; role < RoleCount; ++role) {
+        if (request.Files[role].Name.empty() || (role == RoleRunoff && !request.Analysis))
+            continue;
+        joined.emplace_back();
+        if (!joinRole(request.Files[role], role, main, request.Main.Name, request.Missing,
+                      joined.back(), frame.Notes, error))
+            return false;
+        if (role == RoleRunoff) {
+            frame.Header = joined.back().Header;
+            runoffFile = request.Files[role].Name;
+        }
+    }
+    frame.FileColumns = main.FileColumns;
+    frame.NotData = main.NotData;
+    frame.Quality = main.Quality;
+    if (main.DateColumn >= 0)
+        frame.Columns[RoleDate] = main.DateColumn;
+    // The joined series become columns of their own after the main file's.
+    frame.Table = std::move(main.Table);
+    for (const TJoined &j : joined) {
+        frame.Table.AppendColumn(j.Name, j.Text);
+        frame.Columns[j.Role] = static_cast<int>(frame.Table.ColumnCount() - 1);
+        frame.NotData.push_back(0);
+        frame.Quality.push_back(j.Quality);
+    }
+    frame.StepSeconds = main.Step;
+    if (frame.StepSeconds == 0 && frame.Columns[RoleDate] >= 0 && frame.Table.RowCount() > 1) {
+        UCsvDates::TDates dates;
+        std::string ignored;
+        if (UCsvDates::ReadDates(frame.Table, frame.Columns[RoleDate], UCsvDates::TDateOrder::Auto,
+                                 dates, ignored))
+            frame.StepSeconds = UCsvPeriod::UsualStep(dates.Seconds);
+    }
+    if (!request.Analysis && request.Unit == TRunoffUnit::None && !request.AreaGiven)
+        return true;
+    return settleUnit(request, runoffFile, frame, error);
+}
+
+bool FrameOptions(const TFrame &frame, UCsvImport::TImportOptions &options, std::string &error)
+{
+    for (int role = RoleDate; role < RoleCount; ++role)
+        if (options.Columns[role] < 0)
+            options.Columns[role] = frame.Columns[role];
+    options.NotData = frame.NotData;
+    const double unitSeconds = TimeUnitSeconds(frame.StepSeconds);
+    const double factor = RunoffFactor(frame.Unit, frame.AreaKm2, unitSeconds);
+    if (!(factor > 0)) {
+        error = "No factor converts the runoff: the catchment area is missing.";
+        return false;
+    }
+    options.Scale[RoleRunoff] *= factor;
+    return true;
+}
+
+namespace {
+
+std::string unitText(double unitSeconds)
+{
+    return unitSeconds == 86400 ? "day" : unitSeconds == 3600 ? "hour" : "minute";
+}
+
+} // namespace
+
+void NoteTaken(const TFrame &frame, const std::array<int, RoleCount> &columns,
+               const std::vector<std::pair<std::size_t, std::size_t>> &ranges,
+               std::vector<std::string> &notes)
+{
+    if (frame.Unit != TRunoffUnit::None && frame.Unit != TRunoffUnit::Mm) {
+        const double unitSeconds = TimeUnitSeconds(frame.StepSeconds);
+        notes.push_back(
+            std::string("Runoff converted from ") + RunoffUnitName(frame.Unit) + " (" +
+            frame.UnitFrom + ") to mm per " + unitText(unitSeconds) + " over " +
+            UCsvTable::NumberText(frame.AreaKm2) + " km2 (" + frame.AreaFrom + "): factor " +
+            printfText("%.12g", RunoffFactor(frame.Unit, frame.AreaKm2, unitSeconds)) + ".");
+    } else if (frame.Unit == TRunoffUnit::Mm) {
+        notes.push_back("Runoff in mm (" + frame.UnitFrom + "): not converted.");
+    }
+    for (int role = RoleRain; role < RoleCount; ++role) {
+        const int c = columns[role];
+        if (c < 0 || static_cast<std::size_t>(c) >= frame.Quality.size() ||
+            frame.Quality[static_cast<std::size_t>(c)].empty())
+            continue;
+        const auto &q = frame.Quality[static_cast<std::size_t>(c)];
+        std::size_t estimated = 0, provisional = 0;
+        for (const auto &[first, last] : ranges)
+            for (std::size_t r = first; r <= last && r < q.size(); ++r) {
+                estimated += q[r] == 'e';
+                provisional += q[r] == 'p';
+            }
+        if (estimated || provisional)
+            notes.push_back(std::string("Flags of the ") + RoleName(role) +
+                            " in the rows taken: " + std::to_string(estimated) + " estimated, " +
+                            std::to_string(provisional) + " provisional.");
+    }
+}
+
+void NoteBalance(double rain, double escape, double runoff, std::size_t rows,
+                 std::vector<std::string> &notes)
+{
+    const double loss = rain - runoff;
+    std::string note = printfText("Water balance of the %zu rows taken: rain %.1f, runoff %.1f",
+                                  rows, rain, runoff);
+    if (rain > 0)
+        note += printfText(" (runoff ratio %.2f)", runoff / rain);
+    note +=
+        printfText("; loss (rain - runoff) %.1f against an escape total of %.1f.", loss, escape);
+    notes.push_back(note);
+    if (rain > 0 && runoff > rain)
+        notes.push_back(printfText(
+            "Warning: the runoff is %.2f times the rain. A discharge in the wrong unit (cfs "
+            "read as m3/s) or an area in the wrong unit (square miles taken for km2) shows "
+            "itself so: "
+            "check the runoff unit and the catchment area.",
+            runoff / rain));
+    else if (rain > 0 && runoff < 0.01 * rain)
+        notes.push_back(printfText(
+            "Warning: the runoff is only %.3g %% of the rain. A runoff far too small (an area "
+            "in m2, a discharge in m3/s read as l/s) shows itself so: check the runoff unit and "
+            "the catchment area.",
+            100 * runoff / rain));
+    else if (escape > 0 && loss > 3 * escape)
+        notes.push_back(printfText(
+            "Warning: the loss (rain - runoff) is %.2f times the escape total. A runoff far too "
+            "small (an area in m2, a discharge in m3/s read as l/s) shows itself so: check the "
+            "runoff unit and the catchment area.",
+            loss / escape));
+}
+
+} // namespace quellow::UCsvSources

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "import/UCsvImport.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+/// The sources of a series import: a main file whose dates are the frame, with the date read
+/// from one column, a date and a time column, or year, month, day (and hour) columns; series
+/// taken from other dated files and joined on the date; quality flags; the runoff unit and the
+/// catchment area, given or read from a file's header; and the water balance of what was taken.
+namespace quellow::UCsvSources {
+
+using UCsvImport::RoleCount;
+using UCsvImport::TCsvTable;
+
+/// What the comment lines (#) at the head of a file say about the catchment.
+struct THeaderInfo
+{
+    double AreaKm2 = 0;             ///< 0: none named
+    std::size_t AreaLine = 0;       ///< line of the area (from 1)
+    std::string Unit;               ///< the unit as written, "" when none
+    std::size_t UnitLine = 0;       ///< line of the unit
+    std::vector<std::string> Notes; ///< labelled values not taken, and why
+};
+THeaderInfo ReadHeaderInfo(std::string_view text);
+
+/// Units of discharge.
+enum class TRunoffUnit { None, Mm, LitresPerSecond, CubicMetresPerSecond, CubicFeetPerSecond };
+/// "mm", "l/s", "m3/s", "cfs" (written m³/s, ft3/s and the like too). False for anything else.
+bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit);
+const char *RunoffUnitName(TRunoffUnit unit);
+/// What stays in the file's units: all three series, or rain and escape rate when the runoff
+/// is converted from unit.
+std::string UnitsNote(TRunoffUnit unit);
+/// What the second title line of an imported file adds for a runoff converted from a unit of
+/// discharge: " (runoff from m3/s)"; empty when the runoff was taken as it is.
+std::string TitleUnitNote(TRunoffUnit unit);
+/// The factor from the unit to mm per time unit of unitSeconds over areaKm2: m3/s gives
+/// unitSeconds / (1000 A), l/s a thousandth of that, cfs 0.028316846592 times that.
+double RunoffFactor(TRunoffUnit unit, double areaKm2, double unitSeconds);
+
+/// One source file of the import as read.
+struct TSourceText
+{
+    std::string Name;   ///< as the messages name it
+    std::string Text;   ///< whole content
+    std::string Column; ///< the column of a role file; empty: guessed
+};
+
+/// What the sources are.
+struct TSourceRequest
+{
+    TSourceText Main;
+    /// A role's own file (rain, escape, runoff); Name empty: the role is in the main file.
+    std::array<TSourceText, RoleCount> Files;
+    /// The main file's columns: "date,rain,escape,runoff", or role=COLUMN pairs
+    /// (date=YR+MNTH+DY names the date's parts); empty: all guessed.
+    std::string Columns;
+    std::string Missing;                  ///< the user's marker of a missing value
+    TRunoffUnit Unit = TRunoffUnit::None; ///< None: as a file names it, else unchanged
+    double AreaKm2 = 0;                   ///< 0: as a file names it
+    bool AreaGiven = false;
+    bool Analysis = true;
+    /// Unit and area come from the import dialog's boxes, not from the command line: the
+    /// messages name where they were given and how to give them.
+    bool FromDialog = false;
+};
+
+/// The main table with the date and the joined series as columns of their own.
+struct TFrame
+{
+    TCsvTable Table;             ///< the main file's columns, then the added ones
+    std::size_t FileColumns = 0; ///< the main file's own columns
+    std::array<int, RoleCount> Columns{-1, -1, -1, -1}; ///< chosen, -1: to guess
+    std::vector<char> NotData;                          ///< per column
+    /// Per column: 'e' (estimated) or 'p' (provisional) of each row; empty when unflagged.
+    std::vector<std::vector<char>> Quality;
+    THeaderInfo Header; ///< of the file the runoff comes from
+    TRunoffUnit Unit = TRunoffUnit::None;
+    double AreaKm2 = 0;
+    std::string UnitFrom, AreaFrom; ///< where the unit and the area were taken from
+    std::int64_t StepSeconds = 0;   ///< the main file's most frequent step
+    std::vector<std::string> Notes;
+};
+
+/// Reads the main file and the role files into one frame. Every error names its file (and
+/// line). Returns false with the reason in error.
+bool BuildFrame(const TSourceRequest &request, TFrame &frame, std::string &error);
+
+/// The options of an import of the frame: its columns, the columns never read as values, and
+/// the runoff factor of the unit and area (multiplied with one given).
+bool FrameOptions(const TFrame &frame, UCsvImport::TImportOptions &options, std::string &error);
+
+/// The seconds of the time unit a series of steps of stepSeconds gets: a day, an hour or a
+/// minute.
+double TimeUnitSeconds(std::int64_t stepSeconds);
+
+/// Notes on the rows taken (ranges of table rows, first and last) from the columns: the
+/// runoff unit converted, and the estimated and provisional values counted per column.
+void NoteTaken(const TFrame &frame, const std::array<int, RoleCount> &columns,
+               const std::vector<std::pair<std::size_t, std::size_t>> &ranges,
+               std::vector<std::string> &notes);
+/// The water balance of series of rain, escape rate and runoff, with its warnings.
+void NoteBalance(double rain, double escape, double runoff, std::size_t rows,
+                 std::vector<std::string> &notes);
+
+} // namespace quellow::UCsvSources

@@ -1,0 +1,609 @@
+// The simulation of an analysis window against a prediction run of the same values, the
+// validation's benchmarks, the band's quantiles and coverage, and quellow-cli validate.
+#include "calibration/UCalibrationRun.h"
+#include "files/UDMQuellow.h"
+#include "files/UFileUtil.h"
+#include "files/UInputFile.h"
+#include "runs/UPrediction.h"
+#include "runs/URainRun.h"
+#include "runs/USimulation.h"
+#include "files/UTextFields.h"
+#include "calibration/UValidation.h"
+#include "tests/support/TRecordingPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+#include <set>
+#include <tuple>
+#include <sys/wait.h>
+
+using namespace quellow;
+using namespace quellow::test;
+
+namespace {
+
+URainRun::TAnalysisInput window(const std::string &name)
+{
+    URainRun::TAnalysisInput input;
+    EXPECT_TRUE(URainRun::ReadAnalysisInput(TestData("windows/" + name), input, nullptr));
+    return input;
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+/// The text of a prediction (runoff) file holding the window's rows and storages and the alpha
+/// function.
+std::string predictionFile(const URainRun::TAnalysisInput &input, double maxStor, double initStor,
+                           double initRun, const TModelValues &alpha)
+{
+    TDMQuellow dm;
+    dm.FileName = "p.inp";
+    dm.ModeTag = " Pre";
+    dm.Analysis = false;
+    dm.Drainage = false;
+    dm.MaxStor = maxStor;
+    dm.InitStor = initStor;
+    dm.MaxEscape = input.MaxEsc;
+    dm.Porosity = 5;
+    dm.InitRun = initRun;
+    dm.ResizeRows(input.Rows.size());
+    for (std::size_t i = 0; i < input.Rows.size(); ++i) {
+        dm.Time[i] = input.Rows[i].Time;
+        dm.Rain[i] = input.Rows[i].Rain;
+        dm.Escape[i] = input.Rows[i].Escape;
+    }
+    dm.NrOfData = static_cast<std::int32_t>(input.Rows.size());
+    std::string text;
+    EXPECT_TRUE(InputFileText(dm, alpha, text));
+    return text;
+}
+
+} // namespace
+
+// The simulation of an analysis's own window is a prediction run of a file holding the same
+// series and storages, with the analysis's alpha function and the first measured runoff: the
+// same doubles at every step. Each window once as given and once calibrated (another initial
+// storage and escape factor).
+TEST(Simulation, EqualsAPredictionRunBitForBit)
+{
+    for (const char *name : {"gr4j-1991.inp", "hymod-2015.inp"}) {
+        URainRun::TAnalysisInput input = window(name);
+        for (const TParameters &p : {TParameters{50, 25, 1}, TParameters{321.5, 300.25, 0.731}}) {
+            URainRun::TAnalysisInput applied;
+            URainRun::ApplyCalibration(input, p, applied);
+            URainRun::TState s;
+            const URainRun::TEvaluation e =
+                URainRun::Evaluate(applied, s, URainRun::TSimulate::Full);
+            ASSERT_FALSE(e.Stopped) << name;
+            ASSERT_TRUE(e.Simulation.Made);
+
+            UPrediction::TState pred;
+            const std::vector<std::string> lines = splitLines(predictionFile(
+                applied, applied.MaxSto, applied.IniSto, applied.Rows[0].Runoff, e.Alpha));
+            UPrediction::ReadPredictionLines(pred, lines, "p.inp");
+            ASSERT_FALSE(pred.PredFailed);
+            // The file holds the alpha function in five digits; the run takes the analysis's.
+            pred.Values = e.Alpha;
+            UPrediction::RoutePrediction(pred);
+
+            const USimulation::TScratch &sim = s.Simulation;
+            ASSERT_EQ(sim.Count, pred.NrOfPred);
+            int differing = 0;
+            for (int i = 1; i <= sim.Count; ++i)
+                differing += !sameBits(sim.Runoff[i], pred.RunoffCalc[i]);
+            EXPECT_EQ(differing, 0) << name << " " << p.MaxStor;
+            // Scored against the measured runoff of rows 2..N.
+            std::vector<double> simulated, measured, steps;
+            for (int i = 2; i <= sim.Count; ++i) {
+                simulated.push_back(pred.RunoffCalc[i]);
+                measured.push_back(applied.Rows[static_cast<std::size_t>(i - 1)].Runoff);
+                steps.push_back(pred.PTime[i] - pred.PTime[i - 1]);
+            }
+            const TSkill skill =
+                Skill(simulated.data(), measured.data(), simulated.size(), steps.data());
+            EXPECT_EQ(e.Simulation.Skill.Fit.NSE, skill.Fit.NSE);
+            EXPECT_EQ(e.Simulation.Skill.LogNSE, skill.LogNSE);
+        }
+    }
+}
+
+// In memory a window is simulated whatever its length (a prediction file takes 501 steps), and
+// the prediction's rule on the initial runoff is applied and told.
+TEST(Simulation, HasNoStepLimitAndTellsARaisedInitialRunoff)
+{
+    const URainRun::TAnalysisInput input = window("gr4j-1991-1992.inp");
+    URainRun::TState s;
+    const URainRun::TEvaluation e = URainRun::Evaluate(input, s, URainRun::TSimulate::Full);
+    ASSERT_FALSE(e.Stopped);
+    EXPECT_TRUE(e.Simulation.Made);
+    EXPECT_EQ(s.Simulation.Count, 730);
+    EXPECT_TRUE(e.Simulation.Skill.Valid);
+    EXPECT_FALSE(e.Simulation.InitialRunoffRaised);
+
+    USimulation::TScratch scratch;
+    USimulation::Load(input, scratch);
+    TModelValues alpha = USimulation::AlphaFunction(0.01, -5, 0.01, 0.1, 3);
+    const TSimulationFit raised = USimulation::Simulate(scratch, 50, 25, alpha, 2);
+    EXPECT_TRUE(raised.InitialRunoffRaised); // the first runoff, 2.81, is below 5
+    EXPECT_EQ(raised.InitialRunoff, 5 * 1.1);
+    EXPECT_EQ(scratch.Runoff[1], 5 * 1.1);
+}
+
+// Hand-computed measures: obs 1, 2, 3, 4 against sim 2, 2, 4, 4 over steps 1, 1, 2, 1.
+TEST(Simulation, ScoresWithKgePartsLogNseAndStepWeightedVolume)
+{
+    const double obs[] = {1, 2, 3, 4}, sim[] = {2, 2, 4, 4}, steps[] = {1, 1, 2, 1};
+    const TSkill s = Skill(sim, obs, 4, steps);
+    ASSERT_TRUE(s.Valid);
+    // mean o 2.5, sum (o - mo)^2 = 5; sse = 1 + 0 + 1 + 0 = 2.
+    EXPECT_DOUBLE_EQ(s.Fit.NSE, 1 - 2.0 / 5);
+    // mean s 3, sum (s - ms)^2 = 4, cross = (-1.5)(-1) + (-0.5)(-1) + 0.5 + 1.5 = 4.
+    EXPECT_DOUBLE_EQ(s.Fit.R, 4 / std::sqrt(5.0 * 4));
+    EXPECT_DOUBLE_EQ(s.Fit.Alpha, std::sqrt(4.0 / 5));
+    EXPECT_DOUBLE_EQ(s.Fit.Beta, 3 / 2.5);
+    // volumes 1 + 2 + 6 + 4 = 13 and 2 + 2 + 8 + 4 = 16.
+    EXPECT_DOUBLE_EQ(s.Fit.VolumeError, 100 * 3.0 / 13);
+    // log(q + 0.025): the NSE of the logs.
+    double lo[4], ls[4], mean = 0;
+    for (int k = 0; k < 4; ++k) {
+        lo[k] = std::log(obs[k] + 0.025);
+        ls[k] = std::log(sim[k] + 0.025);
+        mean += lo[k] / 4;
+    }
+    double sse = 0, sst = 0;
+    for (int k = 0; k < 4; ++k) {
+        sse += (lo[k] - ls[k]) * (lo[k] - ls[k]);
+        sst += (lo[k] - mean) * (lo[k] - mean);
+    }
+    EXPECT_NEAR(s.LogNSE, 1 - sse / sst, 1e-14);
+}
+
+// Hyndman and Fan type 7 as R's default quantile(): 1..10 gives 1.45 and 9.55.
+TEST(Band, QuantilesCoverageAndWidthByHand)
+{
+    std::vector<double> x = {10, 3, 7, 1, 9, 2, 8, 5, 4, 6};
+    EXPECT_DOUBLE_EQ(UValidation::Quantile(x.data(), x.size(), 0.05), 1.45);
+    EXPECT_DOUBLE_EQ(UValidation::Quantile(x.data(), x.size(), 0.95), 9.55);
+    double one = 4;
+    EXPECT_EQ(UValidation::Quantile(&one, 1, 0.95), 4);
+
+    // Ten sets on three rows: set k gives k on row 1, 10 + k on row 2 and 20 + 2k on row 3
+    // (k = 1..10). Row 1 is not scored.
+    std::vector<double> runoff;
+    for (int k = 1; k <= 10; ++k)
+        for (double v : {double(k), 10.0 + k, 20.0 + 2 * k})
+            runoff.push_back(v);
+    UValidation::TBand band;
+    // Row 2: band 11.45 .. 19.55, measured 11.45 on the bound (inside); row 3: band 22.9 ..
+    // 39.1, measured 40 outside.
+    UValidation::Spread(runoff, 10, {0, 11.45, 40}, 2, band);
+    EXPECT_DOUBLE_EQ(band.Low[1], 11.45);
+    EXPECT_DOUBLE_EQ(band.High[2], 39.1);
+    EXPECT_EQ(band.Coverage, 0.5);
+    ASSERT_TRUE(band.WidthDefined);
+    EXPECT_DOUBLE_EQ(band.Width, ((19.55 - 11.45) + (39.1 - 22.9)) / 2 / ((11.45 + 40) / 2));
+}
+
+// Benchmarks: without calibration and with factor 1 the start is the validation itself; a
+// window validated on itself gives the self benchmark; the mean benchmark is the NSE of CAL's
+// mean as a constant; the recession is the first runoff decaying with the alpha function.
+TEST(Validation, BenchmarksMeanWhatTheySay)
+{
+    const URainRun::TAnalysisInput cal = window("hymod-2013.inp"), val = window("hymod-2014.inp");
+    UValidation::TOptions options;
+    options.Calibrate = false;
+    options.Warmup = 30;
+    const UValidation::TValidation v = UValidation::Validate(cal, "c", val, "v", options);
+    ASSERT_EQ(v.Status, UValidation::TStatus::Validated) << v.Message;
+    EXPECT_EQ(v.Rows, 365 - 31);
+    EXPECT_EQ(v.Start.Fit.NSE, v.Validation.Skill.Fit.NSE);
+    EXPECT_EQ(v.Start.Fit.VolumeError, v.Validation.Skill.Fit.VolumeError);
+    EXPECT_FALSE(v.Band.Made);
+    ASSERT_FALSE(v.Notes.empty());
+
+    double calMean = 0;
+    for (const auto &r : cal.Rows)
+        calMean += r.Runoff / cal.Rows.size();
+    double mean = 0, sse = 0, sst = 0;
+    for (std::size_t k = 31; k < val.Rows.size(); ++k)
+        mean += val.Rows[k].Runoff / v.Rows;
+    for (std::size_t k = 31; k < val.Rows.size(); ++k) {
+        sse += (val.Rows[k].Runoff - calMean) * (val.Rows[k].Runoff - calMean);
+        sst += (val.Rows[k].Runoff - mean) * (val.Rows[k].Runoff - mean);
+    }
+    EXPECT_NEAR(v.Mean.Fit.NSE, 1 - sse / sst, 1e-12);
+
+    // Recession by hand on a small window: alpha 0.1 throughout, steps of 1 and 2.
+    USimulation::TScratch s;
+    URainRun::TAnalysisInput small;
+    small.Rows = {{1, 1, 5, 0, 2}, {2, 2, 5, 0, 1.8}, {3, 4, 5, 0, 1.5}};
+    USimulation::Load(small, s);
+    const TSimulationFit r =
+        USimulation::Recession(s, USimulation::AlphaFunction(0, 0.1, 0, 0.1, 1), 2);
+    ASSERT_TRUE(r.Made);
+    EXPECT_DOUBLE_EQ(s.Runoff[2], 2 * std::exp(-0.1));
+    EXPECT_DOUBLE_EQ(s.Runoff[3], 2 * std::exp(-0.1) * std::exp(-0.2));
+
+    options.Calibrate = true;
+    options.Warmup = 0;
+    const UValidation::TValidation self = UValidation::Validate(val, "v", val, "v", options);
+    ASSERT_EQ(self.Status, UValidation::TStatus::Validated) << self.Message;
+    ASSERT_TRUE(self.Self.Defined);
+    EXPECT_EQ(self.Self.Fit.NSE, self.Validation.Skill.Fit.NSE);
+    EXPECT_EQ(self.Validation.Skill.Fit.NSE, self.CalFit.Simulation.Skill.Fit.NSE);
+    ASSERT_TRUE(self.Band.Made);
+    EXPECT_GE(self.Band.Sets, UValidation::MinBandSets);
+    EXPECT_LE(self.Band.Sets, UValidation::MaxBandSets);
+    // Best first, ties in evaluation order, all within 0.05 of the best: the first member is the
+    // calibrated set, and the ranges hold it.
+    EXPECT_EQ(self.Band.Members.front().Parameters.MaxStor, self.Cal.MaxStor);
+    const double best = self.Band.Members.front().Objective;
+    for (std::size_t k = 1; k < self.Band.Members.size(); ++k) {
+        const UValidation::TBandSet &a = self.Band.Members[k - 1], &b = self.Band.Members[k];
+        EXPECT_TRUE(a.Objective > b.Objective || (a.Objective == b.Objective && a.Order < b.Order));
+        EXPECT_GE(b.Objective, best - 0.05);
+    }
+    EXPECT_LE(self.Band.MaxStor[0], self.Cal.MaxStor);
+    EXPECT_GE(self.Band.MaxStor[1], self.Cal.MaxStor);
+    EXPECT_FALSE(self.Evaluated.empty());
+}
+
+// VAL is simulated with CAL's maximum storage, the initial storage the option names, CAL's
+// factor on VAL's escape rates (rounded as written) and CAL's alpha function, from VAL's first
+// measured runoff: the same as simulating that by hand.
+TEST(Validation, TransfersWhatTheOptionsSay)
+{
+    const URainRun::TAnalysisInput cal = window("gr4j-1992.inp"), val = window("gr4j-1991.inp");
+    URainRun::TState s;
+    const URainRun::TEvaluation calFit =
+        URainRun::Evaluate(URainRun::AsWritten(cal), s, URainRun::TSimulate::No);
+    UValidation::TOptions options;
+    options.Calibrate = false;
+    options.EscapeFactor = 0.4567;
+    for (const auto rule : {UValidation::TInitStorage::Cal, UValidation::TInitStorage::Full,
+                            UValidation::TInitStorage::Value}) {
+        options.InitStorage = rule;
+        options.InitStorValue = 12.5;
+        const UValidation::TValidation v = UValidation::Validate(cal, "c", val, "v", options);
+        ASSERT_EQ(v.Status, UValidation::TStatus::Validated) << v.Message;
+        const double init = rule == UValidation::TInitStorage::Cal    ? 25
+                            : rule == UValidation::TInitStorage::Full ? 50
+                                                                      : 12.5;
+        EXPECT_EQ(v.InitStor, init);
+        URainRun::TAnalysisInput applied;
+        URainRun::ApplyCalibration(URainRun::AsWritten(val), {50, init, 0.4567}, applied);
+        USimulation::TScratch scratch;
+        USimulation::Load(applied, scratch);
+        const TSimulationFit byHand = USimulation::Simulate(scratch, 50, init, calFit.Alpha, 2);
+        EXPECT_EQ(v.Validation.Skill.Fit.NSE, byHand.Skill.Fit.NSE);
+        EXPECT_EQ(v.Validation.Skill.Fit.VolumeError, byHand.Skill.Fit.VolumeError);
+        EXPECT_EQ(v.Simulated.back(), scratch.Runoff[365]);
+        // The start benchmark keeps the file's escape rates.
+        EXPECT_NE(v.Start.Fit.NSE, v.Validation.Skill.Fit.NSE);
+    }
+    // A window may cancel: nothing is calibrated.
+    const std::atomic<bool> cancel{true};
+    UValidation::TOptions cancelled;
+    cancelled.Cancel = &cancel;
+    EXPECT_EQ(UValidation::Validate(cal, "c", val, "v", cancelled).Status,
+              UValidation::TStatus::Cancelled);
+    URainRun::TAnalysisInput dry = val;
+    for (auto &row : dry.Rows)
+        row.Runoff = 0;
+    const UValidation::TValidation none = UValidation::Validate(cal, "c", dry, "v", options);
+    EXPECT_EQ(none.Status, UValidation::TStatus::BadInput);
+    EXPECT_NE(none.Message.find("holds no measured runoff"), std::string::npos) << none.Message;
+}
+
+// ---- quellow-cli validate ----------------------------------------------------------------------
+
+namespace {
+
+class CliValidate : public ::testing::Test
+{
+protected:
+    int Cli(const std::string &arguments)
+    {
+        const std::string command = "cd '" + dir.Path() + "' && '" + QUELLOW_CLI + "' " +
+                                    arguments + " >stdout.txt 2>stderr.txt";
+        const int status = std::system(command.c_str());
+        out = ReadBytes(dir.File("stdout.txt"));
+        errors = ReadBytes(dir.File("stderr.txt"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    void Copy(const std::string &from, const std::string &to)
+    {
+        WriteBytes(dir.File(to), ReadBytes(TestData(from)));
+    }
+    TTempDir dir;
+    std::string out, errors;
+};
+
+} // namespace
+
+// The JSON has exactly the keys of its layout, numbers at full precision and null where a figure
+// is undefined (here the band, without calibration); -o writes the series of every row.
+TEST_F(CliValidate, JsonKeysAndSeriesFile)
+{
+    Copy("windows/gr4j-1991.inp", "cal.inp");
+    Copy("windows/gr4j-1992.inp", "val.inp");
+    ASSERT_EQ(Cli("validate cal.inp val.inp --no-calibrate --json -o res"), 0) << errors;
+    const std::string skeleton =
+        std::regex_replace(out, std::regex(R"((-?[0-9][0-9.e+-]*|"[^"]*")(?=[,\]}]))"), "#");
+    EXPECT_EQ(skeleton,
+              "{\"status\":#,\"calibration\":{\"file\":#,\"objective\":#,"
+              "\"MaxStor\":#,\"InitStor\":#,\"EscapeFactor\":#,\"A1\":#,\"B1\":#,\"A2\":#,"
+              "\"B2\":#,\"Divide\":#,\"RSquare\":#,\"Simulation\":{\"NSE\":#,\"KGE\":#,"
+              "\"KGEr\":#,\"KGEalpha\":#,\"KGEbeta\":#,\"LogNSE\":#,\"VolumeError\":#}},"
+              "\"validation\":{\"file\":#,\"rows\":#,\"warmup\":#,\"InitStor\":#,\"NSE\":#,"
+              "\"KGE\":#,\"KGEr\":#,\"KGEalpha\":#,\"KGEbeta\":#,\"LogNSE\":#,"
+              "\"VolumeError\":#},\"benchmarks\":{\"start\":{\"NSE\":#,\"KGE\":#,"
+              "\"VolumeError\":#},\"self\":{\"NSE\":#,\"KGE\":#,\"VolumeError\":#},\"mean\":{"
+              "\"NSE\":#,\"KGE\":#,\"VolumeError\":#},\"recession\":{\"NSE\":#,\"KGE\":#,"
+              "\"VolumeError\":#}},\"band\":{\"sets\":null,\"coverage\":null,\"width\":null,"
+              "\"ranges\":{\"MaxStor\":null,\"InitStor\":null,\"EscapeFactor\":null}},"
+              "\"notes\":[#],\"seconds\":#}\n")
+        << out;
+    // Full precision: the validation's NSE reads back to the core's.
+    URainRun::TAnalysisInput cal, val;
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(dir.File("cal.inp"), cal, nullptr));
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(dir.File("val.inp"), val, nullptr));
+    UValidation::TOptions options;
+    options.Calibrate = false;
+    const UValidation::TValidation v = UValidation::Validate(cal, "c", val, "v", options);
+    EXPECT_NE(out.find("\"rows\":364,\"warmup\":0,\"InitStor\":25,\"NSE\":" +
+                       jsonNumber(v.Validation.Skill.Fit.NSE) + ","),
+              std::string::npos);
+
+    const std::vector<std::string> lines =
+        splitLines(ReadBytes(dir.File("res/val-validation.csv")));
+    ASSERT_EQ(lines.size(), 366u);
+    EXPECT_EQ(lines[0], "time,rain,measured,simulated,band_low,band_high");
+    EXPECT_EQ(lines[1], "1,0,0.808," + shortestText(v.Simulated[0]) + ",,");
+    EXPECT_EQ(lines[365].substr(0, 4), "365,");
+}
+
+// Bad input: a clear message, exit status 1, nothing written.
+TEST_F(CliValidate, RefusesBadInputWithoutWritingAnything)
+{
+    Copy("windows/hymod-2013.inp", "cal.inp");
+    Copy("windows/hymod-2014.inp", "val.inp");
+    Copy("pred-runoff.inp", "pred.inp");
+    const struct
+    {
+        const char *args, *says;
+    } cases[] = {
+        {"cal.inp pred.inp", "is a prediction file"},
+        {"cal.inp val.inp --warmup 360", "leaves 4 scored rows"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Cli(std::string("validate ") + c.args + " --no-calibrate -o res"), 1) << c.args;
+        EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
+        EXPECT_FALSE(fileExists(dir.File("res")));
+    }
+    // The series file would replace the calibration file.
+    Copy("windows/hymod-2013.inp", "val-validation.csv");
+    EXPECT_EQ(Cli("validate val-validation.csv val.inp --no-calibrate -o . --json"), 1);
+    EXPECT_NE(errors.find("would replace"), std::string::npos) << errors;
+    EXPECT_EQ(ReadBytes(dir.File("val-validation.csv")),
+              ReadBytes(TestData("windows/hymod-2013.inp")));
+    // A runoff that never changes, and steps of a week against days.
+    URainRun::TAnalysisInput val;
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(dir.File("val.inp"), val, nullptr));
+    URainRun::TAnalysisInput changed = val;
+    for (auto &row : changed.Rows)
+        row.Runoff = 1;
+    std::string text;
+    ASSERT_TRUE(UCalibration::AnalysisInputText(changed, "flat.inp", text));
+    WriteBytes(dir.File("flat.inp"), text);
+    EXPECT_EQ(Cli("validate cal.inp flat.inp --no-calibrate"), 1);
+    EXPECT_NE(errors.find("is the same on every scored row"), std::string::npos) << errors;
+    // A calibration window whose analysis stops at its start values (no variation in runoff).
+    EXPECT_EQ(Cli("validate flat.inp val.inp"), 1);
+    EXPECT_NE(errors.find("\"flat.inp\" stops at its start values: There is no variation in "
+                          "runoff values."),
+              std::string::npos)
+        << errors;
+    changed = val;
+    for (auto &row : changed.Rows)
+        row.Time *= 7;
+    ASSERT_TRUE(UCalibration::AnalysisInputText(changed, "weekly.inp", text));
+    WriteBytes(dir.File("weekly.inp"), text);
+    EXPECT_EQ(Cli("validate cal.inp weekly.inp --no-calibrate"), 1);
+    EXPECT_NE(errors.find("(median 1) and \"weekly.inp\" (median 7) differ"), std::string::npos)
+        << errors;
+}
+
+// A chain prints the same table on any number of threads; a failing pair gets its own row.
+TEST_F(CliValidate, ChainTableDoesNotDependOnThreads)
+{
+    Copy("windows/hymod-2014.inp", "a.inp");
+    Copy("windows/hymod-2015.inp", "b.inp");
+    Copy("pred-runoff.inp", "c.inp");
+    Copy("windows/hymod-2016.inp", "d.inp");
+    const std::string args = "validate --chain a.inp b.inp c.inp d.inp --evaluations 200 --csv "
+                             "sum.csv --threads ";
+    EXPECT_EQ(Cli(args + "1"), 1);
+    const std::string one = out, csv = ReadBytes(dir.File("sum.csv"));
+    EXPECT_EQ(Cli(args + "3"), 1);
+    EXPECT_EQ(out, one);
+    EXPECT_EQ(ReadBytes(dir.File("sum.csv")), csv);
+    EXPECT_NE(one.find("a.inp -> b.inp"), std::string::npos) << one;
+    EXPECT_NE(one.find("validated"), std::string::npos) << one;
+    EXPECT_NE(one.find("c.inp -> d.inp"), std::string::npos) << one;
+    EXPECT_NE(one.find("is a prediction file"), std::string::npos) << one;
+    EXPECT_EQ(splitLines(csv).size(), 4u);
+}
+
+// ---- The calibration's objectives and the sets it keeps
+// ------------------------------------------
+
+namespace {
+
+/// A made-up window: the simulation's NSE peaks at 0 at MaxStor 100 and falls far below -1
+/// elsewhere; below MaxStor 20 the recharge volume fails the guard while the NSE there is high.
+URainRun::TEvaluation nseValley(const TParameters &p, int)
+{
+    URainRun::TEvaluation fit;
+    fit.Stopped = false;
+    const double a = std::log(p.MaxStor / 100);
+    fit.RSquare = 0.5;
+    fit.VolumeRatio = p.MaxStor < 20 ? 5 : 1;
+    fit.Simulation.Made = true;
+    fit.Simulation.Skill.Valid = true;
+    fit.Simulation.Skill.Fit.NSE = p.MaxStor < 20 ? 0.9 : -50 * a * a;
+    fit.Simulation.Skill.Fit.KGE = fit.Simulation.Skill.Fit.NSE;
+    return fit;
+}
+
+} // namespace
+
+// An NSE has no lower bound: an admissible set of NSE -30 still beats every set that fails the
+// guard, and the search climbs from there to the top.
+// The options' values read the same for quellow-cli validate and the window's dialog, each
+// message begun by the option's name; a value that does not read changes nothing.
+TEST_F(CliValidate, OptionsReadTheSameOnTheCommandLineAndInTheWindow)
+{
+    using UValidation::TOption;
+    UValidation::TOptions o;
+    o.Warmup = 7;
+    o.EscapeFactor = 0.5;
+    std::string message;
+    const struct
+    {
+        TOption option;
+        const char *text;
+    } bad[] = {{TOption::Warmup, "2.5"},       {TOption::Warmup, "-1"},
+               {TOption::Warmup, "30 rows"},   {TOption::InitStorage, "fulll"},
+               {TOption::InitStorage, "-0.5"}, {TOption::EscapeFactor, "-1"},
+               {TOption::Objective, "NSE"},    {TOption::Band, "x"}};
+    for (const auto &b : bad) {
+        message.clear();
+        EXPECT_FALSE(UValidation::ReadOption(b.option, b.text, "The value", o, message)) << b.text;
+        EXPECT_EQ(message.rfind("The value ", 0), 0u) << message;
+    }
+    EXPECT_EQ(o.Warmup, 7);
+    EXPECT_EQ(o.EscapeFactor, 0.5);
+    EXPECT_TRUE(o.InitStorage == UValidation::TInitStorage::Cal);
+    EXPECT_TRUE(o.Objective == UCalibration::TObjective::NSE);
+
+    EXPECT_TRUE(UValidation::ReadOption(TOption::Warmup, "30", "w", o, message));
+    EXPECT_TRUE(UValidation::ReadOption(TOption::InitStorage, "0", "s", o, message));
+    EXPECT_EQ(o.Warmup, 30);
+    EXPECT_TRUE(o.InitStorage == UValidation::TInitStorage::Value);
+    EXPECT_EQ(o.InitStorValue, 0);
+    EXPECT_TRUE(UValidation::ReadOption(TOption::InitStorage, "full", "s", o, message));
+    EXPECT_TRUE(o.InitStorage == UValidation::TInitStorage::Full);
+    EXPECT_TRUE(UValidation::ReadOption(TOption::Objective, "kge", "o", o, message));
+    EXPECT_TRUE(o.Objective == UCalibration::TObjective::KGE);
+
+    Copy("windows/hymod-2013.inp", "cal.inp");
+    Copy("windows/hymod-2014.inp", "val.inp");
+    EXPECT_EQ(Cli("validate cal.inp val.inp --warmup 2.5"), 2);
+    EXPECT_NE(errors.find("--warmup needs a whole number of 0 or more.\n"), std::string::npos)
+        << errors;
+    EXPECT_EQ(Cli("validate cal.inp val.inp --init-storage -3"), 2);
+    EXPECT_NE(errors.find("--init-storage is cal, full or a storage in mm (0 or more).\n"),
+              std::string::npos)
+        << errors;
+}
+
+TEST(CalibrationObjective, NegativeFiguresStayAboveTheGuard)
+{
+    for (UCalibration::TObjective o :
+         {UCalibration::TObjective::NSE, UCalibration::TObjective::KGE}) {
+        UCalibration::TOptions options;
+        options.Objective = o;
+        const UCalibration::TResult r = UCalibration::Search(nseValley, {300, 30, 1}, options);
+        ASSERT_EQ(r.Outcome, UCalibration::TOutcome::Calibrated);
+        EXPECT_NEAR(r.Best.MaxStor, 100, 2);
+        EXPECT_GT(UCalibration::ObjectiveValue(r.BestFit, o), -0.01);
+    }
+    // R square ignores the simulation: every admissible set ties at 0.5 and the start stays.
+    const UCalibration::TResult r = UCalibration::Search(nseValley, {300, 30, 1}, {});
+    ASSERT_EQ(r.Outcome, UCalibration::TOutcome::Calibrated);
+    EXPECT_EQ(r.Best.MaxStor, 300);
+    // A simulation that could not be made is no candidate for its objectives.
+    URainRun::TEvaluation unmade = nseValley({100, 30, 1}, 0);
+    unmade.Simulation.Made = false;
+    EXPECT_TRUE(UCalibration::Admissible(unmade, UCalibration::TObjective::RSquare));
+    EXPECT_FALSE(UCalibration::Admissible(unmade, UCalibration::TObjective::NSE));
+}
+
+// The kept sets: each set once, numbered in evaluation order from the start, the scan's marked,
+// the same list on one thread and on three.
+TEST(CalibrationObjective, KeepsEverySetOnceInTheSameOrderOnAnyThreads)
+{
+    UCalibration::TOptions options;
+    options.Objective = UCalibration::TObjective::NSE;
+    options.KeepEvaluated = true;
+    options.Evaluations = 600;
+    options.Threads = 1;
+    const UCalibration::TResult one = UCalibration::Search(nseValley, {300, 30, 1}, options);
+    options.Threads = 3;
+    const UCalibration::TResult three = UCalibration::Search(nseValley, {300, 30, 1}, options);
+    ASSERT_FALSE(one.Evaluated.empty());
+    ASSERT_EQ(one.Evaluated.size(), three.Evaluated.size());
+    EXPECT_EQ(one.Evaluated.front().Parameters.MaxStor, 300);
+    EXPECT_FALSE(one.Evaluated.front().Scan);
+    int scanned = 0;
+    std::set<std::tuple<double, double, double>> seen;
+    for (std::size_t k = 0; k < one.Evaluated.size(); ++k) {
+        const auto &a = one.Evaluated[k], &b = three.Evaluated[k];
+        EXPECT_EQ(a.Order, static_cast<int>(k));
+        EXPECT_EQ(a.Parameters.MaxStor, b.Parameters.MaxStor);
+        EXPECT_EQ(a.Parameters.InitStor, b.Parameters.InitStor);
+        EXPECT_EQ(a.Scan, b.Scan);
+        scanned += a.Scan;
+        EXPECT_TRUE(
+            seen.insert({a.Parameters.MaxStor, a.Parameters.InitStor, a.Parameters.EscapeFactor})
+                .second);
+    }
+    EXPECT_EQ(scanned, 99); // the scan's budget of 599 evaluations, no duplicates there
+    EXPECT_LE(static_cast<int>(one.Evaluated.size()), one.Evaluations);
+}
+
+// quellow-cli calibrate takes the objective, and run --json gives the core's simulation.
+TEST_F(CliValidate, CalibrateObjectiveAndRunJsonSimulation)
+{
+    Copy("windows/hymod-2013.inp", "w.inp");
+    EXPECT_EQ(Cli("calibrate w.inp --objective likelihood"), 2);
+    EXPECT_NE(errors.find("--objective is nse, kge or rsquare."), std::string::npos);
+    ASSERT_EQ(Cli("calibrate w.inp --objective kge --evaluations 200 --json"), 0) << errors;
+    EXPECT_NE(out.find("\"objective\":\"kge\""), std::string::npos) << out;
+    URainRun::TAnalysisInput input;
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(dir.File("w.inp"), input, nullptr));
+    UCalibration::TOptions options;
+    options.Objective = UCalibration::TObjective::KGE;
+    options.Evaluations = 200;
+    const UCalibration::TResult r = UCalibration::CalibrateAnalysis(input, options, nullptr).Search;
+    EXPECT_GE(r.BestFit.Simulation.Skill.Fit.KGE, r.StartFit.Simulation.Skill.Fit.KGE);
+    EXPECT_NE(out.find("\"calibrated\":{\"MaxStor\":" + jsonNumber(r.Best.MaxStor)),
+              std::string::npos)
+        << out;
+    EXPECT_NE(
+        out.find(",\"Simulation\":{\"NSE\":" + jsonNumber(r.BestFit.Simulation.Skill.Fit.NSE) +
+                 ",\"KGE\":" + jsonNumber(r.BestFit.Simulation.Skill.Fit.KGE)),
+        std::string::npos)
+        << out;
+
+    ASSERT_EQ(Cli("run w.inp --json"), 0) << errors;
+    URainRun::TState s;
+    const URainRun::TEvaluation e = URainRun::Evaluate(input, s, URainRun::TSimulate::Full);
+    const TFitMeasures &f = e.Simulation.Skill.Fit;
+    EXPECT_NE(out.find(",\"Simulation\":{\"NSE\":" + jsonNumber(f.NSE) +
+                       ",\"KGE\":" + jsonNumber(f.KGE) + ",\"KGEr\":" + jsonNumber(f.R) +
+                       ",\"KGEalpha\":" + jsonNumber(f.Alpha) + ",\"KGEbeta\":" +
+                       jsonNumber(f.Beta) + ",\"LogNSE\":" + jsonNumber(e.Simulation.Skill.LogNSE) +
+                       ",\"VolumeError\":" + jsonNumber(f.VolumeError) + "}"),
+              std::string::npos)
+        << out;
+}
