@@ -1,6 +1,7 @@
 # Installation and the Debian package: cmake --install puts the programs in bin/, the desktop
-# entry, its icon and the input file type under share/, and the examples under
-# share/quellow/examples; cpack --config CPackConfig.cmake builds the .deb.
+# entry, its icon and the input file type under share/, the examples under
+# share/quellow/examples, the manual pages under share/man/man1 and the user's documents under
+# share/doc/quellow; cpack --config CPackConfig.cmake builds the .deb.
 include(GNUInstallDirs)
 
 install(TARGETS quellow quellow-cli quellow-cli-chart RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -11,6 +12,22 @@ install(FILES packaging/quellow-input.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/m
 install(DIRECTORY Data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quellow/examples
         FILES_MATCHING PATTERN "*.inp" PATTERN "README" PATTERN "LICENSE*")
 install(FILES README.md LICENSE packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow)
+install(FILES docs/USER-GUIDE.md docs/COMMANDS.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow/docs)
+
+# The manual pages quellow(1) and quellow-cli(1): the version put in, compressed as Debian keeps
+# manual pages (gzip -9n: no name, no time stamp, so the same page gives the same file).
+find_program(QUELLOW_GZIP gzip REQUIRED)
+set(man_pages)
+foreach(page quellow quellow-cli)
+    configure_file(docs/man/${page}.1 ${PROJECT_BINARY_DIR}/man/${page}.1 @ONLY)
+    add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/man/${page}.1.gz
+                       COMMAND ${QUELLOW_GZIP} -9nkf ${page}.1
+                       WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/man
+                       DEPENDS ${PROJECT_BINARY_DIR}/man/${page}.1)
+    list(APPEND man_pages ${PROJECT_BINARY_DIR}/man/${page}.1.gz)
+endforeach()
+add_custom_target(quellow_man_pages ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quellow)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch folder and checks what a user gets: the three programs in
-# bin/, the desktop entry with its icon and input file type, the examples, and programs that run
-# from there (the chart program found beside quellow-cli). With --deb it also builds the Debian
-# package and checks its control fields and contents.
+# bin/, the desktop entry with its icon and input file type, the examples, the manual pages and
+# the user's documents, and programs that run from there (the chart program found beside
+# quellow-cli). With --deb it also builds the Debian package and checks its control fields and
+# contents.
 # Usage: InstallTest.sh BUILD_DIR SOURCE_DIR VERSION [--deb]
 set -euo pipefail
 build=$1 source=$2 version=$3 deb=${4:-}
@@ -15,7 +16,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/quellow bin/quellow-cli bin/quellow-cli-chart share/applications/quellow.desktop \
          share/icons/hicolor/scalable/apps/quellow.svg share/mime/packages/quellow-input.xml \
          share/quellow/examples/Example-analysis.inp share/quellow/examples/README \
-         share/doc/quellow/README.md; do
+         share/doc/quellow/README.md share/doc/quellow/docs/USER-GUIDE.md \
+         share/doc/quellow/docs/COMMANDS.md share/man/man1/quellow.1.gz share/man/man1/quellow-cli.1.gz; do
     [ -f "$prefix/$f" ] || fail "$f not installed"
 done
 [ -x "$prefix/bin/quellow-cli-chart" ] || fail "the chart program is not executable"
@@ -35,6 +37,18 @@ grep -q "<mime-type type=\"$mime\">" "$prefix/share/mime/packages/quellow-input.
     fail "MimeType=$mime is not declared"
 grep -q '<glob pattern="\*.inp"/>' "$prefix/share/mime/packages/quellow-input.xml" ||
     fail "the .inp pattern is not declared"
+
+# The manual pages: compressed whole, with the version, and quellow-cli's naming every command
+# and option of its help (as the installed program gives it).
+for page in quellow quellow-cli; do
+    gzip -t "$prefix/share/man/man1/$page.1.gz" || fail "$page.1.gz is no whole gzip file"
+    shown=$(MANWIDTH=200 LC_ALL=C man -l "$prefix/share/man/man1/$page.1.gz" 2>/dev/null) ||
+        fail "man -l $page.1.gz failed"
+    grep -q "^ *$page - " <<<"$shown" || fail "$page(1) has no NAME line"
+    grep -q "Quellow $version" <<<"$shown" || fail "$page(1) does not give the version"
+done
+"$source/tests/package/ManPageTest.sh" "$prefix/share/man/man1/quellow-cli.1.gz" \
+    "$prefix/bin/quellow-cli" >/dev/null
 
 # The installed programs: versions, a run of an example and a chart of its output.
 [ "$("$prefix/bin/quellow-cli" --version)" = "quellow-cli $version" ] || fail "quellow-cli --version"
@@ -65,7 +79,8 @@ contents=$(dpkg-deb -c "$package")
 for f in ./usr/bin/quellow ./usr/bin/quellow-cli ./usr/bin/quellow-cli-chart \
          ./usr/share/applications/quellow.desktop ./usr/share/mime/packages/quellow-input.xml \
          ./usr/share/icons/hicolor/scalable/apps/quellow.svg \
-         ./usr/share/quellow/examples/Example-analysis.inp ./usr/share/doc/quellow/copyright; do
+         ./usr/share/quellow/examples/Example-analysis.inp ./usr/share/doc/quellow/copyright \
+         ./usr/share/man/man1/quellow.1.gz ./usr/share/man/man1/quellow-cli.1.gz; do
     grep -q " $f\$" <<<"$contents" || fail "$f not in the package"
 done
 echo "installed tree and package checked"
