@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The batch figures of the README: 1000 analysis files of 365 days, cut from the public series
-# (scripts/make-batch-windows.py), run and then calibrated by one quellow-cli command each, on
+# The batch figures of docs/ARCHITECTURE.md: 1000 analysis files of 365 days, cut from the public
+# series (scripts/make-batch-windows.py), run and then calibrated by one quellow-cli command each, on
 # 1 and on 2 threads; prints the wall time of each command and the load of the machine.
 # Usage: scripts/batch-scale.sh [BUILD_DIR] [COUNT] [EVALUATIONS]
 set -euo pipefail

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes the picture of the calibration's result dialog for the README (docs/calibrate.png):
+# Takes the picture of the calibration's result dialog for the user's guide (docs/calibrate.png):
 # starts the program on a virtual display with a window manager, opens a calibration window
 # through "Open Input", calibrates it through the Edit menu and takes the screen.
 #   scripts/screenshot-calibrate.sh [DISPLAY-NUMBER]
