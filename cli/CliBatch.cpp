@@ -2,16 +2,15 @@
 #include "files/UFileUtil.h"
 #include "runs/USimulation.h"
 #include "files/UTextFields.h"
+#include "tasks/UTaskPool.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
-#include <system_error>
-#include <thread>
+#include <new>
 
 namespace quellow::cli {
 
@@ -113,15 +112,29 @@ void writeBlock(const TFileResult &result)
     }
 }
 
+/// The message of a file whose work an exception in flight stopped.
+std::string faultText()
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        return "The file could not be processed: there is not enough memory.";
+    } catch (const std::exception &error) {
+        return std::string("The file could not be processed: ") + error.what();
+    } catch (...) {
+        return "The file could not be processed: an unknown error stopped it.";
+    }
+}
+
 TFileResult runGuarded(const TFileJob &job, const std::string &file)
 {
     TMessageLog log;
     TFileResult result;
     try {
         result = job(file, log);
-    } catch (const std::exception &error) {
+    } catch (...) {
         result = TFileResult{};
-        log.ShowMessage(std::string("The file could not be processed: ") + error.what());
+        log.ShowMessage(faultText());
     }
     result.File = file;
     result.Messages = std::move(log.Lines);
@@ -138,32 +151,16 @@ std::vector<TFileResult> RunFiles(const std::vector<std::string> &files, int thr
     std::vector<char> done(count, 0);
     std::size_t written = 0; // blocks are written in the order of the files
     std::mutex mutex;
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t i = next++; i < count; i = next++) {
-            TFileResult result = runGuarded(job, files[i]);
-            const std::lock_guard lock(mutex);
-            results[i] = std::move(result);
-            done[i] = 1;
-            while (written < count && done[written])
-                writeBlock(results[written++]);
-        }
-    };
-    std::size_t workers = threads > 0 ? static_cast<std::size_t>(threads)
-                                      : std::max(1u, std::thread::hardware_concurrency());
-    workers = std::min(workers, count);
-    std::vector<std::thread> pool;
-    try {
-        for (std::size_t t = 1; t < workers; ++t)
-            pool.emplace_back(work);
-    } catch (const std::system_error &error) {
-        // The files are shared among the threads that did start: the results are the same.
-        std::cerr << "Only " << pool.size() + 1 << " of " << workers << " threads could start ("
-                  << error.what() << "); the files are run on " << pool.size() + 1 << ".\n";
-    }
-    work();
-    for (std::thread &thread : pool)
-        thread.join();
+    const int workers = std::min(UTaskPool::ThreadCount(threads), static_cast<int>(count));
+    UTaskPool::TTaskPool(std::max(workers, 1)).forEach(static_cast<int>(count), [&](int i, int) {
+        const auto k = static_cast<std::size_t>(i);
+        TFileResult result = runGuarded(job, files[k]);
+        const std::lock_guard lock(mutex);
+        results[k] = std::move(result);
+        done[k] = 1;
+        while (written < count && done[written])
+            writeBlock(results[written++]);
+    });
     return results;
 }
 

@@ -5,13 +5,12 @@
 #include "files/UTextFields.h"
 #include "calibration/UValidation.h"
 #include "calibration/UValidationFiles.h"
+#include "tasks/UTaskPool.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <iostream>
-#include <thread>
 #include <utility>
 
 namespace quellow::cli {
@@ -405,23 +404,15 @@ int validateChain(const TValidateArgs &a)
     const std::size_t count = a.Files.size() - 1;
     std::vector<TValidation> pairs(count);
     UValidation::TOptions options = a.Options;
-    const int threads = options.Threads > 0
-                            ? options.Threads
-                            : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     // The pairs are spread over the threads, each pair on one: a search gives the same result
     // on any number of threads, so the table does not depend on them.
+    UTaskPool::TTaskPool pool(
+        std::max(1, std::min(UTaskPool::ThreadCount(options.Threads), static_cast<int>(count))));
     options.Threads = 1;
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i = next++; i < count; i = next++)
-            pairs[i] = validatePair(a.Files[i], a.Files[i + 1], options);
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < std::min<int>(threads, static_cast<int>(count)); ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread &t : pool)
-        t.join();
+    pool.forEach(static_cast<int>(count), [&](int i, int) {
+        const auto k = static_cast<std::size_t>(i);
+        pairs[k] = validatePair(a.Files[k], a.Files[k + 1], options);
+    });
     std::cout << chainTable(pairs);
     bool all = std::all_of(pairs.begin(), pairs.end(), [](const TValidation &v) {
         return v.Status == UValidation::TStatus::Validated;

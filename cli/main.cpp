@@ -6,6 +6,8 @@
 #include "files/UTextFields.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -63,6 +65,22 @@ const std::pair<const char *, int (*)(const quellow::cli::TArgs &)> commands[] =
     {"validate", quellow::cli::ValidateCommand},
 };
 
+/// The command's exit status. A fault that no command caught (memory that ran out on one of its
+/// threads) ends it with a line on standard error and status 1.
+int runCommand(int (*run)(const quellow::cli::TArgs &), const quellow::cli::TArgs &args)
+{
+    try {
+        return run(args);
+    } catch (const std::bad_alloc &) {
+        std::fputs("quellow-cli stopped: there is not enough memory.\n", stderr);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "quellow-cli stopped: %s\n", e.what());
+    } catch (...) {
+        std::fputs("quellow-cli stopped on an unknown error.\n", stderr);
+    }
+    return 1;
+}
+
 } // namespace
 
 bool quellow::cli::ShowsHelp(const TArgs &args, const char *usage)
@@ -94,7 +112,7 @@ int main(int argc, char **argv)
     }
     for (const auto &[name, run] : commands)
         if (command == name)
-            return run(args);
+            return runCommand(run, args);
     std::fputs(usage, stderr);
     return 2;
 }

@@ -44,7 +44,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # The libraries come from the programs themselves (dpkg-shlibdeps: Qt 6 with Qt Charts, which
-# draws the validation pictures); the charts are laid out for the metrics of the fonts that
+# draws the validation pictures, and oneTBB, on whose threads the calibration runs); the charts are laid out for the metrics of the fonts that
 # fonts-liberation brings. Quellow is licensed GPL-3.0-or-later (doc/quellow/copyright).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")

@@ -5,7 +5,7 @@ set -euo pipefail
 
 # qt6-charts-dev does not bring the OpenGL development files its CMake package looks for.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libhowardhinnant-date-dev fonts-liberation xvfb xauth xdotool xclip
+          libgtest-dev libgmock-dev libbenchmark-dev libhowardhinnant-date-dev libtbb-dev fonts-liberation xvfb xauth xdotool xclip
           openbox imagemagick x11-utils clang libclang-rt-14-dev clang-format dpkg-dev file man-db)
 
 missing=()

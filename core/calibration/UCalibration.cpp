@@ -1,5 +1,7 @@
 #include "calibration/UCalibration.h"
 
+#include "tasks/UTaskPool.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,7 +13,6 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -72,13 +73,6 @@ bool Admissible(const TEvaluation &fit, TObjective objective)
         return true;
     const TSimulationFit &sim = fit.Simulation;
     return sim.Made && sim.Skill.Valid && std::isfinite(ObjectiveValue(fit, objective));
-}
-
-int ThreadCount(const TOptions &options)
-{
-    if (options.Threads > 0)
-        return options.Threads;
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
 namespace {
@@ -146,7 +140,7 @@ class TRunner
 {
 public:
     TRunner(const TEvaluate &evaluate, const TOptions &options)
-        : mEvaluate(evaluate), mOptions(options), mThreads(ThreadCount(options))
+        : mEvaluate(evaluate), mOptions(options), mPool(options.Threads)
     {}
 
     /// Asked to stop, or failed: either way no more evaluations are made.
@@ -176,7 +170,7 @@ private:
 
     const TEvaluate &mEvaluate;
     const TOptions &mOptions;
-    const int mThreads;
+    UTaskPool::TTaskPool mPool;
     std::atomic<int> mDone{0};
     std::mutex mProgressMutex;
     int mReported = 0;
@@ -228,27 +222,14 @@ TEvaluation TRunner::evaluate(const TParameters &p, int worker)
 
 template <typename Task> void TRunner::forEach(int count, const Task &task)
 {
-    std::atomic<int> next{0};
-    auto work = [&](int worker) {
-        try {
-            for (int i = next++; i < count && !failed(); i = next++)
-                task(i, worker);
-        } catch (...) {
-            fail(failureText());
-        }
-    };
-    const int helpers = std::min(mThreads, count) - 1;
-    std::vector<std::thread> threads;
     try {
-        threads.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
-        for (int w = 1; w <= helpers; ++w)
-            threads.emplace_back(work, w);
+        mPool.forEach(count, [&](int i, int worker) {
+            if (!failed())
+                task(i, worker);
+        });
     } catch (...) {
         fail(failureText());
     }
-    work(0);
-    for (auto &t : threads)
-        t.join();
 }
 
 void TRunner::report(int done)

@@ -84,9 +84,6 @@ struct TOptions
     bool KeepEvaluated = false;
 };
 
-/// Number of threads the search uses for options.Threads (0: hardware, at least 1).
-int ThreadCount(const TOptions &options);
-
 enum class TOutcome {
     Calibrated,      ///< Best holds the best admissible set found
     Cancelled,       ///< stopped on request; no result

@@ -6,6 +6,7 @@
 #include "files/UOutputNames.h"
 #include "files/UPrompts.h"
 #include "files/UTextFields.h"
+#include "tasks/UTaskPool.h"
 
 #include <chrono>
 #include <memory>
@@ -89,7 +90,7 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
     const URainRun::TAnalysisInput input = URainRun::AsWritten(given);
     std::vector<std::unique_ptr<TWorkerState>> workers;
     try {
-        for (int w = 0; w < ThreadCount(options); ++w)
+        for (int w = 0; w < UTaskPool::ThreadCount(options.Threads); ++w)
             workers.push_back(std::make_unique<TWorkerState>());
     } catch (const std::bad_alloc &) {
         run.Status = TStatus::Failed;

@@ -6,14 +6,15 @@
 #include "files/UPrompts.h"
 #include "runs/USimulation.h"
 #include "files/UTextFields.h"
+#include "tasks/UTaskPool.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <numeric>
 #include <atomic>
-#include <system_error>
-#include <thread>
+#include <new>
+#include <stdexcept>
 
 namespace quellow::UValidation {
 
@@ -289,38 +290,6 @@ bandSets(const std::vector<UCalibration::TEvaluatedSet> &evaluated, TObjective o
     return sets;
 }
 
-int threadCount(int threads)
-{
-    return threads > 0 ? threads
-                       : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-}
-
-/// work() on the main thread and on up to threads - 1 more (threads 0: one per core), never
-/// more than jobs; a thread that cannot start leaves its share to the others.
-/// Returns false when a job threw (memory ran out).
-template <typename TWork> bool runOnThreads(const TWork &work, int threads, std::size_t jobs)
-{
-    const int helpers = std::min(threadCount(threads), static_cast<int>(jobs)) - 1;
-    std::atomic<bool> failed{false};
-    auto guarded = [&] {
-        try {
-            work();
-        } catch (...) {
-            failed = true;
-        }
-    };
-    std::vector<std::thread> pool;
-    try {
-        for (int t = 0; t < helpers; ++t)
-            pool.emplace_back(guarded);
-    } catch (const std::system_error &) {
-    }
-    guarded();
-    for (std::thread &t : pool)
-        t.join();
-    return !failed;
-}
-
 void widen(std::array<double, 2> &range, double v, bool first)
 {
     if (first)
@@ -347,27 +316,33 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
     const std::size_t n = v.Measured.size();
     std::vector<double> runoff(sets.size() * n);
     std::vector<char> made(sets.size(), 0);
-    // Each set on its own: spread over the threads, every result in its own place.
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        USimulation::TScratch s;
-        USimulation::Load(*target.Input, s);
-        for (std::size_t k = next++; k < sets.size(); k = next++) {
-            const UCalibration::TEvaluatedSet &e = *sets[k];
-            const TParameters p = transferred(e.Parameters, e.Parameters.EscapeFactor, options);
-            const double maxStor = URainRun::AsWritten(p.MaxStor, 8);
-            const double initStor = URainRun::AsWritten(p.InitStor, 8);
-            USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
-            made[k] =
-                USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor), e.Fit.Alpha,
-                                      target.FirstScored, USimulation::TScore::None)
-                    .Made;
-            std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
-                      runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
+    // Each set on its own: spread over the threads, every result in its own place; each
+    // thread loads VAL into its scratch once.
+    UTaskPool::TTaskPool pool(
+        std::min(UTaskPool::ThreadCount(options.Threads), static_cast<int>(sets.size())));
+    std::vector<USimulation::TScratch> scratch(static_cast<std::size_t>(pool.threads()));
+    std::vector<char> loaded(scratch.size(), 0);
+    pool.forEach(static_cast<int>(sets.size()), [&](int set, int worker) {
+        if (options.BeforeBandSet)
+            options.BeforeBandSet(set);
+        const auto k = static_cast<std::size_t>(set);
+        USimulation::TScratch &s = scratch[static_cast<std::size_t>(worker)];
+        if (!loaded[static_cast<std::size_t>(worker)]) {
+            USimulation::Load(*target.Input, s);
+            loaded[static_cast<std::size_t>(worker)] = 1;
         }
-    };
-    if (!runOnThreads(work, options.Threads, sets.size()) ||
-        std::find(made.begin(), made.end(), 0) != made.end()) {
+        const UCalibration::TEvaluatedSet &e = *sets[k];
+        const TParameters p = transferred(e.Parameters, e.Parameters.EscapeFactor, options);
+        const double maxStor = URainRun::AsWritten(p.MaxStor, 8);
+        const double initStor = URainRun::AsWritten(p.InitStor, 8);
+        USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
+        made[k] = USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor), e.Fit.Alpha,
+                                        target.FirstScored, USimulation::TScore::None)
+                      .Made;
+        std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
+                  runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
+    });
+    if (std::find(made.begin(), made.end(), 0) != made.end()) {
         band.Why = "No band: a set of the band could not be simulated on the validation file.";
         return;
     }
@@ -469,6 +444,19 @@ struct TSelfCalibration
     bool Done = false;
 };
 
+/// VAL calibrated on itself; a failure leaves the self benchmark undefined, with the reason.
+void calibrateSelf(const TAnalysisInput &val, const std::string &valFile, const TOptions &options,
+                   TSelfCalibration &self)
+{
+    try {
+        self.Done = calibrate(val, valFile, options, false, self.Run, self.Why);
+    } catch (const std::bad_alloc &) {
+        self.Why = "There was not enough memory for the calibration of the validation file.";
+    } catch (const std::exception &e) {
+        self.Why = std::string("The calibration of the validation file stopped: ") + e.what();
+    }
+}
+
 /// VAL, calibrated on itself, simulated: the self benchmark.
 void selfBenchmark(TValidation &v, TTarget &target, const TSelfCalibration &self)
 {
@@ -521,6 +509,110 @@ void keepSeries(TValidation &v, const TAnalysisInput &val, const USimulation::TS
     }
 }
 
+/// A validation of the two files with the options, nothing computed yet.
+TValidation named(const std::string &calFile, const std::string &valFile, const TOptions &options)
+{
+    TValidation v;
+    v.CalFile = calFile;
+    v.ValFile = valFile;
+    v.Objective = options.Objective;
+    v.Warmup = options.Warmup;
+    return v;
+}
+
+/// The reason, for the person, that an exception in flight stopped a validation.
+std::string stoppedText()
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        return "There is not enough memory for the validation.";
+    } catch (const std::exception &e) {
+        return std::string("The validation stopped: ") + e.what();
+    } catch (...) {
+        return "The validation stopped on an unknown error.";
+    }
+}
+
+/// CAL's parameters (calibrated or as they stand) and beside CAL's calibration VAL's own, for
+/// the self benchmark, each on a share of the threads: a search gives the same result on any
+/// number of threads. False, with v's status and message, when the validation ends here.
+bool calibrateWindows(TValidation &v, const TAnalysisInput &cal, const TAnalysisInput &val,
+                      const TOptions &options, const URainRun::TEvaluation &startFit,
+                      TSelfCalibration &self)
+{
+    TOptions calOptions = options, selfOptions = options;
+    const int threads = UTaskPool::ThreadCount(options.Threads);
+    selfOptions.Threads = std::max(1, threads / 2);
+    calOptions.Threads = std::max(1, threads - selfOptions.Threads);
+    bool calibrated = false;
+    UTaskPool::TTaskPool(std::min(threads, 2))
+        .both([&] { calibrated = calParameters(v, cal, calOptions, startFit); },
+              [&] { calibrateSelf(val, v.ValFile, selfOptions, self); });
+    if (options.Cancel && options.Cancel->load()) {
+        v.Status = TStatus::Cancelled;
+        v.Message = "The validation was cancelled.";
+        return false;
+    }
+    if (!calibrated) {
+        v.Status = v.Status == TStatus::Failed ? TStatus::Failed : TStatus::BadInput;
+        return false;
+    }
+    return true;
+}
+
+/// VAL simulated with CAL's parameters and alpha function, scored beside the benchmarks, with
+/// the band; the validation's figures and notes in v.
+void scoreOnVal(TValidation &v, const TAnalysisInput &cal, const TAnalysisInput &val,
+                const TOptions &options, const URainRun::TEvaluation &startFit,
+                const TSelfCalibration &self)
+{
+    TTarget target;
+    target.Input = &val;
+    target.FirstScored = options.Warmup + 2;
+    const TParameters p = transferred(v.Cal, v.EscapeFactor, options);
+    v.FirstMeasured = val.Rows.front().Runoff;
+    v.Validation = simulate(target, p, v.CalFit.Alpha);
+    if (!v.Validation.Made) {
+        v.Status = TStatus::BadInput;
+        v.Message = "The validation file " + quoted(v.ValFile) +
+                    " has a time step that is not positive: it cannot be simulated.";
+        return;
+    }
+    v.MaxStor = target.Applied.MaxSto;
+    v.InitStor = UsedInitStor(target.Applied.MaxSto, target.Applied.IniSto);
+    v.Rows = static_cast<int>(val.Rows.size()) - options.Warmup - 1;
+    keepSeries(v, val, target.Scratch);
+    benchmarks(v, cal, target, options, startFit);
+    selfBenchmark(v, target, self);
+    if (v.Calibrated)
+        makeBand(v, cal, target, options);
+    if (!v.Band.Made)
+        v.Notes.push_back(v.Band.Why);
+    noteUndefined(v);
+    v.Status = TStatus::Validated;
+    v.Message.clear();
+}
+
+/// The validation of v's files: checks, calibrations, scores.
+void validate(TValidation &v, const TAnalysisInput &calGiven, const TAnalysisInput &valGiven,
+              const TOptions &options)
+{
+    // Both windows as their input files hold them, so that every figure is what a run of
+    // the files gives.
+    const TAnalysisInput cal = URainRun::AsWritten(calGiven);
+    const TAnalysisInput val = URainRun::AsWritten(valGiven);
+    v.Message = checkWindows(cal, v.CalFile, val, v.ValFile, options);
+    URainRun::TEvaluation startFit;
+    if (!v.Message.empty() || !analyseStart(cal, v.CalFile, startFit, v.Message)) {
+        v.Status = TStatus::BadInput;
+        return;
+    }
+    TSelfCalibration self;
+    if (calibrateWindows(v, cal, val, options, startFit, self))
+        scoreOnVal(v, cal, val, options, startFit, self);
+}
+
 } // namespace
 
 void Spread(const std::vector<double> &runoff, std::size_t sets,
@@ -555,88 +647,19 @@ TValidation Validate(const TAnalysisInput &calGiven, const std::string &calFile,
                      const TOptions &options)
 {
     const auto begin = std::chrono::steady_clock::now();
-    TValidation v;
-    v.CalFile = calFile;
-    v.ValFile = valFile;
-    v.Objective = options.Objective;
-    v.Warmup = options.Warmup;
-    // Both windows as their input files hold them, so that every figure is what a run of
-    // the files gives.
-    const TAnalysisInput cal = URainRun::AsWritten(calGiven);
-    const TAnalysisInput val = URainRun::AsWritten(valGiven);
-    v.Message = checkWindows(cal, calFile, val, valFile, options);
-    URainRun::TEvaluation startFit;
-    if (!v.Message.empty() || !analyseStart(cal, calFile, startFit, v.Message)) {
-        v.Status = TStatus::BadInput;
-        return v;
-    }
-    // VAL's calibration for the self benchmark beside CAL's, each on a share of the threads:
-    // a search gives the same result on any number of threads.
-    TSelfCalibration self;
-    TOptions calOptions = options, selfOptions = options;
-    const int threads = threadCount(options.Threads);
-    selfOptions.Threads = std::max(1, threads / 2);
-    calOptions.Threads = std::max(1, threads - selfOptions.Threads);
-    auto calibrateSelf = [&] {
-        try {
-            self.Done = calibrate(val, valFile, selfOptions, false, self.Run, self.Why);
-        } catch (...) {
-            self.Why = "There was not enough memory for the calibration of the validation file.";
-        }
-    };
-    std::thread beside;
+    TValidation v = named(calFile, valFile, options);
     try {
-        if (threads > 1)
-            beside = std::thread(calibrateSelf);
-    } catch (const std::system_error &) {
-        calOptions.Threads = threads;
-    }
-    bool calibrated = false;
-    try {
-        calibrated = calParameters(v, cal, calOptions, startFit);
+        validate(v, calGiven, valGiven, options);
     } catch (...) {
-        v.Message = "There is not enough memory for the validation.";
+        // Whatever stopped it (memory ran out, on whichever thread), the validation ends with
+        // the reason, and nothing it computed so far.
+        v = named(calFile, valFile, options);
         v.Status = TStatus::Failed;
-    }
-    if (beside.joinable())
-        beside.join();
-    else
-        calibrateSelf();
-    if (options.Cancel && options.Cancel->load()) {
-        v.Status = TStatus::Cancelled;
-        v.Message = "The validation was cancelled.";
+        v.Message = stoppedText();
         return v;
     }
-    if (!calibrated) {
-        v.Status = v.Status == TStatus::Failed ? TStatus::Failed : TStatus::BadInput;
-        return v;
-    }
-    TTarget target;
-    target.Input = &val;
-    target.FirstScored = options.Warmup + 2;
-    const TParameters p = transferred(v.Cal, v.EscapeFactor, options);
-    v.FirstMeasured = val.Rows.front().Runoff;
-    v.Validation = simulate(target, p, v.CalFit.Alpha);
-    if (!v.Validation.Made) {
-        v.Status = TStatus::BadInput;
-        v.Message = "The validation file " + quoted(valFile) +
-                    " has a time step that is not positive: it cannot be simulated.";
-        return v;
-    }
-    v.MaxStor = target.Applied.MaxSto;
-    v.InitStor = UsedInitStor(target.Applied.MaxSto, target.Applied.IniSto);
-    v.Rows = static_cast<int>(val.Rows.size()) - options.Warmup - 1;
-    keepSeries(v, val, target.Scratch);
-    benchmarks(v, cal, target, options, startFit);
-    selfBenchmark(v, target, self);
-    if (v.Calibrated)
-        makeBand(v, cal, target, options);
-    if (!v.Band.Made)
-        v.Notes.push_back(v.Band.Why);
-    noteUndefined(v);
-    v.Status = TStatus::Validated;
-    v.Message.clear();
-    v.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    if (v.Status == TStatus::Validated)
+        v.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     return v;
 }
 

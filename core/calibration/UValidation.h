@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,10 @@ struct TOptions
     /// The calibrations stop soon after this becomes true (nullptr: never); the validation then
     /// ends with TStatus::Cancelled.
     const std::atomic<bool> *Cancel = nullptr;
+    /// Called with the set's place before each set of the band is simulated, on the thread that
+    /// simulates it (empty: nothing is called). What it throws ends the validation as any fault
+    /// there would: tests make the band fail with it.
+    std::function<void(int set)> BeforeBandSet;
 };
 
 /// The options a person gives a validation by their value's text.
@@ -100,7 +105,7 @@ struct TBand
 enum class TStatus {
     Validated,
     BadInput, ///< Message says why; nothing was computed
-    Failed,   ///< a calibration failed; Message says why
+    Failed,   ///< a calibration failed, or memory ran out or a fault stopped it; Message says why
     Cancelled ///< stopped on request (TOptions::Cancel)
 };
 

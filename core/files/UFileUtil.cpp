@@ -1,4 +1,5 @@
 #include "files/UFileUtil.h"
+#include "tasks/UTaskPool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -146,26 +146,16 @@ namespace {
 
 /// fsync of every descriptor, from several threads at once: the file system commits flushes
 /// that wait together in one journal commit, where one after the other each waits for its own.
+/// The threads wait on the disk, not on a core: up to 16 whatever the machine.
 /// Returns the index of a descriptor whose flush failed, or -1.
 int flushAll(const std::vector<int> &fds)
 {
-    std::atomic<int> next{0}, failed{-1};
-    auto work = [&] {
-        for (int k = next++; k < static_cast<int>(fds.size()); k = next++)
-            if (::fsync(fds[static_cast<std::size_t>(k)]) != 0)
-                failed = k;
-    };
-    std::vector<std::thread> threads;
-    const std::size_t helpers = std::min<std::size_t>(fds.size(), 16);
-    try {
-        for (std::size_t t = 1; t < helpers; ++t)
-            threads.emplace_back(work);
-    } catch (const std::system_error &) {
-        // Fewer threads only make the flushes slower.
-    }
-    work();
-    for (std::thread &t : threads)
-        t.join();
+    std::atomic<int> failed{-1};
+    UTaskPool::TTaskPool pool(static_cast<int>(std::clamp<std::size_t>(fds.size(), 1, 16)));
+    pool.forEach(static_cast<int>(fds.size()), [&](int k, int) {
+        if (::fsync(fds[static_cast<std::size_t>(k)]) != 0)
+            failed = k;
+    });
     return failed.load();
 }
 

@@ -1,3 +1,4 @@
+#include "cli/CliBatch.h"
 #include "files/UDMQuellow.h"
 #include "files/UFileUtil.h"
 #include "files/UTextFields.h"
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -293,3 +295,39 @@ TEST_F(CliBatch, CalibrationBatchEqualsSingleCalibrations)
 }
 
 } // namespace
+
+// A job that throws, on one of the batch's threads, fails its file with the reason in the file's
+// block, the blocks in the order of the files; the other files run, and the batch exits with 1.
+TEST(CliBatchJobs, JobThatThrowsFailsItsFileWithTheReason)
+{
+    const std::vector<std::string> files = {"a.inp", "b.inp", "c.inp", "d.inp", "e.inp"};
+    const cli::TFileJob job = [](const std::string &file, TPrompts &prompts) {
+        if (file == "b.inp")
+            throw std::runtime_error("the job's fault");
+        if (file == "c.inp")
+            throw 42;
+        prompts.ShowMessage("ran");
+        cli::TFileResult result;
+        result.Ok = true;
+        return result;
+    };
+    for (int threads : {1, 3}) {
+        testing::internal::CaptureStderr();
+        const std::vector<cli::TFileResult> results = cli::RunFiles(files, threads, job);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "a.inp: ran\n"
+                  "b.inp: The file could not be processed: the job's fault\n"
+                  "c.inp: The file could not be processed: an unknown error stopped it.\n"
+                  "d.inp: ran\n"
+                  "e.inp: ran\n");
+        ASSERT_EQ(results.size(), files.size());
+        for (std::size_t k = 0; k < files.size(); ++k) {
+            EXPECT_EQ(results[k].File, files[k]);
+            EXPECT_EQ(results[k].Ok, k != 1 && k != 2) << files[k];
+        }
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(cli::ReportBatch(results, cli::TBatchOptions{}), 1);
+        EXPECT_NE(testing::internal::GetCapturedStdout().find("5 files: 3 succeeded, 2 failed\n"),
+                  std::string::npos);
+    }
+}

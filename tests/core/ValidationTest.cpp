@@ -19,6 +19,7 @@
 #include <cstring>
 #include <regex>
 #include <set>
+#include <stdexcept>
 #include <tuple>
 #include <sys/wait.h>
 
@@ -301,6 +302,36 @@ TEST(Validation, TransfersWhatTheOptionsSay)
     const UValidation::TValidation none = UValidation::Validate(cal, "c", dry, "v", options);
     EXPECT_EQ(none.Status, UValidation::TStatus::BadInput);
     EXPECT_NE(none.Message.find("holds no measured runoff"), std::string::npos) << none.Message;
+}
+
+// A fault while the band's sets are simulated, on whichever of its threads, ends the validation
+// with the reason instead of the program: memory in the validation's words, another fault with
+// its own text.
+TEST(Validation, FaultInTheBandEndsItWithTheReason)
+{
+    const URainRun::TAnalysisInput val = window("hymod-2014.inp");
+    UValidation::TOptions options;
+    options.Evaluations = 400;
+    options.Threads = 2;
+    std::atomic<int> reached{0};
+    options.BeforeBandSet = [&reached](int set) {
+        ++reached;
+        if (set == 5)
+            throw std::runtime_error("set 5 went wrong");
+    };
+    const UValidation::TValidation v = UValidation::Validate(val, "v", val, "v", options);
+    EXPECT_EQ(v.Status, UValidation::TStatus::Failed);
+    EXPECT_EQ(v.Message, "The validation stopped: set 5 went wrong");
+    EXPECT_GE(reached.load(), 6);
+    EXPECT_TRUE(v.Notes.empty());
+    EXPECT_FALSE(v.Band.Made);
+
+    options.Threads = 1;
+    options.BeforeBandSet = [](int) { throw std::bad_alloc(); };
+    const UValidation::TValidation memory = UValidation::Validate(val, "v", val, "v", options);
+    EXPECT_EQ(memory.Status, UValidation::TStatus::Failed);
+    EXPECT_EQ(memory.Message, "There is not enough memory for the validation.");
+    EXPECT_EQ(memory.CalFile, "v");
 }
 
 // ---- quellow-cli validate ----------------------------------------------------------------------

@@ -70,7 +70,7 @@ QT_QPA_PLATFORM=offscreen "$prefix/bin/quellow-cli" chart "$work/Example-analysi
 (cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
 package=$(ls "$scratch"/package/quellow_"$version"_*.deb)
 depends=$(dpkg-deb -f "$package" Depends)
-for d in fonts-liberation libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6charts6 libstdc++6 libc6; do
+for d in fonts-liberation libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6charts6 libtbb12 libstdc++6 libc6; do
     grep -q "\(^\|, \)$d\( \|,\|$\)" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 [ "$(dpkg-deb -f "$package" Package)" = quellow ] || fail "package name"
