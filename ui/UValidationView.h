@@ -8,6 +8,8 @@
 
 #include <vector>
 
+class QPainter;
+class QRect;
 class QTableWidget;
 
 namespace quellow {
@@ -43,6 +45,7 @@ public:
 private:
     /// The message when path would replace a file the validation read; empty when free.
     std::string collision(const QString &path) const;
+    void paintReportPictures(QPainter &painter, const QRect &page, double y) const;
 
     UValidation::TValidation mValidation;
     std::vector<UValidationFiles::TDot> mDots;
