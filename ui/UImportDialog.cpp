@@ -46,6 +46,30 @@ const char *const roleLabels[RoleCount] = {"&Date", "&Rain", "&Escape rate", "R&
 const char *const factorLabels[RoleCount] = {"", "Ra&in factor", "Esca&pe rate factor",
                                              "Ru&noff factor"};
 
+/// The first rows (up to most; 0: none) of table in preview, headed by the table's column
+/// names and its line numbers; the names.
+QStringList showRows(QTableWidget *preview, const TCsvTable &table, int most)
+{
+    preview->clear();
+    const int columns = most > 0 ? static_cast<int>(table.ColumnCount()) : 0;
+    const int rows = most > 0 ? qMin<int>(most, static_cast<int>(table.RowCount())) : 0;
+    preview->setColumnCount(columns);
+    preview->setRowCount(rows);
+    QStringList headers, lines;
+    for (int c = 0; c < columns; ++c)
+        headers.append(QString::fromStdString(table.ColumnName(c)).remove(QLatin1Char('\'')));
+    preview->setHorizontalHeaderLabels(headers);
+    for (int r = 0; r < rows; ++r) {
+        lines.append(QString::number(table.LineNumbers[r]));
+        for (int c = 0; c < columns; ++c)
+            preview->setItem(r, c,
+                             new QTableWidgetItem(QString::fromStdString(std::string(table.Field(
+                                 static_cast<std::size_t>(r), static_cast<std::size_t>(c))))));
+    }
+    preview->setVerticalHeaderLabels(lines);
+    return headers;
+}
+
 /// Where a unit or area given in the dialog comes from, as the import's notes name it.
 const char *const GivenInDialog = "the dialog";
 
@@ -352,23 +376,7 @@ void TImportDialog::showHeaderUnit()
 
 void TImportDialog::fillPreview()
 {
-    mPreview->clear();
-    const int columns = mTableOk ? static_cast<int>(mTable.ColumnCount()) : 0;
-    const int rows = mTableOk ? qMin<int>(PreviewRows, static_cast<int>(mTable.RowCount())) : 0;
-    mPreview->setColumnCount(columns);
-    mPreview->setRowCount(rows);
-    QStringList headers, lines;
-    for (int c = 0; c < columns; ++c)
-        headers.append(QString::fromStdString(mTable.ColumnName(c)).remove(QLatin1Char('\'')));
-    mPreview->setHorizontalHeaderLabels(headers);
-    for (int r = 0; r < rows; ++r) {
-        lines.append(QString::number(mTable.LineNumbers[r]));
-        for (int c = 0; c < columns; ++c)
-            mPreview->setItem(r, c,
-                              new QTableWidgetItem(QString::fromStdString(std::string(mTable.Field(
-                                  static_cast<std::size_t>(r), static_cast<std::size_t>(c))))));
-    }
-    mPreview->setVerticalHeaderLabels(lines);
+    showRows(mPreview, mTable, mTableOk ? PreviewRows : 0);
 }
 
 /// The column boxes list the file's columns, set to the guess for each; a table read again
@@ -581,24 +589,7 @@ void TImportDialog::fillSecondPreview()
     TCsvTable table;
     std::string error;
     const bool ok = ReadCsvText(mSecondContent, table, error);
-    mSecondPreview->clear();
-    const int columns = ok ? static_cast<int>(table.ColumnCount()) : 0;
-    const int rows = ok ? qMin<int>(PreviewRows / 2, static_cast<int>(table.RowCount())) : 0;
-    mSecondPreview->setColumnCount(columns);
-    mSecondPreview->setRowCount(rows);
-    QStringList headers, lines;
-    for (int c = 0; c < columns; ++c)
-        headers.append(QString::fromStdString(table.ColumnName(c)).remove(QLatin1Char('\'')));
-    mSecondPreview->setHorizontalHeaderLabels(headers);
-    for (int r = 0; r < rows; ++r) {
-        lines.append(QString::number(table.LineNumbers[r]));
-        for (int c = 0; c < columns; ++c)
-            mSecondPreview->setItem(
-                r, c,
-                new QTableWidgetItem(QString::fromStdString(std::string(
-                    table.Field(static_cast<std::size_t>(r), static_cast<std::size_t>(c))))));
-    }
-    mSecondPreview->setVerticalHeaderLabels(lines);
+    const QStringList headers = showRows(mSecondPreview, table, ok ? PreviewRows / 2 : 0);
     mFilling = true;
     mSecondColumnBox->clear();
     mSecondColumnBox->addItem(QStringLiteral("(guess)"));

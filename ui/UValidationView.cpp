@@ -310,32 +310,29 @@ QString baseOf(const std::string &file)
 
 } // namespace
 
-void TValidationView::SaveReportClick()
+void TValidationView::saveBeside(const char *filter, const char *extension, const char *title,
+                                 TSave save)
 {
-    const QString path =
-        Dialogs().SaveFileName({QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"),
-                                folderOf(mValidation.ValFile) + QLatin1Char('/') +
-                                    baseOf(mValidation.ValFile) + QStringLiteral("-validation.pdf"),
-                                QStringLiteral("Save report")});
+    const QString path = Dialogs().SaveFileName(
+        {QLatin1String(filter), QLatin1String(extension),
+         folderOf(mValidation.ValFile) + QLatin1Char('/') + baseOf(mValidation.ValFile) +
+             QStringLiteral("-validation.") + QLatin1String(extension),
+         QLatin1String(title)});
     if (path.isEmpty())
         return;
     std::string message;
-    if (!saveReport(path, message))
+    if (!(this->*save)(path, message))
         Dialogs().ShowMessage(message);
+}
+
+void TValidationView::SaveReportClick()
+{
+    saveBeside("PDF files (*.pdf)", "pdf", "Save report", &TValidationView::saveReport);
 }
 
 void TValidationView::ExportCsvClick()
 {
-    const QString path =
-        Dialogs().SaveFileName({QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"),
-                                folderOf(mValidation.ValFile) + QLatin1Char('/') +
-                                    baseOf(mValidation.ValFile) + QStringLiteral("-validation.csv"),
-                                QStringLiteral("Export CSV")});
-    if (path.isEmpty())
-        return;
-    std::string message;
-    if (!exportCsv(path, message))
-        Dialogs().ShowMessage(message);
+    saveBeside("CSV files (*.csv)", "csv", "Export CSV", &TValidationView::exportCsv);
 }
 
 // ---- The validation off the user-interface thread -------------------------------------------
