@@ -23,17 +23,15 @@ const char *const batchUsage =
 
 constexpr std::string_view calibratedSuffix = "-calibrated.inp";
 
-/// Takes --evaluations N out of args; false (with a line on standard error) for a bad value.
-bool takeEvaluations(TArgs &args, int &evaluations)
+/// Takes the option name and its value out of args, the value read by read; false (with a
+/// line on standard error) when read refuses it.
+template <class TRead> bool takeOption(TArgs &args, std::string_view name, TRead read)
 {
     for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] != "--evaluations")
+        if (args[i] != name)
             continue;
-        if (!parseInt(args[i + 1], evaluations) || evaluations < UCalibration::MinEvaluations) {
-            std::cerr << "--evaluations needs a whole number of at least "
-                      << UCalibration::MinEvaluations << ".\n";
+        if (!read(args[i + 1]))
             return false;
-        }
         args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
                    args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
         return true;
@@ -41,21 +39,27 @@ bool takeEvaluations(TArgs &args, int &evaluations)
     return true;
 }
 
+/// Takes --evaluations N out of args; false (with a line on standard error) for a bad value.
+bool takeEvaluations(TArgs &args, int &evaluations)
+{
+    return takeOption(args, "--evaluations", [&evaluations](const std::string &value) {
+        if (parseInt(value, evaluations) && evaluations >= UCalibration::MinEvaluations)
+            return true;
+        std::cerr << "--evaluations needs a whole number of at least "
+                  << UCalibration::MinEvaluations << ".\n";
+        return false;
+    });
+}
+
 /// Takes --objective NAME out of args; false (with a line on standard error) for a bad name.
 bool takeObjective(TArgs &args, UCalibration::TObjective &objective)
 {
-    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] != "--objective")
-            continue;
-        if (!UCalibration::ObjectiveFromName(args[i + 1], objective)) {
-            std::cerr << "--objective is nse, kge or rsquare.\n";
-            return false;
-        }
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-        return true;
-    }
-    return true;
+    return takeOption(args, "--objective", [&objective](const std::string &value) {
+        if (UCalibration::ObjectiveFromName(value, objective))
+            return true;
+        std::cerr << "--objective is nse, kge or rsquare.\n";
+        return false;
+    });
 }
 
 /// The figures of the calibrated file as its analysis gives them (and its .out file shows).

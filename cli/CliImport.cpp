@@ -1,12 +1,14 @@
 // quellow-cli import: a dated series in a delimited text file becomes an input file.
 #include "cli/CliCommands.h"
+#include "cli/CliImportText.h"
 #include "import/UCsvImport.h"
 #include "import/UCsvSeasons.h"
 #include "import/UCsvSources.h"
+#include "import/UImportedFile.h"
 #include "files/UDMQuellow.h"
 #include "files/UFileUtil.h"
-#include "files/UOutputNames.h"
 #include "files/UInputFile.h"
+#include "files/UOutputNames.h"
 #include "files/UPrompts.h"
 #include "files/UTextFields.h"
 
@@ -185,24 +187,28 @@ double numberOr(const TImportArgs &a, const char *name, double otherwise)
     return found == a.Numbers.end() ? otherwise : found->second;
 }
 
-/// The parameters of the input file: given ones, else the program's start values.
-void setParameters(const TImportArgs &a, const UCsvImport::TImportResult &result, TDMQuellow &dm,
-                   TModelValues &values)
+/// What the input files hold besides the rows: the parameters and titles given, else the
+/// program's start values.
+UImportedFile::TForm fileForm(const TImportArgs &a, const UCsvSources::TFrame &frame)
 {
-    const std::string name = std::filesystem::path(a.Csv).filename().string();
-    dm.Title1 = a.Title1.empty() ? name : a.Title1;
-    dm.Title2 =
-        a.Title2.empty() ? UCsvImport::ImportedTitle2(name, result, a.Options.Analysis) : a.Title2;
+    UImportedFile::TForm form;
+    form.Analysis = a.Options.Analysis;
+    form.SourceName = std::filesystem::path(a.Csv).filename().string();
+    form.Unit = frame.Unit;
+    TDMQuellow &dm = form.Parameters;
+    dm.Title1 = a.Title1;
+    dm.Title2 = a.Title2;
     dm.MaxStor = numberOr(a, "--max-storage", 50);
     dm.InitStor = numberOr(a, "--initial-storage", 50);
     dm.Drainage = !a.Options.Analysis && a.Drainage;
     if (a.Options.Analysis)
-        return;
+        return form;
     dm.InitRun = numberOr(a, "--initial-runoff", 0);
     dm.InitLevel = numberOr(a, "--initial-level", 0);
     dm.Porosity = numberOr(a, "--porosity", 10);
     if (a.Alpha.size() == 5)
-        values = {a.Alpha[0], a.Alpha[1], a.Alpha[2], a.Alpha[3], a.Alpha[4], 0};
+        form.Values = {a.Alpha[0], a.Alpha[1], a.Alpha[2], a.Alpha[3], a.Alpha[4], 0};
+    return form;
 }
 
 double sum(const std::vector<double> &values)
@@ -249,34 +255,163 @@ void splitFileColumn(const std::string &text, std::string &file, std::string &co
     column = text.substr(colon + 1);
 }
 
-/// The input file of one series of rows.
-bool inputText(const TImportArgs &a, const UCsvImport::TImportResult &result,
-               const UCsvSources::TFrame &frame, const std::string &title1,
-               const std::string &output, std::string &text)
+/// The series file and the roles' files read whole into request, each named in reads; false
+/// with the reason in error when one cannot be read (those after it are not).
+bool readSources(const TImportArgs &a, UCsvSources::TSourceRequest &request,
+                 std::vector<UOutputNames::TNamedFile> &reads, std::string &error)
 {
-    TDMQuellow dm;
-    TModelValues values;
-    dm.Analysis = a.Options.Analysis;
-    dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
-    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
-    dm.MaxEscape = result.MaxEscape;
-    setParameters(a, result, dm, values);
-    if (a.Title1.empty() && !title1.empty())
-        dm.Title1 = title1;
-    if (a.Title2.empty())
-        dm.Title2 += UCsvSources::TitleUnitNote(frame.Unit);
-    dm.FileName = output;
-    return InputFileText(dm, values, text);
+    reads = {{"series file", UOutputNames::AbsolutePath(a.Csv)}};
+    bool readOk = readSource(a.Csv, request.Main, error);
+    for (int role = UCsvImport::RoleRain; role < UCsvImport::RoleCount && readOk; ++role) {
+        if (a.RoleFiles[role].empty())
+            continue;
+        std::string file, column;
+        splitFileColumn(a.RoleFiles[role], file, column);
+        reads.push_back(
+            {std::string(UCsvImport::RoleName(role)) + " file", UOutputNames::AbsolutePath(file)});
+        readOk = readSource(file, request.Files[role], error);
+        request.Files[role].Column = column;
+    }
+    return readOk;
 }
 
-/// Writes every text to its file, all or none; false (naming the file) when one fails.
-bool writeAll(const std::vector<std::pair<std::string, std::string>> &files)
+/// The frame of the sources and its series, read with the options given.
+bool readSeries(TImportArgs &a, UCsvSources::TSourceRequest &request, UCsvSources::TFrame &frame,
+                UCsvImport::TSeries &series, std::string &error)
 {
+    request.Columns = a.Columns;
+    request.Missing = a.Options.Missing;
+    request.Unit = a.Unit;
+    request.AreaKm2 = a.AreaKm2;
+    request.AreaGiven = a.AreaGiven;
+    request.Analysis = a.Options.Analysis;
+    request.GivenIn = GivenOnCommandLine;
+    TImportProblem problem;
+    if (!UCsvSources::BuildFrame(request, frame, problem)) {
+        error = ImportProblemText(problem);
+        return false;
+    }
+    return UCsvSources::FrameOptions(frame, a.Options, error) &&
+           UCsvImport::ReadSeries(frame.Table, a.Options, series, error);
+}
+
+/// Shows the message that ends an import before anything is written; the exit status.
+int stopped(const std::string &error)
+{
+    Prompts().ShowMessage(error + " Nothing was written.");
+    return 1;
+}
+
+void showAll(const std::vector<std::string> &lines)
+{
+    for (const std::string &line : lines)
+        Prompts().ShowMessage(line);
+}
+
+/// The sums of the series taken, for the water balance.
+struct TTotals
+{
+    double Rain = 0, Escape = 0, Runoff = 0;
+    std::size_t Rows = 0;
+    void Add(const UCsvImport::TImportResult &result)
+    {
+        Rain += sum(result.Rain);
+        Escape += sum(result.Escape);
+        Runoff += sum(result.Runoff);
+        Rows += result.Time.size();
+    }
+};
+
+/// The notes on the rows taken from the frame's columns: their units, the runoff's conversion,
+/// their flags and, for an analysis, the water balance.
+void noteTaken(const UCsvSources::TFrame &frame, bool analysis,
+               const std::array<int, UCsvImport::RoleCount> &columns,
+               const std::vector<std::pair<std::size_t, std::size_t>> &ranges,
+               const TTotals &totals, std::vector<std::string> &notes)
+{
+    notes.push_back(UCsvSources::UnitsNote(frame.Unit));
+    UCsvSources::NoteTaken(frame, columns, ranges, notes);
+    if (analysis)
+        UCsvSources::NoteBalance(totals.Rain, totals.Escape, totals.Runoff, totals.Rows, notes);
+}
+
+/// One input file of the period asked (else the longest without gaps).
+int importPeriod(const TImportArgs &a, const UCsvSources::TFrame &frame,
+                 const UCsvImport::TSeries &series, const std::string &output)
+{
+    UCsvImport::TImportResult result;
+    std::string error;
+    if (!UCsvImport::TakePeriod(frame.Table, a.Options, series, result, error))
+        return stopped(error);
+    TTotals totals;
+    totals.Add(result);
+    noteTaken(frame, a.Options.Analysis, result.Columns, {{result.First, result.Last}}, totals,
+              result.Notes);
+    showAll(result.Notes);
+    std::string text;
+    if (!UImportedFile::FileText(fileForm(a, frame), result, {}, output, text) ||
+        !writeFileAtomically(output, text))
+        return stopped(CannotOpenText(output));
+    Prompts().ShowMessage("Wrote " + output + " (" + std::to_string(result.Time.size()) +
+                          " rows).");
+    return 0;
+}
+
+/// Writes every text to its file, all or none (their folder made when it is missing); false
+/// (naming the file) when one fails.
+bool writeAll(const std::vector<std::pair<std::string, std::string>> &files,
+              const std::string &output)
+{
+    std::error_code made;
+    if (!files.empty())
+        std::filesystem::create_directories(std::filesystem::path(output).parent_path(), made);
     std::string failed;
     if (writeFilesAtomically(files, failed))
         return true;
     Prompts().ShowMessage(CannotOpenText(failed));
     return false;
+}
+
+/// One input file per complete season without gaps, named after output.
+int importSeasons(const TImportArgs &a, const UCsvSources::TFrame &frame,
+                  const UCsvImport::TSeries &series, const UCsvSeasons::TSeasonBounds &bounds,
+                  const std::string &output, const std::vector<UOutputNames::TNamedFile> &reads)
+{
+    UCsvSeasons::TSeasons seasons;
+    std::string error;
+    if (!UCsvSeasons::SplitSeasons(frame.Table, a.Options, series, bounds, a.Spinup, seasons,
+                                   error))
+        return stopped(error);
+    showAll(seasons.Notes);
+    if (seasons.SpinupDays > 0)
+        Prompts().ShowMessage(SpinupNote(seasons));
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string failed;
+    if (!UImportedFile::SeasonFiles(fileForm(a, frame), seasons, output, files, failed))
+        return stopped(CannotOpenText(failed));
+    const std::string collision = UImportedFile::SeasonCollision(files, reads);
+    if (!collision.empty())
+        return stopped(collision);
+    if (!seasons.Files.empty()) {
+        std::vector<std::string> notes;
+        std::vector<std::pair<std::size_t, std::size_t>> ranges;
+        TTotals totals;
+        for (const UCsvSeasons::TSeasonFile &season : seasons.Files) {
+            ranges.emplace_back(season.Result.First, season.Result.Last);
+            totals.Add(season.Result);
+        }
+        noteTaken(frame, a.Options.Analysis, seasons.Files.front().Result.Columns, ranges, totals,
+                  notes);
+        showAll(notes);
+    }
+    if (!writeAll(files, output))
+        return 1;
+    showAll(UImportedFile::SeasonReport(seasons, files, a.Season));
+    if (files.empty()) {
+        Prompts().ShowMessage("No season is complete and without gaps: nothing was written.");
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -290,27 +425,15 @@ int ImportCommand(const TArgs &args)
         return 2;
     UCsvSeasons::TSeasonBounds bounds;
     std::string error;
-    if (!a.Season.empty() && !UCsvSeasons::ParseSeason(a.Season, bounds, error)) {
-        Prompts().ShowMessage(error + " Nothing was written.");
-        return 1;
-    }
+    if (!a.Season.empty() && !UCsvSeasons::ParseSeason(a.Season, bounds, error))
+        return stopped(error);
     if (a.Spinup > 0 && a.Season.empty()) {
         usageError("--spinup goes with --season.");
         return 2;
     }
     UCsvSources::TSourceRequest request;
-    std::vector<UOutputNames::TNamedFile> reads{{"series file", UOutputNames::AbsolutePath(a.Csv)}};
-    bool readOk = readSource(a.Csv, request.Main, error);
-    for (int role = UCsvImport::RoleRain; role < UCsvImport::RoleCount && readOk; ++role) {
-        if (a.RoleFiles[role].empty())
-            continue;
-        std::string file, column;
-        splitFileColumn(a.RoleFiles[role], file, column);
-        reads.push_back(
-            {std::string(UCsvImport::RoleName(role)) + " file", UOutputNames::AbsolutePath(file)});
-        readOk = readSource(file, request.Files[role], error);
-        request.Files[role].Column = column;
-    }
+    std::vector<UOutputNames::TNamedFile> reads;
+    const bool readOk = readSources(a, request, reads, error);
     const std::string output = UOutputNames::AbsolutePath(a.Output);
     if (a.Season.empty()) {
         const std::string collision = UOutputNames::Collision(reads, {{"input file", output}});
@@ -319,111 +442,14 @@ int ImportCommand(const TArgs &args)
             return 1;
         }
     }
-    request.Columns = a.Columns;
-    request.Missing = a.Options.Missing;
-    request.Unit = a.Unit;
-    request.AreaKm2 = a.AreaKm2;
-    request.AreaGiven = a.AreaGiven;
-    request.Analysis = a.Options.Analysis;
     UCsvSources::TFrame frame;
     UCsvImport::TSeries series;
-    if (!readOk || !UCsvSources::BuildFrame(request, frame, error) ||
-        !UCsvSources::FrameOptions(frame, a.Options, error) ||
-        !UCsvImport::ReadSeries(frame.Table, a.Options, series, error)) {
-        Prompts().ShowMessage(error + " Nothing was written.");
-        return 1;
-    }
-    for (const std::string &note : frame.Notes)
-        Prompts().ShowMessage(note);
-    const std::string csvName = std::filesystem::path(a.Csv).filename().string();
-
-    if (a.Season.empty()) {
-        UCsvImport::TImportResult result;
-        if (!UCsvImport::TakePeriod(frame.Table, a.Options, series, result, error)) {
-            Prompts().ShowMessage(error + " Nothing was written.");
-            return 1;
-        }
-        result.Notes.push_back(UCsvSources::UnitsNote(frame.Unit));
-        UCsvSources::NoteTaken(frame, result.Columns, {{result.First, result.Last}}, result.Notes);
-        if (a.Options.Analysis)
-            UCsvSources::NoteBalance(sum(result.Rain), sum(result.Escape), sum(result.Runoff),
-                                     result.Time.size(), result.Notes);
-        for (const std::string &note : result.Notes)
-            Prompts().ShowMessage(note);
-        std::string text;
-        if (!inputText(a, result, frame, {}, output, text) || !writeFileAtomically(output, text)) {
-            Prompts().ShowMessage(CannotOpenText(output) + " Nothing was written.");
-            return 1;
-        }
-        Prompts().ShowMessage("Wrote " + output + " (" + std::to_string(result.Time.size()) +
-                              " rows).");
-        return 0;
-    }
-
-    UCsvSeasons::TSeasons seasons;
-    if (!UCsvSeasons::SplitSeasons(frame.Table, a.Options, series, bounds, a.Spinup, seasons,
-                                   error)) {
-        Prompts().ShowMessage(error + " Nothing was written.");
-        return 1;
-    }
-    for (const std::string &note : seasons.Notes)
-        Prompts().ShowMessage(note);
-    std::vector<UOutputNames::TNamedFile> writes;
-    std::vector<std::pair<std::string, std::string>> files;
-    double rain = 0, escape = 0, runoff = 0;
-    std::size_t rows = 0;
-    for (const UCsvSeasons::TSeasonFile &season : seasons.Files) {
-        const std::string name = UOutputNames::SeasonName(output, season.Year);
-        writes.push_back({"season file", name});
-        std::string text;
-        if (!inputText(a, season.Result, frame,
-                       csvName + ", season " + season.From + " to " + season.To, name, text)) {
-            Prompts().ShowMessage(CannotOpenText(name) + " Nothing was written.");
-            return 1;
-        }
-        files.emplace_back(name, std::move(text));
-        rain += sum(season.Result.Rain);
-        escape += sum(season.Result.Escape);
-        runoff += sum(season.Result.Runoff);
-        rows += season.Result.Time.size();
-    }
-    const std::string collision = UOutputNames::Collision(reads, writes);
-    if (!collision.empty()) {
-        Prompts().ShowMessage(collision + " Nothing was written.");
-        return 1;
-    }
-    if (!seasons.Files.empty()) {
-        std::vector<std::string> notes{UCsvSources::UnitsNote(frame.Unit)};
-        std::vector<std::pair<std::size_t, std::size_t>> ranges;
-        for (const UCsvSeasons::TSeasonFile &season : seasons.Files)
-            ranges.emplace_back(season.Result.First, season.Result.Last);
-        UCsvSources::NoteTaken(frame, seasons.Files.front().Result.Columns, ranges, notes);
-        if (a.Options.Analysis)
-            UCsvSources::NoteBalance(rain, escape, runoff, rows, notes);
-        for (const std::string &note : notes)
-            Prompts().ShowMessage(note);
-    }
-    // The folder of the season files is made when it is missing.
-    std::error_code made;
-    if (!files.empty())
-        std::filesystem::create_directories(std::filesystem::path(output).parent_path(), made);
-    if (!writeAll(files))
-        return 1;
-    for (std::size_t k = 0; k < files.size(); ++k)
-        Prompts().ShowMessage("Wrote " + files[k].first + " (" +
-                              std::to_string(seasons.Files[k].Result.Time.size()) + " rows, " +
-                              seasons.Files[k].From + " to " + seasons.Files[k].To + ").");
-    for (const UCsvSeasons::TLeftOut &left : seasons.LeftOut)
-        Prompts().ShowMessage("Left out " + UCsvSeasons::LeftOutText(left) + ".");
-    Prompts().ShowMessage("Season " + a.Season + ": " + std::to_string(files.size()) +
-                          (files.size() == 1 ? " file" : " files") + " written, " +
-                          std::to_string(seasons.LeftOut.size()) +
-                          (seasons.LeftOut.size() == 1 ? " year" : " years") + " left out.");
-    if (files.empty()) {
-        Prompts().ShowMessage("No season is complete and without gaps: nothing was written.");
-        return 1;
-    }
-    return 0;
+    if (!readOk || !readSeries(a, request, frame, series, error))
+        return stopped(error);
+    showAll(frame.Notes);
+    if (a.Season.empty())
+        return importPeriod(a, frame, series, output);
+    return importSeasons(a, frame, series, bounds, output, reads);
 }
 
 } // namespace quellow::cli

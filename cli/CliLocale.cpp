@@ -1,5 +1,9 @@
 #include "cli/CliLocale.h"
 
+#include "cli/CliPrompts.h"
+#include "files/UDMQuellow.h"
+#include "files/UTextFields.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -82,6 +86,14 @@ char SystemDecimalSeparator()
             return LocaleDecimalSeparator(value);
     }
     return '.';
+}
+
+void StartProgram()
+{
+    static TStderrPrompts prompts;
+    SetPrompts(&prompts);
+    DMQuellow.DataModuleCreate();
+    DecimalSeparator = SystemDecimalSeparator();
 }
 
 } // namespace quellow::cli

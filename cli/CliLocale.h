@@ -12,4 +12,9 @@ char LocaleDecimalSeparator(std::string_view name);
 /// The separator of the user's numeric locale: LC_ALL, else LC_NUMERIC, else LANG.
 char SystemDecimalSeparator();
 
+/// What the command-line programs do first: their messages go to standard error, the data
+/// module is made, and numbers are written with the separator the window has under the same
+/// locale (the divide of an analysis output is written with it, so both write the same file).
+void StartProgram();
+
 } // namespace quellow::cli

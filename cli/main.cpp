@@ -1,8 +1,6 @@
 #include "QuellowVersion.h"
 #include "cli/CliCommands.h"
 #include "cli/CliLocale.h"
-#include "cli/CliPrompts.h"
-#include "files/UDMQuellow.h"
 #include "files/UTextFields.h"
 
 #include <cstdio>
@@ -93,12 +91,7 @@ bool quellow::cli::ShowsHelp(const TArgs &args, const char *usage)
 
 int main(int argc, char **argv)
 {
-    quellow::cli::TStderrPrompts prompts;
-    quellow::SetPrompts(&prompts);
-    quellow::DMQuellow.DataModuleCreate();
-    // The same separator as the window under the same locale: the divide of an analysis
-    // output is written with it, so both write the same file.
-    quellow::DecimalSeparator = quellow::cli::SystemDecimalSeparator();
+    quellow::cli::StartProgram();
 
     const std::string command = argc > 1 ? argv[1] : "";
     const quellow::cli::TArgs args(argv + (argc > 1 ? 2 : 1), argv + argc);

@@ -40,8 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     UCsvImport::TImportOptions options;
     options.Analysis = request.Analysis;
     UCsvImport::TSeries series;
+    TImportProblem problem;
     std::string error;
-    if (!UCsvSources::BuildFrame(request, frame, error) ||
+    if (!UCsvSources::BuildFrame(request, frame, problem) ||
         !UCsvSources::FrameOptions(frame, options, error) ||
         !UCsvImport::ReadSeries(frame.Table, options, series, error))
         return 0;

@@ -1,6 +1,7 @@
 #include "ui/UImportDialog.h"
 
 #include "import/UCsvSeasons.h"
+#include "import/UImportedFile.h"
 #include "files/UDMQuellow.h"
 #include "files/UFileUtil.h"
 #include "files/UInputFile.h"
@@ -44,6 +45,60 @@ const char *const UnitsNote =
 const char *const roleLabels[RoleCount] = {"&Date", "&Rain", "&Escape rate", "R&unoff"};
 const char *const factorLabels[RoleCount] = {"", "Ra&in factor", "Esca&pe rate factor",
                                              "Ru&noff factor"};
+
+/// The first rows (up to most; 0: none) of table in preview, headed by the table's column
+/// names and its line numbers; the names.
+QStringList showRows(QTableWidget *preview, const TCsvTable &table, int most)
+{
+    preview->clear();
+    const int columns = most > 0 ? static_cast<int>(table.ColumnCount()) : 0;
+    const int rows = most > 0 ? qMin<int>(most, static_cast<int>(table.RowCount())) : 0;
+    preview->setColumnCount(columns);
+    preview->setRowCount(rows);
+    QStringList headers, lines;
+    for (int c = 0; c < columns; ++c)
+        headers.append(QString::fromStdString(table.ColumnName(c)).remove(QLatin1Char('\'')));
+    preview->setHorizontalHeaderLabels(headers);
+    for (int r = 0; r < rows; ++r) {
+        lines.append(QString::number(table.LineNumbers[r]));
+        for (int c = 0; c < columns; ++c)
+            preview->setItem(r, c,
+                             new QTableWidgetItem(QString::fromStdString(std::string(table.Field(
+                                 static_cast<std::size_t>(r), static_cast<std::size_t>(c))))));
+    }
+    preview->setVerticalHeaderLabels(lines);
+    return headers;
+}
+
+/// Where a unit or area given in the dialog comes from, as the import's notes name it.
+const char *const GivenInDialog = "the dialog";
+
+/// A problem of the import in the window's words: a unit and an area are given in the dialog.
+/// (The window gives no list of the columns: its boxes choose them.)
+std::string importProblemText(const TImportProblem &problem)
+{
+    if (problem.Kind == TImportProblem::TKind::UnitNotDischarge)
+        return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + ": the unit \"" +
+               problem.Item +
+               "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit in the "
+               "dialog.";
+    if (problem.Kind == TImportProblem::TKind::NoArea)
+        return "The runoff is in " + problem.Item + " (from " + problem.UnitFrom +
+               ") but no catchment area is given, and " + problem.File +
+               " names none: give it in the dialog.";
+    return problem.Text;
+}
+
+/// How to leave the seasons' spin-up out of a validation's score; empty without a spin-up.
+std::string spinupNote(const UCsvSeasons::TSeasons &seasons)
+{
+    if (seasons.SpinupDays <= 0)
+        return {};
+    return "Each file begins " + std::to_string(seasons.SpinupDays) +
+           " days before its season (spin-up): leave them out of a validation's score with a "
+           "warm-up of " +
+           std::to_string(seasons.SpinupRows) + " rows.";
+}
 
 } // namespace
 
@@ -258,12 +313,11 @@ void TImportDialog::createButtons()
 
 void TImportDialog::readTable()
 {
-    std::string error;
     UCsvSources::TSourceRequest request;
     request.Main = {mFileName.toStdString(), mContent, {}};
     request.Missing = mMissingEdit->text().trimmed().toStdString();
     request.Analysis = analysisChosen();
-    request.FromDialog = true;
+    request.GivenIn = GivenInDialog;
     const int secondRole = mSecondRoleBox ? mSecondRoleBox->currentIndex() : 0;
     if (secondRole > 0 && !mSecondName.isEmpty()) {
         request.Files[secondRole] = {
@@ -283,7 +337,8 @@ void TImportDialog::readTable()
         request.AreaKm2 = area;
         request.AreaGiven = true;
     }
-    mTableOk = UCsvSources::BuildFrame(request, mFrame, error);
+    TImportProblem problem;
+    mTableOk = UCsvSources::BuildFrame(request, mFrame, problem);
     if (mTableOk)
         mTable = mFrame.Table;
     fillPreview();
@@ -293,7 +348,7 @@ void TImportDialog::readTable()
         mImportOk = false;
         mImportButton->setEnabled(false);
         mSeasonsButton->setEnabled(false);
-        mSummary->setPlainText(QString::fromStdString(error));
+        mSummary->setPlainText(QString::fromStdString(importProblemText(problem)));
         return;
     }
     updateImport();
@@ -304,14 +359,14 @@ void TImportDialog::readTable()
 void TImportDialog::showHeaderUnit()
 {
     QStringList from;
-    if (mTableOk && !mFrame.UnitFrom.empty() && mFrame.UnitFrom != "the dialog") {
+    if (mTableOk && !mFrame.UnitFrom.empty() && mFrame.UnitFrom != GivenInDialog) {
         mFilling = true;
         mRunoffUnitBox->setCurrentIndex(static_cast<int>(mFrame.Unit));
         mFilling = false;
         mUnitFromFile = true;
         from.append(QStringLiteral("Unit from %1.").arg(QString::fromStdString(mFrame.UnitFrom)));
     }
-    if (mTableOk && !mFrame.AreaFrom.empty() && mFrame.AreaFrom != "the dialog") {
+    if (mTableOk && !mFrame.AreaFrom.empty() && mFrame.AreaFrom != GivenInDialog) {
         mAreaFromFile = true;
         mAreaEdit->setText(QString::number(mFrame.AreaKm2, 'g', 12));
         from.append(QStringLiteral("Area from %1.").arg(QString::fromStdString(mFrame.AreaFrom)));
@@ -321,23 +376,7 @@ void TImportDialog::showHeaderUnit()
 
 void TImportDialog::fillPreview()
 {
-    mPreview->clear();
-    const int columns = mTableOk ? static_cast<int>(mTable.ColumnCount()) : 0;
-    const int rows = mTableOk ? qMin<int>(PreviewRows, static_cast<int>(mTable.RowCount())) : 0;
-    mPreview->setColumnCount(columns);
-    mPreview->setRowCount(rows);
-    QStringList headers, lines;
-    for (int c = 0; c < columns; ++c)
-        headers.append(QString::fromStdString(mTable.ColumnName(c)).remove(QLatin1Char('\'')));
-    mPreview->setHorizontalHeaderLabels(headers);
-    for (int r = 0; r < rows; ++r) {
-        lines.append(QString::number(mTable.LineNumbers[r]));
-        for (int c = 0; c < columns; ++c)
-            mPreview->setItem(r, c,
-                              new QTableWidgetItem(QString::fromStdString(std::string(mTable.Field(
-                                  static_cast<std::size_t>(r), static_cast<std::size_t>(c))))));
-    }
-    mPreview->setVerticalHeaderLabels(lines);
+    showRows(mPreview, mTable, mTableOk ? PreviewRows : 0);
 }
 
 /// The column boxes list the file's columns, set to the guess for each; a table read again
@@ -550,24 +589,7 @@ void TImportDialog::fillSecondPreview()
     TCsvTable table;
     std::string error;
     const bool ok = ReadCsvText(mSecondContent, table, error);
-    mSecondPreview->clear();
-    const int columns = ok ? static_cast<int>(table.ColumnCount()) : 0;
-    const int rows = ok ? qMin<int>(PreviewRows / 2, static_cast<int>(table.RowCount())) : 0;
-    mSecondPreview->setColumnCount(columns);
-    mSecondPreview->setRowCount(rows);
-    QStringList headers, lines;
-    for (int c = 0; c < columns; ++c)
-        headers.append(QString::fromStdString(table.ColumnName(c)).remove(QLatin1Char('\'')));
-    mSecondPreview->setHorizontalHeaderLabels(headers);
-    for (int r = 0; r < rows; ++r) {
-        lines.append(QString::number(table.LineNumbers[r]));
-        for (int c = 0; c < columns; ++c)
-            mSecondPreview->setItem(
-                r, c,
-                new QTableWidgetItem(QString::fromStdString(std::string(
-                    table.Field(static_cast<std::size_t>(r), static_cast<std::size_t>(c))))));
-    }
-    mSecondPreview->setVerticalHeaderLabels(lines);
+    const QStringList headers = showRows(mSecondPreview, table, ok ? PreviewRows / 2 : 0);
     mFilling = true;
     mSecondColumnBox->clear();
     mSecondColumnBox->addItem(QStringLiteral("(guess)"));
@@ -585,86 +607,78 @@ void TImportDialog::pickSeasonsFile()
         writeSeasons(name);
 }
 
+bool TImportDialog::splitSeasons(const TImportOptions &options, UCsvSeasons::TSeasons &seasons,
+                                 std::string &error) const
+{
+    UCsvSeasons::TSeasonBounds bounds;
+    int spinup = 0;
+    UCsvImport::TSeries series;
+    if (!parseInt(mSpinupEdit->text().trimmed().toStdString(), spinup)) {
+        error = "The spin-up is a number of days.";
+        return false;
+    }
+    const bool split =
+        UCsvSeasons::ParseSeason(mSeasonEdit->text().toStdString(), bounds, error) &&
+        ReadSeries(mTable, options, series, error) &&
+        UCsvSeasons::SplitSeasons(mTable, options, series, bounds, spinup, seasons, error);
+    if (!split && error.empty())
+        error = "No season could be taken.";
+    return split;
+}
+
+std::string
+TImportDialog::writeSeasonFiles(const TImportOptions &options, const UCsvSeasons::TSeasons &seasons,
+                                const QString &output,
+                                std::vector<std::pair<std::string, std::string>> &files) const
+{
+    // The sheet's storages and parameters, as the sheet's own import keeps them.
+    UImportedFile::TForm form;
+    form.Analysis = options.Analysis;
+    form.SourceName = QFileInfo(mFileName).fileName().toStdString();
+    form.Unit = mFrame.Unit;
+    form.Parameters.MaxStor = DMQuellow.MaxStor;
+    form.Parameters.InitStor = DMQuellow.InitStor;
+    form.Parameters.Drainage = !options.Analysis && DMQuellow.Drainage;
+    form.Parameters.InitRun = DMQuellow.InitRun;
+    form.Parameters.InitLevel = DMQuellow.InitLevel;
+    form.Parameters.Porosity = DMQuellow.Porosity;
+    form.Values = ModelValues;
+    std::string failed;
+    if (!UImportedFile::SeasonFiles(form, seasons, UOutputNames::AbsolutePath(output.toStdString()),
+                                    files, failed))
+        return CannotOpenText(failed);
+    std::vector<UOutputNames::TNamedFile> reads{
+        {"series file", UOutputNames::AbsolutePath(mFileName.toStdString())}};
+    if (!mSecondName.isEmpty())
+        reads.push_back({"second file", UOutputNames::AbsolutePath(mSecondName.toStdString())});
+    std::string error = UImportedFile::SeasonCollision(files, reads);
+    if (error.empty() && !writeFilesAtomically(files, failed))
+        error = CannotOpenText(failed);
+    return error;
+}
+
 bool TImportDialog::writeSeasons(const QString &output)
 {
     QString problem;
     const TImportOptions options = currentOptions(problem);
     std::string error = problem.toStdString();
-    UCsvSeasons::TSeasonBounds bounds;
-    int spinup = 0;
-    UCsvImport::TSeries series;
     UCsvSeasons::TSeasons seasons;
-    if (error.empty() && !parseInt(mSpinupEdit->text().trimmed().toStdString(), spinup))
-        error = "The spin-up is a number of days.";
-    const bool split = error.empty() &&
-                       UCsvSeasons::ParseSeason(mSeasonEdit->text().toStdString(), bounds, error) &&
-                       ReadSeries(mTable, options, series, error) &&
-                       UCsvSeasons::SplitSeasons(mTable, options, series, bounds, spinup, seasons,
-                                                 error, UCsvSeasons::TNoteReader::Window);
-    if (!split && error.empty())
-        error = "No season could be taken.";
-    QStringList lines;
-    const std::string path = UOutputNames::AbsolutePath(output.toStdString());
-    std::vector<UOutputNames::TNamedFile> reads{
-        {"series file", UOutputNames::AbsolutePath(mFileName.toStdString())}};
-    if (!mSecondName.isEmpty())
-        reads.push_back({"second file", UOutputNames::AbsolutePath(mSecondName.toStdString())});
-    std::vector<UOutputNames::TNamedFile> writes;
     std::vector<std::pair<std::string, std::string>> files;
-    for (const UCsvSeasons::TSeasonFile &season : seasons.Files) {
-        if (!error.empty())
-            break;
-        TDMQuellow dm;
-        dm.Analysis = options.Analysis;
-        dm.ModeTag = dm.Analysis ? " Ana" : " Pre";
-        dm.SetSeries(season.Result.Time, season.Result.Rain, season.Result.Escape,
-                     season.Result.Runoff);
-        dm.MaxEscape = season.Result.MaxEscape;
-        dm.MaxStor = DMQuellow.MaxStor;
-        dm.InitStor = DMQuellow.InitStor;
-        dm.Drainage = !dm.Analysis && DMQuellow.Drainage;
-        dm.InitRun = DMQuellow.InitRun;
-        dm.InitLevel = DMQuellow.InitLevel;
-        dm.Porosity = DMQuellow.Porosity;
-        const std::string name = QFileInfo(mFileName).fileName().toStdString();
-        dm.Title1 = name + ", season " + season.From + " to " + season.To;
-        dm.Title2 = ImportedTitle2(name, season.Result, dm.Analysis) +
-                    UCsvSources::TitleUnitNote(mFrame.Unit);
-        dm.FileName = UOutputNames::SeasonName(path, season.Year);
-        std::string text;
-        if (!InputFileText(dm, ModelValues, text))
-            error = CannotOpenText(dm.FileName);
-        writes.push_back({"season file", dm.FileName});
-        files.emplace_back(dm.FileName, std::move(text));
-    }
-    if (error.empty())
-        error = UOutputNames::Collision(reads, writes);
-    std::string failed;
-    if (error.empty() && !writeFilesAtomically(files, failed))
-        error = CannotOpenText(failed);
+    if (error.empty() && splitSeasons(options, seasons, error))
+        error = writeSeasonFiles(options, seasons, output, files);
     if (!error.empty()) {
         mSummary->setPlainText(QString::fromStdString(error + " Nothing was written."));
         return false;
     }
-    for (std::size_t k = 0; k < files.size(); ++k)
-        lines.append(QStringLiteral("Wrote %1 (%2 rows, %3 to %4).")
-                         .arg(QString::fromStdString(files[k].first))
-                         .arg(seasons.Files[k].Result.Time.size())
-                         .arg(QString::fromStdString(seasons.Files[k].From),
-                              QString::fromStdString(seasons.Files[k].To)));
-    for (const UCsvSeasons::TLeftOut &left : seasons.LeftOut)
-        lines.append(QStringLiteral("Left out %1.")
-                         .arg(QString::fromStdString(UCsvSeasons::LeftOutText(left))));
-    lines.append(QStringLiteral("Season %1: %2 written, %3 left out.")
-                     .arg(mSeasonEdit->text().trimmed())
-                     .arg(files.size() == 1 ? QStringLiteral("1 file")
-                                            : QStringLiteral("%1 files").arg(files.size()))
-                     .arg(seasons.LeftOut.size() == 1
-                              ? QStringLiteral("1 year")
-                              : QStringLiteral("%1 years").arg(seasons.LeftOut.size())));
-    for (const std::string &note : seasons.Notes)
-        lines.append(QString::fromStdString(note));
-    mSummary->setPlainText(lines.join(QLatin1Char('\n')));
+    std::vector<std::string> lines =
+        UImportedFile::SeasonReport(seasons, files, mSeasonEdit->text().trimmed().toStdString());
+    lines.insert(lines.end(), seasons.Notes.begin(), seasons.Notes.end());
+    if (seasons.SpinupDays > 0)
+        lines.push_back(spinupNote(seasons));
+    QStringList shown;
+    for (const std::string &line : lines)
+        shown.append(QString::fromStdString(line));
+    mSummary->setPlainText(shown.join(QLatin1Char('\n')));
     return !files.empty();
 }
 

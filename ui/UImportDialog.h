@@ -1,11 +1,14 @@
 #pragma once
 
 #include "import/UCsvImport.h"
+#include "import/UCsvSeasons.h"
 #include "import/UCsvSources.h"
 
 #include <QDialog>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -74,6 +77,12 @@ private:
     void fillSecondPreview();
     void showHeaderUnit();
     void pickSeasonsFile();
+    bool splitSeasons(const UCsvImport::TImportOptions &options, UCsvSeasons::TSeasons &seasons,
+                      std::string &error) const;
+    /// Writes the seasons' files named after output; the message when they are not written.
+    std::string writeSeasonFiles(const UCsvImport::TImportOptions &options,
+                                 const UCsvSeasons::TSeasons &seasons, const QString &output,
+                                 std::vector<std::pair<std::string, std::string>> &files) const;
 
     std::string mContent;
     QString mFileName;

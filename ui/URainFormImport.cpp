@@ -5,6 +5,7 @@
 
 #include "import/UCsvImport.h"
 #include "import/UCsvSources.h"
+#include "import/UImportedFile.h"
 #include "files/UDMQuellow.h"
 #include "files/UFileUtil.h"
 #include "files/UInputFile.h"
@@ -53,16 +54,10 @@ bool askImportSeries(QWidget *parent, const QString &folder, bool analysisOnly,
 
 void fillImportedSheet(const TImportedSeries &series, TDMQuellow &dm)
 {
-    const UCsvImport::TImportResult &result = series.Result;
-    dm.Analysis = series.Analysis;
-    dm.ModeTag = series.Analysis ? " Ana" : " Pre";
     if (series.Analysis)
         dm.Drainage = false;
-    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
-    dm.MaxEscape = result.MaxEscape;
-    dm.Title1 = QFileInfo(series.FileName).fileName().toStdString();
-    dm.Title2 = UCsvImport::ImportedTitle2(dm.Title1, result, series.Analysis) +
-                UCsvSources::TitleUnitNote(series.RunoffUnit);
+    const std::string name = QFileInfo(series.FileName).fileName().toStdString();
+    UImportedFile::PutSeries(series.Result, series.Analysis, name, series.RunoffUnit, name, dm);
 }
 
 bool analysisInputAsSaved(const TDMQuellow &dm, const std::string &name,

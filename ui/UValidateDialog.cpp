@@ -50,8 +50,25 @@ TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuell
         this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
-
     auto *form = new QFormLayout;
+    createSourceRow(form, choices);
+    createObjectiveRows(form, choices);
+    createWarmupRows(form, choices);
+    layout->addLayout(form);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &TValidateDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    mSourceEdit->setFocus();
+    mSourceEdit->selectAll();
+}
+
+/// The validation file, with the buttons that choose it and the note on an imported one.
+void TValidateDialog::createSourceRow(QFormLayout *form, const TValidateChoices &choices)
+{
     mSourceEdit = new QLineEdit(choices.Source, this);
     mSourceEdit->setObjectName(QStringLiteral("SourceEdit"));
     mSourceEdit->setMinimumWidth(360);
@@ -74,7 +91,14 @@ TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuell
     if (mImported)
         mImportedName = choices.Source;
     showImported();
+    connect(browse, &QPushButton::clicked, this, &TValidateDialog::BrowseClick);
+    connect(import, &QPushButton::clicked, this, &TValidateDialog::ImportClick);
+    connect(mSourceEdit, &QLineEdit::textEdited, this, &TValidateDialog::sourceEdited);
+}
 
+/// The objective and the initial storage.
+void TValidateDialog::createObjectiveRows(QFormLayout *form, const TValidateChoices &choices)
+{
     mObjectiveBox = new QComboBox(this);
     mObjectiveBox->setObjectName(QStringLiteral("ObjectiveComboBox"));
     for (UCalibration::TObjective o : WindowObjectives) {
@@ -105,7 +129,11 @@ TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuell
     auto *storageLabel = new QLabel(QStringLiteral("Initial &storage"), this);
     storageLabel->setBuddy(mInitStorageBox);
     form->addRow(storageLabel, storageRow);
+}
 
+/// The warm-up, and the escape factor of a validation without calibration.
+void TValidateDialog::createWarmupRows(QFormLayout *form, const TValidateChoices &choices)
+{
     mWarmupEdit = new QLineEdit(choices.Warmup, this);
     mWarmupEdit->setObjectName(QStringLiteral("WarmupEdit"));
     mWarmupEdit->setMaximumWidth(80);
@@ -134,20 +162,6 @@ TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuell
     };
     showFactor();
     connect(mNoCalibrationBox, &QCheckBox::toggled, this, showFactor);
-    layout->addLayout(form);
-
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TValidateDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-
-    connect(browse, &QPushButton::clicked, this, &TValidateDialog::BrowseClick);
-    connect(import, &QPushButton::clicked, this, &TValidateDialog::ImportClick);
-    connect(mSourceEdit, &QLineEdit::textEdited, this, &TValidateDialog::sourceEdited);
-    mSourceEdit->setFocus();
-    mSourceEdit->selectAll();
 }
 
 TValidateChoices TValidateDialog::choices() const

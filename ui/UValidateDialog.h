@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 
@@ -64,6 +65,9 @@ public:
 private:
     bool readOptions();
     bool readSource();
+    void createSourceRow(QFormLayout *form, const TValidateChoices &choices);
+    void createObjectiveRows(QFormLayout *form, const TValidateChoices &choices);
+    void createWarmupRows(QFormLayout *form, const TValidateChoices &choices);
     void sourceEdited();
     void showImported();
 

@@ -181,6 +181,83 @@ bool TValidationView::exportCsv(const QString &path, std::string &message) const
     return true;
 }
 
+namespace {
+
+/// The report's heading and summary at the top of the page, w wide; the height they take.
+double paintReportSummary(QPainter &painter, const UValidation::TValidation &validation,
+                          const QFont &font, double w)
+{
+    double y = 0;
+    QFont heading = font;
+    heading.setPointSize(12);
+    heading.setBold(true);
+    painter.setFont(heading);
+    painter.drawText(QRectF(0, y, w, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Quellow split-sample validation"));
+    y += 28;
+    painter.setFont(font);
+    for (const QString &text : validationSummaryLines(validation)) {
+        const QRectF box =
+            painter.boundingRect(QRectF(0, y, w, 1000), Qt::TextWordWrap | Qt::AlignLeft, text);
+        painter.drawText(box, Qt::TextWordWrap | Qt::AlignLeft, text);
+        y += box.height();
+    }
+    return y;
+}
+
+/// The report's table of figures and benchmarks at y, in rows of line; the y below it.
+double paintReportFigures(QPainter &painter, const UValidation::TValidation &validation,
+                          const QFont &font, int line, double y)
+{
+    const double widths[] = {170, 70, 70, 80};
+    std::vector<QStringList> rows = validationFigureRows(validation);
+    rows.insert(rows.begin(), {QString(), QLatin1String(figureHeadings[1]),
+                               QLatin1String(figureHeadings[2]), QLatin1String(figureHeadings[3])});
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        QFont rowFont = font;
+        rowFont.setBold(r == 0);
+        painter.setFont(rowFont);
+        double x = 0;
+        for (int c = 0; c < 4; ++c) {
+            painter.drawText(QRectF(x, y, widths[c], line),
+                             (c ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, rows[r][c]);
+            x += widths[c];
+        }
+        y += line;
+        if (r == 0)
+            painter.drawLine(QPointF(0, y), QPointF(x, y));
+    }
+    painter.setFont(font);
+    return y;
+}
+
+} // namespace
+
+void TValidationView::paintReportPictures(QPainter &painter, const QRect &page, double y) const
+{
+    // The hydrograph across the page, the others two by two below it.
+    const double w = page.width();
+    const std::vector<TPicture> pictures = UValidationFiles::Pictures(mValidation.Calibrated);
+    const double rest = page.height() - y;
+    const double smallRows = static_cast<double>(pictures.size() / 2);
+    const double hydrographHeight = std::min(300.0, rest / (1 + 0.85 * smallRows));
+    const double smallHeight =
+        smallRows > 0 ? std::min(260.0, (rest - hydrographHeight) / smallRows) : 0;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        QRectF target;
+        if (i == 0) {
+            target = QRectF(0, y, w, hydrographHeight);
+        } else {
+            const std::size_t k = i - 1;
+            target = QRectF(k % 2 ? w / 2 : 0, y + hydrographHeight + (k / 2) * smallHeight, w / 2,
+                            smallHeight);
+        }
+        QChart *chart = UValidationCharts::MakeChart(mValidation, mDots, pictures[i]);
+        UValidationCharts::Render(chart, painter, target.adjusted(2, 2, -2, -2));
+        delete chart;
+    }
+}
+
 bool TValidationView::saveReport(const QString &path, std::string &message) const
 {
     message = collision(path);
@@ -200,69 +277,14 @@ bool TValidationView::saveReport(const QString &path, std::string &message) cons
         pdf.setCreator(QStringLiteral("Quellow"));
         QPainter painter(&pdf);
         const QRect page = painter.viewport();
-        const double w = page.width();
         QFont font(QStringLiteral("Arial"), 8);
         painter.setFont(font);
         const int line = painter.fontMetrics().lineSpacing();
-        double y = 0;
-        QFont heading = font;
-        heading.setPointSize(12);
-        heading.setBold(true);
-        painter.setFont(heading);
-        painter.drawText(QRectF(0, y, w, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                         QStringLiteral("Quellow split-sample validation"));
-        y += 28;
-        painter.setFont(font);
-        for (const QString &text : validationSummaryLines(mValidation)) {
-            const QRectF box =
-                painter.boundingRect(QRectF(0, y, w, 1000), Qt::TextWordWrap | Qt::AlignLeft, text);
-            painter.drawText(box, Qt::TextWordWrap | Qt::AlignLeft, text);
-            y += box.height();
-        }
+        double y = paintReportSummary(painter, mValidation, font, page.width());
         y += line / 2;
-        // The table of figures and benchmarks.
-        const double widths[] = {170, 70, 70, 80};
-        std::vector<QStringList> rows = validationFigureRows(mValidation);
-        rows.insert(rows.begin(),
-                    {QString(), QLatin1String(figureHeadings[1]), QLatin1String(figureHeadings[2]),
-                     QLatin1String(figureHeadings[3])});
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            QFont rowFont = font;
-            rowFont.setBold(r == 0);
-            painter.setFont(rowFont);
-            double x = 0;
-            for (int c = 0; c < 4; ++c) {
-                painter.drawText(QRectF(x, y, widths[c], line),
-                                 (c ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
-                                 rows[r][c]);
-                x += widths[c];
-            }
-            y += line;
-            if (r == 0)
-                painter.drawLine(QPointF(0, y), QPointF(x, y));
-        }
-        painter.setFont(font);
+        y = paintReportFigures(painter, mValidation, font, line, y);
         y += line / 2;
-        // The pictures: the hydrograph across the page, the others two by two below it.
-        const std::vector<TPicture> pictures = UValidationFiles::Pictures(mValidation.Calibrated);
-        const double rest = page.height() - y;
-        const double smallRows = static_cast<double>(pictures.size() / 2);
-        const double hydrographHeight = std::min(300.0, rest / (1 + 0.85 * smallRows));
-        const double smallHeight =
-            smallRows > 0 ? std::min(260.0, (rest - hydrographHeight) / smallRows) : 0;
-        for (std::size_t i = 0; i < pictures.size(); ++i) {
-            QRectF target;
-            if (i == 0) {
-                target = QRectF(0, y, w, hydrographHeight);
-            } else {
-                const std::size_t k = i - 1;
-                target = QRectF(k % 2 ? w / 2 : 0, y + hydrographHeight + (k / 2) * smallHeight,
-                                w / 2, smallHeight);
-            }
-            QChart *chart = UValidationCharts::MakeChart(mValidation, mDots, pictures[i]);
-            UValidationCharts::Render(chart, painter, target.adjusted(2, 2, -2, -2));
-            delete chart;
-        }
+        paintReportPictures(painter, page, y);
     }
     buffer.close();
     if (!writeFileAtomically(
@@ -288,32 +310,29 @@ QString baseOf(const std::string &file)
 
 } // namespace
 
-void TValidationView::SaveReportClick()
+void TValidationView::saveBeside(const char *filter, const char *extension, const char *title,
+                                 TSave save)
 {
-    const QString path =
-        Dialogs().SaveFileName({QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"),
-                                folderOf(mValidation.ValFile) + QLatin1Char('/') +
-                                    baseOf(mValidation.ValFile) + QStringLiteral("-validation.pdf"),
-                                QStringLiteral("Save report")});
+    const QString path = Dialogs().SaveFileName(
+        {QLatin1String(filter), QLatin1String(extension),
+         folderOf(mValidation.ValFile) + QLatin1Char('/') + baseOf(mValidation.ValFile) +
+             QStringLiteral("-validation.") + QLatin1String(extension),
+         QLatin1String(title)});
     if (path.isEmpty())
         return;
     std::string message;
-    if (!saveReport(path, message))
+    if (!(this->*save)(path, message))
         Dialogs().ShowMessage(message);
+}
+
+void TValidationView::SaveReportClick()
+{
+    saveBeside("PDF files (*.pdf)", "pdf", "Save report", &TValidationView::saveReport);
 }
 
 void TValidationView::ExportCsvClick()
 {
-    const QString path =
-        Dialogs().SaveFileName({QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"),
-                                folderOf(mValidation.ValFile) + QLatin1Char('/') +
-                                    baseOf(mValidation.ValFile) + QStringLiteral("-validation.csv"),
-                                QStringLiteral("Export CSV")});
-    if (path.isEmpty())
-        return;
-    std::string message;
-    if (!exportCsv(path, message))
-        Dialogs().ShowMessage(message);
+    saveBeside("CSV files (*.csv)", "csv", "Export CSV", &TValidationView::exportCsv);
 }
 
 // ---- The validation off the user-interface thread -------------------------------------------

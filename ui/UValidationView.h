@@ -8,6 +8,8 @@
 
 #include <vector>
 
+class QPainter;
+class QRect;
 class QTableWidget;
 
 namespace quellow {
@@ -43,6 +45,11 @@ public:
 private:
     /// The message when path would replace a file the validation read; empty when free.
     std::string collision(const QString &path) const;
+    using TSave = bool (TValidationView::*)(const QString &path, std::string &message) const;
+    /// Asks for a file beside the validation file (NAME-validation.EXTENSION to begin with) and
+    /// saves it there, showing the message when it fails.
+    void saveBeside(const char *filter, const char *extension, const char *title, TSave save);
+    void paintReportPictures(QPainter &painter, const QRect &page, double y) const;
 
     UValidation::TValidation mValidation;
     std::vector<UValidationFiles::TDot> mDots;

@@ -3,18 +3,12 @@
 // quellow-cli-chart ARGS.
 #include "cli/chart/CliChart.h"
 #include "cli/CliLocale.h"
-#include "cli/CliPrompts.h"
-#include "files/UDMQuellow.h"
-#include "files/UTextFields.h"
 
 #include <string>
 
 int main(int argc, char **argv)
 {
-    quellow::cli::TStderrPrompts prompts;
-    quellow::SetPrompts(&prompts);
-    quellow::DMQuellow.DataModuleCreate();
-    quellow::DecimalSeparator = quellow::cli::SystemDecimalSeparator();
+    quellow::cli::StartProgram();
     if (argc > 1 && std::string(argv[1]) == quellow::cli::ValidationPicturesOption)
         return quellow::cli::DrawValidationPictures(quellow::cli::TArgs(argv + 2, argv + argc));
     return quellow::cli::DrawChartCommand(quellow::cli::TArgs(argv + 1, argv + argc));

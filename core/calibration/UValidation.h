@@ -66,7 +66,7 @@ enum class TOption { Objective, EscapeFactor, InitStorage, Warmup, Band };
 /// escape factor and the band a number of 0 or more; the initial storage cal, full or a
 /// storage in mm of 0 or more; the warm-up a whole number of 0 or more). False, options
 /// unchanged, when it does not read, with message saying what it takes, begun by name (the
-/// option as the person knows it: "--warmup", "The warm-up").
+/// option as the caller names it to the person).
 bool ReadOption(TOption option, const std::string &text, const std::string &name, TOptions &options,
                 std::string &message);
 

@@ -97,43 +97,84 @@ void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCou
                 columns[role] = c;
 }
 
-bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysis,
-                     std::array<int, RoleCount> &columns, std::string &error)
+namespace {
+
+/// The role a pair of a list of the columns names ("evaporation" for the escape rate); -1 for
+/// none.
+int roleNamed(const std::string &name)
 {
-    columns = {-1, -1, -1, -1};
-    int role = 0;
+    int role = -1;
+    for (int r = 0; r < RoleCount; ++r)
+        if (name == RoleName(r) || (r == RoleEscape && name == "evaporation"))
+            role = r;
+    return role;
+}
+
+bool listProblem(TImportProblem &problem, TImportProblem::TKind kind, int role = -1,
+                 std::string item = {})
+{
+    problem = {};
+    problem.Kind = kind;
+    problem.Role = role;
+    problem.Item = std::move(item);
+    return false;
+}
+
+} // namespace
+
+bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysis,
+                     const std::array<std::string, RoleCount> &roleFiles, TColumnList &parsed,
+                     TImportProblem &problem)
+{
+    using TKind = TImportProblem::TKind;
+    parsed = {};
+    if (trim(list).empty())
+        return true;
+    int position = 0;
+    bool pairs = false, positional = false;
     std::size_t start = 0;
     while (start <= list.size()) {
         std::size_t end = list.find(',', start);
         if (end == std::string_view::npos)
             end = list.size();
-        const std::string item(trim(list.substr(start, end - start)));
+        std::string_view item = trim(list.substr(start, end - start));
         start = end + 1;
-        if (role >= RoleCount) {
-            error = "--columns takes at most four columns: date,rain,escape,runoff.";
-            return false;
+        int role = position;
+        const std::size_t eq = item.find('=');
+        if (eq != std::string_view::npos) {
+            pairs = true;
+            const std::string name = Lower(trim(item.substr(0, eq)));
+            role = roleNamed(name);
+            if (role < 0)
+                return listProblem(problem, TKind::NoRole, -1, name);
+            item = trim(item.substr(eq + 1));
+        } else {
+            positional = true;
+            ++position;
+            if (role >= RoleCount)
+                return listProblem(problem, TKind::TooManyColumns);
+            if (item.empty())
+                continue;
         }
-        int number = 0;
-        if (item.empty()) {
-            ++role; // left to the guess
+        if (pairs && positional)
+            return listProblem(problem, TKind::OrderAndPairs);
+        if (role == RoleDate && item.find('+') != std::string_view::npos) {
+            parsed.DateParts = std::string(item);
             continue;
         }
-        if (parseInt(item, number) && number >= 1 &&
-            static_cast<std::size_t>(number) <= table.ColumnCount()) {
-            columns[role++] = number - 1;
-            continue;
-        }
-        const auto found =
-            std::find_if(table.Names.begin(), table.Names.end(),
-                         [&](const std::string &n) { return Lower(n) == Lower(item); });
-        if (found == table.Names.end()) {
-            error = "--columns: the file has no column \"" + item + "\" (" + RoleName(role) + ").";
+        if (!roleFiles[role].empty()) {
+            listProblem(problem, TKind::RoleFromFile, role);
+            problem.File = roleFiles[role];
             return false;
         }
-        columns[role++] = static_cast<int>(found - table.Names.begin());
+        const int c = table.FindColumn(item);
+        if (c < 0)
+            return listProblem(problem, TKind::NoColumn, role, std::string(item));
+        parsed.Columns[role] = c;
     }
-    if (role < 3) {
-        error = "--columns names date,rain,escape" + std::string(analysis ? ",runoff" : "") + ".";
+    if (positional && position < 3) {
+        listProblem(problem, TKind::TooFewColumns);
+        problem.Analysis = analysis;
         return false;
     }
     return true;

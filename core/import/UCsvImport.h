@@ -3,6 +3,7 @@
 #include "import/UCsvDates.h"
 #include "import/UCsvPeriod.h"
 #include "import/UCsvTable.h"
+#include "import/UImportProblem.h"
 
 #include <array>
 #include <cstdint>
@@ -63,10 +64,21 @@ struct TImportOptions
     std::vector<char> NotData;
 };
 
-/// Reads a --columns list (date,rain,escape[,runoff]): header names, any case, or column
-/// numbers from 1.
+/// What a list of the columns names.
+struct TColumnList
+{
+    std::array<int, RoleCount> Columns{-1, -1, -1, -1}; ///< 0-based; -1: to guess
+    std::string DateParts; ///< "YR+MNTH+DY" or "DATE+TIME": the date's columns; empty: none
+};
+
+/// Reads the caller's list of the columns: date,rain,escape[,runoff] in order (an item left
+/// empty is guessed) or role=COLUMN pairs (date=YR+MNTH+DY names the date's parts), each a
+/// header name in any case or a column number from 1. A role with a file in roleFiles (its
+/// name; empty: none) comes from that file, not from a column of table. An empty list names
+/// nothing. False with the problem.
 bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysis,
-                     std::array<int, RoleCount> &columns, std::string &error);
+                     const std::array<std::string, RoleCount> &roleFiles, TColumnList &parsed,
+                     TImportProblem &problem);
 
 /// Fills the columns still -1: the date column is the first whose first row is a date, the
 /// others are found by their header names, else taken in order from the remaining columns.

@@ -134,13 +134,107 @@ std::string gapReason(const UCsvImport::TCsvTable &table, int dateColumn,
 
 } // namespace
 
+namespace {
+
+/// The days of the season that begins in year.
+std::int64_t seasonDays(const TSeasonBounds &bounds, int year)
+{
+    const std::int64_t start = dayNumber(year, bounds.StartMonth, bounds.StartDay);
+    const std::int64_t end =
+        dayNumber(bounds.AcrossNewYear() ? year + 1 : year, bounds.EndMonth, bounds.EndDay);
+    return end - start + 1;
+}
+
+/// The longest season (a leap year's) with its spin-up must fit the mode, and hold enough rows.
+bool checkSeasonRows(const TSeasonBounds &bounds, int spinupDays, std::int64_t step, bool analysis,
+                     std::string &error)
+{
+    const std::int64_t longest = std::max({seasonDays(bounds, 1999), seasonDays(bounds, 2000),
+                                           seasonDays(bounds, 2003), seasonDays(bounds, 2004)}) +
+                                 spinupDays;
+    const std::int64_t rows = longest * (86400 / step);
+    const int limit = UCsvImport::ImportRowLimit(analysis);
+    if (rows > limit) {
+        error = "A season of " + std::to_string(longest) + " days" +
+                (spinupDays ? " with its spin-up" : "") + " holds " + std::to_string(rows) +
+                " rows; " + (analysis ? "an analysis" : "a prediction") + " takes at most " +
+                std::to_string(limit) + " rows. Choose a shorter season.";
+        return false;
+    }
+    if (rows < UCsvImport::MinImportRows) {
+        error = "A season of " + std::to_string(longest) + " days holds " + std::to_string(rows) +
+                " rows; at least " + std::to_string(UCsvImport::MinImportRows) + " are needed.";
+        return false;
+    }
+    return true;
+}
+
+/// What the seasons are taken from: the table, its series and the gaps in it.
+struct TSeasonSource
+{
+    const UCsvImport::TCsvTable &Table;
+    const UCsvImport::TSeries &Series;
+    const std::vector<TGap> &Gaps;
+    std::int64_t Step = 0;
+    int SpinupDays = 0;
+};
+
+/// The season that begins in year (with its spin-up), taken into seasons or left out with the
+/// reason; nothing for a year the file does not reach.
+void takeSeason(const TSeasonSource &source, const TSeasonBounds &bounds, int year, bool analysis,
+                TSeasons &seasons)
+{
+    const std::vector<std::int64_t> &seconds = source.Series.Seconds;
+    const int dateColumn = source.Series.Base.Columns[RoleDate];
+    const auto date = [&](std::size_t row) {
+        return std::string(source.Table.Field(row, static_cast<std::size_t>(dateColumn)));
+    };
+    const std::int64_t startDay = dayNumber(year, bounds.StartMonth, bounds.StartDay);
+    const std::int64_t fromDay = startDay - source.SpinupDays;
+    const std::int64_t endDay =
+        dayNumber(bounds.AcrossNewYear() ? year + 1 : year, bounds.EndMonth, bounds.EndDay);
+    const std::int64_t from = fromDay * 86400, to = (endDay + 1) * 86400 - 1;
+    const std::int64_t first = seconds.front(), last = seconds.back();
+    if (to < first || from > last)
+        return; // a year the file does not reach
+    TLeftOut left{year, {}};
+    if (first > from + (source.Step == 86400 ? 86399 : 0))
+        left.Reason = "incomplete at the file's start (the file begins " + date(0) +
+                      (source.SpinupDays ? ", the season with its spin-up " : ", the season ") +
+                      dayText(fromDay) + ")";
+    else if (last < to + 1 - source.Step)
+        left.Reason = "incomplete at the file's end (the file ends " +
+                      date(source.Table.RowCount() - 1) + ", the season " + dayText(endDay) + ")";
+    std::size_t lo = 0, hi = 0;
+    if (left.Reason.empty()) {
+        lo = static_cast<std::size_t>(std::lower_bound(seconds.begin(), seconds.end(), from) -
+                                      seconds.begin());
+        hi = static_cast<std::size_t>(std::upper_bound(seconds.begin(), seconds.end(), to) -
+                                      seconds.begin()) -
+             1;
+        left.Reason = gapReason(source.Table, dateColumn, seconds, source.Step, source.Gaps, lo, hi,
+                                from, to);
+    }
+    if (!left.Reason.empty()) {
+        seasons.LeftOut.push_back(left);
+        return;
+    }
+    TSeasonFile file;
+    file.Year = year;
+    UCsvImport::TakeRows(source.Series, analysis, lo, hi, file.Result);
+    file.From = date(lo);
+    file.To = date(hi);
+    seasons.Files.push_back(std::move(file));
+}
+
+} // namespace
+
 bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportOptions &options,
                   const UCsvImport::TSeries &series, const TSeasonBounds &bounds, int spinupDays,
-                  TSeasons &seasons, std::string &error, TNoteReader reader)
+                  TSeasons &seasons, std::string &error)
 {
     seasons = {};
     const std::vector<std::int64_t> &seconds = series.Seconds;
-    const int dateColumn = series.Base.Columns[RoleDate];
     if (seconds.size() < 2) {
         error = "A file of one row holds no season.";
         return false;
@@ -156,86 +250,23 @@ bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportO
                 UCsvPeriod::DurationText(step) + ".";
         return false;
     }
-    // The longest season (a leap year's) with its spin-up must fit the mode.
-    const auto seasonDays = [&](int year) {
-        const std::int64_t start = dayNumber(year, bounds.StartMonth, bounds.StartDay);
-        const std::int64_t end =
-            dayNumber(bounds.AcrossNewYear() ? year + 1 : year, bounds.EndMonth, bounds.EndDay);
-        return end - start + 1;
-    };
-    const std::int64_t longest =
-        std::max({seasonDays(1999), seasonDays(2000), seasonDays(2003), seasonDays(2004)}) +
-        spinupDays;
-    const std::int64_t rows = longest * (86400 / step);
-    const int limit = UCsvImport::ImportRowLimit(options.Analysis);
-    if (rows > limit) {
-        error = "A season of " + std::to_string(longest) + " days" +
-                (spinupDays ? " with its spin-up" : "") + " holds " + std::to_string(rows) +
-                " rows; " + (options.Analysis ? "an analysis" : "a prediction") +
-                " takes at most " + std::to_string(limit) + " rows. Choose a shorter season.";
+    if (!checkSeasonRows(bounds, spinupDays, step, options.Analysis, error))
         return false;
-    }
-    if (rows < UCsvImport::MinImportRows) {
-        error = "A season of " + std::to_string(longest) + " days holds " + std::to_string(rows) +
-                " rows; at least " + std::to_string(UCsvImport::MinImportRows) + " are needed.";
-        return false;
-    }
     UCsvPeriod::TPeriodRequest request{
         options.Analysis, series.Base.Order, {}, {}, options.Irregular};
     std::vector<TGap> gaps;
-    if (!UCsvPeriod::FindGaps(table, dateColumn, request, seconds, series.Missing, gaps, error))
+    if (!UCsvPeriod::FindGaps(table, series.Base.Columns[RoleDate], request, seconds,
+                              series.Missing, gaps, error))
         return false;
-    const std::int64_t first = seconds.front(), last = seconds.back();
-    const std::string fileStart(table.Field(0, static_cast<std::size_t>(dateColumn)));
-    const std::string fileEnd(
-        table.Field(table.RowCount() - 1, static_cast<std::size_t>(dateColumn)));
-    const int firstYear = yearOf(dayOf(first)) - 1, lastYear = yearOf(dayOf(last));
-    for (int year = firstYear; year <= lastYear; ++year) {
-        const std::int64_t startDay = dayNumber(year, bounds.StartMonth, bounds.StartDay);
-        const std::int64_t fromDay = startDay - spinupDays;
-        const std::int64_t endDay =
-            dayNumber(bounds.AcrossNewYear() ? year + 1 : year, bounds.EndMonth, bounds.EndDay);
-        const std::int64_t from = fromDay * 86400, to = (endDay + 1) * 86400 - 1;
-        if (to < first || from > last)
-            continue; // a year the file does not reach
-        TLeftOut left{year, {}};
-        if (first > from + (step == 86400 ? 86399 : 0))
-            left.Reason = "incomplete at the file's start (the file begins " + fileStart +
-                          (spinupDays ? ", the season with its spin-up " : ", the season ") +
-                          dayText(fromDay) + ")";
-        else if (last < to + 1 - step)
-            left.Reason = "incomplete at the file's end (the file ends " + fileEnd +
-                          ", the season " + dayText(endDay) + ")";
-        std::size_t lo = 0, hi = 0;
-        if (left.Reason.empty()) {
-            lo = static_cast<std::size_t>(std::lower_bound(seconds.begin(), seconds.end(), from) -
-                                          seconds.begin());
-            hi = static_cast<std::size_t>(std::upper_bound(seconds.begin(), seconds.end(), to) -
-                                          seconds.begin()) -
-                 1;
-            left.Reason = gapReason(table, dateColumn, seconds, step, gaps, lo, hi, from, to);
-        }
-        if (!left.Reason.empty()) {
-            seasons.LeftOut.push_back(left);
-            continue;
-        }
-        TSeasonFile file;
-        file.Year = year;
-        UCsvImport::TakeRows(series, options.Analysis, lo, hi, file.Result);
-        file.From = std::string(table.Field(lo, static_cast<std::size_t>(dateColumn)));
-        file.To = std::string(table.Field(hi, static_cast<std::size_t>(dateColumn)));
-        seasons.Files.push_back(std::move(file));
-    }
+    const TSeasonSource source{table, series, gaps, step, spinupDays};
+    const int firstYear = yearOf(dayOf(seconds.front())) - 1,
+              lastYear = yearOf(dayOf(seconds.back()));
+    for (int year = firstYear; year <= lastYear; ++year)
+        takeSeason(source, bounds, year, options.Analysis, seasons);
     seasons.Notes = series.Base.Notes;
-    if (spinupDays > 0) {
-        // A warm-up counts rows: a day of an hourly series is 24 of them.
-        const std::string rows = std::to_string(spinupDays * (86400 / step));
-        seasons.Notes.push_back(
-            "Each file begins " + std::to_string(spinupDays) +
-            " days before its season (spin-up): leave them out of a validation's score with " +
-            (reader == TNoteReader::Window ? "a warm-up of " + rows + " rows."
-                                           : "--warmup " + rows + "."));
-    }
+    // A warm-up counts rows: a day of an hourly series is 24 of them.
+    seasons.SpinupDays = spinupDays;
+    seasons.SpinupRows = spinupDays * (86400 / step);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "import/UCsvImport.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,20 +44,18 @@ struct TSeasons
     std::vector<TSeasonFile> Files;
     std::vector<TLeftOut> LeftOut;
     std::vector<std::string> Notes;
+    int SpinupDays = 0; ///< days of each file before its season
+    /// The rows of the spin-up, which a validation leaves out of its score as its warm-up (the
+    /// caller says how the person gives it).
+    std::int64_t SpinupRows = 0;
 };
-
-/// Who reads the notes: the command line's user (who gives a validation's warm-up as
-/// --warmup) or the window's (who types it in the Validate dialog's "Warm-up rows").
-enum class TNoteReader { CommandLine, Window };
 
 /// Splits the series into seasons, each with spinupDays days before its start. A season
 /// (with its spin-up) of more rows than the mode takes, or of fewer than MinImportRows, is
-/// refused as a whole. Returns false with the reason in error. With a spin-up, the notes say
-/// how many rows to leave out of a validation's score, in the words of reader.
+/// refused as a whole. Returns false with the reason in error.
 bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportOptions &options,
                   const UCsvImport::TSeries &series, const TSeasonBounds &bounds, int spinupDays,
-                  TSeasons &seasons, std::string &error,
-                  TNoteReader reader = TNoteReader::CommandLine);
+                  TSeasons &seasons, std::string &error);
 
 /// "1987: incomplete at the file's start (...)".
 std::string LeftOutText(const TLeftOut &left);

@@ -121,16 +121,6 @@ bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit)
     return true;
 }
 
-namespace {
-
-/// Where a unit or area given with the request comes from, as the notes name it.
-const char *GivenIn(const TSourceRequest &request)
-{
-    return request.FromDialog ? "the dialog" : "the command line";
-}
-
-} // namespace
-
 std::string UnitsNote(TRunoffUnit unit)
 {
     if (unit == TRunoffUnit::None)
@@ -198,20 +188,6 @@ struct TDateColumns
     int Date = -1, Time = -1, Year = -1, Month = -1, Day = -1, Hour = -1;
     bool Split() const { return Year >= 0; }
 };
-
-/// A column by header name (trimmed, any case) or number from 1; -1 when there is none.
-int findColumn(const TCsvTable &table, std::string_view item)
-{
-    item = trim(item);
-    int number = 0;
-    if (isDigits(item) && parseInt(item, number) && number >= 1 &&
-        static_cast<std::size_t>(number) <= table.ColumnCount())
-        return number - 1;
-    for (std::size_t c = 0; c < table.Names.size(); ++c)
-        if (Lower(trim(table.Names[c])) == Lower(item))
-            return static_cast<int>(c);
-    return -1;
-}
 
 bool isTimeField(std::string_view field)
 {
@@ -283,7 +259,7 @@ bool findDateColumns(const TCsvTable &table, TDateColumns &dc)
 
 /// "YR+MNTH+DY[+HR]" or "DATE+TIME" or one column.
 bool parseDateColumnsNamed(const TCsvTable &table, std::string_view named, TDateColumns &dc,
-                           std::string &error)
+                           TImportProblem &problem)
 {
     std::vector<int> parts;
     std::size_t start = 0;
@@ -292,9 +268,12 @@ bool parseDateColumnsNamed(const TCsvTable &table, std::string_view named, TDate
         if (end == std::string_view::npos)
             end = named.size();
         const std::string_view item = trim(named.substr(start, end - start));
-        const int c = findColumn(table, item);
+        const int c = table.FindColumn(item);
         if (c < 0) {
-            error = "--columns: the file has no column \"" + std::string(item) + "\" (date).";
+            problem = {};
+            problem.Kind = TImportProblem::TKind::NoColumn;
+            problem.Role = RoleDate;
+            problem.Item = std::string(item);
             return false;
         }
         parts.push_back(c);
@@ -309,8 +288,8 @@ bool parseDateColumnsNamed(const TCsvTable &table, std::string_view named, TDate
         dc.Year = parts[0], dc.Month = parts[1], dc.Day = parts[2];
         dc.Hour = parts.size() == 4 ? parts[3] : -1;
     } else {
-        error = "--columns: date= takes a date column, a date and a time column, or "
-                "year+month+day(+hour) columns.";
+        problem = {};
+        problem.Kind = TImportProblem::TKind::DateParts;
         return false;
     }
     return true;
@@ -519,7 +498,7 @@ bool roleColumn(const TSourceText &source, const TDatedTable &dated, int role, i
 {
     const TCsvTable &table = dated.Table;
     if (!source.Column.empty()) {
-        column = findColumn(table, source.Column);
+        column = table.FindColumn(source.Column);
         if (column < 0 || static_cast<std::size_t>(column) >= dated.FileColumns) {
             error = inFile(source.Name) + "there is no column \"" + source.Column + "\".";
             return false;
@@ -579,16 +558,14 @@ struct TJoined
     THeaderInfo Header;
 };
 
-bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
-              const std::string &mainName, const std::string &missing, TJoined &joined,
-              std::vector<std::string> &notes, std::string &error)
+/// A role's file read with its header, its date as one column and its dates in seconds.
+bool readRoleFile(const TSourceText &source, const std::string &missing, TJoined &joined,
+                  TCsvTable &table, TDatedTable &dated, std::string &error)
 {
     std::string text = source.Text;
     UCsvTable::TextAsUtf8(text);
     joined.Header = ReadHeaderInfo(text);
-    TCsvTable table;
     TDateColumns dc;
-    TDatedTable dated;
     if (!UCsvTable::ReadCsvText(text, table, error, missing) ||
         (!findDateColumns(table, dc) &&
          (error = "no column holds dates, and no columns hold a year, month and day.", true)) ||
@@ -596,51 +573,57 @@ bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
         error = inFile(source.Name) + error;
         return false;
     }
-    int column = -1;
-    if (!roleColumn(source, dated, role, column, error))
-        return false;
-    const std::string roleText = role == RoleEscape ? "escape rate" : RoleName(role);
-    if (dated.Step != main.Step && dated.Seconds.size() > 1 && main.Seconds.size() > 1) {
-        error = "The steps of " + source.Name + " (" + UCsvPeriod::DurationText(dated.Step) +
-                ") and of " + mainName + " (" + UCsvPeriod::DurationText(main.Step) +
-                ") differ: a series is joined only with one of the same step.";
-        return false;
-    }
-    // Daily rows join by calendar date, whatever hour each file gives them.
-    const bool daily = main.Step == 86400 || (main.Seconds.size() < 2 && dated.Step == 86400);
-    const auto key = [daily](std::int64_t s) {
-        return daily ? (s >= 0 ? s / 86400 : -((-s + 86399) / 86400)) : s;
-    };
-    std::vector<std::int64_t> keys(dated.Seconds.size());
+    return true;
+}
+
+/// What a date is joined on: the date and time, or the calendar date of daily rows.
+std::int64_t joinKey(std::int64_t seconds, bool daily)
+{
+    return daily ? (seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400)) : seconds;
+}
+
+/// The join keys of a role file's rows; false when a row repeats the key of the one before.
+bool joinKeys(const TSourceText &source, const TCsvTable &table, const TDatedTable &dated,
+              bool daily, std::vector<std::int64_t> &keys, std::string &error)
+{
+    keys.resize(dated.Seconds.size());
     for (std::size_t r = 0; r < keys.size(); ++r) {
-        keys[r] = key(dated.Seconds[r]);
+        keys[r] = joinKey(dated.Seconds[r], daily);
         if (r > 0 && keys[r] == keys[r - 1]) {
             error = inFile(source.Name) + LineText(table.LineNumbers[r]) + " repeats the day of " +
                     LineText(table.LineNumbers[r - 1]) + ".";
             return false;
         }
     }
+    return true;
+}
+
+/// A role file's column joined to the rows of main: how many of main's dates it holds.
+struct TJoinCount
+{
+    std::size_t Matched = 0, Lacking = 0;
+};
+
+/// The values of column of a role file as texts per row of main, with their quality flags.
+bool joinValues(const TSourceText &source, const TCsvTable &table, const TDatedTable &dated,
+                int column, const std::string &roleText, const std::string &missing,
+                const std::vector<std::int64_t> &keys, const TDatedTable &main, bool daily,
+                TJoined &joined, TJoinCount &count, std::string &error)
+{
     const TDecimalMark mark = dated.Table.ColumnMark(column, TDecimalMark::Auto);
     const std::size_t n = main.Seconds.size();
-    joined.Role = role;
-    const std::string base = source.Name.substr(source.Name.find_last_of("/\\") + 1);
-    joined.Name =
-        base + ":" +
-        (static_cast<std::size_t>(column) < table.Names.size() && !table.Names[column].empty()
-             ? std::string(trim(table.Names[column]))
-             : "column " + std::to_string(column + 1));
     joined.Text.assign(n, std::string());
     joined.Quality.assign(n, 0);
-    std::size_t matched = 0, lacking = 0;
     const auto &quality = dated.Quality[static_cast<std::size_t>(column)];
     for (std::size_t r = 0; r < n; ++r) {
-        const auto at = std::lower_bound(keys.begin(), keys.end(), key(main.Seconds[r]));
-        if (at == keys.end() || *at != key(main.Seconds[r])) {
-            ++lacking;
+        const std::int64_t key = joinKey(main.Seconds[r], daily);
+        const auto at = std::lower_bound(keys.begin(), keys.end(), key);
+        if (at == keys.end() || *at != key) {
+            ++count.Lacking;
             continue;
         }
         const auto k = static_cast<std::size_t>(at - keys.begin());
-        ++matched;
+        ++count.Matched;
         const std::string_view field = dated.Table.Field(k, static_cast<std::size_t>(column));
         if (IsMissing(field, missing, mark) || (!quality.empty() && quality[k] == 'm'))
             continue;
@@ -655,111 +638,85 @@ bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
         if (!quality.empty())
             joined.Quality[r] = quality[k] == 'm' ? 0 : quality[k];
     }
-    if (matched == 0) {
-        error = "The dates of " + source.Name + " (" + dateRange(dated) + ") overlap none of " +
-                mainName + " (" + dateRange(main) + "): the " + roleText + " cannot be joined.";
-        return false;
-    }
+    return true;
+}
+
+/// The note on a join: where the series comes from, how it was joined, what it lacks and what
+/// was left out.
+std::string joinNote(const TSourceText &source, const TDatedTable &dated, int column,
+                     const std::string &roleText, const std::string &mainName, bool daily,
+                     std::size_t rows, const TJoinCount &count)
+{
     const std::string columnName = dated.Table.ColumnName(column);
     std::string note = "The " + roleText + " comes from " + source.Name + ", " +
                        (columnName.front() == '\'' ? "column " : "") + columnName +
                        ", joined on the " + (daily ? "calendar date" : "date and time") + ": " +
-                       std::to_string(matched) + " of " + std::to_string(n) + " dates of " +
-                       mainName + " found";
-    if (lacking)
-        note += "; " + std::to_string(lacking) + " not in " + source.Name + " are gaps of the " +
-                roleText;
-    if (dated.Seconds.size() > matched)
-        note += "; " + std::to_string(dated.Seconds.size() - matched) +
-                (dated.Seconds.size() - matched == 1 ? " row of " : " rows of ") + source.Name +
-                " outside those dates " + (dated.Seconds.size() - matched == 1 ? "is" : "are") +
-                " left out";
-    notes.push_back(note + ".");
-    return true;
+                       std::to_string(count.Matched) + " of " + std::to_string(rows) +
+                       " dates of " + mainName + " found";
+    if (count.Lacking)
+        note += "; " + std::to_string(count.Lacking) + " not in " + source.Name +
+                " are gaps of the " + roleText;
+    if (dated.Seconds.size() > count.Matched) {
+        const std::size_t outside = dated.Seconds.size() - count.Matched;
+        note += "; " + std::to_string(outside) + (outside == 1 ? " row of " : " rows of ") +
+                source.Name + " outside those dates " + (outside == 1 ? "is" : "are") + " left out";
+    }
+    return note + ".";
 }
 
-/// Splits a --columns list: positional (date,rain,escape,runoff) or role=COLUMN pairs.
-bool parseColumns(const TSourceRequest &request, const TCsvTable &table,
-                  std::array<int, RoleCount> &columns, std::string &dateNames, std::string &error)
+bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
+              const std::string &mainName, const std::string &missing, TJoined &joined,
+              std::vector<std::string> &notes, std::string &error)
 {
-    const std::string_view list = request.Columns;
-    columns = {-1, -1, -1, -1};
-    dateNames.clear();
-    if (trim(list).empty())
-        return true;
-    int position = 0;
-    bool pairs = false, positional = false;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(',', start);
-        if (end == std::string_view::npos)
-            end = list.size();
-        std::string_view item = trim(list.substr(start, end - start));
-        start = end + 1;
-        int role = position;
-        const std::size_t eq = item.find('=');
-        if (eq != std::string_view::npos) {
-            pairs = true;
-            const std::string name = Lower(trim(item.substr(0, eq)));
-            role = -1;
-            for (int r = 0; r < RoleCount; ++r)
-                if (name == RoleName(r) || (r == RoleEscape && name == "evaporation"))
-                    role = r;
-            if (role < 0) {
-                error = "--columns: \"" + name + "\" is no role (date, rain, escape, runoff).";
-                return false;
-            }
-            item = trim(item.substr(eq + 1));
-        } else {
-            positional = true;
-            ++position;
-            if (role >= RoleCount) {
-                error = "--columns takes at most four columns: date,rain,escape,runoff.";
-                return false;
-            }
-            if (item.empty())
-                continue;
-        }
-        if (pairs && positional) {
-            error = "--columns takes either date,rain,escape,runoff in order or role=COLUMN "
-                    "pairs, not both.";
-            return false;
-        }
-        if (role == RoleDate && item.find('+') != std::string_view::npos) {
-            dateNames = std::string(item);
-            continue;
-        }
-        if (!request.Files[role].Name.empty()) {
-            error = "--columns: the " + std::string(RoleName(role)) + " comes from " +
-                    request.Files[role].Name + ", not from a column of " + request.Main.Name + ".";
-            return false;
-        }
-        const int c = findColumn(table, item);
-        if (c < 0) {
-            error = "--columns: the file has no column \"" + std::string(item) + "\" (" +
-                    RoleName(role) + ").";
-            return false;
-        }
-        columns[role] = c;
-    }
-    if (positional && position < 3) {
-        error = "--columns names date,rain,escape" +
-                std::string(request.Analysis ? ",runoff" : "") + ".";
+    TCsvTable table;
+    TDatedTable dated;
+    int column = -1;
+    if (!readRoleFile(source, missing, joined, table, dated, error) ||
+        !roleColumn(source, dated, role, column, error))
+        return false;
+    const std::string roleText = role == RoleEscape ? "escape rate" : RoleName(role);
+    if (dated.Step != main.Step && dated.Seconds.size() > 1 && main.Seconds.size() > 1) {
+        error = "The steps of " + source.Name + " (" + UCsvPeriod::DurationText(dated.Step) +
+                ") and of " + mainName + " (" + UCsvPeriod::DurationText(main.Step) +
+                ") differ: a series is joined only with one of the same step.";
         return false;
     }
+    // Daily rows join by calendar date, whatever hour each file gives them.
+    const bool daily = main.Step == 86400 || (main.Seconds.size() < 2 && dated.Step == 86400);
+    std::vector<std::int64_t> keys;
+    if (!joinKeys(source, table, dated, daily, keys, error))
+        return false;
+    joined.Role = role;
+    const std::string base = source.Name.substr(source.Name.find_last_of("/\\") + 1);
+    joined.Name =
+        base + ":" +
+        (static_cast<std::size_t>(column) < table.Names.size() && !table.Names[column].empty()
+             ? std::string(trim(table.Names[column]))
+             : "column " + std::to_string(column + 1));
+    TJoinCount count;
+    if (!joinValues(source, table, dated, column, roleText, missing, keys, main, daily, joined,
+                    count, error))
+        return false;
+    if (count.Matched == 0) {
+        error = "The dates of " + source.Name + " (" + dateRange(dated) + ") overlap none of " +
+                mainName + " (" + dateRange(main) + "): the " + roleText + " cannot be joined.";
+        return false;
+    }
+    notes.push_back(
+        joinNote(source, dated, column, roleText, mainName, daily, main.Seconds.size(), count));
     return true;
 }
 
-/// The runoff unit and the catchment area: the command line's, else the header's.
+/// The runoff unit and the catchment area: the caller's, else the header's.
 bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TFrame &frame,
-                std::string &error)
+                TImportProblem &problem)
 {
     const THeaderInfo &header = frame.Header;
     for (const std::string &note : header.Notes)
         frame.Notes.push_back("In " + runoffFile + ": " + note);
     frame.Unit = request.Unit;
     if (request.Unit != TRunoffUnit::None) {
-        frame.UnitFrom = GivenIn(request);
+        frame.UnitFrom = request.GivenIn;
         if (!header.Unit.empty())
             frame.Notes.push_back("The unit \"" + header.Unit + "\" that " + runoffFile +
                                   " names in " + LineText(header.UnitLine) +
@@ -767,22 +724,23 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
                                   ".");
     } else if (!header.Unit.empty()) {
         if (!ParseRunoffUnit(header.Unit, frame.Unit)) {
-            error = "In " + runoffFile + ", " + LineText(header.UnitLine) + ": the unit \"" +
-                    header.Unit +
-                    "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit " +
-                    (request.FromDialog ? "in the dialog." : "with --runoff-unit.");
+            problem = {};
+            problem.Kind = TImportProblem::TKind::UnitNotDischarge;
+            problem.Item = header.Unit;
+            problem.File = runoffFile;
+            problem.Line = header.UnitLine;
             return false;
         }
         frame.UnitFrom = runoffFile + ", " + LineText(header.UnitLine);
     }
     if (request.AreaGiven) {
         if (!(request.AreaKm2 > 0) || !std::isfinite(request.AreaKm2)) {
-            error = "The catchment area must be above 0 km2 (" +
-                    UCsvTable::NumberText(request.AreaKm2) + " given).";
+            problem = TImportProblem::Message("The catchment area must be above 0 km2 (" +
+                                              UCsvTable::NumberText(request.AreaKm2) + " given).");
             return false;
         }
         frame.AreaKm2 = request.AreaKm2;
-        frame.AreaFrom = GivenIn(request);
+        frame.AreaFrom = request.GivenIn;
         if (header.AreaKm2 > 0)
             frame.Notes.push_back("The area " + UCsvTable::NumberText(header.AreaKm2) +
                                   " km2 that " + runoffFile + " names in " +
@@ -800,10 +758,11 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
         return true;
     }
     if (discharge && !(frame.AreaKm2 > 0)) {
-        error = std::string("The runoff is in ") + RunoffUnitName(frame.Unit) + " (from " +
-                frame.UnitFrom + ") but no catchment area is given, and " + runoffFile +
-                " names none: give it " +
-                (request.FromDialog ? "in the dialog." : "with --area-km2.");
+        problem = {};
+        problem.Kind = TImportProblem::TKind::NoArea;
+        problem.Item = RunoffUnitName(frame.Unit);
+        problem.UnitFrom = frame.UnitFrom;
+        problem.File = runoffFile;
         return false;
     }
     return true;
@@ -811,78 +770,75 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
 
 } // namespace
 
-bool BuildFrame(const TSourceRequest &request, TFrame &frame, std::string &error)
+namespace {
+
+/// The main file's table with its date as one column: the columns the caller's list names, the
+/// date from the columns it names, else from those found.
+bool datedMain(const TSourceRequest &request, TCsvTable table, TFrame &frame, TDatedTable &main,
+               TImportProblem &problem)
 {
-    frame = {};
-    error.clear();
-    std::string text = request.Main.Text;
-    UCsvTable::TextAsUtf8(text);
-    TCsvTable table;
-    if (!UCsvTable::ReadCsvText(text, table, error, request.Missing)) {
-        error = "The file \"" + request.Main.Name + "\" cannot be imported. " + error;
+    std::array<std::string, RoleCount> roleFiles;
+    for (int role = RoleDate; role < RoleCount; ++role)
+        roleFiles[role] = request.Files[role].Name;
+    UCsvImport::TColumnList list;
+    if (!UCsvImport::ParseColumnList(request.Columns, table, request.Analysis, roleFiles, list,
+                                     problem)) {
+        problem.MainFile = request.Main.Name;
         return false;
     }
-    std::string dateNames;
-    if (!parseColumns(request, table, frame.Columns, dateNames, error))
-        return false;
+    frame.Columns = list.Columns;
     TDateColumns dc;
-    if (!dateNames.empty()) {
-        if (!parseDateColumnsNamed(table, dateNames, dc, error))
+    if (!list.DateParts.empty()) {
+        if (!parseDateColumnsNamed(table, list.DateParts, dc, problem))
             return false;
     } else if (frame.Columns[RoleDate] >= 0) {
         dc.Date = frame.Columns[RoleDate];
     } else if (!findDateColumns(table, dc)) {
         dc = {}; // the import names what it lacks
     }
-    TDatedTable main;
     if (dc.Date < 0 && !dc.Split()) {
         main.Table = std::move(table);
         main.FileColumns = main.Table.ColumnCount();
         main.NotData.assign(main.FileColumns, 0);
         main.Quality.assign(main.FileColumns, {});
-    } else if (!dateTable(std::move(table), dc, true, main, error)) {
-        error = inFile(request.Main.Name) + error;
+        return true;
+    }
+    std::string error;
+    if (!dateTable(std::move(table), dc, true, main, error)) {
+        problem = TImportProblem::Message(inFile(request.Main.Name) + error);
         return false;
     }
-    bool joins = false;
-    for (int role = RoleRain; role < RoleCount; ++role)
-        joins = joins || !request.Files[role].Name.empty();
-    if (joins) {
-        UCsvDates::TDates dates;
-        if (main.DateColumn < 0) {
-            error = inFile(request.Main.Name) +
-                    "no column holds dates, and no columns hold a year, month and day.";
-            return false;
-        }
-        if (!UCsvDates::ReadDates(main.Table, main.DateColumn, UCsvDates::TDateOrder::Auto, dates,
-                                  error)) {
-            error = inFile(request.Main.Name) + error;
-            return false;
-        }
-        main.Seconds = std::move(dates.Seconds);
-        main.Step = UCsvPeriod::UsualStep(main.Seconds);
+    return true;
+}
+
+/// The main file's dates in seconds and its step, which the joins need.
+bool mainDates(const std::string &mainName, TDatedTable &main, std::string &error)
+{
+    if (main.DateColumn < 0) {
+        error =
+            inFile(mainName) + "no column holds dates, and no columns hold a year, month and day.";
+        return false;
     }
-    frame.Header = ReadHeaderInfo(text);
-    std::string runoffFile = request.Main.Name;
-    std::vector<TJoined> joined;
-    for (int role = RoleRain; role < RoleCount; ++role) {
-        if (request.Files[role].Name.empty() || (role == RoleRunoff && !request.Analysis))
-            continue;
-        joined.emplace_back();
-        if (!joinRole(request.Files[role], role, main, request.Main.Name, request.Missing,
-                      joined.back(), frame.Notes, error))
-            return false;
-        if (role == RoleRunoff) {
-            frame.Header = joined.back().Header;
-            runoffFile = request.Files[role].Name;
-        }
+    UCsvDates::TDates dates;
+    if (!UCsvDates::ReadDates(main.Table, main.DateColumn, UCsvDates::TDateOrder::Auto, dates,
+                              error)) {
+        error = inFile(mainName) + error;
+        return false;
     }
+    main.Seconds = std::move(dates.Seconds);
+    main.Step = UCsvPeriod::UsualStep(main.Seconds);
+    return true;
+}
+
+/// The frame's table: the main file's columns, then each joined series as a column of its own;
+/// and the main file's step.
+void frameTable(TDatedTable &main, const std::vector<TJoined> &joined, TFrame &frame)
+{
     frame.FileColumns = main.FileColumns;
     frame.NotData = main.NotData;
     frame.Quality = main.Quality;
     if (main.DateColumn >= 0)
         frame.Columns[RoleDate] = main.DateColumn;
-    // The joined series become columns of their own after the main file's.
     frame.Table = std::move(main.Table);
     for (const TJoined &j : joined) {
         frame.Table.AppendColumn(j.Name, j.Text);
@@ -898,9 +854,54 @@ bool BuildFrame(const TSourceRequest &request, TFrame &frame, std::string &error
                                  dates, ignored))
             frame.StepSeconds = UCsvPeriod::UsualStep(dates.Seconds);
     }
+}
+
+bool message(TImportProblem &problem, std::string text)
+{
+    problem = TImportProblem::Message(std::move(text));
+    return false;
+}
+
+} // namespace
+
+bool BuildFrame(const TSourceRequest &request, TFrame &frame, TImportProblem &problem)
+{
+    frame = {};
+    problem = {};
+    std::string text = request.Main.Text;
+    UCsvTable::TextAsUtf8(text);
+    TCsvTable table;
+    std::string error;
+    if (!UCsvTable::ReadCsvText(text, table, error, request.Missing))
+        return message(problem,
+                       "The file \"" + request.Main.Name + "\" cannot be imported. " + error);
+    TDatedTable main;
+    if (!datedMain(request, std::move(table), frame, main, problem))
+        return false;
+    bool joins = false;
+    for (int role = RoleRain; role < RoleCount; ++role)
+        joins = joins || !request.Files[role].Name.empty();
+    if (joins && !mainDates(request.Main.Name, main, error))
+        return message(problem, error);
+    frame.Header = ReadHeaderInfo(text);
+    std::string runoffFile = request.Main.Name;
+    std::vector<TJoined> joined;
+    for (int role = RoleRain; role < RoleCount; ++role) {
+        if (request.Files[role].Name.empty() || (role == RoleRunoff && !request.Analysis))
+            continue;
+        joined.emplace_back();
+        if (!joinRole(request.Files[role], role, main, request.Main.Name, request.Missing,
+                      joined.back(), frame.Notes, error))
+            return message(problem, error);
+        if (role == RoleRunoff) {
+            frame.Header = joined.back().Header;
+            runoffFile = request.Files[role].Name;
+        }
+    }
+    frameTable(main, joined, frame);
     if (!request.Analysis && request.Unit == TRunoffUnit::None && !request.AreaGiven)
         return true;
-    return settleUnit(request, runoffFile, frame, error);
+    return settleUnit(request, runoffFile, frame, problem);
 }
 
 bool FrameOptions(const TFrame &frame, UCsvImport::TImportOptions &options, std::string &error)

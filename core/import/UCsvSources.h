@@ -66,9 +66,9 @@ struct TSourceRequest
     double AreaKm2 = 0;                   ///< 0: as a file names it
     bool AreaGiven = false;
     bool Analysis = true;
-    /// Unit and area come from the import dialog's boxes, not from the command line: the
-    /// messages name where they were given and how to give them.
-    bool FromDialog = false;
+    /// Where the caller's unit and area come from, as the notes and UnitFrom, AreaFrom name it
+    /// ("the command line").
+    std::string GivenIn;
 };
 
 /// The main table with the date and the joined series as columns of their own.
@@ -88,9 +88,10 @@ struct TFrame
     std::vector<std::string> Notes;
 };
 
-/// Reads the main file and the role files into one frame. Every error names its file (and
-/// line). Returns false with the reason in error.
-bool BuildFrame(const TSourceRequest &request, TFrame &frame, std::string &error);
+/// Reads the main file and the role files into one frame. Every problem names its file (and
+/// line). Returns false with the problem: one of the files, or one of the caller's list of the
+/// columns, unit or area.
+bool BuildFrame(const TSourceRequest &request, TFrame &frame, TImportProblem &problem);
 
 /// The options of an import of the frame: its columns, the columns never read as values, and
 /// the runoff factor of the unit and area (multiplied with one given).

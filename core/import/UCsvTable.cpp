@@ -401,6 +401,20 @@ std::string TCsvTable::ColumnName(int column) const
     return "column " + std::to_string(column + 1);
 }
 
+int TCsvTable::FindColumn(std::string_view item) const
+{
+    item = trim(item);
+    int number = 0;
+    if (!item.empty() &&
+        std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+        parseInt(item, number) && number >= 1 && static_cast<std::size_t>(number) <= ColumnCount())
+        return number - 1;
+    for (std::size_t c = 0; c < Names.size(); ++c)
+        if (Lower(trim(Names[c])) == Lower(item))
+            return static_cast<int>(c);
+    return -1;
+}
+
 TDecimalMark TCsvTable::ColumnMark(int column, TDecimalMark chosen) const
 {
     const TColumnMarks &marks = Marks[static_cast<std::size_t>(column)];

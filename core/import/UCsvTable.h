@@ -81,6 +81,9 @@ struct TCsvTable
     }
     /// The header name of a column, or "column N" (from 1).
     std::string ColumnName(int column) const;
+    /// A column by its header name (trimmed, any case) or its number from 1; -1 when there is
+    /// none.
+    int FindColumn(std::string_view item) const;
     /// The decimal mark of a column's numbers: the one they settle, else the one chosen, else
     /// the one of the other columns (a point in a comma-delimited file).
     TDecimalMark ColumnMark(int column, TDecimalMark chosen) const;

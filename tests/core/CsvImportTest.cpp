@@ -1,4 +1,5 @@
 #include "import/UCsvImport.h"
+#include "cli/CliImportText.h"
 #include "files/UDMQuellow.h"
 #include "tests/support/TRecordingPrompts.h"
 
@@ -93,6 +94,20 @@ std::string Us(int i)
     char text[48];
     std::snprintf(text, sizeof text, "%d/%d/%04d", m, d, y);
     return text;
+}
+
+/// A list of the columns read into columns; false with the problem as the command line words
+/// it.
+bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysis,
+                     std::array<int, RoleCount> &columns, std::string &error)
+{
+    TColumnList parsed;
+    TImportProblem problem;
+    const bool ok = UCsvImport::ParseColumnList(list, table, analysis, {}, parsed, problem);
+    columns = parsed.Columns;
+    if (!ok)
+        error = cli::ImportProblemText(problem);
+    return ok;
 }
 
 struct TImported

@@ -1,6 +1,7 @@
 // The import of series as hydrologists have them: dates over several columns, a series from
 // its own file joined on the date, discharge units with the catchment area, and one input
 // file per season. Files from tests/data/seasons (written by make-files.py there).
+#include "cli/CliImportText.h"
 #include "import/UCsvSeasons.h"
 #include "import/UCsvSources.h"
 #include "tests/support/TRecordingPrompts.h"
@@ -21,6 +22,17 @@ std::string Seasons(const std::string &name)
     return TestData("seasons/" + name);
 }
 
+/// The frame of the sources as the command line reads it; false with the problem in its words.
+bool BuildFrame(UCsvSources::TSourceRequest request, UCsvSources::TFrame &frame, std::string &error)
+{
+    request.GivenIn = cli::GivenOnCommandLine;
+    TImportProblem problem;
+    if (UCsvSources::BuildFrame(request, frame, problem))
+        return true;
+    error = cli::ImportProblemText(problem);
+    return false;
+}
+
 /// An import through the sources; false with the reason in error.
 bool Import(UCsvSources::TSourceRequest request, UCsvImport::TImportResult &result,
             std::string &error, UCsvSources::TFrame *kept = nullptr)
@@ -29,7 +41,7 @@ bool Import(UCsvSources::TSourceRequest request, UCsvImport::TImportResult &resu
     UCsvImport::TImportOptions options;
     options.Analysis = request.Analysis;
     UCsvImport::TSeries series;
-    const bool ok = UCsvSources::BuildFrame(request, frame, error) &&
+    const bool ok = BuildFrame(request, frame, error) &&
                     UCsvSources::FrameOptions(frame, options, error) &&
                     UCsvImport::ReadSeries(frame.Table, options, series, error) &&
                     UCsvImport::TakePeriod(frame.Table, options, series, result, error);
@@ -83,7 +95,7 @@ TEST(SeasonImport, DatesFromYearMonthDayColumnsByNameByPositionAndWithoutHeader)
         text += headerless;
     UCsvSources::TSourceRequest bare;
     bare.Main = Source("bare.txt", headerless);
-    ASSERT_TRUE(UCsvSources::BuildFrame(bare, frame, error)) << error;
+    ASSERT_TRUE(BuildFrame(bare, frame, error)) << error;
     EXPECT_FALSE(frame.Table.HasHeader);
     EXPECT_EQ(Field(frame.Table, 2, frame.Columns[0]), "1987-06-03");
     EXPECT_TRUE(frame.NotData[1] && frame.NotData[2] && frame.NotData[3] && frame.NotData[6]);
@@ -115,7 +127,7 @@ TEST(SeasonImport, DatesFromYearMonthDayColumnsByNameByPositionAndWithoutHeader)
     // A date part or a flag column named as a value is refused.
     bare.Columns = "rain=5,escape=6,runoff=7";
     bare.Main.Text = text;
-    ASSERT_TRUE(UCsvSources::BuildFrame(bare, frame, error)) << error;
+    ASSERT_TRUE(BuildFrame(bare, frame, error)) << error;
     UCsvImport::TImportOptions options;
     UCsvImport::TSeries series;
     ASSERT_TRUE(UCsvSources::FrameOptions(frame, options, error));
@@ -159,7 +171,7 @@ TEST(SeasonImport, JoinOnTheCalendarDateWithGapsOnEitherSide)
     // Steps that differ are refused, naming both files.
     request.Files[3].Text =
         Joined({"2015-11-01 00:00,1.0", "2015-11-01 01:00,1.1", "2015-11-01 02:00,1.2"});
-    EXPECT_FALSE(UCsvSources::BuildFrame(request, frame, error));
+    EXPECT_FALSE(BuildFrame(request, frame, error));
     EXPECT_EQ(error, "The steps of gauge.txt (1 hour) and of basin.txt (1 day) differ: a series "
                      "is joined only with one of the same step.");
 }
@@ -265,7 +277,7 @@ TEST(SeasonImport, CaravanNamesPreferThePenmanMonteithEvaporation)
     EXPECT_FALSE(Import(request, result, error, &frame)); // a blank is a gap: 11 rows left
     UCsvImport::TImportOptions options;
     UCsvImport::TSeries series;
-    ASSERT_TRUE(UCsvSources::BuildFrame(request, frame, error) &&
+    ASSERT_TRUE(BuildFrame(request, frame, error) &&
                 UCsvSources::FrameOptions(frame, options, error) &&
                 UCsvImport::ReadSeries(frame.Table, options, series, error))
         << error;
@@ -421,6 +433,11 @@ TEST_F(SeasonCli, BadInputIsNamedAndNothingIsWritten)
          "(MM-DD; 02-29 is the last day of February)."},
         {"--runoff-file gauge-01234500.txt:3",
          "In gauge-01234500.txt: column 3 holds dates or quality flags, never values."},
+        {"--columns 1,6,9,12,5",
+         "--columns takes at most four columns: date,rain,escape,runoff."},
+        {"--columns date=YR+MNTH+DY+HR+YR,rain=PRCP",
+         "--columns: date= takes a date column, a date and a time column, or "
+         "year+month+day(+hour) columns."},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(Cli(base + c.Arguments), 1) << c.Arguments;

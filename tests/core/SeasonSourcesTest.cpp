@@ -1,6 +1,7 @@
 // The parts under the seasonal import: the table reader's fast paths against the forms they
 // stand for, columns appended in place, role files guessed and refused, joins of hourly
 // series, the --columns pairs, and season bounds at leap days and the new year.
+#include "cli/CliImportText.h"
 #include "import/UCsvSeasons.h"
 #include "import/UCsvSources.h"
 
@@ -32,9 +33,14 @@ std::string Daily(int days, const std::string &header = "date,rain,pet,q")
     return text;
 }
 
+/// The frame of the sources; false with the problem as the command line words it.
 bool Frame(UCsvSources::TSourceRequest request, UCsvSources::TFrame &frame, std::string &error)
 {
-    return UCsvSources::BuildFrame(request, frame, error);
+    TImportProblem problem;
+    if (UCsvSources::BuildFrame(request, frame, problem))
+        return true;
+    error = cli::ImportProblemText(problem);
+    return false;
 }
 
 } // namespace
@@ -220,10 +226,8 @@ TEST(SeasonSources, SpinupNoteCountsRowsInTheWordsOfItsReader)
     EXPECT_EQ(seasons.Files[0].Result.Time.size(), 72u);
     const std::string begins = "Each file begins 1 days before its season (spin-up): leave them "
                                "out of a validation's score with ";
-    EXPECT_EQ(seasons.Notes.back(), begins + "--warmup 24.");
-    ASSERT_TRUE(UCsvSeasons::SplitSeasons(table, options, series, bounds, 1, seasons, error,
-                                          UCsvSeasons::TNoteReader::Window));
-    EXPECT_EQ(seasons.Notes.back(), begins + "a warm-up of 24 rows.");
+    EXPECT_EQ(seasons.SpinupRows, 24);
+    EXPECT_EQ(cli::SpinupNote(seasons), begins + "--warmup 24.");
 }
 
 TEST(SeasonSources, ColumnPairsAndTheirRefusals)

@@ -289,6 +289,15 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     QVERIFY(Summary(dialog).contains(
         QStringLiteral("Runoff converted from cfs (the dialog) to mm per day over 412.7 km2 "
                        "(the dialog): factor 0.00592821794415.")));
+    // A unit the runoff's file names that is no discharge: the window says where to give one.
+    In<QComboBox>(dialog, "RunoffUnitBox")->setCurrentIndex(0);
+    std::string level = FileBytes(station).toStdString();
+    level.replace(level.find("m\xB3/s"), 4, "cm");
+    dialog.setSecondFile(3, dir.filePath(QStringLiteral("level.txt")), level);
+    QVERIFY(!dialog.canImport());
+    QCOMPARE(Summary(dialog),
+             QStringLiteral("In level.txt, line 4: the unit \"cm\" is not a discharge (mm, l/s, "
+                            "m3/s or cfs); give the runoff's unit in the dialog."));
 }
 
 void ImportDialogTest::fitsALaptopScreenAndEveryCaptionHasALetterOfItsOwn()
