@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <stdexcept>
 
 namespace quellow::URainRun {
 
@@ -1152,6 +1153,8 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, const TEvalua
 TEvaluation Evaluate(const TPreparedSeries &series, const TFirstReservoir &set, TState &scratch,
                      const TEvaluateOptions &options)
 {
+    if (set.Escape.size() < static_cast<std::size_t>(series.Count) + 1)
+        throw std::length_error("a parameter set has fewer escape rates than its series has rows");
     TState &s = scratch;
     beginEvaluation(s, options);
     const auto start = [&series, &set](TState &t) { return startOnSet(t, series, set); };

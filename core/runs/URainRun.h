@@ -433,7 +433,8 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, const TEvalua
 /// many sets on many threads (each with its own scratch) may share it. Gives to the last bit
 /// what Evaluate gives for an input with this series and the set's values. No allocation once
 /// scratch has run a series of this length; the simulation's window is taken from the series
-/// only when scratch last simulated another one.
+/// only when scratch last simulated another one. Throws std::length_error when set has fewer
+/// escape rates than series has rows.
 TEvaluation Evaluate(const TPreparedSeries &series, const TFirstReservoir &set, TState &scratch,
                      const TEvaluateOptions &options);
 
