@@ -125,7 +125,7 @@ struct TCandidate
 {
     double Cost = std::numeric_limits<double>::infinity();
     TParameters Parameters;
-    TEvaluation Fit;
+    TEvaluation Evaluation;
 };
 
 /// a replaces b only when strictly better: among equals the first found stays.
@@ -306,7 +306,8 @@ TPoint along(const TPoint &from, const TPoint &to, double t)
     return clamped(x);
 }
 
-double spread(const std::array<TPoint, 4> &simplex)
+/// The size of a simplex: the largest distance of a corner from the first along an axis.
+double simplexSize(const std::array<TPoint, 4> &simplex)
 {
     double largest = 0;
     for (int i = 1; i < 4; ++i)
@@ -319,7 +320,7 @@ double spread(const std::array<TPoint, 4> &simplex)
 /// walks between neighbouring steps, and the budget is better spent on a new start nearby.
 void TLocal::nelderMeadOnce(std::array<TPoint, 4> &s, std::array<double, 4> &f)
 {
-    while (!exhausted() && spread(s) > 0.003) {
+    while (!exhausted() && simplexSize(s) > 0.003) {
         std::array<int, 4> order;
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return f[a] < f[b]; });
@@ -516,7 +517,7 @@ std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, const TPoint
         keepBetter(best, c);
         costs.push_back(c.Cost);
         if (runner.keeping() && c.Cost < std::numeric_limits<double>::infinity())
-            kept.push_back({c.Parameters, c.Fit, true, 0});
+            kept.push_back({c.Parameters, c.Evaluation, true, 0});
     }
     return startPoints(points, costs, budget.Starts);
 }
@@ -566,10 +567,10 @@ void finish(const TRunner &runner, const TCandidate &best, TResult &result)
         result.Failure = runner.failure();
     } else if (runner.cancelled()) {
         result.Outcome = TOutcome::Cancelled;
-    } else if (Admissible(best.Fit, runner.objective())) {
+    } else if (Admissible(best.Evaluation, runner.objective())) {
         result.Outcome = TOutcome::Calibrated;
         result.Best = best.Parameters;
-        result.BestFit = best.Fit;
+        result.BestFit = best.Evaluation;
     } else {
         result.Outcome = TOutcome::NoAdmissibleSet;
     }

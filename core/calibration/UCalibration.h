@@ -97,7 +97,7 @@ struct TEvaluatedSet
     TParameters Parameters; ///< as evaluated (the start as given, the others as written)
     /// As the search judged it: its objective, the guard and the alpha function; a calibration
     /// of an analysis leaves the reconstruction's fit measures out.
-    TEvaluation Fit;
+    TEvaluation Evaluation;
     bool Scan = false; ///< from the space-filling scan; else the start or a local search
     int Order = 0;     ///< place in the order of evaluation, the same for every thread count
 };

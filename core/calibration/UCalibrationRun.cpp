@@ -34,10 +34,11 @@ std::string noAdmissibleText()
            "runoff volume. Nothing was calibrated.";
 }
 
-/// Each thread of the search evaluates into its own copy of the input and its own run state.
+/// Each thread of the search evaluates its sets over the series they share with its own first
+/// reservoir and its own run state.
 struct TWorkerState
 {
-    URainRun::TAnalysisInput Applied;
+    URainRun::TFirstReservoir Set;
     URainRun::TState State;
 };
 
@@ -124,26 +125,23 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
     }
     URainRun::TEvaluateOptions evaluation;
     evaluation.Simulate = simulate;
-    evaluation.ReconstructionFit = false;
-    evaluation.SameSeries = true;
+    evaluation.Final = URainRun::TFinalRun::InMemoryWithoutFit;
     evaluation.SimulatedFromRatio = MinVolumeRatio;
     evaluation.SimulatedToRatio = MaxVolumeRatio;
+    // The sets differ in their storages and escape rates only: they share the series.
+    const URainRun::TPreparedSeries series = URainRun::PrepareSeries(input);
     auto evaluate = [&](const TParameters &p, int worker) {
         TWorkerState &w = *workers[static_cast<std::size_t>(worker)];
-        // Every set differs from the one before in its storages and escape rates only.
-        if (w.Applied.Rows.size() == input.Rows.size())
-            URainRun::ApplyStoragesAndEscape(input, p, w.Applied);
-        else
-            URainRun::ApplyCalibration(input, p, w.Applied);
-        return URainRun::Evaluate(w.Applied, w.State, evaluation);
+        URainRun::ApplyCalibration(input, p, w.Set);
+        return URainRun::Evaluate(series, w.Set, w.State, evaluation);
     };
     run.Search = Search(evaluate, StartValues(input), options);
     // The start and the result with every figure of the simulation.
     run.Search.StartFit = start;
     if (run.Search.Outcome == TOutcome::Calibrated) {
-        TWorkerState &w = *workers[0];
-        URainRun::ApplyCalibration(input, run.Search.Best, w.Applied);
-        run.Search.BestFit = URainRun::Evaluate(w.Applied, w.State, URainRun::TSimulate::Full);
+        URainRun::TAnalysisInput best;
+        URainRun::ApplyCalibration(input, run.Search.Best, best);
+        run.Search.BestFit = URainRun::Evaluate(best, workers[0]->State, URainRun::TSimulate::Full);
     }
     run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     run.Status = statusOf(run.Search, prompts);

@@ -271,18 +271,18 @@ bandSets(const std::vector<UCalibration::TEvaluatedSet> &evaluated, TObjective o
     std::vector<const UCalibration::TEvaluatedSet *> sets;
     double best = -std::numeric_limits<double>::infinity();
     for (const auto &e : evaluated)
-        if (UCalibration::Admissible(e.Fit, objective))
-            best = std::max(best, UCalibration::ObjectiveValue(e.Fit, objective));
+        if (UCalibration::Admissible(e.Evaluation, objective))
+            best = std::max(best, UCalibration::ObjectiveValue(e.Evaluation, objective));
     for (const auto &e : evaluated) {
-        if (!UCalibration::Admissible(e.Fit, objective))
+        if (!UCalibration::Admissible(e.Evaluation, objective))
             continue;
-        const double v = UCalibration::ObjectiveValue(e.Fit, objective);
+        const double v = UCalibration::ObjectiveValue(e.Evaluation, objective);
         if (v >= best - distance && v > meanOnCal)
             sets.push_back(&e);
     }
     std::stable_sort(sets.begin(), sets.end(), [objective](const auto *a, const auto *b) {
-        const double va = UCalibration::ObjectiveValue(a->Fit, objective);
-        const double vb = UCalibration::ObjectiveValue(b->Fit, objective);
+        const double va = UCalibration::ObjectiveValue(a->Evaluation, objective);
+        const double vb = UCalibration::ObjectiveValue(b->Evaluation, objective);
         return va != vb ? va > vb : a->Order < b->Order;
     });
     if (sets.size() > static_cast<std::size_t>(MaxBandSets))
@@ -336,8 +336,9 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
         const double maxStor = URainRun::AsWritten(p.MaxStor, 8);
         const double initStor = URainRun::AsWritten(p.InitStor, 8);
         USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
-        made[k] = USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor), e.Fit.Alpha,
-                                        target.FirstScored, USimulation::TScore::None)
+        made[k] = USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor),
+                                        e.Evaluation.Alpha, target.FirstScored,
+                                        USimulation::TScore::None)
                       .Made;
         std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
                   runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
@@ -352,11 +353,11 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
         widen(band.InitStor, UsedInitStor(e.Parameters), k == 0);
         widen(band.EscapeFactor, e.Parameters.EscapeFactor, k == 0);
         band.Members.push_back({e.Parameters,
-                                UCalibration::ObjectiveValue(e.Fit, options.Objective), e.Scan,
-                                e.Order});
+                                UCalibration::ObjectiveValue(e.Evaluation, options.Objective),
+                                e.Scan, e.Order});
     }
     band.Sets = static_cast<int>(sets.size());
-    Spread(runoff, sets.size(), v.Measured, target.FirstScored, band);
+    BandFromRuns(runoff, sets.size(), v.Measured, target.FirstScored, band);
     band.Made = true;
 }
 
@@ -615,8 +616,8 @@ void validate(TValidation &v, const TAnalysisInput &calGiven, const TAnalysisInp
 
 } // namespace
 
-void Spread(const std::vector<double> &runoff, std::size_t sets,
-            const std::vector<double> &measured, int firstScored, TBand &band)
+void BandFromRuns(const std::vector<double> &runoff, std::size_t sets,
+                  const std::vector<double> &measured, int firstScored, TBand &band)
 {
     const std::size_t n = measured.size();
     band.Low.assign(n, 0);

@@ -160,8 +160,8 @@ double Quantile(double *x, std::size_t n, double p);
 /// per row the 5 % and 95 % quantiles into band.Low and band.High; over rows firstScored..n
 /// (counted from 1) the coverage, the share of rows with low <= measured <= high, and the width,
 /// mean(high - low) / mean(measured) (WidthDefined false when that mean is not positive).
-void Spread(const std::vector<double> &runoff, std::size_t sets,
-            const std::vector<double> &measured, int firstScored, TBand &band);
+void BandFromRuns(const std::vector<double> &runoff, std::size_t sets,
+                  const std::vector<double> &measured, int firstScored, TBand &band);
 
 /// The median length of the steps of input (0 for fewer than two rows).
 double MedianStep(const URainRun::TAnalysisInput &input);

@@ -147,9 +147,9 @@ std::vector<TDot> Dots(const TValidation &v)
 {
     std::vector<TDot> dots;
     for (const UCalibration::TEvaluatedSet &e : v.Evaluated)
-        if (UCalibration::Admissible(e.Fit, v.Objective))
+        if (UCalibration::Admissible(e.Evaluation, v.Objective))
             dots.push_back({e.Parameters.MaxStor, e.Parameters.InitStor, e.Parameters.EscapeFactor,
-                            UCalibration::ObjectiveValue(e.Fit, v.Objective), e.Scan});
+                            UCalibration::ObjectiveValue(e.Evaluation, v.Objective), e.Scan});
     return dots;
 }
 

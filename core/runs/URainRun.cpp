@@ -7,15 +7,31 @@
 #include "files/UPrompts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <stdexcept>
 
 namespace quellow::URainRun {
 
 namespace {
 
 const bool registered = (RegisterStateReset([] { State = TState(); }), true);
+
+/// Numbers the preparations of series (TPreparedSeries::Id).
+std::atomic<unsigned long long> preparedSeries{0};
+
+/// The arrays of series grown to size (never shrunk).
+void growSeries(TPreparedSeries &series, std::size_t size)
+{
+    for (TRowReals *v : {&series.StepTime, &series.Rain, &series.Runoff, &series.RunMeas,
+                         &series.StepLength, &series.RowAlpha})
+        if (v->size() < size)
+            v->resize(size);
+    if (series.RowRecedes.size() < size)
+        series.RowRecedes.resize(size);
+}
 
 // ---- Fixed texts ------------------------------------------------------------------------
 
@@ -154,7 +170,8 @@ double quadratic(const std::array<double, 3> &q, double x)
 
 // ---- The steps of the determination --------------------------------------------------------
 
-/// Copies the input into the state's arrays; every run starts from the values as read.
+/// Copies the input into the state and prepares its series; every run starts from the values
+/// as read.
 void takeOver(TState &s, const TAnalysisInput &input)
 {
     s.FileError = false;
@@ -171,65 +188,63 @@ void takeOver(TState &s, const TAnalysisInput &input)
     for (const TAnalysisRow &row : input.Rows) {
         ++i;
         s.SerialNo[i] = row.Serial;
-        s.StepTime[i] = row.Time;
-        s.Rain[i] = row.Rain;
         s.EscRate[i] = row.Escape;
-        s.RunMeas[i] = row.Runoff;
     }
     s.DataCount = i;
+    PrepareSeries(input, s.OwnSeries);
+    s.SharedSeries = nullptr;
 }
 
-/// Raises the runoff to 0.001, sets the divide and checks that runoff and time vary.
-/// Returns false when the run stops.
-bool prepare(TState &s)
+/// The start of a run of a parameter set over a prepared series: only the storages are taken
+/// over (the escape rates are read where they are).
+void takeOverSet(TState &s, const TPreparedSeries &series, const TFirstReservoir &set)
 {
-    const int n = s.DataCount;
-    for (int i = 1; i <= n; ++i)
-        if (s.RunMeas[i] < 0.001)
-            s.RunMeas[i] = 0.001;
-    double runMax = n > 0 ? s.RunMeas[1] : 0, runMin = runMax;
-    double timeMax = n > 0 ? s.StepTime[1] : 0, timeMin = timeMax;
-    for (int i = 2; i <= n; ++i) {
-        runMax = std::max(runMax, s.RunMeas[i]);
-        runMin = std::min(runMin, s.RunMeas[i]);
-        timeMax = std::max(timeMax, s.StepTime[i]);
-        timeMin = std::min(timeMin, s.StepTime[i]);
-    }
-    s.RunMin = runMin;
-    s.RunMax = runMax;
-    s.Divide = runMin + (runMax - runMin) * s.DivideFraction;
+    s.FileError = false;
+    s.Stop = TStop::None;
+    s.SharedSeries = &series;
+    s.DataCount = series.Count;
+    std::fill(s.Selected.begin(), s.Selected.begin() + series.Count + 1, 0);
+    s.MaxSto = set.MaxSto;
+    s.IniSto = set.IniSto;
+}
+
+/// The divide of this run, and the check that the series' runoff and time vary. Returns false
+/// when the run stops.
+bool startOnSeries(TState &s)
+{
+    const TPreparedSeries &series = s.Series();
+    s.Divide = series.RunMin + (series.RunMax - series.RunMin) * s.DivideFraction;
     s.RunOK = true;
     s.RunHalted = false;
-    const bool runoffVaries = runMax - runMin >= 0.001;
-    if (!runoffVaries || timeMax - timeMin < 0.001) {
+    if (series.Stop != TStop::None) {
         s.RunHalted = true;
         s.RunOK = false;
-        if (!runoffVaries)
-            stop(s, TStop::NoRunoffVariation, NoRunoffVariationText);
-        else
-            stop(s, TStop::NoTimeVariation, NoTimeVariationText);
+        stop(s, series.Stop,
+             series.Stop == TStop::NoRunoffVariation ? NoRunoffVariationText : NoTimeVariationText);
         return false;
     }
     s.IniSto = UsedInitStor(s.MaxSto, s.IniSto);
     return true;
 }
 
-/// The first reservoir over rows 1..N. Returns false when a stopping condition was met.
-bool computeRecharge(TState &s)
+/// The first reservoir over rows 1..N with the escape rates escapeRate[1..N]. Returns false
+/// when a stopping condition was met.
+bool computeRecharge(TState &s, const double *escapeRate)
 {
+    const TPreparedSeries &series = s.Series();
     const double d0 = s.MaxSto - s.IniSto;
     s.StoDef[1] = d0;
-    s.Rech[1] = s.Rain[1] - d0;
+    s.Rech[1] = series.Rain[1] - d0;
     s.ActSto[1] = s.IniSto;
     if (s.Rech[1] < 0) {
-        s.StoDef[1] = d0 - s.Rain[1];
+        s.StoDef[1] = d0 - series.Rain[1];
         s.Rech[1] = 0;
-        s.ActSto[1] = s.IniSto + s.Rain[1];
+        s.ActSto[1] = s.IniSto + series.Rain[1];
     }
     s.TimeOrderError = false;
     double storage = s.ActSto[1], deficit = s.StoDef[1];
     for (int i = 2; i <= s.DataCount; ++i) {
-        const double delta = s.StepTime[i] - s.StepTime[i - 1];
+        const double delta = series.StepTime[i] - series.StepTime[i - 1];
         if (delta < 0) {
             s.TimeOrderError = true;
             stop(s, TStop::TimeOrder, TimeOrderText);
@@ -244,11 +259,11 @@ bool computeRecharge(TState &s)
         // The storage and deficit of the step before stay in registers: the arrays could
         // alias each other for all the compiler knows.
         const double ratio = storage / s.MaxSto;
-        double escape = s.EscRate[i] * delta * ratio;
+        double escape = escapeRate[i] * delta * ratio;
         // A step never loses more water than the dead storage holds.
         if (escape > 0 && escape > storage)
             escape = std::max(storage, 0.0);
-        const double rain = s.Rain[i];
+        const double rain = series.Rain[i];
         double nextDeficit = deficit + escape;
         double recharge = rain - nextDeficit;
         double nextStorage = storage - escape;
@@ -265,12 +280,12 @@ bool computeRecharge(TState &s)
     return true;
 }
 
-/// Alpha of selected row i from its recession: -ln(Q[i]/Q[i-1]) / dt. Returns false (the row
-/// is then dropped) unless the runoff falls over a step of positive length.
-bool measureAlpha(const TState &s, int i, double &alpha)
+/// Alpha of row i from its recession: -ln(Q[i]/Q[i-1]) / dt. Returns false (a selected row is
+/// then dropped) unless the runoff falls over a step of positive length.
+bool measureAlpha(const TPreparedSeries &series, int i, double &alpha)
 {
-    const double delta = s.StepTime[i] - s.StepTime[i - 1];
-    const double q0 = s.RunMeas[i - 1], q1 = s.RunMeas[i];
+    const double delta = series.StepTime[i] - series.StepTime[i - 1];
+    const double q0 = series.RunMeas[i - 1], q1 = series.RunMeas[i];
     if (!(q1 > 0 && q0 > 0 && q1 < q0) || !(delta > 0))
         return false;
     alpha = -std::log(q1 / q0) / delta;
@@ -281,6 +296,7 @@ bool measureAlpha(const TState &s, int i, double &alpha)
 /// first pass also drops the eleventh and later steps of a dry spell.
 void measureSelected(TState &s, bool limitDrySpells)
 {
+    const TPreparedSeries &series = s.Series();
     s.UpperCount = 0;
     s.LowerCount = 0;
     int dryRun = 0;
@@ -295,15 +311,13 @@ void measureSelected(TState &s, bool limitDrySpells)
         }
         if (!s.Selected[i])
             continue;
-        double alpha = 0;
-        if (s.RowAlphaReady ? !s.RowRecedes[i] : !measureAlpha(s, i, alpha)) {
+        if (!series.RowRecedes[i]) {
             s.Selected[i] = false;
             continue;
         }
-        if (s.RowAlphaReady)
-            alpha = s.RowAlpha[i];
+        const double alpha = series.RowAlpha[i];
         s.MeasuredAlpha[i] = alpha;
-        if (s.RunMeas[i] > s.Divide) {
+        if (series.RunMeas[i] > s.Divide) {
             s.AlphaUp[i] = alpha;
             ++s.UpperCount;
         } else {
@@ -328,11 +342,12 @@ void listSelected(const TState &s, std::vector<int> &rows)
 /// the rows it selected and their measured alpha, sorted into the ranges of this divide.
 void keepFirstPass(TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     std::copy(s.FirstPass.begin(), s.FirstPass.end(), s.Selected.begin());
     s.UpperCount = 0;
     s.LowerCount = 0;
     for (const int i : s.FirstPassRows) {
-        if (s.RunMeas[i] > s.Divide) {
+        if (series.RunMeas[i] > s.Divide) {
             s.AlphaUp[i] = s.MeasuredAlpha[i];
             ++s.UpperCount;
         } else {
@@ -347,6 +362,7 @@ void keepFirstPass(TState &s)
 /// Returns false (no dry data) when no alpha could be measured.
 bool selectRecessions(TState &s, bool kept)
 {
+    const TPreparedSeries &series = s.Series();
     const int n = s.DataCount;
     if (kept) {
         keepFirstPass(s);
@@ -354,12 +370,12 @@ bool selectRecessions(TState &s, bool kept)
         for (int i = 2; i <= n; ++i)
             s.Selected[i] = s.Rech[i] < 0.001;
         for (int i = 2; i <= n; ++i)
-            if (s.Selected[i] && s.RunMeas[i] >= s.RunMeas[i - 1])
+            if (s.Selected[i] && series.RunMeas[i] >= series.RunMeas[i - 1])
                 s.Selected[i] = false;
         s.Selected[n] = false;
         double sumRun = 0;
         for (int i = 1; i <= n; ++i)
-            sumRun += s.RunMeas[i];
+            sumRun += series.RunMeas[i];
         s.MeanRun = sumRun / n;
         measureSelected(s, true);
         std::copy(s.Selected.begin(), s.Selected.end(), s.FirstPass.begin());
@@ -374,13 +390,14 @@ bool selectRecessions(TState &s, bool kept)
 /// Final run: the warning on equal runoffs and whether the first pass found few values.
 void judgeFirstPass(TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     s.LimitedData = false;
     if (s.Silent)
         return;
-    if (s.Messages && !s.Lean) {
+    if (s.Messages && s.Final == TFinalRun::Full) {
         int equal = 0;
         for (int i = 2; i <= s.DataCount; ++i)
-            if (s.RunMeas[i] == s.RunMeas[i - 1])
+            if (series.RunMeas[i] == series.RunMeas[i - 1])
                 ++equal;
         if (equal > 1)
             s.Messages->ShowMessage(equalRunoffText(equal));
@@ -393,10 +410,11 @@ void judgeFirstPass(TState &s)
 /// of the ranges.
 void relaxSelection(TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     const int n = s.DataCount;
     if (s.UpperCount + s.LowerCount < 4 || s.UpperCount < 2 || s.LowerCount < 2) {
         for (int i = 2; i <= n; ++i)
-            if (s.Rech[i] < 0.1 * s.RunMeas[i - 1])
+            if (s.Rech[i] < 0.1 * series.RunMeas[i - 1])
                 s.Selected[i] = true;
         measureSelected(s, false);
         listSelected(s, s.SelectedRows);
@@ -434,12 +452,13 @@ bool judgeSelection(TState &s)
 /// line.
 void regressAlpha(TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     regressRanges(s);
     s.NonPositiveSlope = s.AUp <= 0 || s.ALow <= 0;
-    if (s.Silent || s.Lean)
+    if (s.Silent || s.Final != TFinalRun::Full)
         return;
     for (const int i : s.SelectedRows) {
-        const double q = s.RunMeas[i];
+        const double q = series.RunMeas[i];
         if (q > s.Divide)
             s.AlphaRegr[i] =
                 s.UpperRegCount >= 3 && s.QuadUpFitted ? quadratic(s.QuadUp, q) : s.AUp * q + s.CUp;
@@ -452,13 +471,14 @@ void regressAlpha(TState &s)
 /// Final run: the quadratic trend's vertex inside the rain range is an inconsistency.
 void checkTrendVertex(const TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     const TTrend &trend = s.Trend;
-    if (s.Silent || s.Lean || !trend.TrendValid || trend.TrendQA == 0)
+    if (s.Silent || s.Final != TFinalRun::Full || !trend.TrendValid || trend.TrendQA == 0)
         return;
     double rainMin = 1000000, rainMax = 0;
     for (int i = 1; i <= s.DataCount; ++i) {
-        rainMin = std::min(rainMin, s.Rain[i]);
-        rainMax = std::max(rainMax, s.Rain[i]);
+        rainMin = std::min(rainMin, series.Rain[i]);
+        rainMax = std::max(rainMax, series.Rain[i]);
     }
     const double vertex = -0.5 * trend.TrendQB / trend.TrendQA;
     const double margin = 0.1 * (rainMax - rainMin);
@@ -471,16 +491,15 @@ void checkTrendVertex(const TState &s)
 /// reconstruction over rows 2..N.
 void measureFit(TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     const int n = s.DataCount;
     const std::size_t count = n >= 2 ? static_cast<std::size_t>(n - 1) : 0;
-    for (int i = 2; i <= n; ++i)
-        s.StepLength[i] = s.StepTime[i] - s.StepTime[i - 1];
-    const double *steps = s.StepLength.data() + 2;
-    s.Fit = s.Lean && s.LeanFit
+    const double *steps = series.StepLength.data() + 2;
+    s.Fit = s.Final == TFinalRun::InMemoryWithoutFit
                 ? TFitMeasures()
-                : FitMeasures(s.RunCalc.data() + 2, s.RunMeas.data() + 2, count, steps);
+                : FitMeasures(s.RunCalc.data() + 2, series.RunMeas.data() + 2, count, steps);
     const double recharge = Volume(s.Rech.data() + 2, steps, count);
-    const double runoff = Volume(s.RunMeas.data() + 2, steps, count);
+    const double runoff = Volume(series.RunMeas.data() + 2, steps, count);
     s.VolumeRatio = runoff > 0 ? recharge / runoff : 0;
 }
 
@@ -528,7 +547,7 @@ void copyIn(TState &s)
     s.WriteFiles = true;
     s.Title1 = DMQuellow.Title1;
     s.Title2 = DMQuellow.Title2;
-    s.Rain = RainArr;
+    s.OwnSeries.Rain = RainArr;
     s.Divide = ModelValues.Divide;
     s.RSquare = ModelValues.RSquare;
     s.RunHalted = DMQuellow.RunHalted;
@@ -540,7 +559,7 @@ void copyOut(TState &s)
     DMQuellow.FileName = s.FileName;
     DMQuellow.Title1 = s.Title1;
     DMQuellow.Title2 = s.Title2;
-    RainArr = s.Rain;
+    RainArr = s.OwnSeries.Rain;
     ModelValues.Divide = s.Divide;
     ModelValues.RSquare = s.RSquare;
     DMQuellow.RunHalted = s.RunHalted;
@@ -563,16 +582,58 @@ bool readInput(TState &s, TAnalysisInput &input)
 } // namespace
 
 TState::TState()
-    : SerialNo(MaxSteps + 1, 0), StepTime(MaxSteps + 1, 0.0), Rain(MaxSteps + 1, 0.0),
-      EscRate(MaxSteps + 1, 0.0), RunMeas(MaxSteps + 1, 0.0), Rech(MaxSteps + 1, 0.0),
+    : SerialNo(MaxSteps + 1, 0), EscRate(MaxSteps + 1, 0.0), Rech(MaxSteps + 1, 0.0),
       StoDef(MaxSteps + 1, 0.0), ActSto(MaxSteps + 1, 0.0), Selected(MaxSteps + 1, 0),
       AlphaUp(MaxSteps + 1, 0.0), AlphaLow(MaxSteps + 1, 0.0), AlphaRegr(MaxSteps + 1, 0.0),
       AlphaCalc(MaxSteps + 1, 0.0), RunCalc(MaxSteps + 1, 0.0), FirstPass(MaxSteps + 1, 0),
-      MeasuredAlpha(MaxSteps + 1, 0.0), RowAlpha(MaxSteps + 1, 0.0), RowRecedes(MaxSteps + 1, 0),
-      StepLength(MaxSteps + 1, 0.0), TrialRunCalc(5 * (MaxSteps + 1), 0.0)
+      MeasuredAlpha(MaxSteps + 1, 0.0), TrialRunCalc(5 * (MaxSteps + 1), 0.0)
 {
+    growSeries(OwnSeries, MaxSteps + 1);
     RegrX.reserve(MaxSteps);
     RegrY.reserve(MaxSteps);
+}
+
+void PrepareSeries(const TAnalysisInput &input, TPreparedSeries &series)
+{
+    const int n = static_cast<int>(input.Rows.size());
+    growSeries(series, static_cast<std::size_t>(n) + 1);
+    series.Count = n;
+    for (int i = 1; i <= n; ++i) {
+        const TAnalysisRow &row = input.Rows[static_cast<std::size_t>(i - 1)];
+        series.StepTime[i] = row.Time;
+        series.Rain[i] = row.Rain;
+        series.Runoff[i] = row.Runoff;
+        series.RunMeas[i] = row.Runoff < 0.001 ? 0.001 : row.Runoff;
+    }
+    double runMax = n > 0 ? series.RunMeas[1] : 0, runMin = runMax;
+    double timeMax = n > 0 ? series.StepTime[1] : 0, timeMin = timeMax;
+    for (int i = 2; i <= n; ++i) {
+        runMax = std::max(runMax, series.RunMeas[i]);
+        runMin = std::min(runMin, series.RunMeas[i]);
+        timeMax = std::max(timeMax, series.StepTime[i]);
+        timeMin = std::min(timeMin, series.StepTime[i]);
+    }
+    series.RunMin = runMin;
+    series.RunMax = runMax;
+    series.Stop = TStop::None;
+    if (!(runMax - runMin >= 0.001))
+        series.Stop = TStop::NoRunoffVariation;
+    else if (timeMax - timeMin < 0.001)
+        series.Stop = TStop::NoTimeVariation;
+    for (int i = 2; i <= n; ++i) {
+        series.StepLength[i] = series.StepTime[i] - series.StepTime[i - 1];
+        double alpha = 0;
+        series.RowRecedes[i] = measureAlpha(series, i, alpha);
+        series.RowAlpha[i] = alpha;
+    }
+    series.Id = ++preparedSeries;
+}
+
+TPreparedSeries PrepareSeries(const TAnalysisInput &input)
+{
+    TPreparedSeries series;
+    PrepareSeries(input, series);
+    return series;
 }
 
 bool TState::Stopped() const
@@ -595,6 +656,7 @@ namespace {
 /// TrendRegression; with kept the recharge is that of the run before, whose sum is kept.
 void trendRegression(TState &s, bool kept)
 {
+    const TPreparedSeries &series = s.Series();
     const auto n = static_cast<std::size_t>(s.DataCount);
     if (!kept) {
         double sumRech = 0;
@@ -608,9 +670,9 @@ void trendRegression(TState &s, bool kept)
         s.Trend = TTrend();
         return;
     }
-    if (s.Silent || s.Lean)
+    if (s.Silent || s.Final != TFinalRun::Full)
         return;
-    const TLineFit fit = leastSquares(s.Rech.data() + 1, s.RunMeas.data() + 1, n);
+    const TLineFit fit = leastSquares(s.Rech.data() + 1, series.RunMeas.data() + 1, n);
     s.Trend.TrendA = fit.a;
     s.Trend.TrendC = fit.c;
     s.Trend.TrendQA = fit.q[0];
@@ -622,12 +684,13 @@ void trendRegression(TState &s, bool kept)
 /// into LowX/LowY, in the order of the rows.
 void splitPoints(TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     s.RegrX.clear();
     s.RegrY.clear();
     s.LowX.clear();
     s.LowY.clear();
     for (const int i : s.SelectedRows) {
-        const double q = s.RunMeas[i];
+        const double q = series.RunMeas[i];
         if (q > s.Divide) {
             s.RegrX.push_back(q);
             s.RegrY.push_back(s.AlphaUp[i]);
@@ -667,70 +730,24 @@ void TrendRegression(TState &s)
 
 namespace {
 
-/// A run over a series prepared by a run before: no fault yet, and the divide of this run.
-void restartOnPrepared(TState &s)
-{
-    s.FileError = false;
-    s.Stop = TStop::None;
-    s.Divide = s.RunMin + (s.RunMax - s.RunMin) * s.DivideFraction;
-}
-
-/// The start of a run of the same input as the run before, which did not stop before its
-/// recharge: the values taken over, the raised runoff and the first reservoir do not depend on
-/// the divide and are kept; only the step that the reconstruction raised is put back.
+/// The start of a run of the same series as the run before, which did not stop before its
+/// recharge: the values taken over, the series and the first reservoir do not depend on the
+/// divide and are kept; only the divide is set and the step that the reconstruction raised is
+/// put back.
 void keepFirstReservoir(TState &s)
 {
-    restartOnPrepared(s);
+    const TPreparedSeries &series = s.Series();
+    s.FileError = false;
+    s.Stop = TStop::None;
+    s.Divide = series.RunMin + (series.RunMax - series.RunMin) * s.DivideFraction;
     s.Rech[2] = s.RechargeStep2;
 }
 
-/// The start of a run whose time, rain and runoff are those of the run before, prepared then:
-/// only the storages and the escape rates are taken over.
-void takeOverStorages(TState &s, const TAnalysisInput &input)
+/// DetermineAlpha after the first reservoir: the trend lines, the selection and the regressions.
+/// With kept, the first reservoir and the first pass are those of the run before
+/// (keepFirstReservoir, keepFirstPass).
+void determineFromRecharge(TState &s, bool kept)
 {
-    restartOnPrepared(s);
-    std::fill(s.Selected.begin(), s.Selected.begin() + s.DataCount + 1, 0);
-    s.MaxSto = input.MaxSto;
-    s.MaxEsc = input.MaxEsc;
-    for (int i = 1; i <= s.DataCount; ++i)
-        s.EscRate[i] = input.Rows[static_cast<std::size_t>(i - 1)].Escape;
-    s.RunOK = true;
-    s.RunHalted = false;
-    s.IniSto = UsedInitStor(s.MaxSto, input.IniSto);
-}
-
-/// The alpha of every receding row of the series, for the runs to come over it.
-void measureEveryRow(TState &s)
-{
-    for (int i = 2; i <= s.DataCount; ++i) {
-        double alpha = 0;
-        s.RowRecedes[i] = measureAlpha(s, i, alpha);
-        s.RowAlpha[i] = alpha;
-    }
-    s.RowAlphaReady = true;
-}
-
-/// DetermineAlpha; with kept the run starts from the input, first reservoir and first pass of
-/// the run before (keepFirstReservoir, keepFirstPass).
-void determineAlpha(TState &s, const TAnalysisInput &input, bool kept)
-{
-    if (kept) {
-        keepFirstReservoir(s);
-    } else if (s.SameSeries && s.SeriesReady) {
-        takeOverStorages(s, input);
-        if (!s.RowAlphaReady)
-            measureEveryRow(s);
-        if (!computeRecharge(s))
-            return;
-    } else {
-        s.SeriesReady = s.RowAlphaReady = false;
-        takeOver(s, input);
-        if (!prepare(s))
-            return;
-        s.SeriesReady = true;
-        if (!computeRecharge(s))
-            return;
-    }
     // The trend file is written with the output file, once the run has completed: a run that
     // stops leaves no files behind.
     trendRegression(s, kept);
@@ -742,6 +759,22 @@ void determineAlpha(TState &s, const TAnalysisInput &input, bool kept)
         return;
     regressAlpha(s);
     checkTrendVertex(s);
+}
+
+/// The first reservoir of a run of input: taken over, its series prepared, the recharge
+/// computed. Returns false when the run stops.
+bool startOnInput(TState &s, const TAnalysisInput &input)
+{
+    takeOver(s, input);
+    return startOnSeries(s) && computeRecharge(s, s.EscRate.data());
+}
+
+/// The first reservoir of a run of a parameter set over a prepared series. Returns false when
+/// the run stops.
+bool startOnSet(TState &s, const TPreparedSeries &series, const TFirstReservoir &set)
+{
+    takeOverSet(s, series, set);
+    return startOnSeries(s) && computeRecharge(s, set.Escape.data());
 }
 
 /// Alpha of a reconstruction step under the alpha lines of l (a state or a trial): the line of
@@ -766,6 +799,7 @@ void raiseFirstRecharge(TState &s)
 /// the fit measures.
 void rateReconstruction(TState &s, double sse)
 {
+    const TPreparedSeries &series = s.Series();
     const int n = s.DataCount;
     s.SSE = sse;
     if (s.RunCounter >= 1 && s.RunCounter <= 5)
@@ -774,11 +808,11 @@ void rateReconstruction(TState &s, double sse)
         return;
     double sum = 0;
     for (int i = 1; i <= n; ++i)
-        sum += s.RunMeas[i];
+        sum += series.RunMeas[i];
     s.MeanRun = sum / n;
     double sst = 0;
     for (int i = 1; i <= n; ++i)
-        sst += (s.RunMeas[i] - s.MeanRun) * (s.RunMeas[i] - s.MeanRun);
+        sst += (series.RunMeas[i] - s.MeanRun) * (series.RunMeas[i] - s.MeanRun);
     // Reported within [0.01, 0.99]: a closer fit never reports a larger R square than a perfect
     // one, nor a poorer fit a smaller one than a useless one.
     double rSquare = 1 - 0.5 * sse / sst;
@@ -793,12 +827,13 @@ void rateReconstruction(TState &s, double sse)
 /// The per-row arrays of the reconstruction of trial t (0..4) from its kept runoff.
 void takeTrialRows(TState &s, std::size_t t)
 {
+    const TPreparedSeries &series = s.Series();
     const TState::TTrial &l = s.Trials[t];
     const double *runCalc = s.TrialRunCalc.data() + t * (MaxSteps + 1);
-    s.RunCalc[1] = s.RunMeas[1];
+    s.RunCalc[1] = series.RunMeas[1];
     s.AlphaCalc[1] = 0;
     for (int i = 2; i <= s.DataCount; ++i) {
-        s.AlphaCalc[i] = stepAlpha(l, s.RunMeas[i], runCalc[i - 1]);
+        s.AlphaCalc[i] = stepAlpha(l, series.RunMeas[i], runCalc[i - 1]);
         s.RunCalc[i] = runCalc[i];
     }
 }
@@ -810,17 +845,19 @@ void takeTrialRows(TState &s, std::size_t t)
 template <std::size_t N>
 void reconstructSideBySide(TState &s, const std::array<std::size_t, 5> &index)
 {
+    const TPreparedSeries &series = s.Series();
     std::array<TState::TTrial, N> lines;
     std::array<double, N> previous, sse{};
     std::array<double *, N> kept;
     for (std::size_t c = 0; c < N; ++c) {
         lines[c] = s.Trials[index[c]];
-        previous[c] = s.RunMeas[1];
+        previous[c] = series.RunMeas[1];
         kept[c] = s.TrialRunCalc.data() + index[c] * (MaxSteps + 1);
-        kept[c][1] = s.RunMeas[1];
+        kept[c][1] = series.RunMeas[1];
     }
     for (int i = 2; i <= s.DataCount; ++i) {
-        const double q = s.RunMeas[i], dt = s.StepTime[i] - s.StepTime[i - 1], r = s.Rech[i];
+        const double q = series.RunMeas[i], dt = series.StepTime[i] - series.StepTime[i - 1],
+                     r = s.Rech[i];
         std::array<double, N> e;
         for (std::size_t c = 0; c < N; ++c)
             e[c] = -stepAlpha(lines[c], q, previous[c]) * dt;
@@ -870,7 +907,7 @@ void reconstructTrials(TState &s)
     }
     const std::size_t last = index[count - 1];
     // An evaluation's final run takes its rows from the chosen trial.
-    if (!s.Lean)
+    if (s.Final == TFinalRun::Full)
         takeTrialRows(s, last);
     s.SSE = s.Trials[last].SSE;
 }
@@ -895,16 +932,16 @@ bool takeChosenTrial(TState &s)
         return false;
     raiseFirstRecharge(s);
     // An evaluation without the reconstruction's fit measures reads no row of it.
-    if (!(s.Lean && s.LeanFit))
+    if (s.Final != TFinalRun::InMemoryWithoutFit)
         takeTrialRows(s, static_cast<std::size_t>(k - 1));
     rateReconstruction(s, t.SSE);
     return true;
 }
 
-void analysisRun(TState &s, const TAnalysisInput &input, bool kept)
+/// The rest of a run after DetermineAlpha: the reconstruction (the chosen trial's, when it can
+/// be taken over) and, unless the run is a trial or writes no files, the files.
+void finishRun(TState &s)
 {
-    s.OutputWritten = false;
-    determineAlpha(s, input, kept);
     if (s.Stopped())
         return;
     if (!takeChosenTrial(s))
@@ -913,26 +950,127 @@ void analysisRun(TState &s, const TAnalysisInput &input, bool kept)
         fileResults(s);
 }
 
+/// A run over the series and the first reservoir of the run before (a trial after the first,
+/// or the final run of a search).
+void keptRun(TState &s)
+{
+    keepFirstReservoir(s);
+    determineFromRecharge(s, true);
+}
+
+/// The divide search whose first trial starts with start(s), which takes the series and the
+/// first reservoir over and returns false when the run stops (startOnInput, startOnSet); the
+/// other trials and the final run keep what it computed (keptRun).
+template <typename TStart> bool divideSearch(TState &s, const TStart &start, TSearchHooks *hooks)
+{
+    // Final-run flags of an earlier search must not stop these trials.
+    s.TooFewLowRain = false;
+    s.FewLowRainWarned = false;
+    s.LimitedData = false;
+    s.OutputWritten = false;
+    s.Trials = {};
+    s.ChosenTrial = 0;
+    for (int k = 1; k <= 5; ++k) {
+        s.DivideFraction = TrialFractions[static_cast<std::size_t>(k - 1)];
+        s.RunCounter = k;
+        s.Silent = true;
+        if (k > 1)
+            keptRun(s);
+        else if (start(s))
+            determineFromRecharge(s, false);
+        // These faults come back in every trial: report them once and stop.
+        if (k == 1 && s.StoppedForGood())
+            return false;
+        if (!s.Stopped())
+            s.Trials[static_cast<std::size_t>(k - 1)] = {true,  s.Divide, s.AUp,
+                                                         s.CUp, s.ALow,   s.CLow};
+    }
+    reconstructTrials(s);
+    for (int k = 1; k <= 5 && hooks; ++k)
+        hooks->AfterRun(k);
+    s.ChosenTrial = ChooseTrial(s.TrialResult);
+    s.DivideFraction = TrialFractions[static_cast<std::size_t>(s.ChosenTrial - 1)];
+    s.Silent = false;
+    s.OutputWritten = false;
+    keptRun(s);
+    finishRun(s);
+    s.ChosenTrial = 0;
+    if (s.WriteFiles ? !s.Filed() : s.Stopped())
+        return false;
+    if (s.NeedsGeneralWarning())
+        say(s, GeneralWarningText);
+    if (hooks)
+        hooks->AfterRun(FinalRun);
+    return true;
+}
+
+/// The state of an evaluation before its search: no messages, no files, the final run as asked.
+void beginEvaluation(TState &s, const TEvaluateOptions &options)
+{
+    s.Messages = nullptr;
+    s.WriteFiles = false;
+    resetOutcome(s);
+    s.Final = options.Final;
+}
+
+/// What the search of an evaluation gave; afterwards the state's final runs are Full again.
+TEvaluation endEvaluation(TState &s, bool completed)
+{
+    s.Final = TFinalRun::Full;
+    TEvaluation result;
+    result.Stopped = !completed;
+    result.Stop = s.Stop;
+    result.Divide = s.Divide;
+    result.DivideFraction = s.DivideFraction;
+    if (result.Stopped)
+        return result;
+    result.RSquare = s.RSquare;
+    result.VolumeRatio = s.VolumeRatio;
+    result.Fit = s.Fit;
+    result.Alpha = AlphaFunction(s);
+    result.InitStor = s.IniSto;
+    return result;
+}
+
+/// An analysis that completed is simulated when asked for and its volume ratio lies within the
+/// bounds.
+bool simulates(const TEvaluation &result, const TEvaluateOptions &options)
+{
+    return !result.Stopped && options.Simulate != TSimulate::No &&
+           result.VolumeRatio >= options.SimulatedFromRatio &&
+           result.VolumeRatio <= options.SimulatedToRatio;
+}
+
+/// The simulation of the window loaded into s.Simulation with the analysis of s.
+TSimulationFit simulateWindow(TState &s, const TEvaluateOptions &options)
+{
+    return USimulation::Simulate(s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2,
+                                 options.Simulate == TSimulate::Full ? USimulation::TScore::Full
+                                                                     : USimulation::TScore::Fit);
+}
+
 } // namespace
 
 void DetermineAlpha(TState &s, const TAnalysisInput &input)
 {
-    determineAlpha(s, input, false);
+    if (startOnInput(s, input))
+        determineFromRecharge(s, false);
 }
 
 void Reconstruct(TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     double sse = 0;
-    s.RunCalc[1] = s.RunMeas[1];
+    s.RunCalc[1] = series.RunMeas[1];
     s.AlphaCalc[1] = 0;
     raiseFirstRecharge(s);
     for (int i = 2; i <= s.DataCount; ++i) {
         const double previous = s.RunCalc[i - 1];
-        const double alpha = stepAlpha(s, s.RunMeas[i], previous);
+        const double alpha = stepAlpha(s, series.RunMeas[i], previous);
         s.AlphaCalc[i] = alpha;
-        const double e = std::exp(-alpha * (s.StepTime[i] - s.StepTime[i - 1]));
+        const double e = std::exp(-alpha * (series.StepTime[i] - series.StepTime[i - 1]));
         s.RunCalc[i] = previous * e + (1 - e) * s.Rech[i];
-        const double deviation = s.RunMeas[i] - s.RunCalc[i];
+        const double deviation = series.RunMeas[i] - s.RunCalc[i];
         sse += deviation * deviation;
     }
     rateReconstruction(s, sse);
@@ -940,7 +1078,9 @@ void Reconstruct(TState &s)
 
 void AnalysisRun(TState &s, const TAnalysisInput &input)
 {
-    analysisRun(s, input, false);
+    s.OutputWritten = false;
+    DetermineAlpha(s, input);
+    finishRun(s);
 }
 
 int ChooseTrial(const std::array<double, 6> &trialResult)
@@ -959,40 +1099,8 @@ int ChooseTrial(const std::array<double, 6> &trialResult)
 
 bool DivideSearch(TState &s, const TAnalysisInput &input, TSearchHooks *hooks)
 {
-    // Final-run flags of an earlier search must not stop these trials.
-    s.TooFewLowRain = false;
-    s.FewLowRainWarned = false;
-    s.LimitedData = false;
-    s.OutputWritten = false;
-    s.Trials = {};
-    s.ChosenTrial = 0;
-    for (int k = 1; k <= 5; ++k) {
-        s.DivideFraction = TrialFractions[static_cast<std::size_t>(k - 1)];
-        s.RunCounter = k;
-        s.Silent = true;
-        determineAlpha(s, input, k > 1);
-        // These faults come back in every trial: report them once and stop.
-        if (k == 1 && s.StoppedForGood())
-            return false;
-        if (!s.Stopped())
-            s.Trials[static_cast<std::size_t>(k - 1)] = {true,  s.Divide, s.AUp,
-                                                         s.CUp, s.ALow,   s.CLow};
-    }
-    reconstructTrials(s);
-    for (int k = 1; k <= 5 && hooks; ++k)
-        hooks->AfterRun(k);
-    s.ChosenTrial = ChooseTrial(s.TrialResult);
-    s.DivideFraction = TrialFractions[static_cast<std::size_t>(s.ChosenTrial - 1)];
-    s.Silent = false;
-    analysisRun(s, input, true);
-    s.ChosenTrial = 0;
-    if (s.WriteFiles ? !s.Filed() : s.Stopped())
-        return false;
-    if (s.NeedsGeneralWarning())
-        say(s, GeneralWarningText);
-    if (hooks)
-        hooks->AfterRun(FinalRun);
-    return true;
+    return divideSearch(
+        s, [&input](TState &t) { return startOnInput(t, input); }, hooks);
 }
 
 bool DivideSearch(TState &s, TSearchHooks *hooks)
@@ -1018,6 +1126,7 @@ TModelValues AlphaFunction(const TState &s)
 TSimulationFit Simulate(const TAnalysisInput &input, TState &s, USimulation::TScore score)
 {
     USimulation::Load(input, s.Simulation);
+    s.SimulatedSeries = 0;
     return USimulation::Simulate(s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2, score);
 }
 
@@ -1031,37 +1140,34 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate sim
 TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, const TEvaluateOptions &options)
 {
     TState &s = scratch;
-    s.Messages = nullptr;
-    s.WriteFiles = false;
-    resetOutcome(s);
-    TEvaluation result;
-    s.Lean = true;
-    s.LeanFit = !options.ReconstructionFit;
-    const bool sameSeries = options.SameSeries && s.SeriesReady;
-    s.SameSeries = options.SameSeries;
-    result.Stopped = !DivideSearch(s, input);
-    s.Lean = s.LeanFit = s.SameSeries = false;
-    result.Stop = s.Stop;
-    result.Divide = s.Divide;
-    result.DivideFraction = s.DivideFraction;
-    if (result.Stopped)
+    beginEvaluation(s, options);
+    TEvaluation result = endEvaluation(s, DivideSearch(s, input));
+    if (!simulates(result, options))
         return result;
-    result.RSquare = s.RSquare;
-    result.VolumeRatio = s.VolumeRatio;
-    result.Fit = s.Fit;
-    result.Alpha = AlphaFunction(s);
-    result.InitStor = s.IniSto;
-    if (options.Simulate == TSimulate::No || !(result.VolumeRatio >= options.SimulatedFromRatio &&
-                                               result.VolumeRatio <= options.SimulatedToRatio))
+    USimulation::Load(input, s.Simulation);
+    s.SimulatedSeries = 0;
+    result.Simulation = simulateWindow(s, options);
+    return result;
+}
+
+TEvaluation Evaluate(const TPreparedSeries &series, const TFirstReservoir &set, TState &scratch,
+                     const TEvaluateOptions &options)
+{
+    if (set.Escape.size() < static_cast<std::size_t>(series.Count) + 1)
+        throw std::length_error("a parameter set has fewer escape rates than its series has rows");
+    TState &s = scratch;
+    beginEvaluation(s, options);
+    const auto start = [&series, &set](TState &t) { return startOnSet(t, series, set); };
+    TEvaluation result = endEvaluation(s, divideSearch(s, start, nullptr));
+    if (!simulates(result, options))
         return result;
-    // The simulation's series was loaded with the analysis's when that was kept.
-    if (sameSeries && s.Simulation.Count == s.DataCount)
-        USimulation::LoadEscape(input, s.Simulation);
-    else
-        USimulation::Load(input, s.Simulation);
-    result.Simulation = USimulation::Simulate(
-        s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2,
-        options.Simulate == TSimulate::Full ? USimulation::TScore::Full : USimulation::TScore::Fit);
+    // The window's time, rain and runoff are the series'; only the escape rates are the set's.
+    if (s.SimulatedSeries != series.Id) {
+        USimulation::Load(series, s.Simulation);
+        s.SimulatedSeries = series.Id;
+    }
+    USimulation::LoadEscape(set.Escape, s.Simulation);
+    result.Simulation = simulateWindow(s, options);
     return result;
 }
 

@@ -110,12 +110,8 @@ TAnalysisInput AsWritten(const TAnalysisInput &input);
 /// a file with these values gives.
 void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters,
                       TAnalysisInput &out);
-/// The same when out holds input's rows already (as after ApplyCalibration): only the storages
-/// and the escape rates are put in.
-void ApplyStoragesAndEscape(const TAnalysisInput &input, const TParameters &parameters,
-                            TAnalysisInput &out);
 
-// ---- The state of one evaluation ---------------------------------------------------------
+// ---- The series of an analysis ------------------------------------------------------------
 
 /// Why an analysis stopped.
 enum class TStop {
@@ -129,18 +125,75 @@ enum class TStop {
     TooFewLowRain      ///< final run: fewer than three selected rows
 };
 
+/// What an analysis derives from the time, rain and runoff of its input alone, whatever its
+/// storages and escape rates: the same for every parameter set of a calibration. It is prepared
+/// once (PrepareSeries) and then only read, so that the evaluations of many sets on many threads
+/// may share one. Arrays indexed 1..Count (element 0 unused).
+struct TPreparedSeries
+{
+    int Count = 0;                 ///< data rows N
+    TRowReals StepTime;            ///< time at the end of step i (t)
+    TRowReals Rain;                ///< rain of step i (mm/t)
+    TRowReals Runoff;              ///< measured runoff of step i as read (mm/t)
+    TRowReals RunMeas;             ///< the same raised to at least 0.001 (mm/t)
+    double RunMin = 0, RunMax = 0; ///< range of RunMeas (mm/t)
+    /// NoRunoffVariation or NoTimeVariation: every analysis of the series stops at its start.
+    TStop Stop = TStop::None;
+    TRowReals StepLength;         ///< length of step i, rows 2..N (t)
+    TRowReals RowAlpha;           ///< alpha measured at a receding row i (1/t)
+    std::vector<char> RowRecedes; ///< the runoff of row i falls over a step of positive length
+    /// Tells one preparation from every other: an evaluation keeps what it took from the series
+    /// it ran over last (the window of its simulation) only while the number stays the same.
+    unsigned long long Id = 0;
+};
+
+/// Prepares the series of input into series: time, rain and runoff taken over, the runoff
+/// raised, its range and whether the runoff and the time vary, the step lengths and the alpha of
+/// every receding row. The arrays grow to the series' length and never shrink, so a series
+/// prepared again allocates nothing once it has held as many rows.
+void PrepareSeries(const TAnalysisInput &input, TPreparedSeries &series);
+TPreparedSeries PrepareSeries(const TAnalysisInput &input);
+
+/// What a parameter set gives the first reservoir of an analysis over a prepared series: the
+/// maximum and initial dead storage and the escape rate of every row, each as the set's input
+/// file holds it.
+struct TFirstReservoir
+{
+    double MaxSto = 0; ///< maximum dead storage (mm)
+    double IniSto = 0; ///< initial dead storage (mm)
+    TRowReals Escape;  ///< escape rate of row i, 1..N (mm/t)
+};
+
+/// The parameters put into out as ApplyCalibration puts them into an input file's values; the
+/// escape rates are input's scaled. The escape rates grow to input's rows and never shrink.
+void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters,
+                      TFirstReservoir &out);
+
+/// How much the final run of an analysis computes.
+enum class TFinalRun {
+    Full,     ///< everything its files and messages show
+    InMemory, ///< what an evaluation returns: no trend lines, no regressed alpha per row, no
+              ///< count of equal runoffs, no check of the trend's vertex
+    InMemoryWithoutFit ///< the same without the reconstruction's fit measures and rows: of the
+                       ///< reconstruction only its sum of squares, R square and volume ratio
+};
+
+// ---- The state of one evaluation ---------------------------------------------------------
+
 /// Everything one analysis reads and writes. A run touches no other state, so several states
 /// may be run on threads at once. The state survives between runs: the five trials and the
 /// final run of one divide search reuse it, and each run recomputes everything from the input
-/// except TrialResult, which collects the trials' sums of squares.
+/// except TrialResult, which collects the trials' sums of squares. A run reads its series from
+/// Series(): the state's own, prepared from the input, or one prepared before and shared.
 struct TState
 {
     TState();
 
     // ---- In ------------------------------------------------------------------------------
-    std::string FileName;         ///< input file of the file-based runs; ".inp" after filing
-    TPrompts *Messages = nullptr; ///< where this run's messages go; nullptr: nowhere
-    bool WriteFiles = true;       ///< the final run writes the trend and output files
+    std::string FileName;              ///< input file of the file-based runs; ".inp" after filing
+    TPrompts *Messages = nullptr;      ///< where this run's messages go; nullptr: nowhere
+    bool WriteFiles = true;            ///< the final run writes the trend and output files
+    TFinalRun Final = TFinalRun::Full; ///< how much the final run computes
 
     // ---- Taken from the input -------------------------------------------------------------
     std::string Title1, Title2;
@@ -151,18 +204,20 @@ struct TState
     std::string TimeUnit;      ///< unit of the time column ("--" when the file has no units line)
     std::string DepthUnit;     ///< unit of the depth columns ("--" when the file has no units line)
     std::vector<int> SerialNo; ///< serial number of each row as read, 1..N
-    TRowReals StepTime;        ///< time at the end of step i (t)
-    TRowReals Rain;            ///< rain of step i (mm/t)
     TRowReals EscRate;         ///< escape rate of step i as read (mm/t)
-    TRowReals RunMeas;         ///< measured runoff of step i (mm/t), raised to at least 0.001
+    TPreparedSeries OwnSeries; ///< the series of a run of an input, prepared by the run
+    /// The series of the last evaluation over a prepared series (Evaluate with one), which must
+    /// outlive the state's reading of it; nullptr after a run of an input.
+    const TPreparedSeries *SharedSeries = nullptr;
+    /// The series the last run read: time, rain, measured runoff and their range.
+    const TPreparedSeries &Series() const { return SharedSeries ? *SharedSeries : OwnSeries; }
 
     // ---- First reservoir -----------------------------------------------------------------
-    TRowReals Rech;                ///< recharge of step i (mm/t) leaving the dead storage
-    TRowReals StoDef;              ///< dead-storage deficit after step i (mm)
-    TRowReals ActSto;              ///< actual dead storage after step i (mm)
-    double RechargeStep2 = 0;      ///< Rech[2] as computed, before the reconstruction raises it
-    double RunMin = 0, RunMax = 0; ///< range of the raised runoff (mm/t)
-    TTrend Trend;                  ///< trend lines of runoff on recharge
+    TRowReals Rech;           ///< recharge of step i (mm/t) leaving the dead storage
+    TRowReals StoDef;         ///< dead-storage deficit after step i (mm)
+    TRowReals ActSto;         ///< actual dead storage after step i (mm)
+    double RechargeStep2 = 0; ///< Rech[2] as computed, before the reconstruction raises it
+    TTrend Trend;             ///< trend lines of runoff on recharge
 
     // ---- Recession selection and alpha ----------------------------------------------------
     std::vector<char> Selected; ///< row i is a recession data point (never row 1)
@@ -210,19 +265,10 @@ struct TState
     bool NonPositiveSlope = false; ///< AUp <= 0 or ALow <= 0
     bool FewLowRainWarned = false; ///< final run: a few-data warning was shown
     bool Silent = false;           ///< a trial of the divide search: no warnings, no files
-    /// An evaluation in memory: the final run also leaves out what only files and messages
-    /// show (the trend lines, the regressed alpha per row, the count of equal runoffs).
-    bool Lean = false;
-    bool LeanFit = false; ///< with Lean, the final run's fit measures too: only its volume ratio
-    /// An evaluation whose time, rain and runoff are those of the run before (only the storages
-    /// and escape rates differ): the series prepared then is kept.
-    bool SameSeries = false;
-    bool SeriesReady = false;   ///< the series of the last run was taken over and prepared
-    bool RowAlphaReady = false; ///< RowAlpha holds the alpha of every row of that series
-    bool FileError = false;     ///< the input file could not be read (or has more than
-                                ///< MaxSteps rows), or a result file could not be written
-    bool OutputWritten = false; ///< this run wrote the trend file and the output file
-    TStop Stop = TStop::None;   ///< why the last run stopped
+    bool FileError = false;        ///< the input file could not be read (or has more than
+                                   ///< MaxSteps rows), or a result file could not be written
+    bool OutputWritten = false;    ///< this run wrote the trend file and the output file
+    TStop Stop = TStop::None;      ///< why the last run stopped
 
     /// The last run met a condition that stops it before the reconstruction.
     bool Stopped() const;
@@ -241,9 +287,6 @@ struct TState
     std::vector<double> LowX, LowY;   ///< points of the lower regression, capacity kept
     double RechargeSum = 0;           ///< sum of Rech over rows 1..N of the first reservoir
     TRowReals MeasuredAlpha;          ///< alpha measured at each selected row (1/t)
-    TRowReals RowAlpha;               ///< alpha of every row that recedes (SameSeries runs)
-    std::vector<char> RowRecedes;     ///< row i has a RowAlpha
-    TRowReals StepLength;             ///< final run: length of step i, rows 2..N (t)
 
     /// A trial of the divide search as its final run may take it over: the alpha lines it
     /// reconstructed with and its sum of squares.
@@ -257,6 +300,8 @@ struct TState
     std::vector<double> TrialRunCalc; ///< RunCalc of trial t (0..4) from t * (MaxSteps + 1)
     int ChosenTrial = 0; ///< the trial (1..5) the final run repeats; 0 outside a search
     USimulation::TScratch Simulation; ///< the last simulation of the window (Simulate)
+    /// The Id of the prepared series whose window Simulation holds (0: none, or an input's).
+    unsigned long long SimulatedSeries = 0;
 };
 
 /// The window's evaluation: its input comes from the data module and its results go back to
@@ -265,10 +310,10 @@ inline TState State;
 
 // ---- The run and its steps --------------------------------------------------------------
 
-/// One analysis run of input into s: DetermineAlpha, then, when it ended without a stopping
-/// condition, Reconstruct and (unless Silent, or WriteFiles is off) the trend file and the
-/// output file beside s.FileName. A run that stops writes neither file. The outcome is in the
-/// flags of s.
+/// One analysis run of input into s (its series prepared into s.OwnSeries): DetermineAlpha, then,
+/// when it ended without a stopping condition, Reconstruct and (unless Silent, or WriteFiles is
+/// off) the trend file and the output file beside s.FileName. A run that stops writes neither file.
+/// The outcome is in the flags of s.
 void AnalysisRun(TState &s, const TAnalysisInput &input);
 
 /// Takes the input over into s, computes the recharge and the trend lines, selects the
@@ -279,7 +324,8 @@ void DetermineAlpha(TState &s, const TAnalysisInput &input);
 
 /// Least-squares trend lines of RunMeas on Rech over rows 1..N into s.Trend (the linear one
 /// always, the quadratic one when three or more distinct recharge values exist). TrendValid
-/// is false when the recharge sums to exactly 0; a Silent run only sets TrendValid.
+/// is false when the recharge sums to exactly 0; a Silent run, and a final run short of Full,
+/// only set TrendValid.
 void TrendRegression(TState &s);
 
 /// Runs the main reservoir over rows 2..N with the linear alpha functions, starting from the
@@ -363,13 +409,10 @@ enum class TSimulate { No, Fit, Full };
 struct TEvaluateOptions
 {
     TSimulate Simulate = TSimulate::No;
-    /// The reconstruction's fit measures and its rows; without them Fit stays invalid, as a
-    /// search that judges sets by R square, the volume ratio and the simulation needs them not.
-    bool ReconstructionFit = true;
-    /// The time, rain and measured runoff of input are those of the last evaluation into the
-    /// same scratch (a search that varies the storages and escape rates): what depends on them
-    /// alone is kept from then.
-    bool SameSeries = false;
+    /// How much the final run computes. InMemoryWithoutFit leaves the reconstruction's fit
+    /// measures and rows out (Fit stays invalid), as a search that judges sets by R square, the
+    /// volume ratio and the simulation needs them not.
+    TFinalRun Final = TFinalRun::InMemory;
     /// Only an analysis whose volume ratio lies within these bounds is simulated (a search
     /// whose guard refuses the others needs no simulation of them).
     double SimulatedFromRatio = -std::numeric_limits<double>::infinity();
@@ -384,6 +427,16 @@ struct TEvaluateOptions
 TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch,
                      TSimulate simulate = TSimulate::No);
 TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, const TEvaluateOptions &options);
+
+/// The same for a parameter set over a series prepared before: the set's first reservoir on
+/// series, which scratch reads while it runs and does not change, so that the evaluations of
+/// many sets on many threads (each with its own scratch) may share it. Gives to the last bit
+/// what Evaluate gives for an input with this series and the set's values. No allocation once
+/// scratch has run a series of this length; the simulation's window is taken from the series
+/// only when scratch last simulated another one. Throws std::length_error when set has fewer
+/// escape rates than series has rows.
+TEvaluation Evaluate(const TPreparedSeries &series, const TFirstReservoir &set, TState &scratch,
+                     const TEvaluateOptions &options);
 
 /// The alpha function of the last run of s: A1, B1 = AUp, CUp; A2, B2 = ALow, CLow; Divide.
 TModelValues AlphaFunction(const TState &s);

@@ -156,6 +156,12 @@ double scientificAsWritten(double v, bool &done)
     return 0;
 }
 
+/// The escape rate of row scaled by the parameters' factor, as the input file writes it.
+double escapeAsWritten(const TParameters &parameters, const TAnalysisRow &row)
+{
+    return AsWritten(parameters.EscapeFactor * row.Escape, 10);
+}
+
 /// AsWritten through the text of the field: the reference for the cases the arithmetic above
 /// leaves out.
 double asWrittenByText(double v, int width)
@@ -235,16 +241,21 @@ void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters
     out.DepthUnit = input.DepthUnit;
     out.MaxEsc = input.MaxEsc;
     out.Rows = input.Rows;
-    ApplyStoragesAndEscape(input, parameters, out);
-}
-
-void ApplyStoragesAndEscape(const TAnalysisInput &input, const TParameters &parameters,
-                            TAnalysisInput &out)
-{
     out.MaxSto = AsWritten(parameters.MaxStor, 8);
     out.IniSto = AsWritten(parameters.InitStor, 8);
     for (std::size_t k = 0; k < input.Rows.size(); ++k)
-        out.Rows[k].Escape = AsWritten(parameters.EscapeFactor * input.Rows[k].Escape, 10);
+        out.Rows[k].Escape = escapeAsWritten(parameters, input.Rows[k]);
+}
+
+void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters,
+                      TFirstReservoir &out)
+{
+    out.MaxSto = AsWritten(parameters.MaxStor, 8);
+    out.IniSto = AsWritten(parameters.InitStor, 8);
+    if (out.Escape.size() < input.Rows.size() + 1)
+        out.Escape.resize(input.Rows.size() + 1);
+    for (std::size_t k = 0; k < input.Rows.size(); ++k)
+        out.Escape[k + 1] = escapeAsWritten(parameters, input.Rows[k]);
 }
 
 } // namespace quellow::URainRun

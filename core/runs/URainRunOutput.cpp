@@ -59,17 +59,18 @@ void appendSerial(std::string &out, const TState &s, int i)
 
 double measuredAlpha(const TState &s, int i)
 {
-    return s.RunMeas[i] > s.Divide ? s.AlphaUp[i] : s.AlphaLow[i];
+    return s.Series().RunMeas[i] > s.Divide ? s.AlphaUp[i] : s.AlphaLow[i];
 }
 
 void appendAlphaTable(std::string &text, const TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     for (int i = 2; i <= s.DataCount; ++i) {
         if (!s.Selected[i])
             continue;
         appendSerial(text, s, i);
-        appendFixed(text, s.StepTime[i], 10, 2);
-        appendFixed(text, s.RunMeas[i], 10, 3);
+        appendFixed(text, series.StepTime[i], 10, 2);
+        appendFixed(text, series.RunMeas[i], 10, 3);
         appendFixed(text, measuredAlpha(s, i), 10, 3);
         appendFixed(text, s.AlphaRegr[i], 10, 4);
         text += "\r\n";
@@ -78,12 +79,13 @@ void appendAlphaTable(std::string &text, const TState &s)
 
 void appendReconstruction(std::string &text, const TState &s)
 {
+    const TPreparedSeries &series = s.Series();
     for (int i = 1; i <= s.DataCount; ++i) {
         appendSerial(text, s, i);
-        appendFixed(text, s.StepTime[i], 10, 2);
-        appendFixed(text, s.Rain[i], 10, 2);
+        appendFixed(text, series.StepTime[i], 10, 2);
+        appendFixed(text, series.Rain[i], 10, 2);
         appendFixed(text, s.Rech[i], 10, 2);
-        appendFixed(text, s.RunMeas[i], 10, 2);
+        appendFixed(text, series.RunMeas[i], 10, 2);
         appendFixed(text, s.AlphaCalc[i], 10, 3);
         appendFixed(text, s.RunCalc[i], 10, 2);
         text += "\r\n";

@@ -11,7 +11,8 @@ namespace quellow::USimulation {
 
 namespace {
 
-void fit(std::vector<double> &v, int n)
+/// v with room for rows 1..n (never shrunk).
+void sizeFor(std::vector<double> &v, int n)
 {
     if (static_cast<int>(v.size()) < n + 1)
         v.resize(static_cast<std::size_t>(n) + 1);
@@ -24,7 +25,7 @@ void Load(const URainRun::TAnalysisInput &input, TScratch &s)
     const int n = static_cast<int>(input.Rows.size());
     for (auto *v :
          {&s.Time, &s.Rain, &s.Escape, &s.Observed, &s.DeadStor, &s.Recharge, &s.Runoff, &s.Steps})
-        fit(*v, n);
+        sizeFor(*v, n);
     for (int i = 1; i <= n; ++i) {
         const URainRun::TAnalysisRow &row = input.Rows[static_cast<std::size_t>(i - 1)];
         s.Time[i] = row.Time;
@@ -35,10 +36,21 @@ void Load(const URainRun::TAnalysisInput &input, TScratch &s)
     s.Count = n;
 }
 
-void LoadEscape(const URainRun::TAnalysisInput &input, TScratch &s)
+void Load(const URainRun::TPreparedSeries &series, TScratch &s)
 {
-    for (std::size_t k = 0; k < input.Rows.size(); ++k)
-        s.Escape[k + 1] = input.Rows[k].Escape;
+    const int n = series.Count;
+    for (auto *v :
+         {&s.Time, &s.Rain, &s.Escape, &s.Observed, &s.DeadStor, &s.Recharge, &s.Runoff, &s.Steps})
+        sizeFor(*v, n);
+    std::copy_n(series.StepTime.begin() + 1, n, s.Time.begin() + 1);
+    std::copy_n(series.Rain.begin() + 1, n, s.Rain.begin() + 1);
+    std::copy_n(series.Runoff.begin() + 1, n, s.Observed.begin() + 1);
+    s.Count = n;
+}
+
+void LoadEscape(const std::vector<double> &escape, TScratch &s)
+{
+    std::copy_n(escape.begin() + 1, s.Count, s.Escape.begin() + 1);
 }
 
 std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff, int digits)

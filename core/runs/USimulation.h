@@ -14,7 +14,8 @@
 /// holding these values, bit for bit; in memory it has no limit of steps.
 namespace quellow::URainRun {
 struct TAnalysisInput;
-}
+struct TPreparedSeries;
+} // namespace quellow::URainRun
 
 namespace quellow::USimulation {
 
@@ -37,9 +38,11 @@ enum class TScore {
 /// Takes the window of input into scratch: time, rain, escape rates and measured runoff as the
 /// input holds them.
 void Load(const URainRun::TAnalysisInput &input, TScratch &scratch);
-/// Takes only the escape rates of input into scratch, which holds a window of the same time,
-/// rain and runoff (Load).
-void LoadEscape(const URainRun::TAnalysisInput &input, TScratch &scratch);
+/// Takes the window of a prepared series into scratch: its time, rain and measured runoff as
+/// read; the escape rates are a parameter set's (LoadEscape).
+void Load(const URainRun::TPreparedSeries &series, TScratch &scratch);
+/// Takes the escape rates escape[1..N] into scratch, which holds a window of N rows (Load).
+void LoadEscape(const std::vector<double> &escape, TScratch &scratch);
 
 /// Puts input's escape rates times factor into scratch, each rounded as the input file writes
 /// it (as URainRun::ApplyCalibration does): the window of Load with another escape factor.

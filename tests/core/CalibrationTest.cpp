@@ -93,34 +93,67 @@ TEST(Calibration, SameResultOnEveryThreadCountAndRun)
     }
 }
 
-// A search's evaluations keep the series they share from one set to the next; each gives to
-// the last bit what an evaluation of the set's own input gives, also after a set that stops.
-TEST(Calibration, AnEvaluationThatKeepsTheSeriesGivesWhatAFreshOneGives)
+void expectSameEvaluation(const TEvaluation &a, const TEvaluation &b)
+{
+    ASSERT_EQ(a.Stopped, b.Stopped);
+    EXPECT_EQ(a.RSquare, b.RSquare);
+    EXPECT_EQ(a.VolumeRatio, b.VolumeRatio);
+    EXPECT_EQ(a.Divide, b.Divide);
+    EXPECT_EQ(a.Alpha.A1, b.Alpha.A1);
+    EXPECT_EQ(a.Alpha.B2, b.Alpha.B2);
+    EXPECT_EQ(a.InitStor, b.InitStor);
+    EXPECT_EQ(a.Simulation.Skill.Fit.NSE, b.Simulation.Skill.Fit.NSE);
+    EXPECT_EQ(a.Simulation.Skill.Fit.VolumeError, b.Simulation.Skill.Fit.VolumeError);
+}
+
+// A search's evaluations share the series their sets have in common; each gives to the last
+// bit what an evaluation of the set's own input gives, also after a set that stops.
+TEST(Calibration, AnEvaluationOverThePreparedSeriesGivesWhatAFreshOneGives)
 {
     const URainRun::TAnalysisInput input = URainRun::AsWritten(window("hymod-2014.inp"));
-    URainRun::TEvaluateOptions keep;
-    keep.Simulate = URainRun::TSimulate::Fit;
-    keep.SameSeries = true;
+    const URainRun::TPreparedSeries series = URainRun::PrepareSeries(input);
+    URainRun::TEvaluateOptions options;
+    options.Simulate = URainRun::TSimulate::Fit;
     URainRun::TState kept;
-    URainRun::TAnalysisInput applied;
+    URainRun::TFirstReservoir set;
     const std::vector<TParameters> sets = {{50, 25, 1},    {80, 10, 0.4},    {500, 499, 3},
                                            {20, 0.5, 1.7}, {0.5, 0.1, 0.01}, {50, 25, 1}};
     for (const TParameters &p : sets) {
-        URainRun::ApplyCalibration(input, p, applied);
-        const TEvaluation a = URainRun::Evaluate(applied, kept, keep);
+        URainRun::ApplyCalibration(input, p, set);
+        const TEvaluation a = URainRun::Evaluate(series, set, kept, options);
         URainRun::TState fresh;
         const TEvaluation b =
             URainRun::Evaluate(CalibratedInput(input, p), fresh, URainRun::TSimulate::Fit);
         SCOPED_TRACE(p.MaxStor);
-        ASSERT_EQ(a.Stopped, b.Stopped);
-        EXPECT_EQ(a.RSquare, b.RSquare);
-        EXPECT_EQ(a.VolumeRatio, b.VolumeRatio);
-        EXPECT_EQ(a.Divide, b.Divide);
-        EXPECT_EQ(a.Alpha.A1, b.Alpha.A1);
-        EXPECT_EQ(a.Alpha.B2, b.Alpha.B2);
-        EXPECT_EQ(a.InitStor, b.InitStor);
-        EXPECT_EQ(a.Simulation.Skill.Fit.NSE, b.Simulation.Skill.Fit.NSE);
-        EXPECT_EQ(a.Simulation.Skill.Fit.VolumeError, b.Simulation.Skill.Fit.VolumeError);
+        expectSameEvaluation(a, b);
+    }
+}
+
+// One scratch that evaluates over two series of the same length in turn simulates each set on
+// its own series' window, never on the window it simulated before.
+TEST(Calibration, OneScratchOverTwoSeriesSimulatesEachOnItsOwnWindow)
+{
+    const URainRun::TAnalysisInput first = URainRun::AsWritten(window("hymod-2014.inp"));
+    const URainRun::TAnalysisInput second = URainRun::AsWritten(window("hymod-2015.inp"));
+    ASSERT_EQ(first.Rows.size(), second.Rows.size());
+    const URainRun::TPreparedSeries series[] = {URainRun::PrepareSeries(first),
+                                                URainRun::PrepareSeries(second)};
+    const URainRun::TAnalysisInput *inputs[] = {&first, &second};
+    URainRun::TEvaluateOptions options;
+    options.Simulate = URainRun::TSimulate::Fit;
+    URainRun::TState shared;
+    URainRun::TFirstReservoir set;
+    const TParameters p{120, 60, 1};
+    for (int k = 0; k < 4; ++k) {
+        const URainRun::TAnalysisInput &input = *inputs[k % 2];
+        URainRun::ApplyCalibration(input, p, set);
+        const TEvaluation a = URainRun::Evaluate(series[k % 2], set, shared, options);
+        URainRun::TState fresh;
+        const TEvaluation b =
+            URainRun::Evaluate(CalibratedInput(input, p), fresh, URainRun::TSimulate::Fit);
+        SCOPED_TRACE(k);
+        ASSERT_TRUE(a.Simulation.Made);
+        expectSameEvaluation(a, b);
     }
 }
 

@@ -205,8 +205,8 @@ TEST(FitMeasures, VolumesWeighStepsByTheirLength)
     ASSERT_FALSE(e.Stopped);
     double calculated = 0, measured = 0;
     for (int i = 2; i <= s.DataCount; ++i) {
-        calculated += s.RunCalc[i] * (s.StepTime[i] - s.StepTime[i - 1]);
-        measured += s.RunMeas[i] * (s.StepTime[i] - s.StepTime[i - 1]);
+        calculated += s.RunCalc[i] * (s.Series().StepTime[i] - s.Series().StepTime[i - 1]);
+        measured += s.Series().RunMeas[i] * (s.Series().StepTime[i] - s.Series().StepTime[i - 1]);
     }
     EXPECT_NEAR(e.Fit.VolumeError, 100 * (calculated - measured) / measured, 1e-9);
 }

@@ -110,10 +110,10 @@ TEST_F(OutputRoundTrip, AnalysisReadsBackWhatTheRunWrote)
         const int row = i - 1;
         SCOPED_TRACE("row " + std::to_string(i));
         EXPECT_EQ(DMQuellow.Serial[row], run.SerialNo[i]);
-        EXPECT_EQ(DMQuellow.PlotX[row], written(run.StepTime[i], 2));
+        EXPECT_EQ(DMQuellow.PlotX[row], written(run.Series().StepTime[i], 2));
         EXPECT_EQ(DMQuellow.PlotY1[row], written(RainArr[i], 2));
         EXPECT_EQ(DMQuellow.PlotY2[row], written(run.Rech[i], 2));
-        EXPECT_EQ(DMQuellow.PlotY4[row], written(run.RunMeas[i], 2));
+        EXPECT_EQ(DMQuellow.PlotY4[row], written(run.Series().RunMeas[i], 2));
         EXPECT_EQ(DMQuellow.PlotY3[row], written(run.RunCalc[i], 2));
     }
     EXPECT_EQ(ModelValues.RSquare, written(rSquare, 3));
@@ -127,9 +127,9 @@ TEST_F(OutputRoundTrip, AnalysisReadsBackWhatTheRunWrote)
         SCOPED_TRACE("selected row " + std::to_string(i));
         ASSERT_LT(row, DMQuellow.NrOfData);
         EXPECT_EQ(DMQuellow.Serial[row], run.SerialNo[i]);
-        EXPECT_EQ(DMQuellow.PlotY1[row], written(run.StepTime[i], 2));
-        EXPECT_EQ(DMQuellow.PlotX[row], written(run.RunMeas[i], 3));
-        const double alpha = run.RunMeas[i] > divide ? run.AlphaUp[i] : run.AlphaLow[i];
+        EXPECT_EQ(DMQuellow.PlotY1[row], written(run.Series().StepTime[i], 2));
+        EXPECT_EQ(DMQuellow.PlotX[row], written(run.Series().RunMeas[i], 3));
+        const double alpha = run.Series().RunMeas[i] > divide ? run.AlphaUp[i] : run.AlphaLow[i];
         EXPECT_EQ(DMQuellow.PlotY2[row], written(alpha, 3));
         EXPECT_EQ(DMQuellow.PlotY3[row], written(run.AlphaRegr[i], 4));
         ++row;

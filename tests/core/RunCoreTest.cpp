@@ -295,13 +295,13 @@ TEST_F(RunCore, FinalRunMeasuresRowsTwoOnward)
     const run::TEvaluation e = run::Evaluate(input, s);
     ASSERT_FALSE(e.Stopped);
     const int n = s.DataCount;
-    const TFitMeasures fit = FitMeasures(&s.RunCalc[2], &s.RunMeas[2], n - 1);
+    const TFitMeasures fit = FitMeasures(&s.RunCalc[2], &s.Series().RunMeas[2], n - 1);
     EXPECT_EQ(e.Fit.NSE, fit.NSE);
     EXPECT_EQ(e.Fit.VolumeError, fit.VolumeError);
     double recharge = 0, runoff = 0;
     for (int i = 2; i <= n; ++i) {
-        recharge += s.Rech[i] * (s.StepTime[i] - s.StepTime[i - 1]);
-        runoff += s.RunMeas[i] * (s.StepTime[i] - s.StepTime[i - 1]);
+        recharge += s.Rech[i] * (s.Series().StepTime[i] - s.Series().StepTime[i - 1]);
+        runoff += s.Series().RunMeas[i] * (s.Series().StepTime[i] - s.Series().StepTime[i - 1]);
     }
     EXPECT_DOUBLE_EQ(e.VolumeRatio, recharge / runoff);
     EXPECT_GT(e.Fit.NSE, 0.5);

@@ -30,11 +30,11 @@ UValidation::TValidation sample()
     v.Band.High = v.Measured;
     UCalibration::TEvaluatedSet good, stopped;
     good.Parameters = {412.123456789, 0.1, 1.25};
-    good.Fit.Stopped = false;
-    good.Fit.VolumeRatio = 1;
-    good.Fit.Simulation.Made = true;
-    good.Fit.Simulation.Skill.Valid = true;
-    good.Fit.Simulation.Skill.Fit.KGE = -0.123456789012345;
+    good.Evaluation.Stopped = false;
+    good.Evaluation.VolumeRatio = 1;
+    good.Evaluation.Simulation.Made = true;
+    good.Evaluation.Simulation.Skill.Valid = true;
+    good.Evaluation.Simulation.Skill.Fit.KGE = -0.123456789012345;
     good.Scan = true;
     stopped.Parameters = {9, 9, 9};
     v.Evaluated = {good, stopped, good};

@@ -185,7 +185,7 @@ TEST(Band, QuantilesCoverageAndWidthByHand)
     UValidation::TBand band;
     // Row 2: band 11.45 .. 19.55, measured 11.45 on the bound (inside); row 3: band 22.9 ..
     // 39.1, measured 40 outside.
-    UValidation::Spread(runoff, 10, {0, 11.45, 40}, 2, band);
+    UValidation::BandFromRuns(runoff, 10, {0, 11.45, 40}, 2, band);
     EXPECT_DOUBLE_EQ(band.Low[1], 11.45);
     EXPECT_DOUBLE_EQ(band.High[2], 39.1);
     EXPECT_EQ(band.Coverage, 0.5);
