@@ -336,10 +336,10 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
         const double maxStor = URainRun::AsWritten(p.MaxStor, 8);
         const double initStor = URainRun::AsWritten(p.InitStor, 8);
         USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
-        made[k] = USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor),
-                                        e.Evaluation.Alpha, target.FirstScored,
-                                        USimulation::TScore::None)
-                      .Made;
+        made[k] =
+            USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor), e.Evaluation.Alpha,
+                                  target.FirstScored, USimulation::TScore::None)
+                .Made;
         std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
                   runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
     });
