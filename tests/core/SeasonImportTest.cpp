@@ -433,8 +433,7 @@ TEST_F(SeasonCli, BadInputIsNamedAndNothingIsWritten)
          "(MM-DD; 02-29 is the last day of February)."},
         {"--runoff-file gauge-01234500.txt:3",
          "In gauge-01234500.txt: column 3 holds dates or quality flags, never values."},
-        {"--columns 1,6,9,12,5",
-         "--columns takes at most four columns: date,rain,escape,runoff."},
+        {"--columns 1,6,9,12,5", "--columns takes at most four columns: date,rain,escape,runoff."},
         {"--columns date=YR+MNTH+DY+HR+YR,rain=PRCP",
          "--columns: date= takes a date column, a date and a time column, or "
          "year+month+day(+hour) columns."},
