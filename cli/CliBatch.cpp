@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <iostream>
 #include <mutex>
-#include <new>
 
 namespace quellow::cli {
 
@@ -115,15 +114,12 @@ void writeBlock(const TFileResult &result)
 /// The message of a file whose work an exception in flight stopped.
 std::string faultText()
 {
-    try {
-        throw;
-    } catch (const std::bad_alloc &) {
+    const UTaskPool::TFault fault = UTaskPool::CurrentFault();
+    if (fault.OutOfMemory)
         return "The file could not be processed: there is not enough memory.";
-    } catch (const std::exception &error) {
-        return std::string("The file could not be processed: ") + error.what();
-    } catch (...) {
-        return "The file could not be processed: an unknown error stopped it.";
-    }
+    if (!fault.What.empty())
+        return "The file could not be processed: " + fault.What;
+    return "The file could not be processed: an unknown error stopped it.";
 }
 
 TFileResult runGuarded(const TFileJob &job, const std::string &file)

@@ -2,10 +2,9 @@
 #include "cli/CliCommands.h"
 #include "cli/CliLocale.h"
 #include "files/UTextFields.h"
+#include "tasks/UTaskPool.h"
 
 #include <cstdio>
-#include <exception>
-#include <new>
 #include <string>
 #include <utility>
 
@@ -69,12 +68,14 @@ int runCommand(int (*run)(const quellow::cli::TArgs &), const quellow::cli::TArg
 {
     try {
         return run(args);
-    } catch (const std::bad_alloc &) {
-        std::fputs("quellow-cli stopped: there is not enough memory.\n", stderr);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "quellow-cli stopped: %s\n", e.what());
     } catch (...) {
-        std::fputs("quellow-cli stopped on an unknown error.\n", stderr);
+        const quellow::UTaskPool::TFault fault = quellow::UTaskPool::CurrentFault();
+        if (fault.OutOfMemory)
+            std::fputs("quellow-cli stopped: there is not enough memory.\n", stderr);
+        else if (!fault.What.empty())
+            std::fprintf(stderr, "quellow-cli stopped: %s\n", fault.What.c_str());
+        else
+            std::fputs("quellow-cli stopped on an unknown error.\n", stderr);
     }
     return 1;
 }

@@ -8,7 +8,6 @@
 #include <limits>
 #include <map>
 #include <mutex>
-#include <new>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -179,22 +178,6 @@ private:
     std::string mFailure;
 };
 
-/// The text of a failure that an exception in flight describes.
-std::string failureText()
-{
-    try {
-        throw;
-    } catch (const std::bad_alloc &) {
-        return "There is not enough memory for the calibration.";
-    } catch (const std::system_error &e) {
-        return std::string("A thread of the calibration could not start (") + e.what() + ").";
-    } catch (const std::exception &e) {
-        return std::string("The calibration stopped: ") + e.what();
-    } catch (...) {
-        return "The calibration stopped on an unknown error.";
-    }
-}
-
 void TRunner::fail(const std::string &why)
 {
     std::lock_guard lock(mFailureMutex);
@@ -213,7 +196,7 @@ TEvaluation TRunner::evaluate(const TParameters &p, int worker)
         fit = mEvaluate(p, worker);
     } catch (...) {
         // A set that could not be evaluated is no set that stops: the search ends with a reason.
-        fail(failureText());
+        fail(UTaskPool::StoppedText("calibration"));
         return {};
     }
     report(++mDone);
@@ -228,7 +211,7 @@ template <typename Task> void TRunner::forEach(int count, const Task &task)
                 task(i, worker);
         });
     } catch (...) {
-        fail(failureText());
+        fail(UTaskPool::StoppedText("calibration"));
     }
 }
 
@@ -606,7 +589,7 @@ TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptio
         numberKept(kept);
         finish(runner, best, result);
     } catch (...) {
-        runner.fail(failureText());
+        runner.fail(UTaskPool::StoppedText("calibration"));
         finish(runner, TCandidate{}, result);
     }
     return result;

@@ -13,7 +13,6 @@
 #include <cmath>
 #include <numeric>
 #include <atomic>
-#include <new>
 #include <stdexcept>
 
 namespace quellow::UValidation {
@@ -451,10 +450,8 @@ void calibrateSelf(const TAnalysisInput &val, const std::string &valFile, const 
 {
     try {
         self.Done = calibrate(val, valFile, options, false, self.Run, self.Why);
-    } catch (const std::bad_alloc &) {
-        self.Why = "There was not enough memory for the calibration of the validation file.";
-    } catch (const std::exception &e) {
-        self.Why = std::string("The calibration of the validation file stopped: ") + e.what();
+    } catch (...) {
+        self.Why = UTaskPool::StoppedText("calibration of the validation file");
     }
 }
 
@@ -519,20 +516,6 @@ TValidation named(const std::string &calFile, const std::string &valFile, const 
     v.Objective = options.Objective;
     v.Warmup = options.Warmup;
     return v;
-}
-
-/// The reason, for the person, that an exception in flight stopped a validation.
-std::string stoppedText()
-{
-    try {
-        throw;
-    } catch (const std::bad_alloc &) {
-        return "There is not enough memory for the validation.";
-    } catch (const std::exception &e) {
-        return std::string("The validation stopped: ") + e.what();
-    } catch (...) {
-        return "The validation stopped on an unknown error.";
-    }
 }
 
 /// CAL's parameters (calibrated or as they stand) and beside CAL's calibration VAL's own, for
@@ -656,7 +639,7 @@ TValidation Validate(const TAnalysisInput &calGiven, const std::string &calFile,
         // the reason, and nothing it computed so far.
         v = named(calFile, valFile, options);
         v.Status = TStatus::Failed;
-        v.Message = stoppedText();
+        v.Message = UTaskPool::StoppedText("validation");
         return v;
     }
     if (v.Status == TStatus::Validated)

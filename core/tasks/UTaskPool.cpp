@@ -8,10 +8,35 @@
 #include <oneapi/tbb/task_group.h>
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <optional>
 #include <thread>
 
 namespace quellow::UTaskPool {
+
+TFault CurrentFault()
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        return {true, {}};
+    } catch (const std::exception &e) {
+        return {false, e.what()};
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string StoppedText(const std::string &work)
+{
+    const TFault fault = CurrentFault();
+    if (fault.OutOfMemory)
+        return "There is not enough memory for the " + work + ".";
+    if (!fault.What.empty())
+        return "The " + work + " stopped: " + fault.What;
+    return "The " + work + " stopped on an unknown error.";
+}
 
 int ThreadCount(int requested)
 {

@@ -2,13 +2,27 @@
 
 #include <functional>
 #include <memory>
-
 /// Indexed work on a fixed number of threads: every thread-spreading loop of the program (the
 /// calibration's search, the validation's band, the batches, the flushes of the atomic writes)
 /// runs through it. The threads share the indices one at a time as they become free, so each
 /// task must put its result in a place of its own (by index): the outcome then does not depend
 /// on the number of threads.
+#include <string>
+
 namespace quellow::UTaskPool {
+
+/// What stopped a task, read from the exception in flight: call it inside a catch block only.
+struct TFault
+{
+    bool OutOfMemory = false; ///< std::bad_alloc
+    std::string What;         ///< what() of a standard exception; empty for any other
+};
+TFault CurrentFault();
+
+/// The message of a piece of work ("calibration") that the exception in flight stopped:
+/// "There is not enough memory for the calibration.", "The calibration stopped: WHAT" or
+/// "The calibration stopped on an unknown error." Inside a catch block only.
+std::string StoppedText(const std::string &work);
 
 /// The threads a request gives: requested when above 0, else one per core (at least 1).
 int ThreadCount(int requested);
