@@ -404,21 +404,10 @@ void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size
     result = series.Base;
     result.First = first;
     result.Last = last;
-    const std::int64_t start = series.Seconds[first];
-    result.FirstDate = UCsvDates::DateText(start);
-    const auto allMultiples = [&](std::int64_t step) {
-        for (std::size_t r = first; r <= last; ++r)
-            if ((series.Seconds[r] - start) % step != 0)
-                return false;
-        return true;
-    };
-    double unit = 86400;
-    if (!allMultiples(864)) {
-        unit = allMultiples(36) ? 3600 : 60;
-        result.TimeUnit = unit == 3600 ? "hours" : "minutes";
-    }
-    for (std::size_t r = first; r <= last; ++r)
-        result.Time.push_back(static_cast<double>(series.Seconds[r] - start) / unit);
+    result.FirstDate = UCsvDates::DateText(series.Seconds[first]);
+    UCsvPeriod::TElapsedTimes elapsed = UCsvPeriod::ElapsedTimes(series.Seconds, first, last);
+    result.TimeUnit = elapsed.Unit;
+    result.Time.insert(result.Time.end(), elapsed.Time.begin(), elapsed.Time.end());
     takeRows(series.Value, analysis, result);
 }
 

@@ -298,34 +298,21 @@ std::string fractionText(const TChoice &c)
     return ": the steps of " + durationText(first);
 }
 
-/// Chooses the time unit in which every elapsed time has at most two decimals (the file's
-/// fixed fields): days, else hours, else minutes. Fills the period's Time.
+/// Fills the period's Time and TimeUnit (ElapsedTimes) and notes the unit.
 void elapsedTimes(TChoice &c)
 {
     TPeriod &period = c.Period;
-    const std::vector<std::int64_t> &seconds = c.Seconds;
-    const std::int64_t start = seconds[period.First];
-    const auto allMultiples = [&](std::int64_t step) {
-        for (std::size_t r = period.First; r <= period.Last; ++r)
-            if ((seconds[r] - start) % step != 0)
-                return false;
-        return true;
-    };
-    double unit = 86400;
-    period.TimeUnit = "days";
-    if (!allMultiples(864)) {
-        unit = allMultiples(36) ? 3600 : 60;
-        period.TimeUnit = unit == 3600 ? "hours" : "minutes";
-    }
-    for (std::size_t r = period.First; r <= period.Last; ++r)
-        period.Time.push_back(static_cast<double>(seconds[r] - start) / unit);
+    TElapsedTimes elapsed = ElapsedTimes(c.Seconds, period.First, period.Last);
+    const double unit = elapsed.UnitSeconds;
+    period.TimeUnit = elapsed.Unit;
+    period.Time.insert(period.Time.end(), elapsed.Time.begin(), elapsed.Time.end());
     std::string note =
         "Time in " + period.TimeUnit + " from the first row (" + c.date(period.First) + ")";
     if (unit != 86400)
         note += ": the steps are shorter than days with two decimals can show, so escape "
                 "rates and runoff must be per " +
                 std::string(unit == 3600 ? "hour" : "minute");
-    else if (!allMultiples(86400))
+    else if (!AllMultiplesOf(c.Seconds, period.First, period.Last, 86400))
         note += fractionText(c) + " are fractions of a day, so escape rates and runoff must be "
                                   "per day, not per step";
     c.Notes.push_back(note + ".");
@@ -358,6 +345,31 @@ std::vector<char> noteGaps(TChoice &c, std::vector<char> &apart)
 }
 
 } // namespace
+
+bool AllMultiplesOf(const std::vector<std::int64_t> &seconds, std::size_t first, std::size_t last,
+                    std::int64_t step)
+{
+    for (std::size_t r = first; r <= last; ++r)
+        if ((seconds[r] - seconds[first]) % step != 0)
+            return false;
+    return true;
+}
+
+TElapsedTimes ElapsedTimes(const std::vector<std::int64_t> &seconds, std::size_t first,
+                           std::size_t last)
+{
+    TElapsedTimes elapsed;
+    if (!AllMultiplesOf(seconds, first, last, 864)) {
+        const bool hours = AllMultiplesOf(seconds, first, last, 36);
+        elapsed.UnitSeconds = hours ? 3600 : 60;
+        elapsed.Unit = hours ? "hours" : "minutes";
+    }
+    elapsed.Time.reserve(last - first + 1);
+    for (std::size_t r = first; r <= last; ++r)
+        elapsed.Time.push_back(static_cast<double>(seconds[r] - seconds[first]) /
+                               elapsed.UnitSeconds);
+    return elapsed;
+}
 
 std::int64_t UsualStep(const std::vector<std::int64_t> &seconds)
 {

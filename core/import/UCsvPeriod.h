@@ -71,6 +71,22 @@ struct TPeriod
     std::vector<double> Time;      ///< elapsed time of each row of the period
 };
 
+/// Whether the times of rows first..last of seconds all lie a multiple of step from the first.
+bool AllMultiplesOf(const std::vector<std::int64_t> &seconds, std::size_t first, std::size_t last,
+                    std::int64_t step);
+
+/// The elapsed times of rows first..last of seconds, from the first row, in the unit in which
+/// every one has at most two decimals (the input file's fixed fields): days, else hours, else
+/// minutes.
+struct TElapsedTimes
+{
+    double UnitSeconds = 86400;
+    std::string Unit = "days"; ///< "days", "hours" or "minutes"
+    std::vector<double> Time;
+};
+TElapsedTimes ElapsedTimes(const std::vector<std::int64_t> &seconds, std::size_t first,
+                           std::size_t last);
+
 /// The gaps of the value columns and (unless irregular) the dates left out, as ChoosePeriod
 /// finds them. False, naming the steps, for steps that fit no multiple of the usual one.
 bool FindGaps(const UCsvTable::TCsvTable &table, int dateColumn, const TPeriodRequest &request,
