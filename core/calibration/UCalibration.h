@@ -52,8 +52,8 @@ bool Admissible(const TEvaluation &fit);
 /// prediction with the alpha function gives).
 enum class TObjective { RSquare, NSE, KGE };
 
-/// The name of an objective on the command line ("rsquare", "nse", "kge"), and back; false
-/// for an unknown name.
+/// The short name of an objective ("rsquare", "nse", "kge"), as a person types it and the JSON
+/// writes it, and back; false for an unknown name.
 const char *ObjectiveName(TObjective objective);
 bool ObjectiveFromName(const std::string &name, TObjective &objective);
 

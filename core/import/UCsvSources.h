@@ -66,8 +66,8 @@ struct TSourceRequest
     double AreaKm2 = 0;                   ///< 0: as a file names it
     bool AreaGiven = false;
     bool Analysis = true;
-    /// Where the caller's unit and area come from, as the notes and UnitFrom, AreaFrom name it
-    /// ("the command line").
+    /// Where the caller's unit and area come from, in the caller's own words: the notes and
+    /// UnitFrom, AreaFrom name it as given.
     std::string GivenIn;
 };
 
