@@ -147,16 +147,16 @@ std::vector<TFileResult> RunFiles(const std::vector<std::string> &files, int thr
     std::vector<char> done(count, 0);
     std::size_t written = 0; // blocks are written in the order of the files
     std::mutex mutex;
-    const int workers = std::min(UTaskPool::ThreadCount(threads), static_cast<int>(count));
-    UTaskPool::TTaskPool(std::max(workers, 1)).forEach(static_cast<int>(count), [&](int i, int) {
-        const auto k = static_cast<std::size_t>(i);
-        TFileResult result = runGuarded(job, files[k]);
-        const std::lock_guard lock(mutex);
-        results[k] = std::move(result);
-        done[k] = 1;
-        while (written < count && done[written])
-            writeBlock(results[written++]);
-    });
+    UTaskPool::TTaskPool(UTaskPool::ThreadCount(threads, count))
+        .forEach(static_cast<int>(count), [&](int i, int) {
+            const auto k = static_cast<std::size_t>(i);
+            TFileResult result = runGuarded(job, files[k]);
+            const std::lock_guard lock(mutex);
+            results[k] = std::move(result);
+            done[k] = 1;
+            while (written < count && done[written])
+                writeBlock(results[written++]);
+        });
     return results;
 }
 

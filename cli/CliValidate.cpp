@@ -406,8 +406,7 @@ int validateChain(const TValidateArgs &a)
     UValidation::TOptions options = a.Options;
     // The pairs are spread over the threads, each pair on one: a search gives the same result
     // on any number of threads, so the table does not depend on them.
-    UTaskPool::TTaskPool pool(
-        std::max(1, std::min(UTaskPool::ThreadCount(options.Threads), static_cast<int>(count))));
+    UTaskPool::TTaskPool pool(UTaskPool::ThreadCount(options.Threads, count));
     options.Threads = 1;
     pool.forEach(static_cast<int>(count), [&](int i, int) {
         const auto k = static_cast<std::size_t>(i);

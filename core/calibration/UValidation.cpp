@@ -317,8 +317,7 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
     std::vector<char> made(sets.size(), 0);
     // Each set on its own: spread over the threads, every result in its own place; each
     // thread loads VAL into its scratch once.
-    UTaskPool::TTaskPool pool(
-        std::min(UTaskPool::ThreadCount(options.Threads), static_cast<int>(sets.size())));
+    UTaskPool::TTaskPool pool(UTaskPool::ThreadCount(options.Threads, sets.size()));
     std::vector<USimulation::TScratch> scratch(static_cast<std::size_t>(pool.threads()));
     std::vector<char> loaded(scratch.size(), 0);
     pool.forEach(static_cast<int>(sets.size()), [&](int set, int worker) {

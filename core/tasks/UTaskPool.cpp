@@ -45,6 +45,12 @@ int ThreadCount(int requested)
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+int ThreadCount(int requested, std::size_t jobs)
+{
+    return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(ThreadCount(requested)),
+                                                  std::max<std::size_t>(jobs, 1)));
+}
+
 /// The threads of a pool are an arena of the scheduler, made once and kept for the pool's
 /// life: a calibration runs its loops through one pool many times. The scheduler lends an
 /// arena no more threads than the machine has cores unless told otherwise: a pool asked for

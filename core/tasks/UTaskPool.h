@@ -1,13 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
+
 /// Indexed work on a fixed number of threads: every thread-spreading loop of the program (the
 /// calibration's search, the validation's band, the batches, the flushes of the atomic writes)
 /// runs through it. The threads share the indices one at a time as they become free, so each
 /// task must put its result in a place of its own (by index): the outcome then does not depend
 /// on the number of threads.
-#include <string>
 
 namespace quellow::UTaskPool {
 
@@ -26,6 +28,8 @@ std::string StoppedText(const std::string &work);
 
 /// The threads a request gives: requested when above 0, else one per core (at least 1).
 int ThreadCount(int requested);
+/// The same, but no more than jobs (at least 1): the threads worth starting for that many tasks.
+int ThreadCount(int requested, std::size_t jobs);
 
 class TTaskPool
 {
