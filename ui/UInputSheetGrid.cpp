@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -431,8 +432,15 @@ TSheetCell firstFaultyCell()
 void TInputSheetPage::selectFirstFaultyCell()
 {
     const TSheetCell cell = firstFaultyCell();
-    if (cell.Col >= 0)
-        selectCell(cell.Col, cell.Row);
+    if (cell.Col < 0)
+        return;
+    // The whole row, in view and with the focus, so that it shows among rows of zeros too; the
+    // offending cell is the current one.
+    closeCellEditor();
+    mGrid->setCurrentCell(cell.Row, cell.Col,
+                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    mGrid->scrollToItem(mGrid->item(cell.Row, cell.Col));
+    mGrid->setFocus(Qt::OtherFocusReason);
 }
 
 void TInputSheetPage::showValidRows(int count, bool refill)

@@ -113,7 +113,8 @@ public:
     /// Titles and the complete rows of the grid into the model (incomplete rows are marked in
     /// Remove). False, with a message and the offending cell selected, when a cell is no number.
     bool readRows();
-    /// Selects the first cell that fails the input data check of the rows read.
+    /// Selects the row of the first cell that fails the input data check of the rows read, that
+    /// cell current, in view and with the focus on the grid.
     void selectFirstFaultyCell();
     /// The reservoir boxes, and in prediction mode the alpha and start boxes, into the model.
     /// False, with a message naming the box, when one holds no acceptable number.

@@ -259,8 +259,9 @@ bool TRainForm::validateSheet()
     if (!mInputSheet->readRows())
         return false;
     if (!CheckInputData()) {
-        mInputSheet->selectFirstFaultyCell();
         message(UInputChecks::FaultyRowsMessage);
+        // After the message, which gives the focus back to where it was when it came.
+        mInputSheet->selectFirstFaultyCell();
         return false;
     }
     // No complete row: nothing worth writing, and the sheet keeps what it shows.

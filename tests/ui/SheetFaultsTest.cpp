@@ -4,6 +4,7 @@
 #include "TScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -57,6 +58,7 @@ private slots:
     void numbersAreNeverInExponentForm();
     void typedValuesSurviveOptionAndSizeChanges();
     void clearAllLeavesNothingStale();
+    void rowsTypedAfterClearAllShowTheRowRefused();
     void optionFollowsThePastedColumns();
     void tabBarAndPageStayInStep();
     void sheetGrowsWithTheWindow();
@@ -242,6 +244,40 @@ void SheetFaultsTest::clearAllLeavesNothingStale()
     for (int row = 0; row < 15; ++row)
         for (int col = 0; col < 4; ++col)
             QCOMPARE(Sheet(form)->cellText(col, row), QStringLiteral("0"));
+}
+
+void SheetFaultsTest::rowsTypedAfterClearAllShowTheRowRefused()
+{
+    // Two rows typed over the zeros of "Clear all": the third row's time 0 follows 2. The
+    // message stays as it is; the row is then selected, in view, with the grid focused.
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    OpenFreshSheet(form);
+    Button(form, "ClearButton")->click();
+    QTableWidget *grid = Grid(form);
+    const QStringList typed[] = {{"1", "2", "0.5", "1"}, {"2", "0", "0.5", "0.9"}};
+    for (int row = 0; row < 2; ++row)
+        for (int col = 0; col < 4; ++col)
+            Sheet(form)->setCellText(col, row, typed[row][col]);
+    grid->setCurrentCell(1, 3);
+    // The escape box, emptied by "Clear all", is filled last and keeps the focus.
+    Box(form, "EscapeEdit")->setText(QStringLiteral("0.5"));
+    Box(form, "EscapeEdit")->setFocus();
+    QVERIFY(saveRun(form, dialogs, dir, "typed").isEmpty());
+    QCOMPARE(dialogs.Messages,
+             QStringList{"The input data were not saved due to input errors like negative "
+                         "values or a non-sequential time series"});
+    const QList<QTableWidgetSelectionRange> ranges = grid->selectedRanges();
+    QCOMPARE(ranges.size(), 1);
+    QCOMPARE(ranges[0].topRow(), 2);
+    QCOMPARE(ranges[0].bottomRow(), 2);
+    QCOMPARE(ranges[0].columnCount(), grid->columnCount());
+    QCOMPARE(grid->currentRow(), 2);
+    QCOMPARE(grid->currentColumn(), 0);
+    QCOMPARE(QApplication::focusWidget(), grid);
 }
 
 void SheetFaultsTest::optionFollowsThePastedColumns()
