@@ -695,6 +695,17 @@ void TInputSheetPage::restoreStorages(const QString &maxStor, const QString &ini
     mInitStorEdit->setText(initStor);
 }
 
+QString TInputSheetPage::maxEscapeText() const
+{
+    return mEscapeEdit->text();
+}
+
+void TInputSheetPage::setMaxEscape(const QString &text, double value)
+{
+    DMQuellow.MaxEscape = value;
+    mEscapeEdit->setText(text);
+}
+
 bool TInputSheetPage::commitEditedBox()
 {
     QWidget *focus = QApplication::focusWidget();

@@ -86,6 +86,9 @@ public:
     /// The storage boxes' texts back as they were, with the model values behind them.
     void restoreStorages(const QString &maxStor, const QString &initStor, double maxValue,
                          double initValue);
+    /// The text of the maximum escape rate box; the box's text and the model value behind it.
+    QString maxEscapeText() const;
+    void setMaxEscape(const QString &text, double value);
     /// Runs the check of the box that has the keyboard focus, as leaving it would, so that an
     /// action started from a menu or a key reads what was typed. False when the check refused
     /// the text (its message was shown).

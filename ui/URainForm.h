@@ -180,8 +180,8 @@ private:
     /// What an "Apply" changed, to take it back.
     struct TAppliedCalibration
     {
-        QString MaxStorText, InitStorText;
-        double MaxStor = 0, InitStor = 0;
+        QString MaxStorText, InitStorText, MaxEscapeText;
+        double MaxStor = 0, InitStor = 0, MaxEscape = 0;
         std::vector<int> Rows;
         std::vector<QString> EscapeTexts;
         double FactorBefore = 1;

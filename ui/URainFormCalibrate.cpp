@@ -7,6 +7,7 @@
 #include "files/UDMQuellow.h"
 #include "files/UInputFile.h"
 #include "files/UTextFields.h"
+#include "runs/URainRun.h"
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportSeries.h"
@@ -109,7 +110,12 @@ void TRainForm::applyCalibration(const URainRun::TAnalysisInput &input,
     applied.MaxStor = DMQuellow.MaxStor;
     applied.InitStor = DMQuellow.InitStor;
     applied.FactorBefore = mAppliedFactor;
+    applied.MaxEscapeText = mInputSheet->maxEscapeText();
+    applied.MaxEscape = DMQuellow.MaxEscape;
     mInputSheet->setStorages(best.MaxStor, best.InitStor);
+    // The largest escape rate is scaled with the rates, as the input file holds it.
+    const double maxEscape = URainRun::AsWritten(input.MaxEsc * best.EscapeFactor, 8);
+    mInputSheet->setMaxEscape(floatToStr(maxEscape), maxEscape);
     // Each escape rate as the calibrated input file holds it, so that Save/Run writes it again.
     const URainRun::TAnalysisInput calibrated = UCalibration::CalibratedInput(input, best);
     for (std::size_t k = 0; k < gridRows.size() && k < calibrated.Rows.size(); ++k) {
@@ -131,6 +137,7 @@ void TRainForm::EditUndoExecute()
     mApplied.pop_back();
     mInputSheet->restoreStorages(applied.MaxStorText, applied.InitStorText, applied.MaxStor,
                                  applied.InitStor);
+    mInputSheet->setMaxEscape(applied.MaxEscapeText, applied.MaxEscape);
     for (std::size_t k = 0; k < applied.Rows.size(); ++k)
         mInputSheet->setCellText(2, applied.Rows[k], applied.EscapeTexts[k]);
     mAppliedFactor = applied.FactorBefore;

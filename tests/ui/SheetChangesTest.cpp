@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cmath>
+
 using namespace quellow;
 using namespace quellow::test;
 
@@ -225,6 +227,7 @@ void SheetChangesTest::calibrationAppliedTwiceIsToldAndTakenBack()
     OpenFreshSheet(form);
     openExample(form, dialogs, "Catchment-dry-season.inp");
     const QString escape = Sheet(form)->cellText(2, 10);
+    const QString maxEscape = Box(form, "EscapeEdit")->text();
     auto *undo = form.findChild<QAction *>("EditUndoAction");
 
     QString title, history, edges;
@@ -249,6 +252,12 @@ void SheetChangesTest::calibrationAppliedTwiceIsToldAndTakenBack()
     QVERIFY(undo->isEnabled());
     const QString once = Sheet(form)->cellText(2, 10);
     QVERIFY(once != escape);
+    // The maximum escape rate is scaled with the rates.
+    const double scale = once.toDouble() / escape.toDouble();
+    const double maxOnce = Box(form, "EscapeEdit")->text().toDouble();
+    QVERIFY2(std::abs(maxOnce / (maxEscape.toDouble() * scale) - 1) < 0.01,
+             qPrintable(Box(form, "EscapeEdit")->text()));
+    QCOMPARE(DMQuellow.MaxEscape, maxOnce);
 
     answer("ApplyButton");
     form.CalibrateActionExecute();
@@ -263,6 +272,7 @@ void SheetChangesTest::calibrationAppliedTwiceIsToldAndTakenBack()
     QCOMPARE(Sheet(form)->cellText(2, 10), escape);
     QCOMPARE(Box(form, "MaxStorEdit")->text(), QStringLiteral("100"));
     QCOMPARE(DMQuellow.MaxStor, 100.0);
+    QCOMPARE(Box(form, "EscapeEdit")->text(), maxEscape);
     QVERIFY(!undo->isEnabled());
     QVERIFY(!Sheet(form)->hasUnsavedChanges());
 }
