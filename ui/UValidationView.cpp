@@ -74,6 +74,7 @@ QStringList validationSummaryLines(const TValidation &v)
                           UValidationFiles::FigureText(s.Valid, s.Fit.Alpha).c_str(),
                           UValidationFiles::FigureText(s.Valid, s.Fit.Beta).c_str()));
     const UValidation::TBand &b = v.Band;
+    // Why there is no band is one of the notes.
     if (b.Made)
         lines << q(printfText("Band of %d sets: coverage %.1f %% (nominal 90 %%), width %s; "
                               "MaxStor %.4g to %.4g mm, InitStor %.4g to %.4g mm, "
@@ -82,8 +83,6 @@ QStringList validationSummaryLines(const TValidation &v)
                               UValidationFiles::FigureText(b.WidthDefined, b.Width).c_str(),
                               b.MaxStor[0], b.MaxStor[1], b.InitStor[0], b.InitStor[1],
                               b.EscapeFactor[0], b.EscapeFactor[1]));
-    else if (!b.Why.empty())
-        lines << q("No band: " + b.Why);
     for (const std::string &note : v.Notes)
         lines << q("Note: " + note);
     return lines;
@@ -161,17 +160,17 @@ TValidationView::TValidationView(TValidation validation, QWidget *parent)
     resize(1180, 860);
 }
 
-std::string TValidationView::collision(const QString &path) const
+std::string TValidationView::collision(const QString &path, const char *role) const
 {
     return UOutputNames::Collision(
         {{"calibration file", UOutputNames::AbsolutePath(mValidation.CalFile)},
          {"validation file", UOutputNames::AbsolutePath(mValidation.ValFile)}},
-        {{"report file", UOutputNames::AbsolutePath(path.toStdString())}});
+        {{role, UOutputNames::AbsolutePath(path.toStdString())}});
 }
 
 bool TValidationView::exportCsv(const QString &path, std::string &message) const
 {
-    message = collision(path);
+    message = collision(path, "CSV file");
     if (!message.empty())
         return false;
     if (!writeFileAtomically(path.toStdString(), UValidationFiles::SeriesCsv(mValidation))) {
@@ -260,7 +259,7 @@ void TValidationView::paintReportPictures(QPainter &painter, const QRect &page, 
 
 bool TValidationView::saveReport(const QString &path, std::string &message) const
 {
-    message = collision(path);
+    message = collision(path, "report file");
     if (!message.empty())
         return false;
     QByteArray bytes;

@@ -43,8 +43,9 @@ public:
     void ExportCsvClick();
 
 private:
-    /// The message when path would replace a file the validation read; empty when free.
-    std::string collision(const QString &path) const;
+    /// The message when path, the file of role ("report file"), would replace a file the
+    /// validation read; empty when free.
+    std::string collision(const QString &path, const char *role) const;
     using TSave = bool (TValidationView::*)(const QString &path, std::string &message) const;
     /// Asks for a file beside the validation file (NAME-validation.EXTENSION to begin with) and
     /// saves it there, showing the message when it fails.

@@ -184,6 +184,15 @@ void ValidationViewTest::showsTheFiguresOfTheValidation()
     QVERIFY(summary.contains(QStringLiteral("Band of 12 sets: coverage 22.1 %")));
     // The hydrograph, measured against simulated and a dotty plot per parameter.
     QCOMPARE(view.findChildren<QChartView *>().size(), 5);
+
+    // Why there is no band is said once, as the validation notes it.
+    UValidation::TValidation plain = knownValidation();
+    plain.Band = {};
+    plain.Band.Why = "No band: 4 sets are within the band's distance of the best; it needs 10.";
+    plain.Notes = {plain.Band.Why};
+    const QString lines = validationSummaryLines(plain).join(u'\n');
+    QCOMPARE(lines.count(QStringLiteral("No band")), 1);
+    QVERIFY2(lines.contains(QStringLiteral("Note: No band: 4 sets")), qPrintable(lines));
 }
 
 void ValidationViewTest::csvIsTheCommandLinesAndReportIsOnePage()
@@ -226,6 +235,11 @@ void ValidationViewTest::refusesToWriteOverAFileItRead()
     QCOMPARE(FileBytes(val), QByteArray("the validation window\r\n"));
     QCOMPARE(dialogs.Messages.size(), 2);
     QVERIFY2(dialogs.Messages[0].contains(val), qPrintable(dialogs.Messages[0]));
+    // Each refusal names the file it would have written.
+    QVERIFY2(dialogs.Messages[0].startsWith(QLatin1String("The CSV file")),
+             qPrintable(dialogs.Messages[0]));
+    QVERIFY2(dialogs.Messages[1].startsWith(QLatin1String("The report file")),
+             qPrintable(dialogs.Messages[1]));
 }
 
 void ValidationViewTest::commandLineDrawsThePictures()
