@@ -278,8 +278,18 @@ bool TValidateDialog::readSource()
 
 void TValidateDialog::accept()
 {
-    if (readOptions() && readSource())
-        QDialog::accept();
+    if (!readOptions() || !readSource())
+        return;
+    // A warm-up too long for the window is a bad value of the field, as the others are.
+    const std::string problem =
+        UValidation::WarmupProblem(mInput->Rows.size(), mOptions.Warmup, mFile);
+    if (!problem.empty()) {
+        Dialogs().ShowMessage(problem);
+        mWarmupEdit->setFocus();
+        mWarmupEdit->selectAll();
+        return;
+    }
+    QDialog::accept();
 }
 
 } // namespace quellow

@@ -153,6 +153,16 @@ double MedianStep(const TAnalysisInput &input)
     return n % 2 ? steps[n / 2] : (steps[n / 2 - 1] + steps[n / 2]) / 2;
 }
 
+std::string WarmupProblem(std::size_t rows, int warmup, const std::string &valFile)
+{
+    const int scored = static_cast<int>(rows) - 1 - warmup;
+    if (warmup >= 0 && scored >= MinScoredRows)
+        return {};
+    return "A warm-up of " + std::to_string(warmup) + " rows leaves " +
+           std::to_string(std::max(scored, 0)) + " scored rows of " + quoted(valFile) +
+           "; a validation needs at least " + std::to_string(MinScoredRows) + ".";
+}
+
 namespace {
 
 /// The checks of the two windows that need no run. Returns the message, empty when they pass.
@@ -160,17 +170,14 @@ std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
                          const TAnalysisInput &val, const std::string &valFile,
                          const TOptions &options)
 {
-    const int n = static_cast<int>(val.Rows.size());
     if (std::none_of(val.Rows.begin(), val.Rows.end(),
                      [](const URainRun::TAnalysisRow &r) { return r.Runoff > 0; }))
         return "The validation file " + quoted(valFile) +
                " holds no measured runoff (every value is 0): there is nothing to validate "
                "against.";
-    const int scored = n - 1 - options.Warmup;
-    if (options.Warmup < 0 || scored < MinScoredRows)
-        return "A warm-up of " + std::to_string(options.Warmup) + " rows leaves " +
-               std::to_string(std::max(scored, 0)) + " scored rows of " + quoted(valFile) +
-               "; a validation needs at least " + std::to_string(MinScoredRows) + ".";
+    if (std::string problem = WarmupProblem(val.Rows.size(), options.Warmup, valFile);
+        !problem.empty())
+        return problem;
     const double first = val.Rows[static_cast<std::size_t>(options.Warmup + 1)].Runoff;
     if (std::all_of(val.Rows.begin() + options.Warmup + 1, val.Rows.end(),
                     [first](const URainRun::TAnalysisRow &r) { return r.Runoff == first; }))

@@ -70,6 +70,10 @@ enum class TOption { Objective, EscapeFactor, InitStorage, Warmup, Band };
 bool ReadOption(TOption option, const std::string &text, const std::string &name, TOptions &options,
                 std::string &message);
 
+/// The message when a warm-up of warmup rows leaves fewer than MinScoredRows of the rows of the
+/// validation window valFile to score; empty when it leaves enough.
+std::string WarmupProblem(std::size_t rows, int warmup, const std::string &valFile);
+
 /// The band's default distance: 0.02 for R square, 0.05 for NSE and KGE.
 double DefaultBand(TObjective objective);
 

@@ -411,6 +411,27 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
              QStringList{QStringLiteral("The warm-up needs a whole number of 0 or more.")});
     QCOMPARE(views, 0);
 
+    // So does a warm-up that leaves too few rows of the window to score, with the focus on it.
+    dialogs.Messages.clear();
+    stayed = false;
+    bool focused = false;
+    const QString val1992 = windows + QStringLiteral("gr4j-1992.inp");
+    answerValidate([&stayed, &focused, &val1992](TValidateDialog &dialog) {
+        In<QLineEdit>(dialog, "SourceEdit")->setText(val1992);
+        In<QLineEdit>(dialog, "WarmupEdit")->setText(QStringLiteral("353"));
+        QTimer::singleShot(0, [&stayed, &focused, &dialog] {
+            stayed = dialog.isVisible();
+            focused = dialog.focusWidget() == In<QLineEdit>(dialog, "WarmupEdit");
+            dialog.reject();
+        });
+    });
+    validate->trigger();
+    QVERIFY(stayed);
+    QVERIFY(focused);
+    QCOMPARE(dialogs.Messages, QStringList{"A warm-up of 353 rows leaves 11 scored rows of \"" +
+                                           val1992 + "\"; a validation needs at least 12."});
+    QCOMPARE(views, 0);
+
     // The 1992 window as a dated series, taken through Import series..., for KGE after 30
     // warm-up rows: the validation of the input file with the same rows and options.
     URainRun::TAnalysisInput val;
