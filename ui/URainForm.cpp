@@ -130,6 +130,8 @@ TRainForm::TRainForm(QWidget *parent) : TBaseForm(parent)
 
     FormCreate();
     connect(mTabs, &QTabWidget::currentChanged, this, &TRainForm::tabChanged);
+    // A box takes Ctrl+Z for itself before a shortcut sees it; the filter decides first.
+    qApp->installEventFilter(this);
 }
 
 TRainForm::~TRainForm() = default;

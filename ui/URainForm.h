@@ -127,6 +127,8 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    /// Lets Ctrl+Z reach Edit > Undo from a box of the Input tab (see undoKeyIsApplyUndo).
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
@@ -177,6 +179,10 @@ private:
     std::unique_ptr<TValidateChoices> mValidateChoices;
     void sheetFilled();
     void updateUndoAction();
+    /// True when the undo key pressed in focus takes the last "Apply" back: an Apply can be
+    /// taken back, focus is on the Input tab, and focus is no box with typing of its own to
+    /// take back first.
+    bool undoKeyIsApplyUndo(QObject *focus) const;
     /// What an "Apply" changed, to take it back.
     struct TAppliedCalibration
     {

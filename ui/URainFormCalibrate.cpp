@@ -14,6 +14,10 @@
 #include "ui/UInputSheetPage.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace quellow {
 
@@ -142,6 +146,30 @@ void TRainForm::EditUndoExecute()
         mInputSheet->setCellText(2, applied.Rows[k], applied.EscapeTexts[k]);
     mAppliedFactor = applied.FactorBefore;
     updateUndoAction();
+}
+
+bool TRainForm::undoKeyIsApplyUndo(QObject *focus) const
+{
+    auto *widget = qobject_cast<QWidget *>(focus);
+    if (!mUndoAction || !mUndoAction->isEnabled() || !widget || !mInputSheet->isAncestorOf(widget))
+        return false;
+    if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        return !edit->isUndoAvailable();
+    if (auto *memo = qobject_cast<QPlainTextEdit *>(widget))
+        return memo->isReadOnly() || !memo->document()->isUndoAvailable();
+    return true;
+}
+
+bool TRainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo) &&
+        undoKeyIsApplyUndo(watched)) {
+        // Not taken by the box: the shortcut of Edit > Undo runs.
+        event->ignore();
+        return true;
+    }
+    return TBaseForm::eventFilter(watched, event);
 }
 
 void TRainForm::sheetFilled()

@@ -77,6 +77,7 @@ private slots:
     void outputOfAnEarlierRunIsMarked();
     void importedSheetOffersTheSourceName();
     void calibrationAppliedTwiceIsToldAndTakenBack();
+    void undoKeyTakesAnApplyBackFromABox();
     void menuCalibrateStartsFromTheTypedStorage();
     void closingDuringACalibrationStopsIt();
     void escapeClosesTheHelpWindow();
@@ -275,6 +276,50 @@ void SheetChangesTest::calibrationAppliedTwiceIsToldAndTakenBack()
     QCOMPARE(Box(form, "EscapeEdit")->text(), maxEscape);
     QVERIFY(!undo->isEnabled());
     QVERIFY(!Sheet(form)->hasUnsavedChanges());
+}
+
+void SheetChangesTest::undoKeyTakesAnApplyBackFromABox()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    OpenFreshSheet(form);
+    openExample(form, dialogs, "Catchment-dry-season.inp");
+    const QString escape = Sheet(form)->cellText(2, 10);
+    auto *undo = form.findChild<QAction *>("EditUndoAction");
+    auto apply = [&] {
+        whenShown<TCalibrateForm>("CalibrateForm", [](TCalibrateForm *dialog) {
+            dialog->findChild<QPushButton *>("ApplyButton")->click();
+        });
+        form.CalibrateActionExecute();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(undo->isEnabled());
+        QVERIFY(Sheet(form)->cellText(2, 10) != escape);
+    };
+
+    // From the storage box that Apply filled.
+    apply();
+    QLineEdit *maxStor = Box(form, "MaxStorEdit");
+    maxStor->setFocus();
+    QTest::keyClick(maxStor, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Sheet(form)->cellText(2, 10), escape);
+    QCOMPARE(maxStor->text(), QStringLiteral("100"));
+    QVERIFY(!undo->isEnabled());
+
+    // A box with typing of its own takes that back first, the Apply at the next press.
+    apply();
+    QLineEdit *title = Box(form, "Title1Edit");
+    title->setFocus();
+    const QString titleText = title->text();
+    QTest::keyClicks(title, QStringLiteral("x"));
+    QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(title->text(), titleText);
+    QVERIFY(undo->isEnabled());
+    QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Sheet(form)->cellText(2, 10), escape);
+    QVERIFY(!undo->isEnabled());
 }
 
 void SheetChangesTest::menuCalibrateStartsFromTheTypedStorage()
