@@ -6,6 +6,8 @@
 #include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QFontMetricsF>
+#include <QLocale>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QLegendMarker>
@@ -83,11 +85,11 @@ struct TTicks
     }
 };
 
-/// The step that cuts span into at most five parts.
-TTicks ticksFor(double span)
+/// The step that cuts span into at most parts parts.
+TTicks ticksFor(double span, int parts = 5)
 {
     TTicks t;
-    const double raw = span / 5;
+    const double raw = span / parts;
     t.Exponent = static_cast<int>(std::floor(std::log10(raw)));
     const double f = raw / std::pow(10.0, t.Exponent);
     t.Mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10;
@@ -98,9 +100,215 @@ TTicks ticksFor(double span)
     return t;
 }
 
-/// A value axis from low to high with its ticks on round values, each labelled with its own
-/// digits (a tick placed at low + k * step would show its rounding, "5.551e-17" for 0). With
-/// nice, the ends move out to ticks.
+/// A tick of an axis: its value and its label.
+struct TTick
+{
+    double Value = 0;
+    QString Label;
+};
+
+/// The ticks of an axis with the range they are shown over.
+struct TTickSet
+{
+    std::vector<TTick> Ticks;
+    double Low = 0, High = 1;
+    double Start = 0; ///< where the first band of the axis begins, below the first tick
+};
+
+/// Ticks on round values from low to high, at most parts parts apart, each labelled with its
+/// own digits (a tick placed at low + k * step would show its rounding, "5.551e-17" for 0).
+/// With nice, the ends move out to ticks.
+TTickSet valueTicks(double low, double high, bool nice, int parts)
+{
+    const TTicks ticks = ticksFor(high - low, parts);
+    const double step = ticks.value(1);
+    // A quotient a hair off a whole number (0.6 / 0.2) counts as that number.
+    const double from = low / step, to = high / step, hair = 1e-9;
+    const auto first =
+        static_cast<long long>(nice ? std::floor(from + hair) : std::ceil(from - hair));
+    const auto last = static_cast<long long>(nice ? std::ceil(to - hair) : std::floor(to + hair));
+    TTickSet set;
+    set.Low = nice ? ticks.value(first) : low;
+    set.High = nice ? ticks.value(last) : high;
+    set.Start = ticks.value(first - 1);
+    for (long long k = first; k <= last; ++k)
+        set.Ticks.push_back({ticks.value(k), ticks.label(k)});
+    return set;
+}
+
+/// The calendar steps of a dated axis, finest first.
+enum class TDateUnit { Hour, Day, Week, Month, Year };
+struct TDateStep
+{
+    TDateUnit Unit;
+    int Count;
+};
+constexpr TDateStep dateSteps[] = {
+    {TDateUnit::Hour, 1},  {TDateUnit::Hour, 2},  {TDateUnit::Hour, 3},  {TDateUnit::Hour, 6},
+    {TDateUnit::Hour, 12}, {TDateUnit::Day, 1},   {TDateUnit::Day, 2},   {TDateUnit::Week, 1},
+    {TDateUnit::Week, 2},  {TDateUnit::Month, 1}, {TDateUnit::Month, 2}, {TDateUnit::Month, 3},
+    {TDateUnit::Month, 6}, {TDateUnit::Year, 1},  {TDateUnit::Year, 2},  {TDateUnit::Year, 5},
+    {TDateUnit::Year, 10}, {TDateUnit::Year, 20}, {TDateUnit::Year, 50}, {TDateUnit::Year, 100}};
+
+/// The first boundary of step at or after from (UTC).
+QDateTime firstBoundary(const QDateTime &from, TDateStep step)
+{
+    const QDate day = from.date();
+    QDateTime t;
+    switch (step.Unit) {
+    case TDateUnit::Hour:
+        t = QDateTime(day, QTime(from.time().hour(), 0), Qt::UTC);
+        if (t < from)
+            t = t.addSecs(3600);
+        while (t.time().hour() % step.Count)
+            t = t.addSecs(3600);
+        return t;
+    case TDateUnit::Day:
+    case TDateUnit::Week: {
+        t = QDateTime(day, QTime(0, 0), Qt::UTC);
+        if (t < from)
+            t = t.addDays(1);
+        // Weeks begin on Mondays, days and fortnights at a fixed count from the calendar's start.
+        while (
+            (step.Unit == TDateUnit::Week && t.date().dayOfWeek() != 1) ||
+            ((step.Unit == TDateUnit::Week ? t.date().toJulianDay() / 7 : t.date().toJulianDay()) %
+             step.Count))
+            t = t.addDays(1);
+        return t;
+    }
+    case TDateUnit::Month:
+        t = QDateTime(QDate(day.year(), day.month(), 1), QTime(0, 0), Qt::UTC);
+        if (t < from)
+            t = t.addMonths(1);
+        while ((t.date().month() - 1) % step.Count)
+            t = t.addMonths(1);
+        return t;
+    case TDateUnit::Year:
+        t = QDateTime(QDate(day.year(), 1, 1), QTime(0, 0), Qt::UTC);
+        if (t < from)
+            t = t.addYears(1);
+        while (t.date().year() % step.Count)
+            t = t.addYears(1);
+        return t;
+    }
+    return t;
+}
+
+QDateTime nextBoundary(const QDateTime &t, TDateStep step)
+{
+    switch (step.Unit) {
+    case TDateUnit::Hour:
+        return t.addSecs(3600LL * step.Count);
+    case TDateUnit::Day:
+        return t.addDays(step.Count);
+    case TDateUnit::Week:
+        return t.addDays(7LL * step.Count);
+    case TDateUnit::Month:
+        return t.addMonths(step.Count);
+    case TDateUnit::Year:
+        return t.addYears(step.Count);
+    }
+    return t;
+}
+
+QString dateLabel(const QDateTime &t, TDateUnit unit)
+{
+    const QLocale c = QLocale::c();
+    switch (unit) {
+    case TDateUnit::Hour:
+        return c.toString(t, QStringLiteral("yyyy-MM-dd hh:mm"));
+    case TDateUnit::Day:
+    case TDateUnit::Week:
+        return c.toString(t, QStringLiteral("yyyy-MM-dd"));
+    case TDateUnit::Month:
+        return c.toString(t, QStringLiteral("MMM yyyy"));
+    case TDateUnit::Year:
+        return c.toString(t, QStringLiteral("yyyy"));
+    }
+    return {};
+}
+
+/// Ticks on calendar boundaries (hours, days, Mondays, first days of months or years) over the
+/// times low to high of a window with calendar, the finest step with at most maxTicks of them.
+TTickSet dateTicks(const TCalendar &calendar, double low, double high, int maxTicks)
+{
+    const auto at = [&calendar](double time) {
+        return calendar.First.addMSecs(
+            std::llround((time - calendar.FirstTime) * calendar.UnitSeconds * 1000));
+    };
+    const auto timeOf = [&calendar](const QDateTime &t) {
+        return calendar.FirstTime +
+               static_cast<double>(calendar.First.msecsTo(t)) / 1000 / calendar.UnitSeconds;
+    };
+    const QDateTime from = at(low), to = at(high);
+    TTickSet set;
+    set.Low = low;
+    set.High = high;
+    set.Start = low - (high - low);
+    for (const TDateStep step : dateSteps) {
+        std::vector<TTick> ticks;
+        for (QDateTime t = firstBoundary(from, step); t <= to; t = nextBoundary(t, step)) {
+            ticks.push_back({timeOf(t), dateLabel(t, step.Unit)});
+            if (static_cast<int>(ticks.size()) > maxTicks)
+                break;
+        }
+        set.Ticks = std::move(ticks);
+        if (static_cast<int>(set.Ticks.size()) <= maxTicks)
+            break;
+    }
+    return set;
+}
+
+// What the ticks of a category axis are made from, kept on the axis so that FitTicks can make
+// them again for another size.
+const char *const LevelKey = "ticksLevel"; // 0: the most ticks; each level fewer
+const char *const LowKey = "ticksLow";
+const char *const HighKey = "ticksHigh";
+const char *const NiceKey = "ticksNice";
+const char *const FirstDateKey = "ticksFirstDate"; // only on a dated axis
+const char *const FirstTimeKey = "ticksFirstTime";
+const char *const UnitKey = "ticksUnit";
+
+/// The most ticks of a value axis (in parts) and of a dated axis; a level above 0 has fewer.
+constexpr int ValueParts = 5, DateTicks = 8, Levels = 5;
+
+TTickSet ticksAt(const QCategoryAxis *a, int level)
+{
+    const double low = a->property(LowKey).toDouble(), high = a->property(HighKey).toDouble();
+    const QVariant first = a->property(FirstDateKey);
+    if (!first.isValid())
+        return valueTicks(low, high, a->property(NiceKey).toBool(), ValueParts - level);
+    TCalendar calendar{first.toDateTime(), a->property(FirstTimeKey).toDouble(),
+                       a->property(UnitKey).toDouble()};
+    return dateTicks(calendar, low, high, DateTicks - level);
+}
+
+void putTicks(QCategoryAxis *a, const TTickSet &set, int level)
+{
+    for (const QString &label : a->categoriesLabels())
+        a->remove(label);
+    // Each tick ends a band and carries its label; the first band starts below the axis.
+    a->setStartValue(set.Start);
+    for (const TTick &t : set.Ticks)
+        a->append(t.Label, t.Value);
+    a->setRange(set.Low, set.High);
+    a->setProperty(LevelKey, level);
+}
+
+QCategoryAxis *categoryAxis(const QString &title)
+{
+    auto *c = new QCategoryAxis;
+    c->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    c->setTitleText(title);
+    QFont font = c->labelsFont();
+    font.setPointSizeF(8);
+    c->setLabelsFont(font);
+    font.setPointSizeF(9);
+    c->setTitleFont(font);
+    return c;
+}
+
+/// A value axis from low to high with its ticks on round values (valueTicks).
 QValueAxis *axis(const QString &title, double low, double high, bool nice = true)
 {
     if (!std::isfinite(low) || !std::isfinite(high)) {
@@ -109,41 +317,42 @@ QValueAxis *axis(const QString &title, double low, double high, bool nice = true
     }
     if (!(high > low))
         high = low + 1;
-    const TTicks ticks = ticksFor(high - low);
-    const double step = ticks.value(1);
-    QValueAxis *a = nullptr;
-    if (std::max(std::abs(low), std::abs(high)) / step < 1e12) {
-        // A quotient a hair off a whole number (0.6 / 0.2) counts as that number.
-        const double from = low / step, to = high / step, hair = 1e-9;
-        const auto first =
-            static_cast<long long>(nice ? std::floor(from + hair) : std::ceil(from - hair));
-        const auto last =
-            static_cast<long long>(nice ? std::ceil(to - hair) : std::floor(to + hair));
-        if (nice) {
-            low = ticks.value(first);
-            high = ticks.value(last);
-        }
-        auto *c = new QCategoryAxis;
-        c->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-        // Each tick ends a band and carries its label; the first band starts below the axis.
-        c->setStartValue(ticks.value(first - 1));
-        for (long long k = first; k <= last; ++k)
-            c->append(ticks.label(k), ticks.value(k));
-        a = c;
-    } else {
-        a = new QValueAxis;
+    if (std::max(std::abs(low), std::abs(high)) / ticksFor(high - low).value(1) >= 1e12) {
+        auto *a = new QValueAxis;
         a->setLabelFormat(QStringLiteral("%.4g"));
+        a->setTitleText(title);
+        a->setRange(low, high);
+        if (nice)
+            a->applyNiceNumbers();
+        QFont font = a->labelsFont();
+        font.setPointSizeF(8);
+        a->setLabelsFont(font);
+        font.setPointSizeF(9);
+        a->setTitleFont(font);
+        return a;
     }
-    a->setTitleText(title);
-    a->setRange(low, high);
-    if (nice && !qobject_cast<QCategoryAxis *>(a))
-        a->applyNiceNumbers();
-    QFont font = a->labelsFont();
-    font.setPointSizeF(8);
-    a->setLabelsFont(font);
-    font.setPointSizeF(9);
-    a->setTitleFont(font);
-    return a;
+    QCategoryAxis *c = categoryAxis(title);
+    c->setProperty(LowKey, low);
+    c->setProperty(HighKey, high);
+    c->setProperty(NiceKey, nice);
+    putTicks(c, ticksAt(c, 0), 0);
+    return c;
+}
+
+/// The time axis of a window with dates: ticks on calendar boundaries, labelled with dates.
+QValueAxis *dateAxis(const TCalendar &calendar, double low, double high)
+{
+    if (!(high > low))
+        high = low + 1;
+    QCategoryAxis *c = categoryAxis(QStringLiteral("Date"));
+    c->setProperty(LowKey, low);
+    c->setProperty(HighKey, high);
+    c->setProperty(FirstDateKey, calendar.First);
+    c->setProperty(FirstTimeKey, calendar.FirstTime);
+    c->setProperty(UnitKey, calendar.UnitSeconds);
+    // A 900-pixel picture holds seven dates side by side.
+    putTicks(c, ticksAt(c, 1), 1);
+    return c;
 }
 
 void attach(QChart *chart, QAbstractSeries *series, QAbstractAxis *x, QAbstractAxis *y)
@@ -169,7 +378,7 @@ std::size_t firstScored(const TValidation &v)
     return static_cast<std::size_t>(std::max(0, v.Warmup)) + 1;
 }
 
-QChart *hydrograph(const TValidation &v)
+QChart *hydrograph(const TValidation &v, const TCalendar &calendar)
 {
     QChart *chart = newChart(
         QStringLiteral("Validation window %1")
@@ -184,7 +393,9 @@ QChart *hydrograph(const TValidation &v)
             top = std::max(top, v.Band.High[k]);
         rainTop = std::max(rainTop, v.Rain[k]);
     }
-    auto *x = axis(QStringLiteral("Time"), v.Time.front(), v.Time.back(), false);
+    QValueAxis *x = calendar.Known()
+                        ? dateAxis(calendar, v.Time.front(), v.Time.back())
+                        : axis(QStringLiteral("Time"), v.Time.front(), v.Time.back(), false);
     // The runoff keeps the lower two thirds; the rain hangs from the top.
     auto *y = axis(QStringLiteral("Runoff (mm/t)"), 0, top * 1.45);
     auto *rainAxis = axis(QStringLiteral("Rain (mm/t)"), 0, rainTop * 3);
@@ -332,15 +543,45 @@ QChart *dotty(const TValidation &v, const std::vector<TDot> &dots, TPicture pict
 
 } // namespace
 
-QChart *MakeChart(const TValidation &v, const std::vector<TDot> &dots, TPicture picture)
+QChart *MakeChart(const TValidation &v, const std::vector<TDot> &dots, TPicture picture,
+                  const TCalendar &calendar)
 {
     switch (picture) {
     case TPicture::Hydrograph:
-        return hydrograph(v);
+        return hydrograph(v, calendar);
     case TPicture::Scatter:
         return scatter(v);
     default:
         return dotty(v, dots, picture);
+    }
+}
+
+void FitTicks(QChart *chart)
+{
+    const QRectF area = chart->plotArea();
+    for (QAbstractAxis *a : chart->axes()) {
+        auto *c = qobject_cast<QCategoryAxis *>(a);
+        if (!c || !c->property(LevelKey).isValid())
+            continue;
+        const bool vertical = c->orientation() == Qt::Vertical;
+        const double length = vertical ? area.height() : area.width();
+        if (!(length > 0))
+            continue;
+        // A label takes its extent along the axis, with room for the padding on both sides;
+        // the axis gives each label (and the band below the first) an equal share.
+        const QFontMetricsF metrics(c->labelsFont());
+        int level = 0;
+        for (; level + 1 < Levels; ++level) {
+            const TTickSet set = ticksAt(c, level);
+            double need = 0;
+            for (const TTick &t : set.Ticks)
+                need = std::max(need,
+                                vertical ? metrics.height() : metrics.horizontalAdvance(t.Label));
+            if (length / static_cast<double>(set.Ticks.size() + 1) >= need + 12)
+                break;
+        }
+        if (level != c->property(LevelKey).toInt())
+            putTicks(c, ticksAt(c, level), level);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "calibration/UValidation.h"
 #include "calibration/UValidationFiles.h"
 
+#include <QDateTime>
 #include <QSize>
 #include <QString>
 
@@ -28,9 +29,26 @@ inline constexpr QSize PictureSize(TPicture picture)
     return picture == TPicture::Hydrograph ? QSize(900, 420) : QSize(420, 360);
 }
 
-/// A new chart of the picture (the caller owns it). dots are the points of the dotty plots.
+/// The dates of a validation window taken from a dated series: the row at time FirstTime (in
+/// the window's time unit, UnitSeconds long) is at First (UTC).
+struct TCalendar
+{
+    QDateTime First; ///< not valid: the window has times only
+    double FirstTime = 0;
+    double UnitSeconds = 86400;
+
+    bool Known() const { return First.isValid(); }
+};
+
+/// A new chart of the picture (the caller owns it). dots are the points of the dotty plots;
+/// with a known calendar the hydrograph's time axis shows dates.
 QChart *MakeChart(const UValidation::TValidation &v, const std::vector<TDot> &dots,
-                  TPicture picture);
+                  TPicture picture, const TCalendar &calendar = {});
+
+/// Makes the ticks of chart's axes again for the size its plot area has now: as many as are
+/// read without being cut to "...", at most those of MakeChart. Run after each change of the
+/// plot area of a chart shown at a size of the person's choosing.
+void FitTicks(QChart *chart);
 
 /// Draws chart (in no scene) into target of painter.
 void Render(QChart *chart, QPainter &painter, const QRectF &target);

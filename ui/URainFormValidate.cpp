@@ -51,7 +51,7 @@ void TRainForm::ValidateActionExecute()
             Dialogs().ShowMessage(v.Message);
             return;
         }
-        TValidationView view(std::move(v), this);
+        TValidationView view(std::move(v), this, dialog.validationCalendar());
         view.exec();
     });
 }

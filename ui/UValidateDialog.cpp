@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -35,11 +36,31 @@ QString startFolder(const QString &source, const QString &folder)
     return source.trimmed().isEmpty() ? folder : QFileInfo(source.trimmed()).absolutePath();
 }
 
+/// The dates of an imported window: its first row, at its time as the input file holds it, is
+/// on the first date taken; the times count in the import's unit.
+UValidationCharts::TCalendar importedCalendar(const TImportedSeries &series,
+                                              const URainRun::TAnalysisInput &window)
+{
+    UValidationCharts::TCalendar calendar;
+    const QString first = QString::fromStdString(series.Result.FirstDate);
+    calendar.First = QDateTime::fromString(first, QStringLiteral("yyyy-MM-dd hh:mm"));
+    if (!calendar.First.isValid())
+        calendar.First = QDateTime::fromString(first, QStringLiteral("yyyy-MM-dd"));
+    calendar.First.setTimeSpec(Qt::UTC);
+    const std::string &unit = series.Result.TimeUnit;
+    calendar.UnitSeconds = unit == "hours" ? 3600 : unit == "minutes" ? 60 : 86400;
+    if (window.Rows.empty())
+        return {};
+    calendar.FirstTime = window.Rows.front().Time;
+    return calendar;
+}
+
 } // namespace
 
 TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuellow &importSheet,
                                  const QString &folder, QWidget *parent)
-    : QDialog(parent), mImportSheet(importSheet), mFolder(folder), mImported(choices.Imported)
+    : QDialog(parent), mImportSheet(importSheet), mFolder(folder), mImported(choices.Imported),
+      mImportedCalendar(choices.ImportedCalendar)
 {
     setObjectName(QStringLiteral("ValidateDialog"));
     setWindowTitle(QStringLiteral("Validate"));
@@ -169,6 +190,7 @@ TValidateChoices TValidateDialog::choices() const
     TValidateChoices c;
     c.Source = mSourceEdit->text();
     c.Imported = mImported;
+    c.ImportedCalendar = mImportedCalendar;
     c.Objective = static_cast<UCalibration::TObjective>(mObjectiveBox->currentData().toInt());
     c.InitStorage = mInitStorageBox->currentText();
     c.Warmup = mWarmupEdit->text();
@@ -221,6 +243,7 @@ void TValidateDialog::ImportClick()
         return;
     mImported = std::move(input);
     mImportedName = series.FileName;
+    mImportedCalendar = importedCalendar(series, *mImported);
     mSourceEdit->setText(series.FileName);
     showImported();
     mSourceEdit->setFocus();

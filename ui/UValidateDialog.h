@@ -2,6 +2,7 @@
 
 #include "runs/URainRun.h"
 #include "calibration/UValidation.h"
+#include "charts/UValidationCharts.h"
 
 #include <QDialog>
 #include <QString>
@@ -31,6 +32,8 @@ struct TValidateChoices
     QString Warmup = QStringLiteral("0");
     bool NoCalibration = false;
     QString EscapeFactor = QStringLiteral("1");
+    /// The dates of the imported window.
+    UValidationCharts::TCalendar ImportedCalendar;
 };
 
 /// "Validate": the validation window, an analysis input file ("Browse...") or a dated series
@@ -55,6 +58,12 @@ public:
     const URainRun::TAnalysisInput &validationInput() const { return *mInput; }
     const std::string &validationFile() const { return mFile; }
     const UValidation::TOptions &options() const { return mOptions; }
+    /// The dates of the validation window: known for an imported series, not for a file.
+    UValidationCharts::TCalendar validationCalendar() const
+    {
+        return mImported && mInput == mImported ? mImportedCalendar
+                                                : UValidationCharts::TCalendar();
+    }
 
     void accept() override;
 
@@ -75,6 +84,7 @@ private:
     QString mFolder;
     std::shared_ptr<const URainRun::TAnalysisInput> mImported;
     QString mImportedName;
+    UValidationCharts::TCalendar mImportedCalendar;
 
     std::shared_ptr<const URainRun::TAnalysisInput> mInput;
     std::string mFile;

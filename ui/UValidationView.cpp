@@ -19,6 +19,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -88,9 +90,10 @@ QStringList validationSummaryLines(const TValidation &v)
     return lines;
 }
 
-TValidationView::TValidationView(TValidation validation, QWidget *parent)
+TValidationView::TValidationView(TValidation validation, QWidget *parent,
+                                 const UValidationCharts::TCalendar &calendar)
     : QDialog(parent), mValidation(std::move(validation)),
-      mDots(UValidationFiles::Dots(mValidation))
+      mDots(UValidationFiles::Dots(mValidation)), mCalendar(calendar)
 {
     setObjectName(QStringLiteral("ValidationView"));
     setWindowTitle(QStringLiteral("Validation of ") +
@@ -130,20 +133,27 @@ TValidationView::TValidationView(TValidation validation, QWidget *parent)
     layout->addLayout(top);
 
     auto chartView = [this](TPicture picture) {
-        auto *view =
-            new QChartView(UValidationCharts::MakeChart(mValidation, mDots, picture), this);
+        QChart *chart = UValidationCharts::MakeChart(mValidation, mDots, picture, mCalendar);
+        auto *view = new QChartView(chart, this);
         view->setObjectName(QStringLiteral("Chart_") +
                             QLatin1String(UValidationFiles::PictureName(picture)));
         view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumSize(UValidationCharts::PictureSize(picture) * 0.6);
+        // Small enough for the whole view to fit a screen of 1366 x 768, large enough for the
+        // titles of the charts and their axes.
+        view->setMinimumSize(picture == TPicture::Hydrograph ? QSize(540, 240) : QSize(250, 235));
+        // Whatever size the person gives the view, each axis keeps as many ticks as can be read;
+        // once the chart's layout is done, as a change of the ticks lays it out again.
+        connect(
+            chart, &QChart::plotAreaChanged, view, [chart] { UValidationCharts::FitTicks(chart); },
+            Qt::QueuedConnection);
         return view;
     };
-    layout->addWidget(chartView(TPicture::Hydrograph), 3);
+    layout->addWidget(chartView(TPicture::Hydrograph), 1);
     auto *small = new QHBoxLayout;
     for (TPicture picture : UValidationFiles::Pictures(mValidation.Calibrated))
         if (picture != TPicture::Hydrograph)
             small->addWidget(chartView(picture));
-    layout->addLayout(small, 2);
+    layout->addLayout(small, 1);
 
     auto *buttons = new QDialogButtonBox(this);
     auto *report =
@@ -157,7 +167,12 @@ TValidationView::TValidationView(TValidation validation, QWidget *parent)
     connect(csv, &QPushButton::clicked, this, &TValidationView::ExportCsvClick);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(1180, 860);
+    // The size the pictures are drawn for, within the free area of the screen (with room for
+    // the frame), so that the buttons can be reached.
+    QSize size(1180, 860);
+    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    resize(size.expandedTo(minimumSizeHint()));
 }
 
 std::string TValidationView::collision(const QString &path, const char *role) const
@@ -251,7 +266,7 @@ void TValidationView::paintReportPictures(QPainter &painter, const QRect &page, 
             target = QRectF(k % 2 ? w / 2 : 0, y + hydrographHeight + (k / 2) * smallHeight, w / 2,
                             smallHeight);
         }
-        QChart *chart = UValidationCharts::MakeChart(mValidation, mDots, pictures[i]);
+        QChart *chart = UValidationCharts::MakeChart(mValidation, mDots, pictures[i], mCalendar);
         UValidationCharts::Render(chart, painter, target.adjusted(2, 2, -2, -2));
         delete chart;
     }

@@ -2,6 +2,7 @@
 
 #include "calibration/UValidation.h"
 #include "calibration/UValidationFiles.h"
+#include "charts/UValidationCharts.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -29,7 +30,9 @@ class TValidationView : public QDialog
     Q_OBJECT
 
 public:
-    explicit TValidationView(UValidation::TValidation validation, QWidget *parent = nullptr);
+    /// calendar: the dates of the validation window, when it has them (an imported series).
+    explicit TValidationView(UValidation::TValidation validation, QWidget *parent = nullptr,
+                             const UValidationCharts::TCalendar &calendar = {});
 
     const UValidation::TValidation &validation() const { return mValidation; }
 
@@ -54,6 +57,7 @@ private:
 
     UValidation::TValidation mValidation;
     std::vector<UValidationFiles::TDot> mDots;
+    UValidationCharts::TCalendar mCalendar;
 };
 
 /// Validates cal on val on a thread of its own while a progress dialog with "Cancel" keeps the

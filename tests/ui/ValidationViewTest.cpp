@@ -11,7 +11,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCategoryAxis>
+#include <QChart>
 #include <QChartView>
+#include <QDateTime>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -27,6 +30,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -126,15 +130,24 @@ void answerValidate(const std::function<void(TValidateDialog &)> &set)
     });
 }
 
-/// A copy of the validation of the view shown next, which is then closed; a timer that looks
-/// for it every 10 ms.
-QTimer *takeView(UValidation::TValidation &shown, int &views)
+/// The title and the tick labels of the time axis of a hydrograph.
+QStringList timeAxis(QChart *chart)
+{
+    auto *axis = qobject_cast<QCategoryAxis *>(chart->axes(Qt::Horizontal).value(0));
+    return axis ? QStringList{axis->titleText()} + axis->categoriesLabels() : QStringList();
+}
+
+/// A copy of the validation of the view shown next, with its time axis, and the view is then
+/// closed; a timer that looks for it every 10 ms.
+QTimer *takeView(UValidation::TValidation &shown, int &views, QStringList &axis)
 {
     auto *timer = new QTimer(qApp); // freed with the application if it never fires
-    QObject::connect(timer, &QTimer::timeout, [&shown, &views] {
+    QObject::connect(timer, &QTimer::timeout, [&shown, &views, &axis] {
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *view = qobject_cast<TValidationView *>(w); view && view->isVisible()) {
                 shown = view->validation();
+                axis = timeAxis(
+                    view->findChild<QChartView *>(QStringLiteral("Chart_hydrograph"))->chart());
                 ++views;
                 view->reject();
             }
@@ -156,6 +169,8 @@ private slots:
     void refusesToWriteOverAFileItRead();
     void commandLineDrawsThePictures();
     void ticksAreRoundAndPlainlyLabelled();
+    void labelsAreReadAtTheSizesOfAScreen();
+    void datedWindowShowsDatesOnItsTimeAxis();
     void validateRunsFromTheSheetToTheView();
     void cancelShowsNothing();
     void optionsAndImportedSeriesReachTheValidation();
@@ -310,6 +325,66 @@ void ValidationViewTest::ticksAreRoundAndPlainlyLabelled()
         QVERIFY2(!text.contains(QStringLiteral("e-")), qPrintable(text));
 }
 
+void ValidationViewTest::datedWindowShowsDatesOnItsTimeAxis()
+{
+    // Times 1 to 15 of a window whose time 1 is 30 December 1991, in days; then in hours.
+    const UValidation::TValidation v = knownValidation();
+    UValidationCharts::TCalendar calendar;
+    calendar.First = QDateTime(QDate(1991, 12, 30), QTime(0, 0), Qt::UTC);
+    calendar.FirstTime = 1;
+    const std::unique_ptr<QChart> times(
+        UValidationCharts::MakeChart(v, {}, UValidationFiles::TPicture::Hydrograph));
+    QCOMPARE(timeAxis(times.get()).value(0), QStringLiteral("Time"));
+    const std::unique_ptr<QChart> days(
+        UValidationCharts::MakeChart(v, {}, UValidationFiles::TPicture::Hydrograph, calendar));
+    const QStringList labels = timeAxis(days.get());
+    QCOMPARE(labels.value(0), QStringLiteral("Date"));
+    auto *axis = qobject_cast<QCategoryAxis *>(days->axes(Qt::Horizontal).value(0));
+    QVERIFY(labels.size() >= 3);
+    for (const QString &label : labels.mid(1)) {
+        // Each date at its own time: 1 January 1992 is time 3.
+        const QDate date = QDate::fromString(label, Qt::ISODate);
+        QVERIFY2(date.isValid(), qPrintable(label));
+        QCOMPARE(axis->endValue(label), 1.0 + QDate(1991, 12, 30).daysTo(date));
+    }
+    calendar.UnitSeconds = 3600;
+    const std::unique_ptr<QChart> hours(
+        UValidationCharts::MakeChart(v, {}, UValidationFiles::TPicture::Hydrograph, calendar));
+    QVERIFY2(timeAxis(hours.get()).contains(QStringLiteral("1991-12-30 06:00")),
+             qPrintable(timeAxis(hours.get()).join(u'|')));
+}
+
+void ValidationViewTest::labelsAreReadAtTheSizesOfAScreen()
+{
+    // Maximised on a screen of 1366 x 768, at the size it opens with on a larger one, and small.
+    TValidationView view(knownValidation());
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    for (const QSize size : {QSize(1366, 749), QSize(1180, 860), view.minimumSizeHint()}) {
+        view.resize(size);
+        // The ticks are made again once each chart has been laid out at the new size.
+        QTest::qWait(100);
+        for (QChartView *chartView : view.findChildren<QChartView *>()) {
+            QStringList cut;
+            std::function<void(QGraphicsItem *)> collect = [&](QGraphicsItem *item) {
+                if (auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item);
+                    text && text->isVisible() &&
+                    (text->toPlainText().contains(QStringLiteral("...")) ||
+                     text->toPlainText().contains(QChar(0x2026))))
+                    cut << text->toPlainText();
+                for (QGraphicsItem *child : item->childItems())
+                    collect(child);
+            };
+            collect(chartView->chart());
+            QVERIFY2(cut.isEmpty(), qPrintable(QStringLiteral("%1 at %2 x %3: %4")
+                                                   .arg(chartView->objectName())
+                                                   .arg(size.width())
+                                                   .arg(size.height())
+                                                   .arg(cut.join(u'|'))));
+        }
+    }
+}
+
 void ValidationViewTest::validateRunsFromTheSheetToTheView()
 {
     TScriptedDialogs dialogs;
@@ -393,7 +468,8 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     auto *validate = form.findChild<QAction *>(QStringLiteral("ValidateAction"));
     UValidation::TValidation shown;
     int views = 0;
-    QTimer *timer = takeView(shown, views);
+    QStringList axis;
+    QTimer *timer = takeView(shown, views, axis);
 
     // A bad warm-up gets its message and the dialog stays; nothing runs.
     bool stayed = false;
@@ -471,6 +547,10 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     QCOMPARE(shown.ValFile, series.toStdString());
     QCOMPARE(shown.Warmup, 30);
     QCOMPARE(shown.Rows, 365 - 1 - 30);
+    // The series has dates: the charts show them.
+    QCOMPARE(axis.value(0), QStringLiteral("Date"));
+    QVERIFY2(axis.contains(QStringLiteral("Mar 1992")) && axis.contains(QStringLiteral("Jul 1992")),
+             qPrintable(axis.join(u'|')));
 
     URainRun::TAnalysisInput cal;
     QVERIFY(URainRun::ReadAnalysisInput((windows + QStringLiteral("gr4j-1991.inp")).toStdString(),
