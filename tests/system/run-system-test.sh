@@ -6,7 +6,8 @@
 #   run-system-test.sh QUELLOW QUELLOW_CLI SOURCE_DIR [PART]
 #
 # PART "window" (the default) is the start-up, the runs, the charts, the sheet and the window's
-# own cases; PART "data" is the validation and the import dialog, each from a fresh start.
+# own cases; PART "data" is the validation and the import dialog, each from a fresh start; PART
+# "screen" is the validation on a screen of 1366 x 768.
 #
 # With QUELLOW_SHOTS=FOLDER set, screenshots of the screen at the main steps go there.
 #
@@ -19,7 +20,7 @@ cli=$(realpath "$2")
 source_dir=$(realpath "$3")
 part=${4:-window}
 
-for tool in Xvfb openbox xdotool xclip xprop; do
+for tool in Xvfb openbox xdotool xclip xprop xwininfo; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
         exit 77
@@ -45,7 +46,9 @@ step() { echo "-- [${SECONDS}s] $*"; }
 
 # ---- Display and window manager: a display number nobody else uses ---------------------------
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+screen=1280x1024x24
+[ "$part" = screen ] && screen=1366x768x24
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
@@ -283,14 +286,19 @@ shot prediction-output
 . "$here/sheet-cases.sh"
 
 else
-    step "start-up for the data cases"
+    step "start-up for the $part cases"
     "$quellow" >"$work/quellow.log" 2>&1 &
     app=$!
     pids+=($app)
     wait_window "^$MainName\$" 30 >/dev/null || fail "the main window did not appear"
     RainCell=(239 203) # cell (1, 0) of the grid on the Input tab
-    . "$here/validate-cases.sh"
-    . "$here/import-cases.sh"
+    if [ "$part" = screen ]; then
+        . "$here/validate-cases.sh" functions
+        . "$here/screen-cases.sh"
+    else
+        . "$here/validate-cases.sh"
+        . "$here/import-cases.sh"
+    fi
 fi
 
 step "finish: Program eXit with an edited sheet asks first; Cancel stays, Discard leads to Finish"

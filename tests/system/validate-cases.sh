@@ -38,6 +38,9 @@ json_figure() {
     printf '%.3f' "$(printf '%s' "$1" | sed 's/.*"validation":{[^}]*"'"$2"'":\([^,}]*\).*/\1/')"
 }
 
+# With the argument "functions", only the helpers above.
+[ "${1:-}" = functions ] && return 0
+
 step "validate: GR4J 1991 on the sheet, on 1992 for KGE after 30 warm-up rows, as quellow-cli"
 cp "$source_dir/tests/data/windows/gr4j-1991.inp" "$source_dir/tests/data/windows/gr4j-1992.inp" .
 open_input "$work/gr4j-1991.inp"
