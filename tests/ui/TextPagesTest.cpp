@@ -178,6 +178,25 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("  RunOff = 60 x 60 x 24 X / Y")));
         for (const char *section : {"CALIBRATE", "VALIDATE", "IMPORT SERIES"})
             QVERIFY2(text.contains(QLatin1String(section)), section);
+        // Each section, up to the next heading, says what the window does.
+        const auto section = [&text](const char *heading) {
+            QString body;
+            for (qsizetype k = text.indexOf(QLatin1String(heading)) + 1;
+                 k > 0 && k < text.size() &&
+                 !(text[k].size() > 2 && text[k] == text[k].toUpper() && text[k - 1].isEmpty());
+                 ++k)
+                body += text[k] + QLatin1Char(' ');
+            return body;
+        };
+        const QString calibration = section("CALIBRATION");
+        QVERIFY2(calibration.contains(QLatin1String("by default it maximises another figure: the "
+                                                    "NSE of the simulation")),
+                 qPrintable(calibration));
+        QVERIFY(!calibration.contains(QLatin1String("Calibration means finding")));
+        for (const char *told : {"Second file...", "Runoff unit", "Seasons to folder..."})
+            QVERIFY2(section("IMPORT SERIES").contains(QLatin1String(told)), told);
+        for (const char *told : {"initial storage", "warm-up", "No calibration"})
+            QVERIFY2(section("VALIDATE").contains(QLatin1String(told)), told);
         QCOMPARE(
             help.findChild<QPlainTextEdit *>(QStringLiteral("HelpMemo"))->verticalScrollBarPolicy(),
             Qt::ScrollBarAlwaysOn);
