@@ -13,13 +13,13 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
