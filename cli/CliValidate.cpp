@@ -186,7 +186,8 @@ std::string validationJson(const TValidation &v, bool ok)
            ",\"warmup\":" + std::to_string(v.Warmup) + ",\"InitStor\":" + num(ok, v.InitStor) +
            ",\"NSE\":" + num(fit, f.NSE) + ",\"KGE\":" + num(fit, f.KGE) +
            ",\"KGEr\":" + num(fit, f.R) + ",\"KGEalpha\":" + num(fit, f.Alpha) +
-           ",\"KGEbeta\":" + num(fit, f.Beta) + ",\"LogNSE\":" + num(fit, s.Skill.LogNSE) +
+           ",\"KGEbeta\":" + num(fit, f.Beta) +
+           ",\"LogNSE\":" + num(fit && s.Skill.LogValid, s.Skill.LogNSE) +
            ",\"VolumeError\":" + num(fit, f.VolumeError) + "}";
 }
 
@@ -243,7 +244,7 @@ std::string validationTable(const TValidation &v)
                         r.KGE.c_str(), r.VolumeError.c_str());
     const TSkill &s = v.Validation.Skill;
     t += printfText("  log NSE %s; KGE parts r %s, alpha %s, beta %s\n",
-                    UValidationFiles::FigureText(s.Valid, s.LogNSE).c_str(),
+                    UValidationFiles::FigureText(s.LogValid, s.LogNSE).c_str(),
                     UValidationFiles::FigureText(s.Valid, s.Fit.R).c_str(),
                     UValidationFiles::FigureText(s.Valid, s.Fit.Alpha).c_str(),
                     UValidationFiles::FigureText(s.Valid, s.Fit.Beta).c_str());
@@ -374,8 +375,8 @@ std::string chainCsv(const std::vector<TValidation> &pairs)
         const bool fit = ok && s.Valid;
         csv += csvField(v.CalFile) + "," + csvField(v.ValFile) + "," +
                (ok ? "validated" : "failed") + "," + (ok ? std::to_string(v.Rows) : "") + "," +
-               opt(fit, s.Fit.NSE) + "," + opt(fit, s.Fit.KGE) + "," + opt(fit, s.LogNSE) + "," +
-               opt(fit, s.Fit.VolumeError);
+               opt(fit, s.Fit.NSE) + "," + opt(fit, s.Fit.KGE) + "," +
+               opt(fit && s.LogValid, s.LogNSE) + "," + opt(fit, s.Fit.VolumeError);
         for (const UValidation::TBenchmark *b : {&v.Start, &v.Self, &v.Mean, &v.Recession})
             csv += "," + opt(b->Defined, b->Fit.NSE) + "," + opt(b->Defined, b->Fit.KGE) + "," +
                    opt(b->Defined, b->Fit.VolumeError);

@@ -69,7 +69,7 @@ QStringList validationSummaryLines(const TValidation &v)
                           v.Rows, v.Warmup, v.InitStor));
     const TSkill &s = v.Validation.Skill;
     lines << q(printfText("Log NSE %s; KGE parts r %s, alpha %s, beta %s",
-                          UValidationFiles::FigureText(s.Valid, s.LogNSE).c_str(),
+                          UValidationFiles::FigureText(s.LogValid, s.LogNSE).c_str(),
                           UValidationFiles::FigureText(s.Valid, s.Fit.R).c_str(),
                           UValidationFiles::FigureText(s.Valid, s.Fit.Alpha).c_str(),
                           UValidationFiles::FigureText(s.Valid, s.Fit.Beta).c_str()));

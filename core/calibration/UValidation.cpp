@@ -155,11 +155,36 @@ double MedianStep(const TAnalysisInput &input)
 
 namespace {
 
+/// The row check of Save / Run on a window: rain, escape rate and measured runoff are not
+/// negative (a missing-value marker left in is scored otherwise). The message, or empty.
+std::string negativeValue(const TAnalysisInput &input, const std::string &role,
+                          const std::string &file)
+{
+    for (const URainRun::TAnalysisRow &r : input.Rows) {
+        const char *what = r.Runoff < 0   ? "measured runoff"
+                           : r.Rain < 0   ? "rain"
+                           : r.Escape < 0 ? "escape rate"
+                                          : nullptr;
+        if (!what)
+            continue;
+        const double value = r.Runoff < 0 ? r.Runoff : r.Rain < 0 ? r.Rain : r.Escape;
+        return "The " + role + " file " + quoted(file) + " has a negative " + what + " (" +
+               shortestText(value) + ") in row " + std::to_string(r.Serial) +
+               ": Save / Run refuses such a row, and so does a validation. Correct the value "
+               "(a marker of a missing value?) or leave the row out.";
+    }
+    return {};
+}
+
 /// The checks of the two windows that need no run. Returns the message, empty when they pass.
 std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
                          const TAnalysisInput &val, const std::string &valFile,
                          const TOptions &options)
 {
+    for (std::string negative :
+         {negativeValue(cal, "calibration", calFile), negativeValue(val, "validation", valFile)})
+        if (!negative.empty())
+            return negative;
     const int n = static_cast<int>(val.Rows.size());
     if (std::none_of(val.Rows.begin(), val.Rows.end(),
                      [](const URainRun::TAnalysisRow &r) { return r.Runoff > 0; }))
@@ -400,6 +425,10 @@ void noteUndefined(TValidation &v)
 {
     if (!v.Validation.Skill.Valid)
         v.Notes.push_back("The validation's figures are not defined.");
+    else if (!v.Validation.Skill.LogValid)
+        v.Notes.push_back("The validation's log NSE is not defined: the logarithms of the "
+                          "measured runoff (plus a hundredth of its mean) of the scored rows do "
+                          "not vary, or a runoff plus that hundredth is not positive.");
     if (v.Validation.InitialRunoffRaised)
         v.Notes.push_back("The simulation of the validation file starts from a runoff of " +
                           shortestText(v.Validation.InitialRunoff) +

@@ -165,6 +165,13 @@ TEST(Simulation, ScoresWithKgePartsLogNseAndStepWeightedVolume)
         sst += (lo[k] - mean) * (lo[k] - mean);
     }
     EXPECT_NEAR(s.LogNSE, 1 - sse / sst, 1e-14);
+    EXPECT_TRUE(s.LogValid);
+    // A measured value below minus a hundredth of the mean has no logarithm: the other figures
+    // stand, the log NSE is undefined rather than 0.
+    const double marked[] = {1, 2, -999, 4};
+    const TSkill m = Skill(sim, marked, 4, steps);
+    EXPECT_TRUE(m.Valid);
+    EXPECT_FALSE(m.LogValid);
 }
 
 // Hyndman and Fan type 7 as R's default quantile(): 1..10 gives 1.45 and 9.55.
@@ -450,6 +457,34 @@ TEST_F(CliValidate, RefusesBadInputWithoutWritingAnything)
     WriteBytes(dir.File("weekly.inp"), text);
     EXPECT_EQ(Cli("validate cal.inp weekly.inp --no-calibrate"), 1);
     EXPECT_NE(errors.find("(median 1) and \"weekly.inp\" (median 7) differ"), std::string::npos)
+        << errors;
+}
+
+// A negative value left in a window (a marker of a missing value) is refused as Save / Run
+// refuses it, naming the file, the row and the value; nothing is scored.
+TEST_F(CliValidate, NegativeValuesAreRefusedAsSaveRunRefusesThem)
+{
+    Copy("windows/hymod-2013.inp", "cal.inp");
+    URainRun::TAnalysisInput val;
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(TestData("windows/hymod-2014.inp"), val, nullptr));
+    val.Rows[16].Runoff = -999;
+    std::string text;
+    ASSERT_TRUE(UCalibration::AnalysisInputText(val, "marked.inp", text));
+    WriteBytes(dir.File("marked.inp"), text);
+    EXPECT_EQ(Cli("validate cal.inp marked.inp --no-calibrate --json -o res"), 1);
+    EXPECT_NE(out.find("\"status\":\"failed\""), std::string::npos) << out;
+    EXPECT_NE(errors.find("The validation file \"marked.inp\" has a negative measured runoff "
+                          "(-999) in row 17: Save / Run refuses such a row"),
+              std::string::npos)
+        << errors;
+    EXPECT_FALSE(fileExists(dir.File("res")));
+    val.Rows[16].Runoff = 1;
+    val.Rows[3].Rain = -1;
+    ASSERT_TRUE(UCalibration::AnalysisInputText(val, "rain.inp", text));
+    WriteBytes(dir.File("rain.inp"), text);
+    EXPECT_EQ(Cli("validate rain.inp cal.inp --no-calibrate"), 1);
+    EXPECT_NE(errors.find("The calibration file \"rain.inp\" has a negative rain (-1) in row 4"),
+              std::string::npos)
         << errors;
 }
 
