@@ -119,9 +119,10 @@ void TValidateDialog::createObjectiveRows(QFormLayout *form, const TValidateChoi
     mInitStorageBox->addItems({QStringLiteral("cal"), QStringLiteral("full")});
     mInitStorageBox->setCurrentText(choices.InitStorage);
     mInitStorageBox->setMinimumWidth(100);
-    mInitStorageBox->setToolTip(
-        QStringLiteral("The dead storage the validation window starts from: cal, the sheet's "
-                       "initial storage; full, the maximum storage; or a storage in mm"));
+    mInitStorageBox->setToolTip(QStringLiteral(
+        "The dead storage the validation window starts from: cal, the sheet's "
+        "initial storage; full, the maximum storage; or a storage in mm, 0 for an empty "
+        "start and at most the maximum storage"));
     auto *storageRow = new QHBoxLayout;
     storageRow->addWidget(mInitStorageBox);
     storageRow->addWidget(new QLabel(QStringLiteral("cal, full or mm"), this));

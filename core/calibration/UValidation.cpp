@@ -155,6 +155,18 @@ double MedianStep(const TAnalysisInput &input)
 
 namespace {
 
+/// The refusal of an initial storage in mm above maxStor (whose: the maximum's source), or
+/// empty.
+std::string storageAboveMaximum(const TOptions &options, double maxStor, const std::string &whose)
+{
+    if (options.InitStorage != TInitStorage::Value ||
+        !(URainRun::AsWritten(options.InitStorValue, 8) > maxStor))
+        return {};
+    return "The initial storage of " + number(options.InitStorValue) +
+           " mm lies above the maximum storage of " + printfText("%.2f", maxStor) + " mm (" +
+           whose + "): give at most the maximum, or full.";
+}
+
 /// The row check of Save / Run on a window: rain, escape rate and measured runoff are not
 /// negative (a missing-value marker left in is scored otherwise). The message, or empty.
 std::string negativeValue(const TAnalysisInput &input, const std::string &role,
@@ -201,6 +213,12 @@ std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
                     [first](const URainRun::TAnalysisRow &r) { return r.Runoff == first; }))
         return "The measured runoff of " + quoted(valFile) +
                " is the same on every scored row: NSE and KGE are not defined.";
+    if (std::string above =
+            options.Calibrate ? storageAboveMaximum(options, UCalibration::MaxMaxStor,
+                                                    "the largest the calibration searches")
+                              : storageAboveMaximum(options, cal.MaxSto, "the calibration file's");
+        !above.empty())
+        return above;
     const double calStep = MedianStep(cal), valStep = MedianStep(val);
     if (!(calStep > 0) || !(valStep > 0) || calStep > MaxStepRatio * valStep ||
         valStep > MaxStepRatio * calStep)
@@ -212,7 +230,8 @@ std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
 }
 
 /// The parameters VAL is simulated with: the set's maximum storage, the initial storage the
-/// option asks for, the factor on VAL's escape rates.
+/// option asks for (as the run starts from it: a storage given in mm is taken as it is, so 0
+/// is an empty start), the factor on VAL's escape rates.
 TParameters transferred(const TParameters &set, double factor, const TOptions &options)
 {
     TParameters p{set.MaxStor, UsedInitStor(set), factor};
@@ -238,8 +257,7 @@ TSimulationFit simulate(TTarget &t, const TParameters &p, const TModelValues &al
 {
     URainRun::ApplyCalibration(*t.Input, p, t.Applied);
     USimulation::Load(t.Applied, t.Scratch);
-    return USimulation::Simulate(t.Scratch, t.Applied.MaxSto,
-                                 UsedInitStor(t.Applied.MaxSto, t.Applied.IniSto), alpha,
+    return USimulation::Simulate(t.Scratch, t.Applied.MaxSto, t.Applied.IniSto, alpha,
                                  t.FirstScored, score);
 }
 
@@ -359,10 +377,9 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
         const double maxStor = URainRun::AsWritten(p.MaxStor, 8);
         const double initStor = URainRun::AsWritten(p.InitStor, 8);
         USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
-        made[k] =
-            USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor), e.Evaluation.Alpha,
-                                  target.FirstScored, USimulation::TScore::None)
-                .Made;
+        made[k] = USimulation::Simulate(s, maxStor, initStor, e.Evaluation.Alpha,
+                                        target.FirstScored, USimulation::TScore::None)
+                      .Made;
         std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
                   runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
     });
@@ -592,7 +609,7 @@ void scoreOnVal(TValidation &v, const TAnalysisInput &cal, const TAnalysisInput 
         return;
     }
     v.MaxStor = target.Applied.MaxSto;
-    v.InitStor = UsedInitStor(target.Applied.MaxSto, target.Applied.IniSto);
+    v.InitStor = target.Applied.IniSto;
     v.Rows = static_cast<int>(val.Rows.size()) - options.Warmup - 1;
     keepSeries(v, val, target.Scratch);
     benchmarks(v, cal, target, options, startFit);
@@ -621,8 +638,16 @@ void validate(TValidation &v, const TAnalysisInput &calGiven, const TAnalysisInp
         return;
     }
     TSelfCalibration self;
-    if (calibrateWindows(v, cal, val, options, startFit, self))
-        scoreOnVal(v, cal, val, options, startFit, self);
+    if (!calibrateWindows(v, cal, val, options, startFit, self))
+        return;
+    if (v.Calibrated) {
+        v.Message = storageAboveMaximum(options, v.Cal.MaxStor, "the calibrated one");
+        if (!v.Message.empty()) {
+            v.Status = TStatus::BadInput;
+            return;
+        }
+    }
+    scoreOnVal(v, cal, val, options, startFit, self);
 }
 
 } // namespace

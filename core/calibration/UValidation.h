@@ -36,7 +36,7 @@ inline constexpr double MaxStepRatio = 1.5;
 enum class TInitStorage {
     Cal,  ///< the initial storage CAL's analysis starts from
     Full, ///< the maximum storage
-    Value ///< a value in mm (TOptions::InitStorValue)
+    Value ///< a value in mm (TOptions::InitStorValue) as it stands: 0 is an empty start
 };
 
 struct TOptions
@@ -45,9 +45,10 @@ struct TOptions
     bool Calibrate = true;   ///< false: CAL's parameters as they stand
     double EscapeFactor = 1; ///< without calibration: the factor on VAL's escape rates
     TInitStorage InitStorage = TInitStorage::Cal;
-    double InitStorValue = 0; ///< mm, with TInitStorage::Value
-    int Warmup = 0;           ///< rows of VAL left out of the scores after the first
-    double Band = -1;         ///< the band's distance from the best objective; < 0: default
+    /// mm, with TInitStorage::Value; a validation refuses one above the maximum storage
+    double InitStorValue = 0;
+    int Warmup = 0;   ///< rows of VAL left out of the scores after the first
+    double Band = -1; ///< the band's distance from the best objective; < 0: default
     int Evaluations = UCalibration::DefaultEvaluations;
     int Threads = 0; ///< 0: one per core
     /// The calibrations stop soon after this becomes true (nullptr: never); the validation then

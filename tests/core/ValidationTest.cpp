@@ -14,9 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <regex>
 #include <set>
 #include <stdexcept>
@@ -309,6 +311,56 @@ TEST(Validation, TransfersWhatTheOptionsSay)
     const UValidation::TValidation none = UValidation::Validate(cal, "c", dry, "v", options);
     EXPECT_EQ(none.Status, UValidation::TStatus::BadInput);
     EXPECT_NE(none.Message.find("holds no measured runoff"), std::string::npos) << none.Message;
+}
+
+// A storage given in mm is the start as it stands: 0 is an empty start, not the input file's
+// tenth of the maximum; one above the maximum storage is refused, before a calibration when it
+// lies beyond every maximum the search gives, else once the maximum is known.
+TEST(Validation, GivenInitialStorageIsTakenAsItStandsUpToTheMaximum)
+{
+    const URainRun::TAnalysisInput cal = window("gr4j-1992.inp"), val = window("gr4j-1991.inp");
+    UValidation::TOptions options;
+    options.Calibrate = false;
+    options.InitStorage = UValidation::TInitStorage::Value;
+    options.InitStorValue = 0;
+    const UValidation::TValidation empty = UValidation::Validate(cal, "c", val, "v", options);
+    ASSERT_EQ(empty.Status, UValidation::TStatus::Validated) << empty.Message;
+    EXPECT_EQ(empty.InitStor, 0);
+    URainRun::TState s;
+    const URainRun::TEvaluation calFit =
+        URainRun::Evaluate(URainRun::AsWritten(cal), s, URainRun::TSimulate::No);
+    USimulation::TScratch scratch;
+    USimulation::Load(URainRun::AsWritten(val), scratch);
+    const TSimulationFit byHand = USimulation::Simulate(scratch, 50, 0, calFit.Alpha, 2);
+    EXPECT_EQ(empty.Validation.Skill.Fit.NSE, byHand.Skill.Fit.NSE);
+
+    options.InitStorValue = 50; // the maximum: a full start
+    EXPECT_EQ(UValidation::Validate(cal, "c", val, "v", options).Status,
+              UValidation::TStatus::Validated);
+    options.InitStorValue = 50.5;
+    const UValidation::TValidation above = UValidation::Validate(cal, "c", val, "v", options);
+    EXPECT_EQ(above.Status, UValidation::TStatus::BadInput);
+    EXPECT_EQ(above.Message, "The initial storage of 50.5 mm lies above the maximum storage of "
+                             "50.00 mm (the calibration file's): give at most the maximum, or "
+                             "full.");
+    options.Calibrate = true;
+    options.InitStorValue = 100000;
+    const auto begin = std::chrono::steady_clock::now();
+    const UValidation::TValidation beyond = UValidation::Validate(cal, "c", val, "v", options);
+    EXPECT_EQ(beyond.Status, UValidation::TStatus::BadInput);
+    EXPECT_NE(beyond.Message.find("above the maximum storage of 500.00 mm (the largest the "
+                                  "calibration searches)"),
+              std::string::npos)
+        << beyond.Message;
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(), 1);
+    options.Evaluations = 200;
+    options.InitStorValue = 499;
+    const UValidation::TValidation calibrated = UValidation::Validate(cal, "c", val, "v", options);
+    if (calibrated.Calibrated && calibrated.Cal.MaxStor < 499) {
+        EXPECT_EQ(calibrated.Status, UValidation::TStatus::BadInput);
+        EXPECT_NE(calibrated.Message.find("(the calibrated one)"), std::string::npos)
+            << calibrated.Message;
+    }
 }
 
 // A fault while the band's sets are simulated, on whichever of its threads, ends the validation
