@@ -183,11 +183,12 @@ std::string validationJson(const TValidation &v, bool ok)
     const TSimulationFit &s = v.Validation;
     const bool fit = ok && s.Made && s.Skill.Valid;
     const TFitMeasures &f = s.Skill.Fit;
-    return "{\"file\":" + jsonText(v.ValFile) + ",\"rows\":" + num(ok, v.Rows) +
-           ",\"warmup\":" + std::to_string(v.Warmup) + ",\"InitStor\":" + num(ok, v.InitStor) +
-           ",\"NSE\":" + num(fit, f.NSE) + ",\"KGE\":" + num(fit, f.KGE) +
-           ",\"KGEr\":" + num(fit, f.R) + ",\"KGEalpha\":" + num(fit, f.Alpha) +
-           ",\"KGEbeta\":" + num(fit, f.Beta) +
+    return "{\"file\":" + jsonText(v.ValFile) +
+           ",\"source\":" + (v.ValSource.empty() ? std::string("null") : jsonText(v.ValSource)) +
+           ",\"rows\":" + num(ok, v.Rows) + ",\"warmup\":" + std::to_string(v.Warmup) +
+           ",\"InitStor\":" + num(ok, v.InitStor) + ",\"NSE\":" + num(fit, f.NSE) +
+           ",\"KGE\":" + num(fit, f.KGE) + ",\"KGEr\":" + num(fit, f.R) +
+           ",\"KGEalpha\":" + num(fit, f.Alpha) + ",\"KGEbeta\":" + num(fit, f.Beta) +
            ",\"LogNSE\":" + num(fit && s.Skill.LogValid, s.Skill.LogNSE) +
            ",\"VolumeError\":" + num(fit, f.VolumeError) + "}";
 }

@@ -4,6 +4,7 @@
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportSeries.h"
+#include "ui/UValidationSource.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,7 +40,8 @@ QString startFolder(const QString &source, const QString &folder)
 
 TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuellow &importSheet,
                                  const QString &folder, QWidget *parent)
-    : QDialog(parent), mImportSheet(importSheet), mFolder(folder), mImported(choices.Imported)
+    : QDialog(parent), mImportSheet(importSheet), mFolder(folder), mImported(choices.Imported),
+      mImportedSource(choices.ImportedSource)
 {
     setObjectName(QStringLiteral("ValidateDialog"));
     setWindowTitle(QStringLiteral("Validate"));
@@ -170,6 +172,7 @@ TValidateChoices TValidateDialog::choices() const
     TValidateChoices c;
     c.Source = mSourceEdit->text();
     c.Imported = mImported;
+    c.ImportedSource = validationSource();
     c.Objective = static_cast<UCalibration::TObjective>(mObjectiveBox->currentData().toInt());
     c.InitStorage = mInitStorageBox->currentText();
     c.Warmup = mWarmupEdit->text();
@@ -222,6 +225,7 @@ void TValidateDialog::ImportClick()
         return;
     mImported = std::move(input);
     mImportedName = series.FileName;
+    mImportedSource = importedWindowText(series);
     mSourceEdit->setText(series.FileName);
     showImported();
     mSourceEdit->setFocus();

@@ -67,6 +67,8 @@ QStringList validationSummaryLines(const TValidation &v)
     lines << q("Validation: " + v.ValFile +
                printfText(" (%d rows scored after a warm-up of %d, initial storage %.2f mm)",
                           v.Rows, v.Warmup, v.InitStor));
+    if (!v.ValSource.empty())
+        lines << q("Validation window " + v.ValSource);
     const TSkill &s = v.Validation.Skill;
     lines << q(printfText("Log NSE %s; KGE parts r %s, alpha %s, beta %s",
                           UValidationFiles::FigureText(s.LogValid, s.LogNSE).c_str(),

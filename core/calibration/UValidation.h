@@ -116,6 +116,9 @@ struct TValidation
     std::string Message; ///< why a validation did not complete
 
     std::string CalFile, ValFile;
+    /// How the validation window was taken when it is no input file (the caller's words: the
+    /// series file, the period, the runoff's source and unit); empty for an input file.
+    std::string ValSource;
     TObjective Objective = TObjective::NSE;
     bool Calibrated = false;      ///< CAL was calibrated
     TParameters Cal;              ///< CAL's parameters (as written; InitStor as CAL runs it)

@@ -7,6 +7,8 @@
 #include "charts/UValidationCharts.h"
 #include "ui/UImportDialog.h"
 #include "ui/UValidateDialog.h"
+#include "ui/UImportSeries.h"
+#include "ui/UValidationSource.h"
 #include "ui/UValidationView.h"
 
 #include <QAction>
@@ -158,6 +160,7 @@ private slots:
     void ticksAreRoundAndPlainlyLabelled();
     void validateRunsFromTheSheetToTheView();
     void cancelShowsNothing();
+    void importedWindowNamesRunoffFileAndUnit();
     void optionsAndImportedSeriesReachTheValidation();
 };
 
@@ -368,6 +371,29 @@ void ValidationViewTest::cancelShowsNothing()
     QCOMPARE(dialogs.Messages, QStringList());
 }
 
+// A window whose runoff was joined from a gauge file in cfs names that file and the
+// conversion; hours are counted as hours.
+void ValidationViewTest::importedWindowNamesRunoffFileAndUnit()
+{
+    TImportedSeries series;
+    series.FileName = QStringLiteral("/data/basin.txt");
+    UCsvImport::TImportResult &r = series.Result;
+    r.Time = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
+              13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25};
+    r.TimeUnit = "hours";
+    r.FirstDate = "1987-06-01 12:00";
+    r.Notes = {"The runoff comes from /data/gauge.txt, column 5, joined on the date and time: 26 "
+               "of 26 dates of /data/basin.txt found.",
+               "Runoff converted from cfs (the command line) to mm per hour over 412.7 km2 (the "
+               "command line): factor 0.000247009.",
+               "Water balance of the 26 rows taken: rain 1.0, runoff 0.5."};
+    QCOMPARE(importedWindowText(series),
+             std::string("imported from /data/basin.txt, 1987-06-01 12:00 to 1987-06-02 13:00 "
+                         "(26 rows, time in hours); runoff from /data/gauge.txt, column 5; "
+                         "runoff converted from cfs (the command line) to mm per hour over "
+                         "412.7 km2 (the command line): factor 0.000247009"));
+}
+
 void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
 {
     QTemporaryDir dir;
@@ -436,6 +462,14 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     QCOMPARE(shown.ValFile, series.toStdString());
     QCOMPARE(shown.Warmup, 30);
     QCOMPARE(shown.Rows, 365 - 1 - 30);
+    // The view and the report name the window so that it can be taken again.
+    const std::string source = "imported from " + series.toStdString() +
+                               ", 1992-01-01 to 1992-12-30 (365 rows, time in days); runoff "
+                               "from the series file; runoff in the file's unit, taken as mm "
+                               "per time unit";
+    QCOMPARE(shown.ValSource, source);
+    QVERIFY(validationSummaryLines(shown).contains(
+        QString::fromStdString("Validation window " + source)));
 
     URainRun::TAnalysisInput cal;
     QVERIFY(URainRun::ReadAnalysisInput((windows + QStringLiteral("gr4j-1991.inp")).toStdString(),
@@ -454,6 +488,7 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     answerValidate([](TValidateDialog &dialog) {
         const TValidateChoices c = dialog.choices();
         QVERIFY(c.Imported && c.Objective == UCalibration::TObjective::KGE);
+        QVERIFY(c.ImportedSource.rfind("imported from ", 0) == 0);
         QCOMPARE(c.Warmup, QStringLiteral("30"));
         dialog.reject();
     });
