@@ -55,9 +55,9 @@ bool parseArgs(const TArgs &args, TCalibrateArgs &out)
                 return false;
             }
         } else if (a == "--evaluations" && hasValue) {
-            if (!readCount(args[++i], UCalibration::MinEvaluations, out.Options.Evaluations)) {
-                std::cerr << "--evaluations needs a whole number of at least "
-                          << UCalibration::MinEvaluations << ".\n";
+            std::string message;
+            if (!UCalibration::ReadEvaluations(args[++i], a, out.Options.Evaluations, message)) {
+                std::cerr << message << '\n';
                 return false;
             }
         } else if (a == "--threads" && hasValue) {

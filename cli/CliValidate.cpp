@@ -80,12 +80,10 @@ bool readOption(const std::string &name, const std::string &text, TValidateArgs 
         }
         std::cerr << "--threads needs a whole number from 1 to 256.\n";
     } else if (name == "--evaluations") {
-        if (parseInt(text, whole) && whole >= UCalibration::MinEvaluations) {
-            o.Evaluations = whole;
+        std::string message;
+        if (UCalibration::ReadEvaluations(text, name, o.Evaluations, message))
             return true;
-        }
-        std::cerr << "--evaluations needs a whole number of at least "
-                  << UCalibration::MinEvaluations << ".\n";
+        std::cerr << message << '\n';
     } else if (name == "-o") {
         out.OutputDir = text;
         return true;

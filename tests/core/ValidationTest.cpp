@@ -541,6 +541,30 @@ TEST_F(CliValidate, NegativeValuesAreRefusedAsSaveRunRefusesThem)
         << errors;
 }
 
+// The budget of evaluations has a ceiling, since a validation keeps every set it evaluates; a
+// huge number says so instead of running out of memory.
+TEST_F(CliValidate, EvaluationsHaveACeiling)
+{
+    Copy("windows/hymod-2013.inp", "a.inp");
+    Copy("windows/hymod-2014.inp", "b.inp");
+    for (const char *command : {"validate a.inp b.inp", "calibrate a.inp", "calibrate a.inp b.inp"})
+        for (const char *value : {"2000000000", "99999999999999"}) {
+            EXPECT_EQ(Cli(std::string(command) + " --evaluations " + value), 2) << command;
+            EXPECT_NE(errors.find(std::string("--evaluations takes at most 200000 (") + value +
+                                  " given): a validation keeps every set it evaluates"),
+                      std::string::npos)
+                << errors;
+        }
+    EXPECT_EQ(Cli("validate a.inp b.inp --evaluations 49"), 2);
+    EXPECT_NE(errors.find("--evaluations needs a whole number from 50 to 200000."),
+              std::string::npos)
+        << errors;
+    std::string message;
+    int evaluations = 0;
+    EXPECT_TRUE(UCalibration::ReadEvaluations("200000", "n", evaluations, message));
+    EXPECT_EQ(evaluations, 200000);
+}
+
 // A chain prints the same table on any number of threads; a failing pair gets its own row.
 TEST_F(CliValidate, ChainTableDoesNotDependOnThreads)
 {
