@@ -302,14 +302,12 @@ int validateOne(const TValidateArgs &a)
     if (ok && !series.empty()) {
         std::error_code error;
         std::filesystem::create_directories(a.OutputDir, error);
-        if (!writeFileAtomically(series, UValidationFiles::SeriesCsv(v))) {
-            std::cerr << "The file \"" << series << "\" could not be written.\n";
-            return 1;
-        }
-        // The pictures need the drawing libraries: the chart program draws them.
+        // The pictures need the drawing libraries: the chart program draws them and writes
+        // them with the series file, all of them or none.
         if (!RunChartProgram({ValidationPicturesOption, a.OutputDir},
                              UValidationFiles::PictureData(v))) {
-            std::cerr << "The pictures of the validation could not be drawn.\n";
+            std::cerr << "The files of the validation could not be written in \"" << a.OutputDir
+                      << "\": none was.\n";
             return 1;
         }
     }

@@ -541,6 +541,27 @@ TEST_F(CliValidate, NegativeValuesAreRefusedAsSaveRunRefusesThem)
         << errors;
 }
 
+// -o writes the series and the pictures as one: a picture that cannot be written leaves none of
+// them, not a series file without its pictures.
+TEST_F(CliValidate, OutputFolderGetsAllFilesOrNone)
+{
+    Copy("windows/gr4j-1991.inp", "cal.inp");
+    Copy("windows/gr4j-1992.inp", "val.inp");
+    std::filesystem::create_directories(dir.File("res/val-validation-scatter.png"));
+    EXPECT_EQ(Cli("validate cal.inp val.inp --no-calibrate -o res"), 1);
+    EXPECT_NE(errors.find("val-validation-scatter.png\" could not be written; no file of the "
+                          "validation was written."),
+              std::string::npos)
+        << errors;
+    EXPECT_FALSE(fileExists(dir.File("res/val-validation.csv")));
+    EXPECT_FALSE(fileExists(dir.File("res/val-validation-hydrograph.png")));
+    std::filesystem::remove(dir.File("res/val-validation-scatter.png"));
+    ASSERT_EQ(Cli("validate cal.inp val.inp --no-calibrate -o res"), 0) << errors;
+    for (const char *name :
+         {"val-validation.csv", "val-validation-hydrograph.png", "val-validation-scatter.png"})
+        EXPECT_TRUE(fileExists(dir.File(std::string("res/") + name))) << name;
+}
+
 // The budget of evaluations has a ceiling, since a validation keeps every set it evaluates; a
 // huge number says so instead of running out of memory.
 TEST_F(CliValidate, EvaluationsHaveACeiling)
