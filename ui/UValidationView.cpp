@@ -358,8 +358,11 @@ TValidation runValidation(QWidget *parent, const URainRun::TAnalysisInput &cal,
     runInBackground(parent,
                     {QStringLiteral("Calibrating and validating ..."), QStringLiteral("Validating"),
                      QStringLiteral("ValidateProgress"), 0},
-                    cancel, nullptr, runningCancel,
-                    [&] { result = UValidation::Validate(cal, calFile, val, valFile, options); });
+                    cancel, nullptr, runningCancel, [&] {
+                        if (ValidationStartHook)
+                            ValidationStartHook(options);
+                        result = UValidation::Validate(cal, calFile, val, valFile, options);
+                    });
     return result;
 }
 

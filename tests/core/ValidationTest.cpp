@@ -586,6 +586,32 @@ TEST_F(CliValidate, EvaluationsHaveACeiling)
     EXPECT_EQ(evaluations, 200000);
 }
 
+// Memory that runs out (here under a limit of the address space), in a validation or a chain,
+// ends in a message and exit status 1, with nothing written.
+TEST_F(CliValidate, MemoryThatRunsOutEndsInAMessage)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit under a limit of the address space";
+#endif
+    Copy("windows/hymod-2013.inp", "a.inp");
+    Copy("windows/hymod-2014.inp", "b.inp");
+    const std::string limit = "ulimit -v 60000; ";
+    const std::string run = "cd '" + dir.Path() + "' && (" + limit + "'" + QUELLOW_CLI + "' ";
+    auto limited = [&](const std::string &arguments) {
+        const int status = std::system((run + arguments + " >stdout.txt 2>stderr.txt)").c_str());
+        out = ReadBytes(dir.File("stdout.txt"));
+        errors = ReadBytes(dir.File("stderr.txt"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(limited("validate a.inp b.inp --evaluations 200000 --threads 2 --json -o res"), 1);
+    EXPECT_NE(errors.find("not enough memory"), std::string::npos) << errors;
+    EXPECT_NE(out.find("\"status\":\"failed\""), std::string::npos) << out;
+    EXPECT_FALSE(fileExists(dir.File("res")));
+    EXPECT_EQ(limited("validate --chain a.inp b.inp --evaluations 200000 --threads 2"), 1);
+    EXPECT_NE(out.find("a.inp -> b.inp"), std::string::npos) << out;
+    EXPECT_NE(out.find("not enough memory"), std::string::npos) << out;
+}
+
 // A chain prints the same table on any number of threads; a failing pair gets its own row.
 TEST_F(CliValidate, ChainTableDoesNotDependOnThreads)
 {

@@ -29,6 +29,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <new>
+#include <stdexcept>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -159,6 +161,7 @@ private slots:
     void commandLineDrawsThePictures();
     void ticksAreRoundAndPlainlyLabelled();
     void validateRunsFromTheSheetToTheView();
+    void faultEndsInAMessageAndKeepsTheSheet();
     void cancelShowsNothing();
     void importedWindowNamesRunoffFileAndUnit();
     void optionsAndImportedSeriesReachTheValidation();
@@ -332,6 +335,52 @@ void ValidationViewTest::validateRunsFromTheSheetToTheView()
     QCOMPARE(rows, 365 - 1);
     // A calibrated transfer of this pair keeps a good part of its skill.
     QVERIFY2(simulationNse.toDouble() > 0.4, qPrintable(simulationNse));
+}
+
+// A fault in the band's sets, and memory that runs out on the validation's thread outside the
+// validation itself, each end in a message box: no view, the sheet as it was, the window alive.
+void ValidationViewTest::faultEndsInAMessageAndKeepsTheSheet()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+    const QString firstRow = Sheet(form)->cellText(3, 0), lastRow = Sheet(form)->cellText(3, 364);
+    UValidation::TValidation shown;
+    int views = 0;
+    QTimer *timer = takeView(shown, views);
+    struct TRestore
+    {
+        ~TRestore() { ValidationStartHook = nullptr; }
+    } restore;
+    const std::function<void(UValidation::TOptions &)> faults[] = {
+        [](UValidation::TOptions &options) {
+            options.Evaluations = 400;
+            options.BeforeBandSet = [](int set) {
+                if (set == 3)
+                    throw std::runtime_error("set 3 went wrong");
+            };
+        },
+        [](UValidation::TOptions &) { throw std::bad_alloc(); },
+    };
+    for (const auto &fault : faults) {
+        ValidationStartHook = fault;
+        answerValidate([](TValidateDialog &dialog) {
+            In<QLineEdit>(dialog, "SourceEdit")->setText(windows + QStringLiteral("gr4j-1992.inp"));
+        });
+        Button(form, "ValidateButton")->click();
+    }
+    timer->stop();
+    delete timer;
+    QCOMPARE(dialogs.Messages,
+             (QStringList{QStringLiteral("The validation stopped: set 3 went wrong"),
+                          QStringLiteral("There is not enough memory.")}));
+    QCOMPARE(views, 0);
+    QCOMPARE(DMQuellow.NrOfData, 365);
+    QCOMPARE(Sheet(form)->cellText(3, 0), firstRow);
+    QCOMPARE(Sheet(form)->cellText(3, 364), lastRow);
+    QVERIFY(form.isEnabled());
 }
 
 void ValidationViewTest::cancelShowsNothing()
