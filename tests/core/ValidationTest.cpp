@@ -595,7 +595,7 @@ TEST_F(CliValidate, MemoryThatRunsOutEndsInAMessage)
 #endif
     Copy("windows/hymod-2013.inp", "a.inp");
     Copy("windows/hymod-2014.inp", "b.inp");
-    const std::string limit = "ulimit -v 60000; ";
+    const std::string limit = "ulimit -v 45000; ";
     const std::string run = "cd '" + dir.Path() + "' && (" + limit + "'" + QUELLOW_CLI + "' ";
     auto limited = [&](const std::string &arguments) {
         const int status = std::system((run + arguments + " >stdout.txt 2>stderr.txt)").c_str());
