@@ -1,5 +1,6 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
+#include "calibration/UCalibrationEdges.h"
 #include "calibration/UCalibrationRun.h"
 #include "files/UPrompts.h"
 #include "files/UTextFields.h"
@@ -154,6 +155,12 @@ std::string calibrationTable(const UCalibration::TCalibrationRun &run)
     skillRow("  volume error %", s0.Fit.VolumeError, s1.Fit.VolumeError);
     row("Recharge/runoff", r.StartFit.VolumeRatio, r.BestFit.VolumeRatio, "%.3f");
     row("Runoff divide", r.StartFit.Divide, r.BestFit.Divide, "%.2f");
+    // What the window's result questions, the command line questions too.
+    for (UCalibration::TEdge edge : UCalibration::EdgesOf(r.Best, r.BestFit))
+        table += "Warning: " + UCalibration::EdgeText(edge) + "\n";
+    if (const std::string factor = UCalibration::FactorHistoryText(1, r.Best.EscapeFactor);
+        !factor.empty())
+        table += "Warning: " + factor + "\n";
     return table;
 }
 

@@ -612,6 +612,27 @@ TEST_F(CliValidate, MemoryThatRunsOutEndsInAMessage)
     EXPECT_NE(out.find("not enough memory"), std::string::npos) << out;
 }
 
+// quellow-cli calibrate questions a result as the window does: escape rates eight times too
+// large calibrate to a factor far below 0.3, which a sound series does not need.
+TEST_F(CliValidate, CalibrateQuestionsATinyEscapeFactor)
+{
+    URainRun::TAnalysisInput input;
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(TestData("windows/hymod-2014.inp"), input, nullptr));
+    for (auto &row : input.Rows)
+        row.Escape *= 8;
+    std::string text;
+    ASSERT_TRUE(UCalibration::AnalysisInputText(input, "wet.inp", text));
+    WriteBytes(dir.File("wet.inp"), text);
+    ASSERT_EQ(Cli("calibrate wet.inp"), 0) << errors;
+    EXPECT_NE(out.find("\nWarning: A total below x 0.3 takes far less water out than the escape "
+                       "rates of the series"),
+              std::string::npos)
+        << out;
+    Copy("windows/hymod-2014.inp", "sound.inp");
+    ASSERT_EQ(Cli("calibrate sound.inp"), 0) << errors;
+    EXPECT_EQ(out.find("Warning: A total"), std::string::npos) << out;
+}
+
 // A chain prints the same table on any number of threads; a failing pair gets its own row.
 TEST_F(CliValidate, ChainTableDoesNotDependOnThreads)
 {
