@@ -162,7 +162,7 @@ std::string storageAboveMaximum(const TOptions &options, double maxStor, const s
     if (options.InitStorage != TInitStorage::Value ||
         !(URainRun::AsWritten(options.InitStorValue, 8) > maxStor))
         return {};
-    return "The initial storage of " + number(options.InitStorValue) +
+    return "The initial storage of " + shortestText(options.InitStorValue) +
            " mm lies above the maximum storage of " + printfText("%.2f", maxStor) + " mm (" +
            whose + "): give at most the maximum, or full.";
 }
