@@ -251,6 +251,13 @@ bool TValidateDialog::readOptions()
         (!options.Calibrate && !read(UValidation::TOption::EscapeFactor, mEscapeFactorEdit,
                                      mEscapeFactorEdit->text(), "The escape factor")))
         return false;
+    if (const std::string above =
+            UValidation::GivenStorageAboveMaximum(options, mImportSheet.MaxStor);
+        !above.empty()) {
+        Dialogs().ShowMessage(above);
+        mInitStorageBox->setFocus();
+        return false;
+    }
     mOptions = options;
     return true;
 }

@@ -45,7 +45,27 @@ std::string number(double v)
     return printfText("%.4g", v);
 }
 
+/// The refusal of an initial storage in mm above maxStor (whose: the maximum's source), or
+/// empty.
+std::string storageAboveMaximum(const TOptions &options, double maxStor, const std::string &whose)
+{
+    if (options.InitStorage != TInitStorage::Value ||
+        !(URainRun::AsWritten(options.InitStorValue, 8) > maxStor))
+        return {};
+    return "The initial storage of " + shortestText(options.InitStorValue) +
+           " mm lies above the maximum storage of " + printfText("%.2f", maxStor) + " mm (" +
+           whose + "): give at most the maximum, or full.";
+}
+
 } // namespace
+
+std::string GivenStorageAboveMaximum(const TOptions &options, double calMaxStor)
+{
+    return options.Calibrate ? storageAboveMaximum(options, UCalibration::MaxMaxStor,
+                                                   "the largest the calibration searches")
+                             : storageAboveMaximum(options, URainRun::AsWritten(calMaxStor, 8),
+                                                   "the calibration file's");
+}
 
 double DefaultBand(TObjective objective)
 {
@@ -155,18 +175,6 @@ double MedianStep(const TAnalysisInput &input)
 
 namespace {
 
-/// The refusal of an initial storage in mm above maxStor (whose: the maximum's source), or
-/// empty.
-std::string storageAboveMaximum(const TOptions &options, double maxStor, const std::string &whose)
-{
-    if (options.InitStorage != TInitStorage::Value ||
-        !(URainRun::AsWritten(options.InitStorValue, 8) > maxStor))
-        return {};
-    return "The initial storage of " + shortestText(options.InitStorValue) +
-           " mm lies above the maximum storage of " + printfText("%.2f", maxStor) + " mm (" +
-           whose + "): give at most the maximum, or full.";
-}
-
 /// The row check of Save / Run on a window: rain, escape rate and measured runoff are not
 /// negative (a missing-value marker left in is scored otherwise). The message, or empty.
 std::string negativeValue(const TAnalysisInput &input, const std::string &role,
@@ -213,11 +221,7 @@ std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
                     [first](const URainRun::TAnalysisRow &r) { return r.Runoff == first; }))
         return "The measured runoff of " + quoted(valFile) +
                " is the same on every scored row: NSE and KGE are not defined.";
-    if (std::string above =
-            options.Calibrate ? storageAboveMaximum(options, UCalibration::MaxMaxStor,
-                                                    "the largest the calibration searches")
-                              : storageAboveMaximum(options, cal.MaxSto, "the calibration file's");
-        !above.empty())
+    if (std::string above = GivenStorageAboveMaximum(options, cal.MaxSto); !above.empty())
         return above;
     const double calStep = MedianStep(cal), valStep = MedianStep(val);
     if (!(calStep > 0) || !(valStep > 0) || calStep > MaxStepRatio * valStep ||

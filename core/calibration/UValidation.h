@@ -71,6 +71,12 @@ enum class TOption { Objective, EscapeFactor, InitStorage, Warmup, Band };
 bool ReadOption(TOption option, const std::string &text, const std::string &name, TOptions &options,
                 std::string &message);
 
+/// The refusal of an initial storage given in mm that lies above the maximum storage before
+/// anything runs: above CAL's maximum storage calMaxStor without a calibration, above the
+/// largest the calibration searches with one (the calibrated maximum is checked once found).
+/// Empty when the options may be taken.
+std::string GivenStorageAboveMaximum(const TOptions &options, double calMaxStor);
+
 /// The band's default distance: 0.02 for R square, 0.05 for NSE and KGE.
 double DefaultBand(TObjective objective);
 

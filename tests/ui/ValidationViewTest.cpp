@@ -471,6 +471,28 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     QCOMPARE(dialogs.Messages,
              QStringList{QStringLiteral("The warm-up needs a whole number of 0 or more.")});
     QCOMPARE(views, 0);
+    // So does an initial storage above the maximum, with the focus on its box.
+    dialogs.Messages.clear();
+    stayed = false;
+    answerValidate([&stayed](TValidateDialog &dialog) {
+        In<QLineEdit>(dialog, "SourceEdit")->setText(windows + QStringLiteral("gr4j-1992.inp"));
+        In<QLineEdit>(dialog, "WarmupEdit")->setText(QStringLiteral("0"));
+        In<QComboBox>(dialog, "InitStorageComboBox")->setCurrentText(QStringLiteral("600"));
+        QTimer::singleShot(0, [&stayed, &dialog] {
+            auto *box = In<QComboBox>(dialog, "InitStorageComboBox");
+            stayed = dialog.isVisible() &&
+                     (dialog.focusWidget() == box || dialog.focusWidget() == box->lineEdit());
+            box->setCurrentText(QStringLiteral("cal"));
+            dialog.reject();
+        });
+    });
+    validate->trigger();
+    QVERIFY(stayed);
+    QCOMPARE(dialogs.Messages,
+             QStringList{QStringLiteral("The initial storage of 600 mm lies above the maximum "
+                                        "storage of 500.00 mm (the largest the calibration "
+                                        "searches): give at most the maximum, or full.")});
+    QCOMPARE(views, 0);
 
     // The 1992 window as a dated series, taken through Import series..., for KGE after 30
     // warm-up rows: the validation of the input file with the same rows and options.
