@@ -615,20 +615,31 @@ QImage PictureImage(const TValidation &v, const std::vector<TDot> &dots, TPictur
     return image;
 }
 
-bool SavePictures(const TValidation &v, const std::vector<TDot> &dots, const std::string &dir,
-                  std::string &error)
+bool SaveFiles(const TValidation &v, const std::vector<TDot> &dots, const std::string &dir,
+               std::string &error)
 {
+    // Every picture is drawn before anything is written, and then the series and the pictures
+    // are written as one: all of them, or none.
+    std::vector<std::pair<std::string, std::string>> files = {
+        {UValidationFiles::SeriesName(dir, v.ValFile), UValidationFiles::SeriesCsv(v)}};
     for (TPicture picture : UValidationFiles::Pictures(v.Calibrated)) {
         const std::string path = UValidationFiles::PictureFileName(dir, v.ValFile, picture);
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (!PictureImage(v, dots, picture).save(&buffer, "PNG") ||
-            !writeFileAtomically(path, std::string_view(bytes.constData(),
-                                                        static_cast<std::size_t>(bytes.size())))) {
-            error = "The picture \"" + path + "\" could not be written.";
+        if (!PictureImage(v, dots, picture).save(&buffer, "PNG")) {
+            error = "The picture \"" + path + "\" could not be drawn; no file was written.";
             return false;
         }
+        files.emplace_back(path,
+                           std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    std::string failed;
+    if (!writeFilesAtomically(files, failed)) {
+        error = "The file \"" + failed +
+                "\" could not be written; no file of the validation "
+                "was written.";
+        return false;
     }
     return true;
 }

@@ -57,9 +57,10 @@ void Render(QChart *chart, QPainter &painter, const QRectF &target);
 QImage PictureImage(const UValidation::TValidation &v, const std::vector<TDot> &dots,
                     TPicture picture);
 
-/// Writes the picture files of v beside each other in dir (names from
-/// UValidationFiles::PictureFileName); false, with error, when one cannot be written.
-bool SavePictures(const UValidation::TValidation &v, const std::vector<TDot> &dots,
-                  const std::string &dir, std::string &error);
+/// Writes the series file and the picture files of v beside each other in dir (names from
+/// UValidationFiles::SeriesName and PictureFileName), all of them or none; false, with error,
+/// when one cannot be drawn or written.
+bool SaveFiles(const UValidation::TValidation &v, const std::vector<TDot> &dots,
+               const std::string &dir, std::string &error);
 
 } // namespace quellow::UValidationCharts

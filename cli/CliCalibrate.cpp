@@ -1,5 +1,6 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
+#include "calibration/UCalibrationEdges.h"
 #include "calibration/UCalibrationRun.h"
 #include "files/UPrompts.h"
 #include "files/UTextFields.h"
@@ -55,9 +56,9 @@ bool parseArgs(const TArgs &args, TCalibrateArgs &out)
                 return false;
             }
         } else if (a == "--evaluations" && hasValue) {
-            if (!readCount(args[++i], UCalibration::MinEvaluations, out.Options.Evaluations)) {
-                std::cerr << "--evaluations needs a whole number of at least "
-                          << UCalibration::MinEvaluations << ".\n";
+            std::string message;
+            if (!UCalibration::ReadEvaluations(args[++i], a, out.Options.Evaluations, message)) {
+                std::cerr << message << '\n';
                 return false;
             }
         } else if (a == "--threads" && hasValue) {
@@ -154,6 +155,12 @@ std::string calibrationTable(const UCalibration::TCalibrationRun &run)
     skillRow("  volume error %", s0.Fit.VolumeError, s1.Fit.VolumeError);
     row("Recharge/runoff", r.StartFit.VolumeRatio, r.BestFit.VolumeRatio, "%.3f");
     row("Runoff divide", r.StartFit.Divide, r.BestFit.Divide, "%.2f");
+    // What the window's result questions, the command line questions too.
+    for (UCalibration::TEdge edge : UCalibration::EdgesOf(r.Best, r.BestFit))
+        table += "Warning: " + UCalibration::EdgeText(edge) + "\n";
+    if (const std::string factor = UCalibration::FactorHistoryText(1, r.Best.EscapeFactor);
+        !factor.empty())
+        table += "Warning: " + factor + "\n";
     return table;
 }
 

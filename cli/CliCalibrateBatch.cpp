@@ -43,10 +43,10 @@ template <class TRead> bool takeOption(TArgs &args, std::string_view name, TRead
 bool takeEvaluations(TArgs &args, int &evaluations)
 {
     return takeOption(args, "--evaluations", [&evaluations](const std::string &value) {
-        if (parseInt(value, evaluations) && evaluations >= UCalibration::MinEvaluations)
+        std::string message;
+        if (UCalibration::ReadEvaluations(value, "--evaluations", evaluations, message))
             return true;
-        std::cerr << "--evaluations needs a whole number of at least "
-                  << UCalibration::MinEvaluations << ".\n";
+        std::cerr << message << '\n';
         return false;
     });
 }

@@ -28,7 +28,8 @@ const char *const validateUsage =
     "Split-sample validation: calibrates the analysis file CAL (unless --no-calibrate: its\n"
     "parameters as they stand, escape factor F on VAL's escape rates, default 1), runs its\n"
     "analysis for the alpha function and simulates VAL with CAL's maximum storage, the\n"
-    "initial storage of --init-storage (cal: CAL's, the default; full: the maximum; or X mm),\n"
+    "initial storage of --init-storage (cal: CAL's, the default; full: the maximum; or X mm,\n"
+    "0 for an empty start, refused above the maximum),\n"
     "CAL's escape factor and alpha function, from VAL's first measured runoff, as a prediction\n"
     "runs it. Rows K+2..N of VAL are scored (K warm-up rows, default 0), beside benchmarks:\n"
     "start (CAL uncalibrated), self (VAL calibrated on itself), mean (CAL's mean runoff as a\n"
@@ -79,12 +80,10 @@ bool readOption(const std::string &name, const std::string &text, TValidateArgs 
         }
         std::cerr << "--threads needs a whole number from 1 to 256.\n";
     } else if (name == "--evaluations") {
-        if (parseInt(text, whole) && whole >= UCalibration::MinEvaluations) {
-            o.Evaluations = whole;
+        std::string message;
+        if (UCalibration::ReadEvaluations(text, name, o.Evaluations, message))
             return true;
-        }
-        std::cerr << "--evaluations needs a whole number of at least "
-                  << UCalibration::MinEvaluations << ".\n";
+        std::cerr << message << '\n';
     } else if (name == "-o") {
         out.OutputDir = text;
         return true;
@@ -182,11 +181,13 @@ std::string validationJson(const TValidation &v, bool ok)
     const TSimulationFit &s = v.Validation;
     const bool fit = ok && s.Made && s.Skill.Valid;
     const TFitMeasures &f = s.Skill.Fit;
-    return "{\"file\":" + jsonText(v.ValFile) + ",\"rows\":" + num(ok, v.Rows) +
-           ",\"warmup\":" + std::to_string(v.Warmup) + ",\"InitStor\":" + num(ok, v.InitStor) +
-           ",\"NSE\":" + num(fit, f.NSE) + ",\"KGE\":" + num(fit, f.KGE) +
-           ",\"KGEr\":" + num(fit, f.R) + ",\"KGEalpha\":" + num(fit, f.Alpha) +
-           ",\"KGEbeta\":" + num(fit, f.Beta) + ",\"LogNSE\":" + num(fit, s.Skill.LogNSE) +
+    return "{\"file\":" + jsonText(v.ValFile) +
+           ",\"source\":" + (v.ValSource.empty() ? std::string("null") : jsonText(v.ValSource)) +
+           ",\"rows\":" + num(ok, v.Rows) + ",\"warmup\":" + std::to_string(v.Warmup) +
+           ",\"InitStor\":" + num(ok, v.InitStor) + ",\"NSE\":" + num(fit, f.NSE) +
+           ",\"KGE\":" + num(fit, f.KGE) + ",\"KGEr\":" + num(fit, f.R) +
+           ",\"KGEalpha\":" + num(fit, f.Alpha) + ",\"KGEbeta\":" + num(fit, f.Beta) +
+           ",\"LogNSE\":" + num(fit && s.Skill.LogValid, s.Skill.LogNSE) +
            ",\"VolumeError\":" + num(fit, f.VolumeError) + "}";
 }
 
@@ -243,7 +244,7 @@ std::string validationTable(const TValidation &v)
                         r.KGE.c_str(), r.VolumeError.c_str());
     const TSkill &s = v.Validation.Skill;
     t += printfText("  log NSE %s; KGE parts r %s, alpha %s, beta %s\n",
-                    UValidationFiles::FigureText(s.Valid, s.LogNSE).c_str(),
+                    UValidationFiles::FigureText(s.LogValid, s.LogNSE).c_str(),
                     UValidationFiles::FigureText(s.Valid, s.Fit.R).c_str(),
                     UValidationFiles::FigureText(s.Valid, s.Fit.Alpha).c_str(),
                     UValidationFiles::FigureText(s.Valid, s.Fit.Beta).c_str());
@@ -301,14 +302,12 @@ int validateOne(const TValidateArgs &a)
     if (ok && !series.empty()) {
         std::error_code error;
         std::filesystem::create_directories(a.OutputDir, error);
-        if (!writeFileAtomically(series, UValidationFiles::SeriesCsv(v))) {
-            std::cerr << "The file \"" << series << "\" could not be written.\n";
-            return 1;
-        }
-        // The pictures need the drawing libraries: the chart program draws them.
+        // The pictures need the drawing libraries: the chart program draws them and writes
+        // them with the series file, all of them or none.
         if (!RunChartProgram({ValidationPicturesOption, a.OutputDir},
                              UValidationFiles::PictureData(v))) {
-            std::cerr << "The pictures of the validation could not be drawn.\n";
+            std::cerr << "The files of the validation could not be written in \"" << a.OutputDir
+                      << "\": none was.\n";
             return 1;
         }
     }
@@ -374,8 +373,8 @@ std::string chainCsv(const std::vector<TValidation> &pairs)
         const bool fit = ok && s.Valid;
         csv += csvField(v.CalFile) + "," + csvField(v.ValFile) + "," +
                (ok ? "validated" : "failed") + "," + (ok ? std::to_string(v.Rows) : "") + "," +
-               opt(fit, s.Fit.NSE) + "," + opt(fit, s.Fit.KGE) + "," + opt(fit, s.LogNSE) + "," +
-               opt(fit, s.Fit.VolumeError);
+               opt(fit, s.Fit.NSE) + "," + opt(fit, s.Fit.KGE) + "," +
+               opt(fit && s.LogValid, s.LogNSE) + "," + opt(fit, s.Fit.VolumeError);
         for (const UValidation::TBenchmark *b : {&v.Start, &v.Self, &v.Mean, &v.Recession})
             csv += "," + opt(b->Defined, b->Fit.NSE) + "," + opt(b->Defined, b->Fit.KGE) + "," +
                    opt(b->Defined, b->Fit.VolumeError);

@@ -5,6 +5,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <exception>
+
 namespace quellow {
 
 void runInBackground(QWidget *parent, const TProgressLook &look, std::atomic<bool> &cancel,
@@ -23,7 +25,15 @@ void runInBackground(QWidget *parent, const TProgressLook &look, std::atomic<boo
     QObject::connect(&progress, &QProgressDialog::canceled, [&cancel] { cancel = true; });
 
     QEventLoop loop;
-    QThread *thread = QThread::create(work);
+    // What the work throws on its thread reaches the caller here, once the thread has ended.
+    std::exception_ptr fault;
+    QThread *thread = QThread::create([&work, &fault] {
+        try {
+            work();
+        } catch (...) {
+            fault = std::current_exception();
+        }
+    });
     QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
     QTimer timer;
     if (done) {
@@ -40,6 +50,8 @@ void runInBackground(QWidget *parent, const TProgressLook &look, std::atomic<boo
     delete thread;
     timer.stop();
     progress.hide();
+    if (fault)
+        std::rethrow_exception(fault);
 }
 
 } // namespace quellow

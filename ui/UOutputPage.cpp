@@ -115,9 +115,17 @@ void TOutputPage::showFits(const TAnalysisFits *fits)
     const TSimulationFit &sim = fits->Simulation;
     if (sim.Made && sim.Skill.Valid) {
         const TFitMeasures &f = sim.Skill.Fit;
-        lines << QStringLiteral("Simulation, as a prediction runs it:  NSE %1    KGE %2    "
-                                "Log NSE %3    Volume error %4 %")
-                     .arg(number(f.NSE, 3), number(f.KGE, 3), number(sim.Skill.LogNSE, 3),
+        // Which fit to trust for a prediction, and a start that is not the measured one, are
+        // said on the line itself, not only in its tooltip.
+        QString start;
+        if (sim.InitialRunoffRaised)
+            start = QStringLiteral(" (start raised to %1)")
+                        .arg(QString::number(sim.InitialRunoff, 'g', 4)
+                                 .replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator)));
+        lines << QStringLiteral("Simulation, as a prediction runs it, the fit that tells how it "
+                                "predicts%1:  NSE %2    KGE %3    Log NSE %4    Volume error %5 %")
+                     .arg(start, number(f.NSE, 3), number(f.KGE, 3),
+                          sim.Skill.LogValid ? number(sim.Skill.LogNSE, 3) : QStringLiteral("-"),
                           number(f.VolumeError, 1));
     } else {
         lines << QStringLiteral("Simulation, as a prediction runs it: not made");

@@ -15,6 +15,7 @@
 #include "ui/UInputSheetPage.h"
 #include "ui/UOutputPage.h"
 #include "ui/UIntroPages.h"
+#include "tasks/UTaskPool.h"
 
 #include <QAction>
 #include <QApplication>
@@ -447,8 +448,14 @@ void TRainForm::guarded(const std::function<void()> &action)
 {
     try {
         action();
-    } catch (const std::exception &error) {
-        Dialogs().ShowMessage(error.what());
+    } catch (...) {
+        // Whatever stopped the action, on this thread or on the one it ran its work on, ends
+        // it with a message; the sheet stays as it was.
+        const UTaskPool::TFault fault = UTaskPool::CurrentFault();
+        Dialogs().ShowMessage(fault.OutOfMemory    ? std::string("There is not enough memory.")
+                              : fault.What.empty() ? std::string("The action stopped on an "
+                                                                 "unknown error.")
+                                                   : fault.What);
     }
 }
 

@@ -51,6 +51,7 @@ void TRainForm::ValidateActionExecute()
             Dialogs().ShowMessage(v.Message);
             return;
         }
+        v.ValSource = dialog.validationSource();
         TValidationView view(std::move(v), this, dialog.validationCalendar());
         view.exec();
     });

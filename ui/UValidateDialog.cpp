@@ -4,6 +4,7 @@
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportSeries.h"
+#include "ui/UValidationSource.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -60,7 +61,7 @@ UValidationCharts::TCalendar importedCalendar(const TImportedSeries &series,
 TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuellow &importSheet,
                                  const QString &folder, QWidget *parent)
     : QDialog(parent), mImportSheet(importSheet), mFolder(folder), mImported(choices.Imported),
-      mImportedCalendar(choices.ImportedCalendar)
+      mImportedCalendar(choices.ImportedCalendar), mImportedSource(choices.ImportedSource)
 {
     setObjectName(QStringLiteral("ValidateDialog"));
     setWindowTitle(QStringLiteral("Validate"));
@@ -140,9 +141,10 @@ void TValidateDialog::createObjectiveRows(QFormLayout *form, const TValidateChoi
     mInitStorageBox->addItems({QStringLiteral("cal"), QStringLiteral("full")});
     mInitStorageBox->setCurrentText(choices.InitStorage);
     mInitStorageBox->setMinimumWidth(100);
-    mInitStorageBox->setToolTip(
-        QStringLiteral("The dead storage the validation window starts from: cal, the sheet's "
-                       "initial storage; full, the maximum storage; or a storage in mm"));
+    mInitStorageBox->setToolTip(QStringLiteral(
+        "The dead storage the validation window starts from: cal, the sheet's "
+        "initial storage; full, the maximum storage; or a storage in mm, 0 for an empty "
+        "start and at most the maximum storage"));
     auto *storageRow = new QHBoxLayout;
     storageRow->addWidget(mInitStorageBox);
     storageRow->addWidget(new QLabel(QStringLiteral("cal, full or mm"), this));
@@ -191,6 +193,7 @@ TValidateChoices TValidateDialog::choices() const
     c.Source = mSourceEdit->text();
     c.Imported = mImported;
     c.ImportedCalendar = mImportedCalendar;
+    c.ImportedSource = mImportedSource;
     c.Objective = static_cast<UCalibration::TObjective>(mObjectiveBox->currentData().toInt());
     c.InitStorage = mInitStorageBox->currentText();
     c.Warmup = mWarmupEdit->text();
@@ -244,6 +247,7 @@ void TValidateDialog::ImportClick()
     mImported = std::move(input);
     mImportedName = series.FileName;
     mImportedCalendar = importedCalendar(series, *mImported);
+    mImportedSource = importedWindowText(series);
     mSourceEdit->setText(series.FileName);
     showImported();
     mSourceEdit->setFocus();
@@ -269,6 +273,13 @@ bool TValidateDialog::readOptions()
         (!options.Calibrate && !read(UValidation::TOption::EscapeFactor, mEscapeFactorEdit,
                                      mEscapeFactorEdit->text(), "The escape factor")))
         return false;
+    if (const std::string above =
+            UValidation::GivenStorageAboveMaximum(options, mImportSheet.MaxStor);
+        !above.empty()) {
+        Dialogs().ShowMessage(above);
+        mInitStorageBox->setFocus();
+        return false;
+    }
     mOptions = options;
     return true;
 }

@@ -27,6 +27,7 @@ struct TValidateChoices
     /// The window imported from Source through the import dialog, as Save/Run would write it;
     /// nullptr when Source is an analysis input file.
     std::shared_ptr<const URainRun::TAnalysisInput> Imported;
+    std::string ImportedSource; ///< what the validation names of the imported window
     UCalibration::TObjective Objective = UCalibration::TObjective::NSE;
     QString InitStorage = QStringLiteral("cal");
     QString Warmup = QStringLiteral("0");
@@ -57,6 +58,11 @@ public:
     /// After "OK": the validation window, its name and the options.
     const URainRun::TAnalysisInput &validationInput() const { return *mInput; }
     const std::string &validationFile() const { return mFile; }
+    /// The period, runoff source and unit of an imported window; empty for an input file.
+    std::string validationSource() const
+    {
+        return mImported && mInput == mImported ? mImportedSource : std::string();
+    }
     const UValidation::TOptions &options() const { return mOptions; }
     /// The dates of the validation window: known for an imported series, not for a file.
     UValidationCharts::TCalendar validationCalendar() const
@@ -85,6 +91,7 @@ private:
     std::shared_ptr<const URainRun::TAnalysisInput> mImported;
     QString mImportedName;
     UValidationCharts::TCalendar mImportedCalendar;
+    std::string mImportedSource;
 
     std::shared_ptr<const URainRun::TAnalysisInput> mInput;
     std::string mFile;

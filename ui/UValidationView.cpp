@@ -69,9 +69,11 @@ QStringList validationSummaryLines(const TValidation &v)
     lines << q("Validation: " + v.ValFile +
                printfText(" (%d rows scored after a warm-up of %d, initial storage %.2f mm)",
                           v.Rows, v.Warmup, v.InitStor));
+    if (!v.ValSource.empty())
+        lines << q("Validation window " + v.ValSource);
     const TSkill &s = v.Validation.Skill;
     lines << q(printfText("Log NSE %s; KGE parts r %s, alpha %s, beta %s",
-                          UValidationFiles::FigureText(s.Valid, s.LogNSE).c_str(),
+                          UValidationFiles::FigureText(s.LogValid, s.LogNSE).c_str(),
                           UValidationFiles::FigureText(s.Valid, s.Fit.R).c_str(),
                           UValidationFiles::FigureText(s.Valid, s.Fit.Alpha).c_str(),
                           UValidationFiles::FigureText(s.Valid, s.Fit.Beta).c_str()));
@@ -370,8 +372,11 @@ TValidation runValidation(QWidget *parent, const URainRun::TAnalysisInput &cal,
     runInBackground(parent,
                     {QStringLiteral("Calibrating and validating ..."), QStringLiteral("Validating"),
                      QStringLiteral("ValidateProgress"), 0},
-                    cancel, nullptr, runningCancel,
-                    [&] { result = UValidation::Validate(cal, calFile, val, valFile, options); });
+                    cancel, nullptr, runningCancel, [&] {
+                        if (ValidationStartHook)
+                            ValidationStartHook(options);
+                        result = UValidation::Validate(cal, calFile, val, valFile, options);
+                    });
     return result;
 }
 

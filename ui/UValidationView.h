@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
+
 #include <vector>
 
 class QPainter;
@@ -67,6 +69,11 @@ UValidation::TValidation runValidation(QWidget *parent, const URainRun::TAnalysi
                                        const URainRun::TAnalysisInput &val,
                                        const std::string &valFile,
                                        const UValidation::TOptions &options = {});
+
+/// Called on the validation's thread with its options just before runValidation validates
+/// (empty: nothing). Tests make a validation fail through it, by throwing or through
+/// TOptions::BeforeBandSet, to see the window end it with a message.
+inline std::function<void(UValidation::TOptions &)> ValidationStartHook;
 
 /// Asks the validation running now, if any, to stop; true when one was running.
 bool cancelRunningValidation();

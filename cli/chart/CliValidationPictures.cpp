@@ -29,7 +29,7 @@ int DrawValidationPictures(const TArgs &args)
     const TQtArgs qt = PrepareQt();
     QApplication application(qt.Argc, qt.Argv);
     std::string error;
-    if (!UValidationCharts::SavePictures(v, dots, args[0], error)) {
+    if (!UValidationCharts::SaveFiles(v, dots, args[0], error)) {
         std::cerr << error << '\n';
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "calibration/UCalibration.h"
 
+#include "files/UTextFields.h"
 #include "tasks/UTaskPool.h"
 
 #include <algorithm>
@@ -561,10 +562,30 @@ void finish(const TRunner &runner, const TCandidate &best, TResult &result)
 
 } // namespace
 
+bool ReadEvaluations(const std::string &text, const std::string &name, int &evaluations,
+                     std::string &message)
+{
+    int value = 0;
+    const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    if (parseInt(text, value) && value >= MinEvaluations && value <= MaxEvaluations) {
+        evaluations = value;
+        return true;
+    }
+    if (digits && (value > MaxEvaluations || !parseInt(text, value)))
+        message = name + " takes at most " + std::to_string(MaxEvaluations) + " (" + text +
+                  " given): a validation keeps every set it evaluates, about 0.8 kB each, and "
+                  "the search settles long before; the default is " +
+                  std::to_string(DefaultEvaluations) + ".";
+    else
+        message = name + " needs a whole number from " + std::to_string(MinEvaluations) + " to " +
+                  std::to_string(MaxEvaluations) + ".";
+    return false;
+}
+
 TResult Search(const TEvaluate &evaluate, const TParameters &start, const TOptions &given)
 {
     TOptions options = given;
-    options.Evaluations = std::max(options.Evaluations, MinEvaluations);
+    options.Evaluations = std::clamp(options.Evaluations, MinEvaluations, MaxEvaluations);
     TRunner runner(evaluate, options);
     TResult result;
     result.Start = start;

@@ -29,6 +29,16 @@ inline constexpr double MaxVolumeRatio = 2;
 inline constexpr int DefaultEvaluations = 3000;
 /// Fewer evaluations than this are not a search.
 inline constexpr int MinEvaluations = 50;
+/// More evaluations than this are not searched: a validation keeps every set it evaluates
+/// (about 0.8 kB each, so about 160 MB at this limit, and half a minute of searching), while
+/// the search itself has settled long before (the default is 3000).
+inline constexpr int MaxEvaluations = 200000;
+
+/// Reads text as a budget of evaluations, MinEvaluations to MaxEvaluations; false, with
+/// message (begun by name, the option as the caller names it), when it does not read or lies
+/// outside, a huge number included.
+bool ReadEvaluations(const std::string &text, const std::string &name, int &evaluations,
+                     std::string &message);
 
 using quellow::TParameters;
 /// What a complete analysis with one parameter set gives.
@@ -70,8 +80,9 @@ using TEvaluate = std::function<TEvaluation(const TParameters &parameters, int w
 
 struct TOptions
 {
-    int Evaluations = DefaultEvaluations; ///< budget of the search, at least MinEvaluations
-    int Threads = 0;                      ///< 0: as many as the machine has cores
+    /// budget of the search, MinEvaluations to MaxEvaluations (others are taken as the limit)
+    int Evaluations = DefaultEvaluations;
+    int Threads = 0; ///< 0: as many as the machine has cores
     /// Called now and then with the evaluations done and the budget, from the search's
     /// threads, one call at a time; done never decreases.
     std::function<void(int done, int total)> Progress;

@@ -80,6 +80,13 @@ std::string FactorHistoryText(double earlier, double factor)
         text += "A total above x " + number(HighTotalFactor, 1) +
                 " takes far more water out than the escape rates of the series: check the "
                 "rain, the area and the unit.";
+    } else if (total < LowTotalFactor) {
+        if (!text.empty())
+            text += ' ';
+        text += "A total below x " + number(LowTotalFactor, 1) +
+                " takes far less water out than the escape rates of the series: check the "
+                "escape rates (their unit, or a potential evaporation far above what the "
+                "catchment loses), the runoff and the area.";
     }
     return text;
 }

@@ -45,7 +45,27 @@ std::string number(double v)
     return printfText("%.4g", v);
 }
 
+/// The refusal of an initial storage in mm above maxStor (whose: the maximum's source), or
+/// empty.
+std::string storageAboveMaximum(const TOptions &options, double maxStor, const std::string &whose)
+{
+    if (options.InitStorage != TInitStorage::Value ||
+        !(URainRun::AsWritten(options.InitStorValue, 8) > maxStor))
+        return {};
+    return "The initial storage of " + shortestText(options.InitStorValue) +
+           " mm lies above the maximum storage of " + printfText("%.2f", maxStor) + " mm (" +
+           whose + "): give at most the maximum, or full.";
+}
+
 } // namespace
+
+std::string GivenStorageAboveMaximum(const TOptions &options, double calMaxStor)
+{
+    return options.Calibrate ? storageAboveMaximum(options, UCalibration::MaxMaxStor,
+                                                   "the largest the calibration searches")
+                             : storageAboveMaximum(options, URainRun::AsWritten(calMaxStor, 8),
+                                                   "the calibration file's");
+}
 
 double DefaultBand(TObjective objective)
 {
@@ -165,11 +185,36 @@ std::string WarmupProblem(std::size_t rows, int warmup, const std::string &valFi
 
 namespace {
 
+/// The row check of Save / Run on a window: rain, escape rate and measured runoff are not
+/// negative (a missing-value marker left in is scored otherwise). The message, or empty.
+std::string negativeValue(const TAnalysisInput &input, const std::string &role,
+                          const std::string &file)
+{
+    for (const URainRun::TAnalysisRow &r : input.Rows) {
+        const char *what = r.Runoff < 0   ? "measured runoff"
+                           : r.Rain < 0   ? "rain"
+                           : r.Escape < 0 ? "escape rate"
+                                          : nullptr;
+        if (!what)
+            continue;
+        const double value = r.Runoff < 0 ? r.Runoff : r.Rain < 0 ? r.Rain : r.Escape;
+        return "The " + role + " file " + quoted(file) + " has a negative " + what + " (" +
+               shortestText(value) + ") in row " + std::to_string(r.Serial) +
+               ": Save / Run refuses such a row, and so does a validation. Correct the value "
+               "(a marker of a missing value?) or leave the row out.";
+    }
+    return {};
+}
+
 /// The checks of the two windows that need no run. Returns the message, empty when they pass.
 std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
                          const TAnalysisInput &val, const std::string &valFile,
                          const TOptions &options)
 {
+    for (std::string negative :
+         {negativeValue(cal, "calibration", calFile), negativeValue(val, "validation", valFile)})
+        if (!negative.empty())
+            return negative;
     if (std::none_of(val.Rows.begin(), val.Rows.end(),
                      [](const URainRun::TAnalysisRow &r) { return r.Runoff > 0; }))
         return "The validation file " + quoted(valFile) +
@@ -183,6 +228,8 @@ std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
                     [first](const URainRun::TAnalysisRow &r) { return r.Runoff == first; }))
         return "The measured runoff of " + quoted(valFile) +
                " is the same on every scored row: NSE and KGE are not defined.";
+    if (std::string above = GivenStorageAboveMaximum(options, cal.MaxSto); !above.empty())
+        return above;
     const double calStep = MedianStep(cal), valStep = MedianStep(val);
     if (!(calStep > 0) || !(valStep > 0) || calStep > MaxStepRatio * valStep ||
         valStep > MaxStepRatio * calStep)
@@ -194,7 +241,8 @@ std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
 }
 
 /// The parameters VAL is simulated with: the set's maximum storage, the initial storage the
-/// option asks for, the factor on VAL's escape rates.
+/// option asks for (as the run starts from it: a storage given in mm is taken as it is, so 0
+/// is an empty start), the factor on VAL's escape rates.
 TParameters transferred(const TParameters &set, double factor, const TOptions &options)
 {
     TParameters p{set.MaxStor, UsedInitStor(set), factor};
@@ -220,8 +268,7 @@ TSimulationFit simulate(TTarget &t, const TParameters &p, const TModelValues &al
 {
     URainRun::ApplyCalibration(*t.Input, p, t.Applied);
     USimulation::Load(t.Applied, t.Scratch);
-    return USimulation::Simulate(t.Scratch, t.Applied.MaxSto,
-                                 UsedInitStor(t.Applied.MaxSto, t.Applied.IniSto), alpha,
+    return USimulation::Simulate(t.Scratch, t.Applied.MaxSto, t.Applied.IniSto, alpha,
                                  t.FirstScored, score);
 }
 
@@ -341,10 +388,9 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
         const double maxStor = URainRun::AsWritten(p.MaxStor, 8);
         const double initStor = URainRun::AsWritten(p.InitStor, 8);
         USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
-        made[k] =
-            USimulation::Simulate(s, maxStor, UsedInitStor(maxStor, initStor), e.Evaluation.Alpha,
-                                  target.FirstScored, USimulation::TScore::None)
-                .Made;
+        made[k] = USimulation::Simulate(s, maxStor, initStor, e.Evaluation.Alpha,
+                                        target.FirstScored, USimulation::TScore::None)
+                      .Made;
         std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
                   runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
     });
@@ -407,6 +453,10 @@ void noteUndefined(TValidation &v)
 {
     if (!v.Validation.Skill.Valid)
         v.Notes.push_back("The validation's figures are not defined.");
+    else if (!v.Validation.Skill.LogValid)
+        v.Notes.push_back("The validation's log NSE is not defined: the logarithms of the "
+                          "measured runoff (plus a hundredth of its mean) of the scored rows do "
+                          "not vary, or a runoff plus that hundredth is not positive.");
     if (v.Validation.InitialRunoffRaised)
         v.Notes.push_back("The simulation of the validation file starts from a runoff of " +
                           shortestText(v.Validation.InitialRunoff) +
@@ -570,7 +620,7 @@ void scoreOnVal(TValidation &v, const TAnalysisInput &cal, const TAnalysisInput 
         return;
     }
     v.MaxStor = target.Applied.MaxSto;
-    v.InitStor = UsedInitStor(target.Applied.MaxSto, target.Applied.IniSto);
+    v.InitStor = target.Applied.IniSto;
     v.Rows = static_cast<int>(val.Rows.size()) - options.Warmup - 1;
     keepSeries(v, val, target.Scratch);
     benchmarks(v, cal, target, options, startFit);
@@ -599,8 +649,16 @@ void validate(TValidation &v, const TAnalysisInput &calGiven, const TAnalysisInp
         return;
     }
     TSelfCalibration self;
-    if (calibrateWindows(v, cal, val, options, startFit, self))
-        scoreOnVal(v, cal, val, options, startFit, self);
+    if (!calibrateWindows(v, cal, val, options, startFit, self))
+        return;
+    if (v.Calibrated) {
+        v.Message = storageAboveMaximum(options, v.Cal.MaxStor, "the calibrated one");
+        if (!v.Message.empty()) {
+            v.Status = TStatus::BadInput;
+            return;
+        }
+    }
+    scoreOnVal(v, cal, val, options, startFit, self);
 }
 
 } // namespace

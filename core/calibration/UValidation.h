@@ -36,7 +36,7 @@ inline constexpr double MaxStepRatio = 1.5;
 enum class TInitStorage {
     Cal,  ///< the initial storage CAL's analysis starts from
     Full, ///< the maximum storage
-    Value ///< a value in mm (TOptions::InitStorValue)
+    Value ///< a value in mm (TOptions::InitStorValue) as it stands: 0 is an empty start
 };
 
 struct TOptions
@@ -45,9 +45,10 @@ struct TOptions
     bool Calibrate = true;   ///< false: CAL's parameters as they stand
     double EscapeFactor = 1; ///< without calibration: the factor on VAL's escape rates
     TInitStorage InitStorage = TInitStorage::Cal;
-    double InitStorValue = 0; ///< mm, with TInitStorage::Value
-    int Warmup = 0;           ///< rows of VAL left out of the scores after the first
-    double Band = -1;         ///< the band's distance from the best objective; < 0: default
+    /// mm, with TInitStorage::Value; a validation refuses one above the maximum storage
+    double InitStorValue = 0;
+    int Warmup = 0;   ///< rows of VAL left out of the scores after the first
+    double Band = -1; ///< the band's distance from the best objective; < 0: default
     int Evaluations = UCalibration::DefaultEvaluations;
     int Threads = 0; ///< 0: one per core
     /// The calibrations stop soon after this becomes true (nullptr: never); the validation then
@@ -73,6 +74,12 @@ bool ReadOption(TOption option, const std::string &text, const std::string &name
 /// The message when a warm-up of warmup rows leaves fewer than MinScoredRows of the rows of the
 /// validation window valFile to score; empty when it leaves enough.
 std::string WarmupProblem(std::size_t rows, int warmup, const std::string &valFile);
+
+/// The refusal of an initial storage given in mm that lies above the maximum storage before
+/// anything runs: above CAL's maximum storage calMaxStor without a calibration, above the
+/// largest the calibration searches with one (the calibrated maximum is checked once found).
+/// Empty when the options may be taken.
+std::string GivenStorageAboveMaximum(const TOptions &options, double calMaxStor);
 
 /// The band's default distance: 0.02 for R square, 0.05 for NSE and KGE.
 double DefaultBand(TObjective objective);
@@ -119,6 +126,9 @@ struct TValidation
     std::string Message; ///< why a validation did not complete
 
     std::string CalFile, ValFile;
+    /// How the validation window was taken when it is no input file (the caller's words: the
+    /// series file, the period, the runoff's source and unit); empty for an input file.
+    std::string ValSource;
     TObjective Objective = TObjective::NSE;
     bool Calibrated = false;      ///< CAL was calibrated
     TParameters Cal;              ///< CAL's parameters (as written; InitStor as CAL runs it)

@@ -992,6 +992,13 @@ void NoteBalance(double rain, double escape, double runoff, std::size_t rows,
             "small (an area in m2, a discharge in m3/s read as l/s) shows itself so: check the "
             "runoff unit and the catchment area.",
             loss / escape));
+    else if (escape > 0 && loss < escape / 3)
+        notes.push_back(printfText(
+            "Warning: the loss (rain - runoff) is only %.2f times the escape total. Escape rates "
+            "far above what the catchment loses (a potential evaporation where water is short, "
+            "an escape rate in the wrong unit) show themselves so, and a calibration then "
+            "scales them down to a small factor: check the escape rates.",
+            loss / escape));
 }
 
 } // namespace quellow::UCsvSources

@@ -54,8 +54,10 @@ TFitMeasures FitMeasures(const double *simulated, const double *observed, std::s
     return fit;
 }
 
-double LogNSE(const double *simulated, const double *observed, std::size_t count)
+double LogNSE(const double *simulated, const double *observed, std::size_t count, bool *defined)
 {
+    if (defined)
+        *defined = false;
     if (count < 2)
         return 0;
     double sumObs = 0;
@@ -75,7 +77,11 @@ double LogNSE(const double *simulated, const double *observed, std::size_t count
         sse += (o - s) * (o - s);
         sst += (o - meanLog) * (o - meanLog);
     }
-    return sst > 0 ? 1 - sse / sst : 0;
+    if (!(sst > 0))
+        return 0;
+    if (defined)
+        *defined = true;
+    return 1 - sse / sst;
 }
 
 TSkill Skill(const double *simulated, const double *observed, std::size_t count,
@@ -85,7 +91,7 @@ TSkill Skill(const double *simulated, const double *observed, std::size_t count,
     skill.Fit = FitMeasures(simulated, observed, count, steps);
     skill.Valid = skill.Fit.Valid;
     if (skill.Valid)
-        skill.LogNSE = LogNSE(simulated, observed, count);
+        skill.LogNSE = LogNSE(simulated, observed, count, &skill.LogValid);
     return skill;
 }
 

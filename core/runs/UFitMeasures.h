@@ -22,12 +22,14 @@ struct TSkill
 {
     TFitMeasures Fit;
     double LogNSE = 0;
-    bool Valid = false; ///< Fit.Valid: the measures are defined
+    bool Valid = false;    ///< Fit.Valid: the measures are defined
+    bool LogValid = false; ///< LogNSE is defined too
 };
 
-/// The NSE of log(q + mean(o) / 100) of both series; 0 when the logs of o do not vary or a
-/// shifted value is not positive.
-double LogNSE(const double *simulated, const double *observed, std::size_t count);
+/// The NSE of log(q + mean(o) / 100) of both series; 0, with *defined false, when the logs of
+/// o do not vary or a shifted value is not positive.
+double LogNSE(const double *simulated, const double *observed, std::size_t count,
+              bool *defined = nullptr);
 
 /// FitMeasures and LogNSE together.
 TSkill Skill(const double *simulated, const double *observed, std::size_t count,

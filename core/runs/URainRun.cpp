@@ -236,7 +236,13 @@ bool computeRecharge(TState &s, const double *escapeRate)
     s.StoDef[1] = d0;
     s.Rech[1] = series.Rain[1] - d0;
     s.ActSto[1] = s.IniSto;
-    if (s.Rech[1] < 0) {
+    if (d0 < 0) {
+        // A start above the maximum storage: the excess leaves as recharge on the first row
+        // and the reservoir starts full, as in the prediction. A negative deficit carried on
+        // would add the excess to the recharge of every later step.
+        s.StoDef[1] = 0;
+        s.ActSto[1] = s.MaxSto;
+    } else if (s.Rech[1] < 0) {
         s.StoDef[1] = d0 - series.Rain[1];
         s.Rech[1] = 0;
         s.ActSto[1] = s.IniSto + series.Rain[1];

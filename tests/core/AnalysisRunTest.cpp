@@ -591,6 +591,42 @@ TEST_F(AnalysisRun, ZeroInitialStorageIsRunAsTenPercent)
     EXPECT_EQ(lines[7], "Initial dead storage:    2.00 mm");
 }
 
+// An initial storage above the maximum: the excess leaves as recharge on the first row and the
+// reservoir starts full, so the run is the run of a full start with the excess added to the
+// first row's rain, byte for byte but for the initial storage and that rain.
+TEST_F(AnalysisRun, InitialStorageAboveTheMaximumLeavesAsFirstRecharge)
+{
+    const std::vector<double> runoff = {4, 3.5, 3, 2.6, 2.3, 2, 5, 4.4, 3.9, 3.4, 3, 2.7, 2.4, 2.1};
+    auto rows = Daily({2, 0, 0, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0, 0}, runoff);
+    for (TRow &row : rows)
+        row.escape = 0.2;
+    ASSERT_TRUE(Search(AnalysisInput(rows, 10, 16, 1), "wet.inp"));
+    const std::vector<std::string> wetMessages = prompts.Messages;
+    const run::TState wet = run::State;
+    EXPECT_EQ(wet.Rech[1], 8);
+    EXPECT_EQ(wet.StoDef[1], 0);
+    EXPECT_EQ(wet.ActSto[1], 10);
+    EXPECT_EQ(wet.Rech[3], 0); // a dry day gives no water
+
+    rows[0].rain = 8;
+    prompts.Messages.clear();
+    ASSERT_TRUE(Search(AnalysisInput(rows, 10, 10, 1), "full.inp"));
+    EXPECT_EQ(wetMessages, prompts.Messages);
+    for (int i = 1; i <= 14; ++i)
+        EXPECT_EQ(wet.Rech[i], run::State.Rech[i]) << i;
+    std::string expected = ReadBytes(dir.File("full.out"));
+    auto replace = [&expected](const std::string &from, const std::string &to) {
+        const std::size_t at = expected.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        expected.replace(at, from.size(), to);
+    };
+    replace(dir.File("full.inp"), dir.File("wet.inp"));
+    replace("Initial dead storage:   10.00 mm", "Initial dead storage:   16.00 mm");
+    replace(" 1        1.00      8.00", " 1        1.00      2.00");
+    EXPECT_EQ(ReadBytes(dir.File("wet.out")), expected);
+    EXPECT_EQ(ReadBytes(dir.File("wet.dat")), ReadBytes(dir.File("full.dat")));
+}
+
 TEST_F(AnalysisRun, AnalysisLeavesThePredictionCoefficientsAlone)
 {
     ModelValues.A1 = 7;

@@ -42,7 +42,7 @@ TEST(CalibrationEdges, EachLimitOfTheSearchIsMarkedAndOnlyThose)
               "The maximum storage stopped at the smallest value searched (1 mm).");
 }
 
-TEST(CalibrationEdges, FactorHistoryTellsEarlierAppliesAndATotalTooHigh)
+TEST(CalibrationEdges, FactorHistoryTellsEarlierAppliesAndATotalTooHighOrTooLow)
 {
     EXPECT_EQ(FactorHistoryText(1, 0.8), "");
     EXPECT_EQ(FactorHistoryText(1, 1.6),
@@ -57,6 +57,14 @@ TEST(CalibrationEdges, FactorHistoryTellsEarlierAppliesAndATotalTooHigh)
     EXPECT_EQ(FactorHistoryText(0.5, 1.2),
               "The escape rates were already scaled by an earlier Apply (x 0.500); with this "
               "factor the total since the sheet was filled is x 0.600.");
+    // Too little escape is questioned as too much is: the case seen, x 0.039.
+    EXPECT_EQ(FactorHistoryText(1, 0.3), "");
+    EXPECT_EQ(FactorHistoryText(1, 0.039),
+              "A total below x 0.3 takes far less water out than the escape rates of the series: "
+              "check the escape rates (their unit, or a potential evaporation far above what the "
+              "catchment loses), the runoff and the area.");
+    EXPECT_NE(FactorHistoryText(0.5, 0.5).find("is x 0.250. A total below x 0.3"),
+              std::string::npos);
 }
 
 TEST(SheetTitle, AnImportedTitleNamesSourceFirstDateAndFactors)

@@ -316,6 +316,36 @@ TEST_F(Prediction, ANegativeB1RaisesTheFirstRunoff)
     EXPECT_EQ(P::State.RunoffCalc[1], 0.6);
 }
 
+// As in the analysis: a start above the maximum storage gives its excess as the first row's
+// recharge and starts full, the same output as a full start with the excess as rain but for
+// those two figures.
+TEST_F(Prediction, InitialStorageAboveTheMaximumLeavesAsFirstRecharge)
+{
+    const std::vector<TRowValues> rows = {{0, 2, 0.5}, {1, 0, 0.5}, {2, 0, 0.5}, {3, 6, 0.5}};
+    initStor = 16;
+    WriteInput(rows, false, "wet.inp");
+    P::RunPrediction();
+    ASSERT_FALSE(P::State.PredFailed);
+    EXPECT_EQ(P::State.PRecharge[1], 8);
+    EXPECT_EQ(P::State.PDeadStor[1], 10);
+    EXPECT_EQ(P::State.PRecharge[2], 0);
+    auto full = rows;
+    full[0].Rain = 8;
+    initStor = 10;
+    WriteInput(full, false, "full.inp");
+    P::RunPrediction();
+    std::string expected = ReadBytes(dir.File("full.out"));
+    for (const auto &[from, to] :
+         {std::pair<std::string, std::string>{dir.File("full.inp"), dir.File("wet.inp")},
+          {"Initial dead storage:    10.00 mm", "Initial dead storage:    16.00 mm"},
+          {"   1      0.00      8.00", "   1      0.00      2.00"}}) {
+        const std::size_t at = expected.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        expected.replace(at, from.size(), to);
+    }
+    EXPECT_EQ(ReadBytes(dir.File("wet.out")), expected);
+}
+
 TEST_F(Prediction, DivideZeroPutsZeroRunoffInTheUpperPiece)
 {
     values = {0.1, 0.3, 0.1, 0.05, 0, 0};

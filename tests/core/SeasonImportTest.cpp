@@ -208,6 +208,9 @@ TEST(SeasonImport, UnitFactorsAreTheHandComputedOnes)
     EXPECT_EQ(warning(526.4, 499.9, 194.1e-6), // an area in m2
               "Warning: the runoff is only 3.69e-05 % o");
     EXPECT_EQ(warning(1500, 400, 250), "Warning: the loss (rain - runoff) is 3.1");
+    // The import seen before a calibration to x 0.039: a loss of 902 against 3210 of escape.
+    EXPECT_EQ(warning(1402, 3210, 500), "Warning: the loss (rain - runoff) is onl");
+    EXPECT_EQ(warning(1500, 1200, 1100), "");
     // Markers compare as numbers, whatever the decimal mark.
     using UCsvTable::TDecimalMark;
     for (const char *marker : {"-999", "-999.00", "-999.000", "-9999", "-999,000"})

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <regex>
 #include <set>
 #include <stdexcept>
@@ -165,6 +166,13 @@ TEST(Simulation, ScoresWithKgePartsLogNseAndStepWeightedVolume)
         sst += (lo[k] - mean) * (lo[k] - mean);
     }
     EXPECT_NEAR(s.LogNSE, 1 - sse / sst, 1e-14);
+    EXPECT_TRUE(s.LogValid);
+    // A measured value below minus a hundredth of the mean has no logarithm: the other figures
+    // stand, the log NSE is undefined rather than 0.
+    const double marked[] = {1, 2, -999, 4};
+    const TSkill m = Skill(sim, marked, 4, steps);
+    EXPECT_TRUE(m.Valid);
+    EXPECT_FALSE(m.LogValid);
 }
 
 // Hyndman and Fan type 7 as R's default quantile(): 1..10 gives 1.45 and 9.55.
@@ -304,6 +312,56 @@ TEST(Validation, TransfersWhatTheOptionsSay)
     EXPECT_NE(none.Message.find("holds no measured runoff"), std::string::npos) << none.Message;
 }
 
+// A storage given in mm is the start as it stands: 0 is an empty start, not the input file's
+// tenth of the maximum; one above the maximum storage is refused, before a calibration when it
+// lies beyond every maximum the search gives, else once the maximum is known.
+TEST(Validation, GivenInitialStorageIsTakenAsItStandsUpToTheMaximum)
+{
+    const URainRun::TAnalysisInput cal = window("gr4j-1992.inp"), val = window("gr4j-1991.inp");
+    UValidation::TOptions options;
+    options.Calibrate = false;
+    options.InitStorage = UValidation::TInitStorage::Value;
+    options.InitStorValue = 0;
+    const UValidation::TValidation empty = UValidation::Validate(cal, "c", val, "v", options);
+    ASSERT_EQ(empty.Status, UValidation::TStatus::Validated) << empty.Message;
+    EXPECT_EQ(empty.InitStor, 0);
+    URainRun::TState s;
+    const URainRun::TEvaluation calFit =
+        URainRun::Evaluate(URainRun::AsWritten(cal), s, URainRun::TSimulate::No);
+    USimulation::TScratch scratch;
+    USimulation::Load(URainRun::AsWritten(val), scratch);
+    const TSimulationFit byHand = USimulation::Simulate(scratch, 50, 0, calFit.Alpha, 2);
+    EXPECT_EQ(empty.Validation.Skill.Fit.NSE, byHand.Skill.Fit.NSE);
+
+    options.InitStorValue = 50; // the maximum: a full start
+    EXPECT_EQ(UValidation::Validate(cal, "c", val, "v", options).Status,
+              UValidation::TStatus::Validated);
+    options.InitStorValue = 50.5;
+    const UValidation::TValidation above = UValidation::Validate(cal, "c", val, "v", options);
+    EXPECT_EQ(above.Status, UValidation::TStatus::BadInput);
+    EXPECT_EQ(above.Message, "The initial storage of 50.5 mm lies above the maximum storage of "
+                             "50.00 mm (the calibration file's): give at most the maximum, or "
+                             "full.");
+    options.Calibrate = true;
+    options.InitStorValue = 100000;
+    const UValidation::TValidation beyond = UValidation::Validate(cal, "c", val, "v", options);
+    EXPECT_EQ(beyond.Status, UValidation::TStatus::BadInput);
+    EXPECT_FALSE(beyond.Calibrated); // refused before the calibration
+    EXPECT_NE(beyond.Message.find("above the maximum storage of 500.00 mm (the largest the "
+                                  "calibration searches)"),
+              std::string::npos)
+        << beyond.Message;
+    options.Evaluations = 200; // calibrates to a maximum of about 31 mm
+    options.InitStorValue = 499.99;
+    const UValidation::TValidation calibrated = UValidation::Validate(cal, "c", val, "v", options);
+    EXPECT_EQ(calibrated.Status, UValidation::TStatus::BadInput);
+    EXPECT_NE(calibrated.Message.find("The initial storage of 499.99 mm lies above the maximum "
+                                      "storage of"),
+              std::string::npos)
+        << calibrated.Message;
+    EXPECT_NE(calibrated.Message.find("(the calibrated one)"), std::string::npos);
+}
+
 // A fault while the band's sets are simulated, on whichever of its threads, ends the validation
 // with the reason instead of the program: memory in the validation's words, another fault with
 // its own text.
@@ -374,7 +432,8 @@ TEST_F(CliValidate, JsonKeysAndSeriesFile)
               "\"MaxStor\":#,\"InitStor\":#,\"EscapeFactor\":#,\"A1\":#,\"B1\":#,\"A2\":#,"
               "\"B2\":#,\"Divide\":#,\"RSquare\":#,\"Simulation\":{\"NSE\":#,\"KGE\":#,"
               "\"KGEr\":#,\"KGEalpha\":#,\"KGEbeta\":#,\"LogNSE\":#,\"VolumeError\":#}},"
-              "\"validation\":{\"file\":#,\"rows\":#,\"warmup\":#,\"InitStor\":#,\"NSE\":#,"
+              "\"validation\":{\"file\":#,\"source\":null,\"rows\":#,\"warmup\":#,\"InitStor\":#,"
+              "\"NSE\":#,"
               "\"KGE\":#,\"KGEr\":#,\"KGEalpha\":#,\"KGEbeta\":#,\"LogNSE\":#,"
               "\"VolumeError\":#},\"benchmarks\":{\"start\":{\"NSE\":#,\"KGE\":#,"
               "\"VolumeError\":#},\"self\":{\"NSE\":#,\"KGE\":#,\"VolumeError\":#},\"mean\":{"
@@ -451,6 +510,124 @@ TEST_F(CliValidate, RefusesBadInputWithoutWritingAnything)
     EXPECT_EQ(Cli("validate cal.inp weekly.inp --no-calibrate"), 1);
     EXPECT_NE(errors.find("(median 1) and \"weekly.inp\" (median 7) differ"), std::string::npos)
         << errors;
+}
+
+// A negative value left in a window (a marker of a missing value) is refused as Save / Run
+// refuses it, naming the file, the row and the value; nothing is scored.
+TEST_F(CliValidate, NegativeValuesAreRefusedAsSaveRunRefusesThem)
+{
+    Copy("windows/hymod-2013.inp", "cal.inp");
+    URainRun::TAnalysisInput val;
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(TestData("windows/hymod-2014.inp"), val, nullptr));
+    val.Rows[16].Runoff = -999;
+    std::string text;
+    ASSERT_TRUE(UCalibration::AnalysisInputText(val, "marked.inp", text));
+    WriteBytes(dir.File("marked.inp"), text);
+    EXPECT_EQ(Cli("validate cal.inp marked.inp --no-calibrate --json -o res"), 1);
+    EXPECT_NE(out.find("\"status\":\"failed\""), std::string::npos) << out;
+    EXPECT_NE(errors.find("The validation file \"marked.inp\" has a negative measured runoff "
+                          "(-999) in row 17: Save / Run refuses such a row"),
+              std::string::npos)
+        << errors;
+    EXPECT_FALSE(fileExists(dir.File("res")));
+    val.Rows[16].Runoff = 1;
+    val.Rows[3].Rain = -1;
+    ASSERT_TRUE(UCalibration::AnalysisInputText(val, "rain.inp", text));
+    WriteBytes(dir.File("rain.inp"), text);
+    EXPECT_EQ(Cli("validate rain.inp cal.inp --no-calibrate"), 1);
+    EXPECT_NE(errors.find("The calibration file \"rain.inp\" has a negative rain (-1) in row 4"),
+              std::string::npos)
+        << errors;
+}
+
+// -o writes the series and the pictures as one: a picture that cannot be written leaves none of
+// them, not a series file without its pictures.
+TEST_F(CliValidate, OutputFolderGetsAllFilesOrNone)
+{
+    Copy("windows/gr4j-1991.inp", "cal.inp");
+    Copy("windows/gr4j-1992.inp", "val.inp");
+    std::filesystem::create_directories(dir.File("res/val-validation-scatter.png"));
+    EXPECT_EQ(Cli("validate cal.inp val.inp --no-calibrate -o res"), 1);
+    EXPECT_NE(errors.find("val-validation-scatter.png\" could not be written; no file of the "
+                          "validation was written."),
+              std::string::npos)
+        << errors;
+    EXPECT_FALSE(fileExists(dir.File("res/val-validation.csv")));
+    EXPECT_FALSE(fileExists(dir.File("res/val-validation-hydrograph.png")));
+    std::filesystem::remove(dir.File("res/val-validation-scatter.png"));
+    ASSERT_EQ(Cli("validate cal.inp val.inp --no-calibrate -o res"), 0) << errors;
+    for (const char *name :
+         {"val-validation.csv", "val-validation-hydrograph.png", "val-validation-scatter.png"})
+        EXPECT_TRUE(fileExists(dir.File(std::string("res/") + name))) << name;
+}
+
+// The budget of evaluations has a ceiling, since a validation keeps every set it evaluates; a
+// huge number says so instead of running out of memory.
+TEST_F(CliValidate, EvaluationsHaveACeiling)
+{
+    Copy("windows/hymod-2013.inp", "a.inp");
+    Copy("windows/hymod-2014.inp", "b.inp");
+    for (const char *command :
+         {"validate a.inp b.inp", "calibrate a.inp", "calibrate a.inp b.inp"}) {
+        EXPECT_EQ(Cli(std::string(command) + " --evaluations 99999999999999"), 2) << command;
+        EXPECT_NE(errors.find("--evaluations takes at most 200000 (99999999999999 given): a "
+                              "validation keeps every set it evaluates"),
+                  std::string::npos)
+            << errors;
+    }
+    EXPECT_EQ(Cli("validate a.inp b.inp --evaluations 200001"), 2);
+    EXPECT_NE(errors.find("takes at most 200000 (200001 given)"), std::string::npos) << errors;
+    EXPECT_EQ(Cli("validate a.inp b.inp --evaluations 49"), 2);
+    EXPECT_NE(errors.find("--evaluations needs a whole number from 50 to 200000."),
+              std::string::npos)
+        << errors;
+}
+
+// Memory that runs out (here under a limit of the address space), in a validation or a chain,
+// ends in a message and exit status 1, with nothing written.
+TEST_F(CliValidate, MemoryThatRunsOutEndsInAMessage)
+{
+#if defined(QUELLOW_SANITIZED) || defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit under a limit of the address space";
+#endif
+    Copy("windows/hymod-2013.inp", "a.inp");
+    Copy("windows/hymod-2014.inp", "b.inp");
+    const std::string limit = "ulimit -v 45000; ";
+    const std::string run = "cd '" + dir.Path() + "' && (" + limit + "'" + QUELLOW_CLI + "' ";
+    auto limited = [&](const std::string &arguments) {
+        const int status = std::system((run + arguments + " >stdout.txt 2>stderr.txt)").c_str());
+        out = ReadBytes(dir.File("stdout.txt"));
+        errors = ReadBytes(dir.File("stderr.txt"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(limited("validate a.inp b.inp --evaluations 200000 --threads 2 --json -o res"), 1);
+    EXPECT_NE(errors.find("not enough memory"), std::string::npos) << errors;
+    EXPECT_NE(out.find("\"status\":\"failed\""), std::string::npos) << out;
+    EXPECT_FALSE(fileExists(dir.File("res")));
+    EXPECT_EQ(limited("validate --chain a.inp b.inp --evaluations 200000 --threads 2"), 1);
+    EXPECT_NE(out.find("a.inp -> b.inp"), std::string::npos) << out;
+    EXPECT_NE(out.find("not enough memory"), std::string::npos) << out;
+}
+
+// quellow-cli calibrate questions a result as the window does: escape rates eight times too
+// large calibrate to a factor far below 0.3, which a sound series does not need.
+TEST_F(CliValidate, CalibrateQuestionsATinyEscapeFactor)
+{
+    URainRun::TAnalysisInput input;
+    ASSERT_TRUE(URainRun::ReadAnalysisInput(TestData("windows/hymod-2014.inp"), input, nullptr));
+    for (auto &row : input.Rows)
+        row.Escape *= 8;
+    std::string text;
+    ASSERT_TRUE(UCalibration::AnalysisInputText(input, "wet.inp", text));
+    WriteBytes(dir.File("wet.inp"), text);
+    ASSERT_EQ(Cli("calibrate wet.inp"), 0) << errors;
+    EXPECT_NE(out.find("\nWarning: A total below x 0.3 takes far less water out than the escape "
+                       "rates of the series"),
+              std::string::npos)
+        << out;
+    Copy("windows/hymod-2014.inp", "sound.inp");
+    ASSERT_EQ(Cli("calibrate sound.inp"), 0) << errors;
+    EXPECT_EQ(out.find("Warning: A total"), std::string::npos) << out;
 }
 
 // A chain prints the same table on any number of threads; a failing pair gets its own row.

@@ -86,6 +86,7 @@ private slots:
     void predictionFromSheetToOutputTab();
     void analysisFromSheetToOutputTab();
     void fitLineShowsTheAnalysisJustRun();
+    void fitLineSaysWhenTheStartWasRaised();
     void predictionAfterAnalysisStartsFromItsAlphaFunction();
     void predictionWithoutAlphaFunctionIsRefused();
     void openedDrainageFileRunsAsTheCommandLineDoes();
@@ -245,8 +246,9 @@ void SaveRunTest::fitLineShowsTheAnalysisJustRun()
     const URainRun::TEvaluation e = URainRun::Evaluate(read, state, URainRun::TSimulate::Full);
     QVERIFY(!e.Stopped && e.Simulation.Made && e.Simulation.Skill.Valid);
     const TFitMeasures &sim = e.Simulation.Skill.Fit;
-    QCOMPARE(lines[1], QStringLiteral("Simulation, as a prediction runs it:  NSE %1    KGE %2    "
-                                      "Log NSE %3    Volume error %4 %")
+    QCOMPARE(lines[1], QStringLiteral("Simulation, as a prediction runs it, the fit that tells how "
+                                      "it predicts:  NSE %1    KGE %2    Log NSE %3    Volume "
+                                      "error %4 %")
                            .arg(QString::number(sim.NSE, 'f', 3), QString::number(sim.KGE, 'f', 3),
                                 QString::number(e.Simulation.Skill.LogNSE, 'f', 3),
                                 QString::number(sim.VolumeError, 'f', 1)));
@@ -261,6 +263,31 @@ void SaveRunTest::fitLineShowsTheAnalysisJustRun()
     dialogs.OpenNames = {output};
     form.OutputOpenActionExecute();
     QVERIFY(fit->isHidden());
+}
+
+// The wet-season example: its alpha function raises the simulation's start far above the
+// measured runoff, which the simulation's line says beside its figures.
+void SaveRunTest::fitLineSaysWhenTheStartWasRaised()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {ExamplePath("Catchment-wet-season.inp")};
+    form.InputOpenActionExecute();
+    dialogs.SaveNames = {dir.filePath(QStringLiteral("wet.inp"))};
+    form.InputSaveActionExecute();
+    QCOMPARE(form.currentTab(), TRainForm::TTab::Output);
+    const QStringList lines = form.findChild<QLabel *>("FitLabel")->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[1].startsWith(QStringLiteral("Simulation, as a prediction runs it, the fit that "
+                                                "tells how it predicts (start raised to 1.203):  "
+                                                "NSE -")),
+             qPrintable(lines[1]));
+    QVERIFY2(lines[2].startsWith(QStringLiteral("The simulation starts from a runoff of 1.203 (1.1 "
+                                                "times -B1) instead of the first measured runoff "
+                                                "0.03931")),
+             qPrintable(lines[2]));
 }
 
 void SaveRunTest::predictionAfterAnalysisStartsFromItsAlphaFunction()

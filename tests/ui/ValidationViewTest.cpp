@@ -7,6 +7,8 @@
 #include "charts/UValidationCharts.h"
 #include "ui/UImportDialog.h"
 #include "ui/UValidateDialog.h"
+#include "ui/UImportSeries.h"
+#include "ui/UValidationSource.h"
 #include "ui/UValidationView.h"
 
 #include <QAction>
@@ -31,6 +33,8 @@
 
 #include <functional>
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -172,7 +176,9 @@ private slots:
     void labelsAreReadAtTheSizesOfAScreen();
     void datedWindowShowsDatesOnItsTimeAxis();
     void validateRunsFromTheSheetToTheView();
+    void faultEndsInAMessageAndKeepsTheSheet();
     void cancelShowsNothing();
+    void importedWindowNamesRunoffFileAndUnit();
     void optionsAndImportedSeriesReachTheValidation();
 };
 
@@ -420,6 +426,53 @@ void ValidationViewTest::validateRunsFromTheSheetToTheView()
     QVERIFY2(simulationNse.toDouble() > 0.4, qPrintable(simulationNse));
 }
 
+// A fault in the band's sets, and memory that runs out on the validation's thread outside the
+// validation itself, each end in a message box: no view, the sheet as it was, the window alive.
+void ValidationViewTest::faultEndsInAMessageAndKeepsTheSheet()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+    const QString firstRow = Sheet(form)->cellText(3, 0), lastRow = Sheet(form)->cellText(3, 364);
+    UValidation::TValidation shown;
+    int views = 0;
+    QStringList axis;
+    QTimer *timer = takeView(shown, views, axis);
+    struct TRestore
+    {
+        ~TRestore() { ValidationStartHook = nullptr; }
+    } restore;
+    const std::function<void(UValidation::TOptions &)> faults[] = {
+        [](UValidation::TOptions &options) {
+            options.Evaluations = 400;
+            options.BeforeBandSet = [](int set) {
+                if (set == 3)
+                    throw std::runtime_error("set 3 went wrong");
+            };
+        },
+        [](UValidation::TOptions &) { throw std::bad_alloc(); },
+    };
+    for (const auto &fault : faults) {
+        ValidationStartHook = fault;
+        answerValidate([](TValidateDialog &dialog) {
+            In<QLineEdit>(dialog, "SourceEdit")->setText(windows + QStringLiteral("gr4j-1992.inp"));
+        });
+        Button(form, "ValidateButton")->click();
+    }
+    timer->stop();
+    delete timer;
+    QCOMPARE(dialogs.Messages,
+             (QStringList{QStringLiteral("The validation stopped: set 3 went wrong"),
+                          QStringLiteral("There is not enough memory.")}));
+    QCOMPARE(views, 0);
+    QCOMPARE(DMQuellow.NrOfData, 365);
+    QCOMPARE(Sheet(form)->cellText(3, 0), firstRow);
+    QCOMPARE(Sheet(form)->cellText(3, 364), lastRow);
+    QVERIFY(form.isEnabled());
+}
+
 void ValidationViewTest::cancelShowsNothing()
 {
     TScriptedDialogs dialogs;
@@ -457,6 +510,29 @@ void ValidationViewTest::cancelShowsNothing()
     QCOMPARE(dialogs.Messages, QStringList());
 }
 
+// A window whose runoff was joined from a gauge file in cfs names that file and the
+// conversion; hours are counted as hours.
+void ValidationViewTest::importedWindowNamesRunoffFileAndUnit()
+{
+    TImportedSeries series;
+    series.FileName = QStringLiteral("/data/basin.txt");
+    UCsvImport::TImportResult &r = series.Result;
+    r.Time = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
+              13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25};
+    r.TimeUnit = "hours";
+    r.FirstDate = "1987-06-01 12:00";
+    r.Notes = {"The runoff comes from /data/gauge.txt, column 5, joined on the date and time: 26 "
+               "of 26 dates of /data/basin.txt found.",
+               "Runoff converted from cfs (the command line) to mm per hour over 412.7 km2 (the "
+               "command line): factor 0.000247009.",
+               "Water balance of the 26 rows taken: rain 1.0, runoff 0.5."};
+    QCOMPARE(importedWindowText(series),
+             std::string("imported from /data/basin.txt, 1987-06-01 12:00 to 1987-06-02 13:00 "
+                         "(26 rows, time in hours); runoff from /data/gauge.txt, column 5; "
+                         "runoff converted from cfs (the command line) to mm per hour over "
+                         "412.7 km2 (the command line): factor 0.000247009"));
+}
+
 void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
 {
     QTemporaryDir dir;
@@ -485,6 +561,28 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     QVERIFY(stayed);
     QCOMPARE(dialogs.Messages,
              QStringList{QStringLiteral("The warm-up needs a whole number of 0 or more.")});
+    QCOMPARE(views, 0);
+    // So does an initial storage above the maximum, with the focus on its box.
+    dialogs.Messages.clear();
+    stayed = false;
+    answerValidate([&stayed](TValidateDialog &dialog) {
+        In<QLineEdit>(dialog, "SourceEdit")->setText(windows + QStringLiteral("gr4j-1992.inp"));
+        In<QLineEdit>(dialog, "WarmupEdit")->setText(QStringLiteral("0"));
+        In<QComboBox>(dialog, "InitStorageComboBox")->setCurrentText(QStringLiteral("600"));
+        QTimer::singleShot(0, [&stayed, &dialog] {
+            auto *box = In<QComboBox>(dialog, "InitStorageComboBox");
+            stayed = dialog.isVisible() &&
+                     (dialog.focusWidget() == box || dialog.focusWidget() == box->lineEdit());
+            box->setCurrentText(QStringLiteral("cal"));
+            dialog.reject();
+        });
+    });
+    validate->trigger();
+    QVERIFY(stayed);
+    QCOMPARE(dialogs.Messages,
+             QStringList{QStringLiteral("The initial storage of 600 mm lies above the maximum "
+                                        "storage of 500.00 mm (the largest the calibration "
+                                        "searches): give at most the maximum, or full.")});
     QCOMPARE(views, 0);
 
     // So does a warm-up that leaves too few rows of the window to score, with the focus on it.
@@ -551,6 +649,14 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     QCOMPARE(axis.value(0), QStringLiteral("Date"));
     QVERIFY2(axis.contains(QStringLiteral("Mar 1992")) && axis.contains(QStringLiteral("Jul 1992")),
              qPrintable(axis.join(u'|')));
+    // The view and the report name the window so that it can be taken again.
+    const std::string source = "imported from " + series.toStdString() +
+                               ", 1992-01-01 to 1992-12-30 (365 rows, time in days); runoff "
+                               "from the series file; runoff in the file's unit, taken as mm "
+                               "per time unit";
+    QCOMPARE(shown.ValSource, source);
+    QVERIFY(validationSummaryLines(shown).contains(
+        QString::fromStdString("Validation window " + source)));
 
     URainRun::TAnalysisInput cal;
     QVERIFY(URainRun::ReadAnalysisInput((windows + QStringLiteral("gr4j-1991.inp")).toStdString(),
@@ -569,6 +675,7 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     answerValidate([](TValidateDialog &dialog) {
         const TValidateChoices c = dialog.choices();
         QVERIFY(c.Imported && c.Objective == UCalibration::TObjective::KGE);
+        QVERIFY(c.ImportedSource.rfind("imported from ", 0) == 0);
         QCOMPARE(c.Warmup, QStringLiteral("30"));
         dialog.reject();
     });
