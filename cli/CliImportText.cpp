@@ -36,6 +36,15 @@ std::string ImportProblemText(const TImportProblem &problem)
         return "The runoff is in " + problem.Item + " (from " + problem.UnitFrom +
                ") but no catchment area is given, and " + problem.File +
                " names none: give it with --area-km2.";
+    case TKind::UnitsDisagree:
+        return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + " and " +
+               UCsvTable::LineText(problem.OtherLine) + " name two units of the runoff, \"" +
+               problem.Item + "\" and \"" + problem.OtherItem +
+               "\": give the runoff's unit with --runoff-unit.";
+    case TKind::OtherSeasonFiles:
+        return "The folder of " + problem.File +
+               " holds season files this import does not write: " + problem.Item +
+               ". Remove them, or replace them with --replace-seasons.";
     case TKind::None:
     case TKind::Message:
         break;

@@ -463,10 +463,12 @@ TEST(CsvImport, RowsAndDischargeFactor)
     EXPECT_EQ(scaled.Result.Runoff[3], 1.3);
     EXPECT_EQ(scaled.Result.Runoff[13], 2.3);
     // 1.783 km2: l/s to mm/day; m3/s a thousand times more; hours 24 times less.
-    EXPECT_NEAR(DischargeFactor(1.783, false, 86400), 0.048458, 5e-7);
-    EXPECT_NEAR(DischargeFactor(1.783, true, 86400), 48.458, 5e-4);
-    EXPECT_NEAR(DischargeFactor(1.783, false, 3600), 0.048458 / 24, 1e-7);
-    EXPECT_EQ(DischargeFactor(0, false, 86400), 0);
+    using URunoffUnit::RunoffFactor;
+    using URunoffUnit::TRunoffUnit;
+    EXPECT_NEAR(RunoffFactor(TRunoffUnit::LitresPerSecond, 1.783, 86400), 0.048458, 5e-7);
+    EXPECT_NEAR(RunoffFactor(TRunoffUnit::CubicMetresPerSecond, 1.783, 86400), 48.458, 5e-4);
+    EXPECT_NEAR(RunoffFactor(TRunoffUnit::LitresPerSecond, 1.783, 3600), 0.048458 / 24, 1e-7);
+    EXPECT_EQ(RunoffFactor(TRunoffUnit::LitresPerSecond, 0, 86400), 0);
 }
 
 } // namespace
