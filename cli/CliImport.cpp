@@ -312,7 +312,7 @@ int importPeriod(const TImportArgs &a, const UImportPipeline::TRead &read,
     std::string error;
     if (!UImportPipeline::TakePeriod(read, result, report, error)) {
         showAll(report);
-        return stopped(error);
+        return stopped("In " + a.Csv + ": " + error);
     }
     showAll(report);
     std::string text;
@@ -333,7 +333,7 @@ int importSeasons(const TImportArgs &a, const UImportPipeline::TRead &read,
     std::string error;
     if (!UImportPipeline::TakeSeasons(read, bounds, a.Spinup, seasons, error)) {
         showAll(read.Frame.Notes);
-        return stopped(error);
+        return stopped("In " + a.Csv + ": " + error);
     }
     showAll(UImportPipeline::SeasonsReport(read, seasons, SpinupNote(seasons)));
     const UImportPipeline::TSeasonWrite write{fileForm(a, read.Frame), output, reads,

@@ -45,8 +45,11 @@ std::string ImportProblemText(const TImportProblem &problem)
         return "The folder of " + problem.File +
                " holds season files this import does not write: " + problem.Item +
                ". Remove them, or replace them with --replace-seasons.";
-    case TKind::None:
     case TKind::Message:
+        if (!problem.File.empty())
+            return "In " + problem.File + ": " + problem.Text;
+        break;
+    case TKind::None:
         break;
     }
     return problem.Text;

@@ -66,8 +66,7 @@ void fillImportedSheet(const TImportedSeries &series, TDMQuellow &dm)
     if (series.Analysis)
         dm.Drainage = false;
     const std::string name = QFileInfo(series.FileName).fileName().toStdString();
-    UImportedFile::PutSeries(UImportedFile::AsWritten(series.Result), series.Analysis, name,
-                             series.RunoffUnit, name, dm);
+    UImportedFile::PutSeries(series.Result, series.Analysis, name, series.RunoffUnit, name, dm);
 }
 
 bool analysisInputAsSaved(const TDMQuellow &dm, const std::string &name,

@@ -16,6 +16,7 @@ bool Read(const UCsvSources::TSourceRequest &sources, const UCsvImport::TImportO
         return false;
     if (!ReadSeries(read, options, error)) {
         problem = TImportProblem::Message(error);
+        problem.File = sources.Main.Name; // the frame's rows are the main file's
         return false;
     }
     return true;

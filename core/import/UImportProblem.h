@@ -14,7 +14,7 @@ struct TImportProblem
 {
     enum class TKind {
         None,
-        Message, ///< Text is the whole message
+        Message, ///< Text is the whole message; of the rows of File when it is given
         // The caller's list of the columns:
         NoRole,         ///< a pair names Item, which is no role
         TooManyColumns, ///< more than date, rain, escape and runoff in order

@@ -26,8 +26,10 @@ void PutSeries(const UCsvImport::TImportResult &result, bool analysis,
 {
     dm.Analysis = analysis;
     dm.ModeTag = analysis ? " Ana" : " Pre";
-    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
-    dm.MaxEscape = result.MaxEscape;
+    // The rows as the file stores them, so that the sheet shows what a Save / Run writes.
+    const UCsvImport::TImportResult written = AsWritten(result);
+    dm.SetSeries(written.Time, written.Rain, written.Escape, written.Runoff);
+    dm.MaxEscape = written.MaxEscape;
     dm.Title1 = title1;
     dm.Title2 =
         UCsvImport::ImportedTitle2(sourceName, result, analysis) + UCsvSources::TitleUnitNote(unit);

@@ -30,8 +30,8 @@ struct TForm
 /// below 1), with the largest escape rate of those.
 UCsvImport::TImportResult AsWritten(const UCsvImport::TImportResult &result);
 
-/// Puts imported rows into dm as an input file holds them: the mode, the rows, the largest
-/// escape rate, title1 and the second title of the import with the unit's note.
+/// Puts imported rows into dm as an input file holds them: the mode, the rows (AsWritten), the
+/// largest escape rate, title1 and the second title of the import with the unit's note.
 void PutSeries(const UCsvImport::TImportResult &result, bool analysis,
                const std::string &sourceName, UCsvSources::TRunoffUnit unit,
                const std::string &title1, TDMQuellow &dm);
