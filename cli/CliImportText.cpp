@@ -30,7 +30,8 @@ std::string ImportProblemText(const TImportProblem &problem)
     case TKind::UnitNotDischarge:
         return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + ": the unit \"" +
                problem.Item +
-               "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit with "
+               "\" is not a discharge (mm, mm/d, mm/h, l/s, m3/s or cfs); give the runoff's unit "
+               "with "
                "--runoff-unit.";
     case TKind::NoArea:
         return "The runoff is in " + problem.Item + " (from " + problem.UnitFrom +

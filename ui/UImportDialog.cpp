@@ -80,7 +80,8 @@ std::string importProblemText(const TImportProblem &problem)
     if (problem.Kind == TImportProblem::TKind::UnitNotDischarge)
         return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + ": the unit \"" +
                problem.Item +
-               "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit in the "
+               "\" is not a discharge (mm, mm/d, mm/h, l/s, m3/s or cfs); give the runoff's unit "
+               "in the "
                "dialog.";
     if (problem.Kind == TImportProblem::TKind::UnitsDisagree)
         return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + " and " +

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-/// The import of a dated series as one road, for every caller (the command line, the import
-/// window, the validation window's import): read the sources into a frame (tables, columns,
+/// The import of a dated series as one road, the same for every caller: read the sources into
+/// a frame (tables, columns,
 /// dates, second files, the runoff's unit and area), read its series, then take one period or
 /// the seasons (time unit, conversion, gaps, water balance) and write. Each step reports what it
 /// found, took, converted and left out as lines the caller shows as they are.
@@ -32,7 +32,7 @@ struct TRead
 bool Read(const UCsvSources::TSourceRequest &sources, const UCsvImport::TImportOptions &options,
           TRead &read, TImportProblem &problem);
 
-/// Reads the series of read's frame again with options (the boxes of a window changed).
+/// Reads the series of read's frame again with other options.
 bool ReadSeries(TRead &read, const UCsvImport::TImportOptions &options, std::string &error);
 
 /// One period of the read (the one asked for in its options, else the longest without gaps):

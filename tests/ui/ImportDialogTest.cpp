@@ -308,8 +308,8 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     dialog.setSecondFile(3, dir.filePath(QStringLiteral("level.txt")), level);
     QVERIFY(!dialog.canImport());
     QCOMPARE(Summary(dialog),
-             QStringLiteral("In level.txt, line 4: the unit \"cm\" is not a discharge (mm, l/s, "
-                            "m3/s or cfs); give the runoff's unit in the dialog."));
+             QStringLiteral("In level.txt, line 4: the unit \"cm\" is not a discharge (mm, mm/d, "
+                            "mm/h, l/s, m3/s or cfs); give the runoff's unit in the dialog."));
 }
 
 void ImportDialogTest::oneConversionAndGuessesThatNeverTakeAnIdentifier()
