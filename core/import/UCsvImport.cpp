@@ -15,6 +15,10 @@ using UCsvTable::Lower;
 
 namespace {
 
+/// What makes a field that is no number readable.
+const char *const NotANumberHelp =
+    ": give it as the marker of a missing value if it marks one, or choose another column.";
+
 /// Values beyond this are refused by the runs as well.
 constexpr double LargestValue = 1e9;
 
@@ -277,7 +281,7 @@ bool readValues(const TCsvTable &table, const TImportOptions &options, const TIm
             const std::string where = " in " + LineText(table.LineNumbers[r]) + ", column " +
                                       table.ColumnName(column) + " (" + RoleName(role) + ")";
             if (!ReadNumber(field, mark, v)) {
-                error = "\"" + field + "\"" + where + " is not a number.";
+                error = "\"" + field + "\"" + where + " is not a number" + NotANumberHelp;
                 return false;
             }
             if (options.Scale[role] != 1 && !(role == RoleRunoff && unitConverts(options)))

@@ -567,7 +567,9 @@ bool joinValues(const TSourceText &source, const TCsvTable &table, const TDatedT
         if (!UCsvTable::ReadNumber(field, mark, value)) {
             error = inFile(source.Name) + "\"" + std::string(field) + "\" in " +
                     LineText(table.LineNumbers[k]) + ", column " + dated.Table.ColumnName(column) +
-                    " (" + roleText + ") is not a number.";
+                    " (" + roleText +
+                    ") is not a number: give it as the marker of a missing "
+                    "value if it marks one, or choose another column.";
             return false;
         }
         joined.Text[r] = joinedText(value);

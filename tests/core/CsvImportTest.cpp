@@ -299,7 +299,8 @@ TEST(CsvImport, MissingMarkersAreNeverNumbers)
     EXPECT_TRUE(IsMissing("-9999.00", "", TDecimalMark::Auto));
     EXPECT_FALSE(IsMissing("-99", "", TDecimalMark::Auto));
     const auto in = Import("date,rain,escape,runoff\n2015-01-01,1,0,abc\n");
-    EXPECT_EQ(in.Error, "\"abc\" in line 2, column 'runoff' (runoff) is not a number.");
+    EXPECT_EQ(in.Error, "\"abc\" in line 2, column 'runoff' (runoff) is not a number: give it as "
+                        "the marker of a missing value if it marks one, or choose another column.");
 }
 
 TEST(CsvImport, GapsAreListedAndTheLongestStretchTaken)
@@ -555,7 +556,8 @@ TEST(CsvImport, NumbersThatReadTwoWaysAreNeverDecidedSilently)
     EXPECT_FALSE(in.Table.DecimalComma);
     // Thousands marks where no thousands end are no number.
     in = Import(RunoffSeries(';', {"1,2,3"}));
-    EXPECT_EQ(in.Error, "\"1,2,3\" in line 2, column 'q' (runoff) is not a number.");
+    EXPECT_EQ(in.Error, "\"1,2,3\" in line 2, column 'q' (runoff) is not a number: give it as the "
+                        "marker of a missing value if it marks one, or choose another column.");
 }
 
 // ---- Missing dates and steps ------------------------------------------------------------------

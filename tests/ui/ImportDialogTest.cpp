@@ -163,7 +163,8 @@ void ImportDialogTest::choicesThatGiveNoSeriesDisableImport()
     In<QComboBox>(dialog, "RainColumnBox")->setCurrentIndex(0);
     QVERIFY(!import->isEnabled());
     QCOMPARE(Summary(dialog), QStringLiteral("\"30.10.2015\" in line 3, column 'Datum' (rain) is "
-                                             "not a number."));
+                                             "not a number: give it as the marker of a missing "
+                                             "value if it marks one, or choose another column."));
 
     // A file that is no table: the reason, and nothing to import.
     TImportDialog garbage(QStringLiteral("x.csv"), "a;b,c\n1;2,3\n4,5;6\n7;8;9\n");
