@@ -655,11 +655,12 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
     frame.Unit = request.Unit;
     if (request.Unit != TRunoffUnit::None) {
         frame.UnitFrom = request.GivenIn;
-        if (!header.Unit.empty())
-            frame.Notes.push_back("The unit \"" + header.Unit + "\" that " + runoffFile +
-                                  " names in " + LineText(header.UnitLine) +
-                                  " gives way to the one given: " + RunoffUnitName(request.Unit) +
-                                  ".");
+        for (const auto &[unit, line] : {std::pair(header.Unit, header.UnitLine),
+                                         std::pair(header.OtherUnit, header.OtherUnitLine)})
+            if (!unit.empty())
+                frame.Notes.push_back(
+                    "The unit \"" + unit + "\" that " + runoffFile + " names in " + LineText(line) +
+                    " gives way to the one given: " + RunoffUnitName(request.Unit) + ".");
     } else if (!header.Unit.empty()) {
         if (!header.OtherUnit.empty()) {
             problem = {};
@@ -777,7 +778,7 @@ bool mainDates(const std::string &mainName, TDatedTable &main, std::string &erro
 }
 
 /// The frame's table: the main file's columns, then each joined series as a column of its own;
-/// and the main file's step.
+/// and the main file's step where a join needed it.
 void frameTable(TDatedTable &main, const std::vector<TJoined> &joined, TFrame &frame)
 {
     frame.FileColumns = main.FileColumns;
@@ -793,13 +794,6 @@ void frameTable(TDatedTable &main, const std::vector<TJoined> &joined, TFrame &f
         frame.Quality.push_back(j.Quality);
     }
     frame.StepSeconds = main.Step;
-    if (frame.StepSeconds == 0 && frame.Columns[RoleDate] >= 0 && frame.Table.RowCount() > 1) {
-        UCsvDates::TDates dates;
-        std::string ignored;
-        if (UCsvDates::ReadDates(frame.Table, frame.Columns[RoleDate], UCsvDates::TDateOrder::Auto,
-                                 dates, ignored))
-            frame.StepSeconds = UCsvPeriod::UsualStep(dates.Seconds);
-    }
 }
 
 bool message(TImportProblem &problem, std::string text)

@@ -86,7 +86,9 @@ struct TFrame
     TRunoffUnit Unit = TRunoffUnit::None;
     double AreaKm2 = 0;
     std::string UnitFrom, AreaFrom; ///< where the unit and the area were taken from
-    std::int64_t StepSeconds = 0;   ///< the main file's most frequent step (for the joins)
+    /// The main file's most frequent step, found for the joins (0 without one): the time unit
+    /// is the rows taken's (UCsvPeriod::ElapsedTimes).
+    std::int64_t StepSeconds = 0;
     std::vector<std::string> Notes;
 };
 

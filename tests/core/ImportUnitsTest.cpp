@@ -102,7 +102,8 @@ TEST_F(ImportUnits, TheRunoffUnitComesFromALabelThatNamesTheRunoff)
         << errors;
     EXPECT_EQ(Row("a.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       5.00");
     EXPECT_NE(errors.find("The unit \"l/s\" that q.csv names in line 1 gives way to the one "
-                          "given: m3/s."),
+                          "given: m3/s.\nThe unit \"m3/s\" that q.csv names in line 3 gives way "
+                          "to the one given: m3/s.\n"),
               std::string::npos)
         << errors;
 }
