@@ -479,8 +479,7 @@ bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImport
     if (!ReadSeries(table, options, series, error) ||
         !TakePeriod(table, options, series, result, error))
         return false;
-    result.Notes.push_back("Units stay as in the file: the model expects rain, escape rate and "
-                           "runoff in mm per time unit (a factor converts a column).");
+    result.Notes.push_back(URunoffUnit::UnitsNote(URunoffUnit::TRunoffUnit::None));
     return true;
 }
 

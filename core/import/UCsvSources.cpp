@@ -117,15 +117,6 @@ THeaderInfo ReadHeaderInfo(std::string_view text)
     return info;
 }
 
-std::string UnitsNote(TRunoffUnit unit)
-{
-    if (unit == TRunoffUnit::None)
-        return "Units stay as in the file: the model expects rain, escape rate and runoff in mm "
-               "per time unit (a factor converts a column).";
-    return "Rain and escape rate stay in the file's units: the model expects them in mm per "
-           "time unit (a factor converts a column).";
-}
-
 std::string TitleUnitNote(TRunoffUnit unit)
 {
     if (unit == TRunoffUnit::None || unit == TRunoffUnit::Mm)

@@ -39,9 +39,7 @@ using URunoffUnit::ParseRunoffUnit;
 using URunoffUnit::RunoffFactor;
 using URunoffUnit::RunoffUnitName;
 using URunoffUnit::TRunoffUnit;
-/// What stays in the file's units: all three series, or rain and escape rate when the runoff
-/// is converted from unit.
-std::string UnitsNote(TRunoffUnit unit);
+using URunoffUnit::UnitsNote;
 /// What the second title line of an imported file adds for a runoff converted from a unit:
 /// " (runoff from m3/s)"; empty when the runoff was taken as it is.
 std::string TitleUnitNote(TRunoffUnit unit);

@@ -123,6 +123,15 @@ double RunoffFactor(TRunoffUnit unit, double areaKm2, double unitSeconds)
     }
 }
 
+std::string UnitsNote(TRunoffUnit unit)
+{
+    if (unit == TRunoffUnit::None)
+        return "Units stay as in the file: the model expects rain, escape rate and runoff in mm "
+               "per time unit (a factor converts a column).";
+    return "Rain and escape rate stay in the file's units: the model expects them in mm per "
+           "time unit (a factor converts a column).";
+}
+
 bool LabelsRunoffUnit(std::string_view label)
 {
     bool unit = false, runoff = false, other = false;

@@ -33,6 +33,10 @@ bool IsDischarge(TRunoffUnit unit);
 /// discharge without an area.
 double RunoffFactor(TRunoffUnit unit, double areaKm2, double unitSeconds);
 
+/// What stays in the file's units: all three series, or rain and escape rate when the runoff
+/// is in unit (not None).
+std::string UnitsNote(TRunoffUnit unit);
+
 /// What a comment line (#) of a file's head labels: the runoff's unit, another quantity's, or
 /// nothing of the runoff. A label gives the runoff's unit when it names a unit (unit, units,
 /// Einheit, eenheid, unidad) and either the runoff (runoff, discharge, flow, streamflow, Q,
