@@ -37,8 +37,8 @@ constexpr int PreviewRows = 12;
 
 const char *const UnitsNote =
     "Units stay as in the file: the model expects rain, escape rate and runoff in mm per time "
-    "unit. Give a factor to convert a column (with the catchment area, the runoff factor from "
-    "l/s or m3/s).";
+    "unit. Give a factor to convert a column; the runoff converts from its unit (with the "
+    "catchment area for l/s, m3/s or cfs).";
 
 /// The column roles as the choices name them, with the letters that reach them (no letter
 /// serves two controls of the dialog).
@@ -452,6 +452,10 @@ void TImportDialog::updateImport()
     const bool noUnit = mRead.Frame.Unit == UCsvSources::TRunoffUnit::None && analysisChosen();
     mFactorButton->setEnabled(noUnit);
     mAreaUnitBox->setEnabled(noUnit);
+    mFactorButton->setToolTip(noUnit ? QStringLiteral("Converts the runoff from this unit over "
+                                                      "the catchment area")
+                                     : QStringLiteral("The runoff unit in force converts the "
+                                                      "runoff"));
     QString problem;
     const TImportOptions options = currentOptions(problem);
     std::string error;

@@ -78,6 +78,13 @@ $summary"
 shot import-station
 letter h
 [ "$(copy_focused)" = 412.7 ] || fail "the area box shows \"$(copy_focused)\", not 412.7"
+# The unit named converts the runoff once: "Runoff factor" (Alt+A) waits while it is in force.
+letter a
+focus_summary
+summary=$(copy_focused)
+grep -qF "factor 0.20935304095." <<<"$summary" && ! grep -qF " times 0.2" <<<"$summary" ||
+    fail "the runoff is converted twice:
+$summary"
 
 # The season 07-01..08-14 with 10 days of spin-up: 1987 and 1988 taken, 1986 (before the
 # file) and 1989 (the station file ends in July) left out.
