@@ -81,7 +81,10 @@ bool WriteSeasons(const TSeasonWrite &write, const UCsvSeasons::TSeasons &season
         problem = TImportProblem::Message(collision);
         return false;
     }
-    const std::vector<std::string> others = UImportedFile::OtherSeasonFiles(write.Output, written);
+    // Where nothing is written, nothing of an earlier import is replaced.
+    const std::vector<std::string> others =
+        written.empty() ? std::vector<std::string>{}
+                        : UImportedFile::OtherSeasonFiles(write.Output, written);
     if (!others.empty() && !write.ReplaceOthers) {
         problem = {};
         problem.Kind = TImportProblem::TKind::OtherSeasonFiles;

@@ -403,7 +403,8 @@ TEST(CsvImport, HostileTextsGetAClearMessage)
                      "(2015-11-09). The rows must follow each other in time, one row per date."},
         {repeated, "Dates out of order or repeated: line 6 (2015-11-04) repeats the date of line "
                    "5 (2015-11-04). The rows must follow each other in time, one row per date."},
-        {allMissing, "No row has all of its values: there is no period without gaps to import."},
+        {allMissing, "No row has all of its values: there is no period without gaps to import. "
+                     "Check the columns chosen, or take a series from a file of its own."},
         {mixed, "Line 112 has 1 fields where line 2 has 4: mixed delimiters or a broken line."},
         {"a;b,c\n1;2,3\n4,5;6\n7;8;9\n",
          "No delimiter (comma, semicolon, tab or blanks) splits the lines into the same number "
