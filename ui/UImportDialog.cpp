@@ -2,7 +2,6 @@
 
 #include "import/UCsvSeasons.h"
 #include "import/UImportedFile.h"
-#include "files/UDMQuellow.h"
 #include "files/UFileUtil.h"
 #include "files/UInputFile.h"
 #include "files/UOutputNames.h"
@@ -347,8 +346,6 @@ void TImportDialog::readTable()
     }
     TImportProblem problem;
     mTableOk = UCsvSources::BuildFrame(request, mRead.Frame, problem);
-    if (mTableOk)
-        mRead.Frame.Table = mRead.Frame.Table;
     fillPreview();
     fillColumnBoxes();
     showHeaderUnit();

@@ -245,7 +245,7 @@ bool checkColumns(const TCsvTable &table, bool analysis, const std::vector<char>
             const std::string roleText = role == RoleEscape ? "escape rate" : RoleName(role);
             error = "The file has no column for the " + roleText + ": of its " +
                     std::to_string(table.ColumnCount()) + " columns, " + std::to_string(values) +
-                    (values == 1 ? " can hold values" : " can hold values") +
+                    " can hold values" +
                     " (the others hold the date, its parts, quality flags or identifiers), and " +
                     (analysis ? "an analysis" : "a prediction") + " needs rain, escape rate" +
                     (analysis ? " and runoff" : "") + ". Take the " + roleText +
