@@ -2,6 +2,7 @@
 // runoff's unit from a file's header, the time unit of the rows taken, the runoff column of a
 // second file, units per hour or day, seasons of irregular series, and season files left from
 // an earlier import. Each case checks the rows written, byte for byte where they matter.
+#include "import/URunoffUnit.h"
 #include "tests/support/TRecordingPrompts.h"
 
 #include <gtest/gtest.h>
@@ -218,4 +219,14 @@ TEST_F(ImportUnits, SeasonFilesOfAnEarlierImportAreNamedOrReplaced)
     EXPECT_NE(errors.find("Removed s-1999.inp, a season file of an earlier import.\n"),
               std::string::npos)
         << errors;
+}
+
+TEST(RunoffUnitLabels, WholeWordsThatNameTheRunoffOrAUnitAlone)
+{
+    for (const char *label : {"Unit of measure", "Discharge unit", "Einheit Abfluss",
+                              "Debiet (eenheid)", "Caudal - unidad", "Units", "Q unit"})
+        EXPECT_TRUE(URunoffUnit::LabelsRunoffUnit(label)) << label;
+    for (const char *label : {"Community", "Precipitation unit", "Time unit", "Unitless flow",
+                              "Discharge", "Station", "Area unit"})
+        EXPECT_FALSE(URunoffUnit::LabelsRunoffUnit(label)) << label;
 }
