@@ -4,6 +4,7 @@
 #include "import/UCsvImport.h"
 #include "import/UCsvSeasons.h"
 #include "import/UCsvSources.h"
+#include "import/UImportPipeline.h"
 #include "import/UImportedFile.h"
 #include "files/UDMQuellow.h"
 #include "files/UFileUtil.h"
@@ -27,8 +28,8 @@ const char *const importUsage =
     "         [--scale COLUMN=FACTOR]... [--missing M] [--date-order dmy|mdy|ymd]\n"
     "         [--decimal comma|point] [--irregular]\n"
     "         [--rain-file F[:COL]] [--escape-file F[:COL]] [--runoff-file F[:COL]]\n"
-    "         [--runoff-unit mm|l/s|m3/s|cfs] [--area-km2 A]\n"
-    "         [--season MM-DD..MM-DD [--spinup DAYS]]\n"
+    "         [--runoff-unit mm|mm/d|mm/h|l/s|m3/s|cfs] [--area-km2 A]\n"
+    "         [--season MM-DD..MM-DD [--spinup DAYS] [--replace-seasons]]\n"
     "         prediction only: [--drainage] [--alpha A1,B1,A2,B2,DIVIDE]\n"
     "         [--initial-runoff X] [--initial-level X] [--porosity X]\n"
     "Reads a dated series (comma, semicolon, tab or blank delimited; decimal point or comma;\n"
@@ -40,8 +41,9 @@ const char *const importUsage =
     "--columns also takes role=COLUMN pairs (rain=PRCP,runoff=OBS_RUN; date=YR+MNTH+DY).\n"
     "A role's file is joined on the date (daily rows by calendar date); --runoff-unit with\n"
     "--area-km2 (or the area and unit its header names) converts discharge to mm per time\n"
-    "unit. --season writes NAME-YYYY.inp beside -o NAME.inp for every complete season\n"
-    "without gaps, with --spinup days before each.\n";
+    "unit, as mm/d and mm/h are. --season writes NAME-YYYY.inp beside -o NAME.inp for every\n"
+    "complete season without gaps, with --spinup days before each; --replace-seasons removes\n"
+    "the NAME-YYYY.inp of an earlier import that this one does not write.\n";
 
 struct TImportArgs
 {
@@ -52,6 +54,7 @@ struct TImportArgs
     bool AreaGiven = false;
     int Spinup = 0;
     bool Drainage = false;
+    bool ReplaceSeasons = false;
     UCsvImport::TImportOptions Options;
     std::map<std::string, double> Numbers; ///< storage, initial and alpha values given
     std::vector<double> Alpha;
@@ -133,7 +136,7 @@ bool takeOption(const std::string &name, const std::string &value, TImportArgs &
         a.RoleFiles[role] = value;
     } else if (name == "--runoff-unit") {
         if (!UCsvSources::ParseRunoffUnit(value, a.Unit))
-            return usageError("--runoff-unit is mm, l/s, m3/s or cfs.");
+            return usageError("--runoff-unit is mm, mm/d, mm/h, l/s, m3/s or cfs.");
     } else if (name == "--area-km2") {
         a.AreaGiven = true;
         return readNumber(name, value, a.AreaKm2);
@@ -164,6 +167,8 @@ bool parseArgs(const TArgs &args, TImportArgs &a)
             a.Drainage = true;
         } else if (arg == "--irregular") {
             a.Options.Irregular = true;
+        } else if (arg == "--replace-seasons") {
+            a.ReplaceSeasons = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             if (i + 1 >= args.size())
                 return usageError(arg + " needs a value.");
@@ -209,14 +214,6 @@ UImportedFile::TForm fileForm(const TImportArgs &a, const UCsvSources::TFrame &f
     if (a.Alpha.size() == 5)
         form.Values = {a.Alpha[0], a.Alpha[1], a.Alpha[2], a.Alpha[3], a.Alpha[4], 0};
     return form;
-}
-
-double sum(const std::vector<double> &values)
-{
-    double total = 0;
-    for (double v : values)
-        total += v;
-    return total;
 }
 
 /// A file read whole, its messages as the table reader's.
@@ -275,9 +272,9 @@ bool readSources(const TImportArgs &a, UCsvSources::TSourceRequest &request,
     return readOk;
 }
 
-/// The frame of the sources and its series, read with the options given.
-bool readSeries(TImportArgs &a, UCsvSources::TSourceRequest &request, UCsvSources::TFrame &frame,
-                UCsvImport::TSeries &series, std::string &error)
+/// The sources read with the options given.
+bool readSeries(const TImportArgs &a, UCsvSources::TSourceRequest &request,
+                UImportPipeline::TRead &read, std::string &error)
 {
     request.Columns = a.Columns;
     request.Missing = a.Options.Missing;
@@ -287,12 +284,10 @@ bool readSeries(TImportArgs &a, UCsvSources::TSourceRequest &request, UCsvSource
     request.Analysis = a.Options.Analysis;
     request.GivenIn = GivenOnCommandLine;
     TImportProblem problem;
-    if (!UCsvSources::BuildFrame(request, frame, problem)) {
-        error = ImportProblemText(problem);
-        return false;
-    }
-    return UCsvSources::FrameOptions(frame, a.Options, error) &&
-           UCsvImport::ReadSeries(frame.Table, a.Options, series, error);
+    if (UImportPipeline::Read(request, a.Options, read, problem))
+        return true;
+    error = ImportProblemText(problem);
+    return false;
 }
 
 /// Shows the message that ends an import before anything is written; the exit status.
@@ -308,48 +303,20 @@ void showAll(const std::vector<std::string> &lines)
         Prompts().ShowMessage(line);
 }
 
-/// The sums of the series taken, for the water balance.
-struct TTotals
-{
-    double Rain = 0, Escape = 0, Runoff = 0;
-    std::size_t Rows = 0;
-    void Add(const UCsvImport::TImportResult &result)
-    {
-        Rain += sum(result.Rain);
-        Escape += sum(result.Escape);
-        Runoff += sum(result.Runoff);
-        Rows += result.Time.size();
-    }
-};
-
-/// The notes on the rows taken from the frame's columns: their units, the runoff's conversion,
-/// their flags and, for an analysis, the water balance.
-void noteTaken(const UCsvSources::TFrame &frame, bool analysis,
-               const std::array<int, UCsvImport::RoleCount> &columns,
-               const std::vector<std::pair<std::size_t, std::size_t>> &ranges,
-               const TTotals &totals, std::vector<std::string> &notes)
-{
-    notes.push_back(UCsvSources::UnitsNote(frame.Unit));
-    UCsvSources::NoteTaken(frame, columns, ranges, notes);
-    if (analysis)
-        UCsvSources::NoteBalance(totals.Rain, totals.Escape, totals.Runoff, totals.Rows, notes);
-}
-
 /// One input file of the period asked (else the longest without gaps).
-int importPeriod(const TImportArgs &a, const UCsvSources::TFrame &frame,
-                 const UCsvImport::TSeries &series, const std::string &output)
+int importPeriod(const TImportArgs &a, const UImportPipeline::TRead &read,
+                 const std::string &output)
 {
     UCsvImport::TImportResult result;
+    std::vector<std::string> report;
     std::string error;
-    if (!UCsvImport::TakePeriod(frame.Table, a.Options, series, result, error))
-        return stopped(error);
-    TTotals totals;
-    totals.Add(result);
-    noteTaken(frame, a.Options.Analysis, result.Columns, {{result.First, result.Last}}, totals,
-              result.Notes);
-    showAll(result.Notes);
+    if (!UImportPipeline::TakePeriod(read, result, report, error)) {
+        showAll(report);
+        return stopped("In " + a.Csv + ": " + error);
+    }
+    showAll(report);
     std::string text;
-    if (!UImportedFile::FileText(fileForm(a, frame), result, {}, output, text) ||
+    if (!UImportedFile::FileText(fileForm(a, read.Frame), result, {}, output, text) ||
         !writeFileAtomically(output, text))
         return stopped(CannotOpenText(output));
     Prompts().ShowMessage("Wrote " + output + " (" + std::to_string(result.Time.size()) +
@@ -357,56 +324,29 @@ int importPeriod(const TImportArgs &a, const UCsvSources::TFrame &frame,
     return 0;
 }
 
-/// Writes every text to its file, all or none (their folder made when it is missing); false
-/// (naming the file) when one fails.
-bool writeAll(const std::vector<std::pair<std::string, std::string>> &files,
-              const std::string &output)
-{
-    std::error_code made;
-    if (!files.empty())
-        std::filesystem::create_directories(std::filesystem::path(output).parent_path(), made);
-    std::string failed;
-    if (writeFilesAtomically(files, failed))
-        return true;
-    Prompts().ShowMessage(CannotOpenText(failed));
-    return false;
-}
-
 /// One input file per complete season without gaps, named after output.
-int importSeasons(const TImportArgs &a, const UCsvSources::TFrame &frame,
-                  const UCsvImport::TSeries &series, const UCsvSeasons::TSeasonBounds &bounds,
-                  const std::string &output, const std::vector<UOutputNames::TNamedFile> &reads)
+int importSeasons(const TImportArgs &a, const UImportPipeline::TRead &read,
+                  const UCsvSeasons::TSeasonBounds &bounds, const std::string &output,
+                  const std::vector<UOutputNames::TNamedFile> &reads)
 {
     UCsvSeasons::TSeasons seasons;
     std::string error;
-    if (!UCsvSeasons::SplitSeasons(frame.Table, a.Options, series, bounds, a.Spinup, seasons,
-                                   error))
-        return stopped(error);
-    showAll(seasons.Notes);
-    if (seasons.SpinupDays > 0)
-        Prompts().ShowMessage(SpinupNote(seasons));
-    std::vector<std::pair<std::string, std::string>> files;
-    std::string failed;
-    if (!UImportedFile::SeasonFiles(fileForm(a, frame), seasons, output, files, failed))
-        return stopped(CannotOpenText(failed));
-    const std::string collision = UImportedFile::SeasonCollision(files, reads);
-    if (!collision.empty())
-        return stopped(collision);
-    if (!seasons.Files.empty()) {
-        std::vector<std::string> notes;
-        std::vector<std::pair<std::size_t, std::size_t>> ranges;
-        TTotals totals;
-        for (const UCsvSeasons::TSeasonFile &season : seasons.Files) {
-            ranges.emplace_back(season.Result.First, season.Result.Last);
-            totals.Add(season.Result);
-        }
-        noteTaken(frame, a.Options.Analysis, seasons.Files.front().Result.Columns, ranges, totals,
-                  notes);
-        showAll(notes);
+    if (!UImportPipeline::TakeSeasons(read, bounds, a.Spinup, seasons, error)) {
+        showAll(read.Frame.Notes);
+        return stopped("In " + a.Csv + ": " + error);
     }
-    if (!writeAll(files, output))
-        return 1;
-    showAll(UImportedFile::SeasonReport(seasons, files, a.Season));
+    showAll(UImportPipeline::SeasonsReport(read, seasons, SpinupNote(seasons)));
+    const UImportPipeline::TSeasonWrite write{fileForm(a, read.Frame), output, reads,
+                                              a.ReplaceSeasons};
+    std::vector<std::pair<std::string, std::string>> files;
+    std::vector<std::string> report;
+    TImportProblem problem;
+    if (!UImportPipeline::WriteSeasons(write, seasons, a.Season, files, report, problem)) {
+        if (problem.Kind == TImportProblem::TKind::OtherSeasonFiles)
+            problem.File = a.Output;
+        return stopped(ImportProblemText(problem));
+    }
+    showAll(report);
     if (files.empty()) {
         Prompts().ShowMessage("No season is complete and without gaps: nothing was written.");
         return 1;
@@ -442,14 +382,12 @@ int ImportCommand(const TArgs &args)
             return 1;
         }
     }
-    UCsvSources::TFrame frame;
-    UCsvImport::TSeries series;
-    if (!readOk || !readSeries(a, request, frame, series, error))
+    UImportPipeline::TRead read;
+    if (!readOk || !readSeries(a, request, read, error))
         return stopped(error);
-    showAll(frame.Notes);
     if (a.Season.empty())
-        return importPeriod(a, frame, series, output);
-    return importSeasons(a, frame, series, bounds, output, reads);
+        return importPeriod(a, read, output);
+    return importSeasons(a, read, bounds, output, reads);
 }
 
 } // namespace quellow::cli

@@ -30,14 +30,27 @@ std::string ImportProblemText(const TImportProblem &problem)
     case TKind::UnitNotDischarge:
         return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + ": the unit \"" +
                problem.Item +
-               "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit with "
+               "\" is not a discharge (mm, mm/d, mm/h, l/s, m3/s or cfs); give the runoff's unit "
+               "with "
                "--runoff-unit.";
     case TKind::NoArea:
         return "The runoff is in " + problem.Item + " (from " + problem.UnitFrom +
                ") but no catchment area is given, and " + problem.File +
                " names none: give it with --area-km2.";
-    case TKind::None:
+    case TKind::UnitsDisagree:
+        return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + " and " +
+               UCsvTable::LineText(problem.OtherLine) + " name two units of the runoff, \"" +
+               problem.Item + "\" and \"" + problem.OtherItem +
+               "\": give the runoff's unit with --runoff-unit.";
+    case TKind::OtherSeasonFiles:
+        return "The folder of " + problem.File +
+               " holds season files this import does not write: " + problem.Item +
+               ". Remove them, or replace them with --replace-seasons.";
     case TKind::Message:
+        if (!problem.File.empty())
+            return "In " + problem.File + ": " + problem.Text;
+        break;
+    case TKind::None:
         break;
     }
     return problem.Text;

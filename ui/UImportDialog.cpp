@@ -2,7 +2,6 @@
 
 #include "import/UCsvSeasons.h"
 #include "import/UImportedFile.h"
-#include "files/UDMQuellow.h"
 #include "files/UFileUtil.h"
 #include "files/UInputFile.h"
 #include "files/UOutputNames.h"
@@ -37,8 +36,8 @@ constexpr int PreviewRows = 12;
 
 const char *const UnitsNote =
     "Units stay as in the file: the model expects rain, escape rate and runoff in mm per time "
-    "unit. Give a factor to convert a column (with the catchment area, the runoff factor from "
-    "l/s or m3/s).";
+    "unit. Give a factor to convert a column; the runoff converts from its unit (with the "
+    "catchment area for l/s, m3/s or cfs).";
 
 /// The column roles as the choices name them, with the letters that reach them (no letter
 /// serves two controls of the dialog).
@@ -80,8 +79,14 @@ std::string importProblemText(const TImportProblem &problem)
     if (problem.Kind == TImportProblem::TKind::UnitNotDischarge)
         return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + ": the unit \"" +
                problem.Item +
-               "\" is not a discharge (mm, l/s, m3/s or cfs); give the runoff's unit in the "
+               "\" is not a discharge (mm, mm/d, mm/h, l/s, m3/s or cfs); give the runoff's unit "
+               "in the "
                "dialog.";
+    if (problem.Kind == TImportProblem::TKind::UnitsDisagree)
+        return "In " + problem.File + ", " + UCsvTable::LineText(problem.Line) + " and " +
+               UCsvTable::LineText(problem.OtherLine) + " name two units of the runoff, \"" +
+               problem.Item + "\" and \"" + problem.OtherItem +
+               "\": choose the runoff's unit in the dialog.";
     if (problem.Kind == TImportProblem::TKind::NoArea)
         return "The runoff is in " + problem.Item + " (from " + problem.UnitFrom +
                ") but no catchment area is given, and " + problem.File +
@@ -220,9 +225,6 @@ QGroupBox *TImportDialog::createFactorChoices()
                                                "RunoffScaleEdit"};
     for (int role = RoleRain; role < RoleCount; ++role) {
         mScaleEdits[role] = lineEdit(scaleNames[role], QStringLiteral("1"));
-        if (role == RoleRunoff)
-            connect(mScaleEdits[role], &QLineEdit::textEdited, this,
-                    [this] { mFactorFromArea = false; });
         factorForm->addRow(QLatin1String(factorLabels[role]), mScaleEdits[role]);
     }
     QHBoxLayout *areaRow = createAreaRow();
@@ -231,9 +233,11 @@ QGroupBox *TImportDialog::createFactorChoices()
     factorForm->addRow(areaLabel, areaRow);
     mRunoffUnitBox = new QComboBox(this);
     mRunoffUnitBox->setObjectName(QStringLiteral("RunoffUnitBox"));
+    // In the order of UCsvSources::TRunoffUnit.
     mRunoffUnitBox->addItems({QStringLiteral("as the file says (else unchanged)"),
                               QStringLiteral("mm"), QStringLiteral("l/s"), QStringLiteral("m3/s"),
-                              QStringLiteral("cfs")});
+                              QStringLiteral("cfs"), QStringLiteral("mm/d"),
+                              QStringLiteral("mm/h")});
     connect(mRunoffUnitBox, &QComboBox::currentIndexChanged, this, [this] {
         if (mFilling)
             return;
@@ -326,10 +330,13 @@ void TImportDialog::readTable()
             request.Files[secondRole].Column =
                 std::to_string(mSecondColumnBox->currentIndex()); // position from 1
     }
-    static const UCsvSources::TRunoffUnit units[] = {
-        UCsvSources::TRunoffUnit::None, UCsvSources::TRunoffUnit::Mm,
-        UCsvSources::TRunoffUnit::LitresPerSecond, UCsvSources::TRunoffUnit::CubicMetresPerSecond,
-        UCsvSources::TRunoffUnit::CubicFeetPerSecond};
+    static const UCsvSources::TRunoffUnit units[] = {UCsvSources::TRunoffUnit::None,
+                                                     UCsvSources::TRunoffUnit::Mm,
+                                                     UCsvSources::TRunoffUnit::LitresPerSecond,
+                                                     UCsvSources::TRunoffUnit::CubicMetresPerSecond,
+                                                     UCsvSources::TRunoffUnit::CubicFeetPerSecond,
+                                                     UCsvSources::TRunoffUnit::MmPerDay,
+                                                     UCsvSources::TRunoffUnit::MmPerHour};
     if (!mUnitFromFile)
         request.Unit = units[qMax(0, mRunoffUnitBox->currentIndex())];
     double area = 0;
@@ -338,9 +345,7 @@ void TImportDialog::readTable()
         request.AreaGiven = true;
     }
     TImportProblem problem;
-    mTableOk = UCsvSources::BuildFrame(request, mFrame, problem);
-    if (mTableOk)
-        mTable = mFrame.Table;
+    mTableOk = UCsvSources::BuildFrame(request, mRead.Frame, problem);
     fillPreview();
     fillColumnBoxes();
     showHeaderUnit();
@@ -359,24 +364,26 @@ void TImportDialog::readTable()
 void TImportDialog::showHeaderUnit()
 {
     QStringList from;
-    if (mTableOk && !mFrame.UnitFrom.empty() && mFrame.UnitFrom != GivenInDialog) {
+    if (mTableOk && !mRead.Frame.UnitFrom.empty() && mRead.Frame.UnitFrom != GivenInDialog) {
         mFilling = true;
-        mRunoffUnitBox->setCurrentIndex(static_cast<int>(mFrame.Unit));
+        mRunoffUnitBox->setCurrentIndex(static_cast<int>(mRead.Frame.Unit));
         mFilling = false;
         mUnitFromFile = true;
-        from.append(QStringLiteral("Unit from %1.").arg(QString::fromStdString(mFrame.UnitFrom)));
+        from.append(
+            QStringLiteral("Unit from %1.").arg(QString::fromStdString(mRead.Frame.UnitFrom)));
     }
-    if (mTableOk && !mFrame.AreaFrom.empty() && mFrame.AreaFrom != GivenInDialog) {
+    if (mTableOk && !mRead.Frame.AreaFrom.empty() && mRead.Frame.AreaFrom != GivenInDialog) {
         mAreaFromFile = true;
-        mAreaEdit->setText(QString::number(mFrame.AreaKm2, 'g', 12));
-        from.append(QStringLiteral("Area from %1.").arg(QString::fromStdString(mFrame.AreaFrom)));
+        mAreaEdit->setText(QString::number(mRead.Frame.AreaKm2, 'g', 12));
+        from.append(
+            QStringLiteral("Area from %1.").arg(QString::fromStdString(mRead.Frame.AreaFrom)));
     }
     mUnitSourceLabel->setText(from.join(QLatin1Char(' ')));
 }
 
 void TImportDialog::fillPreview()
 {
-    showRows(mPreview, mTable, mTableOk ? PreviewRows : 0);
+    showRows(mPreview, mRead.Frame.Table, mTableOk ? PreviewRows : 0);
 }
 
 /// The column boxes list the file's columns, set to the guess for each; a table read again
@@ -384,8 +391,9 @@ void TImportDialog::fillPreview()
 void TImportDialog::fillColumnBoxes()
 {
     QStringList names;
-    for (int c = 0; mTableOk && c < static_cast<int>(mTable.ColumnCount()); ++c)
-        names.append(QString::fromStdString(mTable.ColumnName(c)).remove(QLatin1Char('\'')));
+    for (int c = 0; mTableOk && c < static_cast<int>(mRead.Frame.Table.ColumnCount()); ++c)
+        names.append(
+            QString::fromStdString(mRead.Frame.Table.ColumnName(c)).remove(QLatin1Char('\'')));
     std::array<int, RoleCount> chosen{-1, -1, -1, -1};
     bool same = !names.isEmpty();
     for (int role = 0; role < RoleCount; ++role) {
@@ -396,9 +404,9 @@ void TImportDialog::fillColumnBoxes()
         chosen[role] = box->currentIndex();
     }
     if (!same) {
-        chosen = mFrame.Columns;
+        chosen = mRead.Frame.Columns;
         if (mTableOk)
-            GuessColumns(mTable, true, chosen, mFrame.NotData);
+            GuessColumns(mRead.Frame.Table, true, chosen, mRead.Frame.NotData);
     }
     mFilling = true;
     for (int role = 0; role < RoleCount; ++role) {
@@ -428,11 +436,6 @@ TImportOptions TImportDialog::currentOptions(QString &problem) const
                           .arg(QLatin1String(role == RoleEscape ? "escape rate" : RoleName(role)));
     options.Decimal = static_cast<TDecimalMark>(mDecimalBox->currentIndex());
     options.Irregular = mIrregularBox->isChecked();
-    options.NotData = mFrame.NotData;
-    const double factor = UCsvSources::RunoffFactor(
-        mFrame.Unit, mFrame.AreaKm2, UCsvSources::TimeUnitSeconds(mFrame.StepSeconds));
-    if (options.Analysis && factor > 0)
-        options.Scale[RoleRunoff] *= factor;
     return options;
 }
 
@@ -442,37 +445,31 @@ void TImportDialog::updateImport()
         return;
     mColumnBoxes[RoleRunoff]->setEnabled(analysisChosen());
     mScaleEdits[RoleRunoff]->setEnabled(analysisChosen());
+    // One conversion: the button sets a unit and an area only while none is in force.
+    const bool noUnit = mRead.Frame.Unit == UCsvSources::TRunoffUnit::None && analysisChosen();
+    mFactorButton->setEnabled(noUnit);
+    mAreaUnitBox->setEnabled(noUnit);
+    mFactorButton->setToolTip(noUnit ? QStringLiteral("Converts the runoff from this unit over "
+                                                      "the catchment area")
+                                     : QStringLiteral("The runoff unit in force converts the "
+                                                      "runoff"));
     QString problem;
     const TImportOptions options = currentOptions(problem);
     std::string error;
-    mImportOk = problem.isEmpty() && ImportSeries(mTable, options, mResult, error);
+    std::vector<std::string> report;
+    mImportOk = problem.isEmpty() && UImportPipeline::ReadSeries(mRead, options, error) &&
+                UImportPipeline::TakePeriod(mRead, mResult, report, error);
     QStringList lines;
     if (!problem.isEmpty())
         lines.append(problem);
     else if (!mImportOk)
         lines.append(QString::fromStdString(error));
-    std::vector<std::string> notes = mFrame.Notes;
-    if (mImportOk) {
-        notes.insert(notes.end(), mResult.Notes.begin(), mResult.Notes.end());
-        // A runoff converted from discharge no longer stays in the file's unit.
-        std::replace(notes.begin(), notes.end(),
-                     UCsvSources::UnitsNote(UCsvSources::TRunoffUnit::None),
-                     UCsvSources::UnitsNote(mFrame.Unit));
-        UCsvSources::NoteTaken(mFrame, mResult.Columns, {{mResult.First, mResult.Last}}, notes);
-        if (options.Analysis) {
-            double rain = 0, escape = 0, runoff = 0;
-            for (std::size_t r = 0; r < mResult.Time.size(); ++r)
-                rain += mResult.Rain[r], escape += mResult.Escape[r], runoff += mResult.Runoff[r];
-            UCsvSources::NoteBalance(rain, escape, runoff, mResult.Time.size(), notes);
-        }
-        for (const std::string &note : notes)
+    else
+        for (const std::string &note : report)
             lines.append(QString::fromStdString(note));
-    }
     mSummary->setPlainText(lines.join(QLatin1Char('\n')));
     mImportButton->setEnabled(mImportOk);
     mSeasonsButton->setEnabled(true);
-    if (mImportOk && mFactorFromArea && QString::fromStdString(mResult.TimeUnit) != mFactorUnit)
-        showRunoffFactor();
 }
 
 // ---- A second file and seasons -----------------------------------------------------------------
@@ -607,74 +604,69 @@ void TImportDialog::pickSeasonsFile()
         writeSeasons(name);
 }
 
-bool TImportDialog::splitSeasons(const TImportOptions &options, UCsvSeasons::TSeasons &seasons,
-                                 std::string &error) const
+bool TImportDialog::splitSeasons(UCsvSeasons::TSeasons &seasons, std::string &error)
 {
+    QString problem;
+    const TImportOptions options = currentOptions(problem);
     UCsvSeasons::TSeasonBounds bounds;
     int spinup = 0;
-    UCsvImport::TSeries series;
-    if (!parseInt(mSpinupEdit->text().trimmed().toStdString(), spinup)) {
+    error = problem.toStdString();
+    if (error.empty() && !parseInt(mSpinupEdit->text().trimmed().toStdString(), spinup))
         error = "The spin-up is a number of days.";
+    if (!error.empty())
         return false;
-    }
-    const bool split =
-        UCsvSeasons::ParseSeason(mSeasonEdit->text().toStdString(), bounds, error) &&
-        ReadSeries(mTable, options, series, error) &&
-        UCsvSeasons::SplitSeasons(mTable, options, series, bounds, spinup, seasons, error);
+    const bool split = UCsvSeasons::ParseSeason(mSeasonEdit->text().toStdString(), bounds, error) &&
+                       UImportPipeline::ReadSeries(mRead, options, error) &&
+                       UImportPipeline::TakeSeasons(mRead, bounds, spinup, seasons, error);
     if (!split && error.empty())
         error = "No season could be taken.";
     return split;
 }
 
-std::string
-TImportDialog::writeSeasonFiles(const TImportOptions &options, const UCsvSeasons::TSeasons &seasons,
-                                const QString &output,
-                                std::vector<std::pair<std::string, std::string>> &files) const
-{
-    // The sheet's storages and parameters, as the sheet's own import keeps them.
-    UImportedFile::TForm form;
-    form.Analysis = options.Analysis;
-    form.SourceName = QFileInfo(mFileName).fileName().toStdString();
-    form.Unit = mFrame.Unit;
-    form.Parameters.MaxStor = DMQuellow.MaxStor;
-    form.Parameters.InitStor = DMQuellow.InitStor;
-    form.Parameters.Drainage = !options.Analysis && DMQuellow.Drainage;
-    form.Parameters.InitRun = DMQuellow.InitRun;
-    form.Parameters.InitLevel = DMQuellow.InitLevel;
-    form.Parameters.Porosity = DMQuellow.Porosity;
-    form.Values = ModelValues;
-    std::string failed;
-    if (!UImportedFile::SeasonFiles(form, seasons, UOutputNames::AbsolutePath(output.toStdString()),
-                                    files, failed))
-        return CannotOpenText(failed);
-    std::vector<UOutputNames::TNamedFile> reads{
-        {"series file", UOutputNames::AbsolutePath(mFileName.toStdString())}};
-    if (!mSecondName.isEmpty())
-        reads.push_back({"second file", UOutputNames::AbsolutePath(mSecondName.toStdString())});
-    std::string error = UImportedFile::SeasonCollision(files, reads);
-    if (error.empty() && !writeFilesAtomically(files, failed))
-        error = CannotOpenText(failed);
-    return error;
-}
-
 bool TImportDialog::writeSeasons(const QString &output)
 {
-    QString problem;
-    const TImportOptions options = currentOptions(problem);
-    std::string error = problem.toStdString();
     UCsvSeasons::TSeasons seasons;
+    std::string error;
     std::vector<std::pair<std::string, std::string>> files;
-    if (error.empty() && splitSeasons(options, seasons, error))
-        error = writeSeasonFiles(options, seasons, output, files);
+    std::vector<std::string> lines;
+    if (mTableOk && splitSeasons(seasons, error)) {
+        lines = UImportPipeline::SeasonsReport(mRead, seasons, spinupNote(seasons));
+        UImportPipeline::TSeasonWrite write{
+            mForm,
+            UOutputNames::AbsolutePath(output.toStdString()),
+            {{"series file", UOutputNames::AbsolutePath(mFileName.toStdString())}},
+            false};
+        write.Form.Analysis = analysisChosen();
+        write.Form.SourceName = QFileInfo(mFileName).fileName().toStdString();
+        write.Form.Unit = mRead.Frame.Unit;
+        write.Form.Parameters.Drainage = !write.Form.Analysis && mForm.Parameters.Drainage;
+        if (!mSecondName.isEmpty())
+            write.Reads.push_back(
+                {"second file", UOutputNames::AbsolutePath(mSecondName.toStdString())});
+        TImportProblem problem;
+        bool written = UImportPipeline::WriteSeasons(
+            write, seasons, mSeasonEdit->text().trimmed().toStdString(), files, lines, problem);
+        if (!written && problem.Kind == TImportProblem::TKind::OtherSeasonFiles &&
+            Dialogs().Confirm("The folder of " + output.toStdString() +
+                              " holds season files this import does not write: " + problem.Item +
+                              ". Replace them?")) {
+            write.ReplaceOthers = true;
+            written = UImportPipeline::WriteSeasons(
+                write, seasons, mSeasonEdit->text().trimmed().toStdString(), files, lines, problem);
+        }
+        if (!written)
+            error = problem.Kind == TImportProblem::TKind::OtherSeasonFiles
+                        ? "The folder of " + output.toStdString() +
+                              " holds season files this import does not write: " + problem.Item +
+                              "."
+                        : problem.Text;
+    } else if (error.empty()) {
+        error = "No season could be taken.";
+    }
     if (!error.empty()) {
         mSummary->setPlainText(QString::fromStdString(error + " Nothing was written."));
         return false;
     }
-    std::vector<std::string> lines =
-        UImportedFile::SeasonReport(seasons, files, mSeasonEdit->text().trimmed().toStdString());
-    lines.insert(lines.end(), seasons.Notes.begin(), seasons.Notes.end());
-    if (seasons.SpinupDays > 0)
-        lines.push_back(spinupNote(seasons));
     QStringList shown;
     for (const std::string &line : lines)
         shown.append(QString::fromStdString(line));
@@ -689,21 +681,12 @@ void TImportDialog::setRunoffFactor()
         mSummary->setPlainText(QStringLiteral("The catchment area is not a positive number."));
         return;
     }
-    mFactorFromArea = true;
-    mFactorArea = area;
-    mFactorCubicMetres = mAreaUnitBox->currentIndex() == 1;
-    showRunoffFactor();
-}
-
-/// The runoff factor of the area given, for the time unit of the series as now chosen.
-void TImportDialog::showRunoffFactor()
-{
-    mFactorUnit = QString::fromStdString(mImportOk ? mResult.TimeUnit : "days");
-    const double seconds = mFactorUnit == QLatin1String("hours")     ? 3600
-                           : mFactorUnit == QLatin1String("minutes") ? 60
-                                                                     : 86400;
-    const double factor = DischargeFactor(mFactorArea, mFactorCubicMetres, seconds);
-    mScaleEdits[RoleRunoff]->setText(QString::number(factor, 'g', 6));
+    // The unit of the area's box, converted over the area, as if chosen in "Runoff unit".
+    mFilling = true;
+    mRunoffUnitBox->setCurrentIndex(mAreaUnitBox->currentIndex() == 1 ? 3 : 2);
+    mFilling = false;
+    mUnitFromFile = mAreaFromFile = false;
+    readTable();
 }
 
 } // namespace quellow

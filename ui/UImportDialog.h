@@ -3,6 +3,8 @@
 #include "import/UCsvImport.h"
 #include "import/UCsvSeasons.h"
 #include "import/UCsvSources.h"
+#include "import/UImportPipeline.h"
+#include "import/UImportedFile.h"
 
 #include <QDialog>
 
@@ -26,7 +28,9 @@ namespace quellow {
 /// order, the decimal mark of numbers that read two ways, irregular steps, factors and the
 /// period to take, and what the import finds (rows, gaps, the period taken). "Import" is
 /// enabled while the choices give a series the mode can take. Typing a missing-value marker
-/// keeps the columns chosen; a runoff factor from the catchment area follows the time unit.
+/// keeps the columns chosen. The runoff is converted one way only: by its unit (named by a file
+/// or chosen) and the catchment area, in the time unit of the rows taken; "Runoff factor" sets
+/// that unit and area while none is in force.
 class TImportDialog : public QDialog
 {
     Q_OBJECT
@@ -45,7 +49,9 @@ public:
     /// Holds the choice to an analysis, for a use that needs the measured runoff.
     void holdToAnalysis();
     /// The unit the runoff of the series was converted from (None: taken as it is).
-    UCsvSources::TRunoffUnit runoffUnit() const { return mFrame.Unit; }
+    UCsvSources::TRunoffUnit runoffUnit() const { return mRead.Frame.Unit; }
+    /// What the season files hold besides the rows: the sheet's storages and parameters.
+    void setFileForm(const UImportedFile::TForm &form) { mForm = form; }
 
     /// Takes the series of role (rain, escape rate or runoff) from a second file, content
     /// being its whole text; it is joined on the date and previewed.
@@ -70,40 +76,28 @@ private:
     UCsvImport::TImportOptions currentOptions(QString &problem) const;
     void updateImport();
     void setRunoffFactor();
-    void showRunoffFactor();
     QGroupBox *createSecondFileChoices();
     QHBoxLayout *createSeasonRow();
     void pickSecondFile();
     void fillSecondPreview();
     void showHeaderUnit();
     void pickSeasonsFile();
-    bool splitSeasons(const UCsvImport::TImportOptions &options, UCsvSeasons::TSeasons &seasons,
-                      std::string &error) const;
-    /// Writes the seasons' files named after output; the message when they are not written.
-    std::string writeSeasonFiles(const UCsvImport::TImportOptions &options,
-                                 const UCsvSeasons::TSeasons &seasons, const QString &output,
-                                 std::vector<std::pair<std::string, std::string>> &files) const;
+    /// The seasons of the current choices; false with the reason in error.
+    bool splitSeasons(UCsvSeasons::TSeasons &seasons, std::string &error);
 
     std::string mContent;
     QString mFileName;
-    UCsvSources::TFrame mFrame;
+    UImportPipeline::TRead mRead; ///< the frame of the files read, and its series
+    UImportedFile::TForm mForm;
     QString mSecondName;
     std::string mSecondContent;
     /// The area and the unit in their boxes are those a file names (not the user's own).
     bool mAreaFromFile = false;
     bool mUnitFromFile = false;
-    UCsvImport::TCsvTable mTable;
     UCsvImport::TImportResult mResult;
     bool mTableOk = false;
     bool mImportOk = false;
     bool mFilling = false;
-    /// The runoff factor comes from the catchment area (until the factor is typed over): it
-    /// follows the time unit of the series.
-    bool mFactorFromArea = false;
-    double mFactorArea = 0;
-    bool mFactorCubicMetres = false;
-    QString mFactorUnit;
-
     QLabel *mFileLabel = nullptr;
     QTableWidget *mPreview = nullptr;
     QComboBox *mModeBox = nullptr;

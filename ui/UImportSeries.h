@@ -27,14 +27,15 @@ struct TImportedSeries
 };
 
 /// "Import series": asks for a series file (starting in folder), reads it and previews it in
-/// the import dialog. True, with what was taken, when the person imports; false when the
-/// person cancels or the file cannot be read (the message shown). analysisOnly holds the
-/// preview to an analysis.
+/// the import dialog, whose season files take sheet's storages and parameters. True, with what
+/// was taken, when the person imports; false when the person cancels or the file cannot be
+/// read (the message shown). analysisOnly holds the preview to an analysis.
 bool askImportSeries(QWidget *parent, const QString &folder, bool analysisOnly,
-                     TImportedSeries &series);
+                     const TDMQuellow &sheet, TImportedSeries &series);
 
-/// Puts an imported series into dm as File > "Import series..." fills the sheet: mode, rows,
-/// maximum escape rate and titles. The storages and the other parameters stay.
+/// Puts an imported series into dm as File > "Import series..." fills the sheet: mode, rows as
+/// an input file stores them, maximum escape rate and titles. The storages and the other
+/// parameters stay.
 void fillImportedSheet(const TImportedSeries &series, TDMQuellow &dm);
 
 /// What an analysis run reads from dm once Save/Run has written it: the values as the input

@@ -20,7 +20,7 @@
 namespace quellow {
 
 bool askImportSeries(QWidget *parent, const QString &folder, bool analysisOnly,
-                     TImportedSeries &series)
+                     const TDMQuellow &sheet, TImportedSeries &series)
 {
     const QString name =
         Dialogs().OpenFileName({QStringLiteral("Series files (*.csv *.txt *.tsv);;All files (*)"),
@@ -41,6 +41,15 @@ bool askImportSeries(QWidget *parent, const QString &folder, bool analysisOnly,
         return false;
     }
     TImportDialog dialog(name, std::move(content), parent);
+    UImportedFile::TForm form;
+    form.Parameters.MaxStor = sheet.MaxStor;
+    form.Parameters.InitStor = sheet.InitStor;
+    form.Parameters.Drainage = sheet.Drainage;
+    form.Parameters.InitRun = sheet.InitRun;
+    form.Parameters.InitLevel = sheet.InitLevel;
+    form.Parameters.Porosity = sheet.Porosity;
+    form.Values = ModelValues;
+    dialog.setFileForm(form);
     if (analysisOnly)
         dialog.holdToAnalysis();
     if (dialog.exec() != QDialog::Accepted || !dialog.canImport())
@@ -77,7 +86,7 @@ void TRainForm::ImportSeriesActionExecute()
         if (!mInputSheet->commitEditedBox() || !mayReplaceSheet())
             return;
         TImportedSeries series;
-        if (!askImportSeries(this, DialogFolders.InputOpen, false, series))
+        if (!askImportSeries(this, DialogFolders.InputOpen, false, DMQuellow, series))
             return;
         fillImportedSheet(series, DMQuellow);
         hideCommentWindow();

@@ -235,7 +235,8 @@ void TValidateDialog::BrowseClick()
 void TValidateDialog::ImportClick()
 {
     TImportedSeries series;
-    if (!askImportSeries(this, startFolder(mSourceEdit->text(), mFolder), true, series))
+    if (!askImportSeries(this, startFolder(mSourceEdit->text(), mFolder), true, mImportSheet,
+                         series))
         return;
     // The window as the sheet would hold it after File > "Import series...", written by
     // Save/Run and read back.

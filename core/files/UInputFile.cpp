@@ -270,6 +270,11 @@ double ParameterAsWritten(double value)
     return readBack(inputChoice(value, 8));
 }
 
+double RowValueAsWritten(double value)
+{
+    return readBack(inputChoice(value, 10));
+}
+
 std::string CannotOpenText(const std::string &path)
 {
     return "The file \"" + path + "\"could not be opened. It may be " +

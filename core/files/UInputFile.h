@@ -57,6 +57,8 @@ std::string OutdatedLayoutText();
 TModelValues AlphaAsWritten(const TModelValues &values);
 /// A storage, escape rate, initial runoff or level as the input file holds it.
 double ParameterAsWritten(double value);
+/// A time, rain, escape rate or runoff of a row as the input file holds it.
+double RowValueAsWritten(double value);
 
 /// True when the lines are a prediction file of the older layout: where A2 is looked for
 /// stands the porosity line (no number after 18 characters, one after 26), and line 17 is

@@ -15,6 +15,10 @@ using UCsvTable::Lower;
 
 namespace {
 
+/// What makes a field that is no number readable.
+const char *const NotANumberHelp =
+    ": give it as the marker of a missing value if it marks one, or choose another column.";
+
 /// Values beyond this are refused by the runs as well.
 constexpr double LargestValue = 1e9;
 
@@ -64,37 +68,63 @@ bool used(const std::array<int, RoleCount> &columns, int column)
 
 } // namespace
 
+int ColumnNamed(const TCsvTable &table, int role, const std::vector<char> &excluded)
+{
+    const int named = static_cast<int>(std::min(table.Names.size(), table.ColumnCount()));
+    // The Penman-Monteith evaporation before other evaporations, potential before actual.
+    for (int pass = role == RoleEscape ? 0 : 2; pass < 3; ++pass)
+        for (int c = 0; c < named; ++c) {
+            const std::string n = Lower(table.Names[c]);
+            const bool preferred = pass == 0   ? n.find("penman") != std::string::npos
+                                   : pass == 1 ? n.find("potential") != std::string::npos
+                                               : true;
+            if (!(static_cast<std::size_t>(c) < excluded.size() && excluded[c]) && preferred &&
+                nameMatches(table.Names[c], role))
+                return c;
+        }
+    return -1;
+}
+
+bool IdentifierColumn(const TCsvTable &table, std::size_t column)
+{
+    for (std::size_t r = 0; r < table.RowCount(); ++r) {
+        const std::string_view f = table.Field(r, column);
+        if (f.empty() ||
+            !std::all_of(f.begin(), f.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+            !(f.size() >= 6 || (f.size() >= 2 && f.front() == '0')))
+            return false;
+    }
+    return table.RowCount() > 0;
+}
+
 void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCount> &columns,
                   const std::vector<char> &notData)
 {
     const int width = static_cast<int>(table.ColumnCount());
-    const auto used = [&](const std::array<int, RoleCount> &taken, int column) {
-        return ::quellow::UCsvImport::used(taken, column) ||
-               (static_cast<std::size_t>(column) < notData.size() && notData[column]);
+    const auto excluded = [&] {
+        std::vector<char> out(static_cast<std::size_t>(width), 0);
+        for (int c = 0; c < width; ++c)
+            out[c] = ::quellow::UCsvImport::used(columns, c) ||
+                     (static_cast<std::size_t>(c) < notData.size() && notData[c]);
+        return out;
     };
     if (columns[RoleDate] < 0) {
+        const std::vector<char> taken = excluded();
         TDateParts parts;
         for (int c = 0; c < width && columns[RoleDate] < 0; ++c)
-            if (!used(columns, c) && SplitDate(table.Field(0, static_cast<std::size_t>(c)), parts))
+            if (!taken[c] && SplitDate(table.Field(0, static_cast<std::size_t>(c)), parts))
                 columns[RoleDate] = c;
     }
-    // The Penman-Monteith evaporation before other evaporations, potential before actual.
     for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
-        for (int pass = role == RoleEscape ? 0 : 2; pass < 3 && columns[role] < 0; ++pass)
-            for (int c = 0;
-                 c < width && columns[role] < 0 && c < static_cast<int>(table.Names.size()); ++c) {
-                const std::string n = Lower(table.Names[c]);
-                const bool preferred = pass == 0   ? n.find("penman") != std::string::npos
-                                       : pass == 1 ? n.find("potential") != std::string::npos
-                                                   : true;
-                if (!used(columns, c) && preferred && nameMatches(table.Names[c], role))
-                    columns[role] = c;
-            }
-    // Without names that tell, the columns after the date in their order.
-    for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
+        if (columns[role] < 0)
+            columns[role] = ColumnNamed(table, role, excluded());
+    // Without names that tell, the columns after the date in their order; never identifiers.
+    for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role) {
+        const std::vector<char> taken = excluded();
         for (int c = 0; c < width && columns[role] < 0; ++c)
-            if (!used(columns, c))
+            if (!taken[c] && !IdentifierColumn(table, static_cast<std::size_t>(c)))
                 columns[role] = c;
+    }
 }
 
 namespace {
@@ -191,8 +221,8 @@ struct TValues
     UCsvPeriod::TMissing Missing;
 };
 
-bool checkColumns(const TCsvTable &table, bool analysis, const TImportResult &result,
-                  std::string &error)
+bool checkColumns(const TCsvTable &table, bool analysis, const std::vector<char> &notData,
+                  const TImportResult &result, std::string &error)
 {
     if (result.Columns[RoleDate] < 0) {
         for (std::size_t c = 0; c < table.ColumnCount(); ++c)
@@ -207,14 +237,29 @@ bool checkColumns(const TCsvTable &table, bool analysis, const TImportResult &re
     for (int role = RoleRain; role < UCsvPeriod::RoleCountOf(analysis); ++role)
         if (result.Columns[role] < 0 ||
             static_cast<std::size_t>(result.Columns[role]) >= table.ColumnCount()) {
-            error = std::string("The file has no column for the ") +
-                    (role == RoleEscape ? "escape rate" : RoleName(role)) + ": " +
-                    std::to_string(table.ColumnCount()) + " columns found, " +
-                    std::to_string(UCsvPeriod::RoleCountOf(analysis)) +
-                    " needed (date, rain, escape rate" + (analysis ? ", runoff)." : ").");
+            std::size_t values = 0;
+            for (std::size_t c = 0; c < table.ColumnCount(); ++c)
+                values += !(c < notData.size() && notData[c]) &&
+                          static_cast<int>(c) != result.Columns[RoleDate] &&
+                          !IdentifierColumn(table, c);
+            const std::string roleText = role == RoleEscape ? "escape rate" : RoleName(role);
+            error = "The file has no column for the " + roleText + ": of its " +
+                    std::to_string(table.ColumnCount()) + " columns, " + std::to_string(values) +
+                    " can hold values" +
+                    " (the others hold the date, its parts, quality flags or identifiers), and " +
+                    (analysis ? "an analysis" : "a prediction") + " needs rain, escape rate" +
+                    (analysis ? " and runoff" : "") + ". Take the " + roleText +
+                    " from a file of its own, or choose its column.";
             return false;
         }
     return true;
+}
+
+/// A runoff in a unit that is converted once the rows, and so the time unit, are known.
+bool unitConverts(const TImportOptions &options)
+{
+    return options.Unit != URunoffUnit::TRunoffUnit::None &&
+           options.Unit != URunoffUnit::TRunoffUnit::Mm;
 }
 
 bool readValues(const TCsvTable &table, const TImportOptions &options, const TImportResult &result,
@@ -236,10 +281,10 @@ bool readValues(const TCsvTable &table, const TImportOptions &options, const TIm
             const std::string where = " in " + LineText(table.LineNumbers[r]) + ", column " +
                                       table.ColumnName(column) + " (" + RoleName(role) + ")";
             if (!ReadNumber(field, mark, v)) {
-                error = "\"" + field + "\"" + where + " is not a number.";
+                error = "\"" + field + "\"" + where + " is not a number" + NotANumberHelp;
                 return false;
             }
-            if (options.Scale[role] != 1)
+            if (options.Scale[role] != 1 && !(role == RoleRunoff && unitConverts(options)))
                 v = roundProduct(v * options.Scale[role]);
             if (!(std::fabs(v) <= LargestValue) || (role != RoleEscape && v < 0)) {
                 error = "The value " + field + where +
@@ -320,15 +365,35 @@ void noteTwoWays(const TCsvTable &table, const TImportOptions &options, TImportR
     }
 }
 
-/// The values of the period's rows.
-void takeRows(const std::array<std::vector<double>, RoleCount> &value, bool analysis,
+/// The rows first..last of series into result: their elapsed times in the unit that shows them,
+/// their values, and the runoff in mm per that unit.
+void takeRows(const TSeries &series, bool analysis, std::size_t first, std::size_t last,
               TImportResult &result)
 {
-    for (std::size_t r = result.First; r <= result.Last; ++r) {
-        result.Rain.push_back(value[RoleRain][r]);
-        result.Escape.push_back(value[RoleEscape][r]);
-        result.Runoff.push_back(analysis ? value[RoleRunoff][r] : 0.0);
-        result.MaxEscape = std::max(result.MaxEscape, value[RoleEscape][r]);
+    result.First = first;
+    result.Last = last;
+    result.FirstDate = UCsvDates::DateText(series.Seconds[first]);
+    UCsvPeriod::TElapsedTimes elapsed = UCsvPeriod::ElapsedTimes(series.Seconds, first, last);
+    result.TimeUnit = elapsed.Unit;
+    result.UnitSeconds = elapsed.UnitSeconds;
+    result.Time = std::move(elapsed.Time);
+    result.Unit = analysis ? series.Unit : URunoffUnit::TRunoffUnit::None;
+    result.UnitFactor = URunoffUnit::RunoffFactor(result.Unit, series.AreaKm2, elapsed.UnitSeconds);
+    // The runoff of a unit that converts is read as it is, and scaled here once.
+    double runoffScale = 1;
+    if (result.Unit != URunoffUnit::TRunoffUnit::None &&
+        result.Unit != URunoffUnit::TRunoffUnit::Mm) {
+        runoffScale = series.RunoffScale * result.UnitFactor;
+        result.Scale[RoleRunoff] = runoffScale;
+    }
+    for (std::size_t r = first; r <= last; ++r) {
+        result.Rain.push_back(series.Value[RoleRain][r]);
+        result.Escape.push_back(series.Value[RoleEscape][r]);
+        double runoff = analysis ? series.Value[RoleRunoff][r] : 0.0;
+        if (runoffScale != 1)
+            runoff = roundProduct(runoff * runoffScale);
+        result.Runoff.push_back(runoff == 0 ? 0.0 : runoff);
+        result.MaxEscape = std::max(result.MaxEscape, series.Value[RoleEscape][r]);
     }
 }
 
@@ -361,7 +426,7 @@ bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &
     GuessColumns(table, options.Analysis, result.Columns, options.NotData);
     UCsvDates::TDates dates;
     TValues values;
-    if (!checkColumns(table, options.Analysis, result, error) ||
+    if (!checkColumns(table, options.Analysis, options.NotData, result, error) ||
         !UCsvDates::ReadDates(table, result.Columns[RoleDate], options.Order, dates, error))
         return false;
     result.Order = dates.Order;
@@ -373,6 +438,12 @@ bool ReadSeries(const TCsvTable &table, const TImportOptions &options, TSeries &
     series.Seconds = std::move(dates.Seconds);
     series.Value = std::move(values.Value);
     series.Missing = std::move(values.Missing);
+    if (options.Analysis) {
+        series.Unit = options.Unit;
+        series.AreaKm2 = options.AreaKm2;
+        if (unitConverts(options))
+            series.RunoffScale = options.Scale[RoleRunoff];
+    }
     return true;
 }
 
@@ -389,12 +460,7 @@ bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSe
     result.Gaps = period.Gaps;
     if (!chosen)
         return false;
-    result.First = period.First;
-    result.Last = period.Last;
-    result.FirstDate = UCsvDates::DateText(series.Seconds[period.First]);
-    result.TimeUnit = period.TimeUnit;
-    result.Time = std::move(period.Time);
-    takeRows(series.Value, options.Analysis, result);
+    takeRows(series, options.Analysis, period.First, period.Last, result);
     return true;
 }
 
@@ -402,13 +468,7 @@ void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size
               TImportResult &result)
 {
     result = series.Base;
-    result.First = first;
-    result.Last = last;
-    result.FirstDate = UCsvDates::DateText(series.Seconds[first]);
-    UCsvPeriod::TElapsedTimes elapsed = UCsvPeriod::ElapsedTimes(series.Seconds, first, last);
-    result.TimeUnit = elapsed.Unit;
-    result.Time.insert(result.Time.end(), elapsed.Time.begin(), elapsed.Time.end());
-    takeRows(series.Value, analysis, result);
+    takeRows(series, analysis, first, last, result);
 }
 
 bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImportResult &result,
@@ -419,8 +479,7 @@ bool ImportSeries(const TCsvTable &table, const TImportOptions &options, TImport
     if (!ReadSeries(table, options, series, error) ||
         !TakePeriod(table, options, series, result, error))
         return false;
-    result.Notes.push_back("Units stay as in the file: the model expects rain, escape rate and "
-                           "runoff in mm per time unit (a factor converts a column).");
+    result.Notes.push_back(URunoffUnit::UnitsNote(URunoffUnit::TRunoffUnit::None));
     return true;
 }
 
@@ -433,15 +492,6 @@ std::string ImportedTitle2(const std::string &fileName, const TImportResult &res
 {
     return USheetTitle::ImportedTitle(fileName, result.FirstDate, result.TimeUnit, result.Scale,
                                       analysis);
-}
-
-double DischargeFactor(double areaKm2, bool cubicMetres, double unitSeconds)
-{
-    if (!(areaKm2 > 0))
-        return 0;
-    // l/s over km2: 1e-3 m3/s / (A 1e6 m2) m/s = 1e-6 / A mm/s.
-    const double perSecond = (cubicMetres ? 1e-3 : 1e-6) / areaKm2;
-    return perSecond * unitSeconds;
 }
 
 } // namespace quellow::UCsvImport

@@ -4,6 +4,7 @@
 #include "import/UCsvPeriod.h"
 #include "import/UCsvTable.h"
 #include "import/UImportProblem.h"
+#include "import/URunoffUnit.h"
 
 #include <array>
 #include <cstdint>
@@ -62,6 +63,10 @@ struct TImportOptions
     /// Columns never taken for a value (date parts, quality flags); a column named anyway is
     /// refused. Empty: none.
     std::vector<char> NotData;
+    /// The runoff's unit and the catchment's area: the runoff is converted to mm per time unit
+    /// of the rows taken (URunoffUnit::RunoffFactor) after its factor in Scale.
+    URunoffUnit::TRunoffUnit Unit = URunoffUnit::TRunoffUnit::None;
+    double AreaKm2 = 0;
 };
 
 /// What a list of the columns names.
@@ -81,9 +86,19 @@ bool ParseColumnList(std::string_view list, const TCsvTable &table, bool analysi
                      TImportProblem &problem);
 
 /// Fills the columns still -1: the date column is the first whose first row is a date, the
-/// others are found by their header names, else taken in order from the remaining columns.
+/// others are found by their header names (ColumnNamed), else taken in order from the
+/// remaining columns that hold no identifiers (IdentifierColumn).
 void GuessColumns(const TCsvTable &table, bool analysis, std::array<int, RoleCount> &columns,
                   const std::vector<char> &notData = {});
+
+/// The first column whose header name says role (the Penman-Monteith evaporation before other
+/// evaporations, potential before actual), among those not excluded; -1 for none. The one
+/// guess by name of every file of an import.
+int ColumnNamed(const TCsvTable &table, int role, const std::vector<char> &excluded);
+
+/// A column of whole-number identifiers (gauge or station numbers: six digits or more, or a
+/// leading zero), never a value.
+bool IdentifierColumn(const TCsvTable &table, std::size_t column);
 
 /// The rows and the report of an import.
 struct TImportResult
@@ -99,6 +114,10 @@ struct TImportResult
     double MaxEscape = 0;           ///< largest escape rate taken
     std::string FirstDate;          ///< the date of the first row taken (YYYY-MM-DD[ hh:mm])
     std::array<double, RoleCount> Scale{1, 1, 1, 1}; ///< the factors applied to the columns
+    double UnitSeconds = 86400;                      ///< the seconds of the time unit
+    /// The runoff's unit and its factor to mm per time unit (in Scale too).
+    URunoffUnit::TRunoffUnit Unit = URunoffUnit::TRunoffUnit::None;
+    double UnitFactor = 1;
 };
 
 /// The columns, dates and values of a table, read once; periods are then taken from it.
@@ -106,8 +125,12 @@ struct TSeries
 {
     TImportResult Base; ///< columns, date order and the notes on the table
     std::vector<std::int64_t> Seconds;
-    std::array<std::vector<double>, RoleCount> Value;
+    std::array<std::vector<double>, RoleCount> Value; ///< the runoff before its unit's factor
     UCsvPeriod::TMissing Missing;
+    /// The runoff's factor, applied with its unit's once the rows are taken.
+    double RunoffScale = 1;
+    URunoffUnit::TRunoffUnit Unit = URunoffUnit::TRunoffUnit::None;
+    double AreaKm2 = 0;
 };
 
 /// Chooses the columns (guessing those left), reads the dates and values of the table.
@@ -120,7 +143,8 @@ bool TakePeriod(const TCsvTable &table, const TImportOptions &options, const TSe
                 TImportResult &result, std::string &error);
 
 /// The rows first..last of series as they are (gaps are the caller's), time from the first
-/// row in days, or hours or minutes where days with two decimals cannot show the steps.
+/// row in days, or hours or minutes where days with two decimals cannot show the steps
+/// (UCsvPeriod::ElapsedTimes), the runoff converted to mm per that time unit.
 void TakeRows(const TSeries &series, bool analysis, std::size_t first, std::size_t last,
               TImportResult &result);
 
@@ -136,9 +160,5 @@ std::string GapText(const TCsvTable &table, const TImportResult &result, const T
 /// The second title of an imported series: where it came from, its first date, its time unit
 /// and the factors applied.
 std::string ImportedTitle2(const std::string &fileName, const TImportResult &result, bool analysis);
-
-/// Factor from a discharge in l/s (m3/s when cubicMetres) to mm per time unit over a
-/// catchment of areaKm2, for a time unit of unitSeconds (86400 for a day).
-double DischargeFactor(double areaKm2, bool cubicMetres, double unitSeconds);
 
 } // namespace quellow::UCsvImport

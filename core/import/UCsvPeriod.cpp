@@ -264,7 +264,8 @@ bool longestPeriod(TChoice &c, const std::vector<char> &good, const std::vector<
         r = end - 1;
     }
     if (bestRows == 0) {
-        error = "No row has all of its values: there is no period without gaps to import.";
+        error = "No row has all of its values: there is no period without gaps to import. Check "
+                "the columns chosen, or take a series from a file of its own.";
         return false;
     }
     TPeriod &period = c.Period;

@@ -177,6 +177,7 @@ struct TSeasonSource
     const std::vector<TGap> &Gaps;
     std::int64_t Step = 0;
     int SpinupDays = 0;
+    bool Irregular = false;
 };
 
 /// The season that begins in year (with its spin-up), taken into seasons or left out with the
@@ -214,6 +215,14 @@ void takeSeason(const TSeasonSource &source, const TSeasonBounds &bounds, int ye
              1;
         left.Reason = gapReason(source.Table, dateColumn, seconds, source.Step, source.Gaps, lo, hi,
                                 from, to);
+        // Irregular steps leave no dates out: the rows themselves must make an import.
+        const std::size_t rows = hi + 1 > lo ? hi + 1 - lo : 0;
+        if (left.Reason.empty() && rows < static_cast<std::size_t>(UCsvImport::MinImportRows))
+            left.Reason =
+                (rows == 0 ? std::string("no rows")
+                           : "only " + std::to_string(rows) + (rows == 1 ? " row" : " rows")) +
+                " between " + dayText(fromDay) + " and " + dayText(endDay) + "; at least " +
+                std::to_string(UCsvImport::MinImportRows) + " are needed";
     }
     if (!left.Reason.empty()) {
         seasons.LeftOut.push_back(left);
@@ -224,6 +233,17 @@ void takeSeason(const TSeasonSource &source, const TSeasonBounds &bounds, int ye
     UCsvImport::TakeRows(source.Series, analysis, lo, hi, file.Result);
     file.From = date(lo);
     file.To = date(hi);
+    if (source.Irregular) {
+        std::int64_t shortest = 0, longest = 0;
+        for (std::size_t r = lo + 1; r <= hi; ++r) {
+            const std::int64_t length = seconds[r] - seconds[r - 1];
+            shortest = shortest == 0 ? length : std::min(shortest, length);
+            longest = std::max(longest, length);
+        }
+        if (shortest != longest)
+            file.Note = "irregular steps of " + UCsvPeriod::DurationText(shortest) + " to " +
+                        UCsvPeriod::DurationText(longest) + ", taken as they are";
+    }
     seasons.Files.push_back(std::move(file));
 }
 
@@ -258,7 +278,7 @@ bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportO
     if (!UCsvPeriod::FindGaps(table, series.Base.Columns[RoleDate], request, seconds,
                               series.Missing, gaps, error))
         return false;
-    const TSeasonSource source{table, series, gaps, step, spinupDays};
+    const TSeasonSource source{table, series, gaps, step, spinupDays, options.Irregular};
     const int firstYear = yearOf(dayOf(seconds.front())) - 1,
               lastYear = yearOf(dayOf(seconds.back()));
     for (int year = firstYear; year <= lastYear; ++year)

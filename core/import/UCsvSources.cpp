@@ -20,7 +20,6 @@ using UCsvTable::TDecimalMark;
 
 namespace {
 
-constexpr double CubicMetresPerCubicFoot = 0.028316846592;
 constexpr double SquareKmPerSquareMile = 2.589988110336;
 
 /// Lower case with superscript two and three (UTF-8) as digits and blanks dropped.
@@ -49,6 +48,15 @@ bool isDigits(std::string_view s)
 std::string inFile(const std::string &name)
 {
     return "In " + name + ": ";
+}
+
+/// Two texts of a unit that say the same: the same unit, or the same words.
+bool sameUnit(std::string_view a, std::string_view b)
+{
+    TRunoffUnit ua = TRunoffUnit::None, ub = TRunoffUnit::None;
+    if (ParseRunoffUnit(a, ua) && ParseRunoffUnit(b, ub))
+        return ua == ub;
+    return plainUnitText(a) == plainUnitText(b);
 }
 
 } // namespace
@@ -96,38 +104,17 @@ THeaderInfo ReadHeaderInfo(std::string_view text)
                 info.AreaKm2 = area * toKm2;
                 info.AreaLine = number;
             }
-        } else if (label.find("unit") != std::string::npos && info.UnitLine == 0 &&
-                   !value.empty()) {
-            info.Unit = std::string(value);
-            info.UnitLine = number;
+        } else if (!value.empty() && URunoffUnit::LabelsRunoffUnit(line.substr(1, colon - 1))) {
+            if (info.UnitLine == 0) {
+                info.Unit = std::string(value);
+                info.UnitLine = number;
+            } else if (info.OtherUnitLine == 0 && !sameUnit(info.Unit, value)) {
+                info.OtherUnit = std::string(value);
+                info.OtherUnitLine = number;
+            }
         }
     }
     return info;
-}
-
-bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit)
-{
-    const std::string u = plainUnitText(text);
-    if (u == "mm" || u == "mm/d" || u == "mm/day" || u == "mm/h" || u == "mm/t" || u == "mm/step")
-        unit = TRunoffUnit::Mm;
-    else if (u == "l/s" || u == "ls-1" || u == "l.s-1")
-        unit = TRunoffUnit::LitresPerSecond;
-    else if (u == "m3/s" || u == "m^3/s" || u == "m3s-1" || u == "m3.s-1" || u == "cumecs")
-        unit = TRunoffUnit::CubicMetresPerSecond;
-    else if (u == "cfs" || u == "ft3/s" || u == "ft^3/s" || u == "ft3s-1" || u == "cusecs")
-        unit = TRunoffUnit::CubicFeetPerSecond;
-    else
-        return false;
-    return true;
-}
-
-std::string UnitsNote(TRunoffUnit unit)
-{
-    if (unit == TRunoffUnit::None)
-        return "Units stay as in the file: the model expects rain, escape rate and runoff in mm "
-               "per time unit (a factor converts a column).";
-    return "Rain and escape rate stay in the file's units: the model expects them in mm per "
-           "time unit (a factor converts a column).";
 }
 
 std::string TitleUnitNote(TRunoffUnit unit)
@@ -135,48 +122,6 @@ std::string TitleUnitNote(TRunoffUnit unit)
     if (unit == TRunoffUnit::None || unit == TRunoffUnit::Mm)
         return {};
     return std::string(" (runoff from ") + RunoffUnitName(unit) + ")";
-}
-
-const char *RunoffUnitName(TRunoffUnit unit)
-{
-    switch (unit) {
-    case TRunoffUnit::Mm:
-        return "mm";
-    case TRunoffUnit::LitresPerSecond:
-        return "l/s";
-    case TRunoffUnit::CubicMetresPerSecond:
-        return "m3/s";
-    case TRunoffUnit::CubicFeetPerSecond:
-        return "cfs";
-    case TRunoffUnit::None:
-        break;
-    }
-    return "";
-}
-
-double RunoffFactor(TRunoffUnit unit, double areaKm2, double unitSeconds)
-{
-    if (unit == TRunoffUnit::None || unit == TRunoffUnit::Mm)
-        return 1;
-    if (!(areaKm2 > 0))
-        return 0;
-    // 1 m3/s over A km2 is 1 / (1000 A) mm per second.
-    const double perCubicMetre = unitSeconds / (1000 * areaKm2);
-    switch (unit) {
-    case TRunoffUnit::LitresPerSecond:
-        return perCubicMetre / 1000;
-    case TRunoffUnit::CubicFeetPerSecond:
-        return CubicMetresPerCubicFoot * unitSeconds / (1000 * areaKm2);
-    default:
-        return perCubicMetre;
-    }
-}
-
-double TimeUnitSeconds(std::int64_t stepSeconds)
-{
-    if (stepSeconds <= 0 || stepSeconds % 864 == 0)
-        return 86400;
-    return stepSeconds % 36 == 0 ? 3600 : 60;
 }
 
 // ---- Dates over several columns ---------------------------------------------------------------
@@ -466,29 +411,10 @@ bool readDated(TCsvTable table, const TDateColumns &dc, TDatedTable &dated, std:
 bool identifierOrConstant(const TCsvTable &table, std::size_t column)
 {
     const std::string_view first = table.Field(0, column);
-    bool constant = true, identifiers = true;
-    for (std::size_t r = 0; r < table.RowCount() && (constant || identifiers); ++r) {
-        const std::string_view f = table.Field(r, column);
-        constant = constant && f == first;
-        identifiers = identifiers && isDigits(f) && (f.size() >= 6 || f.front() == '0');
-    }
-    return constant || identifiers;
-}
-
-bool nameSays(const std::string &name, int role)
-{
-    // The import's own guess by name, on a table of this one name.
-    const std::string n = Lower(name);
-    if (role == RoleRain)
-        return n.find("rain") != std::string::npos || n.find("prec") != std::string::npos ||
-               n.find("prcp") != std::string::npos;
-    if (role == RoleEscape)
-        return n.find("evap") != std::string::npos || n.find("pet") != std::string::npos ||
-               n.find("et0") != std::string::npos;
-    return n.find("sim") == std::string::npos &&
-           (n.find("runoff") != std::string::npos || n.find("discharge") != std::string::npos ||
-            n.find("flow") != std::string::npos || n.find("qobs") != std::string::npos ||
-            n == "q" || n == "value" || n.find("obs_run") != std::string::npos);
+    for (std::size_t r = 1; r < table.RowCount(); ++r)
+        if (table.Field(r, column) != first)
+            return UCsvImport::IdentifierColumn(table, column);
+    return true;
 }
 
 /// The value column of a role file: the one named, else one whose name says the role, else
@@ -512,15 +438,16 @@ bool roleColumn(const TSourceText &source, const TDatedTable &dated, int role, i
         return true;
     }
     std::vector<int> left;
+    std::vector<char> excluded(table.ColumnCount(), 1);
     for (std::size_t c = 0; c < dated.FileColumns; ++c)
         if (!dated.NotData[c] && static_cast<int>(c) != dated.DateColumn &&
-            !identifierOrConstant(table, c))
+            !identifierOrConstant(table, c)) {
             left.push_back(static_cast<int>(c));
-    for (int c : left)
-        if (static_cast<std::size_t>(c) < table.Names.size() && nameSays(table.Names[c], role)) {
-            column = c;
-            return true;
+            excluded[c] = 0;
         }
+    column = UCsvImport::ColumnNamed(table, role, excluded);
+    if (column >= 0)
+        return true;
     if (left.empty()) {
         error =
             inFile(source.Name) + "no column is left for the " +
@@ -631,7 +558,9 @@ bool joinValues(const TSourceText &source, const TCsvTable &table, const TDatedT
         if (!UCsvTable::ReadNumber(field, mark, value)) {
             error = inFile(source.Name) + "\"" + std::string(field) + "\" in " +
                     LineText(table.LineNumbers[k]) + ", column " + dated.Table.ColumnName(column) +
-                    " (" + roleText + ") is not a number.";
+                    " (" + roleText +
+                    ") is not a number: give it as the marker of a missing "
+                    "value if it marks one, or choose another column.";
             return false;
         }
         joined.Text[r] = joinedText(value);
@@ -717,12 +646,23 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
     frame.Unit = request.Unit;
     if (request.Unit != TRunoffUnit::None) {
         frame.UnitFrom = request.GivenIn;
-        if (!header.Unit.empty())
-            frame.Notes.push_back("The unit \"" + header.Unit + "\" that " + runoffFile +
-                                  " names in " + LineText(header.UnitLine) +
-                                  " gives way to the one given: " + RunoffUnitName(request.Unit) +
-                                  ".");
+        for (const auto &[unit, line] : {std::pair(header.Unit, header.UnitLine),
+                                         std::pair(header.OtherUnit, header.OtherUnitLine)})
+            if (!unit.empty())
+                frame.Notes.push_back(
+                    "The unit \"" + unit + "\" that " + runoffFile + " names in " + LineText(line) +
+                    " gives way to the one given: " + RunoffUnitName(request.Unit) + ".");
     } else if (!header.Unit.empty()) {
+        if (!header.OtherUnit.empty()) {
+            problem = {};
+            problem.Kind = TImportProblem::TKind::UnitsDisagree;
+            problem.Item = header.Unit;
+            problem.Line = header.UnitLine;
+            problem.OtherItem = header.OtherUnit;
+            problem.OtherLine = header.OtherUnitLine;
+            problem.File = runoffFile;
+            return false;
+        }
         if (!ParseRunoffUnit(header.Unit, frame.Unit)) {
             problem = {};
             problem.Kind = TImportProblem::TKind::UnitNotDischarge;
@@ -749,10 +689,8 @@ bool settleUnit(const TSourceRequest &request, const std::string &runoffFile, TF
         frame.AreaKm2 = header.AreaKm2;
         frame.AreaFrom = runoffFile + ", " + LineText(header.AreaLine);
     }
-    const bool discharge = frame.Unit == TRunoffUnit::LitresPerSecond ||
-                           frame.Unit == TRunoffUnit::CubicMetresPerSecond ||
-                           frame.Unit == TRunoffUnit::CubicFeetPerSecond;
-    if (discharge && !request.Analysis) {
+    const bool discharge = IsDischarge(frame.Unit);
+    if (frame.Unit != TRunoffUnit::None && frame.Unit != TRunoffUnit::Mm && !request.Analysis) {
         frame.Notes.push_back("A prediction takes no runoff: its unit is not used.");
         frame.Unit = TRunoffUnit::None;
         return true;
@@ -831,7 +769,7 @@ bool mainDates(const std::string &mainName, TDatedTable &main, std::string &erro
 }
 
 /// The frame's table: the main file's columns, then each joined series as a column of its own;
-/// and the main file's step.
+/// and the main file's step where a join needed it.
 void frameTable(TDatedTable &main, const std::vector<TJoined> &joined, TFrame &frame)
 {
     frame.FileColumns = main.FileColumns;
@@ -847,13 +785,6 @@ void frameTable(TDatedTable &main, const std::vector<TJoined> &joined, TFrame &f
         frame.Quality.push_back(j.Quality);
     }
     frame.StepSeconds = main.Step;
-    if (frame.StepSeconds == 0 && frame.Columns[RoleDate] >= 0 && frame.Table.RowCount() > 1) {
-        UCsvDates::TDates dates;
-        std::string ignored;
-        if (UCsvDates::ReadDates(frame.Table, frame.Columns[RoleDate], UCsvDates::TDateOrder::Auto,
-                                 dates, ignored))
-            frame.StepSeconds = UCsvPeriod::UsualStep(dates.Seconds);
-    }
 }
 
 bool message(TImportProblem &problem, std::string text)
@@ -910,13 +841,12 @@ bool FrameOptions(const TFrame &frame, UCsvImport::TImportOptions &options, std:
         if (options.Columns[role] < 0)
             options.Columns[role] = frame.Columns[role];
     options.NotData = frame.NotData;
-    const double unitSeconds = TimeUnitSeconds(frame.StepSeconds);
-    const double factor = RunoffFactor(frame.Unit, frame.AreaKm2, unitSeconds);
-    if (!(factor > 0)) {
+    options.Unit = frame.Unit;
+    options.AreaKm2 = frame.AreaKm2;
+    if (IsDischarge(frame.Unit) && !(frame.AreaKm2 > 0)) {
         error = "No factor converts the runoff: the catchment area is missing.";
         return false;
     }
-    options.Scale[RoleRunoff] *= factor;
     return true;
 }
 
@@ -927,22 +857,49 @@ std::string unitText(double unitSeconds)
     return unitSeconds == 86400 ? "day" : unitSeconds == 3600 ? "hour" : "minute";
 }
 
+double sum(const std::vector<double> &values)
+{
+    double total = 0;
+    for (double v : values)
+        total += v;
+    return total;
+}
+
+/// The runoff's conversion in the time unit of the rows taken, once per time unit.
+void noteConversion(const TFrame &frame,
+                    const std::vector<const UCsvImport::TImportResult *> &taken,
+                    std::vector<std::string> &notes)
+{
+    if (frame.Unit == TRunoffUnit::Mm) {
+        notes.push_back("Runoff in mm (" + frame.UnitFrom + "): not converted.");
+        return;
+    }
+    std::vector<double> noted;
+    for (const UCsvImport::TImportResult *result : taken) {
+        if (result->Unit == TRunoffUnit::None || result->Unit == TRunoffUnit::Mm ||
+            std::find(noted.begin(), noted.end(), result->UnitSeconds) != noted.end())
+            continue;
+        noted.push_back(result->UnitSeconds);
+        std::string note = std::string("Runoff converted from ") + RunoffUnitName(result->Unit) +
+                           " (" + frame.UnitFrom + ") to mm per " + unitText(result->UnitSeconds);
+        if (IsDischarge(result->Unit))
+            note +=
+                " over " + UCsvTable::NumberText(frame.AreaKm2) + " km2 (" + frame.AreaFrom + ")";
+        notes.push_back(note + ": factor " + printfText("%.12g", result->UnitFactor) + ".");
+    }
+}
+
 } // namespace
 
-void NoteTaken(const TFrame &frame, const std::array<int, RoleCount> &columns,
-               const std::vector<std::pair<std::size_t, std::size_t>> &ranges,
-               std::vector<std::string> &notes)
+std::vector<std::string> TakenReport(const TFrame &frame, bool analysis,
+                                     const std::vector<const UCsvImport::TImportResult *> &taken)
 {
-    if (frame.Unit != TRunoffUnit::None && frame.Unit != TRunoffUnit::Mm) {
-        const double unitSeconds = TimeUnitSeconds(frame.StepSeconds);
-        notes.push_back(
-            std::string("Runoff converted from ") + RunoffUnitName(frame.Unit) + " (" +
-            frame.UnitFrom + ") to mm per " + unitText(unitSeconds) + " over " +
-            UCsvTable::NumberText(frame.AreaKm2) + " km2 (" + frame.AreaFrom + "): factor " +
-            printfText("%.12g", RunoffFactor(frame.Unit, frame.AreaKm2, unitSeconds)) + ".");
-    } else if (frame.Unit == TRunoffUnit::Mm) {
-        notes.push_back("Runoff in mm (" + frame.UnitFrom + "): not converted.");
-    }
+    std::vector<std::string> notes;
+    if (taken.empty())
+        return notes;
+    notes.push_back(UnitsNote(frame.Unit));
+    noteConversion(frame, taken, notes);
+    const std::array<int, RoleCount> &columns = taken.front()->Columns;
     for (int role = RoleRain; role < RoleCount; ++role) {
         const int c = columns[role];
         if (c < 0 || static_cast<std::size_t>(c) >= frame.Quality.size() ||
@@ -950,8 +907,8 @@ void NoteTaken(const TFrame &frame, const std::array<int, RoleCount> &columns,
             continue;
         const auto &q = frame.Quality[static_cast<std::size_t>(c)];
         std::size_t estimated = 0, provisional = 0;
-        for (const auto &[first, last] : ranges)
-            for (std::size_t r = first; r <= last && r < q.size(); ++r) {
+        for (const UCsvImport::TImportResult *result : taken)
+            for (std::size_t r = result->First; r <= result->Last && r < q.size(); ++r) {
                 estimated += q[r] == 'e';
                 provisional += q[r] == 'p';
             }
@@ -960,6 +917,18 @@ void NoteTaken(const TFrame &frame, const std::array<int, RoleCount> &columns,
                             " in the rows taken: " + std::to_string(estimated) + " estimated, " +
                             std::to_string(provisional) + " provisional.");
     }
+    if (analysis) {
+        double rain = 0, escape = 0, runoff = 0;
+        std::size_t rows = 0;
+        for (const UCsvImport::TImportResult *result : taken) {
+            rain += sum(result->Rain);
+            escape += sum(result->Escape);
+            runoff += sum(result->Runoff);
+            rows += result->Time.size();
+        }
+        NoteBalance(rain, escape, runoff, rows, notes);
+    }
+    return notes;
 }
 
 void NoteBalance(double rain, double escape, double runoff, std::size_t rows,

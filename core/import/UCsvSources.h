@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/UCsvImport.h"
+#include "import/URunoffUnit.h"
 
 #include <array>
 #include <cstddef>
@@ -23,26 +24,25 @@ struct THeaderInfo
 {
     double AreaKm2 = 0;             ///< 0: none named
     std::size_t AreaLine = 0;       ///< line of the area (from 1)
-    std::string Unit;               ///< the unit as written, "" when none
+    std::string Unit;               ///< the runoff's unit as written, "" when none
     std::size_t UnitLine = 0;       ///< line of the unit
+    std::string OtherUnit;          ///< a second unit of the runoff that differs, "" when none
+    std::size_t OtherUnitLine = 0;  ///< its line
     std::vector<std::string> Notes; ///< labelled values not taken, and why
 };
+/// The area from a label naming an area in km² or square miles, the runoff's unit from a label
+/// that names it (URunoffUnit::LabelsRunoffUnit); other labels are left alone.
 THeaderInfo ReadHeaderInfo(std::string_view text);
 
-/// Units of discharge.
-enum class TRunoffUnit { None, Mm, LitresPerSecond, CubicMetresPerSecond, CubicFeetPerSecond };
-/// "mm", "l/s", "m3/s", "cfs" (written m³/s, ft3/s and the like too). False for anything else.
-bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit);
-const char *RunoffUnitName(TRunoffUnit unit);
-/// What stays in the file's units: all three series, or rain and escape rate when the runoff
-/// is converted from unit.
-std::string UnitsNote(TRunoffUnit unit);
-/// What the second title line of an imported file adds for a runoff converted from a unit of
-/// discharge: " (runoff from m3/s)"; empty when the runoff was taken as it is.
+using URunoffUnit::IsDischarge;
+using URunoffUnit::ParseRunoffUnit;
+using URunoffUnit::RunoffFactor;
+using URunoffUnit::RunoffUnitName;
+using URunoffUnit::TRunoffUnit;
+using URunoffUnit::UnitsNote;
+/// What the second title line of an imported file adds for a runoff converted from a unit:
+/// " (runoff from m3/s)"; empty when the runoff was taken as it is.
 std::string TitleUnitNote(TRunoffUnit unit);
-/// The factor from the unit to mm per time unit of unitSeconds over areaKm2: m3/s gives
-/// unitSeconds / (1000 A), l/s a thousandth of that, cfs 0.028316846592 times that.
-double RunoffFactor(TRunoffUnit unit, double areaKm2, double unitSeconds);
 
 /// One source file of the import as read.
 struct TSourceText
@@ -84,7 +84,9 @@ struct TFrame
     TRunoffUnit Unit = TRunoffUnit::None;
     double AreaKm2 = 0;
     std::string UnitFrom, AreaFrom; ///< where the unit and the area were taken from
-    std::int64_t StepSeconds = 0;   ///< the main file's most frequent step
+    /// The main file's most frequent step, found for the joins (0 without one): the time unit
+    /// is the rows taken's (UCsvPeriod::ElapsedTimes).
+    std::int64_t StepSeconds = 0;
     std::vector<std::string> Notes;
 };
 
@@ -94,18 +96,14 @@ struct TFrame
 bool BuildFrame(const TSourceRequest &request, TFrame &frame, TImportProblem &problem);
 
 /// The options of an import of the frame: its columns, the columns never read as values, and
-/// the runoff factor of the unit and area (multiplied with one given).
+/// the runoff's unit and area, converted once the rows are taken.
 bool FrameOptions(const TFrame &frame, UCsvImport::TImportOptions &options, std::string &error);
 
-/// The seconds of the time unit a series of steps of stepSeconds gets: a day, an hour or a
-/// minute.
-double TimeUnitSeconds(std::int64_t stepSeconds);
-
-/// Notes on the rows taken (ranges of table rows, first and last) from the columns: the
-/// runoff unit converted, and the estimated and provisional values counted per column.
-void NoteTaken(const TFrame &frame, const std::array<int, RoleCount> &columns,
-               const std::vector<std::pair<std::size_t, std::size_t>> &ranges,
-               std::vector<std::string> &notes);
+/// The report of the rows taken (one period, or the seasons): what stays in the file's units,
+/// the runoff's conversion in the time unit of the rows taken, the estimated and provisional
+/// values per column and, for an analysis, the water balance.
+std::vector<std::string> TakenReport(const TFrame &frame, bool analysis,
+                                     const std::vector<const UCsvImport::TImportResult *> &taken);
 /// The water balance of series of rain, escape rate and runoff, with its warnings.
 void NoteBalance(double rain, double escape, double runoff, std::size_t rows,
                  std::vector<std::string> &notes);

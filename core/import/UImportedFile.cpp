@@ -2,7 +2,23 @@
 
 #include "files/UInputFile.h"
 
+#include <algorithm>
+#include <filesystem>
+
 namespace quellow::UImportedFile {
+
+UCsvImport::TImportResult AsWritten(const UCsvImport::TImportResult &result)
+{
+    UCsvImport::TImportResult written = result;
+    for (std::vector<double> *column :
+         {&written.Time, &written.Rain, &written.Escape, &written.Runoff})
+        for (double &value : *column)
+            value = RowValueAsWritten(value);
+    written.MaxEscape = 0;
+    for (double value : written.Escape)
+        written.MaxEscape = std::max(written.MaxEscape, value);
+    return written;
+}
 
 void PutSeries(const UCsvImport::TImportResult &result, bool analysis,
                const std::string &sourceName, UCsvSources::TRunoffUnit unit,
@@ -10,8 +26,10 @@ void PutSeries(const UCsvImport::TImportResult &result, bool analysis,
 {
     dm.Analysis = analysis;
     dm.ModeTag = analysis ? " Ana" : " Pre";
-    dm.SetSeries(result.Time, result.Rain, result.Escape, result.Runoff);
-    dm.MaxEscape = result.MaxEscape;
+    // The rows as the file stores them, so that the sheet shows what a Save / Run writes.
+    const UCsvImport::TImportResult written = AsWritten(result);
+    dm.SetSeries(written.Time, written.Rain, written.Escape, written.Runoff);
+    dm.MaxEscape = written.MaxEscape;
     dm.Title1 = title1;
     dm.Title2 =
         UCsvImport::ImportedTitle2(sourceName, result, analysis) + UCsvSources::TitleUnitNote(unit);
@@ -58,6 +76,54 @@ std::string SeasonCollision(const std::vector<std::pair<std::string, std::string
     return UOutputNames::Collision(reads, writes);
 }
 
+std::vector<std::string>
+OtherSeasonFiles(const std::string &output,
+                 const std::vector<std::pair<std::string, std::string>> &files)
+{
+    namespace fs = std::filesystem;
+    const fs::path pattern(UOutputNames::SeasonName(output, 1000));
+    const std::string stem = pattern.stem().string();
+    const std::string head = stem.substr(0, stem.size() - 4),
+                      extension = pattern.extension().string();
+    std::vector<std::string> others;
+    std::error_code error;
+    fs::path folder = pattern.parent_path();
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != head.size() + 4 + extension.size() ||
+            name.compare(0, head.size(), head) != 0 ||
+            name.compare(name.size() - extension.size(), extension.size(), extension) != 0 ||
+            !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(head.size()),
+                         name.begin() + static_cast<std::ptrdiff_t>(head.size() + 4),
+                         [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        const bool written = std::any_of(files.begin(), files.end(), [&](const auto &file) {
+            return fs::path(file.first).filename().string() == name;
+        });
+        std::error_code kind;
+        if (!written && it->is_regular_file(kind))
+            others.push_back(name);
+    }
+    std::sort(others.begin(), others.end());
+    return others;
+}
+
+bool RemoveSeasonFiles(const std::string &output, const std::vector<std::string> &others,
+                       std::vector<std::string> &removed, std::string &failed)
+{
+    const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+    for (const std::string &name : others) {
+        std::error_code error;
+        if (!std::filesystem::remove(folder / name, error) || error) {
+            failed = (folder / name).string();
+            return false;
+        }
+        removed.push_back("Removed " + name + ", a season file of an earlier import.");
+    }
+    return true;
+}
+
 std::vector<std::string> SeasonReport(const UCsvSeasons::TSeasons &seasons,
                                       const std::vector<std::pair<std::string, std::string>> &files,
                                       const std::string &season)
@@ -66,7 +132,8 @@ std::vector<std::string> SeasonReport(const UCsvSeasons::TSeasons &seasons,
     for (std::size_t k = 0; k < files.size(); ++k)
         lines.push_back("Wrote " + files[k].first + " (" +
                         std::to_string(seasons.Files[k].Result.Time.size()) + " rows, " +
-                        seasons.Files[k].From + " to " + seasons.Files[k].To + ").");
+                        seasons.Files[k].From + " to " + seasons.Files[k].To +
+                        (seasons.Files[k].Note.empty() ? "" : "; " + seasons.Files[k].Note) + ").");
     for (const UCsvSeasons::TLeftOut &left : seasons.LeftOut)
         lines.push_back("Left out " + UCsvSeasons::LeftOutText(left) + ".");
     lines.push_back("Season " + season + ": " + std::to_string(files.size()) +

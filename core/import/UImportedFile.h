@@ -26,8 +26,12 @@ struct TForm
     UCsvSources::TRunoffUnit Unit = UCsvSources::TRunoffUnit::None; ///< converted from
 };
 
-/// Puts imported rows into dm as an input file holds them: the mode, the rows, the largest
-/// escape rate, title1 and the second title of the import with the unit's note.
+/// The rows of result as an input file stores them (two decimals, or four significant digits
+/// below 1), with the largest escape rate of those.
+UCsvImport::TImportResult AsWritten(const UCsvImport::TImportResult &result);
+
+/// Puts imported rows into dm as an input file holds them: the mode, the rows (AsWritten), the
+/// largest escape rate, title1 and the second title of the import with the unit's note.
 void PutSeries(const UCsvImport::TImportResult &result, bool analysis,
                const std::string &sourceName, UCsvSources::TRunoffUnit unit,
                const std::string &title1, TDMQuellow &dm);
@@ -47,6 +51,16 @@ bool SeasonFiles(const TForm &form, const UCsvSeasons::TSeasons &seasons, const 
 /// The message when the season files would overwrite a file read (empty when none does).
 std::string SeasonCollision(const std::vector<std::pair<std::string, std::string>> &files,
                             const std::vector<UOutputNames::TNamedFile> &reads);
+
+/// The season files of an earlier import beside output: every NAME-YYYY.inp in its folder
+/// that is not among files, by its name in the folder, sorted.
+std::vector<std::string>
+OtherSeasonFiles(const std::string &output,
+                 const std::vector<std::pair<std::string, std::string>> &files);
+/// Removes others (names in the folder of output); false with the path of one that cannot be
+/// removed in failed. The report names each file removed in removed.
+bool RemoveSeasonFiles(const std::string &output, const std::vector<std::string> &others,
+                       std::vector<std::string> &removed, std::string &failed);
 
 /// The report of the season files written: each with its rows and dates, the years left out,
 /// and "Season 06-01..10-31: 3 files written, 1 year left out."

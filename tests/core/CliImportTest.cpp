@@ -129,9 +129,10 @@ TEST_F(CliImport, FailedImportWritesNothing)
     WriteBytes(dir.File("bad.csv"),
                "date,rain,escape,runoff\n2015-11-02,1,2,3\n2015-11-01,1,2,3\n");
     EXPECT_EQ(Cli("import bad.csv --mode analysis -o old.inp"), 1);
-    EXPECT_EQ(errors, "Dates out of order or repeated: line 3 (2015-11-01) comes after line 2 "
-                      "(2015-11-02). The rows must follow each other in time, one row per date. "
-                      "Nothing was written.\n");
+    EXPECT_EQ(errors,
+              "In bad.csv: Dates out of order or repeated: line 3 (2015-11-01) comes after line 2 "
+              "(2015-11-02). The rows must follow each other in time, one row per date. "
+              "Nothing was written.\n");
     EXPECT_EQ(ReadBytes(dir.File("old.inp")), "keep me");
     // Wrong command lines are usage errors (status 2) and write nothing either.
     EXPECT_EQ(Cli("import bad.csv -o x.inp"), 2);

@@ -299,7 +299,8 @@ TEST(CsvImport, MissingMarkersAreNeverNumbers)
     EXPECT_TRUE(IsMissing("-9999.00", "", TDecimalMark::Auto));
     EXPECT_FALSE(IsMissing("-99", "", TDecimalMark::Auto));
     const auto in = Import("date,rain,escape,runoff\n2015-01-01,1,0,abc\n");
-    EXPECT_EQ(in.Error, "\"abc\" in line 2, column 'runoff' (runoff) is not a number.");
+    EXPECT_EQ(in.Error, "\"abc\" in line 2, column 'runoff' (runoff) is not a number: give it as "
+                        "the marker of a missing value if it marks one, or choose another column.");
 }
 
 TEST(CsvImport, GapsAreListedAndTheLongestStretchTaken)
@@ -402,7 +403,8 @@ TEST(CsvImport, HostileTextsGetAClearMessage)
                      "(2015-11-09). The rows must follow each other in time, one row per date."},
         {repeated, "Dates out of order or repeated: line 6 (2015-11-04) repeats the date of line "
                    "5 (2015-11-04). The rows must follow each other in time, one row per date."},
-        {allMissing, "No row has all of its values: there is no period without gaps to import."},
+        {allMissing, "No row has all of its values: there is no period without gaps to import. "
+                     "Check the columns chosen, or take a series from a file of its own."},
         {mixed, "Line 112 has 1 fields where line 2 has 4: mixed delimiters or a broken line."},
         {"a;b,c\n1;2,3\n4,5;6\n7;8;9\n",
          "No delimiter (comma, semicolon, tab or blanks) splits the lines into the same number "
@@ -463,10 +465,12 @@ TEST(CsvImport, RowsAndDischargeFactor)
     EXPECT_EQ(scaled.Result.Runoff[3], 1.3);
     EXPECT_EQ(scaled.Result.Runoff[13], 2.3);
     // 1.783 km2: l/s to mm/day; m3/s a thousand times more; hours 24 times less.
-    EXPECT_NEAR(DischargeFactor(1.783, false, 86400), 0.048458, 5e-7);
-    EXPECT_NEAR(DischargeFactor(1.783, true, 86400), 48.458, 5e-4);
-    EXPECT_NEAR(DischargeFactor(1.783, false, 3600), 0.048458 / 24, 1e-7);
-    EXPECT_EQ(DischargeFactor(0, false, 86400), 0);
+    using URunoffUnit::RunoffFactor;
+    using URunoffUnit::TRunoffUnit;
+    EXPECT_NEAR(RunoffFactor(TRunoffUnit::LitresPerSecond, 1.783, 86400), 0.048458, 5e-7);
+    EXPECT_NEAR(RunoffFactor(TRunoffUnit::CubicMetresPerSecond, 1.783, 86400), 48.458, 5e-4);
+    EXPECT_NEAR(RunoffFactor(TRunoffUnit::LitresPerSecond, 1.783, 3600), 0.048458 / 24, 1e-7);
+    EXPECT_EQ(RunoffFactor(TRunoffUnit::LitresPerSecond, 0, 86400), 0);
 }
 
 } // namespace
@@ -553,7 +557,8 @@ TEST(CsvImport, NumbersThatReadTwoWaysAreNeverDecidedSilently)
     EXPECT_FALSE(in.Table.DecimalComma);
     // Thousands marks where no thousands end are no number.
     in = Import(RunoffSeries(';', {"1,2,3"}));
-    EXPECT_EQ(in.Error, "\"1,2,3\" in line 2, column 'q' (runoff) is not a number.");
+    EXPECT_EQ(in.Error, "\"1,2,3\" in line 2, column 'q' (runoff) is not a number: give it as the "
+                        "marker of a missing value if it marks one, or choose another column.");
 }
 
 // ---- Missing dates and steps ------------------------------------------------------------------

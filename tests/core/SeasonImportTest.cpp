@@ -260,8 +260,8 @@ TEST(SeasonImport, AreaAndUnitFromTheHeaderOfALatin1StationFile)
     level.replace(level.find("m\xB3/s"), 4, "cm");
     request.Files[3].Text = level;
     EXPECT_FALSE(Import(request, result, error));
-    EXPECT_EQ(error, "In station.txt, line 4: the unit \"cm\" is not a discharge (mm, l/s, m3/s "
-                     "or cfs); give the runoff's unit with --runoff-unit.");
+    EXPECT_EQ(error, "In station.txt, line 4: the unit \"cm\" is not a discharge (mm, mm/d, "
+                     "mm/h, l/s, m3/s or cfs); give the runoff's unit with --runoff-unit.");
 }
 
 TEST(SeasonImport, CaravanNamesPreferThePenmanMonteithEvaporation)

@@ -189,8 +189,14 @@ TEST(SeasonSources, HourlySeriesJoinOnDateAndTimeAndConvertPerHour)
     EXPECT_EQ(frame.Table.Field(7, static_cast<std::size_t>(frame.Columns[3])), "");
     EXPECT_EQ(frame.Table.Field(8, static_cast<std::size_t>(frame.Columns[3])), "9");
     UCsvImport::TImportOptions options;
-    ASSERT_TRUE(UCsvSources::FrameOptions(frame, options, error));
-    EXPECT_DOUBLE_EQ(options.Scale[3], 3.6 / 4); // m3/s to mm per hour over 4 km2
+    UCsvImport::TSeries series;
+    ASSERT_TRUE(UCsvSources::FrameOptions(frame, options, error) &&
+                UCsvImport::ReadSeries(frame.Table, options, series, error))
+        << error;
+    UCsvImport::TImportResult taken;
+    UCsvImport::TakeRows(series, true, 8, 9, taken);
+    EXPECT_DOUBLE_EQ(taken.UnitFactor, 3.6 / 4); // m3/s to mm per hour over 4 km2
+    EXPECT_EQ(taken.Runoff, (std::vector<double>{8.1, 9}));
     EXPECT_NE(frame.Notes.front().find("joined on the date and time: 23 of 24 dates of main.csv "
                                        "found"),
               std::string::npos)

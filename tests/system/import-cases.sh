@@ -1,8 +1,9 @@
 # The import dialog with the runoff from a second file (sourced by run-system-test.sh), driven
 # with the keyboard alone: the station file's header fills unit and area, "Seasons to
-# folder..." writes one file per season and lists the years, Import and Save/Run write the
-# rows; every file is the one quellow-cli import writes from the same files and choices. Then
-# a headerless gauge file in cubic feet per second, with unit and area typed in.
+# folder..." writes one file per season and lists the years, and again into the same folder
+# asks before it replaces the seasons written before; Import and Save/Run write the rows;
+# every file is the one quellow-cli import writes from the same files and choices. Then a
+# headerless gauge file in cubic feet per second, with unit and area typed in.
 
 # Presses key $1 $2 times.
 press() {
@@ -77,6 +78,13 @@ $summary"
 shot import-station
 letter h
 [ "$(copy_focused)" = 412.7 ] || fail "the area box shows \"$(copy_focused)\", not 412.7"
+# The unit named converts the runoff once: "Runoff factor" (Alt+A) waits while it is in force.
+letter a
+focus_summary
+summary=$(copy_focused)
+grep -qF "factor 0.20935304095." <<<"$summary" && ! grep -qF " times 0.2" <<<"$summary" ||
+    fail "the runoff is converted twice:
+$summary"
 
 # The season 07-01..08-14 with 10 days of spin-up: 1987 and 1988 taken, 1986 (before the
 # file) and 1989 (the station file ends in July) left out.
@@ -115,6 +123,25 @@ want=$(grep -E '^(Wrote|Left out|Season )' "$work/cli-seasons.txt")
 $listed
 quellow-cli lists
 $want"
+
+step "import: seasons again into that folder: the files of the earlier seasons are named and replaced"
+# 06-01..08-31 writes 1988 alone (1987 has a gap): summer-1987.inp of the seasons before is
+# named in a question, and Yes removes it.
+letter s
+xdotool key ctrl+a
+xdotool type --delay 2 '06-01..08-31'
+letter l
+answer_file_dialog 'Seasons to folder: NAME.inp gives NAME-YYYY.inp' "$work/summer-window/summer.inp"
+answer_box y
+sleep 1
+alive || fail "the program ended when the seasons were replaced"
+[ "$(ls "$work/summer-window")" = "summer-1988.inp" ] ||
+    fail "after the question the folder holds: $(ls "$work/summer-window" | tr '\n' ' ')"
+focus_summary
+replaced=$(copy_focused)
+grep -qF "Removed summer-1987.inp, a season file of an earlier import." <<<"$replaced" ||
+    fail "the summary does not name the file replaced:
+$replaced"
 
 step "import: Import, Save/Run writes what quellow-cli import writes from the two files"
 # The focus is in the summary: Tab to Import.

@@ -77,6 +77,8 @@ private slots:
     void choicesSurviveAMarkerAndTheFactorFollowsTheUnit();
     void importFillsTheSheetAndSaveRunWritesTheRows();
     void secondFileFillsUnitAndAreaAndSeasonsGoToAFolder();
+    void oneConversionAndGuessesThatNeverTakeAnIdentifier();
+    void importedRunoffShowsAsTheFileStoresIt();
     void fitsALaptopScreenAndEveryCaptionHasALetterOfItsOwn();
     void convertWritesWhatOpenAndSaveRunWrite_data();
     void convertWritesWhatOpenAndSaveRunWrite();
@@ -117,13 +119,19 @@ void ImportDialogTest::previewGuessesColumnsAndListsGaps()
     preview->setFocus();
     QTest::keyClick(preview, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), In<QComboBox>(dialog, "ModeBox"));
+    // "Runoff factor" sets the unit and the area, which convert the runoff; the factor box
+    // stays the user's own, and the button waits while a unit is in force.
     areaEdit->setText(QStringLiteral("1,783"));
     In<QPushButton>(dialog, "FactorButton")->click();
-    QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("0.0484577"));
-    QCOMPARE(dialog.importResult().Runoff[0], 0.484577);
-    In<QComboBox>(dialog, "AreaUnitBox")->setCurrentIndex(1);
-    In<QPushButton>(dialog, "FactorButton")->click();
-    QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("48.4577"));
+    QCOMPARE(In<QComboBox>(dialog, "RunoffUnitBox")->currentText(), QStringLiteral("l/s"));
+    QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("1"));
+    QCOMPARE(dialog.importResult().Runoff[0], 0.484576556366);
+    QVERIFY(Summary(dialog).contains(
+        QStringLiteral("Runoff converted from l/s (the dialog) to mm per day over 1.783 km2 (the "
+                       "dialog): factor 0.0484576556366.")));
+    QVERIFY(!In<QPushButton>(dialog, "FactorButton")->isEnabled());
+    In<QComboBox>(dialog, "RunoffUnitBox")->setCurrentIndex(3); // m3/s
+    QCOMPARE(dialog.importResult().Runoff[0], 484.576556366);
 
     // A prediction takes no runoff: its gaps no longer count.
     In<QComboBox>(dialog, "ModeBox")->setCurrentIndex(1);
@@ -155,7 +163,8 @@ void ImportDialogTest::choicesThatGiveNoSeriesDisableImport()
     In<QComboBox>(dialog, "RainColumnBox")->setCurrentIndex(0);
     QVERIFY(!import->isEnabled());
     QCOMPARE(Summary(dialog), QStringLiteral("\"30.10.2015\" in line 3, column 'Datum' (rain) is "
-                                             "not a number."));
+                                             "not a number: give it as the marker of a missing "
+                                             "value if it marks one, or choose another column."));
 
     // A file that is no table: the reason, and nothing to import.
     TImportDialog garbage(QStringLiteral("x.csv"), "a;b,c\n1;2,3\n4,5;6\n7;8;9\n");
@@ -190,14 +199,16 @@ void ImportDialogTest::choicesSurviveAMarkerAndTheFactorFollowsTheUnit()
     QCOMPARE(steps.importResult().TimeUnit, std::string("hours"));
     In<QLineEdit>(steps, "AreaEdit")->setText(QStringLiteral("1.783"));
     In<QPushButton>(steps, "FactorButton")->click();
-    QCOMPARE(In<QLineEdit>(steps, "RunoffScaleEdit")->text(), QStringLiteral("0.00201907"));
+    QVERIFY(Summary(steps).contains(QStringLiteral("to mm per hour over 1.783 km2 (the dialog): "
+                                                   "factor 0.00201906898486.")));
     In<QLineEdit>(steps, "ToEdit")->setText(QStringLiteral("2020-01-19"));
     QCOMPARE(steps.importResult().TimeUnit, std::string("days"));
-    QCOMPARE(In<QLineEdit>(steps, "RunoffScaleEdit")->text(), QStringLiteral("0.0484577"));
+    QVERIFY(Summary(steps).contains(QStringLiteral("to mm per day over 1.783 km2 (the dialog): "
+                                                   "factor 0.0484576556366.")));
     // The decimal mark of 1,234 is the user's to choose.
-    QCOMPARE(steps.importResult().Runoff[0], 1.234 * 0.0484577);
+    QCOMPARE(steps.importResult().Runoff[0], 0.0597967470555);
     In<QComboBox>(steps, "DecimalBox")->setCurrentIndex(1); // point
-    QCOMPARE(steps.importResult().Runoff[0], 1234 * 0.0484577);
+    QCOMPARE(steps.importResult().Runoff[0], 59.7967470555);
 }
 
 void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
@@ -240,7 +251,9 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
 
     QTemporaryDir dir;
     // The seasons take the sheet's storages: here those of a fresh window.
-    DMQuellow.MaxStor = DMQuellow.InitStor = 50;
+    UImportedFile::TForm form;
+    form.Parameters.MaxStor = form.Parameters.InitStor = 50;
+    dialog.setFileForm(form);
     In<QLineEdit>(dialog, "SeasonEdit")->setText(QStringLiteral("06-01..08-31"));
     QVERIFY(dialog.writeSeasons(dir.filePath(QStringLiteral("summer.inp"))));
     // The season file is the one quellow-cli import writes, its titles included.
@@ -296,8 +309,69 @@ void ImportDialogTest::secondFileFillsUnitAndAreaAndSeasonsGoToAFolder()
     dialog.setSecondFile(3, dir.filePath(QStringLiteral("level.txt")), level);
     QVERIFY(!dialog.canImport());
     QCOMPARE(Summary(dialog),
-             QStringLiteral("In level.txt, line 4: the unit \"cm\" is not a discharge (mm, l/s, "
-                            "m3/s or cfs); give the runoff's unit in the dialog."));
+             QStringLiteral("In level.txt, line 4: the unit \"cm\" is not a discharge (mm, mm/d, "
+                            "mm/h, l/s, m3/s or cfs); give the runoff's unit in the dialog."));
+}
+
+void ImportDialogTest::oneConversionAndGuessesThatNeverTakeAnIdentifier()
+{
+    const QString station = DataPath("seasons/station-6335020.txt");
+    // The station file alone: what it lacks, and how to give it.
+    TImportDialog alone(station, FileBytes(station).toStdString());
+    QVERIFY(!alone.canImport());
+    QVERIFY2(Summary(alone).startsWith(QStringLiteral(
+                 "The file has no column for the rain: of its 4 columns, 1 can hold values")),
+             qPrintable(Summary(alone)));
+    // A headerless gauge file alone: its gauge number is never a value.
+    const QString gauge = DataPath("seasons/gauge-01234500.txt");
+    TImportDialog bare(gauge, FileBytes(gauge).toStdString());
+    QCOMPARE(In<QComboBox>(bare, "RainColumnBox")->currentIndex(), 4);
+    QCOMPARE(In<QComboBox>(bare, "EscapeColumnBox")->currentIndex(), -1);
+    QVERIFY(!bare.canImport());
+
+    // The station file names m3/s and 412.7 km2: the runoff is converted once, whatever the
+    // "Runoff factor" button is asked to do.
+    const QString basin = DataPath("seasons/basin-large-sample.txt");
+    TImportDialog dialog(basin, FileBytes(basin).toStdString());
+    dialog.setSecondFile(3, station, FileBytes(station).toStdString());
+    QVERIFY(dialog.canImport());
+    const double converted = dialog.importResult().Runoff[0];
+    In<QComboBox>(dialog, "AreaUnitBox")->setCurrentIndex(1); // m3/s
+    auto *factor = In<QPushButton>(dialog, "FactorButton");
+    if (factor->isEnabled())
+        factor->click();
+    QCOMPARE(In<QLineEdit>(dialog, "RunoffScaleEdit")->text(), QStringLiteral("1"));
+    QCOMPARE(dialog.importResult().Runoff[0], converted);
+}
+
+void ImportDialogTest::importedRunoffShowsAsTheFileStoresIt()
+{
+    QTemporaryDir dir;
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {DataPath("import-awkward.csv")};
+    // The runoff in l/s over 1.783 km2.
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<TImportDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        In<QLineEdit>(*dialog, "AreaEdit")->setText(QStringLiteral("1.783"));
+        In<QComboBox>(*dialog, "RunoffUnitBox")->setCurrentIndex(2); // l/s
+        In<QPushButton>(*dialog, "ImportButton")->click();
+    });
+    form.findChild<QAction *>(QStringLiteral("ImportSeriesAction"))->trigger();
+    QCOMPARE(dialogs.Messages, QStringList());
+    // 9.5 l/s is 0.46034772... mm a day, which the file stores as 4.603E-0001.
+    QCOMPARE(Sheet(form)->cellText(3, 12), QStringLiteral("0.4603"));
+    const QString input = dir.filePath(QStringLiteral("gauge.inp"));
+    dialogs.SaveNames = {input};
+    Button(form, "SaveRunButton")->click();
+    const QString byCli = dir.filePath(QStringLiteral("cli.inp"));
+    QVERIFY(
+        Cli({QStringLiteral("import"), DataPath("import-awkward.csv"), QStringLiteral("--mode"),
+             QStringLiteral("analysis"), QStringLiteral("--runoff-unit"), QStringLiteral("l/s"),
+             QStringLiteral("--area-km2"), QStringLiteral("1.783"), QStringLiteral("-o"), byCli}));
+    QCOMPARE(Rows(FileBytes(input)), Rows(FileBytes(byCli)));
 }
 
 void ImportDialogTest::fitsALaptopScreenAndEveryCaptionHasALetterOfItsOwn()
@@ -369,7 +443,7 @@ void ImportDialogTest::fitsALaptopScreenAndEveryCaptionHasALetterOfItsOwn()
     In<QLineEdit>(dialog, "SeasonEdit")->setText(QStringLiteral("07-01..08-14"));
     In<QLineEdit>(dialog, "SpinupEdit")->setText(QStringLiteral("10"));
     QVERIFY(dialog.writeSeasons(dir.filePath(QStringLiteral("summer.inp"))));
-    QVERIFY2(Summary(dialog).endsWith(QStringLiteral(
+    QVERIFY2(Summary(dialog).contains(QStringLiteral(
                  "Each file begins 10 days before its season (spin-up): leave them out of a "
                  "validation's score with a warm-up of 10 rows.")),
              qPrintable(Summary(dialog)));

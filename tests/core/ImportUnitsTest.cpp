@@ -1,0 +1,232 @@
+// quellow-cli import where a unit, a time unit or a column could be decided two ways: the
+// runoff's unit from a file's header, the time unit of the rows taken, the runoff column of a
+// second file, units per hour or day, seasons of irregular series, and season files left from
+// an earlier import. Each case checks the rows written, byte for byte where they matter.
+#include "import/URunoffUnit.h"
+#include "tests/support/TRecordingPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+using namespace quellow;
+using namespace quellow::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+/// YYYY-MM-DD of a day counted from 1970-01-01.
+std::string DayText(std::int64_t day)
+{
+    const std::int64_t z = day + 719468, era = z / 146097, doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153, d = doy - (153 * mp + 2) / 5 + 1;
+    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9, y = yoe + era * 400 + (m <= 2);
+    const auto two = [](std::int64_t v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    return std::to_string(y) + "-" + two(m) + "-" + two(d);
+}
+
+constexpr std::int64_t Day2001 = 11323; // 2001-01-01
+
+class ImportUnits : public ::testing::Test
+{
+protected:
+    int Cli(const std::string &arguments)
+    {
+        const TCliResult result = RunCli(dir, arguments);
+        errors = result.Err;
+        return result.Status;
+    }
+    /// Line of a written file (from 1), without its CR LF.
+    std::string Row(const std::string &name, int line)
+    {
+        const std::string text = ReadBytes(dir.File(name));
+        std::size_t start = 0;
+        for (int k = 1; k < line; ++k)
+            start = text.find("\r\n", start) + 2;
+        return text.substr(start, text.find("\r\n", start) - start);
+    }
+    /// Daily rows from 2001-01-01 of rain 1, escape 0.5 (and runoff q when not empty).
+    static std::string Daily(int days, const std::string &header, const std::string &q)
+    {
+        std::string text = header + "\n";
+        for (int d = 0; d < days; ++d)
+            text += DayText(Day2001 + d) + ";1;0.5" + (q.empty() ? "" : ";" + q) + "\n";
+        return text;
+    }
+    TTempDir dir;
+    std::string errors;
+};
+
+} // namespace
+
+TEST_F(ImportUnits, TheRunoffUnitComesFromALabelThatNamesTheRunoff)
+{
+    WriteBytes(dir.File("main.csv"), Daily(20, "date;rain;pet", ""));
+    const auto station = [](const std::string &head) {
+        std::string text = head + "date;Q\n";
+        for (int d = 0; d < 20; ++d)
+            text += DayText(Day2001 + d) + ";" + std::to_string(2.5 + d) + "\n";
+        return text;
+    };
+    // Other quantities' units and a word that merely holds "unit" are no runoff unit: 2.5 m3/s
+    // over 43.2 km2 is 5 mm a day.
+    WriteBytes(dir.File("q.csv"), station("# Precipitation unit: mm\n# Community: Millbrook\n"
+                                          "# Time unit: day\n# Discharge unit: m3/s\n"
+                                          "# Catchment area (km2): 43.2\n"));
+    ASSERT_EQ(Cli("import main.csv --mode analysis --runoff-file q.csv -o a.inp"), 0) << errors;
+    EXPECT_EQ(Row("a.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       5.00");
+    EXPECT_NE(errors.find("Runoff converted from m3/s (q.csv, line 4) to mm per day over 43.2 "
+                          "km2 (q.csv, line 5): factor 2."),
+              std::string::npos)
+        << errors;
+    // A label of a unit alone ("Unit of measure") is the unit of the file's values.
+    WriteBytes(dir.File("q.csv"),
+               station("# Catchment area (km2): 43.2\n# Abfluss Einheit: m3/s\n# Unit: m3/s\n"));
+    ASSERT_EQ(Cli("import main.csv --mode analysis --runoff-file q.csv -o a.inp"), 0) << errors;
+    EXPECT_EQ(Row("a.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       5.00");
+    // Two unit lines of the runoff that disagree: both are named, nothing is written.
+    WriteBytes(dir.File("q.csv"), station("# Unit of measure: l/s\n# Catchment area (km2): 43.2\n"
+                                          "# Discharge unit: m3/s\n"));
+    fs::remove(dir.File("a.inp"));
+    EXPECT_EQ(Cli("import main.csv --mode analysis --runoff-file q.csv -o a.inp"), 1);
+    EXPECT_EQ(errors,
+              "In q.csv, line 1 and line 3 name two units of the runoff, \"l/s\" and "
+              "\"m3/s\": give the runoff's unit with --runoff-unit. Nothing was written.\n");
+    EXPECT_FALSE(fs::exists(dir.File("a.inp")));
+    // The command line settles it, and the report says which unit gave way.
+    ASSERT_EQ(Cli("import main.csv --mode analysis --runoff-file q.csv --runoff-unit m3/s -o "
+                  "a.inp"),
+              0)
+        << errors;
+    EXPECT_EQ(Row("a.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       5.00");
+    EXPECT_NE(errors.find("The unit \"l/s\" that q.csv names in line 1 gives way to the one "
+                          "given: m3/s.\nThe unit \"m3/s\" that q.csv names in line 3 gives way "
+                          "to the one given: m3/s.\n"),
+              std::string::npos)
+        << errors;
+}
+
+TEST_F(ImportUnits, RunoffPerHourOrPerDayIsConvertedByTheStepOfTheRowsTaken)
+{
+    // A daily file whose header says mm/h: 0.5 mm an hour is 12 mm a day.
+    WriteBytes(dir.File("d.csv"), "# Runoff unit: mm/h\n" + Daily(20, "date;rain;pet;q", "0.5"));
+    ASSERT_EQ(Cli("import d.csv --mode analysis -o d.inp"), 0) << errors;
+    EXPECT_EQ(Row("d.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001      12.00");
+    EXPECT_NE(errors.find("Runoff converted from mm/h (d.csv, line 1) to mm per day: factor 24."),
+              std::string::npos)
+        << errors;
+    // An hourly file in mm/d: a 24th of it per hour; in mm per time unit: as it is.
+    std::string hourly = "time;rain;pet;q\n";
+    for (int h = 0; h < 24; ++h)
+        hourly +=
+            "2001-01-01 " + std::string(h < 10 ? "0" : "") + std::to_string(h) + ":00;1;0.5;48\n";
+    WriteBytes(dir.File("h.csv"), hourly);
+    ASSERT_EQ(Cli("import h.csv --mode analysis --runoff-unit mm/d -o h.inp"), 0) << errors;
+    EXPECT_EQ(Row("h.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       2.00");
+    ASSERT_EQ(Cli("import h.csv --mode analysis --runoff-unit mm/t -o h.inp"), 0) << errors;
+    EXPECT_EQ(Row("h.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001      48.00");
+}
+
+TEST_F(ImportUnits, IrregularStepsConvertInTheTimeUnitOfTheRowsTaken)
+{
+    // 200 hourly rows, then 100 daily ones: the file's usual step is an hour, the rows taken
+    // are days, and 1 m3/s over 86.4 km2 is 1 mm a day.
+    std::string text = "date;rain;pet;q\n";
+    for (int h = 0; h < 200; ++h) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%s %02d:00;1;0.5;1\n", DayText(Day2001 + h / 24).c_str(),
+                      h % 24);
+        text += line;
+    }
+    for (int d = 9; d < 109; ++d)
+        text += DayText(Day2001 + d) + " 00:00;1;0.5;1\n";
+    WriteBytes(dir.File("mixed.csv"), text);
+    ASSERT_EQ(Cli("import mixed.csv --mode analysis --irregular --from 2001-01-10 --runoff-unit "
+                  "m3/s --area-km2 86.4 -o m.inp"),
+              0)
+        << errors;
+    EXPECT_EQ(Row("m.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       1.00");
+    EXPECT_EQ(Row("m.inp", 16), "    2         1.00       1.00  5.000E-0001       1.00");
+    EXPECT_NE(errors.find("to mm per day over 86.4 km2 (the command line): factor 1."),
+              std::string::npos)
+        << errors;
+}
+
+TEST_F(ImportUnits, ASecondFileIsGuessedByTheNamesOfTheMainFile)
+{
+    WriteBytes(dir.File("main.csv"), Daily(20, "date;rain;pet", ""));
+    std::string level = "Datum;Wasserstand;Abfluss\n";
+    for (int d = 0; d < 20; ++d)
+        level += DayText(Day2001 + d) + ";" + std::to_string(120 + d) + ";" +
+                 std::to_string(2.5 + d) + "\n";
+    WriteBytes(dir.File("level.csv"), level);
+    ASSERT_EQ(Cli("import main.csv --mode analysis --runoff-file level.csv -o a.inp"), 0) << errors;
+    EXPECT_EQ(Row("a.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       2.50");
+    EXPECT_NE(errors.find("The runoff comes from level.csv, column 'Abfluss'"), std::string::npos)
+        << errors;
+}
+
+TEST_F(ImportUnits, SeasonsOfIrregularSeriesAreCheckedLikeAWholeImport)
+{
+    // Daily rows 2001-01-01 .. 2003-12-31 with a hole from 2002-05-01 to 2002-09-30 (the
+    // summer of 2002 has no rows) and one from 2003-07-01 to 2003-07-27 (65 of 92 days).
+    std::string text = "date;rain;pet;q\n";
+    for (std::int64_t day = Day2001; DayText(day) <= "2003-12-31"; ++day) {
+        const std::string date = DayText(day);
+        if ((date >= "2002-05-01" && date <= "2002-09-30") ||
+            (date >= "2003-07-01" && date <= "2003-07-27"))
+            continue;
+        text += date + ";1;0.5;0.25\n";
+    }
+    WriteBytes(dir.File("holes.csv"), text);
+    ASSERT_EQ(Cli("import holes.csv --mode analysis --irregular --season 06-01..08-31 -o s.inp"), 0)
+        << errors;
+    EXPECT_TRUE(fs::exists(dir.File("s-2001.inp")));
+    EXPECT_FALSE(fs::exists(dir.File("s-2002.inp"))) << errors;
+    EXPECT_NE(errors.find("Left out 2002: no rows between 2002-06-01 and 2002-08-31; at least 12 "
+                          "are needed.\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("(65 rows, 2003-06-01 to 2003-08-31; irregular steps of 1 day to 28 "
+                          "days, taken as they are)"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("Season 06-01..08-31: 2 files written, 1 year left out.\n"),
+              std::string::npos)
+        << errors;
+}
+
+TEST_F(ImportUnits, SeasonFilesOfAnEarlierImportAreNamedOrReplaced)
+{
+    WriteBytes(dir.File("year.csv"), Daily(365, "date;rain;pet;q", "0.25"));
+    fs::create_directories(dir.File("out"));
+    WriteBytes(dir.File("out/s-1999.inp"), "an earlier import");
+    WriteBytes(dir.File("out/s-2001.inp"), "written again");
+    WriteBytes(dir.File("out/s-notes.inp"), "no season file");
+    const std::string import = "import year.csv --mode analysis --season 06-01..08-31 -o out/s.inp";
+    EXPECT_EQ(Cli(import), 1);
+    EXPECT_EQ(errors.substr(errors.find("The folder")),
+              "The folder of out/s.inp holds season files this import does not write: s-1999.inp. "
+              "Remove them, or replace them with --replace-seasons. Nothing was written.\n");
+    EXPECT_EQ(ReadBytes(dir.File("out/s-2001.inp")), "written again");
+    ASSERT_EQ(Cli(import + " --replace-seasons"), 0) << errors;
+    EXPECT_FALSE(fs::exists(dir.File("out/s-1999.inp")));
+    EXPECT_NE(ReadBytes(dir.File("out/s-2001.inp")), "written again");
+    EXPECT_TRUE(fs::exists(dir.File("out/s-notes.inp")));
+    EXPECT_NE(errors.find("Removed s-1999.inp, a season file of an earlier import.\n"),
+              std::string::npos)
+        << errors;
+}
+
+TEST(RunoffUnitLabels, WholeWordsThatNameTheRunoffOrAUnitAlone)
+{
+    for (const char *label : {"Unit of measure", "Discharge unit", "Einheit Abfluss",
+                              "Debiet (eenheid)", "Caudal - unidad", "Units", "Q unit"})
+        EXPECT_TRUE(URunoffUnit::LabelsRunoffUnit(label)) << label;
+    for (const char *label : {"Community", "Precipitation unit", "Time unit", "Unitless flow",
+                              "Discharge", "Station", "Area unit"})
+        EXPECT_FALSE(URunoffUnit::LabelsRunoffUnit(label)) << label;
+}
