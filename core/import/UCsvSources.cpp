@@ -22,23 +22,6 @@ namespace {
 
 constexpr double SquareKmPerSquareMile = 2.589988110336;
 
-/// Lower case with superscript two and three (UTF-8) as digits and blanks dropped.
-std::string plainUnitText(std::string_view text)
-{
-    std::string out;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const auto c = static_cast<unsigned char>(text[k]);
-        if (c == 0xC2 && k + 1 < text.size() &&
-            (static_cast<unsigned char>(text[k + 1]) == 0xB2 ||
-             static_cast<unsigned char>(text[k + 1]) == 0xB3)) {
-            out += static_cast<unsigned char>(text[++k]) == 0xB2 ? '2' : '3';
-        } else if (c != ' ' && c != '\t') {
-            out += static_cast<char>(std::tolower(c));
-        }
-    }
-    return out;
-}
-
 bool isDigits(std::string_view s)
 {
     return !s.empty() &&
@@ -56,7 +39,7 @@ bool sameUnit(std::string_view a, std::string_view b)
     TRunoffUnit ua = TRunoffUnit::None, ub = TRunoffUnit::None;
     if (ParseRunoffUnit(a, ua) && ParseRunoffUnit(b, ub))
         return ua == ub;
-    return plainUnitText(a) == plainUnitText(b);
+    return URunoffUnit::PlainUnitText(a) == URunoffUnit::PlainUnitText(b);
 }
 
 } // namespace
@@ -79,13 +62,13 @@ THeaderInfo ReadHeaderInfo(std::string_view text)
         const std::size_t colon = line.find(':');
         if (line.front() != '#' || colon == std::string_view::npos)
             continue; // an unlabelled number is never taken
-        const std::string label = plainUnitText(line.substr(1, colon - 1));
+        const std::string label = URunoffUnit::PlainUnitText(line.substr(1, colon - 1));
         const std::string_view value = trim(line.substr(colon + 1));
         if (label.find("area") != std::string::npos && info.AreaLine == 0) {
             std::size_t numberEnd = value.find_first_of(" \t");
             if (numberEnd == std::string_view::npos)
                 numberEnd = value.size();
-            const std::string unit = label + plainUnitText(value.substr(numberEnd));
+            const std::string unit = label + URunoffUnit::PlainUnitText(value.substr(numberEnd));
             double area = 0;
             double toKm2 = 0;
             if (unit.find("km2") != std::string::npos || unit.find("sqkm") != std::string::npos)

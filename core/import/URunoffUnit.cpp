@@ -9,23 +9,6 @@ namespace {
 
 constexpr double CubicMetresPerCubicFoot = 0.028316846592;
 
-/// Lower case with superscript two and three (UTF-8) as digits and blanks dropped.
-std::string plainUnitText(std::string_view text)
-{
-    std::string out;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const auto c = static_cast<unsigned char>(text[k]);
-        if (c == 0xC2 && k + 1 < text.size() &&
-            (static_cast<unsigned char>(text[k + 1]) == 0xB2 ||
-             static_cast<unsigned char>(text[k + 1]) == 0xB3)) {
-            out += static_cast<unsigned char>(text[++k]) == 0xB2 ? '2' : '3';
-        } else if (c != ' ' && c != '\t') {
-            out += static_cast<char>(std::tolower(c));
-        }
-    }
-    return out;
-}
-
 /// The words of a label in lower case: runs of letters.
 std::vector<std::string> words(std::string_view label)
 {
@@ -49,9 +32,25 @@ bool oneOf(const std::string &word, std::initializer_list<const char *> list)
 
 } // namespace
 
+std::string PlainUnitText(std::string_view text)
+{
+    std::string out;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const auto c = static_cast<unsigned char>(text[k]);
+        if (c == 0xC2 && k + 1 < text.size() &&
+            (static_cast<unsigned char>(text[k + 1]) == 0xB2 ||
+             static_cast<unsigned char>(text[k + 1]) == 0xB3)) {
+            out += static_cast<unsigned char>(text[++k]) == 0xB2 ? '2' : '3';
+        } else if (c != ' ' && c != '\t') {
+            out += static_cast<char>(std::tolower(c));
+        }
+    }
+    return out;
+}
+
 bool ParseRunoffUnit(std::string_view text, TRunoffUnit &unit)
 {
-    const std::string u = plainUnitText(text);
+    const std::string u = PlainUnitText(text);
     if (u == "mm" || u == "mm/t" || u == "mm/step")
         unit = TRunoffUnit::Mm;
     else if (u == "mm/d" || u == "mm/day" || u == "mmd-1" || u == "mm.d-1")

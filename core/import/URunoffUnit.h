@@ -10,6 +10,10 @@
 /// unit of the rows taken.
 namespace quellow::URunoffUnit {
 
+/// A unit as written, compared plainly: lower case, superscript two and three (UTF-8) as
+/// digits, blanks dropped ("m³/s" and "M3 / s" both give "m3/s").
+std::string PlainUnitText(std::string_view text);
+
 /// Units of runoff: mm per time unit, per day or per hour, and units of discharge.
 enum class TRunoffUnit {
     None,
