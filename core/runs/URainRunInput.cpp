@@ -239,7 +239,8 @@ void ApplyCalibration(const TAnalysisInput &input, const TParameters &parameters
     out.Title2 = input.Title2;
     out.TimeUnit = input.TimeUnit;
     out.DepthUnit = input.DepthUnit;
-    out.MaxEsc = input.MaxEsc;
+    // The largest escape rate is scaled with the rates, as the window's Apply scales its box.
+    out.MaxEsc = AsWritten(input.MaxEsc * parameters.EscapeFactor, 8);
     out.Rows = input.Rows;
     out.MaxSto = AsWritten(parameters.MaxStor, 8);
     out.IniSto = AsWritten(parameters.InitStor, 8);

@@ -233,6 +233,8 @@ TEST(Calibration, TheCalibratedFileHoldsTheParametersAsTheWriterWritesThem)
     EXPECT_EQ(lines[6], " Filename: out.inp");
     EXPECT_EQ(lines[7], " Maximum dead storage:   123.46");
     EXPECT_EQ(lines[8], " Initial dead storage:  4.749E-0002");
+    // The largest escape rate, 3.64, halved with the rates.
+    EXPECT_EQ(lines[9], " Max.escape/time unit:     1.82");
     // Row 1 of 1991: escape 0.46 mm/day, halved and written in the scientific field.
     EXPECT_EQ(lines[14], "    1         1.00      14.10  2.300E-0001       2.81");
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
