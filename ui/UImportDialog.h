@@ -50,6 +50,11 @@ public:
     void holdToAnalysis();
     /// The unit the runoff of the series was converted from (None: taken as it is).
     UCsvSources::TRunoffUnit runoffUnit() const { return mRead.Frame.Unit; }
+    /// The files read as one frame: the runoff's file and column, its unit and area, and where
+    /// they were taken from.
+    const UCsvSources::TFrame &frame() const { return mRead.Frame; }
+    /// The second file as picked (its whole name); empty when none.
+    const QString &secondFileName() const { return mSecondName; }
     /// What the season files hold besides the rows: the sheet's storages and parameters.
     void setFileForm(const UImportedFile::TForm &form) { mForm = form; }
 

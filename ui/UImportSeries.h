@@ -24,6 +24,14 @@ struct TImportedSeries
     bool Analysis = true;
     /// The unit the runoff was converted from (None: taken as it is).
     UCsvSources::TRunoffUnit RunoffUnit = UCsvSources::TRunoffUnit::None;
+    /// The file the runoff was joined from (empty: FileName's own) and its column there
+    /// (TCsvTable::ColumnName: 'Value' or column 5).
+    QString RunoffFile;
+    std::string RunoffColumn;
+    /// The catchment area the runoff was converted over (0: none), and where the unit and the
+    /// area were taken from ("gauge.txt, line 4", "the dialog").
+    double AreaKm2 = 0;
+    std::string UnitFrom, AreaFrom;
 };
 
 /// "Import series": asks for a series file (starting in folder), reads it and previews it in

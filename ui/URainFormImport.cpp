@@ -58,6 +58,17 @@ bool askImportSeries(QWidget *parent, const QString &folder, bool analysisOnly,
     series.Result = dialog.importResult();
     series.Analysis = dialog.analysisChosen();
     series.RunoffUnit = dialog.runoffUnit();
+    const UCsvSources::TFrame &frame = dialog.frame();
+    const int runoff = series.Result.Columns[UCsvImport::RoleRunoff];
+    if (!frame.RunoffFile.empty() && runoff == frame.Columns[UCsvImport::RoleRunoff]) {
+        series.RunoffFile = dialog.secondFileName();
+        series.RunoffColumn = frame.RunoffColumn;
+    } else if (runoff >= 0) {
+        series.RunoffColumn = frame.Table.ColumnName(runoff);
+    }
+    series.AreaKm2 = frame.AreaKm2;
+    series.UnitFrom = frame.UnitFrom;
+    series.AreaFrom = frame.AreaFrom;
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "files/UTextFields.h"
 #include "import/UCsvDates.h"
+#include "import/UCsvTable.h"
+#include "import/URunoffUnit.h"
 #include "ui/UImportSeries.h"
 
 #include <cmath>
@@ -9,11 +11,6 @@
 namespace quellow {
 
 namespace {
-
-bool startsWith(const std::string &text, const std::string &start)
-{
-    return text.rfind(start, 0) == 0;
-}
 
 /// The last date of the rows taken: the first date and the time elapsed to the last row.
 std::string lastDate(const UCsvImport::TImportResult &r)
@@ -27,36 +24,53 @@ std::string lastDate(const UCsvImport::TImportResult &r)
     return UCsvDates::DateText(first + std::llround((r.Time.back() - r.Time.front()) * unit));
 }
 
-/// Where the runoff comes from: the note of a runoff file joined on the date, else the series
-/// file's own column.
-std::string runoffSource(const UCsvImport::TImportResult &r)
+/// Where the runoff comes from: the file it was joined from, else the series file, and its
+/// column.
+std::string runoffSource(const TImportedSeries &series)
 {
-    const std::string joined = "The runoff comes from ";
-    for (const std::string &note : r.Notes)
-        if (startsWith(note, joined)) {
-            const std::size_t end = note.find(", joined");
-            return "runoff from " + note.substr(joined.size(), end == std::string::npos
-                                                                   ? std::string::npos
-                                                                   : end - joined.size());
-        }
-    return "runoff from the series file";
+    std::string text =
+        "runoff from " + (series.RunoffFile.isEmpty() ? std::string("the series file")
+                                                      : series.RunoffFile.toStdString());
+    const std::string &column = series.RunoffColumn;
+    if (!column.empty())
+        text += ", " + (column.front() == '\'' ? "column " + column : column);
+    return text;
 }
 
-/// The runoff's unit: the note of its conversion, else its factor, else the file's unit.
-std::string runoffUnit(const UCsvImport::TImportResult &r)
+std::string unitText(double unitSeconds)
 {
-    for (const std::string &note : r.Notes)
-        if (startsWith(note, "Runoff converted from ") || startsWith(note, "Runoff in mm ")) {
-            std::string text = note;
-            if (!text.empty() && text.back() == '.')
-                text.pop_back();
-            text[0] = 'r';
-            return text;
-        }
-    const double factor = r.Scale[UCsvImport::RoleRunoff];
-    if (factor != 1)
-        return "runoff x " + shortestText(factor) + " as the import's factor";
-    return "runoff in the file's unit, taken as mm per time unit";
+    return unitSeconds == 86400 ? "day" : unitSeconds == 3600 ? "hour" : "minute";
+}
+
+/// " (where)" when where is known.
+std::string from(const std::string &where)
+{
+    return where.empty() ? std::string() : " (" + where + ")";
+}
+
+/// The runoff's unit: converted from which unit (and where it was named) to mm per time unit,
+/// over which area, by which factor; or taken as it is. A factor given besides is named apart.
+std::string runoffUnit(const TImportedSeries &series)
+{
+    const UCsvImport::TImportResult &r = series.Result;
+    double given = r.Scale[UCsvImport::RoleRunoff];
+    std::string text;
+    if (r.Unit == URunoffUnit::TRunoffUnit::None) {
+        text = "runoff in the file's unit, taken as mm per time unit";
+    } else if (r.Unit == URunoffUnit::TRunoffUnit::Mm) {
+        text = "runoff in mm" + from(series.UnitFrom) + ", not converted";
+    } else {
+        given = r.UnitFactor != 0 ? given / r.UnitFactor : 1;
+        text = std::string("runoff converted from ") + URunoffUnit::RunoffUnitName(r.Unit) +
+               from(series.UnitFrom) + " to mm per " + unitText(r.UnitSeconds);
+        if (URunoffUnit::IsDischarge(r.Unit))
+            text +=
+                " over " + UCsvTable::NumberText(series.AreaKm2) + " km2" + from(series.AreaFrom);
+        text += ": factor " + printfText("%.12g", r.UnitFactor);
+    }
+    if (std::abs(given - 1) > 1e-12)
+        text += "; runoff x " + printfText("%.12g", given) + " as the factor given";
+    return text;
 }
 
 } // namespace
@@ -69,7 +83,7 @@ std::string importedWindowText(const TImportedSeries &series)
         period += " to " + last;
     return "imported from " + series.FileName.toStdString() + ", " + period + " (" +
            std::to_string(r.Time.size()) + " rows, time in " + r.TimeUnit + "); " +
-           runoffSource(r) + "; " + runoffUnit(r);
+           runoffSource(series) + "; " + runoffUnit(series);
 }
 
 } // namespace quellow

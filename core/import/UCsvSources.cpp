@@ -463,6 +463,7 @@ struct TJoined
 {
     int Role = RoleRunoff;
     std::string Name;
+    std::string Column;            ///< the column of the role's file (TCsvTable::ColumnName)
     std::vector<std::string> Text; ///< per main row; empty: no value
     std::vector<char> Quality;     ///< per main row
     THeaderInfo Header;
@@ -599,6 +600,7 @@ bool joinRole(const TSourceText &source, int role, const TDatedTable &main,
     if (!joinKeys(source, table, dated, daily, keys, error))
         return false;
     joined.Role = role;
+    joined.Column = dated.Table.ColumnName(column);
     const std::string base = source.Name.substr(source.Name.find_last_of("/\\") + 1);
     joined.Name =
         base + ":" +
@@ -810,6 +812,8 @@ bool BuildFrame(const TSourceRequest &request, TFrame &frame, TImportProblem &pr
         if (role == RoleRunoff) {
             frame.Header = joined.back().Header;
             runoffFile = request.Files[role].Name;
+            frame.RunoffFile = runoffFile;
+            frame.RunoffColumn = joined.back().Column;
         }
     }
     frameTable(main, joined, frame);

@@ -84,6 +84,9 @@ struct TFrame
     TRunoffUnit Unit = TRunoffUnit::None;
     double AreaKm2 = 0;
     std::string UnitFrom, AreaFrom; ///< where the unit and the area were taken from
+    /// The file the runoff is joined from, as named in the request, and its column there
+    /// (TCsvTable::ColumnName); both empty when the runoff is the main file's.
+    std::string RunoffFile, RunoffColumn;
     /// The main file's most frequent step, found for the joins (0 without one): the time unit
     /// is the rows taken's (UCsvPeriod::ElapsedTimes).
     std::int64_t StepSeconds = 0;

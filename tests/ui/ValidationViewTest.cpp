@@ -510,27 +510,49 @@ void ValidationViewTest::cancelShowsNothing()
     QCOMPARE(dialogs.Messages, QStringList());
 }
 
-// A window whose runoff was joined from a gauge file in cfs names that file and the
-// conversion; hours are counted as hours.
+// Validate > "Import series..." of a series file whose runoff is joined from a station file in
+// m3/s, the unit and the catchment area named in the station file's head: the view and the
+// report name that file and its column, the unit converted from, the area and the factor, and
+// where the unit and the area were found.
 void ValidationViewTest::importedWindowNamesRunoffFileAndUnit()
 {
-    TImportedSeries series;
-    series.FileName = QStringLiteral("/data/basin.txt");
-    UCsvImport::TImportResult &r = series.Result;
-    r.Time = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
-              13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25};
-    r.TimeUnit = "hours";
-    r.FirstDate = "1987-06-01 12:00";
-    r.Notes = {"The runoff comes from /data/gauge.txt, column 5, joined on the date and time: 26 "
-               "of 26 dates of /data/basin.txt found.",
-               "Runoff converted from cfs (the command line) to mm per hour over 412.7 km2 (the "
-               "command line): factor 0.000247009.",
-               "Water balance of the 26 rows taken: rain 1.0, runoff 0.5."};
-    QCOMPARE(importedWindowText(series),
-             std::string("imported from /data/basin.txt, 1987-06-01 12:00 to 1987-06-02 13:00 "
-                         "(26 rows, time in hours); runoff from /data/gauge.txt, column 5; "
-                         "runoff converted from cfs (the command line) to mm per hour over "
-                         "412.7 km2 (the command line): factor 0.000247009"));
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+    const QString basin = DataPath("seasons/basin-large-sample.txt");
+    const QString station = DataPath("seasons/station-6335020.txt");
+    dialogs.OpenNames = {basin, station};
+    UValidation::TValidation shown;
+    int views = 0;
+    QStringList axis;
+    QTimer *timer = takeView(shown, views, axis);
+    answerValidate([](TValidateDialog &dialog) {
+        QTimer::singleShot(0, [] {
+            auto *preview = qobject_cast<TImportDialog *>(QApplication::activeModalWidget());
+            QVERIFY(preview);
+            In<QComboBox>(*preview, "SecondRoleBox")->setCurrentIndex(3); // runoff
+            In<QPushButton>(*preview, "SecondFileButton")->click();
+            In<QPushButton>(*preview, "ImportButton")->click();
+        });
+        In<QPushButton>(dialog, "ImportSeriesButton")->click();
+    });
+    form.findChild<QAction *>(QStringLiteral("ValidateAction"))->trigger();
+    timer->stop();
+    delete timer;
+    QCOMPARE(dialogs.Messages, QStringList());
+    QCOMPARE(views, 1);
+    // The longest stretch of dates that both files give.
+    const std::string source =
+        "imported from " + basin.toStdString() +
+        ", 1987-08-16 12:00 to 1988-09-04 12:00 (386 rows, time in days); runoff from " +
+        station.toStdString() +
+        ", column 'Value'; runoff converted from m3/s (station-6335020.txt, line 4) to mm per "
+        "day over 412.7 km2 (station-6335020.txt, line 3): factor 0.20935304095";
+    QCOMPARE(QString::fromStdString(shown.ValSource), QString::fromStdString(source));
+    QVERIFY(validationSummaryLines(shown).contains(
+        QString::fromStdString("Validation window " + source)));
 }
 
 void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
@@ -652,8 +674,8 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
     // The view and the report name the window so that it can be taken again.
     const std::string source = "imported from " + series.toStdString() +
                                ", 1992-01-01 to 1992-12-30 (365 rows, time in days); runoff "
-                               "from the series file; runoff in the file's unit, taken as mm "
-                               "per time unit";
+                               "from the series file, column 'runoff'; runoff in the file's "
+                               "unit, taken as mm per time unit";
     QCOMPARE(shown.ValSource, source);
     QVERIFY(validationSummaryLines(shown).contains(
         QString::fromStdString("Validation window " + source)));
