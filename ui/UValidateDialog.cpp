@@ -43,11 +43,11 @@ UValidationCharts::TCalendar importedCalendar(const TImportedSeries &series,
                                               const URainRun::TAnalysisInput &window)
 {
     UValidationCharts::TCalendar calendar;
+    // In UTC from the start: a local time could fall in a skipped hour of summer time.
     const QString first = QString::fromStdString(series.Result.FirstDate);
-    calendar.First = QDateTime::fromString(first, QStringLiteral("yyyy-MM-dd hh:mm"));
-    if (!calendar.First.isValid())
-        calendar.First = QDateTime::fromString(first, QStringLiteral("yyyy-MM-dd"));
-    calendar.First.setTimeSpec(Qt::UTC);
+    const QTime time =
+        first.size() > 10 ? QTime::fromString(first.mid(11), QStringLiteral("hh:mm")) : QTime(0, 0);
+    calendar.First = QDateTime(QDate::fromString(first.left(10), Qt::ISODate), time, Qt::UTC);
     const std::string &unit = series.Result.TimeUnit;
     calendar.UnitSeconds = unit == "hours" ? 3600 : unit == "minutes" ? 60 : 86400;
     if (window.Rows.empty())

@@ -31,6 +31,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <new>
@@ -179,6 +180,7 @@ private slots:
     void faultEndsInAMessageAndKeepsTheSheet();
     void cancelShowsNothing();
     void importedWindowNamesRunoffFileAndUnit();
+    void importedHourlyWindowStartsInASkippedHour();
     void optionsAndImportedSeriesReachTheValidation();
 };
 
@@ -553,6 +555,52 @@ void ValidationViewTest::importedWindowNamesRunoffFileAndUnit()
     QCOMPARE(QString::fromStdString(shown.ValSource), QString::fromStdString(source));
     QVERIFY(validationSummaryLines(shown).contains(
         QString::fromStdString("Validation window " + source)));
+}
+
+// An hourly window from a series that starts in the hour that summer time skips: its dates
+// start at that hour, whatever the local time zone.
+void ValidationViewTest::importedHourlyWindowStartsInASkippedHour()
+{
+    const QByteArray zone = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    // Central European time, summer time from the last Sunday of March at 02:00.
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    QTemporaryDir dir;
+    QString csv = QStringLiteral("date,rain,pet,runoff\n");
+    const QDateTime start(QDate(2004, 3, 28), QTime(2, 0), Qt::UTC);
+    for (int k = 0; k < 48; ++k)
+        csv += start.addSecs(3600 * k).toString(QStringLiteral("yyyy-MM-dd hh:mm")) +
+               QStringLiteral(",%1,0.1,0.2\n").arg(k % 5 == 0 ? 1.5 : 0.0);
+    const QString series = dir.filePath(QStringLiteral("hourly.csv"));
+    WriteFileBytes(series, csv.toUtf8());
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+    dialogs.OpenNames = {series};
+    TValidateChoices taken;
+    answerValidate([&taken](TValidateDialog &dialog) {
+        QTimer::singleShot(0, [] {
+            auto *preview = qobject_cast<TImportDialog *>(QApplication::activeModalWidget());
+            QVERIFY(preview);
+            In<QPushButton>(*preview, "ImportButton")->click();
+        });
+        In<QPushButton>(dialog, "ImportSeriesButton")->click();
+        taken = dialog.choices();
+        dialog.reject();
+    });
+    form.findChild<QAction *>(QStringLiteral("ValidateAction"))->trigger();
+    if (hadZone)
+        qputenv("TZ", zone);
+    else
+        qunsetenv("TZ");
+    tzset();
+    QCOMPARE(dialogs.Messages, QStringList());
+    QVERIFY(taken.Imported);
+    QCOMPARE(taken.ImportedCalendar.First, start);
+    QCOMPARE(taken.ImportedCalendar.UnitSeconds, 3600.0);
 }
 
 void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
