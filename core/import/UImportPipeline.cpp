@@ -84,7 +84,7 @@ bool WriteSeasons(const TSeasonWrite &write, const UCsvSeasons::TSeasons &season
     // Where nothing is written, nothing of an earlier import is replaced.
     const std::vector<std::string> others =
         written.empty() ? std::vector<std::string>{}
-                        : UImportedFile::OtherSeasonFiles(write.Output, written);
+                        : UImportedFile::OtherSeasonFiles(write.Output, written, write.Reads);
     if (!others.empty() && !write.ReplaceOthers) {
         problem = {};
         problem.Kind = TImportProblem::TKind::OtherSeasonFiles;

@@ -54,7 +54,7 @@ struct TSeasonWrite
 {
     UImportedFile::TForm Form;                   ///< parameters and titles of every file
     std::string Output;                          ///< NAME.inp: the files are NAME-YYYY.inp
-    std::vector<UOutputNames::TNamedFile> Reads; ///< files read, never overwritten
+    std::vector<UOutputNames::TNamedFile> Reads; ///< files read, never overwritten nor removed
     bool ReplaceOthers = false; ///< season files of an earlier import beside them are removed
 };
 

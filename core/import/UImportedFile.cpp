@@ -78,7 +78,8 @@ std::string SeasonCollision(const std::vector<std::pair<std::string, std::string
 
 std::vector<std::string>
 OtherSeasonFiles(const std::string &output,
-                 const std::vector<std::pair<std::string, std::string>> &files)
+                 const std::vector<std::pair<std::string, std::string>> &files,
+                 const std::vector<UOutputNames::TNamedFile> &reads)
 {
     namespace fs = std::filesystem;
     const fs::path pattern(UOutputNames::SeasonName(output, 1000));
@@ -86,6 +87,9 @@ OtherSeasonFiles(const std::string &output,
     const std::string head = stem.substr(0, stem.size() - 4),
                       extension = pattern.extension().string();
     std::vector<std::string> others;
+    // Another extension is a data file's as likely as an input file's: never taken for one.
+    if (extension != ".inp")
+        return others;
     std::error_code error;
     fs::path folder = pattern.parent_path();
     for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error), end;
@@ -101,8 +105,11 @@ OtherSeasonFiles(const std::string &output,
         const bool written = std::any_of(files.begin(), files.end(), [&](const auto &file) {
             return fs::path(file.first).filename().string() == name;
         });
+        const bool read = std::any_of(reads.begin(), reads.end(), [&](const auto &file) {
+            return UOutputNames::SamePath(it->path().string(), file.Path);
+        });
         std::error_code kind;
-        if (!written && it->is_regular_file(kind))
+        if (!written && !read && it->is_regular_file(kind))
             others.push_back(name);
     }
     std::sort(others.begin(), others.end());

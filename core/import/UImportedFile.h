@@ -53,10 +53,12 @@ std::string SeasonCollision(const std::vector<std::pair<std::string, std::string
                             const std::vector<UOutputNames::TNamedFile> &reads);
 
 /// The season files of an earlier import beside output: every NAME-YYYY.inp in its folder
-/// that is not among files, by its name in the folder, sorted.
+/// that is not among files nor among reads, by its name in the folder, sorted. Only files named
+/// .inp are season files: an output of another extension has none beside it.
 std::vector<std::string>
 OtherSeasonFiles(const std::string &output,
-                 const std::vector<std::pair<std::string, std::string>> &files);
+                 const std::vector<std::pair<std::string, std::string>> &files,
+                 const std::vector<UOutputNames::TNamedFile> &reads);
 /// Removes others (names in the folder of output); false with the path of one that cannot be
 /// removed in failed. The report names each file removed in removed.
 bool RemoveSeasonFiles(const std::string &output, const std::vector<std::string> &others,

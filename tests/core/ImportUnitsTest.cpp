@@ -221,6 +221,43 @@ TEST_F(ImportUnits, SeasonFilesOfAnEarlierImportAreNamedOrReplaced)
         << errors;
 }
 
+TEST_F(ImportUnits, ReplacingSeasonFilesNeverTouchesAFileReadNorAnotherKindOfFile)
+{
+    // The series file is named like a season file of the output, and its own year is not
+    // taken: it is read, so it stays, as does a file of another kind.
+    const std::string year = Daily(365, "date;rain;pet;q", "0.25");
+    WriteBytes(dir.File("gauge-2003.csv"), year);
+    WriteBytes(dir.File("gauge-1999.csv"), "not an input file");
+    ASSERT_EQ(Cli("import gauge-2003.csv --mode analysis --season 06-01..08-31 -o gauge.csv "
+                  "--replace-seasons"),
+              0)
+        << errors;
+    EXPECT_EQ(ReadBytes(dir.File("gauge-2003.csv")), year);
+    EXPECT_EQ(ReadBytes(dir.File("gauge-1999.csv")), "not an input file");
+    EXPECT_TRUE(fs::exists(dir.File("gauge-2001.csv")));
+    EXPECT_EQ(errors.find("Removed"), std::string::npos) << errors;
+    // Files read named NAME-YYYY.inp are never an earlier import's; the one that is goes.
+    WriteBytes(dir.File("s-2003.inp"), Daily(365, "date;rain;pet", ""));
+    std::string runoff = "date;q\n";
+    for (int d = 0; d < 365; ++d)
+        runoff += DayText(Day2001 + d) + ";" + std::to_string(d % 5) + "\n";
+    WriteBytes(dir.File("s-2002.inp"), runoff);
+    WriteBytes(dir.File("s-1999.inp"), "an earlier import");
+    const std::string import =
+        "import s-2003.inp --runoff-file s-2002.inp --mode analysis --season 06-01..08-31 -o s.inp";
+    EXPECT_EQ(Cli(import), 1);
+    EXPECT_NE(errors.find("\nThe folder of s.inp holds season files this import does not write: "
+                          "s-1999.inp. Remove them, or replace them with --replace-seasons. "
+                          "Nothing was written.\n"),
+              std::string::npos)
+        << errors;
+    ASSERT_EQ(Cli(import + " --replace-seasons"), 0) << errors;
+    EXPECT_EQ(ReadBytes(dir.File("s-2003.inp")), Daily(365, "date;rain;pet", ""));
+    EXPECT_EQ(ReadBytes(dir.File("s-2002.inp")), runoff);
+    EXPECT_FALSE(fs::exists(dir.File("s-1999.inp")));
+    EXPECT_TRUE(fs::exists(dir.File("s-2001.inp")));
+}
+
 TEST(RunoffUnitLabels, WholeWordsThatNameTheRunoffOrAUnitAlone)
 {
     for (const char *label : {"Unit of measure", "Discharge unit", "Einheit Abfluss",
