@@ -155,6 +155,47 @@ TEST_F(ImportUnits, IrregularStepsConvertInTheTimeUnitOfTheRowsTaken)
         << errors;
 }
 
+TEST_F(ImportUnits, ARunoffFactorBesideAUnitIsCheckedAsItWillBeWritten)
+{
+    WriteBytes(dir.File("d.csv"), Daily(20, "date;rain;pet;q", "2.5"));
+    const struct
+    {
+        std::string Arguments, Message;
+    } cases[] = {
+        {"--scale runoff=-1 --runoff-unit m3/s --area-km2 10",
+         "In d.csv: The value 2.5 in line 2, column 'q' (runoff) times the factor -1 is "
+         "negative: give the runoff a factor of 0 or more. Nothing was written.\n"},
+        // 2.5e9 m3/s... over 86.4 km2 is 2.5e9 mm a day; in hours it would be a 24th of that.
+        {"--scale runoff=1e9 --runoff-unit m3/s --area-km2 86.4",
+         "In d.csv: The value 2.5 in line 2, column 'q' (runoff) times the factor 1e+09, "
+         "converted from m3/s to mm per day over 86.4 km2, is 2.5e+09: too large for a run (at "
+         "most 1e+09). Check the factor, the runoff's unit and the catchment area. Nothing was "
+         "written.\n"},
+        {"--scale runoff=1e9 --runoff-unit mm/h",
+         "In d.csv: The value 2.5 in line 2, column 'q' (runoff) times the factor 1e+09, "
+         "converted from mm/h to mm per day, is 6e+10: too large for a run (at most 1e+09). "
+         "Check the factor, the runoff's unit and the catchment area. Nothing was written.\n"},
+        // Without a unit, as before: the factor is applied as the value is read.
+        {"--scale rain=-2",
+         "In d.csv: The value 1 in line 2, column 'rain' (rain) times the factor -2 is "
+         "negative: give the rain a factor of 0 or more. Nothing was written.\n"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Cli("import d.csv --mode analysis -o d.inp " + c.Arguments), 1) << c.Arguments;
+        EXPECT_EQ(errors.substr(
+                      errors.find("In d.csv") == std::string::npos ? 0 : errors.find("In d.csv")),
+                  c.Message)
+            << c.Arguments;
+        EXPECT_FALSE(fs::exists(dir.File("d.inp"))) << c.Arguments;
+    }
+    // A factor the limit allows is taken with the unit's: 2.5 x 2 m3/s over 86.4 km2.
+    ASSERT_EQ(Cli("import d.csv --mode analysis -o d.inp --scale runoff=2 --runoff-unit m3/s "
+                  "--area-km2 86.4"),
+              0)
+        << errors;
+    EXPECT_EQ(Row("d.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       5.00");
+}
+
 TEST_F(ImportUnits, ASecondFileIsGuessedByTheNamesOfTheMainFile)
 {
     WriteBytes(dir.File("main.csv"), Daily(20, "date;rain;pet", ""));
