@@ -240,6 +240,45 @@ TEST_F(ImportUnits, SeasonsOfIrregularSeriesAreCheckedLikeAWholeImport)
         << errors;
 }
 
+TEST_F(ImportUnits, IrregularSeasonsThatBeginLateOrEndEarlyAreLeftOutAsAtTheFilesEnds)
+{
+    // Daily rows 2001-01-01 .. 2003-12-31 without 2001-05-25 .. 05-27 (in the spin-up), 2002-08-05
+    // .. 08-31 (the season ends early) and 2003-05-22 .. 06-27 (it begins late): the missing
+    // days are named as a file's own start and end are.
+    std::string text = "date;rain;pet;q\n";
+    for (std::int64_t day = Day2001; DayText(day) <= "2003-12-31"; ++day) {
+        const std::string date = DayText(day);
+        if ((date >= "2001-05-25" && date <= "2001-05-27") ||
+            (date >= "2002-08-05" && date <= "2002-08-31") ||
+            (date >= "2003-05-22" && date <= "2003-06-27"))
+            continue;
+        text += date + ";1;0.5;0.25\n";
+    }
+    WriteBytes(dir.File("edges.csv"), text);
+    ASSERT_EQ(Cli("import edges.csv --mode analysis --irregular --season 06-01..08-31 --spinup 10 "
+                  "-o s.inp"),
+              0)
+        << errors;
+    EXPECT_FALSE(fs::exists(dir.File("s-2002.inp")));
+    EXPECT_FALSE(fs::exists(dir.File("s-2003.inp")));
+    EXPECT_NE(errors.find("Left out 2002: incomplete at its end (no rows after 2002-08-04 until "
+                          "2002-08-31).\nLeft out 2003: incomplete at its start (no rows from "
+                          "2003-05-22, the start of its spin-up, until 2003-06-28).\nSeason "
+                          "06-01..08-31: 1 file written, 2 years left out.\n"),
+              std::string::npos)
+        << errors;
+    // The spin-up of 2001 holds 7 rows, not 10: a warm-up of 10 would score 3 days too few.
+    EXPECT_NE(errors.find("(99 rows, 2001-05-22 to 2001-08-31; irregular steps of 1 day to 4 "
+                          "days, taken as they are)"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("leave them out of a validation's score with --warmup 7.\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(Row("s-2001.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001  2.500E-0001");
+    EXPECT_EQ(Row("s-2001.inp", 18), "    4         6.00       1.00  5.000E-0001  2.500E-0001");
+}
+
 TEST_F(ImportUnits, SeasonFilesOfAnEarlierImportAreNamedOrReplaced)
 {
     WriteBytes(dir.File("year.csv"), Daily(365, "date;rain;pet;q", "0.25"));
