@@ -93,18 +93,26 @@ bool WriteSeasons(const TSeasonWrite &write, const UCsvSeasons::TSeasons &season
             problem.Item += (problem.Item.empty() ? "" : ", ") + name;
         return false;
     }
+    // The earlier files are moved aside first and put back if the new ones cannot be written:
+    // a refusal leaves the folder as it was.
+    UImportedFile::TSetAside aside;
+    if (!UImportedFile::SetAsideSeasonFiles(write.Output, others, aside, failed)) {
+        problem = TImportProblem::Message(
+            "The season file \"" + failed +
+            "\" of an earlier import could not be removed: remove it yourself, or write the "
+            "seasons to another folder.");
+        return false;
+    }
     std::error_code made;
     if (!written.empty())
         std::filesystem::create_directories(std::filesystem::path(write.Output).parent_path(),
                                             made);
     if (!writeFilesAtomically(written, failed)) {
+        UImportedFile::PutBackSeasonFiles(aside);
         problem = TImportProblem::Message(CannotOpenText(failed));
         return false;
     }
-    if (!UImportedFile::RemoveSeasonFiles(write.Output, others, report, failed)) {
-        problem = TImportProblem::Message(CannotOpenText(failed));
-        return false;
-    }
+    UImportedFile::RemoveSetAside(aside, report);
     const std::vector<std::string> lines = UImportedFile::SeasonReport(seasons, written, season);
     report.insert(report.end(), lines.begin(), lines.end());
     return true;

@@ -116,19 +116,51 @@ OtherSeasonFiles(const std::string &output,
     return others;
 }
 
-bool RemoveSeasonFiles(const std::string &output, const std::vector<std::string> &others,
-                       std::vector<std::string> &removed, std::string &failed)
+bool SetAsideSeasonFiles(const std::string &output, const std::vector<std::string> &others,
+                         TSetAside &aside, std::string &failed)
 {
-    const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(output).parent_path();
+    aside.clear();
     for (const std::string &name : others) {
+        const fs::path path = folder / name;
+        fs::path hidden = folder / ("." + name + ".replaced");
         std::error_code error;
-        if (!std::filesystem::remove(folder / name, error) || error) {
-            failed = (folder / name).string();
+        for (int k = 1; fs::exists(fs::symlink_status(hidden, error)); ++k)
+            hidden = folder / ("." + name + ".replaced-" + std::to_string(k));
+        fs::rename(path, hidden, error);
+        if (error) {
+            PutBackSeasonFiles(aside);
+            aside.clear();
+            failed = path.string();
             return false;
         }
-        removed.push_back("Removed " + name + ", a season file of an earlier import.");
+        aside.emplace_back(path.string(), hidden.string());
     }
     return true;
+}
+
+void PutBackSeasonFiles(const TSetAside &aside)
+{
+    for (const auto &[path, hidden] : aside) {
+        std::error_code error;
+        std::filesystem::rename(hidden, path, error);
+    }
+}
+
+void RemoveSetAside(const TSetAside &aside, std::vector<std::string> &report)
+{
+    for (const auto &[path, hidden] : aside) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        std::error_code error;
+        if (std::filesystem::remove(hidden, error) && !error) {
+            report.push_back("Removed " + name + ", a season file of an earlier import.");
+        } else {
+            std::filesystem::rename(hidden, path, error);
+            report.push_back("Could not remove " + name +
+                             ", a season file of an earlier import: remove it yourself.");
+        }
+    }
 }
 
 std::vector<std::string> SeasonReport(const UCsvSeasons::TSeasons &seasons,

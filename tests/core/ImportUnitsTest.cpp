@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -336,6 +340,53 @@ TEST_F(ImportUnits, ReplacingSeasonFilesNeverTouchesAFileReadNorAnotherKindOfFil
     EXPECT_EQ(ReadBytes(dir.File("s-2002.inp")), runoff);
     EXPECT_FALSE(fs::exists(dir.File("s-1999.inp")));
     EXPECT_TRUE(fs::exists(dir.File("s-2001.inp")));
+}
+
+TEST_F(ImportUnits, ASeasonFileThatCannotGoStopsTheImportBeforeAnythingIsWritten)
+{
+    WriteBytes(dir.File("year.csv"), Daily(365, "date;rain;pet;q", "0.25"));
+    fs::create_directories(dir.File("out"));
+    const std::string old = dir.File("out/s-1999.inp");
+    WriteBytes(old, "an earlier import");
+    const std::string import = "import year.csv --mode analysis --season 06-01..08-31 -o "
+                               "out/s.inp --replace-seasons";
+    const auto folder = [&] {
+        std::string names;
+        for (const auto &entry : fs::directory_iterator(dir.File("out")))
+            names += entry.path().filename().string() + " ";
+        return names;
+    };
+    // A season file that cannot be written: the earlier one stays where it was.
+    fs::create_directories(dir.File("out/s-2001.inp"));
+    EXPECT_EQ(Cli(import), 1);
+    EXPECT_EQ(ReadBytes(old), "an earlier import");
+    EXPECT_EQ(errors.find("Removed"), std::string::npos) << errors;
+    fs::remove(dir.File("out/s-2001.inp"));
+    // One that cannot be removed (an immutable file): nothing is written.
+    {
+        const int fd = ::open(old.c_str(), O_RDONLY);
+        int flags = 0;
+        const bool immutable =
+            fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+            (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        if (!immutable) {
+            if (fd >= 0)
+                ::close(fd);
+            GTEST_SKIP() << "this file system or user cannot make a file immutable";
+        }
+        const int status = Cli(import);
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        ::close(fd);
+        EXPECT_EQ(status, 1);
+    }
+    EXPECT_NE(errors.find("\nThe season file \"" + old +
+                          "\" of an earlier import could not be removed: remove it yourself, or "
+                          "write the seasons to another folder. Nothing was written.\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(folder(), "s-1999.inp ");
+    EXPECT_EQ(ReadBytes(old), "an earlier import");
 }
 
 TEST(RunoffUnitLabels, WholeWordsThatNameTheRunoffOrAUnitAlone)
