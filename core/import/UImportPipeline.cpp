@@ -81,10 +81,22 @@ bool WriteSeasons(const TSeasonWrite &write, const UCsvSeasons::TSeasons &season
         problem = TImportProblem::Message(collision);
         return false;
     }
-    // Where nothing is written, nothing of an earlier import is replaced.
     const std::vector<std::string> others =
-        written.empty() ? std::vector<std::string>{}
-                        : UImportedFile::OtherSeasonFiles(write.Output, written, write.Reads);
+        UImportedFile::OtherSeasonFiles(write.Output, written, write.Reads);
+    // Where nothing is written, nothing of an earlier import is replaced: its files are named.
+    if (written.empty()) {
+        const std::vector<std::string> lines =
+            UImportedFile::SeasonReport(seasons, written, season);
+        report.insert(report.end(), lines.begin(), lines.end());
+        if (!others.empty()) {
+            std::string names;
+            for (const std::string &name : others)
+                names += (names.empty() ? "" : ", ") + name;
+            report.push_back("Season files of an earlier import stay in the folder of " +
+                             write.Output + ", as no season was written: " + names + ".");
+        }
+        return true;
+    }
     if (!others.empty() && !write.ReplaceOthers) {
         problem = {};
         problem.Kind = TImportProblem::TKind::OtherSeasonFiles;

@@ -342,6 +342,28 @@ TEST_F(ImportUnits, ReplacingSeasonFilesNeverTouchesAFileReadNorAnotherKindOfFil
     EXPECT_TRUE(fs::exists(dir.File("s-2001.inp")));
 }
 
+TEST_F(ImportUnits, AnImportThatWritesNoSeasonNamesTheEarlierOnesItLeaves)
+{
+    // The file ends before its only summer: no season is written, none of an earlier import is
+    // replaced, and those left are named.
+    WriteBytes(dir.File("spring.csv"), Daily(100, "date;rain;pet;q", "0.25"));
+    fs::create_directories(dir.File("out"));
+    WriteBytes(dir.File("out/s-1999.inp"), "an earlier import");
+    WriteBytes(dir.File("out/s-2000.inp"), "another");
+    EXPECT_EQ(Cli("import spring.csv --mode analysis --season 06-01..08-31 -o out/s.inp "
+                  "--replace-seasons"),
+              1);
+    EXPECT_NE(errors.find("Season 06-01..08-31: 0 files written, 0 years left out.\nSeason files "
+                          "of an earlier import stay in the folder of " +
+                          fs::path(dir.File("out/s.inp")).lexically_normal().string() +
+                          ", as no season was written: s-1999.inp, s-2000.inp.\nNo season is "
+                          "complete and without gaps: nothing was written.\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(ReadBytes(dir.File("out/s-1999.inp")), "an earlier import");
+    EXPECT_EQ(ReadBytes(dir.File("out/s-2000.inp")), "another");
+}
+
 TEST_F(ImportUnits, ASeasonFileThatCannotGoStopsTheImportBeforeAnythingIsWritten)
 {
     WriteBytes(dir.File("year.csv"), Daily(365, "date;rain;pet;q", "0.25"));
