@@ -262,6 +262,37 @@ bool unitConverts(const TImportOptions &options)
            options.Unit != URunoffUnit::TRunoffUnit::Mm;
 }
 
+/// What is wrong with a value (read: as read; written: after the factor and, unless unit is
+/// None, its conversion to mm per day over areaKm2), said after the value and where it stands.
+std::string valueProblem(double read, double written, double factor, URunoffUnit::TRunoffUnit unit,
+                         double areaKm2, int role)
+{
+    const auto number = [](double x) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.9g", x);
+        return std::string(text);
+    };
+    const bool converts = unit != URunoffUnit::TRunoffUnit::None;
+    if (factor == 1 && !converts)
+        return written < 0 ? " is negative." : " is too large for a run.";
+    const std::string roleText = role == RoleEscape ? "escape rate" : RoleName(role);
+    if (written < 0 && read >= 0)
+        return " times the factor " + number(factor) + " is negative: give the " + roleText +
+               " a factor of 0 or more.";
+    if (written < 0)
+        return " is negative.";
+    std::string text = factor != 1 ? " times the factor " + number(factor) : std::string();
+    if (converts)
+        text +=
+            std::string(text.empty() ? "" : ",") + " converted from " +
+            URunoffUnit::RunoffUnitName(unit) + " to mm per day" +
+            (URunoffUnit::IsDischarge(unit) ? " over " + number(areaKm2) + " km2" : std::string()) +
+            ",";
+    return text + " is " + number(written) + ": too large for a run (at most " +
+           number(LargestValue) + "). Check the factor" +
+           (converts ? ", the runoff's unit and the catchment area." : ".");
+}
+
 bool readValues(const TCsvTable &table, const TImportOptions &options, const TImportResult &result,
                 TValues &values, std::string &error)
 {
@@ -284,13 +315,23 @@ bool readValues(const TCsvTable &table, const TImportOptions &options, const TIm
                 error = "\"" + field + "\"" + where + " is not a number" + NotANumberHelp;
                 return false;
             }
-            if (options.Scale[role] != 1 && !(role == RoleRunoff && unitConverts(options)))
+            const bool converts = role == RoleRunoff && unitConverts(options);
+            const double read = v;
+            if (options.Scale[role] != 1)
                 v = roundProduct(v * options.Scale[role]);
-            if (!(std::fabs(v) <= LargestValue) || (role != RoleEscape && v < 0)) {
+            // A runoff in a unit is stored as read and converted once the rows are taken; it
+            // is checked as it will be written, at most in mm per day.
+            const double written =
+                converts ? v * URunoffUnit::RunoffFactor(options.Unit, options.AreaKm2, 86400) : v;
+            if (!(std::fabs(written) <= LargestValue) || (role != RoleEscape && written < 0)) {
                 error = "The value " + field + where +
-                        (v < 0 ? " is negative." : " is too large for a run.");
+                        valueProblem(read, written, options.Scale[role],
+                                     converts ? options.Unit : URunoffUnit::TRunoffUnit::None,
+                                     options.AreaKm2, role);
                 return false;
             }
+            if (converts)
+                v = read;
             values.Value[role][r] = v == 0 ? 0.0 : v;
         }
     }

@@ -223,6 +223,17 @@ void takeSeason(const TSeasonSource &source, const TSeasonBounds &bounds, int ye
                            : "only " + std::to_string(rows) + (rows == 1 ? " row" : " rows")) +
                 " between " + dayText(fromDay) + " and " + dayText(endDay) + "; at least " +
                 std::to_string(UCsvImport::MinImportRows) + " are needed";
+        // Nor do they leave out the days before the season's first row or after its last: a
+        // season must begin and end where asked, inside the file as at its ends.
+        if (left.Reason.empty() && source.Irregular) {
+            if (seconds[lo] > from + (source.Step == 86400 ? 86399 : 0))
+                left.Reason = "incomplete at its start (no rows from " + dayText(fromDay) +
+                              (source.SpinupDays ? ", the start of its spin-up," : "") + " until " +
+                              date(lo) + ")";
+            else if (seconds[hi] < to + 1 - source.Step)
+                left.Reason = "incomplete at its end (no rows after " + date(hi) + " until " +
+                              dayText(endDay) + ")";
+        }
     }
     if (!left.Reason.empty()) {
         seasons.LeftOut.push_back(left);
@@ -233,6 +244,10 @@ void takeSeason(const TSeasonSource &source, const TSeasonBounds &bounds, int ye
     UCsvImport::TakeRows(source.Series, analysis, lo, hi, file.Result);
     file.From = date(lo);
     file.To = date(hi);
+    file.SpinupRows = static_cast<std::int64_t>(
+        std::lower_bound(seconds.begin() + static_cast<std::ptrdiff_t>(lo),
+                         seconds.begin() + static_cast<std::ptrdiff_t>(hi) + 1, startDay * 86400) -
+        (seconds.begin() + static_cast<std::ptrdiff_t>(lo)));
     if (source.Irregular) {
         std::int64_t shortest = 0, longest = 0;
         for (std::size_t r = lo + 1; r <= hi; ++r) {
@@ -284,9 +299,13 @@ bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportO
     for (int year = firstYear; year <= lastYear; ++year)
         takeSeason(source, bounds, year, options.Analysis, seasons);
     seasons.Notes = series.Base.Notes;
-    // A warm-up counts rows: a day of an hourly series is 24 of them.
+    // A warm-up counts rows: a day of an hourly series is 24 of them. Irregular steps leave
+    // some files fewer: the fewest, so that the warm-up never reaches into a season.
     seasons.SpinupDays = spinupDays;
     seasons.SpinupRows = spinupDays * (86400 / step);
+    if (options.Irregular)
+        for (const TSeasonFile &file : seasons.Files)
+            seasons.SpinupRows = std::min(seasons.SpinupRows, file.SpinupRows);
     return true;
 }
 

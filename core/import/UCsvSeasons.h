@@ -29,8 +29,9 @@ struct TSeasonFile
 {
     int Year = 0;
     UCsvImport::TImportResult Result;
-    std::string From, To; ///< first and last date of the rows (spin-up included)
-    std::string Note;     ///< what the report adds: irregular steps; empty: nothing
+    std::string From, To;        ///< first and last date of the rows (spin-up included)
+    std::string Note;            ///< what the report adds: irregular steps; empty: nothing
+    std::int64_t SpinupRows = 0; ///< the rows before the season
 };
 
 /// A year left out and why.
@@ -54,7 +55,8 @@ struct TSeasons
 /// Splits the series into seasons, each with spinupDays days before its start. A season
 /// (with its spin-up) of more rows than the mode takes, or of fewer than MinImportRows, is
 /// refused as a whole; a year whose season is incomplete, has gaps or (irregular steps) fewer
-/// than MinImportRows rows is left out with the reason. Returns false with the reason in error.
+/// than MinImportRows rows, or none where it begins or ends, is left out with the reason.
+/// Returns false with the reason in error.
 bool SplitSeasons(const UCsvImport::TCsvTable &table, const UCsvImport::TImportOptions &options,
                   const UCsvImport::TSeries &series, const TSeasonBounds &bounds, int spinupDays,
                   TSeasons &seasons, std::string &error);

@@ -81,10 +81,22 @@ bool WriteSeasons(const TSeasonWrite &write, const UCsvSeasons::TSeasons &season
         problem = TImportProblem::Message(collision);
         return false;
     }
-    // Where nothing is written, nothing of an earlier import is replaced.
     const std::vector<std::string> others =
-        written.empty() ? std::vector<std::string>{}
-                        : UImportedFile::OtherSeasonFiles(write.Output, written);
+        UImportedFile::OtherSeasonFiles(write.Output, written, write.Reads);
+    // Where nothing is written, nothing of an earlier import is replaced: its files are named.
+    if (written.empty()) {
+        const std::vector<std::string> lines =
+            UImportedFile::SeasonReport(seasons, written, season);
+        report.insert(report.end(), lines.begin(), lines.end());
+        if (!others.empty()) {
+            std::string names;
+            for (const std::string &name : others)
+                names += (names.empty() ? "" : ", ") + name;
+            report.push_back("Season files of an earlier import stay in the folder of " +
+                             write.Output + ", as no season was written: " + names + ".");
+        }
+        return true;
+    }
     if (!others.empty() && !write.ReplaceOthers) {
         problem = {};
         problem.Kind = TImportProblem::TKind::OtherSeasonFiles;
@@ -93,18 +105,26 @@ bool WriteSeasons(const TSeasonWrite &write, const UCsvSeasons::TSeasons &season
             problem.Item += (problem.Item.empty() ? "" : ", ") + name;
         return false;
     }
+    // The earlier files are moved aside first and put back if the new ones cannot be written:
+    // a refusal leaves the folder as it was.
+    UImportedFile::TSetAside aside;
+    if (!UImportedFile::SetAsideSeasonFiles(write.Output, others, aside, failed)) {
+        problem = TImportProblem::Message(
+            "The season file \"" + failed +
+            "\" of an earlier import could not be removed: remove it yourself, or write the "
+            "seasons to another folder.");
+        return false;
+    }
     std::error_code made;
     if (!written.empty())
         std::filesystem::create_directories(std::filesystem::path(write.Output).parent_path(),
                                             made);
     if (!writeFilesAtomically(written, failed)) {
+        UImportedFile::PutBackSeasonFiles(aside);
         problem = TImportProblem::Message(CannotOpenText(failed));
         return false;
     }
-    if (!UImportedFile::RemoveSeasonFiles(write.Output, others, report, failed)) {
-        problem = TImportProblem::Message(CannotOpenText(failed));
-        return false;
-    }
+    UImportedFile::RemoveSetAside(aside, report);
     const std::vector<std::string> lines = UImportedFile::SeasonReport(seasons, written, season);
     report.insert(report.end(), lines.begin(), lines.end());
     return true;

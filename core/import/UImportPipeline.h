@@ -54,15 +54,16 @@ struct TSeasonWrite
 {
     UImportedFile::TForm Form;                   ///< parameters and titles of every file
     std::string Output;                          ///< NAME.inp: the files are NAME-YYYY.inp
-    std::vector<UOutputNames::TNamedFile> Reads; ///< files read, never overwritten
+    std::vector<UOutputNames::TNamedFile> Reads; ///< files read, never overwritten nor removed
     bool ReplaceOthers = false; ///< season files of an earlier import beside them are removed
 };
 
 /// Writes one file per season taken, all or none, and removes (when asked) the season files of
 /// an earlier import beside them; report gets each file written and removed, the years left
-/// out and the count. False with the problem (nothing written): a file that cannot be written
-/// or would overwrite one read, or (not asked to replace them) season files of an earlier
-/// import in the folder (TImportProblem::TKind::OtherSeasonFiles). written: the files.
+/// out and the count. False with the problem (nothing written, nothing removed): a file that
+/// cannot be written or would overwrite one read, a season file of an earlier import that
+/// cannot be removed, or (not asked to replace them) season files of an earlier import in the
+/// folder (TImportProblem::TKind::OtherSeasonFiles). written: the files.
 bool WriteSeasons(const TSeasonWrite &write, const UCsvSeasons::TSeasons &seasons,
                   const std::string &season,
                   std::vector<std::pair<std::string, std::string>> &written,

@@ -78,7 +78,8 @@ std::string SeasonCollision(const std::vector<std::pair<std::string, std::string
 
 std::vector<std::string>
 OtherSeasonFiles(const std::string &output,
-                 const std::vector<std::pair<std::string, std::string>> &files)
+                 const std::vector<std::pair<std::string, std::string>> &files,
+                 const std::vector<UOutputNames::TNamedFile> &reads)
 {
     namespace fs = std::filesystem;
     const fs::path pattern(UOutputNames::SeasonName(output, 1000));
@@ -86,6 +87,9 @@ OtherSeasonFiles(const std::string &output,
     const std::string head = stem.substr(0, stem.size() - 4),
                       extension = pattern.extension().string();
     std::vector<std::string> others;
+    // Another extension is a data file's as likely as an input file's: never taken for one.
+    if (extension != ".inp")
+        return others;
     std::error_code error;
     fs::path folder = pattern.parent_path();
     for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error), end;
@@ -101,27 +105,62 @@ OtherSeasonFiles(const std::string &output,
         const bool written = std::any_of(files.begin(), files.end(), [&](const auto &file) {
             return fs::path(file.first).filename().string() == name;
         });
+        const bool read = std::any_of(reads.begin(), reads.end(), [&](const auto &file) {
+            return UOutputNames::SamePath(it->path().string(), file.Path);
+        });
         std::error_code kind;
-        if (!written && it->is_regular_file(kind))
+        if (!written && !read && it->is_regular_file(kind))
             others.push_back(name);
     }
     std::sort(others.begin(), others.end());
     return others;
 }
 
-bool RemoveSeasonFiles(const std::string &output, const std::vector<std::string> &others,
-                       std::vector<std::string> &removed, std::string &failed)
+bool SetAsideSeasonFiles(const std::string &output, const std::vector<std::string> &others,
+                         TSetAside &aside, std::string &failed)
 {
-    const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(output).parent_path();
+    aside.clear();
     for (const std::string &name : others) {
+        const fs::path path = folder / name;
+        fs::path hidden = folder / ("." + name + ".replaced");
         std::error_code error;
-        if (!std::filesystem::remove(folder / name, error) || error) {
-            failed = (folder / name).string();
+        for (int k = 1; fs::exists(fs::symlink_status(hidden, error)); ++k)
+            hidden = folder / ("." + name + ".replaced-" + std::to_string(k));
+        fs::rename(path, hidden, error);
+        if (error) {
+            PutBackSeasonFiles(aside);
+            aside.clear();
+            failed = path.string();
             return false;
         }
-        removed.push_back("Removed " + name + ", a season file of an earlier import.");
+        aside.emplace_back(path.string(), hidden.string());
     }
     return true;
+}
+
+void PutBackSeasonFiles(const TSetAside &aside)
+{
+    for (const auto &[path, hidden] : aside) {
+        std::error_code error;
+        std::filesystem::rename(hidden, path, error);
+    }
+}
+
+void RemoveSetAside(const TSetAside &aside, std::vector<std::string> &report)
+{
+    for (const auto &[path, hidden] : aside) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        std::error_code error;
+        if (std::filesystem::remove(hidden, error) && !error) {
+            report.push_back("Removed " + name + ", a season file of an earlier import.");
+        } else {
+            std::filesystem::rename(hidden, path, error);
+            report.push_back("Could not remove " + name +
+                             ", a season file of an earlier import: remove it yourself.");
+        }
+    }
 }
 
 std::vector<std::string> SeasonReport(const UCsvSeasons::TSeasons &seasons,

@@ -53,14 +53,24 @@ std::string SeasonCollision(const std::vector<std::pair<std::string, std::string
                             const std::vector<UOutputNames::TNamedFile> &reads);
 
 /// The season files of an earlier import beside output: every NAME-YYYY.inp in its folder
-/// that is not among files, by its name in the folder, sorted.
+/// that is not among files nor among reads, by its name in the folder, sorted. Only files named
+/// .inp are season files: an output of another extension has none beside it.
 std::vector<std::string>
 OtherSeasonFiles(const std::string &output,
-                 const std::vector<std::pair<std::string, std::string>> &files);
-/// Removes others (names in the folder of output); false with the path of one that cannot be
-/// removed in failed. The report names each file removed in removed.
-bool RemoveSeasonFiles(const std::string &output, const std::vector<std::string> &others,
-                       std::vector<std::string> &removed, std::string &failed);
+                 const std::vector<std::pair<std::string, std::string>> &files,
+                 const std::vector<UOutputNames::TNamedFile> &reads);
+/// Season files of an earlier import moved to hidden names beside their own (path, hidden
+/// path), until the new files are written: then removed, else put back.
+using TSetAside = std::vector<std::pair<std::string, std::string>>;
+/// Moves others (names in the folder of output) aside; false with the path of one that cannot
+/// be moved in failed, every one moved put back.
+bool SetAsideSeasonFiles(const std::string &output, const std::vector<std::string> &others,
+                         TSetAside &aside, std::string &failed);
+/// Puts the files set aside back under their names.
+void PutBackSeasonFiles(const TSetAside &aside);
+/// Removes the files set aside; the report names each file removed, and each that could not
+/// be (put back under its name).
+void RemoveSetAside(const TSetAside &aside, std::vector<std::string> &report);
 
 /// The report of the season files written: each with its rows and dates, the years left out,
 /// and "Season 06-01..10-31: 3 files written, 1 year left out."

@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using namespace quellow;
 using namespace quellow::test;
@@ -155,6 +159,47 @@ TEST_F(ImportUnits, IrregularStepsConvertInTheTimeUnitOfTheRowsTaken)
         << errors;
 }
 
+TEST_F(ImportUnits, ARunoffFactorBesideAUnitIsCheckedAsItWillBeWritten)
+{
+    WriteBytes(dir.File("d.csv"), Daily(20, "date;rain;pet;q", "2.5"));
+    const struct
+    {
+        std::string Arguments, Message;
+    } cases[] = {
+        {"--scale runoff=-1 --runoff-unit m3/s --area-km2 10",
+         "In d.csv: The value 2.5 in line 2, column 'q' (runoff) times the factor -1 is "
+         "negative: give the runoff a factor of 0 or more. Nothing was written.\n"},
+        // 2.5e9 m3/s... over 86.4 km2 is 2.5e9 mm a day; in hours it would be a 24th of that.
+        {"--scale runoff=1e9 --runoff-unit m3/s --area-km2 86.4",
+         "In d.csv: The value 2.5 in line 2, column 'q' (runoff) times the factor 1e+09, "
+         "converted from m3/s to mm per day over 86.4 km2, is 2.5e+09: too large for a run (at "
+         "most 1e+09). Check the factor, the runoff's unit and the catchment area. Nothing was "
+         "written.\n"},
+        {"--scale runoff=1e9 --runoff-unit mm/h",
+         "In d.csv: The value 2.5 in line 2, column 'q' (runoff) times the factor 1e+09, "
+         "converted from mm/h to mm per day, is 6e+10: too large for a run (at most 1e+09). "
+         "Check the factor, the runoff's unit and the catchment area. Nothing was written.\n"},
+        // Without a unit, as before: the factor is applied as the value is read.
+        {"--scale rain=-2",
+         "In d.csv: The value 1 in line 2, column 'rain' (rain) times the factor -2 is "
+         "negative: give the rain a factor of 0 or more. Nothing was written.\n"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Cli("import d.csv --mode analysis -o d.inp " + c.Arguments), 1) << c.Arguments;
+        EXPECT_EQ(errors.substr(
+                      errors.find("In d.csv") == std::string::npos ? 0 : errors.find("In d.csv")),
+                  c.Message)
+            << c.Arguments;
+        EXPECT_FALSE(fs::exists(dir.File("d.inp"))) << c.Arguments;
+    }
+    // A factor the limit allows is taken with the unit's: 2.5 x 2 m3/s over 86.4 km2.
+    ASSERT_EQ(Cli("import d.csv --mode analysis -o d.inp --scale runoff=2 --runoff-unit m3/s "
+                  "--area-km2 86.4"),
+              0)
+        << errors;
+    EXPECT_EQ(Row("d.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001       5.00");
+}
+
 TEST_F(ImportUnits, ASecondFileIsGuessedByTheNamesOfTheMainFile)
 {
     WriteBytes(dir.File("main.csv"), Daily(20, "date;rain;pet", ""));
@@ -199,6 +244,45 @@ TEST_F(ImportUnits, SeasonsOfIrregularSeriesAreCheckedLikeAWholeImport)
         << errors;
 }
 
+TEST_F(ImportUnits, IrregularSeasonsThatBeginLateOrEndEarlyAreLeftOutAsAtTheFilesEnds)
+{
+    // Daily rows 2001-01-01 .. 2003-12-31 without 2001-05-25 .. 05-27 (in the spin-up), 2002-08-05
+    // .. 08-31 (the season ends early) and 2003-05-22 .. 06-27 (it begins late): the missing
+    // days are named as a file's own start and end are.
+    std::string text = "date;rain;pet;q\n";
+    for (std::int64_t day = Day2001; DayText(day) <= "2003-12-31"; ++day) {
+        const std::string date = DayText(day);
+        if ((date >= "2001-05-25" && date <= "2001-05-27") ||
+            (date >= "2002-08-05" && date <= "2002-08-31") ||
+            (date >= "2003-05-22" && date <= "2003-06-27"))
+            continue;
+        text += date + ";1;0.5;0.25\n";
+    }
+    WriteBytes(dir.File("edges.csv"), text);
+    ASSERT_EQ(Cli("import edges.csv --mode analysis --irregular --season 06-01..08-31 --spinup 10 "
+                  "-o s.inp"),
+              0)
+        << errors;
+    EXPECT_FALSE(fs::exists(dir.File("s-2002.inp")));
+    EXPECT_FALSE(fs::exists(dir.File("s-2003.inp")));
+    EXPECT_NE(errors.find("Left out 2002: incomplete at its end (no rows after 2002-08-04 until "
+                          "2002-08-31).\nLeft out 2003: incomplete at its start (no rows from "
+                          "2003-05-22, the start of its spin-up, until 2003-06-28).\nSeason "
+                          "06-01..08-31: 1 file written, 2 years left out.\n"),
+              std::string::npos)
+        << errors;
+    // The spin-up of 2001 holds 7 rows, not 10: a warm-up of 10 would score 3 days too few.
+    EXPECT_NE(errors.find("(99 rows, 2001-05-22 to 2001-08-31; irregular steps of 1 day to 4 "
+                          "days, taken as they are)"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("leave them out of a validation's score with --warmup 7.\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(Row("s-2001.inp", 15), "    1  0.000E+0000       1.00  5.000E-0001  2.500E-0001");
+    EXPECT_EQ(Row("s-2001.inp", 18), "    4         6.00       1.00  5.000E-0001  2.500E-0001");
+}
+
 TEST_F(ImportUnits, SeasonFilesOfAnEarlierImportAreNamedOrReplaced)
 {
     WriteBytes(dir.File("year.csv"), Daily(365, "date;rain;pet;q", "0.25"));
@@ -219,6 +303,112 @@ TEST_F(ImportUnits, SeasonFilesOfAnEarlierImportAreNamedOrReplaced)
     EXPECT_NE(errors.find("Removed s-1999.inp, a season file of an earlier import.\n"),
               std::string::npos)
         << errors;
+}
+
+TEST_F(ImportUnits, ReplacingSeasonFilesNeverTouchesAFileReadNorAnotherKindOfFile)
+{
+    // The series file is named like a season file of the output, and its own year is not
+    // taken: it is read, so it stays, as does a file of another kind.
+    const std::string year = Daily(365, "date;rain;pet;q", "0.25");
+    WriteBytes(dir.File("gauge-2003.csv"), year);
+    WriteBytes(dir.File("gauge-1999.csv"), "not an input file");
+    ASSERT_EQ(Cli("import gauge-2003.csv --mode analysis --season 06-01..08-31 -o gauge.csv "
+                  "--replace-seasons"),
+              0)
+        << errors;
+    EXPECT_EQ(ReadBytes(dir.File("gauge-2003.csv")), year);
+    EXPECT_EQ(ReadBytes(dir.File("gauge-1999.csv")), "not an input file");
+    EXPECT_TRUE(fs::exists(dir.File("gauge-2001.csv")));
+    EXPECT_EQ(errors.find("Removed"), std::string::npos) << errors;
+    // Files read named NAME-YYYY.inp are never an earlier import's; the one that is goes.
+    WriteBytes(dir.File("s-2003.inp"), Daily(365, "date;rain;pet", ""));
+    std::string runoff = "date;q\n";
+    for (int d = 0; d < 365; ++d)
+        runoff += DayText(Day2001 + d) + ";" + std::to_string(d % 5) + "\n";
+    WriteBytes(dir.File("s-2002.inp"), runoff);
+    WriteBytes(dir.File("s-1999.inp"), "an earlier import");
+    const std::string import =
+        "import s-2003.inp --runoff-file s-2002.inp --mode analysis --season 06-01..08-31 -o s.inp";
+    EXPECT_EQ(Cli(import), 1);
+    EXPECT_NE(errors.find("\nThe folder of s.inp holds season files this import does not write: "
+                          "s-1999.inp. Remove them, or replace them with --replace-seasons. "
+                          "Nothing was written.\n"),
+              std::string::npos)
+        << errors;
+    ASSERT_EQ(Cli(import + " --replace-seasons"), 0) << errors;
+    EXPECT_EQ(ReadBytes(dir.File("s-2003.inp")), Daily(365, "date;rain;pet", ""));
+    EXPECT_EQ(ReadBytes(dir.File("s-2002.inp")), runoff);
+    EXPECT_FALSE(fs::exists(dir.File("s-1999.inp")));
+    EXPECT_TRUE(fs::exists(dir.File("s-2001.inp")));
+}
+
+TEST_F(ImportUnits, AnImportThatWritesNoSeasonNamesTheEarlierOnesItLeaves)
+{
+    // The file ends before its only summer: no season is written, none of an earlier import is
+    // replaced, and those left are named.
+    WriteBytes(dir.File("spring.csv"), Daily(100, "date;rain;pet;q", "0.25"));
+    fs::create_directories(dir.File("out"));
+    WriteBytes(dir.File("out/s-1999.inp"), "an earlier import");
+    WriteBytes(dir.File("out/s-2000.inp"), "another");
+    EXPECT_EQ(Cli("import spring.csv --mode analysis --season 06-01..08-31 -o out/s.inp "
+                  "--replace-seasons"),
+              1);
+    EXPECT_NE(errors.find("Season 06-01..08-31: 0 files written, 0 years left out.\nSeason files "
+                          "of an earlier import stay in the folder of " +
+                          fs::path(dir.File("out/s.inp")).lexically_normal().string() +
+                          ", as no season was written: s-1999.inp, s-2000.inp.\nNo season is "
+                          "complete and without gaps: nothing was written.\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(ReadBytes(dir.File("out/s-1999.inp")), "an earlier import");
+    EXPECT_EQ(ReadBytes(dir.File("out/s-2000.inp")), "another");
+}
+
+TEST_F(ImportUnits, ASeasonFileThatCannotGoStopsTheImportBeforeAnythingIsWritten)
+{
+    WriteBytes(dir.File("year.csv"), Daily(365, "date;rain;pet;q", "0.25"));
+    fs::create_directories(dir.File("out"));
+    const std::string old = dir.File("out/s-1999.inp");
+    WriteBytes(old, "an earlier import");
+    const std::string import = "import year.csv --mode analysis --season 06-01..08-31 -o "
+                               "out/s.inp --replace-seasons";
+    const auto folder = [&] {
+        std::string names;
+        for (const auto &entry : fs::directory_iterator(dir.File("out")))
+            names += entry.path().filename().string() + " ";
+        return names;
+    };
+    // A season file that cannot be written: the earlier one stays where it was.
+    fs::create_directories(dir.File("out/s-2001.inp"));
+    EXPECT_EQ(Cli(import), 1);
+    EXPECT_EQ(ReadBytes(old), "an earlier import");
+    EXPECT_EQ(errors.find("Removed"), std::string::npos) << errors;
+    fs::remove(dir.File("out/s-2001.inp"));
+    // One that cannot be removed (an immutable file): nothing is written.
+    {
+        const int fd = ::open(old.c_str(), O_RDONLY);
+        int flags = 0;
+        const bool immutable =
+            fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+            (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        if (!immutable) {
+            if (fd >= 0)
+                ::close(fd);
+            GTEST_SKIP() << "this file system or user cannot make a file immutable";
+        }
+        const int status = Cli(import);
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        ::close(fd);
+        EXPECT_EQ(status, 1);
+    }
+    EXPECT_NE(errors.find("\nThe season file \"" + old +
+                          "\" of an earlier import could not be removed: remove it yourself, or "
+                          "write the seasons to another folder. Nothing was written.\n"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(folder(), "s-1999.inp ");
+    EXPECT_EQ(ReadBytes(old), "an earlier import");
 }
 
 TEST(RunoffUnitLabels, WholeWordsThatNameTheRunoffOrAUnitAlone)
