@@ -93,6 +93,12 @@ struct TOptions
     TObjective Objective = TObjective::RSquare;
     /// Keep every set evaluated, with its fit (TResult::Evaluated).
     bool KeepEvaluated = false;
+    /// Every set starts full: its initial storage is its maximum storage (not searched).
+    bool FullStart = false;
+    /// The analysis inside the calibration, and its simulation, with these options of
+    /// URainRun::TEvaluateOptions.
+    bool RobustAlpha = false;
+    bool PredictionReservoir = false;
 };
 
 enum class TOutcome {

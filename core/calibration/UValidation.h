@@ -47,7 +47,11 @@ struct TOptions
     TInitStorage InitStorage = TInitStorage::Cal;
     /// mm, with TInitStorage::Value; a validation refuses one above the maximum storage
     double InitStorValue = 0;
-    int Warmup = 0;   ///< rows of VAL left out of the scores after the first
+    int Warmup = 0; ///< rows of VAL left out of the scores after the first
+    /// The robust alpha function and the prediction's first reservoir in the analyses (see
+    /// URainRun::TEvaluateOptions); VAL's simulation holds alpha as CAL's analysis says.
+    bool RobustAlpha = false;
+    bool PredictionReservoir = false;
     double Band = -1; ///< the band's distance from the best objective; < 0: default
     int Evaluations = UCalibration::DefaultEvaluations;
     int Threads = 0; ///< 0: one per core

@@ -296,14 +296,19 @@ struct TMainReservoir
     double Divide;
     bool Drainage;
 
-    explicit TMainReservoir(const TModelValues &v, bool drainage)
+    TAlphaLimits Limits;
+
+    explicit TMainReservoir(const TModelValues &v, bool drainage, const TAlphaLimits &limits = {})
         // A divide of 0 puts a runoff of zero in the upper piece of the alpha function.
-        : Values(v), Divide(v.Divide == 0 ? -0.001 : v.Divide), Drainage(drainage)
+        : Values(v), Divide(v.Divide == 0 ? -0.001 : v.Divide), Drainage(drainage), Limits(limits)
     {}
 
     double alpha(double previous) const
     {
         const TModelValues &v = Values;
+        // Beyond the runoffs the regression saw, alpha is held at its value at the nearest.
+        if (Limits.Held)
+            previous = std::clamp(previous, Limits.Low, Limits.High);
         double a = previous > Divide ? v.A1 * previous + v.B1 : v.A2 * previous + v.B2;
         if (a < 0.001)
             a = Drainage ? 0.01 : 0.001;
@@ -337,7 +342,7 @@ void Route(const TRouting &r, double *alpha, double *runoff, double *level)
     const int n = r.Count;
     double *const q = runoff;
     q[1] = InitialRunoff(r.InitRun, r.Values);
-    const TMainReservoir main(r.Values, r.Drainage);
+    const TMainReservoir main(r.Values, r.Drainage, r.Limits);
     if (level)
         level[1] = r.InitLevel;
     if (alpha)
@@ -362,10 +367,10 @@ void Route(const TRouting &r, double *alpha, double *runoff, double *level)
 
 bool RouteRunoff(int n, const double *time, const double *rain, const double *escape,
                  double maxStor, double initStor, const TModelValues &values, double initRun,
-                 double *deadStor, double *recharge, double *runoff)
+                 double *deadStor, double *recharge, double *runoff, const TAlphaLimits &limits)
 {
     TDeadReservoir dead{maxStor};
-    const TMainReservoir main(values, false);
+    const TMainReservoir main(values, false, limits);
     dead.first(initStor, rain[1], deadStor[1], recharge[1]);
     runoff[1] = InitialRunoff(initRun, values);
     // One loop for both reservoirs: the dead storage of the next step need not wait for the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/UDMQuellow.h"
+#include "runs/UAlphaLimits.h"
 #include "runs/URunShared.h"
 
 #include <cstdint>
@@ -96,6 +97,7 @@ struct TRouting
     double InitLevel = 0;             ///< initial head or storage
     bool Drainage = false;            ///< floor 0.01 and the head; else floor 0.001, storage
     double Porosity = 0;              ///< drainable porosity as a fraction (drainage)
+    TAlphaLimits Limits;              ///< the robust rule (a simulation's only)
 };
 
 /// Routes r through the main reservoir into runoff[1..N]; alpha and level (head or storage)
@@ -107,7 +109,8 @@ void Route(const TRouting &r, double *alpha, double *runoff, double *level);
 /// step whose length is not positive.
 bool RouteRunoff(int n, const double *time, const double *rain, const double *escape,
                  double maxStor, double initStor, const TModelValues &values, double initRun,
-                 double *deadStor, double *recharge, double *runoff);
+                 double *deadStor, double *recharge, double *runoff,
+                 const TAlphaLimits &limits = {});
 
 /// Routes the recharge through the main reservoir: alpha = A1*Q + B1 above Divide (a Divide of
 /// 0 counts as -0.001), A2*Q + B2 otherwise, at least 0.01 (drainage) or 0.001 (runoff);

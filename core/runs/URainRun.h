@@ -398,6 +398,8 @@ struct TEvaluation
     double VolumeRatio = 0;    ///< recharge volume / measured runoff volume, rows 2..N
     TFitMeasures Fit;          ///< the reconstruction against the measured runoff
     TModelValues Alpha;        ///< the linear alpha function of the final run (RSquare unused)
+    /// With the robust alpha function: the runoffs beyond which its simulation holds alpha.
+    USimulation::TAlphaLimits AlphaLimits;
     double InitStor = 0;       ///< the initial dead storage the run started from (mm)
     TSimulationFit Simulation; ///< the simulation of the window, when asked for (Simulate)
 };
@@ -417,7 +419,17 @@ struct TEvaluateOptions
     /// whose guard refuses the others needs no simulation of them).
     double SimulatedFromRatio = -std::numeric_limits<double>::infinity();
     double SimulatedToRatio = std::numeric_limits<double>::infinity();
+    /// The robust alpha function: a range with fewer than RobustMinPoints points or fewer than
+    /// three distinct runoffs takes one line fitted over the points of both ranges, and the
+    /// simulation holds alpha beyond the runoffs of the regression's points (AlphaLimits).
+    bool RobustAlpha = false;
+    /// The recharge of the analysis from the prediction's first reservoir (an overflow empties
+    /// the deficit) instead of the analysis's own (which keeps it).
+    bool PredictionReservoir = false;
 };
+
+/// Fewer points than this in a range make the robust alpha function take the pooled line there.
+inline constexpr int RobustMinPoints = 5;
 
 /// The complete divide search of input in memory: no files, no messages, no allocation once
 /// scratch has run a series of this length. scratch is the caller's and holds the final run's

@@ -99,7 +99,8 @@ TSkill Score(TScratch &s, int firstScored, TScore score)
 namespace {
 
 /// Routes the recharge in s from the first measured runoff (runoff sub-mode).
-TSimulationFit route(TScratch &s, const TModelValues &alpha, int firstScored, TScore score)
+TSimulationFit route(TScratch &s, const TModelValues &alpha, const TAlphaLimits &limits,
+                     int firstScored, TScore score)
 {
     TSimulationFit result;
     result.FirstScored = firstScored;
@@ -109,6 +110,7 @@ TSimulationFit route(TScratch &s, const TModelValues &alpha, int firstScored, TS
     r.Time = s.Time.data();
     r.Recharge = s.Recharge.data();
     r.Values = alpha;
+    r.Limits = limits;
     r.InitRun = n > 0 ? s.Observed[1] : 0;
     result.InitialRunoff = UPrediction::InitialRunoff(r.InitRun, alpha);
     result.InitialRunoffRaised = result.InitialRunoff != r.InitRun;
@@ -125,6 +127,12 @@ TSimulationFit route(TScratch &s, const TModelValues &alpha, int firstScored, TS
 TSimulationFit Simulate(TScratch &s, double maxStor, double initStor, const TModelValues &alpha,
                         int firstScored, TScore score)
 {
+    return Simulate(s, maxStor, initStor, alpha, TAlphaLimits{}, firstScored, score);
+}
+
+TSimulationFit Simulate(TScratch &s, double maxStor, double initStor, const TModelValues &alpha,
+                        const TAlphaLimits &limits, int firstScored, TScore score)
+{
     const int n = s.Count;
     TSimulationFit result;
     result.FirstScored = firstScored;
@@ -133,7 +141,7 @@ TSimulationFit Simulate(TScratch &s, double maxStor, double initStor, const TMod
     const double initRun = s.Observed[1];
     if (!UPrediction::RouteRunoff(n, s.Time.data(), s.Rain.data(), s.Escape.data(), maxStor,
                                   initStor, alpha, initRun, s.DeadStor.data(), s.Recharge.data(),
-                                  s.Runoff.data()))
+                                  s.Runoff.data(), limits))
         return result;
     result.InitialRunoff = UPrediction::InitialRunoff(initRun, alpha);
     result.InitialRunoffRaised = result.InitialRunoff != initRun;
@@ -142,14 +150,15 @@ TSimulationFit Simulate(TScratch &s, double maxStor, double initStor, const TMod
     return result;
 }
 
-TSimulationFit Recession(TScratch &s, const TModelValues &alpha, int firstScored)
+TSimulationFit Recession(TScratch &s, const TModelValues &alpha, int firstScored,
+                         const TAlphaLimits &limits)
 {
     const int n = s.Count;
     for (int i = 2; i <= n; ++i)
         if (!(s.Time[i] - s.Time[i - 1] > 0))
             return {};
     std::fill(s.Recharge.begin(), s.Recharge.begin() + n + 1, 0.0);
-    return route(s, alpha, firstScored, TScore::Full);
+    return route(s, alpha, limits, firstScored, TScore::Full);
 }
 
 TSkill ConstantSkill(TScratch &s, double c, int firstScored)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/UDMQuellow.h"
+#include "runs/UAlphaLimits.h"
 #include "runs/UFitMeasures.h"
 
 #include <string>
@@ -18,6 +19,8 @@ struct TPreparedSeries;
 } // namespace quellow::URainRun
 
 namespace quellow::USimulation {
+
+using UPrediction::TAlphaLimits;
 
 /// The arrays of a simulation, indexed from 1 (element 0 unused); reused between simulations.
 struct TScratch
@@ -54,10 +57,15 @@ void ScaleEscape(const URainRun::TAnalysisInput &input, double factor, TScratch 
 /// runoff. The runoff is in scratch.Runoff[1..N]. A time step that is not positive: Made false.
 TSimulationFit Simulate(TScratch &scratch, double maxStor, double initStor,
                         const TModelValues &alpha, int firstScored, TScore score = TScore::Full);
+/// The same with the robust rule of limits (when held).
+TSimulationFit Simulate(TScratch &scratch, double maxStor, double initStor,
+                        const TModelValues &alpha, const TAlphaLimits &limits, int firstScored,
+                        TScore score = TScore::Full);
 
 /// The runoff routed from the first measured runoff with no recharge at all, scored like
 /// Simulate: how much of a simulation's skill the initial runoff alone gives.
-TSimulationFit Recession(TScratch &scratch, const TModelValues &alpha, int firstScored);
+TSimulationFit Recession(TScratch &scratch, const TModelValues &alpha, int firstScored,
+                         const TAlphaLimits &limits = {});
 
 /// Scores the constant c as a simulation of rows firstScored..N (KGE: r taken as 0).
 TSkill ConstantSkill(TScratch &scratch, double c, int firstScored);
