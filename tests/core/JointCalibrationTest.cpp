@@ -258,6 +258,28 @@ TEST(JointCalibration, RobustAlphaPoolsWeakRangesAndHoldsAlphaAtTheEdges)
     EXPECT_DOUBLE_EQ(runoff[2], 3 * std::exp(-0.001)); // alpha(3) = -1, floored
 }
 
+// With the prediction's first reservoir, the analysis routes the recharge that the simulation
+// of its window routes (its own keeps the deficit after an overflow and gives less).
+TEST(JointCalibration, PredictionReservoirGivesTheAnalysisTheSimulationsRecharge)
+{
+    const TWindow w = window("hymod-2014.inp");
+    URainRun::TEvaluateOptions options;
+    options.PredictionReservoir = true;
+    options.Simulate = URainRun::TSimulate::Fit;
+    URainRun::TState own, prediction;
+    ASSERT_FALSE(URainRun::Evaluate(w.Input, own, URainRun::TSimulate::Fit).Stopped);
+    ASSERT_FALSE(URainRun::Evaluate(w.Input, prediction, options).Stopped);
+    double analysed = 0, routed = 0, kept = 0;
+    for (int i = 3; i <= static_cast<int>(w.Input.Rows.size()); ++i) {
+        EXPECT_EQ(prediction.Rech[i], prediction.Simulation.Recharge[i]) << "row " << i;
+        analysed += prediction.Rech[i];
+        routed += prediction.Simulation.Recharge[i];
+        kept += own.Rech[i];
+    }
+    EXPECT_EQ(analysed, routed);
+    EXPECT_LT(kept, routed);
+}
+
 // Windows that do not go together are refused, naming the files, before anything runs.
 TEST(JointCalibration, RefusesWindowsThatDoNotGoTogether)
 {
