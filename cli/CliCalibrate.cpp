@@ -23,13 +23,15 @@ const char *const calibrateUsage =
     "of the simulation of the window with the prediction run's routing, or the R square of\n"
     "the analysis's reconstruction. Writes the calibrated input file (default\n"
     "FILE-calibrated.inp, never FILE.inp itself), runs it (OUT.out, OUT.dat) and prints the\n"
-    "start and calibrated figures (one JSON object with --json). --robust-alpha: a range of\n"
-    "the alpha function with fewer than 5 points or 3 distinct runoffs takes one line over\n"
-    "both ranges, and the simulation holds alpha beyond the runoffs fitted. --prediction-\n"
-    "reservoir: the analysis takes its recharge from the prediction's first reservoir (an\n"
-    "overflow empties the deficit). The file written and its run stay as Save / Run makes\n"
-    "them. Several files: quellow-cli calibrate A.inp B.inp --help; several windows with one\n"
-    "parameter set: quellow-cli calibrate --joint --help. Exit status 0 on success.\n";
+    "start and calibrated figures (one JSON object with --json).\n"
+    "--robust-alpha: a range of the alpha function with fewer than 5 points or 3 distinct\n"
+    "runoffs takes one line over both ranges, and the simulation holds alpha beyond the\n"
+    "runoffs fitted.\n"
+    "--prediction-reservoir: the analysis takes its recharge from the prediction's first\n"
+    "reservoir (an overflow empties the deficit).\n"
+    "The file written and its run stay as Save / Run makes them. Several files: quellow-cli\n"
+    "calibrate A.inp B.inp --help; several windows with one parameter set: quellow-cli\n"
+    "calibrate --joint --help. Exit status 0 on success.\n";
 
 struct TCalibrateArgs
 {

@@ -57,11 +57,10 @@ bool readValue(const std::string &name, const std::string &text, TJointArgs &out
         return readWindowCount(name, text, out.JointSize);
     } else if (name == "--rolling") {
         return readWindowCount(name, text, out.Rolling);
-    } else if (name == "-o") {
-        out.OutputDir = text;
-        return true;
-    } else if (name == "--csv") {
-        out.CsvFile = text;
+    } else if (std::string *path = name == "-o"      ? &out.OutputDir
+                                   : name == "--csv" ? &out.CsvFile
+                                                     : nullptr) {
+        *path = text;
         return true;
     }
     if (!message.empty())
@@ -71,46 +70,51 @@ bool readValue(const std::string &name, const std::string &text, TJointArgs &out
 
 } // namespace
 
-TJointArgsFault ParseJointArgs(const TArgs &args, const std::string &flag,
-                               const std::vector<std::string> &extra, TJointArgs &out)
+int ReadJointArgs(const TArgs &args, const std::string &flag, const std::vector<std::string> &extra,
+                  const char *usage, TJointArgs &out)
 {
     static const std::vector<std::string> shared = {"--objective", "--warmup", "--init-storage",
                                                     "--evaluations", "--threads"};
     UJointCalibration::TObjective objective = UJointCalibration::TObjective::NSE;
+    bool help = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
+        bool understood = true;
         if (a == "--help" || a == "-h")
-            out.Help = true;
-        else if (a == flag)
-            continue;
+            help = true;
         else if (a == "--json")
             out.Json = true;
         else if (a == "--robust-alpha")
             out.Options.RobustAlpha = true;
         else if (a == "--prediction-reservoir")
             out.Options.PredictionReservoir = true;
-        else if ((contains(shared, a) || contains(extra, a)) && i + 1 < args.size()) {
-            if (!readValue(a, args[++i], out, objective))
-                return TJointArgsFault::Usage;
-        } else if (!a.empty() && a[0] != '-')
+        else if ((contains(shared, a) || contains(extra, a)) && i + 1 < args.size())
+            understood = readValue(a, args[++i], out, objective);
+        else if (!a.empty() && a[0] != '-')
             out.Inputs.push_back(a);
         else
-            return TJointArgsFault::Usage;
+            understood = a == flag;
+        if (!understood) {
+            std::cerr << usage;
+            return 2;
+        }
     }
-    if (out.Help)
-        return TJointArgsFault::None;
+    if (help) {
+        std::cout << usage;
+        return 0;
+    }
     if (objective == UJointCalibration::TObjective::RSquare) {
         std::cerr << "The objective of " << flag
                   << " is nse or kge: it scores the simulations of the windows, and the R square "
                      "belongs to one reconstruction.\n";
-        return TJointArgsFault::Refused;
+        return 1;
     }
     out.Options.Objective = objective;
     if (out.Inputs.empty()) {
         std::cerr << flag << " needs at least one input file or a folder of them.\n";
-        return TJointArgsFault::Refused;
+        return 1;
     }
-    return TJointArgsFault::None;
+    return -1;
 }
 
 bool ReadJointWindows(const std::vector<std::string> &inputs,

@@ -16,26 +16,20 @@ struct TJointArgs
     std::vector<std::string> Inputs; ///< files and folders as given
     UJointCalibration::TOptions Options;
     bool Json = false;
-    bool Help = false;
     std::string OutputDir; ///< calibrate --joint -o DIR
     std::string CsvFile;   ///< validate --leave-one-out --csv FILE
     int JointSize = 0;     ///< validate --leave-one-out --joint-size K
     int Rolling = 0;       ///< validate --leave-one-out --rolling K
 };
 
-/// Why the arguments of a command on several windows were not taken.
-enum class TJointArgsFault {
-    None,
-    Usage,  ///< not understood: the usage follows (exit status 2)
-    Refused ///< understood but refused: a line on standard error said why (exit status 1)
-};
-
 /// Reads args after the command's name. flag is the option that makes the command joint
 /// (--joint, --leave-one-out); extra the options of a value only this command takes (-o, --csv,
-/// --joint-size, --rolling). A value that does not read gives Usage with a line on standard
-/// error; the rsquare objective and no window at all give Refused.
-TJointArgsFault ParseJointArgs(const TArgs &args, const std::string &flag,
-                               const std::vector<std::string> &extra, TJointArgs &out);
+/// --joint-size, --rolling). Returns the exit status when the command ends here: 0 after usage
+/// went to standard output for --help; 2 for arguments not understood (a line on standard error
+/// for a value that does not read, then usage); 1 for the rsquare objective or no window at
+/// all, with a line on standard error. -1 when the command goes on.
+int ReadJointArgs(const TArgs &args, const std::string &flag, const std::vector<std::string> &extra,
+                  const char *usage, TJointArgs &out);
 
 /// The windows of the inputs (a folder: its *.inp files by name, *-calibrated.inp left out),
 /// each read with UJointCalibration::ReadWindow. False, with a line on standard error, when a

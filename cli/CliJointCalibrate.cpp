@@ -42,22 +42,10 @@ const char *const jointUsage =
 
 const char *statusName(UJointCalibration::TStatus status)
 {
-    using UJointCalibration::TStatus;
-    switch (status) {
-    case TStatus::Calibrated:
-        return "calibrated";
-    case TStatus::StartStopped:
-        return "analysis stops";
-    case TStatus::NoAdmissibleSet:
-        return "no admissible set";
-    case TStatus::Failed:
-        return "failed";
-    case TStatus::Cancelled:
-        return "cancelled";
-    case TStatus::BadInput:
-        break;
-    }
-    return "bad input";
+    // In the order of UJointCalibration::TStatus.
+    static const char *const names[] = {"calibrated",        "bad input", "analysis stops",
+                                        "no admissible set", "failed",    "cancelled"};
+    return names[static_cast<std::size_t>(status)];
 }
 
 /// The result as one JSON object (one line, no line end).
@@ -276,19 +264,8 @@ bool IsJointCalibrate(const TArgs &args)
 int JointCalibrateCommand(const TArgs &args)
 {
     TJointArgs parsed;
-    switch (ParseJointArgs(args, "--joint", {"-o"}, parsed)) {
-    case TJointArgsFault::Usage:
-        std::cerr << jointUsage;
-        return 2;
-    case TJointArgsFault::Refused:
-        return 1;
-    case TJointArgsFault::None:
-        break;
-    }
-    if (parsed.Help) {
-        std::cout << jointUsage;
-        return 0;
-    }
+    if (const int status = ReadJointArgs(args, "--joint", {"-o"}, jointUsage, parsed); status >= 0)
+        return status;
     if (!parsed.OutputDir.empty() && !outputIsFolder(parsed.OutputDir))
         return 1;
     std::vector<TWindow> windows;

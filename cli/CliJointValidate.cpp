@@ -52,20 +52,13 @@ const char *statusName(UJointValidation::TWindowStatus status)
 
 TValidationRow windowRow(const TWindowValidation &w)
 {
-    TValidationRow row;
+    TValidationRow row = FiguresRow(w);
     row.Label = w.File;
     std::string on;
     for (const std::string &file : w.CalibratedOn)
         on += (on.empty() ? "" : ";") + file;
     row.Lead = {w.File, on};
     row.Status = statusName(w.Status);
-    row.Message = w.Message;
-    row.Rows = w.Rows;
-    row.Skill = w.Validation.Skill;
-    row.Start = w.Start;
-    row.Self = w.Self;
-    row.Mean = w.Mean;
-    row.Recession = w.Recession;
     return row;
 }
 
@@ -132,20 +125,11 @@ bool IsLeaveOneOut(const TArgs &args)
 int LeaveOneOutCommand(const TArgs &args)
 {
     TJointArgs parsed;
-    switch (
-        ParseJointArgs(args, "--leave-one-out", {"--csv", "--joint-size", "--rolling"}, parsed)) {
-    case TJointArgsFault::Usage:
-        std::cerr << leaveOneOutUsage;
-        return 2;
-    case TJointArgsFault::Refused:
-        return 1;
-    case TJointArgsFault::None:
-        break;
-    }
-    if (parsed.Help) {
-        std::cout << leaveOneOutUsage;
-        return 0;
-    }
+    if (const int status =
+            ReadJointArgs(args, "--leave-one-out", {"--csv", "--joint-size", "--rolling"},
+                          leaveOneOutUsage, parsed);
+        status >= 0)
+        return status;
     if (parsed.JointSize > 0 && parsed.Rolling > 0) {
         std::cerr << "--joint-size and --rolling exclude each other: a window is validated on "
                      "the windows nearest to it or on those before it.\n";

@@ -327,17 +327,10 @@ const TValidationLayout chainLayout = {
 
 TValidationRow chainRow(const TValidation &v)
 {
-    TValidationRow row;
+    TValidationRow row = FiguresRow(v);
     row.Label = v.CalFile + " -> " + v.ValFile;
     row.Lead = {v.CalFile, v.ValFile};
     row.Status = v.Status == UValidation::TStatus::Validated ? "validated" : "failed";
-    row.Message = v.Message;
-    row.Rows = v.Rows;
-    row.Skill = v.Validation.Skill;
-    row.Start = v.Start;
-    row.Self = v.Self;
-    row.Mean = v.Mean;
-    row.Recession = v.Recession;
     row.Band = &v.Band;
     return row;
 }

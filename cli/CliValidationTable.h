@@ -23,6 +23,21 @@ struct TValidationRow
     bool Validated() const { return Status == "validated"; }
 };
 
+/// A row with the figures of a validation (UValidation::TValidation, or a window of
+/// UJointValidation::TValidation): its message, scored rows, skill and benchmarks.
+template <class TFigures> TValidationRow FiguresRow(const TFigures &v)
+{
+    TValidationRow row;
+    row.Message = v.Message;
+    row.Rows = v.Rows;
+    row.Skill = v.Validation.Skill;
+    row.Start = v.Start;
+    row.Self = v.Self;
+    row.Mean = v.Mean;
+    row.Recession = v.Recession;
+    return row;
+}
+
 /// What a table of validations shows beside its rows.
 struct TValidationLayout
 {
