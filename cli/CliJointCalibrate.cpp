@@ -217,8 +217,11 @@ bool outputTexts(const std::string &dir, const std::vector<TWindow> &windows,
         state.FileName = name;
         state.Messages = &prompts;
         state.WriteFiles = false;
-        if (!URainRun::DivideSearch(state, input))
+        if (!URainRun::DivideSearch(state, input)) {
+            std::cerr << "The analysis of \"" << name << "\" stops (as said above): no file of "
+                      << "the joint calibration was written.\n";
             return false;
+        }
         files.emplace_back(name, text);
         files.emplace_back(UOutputNames::TrendName(name), URainRun::TrendFileText(state.Trend));
         files.emplace_back(UOutputNames::OutputName(name),
