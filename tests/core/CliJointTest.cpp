@@ -66,6 +66,14 @@ std::vector<std::string> crlfLines(const std::string &text)
     return lines;
 }
 
+std::vector<std::string> names(const std::map<std::string, std::string> &files)
+{
+    std::vector<std::string> list;
+    for (const auto &[name, bytes] : files)
+        list.push_back(name);
+    return list;
+}
+
 class CliJoint : public ::testing::Test
 {
 protected:
@@ -140,7 +148,8 @@ TEST_F(CliJoint, BadRequestsSayWhyAndWriteNothing)
         EXPECT_NE(err.find(c.says), std::string::npos) << c.args << ": " << err;
         EXPECT_FALSE(err.empty()) << c.args;
         EXPECT_EQ(out, "") << c.args;
-        EXPECT_EQ(Listing(), before) << c.args;
+        const std::map<std::string, std::string> after = Listing();
+        EXPECT_TRUE(after == before) << c.args << ": " << names(after).size() << " files now";
     }
 }
 
@@ -173,7 +182,7 @@ TEST_F(CliJoint, OneWindowGivesWhatCalibrateGives)
     for (const char *ext : {".out", ".dat"})
         fs::remove(dir.File(std::string("res/a-joint") + ext));
     ASSERT_EQ(Cli("run res/a-joint.inp"), 0) << err;
-    EXPECT_EQ(Listing("res"), written);
+    EXPECT_TRUE(Listing("res") == written);
 }
 
 // -o DIR writes each window, its run and the summary, and nothing else; the summary's rows are
@@ -189,10 +198,7 @@ TEST_F(CliJoint, OutputFolderAndJsonOfSeveralWindows)
               "\"LogNSE\":#,\"VolumeError\":#}},{\"file\":#,\"rows\":#,\"InitStor\":#,"
               "\"Simulation\":{\"NSE\":#,\"KGE\":#,\"KGEr\":#,\"KGEalpha\":#,\"KGEbeta\":#,"
               "\"LogNSE\":#,\"VolumeError\":#}}],\"seconds\":#}\n");
-    std::vector<std::string> names;
-    for (const auto &[name, bytes] : Listing("res"))
-        names.push_back(name);
-    EXPECT_EQ(names,
+    EXPECT_EQ(names(Listing("res")),
               (std::vector<std::string>{"a-joint.dat", "a-joint.inp", "a-joint.out", "b-joint.dat",
                                         "b-joint.inp", "b-joint.out", "joint-summary.csv"}));
     const std::vector<std::string> rows = crlfLines(ReadBytes(dir.File("res/joint-summary.csv")));
