@@ -158,19 +158,25 @@ TEST_F(CliJoint, BadRequestsSayWhyAndWriteNothing)
 // the window as calibrate writes it, and its run as a run of that file gives it.
 TEST_F(CliJoint, OneWindowGivesWhatCalibrateGives)
 {
-    ASSERT_EQ(Cli("calibrate a.inp --json --evaluations 200 --threads 2"), 0) << err;
-    const std::string single = out;
-    ASSERT_EQ(Cli("calibrate --joint a.inp --json --evaluations 200 --threads 2 -o res"), 0) << err;
-    const std::string joint = out;
-    for (const char *key : {"MaxStor", "EscapeFactor"})
-        EXPECT_EQ(jsonValue(joint, std::string("calibrated.") + key),
-                  jsonValue(single, std::string("calibrated.") + key))
-            << key;
-    EXPECT_EQ(jsonValue(joint, "calibrated.Objective"),
-              jsonValue(single, "calibrated.Simulation.NSE"));
-    EXPECT_EQ(jsonValue(joint, "windows.InitStor"), jsonValue(single, "calibrated.InitStor"));
-    EXPECT_EQ(jsonValue(joint, "windows.Simulation"), jsonValue(single, "calibrated.Simulation"));
-    EXPECT_EQ(jsonValue(joint, "evaluations"), jsonValue(single, "evaluations"));
+    for (const std::string objective : {"kge", "nse"}) {
+        const std::string options =
+            " --json --evaluations 200 --threads 2 --objective " + objective;
+        ASSERT_EQ(Cli("calibrate a.inp" + options), 0) << err;
+        const std::string single = out;
+        ASSERT_EQ(Cli("calibrate --joint a.inp -o res" + options), 0) << err;
+        const std::string joint = out;
+        for (const char *key : {"MaxStor", "EscapeFactor"})
+            EXPECT_EQ(jsonValue(joint, std::string("calibrated.") + key),
+                      jsonValue(single, std::string("calibrated.") + key))
+                << key;
+        EXPECT_EQ(jsonValue(joint, "calibrated.Objective"),
+                  jsonValue(single, "calibrated.Simulation." +
+                                        std::string(objective == "nse" ? "NSE" : "KGE")));
+        EXPECT_EQ(jsonValue(joint, "windows.InitStor"), jsonValue(single, "calibrated.InitStor"));
+        EXPECT_EQ(jsonValue(joint, "windows.Simulation"),
+                  jsonValue(single, "calibrated.Simulation"));
+        EXPECT_EQ(jsonValue(joint, "evaluations"), jsonValue(single, "evaluations"));
+    }
 
     // The window written holds what the calibrated file holds but for the name on line 7.
     const auto withoutName = [](const std::string &text) {
