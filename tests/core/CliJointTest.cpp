@@ -221,6 +221,13 @@ TEST_F(CliJoint, OutputFolderAndJsonOfSeveralWindows)
                                    std::stod(jsonValue(out, "calibrated.MaxStor")))),
               std::string::npos);
 
+    // A file that cannot be written (the summary's name taken by a folder) leaves none written.
+    fs::create_directories(dir.File("taken/joint-summary.csv"));
+    EXPECT_EQ(Cli("calibrate --joint a.inp b.inp --evaluations 60 -o taken"), 1);
+    EXPECT_NE(err.find("could not be written in \"taken\""), std::string::npos) << err;
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(names(Listing("taken")), std::vector<std::string>{"joint-summary.csv"});
+
     // The table for people names each window and the windows together.
     ASSERT_EQ(Cli("calibrate --joint . --evaluations 60"), 0) << err;
     EXPECT_NE(out.find("Joint calibration of 2 windows for nse"), std::string::npos) << out;
