@@ -4,6 +4,7 @@
 #include "files/UTextFields.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 namespace quellow::cli {
@@ -121,8 +122,16 @@ bool ReadJointWindows(const std::vector<std::string> &inputs,
                       std::vector<UJointCalibration::TWindow> &windows)
 {
     std::vector<std::string> files;
-    if (!ExpandInputs(inputs, files, "-calibrated.inp"))
-        return false;
+    for (const std::string &input : inputs) {
+        std::vector<std::string> found;
+        if (!ExpandInputs({input}, found, "-calibrated.inp"))
+            return false;
+        // A folder's files that an earlier joint calibration wrote there are no windows.
+        std::error_code error;
+        if (std::filesystem::is_directory(input, error))
+            std::erase_if(found, [](const std::string &f) { return f.ends_with("-joint.inp"); });
+        files.insert(files.end(), found.begin(), found.end());
+    }
     windows.resize(files.size());
     for (std::size_t k = 0; k < files.size(); ++k) {
         std::string message;

@@ -28,7 +28,7 @@ const char *const jointUsage =
     "           [--prediction-reservoir] [--evaluations N] [--threads N] [--json] [-o DIR]\n"
     "Calibrates one set of the first reservoir's parameters (maximum storage, filling\n"
     "fraction at the start, escape factor) on several analysis windows (a folder: its *.inp\n"
-    "files by name, *-calibrated.inp left out). Each window is simulated on its own, from its\n"
+    "files by name, *-calibrated.inp and *-joint.inp left out). Each window is simulated on its own, from its\n"
     "own first measured runoff and initial storage (the same filling fraction of the maximum\n"
     "storage, or full), and scored after its own K warm-up rows; the NSE of the windows\n"
     "together (default) or their KGE is maximised, and one alpha function is fitted to the\n"
