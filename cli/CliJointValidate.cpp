@@ -22,12 +22,12 @@ const char *const leaveOneOutUsage =
     "Validates each window (a folder: its *.inp files by name, *-calibrated.inp and\n"
     "*-joint.inp left out) on the joint calibration of the others (quellow-cli calibrate\n"
     "--joint), or of the K windows nearest to it in the order given (--joint-size K, the\n"
-    "earlier first among equals), or of the K windows before it (--rolling K: the first K windows "
-    "are skipped). Each window is\n"
-    "simulated with the joint set and alpha function from its first measured runoff and\n"
-    "scored after its warm-up beside the benchmarks start, self, mean and recession. Prints a\n"
-    "table and the quartiles of the validation NSE and KGE (one JSON object with --json);\n"
-    "--csv writes a row per window. The result is the same for any number of threads.\n"
+    "earlier first among equals), or of the K windows before it (--rolling K: the first K\n"
+    "windows are skipped). Each window is simulated with the joint set and alpha function\n"
+    "from its first measured runoff and scored after its warm-up beside the benchmarks\n"
+    "start, self, mean and recession. Prints a table and the quartiles of the validation NSE\n"
+    "and KGE (one JSON object with --json); --csv writes a row per window. The result is the same "
+    "for any number of threads.\n"
     "Exit status 0 when every window that was not skipped was validated.\n";
 
 const TValidationLayout leaveOneOutLayout = {
