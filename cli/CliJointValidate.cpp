@@ -26,8 +26,8 @@ const char *const leaveOneOutUsage =
     "windows are skipped). Each window is simulated with the joint set and alpha function\n"
     "from its first measured runoff and scored after its warm-up beside the benchmarks\n"
     "start, self, mean and recession. Prints a table and the quartiles of the validation NSE\n"
-    "and KGE (one JSON object with --json); --csv writes a row per window. The result is the same "
-    "for any number of threads.\n"
+    "and KGE (one JSON object with --json); --csv writes a row per window. The result is\n"
+    "the same for any number of threads.\n"
     "Exit status 0 when every window that was not skipped was validated.\n";
 
 const TValidationLayout leaveOneOutLayout = {
