@@ -30,14 +30,16 @@ made)
         diff -r "$work/$folder" "$seasons/$folder" >&2 ||
             fail "tests/data/seasons/$folder differs from what the converter makes of the series"
     done
-    echo "the season folders are as the converter makes them: $(cd "$work" && ls */*.inp | wc -l) files"
+    made=("$work"/*/*.inp)
+    echo "the season folders are as the converter makes them: ${#made[@]} files"
     ;;
 run)
     cli=$3
     for folder in "${folders[@]}"; do
         cp -r "$seasons/$folder" "$work/$folder"
     done
-    count=$(ls "$work"/*/*.inp | wc -l)
+    inputs=("$work"/*/*.inp)
+    count=${#inputs[@]}
     [ "$count" -ge 20 ] || fail "only $count season files"
     "$cli" run "${folders[@]/#/$work/}" --threads 2 --csv "$work/summary.csv" >"$work/table" 2>"$work/messages" ||
         { cat "$work/table" "$work/messages" >&2; fail "not every season file ran"; }
