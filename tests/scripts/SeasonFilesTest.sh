@@ -3,7 +3,8 @@
 #   SeasonFilesTest.sh made SOURCE_DIR
 #       makes the seasons again from the public series with the example converter into a
 #       temporary folder and compares every file byte for byte with the committed ones (none
-#       missing, none extra); skipped (status 77) where the series are not found.
+#       missing, none extra), and the calendar-year windows of tests/data/windows/ likewise;
+#       skipped (status 77) where the series are not found.
 #   SeasonFilesTest.sh run SOURCE_DIR QUELLOW_CLI
 #       runs every season file (copies, in a temporary folder): each must give its output file.
 set -euo pipefail
@@ -31,7 +32,15 @@ made)
             fail "tests/data/seasons/$folder differs from what the converter makes of the series"
     done
     made=("$work"/*/*.inp)
-    echo "the season folders are as the converter makes them: ${#made[@]} files"
+    # The calendar-year windows share the conversion of the rows.
+    python3 "$source/scripts/convert-example-data.py" --windows --out "$work/windows" >/dev/null
+    windows=("$work"/windows/*.inp)
+    for window in "${windows[@]}"; do
+        cmp "$window" "$source/tests/data/windows/${window##*/}" >&2 ||
+            fail "tests/data/windows/${window##*/} differs from what the converter makes of it"
+    done
+    echo "the season folders and the windows are as the converter makes them:" \
+        "${#made[@]} seasons, ${#windows[@]} windows"
     ;;
 run)
     cli=$3
