@@ -78,12 +78,16 @@ class Windows:
 
 
 def read_chain(path):
-    """The CSV of validate --chain: one row per pair, status validated or failed."""
+    """The CSV of validate --chain (or of --leave-one-out): one row per validated window,
+    status validated, failed or skipped."""
     windows = Windows()
     with open(path, newline="", encoding="utf-8") as handle:
         for row in csv.DictReader(handle):
             windows.total += 1
             nse = number(row.get("NSE"))
+            if row.get("status") == "skipped":
+                windows.skipped += 1
+                continue
             if row.get("status") != "validated" or nse is None:
                 windows.failed += 1
                 continue
