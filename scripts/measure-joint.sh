@@ -15,8 +15,8 @@
 #   QUELLOW_CLI    the command-line program, e.g. build/cli/quellow-cli
 #   --threads N    threads of each command (default: the number of cores)
 #   --evaluations N, --warmup K   passed on to every command (default: the commands' own)
-#   --work DIR     folder for the copies of the windows, the outputs and the manifest
-#                  (default: a temporary folder, removed at the end)
+#   --work DIR     new or empty folder for the copies of the windows, the outputs and the
+#                  manifest (default: a temporary folder, removed at the end)
 #   --sets LIST    which sets, comma separated (default all): hymod = tests/data/seasons/hymod,
 #                  gr4j = tests/data/seasons/gr4j, windows = tests/data/windows/hymod-201?.inp
 # The table goes to standard output (and WORK/table.md), the progress to standard error.
@@ -44,6 +44,10 @@ done
 if [ -z "$work" ]; then
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
+elif [ -n "$(ls -A "$work" 2>/dev/null)" ]; then
+    # No output of an earlier measurement can then be taken for one of this.
+    echo "--work: $work is not empty; give a new or empty folder" >&2
+    exit 2
 fi
 mkdir -p "$work"
 work=$(realpath "$work")
