@@ -19,7 +19,8 @@ MANIFEST.tsv, tab separated with a header line, one line per command run:
 For each line the table gives the number of windows validated, the 25 %, 50 % and 75 %
 quantiles of the validation NSE and KGE over them (type 7, linear between the order
 statistics, as the program's own summaries), and the medians of the benchmarks' NSE and KGE
-(start, self, mean, recession) over the same windows. Python 3 standard library only.
+(start, self, mean, recession) over the same windows. A second table gives the same over the
+windows (by file name) that every line of its set validated. Python 3 standard library only.
 """
 
 import csv
@@ -61,20 +62,31 @@ class Windows:
         self.total = 0
         self.failed = 0
         self.skipped = 0
-        self.nse = []
-        self.kge = []
-        self.bench = {b: {"NSE": [], "KGE": []} for b in BENCHMARKS}
+        self.records = []  # (file name, NSE, KGE, {benchmark: {"NSE", "KGE"}}) per window
         self.summary = None  # the quartiles the command printed itself, when it did
 
-    def add(self, nse, kge, bench):
-        self.nse.append(nse)
-        if kge is not None:
-            self.kge.append(kge)
-        for b in BENCHMARKS:
-            for figure in ("NSE", "KGE"):
-                value = bench.get(b, {}).get(figure)
-                if value is not None:
-                    self.bench[b][figure].append(value)
+    def add(self, file, nse, kge, bench):
+        self.records.append((os.path.basename(file), nse, kge, bench))
+
+    def names(self):
+        return {record[0] for record in self.records}
+
+    def figures(self, keep=None):
+        """NSE, KGE and the benchmarks' figures of the windows (those named in keep)."""
+        nse, kge = [], []
+        bench = {b: {"NSE": [], "KGE": []} for b in BENCHMARKS}
+        for name, n, k, marks in self.records:
+            if keep is not None and name not in keep:
+                continue
+            nse.append(n)
+            if k is not None:
+                kge.append(k)
+            for b in BENCHMARKS:
+                for figure in ("NSE", "KGE"):
+                    value = (marks.get(b) or {}).get(figure)
+                    if value is not None:
+                        bench[b][figure].append(value)
+        return nse, kge, bench
 
 
 def read_chain(path):
@@ -93,7 +105,8 @@ def read_chain(path):
                 continue
             bench = {b: {f: number(row.get("%s_%s" % (b, f))) for f in ("NSE", "KGE")}
                      for b in BENCHMARKS}
-            windows.add(nse, number(row.get("KGE")), bench)
+            windows.add(row.get("validation") or row.get("file") or "", nse,
+                        number(row.get("KGE")), bench)
     return windows
 
 
@@ -117,7 +130,7 @@ def read_joint(path):
         for b in BENCHMARKS:
             figures = (window.get("benchmarks") or {}).get(b) or {}
             bench[b] = {f: number(figures.get(f)) for f in ("NSE", "KGE")}
-        windows.add(nse, number(window.get("KGE")), bench)
+        windows.add(str(window.get("file", "")), nse, number(window.get("KGE")), bench)
     summary = data.get("summary") or {}
     if isinstance(summary.get("NSE"), list) and isinstance(summary.get("KGE"), list):
         windows.summary = summary
@@ -147,7 +160,8 @@ def check_summary(label, windows):
     """Warns when the quartiles the command printed are not those of its windows."""
     if windows.summary is None:
         return
-    for figure, values in (("NSE", windows.nse), ("KGE", windows.kge)):
+    nse, kge, _ = windows.figures()
+    for figure, values in (("NSE", nse), ("KGE", kge)):
         printed = windows.summary[figure]
         ours = [quantile(values, p) for p in (0.25, 0.5, 0.75)]
         for a, b in zip(printed, ours):
@@ -160,18 +174,27 @@ def check_summary(label, windows):
                 break
 
 
+HEAD = [
+    "| windows | validation | alpha | validated | NSE q25 | NSE median | NSE q75 "
+    "| KGE q25 | KGE median | KGE q75 | start | self | mean | recession | seconds |",
+    "|---|---|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|",
+]
+
+
+def figure_cells(windows, keep=None):
+    nse, kge, bench = windows.figures(keep)
+    cells = [fixed(quantile(nse, p)) for p in (0.25, 0.5, 0.75)]
+    cells += [fixed(quantile(kge, p)) for p in (0.25, 0.5, 0.75)]
+    cells += [pair(bench[b]["NSE"], bench[b]["KGE"]) for b in BENCHMARKS]
+    return cells
+
+
 def table(manifest):
     folder = os.path.dirname(os.path.abspath(manifest))
     with open(manifest, newline="", encoding="utf-8") as handle:
         lines = list(csv.DictReader(handle, delimiter="\t"))
-    out = [
-        "| windows | validation | alpha | validated | NSE q25 | NSE median | NSE q75 "
-        "| KGE q25 | KGE median | KGE q75 | start | self | mean | recession | seconds |",
-        "|---|---|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|",
-    ]
+    results = []  # (line, windows or None, note)
     for line in lines:
-        label = "%s, %s, %s" % (line["set"], line["method"], line["alpha"])
-        cells = [line["set"], line["method"], line["alpha"]]
         note = line.get("note") or ""
         windows = None
         if line["kind"] != "none":
@@ -180,12 +203,17 @@ def table(manifest):
                 windows = read_chain(path) if line["kind"] == "chain" else read_joint(path)
             except (OSError, ValueError, KeyError, AttributeError):
                 note = note or "no result (exit %s)%s" % (line["exit"], first_message(path))
+        results.append((line, windows, note))
+
+    out = list(HEAD)
+    for line, windows, note in results:
+        cells = [line["set"], line["method"], line["alpha"]]
         if windows is None:
             cells += [note or "-"] + ["-"] * 10 + [line.get("seconds") or "-"]
             out.append("| " + " | ".join(cells) + " |")
             continue
-        check_summary(label, windows)
-        counted = "%d of %d" % (len(windows.nse), windows.total)
+        check_summary("%s, %s, %s" % (line["set"], line["method"], line["alpha"]), windows)
+        counted = "%d of %d" % (len(windows.records), windows.total)
         if windows.skipped:
             counted += ", %d skipped" % windows.skipped
         if windows.failed:
@@ -193,9 +221,24 @@ def table(manifest):
         if note:
             counted += " (%s)" % note
         cells.append(counted)
-        cells += [fixed(quantile(windows.nse, p)) for p in (0.25, 0.5, 0.75)]
-        cells += [fixed(quantile(windows.kge, p)) for p in (0.25, 0.5, 0.75)]
-        cells += [pair(windows.bench[b]["NSE"], windows.bench[b]["KGE"]) for b in BENCHMARKS]
+        cells += figure_cells(windows)
+        cells.append(line.get("seconds") or "-")
+        out.append("| " + " | ".join(cells) + " |")
+
+    # The same on the windows that every line of its set with a result validated, so that
+    # the lines of a set compare like with like.
+    common = {}
+    for line, windows, _ in results:
+        if windows is not None:
+            names = windows.names()
+            common[line["set"]] = common.get(line["set"], names) & names
+    out += ["", "The same on the windows that every line of its set validated:", ""] + HEAD
+    for line, windows, _ in results:
+        if windows is None:
+            continue
+        keep = common[line["set"]]
+        cells = [line["set"], line["method"], line["alpha"], "%d" % len(keep)]
+        cells += figure_cells(windows, keep)
         cells.append(line.get("seconds") or "-")
         out.append("| " + " | ".join(cells) + " |")
     out += [

@@ -3,7 +3,7 @@
 # and validate --leave-one-out --json (tests/data/measure/): the validated, skipped and failed
 # windows counted apart, the type-7 quartiles and the benchmarks' medians worked out by hand,
 # a command without a result named with its first message, and a printed summary that is not
-# that of its windows reported.
+# that of its windows reported; and the same again on the windows every line validated.
 # Usage: MeasureJointTableTest.sh SOURCE_DIR
 set -euo pipefail
 source=$1
