@@ -1,5 +1,6 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
+#include "cli/CliShard.h"
 #include "files/UFileUtil.h"
 #include "files/UOutputNames.h"
 #include "files/UTextFields.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <utility>
@@ -24,7 +26,7 @@ const char *const validateUsage =
     "           [--no-calibrate [--escape-factor F]] [--init-storage cal|full|X]\n"
     "           [--warmup K] [--band D] [--json] [-o DIR] [--threads N] [--evaluations N]\n"
     "       quellow-cli validate --chain A.inp B.inp C.inp ... [--threads N] [--csv SUMMARY.csv]\n"
-    "           [the options above but --json and -o]\n"
+    "           [--shard K/N] [--skip-done] [the options above but --json and -o]\n"
     "Split-sample validation: calibrates the analysis file CAL (unless --no-calibrate: its\n"
     "parameters as they stand, escape factor F on VAL's escape rates, default 1), runs its\n"
     "analysis for the alpha function and simulates VAL with CAL's maximum storage, the\n"
@@ -38,7 +40,9 @@ const char *const validateUsage =
     "give a 5-95 % band. -o DIR writes DIR/VAL-validation.csv and the pictures as\n"
     "DIR/VAL-validation-NAME.png (hydrograph, scatter and, with calibration, the dotty plots\n"
     "MaxStor, InitStor, EscapeFactor). --chain validates each file on\n"
-    "the next and prints one summary table. Exit status 0 when every validation completed.\n";
+    "the next and prints one summary table; --shard K/N validates slice K of N of its pairs (in a\n"
+    "Slurm array task the task's), --skip-done leaves the pairs with a row in the summary.\n"
+    "Exit status 0 when every validation completed.\n";
 
 struct TValidateArgs
 {
@@ -387,7 +391,31 @@ std::string chainCsv(const std::vector<TValidation> &pairs)
     return csv;
 }
 
-int validateChain(const TValidateArgs &a)
+/// Validates the pairs of the chain at the positions given (pair k: file k on file k + 1),
+/// prints their table and puts their summary in csv.
+int validatePairs(const TValidateArgs &a, const std::vector<std::size_t> &chosen, std::string &csv)
+{
+    const std::size_t count = chosen.size();
+    std::vector<TValidation> pairs(count);
+    UValidation::TOptions options = a.Options;
+    // The pairs are spread over the threads, each pair on one: a search gives the same result
+    // on any number of threads, so the table does not depend on them.
+    UTaskPool::TTaskPool pool(UTaskPool::ThreadCount(options.Threads, count));
+    options.Threads = 1;
+    pool.forEach(static_cast<int>(count), [&](int i, int) {
+        const std::size_t k = chosen[static_cast<std::size_t>(i)];
+        pairs[static_cast<std::size_t>(i)] = validatePair(a.Files[k], a.Files[k + 1], options);
+    });
+    std::cout << chainTable(pairs);
+    csv = chainCsv(pairs);
+    return std::all_of(
+               pairs.begin(), pairs.end(),
+               [](const TValidation &v) { return v.Status == UValidation::TStatus::Validated; })
+               ? 0
+               : 1;
+}
+
+int validateChain(const TValidateArgs &a, TShardOptions sharding)
 {
     if (!a.CsvFile.empty()) {
         std::vector<UOutputNames::TNamedFile> reads;
@@ -400,32 +428,26 @@ int validateChain(const TValidateArgs &a)
             return 1;
         }
     }
-    const std::size_t count = a.Files.size() - 1;
-    std::vector<TValidation> pairs(count);
-    UValidation::TOptions options = a.Options;
-    // The pairs are spread over the threads, each pair on one: a search gives the same result
-    // on any number of threads, so the table does not depend on them.
-    UTaskPool::TTaskPool pool(UTaskPool::ThreadCount(options.Threads, count));
-    options.Threads = 1;
-    pool.forEach(static_cast<int>(count), [&](int i, int) {
-        const auto k = static_cast<std::size_t>(i);
-        pairs[k] = validatePair(a.Files[k], a.Files[k + 1], options);
-    });
-    std::cout << chainTable(pairs);
-    bool all = std::all_of(pairs.begin(), pairs.end(), [](const TValidation &v) {
-        return v.Status == UValidation::TStatus::Validated;
-    });
-    if (!a.CsvFile.empty() && !writeFileAtomically(a.CsvFile, chainCsv(pairs))) {
-        std::cerr << "The summary file \"" << a.CsvFile << "\" could not be written.\n";
-        all = false;
-    }
-    return all ? 0 : 1;
+    if (!ShardFromSlurm("validate", sharding, [](const char *name) { return std::getenv(name); }))
+        return 2;
+    // A pair's only output is its row of the summary: the chain keeps the order given.
+    std::vector<TBatchUnit> units;
+    for (std::size_t k = 0; k + 1 < a.Files.size(); ++k)
+        units.push_back({a.Files[k] + '\n' + a.Files[k + 1], {a.Files[k], a.Files[k + 1]}, {}});
+    return RunSlice("validate", units, sharding, a.CsvFile, {2, 2, "validated"},
+                    [&a](const std::vector<std::size_t> &chosen, std::string &csv) {
+                        return validatePairs(a, chosen, csv);
+                    });
 }
 
 } // namespace
 
-int ValidateCommand(const TArgs &args)
+int ValidateCommand(const TArgs &arguments)
 {
+    TArgs args = arguments;
+    TShardOptions sharding;
+    if (!TakeShardOptions(args, "validate", sharding))
+        return 2;
     TValidateArgs parsed;
     if (!parseArgs(args, parsed)) {
         std::cerr << validateUsage;
@@ -435,7 +457,11 @@ int ValidateCommand(const TArgs &args)
         std::cout << validateUsage;
         return 0;
     }
-    return parsed.Chain ? validateChain(parsed) : validateOne(parsed);
+    if (!parsed.Chain && (sharding.Shard || sharding.SkipDone)) {
+        std::cerr << "--shard and --skip-done are for --chain.\n";
+        return 2;
+    }
+    return parsed.Chain ? validateChain(parsed, sharding) : validateOne(parsed);
 }
 
 } // namespace quellow::cli
