@@ -20,7 +20,7 @@ const char *const mergeUsage =
     "into the summary one run over all the inputs writes: the rows of run and calibrate in the\n"
     "order of their files' names, those of validate --chain in the order of the chain.\n"
     "Names every input found twice, every missing slice (by the slice in the summaries' names)\n"
-    "and every break of a chain, and then writes nothing.\n"
+    "and the pieces of a broken chain, and then writes nothing.\n"
     "Exit status 0 when ALL.csv was written.\n";
 
 struct TRow
@@ -33,8 +33,8 @@ struct TRow
 
 /// The rows of a chain in the order of the chain: each pair's validation file is the next
 /// pair's calibration file. A chain in pieces is ordered piece by piece, by the name of the
-/// first file of each, and breaks names every end of a piece but the last.
-std::vector<TRow> chainOrder(const std::vector<TRow> &rows, std::vector<std::string> &breaks)
+/// first file of each, and ends holds the last file of every piece.
+std::vector<TRow> chainOrder(const std::vector<TRow> &rows, std::vector<std::string> &ends)
 {
     std::map<std::string, std::size_t> byCalibration;
     std::set<std::string> validations;
@@ -59,9 +59,9 @@ std::vector<TRow> chainOrder(const std::vector<TRow> &rows, std::vector<std::str
         }
         return false;
     };
-    for (std::size_t s = 0; s < starts.size(); ++s)
-        if (follow(starts[s]) && s + 1 < starts.size())
-            breaks.push_back(ordered.back().Fields[1]);
+    for (const std::size_t start : starts)
+        if (follow(start))
+            ends.push_back(ordered.back().Fields[1]);
     for (std::size_t r = 0; r < rows.size(); ++r) // a chain that comes back to its start
         if (!taken[r])
             follow(r);
@@ -170,16 +170,21 @@ int MergeCommand(const TArgs &args)
             problems.push_back("The input \"" + row.Key + "\" is in the merge twice: in \"" +
                                at->second + "\" and in \"" + row.Source + "\".");
     }
-    std::vector<std::string> breaks;
+    std::vector<std::string> ends;
     if (chain) {
-        rows = chainOrder(rows, breaks);
+        rows = chainOrder(rows, ends);
     } else {
         std::stable_sort(rows.begin(), rows.end(),
                          [](const TRow &a, const TRow &b) { return a.Key < b.Key; });
     }
-    for (const std::string &end : breaks)
-        problems.push_back("The chain breaks at \"" + end +
-                           "\": the pair that validates on the file after it is missing.");
+    if (ends.size() > 1) {
+        std::string list;
+        for (const std::string &end : ends)
+            list += (list.empty() ? "\"" : ", \"") + end + "\"";
+        problems.push_back("The chain breaks into " + std::to_string(ends.size()) +
+                           " pieces, which end at " + list +
+                           ": the pairs that would join them are missing.");
+    }
     if (!problems.empty()) {
         for (const std::string &problem : problems)
             std::cerr << problem << '\n';
