@@ -71,7 +71,7 @@ std::vector<TRow> chainOrder(const std::vector<TRow> &rows, std::vector<std::str
 /// The missing slices of the summaries named by the slice they hold (NAME-K-of-N.csv).
 std::vector<std::string> missingSlices(const std::vector<std::string> &files)
 {
-    static const std::regex sliceName(R"((.*)-([0-9]+)-of-([0-9]+)(\.[^./]*)?)");
+    static const std::regex sliceName(R"((.*)-([0-9]{1,7})-of-([0-9]{1,7})(\.[^./]*)?)");
     std::map<std::pair<std::string, std::string>, std::set<int>> found;
     std::map<std::pair<std::string, std::string>, std::string> extension;
     for (const std::string &file : files) {
