@@ -47,17 +47,20 @@ std::string JsonFigure(bool defined, double value)
 bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOptions &options)
 {
     const std::string prefix = "quellow-cli " + command + ": ";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        const bool hasValue = i + 1 < args.size();
+    TArgs rest = args;
+    if (!TakeShardOptions(rest, command, options.Sharding))
+        return false;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string &arg = rest[i];
+        const bool hasValue = i + 1 < rest.size();
         if (arg == "--json") {
             options.Json = true;
         } else if (arg == "--threads" && hasValue) {
-            if (!ReadThreads(args[++i], options.Threads, prefix))
+            if (!ReadThreads(rest[++i], options.Threads, prefix))
                 return false;
             options.Batch = true;
         } else if (arg == "--csv" && hasValue) {
-            options.CsvFile = args[++i];
+            options.CsvFile = rest[++i];
             options.Batch = true;
         } else if (arg.empty() || arg[0] == '-') {
             std::cerr << prefix << (arg.empty() ? "an empty file name" : "unknown option " + arg)
@@ -67,7 +70,8 @@ bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOpti
             options.Inputs.push_back(arg);
         }
     }
-    options.Batch = options.Batch || options.Inputs.size() > 1;
+    options.Batch = options.Batch || options.Inputs.size() > 1 || options.Sharding.Shard ||
+                    options.Sharding.SkipDone;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliCommands.h"
+#include "cli/CliShard.h"
 #include "runs/UFitMeasures.h"
 #include "files/UPrompts.h"
 
@@ -65,9 +66,11 @@ struct TBatchOptions
     std::string CsvFile;             ///< the summary as CSV, when given
     bool Json = false;               ///< the summary as JSON on standard output
     bool Batch = false;              ///< a batch was asked for (several inputs, a folder, --csv)
+    TShardOptions Sharding;          ///< --shard K/N, --skip-done
 };
 
-/// Takes --threads N, --csv FILE and --json out of args; the rest are inputs. False (with a
+/// Takes --threads N, --csv FILE, --json, --shard K/N and --skip-done out of args; the rest are
+/// inputs. False (with a
 /// line on standard error) for a bad value or an unknown option.
 bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOptions &options);
 
@@ -86,6 +89,13 @@ std::vector<TFileResult> RunFiles(const std::vector<std::string> &files, int thr
 /// The summary: a table (or JSON) on standard output and the CSV file when asked for.
 /// Returns the exit status: 0 when every file succeeded, 1 otherwise.
 int ReportBatch(const std::vector<TFileResult> &results, const TBatchOptions &options);
+
+/// Runs the files as a batch (RunSlice): a slice of them with --shard or in a Slurm array task,
+/// leaving those done with --skip-done (writes gives the files the job writes for a file), with
+/// the summary of ReportBatch. Returns the exit status.
+int RunBatch(const std::string &command, const std::vector<std::string> &files,
+             const TBatchOptions &options, const TFileJob &job,
+             std::vector<std::string> (*writes)(const std::string &));
 
 /// The CSV text of a summary (RFC 4180: CR LF, quoted fields where needed).
 std::string SummaryCsv(const std::vector<TFileResult> &results);

@@ -14,11 +14,14 @@ namespace {
 const char *const batchUsage =
     "Usage: quellow-cli calibrate FILE.inp|FOLDER ... [--threads N] [--evaluations N]\n"
     "                             [--objective nse|kge|rsquare] [--csv SUMMARY.csv] [--json]\n"
+    "                             [--shard K/N] [--skip-done]\n"
     "Calibrates each analysis file (every *.inp file of a folder but the *-calibrated.inp\n"
     "ones) as quellow-cli calibrate FILE.inp does: writes FILE-calibrated.inp and runs it.\n"
     "The files are spread over N threads (default: one per core); messages go to standard\n"
     "error as one block per file, the calibrated figures to a summary table on standard output\n"
     "(a JSON array with --json) and as CSV in SUMMARY.csv with --csv.\n"
+    "--shard K/N calibrates slice K of N of the files (in a Slurm array task the task's),\n"
+    "--skip-done leaves the files whose outputs are complete (docs/cluster.md).\n"
     "Exit status 0 when every file was calibrated.\n";
 
 constexpr std::string_view calibratedSuffix = "-calibrated.inp";
@@ -114,7 +117,7 @@ bool IsCalibrateBatch(const TArgs &args)
     bool folder = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
-        if (arg == "--csv")
+        if (arg == "--csv" || arg == "--shard" || arg == "--skip-done")
             return true;
         if (arg == "-o" || arg == "--evaluations" || arg == "--threads" || arg == "--objective") {
             ++i;
@@ -155,7 +158,7 @@ int CalibrateBatchCommand(const TArgs &arguments)
     const auto job = [evaluations, objective](const std::string &file, TPrompts &prompts) {
         return calibrateOne(file, evaluations, objective, prompts);
     };
-    return ReportBatch(RunFiles(files, options.Threads, job), options);
+    return RunBatch("calibrate", files, options, job, CalibrateWrites);
 }
 
 } // namespace quellow::cli

@@ -31,5 +31,6 @@ int CalibrateCommand(const TArgs &args); ///< quellow-cli calibrate FILE.inp [op
 bool IsCalibrateBatch(const TArgs &args);
 int CalibrateBatchCommand(const TArgs &args); ///< quellow-cli calibrate A.inp B.inp ... [options]
 int ValidateCommand(const TArgs &args);       ///< quellow-cli validate CAL.inp VAL.inp [options]
+int MergeCommand(const TArgs &args);          ///< quellow-cli merge SUMMARY.csv ... -o ALL.csv
 
 } // namespace quellow::cli

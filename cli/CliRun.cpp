@@ -19,11 +19,14 @@ namespace {
 const char *const runUsage =
     "Usage: quellow-cli run FILE.inp [--json]\n"
     "       quellow-cli run FILE.inp|FOLDER ... [--threads N] [--csv SUMMARY.csv] [--json]\n"
+    "                       [--shard K/N] [--skip-done]\n"
     "Runs each input file and writes FILE.out beside it (an analysis also FILE.dat).\n"
     "One file: its messages on standard error; --json prints its figures as one JSON object.\n"
     "Several files or a folder (its *.inp files): spread over N threads (default: one per\n"
     "core), messages on standard error as one block per file, and a summary table on\n"
     "standard output (a JSON array with --json) and as CSV in SUMMARY.csv with --csv.\n"
+    "--shard K/N runs slice K of N of the files (see docs/cluster.md; in a Slurm array task\n"
+    "the slice is the task's), --skip-done leaves the files whose outputs are complete.\n"
     "Exit status 0 when every output file was written.\n";
 
 /// The analysis of the file text content, read once.
@@ -170,7 +173,7 @@ int RunCommand(const TArgs &args)
     const auto job = [&files](const std::string &file, TPrompts &prompts) {
         return runInputFile(file, prompts, files);
     };
-    return ReportBatch(RunFiles(files, options.Threads, job), options);
+    return RunBatch("run", files, options, job, RunWrites);
 }
 
 } // namespace quellow::cli

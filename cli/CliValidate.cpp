@@ -1,6 +1,7 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
 #include "cli/CliJoint.h"
+#include "cli/CliShard.h"
 #include "cli/CliValidationTable.h"
 #include "files/UFileUtil.h"
 #include "files/UOutputNames.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <utility>
@@ -27,7 +29,7 @@ const char *const validateUsage =
     "           [--warmup K] [--band D] [--json] [-o DIR] [--threads N] [--evaluations N]\n"
     "           [--robust-alpha] [--prediction-reservoir]\n"
     "       quellow-cli validate --chain A.inp B.inp C.inp ... [--threads N] [--csv SUMMARY.csv]\n"
-    "           [the options above but --json and -o]\n"
+    "           [--shard K/N] [--skip-done] [the options above but --json and -o]\n"
     "       quellow-cli validate --leave-one-out A.inp B.inp ...|FOLDER (see its --help)\n"
     "Split-sample validation: calibrates the analysis file CAL (unless --no-calibrate: its\n"
     "parameters as they stand, escape factor F on VAL's escape rates, default 1), runs its\n"
@@ -42,9 +44,11 @@ const char *const validateUsage =
     "give a 5-95 % band. -o DIR writes DIR/VAL-validation.csv and the pictures as\n"
     "DIR/VAL-validation-NAME.png (hydrograph, scatter and, with calibration, the dotty plots\n"
     "MaxStor, InitStor, EscapeFactor). --chain validates each file on\n"
-    "the next and prints one summary table. --robust-alpha and --prediction-reservoir go to\n"
-    "CAL's analyses as for quellow-cli calibrate; VAL's simulation holds alpha as CAL's\n"
-    "analysis says. Exit status 0 when every validation completed.\n";
+    "the next and prints one summary table; --shard K/N validates slice K of N of its pairs (in a\n"
+    "Slurm array task the task's), --skip-done leaves the pairs with a row in the summary.\n"
+    "--robust-alpha and --prediction-reservoir go to CAL's analyses as for quellow-cli\n"
+    "calibrate; VAL's simulation holds alpha as CAL's analysis says. Exit status 0 when every\n"
+    "validation completed.\n";
 
 struct TValidateArgs
 {
@@ -335,11 +339,11 @@ TValidationRow chainRow(const TValidation &v)
     return row;
 }
 
-int validateChain(const TValidateArgs &a)
+/// Validates the pairs of the chain at the positions given (pair k: file k on file k + 1),
+/// prints their table and puts their summary in csv.
+int validatePairs(const TValidateArgs &a, const std::vector<std::size_t> &chosen, std::string &csv)
 {
-    if (!a.CsvFile.empty() && !SummaryFileIsFree(a.Files, a.CsvFile))
-        return 1;
-    const std::size_t count = a.Files.size() - 1;
+    const std::size_t count = chosen.size();
     std::vector<TValidation> pairs(count);
     UValidation::TOptions options = a.Options;
     // The pairs are spread over the threads, each pair on one: a search gives the same result
@@ -347,26 +351,46 @@ int validateChain(const TValidateArgs &a)
     UTaskPool::TTaskPool pool(UTaskPool::ThreadCount(options.Threads, count));
     options.Threads = 1;
     pool.forEach(static_cast<int>(count), [&](int i, int) {
-        const auto k = static_cast<std::size_t>(i);
-        pairs[k] = validatePair(a.Files[k], a.Files[k + 1], options);
+        const std::size_t k = chosen[static_cast<std::size_t>(i)];
+        pairs[static_cast<std::size_t>(i)] = validatePair(a.Files[k], a.Files[k + 1], options);
     });
     std::vector<TValidationRow> rows;
     for (const TValidation &v : pairs)
         rows.push_back(chainRow(v));
     std::cout << ValidationTable(rows, chainLayout);
-    bool all = std::all_of(rows.begin(), rows.end(),
-                           [](const TValidationRow &row) { return row.Validated(); });
-    if (!a.CsvFile.empty() && !WriteSummaryFile(a.CsvFile, ValidationCsv(rows, chainLayout)))
-        all = false;
-    return all ? 0 : 1;
+    csv = ValidationCsv(rows, chainLayout);
+    return std::all_of(rows.begin(), rows.end(),
+                       [](const TValidationRow &row) { return row.Validated(); })
+               ? 0
+               : 1;
+}
+
+int validateChain(const TValidateArgs &a, TShardOptions sharding)
+{
+    if (!a.CsvFile.empty() && !SummaryFileIsFree(a.Files, a.CsvFile))
+        return 1;
+    if (!ShardFromSlurm("validate", sharding, [](const char *name) { return std::getenv(name); }))
+        return 2;
+    // A pair's only output is its row of the summary: the chain keeps the order given.
+    std::vector<TBatchUnit> units;
+    for (std::size_t k = 0; k + 1 < a.Files.size(); ++k)
+        units.push_back({a.Files[k] + '\n' + a.Files[k + 1], {a.Files[k], a.Files[k + 1]}, {}});
+    return RunSlice("validate", units, sharding, a.CsvFile, {2, 2, "validated"},
+                    [&a](const std::vector<std::size_t> &chosen, std::string &csv) {
+                        return validatePairs(a, chosen, csv);
+                    });
 }
 
 } // namespace
 
-int ValidateCommand(const TArgs &args)
+int ValidateCommand(const TArgs &arguments)
 {
-    if (IsLeaveOneOut(args))
-        return LeaveOneOutCommand(args);
+    if (IsLeaveOneOut(arguments))
+        return LeaveOneOutCommand(arguments);
+    TArgs args = arguments;
+    TShardOptions sharding;
+    if (!TakeShardOptions(args, "validate", sharding))
+        return 2;
     TValidateArgs parsed;
     if (!parseArgs(args, parsed)) {
         std::cerr << validateUsage;
@@ -376,7 +400,11 @@ int ValidateCommand(const TArgs &args)
         std::cout << validateUsage;
         return 0;
     }
-    return parsed.Chain ? validateChain(parsed) : validateOne(parsed);
+    if (!parsed.Chain && (sharding.Shard || sharding.SkipDone)) {
+        std::cerr << "--shard and --skip-done are for --chain.\n";
+        return 2;
+    }
+    return parsed.Chain ? validateChain(parsed, sharding) : validateOne(parsed);
 }
 
 } // namespace quellow::cli

@@ -58,6 +58,11 @@ const char *const usage =
     "           [--json] [--csv SUMMARY.csv] [OPTIONS]\n"
     "      Validates each window on the joint calibration of the others, or of the K\n"
     "      windows before it (quellow-cli validate --leave-one-out --help).\n"
+    "  run|calibrate|validate --chain ... --csv SUMMARY.csv [--shard K/N] [--skip-done]\n"
+    "      Runs slice K of N of the inputs (in a Slurm array task: the task's slice) and\n"
+    "      writes SUMMARY-K-of-N.csv; --skip-done leaves the inputs whose outputs are complete.\n"
+    "  merge SUMMARY-*.csv -o ALL.csv\n"
+    "      Joins the summaries of the slices into the summary of one run over all inputs.\n"
     "  --help\n"
     "      Shows this text.\n"
     "  --version\n"
@@ -68,7 +73,7 @@ const std::pair<const char *, int (*)(const quellow::cli::TArgs &)> commands[] =
     {"run", quellow::cli::RunCommand},           {"chart", quellow::cli::ChartCommand},
     {"alfa", quellow::cli::AlfaCommand},         {"import", quellow::cli::ImportCommand},
     {"convert", quellow::cli::ConvertCommand},   {"calibrate", quellow::cli::CalibrateCommand},
-    {"validate", quellow::cli::ValidateCommand},
+    {"validate", quellow::cli::ValidateCommand}, {"merge", quellow::cli::MergeCommand},
 };
 
 /// The command's exit status. A fault that no command caught (memory that ran out on one of its

@@ -6,7 +6,13 @@ set -euo pipefail
 # qt6-charts-dev does not bring the OpenGL development files its CMake package looks for.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev
           libgtest-dev libgmock-dev libbenchmark-dev libhowardhinnant-date-dev libtbb-dev fonts-liberation xvfb xauth xdotool xclip
-          openbox imagemagick x11-utils clang libclang-rt-14-dev clang-format dpkg-dev file man-db)
+          openbox imagemagick x11-utils clang libclang-rt-14-dev clang-format dpkg-dev file man-db
+          munge slurmctld slurmd slurm-client)
+# The Slurm packages are for the test that starts a one-node cluster of its own (its own key,
+# socket, ports and state in a temporary folder). Installing them starts no Slurm daemon: their
+# start scripts stop without /etc/slurm/slurm.conf, which no package writes. Where services start
+# on installation, munge's starts the system's munged on its own socket, which the test leaves
+# alone.
 
 missing=()
 for p in "${packages[@]}"; do
