@@ -8,6 +8,7 @@
 #include "calibration/UValidation.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetPage.h"
+#include "ui/UJointValidationView.h"
 #include "ui/UValidateDialog.h"
 #include "ui/UValidationView.h"
 
@@ -31,16 +32,24 @@ void TRainForm::ValidateActionExecute()
         // A storage box still being edited counts with its check, as if it had been left.
         if (!mInputSheet->commitEditedBox())
             return;
-        URainRun::TAnalysisInput cal;
-        std::vector<int> gridRows;
-        if (!sheetAnalysisInput(cal, gridRows))
-            return;
         if (!mValidateChoices)
             mValidateChoices = std::make_unique<TValidateChoices>();
+        // Leave one out, chosen last time, needs no sheet.
+        URainRun::TAnalysisInput cal;
+        std::vector<int> gridRows;
+        if (!mValidateChoices->LeaveOneOut && !sheetAnalysisInput(cal, gridRows))
+            return;
         TValidateDialog dialog(*mValidateChoices, DMQuellow, DialogFolders.InputOpen, this);
         const int answer = dialog.exec();
         *mValidateChoices = dialog.choices();
         if (answer != QDialog::Accepted)
+            return;
+        if (dialog.leaveOneOut()) {
+            validateLeaveOneOut(dialog.windows(), dialog.jointOptions());
+            return;
+        }
+        // The sheet is checked now when the dialog turned to the pair.
+        if (cal.Rows.empty() && !sheetAnalysisInput(cal, gridRows))
             return;
         const std::string calFile = DMQuellow.FileName.empty() ? "(sheet)" : DMQuellow.FileName;
         UValidation::TValidation v = runValidation(this, cal, calFile, dialog.validationInput(),
@@ -55,6 +64,20 @@ void TRainForm::ValidateActionExecute()
         TValidationView view(std::move(v), this, dialog.validationCalendar());
         view.exec();
     });
+}
+
+void TRainForm::validateLeaveOneOut(const std::vector<UJointCalibration::TWindow> &windows,
+                                    const UJointValidation::TOptions &options)
+{
+    UJointValidation::TValidation v = runJointValidation(this, windows, options);
+    if (v.Status == UJointValidation::TStatus::Cancelled)
+        return;
+    if (v.Status != UJointValidation::TStatus::Validated) {
+        Dialogs().ShowMessage(v.Message);
+        return;
+    }
+    TJointValidationView view(std::move(v), windowYears(windows), this);
+    view.exec();
 }
 
 } // namespace quellow
