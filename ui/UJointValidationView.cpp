@@ -306,8 +306,12 @@ TJointValidationView::TJointValidationView(TValidation validation, std::vector<i
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->setDefaultSectionSize(22);
-    table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() + 4 * 22 + 8);
-    layout->addWidget(table, 2);
+    // As high as its rows need, within a third of what the view may take; the chart takes the
+    // rest.
+    const int header = table->horizontalHeader()->sizeHint().height() + 24;
+    table->setMinimumHeight(header + 22 * std::min(table->rowCount(), 4));
+    table->setMaximumHeight(header + 22 * std::clamp(table->rowCount(), 4, 12));
+    layout->addWidget(table, 1);
 
     auto *buttons = new QDialogButtonBox(this);
     auto *close = buttons->addButton(QDialogButtonBox::Close);
