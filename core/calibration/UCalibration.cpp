@@ -88,10 +88,12 @@ TPoint clamped(TPoint x)
     return x;
 }
 
-TParameters decode(const TPoint &x)
+/// The set at x; with fullStart its initial storage is its maximum storage, whatever x[1].
+TParameters decode(const TPoint &x, bool fullStart)
 {
     const double maxStor = MinMaxStor * std::pow(MaxMaxStor / MinMaxStor, x[0]);
-    return AsWritten({maxStor, std::max(x[1] * maxStor, MinInitStor), x[2] * MaxFactor});
+    const double initStor = fullStart ? maxStor : std::max(x[1] * maxStor, MinInitStor);
+    return AsWritten({maxStor, initStor, x[2] * MaxFactor});
 }
 
 TPoint encode(const TParameters &p)
@@ -157,6 +159,7 @@ public:
 
     int done() const { return mDone.load(); }
     TObjective objective() const { return mOptions.Objective; }
+    bool fullStart() const { return mOptions.FullStart; }
     bool keeping() const { return mOptions.KeepEvaluated; }
 
     /// The fit of p, evaluated on the worker's own state; an empty fit once cancelled.
@@ -268,7 +271,7 @@ private:
 double TLocal::at(const TPoint &x)
 {
     ++mRequests;
-    const TParameters p = decode(clamped(x));
+    const TParameters p = decode(clamped(x), mRunner.fullStart());
     const auto key = std::make_tuple(p.MaxStor, p.InitStor, p.EscapeFactor);
     auto found = mCache.find(key);
     if (found == mCache.end()) {
@@ -492,7 +495,7 @@ std::vector<TPoint> scanBox(TRunner &runner, const TBudget &budget, const TPoint
         }
         const int i = task - 1;
         points[i] = scanPoint(i + 1);
-        const TParameters p = decode(points[i]);
+        const TParameters p = decode(points[i], runner.fullStart());
         const TEvaluation fit = runner.evaluate(p, worker);
         scanned[i] = {cost(fit, runner.objective()), p, fit};
     });

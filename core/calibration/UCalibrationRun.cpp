@@ -103,8 +103,11 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
     const bool simulates = options.Objective != TObjective::RSquare;
     const URainRun::TSimulate simulate =
         simulates ? URainRun::TSimulate::Fit : URainRun::TSimulate::No;
-    const URainRun::TEvaluation start =
-        URainRun::Evaluate(input, workers[0]->State, URainRun::TSimulate::Full);
+    URainRun::TEvaluateOptions full;
+    full.Simulate = URainRun::TSimulate::Full;
+    full.RobustAlpha = options.RobustAlpha;
+    full.PredictionReservoir = options.PredictionReservoir;
+    const URainRun::TEvaluation start = URainRun::Evaluate(input, workers[0]->State, full);
     if (start.Stopped) {
         URainRun::TState shown;
         shown.Messages = prompts;
@@ -123,7 +126,7 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
                           " (rsquare can). Nothing was calibrated.");
         return run;
     }
-    URainRun::TEvaluateOptions evaluation;
+    URainRun::TEvaluateOptions evaluation = full;
     evaluation.Simulate = simulate;
     evaluation.Final = URainRun::TFinalRun::InMemoryWithoutFit;
     evaluation.SimulatedFromRatio = MinVolumeRatio;
@@ -141,7 +144,7 @@ TCalibrationRun CalibrateAnalysis(const URainRun::TAnalysisInput &given, const T
     if (run.Search.Outcome == TOutcome::Calibrated) {
         URainRun::TAnalysisInput best;
         URainRun::ApplyCalibration(input, run.Search.Best, best);
-        run.Search.BestFit = URainRun::Evaluate(best, workers[0]->State, URainRun::TSimulate::Full);
+        run.Search.BestFit = URainRun::Evaluate(best, workers[0]->State, full);
     }
     run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     run.Status = statusOf(run.Search, prompts);

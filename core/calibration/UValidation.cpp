@@ -121,7 +121,7 @@ bool ReadOption(TOption option, const std::string &text, const std::string &name
 }
 
 bool ReadWindow(const std::string &path, const std::string &role, TAnalysisInput &input,
-                std::string &message)
+                std::string &message, const std::string &needs)
 {
     std::vector<std::string> lines;
     if (readTextFile(path, lines) != TReadStatus::Ok) {
@@ -130,9 +130,8 @@ bool ReadWindow(const std::string &path, const std::string &role, TAnalysisInput
     }
     const TInputMode mode = ModeOfLine(lines.size() > 1 ? lines[1] : std::string());
     if (mode == TInputMode::PredictionRunoff || mode == TInputMode::PredictionDrainage) {
-        message = "The " + role + " file " + quoted(path) +
-                  " is a prediction file: a validation needs analysis files, which hold the "
-                  "measured runoff.";
+        message = "The " + role + " file " + quoted(path) + " is a prediction file: " + needs +
+                  " needs analysis files, which hold the measured runoff.";
         return false;
     }
     if (mode != TInputMode::Analysis) {
@@ -183,12 +182,8 @@ std::string WarmupProblem(std::size_t rows, int warmup, const std::string &valFi
            "; a validation needs at least " + std::to_string(MinScoredRows) + ".";
 }
 
-namespace {
-
-/// The row check of Save / Run on a window: rain, escape rate and measured runoff are not
-/// negative (a missing-value marker left in is scored otherwise). The message, or empty.
-std::string negativeValue(const TAnalysisInput &input, const std::string &role,
-                          const std::string &file)
+std::string NegativeValueProblem(const TAnalysisInput &input, const std::string &role,
+                                 const std::string &file)
 {
     for (const URainRun::TAnalysisRow &r : input.Rows) {
         const char *what = r.Runoff < 0   ? "measured runoff"
@@ -206,13 +201,27 @@ std::string negativeValue(const TAnalysisInput &input, const std::string &role,
     return {};
 }
 
+std::string StepLengthProblem(const TAnalysisInput &a, const std::string &aFile,
+                              const TAnalysisInput &b, const std::string &bFile)
+{
+    const double aStep = MedianStep(a), bStep = MedianStep(b);
+    if (aStep > 0 && bStep > 0 && aStep <= MaxStepRatio * bStep && bStep <= MaxStepRatio * aStep)
+        return {};
+    return "The time steps of " + quoted(aFile) + " (median " + number(aStep) + ") and " +
+           quoted(bFile) + " (median " + number(bStep) +
+           ") differ by more than a factor of 1.5: an alpha function does not carry over "
+           "between such step lengths.";
+}
+
+namespace {
+
 /// The checks of the two windows that need no run. Returns the message, empty when they pass.
 std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
                          const TAnalysisInput &val, const std::string &valFile,
                          const TOptions &options)
 {
-    for (std::string negative :
-         {negativeValue(cal, "calibration", calFile), negativeValue(val, "validation", valFile)})
+    for (std::string negative : {NegativeValueProblem(cal, "calibration", calFile),
+                                 NegativeValueProblem(val, "validation", valFile)})
         if (!negative.empty())
             return negative;
     if (std::none_of(val.Rows.begin(), val.Rows.end(),
@@ -230,14 +239,7 @@ std::string checkWindows(const TAnalysisInput &cal, const std::string &calFile,
                " is the same on every scored row: NSE and KGE are not defined.";
     if (std::string above = GivenStorageAboveMaximum(options, cal.MaxSto); !above.empty())
         return above;
-    const double calStep = MedianStep(cal), valStep = MedianStep(val);
-    if (!(calStep > 0) || !(valStep > 0) || calStep > MaxStepRatio * valStep ||
-        valStep > MaxStepRatio * calStep)
-        return "The time steps of " + quoted(calFile) + " (median " + number(calStep) + ") and " +
-               quoted(valFile) + " (median " + number(valStep) +
-               ") differ by more than a factor of 1.5: an alpha function does not carry over "
-               "between such step lengths.";
-    return {};
+    return StepLengthProblem(cal, calFile, val, valFile);
 }
 
 /// The parameters VAL is simulated with: the set's maximum storage, the initial storage the
@@ -262,14 +264,15 @@ struct TTarget
     USimulation::TScratch Scratch;
 };
 
-/// VAL simulated with p (storages and factor, rounded as the file writes them) and alpha.
-TSimulationFit simulate(TTarget &t, const TParameters &p, const TModelValues &alpha,
+/// VAL simulated with p (storages and factor, rounded as the file writes them) and the alpha
+/// function of analysis (held as it says).
+TSimulationFit simulate(TTarget &t, const TParameters &p, const URainRun::TEvaluation &analysis,
                         USimulation::TScore score = USimulation::TScore::Full)
 {
     URainRun::ApplyCalibration(*t.Input, p, t.Applied);
     USimulation::Load(t.Applied, t.Scratch);
-    return USimulation::Simulate(t.Scratch, t.Applied.MaxSto, t.Applied.IniSto, alpha,
-                                 t.FirstScored, score);
+    return USimulation::Simulate(t.Scratch, t.Applied.MaxSto, t.Applied.IniSto, analysis.Alpha,
+                                 analysis.AlphaLimits, t.FirstScored, score);
 }
 
 TBenchmark benchmarkOf(const TSimulationFit &sim)
@@ -389,7 +392,8 @@ void makeBand(TValidation &v, const TAnalysisInput &cal, TTarget &target, const 
         const double initStor = URainRun::AsWritten(p.InitStor, 8);
         USimulation::ScaleEscape(*target.Input, p.EscapeFactor, s);
         made[k] = USimulation::Simulate(s, maxStor, initStor, e.Evaluation.Alpha,
-                                        target.FirstScored, USimulation::TScore::None)
+                                        e.Evaluation.AlphaLimits, target.FirstScored,
+                                        USimulation::TScore::None)
                       .Made;
         std::copy(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + static_cast<std::ptrdiff_t>(n),
                   runoff.begin() + static_cast<std::ptrdiff_t>(k * n));
@@ -422,6 +426,8 @@ bool calibrate(const TAnalysisInput &input, const std::string &file, const TOpti
     search.Threads = options.Threads;
     search.KeepEvaluated = keep;
     search.Cancel = options.Cancel;
+    search.RobustAlpha = options.RobustAlpha;
+    search.PredictionReservoir = options.PredictionReservoir;
     TCollected said;
     run = UCalibration::CalibrateAnalysis(input, search, &said);
     if (run.Status == UCalibration::TStatus::Calibrated)
@@ -432,11 +438,15 @@ bool calibrate(const TAnalysisInput &input, const std::string &file, const TOpti
 }
 
 /// The analysis of CAL at its start values; false with the message when it stops.
-bool analyseStart(const TAnalysisInput &cal, const std::string &calFile, URainRun::TEvaluation &fit,
-                  std::string &why)
+bool analyseStart(const TAnalysisInput &cal, const std::string &calFile, const TOptions &options,
+                  URainRun::TEvaluation &fit, std::string &why)
 {
     URainRun::TState state;
-    fit = URainRun::Evaluate(cal, state, URainRun::TSimulate::Full);
+    URainRun::TEvaluateOptions full;
+    full.Simulate = URainRun::TSimulate::Full;
+    full.RobustAlpha = options.RobustAlpha;
+    full.PredictionReservoir = options.PredictionReservoir;
+    fit = URainRun::Evaluate(cal, state, full);
     if (!fit.Stopped)
         return true;
     TCollected said;
@@ -483,13 +493,14 @@ void benchmarks(TValidation &v, const TAnalysisInput &cal, TTarget &target, cons
                 const URainRun::TEvaluation &startFit)
 {
     const TParameters start = transferred(UCalibration::StartValues(cal), 1, options);
-    v.Start = benchmarkOf(simulate(target, start, startFit.Alpha));
+    v.Start = benchmarkOf(simulate(target, start, startFit));
     USimulation::TScratch &s = target.Scratch;
     USimulation::Load(*target.Input, s);
     const TSkill mean = USimulation::ConstantSkill(s, meanRunoff(cal), target.FirstScored);
     v.Mean.Defined = mean.Valid;
     v.Mean.Fit = mean.Fit;
-    v.Recession = benchmarkOf(USimulation::Recession(s, v.CalFit.Alpha, target.FirstScored));
+    v.Recession = benchmarkOf(
+        USimulation::Recession(s, v.CalFit.Alpha, target.FirstScored, v.CalFit.AlphaLimits));
 }
 
 /// VAL calibrated on itself, for the self benchmark; it may run beside CAL's calibration.
@@ -520,7 +531,7 @@ void selfBenchmark(TValidation &v, TTarget &target, const TSelfCalibration &self
     }
     const TParameters &best = self.Run.Search.Best;
     v.Self = benchmarkOf(simulate(target, {best.MaxStor, UsedInitStor(best), best.EscapeFactor},
-                                  self.Run.Search.BestFit.Alpha));
+                                  self.Run.Search.BestFit));
 }
 
 /// CAL's parameters and alpha function, calibrated or as they stand; false with the message.
@@ -612,7 +623,7 @@ void scoreOnVal(TValidation &v, const TAnalysisInput &cal, const TAnalysisInput 
     target.FirstScored = options.Warmup + 2;
     const TParameters p = transferred(v.Cal, v.EscapeFactor, options);
     v.FirstMeasured = val.Rows.front().Runoff;
-    v.Validation = simulate(target, p, v.CalFit.Alpha);
+    v.Validation = simulate(target, p, v.CalFit);
     if (!v.Validation.Made) {
         v.Status = TStatus::BadInput;
         v.Message = "The validation file " + quoted(v.ValFile) +
@@ -644,7 +655,7 @@ void validate(TValidation &v, const TAnalysisInput &calGiven, const TAnalysisInp
     const TAnalysisInput val = URainRun::AsWritten(valGiven);
     v.Message = checkWindows(cal, v.CalFile, val, v.ValFile, options);
     URainRun::TEvaluation startFit;
-    if (!v.Message.empty() || !analyseStart(cal, v.CalFile, startFit, v.Message)) {
+    if (!v.Message.empty() || !analyseStart(cal, v.CalFile, options, startFit, v.Message)) {
         v.Status = TStatus::BadInput;
         return;
     }

@@ -162,8 +162,20 @@ struct TValidation
 /// Reads an analysis file for a validation; role ("calibration", "validation") names it in the
 /// message. False, with message, for a file that cannot be read, a prediction file, or an
 /// unreadable analysis file.
+/// needs names what needs analysis files in that message.
 bool ReadWindow(const std::string &path, const std::string &role, URainRun::TAnalysisInput &input,
-                std::string &message);
+                std::string &message, const std::string &needs = "a validation");
+
+/// The row check of Save / Run on a window: rain, escape rate and measured runoff are not
+/// negative (a missing-value marker left in is scored otherwise). The message naming the window
+/// file by its role ("calibration", "validation"), or empty.
+std::string NegativeValueProblem(const URainRun::TAnalysisInput &input, const std::string &role,
+                                 const std::string &file);
+
+/// The refusal of two windows whose median step lengths differ by more than MaxStepRatio (or
+/// either has none), naming both files; empty when an alpha function carries over.
+std::string StepLengthProblem(const URainRun::TAnalysisInput &a, const std::string &aFile,
+                              const URainRun::TAnalysisInput &b, const std::string &bFile);
 
 /// Validates cal on val (both as read; calFile and valFile name them in messages and notes).
 TValidation Validate(const URainRun::TAnalysisInput &cal, const std::string &calFile,

@@ -5,6 +5,7 @@
 #include "files/UOutputNames.h"
 #include "files/UInputFile.h"
 #include "files/UPrompts.h"
+#include "runs/UPrediction.h"
 
 #include <algorithm>
 #include <atomic>
@@ -31,6 +32,25 @@ void growSeries(TPreparedSeries &series, std::size_t size)
             v->resize(size);
     if (series.RowRecedes.size() < size)
         series.RowRecedes.resize(size);
+    if (series.StartsWindow.size() < size)
+        series.StartsWindow.resize(size);
+}
+
+/// Every per-row array of s with room for a series of count rows (never shrunk): a joint series
+/// may be longer than an input file.
+void growState(TState &s, int count)
+{
+    const auto size = static_cast<std::size_t>(count) + 1;
+    if (size <= s.Stride)
+        return;
+    for (TRowReals *v : {&s.EscRate, &s.Rech, &s.StoDef, &s.ActSto, &s.AlphaUp, &s.AlphaLow,
+                         &s.AlphaRegr, &s.AlphaCalc, &s.RunCalc, &s.MeasuredAlpha})
+        v->resize(size);
+    s.SerialNo.resize(size);
+    s.Selected.resize(size);
+    s.FirstPass.resize(size);
+    s.TrialRunCalc.resize(5 * size);
+    s.Stride = size;
 }
 
 // ---- Fixed texts ------------------------------------------------------------------------
@@ -201,6 +221,7 @@ void takeOverSet(TState &s, const TPreparedSeries &series, const TFirstReservoir
 {
     s.FileError = false;
     s.Stop = TStop::None;
+    growState(s, series.Count);
     s.SharedSeries = &series;
     s.DataCount = series.Count;
     std::fill(s.Selected.begin(), s.Selected.begin() + series.Count + 1, 0);
@@ -227,29 +248,84 @@ bool startOnSeries(TState &s)
     return true;
 }
 
-/// The first reservoir over rows 1..N with the escape rates escapeRate[1..N]. Returns false
-/// when a stopping condition was met.
-bool computeRecharge(TState &s, const double *escapeRate)
+/// Row i, the first of a window, from the initial storage.
+void startReservoir(TState &s, int i, double rain)
 {
-    const TPreparedSeries &series = s.Series();
     const double d0 = s.MaxSto - s.IniSto;
-    s.StoDef[1] = d0;
-    s.Rech[1] = series.Rain[1] - d0;
-    s.ActSto[1] = s.IniSto;
+    s.StoDef[i] = d0;
+    s.Rech[i] = rain - d0;
+    s.ActSto[i] = s.IniSto;
     if (d0 < 0) {
         // A start above the maximum storage: the excess leaves as recharge on the first row
         // and the reservoir starts full, as in the prediction. A negative deficit carried on
         // would add the excess to the recharge of every later step.
-        s.StoDef[1] = 0;
-        s.ActSto[1] = s.MaxSto;
-    } else if (s.Rech[1] < 0) {
-        s.StoDef[1] = d0 - series.Rain[1];
-        s.Rech[1] = 0;
-        s.ActSto[1] = s.IniSto + series.Rain[1];
+        s.StoDef[i] = 0;
+        s.ActSto[i] = s.MaxSto;
+    } else if (s.Rech[i] < 0) {
+        s.StoDef[i] = d0 - rain;
+        s.Rech[i] = 0;
+        s.ActSto[i] = s.IniSto + rain;
     }
+}
+
+/// The prediction's first reservoir over the window of rows first..last (an overflow empties
+/// the deficit); false at a step whose length is not positive.
+bool predictionReservoir(TState &s, const double *escapeRate, int first, int last)
+{
+    const TPreparedSeries &series = s.Series();
+    const auto offset = static_cast<std::size_t>(first - 1);
+    if (!UPrediction::DeadStorage(last - first + 1, series.StepTime.data() + offset,
+                                  series.Rain.data() + offset, escapeRate + offset, s.MaxSto,
+                                  s.IniSto, s.ActSto.data() + offset, s.Rech.data() + offset))
+        return false;
+    for (int i = first; i <= last; ++i)
+        s.StoDef[i] = s.MaxSto - s.ActSto[i];
+    return true;
+}
+
+/// The second row of every window, as computed, before the reconstruction raises it.
+void keepSecondRows(TState &s)
+{
+    const TPreparedSeries &series = s.Series();
+    s.RechargeStep2 = s.Rech[2];
+    s.WindowStep2.clear();
+    for (const int start : series.WindowStarts)
+        s.WindowStep2.push_back(start + 1 <= s.DataCount ? s.Rech[start + 1] : 0);
+}
+
+/// The first reservoir over rows 1..N with the escape rates escapeRate[1..N], each window from
+/// the initial storage. Returns false when a stopping condition was met.
+bool computeRecharge(TState &s, const double *escapeRate)
+{
+    const TPreparedSeries &series = s.Series();
     s.TimeOrderError = false;
+    if (s.PredictionReservoir && s.DataCount >= 2) {
+        s.StorageOK = s.MaxSto > 0;
+        if (!s.StorageOK) {
+            stop(s, TStop::MaxStorage, MaxStorageText);
+            return false;
+        }
+        const std::vector<int> &starts = series.WindowStarts;
+        for (std::size_t w = 0; w < starts.size(); ++w) {
+            const int last = w + 1 < starts.size() ? starts[w + 1] - 1 : s.DataCount;
+            if (!predictionReservoir(s, escapeRate, starts[w], last)) {
+                s.TimeOrderError = true;
+                stop(s, TStop::TimeOrder, TimeOrderText);
+                return false;
+            }
+        }
+        keepSecondRows(s);
+        return true;
+    }
+    startReservoir(s, 1, series.Rain[1]);
     double storage = s.ActSto[1], deficit = s.StoDef[1];
     for (int i = 2; i <= s.DataCount; ++i) {
+        if (series.StartsWindow[i]) {
+            startReservoir(s, i, series.Rain[i]);
+            storage = s.ActSto[i];
+            deficit = s.StoDef[i];
+            continue;
+        }
         const double delta = series.StepTime[i] - series.StepTime[i - 1];
         if (delta < 0) {
             s.TimeOrderError = true;
@@ -282,7 +358,7 @@ bool computeRecharge(TState &s, const double *escapeRate)
         s.Rech[i] = recharge;
         s.ActSto[i] = storage = nextStorage;
     }
-    s.RechargeStep2 = s.Rech[2];
+    keepSecondRows(s);
     return true;
 }
 
@@ -307,6 +383,12 @@ void measureSelected(TState &s, bool limitDrySpells)
     s.LowerCount = 0;
     int dryRun = 0;
     for (int i = 2; i <= s.DataCount; ++i) {
+        if (series.StartsWindow[i]) {
+            // A window's first row is no recession, and its dry spells are its own.
+            s.Selected[i] = false;
+            dryRun = 0;
+            continue;
+        }
         if (limitDrySpells) {
             if (s.Rech[i] > 0)
                 dryRun = 0;
@@ -378,6 +460,10 @@ bool selectRecessions(TState &s, bool kept)
         for (int i = 2; i <= n; ++i)
             if (s.Selected[i] && series.RunMeas[i] >= series.RunMeas[i - 1])
                 s.Selected[i] = false;
+        // The last row of every window is left out, as the last row of a file is.
+        for (const int start : series.WindowStarts)
+            if (start > 1)
+                s.Selected[start - 1] = false;
         s.Selected[n] = false;
         double sumRun = 0;
         for (int i = 1; i <= n; ++i)
@@ -403,7 +489,7 @@ void judgeFirstPass(TState &s)
     if (s.Messages && s.Final == TFinalRun::Full) {
         int equal = 0;
         for (int i = 2; i <= s.DataCount; ++i)
-            if (series.RunMeas[i] == series.RunMeas[i - 1])
+            if (!series.StartsWindow[i] && series.RunMeas[i] == series.RunMeas[i - 1])
                 ++equal;
         if (equal > 1)
             s.Messages->ShowMessage(equalRunoffText(equal));
@@ -599,11 +685,20 @@ TState::TState()
     RegrY.reserve(MaxSteps);
 }
 
-void PrepareSeries(const TAnalysisInput &input, TPreparedSeries &series)
+namespace {
+
+/// PrepareSeries of the windows beginning at starts.
+void prepareWindows(const TAnalysisInput &input, const std::vector<int> &starts,
+                    TPreparedSeries &series)
 {
     const int n = static_cast<int>(input.Rows.size());
     growSeries(series, static_cast<std::size_t>(n) + 1);
     series.Count = n;
+    series.WindowStarts = starts;
+    std::fill(series.StartsWindow.begin(), series.StartsWindow.begin() + n + 1, 0);
+    for (const int start : starts)
+        if (start >= 1 && start <= n)
+            series.StartsWindow[static_cast<std::size_t>(start)] = 1;
     for (int i = 1; i <= n; ++i) {
         const TAnalysisRow &row = input.Rows[static_cast<std::size_t>(i - 1)];
         series.StepTime[i] = row.Time;
@@ -627,12 +722,28 @@ void PrepareSeries(const TAnalysisInput &input, TPreparedSeries &series)
     else if (timeMax - timeMin < 0.001)
         series.Stop = TStop::NoTimeVariation;
     for (int i = 2; i <= n; ++i) {
-        series.StepLength[i] = series.StepTime[i] - series.StepTime[i - 1];
         double alpha = 0;
-        series.RowRecedes[i] = measureAlpha(series, i, alpha);
+        // No step leads into the first row of a window: it has no length and no recession.
+        const bool starts = series.StartsWindow[i];
+        series.StepLength[i] = starts ? 0 : series.StepTime[i] - series.StepTime[i - 1];
+        series.RowRecedes[i] = !starts && measureAlpha(series, i, alpha);
         series.RowAlpha[i] = alpha;
     }
     series.Id = ++preparedSeries;
+}
+
+} // namespace
+
+void PrepareSeries(const TAnalysisInput &input, TPreparedSeries &series)
+{
+    prepareWindows(input, {1}, series);
+}
+
+TPreparedSeries PrepareSeries(const TAnalysisInput &input, const std::vector<int> &windowStarts)
+{
+    TPreparedSeries series;
+    prepareWindows(input, windowStarts, series);
+    return series;
 }
 
 TPreparedSeries PrepareSeries(const TAnalysisInput &input)
@@ -707,6 +818,37 @@ void splitPoints(TState &s)
     }
 }
 
+/// The robust alpha function: a range with fewer than RobustMinPoints points or fewer than three
+/// distinct runoffs rests on too little to carry a line of its own and takes the line fitted
+/// over the points of both ranges; the simulation holds alpha beyond the runoffs of the points.
+void robustLines(TState &s)
+{
+    s.BothX.assign(s.RegrX.begin(), s.RegrX.end());
+    s.BothX.insert(s.BothX.end(), s.LowX.begin(), s.LowX.end());
+    s.BothY.assign(s.RegrY.begin(), s.RegrY.end());
+    s.BothY.insert(s.BothY.end(), s.LowY.begin(), s.LowY.end());
+    if (s.BothX.empty())
+        return;
+    const auto weak = [](const std::vector<double> &x) {
+        return static_cast<int>(x.size()) < RobustMinPoints ||
+               distinctUpToThree(x.data(), x.size()) < 3;
+    };
+    const bool upperWeak = weak(s.RegrX), lowerWeak = weak(s.LowX);
+    if (upperWeak || lowerWeak) {
+        const TLineFit both = leastSquares(s.BothX.data(), s.BothY.data(), s.BothX.size());
+        if (upperWeak) {
+            s.AUp = both.a;
+            s.CUp = both.c;
+        }
+        if (lowerWeak) {
+            s.ALow = both.a;
+            s.CLow = both.c;
+        }
+    }
+    const auto [low, high] = std::minmax_element(s.BothX.begin(), s.BothX.end());
+    s.AlphaLimits = {true, *low, *high};
+}
+
 /// Regresses the measured alpha of the selected rows of each range on their runoff: slope and
 /// constant of the linear function (AUp/CUp, ALow/CLow) and the quadratic one (QuadUp,
 /// QuadLow). No points: slope 0 and constant 0; all runoffs equal: slope 0 and constant the
@@ -725,6 +867,9 @@ void regressRanges(TState &s)
     };
     regress(s.RegrX, s.RegrY, s.UpperRegCount, s.AUp, s.CUp, s.QuadUp, s.QuadUpFitted);
     regress(s.LowX, s.LowY, s.LowerRegCount, s.ALow, s.CLow, s.QuadLow, s.QuadLowFitted);
+    s.AlphaLimits = {};
+    if (s.Robust)
+        robustLines(s);
 }
 
 } // namespace
@@ -747,6 +892,9 @@ void keepFirstReservoir(TState &s)
     s.Stop = TStop::None;
     s.Divide = series.RunMin + (series.RunMax - series.RunMin) * s.DivideFraction;
     s.Rech[2] = s.RechargeStep2;
+    for (std::size_t w = 1; w < series.WindowStarts.size(); ++w)
+        if (series.WindowStarts[w] + 1 <= s.DataCount)
+            s.Rech[series.WindowStarts[w] + 1] = s.WindowStep2[w];
 }
 
 /// DetermineAlpha after the first reservoir: the trend lines, the selection and the regressions.
@@ -794,11 +942,18 @@ template <typename TLines> double stepAlpha(const TLines &l, double q, double pr
     return alpha;
 }
 
-/// The reconstruction starts with a recharge of step 2 no smaller than that of step 1.
+/// The reconstruction of every window starts with a recharge of its step 2 no smaller than that
+/// of its step 1.
 void raiseFirstRecharge(TState &s)
 {
     if (s.Rech[1] > s.Rech[2])
         s.Rech[2] = s.Rech[1];
+    const std::vector<int> &starts = s.Series().WindowStarts;
+    for (std::size_t w = 1; w < starts.size(); ++w) {
+        const int i = starts[w];
+        if (i + 1 <= s.DataCount && !s.Series().StartsWindow[i + 1] && s.Rech[i] > s.Rech[i + 1])
+            s.Rech[i + 1] = s.Rech[i];
+    }
 }
 
 /// The sum of squares of a reconstruction; unless Silent also the mean runoff, R square and
@@ -835,11 +990,12 @@ void takeTrialRows(TState &s, std::size_t t)
 {
     const TPreparedSeries &series = s.Series();
     const TState::TTrial &l = s.Trials[t];
-    const double *runCalc = s.TrialRunCalc.data() + t * (MaxSteps + 1);
+    const double *runCalc = s.TrialRunCalc.data() + t * s.Stride;
     s.RunCalc[1] = series.RunMeas[1];
     s.AlphaCalc[1] = 0;
     for (int i = 2; i <= s.DataCount; ++i) {
-        s.AlphaCalc[i] = stepAlpha(l, series.RunMeas[i], runCalc[i - 1]);
+        s.AlphaCalc[i] =
+            series.StartsWindow[i] ? 0 : stepAlpha(l, series.RunMeas[i], runCalc[i - 1]);
         s.RunCalc[i] = runCalc[i];
     }
 }
@@ -858,12 +1014,18 @@ void reconstructSideBySide(TState &s, const std::array<std::size_t, 5> &index)
     for (std::size_t c = 0; c < N; ++c) {
         lines[c] = s.Trials[index[c]];
         previous[c] = series.RunMeas[1];
-        kept[c] = s.TrialRunCalc.data() + index[c] * (MaxSteps + 1);
+        kept[c] = s.TrialRunCalc.data() + index[c] * s.Stride;
         kept[c][1] = series.RunMeas[1];
     }
     for (int i = 2; i <= s.DataCount; ++i) {
         const double q = series.RunMeas[i], dt = series.StepTime[i] - series.StepTime[i - 1],
                      r = s.Rech[i];
+        if (series.StartsWindow[i]) {
+            // Every window is reconstructed from its own first measured runoff.
+            for (std::size_t c = 0; c < N; ++c)
+                kept[c][i] = previous[c] = q;
+            continue;
+        }
         std::array<double, N> e;
         for (std::size_t c = 0; c < N; ++c)
             e[c] = -stepAlpha(lines[c], q, previous[c]) * dt;
@@ -1017,12 +1179,16 @@ void beginEvaluation(TState &s, const TEvaluateOptions &options)
     s.WriteFiles = false;
     resetOutcome(s);
     s.Final = options.Final;
+    s.Robust = options.RobustAlpha;
+    s.PredictionReservoir = options.PredictionReservoir;
 }
 
 /// What the search of an evaluation gave; afterwards the state's final runs are Full again.
 TEvaluation endEvaluation(TState &s, bool completed)
 {
     s.Final = TFinalRun::Full;
+    s.Robust = false;
+    s.PredictionReservoir = false;
     TEvaluation result;
     result.Stopped = !completed;
     result.Stop = s.Stop;
@@ -1034,6 +1200,7 @@ TEvaluation endEvaluation(TState &s, bool completed)
     result.VolumeRatio = s.VolumeRatio;
     result.Fit = s.Fit;
     result.Alpha = AlphaFunction(s);
+    result.AlphaLimits = s.AlphaLimits;
     result.InitStor = s.IniSto;
     return result;
 }
@@ -1050,9 +1217,9 @@ bool simulates(const TEvaluation &result, const TEvaluateOptions &options)
 /// The simulation of the window loaded into s.Simulation with the analysis of s.
 TSimulationFit simulateWindow(TState &s, const TEvaluateOptions &options)
 {
-    return USimulation::Simulate(s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2,
-                                 options.Simulate == TSimulate::Full ? USimulation::TScore::Full
-                                                                     : USimulation::TScore::Fit);
+    return USimulation::Simulate(
+        s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), s.AlphaLimits, 2,
+        options.Simulate == TSimulate::Full ? USimulation::TScore::Full : USimulation::TScore::Fit);
 }
 
 } // namespace
@@ -1071,6 +1238,11 @@ void Reconstruct(TState &s)
     s.AlphaCalc[1] = 0;
     raiseFirstRecharge(s);
     for (int i = 2; i <= s.DataCount; ++i) {
+        if (series.StartsWindow[i]) {
+            s.RunCalc[i] = series.RunMeas[i];
+            s.AlphaCalc[i] = 0;
+            continue;
+        }
         const double previous = s.RunCalc[i - 1];
         const double alpha = stepAlpha(s, series.RunMeas[i], previous);
         s.AlphaCalc[i] = alpha;
@@ -1133,7 +1305,30 @@ TSimulationFit Simulate(const TAnalysisInput &input, TState &s, USimulation::TSc
 {
     USimulation::Load(input, s.Simulation);
     s.SimulatedSeries = 0;
-    return USimulation::Simulate(s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), 2, score);
+    return USimulation::Simulate(s.Simulation, s.MaxSto, s.IniSto, AlphaFunction(s), s.AlphaLimits,
+                                 2, score);
+}
+
+std::string StopText(TStop reason)
+{
+    switch (reason) {
+    case TStop::NoRunoffVariation:
+        return NoRunoffVariationText;
+    case TStop::NoTimeVariation:
+        return NoTimeVariationText;
+    case TStop::TimeOrder:
+        return TimeOrderText;
+    case TStop::MaxStorage:
+        return MaxStorageText;
+    case TStop::NoDryData:
+        return NoDryDataText;
+    case TStop::TooFewLowRain:
+        return TooFewLowRainText;
+    case TStop::None:
+    case TStop::FileError:
+        break;
+    }
+    return {};
 }
 
 TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, TSimulate simulate)

@@ -142,6 +142,12 @@ struct TPreparedSeries
     TRowReals StepLength;         ///< length of step i, rows 2..N (t)
     TRowReals RowAlpha;           ///< alpha measured at a receding row i (1/t)
     std::vector<char> RowRecedes; ///< the runoff of row i falls over a step of positive length
+    /// The rows where a window of a joint series begins, ascending, the first 1: every count
+    /// along the rows restarts there (the first reservoir from its initial storage, the
+    /// reconstruction from the measured runoff, the dry spells), no step leads into such a row,
+    /// and it has no step length (0). A series of one input has the one window {1}.
+    std::vector<int> WindowStarts{1};
+    std::vector<char> StartsWindow; ///< row i begins a window (row 1 too)
     /// Tells one preparation from every other: an evaluation keeps what it took from the series
     /// it ran over last (the window of its simulation) only while the number stays the same.
     unsigned long long Id = 0;
@@ -153,6 +159,9 @@ struct TPreparedSeries
 /// prepared again allocates nothing once it has held as many rows.
 void PrepareSeries(const TAnalysisInput &input, TPreparedSeries &series);
 TPreparedSeries PrepareSeries(const TAnalysisInput &input);
+/// The same for the rows of several windows one after the other in input, window k beginning
+/// at row windowStarts[k] (ascending, the first 1): a joint series (see WindowStarts).
+TPreparedSeries PrepareSeries(const TAnalysisInput &input, const std::vector<int> &windowStarts);
 
 /// What a parameter set gives the first reservoir of an analysis over a prepared series: the
 /// maximum and initial dead storage and the escape rate of every row, each as the set's input
@@ -217,7 +226,15 @@ struct TState
     TRowReals StoDef;         ///< dead-storage deficit after step i (mm)
     TRowReals ActSto;         ///< actual dead storage after step i (mm)
     double RechargeStep2 = 0; ///< Rech[2] as computed, before the reconstruction raises it
-    TTrend Trend;             ///< trend lines of runoff on recharge
+    /// The same for the second row of every window of a joint series, window by window.
+    std::vector<double> WindowStep2;
+    /// The evaluation's options (TEvaluateOptions): the robust alpha function, the
+    /// prediction's first reservoir.
+    bool Robust = false;
+    bool PredictionReservoir = false;
+    /// With Robust: the runoffs beyond which a simulation holds alpha.
+    USimulation::TAlphaLimits AlphaLimits;
+    TTrend Trend; ///< trend lines of runoff on recharge
 
     // ---- Recession selection and alpha ----------------------------------------------------
     std::vector<char> Selected; ///< row i is a recession data point (never row 1)
@@ -285,8 +302,11 @@ struct TState
     std::vector<int> FirstPassRows;   ///< the rows of FirstPass, ascending
     std::vector<int> SelectedRows;    ///< the rows of Selected after both passes, ascending
     std::vector<double> LowX, LowY;   ///< points of the lower regression, capacity kept
-    double RechargeSum = 0;           ///< sum of Rech over rows 1..N of the first reservoir
-    TRowReals MeasuredAlpha;          ///< alpha measured at each selected row (1/t)
+    std::vector<double> BothX, BothY; ///< points of both ranges (the robust line)
+    /// Room of every per-row array (MaxSteps + 1 until a longer joint series ran).
+    std::size_t Stride = MaxSteps + 1;
+    double RechargeSum = 0;  ///< sum of Rech over rows 1..N of the first reservoir
+    TRowReals MeasuredAlpha; ///< alpha measured at each selected row (1/t)
 
     /// A trial of the divide search as its final run may take it over: the alpha lines it
     /// reconstructed with and its sum of squares.
@@ -449,6 +469,9 @@ TEvaluation Evaluate(const TAnalysisInput &input, TState &scratch, const TEvalua
 /// escape rates than series has rows.
 TEvaluation Evaluate(const TPreparedSeries &series, const TFirstReservoir &set, TState &scratch,
                      const TEvaluateOptions &options);
+
+/// The message of a run that stopped for reason (empty for None and FileError).
+std::string StopText(TStop reason);
 
 /// The alpha function of the last run of s: A1, B1 = AUp, CUp; A2, B2 = ALow, CLow; Divide.
 TModelValues AlphaFunction(const TState &s);

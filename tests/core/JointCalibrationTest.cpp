@@ -1,0 +1,283 @@
+// Joint calibration on several windows: the single-window identity with a calibration, the
+// joint objective against the windows' own simulations, the pooled selection that restarts in
+// each window, the robust alpha function, and leave-one-out's independence of thread count.
+#include "calibration/UCalibrationRun.h"
+#include "calibration/UJointCalibration.h"
+#include "calibration/UJointValidation.h"
+#include "runs/UPrediction.h"
+#include "tests/support/TRecordingPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace quellow::UJointCalibration {
+namespace {
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TWindow window(const std::string &name)
+{
+    TWindow w;
+    std::string message;
+    EXPECT_TRUE(ReadWindow(test::TestData("windows/" + name), w, message)) << message;
+    return w;
+}
+
+/// The first rows of a window, renumbered from time 1.
+TWindow part(const TWindow &w, std::size_t from, std::size_t count, const std::string &name)
+{
+    TWindow p = w;
+    p.File = name;
+    p.Input.Rows.assign(w.Input.Rows.begin() + static_cast<std::ptrdiff_t>(from),
+                        w.Input.Rows.begin() + static_cast<std::ptrdiff_t>(from + count));
+    for (std::size_t k = 0; k < p.Input.Rows.size(); ++k) {
+        p.Input.Rows[k].Serial = static_cast<int>(k + 1);
+        p.Input.Rows[k].Time = static_cast<double>(k + 1);
+    }
+    return p;
+}
+
+TOptions small(int threads = 2)
+{
+    TOptions o;
+    o.Evaluations = 300;
+    o.Threads = threads;
+    return o;
+}
+
+// One window given to the joint calibration is a calibration of that window: the same
+// parameters, the same alpha function and the same figures, bit for bit.
+TEST(JointCalibration, OneWindowIsTheCalibrationOfThatWindow)
+{
+    const TWindow w = window("hymod-2014.inp");
+    for (TObjective objective : {TObjective::NSE, TObjective::KGE}) {
+        TOptions options = small();
+        options.Objective = objective;
+        const TJointCalibration joint = Calibrate({w}, options);
+        ASSERT_EQ(joint.Status, TStatus::Calibrated) << joint.Message;
+
+        UCalibration::TOptions single;
+        single.Objective = objective;
+        single.Evaluations = options.Evaluations;
+        single.Threads = options.Threads;
+        const UCalibration::TCalibrationRun run =
+            UCalibration::CalibrateAnalysis(w.Input, single, nullptr);
+        ASSERT_EQ(run.Status, UCalibration::TStatus::Calibrated);
+        const UCalibration::TResult &r = run.Search;
+        EXPECT_TRUE(sameBits(joint.Best.MaxStor, r.Best.MaxStor));
+        EXPECT_TRUE(sameBits(joint.Best.InitStor, r.Best.InitStor));
+        EXPECT_TRUE(sameBits(joint.Best.EscapeFactor, r.Best.EscapeFactor));
+        EXPECT_EQ(joint.Evaluations, r.Evaluations);
+        EXPECT_TRUE(sameBits(joint.BestFit.Alpha.A1, r.BestFit.Alpha.A1));
+        EXPECT_TRUE(sameBits(joint.BestFit.Alpha.Divide, r.BestFit.Alpha.Divide));
+        EXPECT_TRUE(sameBits(joint.BestFit.RSquare, r.BestFit.RSquare));
+        const TSkill &mine = joint.Windows.at(0).Simulation.Skill,
+                     &theirs = r.BestFit.Simulation.Skill;
+        EXPECT_TRUE(sameBits(mine.Fit.NSE, theirs.Fit.NSE));
+        EXPECT_TRUE(sameBits(mine.Fit.KGE, theirs.Fit.KGE));
+        EXPECT_TRUE(sameBits(mine.LogNSE, theirs.LogNSE));
+        EXPECT_TRUE(sameBits(mine.Fit.VolumeError, theirs.Fit.VolumeError));
+        EXPECT_TRUE(sameBits(joint.Value, UCalibration::ObjectiveValue(r.BestFit, objective)));
+    }
+}
+
+// The joint NSE is 1 - sum(SSE) / sum(SST) of the windows' own simulations, each from its own
+// first runoff and scored after its own warm-up; the KGE that of their scored rows together.
+TEST(JointCalibration, ObjectiveComesFromEachWindowSimulatedOnItsOwn)
+{
+    const std::vector<TWindow> windows{window("hymod-2013.inp"), window("hymod-2014.inp"),
+                                       window("hymod-2015.inp")};
+    TOptions options = small();
+    options.Warmup = 30;
+    const TJointCalibration joint = Calibrate(windows, options);
+    ASSERT_EQ(joint.Status, TStatus::Calibrated) << joint.Message;
+    ASSERT_EQ(joint.Windows.size(), 3u);
+    double sse = 0, sst = 0;
+    std::vector<double> sim, obs;
+    for (std::size_t k = 0; k < windows.size(); ++k) {
+        const URainRun::TAnalysisInput input =
+            UCalibration::CalibratedInput(windows[k].Input, joint.Best);
+        USimulation::TScratch s;
+        USimulation::Load(input, s);
+        const TSimulationFit own =
+            USimulation::Simulate(s, input.MaxSto, joint.BestFit.InitStor, joint.BestFit.Alpha,
+                                  joint.BestFit.AlphaLimits, options.Warmup + 2);
+        ASSERT_TRUE(own.Made);
+        EXPECT_EQ(joint.Windows[k].Simulation.Skill.Fit.NSE, own.Skill.Fit.NSE);
+        EXPECT_EQ(joint.Windows[k].Simulated.at(0), input.Rows[0].Runoff);
+        double mean = 0;
+        const int n = s.Count, first = options.Warmup + 2;
+        for (int i = first; i <= n; ++i)
+            mean += s.Observed[i] / (n - first + 1);
+        for (int i = first; i <= n; ++i) {
+            sse += (s.Observed[i] - s.Runoff[i]) * (s.Observed[i] - s.Runoff[i]);
+            sst += (s.Observed[i] - mean) * (s.Observed[i] - mean);
+            sim.push_back(s.Runoff[i]);
+            obs.push_back(s.Observed[i]);
+        }
+    }
+    EXPECT_NEAR(joint.Value, 1 - sse / sst, 1e-12);
+    EXPECT_NEAR(joint.BestFit.Simulation.Skill.Fit.KGE,
+                FitMeasures(sim.data(), obs.data(), sim.size()).KGE, 1e-12);
+    EXPECT_GE(joint.Value, UCalibration::ObjectiveValue(joint.StartFit, TObjective::NSE));
+    EXPECT_NEAR(joint.FillFraction, joint.Best.InitStor / joint.Best.MaxStor, 0);
+}
+
+// The recession steps are selected in each window with its own recharge: the first pass of the
+// pooled analysis is, row for row, that of each window analysed alone, although the second
+// window's time starts again (no step leads into it) and the first ends in a dry spell that
+// does not go on into the second.
+TEST(JointCalibration, PooledSelectionRestartsInEachWindow)
+{
+    const TWindow whole = window("hymod-2014.inp");
+    const TWindow a = part(whole, 0, 120, "a"), b = part(whole, 150, 100, "b");
+    URainRun::TAnalysisInput joined = a.Input;
+    joined.Rows.insert(joined.Rows.end(), b.Input.Rows.begin(), b.Input.Rows.end());
+    const URainRun::TPreparedSeries series = URainRun::PrepareSeries(joined, {1, 121});
+    const TParameters set{80, 40, 1};
+    URainRun::TFirstReservoir reservoir;
+    URainRun::ApplyCalibration(joined, set, reservoir);
+    URainRun::TState pooled;
+    const URainRun::TEvaluation fit =
+        URainRun::Evaluate(series, reservoir, pooled, URainRun::TEvaluateOptions{});
+    ASSERT_FALSE(fit.Stopped);
+    for (const auto &[w, offset] : {std::pair{&a, 0}, std::pair{&b, 120}}) {
+        URainRun::TState alone;
+        const URainRun::TPreparedSeries own = URainRun::PrepareSeries(w->Input);
+        URainRun::TFirstReservoir ownSet;
+        URainRun::ApplyCalibration(w->Input, set, ownSet);
+        ASSERT_FALSE(URainRun::Evaluate(own, ownSet, alone, URainRun::TEvaluateOptions{}).Stopped);
+        int selected = 0;
+        for (int i = 1; i <= static_cast<int>(w->Input.Rows.size()); ++i) {
+            EXPECT_EQ(pooled.FirstPass[i + offset], alone.FirstPass[i]) << "row " << i + offset;
+            EXPECT_EQ(pooled.ActSto[i + offset], alone.ActSto[i]) << "row " << i + offset;
+            selected += alone.FirstPass[i];
+        }
+        EXPECT_GT(selected, 10);
+    }
+    // The step into the second window is no recession, whatever the runoffs on either side.
+    EXPECT_FALSE(series.RowRecedes[121]);
+    EXPECT_EQ(pooled.RunCalc[121], series.RunMeas[121]);
+}
+
+// The robust function: a range with fewer than five points takes the line over both ranges, and
+// a simulation holds alpha beyond the runoffs of the points.
+TEST(JointCalibration, RobustAlphaPoolsWeakRangesAndHoldsAlphaAtTheEdges)
+{
+    const TWindow w = part(window("hymod-2014.inp"), 0, 60, "short");
+    URainRun::TEvaluateOptions robust;
+    robust.RobustAlpha = true;
+    URainRun::TState plain, held;
+    const URainRun::TEvaluation off =
+        URainRun::Evaluate(w.Input, plain, URainRun::TEvaluateOptions{});
+    const URainRun::TEvaluation on = URainRun::Evaluate(w.Input, held, robust);
+    ASSERT_FALSE(off.Stopped);
+    ASSERT_FALSE(on.Stopped);
+    EXPECT_FALSE(off.AlphaLimits.Held);
+    ASSERT_TRUE(on.AlphaLimits.Held);
+    const bool upperWeak = held.UpperRegCount < URainRun::RobustMinPoints;
+    const bool lowerWeak = held.LowerRegCount < URainRun::RobustMinPoints;
+    ASSERT_TRUE(upperWeak || lowerWeak) << "the short window should leave a range weak";
+    if (upperWeak && lowerWeak) {
+        EXPECT_EQ(on.Alpha.A1, on.Alpha.A2);
+        EXPECT_EQ(on.Alpha.B1, on.Alpha.B2);
+    }
+    EXPECT_LE(on.AlphaLimits.Low, on.AlphaLimits.High);
+
+    // Routed by hand: from a runoff of 3 above the highest point (1.5), alpha is that at 1.5.
+    TModelValues alpha;
+    alpha.A1 = -1;
+    alpha.B1 = 2;
+    alpha.A2 = -1;
+    alpha.B2 = 2;
+    alpha.Divide = 1;
+    const double time[] = {0, 1, 2}, rain[] = {0, 0, 0}, escape[] = {0, 0, 0};
+    double dead[3], recharge[3], runoff[3];
+    ASSERT_TRUE(UPrediction::RouteRunoff(2, time, rain, escape, 10, 10, alpha, 3, dead, recharge,
+                                         runoff, {true, 0.5, 1.5}));
+    EXPECT_DOUBLE_EQ(runoff[2], 3 * std::exp(-0.5));
+    ASSERT_TRUE(UPrediction::RouteRunoff(2, time, rain, escape, 10, 10, alpha, 3, dead, recharge,
+                                         runoff, {}));
+    EXPECT_DOUBLE_EQ(runoff[2], 3 * std::exp(-0.001)); // alpha(3) = -1, floored
+}
+
+// Windows that do not go together are refused, naming the files, before anything runs.
+TEST(JointCalibration, RefusesWindowsThatDoNotGoTogether)
+{
+    const TWindow a = window("hymod-2013.inp"), b = window("hymod-2014.inp");
+    EXPECT_NE(CheckWindows({a, a}, small()).find("given twice"), std::string::npos);
+    TWindow hourly = b;
+    for (URainRun::TAnalysisRow &r : hourly.Input.Rows)
+        r.Time /= 24;
+    const std::string steps = CheckWindows({a, hourly}, small());
+    EXPECT_NE(steps.find(a.File), std::string::npos);
+    EXPECT_NE(steps.find(hourly.File), std::string::npos);
+    TWindow units = b;
+    units.Input.TimeUnit = "h";
+    EXPECT_NE(CheckWindows({a, units}, small()).find("different units"), std::string::npos);
+    const TWindow tiny = part(b, 0, 12, "tiny");
+    EXPECT_NE(CheckWindows({a, tiny}, small()).find("at least 12"), std::string::npos);
+    TWindow rising = part(b, 0, 40, "rising");
+    for (std::size_t k = 0; k < rising.Input.Rows.size(); ++k)
+        rising.Input.Rows[k].Runoff = 1 + 0.1 * static_cast<double>(k);
+    EXPECT_NE(CheckWindows({a, rising}, small()).find("no step"), std::string::npos);
+    TOptions rsquare = small();
+    rsquare.Objective = TObjective::RSquare;
+    EXPECT_FALSE(CheckWindows({a}, rsquare).empty());
+    const TJointCalibration refused = Calibrate({a, a}, small());
+    EXPECT_EQ(refused.Status, TStatus::BadInput);
+    EXPECT_EQ(refused.Evaluations, 0);
+}
+
+// Leave-one-out gives the same figures, to the last bit, on one thread and on two.
+TEST(JointValidation, LeaveOneOutIsTheSameForAnyThreadCount)
+{
+    const TWindow whole = window("hymod-2014.inp");
+    const std::vector<TWindow> windows{part(whole, 0, 90, "a"), part(whole, 90, 90, "b"),
+                                       part(whole, 180, 90, "c"), part(whole, 270, 90, "d")};
+    UJointValidation::TOptions one;
+    one.Joint = small(1);
+    one.Joint.Evaluations = 150;
+    UJointValidation::TOptions two = one;
+    two.Joint.Threads = 2;
+    const UJointValidation::TValidation v1 = UJointValidation::Validate(windows, one);
+    const UJointValidation::TValidation v2 = UJointValidation::Validate(windows, two);
+    ASSERT_EQ(v1.Status, UJointValidation::TStatus::Validated) << v1.Message;
+    ASSERT_EQ(v1.Windows.size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const auto &a = v1.Windows[k], &b = v2.Windows[k];
+        ASSERT_EQ(a.Status, UJointValidation::TWindowStatus::Validated) << a.Message;
+        EXPECT_EQ(a.CalibratedOn.size(), 3u);
+        EXPECT_TRUE(sameBits(a.Validation.Skill.Fit.NSE, b.Validation.Skill.Fit.NSE));
+        EXPECT_TRUE(sameBits(a.Self.Fit.NSE, b.Self.Fit.NSE));
+        EXPECT_TRUE(sameBits(a.Start.Fit.KGE, b.Start.Fit.KGE));
+    }
+    EXPECT_TRUE(v1.Summary.Defined);
+    EXPECT_TRUE(sameBits(v1.Summary.NSE[1], v2.Summary.NSE[1]));
+}
+
+TEST(JointValidation, ChoosesTheWindowsToCalibrateOn)
+{
+    UJointValidation::TOptions o;
+    EXPECT_EQ(UJointValidation::CalibrationWindows(2, 5, o), (std::vector<int>{0, 1, 3, 4}));
+    o.JointSize = 2;
+    EXPECT_EQ(UJointValidation::CalibrationWindows(0, 5, o), (std::vector<int>{1, 2}));
+    EXPECT_EQ(UJointValidation::CalibrationWindows(2, 5, o), (std::vector<int>{1, 3}));
+    EXPECT_EQ(UJointValidation::CalibrationWindows(4, 5, o), (std::vector<int>{2, 3}));
+    o.JointSize = 3;
+    EXPECT_EQ(UJointValidation::CalibrationWindows(2, 5, o), (std::vector<int>{0, 1, 3}));
+    o.JointSize = 0;
+    o.Rolling = 2;
+    EXPECT_TRUE(UJointValidation::CalibrationWindows(1, 5, o).empty());
+    EXPECT_EQ(UJointValidation::CalibrationWindows(3, 5, o), (std::vector<int>{1, 2}));
+}
+
+} // namespace
+} // namespace quellow::UJointCalibration
