@@ -183,7 +183,7 @@ void TJointCalibrateDialog::AddFilesClick()
             : mFolder;
     const QStringList names =
         Dialogs().OpenFileNames({QStringLiteral("Input files (*.inp)"), QStringLiteral("inp"),
-                                 start, QStringLiteral("Calibrate on several files")});
+                                 start, QStringLiteral("Analysis files to calibrate on")});
     // A file listed already is not listed twice.
     for (const QString &name : names)
         if (mFilesList->findItems(name, Qt::MatchExactly).isEmpty())

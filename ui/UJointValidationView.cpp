@@ -203,9 +203,6 @@ QChart *jointValidationChart(const TValidation &v, const std::vector<int> &years
             line->append(years[k], shown);
             dots->append(years[k], shown);
             low = std::min(low, shown);
-            first = any ? std::min(first, years[k]) : years[k];
-            last = any ? std::max(last, years[k]) : years[k];
-            any = true;
         }
         chart->addSeries(line);
         chart->addSeries(dots);
@@ -216,6 +213,12 @@ QChart *jointValidationChart(const TValidation &v, const std::vector<int> &years
         }
         // One entry in the legend per series: the line's.
         chart->legend()->markers(dots).value(0)->setVisible(false);
+    }
+    // Every window's year on the axis, a skipped or failed one too (a gap in the lines).
+    for (std::size_t k = 0; k < v.Windows.size() && k < years.size(); ++k) {
+        first = any ? std::min(first, years[k]) : years[k];
+        last = any ? std::max(last, years[k]) : years[k];
+        any = true;
     }
     // Half a year beyond the ends, so that the dots at the ends are drawn whole.
     x->setRange(first - 0.5, last + 0.5);
@@ -231,12 +234,14 @@ QChart *jointValidationChart(const TValidation &v, const std::vector<int> &years
 }
 
 TJointValidationView::TJointValidationView(TValidation validation, std::vector<int> years,
-                                           QWidget *parent)
+                                           int rolling, QWidget *parent)
     : QDialog(parent), mValidation(std::move(validation)), mYears(std::move(years))
 {
     setObjectName(QStringLiteral("JointValidationView"));
-    setWindowTitle(
-        QStringLiteral("Leave-one-out validation of %1 windows").arg(mValidation.Windows.size()));
+    setWindowTitle((rolling > 0 ? QStringLiteral("Rolling validation (%2 before) of %1 windows")
+                                : QStringLiteral("Leave-one-out validation of %1 windows"))
+                       .arg(mValidation.Windows.size())
+                       .arg(rolling));
     auto *layout = new QVBoxLayout(this);
 
     auto *summary = new QLabel(jointValidationLines(mValidation).join(QLatin1Char('\n')), this);

@@ -37,9 +37,10 @@ class TJointValidationView : public QDialog
     Q_OBJECT
 
 public:
-    /// years: the year of each window of v, in its order.
+    /// years: the year of each window of v, in its order; rolling: the windows before each
+    /// one it was calibrated on (0: leave one out).
     TJointValidationView(UJointValidation::TValidation validation, std::vector<int> years,
-                         QWidget *parent = nullptr);
+                         int rolling = 0, QWidget *parent = nullptr);
 
     const UJointValidation::TValidation &validation() const { return mValidation; }
 

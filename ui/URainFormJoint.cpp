@@ -32,7 +32,7 @@ void TRainForm::JointCalibrateActionExecute()
         if (mJointChoices->Files.isEmpty()) {
             mJointChoices->Files = Dialogs().OpenFileNames(
                 {QStringLiteral("Input files (*.inp)"), QStringLiteral("inp"),
-                 DialogFolders.InputOpen, QStringLiteral("Calibrate on several files")});
+                 DialogFolders.InputOpen, QStringLiteral("Analysis files to calibrate on")});
             if (mJointChoices->Files.isEmpty())
                 return;
         }

@@ -76,7 +76,7 @@ void TRainForm::validateLeaveOneOut(const std::vector<UJointCalibration::TWindow
         Dialogs().ShowMessage(v.Message);
         return;
     }
-    TJointValidationView view(std::move(v), windowYears(windows), this);
+    TJointValidationView view(std::move(v), windowYears(windows), options.Rolling, this);
     view.exec();
 }
 

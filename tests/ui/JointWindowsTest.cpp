@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QValueAxis>
 
 #include <functional>
 #include <memory>
@@ -166,6 +167,11 @@ void JointWindowsTest::viewShowsEachWindowAgainstItsYear()
     QCOMPARE(seriesPoints(chart, "start"), (QList<QPointF>{{2013, -1}, {2016, 0.2}}));
     QCOMPARE(seriesPoints(chart, "self"), (QList<QPointF>{{2013, 0.7}, {2016, 0.6}}));
     QCOMPARE(seriesPoints(chart, "recession"), QList<QPointF>());
+    // The years of all windows on the axis, a skipped one's too, half a year beyond the ends.
+    const std::unique_ptr<QChart> early(jointValidationChart(v, {2013, 2010, 2016}));
+    auto *years = qobject_cast<QValueAxis *>(early->axes(Qt::Horizontal).value(0));
+    QCOMPARE(years->min(), 2009.5);
+    QCOMPARE(years->max(), 2016.5);
 
     auto *table = In<QTableWidget>(view, "WindowsTable");
     QCOMPARE(table->rowCount(), 3);
