@@ -160,6 +160,9 @@ void TValidateDialog::showMode()
               : QStringLiteral("The sheet is calibrated and its alpha function and storages are "
                                "tested on another window of measured runoff, as a prediction "
                                "would run it."));
+    // Each window of leave one out starts from the calibrated filling fraction or full.
+    mInitStorageHint->setText(joint ? QStringLiteral("cal or full")
+                                    : QStringLiteral("cal, full or mm"));
     for (QWidget *w : mPairWidgets)
         w->setEnabled(!joint);
     for (QWidget *w : mJointWidgets)
@@ -228,7 +231,8 @@ void TValidateDialog::createObjectiveRows(QFormLayout *form, const TValidateChoi
         "start and at most the maximum storage"));
     auto *storageRow = new QHBoxLayout;
     storageRow->addWidget(mInitStorageBox);
-    storageRow->addWidget(new QLabel(QStringLiteral("cal, full or mm"), this));
+    mInitStorageHint = new QLabel(this);
+    storageRow->addWidget(mInitStorageHint);
     storageRow->addStretch();
     auto *storageLabel = new QLabel(QStringLiteral("Initial &storage"), this);
     storageLabel->setBuddy(mInitStorageBox);

@@ -136,6 +136,7 @@ private:
     QCheckBox *mNoCalibrationBox = nullptr;
     QLineEdit *mEscapeFactorEdit = nullptr;
     QLabel *mIntro = nullptr;
+    QLabel *mInitStorageHint = nullptr;
     QCheckBox *mRobustAlphaBox = nullptr;
     QLineEdit *mEvaluationsEdit = nullptr;
     QRadioButton *mPairRadio = nullptr;
