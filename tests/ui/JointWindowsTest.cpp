@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -114,6 +115,7 @@ private slots:
     void badWindowsAreRefusedWithTheDialogKept();
     void jointCalibrationRunsFromTheFilesToTheResult();
     void leaveOneOutRunsFromTheFolderToTheView();
+    void cancelShowsNothing();
 };
 
 void JointWindowsTest::yearOfAWindow_data()
@@ -342,6 +344,57 @@ void JointWindowsTest::leaveOneOutRunsFromTheFolderToTheView()
     QCOMPARE(points.size(), 3);
     QCOMPARE(points[1].x(), 2014.0);
     QCOMPARE(points[1].y(), std::max(shown.Windows[1].Validation.Skill.Fit.NSE, LowestNseShown));
+}
+
+// "Cancel" of the progress window ends a joint calibration and a leave one out without a
+// result or a message.
+void JointWindowsTest::cancelShowsNothing()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("hymod-2013.inp")};
+    form.InputOpenActionExecute();
+    QTemporaryDir dir;
+    const QStringList files = {dir.filePath("hymod-2013.inp"), dir.filePath("hymod-2014.inp")};
+    for (const QString &file : files)
+        QVERIFY(QFile::copy(windows + QFileInfo(file).fileName(), file));
+    dialogs.OpenNameLists = {files};
+    int cancelled = 0, shown = 0;
+    auto *timer = new QTimer(qApp); // freed with the application if it never fires
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible())
+                continue;
+            if (auto *d = qobject_cast<TJointCalibrateDialog *>(w)) {
+                In<QLineEdit>(*d, "EvaluationsEdit")->setText(QStringLiteral("2000000"));
+                d->accept();
+            } else if (auto *d = qobject_cast<TValidateDialog *>(w)) {
+                In<QRadioButton>(*d, "LeaveOneOutRadio")->setChecked(true);
+                In<QLineEdit>(*d, "FolderEdit")->setText(dir.path());
+                In<QLineEdit>(*d, "EvaluationsEdit")->setText(QStringLiteral("2000000"));
+                d->accept();
+            } else if (qobject_cast<TJointCalibrateForm *>(w) ||
+                       qobject_cast<TJointValidationView *>(w)) {
+                ++shown;
+                static_cast<QDialog *>(w)->reject();
+            } else if ((w->objectName() == QLatin1String("JointCalibrateProgress") ||
+                        w->objectName() == QLatin1String("JointValidateProgress")) &&
+                       !w->property("cancelled").toBool()) {
+                w->setProperty("cancelled", true);
+                ++cancelled;
+                w->findChild<QPushButton *>()->click();
+            }
+        }
+    });
+    timer->start(5);
+    form.findChild<QAction *>(QStringLiteral("JointCalibrateAction"))->trigger();
+    form.findChild<QAction *>(QStringLiteral("ValidateAction"))->trigger();
+    timer->stop();
+    delete timer;
+    QCOMPARE(cancelled, 2);
+    QCOMPARE(shown, 0);
+    QCOMPARE(dialogs.Messages, QStringList());
 }
 
 QTEST_MAIN(JointWindowsTest)
