@@ -28,6 +28,22 @@ bool TMessageLog::Confirm(const std::string &text)
     return false;
 }
 
+bool ReadThreads(const std::string &text, int &threads, const std::string &prefix)
+{
+    int value = 0;
+    if (parseInt(text, value) && value >= 1 && value <= 256) {
+        threads = value;
+        return true;
+    }
+    std::cerr << prefix << "--threads needs a whole number from 1 to 256.\n";
+    return false;
+}
+
+std::string JsonFigure(bool defined, double value)
+{
+    return defined ? jsonNumber(value) : std::string("null");
+}
+
 bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOptions &options)
 {
     const std::string prefix = "quellow-cli " + command + ": ";
@@ -37,11 +53,8 @@ bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOpti
         if (arg == "--json") {
             options.Json = true;
         } else if (arg == "--threads" && hasValue) {
-            if (!parseInt(args[++i], options.Threads) || options.Threads < 1 ||
-                options.Threads > 256) {
-                std::cerr << prefix << "--threads needs a whole number from 1 to 256.\n";
+            if (!ReadThreads(args[++i], options.Threads, prefix))
                 return false;
-            }
             options.Batch = true;
         } else if (arg == "--csv" && hasValue) {
             options.CsvFile = args[++i];
@@ -172,11 +185,6 @@ std::string optionalNumber(const std::optional<double> &value)
     return value ? number(*value) : std::string();
 }
 
-std::string jsonNumber(bool present, double value)
-{
-    return present ? quellow::jsonNumber(value) : std::string("null");
-}
-
 std::string joinedMessages(const TFileResult &result)
 {
     std::string text;
@@ -211,11 +219,11 @@ std::string SimulationJson(const TSimulationFit &sim)
 {
     const bool ok = sim.Made && sim.Skill.Valid;
     const TFitMeasures &f = sim.Skill.Fit;
-    return "{\"NSE\":" + jsonNumber(ok, f.NSE) + ",\"KGE\":" + jsonNumber(ok, f.KGE) +
-           ",\"KGEr\":" + jsonNumber(ok, f.R) + ",\"KGEalpha\":" + jsonNumber(ok, f.Alpha) +
-           ",\"KGEbeta\":" + jsonNumber(ok, f.Beta) +
-           ",\"LogNSE\":" + jsonNumber(ok, sim.Skill.LogNSE) +
-           ",\"VolumeError\":" + jsonNumber(ok, f.VolumeError) + "}";
+    return "{\"NSE\":" + JsonFigure(ok, f.NSE) + ",\"KGE\":" + JsonFigure(ok, f.KGE) +
+           ",\"KGEr\":" + JsonFigure(ok, f.R) + ",\"KGEalpha\":" + JsonFigure(ok, f.Alpha) +
+           ",\"KGEbeta\":" + JsonFigure(ok, f.Beta) +
+           ",\"LogNSE\":" + JsonFigure(ok, sim.Skill.LogNSE) +
+           ",\"VolumeError\":" + JsonFigure(ok, f.VolumeError) + "}";
 }
 
 std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff)
@@ -228,12 +236,12 @@ std::string ResultJson(const TFileResult &r)
     std::string json =
         "{\"file\":" + jsonText(r.File) + ",\"mode\":" + jsonText(r.Mode) +
         ",\"rows\":" + std::to_string(r.Rows) + ",\"status\":" + jsonText(statusText(r)) +
-        ",\"RSquare\":" + jsonNumber(r.Fitted, r.RSquare) +
-        ",\"NSE\":" + jsonNumber(r.Fitted, r.NSE) + ",\"KGE\":" + jsonNumber(r.Fitted, r.KGE) +
-        ",\"VolumeError\":" + jsonNumber(r.Fitted, r.VolumeError) +
-        ",\"Divide\":" + jsonNumber(r.Fitted, r.Divide) +
-        ",\"MaxStor\":" + jsonNumber(r.MaxStor.has_value(), r.MaxStor.value_or(0)) +
-        ",\"InitStor\":" + jsonNumber(r.InitStor.has_value(), r.InitStor.value_or(0));
+        ",\"RSquare\":" + JsonFigure(r.Fitted, r.RSquare) +
+        ",\"NSE\":" + JsonFigure(r.Fitted, r.NSE) + ",\"KGE\":" + JsonFigure(r.Fitted, r.KGE) +
+        ",\"VolumeError\":" + JsonFigure(r.Fitted, r.VolumeError) +
+        ",\"Divide\":" + JsonFigure(r.Fitted, r.Divide) +
+        ",\"MaxStor\":" + JsonFigure(r.MaxStor.has_value(), r.MaxStor.value_or(0)) +
+        ",\"InitStor\":" + JsonFigure(r.InitStor.has_value(), r.InitStor.value_or(0));
     if (r.EscapeFactor)
         json += ",\"EscapeFactor\":" + quellow::jsonNumber(*r.EscapeFactor);
     if (r.Simulation)

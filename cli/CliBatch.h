@@ -50,6 +50,13 @@ std::string RaisedInitialRunoffText(const TSimulationFit &simulation, double fir
 /// The work done on one file; its messages go to the given prompts.
 using TFileJob = std::function<TFileResult(const std::string &file, TPrompts &prompts)>;
 
+/// The value of --threads: a whole number from 1 to 256. False, with a line on standard error
+/// begun by prefix, when text is none.
+bool ReadThreads(const std::string &text, int &threads, const std::string &prefix = {});
+
+/// A figure in JSON: the number at full precision, or null when it is not defined.
+std::string JsonFigure(bool defined, double value);
+
 /// Options every batch command takes beside its files.
 struct TBatchOptions
 {

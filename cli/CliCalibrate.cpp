@@ -1,5 +1,6 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
+#include "cli/CliJoint.h"
 #include "calibration/UCalibrationEdges.h"
 #include "calibration/UCalibrationRun.h"
 #include "files/UPrompts.h"
@@ -14,14 +15,23 @@ namespace {
 
 const char *const calibrateUsage =
     "Usage: quellow-cli calibrate FILE.inp [-o OUT.inp] [--objective nse|kge|rsquare] [--json]\n"
-    "                             [--evaluations N] [--threads N]\n"
+    "                             [--evaluations N] [--threads N] [--robust-alpha]\n"
+    "                             [--prediction-reservoir]\n"
     "Calibrates the maximum storage, the initial storage and a factor on the escape rates of\n"
     "an analysis file for the highest objective among the parameter sets whose recharge volume\n"
     "is 0.5 to 2 times the measured runoff volume. The objective is the NSE (default) or KGE\n"
     "of the simulation of the window with the prediction run's routing, or the R square of\n"
     "the analysis's reconstruction. Writes the calibrated input file (default\n"
     "FILE-calibrated.inp, never FILE.inp itself), runs it (OUT.out, OUT.dat) and prints the\n"
-    "start and calibrated figures (one JSON object with --json). Exit status 0 on success.\n";
+    "start and calibrated figures (one JSON object with --json).\n"
+    "--robust-alpha: a range of the alpha function with fewer than 5 points or 3 distinct\n"
+    "runoffs takes one line over both ranges, and the simulation holds alpha beyond the\n"
+    "runoffs fitted.\n"
+    "--prediction-reservoir: the analysis takes its recharge from the prediction's first\n"
+    "reservoir (an overflow empties the deficit).\n"
+    "The file written and its run stay as Save / Run makes them. Several files: quellow-cli\n"
+    "calibrate A.inp B.inp --help; several windows with one parameter set: quellow-cli\n"
+    "calibrate --joint --help. Exit status 0 on success.\n";
 
 struct TCalibrateArgs
 {
@@ -32,11 +42,6 @@ struct TCalibrateArgs
     bool Help = false;
     UCalibration::TOptions Options;
 };
-
-bool readCount(const std::string &text, int lowest, int &value)
-{
-    return parseInt(text, value) && value >= lowest;
-}
 
 /// False (with a line on standard error) when the arguments are not understood.
 bool parseArgs(const TArgs &args, TCalibrateArgs &out)
@@ -62,10 +67,12 @@ bool parseArgs(const TArgs &args, TCalibrateArgs &out)
                 return false;
             }
         } else if (a == "--threads" && hasValue) {
-            if (!readCount(args[++i], 1, out.Options.Threads) || out.Options.Threads > 256) {
-                std::cerr << "--threads needs a whole number from 1 to 256.\n";
+            if (!ReadThreads(args[++i], out.Options.Threads))
                 return false;
-            }
+        } else if (a == "--robust-alpha") {
+            out.Options.RobustAlpha = true;
+        } else if (a == "--prediction-reservoir") {
+            out.Options.PredictionReservoir = true;
         } else if (out.File.empty() && !a.empty() && a[0] != '-')
             out.File = a;
         else
@@ -155,19 +162,27 @@ std::string calibrationTable(const UCalibration::TCalibrationRun &run)
     skillRow("  volume error %", s0.Fit.VolumeError, s1.Fit.VolumeError);
     row("Recharge/runoff", r.StartFit.VolumeRatio, r.BestFit.VolumeRatio, "%.3f");
     row("Runoff divide", r.StartFit.Divide, r.BestFit.Divide, "%.2f");
-    // What the window's result questions, the command line questions too.
-    for (UCalibration::TEdge edge : UCalibration::EdgesOf(r.Best, r.BestFit))
-        table += "Warning: " + UCalibration::EdgeText(edge) + "\n";
-    if (const std::string factor = UCalibration::FactorHistoryText(1, r.Best.EscapeFactor);
-        !factor.empty())
-        table += "Warning: " + factor + "\n";
-    return table;
+    return table + CalibrationWarnings(r.Best, r.BestFit);
 }
 
 } // namespace
 
+std::string CalibrationWarnings(const TParameters &best, const UCalibration::TEvaluation &fit)
+{
+    // What the window's result questions, the command line questions too.
+    std::string lines;
+    for (UCalibration::TEdge edge : UCalibration::EdgesOf(best, fit))
+        lines += "Warning: " + UCalibration::EdgeText(edge) + "\n";
+    if (const std::string factor = UCalibration::FactorHistoryText(1, best.EscapeFactor);
+        !factor.empty())
+        lines += "Warning: " + factor + "\n";
+    return lines;
+}
+
 int CalibrateCommand(const TArgs &args)
 {
+    if (IsJointCalibrate(args))
+        return JointCalibrateCommand(args);
     if (IsCalibrateBatch(args))
         return CalibrateBatchCommand(args);
     TCalibrateArgs parsed;

@@ -1,5 +1,7 @@
 #include "cli/CliBatch.h"
 #include "cli/CliCommands.h"
+#include "cli/CliJoint.h"
+#include "cli/CliValidationTable.h"
 #include "files/UFileUtil.h"
 #include "files/UOutputNames.h"
 #include "files/UTextFields.h"
@@ -23,8 +25,10 @@ const char *const validateUsage =
     "Usage: quellow-cli validate CAL.inp VAL.inp [--objective nse|kge|rsquare]\n"
     "           [--no-calibrate [--escape-factor F]] [--init-storage cal|full|X]\n"
     "           [--warmup K] [--band D] [--json] [-o DIR] [--threads N] [--evaluations N]\n"
+    "           [--robust-alpha] [--prediction-reservoir]\n"
     "       quellow-cli validate --chain A.inp B.inp C.inp ... [--threads N] [--csv SUMMARY.csv]\n"
     "           [the options above but --json and -o]\n"
+    "       quellow-cli validate --leave-one-out A.inp B.inp ...|FOLDER (see its --help)\n"
     "Split-sample validation: calibrates the analysis file CAL (unless --no-calibrate: its\n"
     "parameters as they stand, escape factor F on VAL's escape rates, default 1), runs its\n"
     "analysis for the alpha function and simulates VAL with CAL's maximum storage, the\n"
@@ -38,7 +42,9 @@ const char *const validateUsage =
     "give a 5-95 % band. -o DIR writes DIR/VAL-validation.csv and the pictures as\n"
     "DIR/VAL-validation-NAME.png (hydrograph, scatter and, with calibration, the dotty plots\n"
     "MaxStor, InitStor, EscapeFactor). --chain validates each file on\n"
-    "the next and prints one summary table. Exit status 0 when every validation completed.\n";
+    "the next and prints one summary table. --robust-alpha and --prediction-reservoir go to\n"
+    "CAL's analyses as for quellow-cli calibrate; VAL's simulation holds alpha as CAL's\n"
+    "analysis says. Exit status 0 when every validation completed.\n";
 
 struct TValidateArgs
 {
@@ -56,7 +62,6 @@ struct TValidateArgs
 bool readOption(const std::string &name, const std::string &text, TValidateArgs &out)
 {
     UValidation::TOptions &o = out.Options;
-    int whole = 0;
     static const std::pair<const char *, UValidation::TOption> valueOptions[] = {
         {"--objective", UValidation::TOption::Objective},
         {"--escape-factor", UValidation::TOption::EscapeFactor},
@@ -74,11 +79,7 @@ bool readOption(const std::string &name, const std::string &text, TValidateArgs 
             return false;
         }
     if (name == "--threads") {
-        if (parseInt(text, whole) && whole >= 1 && whole <= 256) {
-            o.Threads = whole;
-            return true;
-        }
-        std::cerr << "--threads needs a whole number from 1 to 256.\n";
+        return ReadThreads(text, o.Threads);
     } else if (name == "--evaluations") {
         std::string message;
         if (UCalibration::ReadEvaluations(text, name, o.Evaluations, message))
@@ -116,6 +117,10 @@ bool parseArgs(const TArgs &args, TValidateArgs &out)
             out.Chain = true;
         else if (a == "--no-calibrate")
             out.Options.Calibrate = false;
+        else if (a == "--robust-alpha")
+            out.Options.RobustAlpha = true;
+        else if (a == "--prediction-reservoir")
+            out.Options.PredictionReservoir = true;
         else if (takesValue(a) && i + 1 < args.size()) {
             if (!readOption(a, args[++i], out))
                 return false;
@@ -146,17 +151,6 @@ bool parseArgs(const TArgs &args, TValidateArgs &out)
 
 // ---- One pair ------------------------------------------------------------------------------
 
-std::string num(bool defined, double value)
-{
-    return defined ? jsonNumber(value) : std::string("null");
-}
-
-std::string benchmarkJson(const UValidation::TBenchmark &b)
-{
-    return "{\"NSE\":" + num(b.Defined, b.Fit.NSE) + ",\"KGE\":" + num(b.Defined, b.Fit.KGE) +
-           ",\"VolumeError\":" + num(b.Defined, b.Fit.VolumeError) + "}";
-}
-
 std::string rangeJson(const std::array<double, 2> &range, bool defined)
 {
     return defined ? "[" + jsonNumber(range[0]) + "," + jsonNumber(range[1]) + "]"
@@ -168,11 +162,13 @@ std::string calibrationJson(const TValidation &v, bool ok)
     const TModelValues &a = v.CalFit.Alpha;
     return "{\"file\":" + jsonText(v.CalFile) +
            ",\"objective\":" + jsonText(UCalibration::ObjectiveName(v.Objective)) +
-           ",\"MaxStor\":" + num(ok, v.Cal.MaxStor) +
-           ",\"InitStor\":" + num(ok, UsedInitStor(v.Cal)) +
-           ",\"EscapeFactor\":" + num(ok, v.EscapeFactor) + ",\"A1\":" + num(ok, a.A1) +
-           ",\"B1\":" + num(ok, a.B1) + ",\"A2\":" + num(ok, a.A2) + ",\"B2\":" + num(ok, a.B2) +
-           ",\"Divide\":" + num(ok, a.Divide) + ",\"RSquare\":" + num(ok, v.CalFit.RSquare) +
+           ",\"MaxStor\":" + JsonFigure(ok, v.Cal.MaxStor) +
+           ",\"InitStor\":" + JsonFigure(ok, UsedInitStor(v.Cal)) +
+           ",\"EscapeFactor\":" + JsonFigure(ok, v.EscapeFactor) +
+           ",\"A1\":" + JsonFigure(ok, a.A1) + ",\"B1\":" + JsonFigure(ok, a.B1) +
+           ",\"A2\":" + JsonFigure(ok, a.A2) + ",\"B2\":" + JsonFigure(ok, a.B2) +
+           ",\"Divide\":" + JsonFigure(ok, a.Divide) +
+           ",\"RSquare\":" + JsonFigure(ok, v.CalFit.RSquare) +
            ",\"Simulation\":" + SimulationJson(ok ? v.CalFit.Simulation : TSimulationFit()) + "}";
 }
 
@@ -183,19 +179,19 @@ std::string validationJson(const TValidation &v, bool ok)
     const TFitMeasures &f = s.Skill.Fit;
     return "{\"file\":" + jsonText(v.ValFile) +
            ",\"source\":" + (v.ValSource.empty() ? std::string("null") : jsonText(v.ValSource)) +
-           ",\"rows\":" + num(ok, v.Rows) + ",\"warmup\":" + std::to_string(v.Warmup) +
-           ",\"InitStor\":" + num(ok, v.InitStor) + ",\"NSE\":" + num(fit, f.NSE) +
-           ",\"KGE\":" + num(fit, f.KGE) + ",\"KGEr\":" + num(fit, f.R) +
-           ",\"KGEalpha\":" + num(fit, f.Alpha) + ",\"KGEbeta\":" + num(fit, f.Beta) +
-           ",\"LogNSE\":" + num(fit && s.Skill.LogValid, s.Skill.LogNSE) +
-           ",\"VolumeError\":" + num(fit, f.VolumeError) + "}";
+           ",\"rows\":" + JsonFigure(ok, v.Rows) + ",\"warmup\":" + std::to_string(v.Warmup) +
+           ",\"InitStor\":" + JsonFigure(ok, v.InitStor) + ",\"NSE\":" + JsonFigure(fit, f.NSE) +
+           ",\"KGE\":" + JsonFigure(fit, f.KGE) + ",\"KGEr\":" + JsonFigure(fit, f.R) +
+           ",\"KGEalpha\":" + JsonFigure(fit, f.Alpha) + ",\"KGEbeta\":" + JsonFigure(fit, f.Beta) +
+           ",\"LogNSE\":" + JsonFigure(fit && s.Skill.LogValid, s.Skill.LogNSE) +
+           ",\"VolumeError\":" + JsonFigure(fit, f.VolumeError) + "}";
 }
 
 std::string bandJson(const UValidation::TBand &b)
 {
     return "{\"sets\":" + (b.Made ? std::to_string(b.Sets) : std::string("null")) +
-           ",\"coverage\":" + num(b.Made, b.Coverage) +
-           ",\"width\":" + num(b.Made && b.WidthDefined, b.Width) +
+           ",\"coverage\":" + JsonFigure(b.Made, b.Coverage) +
+           ",\"width\":" + JsonFigure(b.Made && b.WidthDefined, b.Width) +
            ",\"ranges\":{\"MaxStor\":" + rangeJson(b.MaxStor, b.Made) +
            ",\"InitStor\":" + rangeJson(b.InitStor, b.Made) +
            ",\"EscapeFactor\":" + rangeJson(b.EscapeFactor, b.Made) + "}}";
@@ -211,9 +207,9 @@ std::string validationReport(const TValidation &v)
     std::string json = "{\"status\":" + jsonText(ok ? "validated" : "failed") +
                        ",\"calibration\":" + calibrationJson(v, ok) +
                        ",\"validation\":" + validationJson(v, ok) +
-                       ",\"benchmarks\":{\"start\":" + benchmarkJson(v.Start) +
-                       ",\"self\":" + benchmarkJson(v.Self) + ",\"mean\":" + benchmarkJson(v.Mean) +
-                       ",\"recession\":" + benchmarkJson(v.Recession) +
+                       ",\"benchmarks\":{\"start\":" + BenchmarkJson(v.Start) +
+                       ",\"self\":" + BenchmarkJson(v.Self) + ",\"mean\":" + BenchmarkJson(v.Mean) +
+                       ",\"recession\":" + BenchmarkJson(v.Recession) +
                        "},\"band\":" + bandJson(v.Band) + ",\"notes\":[";
     for (std::size_t i = 0; i < notes.size(); ++i)
         json += (i ? "," : "") + jsonText(notes[i]);
@@ -321,85 +317,28 @@ int validateOne(const TValidateArgs &a)
 
 // ---- A chain of windows ----------------------------------------------------------------------
 
-std::string chainTable(const std::vector<TValidation> &pairs)
-{
-    std::size_t width = 4;
-    for (const TValidation &v : pairs)
-        width = std::max({width, v.CalFile.size() + v.ValFile.size() + 4});
-    width = std::min<std::size_t>(width, 60);
-    const int w = static_cast<int>(width);
-    std::string t =
-        printfText("%-*s %5s %7s %7s %8s %7s %7s %7s %7s %7s  %s\n", w, "pair", "rows", "NSE",
-                   "KGE", "volume%", "start", "self", "mean", "recess", "cover", "status");
-    for (const TValidation &v : pairs) {
-        const std::string pair = v.CalFile + " -> " + v.ValFile;
-        if (v.Status != UValidation::TStatus::Validated) {
-            t += printfText("%-*s %5s %7s %7s %8s %7s %7s %7s %7s %7s  %s\n", w, pair.c_str(), "-",
-                            "-", "-", "-", "-", "-", "-", "-", "-", v.Message.c_str());
-            continue;
-        }
-        const TSkill &s = v.Validation.Skill;
-        t += printfText(
-            "%-*s %5d %7s %7s %8s %7s %7s %7s %7s %7s  %s\n", w, pair.c_str(), v.Rows,
-            UValidationFiles::FigureText(s.Valid, s.Fit.NSE).c_str(),
-            UValidationFiles::FigureText(s.Valid, s.Fit.KGE).c_str(),
-            UValidationFiles::FigureText(s.Valid, s.Fit.VolumeError, "%.1f").c_str(),
-            UValidationFiles::FigureText(v.Start.Defined, v.Start.Fit.NSE).c_str(),
-            UValidationFiles::FigureText(v.Self.Defined, v.Self.Fit.NSE).c_str(),
-            UValidationFiles::FigureText(v.Mean.Defined, v.Mean.Fit.NSE).c_str(),
-            UValidationFiles::FigureText(v.Recession.Defined, v.Recession.Fit.NSE).c_str(),
-            UValidationFiles::FigureText(v.Band.Made, v.Band.Coverage, "%.3f").c_str(),
-            "validated");
-    }
-    t += "NSE of the benchmarks: start = CAL uncalibrated, self = VAL calibrated on itself, "
-         "mean = CAL's mean runoff, recess = VAL's first runoff without recharge; cover = share "
-         "of rows inside the band.\n";
-    return t;
-}
+const TValidationLayout chainLayout = {
+    "pair",
+    {"calibration", "validation"},
+    true,
+    "NSE of the benchmarks: start = CAL uncalibrated, self = VAL calibrated on itself, mean = "
+    "CAL's mean runoff, recess = VAL's first runoff without recharge; cover = share of rows inside "
+    "the band."};
 
-std::string chainCsv(const std::vector<TValidation> &pairs)
+TValidationRow chainRow(const TValidation &v)
 {
-    std::string csv = "calibration,validation,status,rows,NSE,KGE,LogNSE,VolumeError";
-    for (const char *b : {"start", "self", "mean", "recession"})
-        for (const char *f : {"NSE", "KGE", "VolumeError"})
-            csv += std::string(",") + b + "_" + f;
-    csv += ",band_sets,coverage,width,message\r\n";
-    auto opt = [](bool defined, double value) {
-        return defined ? shortestText(value) : std::string();
-    };
-    for (const TValidation &v : pairs) {
-        const bool ok = v.Status == UValidation::TStatus::Validated;
-        const TSkill &s = v.Validation.Skill;
-        const bool fit = ok && s.Valid;
-        csv += csvField(v.CalFile) + "," + csvField(v.ValFile) + "," +
-               (ok ? "validated" : "failed") + "," + (ok ? std::to_string(v.Rows) : "") + "," +
-               opt(fit, s.Fit.NSE) + "," + opt(fit, s.Fit.KGE) + "," +
-               opt(fit && s.LogValid, s.LogNSE) + "," + opt(fit, s.Fit.VolumeError);
-        for (const UValidation::TBenchmark *b : {&v.Start, &v.Self, &v.Mean, &v.Recession})
-            csv += "," + opt(b->Defined, b->Fit.NSE) + "," + opt(b->Defined, b->Fit.KGE) + "," +
-                   opt(b->Defined, b->Fit.VolumeError);
-        const UValidation::TBand &band = v.Band;
-        csv += "," + (band.Made ? std::to_string(band.Sets) : std::string()) + "," +
-               opt(band.Made, band.Coverage) + "," +
-               opt(band.Made && band.WidthDefined, band.Width) + "," +
-               csvField(ok ? std::string() : v.Message) + "\r\n";
-    }
-    return csv;
+    TValidationRow row = FiguresRow(v);
+    row.Label = v.CalFile + " -> " + v.ValFile;
+    row.Lead = {v.CalFile, v.ValFile};
+    row.Status = v.Status == UValidation::TStatus::Validated ? "validated" : "failed";
+    row.Band = &v.Band;
+    return row;
 }
 
 int validateChain(const TValidateArgs &a)
 {
-    if (!a.CsvFile.empty()) {
-        std::vector<UOutputNames::TNamedFile> reads;
-        for (const std::string &f : a.Files)
-            reads.push_back({"input file", UOutputNames::AbsolutePath(f)});
-        const std::string collision = UOutputNames::Collision(
-            reads, {{"summary file", UOutputNames::AbsolutePath(a.CsvFile)}});
-        if (!collision.empty()) {
-            std::cerr << collision << '\n';
-            return 1;
-        }
-    }
+    if (!a.CsvFile.empty() && !SummaryFileIsFree(a.Files, a.CsvFile))
+        return 1;
     const std::size_t count = a.Files.size() - 1;
     std::vector<TValidation> pairs(count);
     UValidation::TOptions options = a.Options;
@@ -411,14 +350,14 @@ int validateChain(const TValidateArgs &a)
         const auto k = static_cast<std::size_t>(i);
         pairs[k] = validatePair(a.Files[k], a.Files[k + 1], options);
     });
-    std::cout << chainTable(pairs);
-    bool all = std::all_of(pairs.begin(), pairs.end(), [](const TValidation &v) {
-        return v.Status == UValidation::TStatus::Validated;
-    });
-    if (!a.CsvFile.empty() && !writeFileAtomically(a.CsvFile, chainCsv(pairs))) {
-        std::cerr << "The summary file \"" << a.CsvFile << "\" could not be written.\n";
+    std::vector<TValidationRow> rows;
+    for (const TValidation &v : pairs)
+        rows.push_back(chainRow(v));
+    std::cout << ValidationTable(rows, chainLayout);
+    bool all = std::all_of(rows.begin(), rows.end(),
+                           [](const TValidationRow &row) { return row.Validated(); });
+    if (!a.CsvFile.empty() && !WriteSummaryFile(a.CsvFile, ValidationCsv(rows, chainLayout)))
         all = false;
-    }
     return all ? 0 : 1;
 }
 
@@ -426,6 +365,8 @@ int validateChain(const TValidateArgs &a)
 
 int ValidateCommand(const TArgs &args)
 {
+    if (IsLeaveOneOut(args))
+        return LeaveOneOutCommand(args);
     TValidateArgs parsed;
     if (!parseArgs(args, parsed)) {
         std::cerr << validateUsage;

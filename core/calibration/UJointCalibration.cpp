@@ -139,6 +139,24 @@ TSimulationFit simulateAll(TWindowsScratch &w, double maxStor, const std::vector
     return combined(w.Gathered, made, firstScored, score);
 }
 
+/// What the simulations in w (with their figures fits) give each window.
+std::vector<TWindowFit> windowFits(const TWindowsScratch &w,
+                                   const std::vector<TSimulationFit> &fits, double initStor)
+{
+    std::vector<TWindowFit> windows;
+    for (std::size_t k = 0; k < fits.size(); ++k) {
+        const USimulation::TScratch &s = w.Windows[k];
+        TWindowFit window;
+        window.Rows = s.Count;
+        window.InitStor = initStor;
+        window.FirstRunoff = s.Observed[1];
+        window.Simulation = fits[k];
+        window.Simulated.assign(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + s.Count);
+        windows.push_back(std::move(window));
+    }
+    return windows;
+}
+
 /// What one thread of the search works with.
 struct TWorker
 {
@@ -186,17 +204,7 @@ public:
         TWorker &w = *mWorkers.front();
         URainRun::TEvaluation fit =
             evaluate(p, w, URainRun::TFinalRun::InMemory, USimulation::TScore::Full, &fits);
-        windows.clear();
-        for (std::size_t k = 0; k < fits.size(); ++k) {
-            const USimulation::TScratch &s = w.Windows.Windows[k];
-            TWindowFit window;
-            window.Rows = s.Count;
-            window.InitStor = fit.InitStor;
-            window.FirstRunoff = s.Observed[1];
-            window.Simulation = fits[k];
-            window.Simulated.assign(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + s.Count);
-            windows.push_back(std::move(window));
-        }
+        windows = windowFits(w.Windows, fits, fit.InitStor);
         return fit;
     }
 
@@ -406,18 +414,9 @@ std::vector<TWindowFit> SimulateWindows(const std::vector<TWindow> &windows, con
     std::vector<TSimulationFit> fits;
     together = simulateAll(scratch, first.MaxSto, first.Escape, analysis, options.Warmup + 2,
                            USimulation::TScore::Full, &fits);
-    std::vector<TWindowFit> result;
-    for (std::size_t k = 0; k < windows.size(); ++k) {
-        const USimulation::TScratch &s = scratch.Windows[k];
-        TWindowFit w;
-        w.File = windows[k].File;
-        w.Rows = s.Count;
-        w.InitStor = analysis.InitStor;
-        w.FirstRunoff = s.Observed[1];
-        w.Simulation = fits[k];
-        w.Simulated.assign(s.Runoff.begin() + 1, s.Runoff.begin() + 1 + s.Count);
-        result.push_back(std::move(w));
-    }
+    std::vector<TWindowFit> result = windowFits(scratch, fits, analysis.InitStor);
+    for (std::size_t k = 0; k < windows.size(); ++k)
+        result[k].File = windows[k].File;
     return result;
 }
 

@@ -10,15 +10,6 @@ using UJointCalibration::TWindow;
 
 namespace {
 
-TBenchmark benchmarkOf(const TSimulationFit &sim)
-{
-    TBenchmark b;
-    b.Defined = sim.Made && sim.Skill.Valid;
-    if (b.Defined)
-        b.Fit = sim.Skill.Fit;
-    return b;
-}
-
 TBenchmark benchmarkOf(const TSkill &skill)
 {
     TBenchmark b;
@@ -58,7 +49,8 @@ void constantAndRecession(TWindowValidation &v, const TWindow &window,
     USimulation::Load(URainRun::AsWritten(window.Input), s);
     v.Mean = benchmarkOf(USimulation::ConstantSkill(s, meanRunoff(calibratedOn), firstScored));
     const URainRun::TEvaluation &fit = v.Calibration.BestFit;
-    v.Recession = benchmarkOf(USimulation::Recession(s, fit.Alpha, firstScored, fit.AlphaLimits));
+    v.Recession = UValidation::BenchmarkOf(
+        USimulation::Recession(s, fit.Alpha, firstScored, fit.AlphaLimits));
 }
 
 /// Validates window on the joint calibration of calibratedOn.
@@ -78,11 +70,11 @@ void validateWindow(TWindowValidation &v, const TWindow &window,
         simulated(window, v.Calibration.Best, v.Calibration.BestFit, joint);
     v.Validation = fit.Simulation;
     v.Simulated = fit.Simulated;
-    v.Start = benchmarkOf(
+    v.Start = UValidation::BenchmarkOf(
         simulated(window, v.Calibration.Start, v.Calibration.StartFit, joint).Simulation);
     const UJointCalibration::TJointCalibration self = UJointCalibration::Calibrate({window}, joint);
     if (self.Status == UJointCalibration::TStatus::Calibrated)
-        v.Self = benchmarkOf(self.Windows.at(0).Simulation);
+        v.Self = UValidation::BenchmarkOf(self.Windows.at(0).Simulation);
     constantAndRecession(v, window, calibratedOn, joint.Warmup + 2);
     v.Status = TWindowStatus::Validated;
 }

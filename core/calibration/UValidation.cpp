@@ -160,6 +160,15 @@ double Quantile(double *x, std::size_t n, double p)
     return below + (h - static_cast<double>(lo)) * (above - below);
 }
 
+TBenchmark BenchmarkOf(const TSimulationFit &sim)
+{
+    TBenchmark b;
+    b.Defined = sim.Made && sim.Skill.Valid;
+    if (b.Defined)
+        b.Fit = sim.Skill.Fit;
+    return b;
+}
+
 double MedianStep(const TAnalysisInput &input)
 {
     std::vector<double> steps;
@@ -273,15 +282,6 @@ TSimulationFit simulate(TTarget &t, const TParameters &p, const URainRun::TEvalu
     USimulation::Load(t.Applied, t.Scratch);
     return USimulation::Simulate(t.Scratch, t.Applied.MaxSto, t.Applied.IniSto, analysis.Alpha,
                                  analysis.AlphaLimits, t.FirstScored, score);
-}
-
-TBenchmark benchmarkOf(const TSimulationFit &sim)
-{
-    TBenchmark b;
-    b.Defined = sim.Made && sim.Skill.Valid;
-    if (b.Defined)
-        b.Fit = sim.Skill.Fit;
-    return b;
 }
 
 double meanRunoff(const TAnalysisInput &input)
@@ -493,13 +493,13 @@ void benchmarks(TValidation &v, const TAnalysisInput &cal, TTarget &target, cons
                 const URainRun::TEvaluation &startFit)
 {
     const TParameters start = transferred(UCalibration::StartValues(cal), 1, options);
-    v.Start = benchmarkOf(simulate(target, start, startFit));
+    v.Start = BenchmarkOf(simulate(target, start, startFit));
     USimulation::TScratch &s = target.Scratch;
     USimulation::Load(*target.Input, s);
     const TSkill mean = USimulation::ConstantSkill(s, meanRunoff(cal), target.FirstScored);
     v.Mean.Defined = mean.Valid;
     v.Mean.Fit = mean.Fit;
-    v.Recession = benchmarkOf(
+    v.Recession = BenchmarkOf(
         USimulation::Recession(s, v.CalFit.Alpha, target.FirstScored, v.CalFit.AlphaLimits));
 }
 
@@ -530,7 +530,7 @@ void selfBenchmark(TValidation &v, TTarget &target, const TSelfCalibration &self
         return;
     }
     const TParameters &best = self.Run.Search.Best;
-    v.Self = benchmarkOf(simulate(target, {best.MaxStor, UsedInitStor(best), best.EscapeFactor},
+    v.Self = BenchmarkOf(simulate(target, {best.MaxStor, UsedInitStor(best), best.EscapeFactor},
                                   self.Run.Search.BestFit));
 }
 

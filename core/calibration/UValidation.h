@@ -95,6 +95,9 @@ struct TBenchmark
     TFitMeasures Fit; ///< NSE, KGE, volume error
 };
 
+/// What a simulation gives as a benchmark: undefined when it was not made or not scored.
+TBenchmark BenchmarkOf(const TSimulationFit &simulation);
+
 /// A set of the band with what it gave on CAL.
 struct TBandSet
 {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -30,8 +31,9 @@ TWindow window(const std::string &name)
     return w;
 }
 
-/// The first rows of a window, renumbered from time 1.
-TWindow part(const TWindow &w, std::size_t from, std::size_t count, const std::string &name)
+/// count rows of a window from row from, renumbered from time firstTime.
+TWindow part(const TWindow &w, std::size_t from, std::size_t count, const std::string &name,
+             double firstTime = 1)
 {
     TWindow p = w;
     p.File = name;
@@ -39,7 +41,7 @@ TWindow part(const TWindow &w, std::size_t from, std::size_t count, const std::s
                         w.Input.Rows.begin() + static_cast<std::ptrdiff_t>(from + count));
     for (std::size_t k = 0; k < p.Input.Rows.size(); ++k) {
         p.Input.Rows[k].Serial = static_cast<int>(k + 1);
-        p.Input.Rows[k].Time = static_cast<double>(k + 1);
+        p.Input.Rows[k].Time = firstTime + static_cast<double>(k);
     }
     return p;
 }
@@ -131,24 +133,39 @@ TEST(JointCalibration, ObjectiveComesFromEachWindowSimulatedOnItsOwn)
 }
 
 // The recession steps are selected in each window with its own recharge: the first pass of the
-// pooled analysis is, row for row, that of each window analysed alone, although the second
-// window's time starts again (no step leads into it) and the first ends in a dry spell that
-// does not go on into the second.
+// pooled analysis is, row for row, that of each window analysed alone. The first window ends on
+// a dry recession, which the last row of a window never is, and the runoff falls over the long
+// step into the second, which no step leads into.
 TEST(JointCalibration, PooledSelectionRestartsInEachWindow)
 {
     const TWindow whole = window("hymod-2014.inp");
-    const TWindow a = part(whole, 0, 120, "a"), b = part(whole, 150, 100, "b");
+    // The first window ends on a row that the first pass selects in the whole year.
+    const TParameters set{80, 40, 1};
+    URainRun::TState yearState;
+    {
+        const URainRun::TPreparedSeries year = URainRun::PrepareSeries(whole.Input);
+        URainRun::TFirstReservoir yearSet;
+        URainRun::ApplyCalibration(whole.Input, set, yearSet);
+        ASSERT_FALSE(URainRun::Evaluate(year, yearSet, yearState, {}).Stopped);
+    }
+    std::size_t end = 100;
+    while (!yearState.FirstPass[end + 1] && end < 300)
+        ++end;
+    ASSERT_LT(end, 300u);
+    const int n = static_cast<int>(end) + 1;
+    const TWindow a = part(whole, 0, end + 1, "a");
+    TWindow b = part(whole, 150, 100, "b", 1000);
+    b.Input.Rows[0].Runoff = a.Input.Rows.back().Runoff / 2;
     URainRun::TAnalysisInput joined = a.Input;
     joined.Rows.insert(joined.Rows.end(), b.Input.Rows.begin(), b.Input.Rows.end());
-    const URainRun::TPreparedSeries series = URainRun::PrepareSeries(joined, {1, 121});
-    const TParameters set{80, 40, 1};
+    const URainRun::TPreparedSeries series = URainRun::PrepareSeries(joined, {1, n + 1});
     URainRun::TFirstReservoir reservoir;
     URainRun::ApplyCalibration(joined, set, reservoir);
     URainRun::TState pooled;
     const URainRun::TEvaluation fit =
         URainRun::Evaluate(series, reservoir, pooled, URainRun::TEvaluateOptions{});
     ASSERT_FALSE(fit.Stopped);
-    for (const auto &[w, offset] : {std::pair{&a, 0}, std::pair{&b, 120}}) {
+    for (const auto &[w, offset] : {std::pair<const TWindow *, int>{&a, 0}, {&b, n}}) {
         URainRun::TState alone;
         const URainRun::TPreparedSeries own = URainRun::PrepareSeries(w->Input);
         URainRun::TFirstReservoir ownSet;
@@ -163,33 +180,66 @@ TEST(JointCalibration, PooledSelectionRestartsInEachWindow)
         EXPECT_GT(selected, 10);
     }
     // The step into the second window is no recession, whatever the runoffs on either side.
-    EXPECT_FALSE(series.RowRecedes[121]);
-    EXPECT_EQ(pooled.RunCalc[121], series.RunMeas[121]);
+    EXPECT_FALSE(series.RowRecedes[n + 1]);
+    EXPECT_EQ(pooled.RunCalc[n + 1], series.RunMeas[n + 1]);
 }
 
 // The robust function: a range with fewer than five points takes the line over both ranges, and
 // a simulation holds alpha beyond the runoffs of the points.
 TEST(JointCalibration, RobustAlphaPoolsWeakRangesAndHoldsAlphaAtTheEdges)
 {
-    const TWindow w = part(window("hymod-2014.inp"), 0, 60, "short");
+    // The shortest start of the year whose robust function has a range of three or four points
+    // at three distinct runoffs: weak by its number of points alone.
+    const TWindow year = window("hymod-2014.inp");
     URainRun::TEvaluateOptions robust;
     robust.RobustAlpha = true;
     URainRun::TState plain, held;
+    URainRun::TEvaluation on;
+    TWindow w;
+    const auto weakByCount = [&held](bool upper) {
+        std::vector<double> x;
+        for (const int i : held.SelectedRows)
+            if ((held.Series().RunMeas[i] > held.Divide) == upper)
+                x.push_back(held.Series().RunMeas[i]);
+        std::sort(x.begin(), x.end());
+        return x.size() >= 3 && x.size() < 5 && std::unique(x.begin(), x.end()) - x.begin() >= 3;
+    };
+    for (std::size_t rows = 30; rows < 365; ++rows) {
+        w = part(year, 0, rows, "short");
+        on = URainRun::Evaluate(w.Input, held, robust);
+        if (!on.Stopped && (weakByCount(true) || weakByCount(false)))
+            break;
+    }
     const URainRun::TEvaluation off =
         URainRun::Evaluate(w.Input, plain, URainRun::TEvaluateOptions{});
-    const URainRun::TEvaluation on = URainRun::Evaluate(w.Input, held, robust);
     ASSERT_FALSE(off.Stopped);
     ASSERT_FALSE(on.Stopped);
     EXPECT_FALSE(off.AlphaLimits.Held);
     ASSERT_TRUE(on.AlphaLimits.Held);
+    // The line over the points of both ranges, and their runoffs' range, fitted here by hand.
+    const URainRun::TPreparedSeries &series = held.Series();
+    double sx = 0, sy = 0, sxx = 0, sxy = 0, low = 1e300, high = -1e300;
+    for (const int i : held.SelectedRows) {
+        const double x = series.RunMeas[i], y = held.MeasuredAlpha[i];
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+        low = std::min(low, x);
+        high = std::max(high, x);
+    }
+    const double count = static_cast<double>(held.SelectedRows.size());
+    const double slope = (sxy - sx * sy / count) / (sxx - sx * sx / count);
+    const double constant = sy / count - slope * sx / count;
     const bool upperWeak = held.UpperRegCount < URainRun::RobustMinPoints;
     const bool lowerWeak = held.LowerRegCount < URainRun::RobustMinPoints;
-    ASSERT_TRUE(upperWeak || lowerWeak) << "the short window should leave a range weak";
-    if (upperWeak && lowerWeak) {
-        EXPECT_EQ(on.Alpha.A1, on.Alpha.A2);
-        EXPECT_EQ(on.Alpha.B1, on.Alpha.B2);
-    }
-    EXPECT_LE(on.AlphaLimits.Low, on.AlphaLimits.High);
+    ASSERT_NE(upperWeak, lowerWeak) << "the short window should leave one range weak";
+    ASSERT_GE(std::min(held.UpperRegCount, held.LowerRegCount), 2);
+    EXPECT_NEAR(upperWeak ? on.Alpha.A1 : on.Alpha.A2, slope, 1e-9);
+    EXPECT_NEAR(upperWeak ? on.Alpha.B1 : on.Alpha.B2, constant, 1e-9);
+    EXPECT_EQ(upperWeak ? on.Alpha.A2 : on.Alpha.A1, upperWeak ? off.Alpha.A2 : off.Alpha.A1);
+    EXPECT_EQ(on.AlphaLimits.Low, low);
+    EXPECT_EQ(on.AlphaLimits.High, high);
 
     // Routed by hand: from a runoff of 3 above the highest point (1.5), alpha is that at 1.5.
     TModelValues alpha;
@@ -206,6 +256,28 @@ TEST(JointCalibration, RobustAlphaPoolsWeakRangesAndHoldsAlphaAtTheEdges)
     ASSERT_TRUE(UPrediction::RouteRunoff(2, time, rain, escape, 10, 10, alpha, 3, dead, recharge,
                                          runoff, {}));
     EXPECT_DOUBLE_EQ(runoff[2], 3 * std::exp(-0.001)); // alpha(3) = -1, floored
+}
+
+// With the prediction's first reservoir, the analysis routes the recharge that the simulation
+// of its window routes (its own keeps the deficit after an overflow and gives less).
+TEST(JointCalibration, PredictionReservoirGivesTheAnalysisTheSimulationsRecharge)
+{
+    const TWindow w = window("hymod-2014.inp");
+    URainRun::TEvaluateOptions options;
+    options.PredictionReservoir = true;
+    options.Simulate = URainRun::TSimulate::Fit;
+    URainRun::TState own, prediction;
+    ASSERT_FALSE(URainRun::Evaluate(w.Input, own, URainRun::TSimulate::Fit).Stopped);
+    ASSERT_FALSE(URainRun::Evaluate(w.Input, prediction, options).Stopped);
+    double analysed = 0, routed = 0, kept = 0;
+    for (int i = 3; i <= static_cast<int>(w.Input.Rows.size()); ++i) {
+        EXPECT_EQ(prediction.Rech[i], prediction.Simulation.Recharge[i]) << "row " << i;
+        analysed += prediction.Rech[i];
+        routed += prediction.Simulation.Recharge[i];
+        kept += own.Rech[i];
+    }
+    EXPECT_EQ(analysed, routed);
+    EXPECT_LT(kept, routed);
 }
 
 // Windows that do not go together are refused, naming the files, before anything runs.

@@ -561,6 +561,46 @@ TEST_F(CliValidate, OutputFolderGetsAllFilesOrNone)
         EXPECT_TRUE(fileExists(dir.File(std::string("res/") + name))) << name;
 }
 
+// --robust-alpha and --prediction-reservoir reach the calibration of calibrate and of validate
+// (and --chain): each gives, to the last digit, what the core gives with those options.
+TEST_F(CliValidate, RobustAlphaAndPredictionReservoirReachTheCore)
+{
+    Copy("windows/gr4j-1991.inp", "cal.inp");
+    Copy("windows/gr4j-1992.inp", "val.inp");
+    URainRun::TAnalysisInput cal, val;
+    std::string message;
+    ASSERT_TRUE(UValidation::ReadWindow(dir.File("cal.inp"), "calibration", cal, message));
+    ASSERT_TRUE(UValidation::ReadWindow(dir.File("val.inp"), "validation", val, message));
+    const std::string flags = " --robust-alpha --prediction-reservoir --evaluations 60";
+
+    UCalibration::TOptions c;
+    c.Objective = UCalibration::TObjective::NSE;
+    c.Evaluations = 60;
+    c.RobustAlpha = c.PredictionReservoir = true;
+    const UCalibration::TResult r = UCalibration::CalibrateAnalysis(cal, c, nullptr).Search;
+    ASSERT_EQ(Cli("calibrate cal.inp --json" + flags), 0) << errors;
+    EXPECT_NE(out.find("\"calibrated\":{\"MaxStor\":" + jsonNumber(r.Best.MaxStor) +
+                       ",\"InitStor\":" + jsonNumber(UsedInitStor(r.Best)) +
+                       ",\"EscapeFactor\":" + jsonNumber(r.Best.EscapeFactor) + ","),
+              std::string::npos)
+        << out;
+
+    UValidation::TOptions o;
+    o.Evaluations = 60;
+    o.RobustAlpha = o.PredictionReservoir = true;
+    const UValidation::TValidation v = UValidation::Validate(cal, "cal.inp", val, "val.inp", o);
+    const std::string figures = "\"NSE\":" + jsonNumber(v.Validation.Skill.Fit.NSE) +
+                                ",\"KGE\":" + jsonNumber(v.Validation.Skill.Fit.KGE);
+    ASSERT_EQ(Cli("validate cal.inp val.inp --json" + flags), 0) << errors;
+    EXPECT_NE(out.find("\"MaxStor\":" + jsonNumber(v.Cal.MaxStor) + ","), std::string::npos);
+    EXPECT_NE(out.find(figures), std::string::npos) << out;
+    ASSERT_EQ(Cli("validate --chain cal.inp val.inp --csv s.csv" + flags), 0) << errors;
+    EXPECT_NE(ReadBytes(dir.File("s.csv"))
+                  .find(",validated," + std::to_string(v.Rows) + "," +
+                        shortestText(v.Validation.Skill.Fit.NSE) + ","),
+              std::string::npos);
+}
+
 // The budget of evaluations has a ceiling, since a validation keeps every set it evaluates; a
 // huge number says so instead of running out of memory.
 TEST_F(CliValidate, EvaluationsHaveACeiling)
