@@ -1,8 +1,8 @@
 # Several windows at once (sourced by run-system-test.sh for PART "joint", on a screen of
 # 1366 x 768): "Calibrate on several files..." on three seasons chosen together in the file
 # dialog, a prediction file refused with the dialog kept, and Validate's leave one out and
-# rolling over a folder of four seasons, the view within the screen. The figures shown are
-# those of the core (the window tests pin them); here the real program must show them.
+# rolling over a folder of four seasons, the view within the screen; the figures shown are those
+# of quellow-cli with the same options.
 
 # Waits for the dialog named $1 and gives it the focus.
 focus_dialog() {
@@ -38,6 +38,12 @@ outer_rect() {
 
 is_figure() { [[ $1 =~ ^-?[0-9]+\.[0-9]{3}$ ]]; }
 
+# A number of quellow-cli's JSON on standard input, at the path $1 (a Python subscript such as
+# ["windows"][2]["NSE"]), with three decimals as the window shows it.
+json_figure() {
+    python3 -c 'import json, sys; print("%.3f" % eval("json.load(sys.stdin)" + sys.argv[1]))' "$1"
+}
+
 seasons="$work/seasons"
 mkdir -p "$seasons"
 cp "$source_dir"/tests/data/windows/hymod-201[3-6].inp "$seasons/"
@@ -71,6 +77,11 @@ xdotool key Up
 last=$(copied_cell)
 is_figure "$last" || fail "the result shows \"$last\" as the NSE of hymod-2015.inp"
 [ "$all" != "$last" ] || fail "the windows together show the NSE of the last window, $all"
+json=$(cd "$seasons" && "$cli" calibrate --joint hymod-2013.inp hymod-2014.inp hymod-2015.inp \
+    --evaluations 200 --json) || fail "quellow-cli calibrate --joint failed"
+want="$(json_figure '["calibrated"]["Objective"]' <<<"$json") $(json_figure \
+    '["windows"][2]["Simulation"]["NSE"]' <<<"$json")"
+[ "$all $last" = "$want" ] || fail "the result shows NSE $all and $last, quellow-cli $want"
 xdotool key Escape
 sleep 0.5
 [ -z "$(find_window '^Joint calibration of ')" ] || fail "Escape did not close the result"
@@ -125,6 +136,9 @@ is_figure "$nse" || fail "the view shows \"$nse\" as the NSE of hymod-2013.inp"
 xdotool key Left
 year=$(copied_cell)
 [ "$year" = 2013 ] || fail "the view gives hymod-2013.inp the year \"$year\""
+want=$("$cli" validate --leave-one-out "$seasons" --evaluations 100 --json |
+    json_figure '["windows"][0]["NSE"]') || fail "quellow-cli validate --leave-one-out failed"
+[ "$nse" = "$want" ] || fail "the view shows NSE $nse for hymod-2013.inp, quellow-cli $want"
 xdotool key Escape
 sleep 0.5
 [ -z "$(find_window '^Leave-one-out validation ')" ] || fail "Escape did not close the view"
@@ -148,7 +162,9 @@ first=$(copied_cell)
 [ "$first" = skipped ] || fail "the first window shows \"$first\", not skipped"
 xdotool key Down Down
 third=$(copied_cell)
-is_figure "$third" || fail "the third window shows \"$third\" as its NSE"
+want=$("$cli" validate --leave-one-out "$seasons" --rolling 2 --evaluations 100 --json |
+    json_figure '["windows"][2]["NSE"]') || fail "quellow-cli validate --rolling failed"
+[ "$third" = "$want" ] || fail "the view shows NSE $third for hymod-2015.inp, quellow-cli $want"
 xdotool key Escape
 sleep 0.5
 alive || fail "the program ended after the validation"
