@@ -112,6 +112,18 @@ int windowYear(const std::string &file, const std::string &title1, int place)
     return place;
 }
 
+std::vector<double> windowPlaces(const std::vector<int> &years)
+{
+    std::vector<double> places;
+    for (std::size_t k = 0; k < years.size(); ++k) {
+        const auto count = std::count(years.begin(), years.end(), years[k]);
+        const auto before =
+            std::count(years.begin(), years.begin() + static_cast<long>(k), years[k]);
+        places.push_back(years[k] + static_cast<double>(before) / static_cast<double>(count));
+    }
+    return places;
+}
+
 std::vector<int> windowYears(const std::vector<UJointCalibration::TWindow> &windows)
 {
     std::vector<int> years;
@@ -181,8 +193,7 @@ QChart *jointValidationChart(const TValidation &v, const std::vector<int> &years
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
 
-    int first = 0, last = 0;
-    bool any = false;
+    const std::vector<double> places = windowPlaces(years);
     double low = 0;
     for (const TSeriesOf &s : seriesOf) {
         auto *line = new QLineSeries;
@@ -195,13 +206,13 @@ QChart *jointValidationChart(const TValidation &v, const std::vector<int> &years
         dots->setColor(s.Colour);
         dots->setBorderColor(s.Colour);
         dots->setMarkerSize(s.Benchmark ? 6 : 9);
-        for (std::size_t k = 0; k < v.Windows.size() && k < years.size(); ++k) {
+        for (std::size_t k = 0; k < v.Windows.size() && k < places.size(); ++k) {
             double nse = 0;
             if (!nseOf(v.Windows[k], s, nse))
                 continue;
             const double shown = std::max(nse, LowestNseShown);
-            line->append(years[k], shown);
-            dots->append(years[k], shown);
+            line->append(places[k], shown);
+            dots->append(places[k], shown);
             low = std::min(low, shown);
         }
         chart->addSeries(line);
@@ -214,16 +225,16 @@ QChart *jointValidationChart(const TValidation &v, const std::vector<int> &years
         // One entry in the legend per series: the line's.
         chart->legend()->markers(dots).value(0)->setVisible(false);
     }
-    // Every window's year on the axis, a skipped or failed one too (a gap in the lines).
-    for (std::size_t k = 0; k < v.Windows.size() && k < years.size(); ++k) {
-        first = any ? std::min(first, years[k]) : years[k];
-        last = any ? std::max(last, years[k]) : years[k];
-        any = true;
+    // Every window's place on the axis, a skipped or failed one's too (a gap in the lines), and
+    // half a year beyond the ends, so that the dots at the ends are drawn whole.
+    double first = 0, last = 0;
+    for (std::size_t k = 0; k < v.Windows.size() && k < places.size(); ++k) {
+        first = k ? std::min(first, places[k]) : places[k];
+        last = k ? std::max(last, places[k]) : places[k];
     }
-    // Half a year beyond the ends, so that the dots at the ends are drawn whole.
     x->setRange(first - 0.5, last + 0.5);
     x->setTickType(QValueAxis::TicksDynamic);
-    x->setTickAnchor(first);
+    x->setTickAnchor(std::floor(first));
     x->setTickInterval(std::max(1, static_cast<int>(std::ceil((last - first) / 8.0))));
     y->setRange(low < 0 ? std::floor(low * 2) / 2 : 0, 1);
     y->setTickType(QValueAxis::TicksDynamic);

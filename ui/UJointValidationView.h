@@ -19,6 +19,10 @@ int windowYear(const std::string &file, const std::string &title1, int place);
 /// The years of windows, in their order.
 std::vector<int> windowYears(const std::vector<UJointCalibration::TWindow> &windows);
 
+/// Where each window stands on the axis of years: at its year, and the windows of a year that
+/// has several (the seasons of a year) spread over it in their order: 2013, 2013.25, 2013.5, ...
+std::vector<double> windowPlaces(const std::vector<int> &years);
+
 /// NSE values below this are drawn at it, so that one poor benchmark does not flatten the rest.
 inline constexpr double LowestNseShown = -1;
 
@@ -26,8 +30,9 @@ inline constexpr double LowestNseShown = -1;
 /// quartiles of the validation NSE and KGE and the median NSE of each benchmark.
 QStringList jointValidationLines(const UJointValidation::TValidation &v);
 
-/// A new chart (the caller owns it) of each validated window's NSE against its year, with the
-/// NSE of the benchmarks (start, self, mean, recession) as further series.
+/// A new chart (the caller owns it) of each validated window's NSE against its year (at its
+/// place, windowPlaces), with the NSE of the benchmarks (start, self, mean, recession) as further
+/// series.
 QChart *jointValidationChart(const UJointValidation::TValidation &v, const std::vector<int> &years);
 
 /// The result of a validation of each window on a joint calibration of others: the chart of

@@ -111,6 +111,7 @@ private slots:
     void yearOfAWindow_data();
     void yearOfAWindow();
     void viewShowsEachWindowAgainstItsYear();
+    void seasonsOfAYearSpreadOverIt();
     void seasonFilesOfAFolder();
     void badWindowsAreRefusedWithTheDialogKept();
     void jointCalibrationRunsFromTheFilesToTheResult();
@@ -193,6 +194,13 @@ void JointWindowsTest::viewShowsEachWindowAgainstItsYear()
     const QSize least = view.minimumSizeHint();
     QVERIFY2(least.width() <= 1366 - 16 && least.height() <= 768 - 48,
              qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+}
+
+// The seasons of a year spread over it, in their order; a year of its own stays on the year.
+void JointWindowsTest::seasonsOfAYearSpreadOverIt()
+{
+    QCOMPARE(windowPlaces({2013, 2013, 2014, 2013, 2013, 2016}),
+             (std::vector<double>{2013, 2013.25, 2014, 2013.5, 2013.75, 2016}));
 }
 
 void JointWindowsTest::seasonFilesOfAFolder()
