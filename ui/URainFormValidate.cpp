@@ -34,11 +34,6 @@ void TRainForm::ValidateActionExecute()
             return;
         if (!mValidateChoices)
             mValidateChoices = std::make_unique<TValidateChoices>();
-        // Leave one out, chosen last time, needs no sheet.
-        URainRun::TAnalysisInput cal;
-        std::vector<int> gridRows;
-        if (!mValidateChoices->LeaveOneOut && !sheetAnalysisInput(cal, gridRows))
-            return;
         TValidateDialog dialog(*mValidateChoices, DMQuellow, DialogFolders.InputOpen, this);
         const int answer = dialog.exec();
         *mValidateChoices = dialog.choices();
@@ -48,8 +43,10 @@ void TRainForm::ValidateActionExecute()
             validateLeaveOneOut(dialog.windows(), dialog.jointOptions());
             return;
         }
-        // The sheet is checked now when the dialog turned to the pair.
-        if (cal.Rows.empty() && !sheetAnalysisInput(cal, gridRows))
+        // Leave one out needs no sheet: it is checked once the pair is chosen.
+        URainRun::TAnalysisInput cal;
+        std::vector<int> gridRows;
+        if (!sheetAnalysisInput(cal, gridRows))
             return;
         const std::string calFile = DMQuellow.FileName.empty() ? "(sheet)" : DMQuellow.FileName;
         UValidation::TValidation v = runValidation(this, cal, calFile, dialog.validationInput(),
