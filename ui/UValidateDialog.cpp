@@ -443,9 +443,11 @@ QStringList seasonFiles(const QString &folder)
 {
     QStringList files;
     const QDir dir(folder);
-    for (const QString &name :
-         dir.entryList({QStringLiteral("*.inp")}, QDir::Files | QDir::CaseSensitive))
-        if (!name.endsWith(QLatin1String("-calibrated.inp")))
+    // As quellow-cli takes a folder: the extension in any case, the files an earlier calibration
+    // wrote there left out.
+    for (const QString &name : dir.entryList({QStringLiteral("*.inp")}, QDir::Files))
+        if (!name.toLower().endsWith(QLatin1String("-calibrated.inp")) &&
+            !name.endsWith(QLatin1String("-joint.inp")))
             files << dir.filePath(name);
     // By name as the bytes spell it, whatever the locale.
     std::sort(files.begin(), files.end(),

@@ -48,8 +48,9 @@ struct TValidateChoices
     QString RollingCount = QStringLiteral("3");
 };
 
-/// The analysis input files of folder a leave-one-out validation takes: its *.inp files sorted
-/// by name, calibrated files (*-calibrated.inp) left out.
+/// The analysis input files of folder a leave-one-out validation takes: its *.inp files (the
+/// extension in any case) sorted by name, the files of earlier calibrations (*-calibrated.inp,
+/// *-joint.inp) left out.
 QStringList seasonFiles(const QString &folder);
 
 /// "Validate": the validation window, an analysis input file ("Browse...") or a dated series
