@@ -6,6 +6,7 @@
 #include "ui/UDialogs.h"
 #include "ui/UOutputPage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -50,10 +51,12 @@ private:
 /// Calculated runoff of rows 1..N after an evaluation of input: the reconstruction, or with
 /// simulated the simulation of the window.
 std::vector<double> reconstructed(const URainRun::TAnalysisInput &input, URainRun::TState &state,
-                                  bool simulated)
+                                  bool simulated, bool robustAlpha)
 {
-    const URainRun::TEvaluation evaluation = URainRun::Evaluate(
-        input, state, simulated ? URainRun::TSimulate::Fit : URainRun::TSimulate::No);
+    URainRun::TEvaluateOptions options;
+    options.Simulate = simulated ? URainRun::TSimulate::Fit : URainRun::TSimulate::No;
+    options.RobustAlpha = robustAlpha;
+    const URainRun::TEvaluation evaluation = URainRun::Evaluate(input, state, options);
     const std::size_t rows = input.Rows.size();
     if (evaluation.Stopped)
         return {};
@@ -174,7 +177,7 @@ QString objectiveCaption(UCalibration::TObjective objective)
 }
 
 THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
-                                  const TParameters &calibrated, bool simulated)
+                                  const TParameters &calibrated, bool simulated, bool robustAlpha)
 {
     THydrograph h;
     h.Simulated = simulated;
@@ -183,9 +186,9 @@ THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
         h.Measured.push_back(std::max(row.Runoff, 0.001));
     }
     URainRun::TState state;
-    h.Start = reconstructed(input, state, simulated);
-    h.Calibrated =
-        reconstructed(UCalibration::CalibratedInput(input, calibrated), state, simulated);
+    h.Start = reconstructed(input, state, simulated, robustAlpha);
+    h.Calibrated = reconstructed(UCalibration::CalibratedInput(input, calibrated), state, simulated,
+                                 robustAlpha);
     return h;
 }
 
@@ -277,7 +280,7 @@ void THydrographView::drawSeries(QPainter &painter, const THydrographFrame &fram
 
 TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
                                double earlierFactor, QWidget *parent,
-                               UCalibration::TObjective objective)
+                               UCalibration::TObjective objective, bool robustAlpha)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("CalibrateForm"));
@@ -287,7 +290,7 @@ TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrog
                        : QStringLiteral("Calibration of the first reservoir - on the edge of the "
                                         "search"));
     auto *layout = new QVBoxLayout(this);
-    addObjectiveChoice(*layout, objective);
+    addObjectiveChoice(*layout, objective, robustAlpha);
     layout->addLayout(comparisonTable(run.Search, objective));
     addWarnings(*layout, run.Search, earlierFactor);
     layout->addWidget(new THydrographView(std::move(series), this), 1);
@@ -307,7 +310,8 @@ TCalibrateForm::TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrog
     layout->addWidget(buttons);
 }
 
-void TCalibrateForm::addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObjective objective)
+void TCalibrateForm::addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObjective objective,
+                                        bool robustAlpha)
 {
     auto *line = new QHBoxLayout;
     auto *caption = new QLabel(QStringLiteral("Calibrated for"), this);
@@ -325,11 +329,23 @@ void TCalibrateForm::addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObje
     again->setToolTip(QStringLiteral("Searches anew for the figure chosen in the list"));
     again->setEnabled(false);
     again->setAutoDefault(false);
-    connect(mObjectiveBox, &QComboBox::currentIndexChanged, this,
-            [this, again, objective] { again->setEnabled(chosenObjective() != objective); });
+    mRobustAlphaBox = new QCheckBox(QStringLiteral("Robust &alpha function"), this);
+    mRobustAlphaBox->setObjectName(QStringLiteral("RobustAlphaCheckBox"));
+    mRobustAlphaBox->setChecked(robustAlpha);
+    mRobustAlphaBox->setToolTip(
+        QStringLiteral("A range with fewer than 5 points or 3 distinct runoffs takes one line "
+                       "over both ranges; the simulation holds alpha beyond the runoffs of the "
+                       "regression"));
+    // Another objective or alpha function is another search.
+    auto changed = [this, again, objective, robustAlpha] {
+        again->setEnabled(chosenObjective() != objective || chosenRobustAlpha() != robustAlpha);
+    };
+    connect(mObjectiveBox, &QComboBox::currentIndexChanged, this, changed);
+    connect(mRobustAlphaBox, &QCheckBox::toggled, this, changed);
     connect(again, &QPushButton::clicked, this, [this] { done(Recalibrate); });
     line->addWidget(caption);
     line->addWidget(mObjectiveBox);
+    line->addWidget(mRobustAlphaBox);
     line->addWidget(again);
     line->addStretch();
     layout.addLayout(line);
@@ -338,6 +354,11 @@ void TCalibrateForm::addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObje
 UCalibration::TObjective TCalibrateForm::chosenObjective() const
 {
     return static_cast<UCalibration::TObjective>(mObjectiveBox->currentData().toInt());
+}
+
+bool TCalibrateForm::chosenRobustAlpha() const
+{
+    return mRobustAlphaBox->isChecked();
 }
 
 void TCalibrateForm::addWarnings(QVBoxLayout &layout, const UCalibration::TResult &result,

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QPainter;
 class QVBoxLayout;
@@ -29,7 +30,8 @@ struct THydrograph
 /// The hydrographs of input at its start values and with the calibrated parameters: the
 /// reconstructions, or with simulated the simulations of the window.
 THydrograph calibrationHydrograph(const URainRun::TAnalysisInput &input,
-                                  const TParameters &calibrated, bool simulated = false);
+                                  const TParameters &calibrated, bool simulated = false,
+                                  bool robustAlpha = false);
 
 /// Draws the three runoff series against time.
 class THydrographView : public QWidget
@@ -58,8 +60,9 @@ QString objectiveCaption(UCalibration::TObjective objective);
 /// The outcome of a calibration: start and calibrated values side by side, with the fits of the
 /// reconstruction and of the simulation, the limits of the search the result stands on, the
 /// escape factors applied to the sheet before, and the runoff hydrographs. "Apply" accepts the
-/// dialog, "Cancel" rejects it. It offers the objective too: "Calibrate again" ends it with
-/// Recalibrate, for a search for chosenObjective().
+/// dialog, "Cancel" rejects it. It offers the objective and the robust alpha function too:
+/// "Calibrate again" ends it with Recalibrate, for a search for chosenObjective() with
+/// chosenRobustAlpha().
 class TCalibrateForm : public QDialog
 {
     Q_OBJECT
@@ -71,13 +74,17 @@ public:
     /// earlierFactor: the product of the escape factors applied since the sheet was filled.
     TCalibrateForm(const UCalibration::TCalibrationRun &run, THydrograph series,
                    double earlierFactor = 1, QWidget *parent = nullptr,
-                   UCalibration::TObjective objective = UCalibration::TObjective::NSE);
+                   UCalibration::TObjective objective = UCalibration::TObjective::NSE,
+                   bool robustAlpha = false);
 
     UCalibration::TObjective chosenObjective() const;
+    bool chosenRobustAlpha() const;
 
 private:
-    void addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObjective objective);
+    void addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObjective objective,
+                            bool robustAlpha);
     QComboBox *mObjectiveBox = nullptr;
+    QCheckBox *mRobustAlphaBox = nullptr;
 
     void addWarnings(QVBoxLayout &layout, const UCalibration::TResult &result,
                      double earlierFactor);

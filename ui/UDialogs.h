@@ -3,6 +3,7 @@
 #include "files/UPrompts.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace quellow {
 
@@ -27,6 +28,18 @@ class TDialogs : public TPrompts
 public:
     /// The chosen file's full path; empty when cancelled.
     virtual QString OpenFileName(const TFileDialogSpec &request) = 0;
+    /// The chosen files' full paths (several may be chosen at once); empty when cancelled.
+    virtual QStringList OpenFileNames(const TFileDialogSpec &request)
+    {
+        const QString name = OpenFileName(request);
+        return name.isEmpty() ? QStringList() : QStringList{name};
+    }
+    /// The chosen folder's full path (Filter and DefaultExt unused); empty when cancelled.
+    virtual QString FolderName(const TFileDialogSpec &request)
+    {
+        (void)request;
+        return {};
+    }
     /// The chosen file's full path (default extension added); empty when cancelled.
     virtual QString SaveFileName(const TFileDialogSpec &request) = 0;
     /// Waits ms milliseconds while keeping the windows painted.

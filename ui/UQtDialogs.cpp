@@ -100,6 +100,27 @@ QString TQtDialogs::OpenFileName(const TFileDialogSpec &request)
     return dialog.selectedFiles().constFirst();
 }
 
+QStringList TQtDialogs::OpenFileNames(const TFileDialogSpec &request)
+{
+    QFileDialog dialog(dialogParent(), request.Title, request.Folder, request.Filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString TQtDialogs::FolderName(const TFileDialogSpec &request)
+{
+    QFileDialog dialog(dialogParent(), request.Title, request.Folder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 QString TQtDialogs::SaveFileName(const TFileDialogSpec &request)
 {
     QFileDialog dialog(dialogParent(), request.Title, request.Folder, request.Filter);

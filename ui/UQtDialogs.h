@@ -12,6 +12,8 @@ public:
     void ShowMessage(const std::string &text) override;
     bool Confirm(const std::string &text) override;
     QString OpenFileName(const TFileDialogSpec &request) override;
+    QStringList OpenFileNames(const TFileDialogSpec &request) override;
+    QString FolderName(const TFileDialogSpec &request) override;
     QString SaveFileName(const TFileDialogSpec &request) override;
     void Pause(int ms) override;
     TSaveChoice AskSave(const std::string &text) override;

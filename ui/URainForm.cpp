@@ -5,6 +5,8 @@
 #include "files/UTextFields.h"
 #include "ui/UAlfaForm.h"
 #include "ui/UCalibrateForm.h"
+#include "ui/UJointCalibrateDialog.h"
+#include "ui/UJointValidationView.h"
 #include "ui/UValidateDialog.h"
 #include "ui/UValidationView.h"
 #include "ui/UCommentForm.h"
@@ -212,6 +214,7 @@ void TRainForm::createEditMenu()
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     editMenu->addActions({copy, cut, paste});
     editMenu->addAction(createCalibrateAction());
+    editMenu->addAction(createJointCalibrateAction());
     editMenu->addAction(createValidateAction());
     mUndoAction = namedAction(this, "EditUndoAction", "&Undo");
     mUndoAction->setStatusTip(QStringLiteral("Takes the last \"Apply\" of a calibration back"));
@@ -424,6 +427,8 @@ void TRainForm::closeEvent(QCloseEvent *event)
     event->ignore();
     cancelRunningCalibration();
     cancelRunningValidation();
+    cancelRunningJointCalibration();
+    cancelRunningJointValidation();
     if (!mayReplaceSheet())
         return;
     if (mFinishForm) {

@@ -21,6 +21,12 @@ namespace quellow {
 namespace URainRun {
 struct TAnalysisInput;
 }
+namespace UJointCalibration {
+struct TWindow;
+}
+namespace UJointValidation {
+struct TOptions;
+}
 struct TParameters;
 
 class TAlfaForm;
@@ -30,6 +36,7 @@ class TGraphicsPage;
 class THelpForm;
 class TInputSheetPage;
 class TOutputPage;
+struct TJointCalibrateChoices;
 struct TValidateChoices;
 
 /// Reads a number typed by the user: with the locale's decimal separator and, failing that,
@@ -98,6 +105,8 @@ public:
     void ViewGraphButtonClick();
     /// Calibrates the first reservoir on the sheet's complete rows (analysis mode).
     void CalibrateActionExecute();
+    /// Calibrates the first reservoir on several analysis files together.
+    void JointCalibrateActionExecute();
     /// Validates the sheet's calibration on another analysis file (analysis mode).
     void ValidateActionExecute();
     /// Edit > Undo: takes the last "Apply" of a calibration back.
@@ -172,11 +181,23 @@ private:
     /// result dialog chooses another.
     UCalibration::TObjective mCalibrationObjective = UCalibration::TObjective::NSE;
 
+    /// What the robust alpha function of Calibrate is: off until the result dialog says.
+    bool mCalibrationRobustAlpha = false;
+
+    // Calibrate on several files (URainFormJoint.cpp)
+    QAction *createJointCalibrateAction();
+    QAction *mJointCalibrateAction = nullptr;
+    /// The choices of the last "Calibrate on several files...", offered again.
+    std::unique_ptr<TJointCalibrateChoices> mJointChoices;
+
     // Validate (URainFormValidate.cpp)
     QAction *createValidateAction();
     QAction *mValidateAction = nullptr;
     /// The choices of the last "Validate", offered again.
     std::unique_ptr<TValidateChoices> mValidateChoices;
+    /// Leave one out over the windows, its result in the view.
+    void validateLeaveOneOut(const std::vector<UJointCalibration::TWindow> &windows,
+                             const UJointValidation::TOptions &options);
     void sheetFilled();
     void updateUndoAction();
     /// True when the undo key pressed in focus takes the last "Apply" back: an Apply can be

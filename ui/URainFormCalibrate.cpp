@@ -52,15 +52,18 @@ void TRainForm::CalibrateActionExecute()
         for (;;) {
             UCalibration::TOptions options;
             options.Objective = mCalibrationObjective;
+            options.RobustAlpha = mCalibrationRobustAlpha;
             const UCalibration::TCalibrationRun run = runCalibration(this, input, options);
             if (run.Status != UCalibration::TStatus::Calibrated)
                 return;
             const bool simulated = options.Objective != UCalibration::TObjective::RSquare;
-            TCalibrateForm form(run, calibrationHydrograph(input, run.Search.Best, simulated),
-                                mAppliedFactor, this, options.Objective);
+            TCalibrateForm form(
+                run, calibrationHydrograph(input, run.Search.Best, simulated, options.RobustAlpha),
+                mAppliedFactor, this, options.Objective, options.RobustAlpha);
             const int answer = form.exec();
             if (answer == TCalibrateForm::Recalibrate) {
                 mCalibrationObjective = form.chosenObjective();
+                mCalibrationRobustAlpha = form.chosenRobustAlpha();
                 continue;
             }
             if (answer == QDialog::Accepted)

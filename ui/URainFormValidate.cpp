@@ -8,6 +8,7 @@
 #include "calibration/UValidation.h"
 #include "ui/UDialogs.h"
 #include "ui/UInputSheetPage.h"
+#include "ui/UJointValidationView.h"
 #include "ui/UValidateDialog.h"
 #include "ui/UValidationView.h"
 
@@ -31,16 +32,21 @@ void TRainForm::ValidateActionExecute()
         // A storage box still being edited counts with its check, as if it had been left.
         if (!mInputSheet->commitEditedBox())
             return;
-        URainRun::TAnalysisInput cal;
-        std::vector<int> gridRows;
-        if (!sheetAnalysisInput(cal, gridRows))
-            return;
         if (!mValidateChoices)
             mValidateChoices = std::make_unique<TValidateChoices>();
         TValidateDialog dialog(*mValidateChoices, DMQuellow, DialogFolders.InputOpen, this);
         const int answer = dialog.exec();
         *mValidateChoices = dialog.choices();
         if (answer != QDialog::Accepted)
+            return;
+        if (dialog.leaveOneOut()) {
+            validateLeaveOneOut(dialog.windows(), dialog.jointOptions());
+            return;
+        }
+        // Leave one out needs no sheet: it is checked once the pair is chosen.
+        URainRun::TAnalysisInput cal;
+        std::vector<int> gridRows;
+        if (!sheetAnalysisInput(cal, gridRows))
             return;
         const std::string calFile = DMQuellow.FileName.empty() ? "(sheet)" : DMQuellow.FileName;
         UValidation::TValidation v = runValidation(this, cal, calFile, dialog.validationInput(),
@@ -55,6 +61,20 @@ void TRainForm::ValidateActionExecute()
         TValidationView view(std::move(v), this, dialog.validationCalendar());
         view.exec();
     });
+}
+
+void TRainForm::validateLeaveOneOut(const std::vector<UJointCalibration::TWindow> &windows,
+                                    const UJointValidation::TOptions &options)
+{
+    UJointValidation::TValidation v = runJointValidation(this, windows, options);
+    if (v.Status == UJointValidation::TStatus::Cancelled)
+        return;
+    if (v.Status != UJointValidation::TStatus::Validated) {
+        Dialogs().ShowMessage(v.Message);
+        return;
+    }
+    TJointValidationView view(std::move(v), windowYears(windows), options.Rolling, this);
+    view.exec();
 }
 
 } // namespace quellow

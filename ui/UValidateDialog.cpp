@@ -4,11 +4,13 @@
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UImportSeries.h"
+#include "ui/UJointCalibrateDialog.h"
 #include "ui/UValidationSource.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -16,7 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quellow {
 
@@ -66,14 +71,10 @@ TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuell
     setObjectName(QStringLiteral("ValidateDialog"));
     setWindowTitle(QStringLiteral("Validate"));
     auto *layout = new QVBoxLayout(this);
-    auto *intro = new QLabel(
-        QStringLiteral("The sheet is calibrated and its alpha function and storages are tested "
-                       "on another window of measured runoff, as a prediction would run it."),
-        this);
-    intro->setWordWrap(true);
-    layout->addWidget(intro);
+    createModeRows(layout, choices);
     auto *form = new QFormLayout;
     createSourceRow(form, choices);
+    createJointRows(form, choices);
     createObjectiveRows(form, choices);
     createWarmupRows(form, choices);
     layout->addLayout(form);
@@ -84,8 +85,90 @@ TValidateDialog::TValidateDialog(const TValidateChoices &choices, const TDMQuell
     connect(buttons, &QDialogButtonBox::accepted, this, &TValidateDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    mSourceEdit->setFocus();
-    mSourceEdit->selectAll();
+    showMode();
+    QLineEdit *first = mLeaveOneOutRadio->isChecked() ? mFolderEdit : mSourceEdit;
+    first->setFocus();
+    first->selectAll();
+}
+
+/// The choice between the sheet validated on a file and leave one out over a folder.
+void TValidateDialog::createModeRows(QVBoxLayout *layout, const TValidateChoices &choices)
+{
+    mIntro = new QLabel(this);
+    mIntro->setObjectName(QStringLiteral("IntroLabel"));
+    mIntro->setWordWrap(true);
+    layout->addWidget(mIntro);
+    mPairRadio =
+        new QRadioButton(QStringLiteral("&Pair: the sheet, validated on another file"), this);
+    mPairRadio->setObjectName(QStringLiteral("PairModeRadio"));
+    mLeaveOneOutRadio =
+        new QRadioButton(QStringLiteral("&Leave one out over a folder of season files"), this);
+    mLeaveOneOutRadio->setObjectName(QStringLiteral("LeaveOneOutRadio"));
+    (choices.LeaveOneOut ? mLeaveOneOutRadio : mPairRadio)->setChecked(true);
+    auto *modes = new QHBoxLayout;
+    modes->addWidget(mPairRadio);
+    modes->addWidget(mLeaveOneOutRadio);
+    modes->addStretch();
+    layout->addLayout(modes);
+    connect(mLeaveOneOutRadio, &QRadioButton::toggled, this, &TValidateDialog::showMode);
+}
+
+/// The folder of season files and the rolling count of leave one out.
+void TValidateDialog::createJointRows(QFormLayout *form, const TValidateChoices &choices)
+{
+    mFolderEdit = new QLineEdit(choices.Folder, this);
+    mFolderEdit->setObjectName(QStringLiteral("FolderEdit"));
+    mFolderEdit->setToolTip(QStringLiteral("The folder of the season files: its analysis input "
+                                           "files (*.inp) in the order of their names"));
+    auto *browse = sideButton(QStringLiteral("Browse fol&der..."), "BrowseFolderButton", this);
+    auto *row = new QHBoxLayout;
+    row->addWidget(mFolderEdit, 1);
+    row->addWidget(browse);
+    auto *label = new QLabel(QStringLiteral("Season &folder"), this);
+    label->setBuddy(mFolderEdit);
+    form->addRow(label, row);
+    connect(browse, &QPushButton::clicked, this, &TValidateDialog::BrowseFolderClick);
+
+    mRollingBox =
+        new QCheckBox(QStringLiteral("&Rolling: on the windows before it, this many"), this);
+    mRollingBox->setObjectName(QStringLiteral("RollingCheckBox"));
+    mRollingBox->setChecked(choices.Rolling);
+    mRollingBox->setToolTip(QStringLiteral("Each window is tested on the joint calibration of "
+                                           "the windows just before it instead of all others"));
+    mRollingEdit = new QLineEdit(choices.RollingCount, this);
+    mRollingEdit->setObjectName(QStringLiteral("RollingEdit"));
+    mRollingEdit->setMaximumWidth(60);
+    auto *rollingRow = new QHBoxLayout;
+    rollingRow->addWidget(mRollingBox);
+    rollingRow->addWidget(mRollingEdit);
+    rollingRow->addStretch();
+    form->addRow(QString(), rollingRow);
+    auto showRolling = [this] {
+        mRollingEdit->setEnabled(mRollingBox->isEnabled() && mRollingBox->isChecked());
+    };
+    connect(mRollingBox, &QCheckBox::toggled, this, showRolling);
+    mJointWidgets = {label, mFolderEdit, browse, mRollingBox};
+}
+
+void TValidateDialog::showMode()
+{
+    const bool joint = mLeaveOneOutRadio->isChecked();
+    mIntro->setText(
+        joint ? QStringLiteral("Each season file of the folder is tested on the joint calibration "
+                               "of the others (or of those just before it), beside the "
+                               "benchmarks; the sheet is not used.")
+              : QStringLiteral("The sheet is calibrated and its alpha function and storages are "
+                               "tested on another window of measured runoff, as a prediction "
+                               "would run it."));
+    // Each window of leave one out starts from the calibrated filling fraction or full.
+    mInitStorageHint->setText(joint ? QStringLiteral("cal or full")
+                                    : QStringLiteral("cal, full or mm"));
+    for (QWidget *w : mPairWidgets)
+        w->setEnabled(!joint);
+    for (QWidget *w : mJointWidgets)
+        w->setEnabled(joint);
+    mRollingEdit->setEnabled(joint && mRollingBox->isChecked());
+    mEscapeFactorEdit->setEnabled(!joint && mNoCalibrationBox->isChecked());
 }
 
 /// The validation file, with the buttons that choose it and the note on an imported one.
@@ -115,6 +198,7 @@ void TValidateDialog::createSourceRow(QFormLayout *form, const TValidateChoices 
     showImported();
     connect(browse, &QPushButton::clicked, this, &TValidateDialog::BrowseClick);
     connect(import, &QPushButton::clicked, this, &TValidateDialog::ImportClick);
+    mPairWidgets = {sourceLabel, mSourceEdit, browse, import, mSourceNote};
     connect(mSourceEdit, &QLineEdit::textEdited, this, &TValidateDialog::sourceEdited);
 }
 
@@ -147,7 +231,8 @@ void TValidateDialog::createObjectiveRows(QFormLayout *form, const TValidateChoi
         "start and at most the maximum storage"));
     auto *storageRow = new QHBoxLayout;
     storageRow->addWidget(mInitStorageBox);
-    storageRow->addWidget(new QLabel(QStringLiteral("cal, full or mm"), this));
+    mInitStorageHint = new QLabel(this);
+    storageRow->addWidget(mInitStorageHint);
     storageRow->addStretch();
     auto *storageLabel = new QLabel(QStringLiteral("Initial &storage"), this);
     storageLabel->setBuddy(mInitStorageBox);
@@ -180,11 +265,31 @@ void TValidateDialog::createWarmupRows(QFormLayout *form, const TValidateChoices
     factorLabel->setBuddy(mEscapeFactorEdit);
     form->addRow(factorLabel, mEscapeFactorEdit);
     auto showFactor = [this, factorLabel] {
-        mEscapeFactorEdit->setEnabled(mNoCalibrationBox->isChecked());
-        factorLabel->setEnabled(mNoCalibrationBox->isChecked());
+        const bool shown = mNoCalibrationBox->isEnabled() && mNoCalibrationBox->isChecked();
+        mEscapeFactorEdit->setEnabled(shown);
+        factorLabel->setEnabled(shown);
     };
     showFactor();
     connect(mNoCalibrationBox, &QCheckBox::toggled, this, showFactor);
+    connect(mLeaveOneOutRadio, &QRadioButton::toggled, this, showFactor);
+    mPairWidgets.push_back(mNoCalibrationBox);
+
+    mRobustAlphaBox = new QCheckBox(QStringLiteral("Robust &alpha function"), this);
+    mRobustAlphaBox->setObjectName(QStringLiteral("RobustAlphaCheckBox"));
+    mRobustAlphaBox->setChecked(choices.RobustAlpha);
+    mRobustAlphaBox->setToolTip(
+        QStringLiteral("A range with fewer than 5 points or 3 distinct runoffs takes one line "
+                       "over both ranges; the simulation holds alpha beyond the runoffs of the "
+                       "regression"));
+    form->addRow(QString(), mRobustAlphaBox);
+    mEvaluationsEdit = new QLineEdit(choices.Evaluations, this);
+    mEvaluationsEdit->setObjectName(QStringLiteral("EvaluationsEdit"));
+    mEvaluationsEdit->setMaximumWidth(80);
+    mEvaluationsEdit->setToolTip(QStringLiteral("How many parameter sets each calibration "
+                                                "evaluates"));
+    auto *evaluationsLabel = new QLabel(QStringLiteral("Eval&uations"), this);
+    evaluationsLabel->setBuddy(mEvaluationsEdit);
+    form->addRow(evaluationsLabel, mEvaluationsEdit);
 }
 
 TValidateChoices TValidateDialog::choices() const
@@ -199,6 +304,12 @@ TValidateChoices TValidateDialog::choices() const
     c.Warmup = mWarmupEdit->text();
     c.NoCalibration = mNoCalibrationBox->isChecked();
     c.EscapeFactor = mEscapeFactorEdit->text();
+    c.RobustAlpha = mRobustAlphaBox->isChecked();
+    c.Evaluations = mEvaluationsEdit->text();
+    c.LeaveOneOut = mLeaveOneOutRadio->isChecked();
+    c.Folder = mFolderEdit->text();
+    c.Rolling = mRollingBox->isChecked();
+    c.RollingCount = mRollingEdit->text();
     return c;
 }
 
@@ -259,7 +370,14 @@ bool TValidateDialog::readOptions()
     UValidation::TOptions options;
     options.Objective = static_cast<UCalibration::TObjective>(mObjectiveBox->currentData().toInt());
     options.Calibrate = !mNoCalibrationBox->isChecked();
+    options.RobustAlpha = mRobustAlphaBox->isChecked();
     std::string message;
+    if (!ReadEvaluations(mEvaluationsEdit->text(), options.Evaluations, message)) {
+        Dialogs().ShowMessage(message);
+        mEvaluationsEdit->setFocus();
+        mEvaluationsEdit->selectAll();
+        return false;
+    }
     auto read = [&](UValidation::TOption option, QWidget *box, const QString &text,
                     const char *name) {
         if (UValidation::ReadOption(option, text.trimmed().toStdString(), name, options, message))
@@ -311,8 +429,117 @@ bool TValidateDialog::readSource()
     return true;
 }
 
+void TValidateDialog::BrowseFolderClick()
+{
+    const QString name = Dialogs().FolderName(
+        {QString(), QString(),
+         mFolderEdit->text().trimmed().isEmpty() ? mFolder : mFolderEdit->text().trimmed(),
+         QStringLiteral("Season folder")});
+    if (!name.isEmpty())
+        mFolderEdit->setText(name);
+}
+
+QStringList seasonFiles(const QString &folder)
+{
+    QStringList files;
+    const QDir dir(folder);
+    // As quellow-cli takes a folder: the extension in any case, the files an earlier calibration
+    // wrote there left out.
+    for (const QString &name : dir.entryList({QStringLiteral("*.inp")}, QDir::Files))
+        if (!name.toLower().endsWith(QLatin1String("-calibrated.inp")) &&
+            !name.endsWith(QLatin1String("-joint.inp")))
+            files << dir.filePath(name);
+    // By name as the bytes spell it, whatever the locale.
+    std::sort(files.begin(), files.end(),
+              [](const QString &a, const QString &b) { return a.toUtf8() < b.toUtf8(); });
+    return files;
+}
+
+bool TValidateDialog::readJointOptions()
+{
+    UJointValidation::TOptions options;
+    UJointCalibration::TOptions &joint = options.Joint;
+    std::string message;
+    auto refuse = [](const std::string &text, QWidget *box) {
+        Dialogs().ShowMessage(text);
+        box->setFocus();
+        if (auto *edit = qobject_cast<QLineEdit *>(box))
+            edit->selectAll();
+        return false;
+    };
+    joint.Objective = static_cast<UCalibration::TObjective>(mObjectiveBox->currentData().toInt());
+    if (joint.Objective == UCalibration::TObjective::RSquare)
+        return refuse("Leave one out calibrates for the NSE or the KGE of the simulations: R "
+                      "square is no figure of windows together.",
+                      mObjectiveBox);
+    const QString storage = mInitStorageBox->currentText().trimmed();
+    if (storage == QLatin1String("cal"))
+        joint.InitStorage = UJointCalibration::TInitStorage::Fraction;
+    else if (storage == QLatin1String("full"))
+        joint.InitStorage = UJointCalibration::TInitStorage::Full;
+    else
+        return refuse("In leave one out the initial storage is cal (the calibrated filling "
+                      "fraction of every window) or full.",
+                      mInitStorageBox);
+    UValidation::TOptions read;
+    if (!UValidation::ReadOption(UValidation::TOption::Warmup,
+                                 mWarmupEdit->text().trimmed().toStdString(), "The warm-up", read,
+                                 message))
+        return refuse(message, mWarmupEdit);
+    joint.Warmup = read.Warmup;
+    joint.RobustAlpha = mRobustAlphaBox->isChecked();
+    if (!ReadEvaluations(mEvaluationsEdit->text(), joint.Evaluations, message))
+        return refuse(message, mEvaluationsEdit);
+    if (mRollingBox->isChecked()) {
+        bool ok = false;
+        options.Rolling = mRollingEdit->text().trimmed().toInt(&ok);
+        if (!ok || options.Rolling < 1)
+            return refuse("The rolling count needs a whole number of 1 or more.", mRollingEdit);
+    }
+    mJointOptions = options;
+    return true;
+}
+
+bool TValidateDialog::readFolder()
+{
+    const QString folder = mFolderEdit->text().trimmed();
+    auto refuse = [this](const std::string &text) {
+        Dialogs().ShowMessage(text);
+        mFolderEdit->setFocus();
+        mFolderEdit->selectAll();
+        return false;
+    };
+    if (folder.isEmpty())
+        return refuse("Give the folder of the season files (analysis input files).");
+    if (!QFileInfo(folder).isDir())
+        return refuse("The folder \"" + folder.toStdString() + "\" does not exist.");
+    const QStringList files = seasonFiles(folder);
+    if (files.isEmpty())
+        return refuse("The folder \"" + folder.toStdString() +
+                      "\" holds no analysis input files (*.inp).");
+    std::vector<UJointCalibration::TWindow> windows;
+    for (const QString &file : files) {
+        UJointCalibration::TWindow window;
+        std::string message;
+        if (!UJointCalibration::ReadWindow(file.toStdString(), window, message))
+            return refuse(message);
+        windows.push_back(std::move(window));
+    }
+    const std::string problem = UJointValidation::CheckWindows(windows, mJointOptions);
+    if (!problem.empty())
+        return refuse(problem);
+    mWindows = std::move(windows);
+    return true;
+}
+
 void TValidateDialog::accept()
 {
+    mLeaveOneOut = mLeaveOneOutRadio->isChecked();
+    if (mLeaveOneOut) {
+        if (readJointOptions() && readFolder())
+            QDialog::accept();
+        return;
+    }
     if (!readOptions() || !readSource())
         return;
     // A warm-up too long for the window is a bad value of the field, as the others are.

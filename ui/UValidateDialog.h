@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runs/URainRun.h"
+#include "calibration/UJointValidation.h"
 #include "calibration/UValidation.h"
 #include "charts/UValidationCharts.h"
 
@@ -9,12 +10,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
+class QRadioButton;
+class QVBoxLayout;
 
 namespace quellow {
 
@@ -35,13 +39,27 @@ struct TValidateChoices
     QString EscapeFactor = QStringLiteral("1");
     /// The dates of the imported window.
     UValidationCharts::TCalendar ImportedCalendar;
+    bool RobustAlpha = false;
+    QString Evaluations = QString::number(UCalibration::DefaultEvaluations);
+    /// Leave one out over the season files of Folder instead of the sheet on Source.
+    bool LeaveOneOut = false;
+    QString Folder;
+    bool Rolling = false; ///< each window on the RollingCount windows before it
+    QString RollingCount = QStringLiteral("3");
 };
+
+/// The analysis input files of folder a leave-one-out validation takes: its *.inp files (the
+/// extension in any case) sorted by name, the files of earlier calibrations (*-calibrated.inp,
+/// *-joint.inp) left out.
+QStringList seasonFiles(const QString &folder);
 
 /// "Validate": the validation window, an analysis input file ("Browse...") or a dated series
 /// ("Import series..."), and the options of the validation: the objective of the calibration,
 /// the initial storage of the validation window (cal, full or a storage in mm), the warm-up
-/// rows and, without calibration, the escape factor. "OK" checks the values and reads the
-/// file; a bad value or file gets its message and the dialog stays.
+/// rows and, without calibration, the escape factor; the robust alpha function and the sets
+/// evaluated. Or, "Leave one out", each season file of a folder validated on the joint
+/// calibration of the others (or, rolling, of the K before it). "OK" checks the values and
+/// reads the files; a bad value or file gets its message and the dialog stays.
 class TValidateDialog : public QDialog
 {
     Q_OBJECT
@@ -71,15 +89,26 @@ public:
                                                 : UValidationCharts::TCalendar();
     }
 
+    /// After "OK": leave one out over a folder, its windows and the options.
+    bool leaveOneOut() const { return mLeaveOneOut; }
+    const std::vector<UJointCalibration::TWindow> &windows() const { return mWindows; }
+    const UJointValidation::TOptions &jointOptions() const { return mJointOptions; }
+
     void accept() override;
 
     /// The buttons' actions.
     void BrowseClick();
+    void BrowseFolderClick();
     void ImportClick();
 
 private:
     bool readOptions();
     bool readSource();
+    bool readJointOptions();
+    bool readFolder();
+    void createModeRows(QVBoxLayout *layout, const TValidateChoices &choices);
+    void createJointRows(QFormLayout *form, const TValidateChoices &choices);
+    void showMode();
     void createSourceRow(QFormLayout *form, const TValidateChoices &choices);
     void createObjectiveRows(QFormLayout *form, const TValidateChoices &choices);
     void createWarmupRows(QFormLayout *form, const TValidateChoices &choices);
@@ -96,6 +125,9 @@ private:
     std::shared_ptr<const URainRun::TAnalysisInput> mInput;
     std::string mFile;
     UValidation::TOptions mOptions;
+    bool mLeaveOneOut = false;
+    std::vector<UJointCalibration::TWindow> mWindows;
+    UJointValidation::TOptions mJointOptions;
 
     QLineEdit *mSourceEdit = nullptr;
     QLabel *mSourceNote = nullptr;
@@ -104,6 +136,17 @@ private:
     QLineEdit *mWarmupEdit = nullptr;
     QCheckBox *mNoCalibrationBox = nullptr;
     QLineEdit *mEscapeFactorEdit = nullptr;
+    QLabel *mIntro = nullptr;
+    QLabel *mInitStorageHint = nullptr;
+    QCheckBox *mRobustAlphaBox = nullptr;
+    QLineEdit *mEvaluationsEdit = nullptr;
+    QRadioButton *mPairRadio = nullptr;
+    QRadioButton *mLeaveOneOutRadio = nullptr;
+    QLineEdit *mFolderEdit = nullptr;
+    QCheckBox *mRollingBox = nullptr;
+    QLineEdit *mRollingEdit = nullptr;
+    /// The rows of each mode, enabled with it.
+    std::vector<QWidget *> mPairWidgets, mJointWidgets;
 };
 
 } // namespace quellow

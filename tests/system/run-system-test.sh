@@ -7,7 +7,8 @@
 #
 # PART "window" (the default) is the start-up, the runs, the charts, the sheet and the window's
 # own cases; PART "data" is the validation and the import dialog, each from a fresh start; PART
-# "screen" is the validation on a screen of 1366 x 768.
+# "screen" is the validation on a screen of 1366 x 768; PART "joint" is the calibration on several
+# files and leave one out, on a screen of 1366 x 768.
 #
 # With QUELLOW_SHOTS=FOLDER set, screenshots of the screen at the main steps go there.
 #
@@ -47,7 +48,7 @@ step() { echo "-- [${SECONDS}s] $*"; }
 # ---- Display and window manager: a display number nobody else uses ---------------------------
 
 screen=1280x1024x24
-[ "$part" = screen ] && screen=1366x768x24
+[ "$part" = screen ] || [ "$part" = joint ] && screen=1366x768x24
 Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -295,6 +296,8 @@ else
     if [ "$part" = screen ]; then
         . "$here/validate-cases.sh" functions
         . "$here/screen-cases.sh"
+    elif [ "$part" = joint ]; then
+        . "$here/joint-cases.sh"
     else
         . "$here/validate-cases.sh"
         . "$here/import-cases.sh"

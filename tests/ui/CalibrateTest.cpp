@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,6 +136,7 @@ private slots:
     void cancelChangesNothing();
     void onlyAnAnalysisIsCalibrated();
     void objectiveIsOfferedWithBothFits();
+    void robustAlphaIsOfferedForAnotherSearch();
 
 private:
     /// Opens a public window file on the sheet.
@@ -228,7 +230,8 @@ void CalibrateTest::objectiveIsOfferedWithBothFits()
     auto expected = [&input](UCalibration::TObjective objective) {
         UCalibration::TOptions options;
         options.Objective = objective;
-        return UCalibration::CalibrateAnalysis(input, options, nullptr).Search;
+        // The sheet calibrates its rows as Save/Run would write them.
+        return UCalibration::CalibrateAnalysis(URainRun::AsWritten(input), options, nullptr).Search;
     };
     auto shown = [](TCalibrateForm *dialog, const char *name) {
         return dialog->findChild<QLabel *>(QLatin1String(name))->text();
@@ -269,6 +272,50 @@ void CalibrateTest::objectiveIsOfferedWithBothFits()
     QCOMPARE(secondCombo, QStringLiteral("KGE of the simulation"));
     QCOMPARE(kge,
              figure(expected(UCalibration::TObjective::KGE).BestFit.Simulation.Skill.Fit.KGE, 3));
+}
+
+// The robust alpha function is another search: checked, "Calibrate again" searches with it, and
+// the next dialog shows its figures with the box checked.
+void CalibrateTest::robustAlphaIsOfferedForAnotherSearch()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    openWindow(form, dialogs, "hymod-2015.inp");
+    URainRun::TAnalysisInput input;
+    QVERIFY(
+        URainRun::ReadAnalysisInput(QUELLOW_TEST_DATA "/windows/hymod-2015.inp", input, nullptr));
+    auto expected = [&input](bool robust) {
+        UCalibration::TOptions options;
+        options.Objective = UCalibration::TObjective::NSE;
+        options.RobustAlpha = robust;
+        return UCalibration::CalibrateAnalysis(input, options, nullptr)
+            .Search.BestFit.Simulation.Skill.Fit.NSE;
+    };
+    QString plain, robust;
+    bool checkedAtFirst = true, againAfterToggle = false, checkedAfter = false;
+    handleResultDialogs({[&](TCalibrateForm *dialog) {
+                             auto *box = dialog->findChild<QCheckBox *>("RobustAlphaCheckBox");
+                             checkedAtFirst = box->isChecked();
+                             plain = dialog->findChild<QLabel *>("SimulatedNSE")->text();
+                             box->setChecked(true);
+                             auto *again = dialog->findChild<QPushButton *>("RecalibrateButton");
+                             againAfterToggle = again->isEnabled();
+                             again->click();
+                         },
+                         [&](TCalibrateForm *dialog) {
+                             checkedAfter =
+                                 dialog->findChild<QCheckBox *>("RobustAlphaCheckBox")->isChecked();
+                             robust = dialog->findChild<QLabel *>("SimulatedNSE")->text();
+                             dialog->findChild<QPushButton *>("CancelButton")->click();
+                         }});
+    Button(form, "CalibrateButton")->click();
+    QCOMPARE(dialogs.Messages, QStringList());
+    QVERIFY(!checkedAtFirst);
+    QVERIFY(againAfterToggle);
+    QVERIFY(checkedAfter);
+    QCOMPARE(plain, QString::number(expected(false), 'f', 3));
+    QCOMPARE(robust, QString::number(expected(true), 'f', 3));
+    QVERIFY2(plain != robust, qPrintable(plain));
 }
 
 QTEST_MAIN(CalibrateTest)

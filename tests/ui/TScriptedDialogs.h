@@ -44,6 +44,20 @@ public:
         OpenDialogs.append(request);
         return take(OpenNames);
     }
+    QStringList OpenFileNames(const TFileDialogSpec &request) override
+    {
+        OpenDialogs.append(request);
+        if (OpenNameLists.empty())
+            return {};
+        QStringList names = OpenNameLists.front();
+        OpenNameLists.pop_front();
+        return names;
+    }
+    QString FolderName(const TFileDialogSpec &request) override
+    {
+        FolderDialogs.append(request);
+        return take(FolderNames);
+    }
     QString SaveFileName(const TFileDialogSpec &request) override
     {
         SaveDialogs.append(request);
@@ -75,6 +89,10 @@ public:
     std::deque<TSaveChoice> SaveChoices; ///< their answers; Cancel when empty
     std::deque<QString> OpenNames;       ///< answers of the open dialog; empty string = cancelled
     std::deque<QString> SaveNames;       ///< answers of the save dialog; empty string = cancelled
+    std::deque<QStringList>
+        OpenNameLists;               ///< answers of the dialog of several files; empty = cancelled
+    std::deque<QString> FolderNames; ///< answers of the folder dialog; empty = cancelled
+    QList<TFileDialogSpec> FolderDialogs;
     QList<TFileDialogSpec> OpenDialogs;
     QList<TFileDialogSpec> SaveDialogs;
     QList<int> Pauses;

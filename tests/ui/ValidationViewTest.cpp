@@ -17,6 +17,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -182,6 +183,7 @@ private slots:
     void importedWindowNamesRunoffFileAndUnit();
     void importedHourlyWindowStartsInASkippedHour();
     void optionsAndImportedSeriesReachTheValidation();
+    void robustAlphaAndEvaluationsReachTheValidation();
 };
 
 void ValidationViewTest::showsTheFiguresOfTheValidation()
@@ -750,6 +752,43 @@ void ValidationViewTest::optionsAndImportedSeriesReachTheValidation()
         dialog.reject();
     });
     validate->trigger();
+}
+
+// The robust alpha function and the number of sets evaluated are options of the dialog; a bad
+// number is refused with the dialog kept.
+void ValidationViewTest::robustAlphaAndEvaluationsReachTheValidation()
+{
+    TScriptedDialogs dialogs;
+    TRainForm form;
+    OpenFreshSheet(form);
+    dialogs.OpenNames = {windows + QStringLiteral("gr4j-1991.inp")};
+    form.InputOpenActionExecute();
+    UValidation::TOptions seen;
+    struct TRestore
+    {
+        ~TRestore() { ValidationStartHook = nullptr; }
+    } restore;
+    ValidationStartHook = [&seen](UValidation::TOptions &options) {
+        seen = options;
+        throw std::runtime_error("seen");
+    };
+    bool stayed = false;
+    answerValidate([&stayed, &dialogs](TValidateDialog &dialog) {
+        In<QLineEdit>(dialog, "SourceEdit")->setText(windows + QStringLiteral("gr4j-1992.inp"));
+        In<QCheckBox>(dialog, "RobustAlphaCheckBox")->setChecked(true);
+        In<QLineEdit>(dialog, "EvaluationsEdit")->setText(QStringLiteral("0"));
+        In<QPushButton>(dialog, "OkButton")->click();
+        stayed = dialog.isVisible() && dialogs.Messages.size() == 1;
+        In<QLineEdit>(dialog, "EvaluationsEdit")->setText(QStringLiteral("77"));
+    });
+    Button(form, "ValidateButton")->click();
+    QVERIFY(stayed);
+    QCOMPARE(dialogs.Messages,
+             (QStringList{QStringLiteral("The number of evaluations needs a whole number of 1 or "
+                                         "more."),
+                          QStringLiteral("seen")}));
+    QVERIFY(seen.RobustAlpha);
+    QCOMPARE(seen.Evaluations, 77);
 }
 
 QTEST_MAIN(ValidationViewTest)
