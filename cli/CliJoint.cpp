@@ -4,6 +4,7 @@
 #include "files/UTextFields.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
@@ -129,7 +130,12 @@ bool ReadJointWindows(const std::vector<std::string> &inputs,
         // A folder's files that an earlier joint calibration wrote there are no windows.
         std::error_code error;
         if (std::filesystem::is_directory(input, error))
-            std::erase_if(found, [](const std::string &f) { return f.ends_with("-joint.inp"); });
+            std::erase_if(found, [](const std::string &f) {
+                std::string name = std::filesystem::path(f).filename().string();
+                for (char &c : name)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                return name.ends_with("-joint.inp");
+            });
         files.insert(files.end(), found.begin(), found.end());
     }
     windows.resize(files.size());
