@@ -9,6 +9,7 @@
 #include "files/UInputFile.h"
 #include "files/UOutputNames.h"
 #include "files/UPrompts.h"
+#include "files/UTextFields.h"
 #include "reports/UReports.h"
 #include "runs/UFitMeasures.h"
 #include "runs/UPrediction.h"
@@ -460,6 +461,8 @@ PYBIND11_MODULE(_quellow, m)
     m.attr("MAX_MAX_STORAGE") = UCalibration::MaxMaxStor;
     m.attr("MIN_INIT_STORAGE") = UCalibration::MinInitStor;
     m.attr("MAX_ESCAPE_FACTOR") = UCalibration::MaxFactor;
+    // The text of a number in the JSON of quellow-cli, for the test of its round trip.
+    m.def("_json_number", [](double value) { return jsonNumber(value); });
     m.def("read_input", &readInput, py::arg("path"),
           "Reads an analysis input file; QuellowError with the core's message when it cannot.");
     m.def("analyse", &analyse, py::arg("inp"), py::arg("robust_alpha") = false,
