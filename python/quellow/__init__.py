@@ -54,8 +54,12 @@ def _cli():
     path = os.environ.get("QUELLOW_CLI")
     if path:
         return path
-    if os.path.exists(_quellow._cli_built):
-        return _quellow._cli_built
+    # Installed: bin/ of the prefix whose lib/python3/dist-packages holds this package.
+    here = os.path.dirname(os.path.abspath(__file__))
+    installed = os.path.join(here, "..", "..", "..", "..", "bin", "quellow-cli")
+    for path in (installed, _quellow._cli_built):
+        if os.access(path, os.X_OK):
+            return os.path.normpath(path)
     found = shutil.which("quellow-cli")
     if not found:
         raise QuellowError("quellow-cli was not found: the import of a series needs it.")
