@@ -20,6 +20,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -112,6 +113,39 @@ double checkedStorage(double value, const char *name)
     if (!std::isfinite(value) || value < 0)
         throw py::value_error(std::string(name) + " must be a number of 0 or more (mm).");
     return value;
+}
+
+/// A window from the caller's series and parameters (no file).
+TWindow makeWindow(const py::array_t<double, py::array::forcecast> &time,
+                   const py::array_t<double, py::array::forcecast> &rain,
+                   const py::array_t<double, py::array::forcecast> &escape,
+                   const py::array_t<double, py::array::forcecast> &runoff, double maxStor,
+                   double initStor, const py::object &maxEscape, const std::string &title1,
+                   const std::string &title2)
+{
+    const std::vector<double> t = finiteValues(time, "time");
+    const auto n = static_cast<py::ssize_t>(t.size());
+    if (n < 2 || n > MaxSteps)
+        throw py::value_error("A window has 2 to " + std::to_string(MaxSteps) + " rows; time has " +
+                              std::to_string(n) + ".");
+    const std::vector<double> r = finiteValues(rain, "rain", n),
+                              e = finiteValues(escape, "escape", n),
+                              q = finiteValues(runoff, "runoff", n);
+    TWindow w;
+    w.Input.Title1 = title1;
+    w.Input.Title2 = title2;
+    w.Input.TimeUnit = w.Input.DepthUnit = "--";
+    w.Input.MaxSto = checkedStorage(maxStor, "max_storage");
+    w.Input.IniSto = checkedStorage(initStor, "init_storage");
+    double largest = 0;
+    for (py::ssize_t i = 0; i < n; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        w.Input.Rows.push_back({static_cast<int>(i + 1), t[k], r[k], e[k], q[k]});
+        largest = std::max(largest, e[k]);
+    }
+    w.Input.MaxEsc =
+        maxEscape.is_none() ? largest : checkedStorage(maxEscape.cast<double>(), "max_escape");
+    return w;
 }
 
 TWindow readInput(const std::string &path)
@@ -410,6 +444,11 @@ PYBIND11_MODULE(_quellow, m)
     m.attr("QuellowError") = py::handle(quellowError);
 
     py::class_<TWindow>(m, "Input", "An analysis window: the values of an analysis input file.")
+        .def(py::init(&makeWindow), py::arg("time"), py::arg("rain"), py::arg("escape"),
+             py::arg("runoff"), py::kw_only(), py::arg("max_storage"), py::arg("init_storage"),
+             py::arg("max_escape") = py::none(), py::arg("title1") = "", py::arg("title2") = "",
+             "A window from series of equal length (time at the end of each step, rain, escape "
+             "rate and measured runoff per time unit) and the storages in mm.")
         .def_readonly("path", &TWindow::Path)
         .def_property_readonly("rows", [](const TWindow &w) { return w.Input.Rows.size(); })
         .def_property(

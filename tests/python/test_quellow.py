@@ -106,6 +106,25 @@ def test_analysis_simulation_and_prediction_agree(windows):
         "Example-prediction-runoff.out")
 
 
+def test_windows_from_arrays_and_from_an_imported_series(windows):
+    inp = quellow.read_input("Example-analysis.inp")
+    made = quellow.Input(inp.time, inp.rain, inp.escape, inp.runoff,
+                         max_storage=inp.max_storage, init_storage=inp.init_storage)
+    assert made.max_escape == inp.escape.max() and made.path == ""
+    assert quellow.analyse(made)["RSquare"] == quellow.analyse(inp)["RSquare"]
+    with pytest.raises(ValueError, match="5 values; the window has 6 rows"):
+        quellow.Input(np.arange(6.0), np.zeros(6), np.zeros(6), np.ones(5), max_storage=10,
+                      init_storage=5)
+    rows = ["date,rain,escape,runoff"] + [f"2020-01-{d:02d},{d % 3 * 4},1.5,{2 + d % 5}"
+                                          for d in range(1, 31)]
+    (windows / "series.csv").write_text("\n".join(rows) + "\n")
+    imported = quellow.import_series("series.csv", max_storage=20, title1="Imported")
+    assert imported.title1.strip() == "Imported" and imported.max_storage == 20
+    assert np.array_equal(imported.runoff, [2 + d % 5 for d in range(1, 31)])
+    with pytest.raises(quellow.QuellowError):
+        quellow.import_series("series.csv", date_order="none")
+
+
 def test_adapter_drives_the_model_for_a_sampler_of_its_own(windows):
     inp = quellow.read_input("Example-analysis.inp")
     best = quellow.calibrate(inp, evaluations=300)["calibrated"]
@@ -183,18 +202,48 @@ def test_the_lock_is_released_while_the_core_runs(windows):
     assert len(inside) > 100, (len(inside), len(stamps))
 
 
-@pytest.mark.skipif((os.cpu_count() or 1) < 2, reason="one core")
-def test_two_threads_calibrate_faster_than_one_after_the_other(windows):
-    inp = quellow.read_input("Example-analysis.inp")
-    begin = time.perf_counter()
+def machine_busy_seconds():
+    """CPU seconds the whole machine has spent busy (Linux), or None."""
+    try:
+        with open("/proc/stat") as stat:
+            fields = [int(v) for v in stat.readline().split()[1:]]
+    except OSError:
+        return None
+    return (sum(fields) - fields[3] - fields[4]) / os.sysconf("SC_CLK_TCK")  # less idle, iowait
+
+
+def serial_and_parallel(inp):
+    """Wall time of two calibrations one after the other and side by side, and the cores that
+    other processes kept busy meanwhile."""
+    machine, own, begin = machine_busy_seconds(), sum(os.times()[:2]), time.perf_counter()
     calibrate_once(inp)
     calibrate_once(inp)
     serial = time.perf_counter() - begin
     threads = [threading.Thread(target=calibrate_once, args=(inp,)) for _ in range(2)]
-    begin = time.perf_counter()
+    middle = time.perf_counter()
     for t in threads:
         t.start()
     for t in threads:
         t.join()
-    parallel = time.perf_counter() - begin
-    assert parallel < serial / 2 * 1.7, (parallel, serial)
+    end = time.perf_counter()
+    others = 0.0
+    if machine is not None:
+        others = (machine_busy_seconds() - machine - (sum(os.times()[:2]) - own)) / (end - begin)
+    return serial, end - middle, others
+
+
+@pytest.mark.skipif((os.cpu_count() or 1) < 2, reason="one core")
+def test_two_threads_calibrate_faster_than_one_after_the_other(windows):
+    inp = quellow.read_input("Example-analysis.inp")
+    # Other work on the machine can take the second core: a few tries, and none counts while
+    # other processes kept more than a third of a core busy.
+    fair = []
+    for _ in range(4):
+        serial, parallel, others = serial_and_parallel(inp)
+        if parallel < serial / 2 * 1.7:
+            return
+        if others < 0.33:
+            fair.append((parallel, serial))
+    if not fair:
+        pytest.skip("other processes kept the cores busy")
+    assert False, f"two threads side by side against one after the other: {fair}"
