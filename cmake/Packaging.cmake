@@ -12,7 +12,7 @@ install(FILES packaging/quellow-input.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/m
 install(DIRECTORY Data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quellow/examples
         FILES_MATCHING PATTERN "*.inp" PATTERN "README" PATTERN "LICENSE*")
 install(FILES README.md LICENSE packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow)
-install(FILES docs/USER-GUIDE.md docs/COMMANDS.md docs/cluster.md
+install(FILES docs/USER-GUIDE.md docs/COMMANDS.md docs/cluster.md docs/python.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow/docs)
 # The example array job of a cluster (docs/cluster.md).
 install(PROGRAMS scripts/cluster/quellow-array.sbatch DESTINATION ${CMAKE_INSTALL_DATADIR}/quellow/cluster)

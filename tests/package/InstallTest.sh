@@ -17,7 +17,7 @@ for f in bin/quellow bin/quellow-cli bin/quellow-cli-chart share/applications/qu
          share/icons/hicolor/scalable/apps/quellow.svg share/mime/packages/quellow-input.xml \
          share/quellow/examples/Example-analysis.inp share/quellow/examples/README \
          share/doc/quellow/README.md share/doc/quellow/docs/USER-GUIDE.md \
-         share/doc/quellow/docs/COMMANDS.md share/doc/quellow/docs/cluster.md \
+         share/doc/quellow/docs/COMMANDS.md share/doc/quellow/docs/cluster.md share/doc/quellow/docs/python.md \
          share/quellow/cluster/quellow-array.sbatch share/man/man1/quellow.1.gz share/man/man1/quellow-cli.1.gz; do
     [ -f "$prefix/$f" ] || fail "$f not installed"
 done
