@@ -272,11 +272,13 @@ py::array_t<double> simulate(const TWindow &w, double maxStor, double initStor, 
     const TModelValues values = alphaOf(alpha);
     thread_local USimulation::TScratch scratch;
     TSimulationFit fit;
+    // The window is copied into the simulation's arrays while the lock keeps other threads
+    // from changing it.
+    USimulation::Load(w.Input, scratch);
+    if (factor != 1)
+        USimulation::ScaleEscape(w.Input, factor, scratch);
     {
         py::gil_scoped_release release;
-        USimulation::Load(w.Input, scratch);
-        if (factor != 1)
-            USimulation::ScaleEscape(w.Input, factor, scratch);
         fit = USimulation::Simulate(scratch, maxStor, UsedInitStor(maxStor, initStor), values, 2,
                                     USimulation::TScore::None);
     }
@@ -360,9 +362,10 @@ py::object calibrate(const TWindow &w, const std::string &objective, int evaluat
     UCalibration::TFileCalibration c;
     c.Input = w.Path.empty() ? std::string() : UOutputNames::AbsolutePath(w.Path);
     TCollected said;
+    const URainRun::TAnalysisInput input = w.Input; // no other thread changes it meanwhile
     {
         py::gil_scoped_release release;
-        c.Run = UCalibration::CalibrateAnalysis(w.Input, options, &said);
+        c.Run = UCalibration::CalibrateAnalysis(input, options, &said);
     }
     if (c.Run.Status != UCalibration::TStatus::Calibrated)
         fail(said.Text.empty()
@@ -412,9 +415,10 @@ py::object validate(const TWindow &cal, const TWindow &val, const std::string &o
     o.RobustAlpha = robust;
     o.PredictionReservoir = predictionReservoir;
     UValidation::TValidation v;
+    const TWindow calCopy = cal, valCopy = val; // no other thread changes them meanwhile
     {
         py::gil_scoped_release release;
-        v = UValidation::Validate(cal.Input, cal.Path, val.Input, val.Path, o);
+        v = UValidation::Validate(calCopy.Input, calCopy.Path, valCopy.Input, valCopy.Path, o);
     }
     if (v.Status != UValidation::TStatus::Validated)
         fail(v.Message);
