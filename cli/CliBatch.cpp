@@ -39,11 +39,6 @@ bool ReadThreads(const std::string &text, int &threads, const std::string &prefi
     return false;
 }
 
-std::string JsonFigure(bool defined, double value)
-{
-    return defined ? jsonNumber(value) : std::string("null");
-}
-
 bool ParseBatchOptions(const TArgs &args, const std::string &command, TBatchOptions &options)
 {
     const std::string prefix = "quellow-cli " + command + ": ";
@@ -217,17 +212,6 @@ std::string SummaryCsv(const std::vector<TFileResult> &results)
                statusText(r) + ',' + csvField(joinedMessages(r)) + "\r\n";
     }
     return csv;
-}
-
-std::string SimulationJson(const TSimulationFit &sim)
-{
-    const bool ok = sim.Made && sim.Skill.Valid;
-    const TFitMeasures &f = sim.Skill.Fit;
-    return "{\"NSE\":" + JsonFigure(ok, f.NSE) + ",\"KGE\":" + JsonFigure(ok, f.KGE) +
-           ",\"KGEr\":" + JsonFigure(ok, f.R) + ",\"KGEalpha\":" + JsonFigure(ok, f.Alpha) +
-           ",\"KGEbeta\":" + JsonFigure(ok, f.Beta) +
-           ",\"LogNSE\":" + JsonFigure(ok, sim.Skill.LogNSE) +
-           ",\"VolumeError\":" + JsonFigure(ok, f.VolumeError) + "}";
 }
 
 std::string RaisedInitialRunoffText(const TSimulationFit &sim, double firstRunoff)

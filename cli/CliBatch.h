@@ -4,6 +4,7 @@
 #include "cli/CliShard.h"
 #include "runs/UFitMeasures.h"
 #include "files/UPrompts.h"
+#include "reports/UReports.h"
 
 #include <functional>
 #include <optional>
@@ -40,9 +41,9 @@ struct TFileResult
     std::vector<std::string> Messages;
 };
 
-/// The figures of a simulation as one JSON object: NSE, KGE, KGEr, KGEalpha, KGEbeta, LogNSE,
-/// VolumeError, each null when it is not defined.
-std::string SimulationJson(const TSimulationFit &simulation);
+// The JSON of a simulation's figures and of one figure, as every report prints them.
+using UReports::JsonFigure;
+using UReports::SimulationJson;
 
 /// The message for a simulation whose initial runoff the prediction's rule raised (empty when
 /// it did not): firstRunoff is the first measured runoff.
@@ -54,9 +55,6 @@ using TFileJob = std::function<TFileResult(const std::string &file, TPrompts &pr
 /// The value of --threads: a whole number from 1 to 256. False, with a line on standard error
 /// begun by prefix, when text is none.
 bool ReadThreads(const std::string &text, int &threads, const std::string &prefix = {});
-
-/// A figure in JSON: the number at full precision, or null when it is not defined.
-std::string JsonFigure(bool defined, double value);
 
 /// Options every batch command takes beside its files.
 struct TBatchOptions

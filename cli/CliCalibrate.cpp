@@ -5,6 +5,7 @@
 #include "calibration/UCalibrationRun.h"
 #include "files/UPrompts.h"
 #include "files/UTextFields.h"
+#include "reports/UReports.h"
 
 #include <cmath>
 #include <iostream>
@@ -81,58 +82,6 @@ bool parseArgs(const TArgs &args, TCalibrateArgs &out)
     return out.Help || !out.File.empty();
 }
 
-std::string jsonSet(const TParameters &p, const UCalibration::TEvaluation &fit)
-{
-    return "{\"MaxStor\":" + jsonNumber(p.MaxStor) +
-           ",\"InitStor\":" + jsonNumber(UsedInitStor(p)) +
-           ",\"EscapeFactor\":" + jsonNumber(p.EscapeFactor) +
-           ",\"RSquare\":" + jsonNumber(fit.RSquare) + ",\"NSE\":" + jsonNumber(fit.Fit.NSE) +
-           ",\"KGE\":" + jsonNumber(fit.Fit.KGE) +
-           ",\"VolumeRatio\":" + jsonNumber(fit.VolumeRatio) +
-           ",\"Divide\":" + jsonNumber(fit.Divide) +
-           ",\"Simulation\":" + SimulationJson(fit.Simulation) + "}";
-}
-
-const char *statusName(UCalibration::TStatus status)
-{
-    using UCalibration::TStatus;
-    switch (status) {
-    case TStatus::Calibrated:
-        return "calibrated";
-    case TStatus::Cancelled:
-        return "cancelled";
-    case TStatus::TooFewRows:
-        return "too few rows";
-    case TStatus::StartStopped:
-        return "analysis stops";
-    case TStatus::NoAdmissibleSet:
-        return "no admissible set";
-    case TStatus::Failed:
-        return "failed";
-    case TStatus::NoSimulation:
-        return "no simulation";
-    case TStatus::FileError:
-        break;
-    }
-    return "file error";
-}
-
-/// The start and calibrated figures as one JSON object (one line, no line end).
-std::string calibrationJson(const UCalibration::TFileCalibration &c,
-                            UCalibration::TObjective objective)
-{
-    const UCalibration::TResult &r = c.Run.Search;
-    std::string json =
-        "{\"file\":" + jsonText(c.Input) + ",\"status\":" + jsonText(statusName(c.Run.Status));
-    if (c.Run.Status == UCalibration::TStatus::Calibrated) {
-        json += ",\"output\":" + jsonText(c.Output) + ",\"start\":" + jsonSet(r.Start, r.StartFit) +
-                ",\"calibrated\":" + jsonSet(r.Best, r.BestFit);
-    }
-    return json + ",\"objective\":" + jsonText(UCalibration::ObjectiveName(objective)) +
-           ",\"evaluations\":" + std::to_string(r.Evaluations) +
-           ",\"seconds\":" + jsonNumber(std::round(c.Run.Seconds * 1e4) / 1e4) + "}";
-}
-
 /// The same as a small table for people. The initial storage is the one the run starts from.
 std::string calibrationTable(const UCalibration::TCalibrationRun &run)
 {
@@ -197,7 +146,7 @@ int CalibrateCommand(const TArgs &args)
     const UCalibration::TFileCalibration result =
         UCalibration::CalibrateFile(parsed.File, parsed.Output, parsed.Options, &Prompts());
     if (parsed.Json)
-        std::cout << calibrationJson(result, parsed.Options.Objective) << '\n';
+        std::cout << UReports::CalibrationJson(result, parsed.Options.Objective) << '\n';
     else if (result.ExitStatus == 0)
         std::cout << calibrationTable(result.Run) << "Written: " << result.Output << '\n';
     return result.ExitStatus;

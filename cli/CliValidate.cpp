@@ -6,6 +6,7 @@
 #include "files/UFileUtil.h"
 #include "files/UOutputNames.h"
 #include "files/UTextFields.h"
+#include "reports/UReports.h"
 #include "calibration/UValidation.h"
 #include "calibration/UValidationFiles.h"
 #include "tasks/UTaskPool.h"
@@ -155,71 +156,6 @@ bool parseArgs(const TArgs &args, TValidateArgs &out)
 
 // ---- One pair ------------------------------------------------------------------------------
 
-std::string rangeJson(const std::array<double, 2> &range, bool defined)
-{
-    return defined ? "[" + jsonNumber(range[0]) + "," + jsonNumber(range[1]) + "]"
-                   : std::string("null");
-}
-
-std::string calibrationJson(const TValidation &v, bool ok)
-{
-    const TModelValues &a = v.CalFit.Alpha;
-    return "{\"file\":" + jsonText(v.CalFile) +
-           ",\"objective\":" + jsonText(UCalibration::ObjectiveName(v.Objective)) +
-           ",\"MaxStor\":" + JsonFigure(ok, v.Cal.MaxStor) +
-           ",\"InitStor\":" + JsonFigure(ok, UsedInitStor(v.Cal)) +
-           ",\"EscapeFactor\":" + JsonFigure(ok, v.EscapeFactor) +
-           ",\"A1\":" + JsonFigure(ok, a.A1) + ",\"B1\":" + JsonFigure(ok, a.B1) +
-           ",\"A2\":" + JsonFigure(ok, a.A2) + ",\"B2\":" + JsonFigure(ok, a.B2) +
-           ",\"Divide\":" + JsonFigure(ok, a.Divide) +
-           ",\"RSquare\":" + JsonFigure(ok, v.CalFit.RSquare) +
-           ",\"Simulation\":" + SimulationJson(ok ? v.CalFit.Simulation : TSimulationFit()) + "}";
-}
-
-std::string validationJson(const TValidation &v, bool ok)
-{
-    const TSimulationFit &s = v.Validation;
-    const bool fit = ok && s.Made && s.Skill.Valid;
-    const TFitMeasures &f = s.Skill.Fit;
-    return "{\"file\":" + jsonText(v.ValFile) +
-           ",\"source\":" + (v.ValSource.empty() ? std::string("null") : jsonText(v.ValSource)) +
-           ",\"rows\":" + JsonFigure(ok, v.Rows) + ",\"warmup\":" + std::to_string(v.Warmup) +
-           ",\"InitStor\":" + JsonFigure(ok, v.InitStor) + ",\"NSE\":" + JsonFigure(fit, f.NSE) +
-           ",\"KGE\":" + JsonFigure(fit, f.KGE) + ",\"KGEr\":" + JsonFigure(fit, f.R) +
-           ",\"KGEalpha\":" + JsonFigure(fit, f.Alpha) + ",\"KGEbeta\":" + JsonFigure(fit, f.Beta) +
-           ",\"LogNSE\":" + JsonFigure(fit && s.Skill.LogValid, s.Skill.LogNSE) +
-           ",\"VolumeError\":" + JsonFigure(fit, f.VolumeError) + "}";
-}
-
-std::string bandJson(const UValidation::TBand &b)
-{
-    return "{\"sets\":" + (b.Made ? std::to_string(b.Sets) : std::string("null")) +
-           ",\"coverage\":" + JsonFigure(b.Made, b.Coverage) +
-           ",\"width\":" + JsonFigure(b.Made && b.WidthDefined, b.Width) +
-           ",\"ranges\":{\"MaxStor\":" + rangeJson(b.MaxStor, b.Made) +
-           ",\"InitStor\":" + rangeJson(b.InitStor, b.Made) +
-           ",\"EscapeFactor\":" + rangeJson(b.EscapeFactor, b.Made) + "}}";
-}
-
-/// The validation as one JSON object (one line, no line end).
-std::string validationReport(const TValidation &v)
-{
-    const bool ok = v.Status == UValidation::TStatus::Validated;
-    std::vector<std::string> notes = v.Notes;
-    if (!ok)
-        notes.insert(notes.begin(), v.Message);
-    std::string json = "{\"status\":" + jsonText(ok ? "validated" : "failed") +
-                       ",\"calibration\":" + calibrationJson(v, ok) +
-                       ",\"validation\":" + validationJson(v, ok) +
-                       ",\"benchmarks\":{\"start\":" + BenchmarkJson(v.Start) +
-                       ",\"self\":" + BenchmarkJson(v.Self) + ",\"mean\":" + BenchmarkJson(v.Mean) +
-                       ",\"recession\":" + BenchmarkJson(v.Recession) +
-                       "},\"band\":" + bandJson(v.Band) + ",\"notes\":[";
-    for (std::size_t i = 0; i < notes.size(); ++i)
-        json += (i ? "," : "") + jsonText(notes[i]);
-    return json + "],\"seconds\":" + jsonNumber(std::round(v.Seconds * 1e4) / 1e4) + "}";
-}
-
 /// The validation as a small table for people.
 std::string validationTable(const TValidation &v)
 {
@@ -312,7 +248,7 @@ int validateOne(const TValidateArgs &a)
         }
     }
     if (a.Json)
-        std::cout << validationReport(v) << '\n';
+        std::cout << UReports::ValidationJson(v) << '\n';
     else if (ok)
         std::cout << validationTable(v)
                   << (series.empty() ? "" : "Written: " + series + " and the pictures beside it\n");

@@ -100,13 +100,6 @@ std::string ValidationCsv(const std::vector<TValidationRow> &rows, const TValida
     return csv;
 }
 
-std::string BenchmarkJson(const UValidation::TBenchmark &b)
-{
-    return "{\"NSE\":" + JsonFigure(b.Defined, b.Fit.NSE) +
-           ",\"KGE\":" + JsonFigure(b.Defined, b.Fit.KGE) +
-           ",\"VolumeError\":" + JsonFigure(b.Defined, b.Fit.VolumeError) + "}";
-}
-
 bool SummaryFileIsFree(const std::vector<std::string> &inputs, const std::string &csvFile)
 {
     std::vector<UOutputNames::TNamedFile> reads;

@@ -2,6 +2,7 @@
 
 #include "calibration/UValidation.h"
 #include "runs/UFitMeasures.h"
+#include "reports/UReports.h"
 
 #include <string>
 #include <vector>
@@ -58,7 +59,7 @@ std::string ValidationTable(const std::vector<TValidationRow> &rows,
 std::string ValidationCsv(const std::vector<TValidationRow> &rows, const TValidationLayout &layout);
 
 /// A benchmark as JSON: {"NSE", "KGE", "VolumeError"}, null where it is not defined.
-std::string BenchmarkJson(const UValidation::TBenchmark &benchmark);
+using UReports::BenchmarkJson;
 
 /// False, with a line on standard error, when the summary file csvFile would be written over
 /// one of the files read.

@@ -12,7 +12,7 @@ install(FILES packaging/quellow-input.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/m
 install(DIRECTORY Data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quellow/examples
         FILES_MATCHING PATTERN "*.inp" PATTERN "README" PATTERN "LICENSE*")
 install(FILES README.md LICENSE packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow)
-install(FILES docs/USER-GUIDE.md docs/COMMANDS.md docs/cluster.md
+install(FILES docs/USER-GUIDE.md docs/COMMANDS.md docs/cluster.md docs/python.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quellow/docs)
 # The example array job of a cluster (docs/cluster.md).
 install(PROGRAMS scripts/cluster/quellow-array.sbatch DESTINATION ${CMAKE_INSTALL_DATADIR}/quellow/cluster)
@@ -41,7 +41,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Quellow relates the rainfall on a catchment to its runoff with a dead-storage reservoir \
 and a main reservoir in series: it derives the main reservoir's response from measured series, \
 reconstructs the runoff, predicts runoff or water tables and draws the charts. The package \
-holds the window (quellow) and the command-line tool (quellow-cli). License: GPL-3.0-or-later.")
+holds the window (quellow), the command-line tool (quellow-cli) and the Python module \
+quellow. License: GPL-3.0-or-later.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -51,4 +52,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # fonts-liberation brings. Quellow is licensed GPL-3.0-or-later (doc/quellow/copyright).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# The Python module quellow (python/) is for the system's python3 and hands over numpy arrays.
+if(TARGET _quellow)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", python3 (>= 3.11), python3 (<< 3.12), python3-numpy")
+endif()
 include(CPack)

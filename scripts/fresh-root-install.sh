@@ -35,5 +35,6 @@ chroot "$root" /bin/bash -euo pipefail -c '
     QT_QPA_PLATFORM=offscreen timeout 3 quellow Example-analysis.inp >/dev/null 2>&1 || status=$?
     [ "$status" = 124 ]
     quellow --version
+    python3 -c "import quellow; print(quellow.analyse(quellow.read_input(\"Example-analysis.inp\"))[\"RSquare\"])"
 '
 echo "PASS: installed and ran in a fresh Debian 12 root"

@@ -7,7 +7,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev
           libgtest-dev libgmock-dev libbenchmark-dev libhowardhinnant-date-dev libtbb-dev fonts-liberation xvfb xauth xdotool xclip
           openbox imagemagick x11-utils clang libclang-rt-14-dev clang-format dpkg-dev file man-db
-          munge slurmctld slurmd slurm-client)
+          munge slurmctld slurmd slurm-client pybind11-dev python3-dev python3-numpy python3-pytest)
+# pybind11 and the Python headers build the Python module quellow (python/), numpy and pytest
+# test it.
 # The Slurm packages are for the test that starts a one-node cluster of its own (its own key,
 # socket, ports and state in a temporary folder). Installing them starts no Slurm daemon: their
 # start scripts stop without /etc/slurm/slurm.conf, which no package writes. Where services start

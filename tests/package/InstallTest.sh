@@ -17,7 +17,7 @@ for f in bin/quellow bin/quellow-cli bin/quellow-cli-chart share/applications/qu
          share/icons/hicolor/scalable/apps/quellow.svg share/mime/packages/quellow-input.xml \
          share/quellow/examples/Example-analysis.inp share/quellow/examples/README \
          share/doc/quellow/README.md share/doc/quellow/docs/USER-GUIDE.md \
-         share/doc/quellow/docs/COMMANDS.md share/doc/quellow/docs/cluster.md \
+         share/doc/quellow/docs/COMMANDS.md share/doc/quellow/docs/cluster.md share/doc/quellow/docs/python.md \
          share/quellow/cluster/quellow-array.sbatch share/man/man1/quellow.1.gz share/man/man1/quellow-cli.1.gz; do
     [ -f "$prefix/$f" ] || fail "$f not installed"
 done
@@ -67,11 +67,27 @@ QT_QPA_PLATFORM=offscreen "$prefix/bin/quellow-cli" chart "$work/Example-analysi
     -o "$work/chart.bmp" 2>/dev/null || fail "the installed chart command failed"
 [ "$(head -c 2 "$work/chart.bmp")" = BM ] || fail "the chart is not a bitmap"
 
+# The Python module, where it was built: the system's python3 imports it from the installed
+# tree, runs an example there and finds the installed quellow-cli (its import of a series).
+if [ -f "$build/python/quellow/__init__.py" ]; then
+    site=$prefix/lib/python3/dist-packages
+    ls "$site"/quellow/_quellow*.so >/dev/null 2>&1 || fail "the compiled module is not installed"
+    (cd "$work" && env -u QUELLOW_CLI PYTHONPATH="$site" /usr/bin/python3 -c '
+import os, sys, quellow
+assert quellow.__file__.startswith(sys.argv[1]), quellow.__file__
+assert os.path.normpath(quellow._cli()) == os.path.normpath(sys.argv[2]), quellow._cli()
+inp = quellow.read_input("Example-analysis.inp")
+assert abs(quellow.analyse(inp)["RSquare"] - 0.9776459436132681) < 1e-15
+' "$site" "$prefix/bin/quellow-cli") || fail "python3 -c \"import quellow\" failed on the installed tree"
+fi
+
 [ "$deb" = --deb ] || exit 0
 (cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
 package=$(ls "$scratch"/package/quellow_"$version"_*.deb)
 depends=$(dpkg-deb -f "$package" Depends)
-for d in fonts-liberation libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6charts6 libtbb12 libstdc++6 libc6; do
+python=
+[ -f "$build/python/quellow/__init__.py" ] && python="python3 python3-numpy"
+for d in fonts-liberation $python libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6charts6 libtbb12 libstdc++6 libc6; do
     grep -q "\(^\|, \)$d\( \|,\|$\)" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 [ "$(dpkg-deb -f "$package" Package)" = quellow ] || fail "package name"
@@ -84,4 +100,10 @@ for f in ./usr/bin/quellow ./usr/bin/quellow-cli ./usr/bin/quellow-cli-chart \
          ./usr/share/man/man1/quellow.1.gz ./usr/share/man/man1/quellow-cli.1.gz; do
     grep -q " $f\$" <<<"$contents" || fail "$f not in the package"
 done
+if [ -n "$python" ]; then
+    grep -q " ./usr/lib/python3/dist-packages/quellow/__init__.py$" <<<"$contents" ||
+        fail "the Python module is not in the package"
+    grep -q " ./usr/lib/python3/dist-packages/quellow/_quellow.*\.so$" <<<"$contents" ||
+        fail "the compiled module is not in the package"
+fi
 echo "installed tree and package checked"
