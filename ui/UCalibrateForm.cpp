@@ -5,6 +5,7 @@
 #include "ui/UBackgroundWork.h"
 #include "ui/UDialogs.h"
 #include "ui/UOutputPage.h"
+#include "ui/USearchControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -329,13 +330,7 @@ void TCalibrateForm::addObjectiveChoice(QVBoxLayout &layout, UCalibration::TObje
     again->setToolTip(QStringLiteral("Searches anew for the figure chosen in the list"));
     again->setEnabled(false);
     again->setAutoDefault(false);
-    mRobustAlphaBox = new QCheckBox(QStringLiteral("Robust &alpha function"), this);
-    mRobustAlphaBox->setObjectName(QStringLiteral("RobustAlphaCheckBox"));
-    mRobustAlphaBox->setChecked(robustAlpha);
-    mRobustAlphaBox->setToolTip(
-        QStringLiteral("A range with fewer than 5 points or 3 distinct runoffs takes one line "
-                       "over both ranges; the simulation holds alpha beyond the runoffs of the "
-                       "regression"));
+    mRobustAlphaBox = USearchControls::RobustAlphaBox(this, robustAlpha);
     // Another objective or alpha function is another search.
     auto changed = [this, again, objective, robustAlpha] {
         again->setEnabled(chosenObjective() != objective || chosenRobustAlpha() != robustAlpha);

@@ -6,6 +6,7 @@
 #include "ui/UCalibrateForm.h"
 #include "ui/UDialogs.h"
 #include "ui/UOutputPage.h"
+#include "ui/USearchControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -130,22 +131,12 @@ TJointCalibrateDialog::TJointCalibrateDialog(const TJointCalibrateChoices &choic
     storageLabel->setBuddy(mInitStorageBox);
     form->addRow(storageLabel, mInitStorageBox);
 
-    mRobustAlphaBox = new QCheckBox(QStringLiteral("Robust &alpha function"), this);
-    mRobustAlphaBox->setObjectName(QStringLiteral("RobustAlphaCheckBox"));
-    mRobustAlphaBox->setChecked(choices.RobustAlpha);
-    mRobustAlphaBox->setToolTip(
-        QStringLiteral("A range with fewer than 5 points or 3 distinct runoffs takes one line "
-                       "over both ranges; the simulation holds alpha beyond the runoffs of the "
-                       "regression"));
+    mRobustAlphaBox = USearchControls::RobustAlphaBox(this, choices.RobustAlpha);
     form->addRow(QString(), mRobustAlphaBox);
 
-    mEvaluationsEdit = new QLineEdit(choices.Evaluations, this);
-    mEvaluationsEdit->setObjectName(QStringLiteral("EvaluationsEdit"));
-    mEvaluationsEdit->setMaximumWidth(80);
-    mEvaluationsEdit->setToolTip(QStringLiteral("How many parameter sets the search evaluates"));
-    auto *evaluationsLabel = new QLabel(QStringLiteral("Eval&uations"), this);
-    evaluationsLabel->setBuddy(mEvaluationsEdit);
-    form->addRow(evaluationsLabel, mEvaluationsEdit);
+    mEvaluationsEdit = USearchControls::AddEvaluationsRow(
+        this, form, choices.Evaluations,
+        QStringLiteral("How many parameter sets the search evaluates"));
     layout->addLayout(form);
 
     auto *buttons = new QDialogButtonBox(this);

@@ -5,6 +5,7 @@
 #include "ui/UDialogs.h"
 #include "ui/UImportSeries.h"
 #include "ui/UJointCalibrateDialog.h"
+#include "ui/USearchControls.h"
 #include "ui/UValidationSource.h"
 
 #include <QCheckBox>
@@ -274,22 +275,11 @@ void TValidateDialog::createWarmupRows(QFormLayout *form, const TValidateChoices
     connect(mLeaveOneOutRadio, &QRadioButton::toggled, this, showFactor);
     mPairWidgets.push_back(mNoCalibrationBox);
 
-    mRobustAlphaBox = new QCheckBox(QStringLiteral("Robust &alpha function"), this);
-    mRobustAlphaBox->setObjectName(QStringLiteral("RobustAlphaCheckBox"));
-    mRobustAlphaBox->setChecked(choices.RobustAlpha);
-    mRobustAlphaBox->setToolTip(
-        QStringLiteral("A range with fewer than 5 points or 3 distinct runoffs takes one line "
-                       "over both ranges; the simulation holds alpha beyond the runoffs of the "
-                       "regression"));
+    mRobustAlphaBox = USearchControls::RobustAlphaBox(this, choices.RobustAlpha);
     form->addRow(QString(), mRobustAlphaBox);
-    mEvaluationsEdit = new QLineEdit(choices.Evaluations, this);
-    mEvaluationsEdit->setObjectName(QStringLiteral("EvaluationsEdit"));
-    mEvaluationsEdit->setMaximumWidth(80);
-    mEvaluationsEdit->setToolTip(QStringLiteral("How many parameter sets each calibration "
-                                                "evaluates"));
-    auto *evaluationsLabel = new QLabel(QStringLiteral("Eval&uations"), this);
-    evaluationsLabel->setBuddy(mEvaluationsEdit);
-    form->addRow(evaluationsLabel, mEvaluationsEdit);
+    mEvaluationsEdit = USearchControls::AddEvaluationsRow(
+        this, form, choices.Evaluations,
+        QStringLiteral("How many parameter sets each calibration evaluates"));
 }
 
 TValidateChoices TValidateDialog::choices() const
