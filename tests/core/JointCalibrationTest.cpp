@@ -333,6 +333,20 @@ TEST(JointValidation, LeaveOneOutIsTheSameForAnyThreadCount)
     }
     EXPECT_TRUE(v1.Summary.Defined);
     EXPECT_TRUE(sameBits(v1.Summary.NSE[1], v2.Summary.NSE[1]));
+
+    // The mean benchmark of a window is the mean runoff of the windows it was calibrated on.
+    double sum = 0;
+    std::size_t rows = 0;
+    for (std::size_t k = 1; k < 4; ++k)
+        for (const URainRun::TAnalysisRow &r : windows[k].Input.Rows) {
+            sum += r.Runoff;
+            ++rows;
+        }
+    USimulation::TScratch s;
+    USimulation::Load(URainRun::AsWritten(windows[0].Input), s);
+    const TSkill mean = USimulation::ConstantSkill(s, sum / static_cast<double>(rows), 2);
+    ASSERT_TRUE(v1.Windows[0].Mean.Defined);
+    EXPECT_TRUE(sameBits(v1.Windows[0].Mean.Fit.NSE, mean.Fit.NSE));
 }
 
 TEST(JointValidation, ChoosesTheWindowsToCalibrateOn)
