@@ -347,6 +347,28 @@ TEST(JointValidation, LeaveOneOutIsTheSameForAnyThreadCount)
     const TSkill mean = USimulation::ConstantSkill(s, sum / static_cast<double>(rows), 2);
     ASSERT_TRUE(v1.Windows[0].Mean.Defined);
     EXPECT_TRUE(sameBits(v1.Windows[0].Mean.Fit.NSE, mean.Fit.NSE));
+
+    // The summary: the quartiles of the windows' validation NSE.
+    std::vector<double> nse;
+    for (const auto &w : v1.Windows)
+        nse.push_back(w.Validation.Skill.Fit.NSE);
+    for (const auto &[k, p] : {std::pair<std::size_t, double>{0, 0.25}, {1, 0.5}, {2, 0.75}}) {
+        std::vector<double> x = nse;
+        EXPECT_EQ(v1.Summary.NSE[k], UValidation::Quantile(x.data(), x.size(), p)) << p;
+    }
+}
+
+// Windows that start full start full whatever the search tries: the filling fraction is 1.
+TEST(JointCalibration, FullStartKeepsEveryWindowFull)
+{
+    TOptions options = small();
+    options.InitStorage = TInitStorage::Full;
+    const TJointCalibration joint =
+        Calibrate({window("hymod-2013.inp"), window("hymod-2014.inp")}, options);
+    ASSERT_EQ(joint.Status, TStatus::Calibrated) << joint.Message;
+    EXPECT_EQ(joint.Best.InitStor, joint.Best.MaxStor);
+    EXPECT_EQ(joint.FillFraction, 1);
+    EXPECT_EQ(joint.Start.InitStor, joint.Start.MaxStor);
 }
 
 TEST(JointValidation, ChoosesTheWindowsToCalibrateOn)
