@@ -522,14 +522,14 @@ PYBIND11_MODULE(_quellow, m)
           py::arg("evaluations") = UCalibration::DefaultEvaluations,
           py::arg("threads") = py::none(), py::arg("robust_alpha") = false,
           py::arg("prediction_reservoir") = false,
-          "Calibrates the window in memory; the dictionary of quellow-cli calibrate --json.");
+          "Calibrates the window in memory; the dictionary of a calibration's JSON report.");
     m.def("validate", &validate, py::arg("cal"), py::arg("val"), py::arg("objective") = "nse",
           py::arg("calibrate") = true, py::arg("escape_factor") = py::none(),
           py::arg("init_storage") = "cal", py::arg("warmup") = 0, py::arg("band") = py::none(),
           py::arg("evaluations") = UCalibration::DefaultEvaluations,
           py::arg("threads") = py::none(), py::arg("robust_alpha") = false,
           py::arg("prediction_reservoir") = false,
-          "Split-sample validation of cal on val; the dictionary of quellow-cli validate --json.");
+          "Split-sample validation of cal on val; the dictionary of a validation's JSON report.");
     m.def(
         "nse",
         [](const py::array_t<double, py::array::forcecast> &simulated,
